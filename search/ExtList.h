@@ -1,0 +1,58 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "data/Persistent.h"
+#include "data/Stream.h"
+
+// A grid cell relative to a pattern's base row: X the column (0 = H, 1-7 = A-G),
+// Y the row offset (0 = the coming draw, negative going back in time).
+struct TPoint {
+    int32_t X = 0;
+    int32_t Y = 0;
+    bool operator==(const TPoint&) const = default;
+};
+static_assert(sizeof(TPoint) == 8);
+
+// Growable array of points in insertion order.
+class TPointList : public TPersistent {
+public:
+    static constexpr int32_t MaxListSize = 134217727;
+
+    TPointList() = default;
+    TPointList(const TPointList& other);
+    TPointList& operator=(const TPointList& other);
+    ~TPointList() override = default;
+
+    int32_t Count() const { return count_; }
+    int32_t Capacity() const { return capacity_; }
+
+    int32_t Add(TPoint point);
+    TPoint Get(int32_t index) const;
+    void Put(int32_t index, TPoint point);
+    void Delete(int32_t index);
+    void SetCount(int32_t newCount);
+    void SetCapacity(int32_t newCapacity);
+    virtual void Clear();
+    virtual void Grow();
+
+    static bool SamePoint(TPoint a, TPoint b) { return a == b; }
+    bool HasDuplicates() const;
+
+    void Assign(const TPersistent& source) override;
+    void AssignTo(TPersistent& dest) const override;
+
+    void LoadFromStream(TMemoryStream& stream);
+    void SaveToStream(TMemoryStream& stream) const;
+
+    // Read-only view of the points, valid until the next change.
+    const TPoint* Items() const { return items_.get(); }
+
+private:
+    void CopyFrom(const TPointList& source);
+
+    std::unique_ptr<TPoint[]> items_;
+    int32_t count_ = 0;
+    int32_t capacity_ = 0;
+};

@@ -1,0 +1,77 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "data/Hao.h"
+#include "search/ExtList.h"
+
+// Names of the layouts (rows between steps) and of the contrast kinds, by index.
+inline constexpr std::array<const char*, 5> LayoutNames = {"全部", "流水", "隔一", "隔二", "隔版"};
+inline constexpr std::array<const char*, 4> ContrastNames = {"全部", "全明", "全对", "明对"};
+
+// The digit paired with d (they differ by 5).
+inline int32_t PairDigit(int32_t d) { return (d + 15) % 10; }
+inline int32_t DigitDistance(int32_t a, int32_t b) { return a > b ? a - b : b - a; }
+
+// What one line predicts: its digit and the grid columns (H, A..G) of its cells in the coming draw.
+struct TLineResult {
+    int32_t ResultValue = 0;
+    std::array<uint8_t, 8> Positions{};
+};
+
+// One pattern: a low line (0) and a high line (1) of cells whose sums kept a relation over
+// StepTotal steps, laid back over the draws every Layout rows, and the digits it predicts.
+class TGui2Reg : public TPersistent {
+public:
+    static constexpr int32_t LineCount = 2;
+
+    TGui2Reg() = default;
+    TGui2Reg(const TGui2Reg&) = delete;
+    TGui2Reg& operator=(const TGui2Reg&) = delete;
+    ~TGui2Reg() override = default;
+
+    int32_t Layout = 0;
+    int32_t StepTotal = 0;
+    int32_t BaseRow = 0;
+    int32_t ContrastKind = 0;
+    std::vector<int32_t> StepSums;  // step-major: step s, line l at s * LineCount + l
+    std::array<TLineResult, LineCount> LineResults{};
+
+    void Clear();
+    TPointList& Line(int32_t index);
+    const TPointList& Line(int32_t index) const;
+
+    void AddStep(const std::array<int32_t, LineCount>& sums);
+    int32_t LineSum(int32_t baseRow, int32_t line, const TCodes& draws) const;
+    int32_t StepSum(int32_t step, int32_t line, bool force) const;
+
+    int32_t GetResult(int32_t line) const { return LineResults.at(line).ResultValue; }
+    void SetResult(int32_t line, int32_t value) { LineResults.at(line).ResultValue = value; }
+    bool GetPosition(int32_t line, int32_t column) const;
+    void SetPosition(int32_t line, int32_t column, bool flag);
+    int32_t PositionCount(int32_t line) const;
+    int32_t MarkedLineCount() const;
+    bool PositionUsed(int32_t column) const;
+    int32_t TopOffset() const;
+
+    std::string PositionsText() const;
+    std::string SumsText() const;
+    std::string ResultsText() const;
+    std::string ResultText(int32_t value) const;
+    // "点" column: points of the high line, then of the low line.
+    std::string PointsText() const;
+
+    void OrderByShortestPath();
+
+    void Assign(const TPersistent& source) override;
+    void AssignTo(TPersistent& dest) const override;
+
+    void LoadFromStream(TMemoryStream& stream);
+    void SaveToStream(TMemoryStream& stream) const;
+
+private:
+    std::array<TPointList, LineCount> lines_;
+};

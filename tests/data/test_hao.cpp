@@ -1,0 +1,173 @@
+#include <gtest/gtest.h>
+
+#include "data/Hao.h"
+
+namespace {
+
+class NotCodes : public TPersistent {};
+
+DrawRecord Digits(std::initializer_list<int32_t> digits) {
+    DrawRecord r;
+    int p = 1;
+    for (int32_t d : digits) r[p++] = d;
+    return r;
+}
+
+TEST(TCodes, NewListIsEmptyModifiedAndStartsAtIssueOne) {
+    TCodes codes;
+    EXPECT_EQ(codes.Count(), 0);
+    EXPECT_EQ(codes.FirstIssue(), 1);
+    EXPECT_TRUE(codes.Modified());
+    EXPECT_THROW(
+        {
+            try {
+                codes.GetNum(1, 0);
+            } catch (const TError& e) {
+                EXPECT_STREQ(e.what(), "TCodes.GetNum Err!");
+                throw;
+            }
+        },
+        TError);
+    EXPECT_EQ(std::string(PositionLetters), "HABCDEFG");
+}
+
+TEST(TCodes, SumOfDigitsOneToFourIsKeptByTheList) {
+    TCodes codes;
+    const int32_t row = codes.Add();
+    EXPECT_EQ(row, 0);
+    for (int p = 0; p < 8; ++p) EXPECT_EQ(codes.GetNum(p, row), 0);
+    codes.SetNum(2, row, 7);
+    EXPECT_EQ(codes.GetNum(0, row), 7);
+    codes.SetNum(6, row, 9);  // digits 5-7 never enter the sum
+    EXPECT_EQ(codes.GetNum(0, row), 7);
+
+    codes.SetCode(row, Digits({1, 2, 3, 4, 0, 0, 0}));
+    codes.SetNum(0, row, 5);  // a written sum is replaced at once
+    EXPECT_EQ(codes.GetNum(0, row), 10);
+}
+
+TEST(TCodes, ArgumentErrorsCarryTheirTextsAndChangeNothing) {
+    TCodes codes;
+    codes.Add();
+    auto expectError = [](auto&& call, const char* text) {
+        try {
+            call();
+            ADD_FAILURE() << "no error for " << text;
+        } catch (const TError& e) {
+            EXPECT_STREQ(e.what(), text);
+        }
+    };
+    expectError([&] { codes.SetNum(1, 0, 10); }, "SetNum Err!");
+    expectError([&] { codes.SetNum(1, 0, -1); }, "SetNum Err!");
+    expectError([&] { codes.SetNum(8, 0, 1); }, "SetNum Err!");
+    expectError([&] { codes.SetNum(1, 1, 1); }, "SetNum Err!");
+    expectError([&] { codes.GetCode(1); }, "TCodes.GeTCode Err!");
+    expectError([&] { codes.SetCode(-1, DrawRecord{}); }, "SetCode Err!");
+    expectError([&] { codes.SetCount(-1); }, "TCodes.SetCount NewCount is not valid!");
+    expectError([&] { codes.GetNum(8, 0); }, "TCodes.GetNum Err!");
+    NotCodes other;
+    expectError([&] { codes.Assign(other); }, "TCodes.Assign Source isnot valid!");
+    expectError([&] { codes.AssignTo(other); }, "TCodes.AssignTo Dest isnot valid!");
+    EXPECT_EQ(codes.Count(), 1);
+    EXPECT_EQ(codes.GetCode(0), DrawRecord{});
+}
+
+TEST(TCodes, ModifiedFollowsRealChangesOnly) {
+    TCodes source;
+    source.Add();
+    source.SetCode(0, Digits({1, 2, 3, 4, 5, 6, 7}));
+    TMemoryStream stream;
+    source.SaveToStream(stream);
+    stream.SetPosition(0);
+
+    TCodes codes;
+    codes.LoadFromStream(stream);
+    EXPECT_FALSE(codes.Modified());
+    codes.SetCount(codes.Count());
+    EXPECT_FALSE(codes.Modified());
+    codes.SetCode(0, codes.GetCode(0));
+    EXPECT_FALSE(codes.Modified());
+    codes.SetCode(0, Digits({9, 9, 9, 9, 0, 0, 0}));
+    EXPECT_TRUE(codes.Modified());
+    EXPECT_EQ(codes.GetNum(0, 0), 36);
+}
+
+TEST(TCodes, AssignCopiesFirstIssueRowsAndLeavesModified) {
+    TCodes source;
+    source.Add();
+    source.SetCode(0, Digits({3, 1, 4, 1, 5, 9, 2}));
+    TMemoryStream stream;
+    stream.WriteInt32(2010);
+    stream.WriteInt32(0);
+    stream.SetPosition(0);
+    TCodes issued;
+    issued.LoadFromStream(stream);
+    issued.Assign(source);
+    EXPECT_EQ(issued.FirstIssue(), 1);
+    EXPECT_TRUE(issued.Modified());
+
+    TCodes copy;
+    source.AssignTo(copy);
+    ASSERT_EQ(copy.Count(), 1);
+    EXPECT_EQ(copy.GetCode(0), source.GetCode(0));
+    copy.Assign(copy);  // assigning to itself keeps the rows
+    EXPECT_EQ(copy.Count(), 1);
+}
+
+TEST(TCodes, StreamFormIsFirstIssueCountAndRawRows) {
+    TCodes codes;
+    codes.Add();
+    codes.SetCode(0, Digits({0, 3, 8, 1, 5, 6, 2}));
+    TMemoryStream stream;
+    codes.SaveToStream(stream);
+    const std::vector<uint8_t>& b = stream.Bytes();
+    ASSERT_EQ(b.size(), 8u + 32u);
+    EXPECT_EQ(b[0], 1);  // FirstIssue, little-endian
+    EXPECT_EQ(b[4], 1);  // Count
+    EXPECT_EQ(b[8], 12);  // position 0: 0+3+8+1
+    EXPECT_EQ(b[8 + 3 * 4], 8);  // position 3, the third digit
+
+    stream.SetPosition(0);
+    TCodes back;
+    back.LoadFromStream(stream);
+    EXPECT_EQ(back.FirstIssue(), 1);
+    ASSERT_EQ(back.Count(), 1);
+    EXPECT_EQ(back.GetCode(0), codes.GetCode(0));
+}
+
+TEST(TCodes, TruncatedOrHostileStreamIsRejectedAndListIsKept) {
+    TCodes codes;
+    codes.Add();
+    codes.SetNum(1, 0, 4);
+
+    TMemoryStream shortHeader(std::vector<uint8_t>{1, 0, 0, 0, 2});
+    EXPECT_THROW(codes.LoadFromStream(shortHeader), TTruncatedError);
+
+    TMemoryStream cutRows;
+    cutRows.WriteInt32(1);
+    cutRows.WriteInt32(2);
+    cutRows.Write(std::vector<uint8_t>(40).data(), 40);
+    cutRows.SetPosition(0);
+    EXPECT_THROW(codes.LoadFromStream(cutRows), TTruncatedError);
+
+    TMemoryStream hugeCount;  // must not try to allocate 64 GB
+    hugeCount.WriteInt32(1);
+    hugeCount.WriteInt32(0x7FFFFFFF);
+    hugeCount.SetPosition(0);
+    EXPECT_THROW(codes.LoadFromStream(hugeCount), TTruncatedError);
+
+    TMemoryStream negative;
+    negative.WriteInt32(1);
+    negative.WriteInt32(-3);
+    negative.SetPosition(0);
+    try {
+        codes.LoadFromStream(negative);
+        ADD_FAILURE();
+    } catch (const TError& e) {
+        EXPECT_STREQ(e.what(), "TCodes.SetCount NewCount is not valid!");
+    }
+    ASSERT_EQ(codes.Count(), 1);
+    EXPECT_EQ(codes.GetNum(1, 0), 4);
+}
+
+}  // namespace

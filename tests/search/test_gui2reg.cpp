@@ -1,0 +1,189 @@
+#include <gtest/gtest.h>
+
+#include "search/Gui2Reg.h"
+
+namespace {
+
+class NotAPattern : public TPersistent {};
+
+std::vector<TPoint> PointsOf(const TPointList& list) {
+    std::vector<TPoint> points;
+    for (int32_t i = 0; i < list.Count(); ++i) points.push_back(list.Get(i));
+    return points;
+}
+
+// Low line predicting at A and C, high line in the past, three steps.
+void FillExample(TGui2Reg& reg) {
+    reg.Line(0).Add({1, 0});
+    reg.Line(0).Add({3, 0});
+    reg.Line(0).Add({2, -1});
+    reg.Line(1).Add({1, -2});
+    reg.Line(1).Add({4, -3});
+    reg.Layout = 2;
+    reg.ContrastKind = 3;
+    reg.BaseRow = 40;
+    reg.AddStep({3, 8});
+    reg.AddStep({7, 2});
+    reg.AddStep({8, 3});
+    reg.SetPosition(0, 1, true);
+    reg.SetPosition(0, 3, true);
+    reg.SetResult(0, 3);
+}
+
+TEST(TGui2Reg, NewPatternIsEmpty) {
+    TGui2Reg reg;
+    EXPECT_EQ(reg.StepTotal, 0);
+    EXPECT_EQ(reg.Line(0).Count(), 0);
+    EXPECT_EQ(reg.TopOffset(), 0);
+    EXPECT_EQ(reg.PositionsText(), "");
+    EXPECT_EQ(reg.SumsText(), "");
+    EXPECT_EQ(reg.ResultsText(), "");
+    EXPECT_THROW(reg.Line(2), TError);
+}
+
+TEST(TGui2Reg, AddStepAndStepSum) {
+    TGui2Reg reg;
+    reg.AddStep({4, 9});
+    EXPECT_EQ(reg.StepTotal, 1);
+    EXPECT_EQ(reg.StepSums, (std::vector<int32_t>{4, 9}));
+    reg.AddStep({4, 4});
+    EXPECT_EQ(reg.StepTotal, 2);
+    EXPECT_EQ(reg.StepSum(0, 0, false), 4);
+    reg.SetPosition(0, 2, true);
+    EXPECT_EQ(reg.StepSum(0, 0, false), -1);
+    EXPECT_EQ(reg.StepSum(0, 0, true), 4);
+    EXPECT_EQ(reg.StepSum(1, 0, false), 4);
+}
+
+TEST(TGui2Reg, ListTextsOfAPattern) {
+    TGui2Reg reg;
+    FillExample(reg);
+    EXPECT_EQ(reg.PointsText(), "23");
+    EXPECT_EQ(reg.PositionsText(), "A,C");
+    EXPECT_EQ(reg.SumsText(), "38,27,8x");
+    EXPECT_EQ(reg.ResultsText(), "A+C=38");
+    EXPECT_EQ(reg.TopOffset(), -3);
+    EXPECT_EQ(reg.MarkedLineCount(), 1);
+    EXPECT_TRUE(reg.PositionUsed(3));
+    EXPECT_FALSE(reg.PositionUsed(0));
+
+    reg.SetPosition(1, 2, true);  // both lines predict: high line first
+    reg.SetResult(1, 8);
+    reg.ContrastKind = 1;
+    EXPECT_EQ(reg.ResultsText(), "B=8,A+C=3");
+    EXPECT_EQ(reg.SumsText(), "38,27,xx");
+    EXPECT_EQ(reg.PositionsText(), "A,B,C");
+}
+
+TEST(TGui2Reg, ResultTextByContrastKind) {
+    TGui2Reg reg;
+    reg.ContrastKind = 1;
+    EXPECT_EQ(reg.ResultText(3), "3");
+    reg.ContrastKind = 2;
+    EXPECT_EQ(reg.ResultText(3), "8");
+    reg.ContrastKind = 3;
+    EXPECT_EQ(reg.ResultText(3), "38");
+    EXPECT_EQ(reg.ResultText(7), "72");
+}
+
+TEST(TGui2Reg, ShortestPathOrderingAndItsTieRule) {
+    TGui2Reg reg;
+    for (TPoint p : {TPoint{0, 0}, TPoint{2, 0}, TPoint{1, -1}}) reg.Line(0).Add(p);
+    // A unit square visited around its rim: "1234" is among the shortest and wins the tie.
+    for (TPoint p : {TPoint{0, 0}, TPoint{1, 0}, TPoint{1, -1}, TPoint{0, -1}}) reg.Line(1).Add(p);
+    reg.OrderByShortestPath();
+    EXPECT_EQ(PointsOf(reg.Line(0)), (std::vector<TPoint>{{0, 0}, {1, -1}, {2, 0}}));
+    EXPECT_EQ(PointsOf(reg.Line(1)), (std::vector<TPoint>{{0, 0}, {1, 0}, {1, -1}, {0, -1}}));
+
+    // Corners given out of rim order: "1324" and "1423" both walk the rim; the earlier wins.
+    TGui2Reg crossed;
+    for (TPoint p : {TPoint{0, 0}, TPoint{1, -1}, TPoint{1, 0}, TPoint{0, -1}})
+        crossed.Line(0).Add(p);
+    crossed.OrderByShortestPath();
+    EXPECT_EQ(PointsOf(crossed.Line(0)), (std::vector<TPoint>{{0, 0}, {1, 0}, {1, -1}, {0, -1}}));
+
+    TGui2Reg untouched;
+    for (TPoint p : {TPoint{0, 0}, TPoint{3, -2}}) untouched.Line(0).Add(p);
+    for (int i = 0; i < 5; ++i) untouched.Line(1).Add({i % 2 * 5, -i});
+    const auto before0 = PointsOf(untouched.Line(0));
+    const auto before1 = PointsOf(untouched.Line(1));
+    untouched.OrderByShortestPath();
+    EXPECT_EQ(PointsOf(untouched.Line(0)), before0);
+    EXPECT_EQ(PointsOf(untouched.Line(1)), before1);
+}
+
+TEST(TGui2Reg, AssignReproducesEveryMember) {
+    TGui2Reg source;
+    FillExample(source);
+    TGui2Reg copy;
+    copy.Line(1).Add({7, -9});
+    copy.StepTotal = 9;
+    source.AssignTo(copy);
+    EXPECT_EQ(PointsOf(copy.Line(0)), PointsOf(source.Line(0)));
+    EXPECT_EQ(PointsOf(copy.Line(1)), PointsOf(source.Line(1)));
+    EXPECT_EQ(copy.Layout, 2);
+    EXPECT_EQ(copy.StepTotal, 3);
+    EXPECT_EQ(copy.BaseRow, 40);
+    EXPECT_EQ(copy.StepSums, source.StepSums);
+    EXPECT_EQ(copy.ContrastKind, 3);
+    EXPECT_TRUE(copy.GetPosition(0, 3));
+    EXPECT_EQ(copy.GetResult(0), 3);
+
+    NotAPattern other;
+    try {
+        copy.Assign(other);
+        ADD_FAILURE();
+    } catch (const TError& e) {
+        EXPECT_STREQ(e.what(), "TGui2Reg.Assign Source isnot valid!");
+    }
+    try {
+        copy.AssignTo(other);
+        ADD_FAILURE();
+    } catch (const TError& e) {
+        EXPECT_STREQ(e.what(), "TGui2Reg.AssignTo Dest isnot valid!");
+    }
+}
+
+TEST(TGui2Reg, RecordOfTwoLowThreeHighFourStepsIs120Bytes) {
+    TGui2Reg reg;
+    reg.Line(0).Add({1, 0});
+    reg.Line(0).Add({2, -1});
+    for (int i = 1; i <= 3; ++i) reg.Line(1).Add({i, -i});
+    reg.Layout = 1;
+    for (int s = 0; s < 4; ++s) reg.AddStep({s, s + 5});
+    reg.BaseRow = 300;
+    reg.SetPosition(0, 1, true);
+    reg.SetResult(0, 6);
+    reg.ContrastKind = 3;
+
+    TMemoryStream stream;
+    reg.SaveToStream(stream);
+    ASSERT_EQ(stream.Size(), 120u);
+    const auto& b = stream.Bytes();
+    EXPECT_EQ(b[0], 2);            // low line count
+    EXPECT_EQ(b[20], 3);           // high line count
+    EXPECT_EQ(b[48], 1);           // Layout
+    EXPECT_EQ(b[52], 4);           // StepTotal
+    EXPECT_EQ(b[56 + 4], 5);       // step 0 high sum
+    EXPECT_EQ(b[88], 300 & 0xFF);  // BaseRow
+    EXPECT_EQ(b[92], 6);           // low result
+    EXPECT_EQ(b[96 + 1], 1);       // low line marks column A
+    EXPECT_EQ(b[116], 3);          // ContrastKind
+
+    stream.SetPosition(0);
+    TGui2Reg back;
+    back.LoadFromStream(stream);
+    TMemoryStream again;
+    back.SaveToStream(again);
+    EXPECT_EQ(again.Bytes(), stream.Bytes());
+
+    for (size_t cut : {3u, 50u, 90u, 119u}) {
+        TMemoryStream shortStream(std::vector<uint8_t>(b.begin(), b.begin() + cut));
+        TGui2Reg target;
+        FillExample(target);
+        EXPECT_THROW(target.LoadFromStream(shortStream), TTruncatedError) << cut;
+        EXPECT_EQ(target.StepTotal, 3) << "a failed read must leave the pattern as it was";
+    }
+}
+
+}  // namespace
