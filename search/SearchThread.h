@@ -32,8 +32,9 @@ struct TSearchEvent {
 // or an error.
 class TGui2SearchThread {
 public:
-    // draws must stay unchanged until Finished(); the options are copied when the run begins.
-    TGui2SearchThread(const TCodes& draws, const SearchOptions& options);
+    // The thread keeps its own reference to the draws, so the owner may replace its copy
+    // while a stopped run winds down. The options are copied here, when the search begins.
+    TGui2SearchThread(std::shared_ptr<const TCodes> draws, const SearchOptions& options);
     ~TGui2SearchThread();  // requests a stop and joins
 
     std::function<void()> OnEventsPending;  // set before Start
@@ -54,7 +55,7 @@ private:
     void Run();
     void Push(TSearchEvent event);
 
-    const TCodes& draws_;
+    std::shared_ptr<const TCodes> draws_;
     SearchOptions options_;
     std::shared_ptr<TGui2SearchThread> after_;
     std::atomic<bool> stopRequested_{false};
