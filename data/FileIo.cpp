@@ -1,0 +1,91 @@
+#include "data/FileIo.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "data/Error.h"
+
+namespace {
+
+[[noreturn]] void ThrowFileError(const char* action, const std::string& path, int error) {
+    throw TError(std::string(action) + path + "\r\n" + std::strerror(error));
+}
+
+std::string FolderOf(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    if (slash == std::string::npos) return ".";
+    if (slash == 0) return "/";
+    return path.substr(0, slash);
+}
+
+bool WriteAll(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        bytes.remove_prefix(static_cast<size_t>(n));
+    }
+    return true;
+}
+
+}  // namespace
+
+std::vector<uint8_t> ReadWholeFile(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) ThrowFileError("无法打开文件：", path, errno);
+    std::vector<uint8_t> bytes;
+    uint8_t buffer[1 << 16];
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            const int error = errno;
+            ::close(fd);
+            ThrowFileError("无法读取文件：", path, error);
+        }
+        if (n == 0) break;
+        bytes.insert(bytes.end(), buffer, buffer + n);
+    }
+    ::close(fd);
+    return bytes;
+}
+
+void WriteFileAtomically(const std::string& path, std::string_view bytes) {
+    std::string temp = path + ".tmp-XXXXXX";
+    const int fd = ::mkstemp(temp.data());
+    if (fd < 0) ThrowFileError("无法写入文件：", path, errno);
+    const auto fail = [&](int error) {
+        ::close(fd);
+        ::unlink(temp.c_str());
+        ThrowFileError("无法写入文件：", path, error);
+    };
+    // mkstemp creates the file for the owner only; keep the old file's permissions, or give
+    // a new file the usual ones.
+    struct stat old {};
+    const mode_t mode = ::stat(path.c_str(), &old) == 0 ? (old.st_mode & 07777) : 0644;
+    if (::fchmod(fd, mode) != 0) fail(errno);
+    if (!WriteAll(fd, bytes)) fail(errno);
+    if (::fsync(fd) != 0) fail(errno);
+    if (::close(fd) != 0) {
+        const int error = errno;
+        ::unlink(temp.c_str());
+        ThrowFileError("无法写入文件：", path, error);
+    }
+    if (::rename(temp.c_str(), path.c_str()) != 0) {
+        const int error = errno;
+        ::unlink(temp.c_str());
+        ThrowFileError("无法写入文件：", path, error);
+    }
+    // Make the rename itself durable; a failure here no longer endangers either version.
+    const int dir = ::open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        ::fsync(dir);
+        ::close(dir);
+    }
+}

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Whole-file reading and crash-safe writing.
+
+// Reads the whole file; throws TError naming the file and the system's reason on failure.
+std::vector<uint8_t> ReadWholeFile(const std::string& path);
+
+// Writes bytes to a temporary file in the same folder, flushes it to the disk and renames it
+// over path, so the previous file survives any failure. Throws TError naming the file and the
+// system's reason; the temporary file is removed on failure.
+void WriteFileAtomically(const std::string& path, std::string_view bytes);

@@ -1,0 +1,142 @@
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
+
+#include "data/IniFile.h"
+#include "search/OptionsIni.h"
+
+namespace {
+
+TEST(ShiftScramble, RoundTripsEveryByteAndLength) {
+    EXPECT_EQ(ShiftScramble(""), "");
+    std::string all;
+    for (int b = 0; b < 256; ++b) all += static_cast<char>(b);
+    for (size_t length = 0; length <= 600; length += 7) {
+        std::string text;
+        for (size_t i = 0; i < length; ++i) text += all[(i * 37) % 256];
+        EXPECT_EQ(ShiftUnscramble(ShiftScramble(text)), text);
+    }
+    EXPECT_EQ(ShiftUnscramble(ShiftScramble(all)), all);
+    // Byte i moves by A + i * B.
+    const std::string one = ShiftScramble(std::string(3, '\0'));
+    EXPECT_EQ(static_cast<uint8_t>(one[0]), ScrambleStart());
+    EXPECT_EQ(static_cast<uint8_t>(one[2]), (ScrambleStart() + 2 * ScrambleStep()) % 256);
+    EXPECT_NE(ScrambleStep() % 256, 0);
+}
+
+TEST(StoredValue, EveryTextSurvivesTheLineForm) {
+    std::vector<std::string> texts = {"",       "plain",   " lead",   "trail\t",
+                                      "a\r\nb", "{hex}00", "{hex}zz", std::string("z\0z", 3)};
+    for (int b = 0; b < 256; ++b) texts.push_back(std::string(1, static_cast<char>(b)) + "x");
+    for (const std::string& text : texts) {
+        TIniFile ini;
+        ini.WriteString("S", "k", EncodeStoredValue(text));
+        const TIniFile back = TIniFile::Parse(ini.ToText());
+        EXPECT_EQ(DecodeStoredValue(*back.ReadRaw("S", "k")), text);
+    }
+    EXPECT_EQ(EncodeStoredValue("plain"), "plain");  // plain values stay readable
+    EXPECT_EQ(EncodeStoredValue("a\nb"), "{hex}610a62");
+    EXPECT_EQ(DecodeStoredValue("{hex}zz"), "{hex}zz");  // not hex: taken as written
+}
+
+TEST(SearchOptionsIni, DefaultsOfAnEmptyFileAndTheLoadingAdjustments) {
+    SearchOptions options;
+    options.MemberName = "old";
+    ReadSearchOptions(TIniFile(), options);
+    SearchOptions expected;
+    expected.BoxColorModeCbb = 3;
+    EXPECT_EQ(options, expected);
+
+    ReadSearchOptions(TIniFile::Parse("[TGui2Options]\nBoxColorModeCbb=1\nCellHeightSe=61\n"
+                                      "SecInterGbx=4\nSumConstrastGbx=3\nSecCountSe=8\n"
+                                      "RefTailChk=2\nLinedDistMaxSe=x\n"),
+                      options);
+    EXPECT_EQ(options.BoxColorModeCbb, 3);
+    EXPECT_EQ(options.CellHeightSe, 30);
+    EXPECT_TRUE(options.RefTailChk);
+    EXPECT_EQ(options.LinedDistMaxSe, 3);
+    EXPECT_EQ(options.SecInterGbx, 4);  // corrected at start-up, not while loading
+    ApplyStartupAdjustments(options);
+    EXPECT_EQ(options.SecInterGbx, 1);
+    EXPECT_EQ(options.SumConstrastGbx, 3);
+    EXPECT_EQ(options.SecCountSe, 3);
+
+    options.SecCountSe = 7;
+    ApplyStartupAdjustments(options);
+    EXPECT_EQ(options.SecCountSe, 7);
+    ReadSearchOptions(TIniFile::Parse("[TGui2Options]\nCellHeightSe=60\n"), options);
+    EXPECT_EQ(options.CellHeightSe, 60);
+}
+
+TEST(SearchOptionsIni, WritesEveryKeyInOrderAndReadsItBack) {
+    SearchOptions options;
+    options.MemberName = "张三 ";
+    options.MemberPassword = std::string("p=w\r\n\0x", 7);
+    options.LinegDistMaxSe = 4;
+    options.ClearDupChk = true;
+    options.CellHeightSe = 45;
+    TIniFile ini;
+    WriteSearchOptions(ini, options);
+    const std::string text = ini.ToText();
+    const std::string lines = "\n" + text;
+    const char* order[] = {
+        "[TRegOptions]",    "userName=",          "userPW=",           "[TGui2Options]",
+        "LinedDistMinSe=0", "LinedDistMaxSe=3",   "LinegDistMinSe=1",  "LinegDistMaxSe=4",
+        "SecCountSe=4",     "LinedPtMinSe=2",     "LinedPtMaxSe=3",    "LinegPtMinSe=2",
+        "LinegPtMaxSe=3",   "ClearDupChk=1",      "RefSumChk=0",       "RefTailChk=0",
+        "SecInterGbx=0",    "SumConstrastGbx=0",  "FallTargetGbx=0",   "FallStyleGbx=0",
+        "RefWidthSe=7",     "LinkLineStyleGbx=0", "DrawBoxStyleCbb=1", "BoxColorModeCbb=3",
+        "CellHeightSe=45"};
+    size_t at = 0;
+    for (const char* piece : order) {
+        const size_t found = lines.find(std::string("\n") + piece, at);
+        ASSERT_NE(found, std::string::npos) << piece;
+        at = found + 1;
+    }
+    SearchOptions back;
+    ReadSearchOptions(TIniFile::Parse(text), back);
+    EXPECT_EQ(back, options);
+}
+
+TEST(SearchOptionsIni, ReadsRawScrambledValuesAndGbkNames) {
+    // As an older version wrote it: the scrambled bytes of a GBK name, raw on the line.
+    const std::string line = "[TRegOptions]\r\nuserName=" + ShiftScramble("\xD5\xC5\xC8\xFD") +
+                             "\r\nuserPW=" + ShiftScramble("secret") + "\r\n";
+    SearchOptions options;
+    ReadSearchOptions(TIniFile::Parse(line), options);
+    EXPECT_EQ(options.MemberName, "张三");
+    EXPECT_EQ(options.MemberPassword, "secret");
+}
+
+TEST(SearchOptionsIni, SaveKeepsForeignKeysAndLoadReadsTheFile) {
+    std::string folder = ::testing::TempDir() + "tolvane_opt_XXXXXX";
+    ASSERT_NE(::mkdtemp(folder.data()), nullptr);
+    const std::string path = folder + "/" + SettingsFileName;
+    {
+        std::ofstream out(path, std::ios::binary);
+        out << "[Other]\nkeep=1\n[TGui2Options]\nRefWidthSe=9\n";
+    }
+    SearchOptions options = LoadSearchOptions(path);
+    EXPECT_EQ(options.RefWidthSe, 9);
+    options.SecCountSe = 6;
+    SaveSearchOptions(path, options);
+    const TIniFile saved = TIniFile::Load(path);
+    EXPECT_EQ(saved.ReadRaw("Other", "keep"), "1");
+    EXPECT_EQ(LoadSearchOptions(path), options);
+    EXPECT_EQ(LoadSearchOptions(folder + "/none.ini").SecCountSe, 4);
+}
+
+TEST(SearchOptionsIni, SetOptionByKeyKnowsTheKeysAndTheIntegerSyntax) {
+    SearchOptions options;
+    EXPECT_TRUE(SetOptionByKey(options, "reftailchk", "1"));
+    EXPECT_TRUE(options.RefTailChk);
+    EXPECT_TRUE(SetOptionByKey(options, "LinedDistMaxSe", "$9"));
+    EXPECT_EQ(options.LinedDistMaxSe, 9);
+    EXPECT_FALSE(SetOptionByKey(options, "LinedDistMaxSe", "nine"));
+    EXPECT_FALSE(SetOptionByKey(options, "NoSuchKey", "1"));
+    EXPECT_FALSE(SetOptionByKey(options, "userName", "x"));
+}
+
+}  // namespace
