@@ -50,7 +50,6 @@ void LoadDrawNumbersInto(const std::vector<int32_t>& numbers, TCodes& draws) {
     for (int32_t number : numbers) {
         const int32_t row = draws.Add();
         const std::string digits = ZeroPad7(number);
-        for (int p = 1; p <= 7; ++p)
-            draws.SetNum(p, row, digits[static_cast<size_t>(p - 1)] - '0');
+        for (int p = 1; p <= 7; ++p) draws.SetNum(p, row, digits[static_cast<size_t>(p - 1)] - '0');
     }
 }

@@ -15,17 +15,18 @@ std::string ErrorOf(std::string_view text) {
 }
 
 TEST(DrawImport, LineRulesOfTheDrawFile) {
-    const std::string text = std::string("0012345\r\n  1234567  \n  123  \r123456\n\n1234567890\r\n") +
-                             "+123456\n-123456\n$FFFFFF\n" + std::string("7654321\0ignored\n9", 17);
-    EXPECT_EQ(ParseDrawNumbers(text),
-              (std::vector<int32_t>{12345, 1234567, 123, 1234567, 123456, -123456, 0xFFFFFF,
-                                    7654321}));
+    const std::string text =
+        std::string("0012345\r\n  1234567  \n  123  \r123456\n\n1234567890\r\n") +
+        "+123456\n-123456\n$FFFFFF\n" + std::string("7654321\0ignored\n9", 17);
+    EXPECT_EQ(ParseDrawNumbers(text), (std::vector<int32_t>{12345, 1234567, 123, 1234567, 123456,
+                                                            -123456, 0xFFFFFF, 7654321}));
     EXPECT_EQ(ParseDrawNumbers(""), std::vector<int32_t>{});
     EXPECT_EQ(ErrorOf("1 2 3 4 5 6 7\n"), "'1 2 3 4' is not a valid integer value");
     EXPECT_EQ(ErrorOf("0000001\n# comment\n"), "'# comme' is not a valid integer value");
     // Chinese text counts bytes of the Windows code page: two characters are 4 bytes, dropped.
     EXPECT_EQ(ParseDrawNumbers("一二\n1234567"), std::vector<int32_t>{1234567});
-    EXPECT_EQ(ErrorOf("\xD2\xBB\xB6\xFE\xC8\xFD\xCB\xC4"), "'一二三四' is not a valid integer value");
+    EXPECT_EQ(ErrorOf("\xD2\xBB\xB6\xFE\xC8\xFD\xCB\xC4"),
+              "'一二三四' is not a valid integer value");
 }
 
 TEST(DrawImport, NumbersBecomeDigitsAndANegativeNumberChangesNothing) {
