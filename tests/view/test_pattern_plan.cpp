@@ -1,0 +1,295 @@
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "view/PatternPlan.h"
+
+namespace {
+
+// 40 draws; draw i has digits i mod 10 (A), (i + 1) mod 10 (B), ...
+void FillDraws(TCodes& draws, int32_t count = 40) {
+    draws.SetCount(count);
+    for (int32_t i = 0; i < count; ++i) {
+        DrawRecord r;
+        for (int p = 1; p <= 7; ++p) r[p] = (i + p - 1) % 10;
+        draws.SetCode(i, r);
+    }
+}
+
+// High line of 2 points, low line of 2 points predicting at A.
+void FillPattern(TGui2Reg& reg, int32_t layout, int32_t steps, int32_t baseRow = 40) {
+    reg.Line(0).Add({1, 0});
+    reg.Line(0).Add({2, -1});
+    reg.Line(1).Add({3, -1});
+    reg.Line(1).Add({4, -2});
+    reg.Layout = layout;
+    reg.BaseRow = baseRow;
+    reg.ContrastKind = 1;
+    for (int32_t s = 0; s < steps; ++s) reg.AddStep({s % 10, (s + 3) % 10});
+    reg.SetPosition(0, 1, true);
+    reg.SetResult(0, 7);
+}
+
+struct Planned {
+    TCodes draws;
+    TGui2Reg reg;
+    std::vector<TPlanOp> Plan(int32_t mode, int32_t colCount = 10, int32_t first = 20) {
+        return PlanPattern({reg, draws, colCount, mode, first});
+    }
+};
+
+std::vector<TPlanOp> OfKind(const std::vector<TPlanOp>& ops, TPlanOpKind kind) {
+    std::vector<TPlanOp> result;
+    for (const TPlanOp& op : ops)
+        if (op.Kind == kind) result.push_back(op);
+    return result;
+}
+
+// Colour of the first marker (or link) of each (step, line), oldest step first, high first.
+std::vector<TArgb> ColourSequence(const std::vector<TPlanOp>& ops, TPlanOpKind kind) {
+    std::vector<TArgb> colours;
+    int32_t lastStep = -1, lastLine = -1;
+    for (const TPlanOp& op : OfKind(ops, kind)) {
+        if (op.Step == lastStep && op.Line == lastLine) continue;
+        colours.push_back(op.Color);
+        lastStep = op.Step;
+        lastLine = op.Line;
+    }
+    return colours;
+}
+
+TEST(PatternPlan, EmptyPatternDrawsNothing) {
+    Planned p;
+    FillDraws(p.draws);
+    EXPECT_TRUE(p.Plan(0).empty());
+}
+
+TEST(PatternPlan, AllLinksComeBeforeAllMarkersOldestStepFirst) {
+    Planned p;
+    FillDraws(p.draws);
+    FillPattern(p.reg, 2, 3);
+    const auto ops = p.Plan(3);
+    size_t lastLink = 0, firstMarker = ops.size();
+    for (size_t i = 0; i < ops.size(); ++i) {
+        if (ops[i].Kind == TPlanOpKind::Link) lastLink = i;
+        if (ops[i].Kind == TPlanOpKind::Marker) firstMarker = std::min(firstMarker, i);
+    }
+    EXPECT_LT(lastLink, firstMarker);
+    const auto links = OfKind(ops, TPlanOpKind::Link);
+    ASSERT_EQ(links.size(), 6u);  // one link per line and step
+    EXPECT_EQ(links[0].Step, 2);
+    EXPECT_EQ(links[0].Line, 1);
+    EXPECT_EQ(links[1].Line, 0);
+    EXPECT_EQ(links.back().Step, 0);
+    // Step 2 lies 4 rows back: base 36, shown from draw 20 in grid row 1.
+    EXPECT_EQ(links[0].Cell, (TPlanCell{36 - 1 - 20 + 1, 4}));
+    EXPECT_EQ(links[0].To, (TPlanCell{36 - 2 - 20 + 1, 5}));
+}
+
+TEST(PatternPlan, ModeThreeKeepsOneColourPerLine) {
+    Planned p;
+    FillDraws(p.draws);
+    FillPattern(p.reg, 2, 3);
+    const auto ops = p.Plan(3);
+    const TArgb high = MarkerPalette[6], low = MarkerPalette[5];
+    EXPECT_EQ(high, ColorToArgb(0, 102, 0));
+    EXPECT_EQ(low, ColorToArgb(255, 51, 0));
+    const std::vector<TArgb> want = {high, low, high, low, high, low};
+    EXPECT_EQ(ColourSequence(ops, TPlanOpKind::Marker), want);
+    EXPECT_EQ(ColourSequence(ops, TPlanOpKind::Link), want);
+    for (const TPlanOp& op : OfKind(ops, TPlanOpKind::Marker)) EXPECT_FALSE(op.DesignColors);
+}
+
+TEST(PatternPlan, ModeTwoGivesEachStepTheNextColour) {
+    Planned p;
+    FillDraws(p.draws);
+    FillPattern(p.reg, 3, 3);
+    const auto ops = p.Plan(2);
+    const std::vector<TArgb> want = {MarkerPalette[6], MarkerPalette[6], MarkerPalette[7],
+                                     MarkerPalette[7], MarkerPalette[8], MarkerPalette[8]};
+    EXPECT_EQ(ColourSequence(ops, TPlanOpKind::Marker), want);
+    EXPECT_EQ(ColourSequence(ops, TPlanOpKind::Link), want);
+}
+
+TEST(PatternPlan, ModeFourGivesEachLineAndStepTheNextColour) {
+    Planned p;
+    FillDraws(p.draws);
+    FillPattern(p.reg, 2, 4);
+    const auto ops = p.Plan(4);
+    // 8 lines: entries 6..11, then wrapping to 0 and 1.
+    const std::vector<TArgb> want = {MarkerPalette[6], MarkerPalette[7],  MarkerPalette[8],
+                                     MarkerPalette[9], MarkerPalette[10], MarkerPalette[11],
+                                     MarkerPalette[0], MarkerPalette[1]};
+    EXPECT_EQ(ColourSequence(ops, TPlanOpKind::Marker), want);
+    EXPECT_EQ(ColourSequence(ops, TPlanOpKind::Link), want);
+}
+
+TEST(PatternPlan, ModeZeroRunsThroughTheLinePaletteAndKeepsDesignMarkers) {
+    Planned p;
+    FillDraws(p.draws);
+    FillPattern(p.reg, 2, 2);
+    const auto ops = p.Plan(0);
+    const std::vector<TArgb> want = {LinePalette[6], LinePalette[7], LinePalette[8],
+                                     LinePalette[9]};
+    EXPECT_EQ(ColourSequence(ops, TPlanOpKind::Link), want);
+    for (const TPlanOp& op : OfKind(ops, TPlanOpKind::Marker)) EXPECT_TRUE(op.DesignColors);
+    for (const TPlanOp& op : OfKind(ops, TPlanOpKind::ResultDigit)) EXPECT_TRUE(op.DesignColors);
+}
+
+TEST(PatternPlan, ModeOnePaintsEveryMarkerInOneColour) {
+    Planned p;
+    FillDraws(p.draws);
+    FillPattern(p.reg, 2, 3);
+    const auto ops = p.Plan(1);
+    for (const TPlanOp& op : OfKind(ops, TPlanOpKind::Marker)) {
+        EXPECT_EQ(op.Color, MarkerPalette[5]);
+        EXPECT_FALSE(op.DesignColors);
+    }
+    EXPECT_EQ(ColourSequence(ops, TPlanOpKind::Link)[0], LinePalette[6]);
+}
+
+TEST(PatternPlan, UnknownColourModePaintsAsModeZero) {
+    Planned p;
+    FillDraws(p.draws);
+    FillPattern(p.reg, 2, 3);
+    const auto unknown = p.Plan(7);
+    const auto design = p.Plan(0);
+    ASSERT_EQ(unknown.size(), design.size());
+    for (size_t i = 0; i < unknown.size(); ++i) {
+        EXPECT_EQ(unknown[i].Color, design[i].Color);
+        EXPECT_EQ(unknown[i].DesignColors, design[i].DesignColors);
+    }
+}
+
+TEST(PatternPlan, LayoutOneDrawsOnlyNewestAndOldestStepButNotesEveryStep) {
+    Planned p;
+    FillDraws(p.draws);
+    FillPattern(p.reg, 1, 5);
+    const auto ops = p.Plan(3);
+    std::set<int32_t> drawnSteps;
+    for (const TPlanOp& op : ops)
+        if (op.Kind == TPlanOpKind::Marker || op.Kind == TPlanOpKind::Link)
+            drawnSteps.insert(op.Step);
+    EXPECT_EQ(drawnSteps, (std::set<int32_t>{0, 4}));
+    const auto notes = OfKind(ops, TPlanOpKind::StepNote);
+    ASSERT_EQ(notes.size(), 5u);
+    EXPECT_EQ(notes[0].Step, 4);
+    EXPECT_EQ(notes[0].Cell, (TPlanCell{40 - 4 - 20 + 1, 9}));
+    EXPECT_EQ(notes[0].Text, "7,4");  // step 4: high 7, low 4
+    EXPECT_EQ(notes[4].Text, "3,x");  // the low line predicts
+}
+
+TEST(PatternPlan, MarkersShowTheDigitsUnderThemAndTheComingDrawShowsTheResult) {
+    Planned p;
+    FillDraws(p.draws);
+    FillPattern(p.reg, 2, 2);
+    const auto ops = p.Plan(3);
+    const auto markers = OfKind(ops, TPlanOpKind::Marker);
+    // Step 0, low line: (A, 0) on the coming draw 40 (no digit), (B, -1) on draw 39 = 0.
+    std::vector<std::string> texts;
+    for (const TPlanOp& m : markers)
+        if (m.Step == 0 && m.Line == 0) texts.push_back(m.Text);
+    EXPECT_EQ(texts, (std::vector<std::string>{"", "0"}));
+    const auto digits = OfKind(ops, TPlanOpKind::ResultDigit);
+    ASSERT_EQ(digits.size(), 1u);
+    EXPECT_EQ(digits[0].Text, "7");
+    EXPECT_EQ(digits[0].Cell, (TPlanCell{40 - 20 + 1, 2}));
+    EXPECT_EQ(digits[0].Color, PaletteMarkerText);
+}
+
+TEST(PatternPlan, SumColumnDigitIsTakenModuloTen) {
+    Planned p;
+    FillDraws(p.draws);
+    p.reg.Line(0).Add({1, 0});
+    p.reg.Line(1).Add({0, -1});  // H of draw 39: 9 + 0 + 1 + 2 = 12
+    p.reg.Layout = 2;
+    p.reg.BaseRow = 40;
+    p.reg.AddStep({1, 2});
+    const auto markers = OfKind(p.Plan(3), TPlanOpKind::Marker);
+    ASSERT_EQ(markers.size(), 2u);
+    EXPECT_EQ(markers[0].Text, "2");
+}
+
+TEST(PatternPlan, TwoPredictedPositionsWriteNoResultDigit) {
+    Planned p;
+    FillDraws(p.draws);
+    FillPattern(p.reg, 2, 2);
+    p.reg.Line(0).Add({3, 0});
+    p.reg.SetPosition(0, 3, true);
+    EXPECT_TRUE(OfKind(p.Plan(3), TPlanOpKind::ResultDigit).empty());
+}
+
+TEST(PatternPlan, LinesInHiddenColumnsAreNotDrawnWithSevenColumns) {
+    Planned p;
+    FillDraws(p.draws);
+    p.reg.Line(0).Add({5, 0});  // E: hidden with 7 columns
+    p.reg.Line(0).Add({1, -1});
+    p.reg.Line(1).Add({2, -1});
+    p.reg.Line(1).Add({3, -2});
+    p.reg.Layout = 2;
+    p.reg.BaseRow = 40;
+    p.reg.AddStep({1, 6});
+    p.reg.AddStep({1, 6});
+    p.reg.SetPosition(0, 5, true);
+    const auto ops = p.Plan(3, 7);
+    for (const TPlanOp& op : ops) {
+        if (op.Kind == TPlanOpKind::Marker || op.Kind == TPlanOpKind::Link) {
+            EXPECT_EQ(op.Line, 1);
+        }
+        EXPECT_NE(op.Kind, TPlanOpKind::ResultDigit);
+    }
+    EXPECT_EQ(OfKind(ops, TPlanOpKind::StepNote)[0].Cell.Column, 6);
+    // With 10 columns the line is drawn.
+    EXPECT_EQ(OfKind(p.Plan(3, 10), TPlanOpKind::ResultDigit).size(), 1u);
+}
+
+TEST(PatternTexts, StepNotesAndFeatures) {
+    TGui2Reg reg;
+    reg.Line(0).Add({1, 0});
+    reg.Line(0).Add({2, -1});
+    reg.Line(1).Add({3, -1});
+    reg.Line(1).Add({4, -2});
+    reg.Line(1).Add({5, -2});
+    reg.Layout = 2;
+    reg.ContrastKind = 3;
+    for (int i = 0; i < 7; ++i) reg.AddStep({8, 3});
+    EXPECT_EQ(StepNoteText(reg, 3), "3,8");
+    EXPECT_EQ(StepNoteText(reg, 0), "3,8");  // no line predicts yet
+    reg.SetPosition(0, 1, true);
+    EXPECT_EQ(StepNoteText(reg, 0), "3,x");
+    reg.SetPosition(1, 1, true);
+    EXPECT_EQ(StepNoteText(reg, 0), "x,x");
+    EXPECT_EQ(FeaturesText(reg), "规律特点：3对2 7步 隔一 明对 ");
+}
+
+TEST(PatternTexts, PictureCaptionJoinsTwoPiecesWithTwoBlanks) {
+    EXPECT_NE(PictureCaption().find("  "), std::string::npos);
+}
+
+TEST(ExportFrameTest, RowsCoverThePatternWithinLimits) {
+    TGridGeometry g;
+    g.ClientHeight = 600;
+    g.Layout(300);
+    ASSERT_EQ(g.VisibleRows, 16);
+    TGui2Reg reg;
+    reg.Line(0).Add({1, 0});
+    reg.Line(1).Add({2, -3});
+    reg.Layout = 2;
+    reg.BaseRow = 300;
+    for (int i = 0; i < 5; ++i) reg.AddStep({1, 1});
+    // 5 steps x 2 + 3 rows of figure + 4 = 17 rows.
+    EXPECT_EQ(ExportFrame(g, reg), (TExportFrame{300 - 17 + 4, 17, 466, 17 * 31}));
+    reg.Layout = 1;
+    EXPECT_EQ(ExportFrame(g, reg).Rows, 16);  // at least the visible rows
+    reg.Layout = 4;
+    for (int i = 0; i < 10; ++i) reg.AddStep({1, 1});
+    EXPECT_EQ(ExportFrame(g, reg).Rows, 45);  // at most 45
+    EXPECT_EQ(ExportFrame(g, reg).First, 300 - 45 + 4);
+    g.SetCellHeight(40);
+    g.ColCount = 7;
+    g.Layout(300);
+    EXPECT_EQ(ExportFrame(g, reg).Width, g.TotalWidth() + 1);
+    EXPECT_EQ(ExportFrame(g, reg).Height, 45 * 41);
+}
+
+}  // namespace
