@@ -1,0 +1,37 @@
+#include "app/Application.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QFont>
+#include <QMessageBox>
+#include <QStandardPaths>
+#include <exception>
+
+TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
+    setApplicationName(QStringLiteral("Tolvane"));
+    setOrganizationName(QString());
+    InstallFontSubstitutes();
+}
+
+bool TApplication::notify(QObject* receiver, QEvent* event) {
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (const std::exception& e) {
+        QMessageBox::critical(activeWindow(), applicationName(), QString::fromStdString(e.what()));
+    }
+    return false;
+}
+
+void InstallFontSubstitutes() {
+    QFont::insertSubstitution(QStringLiteral("宋体"), QStringLiteral("Noto Serif CJK SC"));
+    QFont::insertSubstitution(QStringLiteral("SimSun"), QStringLiteral("Noto Serif CJK SC"));
+}
+
+QString ProgramFolder() {
+    const QString exeFolder = QCoreApplication::applicationDirPath();
+    if (QFileInfo::exists(QDir(exeFolder).filePath(QStringLiteral("pavolen.ini")))) return exeFolder;
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    if (folder.isEmpty()) folder = QDir::home().filePath(QStringLiteral(".local/share/Tolvane"));
+    QDir().mkpath(folder);
+    return folder;
+}

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QApplication>
+#include <QString>
+
+// The application object: names, fonts, and the last resort for errors that no command
+// catches, which are shown in a message box while the program goes on.
+class TApplication : public QApplication {
+    Q_OBJECT
+
+public:
+    TApplication(int& argc, char** argv);
+    bool notify(QObject* receiver, QEvent* event) override;
+};
+
+// Maps the Windows font families the windows ask for to installed ones.
+void InstallFontSubstitutes();
+
+// The folder of the settings and the work document: the executable's own folder when it
+// holds pavolen.ini (a portable install), else the user's data folder, created if missing.
+QString ProgramFolder();

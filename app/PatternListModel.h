@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QAbstractTableModel>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "search/Gui2Reg.h"
+
+// The rows of the pattern list. Each row refers to a pattern owned by the pattern manager;
+// texts are made when the view asks for them, so millions of rows cost one pointer each.
+// Rows stand in ascending order of their "点" text after every addition; a column sort
+// reorders them once by that column's text.
+class TPatternListModel : public QAbstractTableModel {
+    Q_OBJECT
+
+public:
+    static constexpr int ColumnCount = 7;
+
+    explicit TPatternListModel(QObject* parent = nullptr);
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+    const TGui2Reg* PatternAt(int row) const { return rows_.at(static_cast<size_t>(row)); }
+    int RowCount() const { return static_cast<int>(rows_.size()); }
+
+    // Texts of the seven columns.
+    static QString CellText(const TGui2Reg& pattern, int column);
+    // The bytes the list compares for a column: the text as code page 936 bytes with a-z
+    // folded to upper case.
+    static std::string CompareKey(const TGui2Reg& pattern, int column);
+    // Ordinal comparison of two rows' texts in a column: negative, zero or positive.
+    static int Compare(const TGui2Reg& a, const TGui2Reg& b, int column);
+
+    void Clear();
+    // Replaces every row, in the given order, then orders the rows by "点".
+    void Reset(std::vector<const TGui2Reg*> patterns);
+    // Appends rows; afterwards all rows stand in "点" order again.
+    void Append(std::span<const TGui2Reg* const> patterns);
+    // Removes the given rows (any order); returns their patterns in descending row order.
+    std::vector<const TGui2Reg*> RemoveRows(std::vector<int> rows);
+
+    int SortColumn = 0;
+    // Sorts every row once by the column's text, ascending (ListViewCompare).
+    void SortByColumn(int column);
+
+private:
+    // Reorders rows_ to order (a permutation of row numbers), keeping persistent indexes.
+    void ApplyOrder(const std::vector<uint32_t>& order);
+    void RestorePointsOrder();
+
+    std::vector<const TGui2Reg*> rows_;
+    bool pointsOrdered_ = true;
+};

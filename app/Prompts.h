@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QMessageBox>
+#include <QString>
+
+class QWidget;
+
+// Message boxes and file dialogs of the main window, behind one seam so that tests can answer
+// them without a modal loop.
+class TPrompts {
+public:
+    virtual ~TPrompts() = default;
+
+    // An information or error message with an OK button.
+    virtual void ShowMessage(QWidget* parent, const QString& text) = 0;
+    // A question; returns the button chosen among buttons.
+    virtual QMessageBox::StandardButton Ask(QWidget* parent, const QString& text,
+                                            QMessageBox::StandardButtons buttons,
+                                            QMessageBox::StandardButton defaultButton) = 0;
+    // An open-file dialog; the empty text when the user cancels.
+    virtual QString OpenFileName(QWidget* parent, const QString& title, const QString& folder,
+                                 const QString& filter) = 0;
+};
+
+// The real dialogs.
+class TDialogPrompts : public TPrompts {
+public:
+    void ShowMessage(QWidget* parent, const QString& text) override;
+    QMessageBox::StandardButton Ask(QWidget* parent, const QString& text,
+                                    QMessageBox::StandardButtons buttons,
+                                    QMessageBox::StandardButton defaultButton) override;
+    QString OpenFileName(QWidget* parent, const QString& title, const QString& folder,
+                         const QString& filter) override;
+};

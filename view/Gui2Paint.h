@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QPalette>
+#include <QPoint>
+#include <QRect>
+#include <QString>
+#include <cstdint>
+
+#include "data/Hao.h"
+#include "search/Gui2Reg.h"
+#include "view/GridGeometry.h"
+
+class QPainter;
+
+// Everything the painting reads from the grid control, so that the grid can be painted onto
+// any QPainter (the control on screen, a QImage for pictures and tests).
+struct TGridPaintInput {
+    const TGridGeometry& Geometry;
+    const TCodes& Draws;
+    const TGui2Reg& Pattern;
+    int32_t IssueBase = 1;
+    int32_t BoxColorMode = 0;
+    int32_t LinkLineStyle = 0;
+    int32_t DrawBoxStyle = 0;
+    QFont Font;  // the control's font; painting changes only size and boldness
+    QPalette Palette;
+};
+
+// Mapping of grid coordinates onto the canvas: scaled (halves to even), then moved by origin.
+QPoint ScalePoint(int32_t x, int32_t y, float scale, QPoint origin);
+QRect ScaleRect(const TGridRect& rect, float scale, QPoint origin);
+QRect ToQRect(const TGridRect& rect);
+
+// Font sizes are in points at 96 dots per inch.
+int32_t PointsToPixels(int32_t points);
+QColor ToQColor(TGridColor color);
+
+void DrawHeaderCell(QPainter& painter, const QPalette& palette, const QRect& rect);
+// Centred text; bold text uses sizePoints, plain text always Ceil(11m).
+void DrawCellText(QPainter& painter, const TGridPaintInput& grid, const QString& text,
+                  const QRect& rect, bool bold, const QColor& color, int32_t sizePoints);
+
+// Paints header, cells, digits, grid lines, the caption band and the pattern.
+// first: draw in grid row 1; rows: grid rows below the header (on screen VisibleRows).
+void PaintTo(QPainter& painter, const TGridPaintInput& grid, bool onScreen, int32_t first,
+             int32_t rows, float scale, QPoint origin);
+
+// The pattern overlay: markers, links and step notes, drawn inside the clip PaintTo sets.
+void DrawPattern(QPainter& painter, const TGridPaintInput& grid, int32_t first, float scale,
+                 QPoint origin);
