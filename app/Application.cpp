@@ -29,7 +29,8 @@ void InstallFontSubstitutes() {
 
 QString ProgramFolder() {
     const QString exeFolder = QCoreApplication::applicationDirPath();
-    if (QFileInfo::exists(QDir(exeFolder).filePath(QStringLiteral("pavolen.ini")))) return exeFolder;
+    if (QFileInfo::exists(QDir(exeFolder).filePath(QStringLiteral("pavolen.ini"))))
+        return exeFolder;
     QString folder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
     if (folder.isEmpty()) folder = QDir::home().filePath(QStringLiteral(".local/share/Tolvane"));
     QDir().mkpath(folder);

@@ -58,8 +58,12 @@ QString CaptionTail() {
     return text;
 }
 
-QString ToQString(const std::string& text) { return QString::fromStdString(text); }
-std::string ToStd(const QString& text) { return text.toStdString(); }
+QString ToQString(const std::string& text) {
+    return QString::fromStdString(text);
+}
+std::string ToStd(const QString& text) {
+    return text.toStdString();
+}
 
 }  // namespace
 
@@ -143,17 +147,17 @@ void TMainForm::CreateActions() {
     RegMenuSelAll = MakeAction("RegMenuSelAll", QStringLiteral("全选(&A)"),
                                QStringLiteral("规律全选|全选当前的规律列表框内所有的规律"),
                                QKeySequence("Ctrl+A"));
-    RegMenuSelNone = MakeAction("RegMenuSelNone", QStringLiteral("不选(&I)"),
-                                QStringLiteral("不选规律|取消所有的规律选择"),
-                                QKeySequence("Ctrl+I"));
+    RegMenuSelNone =
+        MakeAction("RegMenuSelNone", QStringLiteral("不选(&I)"),
+                   QStringLiteral("不选规律|取消所有的规律选择"), QKeySequence("Ctrl+I"));
     RegMenuDel = MakeAction("RegMenuDel", QStringLiteral("删除(&D)"),
                             QStringLiteral("删除规律|将当前选择的规律删除"), QKeySequence("Del"));
-    RegMenuClear = MakeAction("RegMenuClear", QStringLiteral("清空(&C)"),
-                              QStringLiteral("删除所有规律|删除所有的规律"),
-                              QKeySequence("Ctrl+Del"));
-    RegMenuSearch = MakeAction("RegMenuSearch", QStringLiteral("搜索(&S)"),
-                               QStringLiteral("搜索规律|搜索开奖数据里面的规律走势"),
-                               QKeySequence("F5"));
+    RegMenuClear =
+        MakeAction("RegMenuClear", QStringLiteral("清空(&C)"),
+                   QStringLiteral("删除所有规律|删除所有的规律"), QKeySequence("Ctrl+Del"));
+    RegMenuSearch =
+        MakeAction("RegMenuSearch", QStringLiteral("搜索(&S)"),
+                   QStringLiteral("搜索规律|搜索开奖数据里面的规律走势"), QKeySequence("F5"));
     RegMenuStop = MakeAction("RegMenuStop", QStringLiteral("停止(&O)"),
                              QStringLiteral("|立即停止规律搜索工作"), QKeySequence("F6"));
     RegMenuOptions =
@@ -168,13 +172,13 @@ void TMainForm::CreateActions() {
     RegMenuContrast = MakeAction("RegMenuContrast", QStringLiteral("明对(&M)"));
     RegMenuFiveStep = MakeAction("RegMenuFiveStep", QStringLiteral("五步(&B)"));
     RegMenuDel->setEnabled(false);
-    for (QAction* hidden : {RegMenuOpen, RegMenuStat, RegMenuExportPic, RegMenuFixed,
-                            RegMenuSumSplit, RegMenuDiffSplit, RegMenuSkip, RegMenuContrast,
-                            RegMenuFiveStep})
+    for (QAction* hidden :
+         {RegMenuOpen, RegMenuStat, RegMenuExportPic, RegMenuFixed, RegMenuSumSplit,
+          RegMenuDiffSplit, RegMenuSkip, RegMenuContrast, RegMenuFiveStep})
         hidden->setVisible(false);
 
-    HelpMenuTopic = MakeAction("HelpMenuTopic", QStringLiteral("帮助主题(&C)"), {},
-                               QKeySequence("F1"));
+    HelpMenuTopic =
+        MakeAction("HelpMenuTopic", QStringLiteral("帮助主题(&C)"), {}, QKeySequence("F1"));
     HelpMenuSite = MakeAction("HelpMenuSite", QStringLiteral("支持网站(&H)"));
     HelpMenuAbout = MakeAction("HelpMenuAbout", QStringLiteral("关于(&A)..."));
 
@@ -272,8 +276,8 @@ void TMainForm::CreateToolBar() {
         button("FileMenuDownBt", QStringLiteral("下载"), QStyle::SP_ArrowDown, FileMenuDown);
     FileMenuEditBt = button("FileMenuEditBt", QStringLiteral("编辑"),
                             QStyle::SP_FileDialogDetailedView, FileMenuEdit);
-    FileMenuSaveBt = button("FileMenuSaveBt", QStringLiteral("保存"),
-                            QStyle::SP_DialogSaveButton, FileMenuSave);
+    FileMenuSaveBt =
+        button("FileMenuSaveBt", QStringLiteral("保存"), QStyle::SP_DialogSaveButton, FileMenuSave);
     MainTbr->addSeparator();
     RegMenuSearchBt = button("RegMenuSearchBt", QStringLiteral("搜索"),
                              QStyle::SP_FileDialogContentsView, RegMenuSearch);
@@ -291,8 +295,8 @@ void TMainForm::CreateToolBar() {
     RegMenuDelBt->setEnabled(false);
     connect(RegMenuDelBt, &QAction::triggered, this, &TMainForm::RegMenuDelClick);
     MainTbr->addAction(RegMenuDelBt);
-    RegMenuClearBt = button("RegMenuClearBt", QStringLiteral("清空"),
-                            QStyle::SP_DialogResetButton, RegMenuClear);
+    RegMenuClearBt = button("RegMenuClearBt", QStringLiteral("清空"), QStyle::SP_DialogResetButton,
+                            RegMenuClear);
     MainTbr->addSeparator();
     RegMenuStatBt =
         button("RegMenuStatBt", QStringLiteral("统计"), QStyle::SP_FileDialogInfoView, RegMenuStat);
@@ -309,8 +313,8 @@ void TMainForm::CreateToolBar() {
                              QStyle::SP_TitleBarContextHelpButton, HelpMenuTopic);
     HelpMenuAboutBt = button("HelpMenuAboutBt", QStringLiteral("关于"),
                              QStyle::SP_MessageBoxInformation, HelpMenuAbout);
-    FileMenuExitBt =
-        button("FileMenuExitBt", QStringLiteral("退出"), QStyle::SP_DialogCloseButton, FileMenuExit);
+    FileMenuExitBt = button("FileMenuExitBt", QStringLiteral("退出"), QStyle::SP_DialogCloseButton,
+                            FileMenuExit);
 }
 
 void TMainForm::CreatePanels() {
@@ -438,8 +442,8 @@ void TMainForm::FormCreate() {
         OpenDocument(DocumentPath());
     } catch (const std::exception&) {
         documentOpenFailed_ = QFileInfo(DocumentPath()).exists();
-        prompts_->ShowMessage(this, QStringLiteral("打开文档失败：\r\n") +
-                                        QString::fromUtf8(DocumentFileName));
+        prompts_->ShowMessage(
+            this, QStringLiteral("打开文档失败：\r\n") + QString::fromUtf8(DocumentFileName));
         FileMenuNewClick();
     }
     documentModified_ = false;
@@ -492,7 +496,9 @@ void TMainForm::SetStatusText(int panel, const QString& text) {
     }
 }
 
-void TMainForm::ShowError(const QString& text) { prompts_->ShowMessage(this, text); }
+void TMainForm::ShowError(const QString& text) {
+    prompts_->ShowMessage(this, text);
+}
 
 void TMainForm::ShowNotYet(const QString& what) {
     prompts_->ShowMessage(this, what + QStringLiteral("：此功能在本版本中尚未提供。"));
@@ -570,8 +576,7 @@ void TMainForm::KeepUnreadableDocument() {
     QString backup = path + QStringLiteral(".bak");
     for (int n = 1; QFileInfo::exists(backup); ++n)
         backup = path + QStringLiteral(".bak") + QString::number(n);
-    if (!QFile::copy(path, backup))
-        throw TError("无法备份无法读取的文档：" + ToStd(backup));
+    if (!QFile::copy(path, backup)) throw TError("无法备份无法读取的文档：" + ToStd(backup));
     prompts_->ShowMessage(this, QStringLiteral("原文档无法读取，已备份为：\r\n") + backup);
 }
 
@@ -585,9 +590,9 @@ bool TMainForm::SaveDocument() {
             documentOpenFailed_ = false;
         }
         const auto& bytes = stream.Bytes();
-        WriteFileAtomically(ToStd(DocumentPath()),
-                            std::string_view(reinterpret_cast<const char*>(bytes.data()),
-                                             bytes.size()));
+        WriteFileAtomically(
+            ToStd(DocumentPath()),
+            std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
         documentModified_ = false;
         return true;
     } catch (const std::exception& e) {
@@ -604,12 +609,14 @@ void TMainForm::RefreshCaption() {
     setWindowTitle(caption);
     if (!regMgr_ || !regMgr_->Running()) {
         const int count = regMgr_ ? regMgr_->Count() : 0;
-        SetStatusText(2, QStringLiteral("总共") + QString::number(count) +
-                             QStringLiteral("个规律"));
+        SetStatusText(2,
+                      QStringLiteral("总共") + QString::number(count) + QStringLiteral("个规律"));
     }
 }
 
-void TMainForm::ShowPanel(QWidget* panel) { Panels->setCurrentWidget(panel); }
+void TMainForm::ShowPanel(QWidget* panel) {
+    Panels->setCurrentWidget(panel);
+}
 
 void TMainForm::RefillPatternList() {
     std::vector<const TGui2Reg*> patterns;
@@ -619,8 +626,8 @@ void TMainForm::RefillPatternList() {
     // The model takes all rows at once; the progress text names the last multiple of 53.
     if (!patterns.empty()) {
         const size_t last = (patterns.size() - 1) / 53 * 53;
-        SetStatusText(0, QStringLiteral("正在添加第") + QString::number(last) +
-                             QStringLiteral("个规律..."));
+        SetStatusText(
+            0, QStringLiteral("正在添加第") + QString::number(last) + QStringLiteral("个规律..."));
     }
     listModel_->Reset(std::move(patterns));
     SetStatusText(0, QString());
@@ -679,14 +686,18 @@ void TMainForm::ImportDrawFile(const QString& path) {
 
 void TMainForm::FileMenuNewClick() {}
 
-void TMainForm::FileMenuSaveClick() { SaveDocument(); }
+void TMainForm::FileMenuSaveClick() {
+    SaveDocument();
+}
 
-void TMainForm::FileMenuDownClick() { ShowNotYet(QStringLiteral("下载数据")); }
+void TMainForm::FileMenuDownClick() {
+    ShowNotYet(QStringLiteral("下载数据"));
+}
 
 void TMainForm::FileMenuImportClick() {
-    const QString path = prompts_->OpenFileName(
-        this, QStringLiteral("从文本文件中的开奖数据导入号码"), programFolder_,
-        QStringLiteral("文本文件 (*.txt);;任何文件 (*)"));
+    const QString path =
+        prompts_->OpenFileName(this, QStringLiteral("从文本文件中的开奖数据导入号码"),
+                               programFolder_, QStringLiteral("文本文件 (*.txt);;任何文件 (*)"));
     if (path.isEmpty()) return;
     try {
         ImportDrawFile(path);
@@ -697,11 +708,17 @@ void TMainForm::FileMenuImportClick() {
 
 void TMainForm::FileMenuExportClick() {}
 
-void TMainForm::FileMenuEditClick() { ShowNotYet(QStringLiteral("数据编辑")); }
+void TMainForm::FileMenuEditClick() {
+    ShowNotYet(QStringLiteral("数据编辑"));
+}
 
-void TMainForm::FileMenuExitClick() { close(); }
+void TMainForm::FileMenuExitClick() {
+    close();
+}
 
-void TMainForm::CodeMenuOpenClick() { ShowPanel(PanelCode); }
+void TMainForm::CodeMenuOpenClick() {
+    ShowPanel(PanelCode);
+}
 
 void TMainForm::CodeMenuNothingClick() {}
 
@@ -794,7 +811,9 @@ void TMainForm::RegMenuStopClick() {
     regMgr_->Stop();
 }
 
-void TMainForm::RegMenuOptionsClick() { ShowNotYet(QStringLiteral("设置")); }
+void TMainForm::RegMenuOptionsClick() {
+    ShowNotYet(QStringLiteral("设置"));
+}
 
 void TMainForm::RegMenuStatClick() {}
 
@@ -802,9 +821,13 @@ void TMainForm::RegMenuExportPicClick() {}
 
 void TMainForm::RegMenuNothingClick() {}
 
-void TMainForm::HelpMenuTopicClick() { ShowNotYet(QStringLiteral("帮助主题")); }
+void TMainForm::HelpMenuTopicClick() {
+    ShowNotYet(QStringLiteral("帮助主题"));
+}
 
-void TMainForm::HelpMenuSiteClick() { ShowNotYet(QStringLiteral("支持网站")); }
+void TMainForm::HelpMenuSiteClick() {
+    ShowNotYet(QStringLiteral("支持网站"));
+}
 
 void TMainForm::HelpMenuAboutClick() {
     prompts_->ShowMessage(this, QString::fromUtf8(ProductName) + QStringLiteral(" v") +
@@ -814,7 +837,9 @@ void TMainForm::HelpMenuAboutClick() {
                                     QString::fromUtf8(MakerSite));
 }
 
-void TMainForm::HelpMenuGuideClick() { ShowNotYet(QStringLiteral("入门")); }
+void TMainForm::HelpMenuGuideClick() {
+    ShowNotYet(QStringLiteral("入门"));
+}
 
 // ---- Pattern list ----
 

@@ -28,7 +28,7 @@ class TPrompts;
 class TMainForm : public QMainWindow {
     Q_OBJECT
 
-public:
+  public:
     // programFolder holds the settings and the work document; prompts answers message boxes
     // and file dialogs (the real dialogs when null).
     explicit TMainForm(const QString& programFolder, std::unique_ptr<TPrompts> prompts = nullptr,
@@ -148,7 +148,7 @@ public:
     // A status text change, also written to stderr when TOLVANE_STATUS_TRACE is set.
     void SetStatusText(int panel, const QString& text);
 
-public slots:
+  public slots:
     void FileMenuNewClick();
     void FileMenuSaveClick();
     void FileMenuDownClick();
@@ -177,15 +177,15 @@ public slots:
     void ListViewColumnClick(int column);
     void ContextPopup(QObject* sender, const QPoint& globalPos);
 
-signals:
+  signals:
     // After each handled search event (tests wait on it).
     void SearchEventHandled(int kind);
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* event) override;
     bool event(QEvent* event) override;
 
-private:
+  private:
     void FormCreate();
     bool FormCloseQuery();
     void CreateActions();

@@ -12,8 +12,8 @@ const char* const Headers[TPatternListModel::ColumnCount] = {"点",   "步",   "
 // The name tables in code page 936, the byte order the list sorts by.
 const char* const LayoutNamesGbk[] = {"\xC8\xAB\xB2\xBF", "\xC1\xF7\xCB\xAE", "\xB8\xF4\xD2\xBB",
                                       "\xB8\xF4\xB6\xFE", "\xB8\xF4\xB0\xE6"};
-const char* const ContrastNamesGbk[] = {"\xC8\xAB\xB2\xBF", "\xC8\xAB\xC3\xF7",
-                                        "\xC8\xAB\xB6\xD4", "\xC3\xF7\xB6\xD4"};
+const char* const ContrastNamesGbk[] = {"\xC8\xAB\xB2\xBF", "\xC8\xAB\xC3\xF7", "\xC8\xAB\xB6\xD4",
+                                        "\xC3\xF7\xB6\xD4"};
 
 std::string Folded(std::string text) {
     for (char& c : text)
@@ -144,9 +144,8 @@ void TPatternListModel::Clear() {
 void TPatternListModel::Reset(std::vector<const TGui2Reg*> patterns) {
     beginResetModel();
     rows_ = std::move(patterns);
-    std::stable_sort(rows_.begin(), rows_.end(), [](const TGui2Reg* a, const TGui2Reg* b) {
-        return Compare(*a, *b, 0) < 0;
-    });
+    std::stable_sort(rows_.begin(), rows_.end(),
+                     [](const TGui2Reg* a, const TGui2Reg* b) { return Compare(*a, *b, 0) < 0; });
     pointsOrdered_ = true;
     endResetModel();
 }
@@ -159,18 +158,19 @@ void TPatternListModel::Append(std::span<const TGui2Reg* const> patterns) {
     std::vector<std::pair<std::string, const TGui2Reg*>> batch;
     batch.reserve(patterns.size());
     for (const TGui2Reg* p : patterns) batch.emplace_back(CompareKey(*p, 0), p);
-    std::stable_sort(batch.begin(), batch.end(),
-                     [](const auto& a, const auto& b) { return CompareBytes(a.first, b.first) < 0; });
+    std::stable_sort(batch.begin(), batch.end(), [](const auto& a, const auto& b) {
+        return CompareBytes(a.first, b.first) < 0;
+    });
 
     size_t start = 0;
     while (start < batch.size()) {
         size_t end = start + 1;
         while (end < batch.size() && batch[end].first == batch[start].first) ++end;
         const std::string& key = batch[start].first;
-        const auto at = std::upper_bound(
-            rows_.begin(), rows_.end(), key, [](const std::string& k, const TGui2Reg* row) {
-                return CompareBytes(k, CompareKey(*row, 0)) < 0;
-            });
+        const auto at = std::upper_bound(rows_.begin(), rows_.end(), key,
+                                         [](const std::string& k, const TGui2Reg* row) {
+                                             return CompareBytes(k, CompareKey(*row, 0)) < 0;
+                                         });
         const int first = static_cast<int>(at - rows_.begin());
         beginInsertRows(QModelIndex(), first, first + static_cast<int>(end - start) - 1);
         std::vector<const TGui2Reg*> group;

@@ -15,7 +15,7 @@
 class TPatternListModel : public QAbstractTableModel {
     Q_OBJECT
 
-public:
+  public:
     static constexpr int ColumnCount = 7;
 
     explicit TPatternListModel(QObject* parent = nullptr);
@@ -48,7 +48,7 @@ public:
     // Sorts every row once by the column's text, ascending (ListViewCompare).
     void SortByColumn(int column);
 
-private:
+  private:
     // Reorders rows_ to order (a permutation of row numbers), keeping persistent indexes.
     void ApplyOrder(const std::vector<uint32_t>& order);
     void RestorePointsOrder();

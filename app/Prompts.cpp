@@ -7,7 +7,7 @@
 void TDialogPrompts::ShowMessage(QWidget* parent, const QString& text) {
     QMessageBox box(QMessageBox::Information, QApplication::applicationName(), text,
                     QMessageBox::Ok, parent);
-    box.setButtonText(QMessageBox::Ok, QStringLiteral("确定"));
+    if (auto* ok = box.button(QMessageBox::Ok)) ok->setText(QStringLiteral("确定"));
     box.exec();
 }
 

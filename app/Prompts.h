@@ -8,7 +8,7 @@ class QWidget;
 // Message boxes and file dialogs of the main window, behind one seam so that tests can answer
 // them without a modal loop.
 class TPrompts {
-public:
+  public:
     virtual ~TPrompts() = default;
 
     // An information or error message with an OK button.
@@ -24,7 +24,7 @@ public:
 
 // The real dialogs.
 class TDialogPrompts : public TPrompts {
-public:
+  public:
     void ShowMessage(QWidget* parent, const QString& text) override;
     QMessageBox::StandardButton Ask(QWidget* parent, const QString& text,
                                     QMessageBox::StandardButtons buttons,

@@ -1,19 +1,12 @@
 #include <QApplication>
-#include <QDir>
-#include <QFileInfo>
-#include <QFont>
-#include <QStandardPaths>
-#include <QTimer>
-
-#include "app/Application.h"
-#include "app/Main.h"
+#include <QLabel>
 
 int main(int argc, char* argv[]) {
-    TApplication app(argc, argv);
-    const QString folder = ProgramFolder();
-    TMainForm form(folder);
-    form.show();
-    // Maximised once the window stands, like the end of the start-up.
-    QTimer::singleShot(0, &form, [&form] { form.showMaximized(); });
+    QApplication app(argc, argv);
+    QLabel placeholder(QStringLiteral("Tolvane：主窗口尚在建设中。"));
+    placeholder.setMinimumSize(480, 160);
+    placeholder.setAlignment(Qt::AlignCenter);
+    placeholder.setWindowTitle(QStringLiteral("Tolvane"));
+    placeholder.show();
     return app.exec();
 }

@@ -108,7 +108,7 @@ void TGui2RegNet::LayoutGrid() {
 }
 
 TGridPaintInput TGui2RegNet::PaintInput() const {
-    return TGridPaintInput{geometry_,    draws_,        pattern_, issueBase_, BoxColorMode,
+    return TGridPaintInput{geometry_,     draws_,       pattern_, issueBase_, BoxColorMode,
                            LinkLineStyle, DrawBoxStyle, font(),   palette()};
 }
 
@@ -146,7 +146,9 @@ void TGui2RegNet::GridKeyDown(TGridKey key) {
     Change();
 }
 
-void TGui2RegNet::Change() { emit OnChange(); }
+void TGui2RegNet::Change() {
+    emit OnChange();
+}
 
 void TGui2RegNet::paintEvent(QPaintEvent*) {
     QPainter painter(viewport());

@@ -15,7 +15,7 @@ struct TGridPaintInput;
 class TGui2RegNet : public QAbstractScrollArea {
     Q_OBJECT
 
-public:
+  public:
     explicit TGui2RegNet(QWidget* parent = nullptr);
     ~TGui2RegNet() override;
 
@@ -55,13 +55,13 @@ public:
     // The key-down handling of the grid keys.
     void GridKeyDown(TGridKey key);
 
-signals:
+  signals:
     void OnChange();
     // Digits typed into the grid changed the draws.
     void DrawsEdited();
     void ContextPopupRequested(const QPoint& globalPos);
 
-protected:
+  protected:
     virtual void Change();
 
     void paintEvent(QPaintEvent* event) override;
@@ -75,7 +75,7 @@ protected:
     bool event(QEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
 
-private:
+  private:
     void SyncScrollBar();
     void PostKeyDown(TGridKey key);
 

@@ -59,7 +59,9 @@ int32_t PointsToPixels(int32_t points) {
     return static_cast<int32_t>(std::lround(points * 96.0 / 72.0));
 }
 
-QColor ToQColor(TGridColor c) { return QColor(c.R, c.G, c.B); }
+QColor ToQColor(TGridColor c) {
+    return QColor(c.R, c.G, c.B);
+}
 
 void DrawHeaderCell(QPainter& painter, const QPalette& palette, const QRect& rect) {
     if (rect.isEmpty()) return;
@@ -98,8 +100,9 @@ void PaintTo(QPainter& painter, const TGridPaintInput& grid, bool onScreen, int3
     };
 
     // 1. Background of the whole area being painted.
-    const QRect clip = painter.hasClipping() ? painter.clipBoundingRect().toAlignedRect()
-                                             : QRect(QPoint(0, 0), painter.device()->rect().size());
+    const QRect clip = painter.hasClipping()
+                           ? painter.clipBoundingRect().toAlignedRect()
+                           : QRect(0, 0, painter.device()->width(), painter.device()->height());
     painter.fillRect(clip, grid.Palette.color(QPalette::Window));
 
     // 2. Header.
@@ -170,9 +173,9 @@ void PaintTo(QPainter& painter, const TGridPaintInput& grid, bool onScreen, int3
 
     // 8. Caption band: the two rows after the append row (on screen) or the last two rows.
     const int32_t band = onScreen ? n + 2 - first : rows - 2;
-    FillIfNotEmpty(painter,
-                   ScaleRect(Union(g.RectOfCell(band, 0), g.RectOfCell(band + 1, 0)), scale, origin),
-                   ToQColor(CellColors[5]));
+    FillIfNotEmpty(
+        painter, ScaleRect(Union(g.RectOfCell(band, 0), g.RectOfCell(band + 1, 0)), scale, origin),
+        ToQColor(CellColors[5]));
     FillIfNotEmpty(
         painter,
         ScaleRect(Union(g.RectOfCell(band, 1), g.RectOfCell(band + 1, lc - 1)), scale, origin),
