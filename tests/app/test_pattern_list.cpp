@@ -1,0 +1,125 @@
+#include <QSignalSpy>
+#include <QtTest>
+#include <memory>
+#include <vector>
+
+#include "app/PatternListModel.h"
+#include "tests/app/PatternFactory.h"
+
+class TestPatternList : public QObject {
+    Q_OBJECT
+
+  private:
+    std::vector<std::unique_ptr<TGui2Reg>> owned_;
+
+    const TGui2Reg* Make(int high, int low, int steps, int layout = 1, int contrast = 3) {
+        owned_.push_back(MakePattern(high, low, steps, layout, contrast));
+        return owned_.back().get();
+    }
+
+    static QStringList Column(const TPatternListModel& model, int column) {
+        QStringList texts;
+        for (int r = 0; r < model.rowCount(); ++r)
+            texts << model.data(model.index(r, column), Qt::DisplayRole).toString();
+        return texts;
+    }
+
+  private slots:
+    void cleanup() { owned_.clear(); }
+
+    void rowTextsOfAPattern() {
+        TPatternListModel model;
+        const TGui2Reg* p = Make(3, 2, 4, 2, 3);
+        model.Append(std::vector<const TGui2Reg*>{p});
+        QCOMPARE(model.headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(), "点");
+        QCOMPARE(model.headerData(6, Qt::Horizontal, Qt::DisplayRole).toString(), "结果");
+        QCOMPARE(model.columnCount(), 7);
+        const QStringList expected = {"32",
+                                      "4",
+                                      "隔一",
+                                      "明对",
+                                      QString::fromStdString(p->PositionsText()),
+                                      QString::fromStdString(p->SumsText()),
+                                      QString::fromStdString(p->ResultsText())};
+        for (int c = 0; c < 7; ++c)
+            QCOMPARE(model.data(model.index(0, c), Qt::DisplayRole), expected[c]);
+        QCOMPARE(model.data(model.index(0, 6), Qt::DisplayRole).toString(), "A=72");
+    }
+
+    void rowsStandInPointsOrderAfterEveryAddition() {
+        TPatternListModel model;
+        model.Append(std::vector<const TGui2Reg*>{Make(3, 3, 4), Make(2, 2, 5)});
+        QSignalSpy inserted(&model, &QAbstractItemModel::rowsInserted);
+        model.Append(std::vector<const TGui2Reg*>{Make(2, 3, 6), Make(3, 2, 7), Make(2, 2, 8)});
+        QCOMPARE(Column(model, 0), (QStringList{"22", "22", "23", "32", "33"}));
+        // A row of the same text goes after the rows already there.
+        QCOMPARE(Column(model, 1), (QStringList{"5", "8", "6", "7", "4"}));
+        QCOMPARE(inserted.count(), 3);  // one insertion per "点" text of the batch
+    }
+
+    void columnSortComparesTextsAndTheNextAdditionRestoresPointsOrder() {
+        TPatternListModel model;
+        model.Append(std::vector<const TGui2Reg*>{Make(2, 2, 4), Make(2, 3, 10), Make(3, 3, 5)});
+        model.SortByColumn(1);
+        QCOMPARE(model.SortColumn, 1);
+        QCOMPARE(Column(model, 1), (QStringList{"10", "4", "5"}));  // text order: 10 before 4
+        model.Append(std::vector<const TGui2Reg*>{Make(2, 2, 6)});
+        QCOMPARE(Column(model, 0), (QStringList{"22", "22", "23", "33"}));
+    }
+
+    void chineseNamesSortInCodePage936Order() {
+        TPatternListModel model;
+        model.Append(std::vector<const TGui2Reg*>{Make(2, 2, 4, 1, 1), Make(2, 2, 4, 2, 2),
+                                                  Make(2, 2, 4, 3, 3), Make(2, 2, 4, 4, 1)});
+        model.SortByColumn(2);
+        QCOMPARE(Column(model, 2), (QStringList{"隔版", "隔二", "隔一", "流水"}));
+        model.SortByColumn(3);
+        QCOMPARE(Column(model, 3), (QStringList{"明对", "全对", "全明", "全明"}));
+    }
+
+    void foldedLettersAndPrefixes() {
+        TGui2Reg a;
+        TGui2Reg b;
+        a.AddStep({3, 8});
+        b.AddStep({3, 8});
+        b.AddStep({1, 2});
+        QVERIFY(TPatternListModel::Compare(a, b, 5) > 0);  // "83" against "21,83"
+        TGui2Reg c;
+        c.AddStep({3, 8});
+        c.AddStep({3, 8});
+        QVERIFY(TPatternListModel::Compare(a, c, 5) < 0);  // a prefix is the smaller text
+        b.SetPosition(0, 2, true);  // step 0 of b now reads "8x", compared as "8X"
+        QVERIFY(TPatternListModel::CompareKey(b, 5).find('X') != std::string::npos);
+        QCOMPARE(TPatternListModel::Compare(a, a, 5), 0);
+    }
+
+    void sortKeepsTheSelectedPatternSelected() {
+        TPatternListModel model;
+        const TGui2Reg* wanted = Make(2, 2, 9);
+        model.Append(std::vector<const TGui2Reg*>{Make(2, 2, 4), wanted, Make(2, 2, 12)});
+        QItemSelectionModel selection(&model);
+        selection.select(model.index(1, 0),
+                         QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        model.SortByColumn(1);  // 12, 4, 9
+        const QModelIndexList rows = selection.selectedRows();
+        QCOMPARE(rows.size(), 1);
+        QCOMPARE(model.PatternAt(rows.first().row()), wanted);
+        QCOMPARE(rows.first().row(), 2);
+    }
+
+    void removeRowsGivesBackTheirPatterns() {
+        TPatternListModel model;
+        std::vector<const TGui2Reg*> ps = {Make(2, 2, 4), Make(2, 2, 5), Make(2, 2, 6),
+                                           Make(2, 2, 7)};
+        model.Append(ps);
+        const auto removed = model.RemoveRows({0, 2, 3});
+        QCOMPARE(removed.size(), size_t(3));
+        QCOMPARE(removed[0], ps[3]);
+        QCOMPARE(removed[2], ps[0]);
+        QCOMPARE(model.RowCount(), 1);
+        QCOMPARE(model.PatternAt(0), ps[1]);
+    }
+};
+
+QTEST_MAIN(TestPatternList)
+#include "test_pattern_list.moc"
