@@ -1,0 +1,144 @@
+#include "search/SearchThread.h"
+
+#include <chrono>
+
+#include "search/SearchEngine.h"
+
+namespace {
+
+// Collects found patterns on the worker and hands them to the queue in batches, so the worker
+// takes the queue's lock once per batch instead of once per pattern.
+class TBatchingSink : public ISearchSink {
+  public:
+    using Flush = std::function<void(TSearchEvent)>;
+    TBatchingSink(Flush flush, std::atomic<int64_t>& candidateCount)
+        : flush_(std::move(flush)), candidateCount_(candidateCount) {}
+
+    void Progress(int64_t candidateCount) override {
+        FlushFound();
+        candidateCount_.store(candidateCount, std::memory_order_relaxed);
+        TSearchEvent event;
+        event.Kind = sekProgress;
+        event.CandidateCount = candidateCount;
+        flush_(std::move(event));
+    }
+
+    void Found(std::unique_ptr<TGui2Reg> pattern, int64_t candidateCount) override {
+        if (batch_.Patterns.empty()) batchStart_ = Clock::now();
+        batch_.Kind = sekFound;
+        batch_.CandidateCount = candidateCount;
+        batch_.Patterns.push_back(std::move(pattern));
+        candidateCount_.store(candidateCount, std::memory_order_relaxed);
+        if (batch_.Patterns.size() >= MaxBatch || Clock::now() - batchStart_ > MaxDelay)
+            FlushFound();
+    }
+
+    void FlushFound() {
+        if (batch_.Patterns.empty()) return;
+        flush_(std::move(batch_));
+        batch_ = TSearchEvent{};
+    }
+
+  private:
+    using Clock = std::chrono::steady_clock;
+    static constexpr size_t MaxBatch = 4096;
+    static constexpr auto MaxDelay = std::chrono::milliseconds(20);
+
+    Flush flush_;
+    std::atomic<int64_t>& candidateCount_;
+    TSearchEvent batch_;
+    Clock::time_point batchStart_;
+};
+
+}  // namespace
+
+TGui2SearchThread::TGui2SearchThread(std::shared_ptr<const TCodes> draws,
+                                     const SearchOptions& options)
+    : draws_(std::move(draws)), options_(options) {}
+
+TGui2SearchThread::~TGui2SearchThread() {
+    RequestStop();
+    Wait();
+}
+
+void TGui2SearchThread::Start(std::shared_ptr<TGui2SearchThread> after) {
+    if (thread_.joinable() || started_.load()) return;
+    after_ = std::move(after);
+    started_.store(true);
+    thread_ = std::thread([this] { Run(); });
+}
+
+void TGui2SearchThread::Wait() {
+    if (!thread_.joinable()) return;
+    if (thread_.get_id() == std::this_thread::get_id())
+        thread_.detach();  // released from its own notification: the run is at its very end
+    else
+        thread_.join();
+}
+
+void TGui2SearchThread::WaitFinished() {
+    if (!started_.load()) return;
+    std::unique_lock lock(mutex_);
+    finishedCv_.wait(lock, [this] { return finished_.load(std::memory_order_acquire); });
+}
+
+std::vector<TSearchEvent> TGui2SearchThread::TakeEvents() {
+    std::lock_guard lock(mutex_);
+    std::vector<TSearchEvent> events;
+    events.swap(queue_);
+    return events;
+}
+
+void TGui2SearchThread::Push(TSearchEvent event) {
+    bool wasEmpty = false;
+    {
+        std::lock_guard lock(mutex_);
+        wasEmpty = queue_.empty();
+        queue_.push_back(std::move(event));
+    }
+    if (wasEmpty && OnEventsPending) OnEventsPending();
+}
+
+void TGui2SearchThread::Run() {
+    if (after_) {
+        after_->WaitFinished();
+        after_.reset();
+    }
+    TSearchEvent finished;
+    finished.Kind = sekFinished;
+    TBatchingSink sink([this](TSearchEvent event) { Push(std::move(event)); }, candidateCount_);
+    try {
+        if (!draws_) throw TError("TGui2SearchThread Draws isnot valid!");
+        TSearchRequest request;
+        request.Options = options_;
+        request.Draws = draws_.get();
+        request.Threads = Threads;
+        request.Seed = Seed != 0
+                           ? Seed
+                           : static_cast<uint64_t>(
+                                 std::chrono::steady_clock::now().time_since_epoch().count()) |
+                                 1;
+        const TSearchTotals totals = RunSearch(request, sink, stopRequested_);
+        sink.FlushFound();
+        candidateCount_.store(totals.Candidates, std::memory_order_relaxed);
+    } catch (const std::exception& error) {
+        sink.FlushFound();
+        finished.Error = error.what();
+        if (finished.Error.empty()) finished.Error = "搜索出错。";
+    } catch (...) {
+        sink.FlushFound();
+        finished.Error = "搜索出错。";
+    }
+    finished.CandidateCount = candidateCount_.load(std::memory_order_relaxed);
+    bool wasEmpty = false;
+    {
+        // The finished event and the flag change together, so an owner that sees Finished()
+        // finds the finished event in the queue.
+        std::lock_guard lock(mutex_);
+        wasEmpty = queue_.empty();
+        queue_.push_back(std::move(finished));
+        finished_.store(true, std::memory_order_release);
+    }
+    finishedCv_.notify_all();
+    if (wasEmpty && OnEventsPending) OnEventsPending();
+}

@@ -1,0 +1,77 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "search/SearchOptions.h"
+
+// The candidate walk shared by both search engines: the grid of candidate cells, the order of
+// the point-count pairs and of the cell choices, and the candidate test. None of it reads draws.
+
+// Progress is reported when the candidate count reaches a multiple of this after a layout of
+// an accepted candidate gave no pattern.
+inline constexpr int64_t ProgressInterval = 112323;
+
+// Cells and index ranges derived from the options.
+struct TWalkGrid {
+    int32_t DigitColumns = 4;     // 7 with the tail columns, else 4
+    int32_t SumOffset = 0;        // 1 when the sum column H takes part
+    int32_t W = 4;                // cells per row
+    int32_t CellCount = 0;        // rows 0..max(low, high last row) times W
+    int32_t Lowest[2] = {0, 0};   // lowest cell index of the low (0) and the high (1) line
+    int32_t Highest[2] = {0, 0};  // highest cell index of each line
+    int32_t MinPoints = 0;        // m: the smaller of the two point minima
+    int32_t MaxPoints = 0;        // M: the larger of the two point maxima
+    int32_t FallStyle = 0;
+
+    int32_t Column(int32_t cell) const { return cell % W + 1 - SumOffset; }
+    int32_t RowOffset(int32_t cell) const { return cell / W; }
+};
+
+TWalkGrid MakeWalkGrid(const SearchOptions& options);
+
+// Raises a TError when the options would make the walk use a cell outside the grid, a line
+// without points, or a grid too large to hold; such options come only from a hand-edited file.
+void CheckWalkOptions(const SearchOptions& options, const TWalkGrid& grid);
+
+// True when the count pair lies within both lines' point ranges.
+bool PairSearched(const SearchOptions& options, int32_t nl, int32_t nh);
+
+// The next count pair, the high line's count turning fastest; false after (M, M). The pairs
+// are empty when m > M (both count ranges are then empty), so the walk has nothing to search.
+bool NextCountPair(const TWalkGrid& grid, int32_t& nl, int32_t& nh);
+
+// A choice: the low line's nl cell indices, then the high line's nh, each ascending.
+struct TChoice {
+    int32_t NL = 0;
+    int32_t NH = 0;
+    std::vector<int32_t> Cells;
+
+    int32_t* Low() { return Cells.data(); }
+    int32_t* High() { return Cells.data() + NL; }
+    const int32_t* Low() const { return Cells.data(); }
+    const int32_t* High() const { return Cells.data() + NL; }
+};
+
+// Each line at its first combination: lowest, lowest + 1, ...
+TChoice FirstChoice(const TWalkGrid& grid, int32_t nl, int32_t nh);
+
+// The candidate test, checks in order; the first failing check rejects.
+bool AcceptChoice(const TWalkGrid& grid, const TChoice& choice);
+
+// Whether every position of a line is at or beyond its last value.
+bool LineExhausted(const int32_t* line, int32_t n, int32_t highest);
+
+// Moves a line that is not exhausted to its next combination in lexicographic order.
+void AdvanceLine(int32_t* line, int32_t n, int32_t lowest, int32_t highest);
+
+// The fall-style jumps that follow an advance, skipping choices the builder would reject.
+void ApplyStyleJumps(const TWalkGrid& grid, TChoice& choice);
+
+// The successor of a choice, with the early end and the style jumps; false when none.
+bool NextChoice(const TWalkGrid& grid, TChoice& choice);
+
+// Digit for the high line's result when both lines predict. It is derived from the search's
+// seed, the candidate's ordinal and the layout, so a search gives the same digits whatever
+// the number of threads.
+int32_t RandomResultDigit(uint64_t seed, int64_t candidate, int32_t layout);

@@ -1,0 +1,277 @@
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "data/Error.h"
+#include "search/SearchWalk.h"
+#include "tests/search/SearchTestSupport.h"
+
+namespace {
+
+// Draws from rows of seven digits, oldest first.
+std::unique_ptr<TCodes> DrawsOf(const std::vector<std::array<int32_t, 7>>& rows) {
+    auto draws = std::make_unique<TCodes>();
+    for (const auto& digits : rows) {
+        const int32_t row = draws->Add();
+        for (int32_t p = 0; p < 7; ++p) draws->SetNum(p + 1, row, digits[p]);
+    }
+    return draws;
+}
+
+// One cell per line: the low line on row offset 0, the high line on row offset 1 (or 0-1).
+SearchOptions SingleCellOptions() {
+    SearchOptions options;
+    options.LinedDistMaxSe = 0;
+    options.LinegDistMinSe = 1;
+    options.LinegDistMaxSe = 1;
+    options.LinedPtMinSe = options.LinedPtMaxSe = 1;
+    options.LinegPtMinSe = options.LinegPtMaxSe = 1;
+    options.SecInterGbx = 1;
+    options.SecCountSe = 1;  // every figure is reported, so its steps can be read
+    return options;
+}
+
+class SearchEngines : public testing::TestWithParam<TEngine> {
+  protected:
+    // Patterns found, keyed by "layout low-points high-points" such as "1 1,0 1,-1".
+    std::map<std::string, std::unique_ptr<TGui2Reg>> Run(const SearchOptions& options,
+                                                         const TCodes& draws,
+                                                         TSearchTotals* totals = nullptr) {
+        TRecordingSink sink;
+        sink.KeepPatterns = true;
+        const TSearchTotals t = Search(GetParam(), options, draws, sink);
+        if (totals != nullptr) *totals = t;
+        std::map<std::string, std::unique_ptr<TGui2Reg>> byFigure;
+        for (auto& reg : sink.Patterns) {
+            std::string key = std::to_string(reg->Layout);
+            for (int32_t l = 0; l < 2; ++l) {
+                key += ' ';
+                for (int32_t i = 0; i < reg->Line(l).Count(); ++i)
+                    key += (i ? ";" : "") + std::to_string(reg->Line(l).Get(i).X) + "," +
+                           std::to_string(reg->Line(l).Get(i).Y);
+            }
+            byFigure[key] = std::move(reg);
+        }
+        return byFigure;
+    }
+};
+
+TEST_P(SearchEngines, StepWalkKeepsTheRelation) {
+    // Column A, oldest first: 4, 9, 4. Figure low A0, high A-1 on layout 1: step 1 compares
+    // (4, 9), step 2 (9, 4); step 3 would need a row before the first draw.
+    auto draws = DrawsOf({{4, 0, 0, 0, 0, 0, 0}, {9, 0, 0, 0, 0, 0, 0}, {4, 0, 0, 0, 0, 0, 0}});
+    SearchOptions options = SingleCellOptions();
+    auto found = Run(options, *draws);
+    ASSERT_TRUE(found.count("1 1,0 1,-1"));
+    const TGui2Reg& pattern = *found["1 1,0 1,-1"];
+    EXPECT_EQ(pattern.StepTotal, 3);
+    EXPECT_EQ(pattern.StepSums, (std::vector<int32_t>{0, 4, 4, 9, 9, 4}));
+    EXPECT_EQ(pattern.ContrastKind, 3);
+    EXPECT_EQ(pattern.BaseRow, 3);
+    EXPECT_EQ(pattern.PositionsText(), "A");
+
+    options.SumConstrastGbx = 1;  // equal sums only: step 1 (4, 9) breaks
+    EXPECT_EQ(Run(options, *draws)["1 1,0 1,-1"]->StepTotal, 1);
+    options.SumConstrastGbx = 2;  // distance 5 only
+    EXPECT_EQ(Run(options, *draws)["1 1,0 1,-1"]->StepTotal, 3);
+
+    auto broken = DrawsOf({{8, 0, 0, 0, 0, 0, 0}, {9, 0, 0, 0, 0, 0, 0}, {4, 0, 0, 0, 0, 0, 0}});
+    options.SumConstrastGbx = 0;  // (9, 8) at step 2 is neither equal nor paired
+    EXPECT_EQ(Run(options, *broken)["1 1,0 1,-1"]->StepTotal, 2);
+    options.SecCountSe = 3;
+    EXPECT_FALSE(Run(options, *broken).count("1 1,0 1,-1"));
+    EXPECT_TRUE(Run(options, *draws).count("1 1,0 1,-1"));
+}
+
+TEST_P(SearchEngines, ResultOfTheLowLine) {
+    // High line's step-0 sum 3, low line's 0 (its only cell is on the coming draw).
+    auto draws = DrawsOf({{1, 1, 1, 1, 1, 1, 1}, {3, 0, 0, 0, 0, 0, 0}});
+    SearchOptions options = SingleCellOptions();
+    options.SumConstrastGbx = 1;
+    EXPECT_EQ(Run(options, *draws)["1 1,0 1,-1"]->GetResult(0), 3);
+    EXPECT_EQ(Run(options, *draws)["1 1,0 1,-1"]->ResultsText(), "A=3");
+    options.SumConstrastGbx = 2;
+    EXPECT_EQ(Run(options, *draws)["1 1,0 1,-1"]->GetResult(0), 8);
+    options.SumConstrastGbx = 3;
+    auto found = Run(options, *draws);
+    EXPECT_EQ(found["1 1,0 1,-1"]->GetResult(0), 8);
+    EXPECT_EQ(found["1 1,0 1,-1"]->GetResult(1), 0);
+    EXPECT_EQ(found["1 1,0 1,-1"]->ResultsText(), "A=83");
+}
+
+TEST_P(SearchEngines, BothLinesPredicting) {
+    auto draws = RandomDraws(5, 60);
+    SearchOptions options;
+    options.LinegDistMinSe = 0;  // the high line may use the coming draw too
+    options.LinedPtMinSe = options.LinedPtMaxSe = 2;
+    options.LinegPtMinSe = options.LinegPtMaxSe = 2;
+    options.SumConstrastGbx = 1;
+    options.SecCountSe = 2;
+    int both = 0;
+    for (auto& [key, reg] : Run(options, *draws)) {
+        if (reg->MarkedLineCount() != 2) {
+            continue;
+        }
+        ++both;
+        const int32_t d = reg->StepSums[0] - reg->StepSums[1];
+        EXPECT_EQ(((reg->GetResult(1) - reg->GetResult(0)) % 10 + 10) % 10, (d % 10 + 10) % 10)
+            << key;
+    }
+    EXPECT_GT(both, 10);
+}
+
+TEST_P(SearchEngines, OverlapFilter) {
+    // Low line A0, A-1 on layout 1: step 1 moves A0 onto A-1.
+    auto draws = DrawsOf({{0, 0, 0, 0, 0, 0, 0},
+                          {0, 0, 0, 0, 0, 0, 0},
+                          {0, 0, 0, 0, 0, 0, 0},
+                          {0, 0, 0, 0, 0, 0, 0}});
+    SearchOptions options;
+    options.LinedDistMaxSe = 1;
+    options.LinegDistMinSe = options.LinegDistMaxSe = 2;
+    options.LinedPtMinSe = options.LinedPtMaxSe = 2;
+    options.LinegPtMinSe = options.LinegPtMaxSe = 1;
+    options.SecInterGbx = 1;
+    options.SecCountSe = 2;
+    EXPECT_TRUE(Run(options, *draws).count("1 1,0;1,-1 3,-2"));
+    options.ClearDupChk = true;
+    auto found = Run(options, *draws);
+    EXPECT_FALSE(found.count("1 1,0;1,-1 3,-2"));
+    EXPECT_TRUE(found.count("1 1,0;2,-1 3,-2"));
+    EXPECT_FALSE(found.count("1 1,0;2,-1 2,-2"));  // A0 of step 2 lands on the high line's A-2
+}
+
+TEST_P(SearchEngines, SumColumnNeverPredicted) {
+    auto draws = RandomDraws(9, 80);
+    SearchOptions options;
+    options.RefSumChk = true;
+    options.LinedDistMaxSe = 1;
+    options.LinegDistMaxSe = 3;
+    options.SecCountSe = 2;
+    TSearchTotals totals;
+    auto found = Run(options, *draws, &totals);
+    EXPECT_GT(found.size(), 100u);
+    for (auto& [key, reg] : found) EXPECT_FALSE(reg->PositionUsed(0)) << key;
+    // With the position filter off, the sum column does predict.
+    options.FallTargetGbx = -1;
+    int sumColumn = 0;
+    for (auto& [key, reg] : Run(options, *draws)) sumColumn += reg->PositionUsed(0);
+    EXPECT_GT(sumColumn, 0);
+}
+
+TEST_P(SearchEngines, LayoutFourStepsBackEightRows) {
+    // Column A: draws 3 and 4 hold 2, draws 7 and 8 hold 5, draw 11 holds 1.
+    std::vector<std::array<int32_t, 7>> rows(12, std::array<int32_t, 7>{});
+    rows[3][0] = rows[4][0] = 2;
+    rows[7][0] = rows[8][0] = 5;
+    rows[11][0] = 1;
+    auto draws = DrawsOf(rows);
+    SearchOptions options = SingleCellOptions();
+    options.SecInterGbx = 4;
+    options.SumConstrastGbx = 1;
+    auto found = Run(options, *draws);
+    const TGui2Reg& reg = *found.at("4 1,0 1,-1");
+    // Step 1 puts row offset 0 on draw 8, step 2 on draw 4; step 3 would need draw -1.
+    EXPECT_EQ(reg.StepSums, (std::vector<int32_t>{0, 1, 5, 5, 2, 2}));
+    EXPECT_EQ(reg.StepTotal, 3);
+}
+
+TEST_P(SearchEngines, ShortHistoryEndsTheWalkWithoutError) {
+    auto draws = RandomDraws(3, 4);
+    SearchOptions options;  // high line reaches row offset 5, taller than the history
+    options.SecCountSe = 1;
+    options.LinedDistMaxSe = 1;
+    options.LinedPtMaxSe = 2;
+    options.LinegPtMaxSe = 2;
+    TSearchTotals totals;
+    auto found = Run(options, *draws, &totals);
+    EXPECT_GT(totals.Candidates, 0);
+    for (auto& [key, reg] : found) {
+        EXPECT_LE(-reg->TopOffset(), 4) << key;  // step 0 must fit
+        EXPECT_LE(-reg->TopOffset() + reg->Layout * (reg->StepTotal - 1), 4) << key;
+    }
+    EXPECT_TRUE(found.count("1 1,0;2,0 1,-4;2,-4"));
+    EXPECT_FALSE(found.count("1 1,0;2,0 1,-5;2,-5"));
+
+    auto none = RandomDraws(3, 0);
+    EXPECT_TRUE(Run(options, *none).empty());
+}
+
+TEST_P(SearchEngines, LayoutsTriedAndCounts) {
+    auto draws = RandomDraws(11, 100);
+    SearchOptions options;
+    options.LinedPtMaxSe = 2;
+    TSearchTotals all;
+    Run(options, *draws, &all);
+    EXPECT_EQ(all.Builds, all.Candidates * 4);
+    options.SecInterGbx = 2;
+    TSearchTotals two;
+    auto found = Run(options, *draws, &two);
+    EXPECT_EQ(two.Candidates, all.Candidates);
+    EXPECT_EQ(two.Builds, two.Candidates);
+    for (auto& [key, reg] : found) EXPECT_EQ(reg->Layout, 2);
+}
+
+TEST_P(SearchEngines, ProgressAtPairStartsAndEveryIntervalOfFruitlessCandidates) {
+    auto draws = RandomDraws(1, 50);
+    TRecordingSink sink;
+    SearchOptions options;
+    options.SecCountSe = 40;  // nothing is found
+    const TSearchTotals totals = Search(GetParam(), options, *draws, sink);
+    ASSERT_GT(totals.Candidates, 2 * ProgressInterval);
+    EXPECT_EQ(sink.FoundCount(), 0u);
+    // Four pair starts, and one event per layout at each multiple of the interval.
+    const int64_t multiples = totals.Candidates / ProgressInterval;
+    const std::vector<int64_t> progress = sink.ProgressCounts();
+    ASSERT_EQ(progress.size(), 4u + 4u * static_cast<size_t>(multiples));
+    EXPECT_EQ(progress[0], 0);
+    for (size_t i = 1; i < progress.size(); ++i) EXPECT_LE(progress[i - 1], progress[i]);
+    int64_t atMultiples = 0;
+    for (int64_t count : progress) atMultiples += count > 0 && count % ProgressInterval == 0;
+    EXPECT_EQ(atMultiples, 4 * multiples);
+
+    TRecordingSink none;
+    options.LinedPtMinSe = 3;
+    options.LinedPtMaxSe = 2;
+    EXPECT_EQ(Search(GetParam(), options, *draws, none).Candidates, 0);
+    EXPECT_TRUE(none.Events.empty());
+}
+
+TEST_P(SearchEngines, StopEndsTheWalk) {
+    auto draws = RandomDraws(4, 200);
+    SearchOptions options;
+    options.RefTailChk = true;
+    options.SecCountSe = 3;
+    struct StopSink : TRecordingSink {
+        std::atomic<bool>* Stop = nullptr;
+        void Found(std::unique_ptr<TGui2Reg> pattern, int64_t count) override {
+            TRecordingSink::Found(std::move(pattern), count);
+            Stop->store(true);
+        }
+    } sink;
+    std::atomic<bool> stop{false};
+    sink.Stop = &stop;
+    TSearchRequest request;
+    request.Options = options;
+    request.Draws = draws.get();
+    const TSearchTotals totals = GetParam()(request, sink, stop);
+    EXPECT_EQ(sink.FoundCount(), 1u);
+    EXPECT_EQ(totals.Found, 1);
+}
+
+TEST_P(SearchEngines, BadOptionsRaiseBeforeReporting) {
+    auto draws = RandomDraws(4, 20);
+    SearchOptions options;
+    options.LinegDistMinSe = 20;
+    TRecordingSink sink;
+    EXPECT_THROW(Search(GetParam(), options, *draws, sink), TError);
+    EXPECT_TRUE(sink.Events.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Engines, SearchEngines, testing::Values(&RunReferenceSearch, &RunSearch),
+                         [](const testing::TestParamInfo<TEngine>& info) {
+                             return info.param == &RunReferenceSearch ? std::string("Reference")
+                                                                      : std::string("Fast");
+                         });
+
+}  // namespace
