@@ -5,6 +5,8 @@
 #include <QPainterPath>
 #include <cmath>
 
+#include "view/PatternPaint.h"
+
 namespace {
 
 const QColor GridLineColor(170, 170, 170);
@@ -181,6 +183,9 @@ void PaintTo(QPainter& painter, const TGridPaintInput& grid, bool onScreen, int3
         ScaleRect(Union(g.RectOfCell(band, 1), g.RectOfCell(band + 1, lc - 1)), scale, origin),
         ToQColor(CellColors[6]));
 
+    // 9. Pictures carry a caption above the header and below the band.
+    if (!onScreen) DrawPictureCaption(painter, grid, band, scale, origin);
+
     // 10. The pattern, never over the header.
     QRect patternClip = clip;
     patternClip.setTop(ScaleCoord(g.HeaderRect.Bottom + 2, scale) + origin.y());
@@ -223,14 +228,4 @@ void PaintTo(QPainter& painter, const TGridPaintInput& grid, bool onScreen, int3
                                  QString::fromUtf8(ContrastNames[contrast]) + QStringLiteral(" ");
         textAt(valueCell, 12, g.CellHeight + w, features);
     }
-}
-
-// Markers, links and step notes of the pattern; filled in by the pattern painting module.
-void DrawPattern(QPainter& painter, const TGridPaintInput& grid, int32_t first, float scale,
-                 QPoint origin) {
-    (void)painter;
-    (void)grid;
-    (void)first;
-    (void)scale;
-    (void)origin;
 }

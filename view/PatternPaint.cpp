@@ -31,22 +31,30 @@ QPoint CentreOf(const QRect& r) {
 }
 
 class PatternPainter {
-public:
+  public:
     PatternPainter(QPainter& painter, const TGridPaintInput& grid, float scale, QPoint origin)
         : painter_(painter), grid_(grid), g_(grid.Geometry), scale_(scale), origin_(origin) {}
 
     void Paint(const std::vector<TPlanOp>& ops) {
         for (const TPlanOp& op : ops) {
             switch (op.Kind) {
-                case TPlanOpKind::Link: Link(op); break;
-                case TPlanOpKind::Marker: Marker(op); break;
-                case TPlanOpKind::ResultDigit: ResultDigit(op); break;
-                case TPlanOpKind::StepNote: StepNote(op); break;
+                case TPlanOpKind::Link:
+                    Link(op);
+                    break;
+                case TPlanOpKind::Marker:
+                    Marker(op);
+                    break;
+                case TPlanOpKind::ResultDigit:
+                    ResultDigit(op);
+                    break;
+                case TPlanOpKind::StepNote:
+                    StepNote(op);
+                    break;
             }
         }
     }
 
-private:
+  private:
     QRect Cell(TPlanCell cell) const {
         return ScaleRect(g_.RectOfCell(cell.Row, cell.Column), scale_, origin_);
     }
@@ -99,8 +107,8 @@ private:
 
 void DrawPattern(QPainter& painter, const TGridPaintInput& grid, int32_t first, float scale,
                  QPoint origin) {
-    const std::vector<TPlanOp> ops = PlanPattern(
-        {grid.Pattern, grid.Draws, grid.Geometry.ColCount, grid.BoxColorMode, first});
+    const std::vector<TPlanOp> ops =
+        PlanPattern({grid.Pattern, grid.Draws, grid.Geometry.ColCount, grid.BoxColorMode, first});
     if (ops.empty()) return;
     painter.save();
     PatternPainter(painter, grid, scale, origin).Paint(ops);
@@ -135,10 +143,16 @@ void DrawPictureCaption(QPainter& painter, const TGridPaintInput& grid, int32_t 
     textAt(below, g.CellHeight);
 }
 
+QFont GridFont() {
+    QFont::insertSubstitution(QStringLiteral("宋体"), QStringLiteral("Noto Serif CJK SC"));
+    QFont font(QStringLiteral("宋体"));
+    font.setPixelSize(14);
+    return font;
+}
+
 QImage PaintPatternPicture(const TGridPaintInput& grid) {
     const TExportFrame frame = ExportFrame(grid.Geometry, grid.Pattern);
-    QImage picture(frame.Width + PictureMargin, frame.Height + PictureMargin,
-                   QImage::Format_RGB32);
+    QImage picture(frame.Width + PictureMargin, frame.Height + PictureMargin, QImage::Format_RGB32);
     picture.fill(grid.Palette.color(QPalette::Window));
     QPainter painter(&picture);
     PaintTo(painter, grid, false, frame.First, frame.Rows, 1.0f,
@@ -150,7 +164,7 @@ QImage PaintPatternPicture(const TGridPaintInput& grid) {
 TGifResult SavePatternPicture(const TGridPaintInput& grid, const QString& path) {
     const QImage picture = PaintPatternPicture(grid);
     const QByteArray encodedPath = QFile::encodeName(path);
-    return WriteGifFile(encodedPath.toStdString(), reinterpret_cast<const uint32_t*>(picture.bits()),
-                        picture.width(), picture.height(),
-                        static_cast<int32_t>(picture.bytesPerLine() / 4));
+    return WriteGifFile(encodedPath.toStdString(),
+                        reinterpret_cast<const uint32_t*>(picture.constBits()), picture.width(),
+                        picture.height(), static_cast<int32_t>(picture.bytesPerLine() / 4));
 }

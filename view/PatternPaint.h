@@ -17,6 +17,10 @@
 void DrawPictureCaption(QPainter& painter, const TGridPaintInput& grid, int32_t band, float scale,
                         QPoint origin);
 
+// The font the grid inherits from the main window ("宋体", mapped to an installed CJK serif), for
+// painting without a window.
+QFont GridFont();
+
 // Picture of the grid's current pattern: the export frame's rows with a margin of 40 pixels,
 // the grid drawn at (18, 16) in picture mode.
 QImage PaintPatternPicture(const TGridPaintInput& grid);
