@@ -22,6 +22,7 @@
 #include <QTableView>
 #include <QToolBar>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -29,6 +30,7 @@
 #include <unordered_set>
 
 #include "app/PatternListModel.h"
+#include "app/PictureExport.h"
 #include "app/Prompts.h"
 #include "data/DrawText.h"
 #include "data/Error.h"
@@ -817,7 +819,18 @@ void TMainForm::RegMenuOptionsClick() {
 
 void TMainForm::RegMenuStatClick() {}
 
-void TMainForm::RegMenuExportPicClick() {}
+void TMainForm::RegMenuExportPicClick() {
+    // Selected rows in list order; a selection may hold a row in more than one range.
+    std::vector<int> rows;
+    for (const QItemSelectionRange& range : ListView->selectionModel()->selection())
+        for (int r = range.top(); r <= range.bottom(); ++r) rows.push_back(r);
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    std::vector<const TGui2Reg*> selected;
+    selected.reserve(rows.size());
+    for (int r : rows) selected.push_back(listModel_->PatternAt(r));
+    ExportPatternPictures(*Gui2RegNet, selected, programFolder_, *prompts_, this);
+}
 
 void TMainForm::RegMenuNothingClick() {}
 

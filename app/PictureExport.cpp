@@ -1,0 +1,72 @@
+#include "app/PictureExport.h"
+
+#include <QDesktopServices>
+#include <QDir>
+#include <QUrl>
+#include <filesystem>
+#include <system_error>
+
+#include "app/Prompts.h"
+#include "view/Gui2Ctrl.h"
+#include "view/PatternPaint.h"
+#include "view/PictureNames.h"
+
+namespace {
+
+QString FolderText(const std::filesystem::path& folder) {
+    return QDir::toNativeSeparators(QString::fromStdString(folder.string())) + QDir::separator();
+}
+
+QString EncoderFailure(const TGifResult& result) {
+    return QString::asprintf("保存为GIF文件失败. 错误代号 = %d [%s]", static_cast<int>(result.Code),
+                             GifErrorText(result.Code));
+}
+
+}  // namespace
+
+void OpenFolderOnDesktop(const QString& folder) {
+    QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
+}
+
+TPictureExportResult ExportPatternPictures(TGui2RegNet& grid,
+                                           const std::vector<const TGui2Reg*>& selected,
+                                           const QString& programFolder, TPrompts& prompts,
+                                           QWidget* parent, const TFolderOpener& openFolder) {
+    TPictureExportResult result;
+    if (selected.empty()) {
+        prompts.ShowMessage(parent, QStringLiteral("请选择若干个规律！"));
+        return result;
+    }
+
+    const std::filesystem::path folder =
+        NextExportFolder(std::filesystem::path(programFolder.toStdString()));
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    if (error || !std::filesystem::is_directory(folder)) {
+        prompts.ShowMessage(parent, QStringLiteral("文件夹创建失败！\r\n") + FolderText(folder));
+        return result;
+    }
+    result.Folder = QString::fromStdString(folder.string());
+
+    // The coming draw's issue names every file of this export.
+    const int32_t comingIssue = grid.Draws().FirstIssue() + grid.Draws().Count();
+    int32_t number = 0;
+    for (const TGui2Reg* pattern : selected) {
+        if (pattern == nullptr) continue;
+        ++number;
+        grid.SetPattern(*pattern);
+        grid.VScroll(srBottom);
+        const std::filesystem::path file = folder / PictureFileName(comingIssue, number);
+        const TGifResult saved =
+            SavePatternPicture(grid.PaintInput(), QString::fromStdString(file.string()));
+        if (!saved.Ok()) {
+            // The files written so far stay; the folder is not opened.
+            prompts.ShowMessage(parent, EncoderFailure(saved));
+            return result;
+        }
+        ++result.Written;
+    }
+    openFolder(result.Folder);
+    result.Completed = true;
+    return result;
+}

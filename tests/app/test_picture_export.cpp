@@ -1,0 +1,173 @@
+#include <gif_lib.h>
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QPixmap>
+#include <QTemporaryDir>
+#include <memory>
+
+#include "app/PictureExport.h"
+#include "app/Prompts.h"
+#include "view/Gui2Ctrl.h"
+#include "view/PatternPaint.h"
+
+namespace {
+
+class RecordingPrompts : public TPrompts {
+  public:
+    QStringList Messages;
+    void ShowMessage(QWidget*, const QString& text) override { Messages << text; }
+    QMessageBox::StandardButton Ask(QWidget*, const QString&, QMessageBox::StandardButtons,
+                                    QMessageBox::StandardButton answer) override {
+        return answer;
+    }
+    QString OpenFileName(QWidget*, const QString&, const QString&, const QString&) override {
+        return {};
+    }
+};
+
+void FillDraws(TCodes& draws, int32_t count) {
+    draws.SetCount(count);
+    for (int32_t i = 0; i < count; ++i) {
+        DrawRecord r;
+        for (int p = 1; p <= 7; ++p) r[p] = (i * 3 + p * 7 + i / 5) % 10;
+        draws.SetCode(i, r);
+    }
+}
+
+std::unique_ptr<TGui2Reg> MakePattern(int32_t baseRow, int32_t layout, int32_t steps,
+                                      int32_t shift) {
+    auto reg = std::make_unique<TGui2Reg>();
+    reg->Line(0).Add({1 + shift, 0});
+    reg->Line(0).Add({2 + shift, -1});
+    reg->Line(0).Add({1 + shift, -2});
+    reg->Line(1).Add({3, -1});
+    reg->Line(1).Add({4, -2});
+    reg->Line(1).Add({3, -3});
+    reg->Layout = layout;
+    reg->BaseRow = baseRow;
+    reg->ContrastKind = 3;
+    for (int32_t s = 0; s < steps; ++s) reg->AddStep({(s * 3) % 10, (s * 3 + 5) % 10});
+    reg->SetPosition(0, 1 + shift, true);
+    reg->SetResult(0, 4);
+    return reg;
+}
+
+class PictureExportTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir_.isValid());
+        grid_.resize(520, 700);
+        FillDraws(grid_.Draws(), 300);
+        grid_.LayoutGrid();
+        for (int i = 0; i < 5; ++i) patterns_.push_back(MakePattern(300, 2 + i % 2, 4 + i, i % 2));
+    }
+
+    TPictureExportResult Export(const std::vector<const TGui2Reg*>& selected) {
+        return ExportPatternPictures(grid_, selected, dir_.path(), prompts_, nullptr,
+                                     [this](const QString& folder) { opened_ << folder; });
+    }
+
+    QTemporaryDir dir_;
+    TGui2RegNet grid_;
+    RecordingPrompts prompts_;
+    QStringList opened_;
+    std::vector<std::unique_ptr<TGui2Reg>> patterns_;
+};
+
+TEST_F(PictureExportTest, NothingSelectedAsksForASelection) {
+    const TPictureExportResult result = Export({});
+    EXPECT_EQ(prompts_.Messages, QStringList{QStringLiteral("请选择若干个规律！")});
+    EXPECT_FALSE(QDir(dir_.filePath("GifExport0")).exists());
+    EXPECT_TRUE(opened_.isEmpty());
+    EXPECT_FALSE(result.Completed);
+}
+
+TEST_F(PictureExportTest, SelectedPatternsGoToNumberedFilesInANewFolder) {
+    const std::vector<const TGui2Reg*> selected = {patterns_[1].get(), patterns_[3].get()};
+    TPictureExportResult result = Export(selected);
+    EXPECT_TRUE(prompts_.Messages.isEmpty()) << prompts_.Messages.join('\n').toStdString();
+    ASSERT_TRUE(result.Completed);
+    EXPECT_EQ(result.Written, 2);
+    const QDir first(dir_.filePath("GifExport0"));
+    EXPECT_EQ(first.entryList(QDir::Files),
+              (QStringList{QStringLiteral("301_0001.gif"), QStringLiteral("301_0002.gif")}));
+    EXPECT_EQ(opened_, QStringList{first.path()});
+
+    // The grid shows the last exported pattern at its last row.
+    EXPECT_EQ(grid_.Pattern().StepTotal, patterns_[3]->StepTotal);
+    EXPECT_EQ(grid_.Geometry().TopRow, grid_.Geometry().ScrollMax);
+
+    // Each file is the grid's picture of its pattern.
+    grid_.SetPattern(*patterns_[1]);
+    const TExportFrame frame = ExportFrame(grid_.Geometry(), grid_.Pattern());
+    int error = 0;
+    GifFileType* gif =
+        DGifOpenFileName(QFile::encodeName(first.filePath("301_0001.gif")).constData(), &error);
+    ASSERT_NE(gif, nullptr);
+    ASSERT_EQ(DGifSlurp(gif), GIF_OK);
+    EXPECT_EQ(gif->SWidth, frame.Width + 40);
+    EXPECT_EQ(gif->SHeight, frame.Height + 40);
+    EXPECT_EQ(gif->ImageCount, 1);
+    DGifCloseFile(gif, &error);
+
+    // The next export takes the next folder.
+    result = Export({patterns_[0].get()});
+    EXPECT_EQ(QDir(dir_.filePath("GifExport1")).entryList(QDir::Files),
+              QStringList{QStringLiteral("301_0001.gif")});
+}
+
+TEST_F(PictureExportTest, AnExistingEmptyFolderIsSkipped) {
+    ASSERT_TRUE(QDir(dir_.path()).mkdir("GifExport0"));
+    const TPictureExportResult result = Export({patterns_[2].get()});
+    EXPECT_TRUE(result.Completed);
+    EXPECT_TRUE(QDir(dir_.filePath("GifExport0")).isEmpty());
+    EXPECT_TRUE(QFile::exists(dir_.filePath("GifExport1/301_0001.gif")));
+}
+
+TEST_F(PictureExportTest, FolderThatCannotBeCreatedIsReported) {
+    const QString blocked = dir_.filePath("not-a-folder");
+    QFile file(blocked);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.close();
+    const TPictureExportResult result =
+        ExportPatternPictures(grid_, {patterns_[0].get()}, blocked, prompts_, nullptr,
+                              [this](const QString& folder) { opened_ << folder; });
+    EXPECT_FALSE(result.Completed);
+    ASSERT_EQ(prompts_.Messages.size(), 1);
+    EXPECT_EQ(prompts_.Messages[0],
+              QStringLiteral("文件夹创建失败！\r\n") + blocked + "/GifExport0/");
+    EXPECT_TRUE(opened_.isEmpty());
+}
+
+// The grid control on screen with a selected pattern, in every offered shape and both link
+// styles, saved for a look by eye.
+TEST(GridScreenshots, EveryShapeAndLinkStyle) {
+    QDir().mkpath(TOLVANE_ARTIFACTS_DIR);
+    for (int32_t shape = 0; shape <= 4; ++shape)
+        for (int32_t link = 0; link <= 1; ++link) {
+            TGui2RegNet grid;
+            grid.resize(520, 640);
+            FillDraws(grid.Draws(), 120);
+            grid.DrawBoxStyle = shape;
+            grid.LinkLineStyle = link;
+            grid.BoxColorMode = (shape + link) % 5;
+            grid.LayoutGrid();
+            const auto pattern = MakePattern(120, 2, 5, link);
+            grid.SetPattern(*pattern);
+            grid.SetSecIndex(grid.Pattern().StepTotal - 1);
+            grid.LayoutGrid();
+            const QImage shot = grid.grab().toImage();
+            EXPECT_TRUE(shot.save(QStringLiteral(TOLVANE_ARTIFACTS_DIR "/grid_shape%1_link%2.png")
+                                      .arg(shape)
+                                      .arg(link)));
+            // The marker of the coming draw is painted.
+            const TGridRect cell =
+                grid.Geometry().RectOfCell(120 - grid.Geometry().TopRow + 1, 2 + link);
+            EXPECT_NE(shot.pixelColor(cell.Left + 12, (cell.Top + cell.Bottom) / 2),
+                      QColor(CellColors[2].R, CellColors[2].G, CellColors[2].B));
+        }
+}
+
+}  // namespace
