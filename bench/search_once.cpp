@@ -1,0 +1,40 @@
+// One whole search with the heavy options on 300 draws, patterns counted and discarded.
+// Arguments: [threads] [reference]
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "bench/BenchDraws.h"
+#include "search/SearchEngine.h"
+
+namespace {
+class TCountingSink : public ISearchSink {
+  public:
+    int64_t Events = 0;
+    void Progress(int64_t) override { ++Events; }
+    void Found(std::unique_ptr<TGui2Reg>, int64_t) override { ++Events; }
+};
+}  // namespace
+
+int main(int argc, char** argv) {
+    const auto draws = BenchDraws();
+    TSearchRequest request;
+    request.Options = HeavyOptions();
+    request.Draws = draws.get();
+    request.Threads = argc > 1 ? std::atoi(argv[1]) : 0;
+    request.Seed = 1;
+    const bool reference = argc > 2 && std::strcmp(argv[2], "reference") == 0;
+    const std::atomic<bool> stop{false};
+    TCountingSink sink;
+    const auto start = std::chrono::steady_clock::now();
+    const TSearchTotals totals =
+        reference ? RunReferenceSearch(request, sink, stop) : RunSearch(request, sink, stop);
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    std::printf("candidates %lld builds %lld patterns %lld events %lld in %.3f s\n",
+                static_cast<long long>(totals.Candidates), static_cast<long long>(totals.Builds),
+                static_cast<long long>(totals.Found), static_cast<long long>(sink.Events), seconds);
+    return 0;
+}

@@ -1,0 +1,155 @@
+// The fast engine must report exactly what the plain walk reports: the same events in the same
+// order, every field of every pattern, and the same counts, whatever the options and threads.
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "tests/search/SearchTestSupport.h"
+
+namespace {
+
+std::string OptionsText(const SearchOptions& o) {
+    char text[256];
+    std::snprintf(
+        text, sizeof text,
+        "low rows 0-%d pts %d-%d, high rows %d-%d pts %d-%d, steps %d, dup %d sum %d tail %d, "
+        "layout %d contrast %d target %d style %d",
+        o.LinedDistMaxSe, o.LinedPtMinSe, o.LinedPtMaxSe, o.LinegDistMinSe, o.LinegDistMaxSe,
+        o.LinegPtMinSe, o.LinegPtMaxSe, o.SecCountSe, o.ClearDupChk, o.RefSumChk, o.RefTailChk,
+        o.SecInterGbx, o.SumConstrastGbx, o.FallTargetGbx, o.FallStyleGbx);
+    return text;
+}
+
+// Returns the plain walk's totals (zero when the options were refused).
+TSearchTotals ExpectSameSearch(const SearchOptions& options, const TCodes& draws, int threads,
+                               uint64_t seed) {
+    SCOPED_TRACE(OptionsText(options) + ", draws " + std::to_string(draws.Count()) + ", threads " +
+                 std::to_string(threads));
+    TRecordingSink plain;
+    TRecordingSink fast;
+    TSearchTotals plainTotals;
+    TSearchTotals fastTotals;
+    bool plainFailed = false;
+    bool fastFailed = false;
+    try {
+        plainTotals = Search(&RunReferenceSearch, options, draws, plain, 1, seed);
+    } catch (const TError&) {
+        plainFailed = true;
+        plainTotals = {};
+    }
+    try {
+        fastTotals = Search(&RunSearch, options, draws, fast, threads, seed);
+    } catch (const TError&) {
+        fastFailed = true;
+        fastTotals = {};
+    }
+    EXPECT_EQ(plainFailed, fastFailed);
+    EXPECT_EQ(plainTotals.Candidates, fastTotals.Candidates);
+    EXPECT_EQ(plainTotals.Builds, fastTotals.Builds);
+    EXPECT_EQ(plainTotals.Found, fastTotals.Found);
+    EXPECT_EQ(plain.Events.size(), fast.Events.size());
+    for (size_t i = 0; i < std::min(plain.Events.size(), fast.Events.size()); ++i) {
+        if (plain.Events[i] == fast.Events[i]) continue;
+        ADD_FAILURE() << "event " << i << ": " << plain.Events[i].CandidateCount << " "
+                      << plain.Events[i].Pattern << " / " << fast.Events[i].CandidateCount << " "
+                      << fast.Events[i].Pattern;
+        break;
+    }
+    return plainTotals;
+}
+
+TEST(SearchEquivalence, DefaultAndHeavyShapesOnRandomDraws) {
+    auto draws = RandomDraws(100, 80);
+    SearchOptions options;
+    options.SecCountSe = 3;
+    ExpectSameSearch(options, *draws, 2, 5);
+    options.RefSumChk = true;
+    options.LinegDistMaxSe = 3;
+    options.SecCountSe = 4;
+    ExpectSameSearch(options, *draws, 1, 6);
+}
+
+TEST(SearchEquivalence, ProgressAtIntervalsAmongFoundPatterns) {
+    // Enough candidates for several interval marks, with patterns found around them.
+    auto draws = RandomDraws(101, 60);
+    SearchOptions options;
+    options.SecCountSe = 4;
+    ExpectSameSearch(options, *draws, 3, 8);
+}
+
+TEST(SearchEquivalence, EveryStyleWithAndWithoutTheSumColumn) {
+    auto draws = RandomDraws(102, 40);
+    for (int style = 0; style <= 3; ++style) {
+        for (bool sum : {false, true}) {
+            for (bool tail : {false, true}) {
+                SearchOptions options;
+                options.FallStyleGbx = style;
+                options.RefSumChk = sum;
+                options.RefTailChk = tail;
+                options.LinedDistMaxSe = 1;
+                options.LinegDistMinSe = style == 3 ? 0 : 1;
+                options.LinegDistMaxSe = 2;
+                options.SecCountSe = 2;
+                ExpectSameSearch(options, *draws, 2, style);
+            }
+        }
+    }
+}
+
+// Random option sets, including ones the options dialog never produces: minimum above
+// maximum, the high line starting in row offset 0 or below its last row, layouts and kinds out
+// of range, a negative target, few steps, and histories shorter than the figures.
+TEST(SearchEquivalence, RandomOptionSetsOnRandomDraws) {
+    std::mt19937 random(2024);
+    const auto pick = [&](int lo, int hi) {
+        return static_cast<int32_t>(lo + random() % (hi - lo + 1));
+    };
+    int searched = 0;
+    int withPatterns = 0;
+    for (int round = 0; round < 400; ++round) {
+        SearchOptions o;
+        o.RefSumChk = pick(0, 1);
+        o.RefTailChk = pick(0, 1);
+        o.LinedDistMaxSe = pick(0, 3);
+        o.LinegDistMinSe = pick(0, 5) / 2;
+        o.LinegDistMaxSe = pick(1, 3);
+        o.LinedPtMinSe = pick(1, 5) / 2 + 1;
+        o.LinedPtMaxSe = pick(1, 3);
+        o.LinegPtMinSe = pick(1, 5) / 2 + 1;
+        o.LinegPtMaxSe = pick(1, 3);
+        o.SecCountSe = pick(0, 5);
+        o.ClearDupChk = pick(0, 1);
+        o.SecInterGbx = pick(0, 5);
+        o.SumConstrastGbx = pick(-1, 4);
+        o.FallTargetGbx = pick(-1, 3);
+        o.FallStyleGbx = pick(-1, 4);
+        auto draws = RandomDraws(static_cast<uint32_t>(round), pick(0, 30));
+        const int threads = pick(1, 3);
+        const TSearchTotals totals =
+            ExpectSameSearch(o, *draws, threads, static_cast<uint64_t>(round));
+        if (HasFailure()) return;
+        searched += totals.Candidates > 0;
+        withPatterns += totals.Found > 0;
+    }
+    EXPECT_GT(searched, 100) << withPatterns;
+    EXPECT_GT(withPatterns, 50) << searched;
+}
+
+TEST(SearchEquivalence, ThreadCountDoesNotChangeTheResult) {
+    auto draws = RandomDraws(103, 120);
+    SearchOptions options;
+    options.LinegDistMinSe = 0;  // both lines predict: the random digit is used
+    options.SecCountSe = 3;
+    TRecordingSink one;
+    TRecordingSink many;
+    Search(&RunSearch, options, *draws, one, 1, 77);
+    Search(&RunSearch, options, *draws, many, 4, 77);
+    EXPECT_GT(one.FoundCount(), 100u);
+    EXPECT_EQ(one.Events, many.Events);
+    TRecordingSink otherSeed;
+    Search(&RunSearch, options, *draws, otherSeed, 4, 78);
+    EXPECT_NE(one.Events, otherSeed.Events);
+}
+
+}  // namespace
