@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <condition_variable>
+#include <cstring>
 #include <exception>
 #include <map>
 #include <mutex>
@@ -56,6 +57,11 @@ struct TSearchContext {
     // Filter[slot][s - 1]: the values in the form the range filter compares (mod 5 for 明对).
     std::vector<std::array<std::vector<uint8_t>, MaxFilterSteps>> Filter;
 
+    // The filter value a last cell needs, by the high prefix's sum minus the low line's sum.
+    std::vector<uint8_t> Targets;
+    static constexpr int32_t TargetOffset = 9 * 64 + 9;
+    uint8_t TargetOf(int32_t difference) const { return Targets[difference + TargetOffset]; }
+
     const uint8_t* ValuesAt(int32_t layout, int32_t step) const {
         return Values[layout].data() + static_cast<size_t>(step) * CellCount;
     }
@@ -90,6 +96,12 @@ struct TSearchContext {
                     table[static_cast<size_t>(s) * CellCount + c] = value;
                 }
             }
+        }
+        Targets.resize(2 * TargetOffset + 1);
+        for (int32_t difference = -TargetOffset; difference <= TargetOffset; ++difference) {
+            const int32_t d = ((difference % 10) + 10) % 10;
+            const int32_t target = Contrast == 1 ? (10 - d) % 10 : Contrast == 2 ? (15 - d) % 10 : (10 - d) % 5;
+            Targets[difference + TargetOffset] = static_cast<uint8_t>(target);
         }
         Filter.resize(Layouts.size());
         for (size_t slot = 0; slot < Layouts.size(); ++slot) {
@@ -227,6 +239,7 @@ class TChunkWorker {
     TChunkWorker(const TSearchContext& context, const std::atomic<bool>& stop)
         : ctx_(context), grid_(context.Grid), stop_(stop) {
         blocked_.assign(static_cast<size_t>(ctx_.CellCount) + 1, 0);
+        blockedBefore_.assign(static_cast<size_t>(ctx_.CellCount) + 2, 0);
         mask_.assign(static_cast<size_t>(ctx_.CellCount) + 64, 0);
     }
 
@@ -289,6 +302,7 @@ class TChunkWorker {
         if (W > 5)
             for (int32_t cell = grid_.SumOffset + 4; cell <= grid_.SumOffset + 6; ++cell)
                 blocked_[cell] = 1;
+        for (int32_t c = 0; c < ctx_.CellCount; ++c) blockedBefore_[c + 1] = blockedBefore_[c] + blocked_[c];
 
         // Sums of the low line at the filtered steps.
         const size_t slots = ctx_.Layouts.size();
@@ -382,36 +396,67 @@ class TChunkWorker {
             ordinal_ += CountOpen(lo, hi);
             return;
         }
-        for (int32_t i = 0; i < length; ++i) mask[i] = all;
+        std::memset(mask, 0, static_cast<size_t>(length) + 8);
         for (size_t slot = 0; slot < slots; ++slot) {
             if (!(all & (1u << slot))) continue;
-            const uint8_t keep = static_cast<uint8_t>(~(1u << slot));
-            for (int32_t s = 1; s <= ctx_.FilterSteps; ++s) {
-                const uint8_t* filter = ctx_.Filter[slot][s - 1].data() + lo;
-                const uint8_t target = targets_[slot][s - 1];
-                for (int32_t i = 0; i < length; ++i)
-                    mask[i] &= filter[i] == target ? uint8_t{0xFF} : keep;
+            const auto& filter = ctx_.Filter[slot];
+            const auto& target = targets_[slot];
+            const int shift = static_cast<int>(slot);
+            switch (ctx_.FilterSteps) {
+            case 1:
+                MarkHolding<1>(mask, length, shift, filter[0].data() + lo, target[0], nullptr, 0, nullptr, 0);
+                break;
+            case 2:
+                MarkHolding<2>(mask, length, shift, filter[0].data() + lo, target[0], filter[1].data() + lo,
+                               target[1], nullptr, 0);
+                break;
+            default:
+                MarkHolding<3>(mask, length, shift, filter[0].data() + lo, target[0], filter[1].data() + lo,
+                               target[1], filter[2].data() + lo, target[2]);
+                break;
             }
         }
-        for (int32_t i = 0; i < length; ++i) {
-            c = lo + i;
-            if (blocked_[c]) continue;
-            ++ordinal_;
-            if (mask[i] == 0) continue;
-            high_[nh_ - 1] = c;
-            for (size_t slot = 0; slot < slots; ++slot)
-                if (mask[i] & (1u << slot))
-                    BuildAndRecord(low_.data(), high_.data(), static_cast<int32_t>(slot));
+        const int64_t before = ordinal_;
+        ordinal_ += CountOpen(lo, hi);
+        for (int32_t i = 0; i < length; i += 8) {
+            uint64_t word;
+            std::memcpy(&word, mask + i, sizeof word);
+            if (word == 0) continue;
+            for (int32_t k = i; k < i + 8 && k < length; ++k) {
+                c = lo + k;
+                if (mask[k] == 0 || blocked_[c]) continue;
+                const int64_t after = ordinal_;
+                ordinal_ = before + CountOpen(lo, c);  // this candidate's ordinal
+                high_[nh_ - 1] = c;
+                for (size_t slot = 0; slot < slots; ++slot)
+                    if (mask[k] & (1u << slot))
+                        BuildAndRecord(low_.data(), high_.data(), static_cast<int32_t>(slot));
+                ordinal_ = after;
+            }
         }
     }
 
-    int64_t CountOpen(int32_t lo, int32_t hi) const {
-        int64_t open = hi - lo + 1;
-        for (int32_t c = lo; c <= hi; ++c) open -= blocked_[c];
-        return open;
+    // Sets bit `shift` of mask[i] where the last cell lo + i keeps the relation at the first
+    // Steps steps (each filter value equal to its target).
+    template <int Steps>
+    static void MarkHolding(uint8_t* __restrict mask, int32_t length, int shift, const uint8_t* __restrict f1,
+                            uint8_t t1, const uint8_t* __restrict f2, uint8_t t2, const uint8_t* __restrict f3,
+                            uint8_t t3) {
+        const uint8_t bit = static_cast<uint8_t>(1u << shift);
+        for (int32_t i = 0; i < length; ++i) {
+            uint8_t hold = f1[i] == t1 ? bit : 0;
+            if constexpr (Steps >= 2) hold &= f2[i] == t2 ? 0xFF : 0;
+            if constexpr (Steps >= 3) hold &= f3[i] == t3 ? 0xFF : 0;
+            mask[i] |= hold;
+        }
     }
 
-    // Sum mod 10 of cells at a step of a layout, or -1 when one of them lies before the first draw.
+    // Cells from lo to hi the high line's last cell may take.
+    int64_t CountOpen(int32_t lo, int32_t hi) const {
+        return (hi - lo + 1) - (blockedBefore_[hi + 1] - blockedBefore_[lo]);
+    }
+
+    // Sum of cells' values at a step of a layout, or -1 when one of them lies before the first draw.
     int32_t SumAt(const int32_t* cells, int32_t n, int32_t layout, int32_t step) const {
         if (step >= ctx_.StepRows[layout]) return -1;
         const uint8_t* values = ctx_.ValuesAt(layout, step);
@@ -421,7 +466,7 @@ class TChunkWorker {
             if (v == Outside) return -1;
             sum += v;
         }
-        return sum % 10;
+        return sum;
     }
 
     // The filter value the last cell must have for the step to hold.
@@ -429,10 +474,7 @@ class TChunkWorker {
         const int32_t lowSum = lowSums_[slot][step - 1];
         const int32_t prefixSum = SumAt(high_.data(), nh_ - 1, ctx_.Layouts[slot], step);
         if (lowSum < 0 || prefixSum < 0) return NeverMatches;
-        const int32_t d = (prefixSum - lowSum + 10) % 10;
-        if (ctx_.Contrast == 1) return static_cast<uint8_t>((10 - d) % 10);
-        if (ctx_.Contrast == 2) return static_cast<uint8_t>((15 - d) % 10);
-        return static_cast<uint8_t>((10 - d) % 5);
+        return ctx_.TargetOf(prefixSum - lowSum);
     }
 
     // Marks of the lines that reach the coming draw, tested against the style and the
@@ -556,6 +598,7 @@ class TChunkWorker {
     std::vector<int32_t> low_;
     std::vector<int32_t> high_;
     std::vector<uint8_t> blocked_;
+    std::vector<int32_t> blockedBefore_;  // blocked cells below each index
     std::vector<uint8_t> mask_;
     mutable std::vector<int32_t> cells_;
     bool lowOnlyValid_ = false;
