@@ -296,10 +296,11 @@ TEST(PatternPicture, GalleryArtifacts) {
             scene.pattern.SetPosition(0, 1, true);
             scene.pattern.SetResult(0, 7);
             const QImage picture = PaintPatternPicture(scene.Input());
-            EXPECT_TRUE(
-                picture.save(QStringLiteral(TOLVANE_ARTIFACTS_DIR "/picture_shape%1_link%2.png")
-                                 .arg(shape)
-                                 .arg(link)));
+            const QString name = QStringLiteral(TOLVANE_ARTIFACTS_DIR "/picture_shape%1_link%2")
+                                     .arg(shape)
+                                     .arg(link);
+            EXPECT_TRUE(picture.save(name + ".png"));
+            EXPECT_TRUE(SavePatternPicture(scene.Input(), name + ".gif").Ok());
         }
 }
 
