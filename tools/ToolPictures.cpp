@@ -1,0 +1,82 @@
+#include "tools/ToolPictures.h"
+
+#include <QGuiApplication>
+#include <filesystem>
+#include <memory>
+#include <system_error>
+
+#include "view/PatternPaint.h"
+#include "view/PictureNames.h"
+
+namespace {
+
+// Painting needs fonts, hence an application object; without a display it paints offscreen.
+std::unique_ptr<QGuiApplication> EnsureApplication() {
+    if (QGuiApplication::instance() != nullptr) return nullptr;
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    static int argc = 1;
+    static char name[] = "tolvane-search";
+    static char* argv[] = {name, nullptr};
+    return std::make_unique<QGuiApplication>(argc, argv);
+}
+
+// The grid as the program lays it out from the display options. No window: the frame holds
+// exactly the rows the pattern needs.
+TGridGeometry GridFor(const TCodes& draws, const SearchOptions& options) {
+    TGridGeometry geometry;
+    geometry.ColCount = options.RefTailChk ? 10 : 7;
+    const bool validHeight = options.CellHeightSe >= TGridGeometry::MinCellHeight &&
+                             options.CellHeightSe <= TGridGeometry::MaxCellHeight;
+    geometry.SetCellHeight(validHeight ? options.CellHeightSe : TGridGeometry::MinCellHeight);
+    geometry.Layout(draws.Count());
+    return geometry;
+}
+
+}  // namespace
+
+bool ToolCanPaintPictures() {
+    return true;
+}
+
+bool WriteToolPictures(const std::string& folder, const std::vector<const TGui2Reg*>& patterns,
+                       const TCodes& draws, const SearchOptions& options,
+                       std::vector<std::string>& written, std::string& error) {
+    written.clear();
+    std::error_code failure;
+    std::filesystem::create_directories(folder, failure);
+    if (failure || !std::filesystem::is_directory(folder)) {
+        error = "文件夹创建失败！ " + folder;
+        return false;
+    }
+    const auto application = EnsureApplication();
+    const TGridGeometry geometry = GridFor(draws, options);
+    const QFont font = GridFont();
+    const QPalette palette = QGuiApplication::palette();
+    const int32_t comingIssue = draws.FirstIssue() + draws.Count();
+    int32_t number = 0;
+    for (const TGui2Reg* found : patterns) {
+        TGui2Reg pattern;
+        pattern.Assign(*found);
+        pattern.OrderByShortestPath();
+        const TGridPaintInput input{geometry,
+                                    draws,
+                                    pattern,
+                                    draws.FirstIssue(),
+                                    options.BoxColorModeCbb,
+                                    options.LinkLineStyleGbx,
+                                    options.DrawBoxStyleCbb,
+                                    font,
+                                    palette};
+        const std::filesystem::path file =
+            std::filesystem::path(folder) / PictureFileName(comingIssue, ++number);
+        const TGifResult saved = SavePatternPicture(input, QString::fromStdString(file.string()));
+        if (!saved.Ok()) {
+            error =
+                "保存为GIF文件失败. 错误代号 = " + std::to_string(static_cast<int>(saved.Code)) +
+                " [" + GifErrorText(saved.Code) + "] " + file.string();
+            return false;
+        }
+        written.push_back(file.string());
+    }
+    return true;
+}
