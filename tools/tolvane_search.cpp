@@ -1,6 +1,363 @@
+// tolvane-search: runs one pattern search over a draw text file and prints every pattern found
+// as one JSON object per line, then a summary line.
+#include <atomic>
+#include <charconv>
+#include <chrono>
+#include <csignal>
 #include <cstdio>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <thread>
+#include <vector>
 
-int main() {
-    std::fprintf(stderr, "tolvane-search: the search engine is not built yet.\n");
-    return 2;
+#include "data/DrawImport.h"
+#include "data/DrawText.h"
+#include "data/Error.h"
+#include "data/FileIo.h"
+#include "data/IniFile.h"
+#include "search/Gui2Reg.h"
+#include "search/OptionsIni.h"
+#include "search/SearchEngine.h"
+#include "search/WorkDocument.h"
+
+namespace {
+
+constexpr int ExitOk = 0;
+constexpr int ExitBadInput = 1;
+constexpr int ExitUsage = 2;
+constexpr int ExitInterrupted = 130;
+
+constexpr char Usage[] =
+    "usage: tolvane-search [options] DRAWS.txt\n"
+    "\n"
+    "Searches the draws of DRAWS.txt (one draw of seven digits per line, oldest first) for\n"
+    "patterns and prints one JSON object per pattern, then a summary line.\n"
+    "\n"
+    "options:\n"
+    "  --ini FILE         read the search options from an INI file (section TGui2Options)\n"
+    "  --set KEY=VALUE    set one option by its INI key, after --ini (repeatable)\n"
+    "  --threads N        search threads (default: every core)\n"
+    "  --seed N           seed of the random result digit (default 1)\n"
+    "  --document FILE    also write a work document with the draws and the patterns\n"
+    "  --quiet            print only the summary line\n"
+    "  --help             show this text\n";
+
+// Messages meant for a message box break lines with CR LF; a terminal line joins them.
+std::string OneLine(std::string text) {
+    for (size_t at; (at = text.find("\r\n")) != std::string::npos;) text.replace(at, 2, " ");
+    return text;
+}
+
+struct UsageError {
+    std::string Message;
+};
+
+struct ToolArguments {
+    std::string DrawsPath;
+    std::optional<std::string> IniPath;
+    std::vector<std::string> Sets;
+    int Threads = 0;
+    uint64_t Seed = 1;
+    std::optional<std::string> DocumentPath;
+    bool Quiet = false;
+    bool Help = false;
+};
+
+template <typename T>
+T ParseNumber(std::string_view text, std::string_view option, T low) {
+    T value{};
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size() || value < low)
+        throw UsageError{std::string(option) + " needs a number, not '" + std::string(text) + "'"};
+    return value;
+}
+
+// Each option names whether it takes a value; "--name VALUE" and "--name=VALUE" both work.
+ToolArguments ParseArguments(int argc, char** argv) {
+    ToolArguments args;
+    struct OptionSpec {
+        const char* Name;
+        bool TakesValue;
+        std::function<void(std::string_view)> Apply;
+    };
+    const std::vector<OptionSpec> specs = {
+        {"--ini", true, [&](std::string_view v) { args.IniPath = std::string(v); }},
+        {"--set", true, [&](std::string_view v) { args.Sets.emplace_back(v); }},
+        {"--threads", true,
+         [&](std::string_view v) { args.Threads = ParseNumber<int>(v, "--threads", 1); }},
+        {"--seed", true,
+         [&](std::string_view v) { args.Seed = ParseNumber<uint64_t>(v, "--seed", 0); }},
+        {"--document", true, [&](std::string_view v) { args.DocumentPath = std::string(v); }},
+        {"--quiet", false, [&](std::string_view) { args.Quiet = true; }},
+        {"--help", false, [&](std::string_view) { args.Help = true; }},
+    };
+    std::vector<std::string> positional;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        if (arg == "--") {
+            for (++i; i < argc; ++i) positional.emplace_back(argv[i]);
+            break;
+        }
+        if (arg.size() < 2 || arg.substr(0, 2) != "--") {
+            positional.emplace_back(arg);
+            continue;
+        }
+        const size_t equals = arg.find('=');
+        const std::string_view name = arg.substr(0, equals);
+        const OptionSpec* spec = nullptr;
+        for (const auto& s : specs)
+            if (name == s.Name) spec = &s;
+        if (spec == nullptr) throw UsageError{"unknown option " + std::string(name)};
+        if (!spec->TakesValue) {
+            if (equals != std::string_view::npos)
+                throw UsageError{std::string(name) + " takes no value"};
+            spec->Apply({});
+            continue;
+        }
+        if (equals != std::string_view::npos) {
+            spec->Apply(arg.substr(equals + 1));
+        } else {
+            if (i + 1 >= argc) throw UsageError{std::string(name) + " needs a value"};
+            spec->Apply(argv[++i]);
+        }
+    }
+    if (args.Help) return args;
+    if (positional.size() != 1) throw UsageError{"give exactly one draw file"};
+    args.DrawsPath = positional.front();
+    return args;
+}
+
+SearchOptions BuildOptions(const ToolArguments& args) {
+    SearchOptions options;
+    if (args.IniPath) {
+        TIniFile ini;
+        try {
+            ini = TIniFile::Parse([&] {
+                const auto bytes = ReadWholeFile(*args.IniPath);
+                return std::string(bytes.begin(), bytes.end());
+            }());
+        } catch (const TError& e) {
+            throw UsageError{OneLine(e.what())};
+        }
+        ReadSearchOptions(ini, options);
+        ApplyStartupAdjustments(options);
+    }
+    for (const std::string& set : args.Sets) {
+        const size_t equals = set.find('=');
+        if (equals == std::string::npos)
+            throw UsageError{"--set needs KEY=VALUE, not '" + set + "'"};
+        if (!SetOptionByKey(options, std::string_view(set).substr(0, equals),
+                            std::string_view(set).substr(equals + 1)))
+            throw UsageError{"--set " + set + ": unknown key or a value that is not an integer"};
+    }
+    return options;
+}
+
+// Appends JSON text to a reusable buffer.
+class JsonWriter {
+  public:
+    std::string& Text() { return text_; }
+    void Raw(std::string_view s) { text_ += s; }
+    void Int(int64_t v) {
+        char buffer[24];
+        const auto result = std::to_chars(buffer, buffer + sizeof buffer, v);
+        text_.append(buffer, result.ptr);
+    }
+    void String(std::string_view s) {
+        text_ += '"';
+        for (char c : s) {
+            const auto u = static_cast<unsigned char>(c);
+            if (c == '"' || c == '\\') {
+                text_ += '\\';
+                text_ += c;
+            } else if (u < 0x20) {
+                char buffer[8];
+                std::snprintf(buffer, sizeof buffer, "\\u%04x", u);
+                text_ += buffer;
+            } else {
+                text_ += c;
+            }
+        }
+        text_ += '"';
+    }
+    void Points(const TPointList& line) {
+        text_ += '[';
+        for (int32_t i = 0; i < line.Count(); ++i) {
+            if (i > 0) text_ += ',';
+            text_ += '[';
+            Int(line.Items()[i].X);
+            text_ += ',';
+            Int(line.Items()[i].Y);
+            text_ += ']';
+        }
+        text_ += ']';
+    }
+
+  private:
+    std::string text_;
+};
+
+void WritePattern(JsonWriter& json, const TGui2Reg& reg) {
+    json.Raw("{\"layout\":");
+    json.Int(reg.Layout);
+    json.Raw(",\"contrast\":");
+    json.Int(reg.ContrastKind);
+    json.Raw(",\"steps\":");
+    json.Int(reg.StepTotal);
+    json.Raw(",\"base\":");
+    json.Int(reg.BaseRow);
+    json.Raw(",\"low\":");
+    json.Points(reg.Line(0));
+    json.Raw(",\"high\":");
+    json.Points(reg.Line(1));
+    json.Raw(",\"sums\":[");
+    for (size_t i = 0; i < reg.StepSums.size(); ++i) {
+        if (i > 0) json.Raw(",");
+        json.Int(reg.StepSums[i]);
+    }
+    json.Raw("],\"results\":[");
+    json.Int(reg.GetResult(0));
+    json.Raw(",");
+    json.Int(reg.GetResult(1));
+    json.Raw("],\"positions\":[");
+    for (int32_t l = 0; l < TGui2Reg::LineCount; ++l) {
+        json.Raw(l == 0 ? "[" : ",[");
+        for (int32_t c = 0; c < 8; ++c) {
+            if (c > 0) json.Raw(",");
+            json.Int(reg.GetPosition(l, c) ? 1 : 0);
+        }
+        json.Raw("]");
+    }
+    json.Raw("],\"columns\":[");
+    const auto name = [](const auto& table, int32_t index) -> std::string_view {
+        return index >= 0 && static_cast<size_t>(index) < table.size() ? table[index] : "";
+    };
+    const std::string columns[] = {reg.PointsText(),
+                                   std::to_string(reg.StepTotal),
+                                   std::string(name(LayoutNames, reg.Layout)),
+                                   std::string(name(ContrastNames, reg.ContrastKind)),
+                                   reg.PositionsText(),
+                                   reg.SumsText(),
+                                   reg.ResultsText()};
+    for (size_t i = 0; i < std::size(columns); ++i) {
+        if (i > 0) json.Raw(",");
+        json.String(columns[i]);
+    }
+    json.Raw("]}\n");
+}
+
+// Prints each pattern as it arrives and frees it, unless the document needs it later.
+class PrintingSink : public ISearchSink {
+  public:
+    PrintingSink(bool quiet, bool keep) : quiet_(quiet), keep_(keep) {}
+
+    void Progress(int64_t) override {}
+    void Found(std::unique_ptr<TGui2Reg> pattern, int64_t) override {
+        if (!quiet_) {
+            json_.Text().clear();
+            WritePattern(json_, *pattern);
+            std::fwrite(json_.Text().data(), 1, json_.Text().size(), stdout);
+        }
+        if (keep_) Kept.push_back(std::move(pattern));
+    }
+
+    std::vector<std::unique_ptr<TGui2Reg>> Kept;
+
+  private:
+    bool quiet_;
+    bool keep_;
+    JsonWriter json_;
+};
+
+std::atomic<bool> StopRequested{false};
+
+extern "C" void OnInterrupt(int) {
+    StopRequested.store(true);
+}
+
+int Run(int argc, char** argv) {
+    ToolArguments args;
+    SearchOptions options;
+    try {
+        args = ParseArguments(argc, argv);
+        if (args.Help) {
+            std::fputs(Usage, stdout);
+            return ExitOk;
+        }
+        options = BuildOptions(args);
+    } catch (const UsageError& e) {
+        std::fprintf(stderr, "tolvane-search: %s\n\n%s", e.Message.c_str(), Usage);
+        return ExitUsage;
+    }
+
+    TCodes draws;
+    std::vector<uint8_t> bytes;
+    try {
+        bytes = ReadWholeFile(args.DrawsPath);
+    } catch (const TError& e) {
+        std::fprintf(stderr, "tolvane-search: %s\n", OneLine(e.what()).c_str());
+        return ExitBadInput;
+    }
+    try {
+        const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+        LoadDrawNumbersInto(ParseDrawNumbers(text), draws);
+    } catch (const TError& e) {
+        std::fprintf(stderr, "tolvane-search: %s: %s\n", args.DrawsPath.c_str(), e.what());
+        return ExitBadInput;
+    }
+    bytes = {};
+
+    static char outputBuffer[1 << 20];
+    std::setvbuf(stdout, outputBuffer, _IOFBF, sizeof outputBuffer);
+    std::signal(SIGINT, OnInterrupt);
+    std::signal(SIGTERM, OnInterrupt);
+
+    TSearchRequest request;
+    request.Options = options;
+    request.Draws = &draws;
+    request.Threads = args.Threads;
+    request.Seed = args.Seed;
+    PrintingSink sink(args.Quiet, args.DocumentPath.has_value());
+    const auto started = std::chrono::steady_clock::now();
+    TSearchTotals totals;
+    try {
+        totals = RunSearch(request, sink, StopRequested);
+    } catch (const TError& e) {
+        std::fflush(stdout);
+        std::fprintf(stderr, "tolvane-search: the options cannot be searched: %s\n", e.what());
+        return ExitUsage;
+    }
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+
+    char summary[256];
+    std::snprintf(summary, sizeof summary,
+                  "{\"summary\":{\"candidates\":%lld,\"builds\":%lld,\"found\":%lld,\"draws\":%d,"
+                  "\"seconds\":%.3f}}\n",
+                  static_cast<long long>(totals.Candidates), static_cast<long long>(totals.Builds),
+                  static_cast<long long>(totals.Found), draws.Count(), seconds);
+    std::fputs(summary, stdout);
+    if (std::fflush(stdout) != 0) {
+        std::perror("tolvane-search: writing the output");
+        return ExitBadInput;
+    }
+
+    if (args.DocumentPath) {
+        try {
+            SaveWorkDocumentBytes(*args.DocumentPath, WriteWorkDocument(draws, sink.Kept, draws));
+        } catch (const TError& e) {
+            std::fprintf(stderr, "tolvane-search: %s\n", OneLine(e.what()).c_str());
+            return ExitBadInput;
+        }
+    }
+    return StopRequested.load() ? ExitInterrupted : ExitOk;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    return Run(argc, argv);
 }

@@ -1,7 +1,10 @@
+#include <dirent.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -71,13 +74,25 @@ TEST(FileIo, AtomicWriteReplacesTheFileAndAFailedWriteKeepsIt) {
 
     // A folder that does not exist cannot take the temporary file.
     EXPECT_THROW(WriteFileAtomically(folder + "/nope/f.ini", "x"), TError);
-    // A read-only folder refuses the temporary file; the old file stays as it was.
-    if (::geteuid() != 0) {
-        ::chmod(folder.c_str(), 0500);
-        EXPECT_THROW(WriteFileAtomically(path, "lost"), TError);
-        ::chmod(folder.c_str(), 0700);
-        EXPECT_EQ(ReadText(path), "new contents");
+    // A write cut short (here by a file size limit, which holds even for root) leaves the old
+    // file as it was and no temporary file behind.
+    {
+        rlimit old{};
+        ::getrlimit(RLIMIT_FSIZE, &old);
+        ::signal(SIGXFSZ, SIG_IGN);
+        rlimit small = old;
+        small.rlim_cur = 4;
+        ::setrlimit(RLIMIT_FSIZE, &small);
+        EXPECT_THROW(WriteFileAtomically(path, "longer than four bytes"), TError);
+        ::setrlimit(RLIMIT_FSIZE, &old);
     }
+    EXPECT_EQ(ReadText(path), "new contents");
+    int entries = 0;
+    if (DIR* dir = ::opendir(folder.c_str())) {
+        while (dirent* e = ::readdir(dir)) entries += e->d_name[0] != '.';
+        ::closedir(dir);
+    }
+    EXPECT_EQ(entries, 1);
     EXPECT_THROW(ReadWholeFile(folder + "/missing"), TError);
     const auto loaded = TIniFile::Load(folder + "/missing.ini");  // a missing profile is empty
     EXPECT_EQ(loaded.ToText(), "");

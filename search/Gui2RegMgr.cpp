@@ -1,0 +1,186 @@
+#include "search/Gui2RegMgr.h"
+
+#include <algorithm>
+#include <chrono>
+
+#include "data/Error.h"
+#include "search/WorkDocument.h"
+
+namespace {
+
+// The smallest pattern record: two empty lines, no steps.
+constexpr size_t MinPatternRecordSize = 4 + 4 + 4 + 4 + 4 + 2 * (4 + 8) + 4;
+
+}  // namespace
+
+TGui2RegMgr::TGui2RegMgr(const SearchOptions& options)
+    : options_(options), searchDraws_(std::make_shared<TCodes>()) {}
+
+TGui2RegMgr::~TGui2RegMgr() {
+    // Threads are joined before the patterns go, and no callback can reach a dead manager:
+    // each thread's pending callback holds only a copy of OnEventsPending.
+    if (thread_) thread_->RequestStop();
+    thread_.reset();
+    retired_.clear();
+    Clear();
+}
+
+TGui2Reg* TGui2RegMgr::Add(std::unique_ptr<TGui2Reg> pattern) {
+    patterns_.push_back(std::move(pattern));
+    return patterns_.back().get();
+}
+
+TGui2Reg& TGui2RegMgr::Get(int32_t index) const {
+    if (index < 0 || index >= Count()) throw TError("TRegMgr.GeTGui2Reg Index isnot valid!");
+    return *patterns_[static_cast<size_t>(index)];
+}
+
+void TGui2RegMgr::Del(int32_t index) {
+    if (index < 0 || index >= Count()) throw TError("TRegMgr.Del Index isnot valid!");
+    patterns_.erase(patterns_.begin() + index);
+}
+
+void TGui2RegMgr::DeleteIndices(std::vector<int32_t> indices) {
+    std::sort(indices.begin(), indices.end());
+    indices.erase(std::unique(indices.begin(), indices.end()), indices.end());
+    if (indices.empty()) return;
+    if (indices.front() < 0 || indices.back() >= Count())
+        throw TError("TRegMgr.Del Index isnot valid!");
+    size_t next = 0;  // next index to delete
+    size_t kept = 0;
+    for (size_t i = 0; i < patterns_.size(); ++i) {
+        if (next < indices.size() && static_cast<size_t>(indices[next]) == i) {
+            ++next;
+            continue;
+        }
+        if (kept != i) patterns_[kept] = std::move(patterns_[i]);
+        ++kept;
+    }
+    patterns_.resize(kept);
+}
+
+int32_t TGui2RegMgr::IndexOf(const TGui2Reg* pattern) const {
+    for (size_t i = 0; i < patterns_.size(); ++i)
+        if (patterns_[i].get() == pattern) return static_cast<int32_t>(i);
+    return -1;
+}
+
+void TGui2RegMgr::Remove(const TGui2Reg* pattern) {
+    const int32_t index = IndexOf(pattern);
+    if (index >= 0) Del(index);
+}
+
+void TGui2RegMgr::Clear() {
+    while (!patterns_.empty()) patterns_.pop_back();
+}
+
+int64_t TGui2RegMgr::NowTick() {
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+void TGui2RegMgr::Start(const TCodes& draws) {
+    if (running_) throw TError("程序正在搜索...\r\n请停止搜索或者等待搜索结束再执行此命令");
+    auto copy = std::make_shared<TCodes>();
+    copy->Assign(draws);
+    auto thread = std::make_shared<TGui2SearchThread>(copy, options_);
+    thread->Threads = SearchThreads;
+    thread->OnEventsPending = OnEventsPending;
+
+    DropFinishedRetired();
+    std::shared_ptr<TGui2SearchThread> previous = std::move(thread_);
+    if (previous && !previous->Finished()) {
+        // Its remaining events are dropped; keep it until it has ended.
+        retired_.push_back(previous);
+    } else if (previous) {
+        previous->TakeEvents();
+        previous.reset();
+    }
+    searchDraws_ = std::move(copy);
+    thread_ = std::move(thread);
+    thread_->Start(previous);
+    running_ = true;
+    startTick_ = NowTick();
+}
+
+void TGui2RegMgr::Stop() {
+    if (!running_) return;
+    thread_->RequestStop();
+    running_ = false;
+}
+
+void TGui2RegMgr::DropFinishedRetired() {
+    for (auto& old : retired_) old->TakeEvents();
+    std::erase_if(retired_, [](const std::shared_ptr<TGui2SearchThread>& old) {
+        if (!old->Finished()) return false;
+        old->TakeEvents();  // anything queued between the look above and the end
+        return true;
+    });
+}
+
+void TGui2RegMgr::ProcessEvents() {
+    DropFinishedRetired();
+    if (!thread_) return;
+    // Keep the thread alive through the handlers, which may call Start.
+    const std::shared_ptr<TGui2SearchThread> thread = thread_;
+    std::vector<TSearchEvent> events = thread->TakeEvents();
+    for (TSearchEvent& event : events) {
+        if (thread_ != thread) break;  // a handler started a new search: the rest is stale
+        TSearchNotice notice;
+        notice.Kind = event.Kind;
+        notice.CandidateCount = event.CandidateCount;
+        if (event.Kind == sekFound) {
+            notice.FirstIndex = Count();
+            notice.NewCount = static_cast<int32_t>(event.Patterns.size());
+            patterns_.reserve(patterns_.size() + event.Patterns.size());
+            for (auto& pattern : event.Patterns) patterns_.push_back(std::move(pattern));
+        } else if (event.Kind == sekFinished) {
+            running_ = false;
+            notice.Error = std::move(event.Error);
+        }
+        if (OnSearchEvent) OnSearchEvent(notice);
+    }
+}
+
+TGui2RegMgr::TLoaded TGui2RegMgr::ReadPiece(TMemoryStream& stream) {
+    TLoaded piece;
+    const int32_t count = stream.ReadInt32("the pattern count");
+    if (count < 0) throw TError("The pattern count is negative: " + std::to_string(count));
+    if (static_cast<size_t>(count) > stream.Remaining() / MinPatternRecordSize)
+        throw TTruncatedError("The data ends inside the patterns: " + std::to_string(count) +
+                              " patterns cannot fit in " + std::to_string(stream.Remaining()) +
+                              " bytes.");
+    piece.Patterns.reserve(static_cast<size_t>(count));
+    for (int32_t i = 0; i < count; ++i) {
+        auto pattern = std::make_unique<TGui2Reg>();
+        pattern->LoadFromStream(stream);
+        CheckStoredPattern(*pattern, i);
+        piece.Patterns.push_back(std::move(pattern));
+    }
+    piece.SearchDraws = std::make_shared<TCodes>();
+    piece.SearchDraws->LoadFromStream(stream);
+    CheckStoredDraws(*piece.SearchDraws, "search draws");
+    return piece;
+}
+
+void TGui2RegMgr::TakePiece(TLoaded&& piece) noexcept {
+    patterns_.swap(piece.Patterns);
+    searchDraws_ = std::move(piece.SearchDraws);
+    piece.Patterns.clear();
+}
+
+void TGui2RegMgr::LoadFromStream(TMemoryStream& stream) {
+    const size_t start = stream.Position();
+    try {
+        TakePiece(ReadPiece(stream));
+    } catch (...) {
+        stream.SetPosition(start);
+        throw;
+    }
+}
+
+void TGui2RegMgr::SaveToStream(TMemoryStream& stream) const {
+    stream.WriteInt32(Count());
+    for (const auto& pattern : patterns_) pattern->SaveToStream(stream);
+    searchDraws_->SaveToStream(stream);
+}

@@ -1,0 +1,97 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "data/Hao.h"
+#include "data/Stream.h"
+#include "search/Gui2Reg.h"
+#include "search/SearchOptions.h"
+#include "search/SearchThread.h"
+
+// What the owner learns from one search notification.
+struct TSearchNotice {
+    SearchEventKind Kind = sekProgress;
+    int32_t FirstIndex = 0;      // sekFound: index of the first new pattern in the manager
+    int32_t NewCount = 0;        // sekFound: how many patterns were added
+    int64_t CandidateCount = 0;  // accepted candidates when the event was sent
+    std::string Error;           // sekFinished: why the run failed, empty after a normal end
+};
+
+// The patterns of the open document, the draws the last search ran on, and the search thread.
+// Used on one thread (the owner's); the search thread's events reach it through ProcessEvents.
+class TGui2RegMgr {
+  public:
+    // The options are read when a search starts; the record must outlive the manager.
+    explicit TGui2RegMgr(const SearchOptions& options);
+    ~TGui2RegMgr();  // stops a running search and waits for its thread
+    TGui2RegMgr(const TGui2RegMgr&) = delete;
+    TGui2RegMgr& operator=(const TGui2RegMgr&) = delete;
+
+    // Takes ownership and appends; returns the pattern.
+    TGui2Reg* Add(std::unique_ptr<TGui2Reg> pattern);
+    int32_t Count() const { return static_cast<int32_t>(patterns_.size()); }
+    TGui2Reg& Get(int32_t index) const;
+    void Del(int32_t index);
+    // Deletes many patterns in one pass. Every index is checked first ("TRegMgr.Del Index
+    // isnot valid!", nothing deleted); order and repeats do not matter.
+    void DeleteIndices(std::vector<int32_t> indices);
+    // Position of that very object, or -1.
+    int32_t IndexOf(const TGui2Reg* pattern) const;
+    void Remove(const TGui2Reg* pattern);
+    void Clear();
+    const std::vector<std::unique_ptr<TGui2Reg>>& Patterns() const { return patterns_; }
+
+    // Copies the draws into SearchDraws and starts a search on them. If a stopped search is
+    // still winding down, the new one waits for it on its own thread; the caller never waits.
+    // Throws TError while a search runs.
+    void Start(const TCodes& draws);
+    // Asks the running search to stop; its finished event still arrives. Idle: nothing.
+    void Stop();
+    bool Running() const { return running_; }
+    // steady_clock milliseconds when the search started; compare with NowTick().
+    int64_t StartTick() const { return startTick_; }
+    static int64_t NowTick();
+    const TCodes& SearchDraws() const { return *searchDraws_; }
+
+    // Engine threads for each search; 0 uses every core.
+    int SearchThreads = 0;
+
+    // Called on the search's worker thread when events wait; the owner must then arrange for
+    // ProcessEvents to run on its own thread. Read when a search starts.
+    std::function<void()> OnEventsPending;
+    // Called by ProcessEvents for each event, after the manager has taken it in.
+    std::function<void(const TSearchNotice&)> OnSearchEvent;
+
+    // Takes the queued events in order: a found event appends its patterns, a finished event
+    // ends Running; then OnSearchEvent hears of it. Events of a search that was replaced by a
+    // newer Start are dropped.
+    void ProcessEvents();
+
+    // The manager's piece of the work document: pattern count, patterns, search draws.
+    // Loading is all or nothing: on any error the manager is left exactly as it was.
+    void LoadFromStream(TMemoryStream& stream);
+    void SaveToStream(TMemoryStream& stream) const;
+
+    // A piece read but not yet taken in, so a caller can check a whole document first.
+    struct TLoaded {
+        std::vector<std::unique_ptr<TGui2Reg>> Patterns;
+        std::shared_ptr<TCodes> SearchDraws;
+    };
+    static TLoaded ReadPiece(TMemoryStream& stream);
+    void TakePiece(TLoaded&& piece) noexcept;
+
+  private:
+    void DropFinishedRetired();
+
+    const SearchOptions& options_;
+    std::vector<std::unique_ptr<TGui2Reg>> patterns_;
+    std::shared_ptr<const TCodes> searchDraws_;
+    std::shared_ptr<TGui2SearchThread> thread_;                // the latest search
+    std::vector<std::shared_ptr<TGui2SearchThread>> retired_;  // replaced, still winding down
+    bool running_ = false;
+    int64_t startTick_ = 0;
+};

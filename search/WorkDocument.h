@@ -1,0 +1,35 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "data/Hao.h"
+#include "search/Gui2Reg.h"
+#include "search/Gui2RegMgr.h"
+
+// The work document: the grid's draws, the manager's patterns, the draws of the last search,
+// as raw little-endian records one after the other.
+
+inline constexpr char WorkDocumentFileName[] = "工作文档.gtmq";
+
+// Reads a whole document. Every piece must be complete and hold sensible values, and nothing
+// may follow the last piece; otherwise TError (TTruncatedError for a document cut short) is
+// thrown and both targets are left exactly as they were. Empty bytes change nothing.
+void ReadWorkDocument(std::vector<uint8_t> bytes, TCodes& gridDraws, TGui2RegMgr& manager);
+std::vector<uint8_t> WriteWorkDocument(const TCodes& gridDraws, const TGui2RegMgr& manager);
+// The same layout from plain parts, for writers without a manager (the command-line tool).
+std::vector<uint8_t> WriteWorkDocument(const TCodes& gridDraws,
+                                       const std::vector<std::unique_ptr<TGui2Reg>>& patterns,
+                                       const TCodes& searchDraws);
+
+// File forms. Opening a file of size 0 changes nothing and answers false. Saving goes through a
+// temporary file in the same folder, so a failed save leaves the previous document intact.
+bool OpenWorkDocument(const std::string& path, TCodes& gridDraws, TGui2RegMgr& manager);
+void SaveWorkDocument(const std::string& path, const TCodes& gridDraws, const TGui2RegMgr& manager);
+void SaveWorkDocumentBytes(const std::string& path, const std::vector<uint8_t>& bytes);
+
+// Value checks of stored records (digits 0-9 with their sum; pattern fields in range), so
+// that a damaged file is refused instead of reaching the painting and the statistics.
+void CheckStoredDraws(const TCodes& draws, const char* what);
+void CheckStoredPattern(const TGui2Reg& pattern, int32_t index);

@@ -1,0 +1,125 @@
+// The manager driving real search threads: events in order, stale events dropped.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+
+#include "search/Gui2RegMgr.h"
+
+namespace {
+
+void FillDraws(TCodes& draws, int rows) {
+    uint32_t x = 99;
+    for (int r = 0; r < rows; ++r) {
+        const int32_t row = draws.Add();
+        for (int p = 1; p <= 7; ++p) {
+            x = x * 1103515245u + 12345u;
+            draws.SetNum(p, row, static_cast<int32_t>((x >> 16) % 10));
+        }
+    }
+}
+
+// Stands in for the GUI's event loop: ProcessEvents runs here whenever the worker says so.
+class ManagerThreadTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        FillDraws(draws, 60);
+        manager.OnEventsPending = [this] {
+            std::lock_guard lock(mutex);
+            pending = true;
+            wake.notify_one();
+        };
+        manager.OnSearchEvent = [this](const TSearchNotice& notice) {
+            notices.push_back(notice);
+            if (notice.Kind == sekFound) {
+                EXPECT_EQ(notice.FirstIndex, expectedNext);
+                expectedNext += notice.NewCount;
+                EXPECT_EQ(manager.Count(), expectedNext);  // taken in before the owner hears
+            }
+        };
+    }
+
+    // Pumps events until a finished notice arrives (or a minute passes: a hang, not a timing).
+    bool PumpUntilFinished() {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(1);
+        for (;;) {
+            {
+                std::unique_lock lock(mutex);
+                wake.wait_until(lock, deadline, [this] { return pending; });
+                if (!pending) return false;
+                pending = false;
+            }
+            const size_t before = notices.size();
+            manager.ProcessEvents();
+            for (size_t i = before; i < notices.size(); ++i)
+                if (notices[i].Kind == sekFinished) return true;
+        }
+    }
+
+    int32_t FoundIn(size_t from) const {
+        int32_t n = 0;
+        for (size_t i = from; i < notices.size(); ++i) n += notices[i].NewCount;
+        return n;
+    }
+
+    SearchOptions options;
+    TGui2RegMgr manager{options};
+    TCodes draws;
+    std::vector<TSearchNotice> notices;
+    int32_t expectedNext = 0;
+    std::mutex mutex;
+    std::condition_variable wake;
+    bool pending = false;
+};
+
+TEST_F(ManagerThreadTest, ASearchAddsItsPatternsInBatchesAndEndsRunning) {
+    manager.Start(draws);
+    EXPECT_TRUE(manager.Running());
+    EXPECT_LE(manager.StartTick(), TGui2RegMgr::NowTick());
+    EXPECT_EQ(manager.SearchDraws().Count(), 60);
+    EXPECT_THROW(manager.Start(draws), TError);
+    ASSERT_TRUE(PumpUntilFinished());
+    EXPECT_FALSE(manager.Running());
+    EXPECT_EQ(notices.back().Kind, sekFinished);
+    EXPECT_EQ(notices.back().Error, "");
+    EXPECT_EQ(manager.Count(), FoundIn(0));
+    for (const auto& pattern : manager.Patterns()) EXPECT_EQ(pattern->BaseRow, 60);
+}
+
+TEST_F(ManagerThreadTest, AStoppedSearchStillFinishesAndARestartDropsItsLeftovers) {
+    manager.Start(draws);
+    ASSERT_TRUE(PumpUntilFinished());
+    const int32_t full = manager.Count();
+
+    // A stopped search still sends its finished notice.
+    manager.Clear();
+    expectedNext = 0;
+    notices.clear();
+    manager.Start(draws);
+    manager.Stop();
+    EXPECT_FALSE(manager.Running());
+    ASSERT_TRUE(PumpUntilFinished());
+    EXPECT_EQ(manager.Count(), FoundIn(0));
+
+    // Stop and start again at once: whatever the old search still sends is dropped, so the
+    // new search's patterns are exactly those of a full search.
+    manager.Clear();
+    expectedNext = 0;
+    manager.Start(draws);
+    manager.Stop();
+    manager.Start(draws);
+    notices.clear();
+    ASSERT_TRUE(PumpUntilFinished());
+    EXPECT_EQ(manager.Count(), full);
+    EXPECT_EQ(FoundIn(0), full);
+}
+
+TEST_F(ManagerThreadTest, DestroyingAManagerWithARunningSearchEndsIt) {
+    auto other = std::make_unique<TGui2RegMgr>(options);
+    other->Start(draws);
+    other.reset();  // must neither hang nor touch freed memory
+    SUCCEED();
+}
+
+}  // namespace

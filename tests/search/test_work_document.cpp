@@ -1,0 +1,218 @@
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <cstdlib>
+#include <fstream>
+
+#include "data/FileIo.h"
+#include "search/Gui2RegMgr.h"
+#include "search/WorkDocument.h"
+
+namespace {
+
+// A found-looking pattern: low line with nLow points predicting at column 1, nHigh points above.
+std::unique_ptr<TGui2Reg> MakePattern(int nLow, int nHigh, int steps, int seed) {
+    auto reg = std::make_unique<TGui2Reg>();
+    for (int i = 0; i < nLow; ++i) reg->Line(0).Add({1 + i, -i});
+    for (int i = 0; i < nHigh; ++i) reg->Line(1).Add({1 + i % 4, -1 - i});
+    reg->Layout = 1 + seed % 4;
+    reg->ContrastKind = 1 + seed % 3;
+    reg->BaseRow = 10 + seed;
+    for (int s = 0; s < steps; ++s) reg->AddStep({(s + seed) % 10, (s * 3 + seed) % 10});
+    reg->SetPosition(0, 1, true);
+    reg->SetResult(0, seed % 10);
+    return reg;
+}
+
+void FillDraws(TCodes& draws, int rows, int seed) {
+    draws.Clear();
+    for (int r = 0; r < rows; ++r) {
+        const int32_t row = draws.Add();
+        for (int p = 1; p <= 7; ++p) draws.SetNum(p, row, (r * 7 + p * 3 + seed) % 10);
+    }
+}
+
+// Raw bytes of a document; the search draws are written by hand, as only a load sets them.
+std::vector<uint8_t> SampleDocument() {
+    TMemoryStream stream;
+    TCodes grid;
+    FillDraws(grid, 3, 1);
+    grid.SaveToStream(stream);
+    stream.WriteInt32(2);
+    MakePattern(2, 3, 4, 1)->SaveToStream(stream);
+    MakePattern(3, 2, 5, 2)->SaveToStream(stream);
+    TCodes search;
+    FillDraws(search, 2, 5);
+    search.SaveToStream(stream);
+    return stream.Bytes();
+}
+
+std::string TempFolder() {
+    std::string folder = ::testing::TempDir() + "tolvane_doc_XXXXXX";
+    if (::mkdtemp(folder.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+    return folder;
+}
+
+class WorkDocumentTest : public ::testing::Test {
+  protected:
+    SearchOptions options;
+    TGui2RegMgr manager{options};
+    TCodes grid;
+};
+
+TEST_F(WorkDocumentTest, EmptyDocumentIsTwentyBytes) {
+    const auto bytes = WriteWorkDocument(grid, manager);
+    EXPECT_EQ(bytes, (std::vector<uint8_t>{1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,  //
+                                           1, 0, 0, 0, 0, 0, 0, 0}));
+}
+
+TEST_F(WorkDocumentTest, PatternRecordOfTwoAndThreePointsAndFourStepsIs120Bytes) {
+    manager.Add(MakePattern(2, 3, 4, 0));
+    TMemoryStream one;
+    manager.Get(0).SaveToStream(one);
+    EXPECT_EQ(one.Size(), 120u);
+    EXPECT_EQ(WriteWorkDocument(grid, manager).size(), 8u + 4u + 120u + 8u);
+}
+
+TEST_F(WorkDocumentTest, ReadsEveryPieceAndWritesTheSameBytes) {
+    const auto bytes = SampleDocument();
+    ReadWorkDocument(bytes, grid, manager);
+    EXPECT_EQ(grid.Count(), 3);
+    EXPECT_FALSE(grid.Modified());
+    ASSERT_EQ(manager.Count(), 2);
+    EXPECT_EQ(manager.Get(1).StepTotal, 5);
+    EXPECT_EQ(manager.Get(1).Line(0).Count(), 3);
+    EXPECT_EQ(manager.Get(0).SumsText(), MakePattern(2, 3, 4, 1)->SumsText());
+    EXPECT_EQ(manager.SearchDraws().Count(), 2);
+    EXPECT_EQ(manager.SearchDraws().GetNum(3, 1), (7 + 9 + 5) % 10);
+    EXPECT_EQ(WriteWorkDocument(grid, manager), bytes);
+}
+
+TEST_F(WorkDocumentTest, AnyCutOrDamageLeavesTheDocumentInMemoryAsItWas) {
+    FillDraws(grid, 1, 9);
+    TGui2Reg* kept = manager.Add(MakePattern(2, 2, 4, 3));
+    const auto before = WriteWorkDocument(grid, manager);
+    const auto bytes = SampleDocument();
+    const auto unchanged = [&] {
+        EXPECT_EQ(WriteWorkDocument(grid, manager), before);
+        EXPECT_EQ(manager.Count(), 1);
+        EXPECT_EQ(&manager.Get(0), kept);
+    };
+    for (size_t size = 1; size < bytes.size(); ++size) {
+        const std::vector<uint8_t> cut(bytes.begin(), bytes.begin() + static_cast<long>(size));
+        EXPECT_THROW(ReadWorkDocument(cut, grid, manager), TError) << size;
+    }
+    unchanged();
+
+    auto longer = bytes;
+    longer.push_back(0);
+    EXPECT_THROW(ReadWorkDocument(longer, grid, manager), TError);
+
+    // Offsets into the sample: grid draws 8 + 3 * 32, then the pattern count.
+    const size_t patternCount = 8 + 3 * 32;
+    const size_t firstPattern = patternCount + 4;
+    const auto patched = [&](size_t offset, int32_t value) {
+        auto copy = bytes;
+        for (int i = 0; i < 4; ++i)
+            copy[offset + i] = static_cast<uint8_t>(uint32_t(value) >> (8 * i));
+        return copy;
+    };
+    for (int32_t hostile : {-1, 4, 0x7FFFFFFF, int32_t(0x80000000)}) {
+        EXPECT_THROW(ReadWorkDocument(patched(patternCount, hostile), grid, manager), TError);
+        EXPECT_THROW(ReadWorkDocument(patched(4, hostile), grid, manager), TError);
+        EXPECT_THROW(ReadWorkDocument(patched(firstPattern, hostile), grid, manager), TError);
+    }
+    EXPECT_THROW(ReadWorkDocument(patched(8 + 4, 10), grid, manager), TError);  // digit 10
+    EXPECT_THROW(ReadWorkDocument(patched(8, 99), grid, manager), TError);      // wrong sum
+    EXPECT_THROW(ReadWorkDocument(patched(firstPattern + 4, 8), grid, manager), TError);  // X 8
+    EXPECT_THROW(ReadWorkDocument(patched(firstPattern + 8, 1), grid, manager), TError);  // Y 1
+    const size_t layout = firstPattern + 4 + 16 + 4 + 24;
+    EXPECT_THROW(ReadWorkDocument(patched(layout, 5), grid, manager), TError);
+    EXPECT_THROW(ReadWorkDocument(patched(layout + 4, 0x7FFFFFFF), grid, manager), TError);
+    EXPECT_THROW(ReadWorkDocument(patched(layout + 8, 10), grid, manager), TError);  // step sum
+    unchanged();
+
+    ReadWorkDocument({}, grid, manager);  // nothing at all: nothing changes
+    unchanged();
+}
+
+TEST_F(WorkDocumentTest, FilesOpenSaveAndAFailedSaveKeepsTheOldFile) {
+    const std::string folder = TempFolder();
+    const std::string path = folder + "/" + WorkDocumentFileName;
+    EXPECT_THROW(OpenWorkDocument(path, grid, manager), TError);  // not there yet
+    { std::ofstream(path, std::ios::binary); }
+    manager.Add(MakePattern(2, 2, 4, 1));
+    EXPECT_FALSE(OpenWorkDocument(path, grid, manager));
+    EXPECT_EQ(manager.Count(), 1);
+
+    FillDraws(grid, 4, 2);
+    SaveWorkDocument(path, grid, manager);
+    const auto saved = ReadWholeFile(path);
+    EXPECT_EQ(saved, WriteWorkDocument(grid, manager));
+
+    {
+        // A write that fails half way (a file size limit holds even for root).
+        rlimit old{};
+        ::getrlimit(RLIMIT_FSIZE, &old);
+        ::signal(SIGXFSZ, SIG_IGN);
+        rlimit small = old;
+        small.rlim_cur = 64;
+        ::setrlimit(RLIMIT_FSIZE, &small);
+        manager.Add(MakePattern(3, 3, 9, 2));
+        EXPECT_THROW(SaveWorkDocument(path, grid, manager), TError);
+        ::setrlimit(RLIMIT_FSIZE, &old);
+        manager.Del(1);
+    }
+    EXPECT_EQ(ReadWholeFile(path), saved);
+    EXPECT_THROW(SaveWorkDocument(folder + "/missing/x.gtmq", grid, manager), TError);
+    TCodes otherGrid;
+    TGui2RegMgr other(options);
+    EXPECT_TRUE(OpenWorkDocument(path, otherGrid, other));
+    EXPECT_EQ(otherGrid.Count(), 4);
+    EXPECT_EQ(other.Count(), 1);
+}
+
+TEST(TGui2RegMgr, ListOperationsAndTheirErrors) {
+    SearchOptions options;
+    TGui2RegMgr manager(options);
+    std::vector<TGui2Reg*> added;
+    for (int i = 0; i < 6; ++i) added.push_back(manager.Add(MakePattern(2, 2, 4, i)));
+    EXPECT_EQ(manager.IndexOf(added[3]), 3);
+    TGui2Reg stranger;
+    EXPECT_EQ(manager.IndexOf(&stranger), -1);
+    manager.Remove(&stranger);
+    EXPECT_EQ(manager.Count(), 6);
+
+    try {
+        manager.Get(6);
+        ADD_FAILURE();
+    } catch (const TError& e) {
+        EXPECT_STREQ(e.what(), "TRegMgr.GeTGui2Reg Index isnot valid!");
+    }
+    try {
+        manager.Del(-1);
+        ADD_FAILURE();
+    } catch (const TError& e) {
+        EXPECT_STREQ(e.what(), "TRegMgr.Del Index isnot valid!");
+    }
+    EXPECT_THROW(manager.DeleteIndices({1, 6}), TError);
+    EXPECT_EQ(manager.Count(), 6);
+
+    manager.Del(0);
+    EXPECT_EQ(&manager.Get(0), added[1]);
+    manager.DeleteIndices({3, 0, 3, 2});  // removes added[1], added[3], added[4]
+    ASSERT_EQ(manager.Count(), 2);
+    EXPECT_EQ(&manager.Get(0), added[2]);
+    EXPECT_EQ(&manager.Get(1), added[5]);
+    manager.Remove(added[5]);
+    EXPECT_EQ(manager.Count(), 1);
+    manager.Stop();  // idle: nothing
+    EXPECT_FALSE(manager.Running());
+    manager.Clear();
+    EXPECT_EQ(manager.Count(), 0);
+}
+
+}  // namespace

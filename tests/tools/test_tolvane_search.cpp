@@ -1,0 +1,224 @@
+// Runs the built tolvane-search binary on small draw files.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "search/Gui2RegMgr.h"
+#include "search/WorkDocument.h"
+
+namespace {
+
+struct RunResult {
+    int ExitCode = -1;
+    std::vector<std::string> Lines;
+};
+
+std::string TempFolder() {
+    std::string folder = ::testing::TempDir() + "tolvane_tool_XXXXXX";
+    if (::mkdtemp(folder.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+    return folder;
+}
+
+RunResult RunTool(const std::string& arguments) {
+    RunResult result;
+    const std::string command = std::string(TOLVANE_SEARCH_PATH) + " " + arguments + " 2>/dev/null";
+    FILE* pipe = ::popen(command.c_str(), "r");
+    if (pipe == nullptr) return result;
+    std::string text;
+    char buffer[4096];
+    for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) text.append(buffer, n);
+    const int status = ::pclose(pipe);
+    result.ExitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    std::istringstream lines(text);
+    for (std::string line; std::getline(lines, line);) result.Lines.push_back(line);
+    return result;
+}
+
+// A strict little JSON reader: accepts exactly one value, remembers the top-level keys.
+class JsonCheck {
+public:
+    explicit JsonCheck(const std::string& text) : s_(text) {}
+    bool Valid(std::vector<std::string>& keys) {
+        keys_ = &keys;
+        depth_ = 0;
+        return Value() && (Skip(), i_ == s_.size());
+    }
+
+private:
+    void Skip() {
+        while (i_ < s_.size() && (s_[i_] == ' ' || s_[i_] == '\t')) ++i_;
+    }
+    bool Eat(char c) {
+        Skip();
+        if (i_ < s_.size() && s_[i_] == c) return ++i_, true;
+        return false;
+    }
+    bool String(std::string* out) {
+        if (!Eat('"')) return false;
+        std::string value;
+        while (i_ < s_.size() && s_[i_] != '"') {
+            if (static_cast<unsigned char>(s_[i_]) < 0x20) return false;
+            if (s_[i_] == '\\') ++i_;
+            value += s_[i_++];
+        }
+        if (out) *out = value;
+        return Eat('"');
+    }
+    bool Number() {
+        Skip();
+        const size_t start = i_;
+        if (i_ < s_.size() && s_[i_] == '-') ++i_;
+        while (i_ < s_.size() && (isdigit(static_cast<unsigned char>(s_[i_])) || s_[i_] == '.')) ++i_;
+        return i_ > start;
+    }
+    bool Value() {
+        Skip();
+        if (i_ >= s_.size()) return false;
+        if (s_[i_] == '"') return String(nullptr);
+        if (s_[i_] == '[') {
+            ++i_;
+            ++depth_;
+            if (!Eat(']')) {
+                do {
+                    if (!Value()) return false;
+                } while (Eat(','));
+                if (!Eat(']')) return false;
+            }
+            --depth_;
+            return true;
+        }
+        if (s_[i_] == '{') {
+            ++i_;
+            const bool top = depth_++ == 0;
+            if (!Eat('}')) {
+                do {
+                    std::string key;
+                    if (!String(&key) || !Eat(':') || !Value()) return false;
+                    if (top) keys_->push_back(key);
+                } while (Eat(','));
+                if (!Eat('}')) return false;
+            }
+            --depth_;
+            return true;
+        }
+        return Number();
+    }
+
+    const std::string& s_;
+    size_t i_ = 0;
+    int depth_ = 0;
+    std::vector<std::string>* keys_ = nullptr;
+};
+
+class TolvaneSearchTool : public ::testing::Test {
+protected:
+    void SetUp() override {
+        folder = TempFolder();
+        draws = folder + "/draws.txt";
+        std::ofstream out(draws, std::ios::binary);
+        // 40 draws of a fixed pseudo-random sequence, with the line forms the import accepts.
+        uint32_t x = 12345;
+        for (int i = 0; i < 40; ++i) {
+            x = x * 1103515245u + 12345u;
+            char line[16];
+            std::snprintf(line, sizeof line, "%07u", (x >> 8) % 10000000u);
+            out << (i % 3 == 0 ? "  " : "") << line << (i % 2 ? "\r\n" : "\n");
+        }
+    }
+    std::string folder;
+    std::string draws;
+};
+
+TEST_F(TolvaneSearchTool, PrintsOneJsonObjectPerPatternThenTheSummary) {
+    const RunResult run = RunTool("--threads 2 " + draws);
+    ASSERT_EQ(run.ExitCode, 0);
+    ASSERT_FALSE(run.Lines.empty());
+    const std::vector<std::string> patternKeys = {"layout",  "contrast", "steps",     "base",
+                                                  "low",     "high",     "sums",      "results",
+                                                  "positions", "columns"};
+    for (size_t i = 0; i + 1 < run.Lines.size(); ++i) {
+        std::vector<std::string> keys;
+        EXPECT_TRUE(JsonCheck(run.Lines[i]).Valid(keys)) << run.Lines[i];
+        EXPECT_EQ(keys, patternKeys);
+        EXPECT_NE(run.Lines[i].find("\"base\":40,"), std::string::npos);
+    }
+    std::vector<std::string> keys;
+    const std::string& summary = run.Lines.back();
+    EXPECT_TRUE(JsonCheck(summary).Valid(keys)) << summary;
+    EXPECT_EQ(keys, std::vector<std::string>{"summary"});
+    EXPECT_NE(summary.find("\"found\":" + std::to_string(run.Lines.size() - 1) + ","),
+              std::string::npos)
+        << summary;
+    EXPECT_NE(summary.find("\"draws\":40,"), std::string::npos);
+
+    // One thread gives the same patterns in the same order.
+    const RunResult single = RunTool("--threads=1 " + draws);
+    ASSERT_EQ(single.Lines.size(), run.Lines.size());
+    for (size_t i = 0; i + 1 < run.Lines.size(); ++i) EXPECT_EQ(single.Lines[i], run.Lines[i]);
+
+    const RunResult quiet = RunTool("--quiet " + draws);
+    EXPECT_EQ(quiet.ExitCode, 0);
+    EXPECT_EQ(quiet.Lines.size(), 1u);
+}
+
+TEST_F(TolvaneSearchTool, OptionsFromTheIniFileAndFromSet) {
+    const std::string ini = folder + "/pavolen.ini";
+    std::ofstream(ini) << "[TGui2Options]\r\nSecCountSe=3\r\nSecInterGbx=9\r\n";
+    // SecInterGbx 9 becomes 1 as at start-up: only layout 1 ("流水") is searched.
+    const RunResult run = RunTool("--ini " + ini + " " + draws);
+    ASSERT_EQ(run.ExitCode, 0);
+    for (size_t i = 0; i + 1 < run.Lines.size(); ++i)
+        EXPECT_NE(run.Lines[i].find("\"layout\":1,"), std::string::npos);
+    const RunResult set = RunTool("--ini " + ini + " --set SecInterGbx=2 --set SecCountSe=3 " + draws);
+    ASSERT_EQ(set.ExitCode, 0);
+    for (size_t i = 0; i + 1 < set.Lines.size(); ++i)
+        EXPECT_NE(set.Lines[i].find("\"layout\":2,"), std::string::npos);
+}
+
+TEST_F(TolvaneSearchTool, ExitCodesForBadArgumentsAndBadDrawFiles) {
+    EXPECT_EQ(RunTool("").ExitCode, 2);
+    EXPECT_EQ(RunTool("--bogus " + draws).ExitCode, 2);
+    EXPECT_EQ(RunTool("--set NoSuchKey=1 " + draws).ExitCode, 2);
+    EXPECT_EQ(RunTool("--set SecCountSe=four " + draws).ExitCode, 2);
+    EXPECT_EQ(RunTool("--threads 0 " + draws).ExitCode, 2);
+    EXPECT_EQ(RunTool("--ini " + folder + "/missing.ini " + draws).ExitCode, 2);
+    EXPECT_EQ(RunTool(draws + " " + draws).ExitCode, 2);
+    EXPECT_EQ(RunTool("--help").ExitCode, 0);
+
+    EXPECT_EQ(RunTool(folder + "/missing.txt").ExitCode, 1);
+    const std::string bad = folder + "/bad.txt";
+    std::ofstream(bad) << "1234567\n12 3456\n";
+    EXPECT_EQ(RunTool(bad).ExitCode, 1);
+    const std::string negative = folder + "/negative.txt";
+    std::ofstream(negative) << "1234567\n-123456\n";
+    const RunResult run = RunTool(negative);
+    EXPECT_EQ(run.ExitCode, 1);
+    EXPECT_TRUE(run.Lines.empty());
+}
+
+TEST_F(TolvaneSearchTool, WritesAWorkDocumentOfTheDrawsAndThePatterns) {
+    const std::string document = folder + "/out.gtmq";
+    const RunResult run = RunTool("--quiet --document " + document + " " + draws);
+    ASSERT_EQ(run.ExitCode, 0);
+    const RunResult printed = RunTool(draws);
+    SearchOptions options;
+    TGui2RegMgr manager(options);
+    TCodes grid;
+    ASSERT_TRUE(OpenWorkDocument(document, grid, manager));
+    EXPECT_EQ(grid.Count(), 40);
+    EXPECT_EQ(manager.SearchDraws().Count(), 40);
+    ASSERT_EQ(static_cast<size_t>(manager.Count()), printed.Lines.size() - 1);
+    if (manager.Count() > 0) {
+        const std::string first = printed.Lines.front();
+        const std::string sums = manager.Get(0).SumsText();
+        EXPECT_NE(first.find("\"" + sums + "\""), std::string::npos) << first;
+    }
+}
+
+}  // namespace
