@@ -42,7 +42,7 @@ RunResult RunTool(const std::string& arguments) {
 
 // A strict little JSON reader: accepts exactly one value, remembers the top-level keys.
 class JsonCheck {
-public:
+  public:
     explicit JsonCheck(const std::string& text) : s_(text) {}
     bool Valid(std::vector<std::string>& keys) {
         keys_ = &keys;
@@ -50,7 +50,7 @@ public:
         return Value() && (Skip(), i_ == s_.size());
     }
 
-private:
+  private:
     void Skip() {
         while (i_ < s_.size() && (s_[i_] == ' ' || s_[i_] == '\t')) ++i_;
     }
@@ -74,7 +74,8 @@ private:
         Skip();
         const size_t start = i_;
         if (i_ < s_.size() && s_[i_] == '-') ++i_;
-        while (i_ < s_.size() && (isdigit(static_cast<unsigned char>(s_[i_])) || s_[i_] == '.')) ++i_;
+        while (i_ < s_.size() && (isdigit(static_cast<unsigned char>(s_[i_])) || s_[i_] == '.'))
+            ++i_;
         return i_ > start;
     }
     bool Value() {
@@ -116,8 +117,11 @@ private:
     std::vector<std::string>* keys_ = nullptr;
 };
 
+// Two points per line keep each run small, even under the sanitizers.
+const std::string Small = "--set LinedPtMaxSe=2 --set LinegPtMaxSe=2 ";
+
 class TolvaneSearchTool : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         folder = TempFolder();
         draws = folder + "/draws.txt";
@@ -136,11 +140,11 @@ protected:
 };
 
 TEST_F(TolvaneSearchTool, PrintsOneJsonObjectPerPatternThenTheSummary) {
-    const RunResult run = RunTool("--threads 2 " + draws);
+    const RunResult run = RunTool(Small + "--threads 2 " + draws);
     ASSERT_EQ(run.ExitCode, 0);
     ASSERT_FALSE(run.Lines.empty());
-    const std::vector<std::string> patternKeys = {"layout",  "contrast", "steps",     "base",
-                                                  "low",     "high",     "sums",      "results",
+    const std::vector<std::string> patternKeys = {"layout",    "contrast", "steps", "base",
+                                                  "low",       "high",     "sums",  "results",
                                                   "positions", "columns"};
     for (size_t i = 0; i + 1 < run.Lines.size(); ++i) {
         std::vector<std::string> keys;
@@ -158,11 +162,11 @@ TEST_F(TolvaneSearchTool, PrintsOneJsonObjectPerPatternThenTheSummary) {
     EXPECT_NE(summary.find("\"draws\":40,"), std::string::npos);
 
     // One thread gives the same patterns in the same order.
-    const RunResult single = RunTool("--threads=1 " + draws);
+    const RunResult single = RunTool(Small + "--threads=1 " + draws);
     ASSERT_EQ(single.Lines.size(), run.Lines.size());
     for (size_t i = 0; i + 1 < run.Lines.size(); ++i) EXPECT_EQ(single.Lines[i], run.Lines[i]);
 
-    const RunResult quiet = RunTool("--quiet " + draws);
+    const RunResult quiet = RunTool(Small + "--quiet " + draws);
     EXPECT_EQ(quiet.ExitCode, 0);
     EXPECT_EQ(quiet.Lines.size(), 1u);
 }
@@ -171,11 +175,12 @@ TEST_F(TolvaneSearchTool, OptionsFromTheIniFileAndFromSet) {
     const std::string ini = folder + "/pavolen.ini";
     std::ofstream(ini) << "[TGui2Options]\r\nSecCountSe=3\r\nSecInterGbx=9\r\n";
     // SecInterGbx 9 becomes 1 as at start-up: only layout 1 ("流水") is searched.
-    const RunResult run = RunTool("--ini " + ini + " " + draws);
+    const RunResult run = RunTool(Small + "--ini " + ini + " " + draws);
     ASSERT_EQ(run.ExitCode, 0);
     for (size_t i = 0; i + 1 < run.Lines.size(); ++i)
         EXPECT_NE(run.Lines[i].find("\"layout\":1,"), std::string::npos);
-    const RunResult set = RunTool("--ini " + ini + " --set SecInterGbx=2 --set SecCountSe=3 " + draws);
+    const RunResult set =
+        RunTool(Small + "--ini " + ini + " --set SecInterGbx=2 --set SecCountSe=3 " + draws);
     ASSERT_EQ(set.ExitCode, 0);
     for (size_t i = 0; i + 1 < set.Lines.size(); ++i)
         EXPECT_NE(set.Lines[i].find("\"layout\":2,"), std::string::npos);
@@ -189,6 +194,7 @@ TEST_F(TolvaneSearchTool, ExitCodesForBadArgumentsAndBadDrawFiles) {
     EXPECT_EQ(RunTool("--threads 0 " + draws).ExitCode, 2);
     EXPECT_EQ(RunTool("--ini " + folder + "/missing.ini " + draws).ExitCode, 2);
     EXPECT_EQ(RunTool(draws + " " + draws).ExitCode, 2);
+    EXPECT_EQ(RunTool("--set LinegDistMinSe=6 " + draws).ExitCode, 2);  // cannot be searched
     EXPECT_EQ(RunTool("--help").ExitCode, 0);
 
     EXPECT_EQ(RunTool(folder + "/missing.txt").ExitCode, 1);
@@ -204,9 +210,9 @@ TEST_F(TolvaneSearchTool, ExitCodesForBadArgumentsAndBadDrawFiles) {
 
 TEST_F(TolvaneSearchTool, WritesAWorkDocumentOfTheDrawsAndThePatterns) {
     const std::string document = folder + "/out.gtmq";
-    const RunResult run = RunTool("--quiet --document " + document + " " + draws);
+    const RunResult run = RunTool(Small + "--quiet --document " + document + " " + draws);
     ASSERT_EQ(run.ExitCode, 0);
-    const RunResult printed = RunTool(draws);
+    const RunResult printed = RunTool(Small + draws);
     SearchOptions options;
     TGui2RegMgr manager(options);
     TCodes grid;
