@@ -1,10 +1,12 @@
 // One whole search with the heavy options on 300 draws, patterns counted and discarded.
-// Arguments: [threads] [reference]
+// Arguments: [threads] [reference | stop]; "stop" requests a stop after 300 ms and reports how
+// long the search took to return after it.
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <thread>
 
 #include "bench/BenchDraws.h"
 #include "search/SearchEngine.h"
@@ -26,8 +28,22 @@ int main(int argc, char** argv) {
     request.Threads = argc > 1 ? std::atoi(argv[1]) : 0;
     request.Seed = 1;
     const bool reference = argc > 2 && std::strcmp(argv[2], "reference") == 0;
-    const std::atomic<bool> stop{false};
+    std::atomic<bool> stop{false};
     TCountingSink sink;
+    if (argc > 2 && std::strcmp(argv[2], "stop") == 0) {
+        std::chrono::steady_clock::time_point returned;
+        std::thread search([&] {
+            RunSearch(request, sink, stop);
+            returned = std::chrono::steady_clock::now();
+        });
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        const auto requested = std::chrono::steady_clock::now();
+        stop = true;
+        search.join();
+        std::printf("returned %.3f ms after the stop request\n",
+                    std::chrono::duration<double, std::milli>(returned - requested).count());
+        return 0;
+    }
     const auto start = std::chrono::steady_clock::now();
     const TSearchTotals totals =
         reference ? RunReferenceSearch(request, sink, stop) : RunSearch(request, sink, stop);

@@ -100,7 +100,9 @@ struct TSearchContext {
         Targets.resize(2 * TargetOffset + 1);
         for (int32_t difference = -TargetOffset; difference <= TargetOffset; ++difference) {
             const int32_t d = ((difference % 10) + 10) % 10;
-            const int32_t target = Contrast == 1 ? (10 - d) % 10 : Contrast == 2 ? (15 - d) % 10 : (10 - d) % 5;
+            const int32_t target = Contrast == 1   ? (10 - d) % 10
+                                   : Contrast == 2 ? (15 - d) % 10
+                                                   : (10 - d) % 5;
             Targets[difference + TargetOffset] = static_cast<uint8_t>(target);
         }
         Filter.resize(Layouts.size());
@@ -147,7 +149,11 @@ struct TChunkResult {
 // between segments.
 class TChunkGenerator {
   public:
-    explicit TChunkGenerator(const TSearchContext& context) : ctx_(context), grid_(context.Grid) {}
+    explicit TChunkGenerator(const TSearchContext& context) : ctx_(context), grid_(context.Grid) {
+        // Fewer filtered steps let more figures through: smaller chunks keep the patterns
+        // that wait for their turn few.
+        for (int32_t s = context.FilterSteps; s < MaxFilterSteps; ++s) chunkWork_ /= 5;
+    }
 
     bool Next(TChunk& chunk) {
         chunk.PairStart = false;
@@ -191,7 +197,7 @@ class TChunkGenerator {
             AdvanceLine(choice_.Low(), choice_.NL, grid_.Lowest[0], grid_.Highest[0]);
             for (int32_t i = 0; i < choice_.NH; ++i) choice_.High()[i] = grid_.Lowest[1] + i;
             ApplyStyleJumps(grid_, choice_);
-            if (work >= ChunkWork) return true;
+            if (work >= chunkWork_) return true;
         }
     }
 
@@ -230,6 +236,7 @@ class TChunkGenerator {
     int32_t nh_ = 0;
     TChoice choice_;
     double segmentWork_ = 1;
+    double chunkWork_ = ChunkWork;
 };
 
 // Works through chunks: the candidate test by ranges, the range filter on the first steps,
@@ -302,7 +309,8 @@ class TChunkWorker {
         if (W > 5)
             for (int32_t cell = grid_.SumOffset + 4; cell <= grid_.SumOffset + 6; ++cell)
                 blocked_[cell] = 1;
-        for (int32_t c = 0; c < ctx_.CellCount; ++c) blockedBefore_[c + 1] = blockedBefore_[c] + blocked_[c];
+        for (int32_t c = 0; c < ctx_.CellCount; ++c)
+            blockedBefore_[c + 1] = blockedBefore_[c] + blocked_[c];
 
         // Sums of the low line at the filtered steps.
         const size_t slots = ctx_.Layouts.size();
@@ -403,17 +411,19 @@ class TChunkWorker {
             const auto& target = targets_[slot];
             const int shift = static_cast<int>(slot);
             switch (ctx_.FilterSteps) {
-            case 1:
-                MarkHolding<1>(mask, length, shift, filter[0].data() + lo, target[0], nullptr, 0, nullptr, 0);
-                break;
-            case 2:
-                MarkHolding<2>(mask, length, shift, filter[0].data() + lo, target[0], filter[1].data() + lo,
-                               target[1], nullptr, 0);
-                break;
-            default:
-                MarkHolding<3>(mask, length, shift, filter[0].data() + lo, target[0], filter[1].data() + lo,
-                               target[1], filter[2].data() + lo, target[2]);
-                break;
+                case 1:
+                    MarkHolding<1>(mask, length, shift, filter[0].data() + lo, target[0], nullptr,
+                                   0, nullptr, 0);
+                    break;
+                case 2:
+                    MarkHolding<2>(mask, length, shift, filter[0].data() + lo, target[0],
+                                   filter[1].data() + lo, target[1], nullptr, 0);
+                    break;
+                default:
+                    MarkHolding<3>(mask, length, shift, filter[0].data() + lo, target[0],
+                                   filter[1].data() + lo, target[1], filter[2].data() + lo,
+                                   target[2]);
+                    break;
             }
         }
         const int64_t before = ordinal_;
@@ -439,9 +449,9 @@ class TChunkWorker {
     // Sets bit `shift` of mask[i] where the last cell lo + i keeps the relation at the first
     // Steps steps (each filter value equal to its target).
     template <int Steps>
-    static void MarkHolding(uint8_t* __restrict mask, int32_t length, int shift, const uint8_t* __restrict f1,
-                            uint8_t t1, const uint8_t* __restrict f2, uint8_t t2, const uint8_t* __restrict f3,
-                            uint8_t t3) {
+    static void MarkHolding(uint8_t* __restrict mask, int32_t length, int shift,
+                            const uint8_t* __restrict f1, uint8_t t1, const uint8_t* __restrict f2,
+                            uint8_t t2, const uint8_t* __restrict f3, uint8_t t3) {
         const uint8_t bit = static_cast<uint8_t>(1u << shift);
         for (int32_t i = 0; i < length; ++i) {
             uint8_t hold = f1[i] == t1 ? bit : 0;
@@ -456,7 +466,8 @@ class TChunkWorker {
         return (hi - lo + 1) - (blockedBefore_[hi + 1] - blockedBefore_[lo]);
     }
 
-    // Sum of cells' values at a step of a layout, or -1 when one of them lies before the first draw.
+    // Sum of cells' values at a step of a layout, or -1 when one of them lies before the first
+    // draw.
     int32_t SumAt(const int32_t* cells, int32_t n, int32_t layout, int32_t step) const {
         if (step >= ctx_.StepRows[layout]) return -1;
         const uint8_t* values = ctx_.ValuesAt(layout, step);
