@@ -22,6 +22,7 @@
 #include "search/OptionsIni.h"
 #include "search/SearchEngine.h"
 #include "search/WorkDocument.h"
+#include "tools/ToolPictures.h"
 
 namespace {
 
@@ -42,6 +43,9 @@ constexpr char Usage[] =
     "  --threads N        search threads (default: every core)\n"
     "  --seed N           seed of the random result digit (default 1)\n"
     "  --document FILE    also write a work document with the draws and the patterns\n"
+    "  --gif-dir DIR      write GIF pictures of chosen patterns into DIR (with --gif)\n"
+    "  --gif N[,N...]     the patterns to picture, by 1-based position in found order;\n"
+    "                     painted with the display options of --ini, or the defaults\n"
     "  --quiet            print only the summary line\n"
     "  --help             show this text\n";
 
@@ -64,6 +68,8 @@ struct ToolArguments {
     std::optional<std::string> DocumentPath;
     bool Quiet = false;
     bool Help = false;
+    std::optional<std::string> GifDir;
+    std::vector<int64_t> GifPositions;  // ascending
 };
 
 template <typename T>
@@ -91,6 +97,12 @@ ToolArguments ParseArguments(int argc, char** argv) {
         {"--seed", true,
          [&](std::string_view v) { args.Seed = ParseNumber<uint64_t>(v, "--seed", 0); }},
         {"--document", true, [&](std::string_view v) { args.DocumentPath = std::string(v); }},
+        {"--gif-dir", true, [&](std::string_view v) { args.GifDir = std::string(v); }},
+        {"--gif", true,
+         [&](std::string_view v) {
+             std::string error;
+             if (!ParsePicturePositions(v, args.GifPositions, error)) throw UsageError{error};
+         }},
         {"--quiet", false, [&](std::string_view) { args.Quiet = true; }},
         {"--help", false, [&](std::string_view) { args.Help = true; }},
     };
@@ -126,6 +138,10 @@ ToolArguments ParseArguments(int argc, char** argv) {
     }
     if (args.Help) return args;
     if (positional.size() != 1) throw UsageError{"give exactly one draw file"};
+    if (args.GifDir.has_value() != !args.GifPositions.empty())
+        throw UsageError{"--gif-dir and --gif go together"};
+    if (args.GifDir && !ToolCanPaintPictures())
+        throw UsageError{"this build cannot paint pictures (built without Qt)"};
     args.DrawsPath = positional.front();
     return args;
 }
@@ -252,10 +268,19 @@ void WritePattern(JsonWriter& json, const TGui2Reg& reg) {
 // Prints each pattern as it arrives and frees it, unless the document needs it later.
 class PrintingSink : public ISearchSink {
   public:
-    PrintingSink(bool quiet, bool keep) : quiet_(quiet), keep_(keep) {}
+    PrintingSink(bool quiet, bool keep, std::vector<int64_t> pictured)
+        : quiet_(quiet), keep_(keep), pictured_(std::move(pictured)) {}
 
     void Progress(int64_t) override {}
     void Found(std::unique_ptr<TGui2Reg> pattern, int64_t) override {
+        ++found_;
+        // Copies of the patterns to picture; positions are ascending.
+        if (nextPictured_ < pictured_.size() && pictured_[nextPictured_] == found_) {
+            ++nextPictured_;
+            auto copy = std::make_unique<TGui2Reg>();
+            copy->Assign(*pattern);
+            Pictured.push_back(std::move(copy));
+        }
         if (!quiet_) {
             json_.Text().clear();
             WritePattern(json_, *pattern);
@@ -265,10 +290,14 @@ class PrintingSink : public ISearchSink {
     }
 
     std::vector<std::unique_ptr<TGui2Reg>> Kept;
+    std::vector<std::unique_ptr<TGui2Reg>> Pictured;
 
   private:
     bool quiet_;
     bool keep_;
+    std::vector<int64_t> pictured_;
+    size_t nextPictured_ = 0;
+    int64_t found_ = 0;
     JsonWriter json_;
 };
 
@@ -320,7 +349,7 @@ int Run(int argc, char** argv) {
     request.Draws = &draws;
     request.Threads = args.Threads;
     request.Seed = args.Seed;
-    PrintingSink sink(args.Quiet, args.DocumentPath.has_value());
+    PrintingSink sink(args.Quiet, args.DocumentPath.has_value(), args.GifPositions);
     const auto started = std::chrono::steady_clock::now();
     TSearchTotals totals;
     try {
@@ -350,6 +379,22 @@ int Run(int argc, char** argv) {
             SaveWorkDocumentBytes(*args.DocumentPath, WriteWorkDocument(draws, sink.Kept, draws));
         } catch (const TError& e) {
             std::fprintf(stderr, "tolvane-search: %s\n", OneLine(e.what()).c_str());
+            return ExitBadInput;
+        }
+    }
+    if (args.GifDir) {
+        std::vector<const TGui2Reg*> pictured;
+        for (const auto& pattern : sink.Pictured) pictured.push_back(pattern.get());
+        std::vector<std::string> written;
+        std::string error;
+        if (!WriteToolPictures(*args.GifDir, pictured, draws, options, written, error)) {
+            std::fprintf(stderr, "tolvane-search: %s\n", error.c_str());
+            return ExitBadInput;
+        }
+        if (pictured.size() < args.GifPositions.size()) {
+            std::fprintf(stderr, "tolvane-search: --gif %lld: only %lld patterns were found\n",
+                         static_cast<long long>(args.GifPositions[pictured.size()]),
+                         static_cast<long long>(totals.Found));
             return ExitBadInput;
         }
     }
