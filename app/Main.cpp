@@ -32,11 +32,13 @@
 #include "app/PatternListModel.h"
 #include "app/PictureExport.h"
 #include "app/Prompts.h"
+#include "data/DrawImport.h"
 #include "data/DrawText.h"
 #include "data/Error.h"
 #include "data/FileIo.h"
 #include "data/Stream.h"
 #include "search/OptionsIni.h"
+#include "search/WorkDocument.h"
 #include "view/Gui2Ctrl.h"
 
 const char* const TMainForm::ProductName = "Tolvane";
@@ -558,14 +560,15 @@ void TMainForm::OpenDocument(const QString& path) {
     if (bytes.empty()) return;
     SetStatusText(0, QStringLiteral("正在打开文档..."));
     StatusBar->repaint();
-    TMemoryStream stream(std::move(bytes));
     try {
-        Gui2RegNet->LoadFromStream(stream);
-        regMgr_->LoadFromStream(stream);
+        // All or nothing: a damaged document leaves the draws and the patterns as they were.
+        ReadWorkDocument(std::move(bytes), Gui2RegNet->Draws(), *regMgr_);
     } catch (...) {
         SetStatusText(0, QString());
         throw;
     }
+    Gui2RegNet->Pattern().Clear();
+    Gui2RegNet->LayoutGrid();
     SetStatusText(0, QString());
     RefillPatternList();
     RefreshCaption();
@@ -584,17 +587,12 @@ void TMainForm::KeepUnreadableDocument() {
 
 bool TMainForm::SaveDocument() {
     try {
-        TMemoryStream stream;
-        Gui2RegNet->Draws().SaveToStream(stream);
-        regMgr_->SaveToStream(stream);
+        const std::vector<uint8_t> bytes = WriteWorkDocument(Gui2RegNet->Draws(), *regMgr_);
         if (documentOpenFailed_) {
             KeepUnreadableDocument();
             documentOpenFailed_ = false;
         }
-        const auto& bytes = stream.Bytes();
-        WriteFileAtomically(
-            ToStd(DocumentPath()),
-            std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+        SaveWorkDocumentBytes(ToStd(DocumentPath()), bytes);
         documentModified_ = false;
         return true;
     } catch (const std::exception& e) {
@@ -639,30 +637,11 @@ void TMainForm::RefillPatternList() {
 // ---- Draw import ----
 
 void TMainForm::LoadDrawNumbers(const std::vector<int32_t>& numbers, const QString& message) {
-    // Every number is checked before the draws change, so a bad one leaves them whole.
-    std::vector<std::string> lines;
-    lines.reserve(numbers.size());
-    for (int32_t number : numbers) {
-        std::string text = ZeroPad7(number);
-        for (size_t i = 0; i < 7; ++i) {
-            if (text[i] < '0' || text[i] > '9') {
-                // The conversion error names the character that is no digit.
-                StrToInt(text.substr(i, 1));
-            }
-        }
-        lines.push_back(std::move(text));
-    }
+    // Refuses a number that is no draw before anything changes, so the draws stay whole.
+    LoadDrawNumbersInto(numbers, Gui2RegNet->Draws());
     FileMenuDown->setEnabled(true);
     FileMenuDownBt->setEnabled(true);
     Gui2RegNet->Pattern().Clear();
-    TCodes& draws = Gui2RegNet->Draws();
-    draws.Clear();
-    for (const std::string& text : lines) {
-        const int32_t row = draws.Add();
-        DrawRecord record = draws.GetCode(row);
-        for (int p = 1; p <= 7; ++p) record[p] = text[p - 1] - '0';
-        draws.SetCode(row, record);
-    }
     documentModified_ = true;
     Gui2RegNet->LayoutGrid();
     Gui2RegNet->viewport()->repaint();
@@ -672,16 +651,9 @@ void TMainForm::LoadDrawNumbers(const std::vector<int32_t>& numbers, const QStri
 
 void TMainForm::ImportDrawFile(const QString& path) {
     const std::vector<uint8_t> bytes = ReadWholeFile(ToStd(path));
-    const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-    std::vector<std::string> lines = SplitLines(text);
-    std::vector<int32_t> numbers;
-    for (const std::string& line : lines) {
-        if (line.size() < 7) continue;
-        const std::string trimmed = Trim(line);
-        numbers.push_back(StrToInt(std::string_view(trimmed).substr(0, 7)));
-    }
-    drawNumbers_ = numbers;
-    LoadDrawNumbers(numbers, QStringLiteral("导入开奖号码成功！"));
+    drawNumbers_ = ParseDrawNumbers(
+        std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+    LoadDrawNumbers(drawNumbers_, QStringLiteral("导入开奖号码成功！"));
 }
 
 // ---- Commands ----

@@ -1,0 +1,298 @@
+#include <QCloseEvent>
+#include <QFile>
+#include <QLabel>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QStyle>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QToolBar>
+#include <QtTest>
+
+#include "app/Application.h"
+#include "app/Main.h"
+#include "app/PatternListModel.h"
+#include "data/Stream.h"
+#include "tests/app/PatternFactory.h"
+#include "tests/app/ScriptedPrompts.h"
+#include "view/Gui2Ctrl.h"
+
+namespace {
+
+const QString OpenFailed = QStringLiteral("打开文档失败：\r\n工作文档.gtmq");
+
+// The bytes of a work document with the given draws and patterns.
+QByteArray DocumentBytes(const std::vector<std::array<int, 7>>& draws,
+                         const std::vector<std::unique_ptr<TGui2Reg>>& patterns) {
+    TCodes codes;
+    for (const auto& d : draws) {
+        const int row = codes.Add();
+        for (int p = 1; p <= 7; ++p) codes.SetNum(p, row, d[p - 1]);
+    }
+    TMemoryStream stream;
+    codes.SaveToStream(stream);
+    stream.WriteInt32(static_cast<int32_t>(patterns.size()));
+    for (const auto& p : patterns) p->SaveToStream(stream);
+    codes.SaveToStream(stream);
+    return QByteArray(reinterpret_cast<const char*>(stream.Bytes().data()),
+                      static_cast<qsizetype>(stream.Bytes().size()));
+}
+
+}  // namespace
+
+class TestMainWindow : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<QTemporaryDir> folder_;
+    TScriptedPrompts::TLog log_;
+
+    std::unique_ptr<TMainForm> NewWindow() {
+        auto form = std::make_unique<TMainForm>(folder_->path(),
+                                                std::make_unique<TScriptedPrompts>(log_));
+        form->resize(900, 600);
+        form->show();
+        return form;
+    }
+    QString FilePath(const QString& name) const { return folder_->filePath(name); }
+    void WriteFile(const QString& name, const QByteArray& bytes) {
+        QFile file(FilePath(name));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    }
+    QByteArray ReadFile(const QString& name) {
+        QFile file(FilePath(name));
+        if (!file.open(QIODevice::ReadOnly)) return {};
+        return file.readAll();
+    }
+    static QString Panel(TMainForm& form, int i) {
+        return form.findChild<QLabel*>(QStringLiteral("StatusPanel%1").arg(i))->text();
+    }
+    void Close(TMainForm& form) { QVERIFY(form.close()); }
+
+private slots:
+    void init() {
+        folder_ = std::make_unique<QTemporaryDir>();
+        log_ = {};
+    }
+
+    void firstStartIsEmptyAndWritesTheSettingsAtExit() {
+        auto form = NewWindow();
+        QCOMPARE(log_.Messages, QStringList{OpenFailed});
+        QCOMPARE(Panel(*form, 2), QStringLiteral("总共0个规律"));
+        QCOMPARE(form->Options.BoxColorModeCbb, 3);
+        QCOMPARE(form->Gui2RegNet->Draws().Count(), 0);
+        QVERIFY(form->windowTitle().startsWith("Tolvane v3.08 - Bexmoor "));
+        Close(*form);
+        const QByteArray ini = ReadFile("pavolen.ini");
+        QVERIFY(ini.contains("[TRegOptions]"));
+        QVERIFY(ini.contains("[TGui2Options]"));
+        QVERIFY(ini.contains("CellHeightSe=30"));
+        // Nothing changed: the document is not written, and no question was asked.
+        QVERIFY(!QFile::exists(FilePath("工作文档.gtmq")));
+        QVERIFY(log_.Questions.isEmpty());
+    }
+
+    void componentsMenusAndHints() {
+        auto form = NewWindow();
+        for (const char* name : {"MainMenu", "FileMenu", "RegMenu", "HelpMenu", "MainTbr",
+                                 "PanelReg", "PanelRegLeft", "Splitter", "ListView", "StatusBar",
+                                 "RegMenuSearch", "RegMenuDelBt", "Gui2RegNet"})
+            QVERIFY2(form->findChild<QObject*>(QString::fromUtf8(name)) != nullptr, name);
+        QCOMPARE(form->RegMenuSearch->shortcut(), QKeySequence("F5"));
+        QCOMPARE(form->RegMenuSearch->toolTip(), QStringLiteral("搜索规律"));
+        QCOMPARE(form->RegMenuSearch->statusTip(), QStringLiteral("搜索开奖数据里面的规律走势"));
+        QCOMPARE(form->RegMenuStop->statusTip(), QStringLiteral("立即停止规律搜索工作"));
+        QVERIFY(!form->RegMenuDel->isEnabled());
+        QVERIFY(!form->RegMenuDelBt->isEnabled());
+        QVERIFY(!form->RegMenuStatBt->isVisible());
+        QVERIFY(!form->RegMenuExportPicBt->isVisible());
+        QVERIFY(!form->CodeMenu->menuAction()->isVisible());
+        QCOMPARE(form->RegMenuSearchBt->text(), QStringLiteral("搜索"));
+        QStringList captions;
+        for (QAction* a : form->MainTbr->actions())
+            if (!a->isSeparator() && a->isVisible()) captions << a->text();
+        QCOMPARE(captions, (QStringList{"下载", "编辑", "保存", "搜索", "停止", "设置", "删除",
+                                        "清空", "入门", "帮助", "关于", "退出"}));
+        Close(*form);
+    }
+
+    void settingsAreAdjustedAppliedAndWrittenBack() {
+        WriteFile("pavolen.ini",
+                  "[TGui2Options]\r\nSecInterGbx=4\r\nSumConstrastGbx=3\r\nSecCountSe=8\r\n"
+                  "RefTailChk=1\r\nBoxColorModeCbb=1\r\nCellHeightSe=70\r\n");
+        auto form = NewWindow();
+        QCOMPARE(form->Options.SecInterGbx, 1);
+        QCOMPARE(form->Options.SumConstrastGbx, 3);
+        QCOMPARE(form->Options.SecCountSe, 3);
+        QCOMPARE(form->Options.BoxColorModeCbb, 3);
+        QCOMPARE(form->Options.CellHeightSe, 30);
+        QCOMPARE(form->Gui2RegNet->ColCount(), 10);
+        QCOMPARE(form->Gui2RegNet->CellHeight(), 30);
+        QCOMPARE(form->PanelRegLeft->width(),
+                 465 + form->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 4);
+        Close(*form);
+        const QByteArray ini = ReadFile("pavolen.ini");
+        QVERIFY(ini.contains("SecInterGbx=1"));
+        QVERIFY(ini.contains("SecCountSe=3"));
+        QVERIFY(ini.contains("RefTailChk=1"));
+
+        auto again = NewWindow();
+        QCOMPARE(again->Gui2RegNet->ColCount(), 10);
+        again->Options.RefTailChk = false;
+        again->Options.CellHeightSe = 40;
+        again->ApplyGridSettings();
+        QCOMPARE(again->Gui2RegNet->ColCount(), 7);
+        QCOMPARE(again->PanelRegLeft->width(),
+                 again->Gui2RegNet->TotalWidth() +
+                     again->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 4);
+        Close(*again);
+    }
+
+    void documentOpensIntoGridAndList() {
+        std::vector<std::unique_ptr<TGui2Reg>> patterns;
+        patterns.push_back(MakePattern(3, 3, 4));
+        patterns.push_back(MakePattern(2, 2, 6));
+        patterns.push_back(MakePattern(3, 2, 5));
+        WriteFile("工作文档.gtmq",
+                  DocumentBytes({{1, 2, 3, 4, 5, 6, 7}, {0, 3, 8, 1, 5, 6, 2}}, patterns));
+        auto form = NewWindow();
+        QVERIFY(log_.Messages.isEmpty());
+        QCOMPARE(form->Gui2RegNet->Draws().Count(), 2);
+        QCOMPARE(form->Gui2RegNet->Draws().GetNum(0, 1), 12);
+        QCOMPARE(form->ListModel().RowCount(), 3);
+        QCOMPARE(Panel(*form, 2), QStringLiteral("总共3个规律"));
+        QCOMPARE(form->ListModel().data(form->ListModel().index(0, 0), Qt::DisplayRole).toString(),
+                 QStringLiteral("22"));
+
+        // Selecting one row paints its pattern with its last step current.
+        form->ListView->selectRow(2);
+        QCOMPARE(form->Gui2RegNet->Pattern().StepTotal, 4);
+        QCOMPARE(form->Gui2RegNet->SecIndex(), 3);
+        QVERIFY(form->RegMenuDel->isEnabled());
+        // A second selected row leaves the painting alone.
+        form->ListView->selectionModel()->select(
+            form->ListModel().index(0, 0),
+            QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        QCOMPARE(form->Gui2RegNet->Pattern().StepTotal, 4);
+
+        // Invert: rows 0 and 2 selected become row 1.
+        form->RegMenuSelNoneClick();
+        const QModelIndexList selected = form->ListView->selectionModel()->selectedRows();
+        QCOMPARE(selected.size(), 1);
+        QCOMPARE(selected.first().row(), 1);
+        form->RegMenuDelClick();
+        QCOMPARE(form->RegMgr().Count(), 2);
+        QCOMPARE(form->ListModel().RowCount(), 2);
+        QCOMPARE(Panel(*form, 2), QStringLiteral("总共2个规律"));
+        QVERIFY(!form->RegMenuDel->isEnabled());
+
+        form->RegMenuSelAllClick();
+        QCOMPARE(form->ListView->selectionModel()->selectedRows().size(), 2);
+        form->RegMenuClearClick();
+        QCOMPARE(form->RegMgr().Count(), 0);
+        QCOMPARE(form->Gui2RegNet->Pattern().StepTotal, 0);
+        QVERIFY(form->DocumentModified());
+        log_.Answers.push_back(QMessageBox::Discard);
+        Close(*form);
+        QCOMPARE(log_.Questions.size(), 1);
+    }
+
+    void saveAndReopenGiveTheSameDocument() {
+        WriteFile("draws.txt", "1234567\r\n7654321\r\n0012345\r\n");
+        auto form = NewWindow();
+        log_.FileNames.push_back(FilePath("draws.txt"));
+        form->FileMenuImportClick();
+        QCOMPARE(log_.Messages.last(), QStringLiteral("导入开奖号码成功！"));
+        QCOMPARE(form->Gui2RegNet->Draws().Count(), 3);
+        QVERIFY(form->DocumentModified());
+        form->FileMenuSaveClick();
+        QVERIFY(!form->DocumentModified());
+        const QByteArray saved = ReadFile("工作文档.gtmq");
+        QCOMPARE(saved.size(), 8 + 3 * 32 + 4 + 8);
+        Close(*form);
+        QVERIFY(log_.Questions.isEmpty());
+
+        log_ = {};
+        auto again = NewWindow();
+        QVERIFY(log_.Messages.isEmpty());
+        QCOMPARE(again->Gui2RegNet->Draws().Count(), 3);
+        QCOMPARE(again->Gui2RegNet->Draws().GetNum(3, 2), 1);
+        Close(*again);
+    }
+
+    void importEdgeCases() {
+        auto form = NewWindow();
+        WriteFile("mixed.txt",
+                  "0012345\n  1234567  \n  123  \n123456\n\n1234567890\r+123456\r\n");
+        form->ImportDrawFile(FilePath("mixed.txt"));
+        const TCodes& draws = form->Gui2RegNet->Draws();
+        QCOMPARE(draws.Count(), 5);
+        const std::array<std::array<int, 7>, 5> expected = {{{0, 0, 1, 2, 3, 4, 5},
+                                                             {1, 2, 3, 4, 5, 6, 7},
+                                                             {0, 0, 0, 0, 1, 2, 3},
+                                                             {1, 2, 3, 4, 5, 6, 7},
+                                                             {0, 1, 2, 3, 4, 5, 6}}};
+        for (int r = 0; r < 5; ++r)
+            for (int p = 1; p <= 7; ++p) QCOMPARE(draws.GetNum(p, r), expected[r][p - 1]);
+
+        // A failing line changes nothing, whether it fails reading or building the draws.
+        WriteFile("spaced.txt", "7654321\n1 2 3 4 5 6 7\n");
+        log_.FileNames.push_back(FilePath("spaced.txt"));
+        form->FileMenuImportClick();
+        QCOMPARE(log_.Messages.last(), QStringLiteral("'1 2 3 4' is not a valid integer value"));
+        WriteFile("negative.txt", "7654321\n-123456\n");
+        log_.FileNames.push_back(FilePath("negative.txt"));
+        form->FileMenuImportClick();
+        QCOMPARE(log_.Messages.last(), QStringLiteral("'-' is not a valid integer value"));
+        QCOMPARE(draws.Count(), 5);
+        QCOMPARE(draws.GetNum(1, 0), 0);
+        QCOMPARE(draws.GetNum(3, 0), 1);
+
+        // Cancelling the dialog does nothing; an empty file empties the draws.
+        const int messages = log_.Messages.size();
+        form->FileMenuImportClick();
+        QCOMPARE(log_.Messages.size(), messages);
+        WriteFile("empty.txt", "12\n\n");
+        form->ImportDrawFile(FilePath("empty.txt"));
+        QCOMPARE(draws.Count(), 0);
+        log_.Answers.push_back(QMessageBox::Discard);
+        Close(*form);
+    }
+
+    void anUnreadableDocumentIsKeptBeforeTheNextSave() {
+        const QByteArray broken("\x01\x00\x00\x00\x05\x00\x00\x00garbage", 15);
+        WriteFile("工作文档.gtmq", broken);
+        auto form = NewWindow();
+        QCOMPARE(log_.Messages, QStringList{OpenFailed});
+        form->Gui2RegNet->Draws().Add();
+        form->FileMenuSaveClick();
+        QCOMPARE(ReadFile("工作文档.gtmq.bak"), broken);
+        QVERIFY(log_.Messages.last().contains("工作文档.gtmq.bak"));
+        QCOMPARE(ReadFile("工作文档.gtmq").size(), 8 + 32 + 4 + 8);
+        Close(*form);
+    }
+
+    void closingWithChangesAsks() {
+        auto form = NewWindow();
+        form->Gui2RegNet->setFocus();
+        form->Gui2RegNet->Geometry().CursorRow = 0;
+        QTest::keyClick(form->Gui2RegNet, Qt::Key_4);  // typing on the append row
+        QVERIFY(form->DocumentModified());
+        log_.Answers.push_back(QMessageBox::Cancel);
+        QVERIFY(!form->close());
+        QVERIFY(form->isVisible());
+        log_.Answers.push_back(QMessageBox::Save);
+        QVERIFY(form->close());
+        QCOMPARE(ReadFile("工作文档.gtmq").size(), 8 + 32 + 4 + 8);
+    }
+};
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    TApplication app(argc, argv);
+    TestMainWindow test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "test_main_window.moc"
