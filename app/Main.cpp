@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QElapsedTimer>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QItemSelectionModel>
@@ -19,6 +20,7 @@
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QStyle>
+#include <QTimer>
 #include <QTableView>
 #include <QToolBar>
 #include <QVBoxLayout>
@@ -548,6 +550,7 @@ void TMainForm::ApplyGridSettings() {
 
 void TMainForm::ClearAll() {
     SetStatusText(2, QString());
+    DropPendingRows();
     listModel_->Clear();
     Gui2RegNet->Clear();
     Gui2RegNet->Pattern().Clear();
@@ -619,6 +622,7 @@ void TMainForm::ShowPanel(QWidget* panel) {
 }
 
 void TMainForm::RefillPatternList() {
+    DropPendingRows();
     std::vector<const TGui2Reg*> patterns;
     const auto& owned = regMgr_->Patterns();
     patterns.reserve(owned.size());
@@ -749,6 +753,7 @@ void TMainForm::RegMenuDelClick() {
 }
 
 void TMainForm::RegMenuClearClick() {
+    DropPendingRows();
     listModel_->Clear();
     if (regMgr_->Count() > 0) documentModified_ = true;
     regMgr_->Clear();
@@ -829,14 +834,40 @@ void TMainForm::HelpMenuGuideClick() {
 // ---- Pattern list ----
 
 void TMainForm::AddPatternItems(int32_t first, int32_t count) {
-    std::vector<const TGui2Reg*> added;
-    added.reserve(static_cast<size_t>(count));
-    for (int32_t i = first; i < first + count; ++i) {
-        TGui2Reg& pattern = regMgr_->Get(i);
-        pattern.OrderByShortestPath();
-        added.push_back(&pattern);
+    for (int32_t i = first; i < first + count; ++i) pendingRows_.push_back(&regMgr_->Get(i));
+    if (!appendScheduled_) {
+        appendScheduled_ = true;
+        QMetaObject::invokeMethod(this, &TMainForm::AppendPendingRows, Qt::QueuedConnection);
     }
-    listModel_->Append(added);
+}
+
+void TMainForm::AppendPendingRows() {
+    // Rows go into the list in slices of a few milliseconds, so that a search that finds
+    // millions of patterns never keeps the window from answering.
+    appendScheduled_ = false;
+    QElapsedTimer budget;
+    budget.start();
+    constexpr size_t Slice = 4096;
+    while (pendingDone_ < pendingRows_.size() && budget.elapsed() < 25) {
+        const size_t n = std::min(Slice, pendingRows_.size() - pendingDone_);
+        const std::span<TGui2Reg* const> slice(pendingRows_.data() + pendingDone_, n);
+        for (TGui2Reg* pattern : slice) pattern->OrderByShortestPath();
+        listModel_->Append(std::span<const TGui2Reg* const>(slice.data(), slice.size()));
+        pendingDone_ += n;
+    }
+    if (pendingDone_ < pendingRows_.size()) {
+        appendScheduled_ = true;
+        QTimer::singleShot(0, this, &TMainForm::AppendPendingRows);
+        return;
+    }
+    pendingRows_.clear();
+    pendingDone_ = 0;
+    emit PendingRowsListed();
+}
+
+void TMainForm::DropPendingRows() {
+    pendingRows_.clear();
+    pendingDone_ = 0;
 }
 
 void TMainForm::OnSearchEvent(const TSearchNotice& notice) {

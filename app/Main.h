@@ -7,6 +7,7 @@
 #include <memory>
 #include <vector>
 
+#include "app/Prompts.h"
 #include "search/Gui2RegMgr.h"
 #include "search/SearchOptions.h"
 
@@ -21,7 +22,7 @@ class QToolBar;
 class QStatusBar;
 class TGui2RegNet;
 class TPatternListModel;
-class TPrompts;
+
 
 // The main window: the grid of draws, the pattern list, menus, tool bar and status bar; owns
 // the document (draws and patterns) and the options for the whole run.
@@ -180,6 +181,8 @@ class TMainForm : public QMainWindow {
   signals:
     // After each handled search event (tests wait on it).
     void SearchEventHandled(int kind);
+    // Every pattern found so far stands in the list.
+    void PendingRowsListed();
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -197,6 +200,8 @@ class TMainForm : public QMainWindow {
                         const QKeySequence& shortcut = QKeySequence());
     void OnSearchEvent(const TSearchNotice& notice);
     void AddPatternItems(int32_t first, int32_t count);
+    void AppendPendingRows();
+    void DropPendingRows();
     void UpdateDeleteEnabled();
     int SelectedRowCount() const;
     void ShowError(const QString& text);
@@ -207,7 +212,10 @@ class TMainForm : public QMainWindow {
     std::unique_ptr<TPrompts> prompts_;
     std::unique_ptr<TGui2RegMgr> regMgr_;
     TPatternListModel* listModel_ = nullptr;
-    std::vector<int32_t> drawNumbers_;  // scratch list of the import
+    std::vector<int32_t> drawNumbers_;
+    std::vector<TGui2Reg*> pendingRows_;  // found, not yet listed
+    size_t pendingDone_ = 0;
+    bool appendScheduled_ = false;  // scratch list of the import
     bool documentModified_ = false;
     bool documentOpenFailed_ = false;
     bool eventsPosted_ = false;

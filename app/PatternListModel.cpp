@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <numeric>
+#include <stdexcept>
 
 namespace {
 
@@ -72,7 +73,7 @@ int TPatternListModel::columnCount(const QModelIndex& parent) const {
 
 QVariant TPatternListModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= RowCount()) return {};
-    if (role == Qt::DisplayRole) return CellText(*rows_[index.row()], index.column());
+    if (role == Qt::DisplayRole) return CellText(*PatternAt(index.row()), index.column());
     return {};
 }
 
@@ -133,73 +134,135 @@ int TPatternListModel::Compare(const TGui2Reg& a, const TGui2Reg& b, int column)
     return CompareBytes(CompareKey(a, column), CompareKey(b, column));
 }
 
+const TGui2Reg* TPatternListModel::PatternAt(int row) const {
+    if (row < 0 || row >= RowCount()) throw std::out_of_range("TPatternListModel row");
+    if (flatMode_) return flat_[static_cast<size_t>(row)];
+    const size_t b = BucketOf(row);
+    return buckets_[b].Rows[static_cast<size_t>(row) - starts_[b]];
+}
+
+int TPatternListModel::RowCount() const {
+    return static_cast<int>(flatMode_ ? flat_.size() : starts_.back());
+}
+
+size_t TPatternListModel::BucketOf(int row) const {
+    const auto it = std::upper_bound(starts_.begin(), starts_.end() - 1, static_cast<size_t>(row));
+    return static_cast<size_t>(it - starts_.begin()) - 1;
+}
+
+void TPatternListModel::RecomputeStarts() {
+    starts_.assign(buckets_.size() + 1, 0);
+    for (size_t b = 0; b < buckets_.size(); ++b)
+        starts_[b + 1] = starts_[b] + buckets_[b].Rows.size();
+}
+
+size_t TPatternListModel::FindOrAddBucket(const std::string& key) {
+    const auto it = std::lower_bound(
+        buckets_.begin(), buckets_.end(), key,
+        [](const TBucket& bucket, const std::string& k) { return CompareBytes(bucket.Key, k) < 0; });
+    const size_t b = static_cast<size_t>(it - buckets_.begin());
+    if (it == buckets_.end() || it->Key != key) {
+        buckets_.insert(it, TBucket{key, {}});
+        RecomputeStarts();
+    }
+    return b;
+}
+
+std::vector<const TGui2Reg*> TPatternListModel::Flatten() const {
+    if (flatMode_) return flat_;
+    std::vector<const TGui2Reg*> rows;
+    rows.reserve(starts_.back());
+    for (const TBucket& bucket : buckets_) rows.insert(rows.end(), bucket.Rows.begin(), bucket.Rows.end());
+    return rows;
+}
+
+void TPatternListModel::Bucketize(std::vector<const TGui2Reg*> rows) {
+    buckets_.clear();
+    flat_.clear();
+    flat_.shrink_to_fit();
+    flatMode_ = false;
+    size_t last = 0;
+    std::string lastKey;
+    for (const TGui2Reg* p : rows) {
+        std::string key = CompareKey(*p, 0);
+        if (buckets_.empty() || key != lastKey) {
+            last = FindOrAddBucket(key);
+            lastKey = std::move(key);
+        }
+        buckets_[last].Rows.push_back(p);
+    }
+    RecomputeStarts();
+}
+
 void TPatternListModel::Clear() {
     beginResetModel();
-    rows_.clear();
-    rows_.shrink_to_fit();
-    pointsOrdered_ = true;
+    buckets_.clear();
+    flat_.clear();
+    flat_.shrink_to_fit();
+    flatMode_ = false;
+    RecomputeStarts();
     endResetModel();
 }
 
 void TPatternListModel::Reset(std::vector<const TGui2Reg*> patterns) {
     beginResetModel();
-    rows_ = std::move(patterns);
-    std::stable_sort(rows_.begin(), rows_.end(),
-                     [](const TGui2Reg* a, const TGui2Reg* b) { return Compare(*a, *b, 0) < 0; });
-    pointsOrdered_ = true;
+    // Bucketing keeps the given order within each "点" text: a stable sort.
+    Bucketize(std::move(patterns));
     endResetModel();
 }
 
 void TPatternListModel::Append(std::span<const TGui2Reg* const> patterns) {
     if (patterns.empty()) return;
-    if (!pointsOrdered_) RestorePointsOrder();
+    if (flatMode_) RestorePointsOrder();
 
-    // Group the new rows by their "点" text and insert each group after the rows of that text.
-    std::vector<std::pair<std::string, const TGui2Reg*>> batch;
-    batch.reserve(patterns.size());
-    for (const TGui2Reg* p : patterns) batch.emplace_back(CompareKey(*p, 0), p);
-    std::stable_sort(batch.begin(), batch.end(), [](const auto& a, const auto& b) {
-        return CompareBytes(a.first, b.first) < 0;
-    });
-
-    size_t start = 0;
-    while (start < batch.size()) {
-        size_t end = start + 1;
-        while (end < batch.size() && batch[end].first == batch[start].first) ++end;
-        const std::string& key = batch[start].first;
-        const auto at = std::upper_bound(rows_.begin(), rows_.end(), key,
-                                         [](const std::string& k, const TGui2Reg* row) {
-                                             return CompareBytes(k, CompareKey(*row, 0)) < 0;
-                                         });
-        const int first = static_cast<int>(at - rows_.begin());
-        beginInsertRows(QModelIndex(), first, first + static_cast<int>(end - start) - 1);
-        std::vector<const TGui2Reg*> group;
-        group.reserve(end - start);
-        for (size_t i = start; i < end; ++i) group.push_back(batch[i].second);
-        rows_.insert(rows_.begin() + first, group.begin(), group.end());
+    // New rows by "点" text, in their given order within each text.
+    std::vector<std::pair<std::string, std::vector<const TGui2Reg*>>> groups;
+    for (const TGui2Reg* p : patterns) {
+        std::string key = CompareKey(*p, 0);
+        auto it = std::find_if(groups.begin(), groups.end(),
+                               [&](const auto& g) { return g.first == key; });
+        if (it == groups.end()) {
+            groups.emplace_back(std::move(key), std::vector<const TGui2Reg*>{});
+            it = groups.end() - 1;
+        }
+        it->second.push_back(p);
+    }
+    for (auto& [key, rows] : groups) {
+        const size_t b = FindOrAddBucket(key);
+        const int first = static_cast<int>(starts_[b] + buckets_[b].Rows.size());
+        beginInsertRows(QModelIndex(), first, first + static_cast<int>(rows.size()) - 1);
+        buckets_[b].Rows.insert(buckets_[b].Rows.end(), rows.begin(), rows.end());
+        RecomputeStarts();
         endInsertRows();
-        start = end;
     }
 }
 
 std::vector<const TGui2Reg*> TPatternListModel::RemoveRows(std::vector<int> rows) {
     std::sort(rows.begin(), rows.end(), std::greater<int>());
     rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    while (!rows.empty() && rows.front() >= RowCount()) rows.erase(rows.begin());
+    while (!rows.empty() && rows.back() < 0) rows.pop_back();
     std::vector<const TGui2Reg*> removed;
     removed.reserve(rows.size());
     size_t i = 0;
     while (i < rows.size()) {
-        // One removal per run of consecutive rows, from the last run to the first.
-        size_t j = i + 1;
-        while (j < rows.size() && rows[j] == rows[j - 1] - 1) ++j;
+        // One removal per run of consecutive rows (within one bucket), last run first.
         const int last = rows[i];
+        const size_t bucket = flatMode_ ? 0 : BucketOf(last);
+        const int floor = flatMode_ ? 0 : static_cast<int>(starts_[bucket]);
+        size_t j = i + 1;
+        while (j < rows.size() && rows[j] == rows[j - 1] - 1 && rows[j] >= floor) ++j;
         const int first = rows[j - 1];
-        if (first >= 0 && last < RowCount()) {
-            for (int r = last; r >= first; --r) removed.push_back(rows_[r]);
-            beginRemoveRows(QModelIndex(), first, last);
-            rows_.erase(rows_.begin() + first, rows_.begin() + last + 1);
-            endRemoveRows();
+        for (int r = last; r >= first; --r) removed.push_back(PatternAt(r));
+        beginRemoveRows(QModelIndex(), first, last);
+        if (flatMode_) {
+            flat_.erase(flat_.begin() + first, flat_.begin() + last + 1);
+        } else {
+            auto& list = buckets_[bucket].Rows;
+            list.erase(list.begin() + (first - floor), list.begin() + (last - floor) + 1);
+            RecomputeStarts();
         }
+        endRemoveRows();
         i = j;
     }
     return removed;
@@ -208,11 +271,12 @@ std::vector<const TGui2Reg*> TPatternListModel::RemoveRows(std::vector<int> rows
 void TPatternListModel::SortByColumn(int column) {
     if (column < 0 || column >= ColumnCount) return;
     SortColumn = column;
-    const size_t n = rows_.size();
+    const std::vector<const TGui2Reg*> rows = Flatten();
+    const size_t n = rows.size();
     std::vector<TPackedKey> keys(n);
     bool anyLonger = false;
     for (size_t i = 0; i < n; ++i) {
-        keys[i] = Pack(CompareKey(*rows_[i], column), static_cast<uint32_t>(i));
+        keys[i] = Pack(CompareKey(*rows[i], column), static_cast<uint32_t>(i));
         anyLonger = anyLonger || keys[i].Longer;
     }
     auto byPrefix = [](const TPackedKey& a, const TPackedKey& b) {
@@ -236,7 +300,7 @@ void TPatternListModel::SortByColumn(int column) {
                 std::vector<std::pair<std::string, uint32_t>> full;
                 full.reserve(end - start);
                 for (size_t i = start; i < end; ++i)
-                    full.emplace_back(CompareKey(*rows_[keys[i].Row], column), keys[i].Row);
+                    full.emplace_back(CompareKey(*rows[keys[i].Row], column), keys[i].Row);
                 std::sort(full.begin(), full.end(), [](const auto& a, const auto& b) {
                     const int c = CompareBytes(a.first, b.first);
                     return c != 0 ? c < 0 : a.second < b.second;
@@ -248,26 +312,32 @@ void TPatternListModel::SortByColumn(int column) {
     }
     std::vector<uint32_t> order(n);
     for (size_t i = 0; i < n; ++i) order[i] = keys[i].Row;
-    ApplyOrder(order);
-    pointsOrdered_ = column == 0;
+    ApplyOrder(order, column == 0);
 }
 
 void TPatternListModel::RestorePointsOrder() {
     const int column = SortColumn;
     SortByColumn(0);
     SortColumn = column;
-    pointsOrdered_ = true;
 }
 
-void TPatternListModel::ApplyOrder(const std::vector<uint32_t>& order) {
+void TPatternListModel::ApplyOrder(const std::vector<uint32_t>& order, bool pointsOrder) {
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    const std::vector<const TGui2Reg*> rows = Flatten();
     std::vector<const TGui2Reg*> sorted(order.size());
     std::vector<int> newRowOf(order.size());
     for (size_t i = 0; i < order.size(); ++i) {
-        sorted[i] = rows_[order[i]];
+        sorted[i] = rows[order[i]];
         newRowOf[order[i]] = static_cast<int>(i);
     }
-    rows_ = std::move(sorted);
+    if (pointsOrder) {
+        Bucketize(std::move(sorted));
+    } else {
+        buckets_.clear();
+        RecomputeStarts();
+        flat_ = std::move(sorted);
+        flatMode_ = true;
+    }
     const QModelIndexList before = persistentIndexList();
     QModelIndexList after;
     after.reserve(before.size());

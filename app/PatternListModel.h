@@ -25,8 +25,8 @@ class TPatternListModel : public QAbstractTableModel {
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
-    const TGui2Reg* PatternAt(int row) const { return rows_.at(static_cast<size_t>(row)); }
-    int RowCount() const { return static_cast<int>(rows_.size()); }
+    const TGui2Reg* PatternAt(int row) const;
+    int RowCount() const;
 
     // Texts of the seven columns.
     static QString CellText(const TGui2Reg& pattern, int column);
@@ -49,10 +49,26 @@ class TPatternListModel : public QAbstractTableModel {
     void SortByColumn(int column);
 
   private:
-    // Reorders rows_ to order (a permutation of row numbers), keeping persistent indexes.
-    void ApplyOrder(const std::vector<uint32_t>& order);
+    // In "点" order the rows live in one bucket per "点" text, buckets ascending, so a new row
+    // is appended to its bucket instead of being inserted into one long list. After a sort by
+    // another column the rows are one flat list.
+    struct TBucket {
+        std::string Key;
+        std::vector<const TGui2Reg*> Rows;
+    };
+
+    std::vector<const TGui2Reg*> Flatten() const;
+    // Takes rows that already stand in "点" order.
+    void Bucketize(std::vector<const TGui2Reg*> rows);
+    size_t FindOrAddBucket(const std::string& key);
+    size_t BucketOf(int row) const;
+    void RecomputeStarts();
+    // Reorders the rows by order (a permutation of row numbers), keeping persistent indexes.
+    void ApplyOrder(const std::vector<uint32_t>& order, bool pointsOrder);
     void RestorePointsOrder();
 
-    std::vector<const TGui2Reg*> rows_;
-    bool pointsOrdered_ = true;
+    std::vector<TBucket> buckets_;
+    std::vector<size_t> starts_{0};  // first row of each bucket, then the row count
+    std::vector<const TGui2Reg*> flat_;
+    bool flatMode_ = false;
 };

@@ -1,12 +1,24 @@
 #include <QApplication>
-#include <QLabel>
+#include <QDir>
+#include <QFileInfo>
+#include <QFont>
+#include <QStandardPaths>
+#include <QScreen>
+#include <QTimer>
+
+#include "app/Application.h"
+#include "app/Main.h"
 
 int main(int argc, char* argv[]) {
-    QApplication app(argc, argv);
-    QLabel placeholder(QStringLiteral("Tolvane：主窗口尚在建设中。"));
-    placeholder.setMinimumSize(480, 160);
-    placeholder.setAlignment(Qt::AlignCenter);
-    placeholder.setWindowTitle(QStringLiteral("Tolvane"));
-    placeholder.show();
+    TApplication app(argc, argv);
+    const QString folder = ProgramFolder();
+    TMainForm form(folder);
+    form.show();
+    // Maximised once the window stands, like the end of the start-up.
+    QTimer::singleShot(0, &form, [&form] {
+        // Without a window manager a maximise request does nothing: fill the screen anyway.
+        if (QScreen* screen = form.screen()) form.setGeometry(screen->availableGeometry());
+        form.showMaximized();
+    });
     return app.exec();
 }

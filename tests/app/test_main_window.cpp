@@ -1,6 +1,8 @@
 #include <QCloseEvent>
 #include <QFile>
 #include <QLabel>
+#include <QMenu>
+#include <QRegularExpression>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QStyle>
@@ -55,6 +57,18 @@ private:
         return form;
     }
     QString FilePath(const QString& name) const { return folder_->filePath(name); }
+    void WriteDraws(int count) {
+        QByteArray text;
+        uint32_t state = 12345;
+        for (int i = 0; i < count; ++i) {
+            for (int d = 0; d < 7; ++d) {
+                state = state * 1103515245u + 12345u;
+                text += char('0' + (state >> 16) % 10);
+            }
+            text += "\r\n";
+        }
+        WriteFile("draws.txt", text);
+    }
     void WriteFile(const QString& name, const QByteArray& bytes) {
         QFile file(FilePath(name));
         QVERIFY(file.open(QIODevice::WriteOnly));
@@ -271,6 +285,76 @@ private slots:
         QVERIFY(log_.Messages.last().contains("工作文档.gtmq.bak"));
         QCOMPARE(ReadFile("工作文档.gtmq").size(), 8 + 32 + 4 + 8);
         Close(*form);
+    }
+
+    void searchListsEveryPatternWithProgressAndFinishTexts() {
+        WriteDraws(60);
+        auto form = NewWindow();
+        form->ImportDrawFile(FilePath("draws.txt"));
+        QStringList progress;
+        connect(form.get(), &TMainForm::SearchEventHandled, this,
+                [&](int kind) { progress << QString::number(kind) + ":" + Panel(*form, 2); });
+        QSignalSpy listed(form.get(), &TMainForm::PendingRowsListed);
+        form->RegMenuSearchClick();
+        QCOMPARE(Panel(*form, 2), QStringLiteral("开始搜索规律,请稍候..."));
+        QTRY_VERIFY_WITH_TIMEOUT(!form->RegMgr().Running(), 60000);
+        QTRY_VERIFY(listed.count() > 0 || form->ListModel().RowCount() == form->RegMgr().Count());
+        const int count = form->RegMgr().Count();
+        QVERIFY(count > 0);
+        QCOMPARE(form->ListModel().RowCount(), count);
+        const QRegularExpression finished(QStringLiteral("^2:结束搜索，花费\\d+秒，总共搜索到%1个规律$").arg(count));
+        QVERIFY2(finished.match(progress.last()).hasMatch(), qPrintable(progress.last()));
+        const QRegularExpression running(QStringLiteral(
+            "^[01]:搜索第\\d+万个组合搜索到\\d+条规律\\(耗时\\d+秒,速度:\\d+个组合/秒\\)\\.\\.\\.\\.$"));
+        for (int i = 0; i + 1 < progress.size(); ++i)
+            QVERIFY2(running.match(progress[i]).hasMatch(), qPrintable(progress[i]));
+        QString previous;
+        for (int r = 0; r < count; ++r) {
+            const QString points = form->ListModel().data(form->ListModel().index(r, 0), Qt::DisplayRole).toString();
+            QVERIFY(previous <= points);
+            previous = points;
+        }
+        form->RefreshCaption();
+        QCOMPARE(Panel(*form, 2), QStringLiteral("总共%1个规律").arg(count));
+        log_.Answers.push_back(QMessageBox::Discard);
+        Close(*form);
+    }
+
+    void searchingRefusesCloseAndASecondSearchButStopDoesNot() {
+        WriteDraws(400);
+        auto form = NewWindow();
+        form->ImportDrawFile(FilePath("draws.txt"));
+        form->Options.LinedPtMaxSe = 4;
+        form->Options.LinegPtMaxSe = 4;
+        form->Options.SecCountSe = 3;
+        const QString searching =
+            QStringLiteral("程序正在搜索...\r\n请停止搜索或者等待搜索结束再执行此命令");
+        form->RegMenuSearchClick();
+        QVERIFY(form->RegMgr().Running());
+        QVERIFY(!form->close());
+        QCOMPARE(log_.Messages.last(), searching);
+        form->RegMenuSearchClick();
+        QCOMPARE(log_.Messages.last(), searching);
+        QCOMPARE(log_.Messages.count(searching), 2);
+
+        form->RegMenuStopClick();
+        QCOMPARE(Panel(*form, 2), QStringLiteral("停止搜索"));
+        QVERIFY(!form->RegMgr().Running());
+        // A new search right after a stop starts at once; the old thread ends on its own.
+        form->RegMenuSearchClick();
+        QCOMPARE(log_.Messages.count(searching), 2);
+        QVERIFY(form->RegMgr().Running());
+        QTRY_VERIFY_WITH_TIMEOUT(!form->RegMgr().Running(), 120000);
+        QTRY_COMPARE_WITH_TIMEOUT(form->ListModel().RowCount(), form->RegMgr().Count(), 60000);
+        QVERIFY(Panel(*form, 2).startsWith(QStringLiteral("结束搜索，花费")));
+
+        // The same search once more, undisturbed, finds the same patterns.
+        const int count = form->RegMgr().Count();
+        form->RegMenuSearchClick();
+        QTRY_VERIFY_WITH_TIMEOUT(!form->RegMgr().Running(), 120000);
+        QCOMPARE(form->RegMgr().Count(), count);
+        log_.Answers.push_back(QMessageBox::Discard);
+        QVERIFY(form->close());
     }
 
     void closingWithChangesAsks() {

@@ -1,0 +1,95 @@
+#include <benchmark/benchmark.h>
+
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <random>
+
+#include "app/Application.h"
+#include "app/Main.h"
+#include "app/PatternListModel.h"
+
+namespace {
+
+class TSilentPrompts : public TPrompts {
+public:
+    void ShowMessage(QWidget*, const QString&) override {}
+    QMessageBox::StandardButton Ask(QWidget*, const QString&, QMessageBox::StandardButtons,
+                                    QMessageBox::StandardButton) override {
+        return QMessageBox::Discard;
+    }
+    QString OpenFileName(QWidget*, const QString&, const QString&, const QString&) override {
+        return {};
+    }
+};
+
+// A whole search in the main window (about 2.3 million patterns from 3000 draws), with a
+// 5 ms timer on the window's thread: the longest gap between its ticks is how long the window
+// could not answer input.
+void BM_SearchIntoTheWindow(benchmark::State& state) {
+    QTemporaryDir folder;
+    {
+        std::mt19937 random(5);
+        QFile draws(folder.filePath("draws.txt"));
+        draws.open(QIODevice::WriteOnly);
+        for (int i = 0; i < 3000; ++i) {
+            QByteArray line;
+            for (int d = 0; d < 7; ++d) line += char('0' + random() % 10);
+            draws.write(line + "\n");
+        }
+    }
+    TMainForm form(folder.path(), std::make_unique<TSilentPrompts>());
+    form.resize(1200, 800);
+    form.show();
+    form.ImportDrawFile(folder.filePath("draws.txt"));
+    form.Options.SecCountSe = 3;
+    form.Options.LinedPtMaxSe = 4;
+    form.Options.LinegPtMaxSe = 4;
+    form.Options.LinegDistMaxSe = static_cast<int32_t>(state.range(0));
+
+    for (auto _ : state) {
+        QElapsedTimer clock;
+        qint64 last = 0;
+        qint64 maxGap = 0;
+        QTimer ticker;
+        ticker.setInterval(5);
+        QObject::connect(&ticker, &QTimer::timeout, [&] {
+            const qint64 now = clock.elapsed();
+            maxGap = std::max(maxGap, now - last);
+            last = now;
+        });
+        QEventLoop loop;
+        QObject::connect(&form, &TMainForm::SearchEventHandled, &loop, [&](int kind) {
+            if (kind == 2) loop.quit();
+        });
+        clock.start();
+        ticker.start();
+        form.RegMenuSearchClick();
+        loop.exec();
+        const qint64 total = clock.elapsed();
+        // Scroll the list to its end and back while it holds every row.
+        QElapsedTimer sortClock;
+        sortClock.start();
+        form.ListViewColumnClick(5);
+        const qint64 sortMs = sortClock.elapsed();
+        state.SetIterationTime(static_cast<double>(total) / 1000.0);
+        state.counters["patterns"] = form.RegMgr().Count();
+        state.counters["rows"] = form.ListModel().RowCount();
+        state.counters["max_gap_ms"] = static_cast<double>(maxGap);
+        state.counters["sort_sums_ms"] = static_cast<double>(sortMs);
+    }
+}
+BENCHMARK(BM_SearchIntoTheWindow)->Arg(5)->Arg(6)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    TApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

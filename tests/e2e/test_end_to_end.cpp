@@ -1,0 +1,219 @@
+// Runs the real program on an X display (started by xvfb-run): a prepared program folder, F5,
+// the finish text, a click on the first pattern, a screenshot, Ctrl+S and the File menu's
+// exit. The saved document must hold exactly the patterns tolvane-search finds for the same
+// draws and options.
+//
+// usage: test_end_to_end TOLVANE TOLVANE_SEARCH ARTIFACTS_DIR
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
+#include <cstdio>
+#include <random>
+
+#include "data/FileIo.h"
+#include "search/Gui2RegMgr.h"
+#include "search/WorkDocument.h"
+#include "tests/e2e/XwdImage.h"
+
+namespace {
+
+int failures = 0;
+
+void Check(bool condition, const QString& what) {
+    if (!condition) {
+        ++failures;
+        std::fprintf(stderr, "FAILED: %s\n", what.toUtf8().constData());
+    }
+}
+
+QString Run(const QString& program, const QStringList& args, int* exitCode = nullptr) {
+    QProcess p;
+    p.start(program, args);
+    p.waitForFinished(120000);
+    if (exitCode) *exitCode = p.exitCode();
+    return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
+}
+
+void Sleep(int ms) { QThread::msleep(static_cast<unsigned long>(ms)); }
+
+void XdoKey(const QString& window, const QString& keys) {
+    Run("xdotool", {"windowfocus", "--sync", window});
+    Run("xdotool", {"key", "--clearmodifiers", keys});
+}
+
+bool Screenshot(const QString& path) {
+    QProcess xwd;
+    xwd.start("xwd", {"-root", "-silent"});
+    if (!xwd.waitForFinished(30000)) return false;
+    const QImage image = ReadXwd(xwd.readAllStandardOutput());
+    return !image.isNull() && image.save(path, "PNG");
+}
+
+struct TDocument {
+    TCodes Draws;
+    SearchOptions Options;
+    std::unique_ptr<TGui2RegMgr> Manager = std::make_unique<TGui2RegMgr>(Options);
+};
+
+bool Load(const QString& path, TDocument& doc) {
+    try {
+        ReadWorkDocument(ReadWholeFile(path.toStdString()), doc.Draws, *doc.Manager);
+        return true;
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "cannot read %s: %s\n", path.toUtf8().constData(), e.what());
+        return false;
+    }
+}
+
+// Same figure, steps, sums, layout and predictions. The digit of the high line, when both
+// lines predict, comes from a random source whose seed the program takes from the clock.
+bool SamePattern(TGui2Reg& a, TGui2Reg& b) {
+    a.OrderByShortestPath();
+    b.OrderByShortestPath();
+    for (int l = 0; l < 2; ++l) {
+        if (a.Line(l).Count() != b.Line(l).Count()) return false;
+        for (int i = 0; i < a.Line(l).Count(); ++i)
+            if (!(a.Line(l).Get(i) == b.Line(l).Get(i))) return false;
+    }
+    if (a.Layout != b.Layout || a.StepTotal != b.StepTotal || a.BaseRow != b.BaseRow ||
+        a.ContrastKind != b.ContrastKind || a.StepSums != b.StepSums)
+        return false;
+    const bool bothPredict = a.PositionCount(0) > 0 && a.PositionCount(1) > 0;
+    for (int l = 0; l < 2; ++l) {
+        if (a.LineResults[l].Positions != b.LineResults[l].Positions) return false;
+        if (!(bothPredict && l == 1) && a.GetResult(l) != b.GetResult(l)) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    if (argc < 4) {
+        std::fprintf(stderr, "usage: test_end_to_end TOLVANE TOLVANE_SEARCH ARTIFACTS_DIR\n");
+        return 2;
+    }
+    const QString tolvane = argv[1];
+    const QString search = argv[2];
+    const QString artifacts = argv[3];
+    QDir().mkpath(artifacts);
+    if (qEnvironmentVariableIsEmpty("DISPLAY")) {
+        std::fprintf(stderr, "no X display: run under xvfb-run\n");
+        return 2;
+    }
+
+    QTemporaryDir temp;
+    const QString folder = temp.filePath("data/Tolvane");
+    QDir().mkpath(folder);
+    const QString document = folder + "/工作文档.gtmq";
+    const QString reference = temp.filePath("reference.gtmq");
+
+    // 150 draws and options that find a few thousand patterns in a few seconds.
+    {
+        std::mt19937 random(2024);
+        QFile draws(temp.filePath("draws.txt"));
+        draws.open(QIODevice::WriteOnly);
+        for (int i = 0; i < 150; ++i) {
+            QByteArray line;
+            for (int d = 0; d < 7; ++d) line += char('0' + random() % 10);
+            draws.write(line + "\r\n");
+        }
+        QFile ini(folder + "/pavolen.ini");
+        ini.open(QIODevice::WriteOnly);
+        ini.write("[TGui2Options]\r\nSecCountSe=4\r\nRefTailChk=0\r\n");
+    }
+    int exitCode = -1;
+    Run(search, {"--ini", folder + "/pavolen.ini", "--quiet", "--document", reference,
+                 temp.filePath("draws.txt")},
+        &exitCode);
+    Check(exitCode == 0, "tolvane-search writes the reference document");
+    QFile::copy(reference, document);
+
+    QProcess program;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("XDG_DATA_HOME", temp.filePath("data"));
+    env.insert("TOLVANE_STATUS_TRACE", "1");
+    env.remove("QT_QPA_PLATFORM");
+    program.setProcessEnvironment(env);
+    QByteArray trace;
+    QObject::connect(&program, &QProcess::readyReadStandardError,
+                     [&] { trace += program.readAllStandardError(); });
+    program.start(tolvane, {});
+    auto waitFor = [&](const QByteArray& text, int ms) {
+        QElapsedTimer timer;
+        timer.start();
+        while (!trace.contains(text) && timer.elapsed() < ms) {
+            program.waitForReadyRead(100);
+            QCoreApplication::processEvents();
+        }
+        return trace.contains(text);
+    };
+
+    QString window;
+    for (int i = 0; i < 100 && window.isEmpty(); ++i) {
+        window = Run("xdotool", {"search", "--name", "^Tolvane v3.08"}).section('\n', 0, 0);
+        if (window.isEmpty()) Sleep(100);
+    }
+    Check(!window.isEmpty(), "the main window appears");
+    Check(waitFor(QStringLiteral("status2: 总共").toUtf8(), 10000), "the pattern count shows");
+    Sleep(500);
+
+    XdoKey(window, "F5");
+    Check(waitFor(QStringLiteral("status2: 开始搜索规律,请稍候...").toUtf8(), 10000),
+          "the search starts");
+    Check(waitFor(QStringLiteral("status2: 结束搜索，花费").toUtf8(), 120000),
+          "the search finishes");
+
+    // Click the first row of the list: the grid paints its pattern.
+    const QString geometry = Run("xdotool", {"getwindowgeometry", "--shell", window});
+    int x = 0;
+    int y = 0;
+    for (const QString& line : geometry.split('\n')) {
+        if (line.startsWith("X=")) x = line.mid(2).toInt();
+        if (line.startsWith("Y=")) y = line.mid(2).toInt();
+    }
+    QFile::remove(artifacts + "/end-to-end.png");
+    Run("xdotool", {"mousemove", "--sync", QString::number(x + 420), QString::number(y + 128)});
+    Run("xdotool", {"click", "1"});
+    Sleep(800);
+    Check(Screenshot(artifacts + "/end-to-end.png"), "a screenshot is taken");
+
+    const QDateTime before = QFileInfo(document).lastModified();
+    XdoKey(window, "ctrl+s");
+    for (int i = 0; i < 100 && QFileInfo(document).lastModified() == before; ++i) Sleep(100);
+    Check(QFileInfo(document).lastModified() != before, "Ctrl+S writes the document");
+
+    XdoKey(window, "alt+f");
+    Sleep(300);
+    Run("xdotool", {"key", "x"});
+    const bool ended = program.waitForFinished(15000);
+    Check(ended, "the program closes from the File menu");
+    if (!ended) program.kill();
+    Check(QFile::exists(folder + "/pavolen.ini"), "the settings are written at exit");
+
+    TDocument saved;
+    TDocument expected;
+    if (Load(document, saved) && Load(reference, expected)) {
+        Check(saved.Draws.Count() == 150, "the saved document holds the draws");
+        const int32_t n = expected.Manager->Count();
+        Check(n > 0, "the reference search finds patterns");
+        Check(saved.Manager->Count() == n,
+              QString("pattern count %1, expected %2").arg(saved.Manager->Count()).arg(n));
+        int different = 0;
+        for (int32_t i = 0; i < std::min(n, saved.Manager->Count()); ++i)
+            if (!SamePattern(saved.Manager->Get(i), expected.Manager->Get(i))) ++different;
+        Check(different == 0, QString("%1 patterns differ from the reference").arg(different));
+        std::printf("patterns: %d\n", n);
+    } else {
+        Check(false, "both documents read");
+    }
+    std::printf("%s\n", failures == 0 ? "end-to-end: passed" : "end-to-end: FAILED");
+    return failures == 0 ? 0 : 1;
+}
