@@ -23,7 +23,6 @@ class QStatusBar;
 class TGui2RegNet;
 class TPatternListModel;
 
-
 // The main window: the grid of draws, the pattern list, menus, tool bar and status bar; owns
 // the document (draws and patterns) and the options for the whole run.
 class TMainForm : public QMainWindow {

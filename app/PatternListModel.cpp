@@ -157,9 +157,10 @@ void TPatternListModel::RecomputeStarts() {
 }
 
 size_t TPatternListModel::FindOrAddBucket(const std::string& key) {
-    const auto it = std::lower_bound(
-        buckets_.begin(), buckets_.end(), key,
-        [](const TBucket& bucket, const std::string& k) { return CompareBytes(bucket.Key, k) < 0; });
+    const auto it = std::lower_bound(buckets_.begin(), buckets_.end(), key,
+                                     [](const TBucket& bucket, const std::string& k) {
+                                         return CompareBytes(bucket.Key, k) < 0;
+                                     });
     const size_t b = static_cast<size_t>(it - buckets_.begin());
     if (it == buckets_.end() || it->Key != key) {
         buckets_.insert(it, TBucket{key, {}});
@@ -172,7 +173,8 @@ std::vector<const TGui2Reg*> TPatternListModel::Flatten() const {
     if (flatMode_) return flat_;
     std::vector<const TGui2Reg*> rows;
     rows.reserve(starts_.back());
-    for (const TBucket& bucket : buckets_) rows.insert(rows.end(), bucket.Rows.begin(), bucket.Rows.end());
+    for (const TBucket& bucket : buckets_)
+        rows.insert(rows.end(), bucket.Rows.begin(), bucket.Rows.end());
     return rows;
 }
 

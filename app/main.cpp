@@ -1,13 +1,14 @@
+#include "app/Main.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QFont>
-#include <QStandardPaths>
 #include <QScreen>
+#include <QStandardPaths>
 #include <QTimer>
 
 #include "app/Application.h"
-#include "app/Main.h"
 
 int main(int argc, char* argv[]) {
     TApplication app(argc, argv);

@@ -14,7 +14,7 @@
 namespace {
 
 class TSilentPrompts : public TPrompts {
-public:
+  public:
     void ShowMessage(QWidget*, const QString&) override {}
     QMessageBox::StandardButton Ask(QWidget*, const QString&, QMessageBox::StandardButtons,
                                     QMessageBox::StandardButton) override {
@@ -81,7 +81,12 @@ void BM_SearchIntoTheWindow(benchmark::State& state) {
         state.counters["sort_sums_ms"] = static_cast<double>(sortMs);
     }
 }
-BENCHMARK(BM_SearchIntoTheWindow)->Arg(5)->Arg(6)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SearchIntoTheWindow)
+    ->Arg(5)
+    ->Arg(6)
+    ->UseManualTime()
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

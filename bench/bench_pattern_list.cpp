@@ -25,7 +25,8 @@ const std::vector<std::unique_ptr<TGui2Reg>>& Patterns() {
             for (int k = 0; k < low; ++k) p->Line(0).Add(TPoint{1 + k, -k});
             const int steps = 4 + static_cast<int>(random() % 6);
             for (int s = 0; s < steps; ++s)
-                p->AddStep({static_cast<int32_t>(random() % 10), static_cast<int32_t>(random() % 10)});
+                p->AddStep(
+                    {static_cast<int32_t>(random() % 10), static_cast<int32_t>(random() % 10)});
             p->Layout = 1 + static_cast<int>(random() % 4);
             p->ContrastKind = 3;
             p->SetPosition(0, 1 + static_cast<int>(random() % 4), true);
@@ -58,7 +59,11 @@ void BM_AppendTwoMillionInBatches(benchmark::State& state) {
     }
     state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(all.size()));
 }
-BENCHMARK(BM_AppendTwoMillionInBatches)->Arg(2000)->Arg(20000)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_AppendTwoMillionInBatches)
+    ->Arg(2000)
+    ->Arg(20000)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
 
 void BM_SortTwoMillionByColumn(benchmark::State& state) {
     TPatternListModel model;
@@ -71,7 +76,10 @@ void BM_SortTwoMillionByColumn(benchmark::State& state) {
         state.ResumeTiming();
     }
 }
-BENCHMARK(BM_SortTwoMillionByColumn)->DenseRange(0, 6)->Unit(benchmark::kMillisecond)->Iterations(2);
+BENCHMARK(BM_SortTwoMillionByColumn)
+    ->DenseRange(0, 6)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(2);
 
 }  // namespace
 

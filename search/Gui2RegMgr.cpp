@@ -132,7 +132,7 @@ void TGui2RegMgr::ProcessEvents() {
         if (event.Kind == sekFound) {
             notice.FirstIndex = Count();
             notice.NewCount = static_cast<int32_t>(event.Patterns.size());
-            patterns_.reserve(patterns_.size() + event.Patterns.size());
+            // No exact reserve here: it would reallocate the whole list for every batch.
             for (auto& pattern : event.Patterns) patterns_.push_back(std::move(pattern));
         } else if (event.Kind == sekFinished) {
             running_ = false;

@@ -7,7 +7,7 @@
 
 // Answers the main window's dialogs from a script and records every message shown.
 class TScriptedPrompts : public TPrompts {
-public:
+  public:
     struct TLog {
         QStringList Messages;
         QStringList Questions;
@@ -33,6 +33,6 @@ public:
         return name;
     }
 
-private:
+  private:
     TLog& log_;
 };

@@ -45,13 +45,13 @@ QByteArray DocumentBytes(const std::vector<std::array<int, 7>>& draws,
 class TestMainWindow : public QObject {
     Q_OBJECT
 
-private:
+  private:
     std::unique_ptr<QTemporaryDir> folder_;
     TScriptedPrompts::TLog log_;
 
     std::unique_ptr<TMainForm> NewWindow() {
-        auto form = std::make_unique<TMainForm>(folder_->path(),
-                                                std::make_unique<TScriptedPrompts>(log_));
+        auto form =
+            std::make_unique<TMainForm>(folder_->path(), std::make_unique<TScriptedPrompts>(log_));
         form->resize(900, 600);
         form->show();
         return form;
@@ -84,7 +84,7 @@ private:
     }
     void Close(TMainForm& form) { QVERIFY(form.close()); }
 
-private slots:
+  private slots:
     void init() {
         folder_ = std::make_unique<QTemporaryDir>();
         log_ = {};
@@ -109,9 +109,9 @@ private slots:
 
     void componentsMenusAndHints() {
         auto form = NewWindow();
-        for (const char* name : {"MainMenu", "FileMenu", "RegMenu", "HelpMenu", "MainTbr",
-                                 "PanelReg", "PanelRegLeft", "Splitter", "ListView", "StatusBar",
-                                 "RegMenuSearch", "RegMenuDelBt", "Gui2RegNet"})
+        for (const char* name :
+             {"MainMenu", "FileMenu", "RegMenu", "HelpMenu", "MainTbr", "PanelReg", "PanelRegLeft",
+              "Splitter", "ListView", "StatusBar", "RegMenuSearch", "RegMenuDelBt", "Gui2RegNet"})
             QVERIFY2(form->findChild<QObject*>(QString::fromUtf8(name)) != nullptr, name);
         QCOMPARE(form->RegMenuSearch->shortcut(), QKeySequence("F5"));
         QCOMPARE(form->RegMenuSearch->toolTip(), QStringLiteral("搜索规律"));
@@ -186,8 +186,7 @@ private slots:
         QVERIFY(form->RegMenuDel->isEnabled());
         // A second selected row leaves the painting alone.
         form->ListView->selectionModel()->select(
-            form->ListModel().index(0, 0),
-            QItemSelectionModel::Select | QItemSelectionModel::Rows);
+            form->ListModel().index(0, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
         QCOMPARE(form->Gui2RegNet->Pattern().StepTotal, 4);
 
         // Invert: rows 0 and 2 selected become row 1.
@@ -237,8 +236,7 @@ private slots:
 
     void importEdgeCases() {
         auto form = NewWindow();
-        WriteFile("mixed.txt",
-                  "0012345\n  1234567  \n  123  \n123456\n\n1234567890\r+123456\r\n");
+        WriteFile("mixed.txt", "0012345\n  1234567  \n  123  \n123456\n\n1234567890\r+123456\r\n");
         form->ImportDrawFile(FilePath("mixed.txt"));
         const TCodes& draws = form->Gui2RegNet->Draws();
         QCOMPARE(draws.Count(), 5);
@@ -302,15 +300,18 @@ private slots:
         const int count = form->RegMgr().Count();
         QVERIFY(count > 0);
         QCOMPARE(form->ListModel().RowCount(), count);
-        const QRegularExpression finished(QStringLiteral("^2:结束搜索，花费\\d+秒，总共搜索到%1个规律$").arg(count));
+        const QRegularExpression finished(
+            QStringLiteral("^2:结束搜索，花费\\d+秒，总共搜索到%1个规律$").arg(count));
         QVERIFY2(finished.match(progress.last()).hasMatch(), qPrintable(progress.last()));
-        const QRegularExpression running(QStringLiteral(
-            "^[01]:搜索第\\d+万个组合搜索到\\d+条规律\\(耗时\\d+秒,速度:\\d+个组合/秒\\)\\.\\.\\.\\.$"));
+        const QRegularExpression running(
+            QStringLiteral("^[01]:搜索第\\d+万个组合搜索到\\d+条规律\\(耗时\\d+秒,速度:\\d+个组合/"
+                           "秒\\)\\.\\.\\.\\.$"));
         for (int i = 0; i + 1 < progress.size(); ++i)
             QVERIFY2(running.match(progress[i]).hasMatch(), qPrintable(progress[i]));
         QString previous;
         for (int r = 0; r < count; ++r) {
-            const QString points = form->ListModel().data(form->ListModel().index(r, 0), Qt::DisplayRole).toString();
+            const QString points =
+                form->ListModel().data(form->ListModel().index(r, 0), Qt::DisplayRole).toString();
             QVERIFY(previous <= points);
             previous = points;
         }

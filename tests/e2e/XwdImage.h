@@ -9,7 +9,8 @@
 // end-to-end test can keep its screenshots as PNG files without further tools.
 inline QImage ReadXwd(const QByteArray& data) {
     auto card32 = [&](int index) {
-        return qFromBigEndian<quint32>(reinterpret_cast<const uchar*>(data.constData()) + index * 4);
+        return qFromBigEndian<quint32>(reinterpret_cast<const uchar*>(data.constData()) +
+                                       index * 4);
     };
     if (data.size() < 100) return {};
     const quint32 headerSize = card32(0);

@@ -40,7 +40,9 @@ QString Run(const QString& program, const QStringList& args, int* exitCode = nul
     return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
 }
 
-void Sleep(int ms) { QThread::msleep(static_cast<unsigned long>(ms)); }
+void Sleep(int ms) {
+    QThread::msleep(static_cast<unsigned long>(ms));
+}
 
 void XdoKey(const QString& window, const QString& keys) {
     Run("xdotool", {"windowfocus", "--sync", window});
@@ -130,8 +132,9 @@ int main(int argc, char** argv) {
         ini.write("[TGui2Options]\r\nSecCountSe=4\r\nRefTailChk=0\r\n");
     }
     int exitCode = -1;
-    Run(search, {"--ini", folder + "/pavolen.ini", "--quiet", "--document", reference,
-                 temp.filePath("draws.txt")},
+    Run(search,
+        {"--ini", folder + "/pavolen.ini", "--quiet", "--document", reference,
+         temp.filePath("draws.txt")},
         &exitCode);
     Check(exitCode == 0, "tolvane-search writes the reference document");
     QFile::copy(reference, document);
