@@ -62,6 +62,13 @@ struct TSearchContext {
     static constexpr int32_t TargetOffset = 9 * 64 + 9;
     uint8_t TargetOf(int32_t difference) const { return Targets[difference + TargetOffset]; }
 
+    std::vector<uint8_t> OutsideRow;  // a step that lies wholly before the first draw
+
+    // The values at a step, or a row of Outside when the step does not exist.
+    const uint8_t* StepValues(int32_t layout, int32_t step) const {
+        return step < StepRows[layout] ? ValuesAt(layout, step) : OutsideRow.data();
+    }
+
     const uint8_t* ValuesAt(int32_t layout, int32_t step) const {
         return Values[layout].data() + static_cast<size_t>(step) * CellCount;
     }
@@ -97,6 +104,7 @@ struct TSearchContext {
                 }
             }
         }
+        OutsideRow.assign(static_cast<size_t>(CellCount) + 1, Outside);
         Targets.resize(2 * TargetOffset + 1);
         for (int32_t difference = -TargetOffset; difference <= TargetOffset; ++difference) {
             const int32_t d = ((difference % 10) + 10) % 10;
@@ -248,6 +256,9 @@ class TChunkWorker {
         blocked_.assign(static_cast<size_t>(ctx_.CellCount) + 1, 0);
         blockedBefore_.assign(static_cast<size_t>(ctx_.CellCount) + 2, 0);
         mask_.assign(static_cast<size_t>(ctx_.CellCount) + 64, 0);
+        for (size_t slot = 0; slot < ctx_.Layouts.size(); ++slot)
+            for (int32_t s = 1; s <= ctx_.FilterSteps; ++s)
+                stepValues_[slot][s - 1] = ctx_.StepValues(ctx_.Layouts[slot], s);
     }
 
     TChunkResult Process(const TChunk& chunk) {
@@ -392,8 +403,20 @@ class TChunkWorker {
         for (size_t slot = 0; slot < slots; ++slot) {
             bool open = true;
             for (int32_t s = 1; s <= ctx_.FilterSteps; ++s) {
-                targets_[slot][s - 1] = Target(slot, s);
-                open = open && targets_[slot][s - 1] != NeverMatches;
+                uint8_t target;
+                if (prefix <= MaxQuickPrefix) {
+                    // An Outside value (255) pushes the sum to 255 or more; valid values cannot.
+                    const uint8_t* values = stepValues_[slot][s - 1];
+                    int32_t sum = 0;
+                    for (int32_t i = 0; i < prefix; ++i) sum += values[high_[i]];
+                    const int32_t lowSum = lowSums_[slot][s - 1];
+                    target =
+                        sum >= Outside || lowSum < 0 ? NeverMatches : ctx_.TargetOf(sum - lowSum);
+                } else {
+                    target = Target(slot, s);
+                }
+                targets_[slot][s - 1] = target;
+                open = open && target != NeverMatches;
             }
             if (open) {
                 all |= static_cast<uint8_t>(1u << slot);
@@ -614,6 +637,8 @@ class TChunkWorker {
     mutable std::vector<int32_t> cells_;
     bool lowOnlyValid_ = false;
     std::array<std::array<int32_t, MaxFilterSteps>, 4> lowSums_{};
+    std::array<std::array<const uint8_t*, MaxFilterSteps>, 4> stepValues_{};
+    static constexpr int32_t MaxQuickPrefix = 28;  // 28 x 9 < 255
     std::array<std::array<uint8_t, MaxFilterSteps>, 4> targets_{};
 };
 
