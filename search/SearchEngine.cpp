@@ -427,7 +427,7 @@ class TChunkWorker {
             ordinal_ += CountOpen(lo, hi);
             return;
         }
-        std::memset(mask, 0, static_cast<size_t>(length) + 8);
+        std::memset(mask, 0, static_cast<size_t>(length) + 16);
         for (size_t slot = 0; slot < slots; ++slot) {
             if (!(all & (1u << slot))) continue;
             const auto& filter = ctx_.Filter[slot];
@@ -475,12 +475,16 @@ class TChunkWorker {
     static void MarkHolding(uint8_t* __restrict mask, int32_t length, int shift,
                             const uint8_t* __restrict f1, uint8_t t1, const uint8_t* __restrict f2,
                             uint8_t t2, const uint8_t* __restrict f3, uint8_t t3) {
+        // Whole blocks of 16: the tables and the mask are padded, and ranges are short, so a
+        // loop with a scalar tail would spend most of its time in the tail.
         const uint8_t bit = static_cast<uint8_t>(1u << shift);
-        for (int32_t i = 0; i < length; ++i) {
-            uint8_t hold = f1[i] == t1 ? bit : 0;
-            if constexpr (Steps >= 2) hold &= f2[i] == t2 ? 0xFF : 0;
-            if constexpr (Steps >= 3) hold &= f3[i] == t3 ? 0xFF : 0;
-            mask[i] |= hold;
+        for (int32_t block = 0; block < length; block += 16) {
+            for (int32_t i = block; i < block + 16; ++i) {
+                uint8_t hold = f1[i] == t1 ? bit : 0;
+                if constexpr (Steps >= 2) hold &= f2[i] == t2 ? 0xFF : 0;
+                if constexpr (Steps >= 3) hold &= f3[i] == t3 ? 0xFF : 0;
+                mask[i] |= hold;
+            }
         }
     }
 
