@@ -2,8 +2,10 @@
 
 #include <QDesktopServices>
 #include <QDir>
+#include <QGuiApplication>
 #include <QUrl>
 #include <filesystem>
+#include <optional>
 #include <system_error>
 
 #include "app/Prompts.h"
@@ -16,6 +18,15 @@ namespace {
 QString FolderText(const std::filesystem::path& folder) {
     return QDir::toNativeSeparators(QString::fromStdString(folder.string())) + QDir::separator();
 }
+
+// A busy cursor while pictures are painted and written on this thread.
+class WaitCursor {
+  public:
+    WaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
 
 QString EncoderFailure(const TGifResult& result) {
     return QString::asprintf("保存为GIF文件失败. 错误代号 = %d [%s]", static_cast<int>(result.Code),
@@ -51,6 +62,7 @@ TPictureExportResult ExportPatternPictures(TGui2RegNet& grid,
     // The coming draw's issue names every file of this export.
     const int32_t comingIssue = grid.Draws().FirstIssue() + grid.Draws().Count();
     int32_t number = 0;
+    std::optional<WaitCursor> busy(std::in_place);
     for (const TGui2Reg* pattern : selected) {
         if (pattern == nullptr) continue;
         ++number;
@@ -61,11 +73,13 @@ TPictureExportResult ExportPatternPictures(TGui2RegNet& grid,
             SavePatternPicture(grid.PaintInput(), QString::fromStdString(file.string()));
         if (!saved.Ok()) {
             // The files written so far stay; the folder is not opened.
+            busy.reset();
             prompts.ShowMessage(parent, EncoderFailure(saved));
             return result;
         }
         ++result.Written;
     }
+    busy.reset();
     openFolder(result.Folder);
     result.Completed = true;
     return result;
