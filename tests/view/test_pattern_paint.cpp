@@ -265,6 +265,7 @@ TEST(PatternPicture, SavedGifDecodesToThePicture) {
     EXPECT_EQ(gif->SHeight, picture.height());
     const SavedImage& frame = gif->SavedImages[0];
     int worst = 0, exact = 0;
+    double total = 0;
     for (int y = 0; y < picture.height(); ++y)
         for (int x = 0; x < picture.width(); ++x) {
             const GifColorType c =
@@ -274,13 +275,17 @@ TEST(PatternPicture, SavedGifDecodesToThePicture) {
                           std::abs(c.Blue - want.blue());
             worst = std::max(worst, d);
             exact += d == 0;
+            total += d;
         }
     DGifCloseFile(gif, &error);
     if (!result.Reduced) {
         EXPECT_EQ(worst, 0);
     }
-    EXPECT_LT(worst, 90);
-    EXPECT_GT(exact, picture.width() * picture.height() * 95 / 100);
+    // Anti-aliasing makes a few thousand colours: flat areas stay exact, edge shades come close.
+    const int pixels = picture.width() * picture.height();
+    EXPECT_LT(worst, 120);
+    EXPECT_LT(total / pixels, 1.0);
+    EXPECT_GT(exact, pixels * 90 / 100);
 }
 
 // Pictures of every offered shape with both link styles, for a look by eye.
