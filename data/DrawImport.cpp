@@ -31,9 +31,13 @@ std::string_view FirstCharacters(std::string_view utf8, size_t n) {
 }  // namespace
 
 std::vector<int32_t> ParseDrawNumbers(std::string_view text) {
-    const size_t zero = text.find('\0');
-    if (zero != std::string_view::npos) text = text.substr(0, zero);
-    const std::string utf8 = DecodeExternalText(text);
+    std::string utf8;
+    if (text.substr(0, 2) == "\xFF\xFE" || text.substr(0, 2) == "\xFE\xFF") {
+        utf8 = DecodeTextFile(text);  // UTF-16 holds zero bytes of its own
+    } else {
+        const size_t zero = text.find('\0');
+        utf8 = DecodeTextFile(text.substr(0, zero));
+    }
     std::vector<int32_t> numbers;
     for (const std::string& line : SplitLines(utf8)) {
         if (CodePageLength(line) < 7) continue;

@@ -9,9 +9,10 @@
 // Reading draws from text, shared by the import command and the command-line tool.
 
 // The draw numbers of a draw text file, in line order: lines end at CR, LF or CR LF and a zero
-// byte ends the text; lines shorter than 7 characters (before trimming) are skipped; the rest
-// is trimmed and its first 7 characters read as an integer (data/DrawText syntax). Throws the
-// conversion error "'<text>' is not a valid integer value" at the first line that fails.
+// byte ends the text (a text file with a byte order mark may be UTF-8 or UTF-16); lines shorter
+// than 7 characters (before trimming) are skipped; the rest is trimmed and its first 7 characters
+// read as an integer (data/DrawText syntax). Throws the conversion error "'<text>' is not a valid
+// integer value" at the first line that fails.
 std::vector<int32_t> ParseDrawNumbers(std::string_view text);
 
 // Replaces the rows of draws with the given draw numbers, each padded by ZeroPad7 and read

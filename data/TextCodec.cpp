@@ -88,6 +88,15 @@ std::string DecodeExternalText(std::string_view bytes) {
     return Convert("UTF-8", "GBK", bytes, "\xEF\xBF\xBD");
 }
 
+std::string DecodeTextFile(std::string_view bytes) {
+    if (bytes.substr(0, 3) == "\xEF\xBB\xBF") return DecodeExternalText(bytes.substr(3));
+    if (bytes.substr(0, 2) == "\xFF\xFE")
+        return Convert("UTF-8", "UTF-16LE", bytes.substr(2), "\xEF\xBF\xBD");
+    if (bytes.substr(0, 2) == "\xFE\xFF")
+        return Convert("UTF-8", "UTF-16BE", bytes.substr(2), "\xEF\xBF\xBD");
+    return DecodeExternalText(bytes);
+}
+
 std::string EncodeGbk(std::string_view utf8) {
     return Convert("GBK", "UTF-8", utf8, "?");
 }

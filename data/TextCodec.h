@@ -12,6 +12,10 @@ bool IsValidUtf8(std::string_view bytes);
 // are not valid GBK either become U+FFFD, so the result is always valid UTF-8.
 std::string DecodeExternalText(std::string_view bytes);
 
+// A whole text file as UTF-8: a UTF-8 byte order mark is dropped, a UTF-16 one (as Windows
+// Notepad writes "Unicode" files) selects UTF-16; otherwise as DecodeExternalText.
+std::string DecodeTextFile(std::string_view bytes);
+
 // UTF-8 text in GBK, for lengths and fields that are counted in bytes of that form.
 // Characters GBK cannot hold become "?".
 std::string EncodeGbk(std::string_view utf8);

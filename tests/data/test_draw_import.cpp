@@ -29,6 +29,24 @@ TEST(DrawImport, LineRulesOfTheDrawFile) {
               "'一二三四' is not a valid integer value");
 }
 
+TEST(DrawImport, FilesWithAByteOrderMarkRead) {
+    EXPECT_EQ(ParseDrawNumbers("\xEF\xBB\xBF"
+                               "1234567\r\n0000001"),
+              (std::vector<int32_t>{1234567, 1}));
+    const std::string utf16(
+        "\xFF\xFE"
+        "1\0"
+        "2\0"
+        "3\0"
+        "4\0"
+        "5\0"
+        "6\0"
+        "7\0"
+        "\n\0",
+        18);
+    EXPECT_EQ(ParseDrawNumbers(utf16), std::vector<int32_t>{1234567});
+}
+
 TEST(DrawImport, NumbersBecomeDigitsAndANegativeNumberChangesNothing) {
     TCodes draws;
     LoadDrawNumbersInto({12345, 1234567, 16777215}, draws);
