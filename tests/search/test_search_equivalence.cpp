@@ -5,6 +5,7 @@
 
 #include <random>
 
+#include "search/SearchWalk.h"
 #include "tests/search/SearchTestSupport.h"
 
 namespace {
@@ -63,22 +64,27 @@ TEST(SearchEquivalence, DefaultAndHeavyShapesOnRandomDraws) {
     auto draws = RandomDraws(100, 80);
     SearchOptions options;
     options.SecCountSe = 3;
+    options.LinegDistMaxSe = 4;
     options.SecInterGbx = 3;  // one layout keeps the plain walk quick
     ExpectSameSearch(options, *draws, 2, 5);
     options.RefSumChk = true;
     options.RefTailChk = true;
     options.LinedDistMaxSe = 2;
     options.LinegDistMaxSe = 2;
+    options.LinedPtMaxSe = 2;
     options.SecInterGbx = 0;
     ExpectSameSearch(options, *draws, 1, 6);
 }
 
 TEST(SearchEquivalence, ProgressAtIntervalsAmongFoundPatterns) {
-    // Enough candidates for several interval marks, with patterns found around them.
+    // Enough candidates for an interval mark, with patterns found around it.
     auto draws = RandomDraws(101, 60);
     SearchOptions options;
+    options.LinegDistMaxSe = 4;
     options.SecCountSe = 4;
-    ExpectSameSearch(options, *draws, 3, 8);
+    const TSearchTotals totals = ExpectSameSearch(options, *draws, 3, 8);
+    EXPECT_GT(totals.Candidates, ProgressInterval);
+    EXPECT_GT(totals.Found, 1000);
 }
 
 TEST(SearchEquivalence, EveryStyleWithAndWithoutTheSumColumn) {
@@ -99,6 +105,37 @@ TEST(SearchEquivalence, EveryStyleWithAndWithoutTheSumColumn) {
             }
         }
     }
+}
+
+// Every combination of the switches on a tiny grid: styles, columns, layouts, kinds, the
+// overlap filter and the position filter.
+TEST(SearchEquivalence, EverySwitchCombinationOnATinyGrid) {
+    auto draws = RandomDraws(104, 14);
+    int withPatterns = 0;
+    for (int style = 0; style <= 3; ++style)
+        for (int columns = 0; columns < 4; ++columns)
+            for (int layout : {0, 1, 4})
+                for (int contrast : {0, 1, 2})
+                    for (bool dup : {false, true})
+                        for (int target : {0, -1}) {
+                            SearchOptions o;
+                            o.FallStyleGbx = style;
+                            o.RefSumChk = columns & 1;
+                            o.RefTailChk = columns & 2;
+                            o.SecInterGbx = layout;
+                            o.SumConstrastGbx = contrast;
+                            o.ClearDupChk = dup;
+                            o.FallTargetGbx = target;
+                            o.LinedDistMaxSe = 1;
+                            o.LinegDistMinSe = style == 3 ? 0 : 1;
+                            o.LinegDistMaxSe = 1;
+                            o.LinedPtMinSe = o.LinegPtMinSe = 1;
+                            o.LinedPtMaxSe = o.LinegPtMaxSe = 2;
+                            o.SecCountSe = 2;
+                            withPatterns += ExpectSameSearch(o, *draws, 2, 3).Found > 0;
+                            if (HasFailure()) return;
+                        }
+    EXPECT_GT(withPatterns, 200);
 }
 
 // Random option sets, including ones the options dialog never produces: minimum above
