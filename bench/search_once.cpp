@@ -1,6 +1,7 @@
 // One whole search with the heavy options on 300 draws, patterns counted and discarded.
-// Arguments: [threads] [reference | stop]; "stop" requests a stop after 300 ms and reports how
-// long the search took to return after it.
+// Arguments: [threads] [reference | stop | default]; "stop" requests a stop after 300 ms and
+// reports how long the search took to return after it; "default" searches with the default
+// options instead.
 
 #include <chrono>
 #include <cstdio>
@@ -28,6 +29,7 @@ int main(int argc, char** argv) {
     request.Threads = argc > 1 ? std::atoi(argv[1]) : 0;
     request.Seed = 1;
     const bool reference = argc > 2 && std::strcmp(argv[2], "reference") == 0;
+    if (argc > 2 && std::strcmp(argv[2], "default") == 0) request.Options = SearchOptions{};
     std::atomic<bool> stop{false};
     TCountingSink sink;
     if (argc > 2 && std::strcmp(argv[2], "stop") == 0) {
