@@ -5,6 +5,7 @@
 
 #include <random>
 
+#include "data/Stream.h"
 #include "search/SearchWalk.h"
 #include "tests/search/SearchTestSupport.h"
 
@@ -114,7 +115,7 @@ TEST(SearchEquivalence, EverySwitchCombinationOnATinyGrid) {
     int withPatterns = 0;
     for (int style = 0; style <= 3; ++style)
         for (int columns = 0; columns < 4; ++columns)
-            for (int layout : {0, 1, 4})
+            for (int layout : {0, 4})
                 for (int contrast : {0, 1, 2})
                     for (bool dup : {false, true})
                         for (int target : {0, -1}) {
@@ -135,7 +136,7 @@ TEST(SearchEquivalence, EverySwitchCombinationOnATinyGrid) {
                             withPatterns += ExpectSameSearch(o, *draws, 2, 3).Found > 0;
                             if (HasFailure()) return;
                         }
-    EXPECT_GT(withPatterns, 200);
+    EXPECT_GT(withPatterns, 130);
 }
 
 // Random option sets, including ones the options dialog never produces: minimum above
@@ -175,6 +176,30 @@ TEST(SearchEquivalence, RandomOptionSetsOnRandomDraws) {
     }
     EXPECT_GT(searched, 60) << withPatterns;
     EXPECT_GT(withPatterns, 30) << searched;
+}
+
+// A damaged work document can hold values outside 0-9; both engines take them as digits.
+TEST(SearchEquivalence, DrawValuesOutsideTheDigits) {
+    std::mt19937 random(5);
+    TMemoryStream stream;
+    stream.WriteInt32(1);
+    stream.WriteInt32(40);
+    for (int row = 0; row < 40; ++row)
+        for (int position = 0; position < 8; ++position) {
+            const int32_t values[] = {static_cast<int32_t>(random() % 10), -7, 23, 2147483647,
+                                      -2147483647 - 1};
+            stream.WriteInt32(values[random() % 5]);
+        }
+    stream.SetPosition(0);
+    TCodes draws;
+    draws.LoadFromStream(stream);
+    SearchOptions options;
+    options.RefSumChk = true;
+    options.LinedDistMaxSe = 1;
+    options.LinegDistMaxSe = 2;
+    options.LinegPtMaxSe = 2;
+    options.SecCountSe = 2;
+    EXPECT_GT(ExpectSameSearch(options, draws, 2, 1).Found, 0);
 }
 
 TEST(SearchEquivalence, ThreadCountDoesNotChangeTheResult) {
