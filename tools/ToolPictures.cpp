@@ -1,6 +1,7 @@
 #include "tools/ToolPictures.h"
 
 #include <QGuiApplication>
+#include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <system_error>
@@ -10,10 +11,23 @@
 
 namespace {
 
+QtMessageHandler PreviousHandler = nullptr;
+
+// Outside a desktop session Qt warns about a missing runtime folder; the tool needs none.
+void SkipRuntimeFolderWarning(QtMsgType type, const QMessageLogContext& context,
+                              const QString& message) {
+    if (message.startsWith(QStringLiteral("QStandardPaths: XDG_RUNTIME_DIR"))) return;
+    if (PreviousHandler != nullptr)
+        PreviousHandler(type, context, message);
+    else
+        std::fprintf(stderr, "%s\n", qPrintable(message));
+}
+
 // Painting needs fonts, hence an application object; without a display it paints offscreen.
 std::unique_ptr<QGuiApplication> EnsureApplication() {
     if (QGuiApplication::instance() != nullptr) return nullptr;
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    PreviousHandler = qInstallMessageHandler(SkipRuntimeFolderWarning);
     static int argc = 1;
     static char name[] = "tolvane-search";
     static char* argv[] = {name, nullptr};
