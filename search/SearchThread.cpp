@@ -23,13 +23,13 @@ class TBatchingSink : public ISearchSink {
         flush_(std::move(event));
     }
 
+    // A pattern after a quiet spell goes out at once; a burst goes out every MaxDelay.
     void Found(std::unique_ptr<TGui2Reg> pattern, int64_t candidateCount) override {
-        if (batch_.Patterns.empty()) batchStart_ = Clock::now();
         batch_.Kind = sekFound;
         batch_.CandidateCount = candidateCount;
         batch_.Patterns.push_back(std::move(pattern));
         candidateCount_.store(candidateCount, std::memory_order_relaxed);
-        if (batch_.Patterns.size() >= MaxBatch || Clock::now() - batchStart_ > MaxDelay)
+        if (batch_.Patterns.size() >= MaxBatch || Clock::now() - lastFlush_ > MaxDelay)
             FlushFound();
     }
 
@@ -37,6 +37,7 @@ class TBatchingSink : public ISearchSink {
         if (batch_.Patterns.empty()) return;
         flush_(std::move(batch_));
         batch_ = TSearchEvent{};
+        lastFlush_ = Clock::now();
     }
 
   private:
@@ -47,7 +48,7 @@ class TBatchingSink : public ISearchSink {
     Flush flush_;
     std::atomic<int64_t>& candidateCount_;
     TSearchEvent batch_;
-    Clock::time_point batchStart_;
+    Clock::time_point lastFlush_;
 };
 
 }  // namespace
