@@ -60,6 +60,9 @@ TEST(SearchThread, FinishedComesLastAndOrderMatchesTheEngine) {
     EXPECT_GT(signals, 0);
     for (size_t i = 0; i + 1 < drain.Events.size(); ++i)
         EXPECT_NE(drain.Events[i].Kind, sekFinished);
+    size_t foundEvents = 0;
+    for (const auto& event : drain.Events) foundEvents += event.Kind == sekFound;
+    EXPECT_LT(foundEvents * 4, drain.Patterns.size());  // consecutive patterns travel together
 
     TRecordingSink direct;
     const TSearchTotals totals = Search(&RunSearch, options, *draws, direct, 0, 99);
