@@ -119,9 +119,23 @@ void DrawPictureCaption(QPainter& painter, const TGridPaintInput& grid, int32_t 
                         QPoint origin) {
     const TGridGeometry& g = grid.Geometry;
     const QString caption = QString::fromStdString(PictureCaption());
+    const float ratio = static_cast<float>(g.CellHeight) / 30.0f;
+    const int32_t lift = static_cast<int32_t>(std::ceil(20.0f * ratio * scale));
+    const TGridRect header = Union(g.RectOfCell(0, 0), g.RectOfCell(0, 3));
+    TGridRect below = Union(g.RectOfCell(band + 3, 3), g.RectOfCell(band + 3, g.ColCount - 1));
+    below.Top -= g.CellHeight;
+    below.Bottom -= g.CellHeight;
+
+    // The picture's margins do not grow with the cells: a caption that would not fit above the
+    // header or below the band is made smaller and kept inside the picture.
+    const int32_t roomAbove = ScaleRect(header, scale, origin).top();
+    const int32_t roomBelow = painter.device()->height() - ScaleRect(below, scale, origin).top();
     QFont font = grid.Font;
     font.setBold(false);
-    font.setPixelSize(ScaledPixels(SizeFor(g, 10), scale));
+    int32_t pixels = ScaledPixels(SizeFor(g, 10), scale);
+    font.setPixelSize(pixels);
+    while (pixels > 6 && QFontMetrics(font).height() > std::min(roomAbove, roomBelow))
+        font.setPixelSize(--pixels);
     painter.setFont(font);
     painter.setPen(QColor::fromRgba(PictureCaptionColor));
     const QFontMetrics metrics(font);
@@ -129,18 +143,16 @@ void DrawPictureCaption(QPainter& painter, const TGridPaintInput& grid, int32_t 
         r.Top -= up;
         r.Bottom -= up;
         const QRect mapped = ScaleRect(r, scale, origin);
-        painter.drawText(QPoint(mapped.left(), mapped.top() + metrics.ascent()), caption);
+        const int32_t top =
+            std::clamp(mapped.top(), 0, std::max(0, painter.device()->height() - metrics.height()));
+        painter.drawText(QPoint(mapped.left(), top + metrics.ascent()), caption);
     };
 
     // Above the header, at its left.
-    const float ratio = static_cast<float>(g.CellHeight) / 30.0f;
-    const int32_t lift = static_cast<int32_t>(std::ceil(20.0f * ratio * scale));
-    textAt(Union(g.RectOfCell(0, 0), g.RectOfCell(0, 3)), lift);
-
+    textAt(header, lift);
     // Below the band, ending at the right edge of the description column.
-    TGridRect below = Union(g.RectOfCell(band + 3, 3), g.RectOfCell(band + 3, g.ColCount - 1));
     below.Left = below.Right - metrics.horizontalAdvance(caption) - 2;
-    textAt(below, g.CellHeight);
+    textAt(below, 0);
 }
 
 QFont GridFont() {

@@ -248,6 +248,29 @@ TEST(PatternPicture, FrameSizeBandAndCaption) {
     EXPECT_TRUE(darkIn(picture.height() - 22, picture.height()));
 }
 
+TEST(PatternPicture, CaptionsOfLargeCellsStayInsideThePicture) {
+    for (int32_t height : {40, 50, 60}) {
+        Scene scene;
+        scene.geometry.SetCellHeight(height);
+        scene.geometry.Layout(scene.draws.Count());
+        scene.SetPattern(2, 4);
+        const QImage picture = PaintPatternPicture(scene.Input());
+        auto darkRow = [&](int y) {
+            for (int x = 0; x < picture.width(); ++x)
+                if (qGray(picture.pixel(x, y)) < 120) return true;
+            return false;
+        };
+        bool above = false, below = false;
+        for (int y = 1; y < 16; ++y) above |= darkRow(y);
+        for (int y = picture.height() - 20; y < picture.height() - 1; ++y) below |= darkRow(y);
+        EXPECT_TRUE(above) << height;
+        EXPECT_TRUE(below) << height;
+        // Text cut by an edge would leave ink in the first or the last row.
+        EXPECT_FALSE(darkRow(0)) << height;
+        EXPECT_FALSE(darkRow(picture.height() - 1)) << height;
+    }
+}
+
 TEST(PatternPicture, SavedGifDecodesToThePicture) {
     Scene scene;
     scene.SetPattern(2, 4);
