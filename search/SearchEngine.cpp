@@ -463,7 +463,8 @@ class TChunkWorker {
                 high_[nh_ - 1] = c;
                 for (size_t slot = 0; slot < slots; ++slot)
                     if (mask[k] & (1u << slot))
-                        BuildAndRecord(low_.data(), high_.data(), static_cast<int32_t>(slot));
+                        BuildAndRecord(low_.data(), high_.data(), static_cast<int32_t>(slot),
+                                       ctx_.FilterSteps);
                 ordinal_ = after;
             }
         }
@@ -550,14 +551,16 @@ class TChunkWorker {
     }
 
     // The full build of one figure and layout; records the pattern when it passes.
-    void BuildAndRecord(const int32_t* low, const int32_t* high, int32_t slot) {
+    // heldSteps: steps 1.. that the range filter has already seen hold.
+    void BuildAndRecord(const int32_t* low, const int32_t* high, int32_t slot,
+                        int32_t heldSteps = 0) {
         const int32_t layout = ctx_.Layouts[slot];
         const int32_t N = ctx_.DrawCount;
         const int32_t top = std::max(ctx_.CellRow[low[nl_ - 1]], ctx_.CellRow[high[nh_ - 1]]);
         if (top > N) return;  // the figure is taller than the history
         const int32_t lastStep = (N - top) / layout;
-        int32_t steps = 1;
-        for (int32_t s = 1; s <= lastStep; ++s) {
+        int32_t steps = 1 + heldSteps;
+        for (int32_t s = steps; s <= lastStep; ++s) {
             const uint8_t* values = ctx_.ValuesAt(layout, s);
             int32_t a = 0;
             int32_t b = 0;
