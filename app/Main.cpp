@@ -31,6 +31,7 @@
 #include <ctime>
 #include <unordered_set>
 
+#include "app/Gui2Options.h"
 #include "app/PatternListModel.h"
 #include "app/PictureExport.h"
 #include "app/Prompts.h"
@@ -166,8 +167,8 @@ void TMainForm::CreateActions() {
                    QStringLiteral("搜索规律|搜索开奖数据里面的规律走势"), QKeySequence("F5"));
     RegMenuStop = MakeAction("RegMenuStop", QStringLiteral("停止(&O)"),
                              QStringLiteral("|立即停止规律搜索工作"), QKeySequence("F6"));
-    RegMenuOptions =
-        MakeAction("RegMenuOptions", QStringLiteral("设置(&O)..."), {}, QKeySequence("F12"));
+    RegMenuOptions = MakeAction("RegMenuOptions", QStringLiteral("设置(&O)..."),
+                                QStringLiteral("搜索设置|设置规律的搜索参数"), QKeySequence("F12"));
     RegMenuStat = MakeAction("RegMenuStat", QStringLiteral("统计(&B)"), {}, QKeySequence("F8"));
     RegMenuExportPic =
         MakeAction("RegMenuExportPic", QStringLiteral("出图(&G)"), {}, QKeySequence("F9"));
@@ -791,7 +792,12 @@ void TMainForm::RegMenuStopClick() {
 }
 
 void TMainForm::RegMenuOptionsClick() {
-    ShowNotYet(QStringLiteral("设置"));
+    if (!optionsForm_) optionsForm_ = new TGui2OptionsForm(this);
+    if (optionsForm_->ShowOptions(Options) != QDialog::Accepted) return;
+    Options = optionsForm_->Options();
+    SaveSettings();
+    RefreshCaption();
+    ApplyGridSettings();
 }
 
 void TMainForm::RegMenuStatClick() {}

@@ -21,6 +21,7 @@ class QTableView;
 class QToolBar;
 class QStatusBar;
 class TGui2RegNet;
+class TGui2OptionsForm;
 class TPatternListModel;
 
 // The main window: the grid of draws, the pattern list, menus, tool bar and status bar; owns
@@ -211,6 +212,7 @@ class TMainForm : public QMainWindow {
     std::unique_ptr<TPrompts> prompts_;
     std::unique_ptr<TGui2RegMgr> regMgr_;
     TPatternListModel* listModel_ = nullptr;
+    TGui2OptionsForm* optionsForm_ = nullptr;
     std::vector<int32_t> drawNumbers_;
     std::vector<TGui2Reg*> pendingRows_;  // found, not yet listed
     size_t pendingDone_ = 0;
