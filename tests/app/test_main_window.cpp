@@ -163,6 +163,29 @@ class TestMainWindow : public QObject {
         Close(*again);
     }
 
+    void settingsRoundTripThroughTheWindow() {
+        auto form = NewWindow();
+        form->Options.MemberName = std::string("名\r\n=x\0y", 9);
+        form->Options.MemberPassword = "p@ss word";
+        form->Options.LinegDistMaxSe = 4;
+        form->Options.ClearDupChk = true;
+        form->Options.FallStyleGbx = 2;
+        form->Options.CellHeightSe = 44;
+        const SearchOptions written = form->Options;
+        Close(*form);
+        auto again = NewWindow();
+        QVERIFY(again->Options == written);
+        QCOMPARE(again->Gui2RegNet->CellHeight(), 44);
+        Close(*again);
+    }
+
+    void hintsGoToTheFirstStatusPanel() {
+        auto form = NewWindow();
+        form->RegMenuSearch->showStatusText(form.get());
+        QCOMPARE(Panel(*form, 0), QStringLiteral("搜索开奖数据里面的规律走势"));
+        Close(*form);
+    }
+
     void documentOpensIntoGridAndList() {
         std::vector<std::unique_ptr<TGui2Reg>> patterns;
         patterns.push_back(MakePattern(3, 3, 4));
