@@ -183,7 +183,7 @@ int main(int argc, char** argv) {
         if (line.startsWith("Y=")) y = line.mid(2).toInt();
     }
     QFile::remove(artifacts + "/end-to-end.png");
-    Run("xdotool", {"mousemove", "--sync", QString::number(x + 420), QString::number(y + 128)});
+    Run("xdotool", {"mousemove", "--sync", QString::number(x + 420), QString::number(y + 170)});
     Run("xdotool", {"click", "1"});
     Sleep(800);
     Check(Screenshot(artifacts + "/end-to-end.png"), "a screenshot is taken");
