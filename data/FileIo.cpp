@@ -40,6 +40,9 @@ std::vector<uint8_t> ReadWholeFile(const std::string& path) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) ThrowFileError("无法打开文件：", path, errno);
     std::vector<uint8_t> bytes;
+    struct stat info {};
+    if (::fstat(fd, &info) == 0 && info.st_size > 0)
+        bytes.reserve(static_cast<size_t>(info.st_size));
     uint8_t buffer[1 << 16];
     for (;;) {
         const ssize_t n = ::read(fd, buffer, sizeof buffer);
@@ -57,12 +60,22 @@ std::vector<uint8_t> ReadWholeFile(const std::string& path) {
 }
 
 void WriteFileAtomically(const std::string& path, std::string_view bytes) {
+    WriteFileAtomically(path, [bytes](const TWriteChunk& write) { write(bytes); });
+}
+
+void WriteFileAtomically(const std::string& path,
+                         const std::function<void(const TWriteChunk&)>& produce) {
     std::string temp = path + ".tmp-XXXXXX";
     const int fd = ::mkstemp(temp.data());
     if (fd < 0) ThrowFileError("无法写入文件：", path, errno);
-    const auto fail = [&](int error) {
+    bool open = true;
+    const auto cleanUp = [&] {
         ::close(fd);
+        open = false;
         ::unlink(temp.c_str());
+    };
+    const auto fail = [&](int error) {
+        cleanUp();
         ThrowFileError("无法写入文件：", path, error);
     };
     // mkstemp creates the file for the owner only; keep the old file's permissions, or give
@@ -70,7 +83,15 @@ void WriteFileAtomically(const std::string& path, std::string_view bytes) {
     struct stat old {};
     const mode_t mode = ::stat(path.c_str(), &old) == 0 ? (old.st_mode & 07777) : 0644;
     if (::fchmod(fd, mode) != 0) fail(errno);
-    if (!WriteAll(fd, bytes)) fail(errno);
+    try {
+        produce([&](std::string_view chunk) {
+            if (!WriteAll(fd, chunk)) fail(errno);
+        });
+    } catch (...) {
+        // A producer's own error must not leave the temporary file behind either.
+        if (open) cleanUp();
+        throw;
+    }
     if (::fsync(fd) != 0) fail(errno);
     if (::close(fd) != 0) {
         const int error = errno;

@@ -26,8 +26,11 @@ std::vector<uint8_t> WriteWorkDocument(const TCodes& gridDraws,
 // File forms. Opening a file of size 0 changes nothing and answers false. Saving goes through a
 // temporary file in the same folder, so a failed save leaves the previous document intact.
 bool OpenWorkDocument(const std::string& path, TCodes& gridDraws, TGui2RegMgr& manager);
+// The document is written in pieces, so saving millions of patterns needs little extra memory.
 void SaveWorkDocument(const std::string& path, const TCodes& gridDraws, const TGui2RegMgr& manager);
-void SaveWorkDocumentBytes(const std::string& path, const std::vector<uint8_t>& bytes);
+void SaveWorkDocument(const std::string& path, const TCodes& gridDraws,
+                      const std::vector<std::unique_ptr<TGui2Reg>>& patterns,
+                      const TCodes& searchDraws);
 
 // Value checks of stored records (digits 0-9 with their sum; pattern fields in range), so
 // that a damaged file is refused instead of reaching the painting and the statistics.

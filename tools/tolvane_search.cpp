@@ -376,7 +376,7 @@ int Run(int argc, char** argv) {
 
     if (args.DocumentPath) {
         try {
-            SaveWorkDocumentBytes(*args.DocumentPath, WriteWorkDocument(draws, sink.Kept, draws));
+            SaveWorkDocument(*args.DocumentPath, draws, sink.Kept, draws);
         } catch (const TError& e) {
             std::fprintf(stderr, "tolvane-search: %s\n", OneLine(e.what()).c_str());
             return ExitBadInput;

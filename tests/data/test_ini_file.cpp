@@ -87,6 +87,14 @@ TEST(FileIo, AtomicWriteReplacesTheFileAndAFailedWriteKeepsIt) {
         ::setrlimit(RLIMIT_FSIZE, &old);
     }
     EXPECT_EQ(ReadText(path), "new contents");
+    // A producer that fails half way: same outcome.
+    EXPECT_THROW(WriteFileAtomically(path,
+                                     [](const TWriteChunk& write) {
+                                         write("partial");
+                                         throw TError("producer failed");
+                                     }),
+                 TError);
+    EXPECT_EQ(ReadText(path), "new contents");
     int entries = 0;
     if (DIR* dir = ::opendir(folder.c_str())) {
         while (dirent* e = ::readdir(dir)) entries += e->d_name[0] != '.';

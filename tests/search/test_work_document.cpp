@@ -173,6 +173,13 @@ TEST_F(WorkDocumentTest, FilesOpenSaveAndAFailedSaveKeepsTheOldFile) {
     EXPECT_TRUE(OpenWorkDocument(path, otherGrid, other));
     EXPECT_EQ(otherGrid.Count(), 4);
     EXPECT_EQ(other.Count(), 1);
+
+    // Many patterns: the file is written in several pieces and still reads back whole.
+    for (int i = 0; i < 12000; ++i) manager.Add(MakePattern(3, 3, 6, i));
+    SaveWorkDocument(path, grid, manager);
+    EXPECT_GT(ReadWholeFile(path).size(), size_t(1) << 20);
+    EXPECT_EQ(ReadWholeFile(path), WriteWorkDocument(grid, manager));
+
 }
 
 TEST(TGui2RegMgr, ListOperationsAndTheirErrors) {
