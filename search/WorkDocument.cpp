@@ -119,3 +119,8 @@ void SaveWorkDocument(const std::string& path, const TCodes& gridDraws,
         flush();
     });
 }
+
+void SaveWorkDocumentBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
+    WriteFileAtomically(
+        path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+}
