@@ -591,12 +591,12 @@ void TMainForm::KeepUnreadableDocument() {
 
 bool TMainForm::SaveDocument() {
     try {
-        const std::vector<uint8_t> bytes = WriteWorkDocument(Gui2RegNet->Draws(), *regMgr_);
         if (documentOpenFailed_) {
             KeepUnreadableDocument();
             documentOpenFailed_ = false;
         }
-        SaveWorkDocumentBytes(ToStd(DocumentPath()), bytes);
+        // Written piece by piece through a temporary file: the old document survives a failure.
+        SaveWorkDocument(ToStd(DocumentPath()), Gui2RegNet->Draws(), *regMgr_);
         documentModified_ = false;
         return true;
     } catch (const std::exception& e) {
