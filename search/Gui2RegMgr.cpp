@@ -91,6 +91,7 @@ void TGui2RegMgr::Start(const TCodes& draws) {
     std::shared_ptr<TGui2SearchThread> previous = std::move(thread_);
     if (previous && !previous->Finished()) {
         // Its remaining events are dropped; keep it until it has ended.
+        previous->TakeEvents();
         retired_.push_back(previous);
     } else if (previous) {
         previous->TakeEvents();

@@ -180,7 +180,7 @@ class JsonWriter {
     void Int(int64_t v) {
         char buffer[24];
         const auto result = std::to_chars(buffer, buffer + sizeof buffer, v);
-        text_.append(buffer, result.ptr);
+        text_.append(buffer, static_cast<size_t>(result.ptr - buffer));
     }
     void String(std::string_view s) {
         text_ += '"';
