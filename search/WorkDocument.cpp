@@ -120,7 +120,3 @@ void SaveWorkDocument(const std::string& path, const TCodes& gridDraws,
     });
 }
 
-void SaveWorkDocumentBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
-    WriteFileAtomically(
-        path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
-}

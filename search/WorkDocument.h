@@ -22,8 +22,6 @@ std::vector<uint8_t> WriteWorkDocument(const TCodes& gridDraws, const TGui2RegMg
 std::vector<uint8_t> WriteWorkDocument(const TCodes& gridDraws,
                                        const std::vector<std::unique_ptr<TGui2Reg>>& patterns,
                                        const TCodes& searchDraws);
-// Bytes already laid out by WriteWorkDocument, replaced through a temporary file.
-void SaveWorkDocumentBytes(const std::string& path, const std::vector<uint8_t>& bytes);
 
 // File forms. Opening a file of size 0 changes nothing and answers false. Saving goes through a
 // temporary file in the same folder, so a failed save leaves the previous document intact.

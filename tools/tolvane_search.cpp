@@ -286,7 +286,11 @@ class PrintingSink : public ISearchSink {
             WritePattern(json_, *pattern);
             std::fwrite(json_.Text().data(), 1, json_.Text().size(), stdout);
         }
-        if (keep_) Kept.push_back(std::move(pattern));
+        if (keep_) {
+            // The document holds the lines in drawing order, as the program saves them.
+            pattern->OrderByShortestPath();
+            Kept.push_back(std::move(pattern));
+        }
     }
 
     std::vector<std::unique_ptr<TGui2Reg>> Kept;

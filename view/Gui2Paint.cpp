@@ -217,15 +217,6 @@ void PaintTo(QPainter& painter, const TGridPaintInput& grid, bool onScreen, int3
         textAt(issueCell, 16, g.CellHeight + w, QStringLiteral("评"));
         textAt(valueCell, 12, 4,
                QStringLiteral("规律走势：") + QString::fromStdString(pattern.ResultsText()));
-        const int32_t layout = std::clamp<int32_t>(pattern.Layout, 0, LayoutNames.size() - 1);
-        const int32_t contrast =
-            std::clamp<int32_t>(pattern.ContrastKind, 0, ContrastNames.size() - 1);
-        const QString features = QStringLiteral("规律特点：") +
-                                 QString::number(pattern.Line(1).Count()) + QStringLiteral("对") +
-                                 QString::number(pattern.Line(0).Count()) + QStringLiteral(" ") +
-                                 QString::number(pattern.StepTotal) + QStringLiteral("步 ") +
-                                 QString::fromUtf8(LayoutNames[layout]) + QStringLiteral(" ") +
-                                 QString::fromUtf8(ContrastNames[contrast]) + QStringLiteral(" ");
-        textAt(valueCell, 12, g.CellHeight + w, features);
+        textAt(valueCell, 12, g.CellHeight + w, QString::fromStdString(FeaturesText(pattern)));
     }
 }

@@ -155,10 +155,9 @@ std::string StepNoteText(const TGui2Reg& pattern, int32_t step) {
     std::string text;
     for (int32_t l = TGui2Reg::LineCount - 1; l >= 0; --l) {
         const int32_t sum = pattern.StepSum(step, l, false);
-        text += sum == -1 ? "x" : std::to_string(sum);
-        text += ',';
+        text += sum == -1 ? std::string("x") : std::to_string(sum) + ",";
     }
-    text.pop_back();
+    if (!text.empty() && text.back() == ',') text.pop_back();
     return text;
 }
 
