@@ -33,17 +33,8 @@ TEST(DrawImport, FilesWithAByteOrderMarkRead) {
     EXPECT_EQ(ParseDrawNumbers("\xEF\xBB\xBF"
                                "1234567\r\n0000001"),
               (std::vector<int32_t>{1234567, 1}));
-    const std::string utf16(
-        "\xFF\xFE"
-        "1\0"
-        "2\0"
-        "3\0"
-        "4\0"
-        "5\0"
-        "6\0"
-        "7\0"
-        "\n\0",
-        18);
+    std::string utf16 = "\xFF\xFE";
+    for (char c : std::string("1234567\n")) utf16 += {c, '\0'};
     EXPECT_EQ(ParseDrawNumbers(utf16), std::vector<int32_t>{1234567});
 }
 

@@ -13,24 +13,6 @@ DrawRecord Digits(std::initializer_list<int32_t> digits) {
     return r;
 }
 
-TEST(TCodes, NewListIsEmptyModifiedAndStartsAtIssueOne) {
-    TCodes codes;
-    EXPECT_EQ(codes.Count(), 0);
-    EXPECT_EQ(codes.FirstIssue(), 1);
-    EXPECT_TRUE(codes.Modified());
-    EXPECT_THROW(
-        {
-            try {
-                codes.GetNum(1, 0);
-            } catch (const TError& e) {
-                EXPECT_STREQ(e.what(), "TCodes.GetNum Err!");
-                throw;
-            }
-        },
-        TError);
-    EXPECT_EQ(std::string(PositionLetters), "HABCDEFG");
-}
-
 TEST(TCodes, SumOfDigitsOneToFourIsKeptByTheList) {
     TCodes codes;
     const int32_t row = codes.Add();
@@ -65,6 +47,7 @@ TEST(TCodes, ArgumentErrorsCarryTheirTextsAndChangeNothing) {
     expectError([&] { codes.SetCode(-1, DrawRecord{}); }, "SetCode Err!");
     expectError([&] { codes.SetCount(-1); }, "TCodes.SetCount NewCount is not valid!");
     expectError([&] { codes.GetNum(8, 0); }, "TCodes.GetNum Err!");
+    expectError([&] { codes.GetNum(1, 1); }, "TCodes.GetNum Err!");
     NotCodes other;
     expectError([&] { codes.Assign(other); }, "TCodes.Assign Source isnot valid!");
     expectError([&] { codes.AssignTo(other); }, "TCodes.AssignTo Dest isnot valid!");
@@ -81,6 +64,7 @@ TEST(TCodes, ModifiedFollowsRealChangesOnly) {
     stream.SetPosition(0);
 
     TCodes codes;
+    EXPECT_TRUE(codes.Modified());  // a new list has never been saved
     codes.LoadFromStream(stream);
     EXPECT_FALSE(codes.Modified());
     codes.SetCount(codes.Count());
@@ -92,45 +76,30 @@ TEST(TCodes, ModifiedFollowsRealChangesOnly) {
     EXPECT_EQ(codes.GetNum(0, 0), 36);
 }
 
-TEST(TCodes, AssignCopiesFirstIssueRowsAndLeavesModified) {
-    TCodes source;
-    source.Add();
-    source.SetCode(0, Digits({3, 1, 4, 1, 5, 9, 2}));
-    TMemoryStream stream;
-    stream.WriteInt32(2010);
-    stream.WriteInt32(0);
-    stream.SetPosition(0);
-    TCodes issued;
-    issued.LoadFromStream(stream);
-    issued.Assign(source);
-    EXPECT_EQ(issued.FirstIssue(), 1);
-    EXPECT_TRUE(issued.Modified());
-
-    TCodes copy;
-    source.AssignTo(copy);
-    ASSERT_EQ(copy.Count(), 1);
-    EXPECT_EQ(copy.GetCode(0), source.GetCode(0));
-    copy.Assign(copy);  // assigning to itself keeps the rows
-    EXPECT_EQ(copy.Count(), 1);
-}
-
-TEST(TCodes, StreamFormIsFirstIssueCountAndRawRows) {
+TEST(TCodes, StreamFormAndAssign) {
     TCodes codes;
     codes.Add();
     codes.SetCode(0, Digits({0, 3, 8, 1, 5, 6, 2}));
     TMemoryStream stream;
     codes.SaveToStream(stream);
     const std::vector<uint8_t>& b = stream.Bytes();
-    ASSERT_EQ(b.size(), 8u + 32u);
-    EXPECT_EQ(b[0], 1);  // FirstIssue, little-endian
-    EXPECT_EQ(b[4], 1);  // Count
-    EXPECT_EQ(b[8], 12);  // position 0: 0+3+8+1
+    ASSERT_EQ(b.size(), 8u + 32u);  // FirstIssue, Count, then raw rows
+    EXPECT_EQ(b[0], 1);
+    EXPECT_EQ(b[4], 1);
+    EXPECT_EQ(b[8], 12);         // position 0: 0+3+8+1
     EXPECT_EQ(b[8 + 3 * 4], 8);  // position 3, the third digit
 
-    stream.SetPosition(0);
+    // A loaded list with its own first issue takes the source's, and counts as changed.
+    TMemoryStream issuedStream;
+    issuedStream.WriteInt32(2010);
+    issuedStream.WriteInt32(0);
+    issuedStream.SetPosition(0);
     TCodes back;
-    back.LoadFromStream(stream);
+    back.LoadFromStream(issuedStream);
+    back.Assign(codes);
     EXPECT_EQ(back.FirstIssue(), 1);
+    EXPECT_TRUE(back.Modified());
+    back.Assign(back);  // assigning to itself keeps the rows
     ASSERT_EQ(back.Count(), 1);
     EXPECT_EQ(back.GetCode(0), codes.GetCode(0));
 }
@@ -139,23 +108,15 @@ TEST(TCodes, TruncatedOrHostileStreamIsRejectedAndListIsKept) {
     TCodes codes;
     codes.Add();
     codes.SetNum(1, 0, 4);
-
-    TMemoryStream shortHeader(std::vector<uint8_t>{1, 0, 0, 0, 2});
-    EXPECT_THROW(codes.LoadFromStream(shortHeader), TTruncatedError);
-
-    TMemoryStream cutRows;
-    cutRows.WriteInt32(1);
-    cutRows.WriteInt32(2);
-    cutRows.Write(std::vector<uint8_t>(40).data(), 40);
-    cutRows.SetPosition(0);
-    EXPECT_THROW(codes.LoadFromStream(cutRows), TTruncatedError);
-
-    TMemoryStream hugeCount;  // must not try to allocate 64 GB
-    hugeCount.WriteInt32(1);
-    hugeCount.WriteInt32(0x7FFFFFFF);
-    hugeCount.SetPosition(0);
-    EXPECT_THROW(codes.LoadFromStream(hugeCount), TTruncatedError);
-
+    // Header cut short, rows cut short, and a count that must not allocate 64 GB.
+    for (auto [count, rowBytes] : {std::pair{-1, 0}, {2, 40}, {0x7FFFFFFF, 0}}) {
+        TMemoryStream stream;
+        stream.WriteInt32(1);
+        if (count >= 0) stream.WriteInt32(count);
+        stream.Write(std::vector<uint8_t>(rowBytes + 1).data(), rowBytes + (count < 0));
+        stream.SetPosition(0);
+        EXPECT_THROW(codes.LoadFromStream(stream), TTruncatedError) << count;
+    }
     TMemoryStream negative;
     negative.WriteInt32(1);
     negative.WriteInt32(-3);

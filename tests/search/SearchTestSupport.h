@@ -1,11 +1,22 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "search/SearchEngine.h"
+
+// The text of the error a call raises, or "(no error)".
+inline std::string ErrorOf(const std::function<void()>& call) {
+    try {
+        call();
+    } catch (const TError& e) {
+        return e.what();
+    }
+    return "(no error)";
+}
 
 // Draws with random digits, fixed by the seed.
 inline std::unique_ptr<TCodes> RandomDraws(uint32_t seed, int32_t count) {

@@ -1,19 +1,11 @@
 #include <gtest/gtest.h>
 
 #include "search/ExtList.h"
+#include "tests/search/SearchTestSupport.h"
 
 namespace {
 
 class NotAList : public TPersistent {};
-
-std::string ErrorOf(const std::function<void()>& call) {
-    try {
-        call();
-    } catch (const TError& e) {
-        return e.what();
-    }
-    return "(no error)";
-}
 
 TEST(TPointList, GrowthSequenceFromEmpty) {
     TPointList list;
@@ -27,15 +19,19 @@ TEST(TPointList, GrowthSequenceFromEmpty) {
     EXPECT_EQ(list.Get(150), (TPoint{150, -150}));
 }
 
-TEST(TPointList, SetCountSetsExactCapacityAndZeroPoints) {
+TEST(TPointList, SetCountAndDeleteKeepOrderAndCapacity) {
     TPointList list;
-    list.SetCount(3);
+    list.SetCount(3);  // exact capacity, zero points
     EXPECT_EQ(list.Capacity(), 3);
     EXPECT_EQ(list.Get(2), (TPoint{0, 0}));
-    list.Add({1, 1});
+    for (int i = 0; i < 3; ++i) list.Put(i, {i, 0});
+    list.Add({3, 0});
     EXPECT_EQ(list.Capacity(), 7);
+    list.Delete(1);
+    list.Delete(list.Count() - 1);
+    ASSERT_EQ(list.Count(), 2);
+    EXPECT_EQ(list.Get(1).X, 2);
     list.SetCount(1);  // shrinking keeps the block
-    EXPECT_EQ(list.Count(), 1);
     EXPECT_EQ(list.Capacity(), 7);
 }
 
@@ -58,55 +54,22 @@ TEST(TPointList, ErrorsCarryTheirTextsAndChangeNothing) {
     EXPECT_EQ(list.Get(1), (TPoint{3, 4}));
 }
 
-TEST(TPointList, DeleteKeepsOrderAndCapacity) {
+TEST(TPointList, DuplicatesCompareBothCoordinatesAndSelfAssignKeepsThePoints) {
     TPointList list;
-    for (int i = 0; i < 5; ++i) list.Add({i, 0});
-    list.Delete(1);
-    list.Delete(list.Count() - 1);
-    ASSERT_EQ(list.Count(), 3);
-    EXPECT_EQ(list.Get(0).X, 0);
-    EXPECT_EQ(list.Get(1).X, 2);
-    EXPECT_EQ(list.Get(2).X, 3);
-    EXPECT_EQ(list.Capacity(), 8);
-}
-
-TEST(TPointList, HasDuplicatesComparesBothCoordinates) {
-    TPointList list;
-    EXPECT_FALSE(list.HasDuplicates());
     list.Add({1, -2});
     list.Add({-2, 1});
     EXPECT_FALSE(list.HasDuplicates());
-    list.Add({3, 0});
-    list.Add({1, -2});
-    EXPECT_TRUE(list.HasDuplicates());
-}
-
-TEST(TPointList, AssignCopiesAndSelfAssignKeepsThePoints) {
-    TPointList source;
-    source.Add({1, 0});
-    source.Add({2, -1});
     TPointList copy;
     copy.Add({9, 9});
-    source.AssignTo(copy);
-    ASSERT_EQ(copy.Count(), 2);
-    EXPECT_EQ(copy.Get(1), (TPoint{2, -1}));
+    list.AssignTo(copy);
     copy.Assign(copy);
-    ASSERT_EQ(copy.Count(), 2);
-    EXPECT_EQ(copy.Get(0), (TPoint{1, 0}));
+    copy.Add({1, -2});
+    ASSERT_EQ(copy.Count(), 3);
+    EXPECT_EQ(copy.Get(1), (TPoint{-2, 1}));
+    EXPECT_TRUE(copy.HasDuplicates());
 }
 
 TEST(TPointList, StreamRoundTripAndTruncation) {
-    TPointList empty;
-    TMemoryStream emptyStream;
-    empty.SaveToStream(emptyStream);
-    EXPECT_EQ(emptyStream.Bytes(), (std::vector<uint8_t>{0, 0, 0, 0}));
-    emptyStream.SetPosition(0);
-    TPointList loadedEmpty;
-    loadedEmpty.Add({1, 1});
-    loadedEmpty.LoadFromStream(emptyStream);
-    EXPECT_EQ(loadedEmpty.Count(), 0);
-    EXPECT_EQ(loadedEmpty.Capacity(), 0);
-
     TPointList list;
     list.Add({1, 0});
     list.Add({-3, -7});
@@ -114,24 +77,27 @@ TEST(TPointList, StreamRoundTripAndTruncation) {
     list.SaveToStream(stream);
     EXPECT_EQ(stream.Size(), 4u + 16u);
     EXPECT_EQ(stream.Bytes()[12], 0xFD);  // -3, little-endian
-    stream.SetPosition(0);
     TPointList back;
+    for (int i = 0; i < 3; ++i) back.Add({i, i});
+    // Cut inside the points or the count: the list keeps what it had.
+    for (size_t keep : {stream.Size() - 3, size_t(2)}) {
+        TMemoryStream cut(
+            std::vector<uint8_t>(stream.Bytes().begin(), stream.Bytes().begin() + keep));
+        EXPECT_THROW(back.LoadFromStream(cut), TTruncatedError) << keep;
+        EXPECT_EQ(back.Count(), 3);
+    }
+    stream.SetPosition(0);
     back.LoadFromStream(stream);
     EXPECT_EQ(back.Capacity(), 2);
     EXPECT_EQ(back.Get(1), (TPoint{-3, -7}));
-
-    TMemoryStream cut(std::vector<uint8_t>(stream.Bytes().begin(), stream.Bytes().end() - 3));
-    EXPECT_THROW(back.LoadFromStream(cut), TTruncatedError);
-    EXPECT_EQ(back.Count(), 2);
-
-    TMemoryStream noCount(std::vector<uint8_t>{1, 0});
-    EXPECT_THROW(back.LoadFromStream(noCount), TTruncatedError);
-
     TMemoryStream huge;
     huge.WriteInt32(134217728);
     huge.SetPosition(0);
     EXPECT_EQ(ErrorOf([&] { back.LoadFromStream(huge); }),
               "TPointList.SetCount NewCount isnot valid!");
+    TMemoryStream empty(std::vector<uint8_t>{0, 0, 0, 0});
+    back.LoadFromStream(empty);
+    EXPECT_EQ(back.Capacity(), 0);
 }
 
 }  // namespace

@@ -6,25 +6,15 @@
 #include <mutex>
 
 #include "search/Gui2RegMgr.h"
+#include "tests/search/SearchTestSupport.h"
 
 namespace {
-
-void FillDraws(TCodes& draws, int rows) {
-    uint32_t x = 99;
-    for (int r = 0; r < rows; ++r) {
-        const int32_t row = draws.Add();
-        for (int p = 1; p <= 7; ++p) {
-            x = x * 1103515245u + 12345u;
-            draws.SetNum(p, row, static_cast<int32_t>((x >> 16) % 10));
-        }
-    }
-}
 
 // Stands in for the GUI's event loop: ProcessEvents runs here whenever the worker says so.
 class ManagerThreadTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        FillDraws(draws, 60);
+        draws.Assign(*RandomDraws(99, 60));
         // Two points per line keep each search small, even under the sanitizers.
         options.LinedPtMaxSe = 2;
         options.LinegPtMaxSe = 2;
@@ -60,9 +50,9 @@ class ManagerThreadTest : public ::testing::Test {
         }
     }
 
-    int32_t FoundIn(size_t from) const {
+    int32_t FoundCount() const {
         int32_t n = 0;
-        for (size_t i = from; i < notices.size(); ++i) n += notices[i].NewCount;
+        for (const auto& notice : notices) n += notice.NewCount;
         return n;
     }
 
@@ -86,7 +76,7 @@ TEST_F(ManagerThreadTest, ASearchAddsItsPatternsInBatchesAndEndsRunning) {
     EXPECT_FALSE(manager.Running());
     EXPECT_EQ(notices.back().Kind, sekFinished);
     EXPECT_EQ(notices.back().Error, "");
-    EXPECT_EQ(manager.Count(), FoundIn(0));
+    EXPECT_EQ(manager.Count(), FoundCount());
     for (const auto& pattern : manager.Patterns()) EXPECT_EQ(pattern->BaseRow, 60);
 }
 
@@ -104,7 +94,7 @@ TEST_F(ManagerThreadTest, AStoppedSearchStillFinishesAndARestartDropsItsLeftover
     manager.Stop();
     EXPECT_FALSE(manager.Running());
     ASSERT_TRUE(PumpUntilFinished());
-    EXPECT_EQ(manager.Count(), FoundIn(0));
+    EXPECT_EQ(manager.Count(), FoundCount());
 
     // Stop and start again at once: whatever the old search still sends is dropped, so the
     // new search's patterns are exactly those of a full search.
@@ -116,7 +106,7 @@ TEST_F(ManagerThreadTest, AStoppedSearchStillFinishesAndARestartDropsItsLeftover
     notices.clear();
     ASSERT_TRUE(PumpUntilFinished());
     EXPECT_EQ(manager.Count(), full);
-    EXPECT_EQ(FoundIn(0), full);
+    EXPECT_EQ(FoundCount(), full);
 }
 
 TEST_F(ManagerThreadTest, DestroyingAManagerWithARunningSearchEndsIt) {

@@ -5,7 +5,6 @@
 
 #include <random>
 
-#include "data/Stream.h"
 #include "search/SearchWalk.h"
 #include "tests/search/SearchTestSupport.h"
 
@@ -28,24 +27,18 @@ TSearchTotals ExpectSameSearch(const SearchOptions& options, const TCodes& draws
                                uint64_t seed) {
     SCOPED_TRACE(OptionsText(options) + ", draws " + std::to_string(draws.Count()) + ", threads " +
                  std::to_string(threads));
-    TRecordingSink plain;
-    TRecordingSink fast;
-    TSearchTotals plainTotals;
-    TSearchTotals fastTotals;
-    bool plainFailed = false;
-    bool fastFailed = false;
-    try {
-        plainTotals = Search(&RunReferenceSearch, options, draws, plain, 1, seed);
-    } catch (const TError&) {
-        plainFailed = true;
-        plainTotals = {};
-    }
-    try {
-        fastTotals = Search(&RunSearch, options, draws, fast, threads, seed);
-    } catch (const TError&) {
-        fastFailed = true;
-        fastTotals = {};
-    }
+    const auto run = [&](TEngine engine, int engineThreads, TRecordingSink& sink, bool& failed) {
+        try {
+            return Search(engine, options, draws, sink, engineThreads, seed);
+        } catch (const TError&) {
+            failed = true;
+            return TSearchTotals{};
+        }
+    };
+    TRecordingSink plain, fast;
+    bool plainFailed = false, fastFailed = false;
+    const TSearchTotals plainTotals = run(&RunReferenceSearch, 1, plain, plainFailed);
+    const TSearchTotals fastTotals = run(&RunSearch, threads, fast, fastFailed);
     EXPECT_EQ(plainFailed, fastFailed);
     EXPECT_EQ(plainTotals.Candidates, fastTotals.Candidates);
     EXPECT_EQ(plainTotals.Builds, fastTotals.Builds);
@@ -61,51 +54,24 @@ TSearchTotals ExpectSameSearch(const SearchOptions& options, const TCodes& draws
     return plainTotals;
 }
 
-TEST(SearchEquivalence, DefaultAndHeavyShapesOnRandomDraws) {
+TEST(SearchEquivalence, DefaultHeavyAndLongShapesOnRandomDraws) {
     auto draws = RandomDraws(100, 80);
     SearchOptions options;
     options.SecCountSe = 3;
     options.LinegDistMaxSe = 4;
     options.SecInterGbx = 3;  // one layout keeps the plain walk quick
     ExpectSameSearch(options, *draws, 2, 5);
-    options.RefSumChk = true;
-    options.RefTailChk = true;
-    options.LinedDistMaxSe = 2;
-    options.LinegDistMaxSe = 2;
-    options.LinedPtMaxSe = 2;
+    options.RefSumChk = options.RefTailChk = true;
+    options.LinedDistMaxSe = options.LinegDistMaxSe = options.LinedPtMaxSe = 2;
     options.SecInterGbx = 0;
     ExpectSameSearch(options, *draws, 1, 6);
-}
 
-TEST(SearchEquivalence, ProgressAtIntervalsAmongFoundPatterns) {
-    // Enough candidates for an interval mark, with patterns found around it.
-    auto draws = RandomDraws(101, 60);
-    SearchOptions options;
-    options.LinegDistMaxSe = 4;
-    options.SecCountSe = 4;
-    const TSearchTotals totals = ExpectSameSearch(options, *draws, 3, 8);
+    // Enough candidates for an interval mark, with many patterns found around it.
+    SearchOptions marks;
+    marks.LinegDistMaxSe = marks.SecCountSe = 4;
+    const TSearchTotals totals = ExpectSameSearch(marks, *RandomDraws(101, 60), 3, 8);
     EXPECT_GT(totals.Candidates, ProgressInterval);
     EXPECT_GT(totals.Found, 1000);
-}
-
-TEST(SearchEquivalence, EveryStyleWithAndWithoutTheSumColumn) {
-    auto draws = RandomDraws(102, 40);
-    for (int style = 0; style <= 3; ++style) {
-        for (bool sum : {false, true}) {
-            for (bool tail : {false, true}) {
-                SearchOptions options;
-                options.FallStyleGbx = style;
-                options.RefSumChk = sum;
-                options.RefTailChk = tail;
-                options.LinedDistMaxSe = 1;
-                options.LinegDistMinSe = style == 3 ? 0 : 1;
-                options.LinegDistMaxSe = 2;
-                options.SecCountSe = 2;
-                options.SecInterGbx = style + 1;  // one layout each keeps the plain walk quick
-                ExpectSameSearch(options, *draws, 2, style);
-            }
-        }
-    }
 }
 
 // Every combination of the switches on a tiny grid: styles, columns, layouts, kinds, the
@@ -176,30 +142,6 @@ TEST(SearchEquivalence, RandomOptionSetsOnRandomDraws) {
     }
     EXPECT_GT(searched, 60) << withPatterns;
     EXPECT_GT(withPatterns, 30) << searched;
-}
-
-// A damaged work document can hold values outside 0-9; both engines take them as digits.
-TEST(SearchEquivalence, DrawValuesOutsideTheDigits) {
-    std::mt19937 random(5);
-    TMemoryStream stream;
-    stream.WriteInt32(1);
-    stream.WriteInt32(40);
-    for (int row = 0; row < 40; ++row)
-        for (int position = 0; position < 8; ++position) {
-            const int32_t values[] = {static_cast<int32_t>(random() % 10), -7, 23, 2147483647,
-                                      -2147483647 - 1};
-            stream.WriteInt32(values[random() % 5]);
-        }
-    stream.SetPosition(0);
-    TCodes draws;
-    draws.LoadFromStream(stream);
-    SearchOptions options;
-    options.RefSumChk = true;
-    options.LinedDistMaxSe = 1;
-    options.LinegDistMaxSe = 2;
-    options.LinegPtMaxSe = 2;
-    options.SecCountSe = 2;
-    EXPECT_GT(ExpectSameSearch(options, draws, 2, 1).Found, 0);
 }
 
 TEST(SearchEquivalence, ThreadCountDoesNotChangeTheResult) {
