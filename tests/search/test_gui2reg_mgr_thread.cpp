@@ -113,7 +113,6 @@ TEST_F(ManagerThreadTest, DestroyingAManagerWithARunningSearchEndsIt) {
     auto other = std::make_unique<TGui2RegMgr>(options);
     other->Start(draws);
     other.reset();  // must neither hang nor touch freed memory
-    SUCCEED();
 }
 
 }  // namespace

@@ -120,7 +120,6 @@ TEST(SearchThread, DestroyingARunningSearchStopsIt) {
     thread->Start();
     std::this_thread::sleep_for(5ms);
     thread.reset();  // must not hang or crash
-    SUCCEED();
 }
 
 }  // namespace
