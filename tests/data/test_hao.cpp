@@ -108,19 +108,22 @@ TEST(TCodes, TruncatedOrHostileStreamIsRejectedAndListIsKept) {
     TCodes codes;
     codes.Add();
     codes.SetNum(1, 0, 4);
-    // Header cut short, rows cut short, and a count that must not allocate 64 GB.
-    for (auto [count, rowBytes] : {std::pair{-1, 0}, {2, 40}, {0x7FFFFFFF, 0}}) {
+    // FirstIssue 1 and a row count, then the given number of row bytes.
+    const auto streamOf = [](int32_t count, size_t rowBytes) {
         TMemoryStream stream;
         stream.WriteInt32(1);
-        if (count >= 0) stream.WriteInt32(count);
-        stream.Write(std::vector<uint8_t>(rowBytes + 1).data(), rowBytes + (count < 0));
+        stream.WriteInt32(count);
+        stream.Write(std::vector<uint8_t>(rowBytes).data(), rowBytes);
         stream.SetPosition(0);
-        EXPECT_THROW(codes.LoadFromStream(stream), TTruncatedError) << count;
-    }
-    TMemoryStream negative;
-    negative.WriteInt32(1);
-    negative.WriteInt32(-3);
-    negative.SetPosition(0);
+        return stream;
+    };
+    TMemoryStream cutHeader(std::vector<uint8_t>{1, 0, 0, 0, 2});
+    EXPECT_THROW(codes.LoadFromStream(cutHeader), TTruncatedError);
+    TMemoryStream cutRows = streamOf(2, 40);
+    EXPECT_THROW(codes.LoadFromStream(cutRows), TTruncatedError);
+    TMemoryStream hugeCount = streamOf(0x7FFFFFFF, 0);  // must not try to allocate 64 GB
+    EXPECT_THROW(codes.LoadFromStream(hugeCount), TTruncatedError);
+    TMemoryStream negative = streamOf(-3, 0);
     try {
         codes.LoadFromStream(negative);
         ADD_FAILURE();
