@@ -1,7 +1,12 @@
 #pragma once
 
+#include <QByteArray>
+#include <array>
 #include <memory>
+#include <vector>
 
+#include "data/Hao.h"
+#include "data/Stream.h"
 #include "search/Gui2Reg.h"
 
 // A pattern with the given point counts, steps, layout and contrast kind; enough for the
@@ -18,4 +23,21 @@ inline std::unique_ptr<TGui2Reg> MakePattern(int highPoints, int lowPoints, int 
     p->SetPosition(0, 1, true);
     p->SetResult(0, 7);
     return p;
+}
+
+// The bytes of a work document with the given draws and patterns.
+inline QByteArray DocumentBytes(const std::vector<std::array<int, 7>>& draws,
+                                const std::vector<std::unique_ptr<TGui2Reg>>& patterns) {
+    TCodes codes;
+    for (const auto& d : draws) {
+        const int row = codes.Add();
+        for (int p = 1; p <= 7; ++p) codes.SetNum(p, row, d[p - 1]);
+    }
+    TMemoryStream stream;
+    codes.SaveToStream(stream);
+    stream.WriteInt32(static_cast<int32_t>(patterns.size()));
+    for (const auto& p : patterns) p->SaveToStream(stream);
+    codes.SaveToStream(stream);
+    return QByteArray(reinterpret_cast<const char*>(stream.Bytes().data()),
+                      static_cast<qsizetype>(stream.Bytes().size()));
 }

@@ -34,16 +34,10 @@ class TestPatternList : public QObject {
         QCOMPARE(model.headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(), "点");
         QCOMPARE(model.headerData(6, Qt::Horizontal, Qt::DisplayRole).toString(), "结果");
         QCOMPARE(model.columnCount(), 7);
-        const QStringList expected = {"32",
-                                      "4",
-                                      "隔一",
-                                      "明对",
-                                      QString::fromStdString(p->PositionsText()),
-                                      QString::fromStdString(p->SumsText()),
-                                      QString::fromStdString(p->ResultsText())};
-        for (int c = 0; c < 7; ++c)
-            QCOMPARE(model.data(model.index(0, c), Qt::DisplayRole), expected[c]);
-        QCOMPARE(model.data(model.index(0, 6), Qt::DisplayRole).toString(), "A=72");
+        QStringList texts;
+        for (int c : {0, 1, 2, 3, 6})
+            texts << model.data(model.index(0, c), Qt::DisplayRole).toString();
+        QCOMPARE(texts, (QStringList{"32", "4", "隔一", "明对", "A=72"}));
     }
 
     void rowsStandInPointsOrderAfterEveryAddition() {

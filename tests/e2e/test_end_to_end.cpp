@@ -1,5 +1,5 @@
 // Runs the real program on an X display (started by xvfb-run): a prepared program folder, F5,
-// the finish text, a click on the first pattern, a screenshot, Ctrl+S and the File menu's
+// the finish text, a pattern selected in the list, a screenshot, Ctrl+S and the File menu's
 // exit. The saved document must hold exactly the patterns tolvane-search finds for the same
 // draws and options.
 //
@@ -149,14 +149,15 @@ int main(int argc, char** argv) {
     QObject::connect(&program, &QProcess::readyReadStandardError,
                      [&] { trace += program.readAllStandardError(); });
     program.start(tolvane, {});
-    auto waitFor = [&](const QByteArray& text, int ms) {
+    // Waits for a status text written at or after byte `from` of the trace.
+    auto waitFor = [&](const QByteArray& text, int ms, qsizetype from = 0) {
         QElapsedTimer timer;
         timer.start();
-        while (!trace.contains(text) && timer.elapsed() < ms) {
+        while (trace.indexOf(text, from) < 0 && timer.elapsed() < ms) {
             program.waitForReadyRead(100);
             QCoreApplication::processEvents();
         }
-        return trace.contains(text);
+        return trace.indexOf(text, from) >= 0;
     };
 
     QString window;
@@ -174,18 +175,26 @@ int main(int argc, char** argv) {
     Check(waitFor(QStringLiteral("status2: 结束搜索，花费").toUtf8(), 120000),
           "the search finishes");
 
-    // Click the first row of the list: the grid paints its pattern.
+    // Focus the list with a click on its right part and select a row with the keyboard: the
+    // grid paints its pattern and the status shows the pattern count again.
+    const qsizetype finishedAt = trace.size();
     const QString geometry = Run("xdotool", {"getwindowgeometry", "--shell", window});
-    int x = 0;
-    int y = 0;
+    int x = 0, y = 0, width = 0, height = 0;
     for (const QString& line : geometry.split('\n')) {
-        if (line.startsWith("X=")) x = line.mid(2).toInt();
-        if (line.startsWith("Y=")) y = line.mid(2).toInt();
+        const int value = line.section('=', 1).toInt();
+        if (line.startsWith("X=")) x = value;
+        if (line.startsWith("Y=")) y = value;
+        if (line.startsWith("WIDTH=")) width = value;
+        if (line.startsWith("HEIGHT=")) height = value;
     }
     QFile::remove(artifacts + "/end-to-end.png");
-    Run("xdotool", {"mousemove", "--sync", QString::number(x + 420), QString::number(y + 170)});
+    Run("xdotool",
+        {"mousemove", "--sync", QString::number(x + width - 60), QString::number(y + height / 2)});
     Run("xdotool", {"click", "1"});
-    Sleep(800);
+    XdoKey(window, "Down");
+    Check(waitFor(QStringLiteral("status2: 总共").toUtf8(), 10000, finishedAt),
+          "a row of the list is selected and painted");
+    Sleep(500);
     Check(Screenshot(artifacts + "/end-to-end.png"), "a screenshot is taken");
 
     const QDateTime before = QFileInfo(document).lastModified();

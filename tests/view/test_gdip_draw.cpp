@@ -39,19 +39,13 @@ TEST(DrawMarker, LayersShadowRimAndFace) {
     EXPECT_EQ(At(image, 2, 2), Background);
 }
 
-TEST(DrawMarker, DesignColoursOfTheShape) {
-    const QImage image = Marker(0, QString(), std::nullopt);
-    EXPECT_EQ(At(image, 10 + 19, 9 + 19), QColor(40, 62, 255));
-    EXPECT_EQ(At(image, 10 + 1, 9 + 18), QColor(248, 248, 248));
-}
-
-TEST(DrawMarker, SquareFillsItsCornersWhereTheCircleDoesNot) {
-    EXPECT_NE(At(Marker(5, QString()), 10 + 4, 9 + 4), Background);
+TEST(DrawMarker, DesignColoursSquareCornersAndUnknownShapes) {
+    const QImage design = Marker(0, QString(), std::nullopt);
+    EXPECT_EQ(At(design, 10 + 19, 9 + 19), QColor(40, 62, 255));
+    EXPECT_EQ(At(design, 10 + 1, 9 + 18), QColor(248, 248, 248));
+    EXPECT_NE(At(Marker(5, QString()), 10 + 4, 9 + 4), Background);  // the square fills corners
     EXPECT_EQ(At(Marker(0, QString()), 10 + 4, 9 + 4), Background);
-}
-
-TEST(DrawMarker, UnknownShapeDrawsTheCircle) {
-    EXPECT_EQ(Marker(9, "3"), Marker(0, "3"));
+    EXPECT_EQ(Marker(9, "3"), Marker(0, "3"));  // unknown shapes draw the circle
     EXPECT_EQ(Marker(-2, "3"), Marker(0, "3"));
     EXPECT_NE(Marker(1, "3"), Marker(0, "3"));
 }

@@ -28,8 +28,17 @@ class GifWriterTest : public ::testing::Test {
     fs::path dir_;
 };
 
+// A GIF file read back whole; Gif is null when it does not decode.
 struct Decoded {
     GifFileType* Gif = nullptr;
+    explicit Decoded(const fs::path& path) {
+        int error = 0;
+        Gif = DGifOpenFileName(path.string().c_str(), &error);
+        if (Gif && DGifSlurp(Gif) != GIF_OK) {
+            DGifCloseFile(Gif, &error);
+            Gif = nullptr;
+        }
+    }
     ~Decoded() {
         int error = 0;
         if (Gif) DGifCloseFile(Gif, &error);
@@ -55,12 +64,9 @@ TEST_F(GifWriterTest, OneFrameWithCommentControlBlockAndExactColours) {
     EXPECT_FALSE(result.Reduced);
 
     EXPECT_EQ(FileStart(path, 6), "GIF89a");
-    Decoded d;
-    int error = 0;
-    d.Gif = DGifOpenFileName(path.string().c_str(), &error);
-    ASSERT_NE(d.Gif, nullptr);
-    ASSERT_EQ(DGifSlurp(d.Gif), GIF_OK);
+    Decoded d(path);
     GifFileType* gif = d.Gif;
+    ASSERT_NE(gif, nullptr);
     EXPECT_EQ(gif->SWidth, w);
     EXPECT_EQ(gif->SHeight, h);
     EXPECT_EQ(gif->SBackGroundColor, 0);
@@ -108,29 +114,10 @@ TEST_F(GifWriterTest, OneColourStillGetsAValidTable) {
     std::vector<uint32_t> pixels(4, Rgb(10, 20, 30));
     const fs::path path = dir_ / "flat.gif";
     ASSERT_TRUE(WriteGifFile(path.string(), pixels.data(), 2, 2, 2).Ok());
-    int error = 0;
-    Decoded d;
-    d.Gif = DGifOpenFileName(path.string().c_str(), &error);
+    Decoded d(path);
     ASSERT_NE(d.Gif, nullptr);
-    ASSERT_EQ(DGifSlurp(d.Gif), GIF_OK);
     EXPECT_EQ(d.Gif->SColorMap->ColorCount, 2);
     EXPECT_EQ(d.Gif->SColorMap->Colors[0].Blue, 30);
-}
-
-TEST_F(GifWriterTest, ManyColoursAreReducedInsteadOfFailing) {
-    const int w = 64, h = 64;
-    std::vector<uint32_t> pixels(w * h);
-    for (int i = 0; i < w * h; ++i) pixels[i] = Rgb(i & 0xFF, (i >> 4) & 0xFF, (i * 7) & 0xFF);
-    const fs::path path = dir_ / "many.gif";
-    const TGifResult result = WriteGifFile(path.string(), pixels.data(), w, h, w);
-    ASSERT_TRUE(result.Ok());
-    EXPECT_TRUE(result.Reduced);
-    int error = 0;
-    Decoded d;
-    d.Gif = DGifOpenFileName(path.string().c_str(), &error);
-    ASSERT_NE(d.Gif, nullptr);
-    ASSERT_EQ(DGifSlurp(d.Gif), GIF_OK);
-    EXPECT_EQ(d.Gif->SColorMap->ColorCount, 256);
 }
 
 TEST_F(GifWriterTest, EncoderRefusesMoreThan256PaletteEntries) {

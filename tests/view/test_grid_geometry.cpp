@@ -96,13 +96,12 @@ TEST(GridGeometry, HitTestKinds) {
 
     const TGridRect head = g.RectOfCell(0, 4);
     EXPECT_EQ(g.HitTest(head.Left + 1, head.Top + 1), (THitResult{rtHead, 4, 0}));
-    const TGridRect note = g.RectOfCell(3, 9);
-    EXPECT_EQ(g.HitTest(note.Left + 1, note.Top + 1).Kind, rtNote);
+    // Notes, then the issue and value columns and the space right of the grid.
     const TGridRect issue = g.RectOfCell(3, 0);
-    EXPECT_EQ(g.HitTest(issue.Left + 1, issue.Top + 1).Kind, rtNone);
-    const TGridRect value = g.RectOfCell(3, 1);
-    EXPECT_EQ(g.HitTest(value.Left + 1, value.Top + 1).Kind, rtNone);
-    EXPECT_EQ(g.HitTest(480, 100).Kind, rtNone);
+    for (auto [cell, kind] :
+         {std::pair{g.RectOfCell(3, 9), rtNote}, std::pair{issue, rtNone},
+          std::pair{g.RectOfCell(3, 1), rtNone}, std::pair{TGridRect{479, 99, 480, 100}, rtNone}})
+        EXPECT_EQ(g.HitTest(cell.Left + 1, cell.Top + 1).Kind, kind) << cell.Left;
 
     // A click moves the cursor only onto a digit cell.
     EXPECT_FALSE(g.ClickAt(issue.Left + 1, issue.Top + 1));

@@ -58,12 +58,6 @@ std::vector<TArgb> ColourSequence(const std::vector<TPlanOp>& ops, TPlanOpKind k
     return colours;
 }
 
-TEST(PatternPlan, EmptyPatternDrawsNothing) {
-    Planned p;
-    FillDraws(p.draws);
-    EXPECT_TRUE(p.Plan(0).empty());
-}
-
 TEST(PatternPlan, AllLinksComeBeforeAllMarkersOldestStepFirst) {
     Planned p;
     FillDraws(p.draws);
@@ -86,78 +80,49 @@ TEST(PatternPlan, AllLinksComeBeforeAllMarkersOldestStepFirst) {
     EXPECT_EQ(links[0].To, (TPlanCell{36 - 2 - 20 + 1, 5}));
 }
 
-TEST(PatternPlan, ModeThreeKeepsOneColourPerLine) {
-    Planned p;
-    FillDraws(p.draws);
-    FillPattern(p.reg, 2, 3);
-    const auto ops = p.Plan(3);
-    const TArgb high = MarkerPalette[6], low = MarkerPalette[5];
-    EXPECT_EQ(high, ColorToArgb(0, 102, 0));
-    EXPECT_EQ(low, ColorToArgb(255, 51, 0));
-    const std::vector<TArgb> want = {high, low, high, low, high, low};
-    EXPECT_EQ(ColourSequence(ops, TPlanOpKind::Marker), want);
-    EXPECT_EQ(ColourSequence(ops, TPlanOpKind::Link), want);
-    for (const TPlanOp& op : OfKind(ops, TPlanOpKind::Marker)) EXPECT_FALSE(op.DesignColors);
-}
-
-TEST(PatternPlan, ModeTwoGivesEachStepTheNextColour) {
-    Planned p;
-    FillDraws(p.draws);
-    FillPattern(p.reg, 3, 3);
-    const auto ops = p.Plan(2);
-    const std::vector<TArgb> want = {MarkerPalette[6], MarkerPalette[6], MarkerPalette[7],
-                                     MarkerPalette[7], MarkerPalette[8], MarkerPalette[8]};
-    EXPECT_EQ(ColourSequence(ops, TPlanOpKind::Marker), want);
-    EXPECT_EQ(ColourSequence(ops, TPlanOpKind::Link), want);
-}
-
-TEST(PatternPlan, ModeFourGivesEachLineAndStepTheNextColour) {
-    Planned p;
-    FillDraws(p.draws);
-    FillPattern(p.reg, 2, 4);
-    const auto ops = p.Plan(4);
-    // 8 lines: entries 6..11, then wrapping to 0 and 1.
-    const std::vector<TArgb> want = {MarkerPalette[6], MarkerPalette[7],  MarkerPalette[8],
-                                     MarkerPalette[9], MarkerPalette[10], MarkerPalette[11],
-                                     MarkerPalette[0], MarkerPalette[1]};
-    EXPECT_EQ(ColourSequence(ops, TPlanOpKind::Marker), want);
-    EXPECT_EQ(ColourSequence(ops, TPlanOpKind::Link), want);
-}
-
-TEST(PatternPlan, ModeZeroRunsThroughTheLinePaletteAndKeepsDesignMarkers) {
-    Planned p;
-    FillDraws(p.draws);
-    FillPattern(p.reg, 2, 2);
-    const auto ops = p.Plan(0);
-    const std::vector<TArgb> want = {LinePalette[6], LinePalette[7], LinePalette[8],
-                                     LinePalette[9]};
-    EXPECT_EQ(ColourSequence(ops, TPlanOpKind::Link), want);
-    for (const TPlanOp& op : OfKind(ops, TPlanOpKind::Marker)) EXPECT_TRUE(op.DesignColors);
-    for (const TPlanOp& op : OfKind(ops, TPlanOpKind::ResultDigit)) EXPECT_TRUE(op.DesignColors);
-}
-
-TEST(PatternPlan, ModeOnePaintsEveryMarkerInOneColour) {
-    Planned p;
-    FillDraws(p.draws);
-    FillPattern(p.reg, 2, 3);
-    const auto ops = p.Plan(1);
-    for (const TPlanOp& op : OfKind(ops, TPlanOpKind::Marker)) {
-        EXPECT_EQ(op.Color, MarkerPalette[5]);
-        EXPECT_FALSE(op.DesignColors);
-    }
-    EXPECT_EQ(ColourSequence(ops, TPlanOpKind::Link)[0], LinePalette[6]);
-}
-
-TEST(PatternPlan, UnknownColourModePaintsAsModeZero) {
-    Planned p;
-    FillDraws(p.draws);
-    FillPattern(p.reg, 2, 3);
-    const auto unknown = p.Plan(7);
-    const auto design = p.Plan(0);
-    ASSERT_EQ(unknown.size(), design.size());
-    for (size_t i = 0; i < unknown.size(); ++i) {
-        EXPECT_EQ(unknown[i].Color, design[i].Color);
-        EXPECT_EQ(unknown[i].DesignColors, design[i].DesignColors);
+TEST(PatternPlan, ColourModesGiveMarkersAndLinksTheirSequence) {
+    const auto& M = MarkerPalette;
+    struct Case {
+        int32_t Mode, Layout, Steps;
+        std::vector<TArgb> Markers, Links;  // no markers: design colours
+    };
+    const std::vector<Case> cases = {
+        // One colour per line, high first.
+        {3, 2, 3, {M[6], M[5], M[6], M[5], M[6], M[5]}, {M[6], M[5], M[6], M[5], M[6], M[5]}},
+        // Each step the next colour.
+        {2, 3, 3, {M[6], M[6], M[7], M[7], M[8], M[8]}, {M[6], M[6], M[7], M[7], M[8], M[8]}},
+        // Each line and step the next colour: 6..11, then wrapping to 0 and 1.
+        {4,
+         2,
+         4,
+         {M[6], M[7], M[8], M[9], M[10], M[11], M[0], M[1]},
+         {M[6], M[7], M[8], M[9], M[10], M[11], M[0], M[1]}},
+        // Design markers over links running through the line palette.
+        {0, 2, 2, {}, {LinePalette[6], LinePalette[7], LinePalette[8], LinePalette[9]}},
+        // A mode outside the five paints as mode 0.
+        {7, 2, 2, {}, {LinePalette[6], LinePalette[7], LinePalette[8], LinePalette[9]}},
+        // Every marker in one colour over links running through the line palette.
+        {1,
+         2,
+         3,
+         {M[5], M[5], M[5], M[5], M[5], M[5]},
+         {LinePalette[6], LinePalette[7], LinePalette[8], LinePalette[9], LinePalette[10],
+          LinePalette[11]}},
+    };
+    for (const Case& c : cases) {
+        Planned p;
+        FillDraws(p.draws);
+        FillPattern(p.reg, c.Layout, c.Steps);
+        const auto ops = p.Plan(c.Mode);
+        EXPECT_EQ(ColourSequence(ops, TPlanOpKind::Link), c.Links) << c.Mode;
+        if (!c.Markers.empty()) {
+            EXPECT_EQ(ColourSequence(ops, TPlanOpKind::Marker), c.Markers) << c.Mode;
+        }
+        for (const TPlanOp& op : ops) {
+            const bool painted = op.Kind == TPlanOpKind::Marker ||
+                                 (c.Markers.empty() && op.Kind == TPlanOpKind::ResultDigit);
+            EXPECT_TRUE(!painted || op.DesignColors == c.Markers.empty()) << c.Mode;
+        }
     }
 }
 
@@ -260,10 +225,6 @@ TEST(PatternTexts, StepNotesAndFeatures) {
     reg.SetPosition(1, 1, true);
     EXPECT_EQ(StepNoteText(reg, 0), "xx");  // a predicting line adds no separator
     EXPECT_EQ(FeaturesText(reg), "规律特点：3对2 7步 隔一 明对 ");
-}
-
-TEST(PatternTexts, PictureCaptionJoinsTwoPiecesWithTwoBlanks) {
-    EXPECT_NE(PictureCaption().find("  "), std::string::npos);
 }
 
 TEST(ExportFrameTest, RowsCoverThePatternWithinLimits) {
