@@ -40,82 +40,49 @@ RunResult RunTool(const std::string& arguments) {
     return result;
 }
 
-// A strict little JSON reader: accepts exactly one value, remembers the top-level keys.
-class JsonCheck {
-  public:
-    explicit JsonCheck(const std::string& text) : s_(text) {}
-    bool Valid(std::vector<std::string>& keys) {
-        keys_ = &keys;
-        depth_ = 0;
-        return Value() && (Skip(), i_ == s_.size());
-    }
-
-  private:
-    void Skip() {
-        while (i_ < s_.size() && (s_[i_] == ' ' || s_[i_] == '\t')) ++i_;
-    }
-    bool Eat(char c) {
-        Skip();
-        if (i_ < s_.size() && s_[i_] == c) return ++i_, true;
-        return false;
-    }
-    bool String(std::string* out) {
-        if (!Eat('"')) return false;
+// A strict little JSON reader: one value at s[i]; collects the keys of this object, if given.
+bool JsonValue(const std::string& s, size_t& i, std::vector<std::string>* keys) {
+    auto skip = [&] {
+        while (i < s.size() && (s[i] == ' ' || s[i] == '\t')) ++i;
+    };
+    auto eat = [&](char c) {
+        skip();
+        return i < s.size() && s[i] == c ? (++i, true) : false;
+    };
+    auto text = [&](std::string* out) {
+        if (!eat('"')) return false;
         std::string value;
-        while (i_ < s_.size() && s_[i_] != '"') {
-            if (static_cast<unsigned char>(s_[i_]) < 0x20) return false;
-            if (s_[i_] == '\\') ++i_;
-            value += s_[i_++];
+        for (; i < s.size() && s[i] != '"'; value += s[i++]) {
+            if (static_cast<unsigned char>(s[i]) < 0x20) return false;
+            if (s[i] == '\\') ++i;
         }
         if (out) *out = value;
-        return Eat('"');
+        return eat('"');
+    };
+    skip();
+    if (i >= s.size()) return false;
+    if (s[i] == '"') return text(nullptr);
+    if (s[i] == '[' || s[i] == '{') {
+        const char close = s[i++] == '[' ? ']' : '}';
+        if (eat(close)) return true;
+        do {
+            std::string key;
+            if (close == '}' && (!text(&key) || !eat(':'))) return false;
+            if (close == '}' && keys) keys->push_back(key);
+            if (!JsonValue(s, i, nullptr)) return false;
+        } while (eat(','));
+        return eat(close);
     }
-    bool Number() {
-        Skip();
-        const size_t start = i_;
-        if (i_ < s_.size() && s_[i_] == '-') ++i_;
-        while (i_ < s_.size() && (isdigit(static_cast<unsigned char>(s_[i_])) || s_[i_] == '.'))
-            ++i_;
-        return i_ > start;
-    }
-    bool Value() {
-        Skip();
-        if (i_ >= s_.size()) return false;
-        if (s_[i_] == '"') return String(nullptr);
-        if (s_[i_] == '[') {
-            ++i_;
-            ++depth_;
-            if (!Eat(']')) {
-                do {
-                    if (!Value()) return false;
-                } while (Eat(','));
-                if (!Eat(']')) return false;
-            }
-            --depth_;
-            return true;
-        }
-        if (s_[i_] == '{') {
-            ++i_;
-            const bool top = depth_++ == 0;
-            if (!Eat('}')) {
-                do {
-                    std::string key;
-                    if (!String(&key) || !Eat(':') || !Value()) return false;
-                    if (top) keys_->push_back(key);
-                } while (Eat(','));
-                if (!Eat('}')) return false;
-            }
-            --depth_;
-            return true;
-        }
-        return Number();
-    }
+    const size_t start = i;
+    if (s[i] == '-') ++i;
+    while (i < s.size() && (isdigit(static_cast<unsigned char>(s[i])) || s[i] == '.')) ++i;
+    return i > start;
+}
 
-    const std::string& s_;
-    size_t i_ = 0;
-    int depth_ = 0;
-    std::vector<std::string>* keys_ = nullptr;
-};
+bool ValidJson(const std::string& s, std::vector<std::string>& keys) {
+    size_t i = 0;
+    return JsonValue(s, i, &keys) && s.find_first_not_of(" \t", i) == std::string::npos;
+}
 
 // Two points per line keep each run small, even under the sanitizers.
 const std::string Small = "--set LinedPtMaxSe=2 --set LinegPtMaxSe=2 ";
@@ -148,13 +115,13 @@ TEST_F(TolvaneSearchTool, PrintsOneJsonObjectPerPatternThenTheSummary) {
                                                   "positions", "columns"};
     for (size_t i = 0; i + 1 < run.Lines.size(); ++i) {
         std::vector<std::string> keys;
-        EXPECT_TRUE(JsonCheck(run.Lines[i]).Valid(keys)) << run.Lines[i];
+        EXPECT_TRUE(ValidJson(run.Lines[i], keys)) << run.Lines[i];
         EXPECT_EQ(keys, patternKeys);
         EXPECT_NE(run.Lines[i].find("\"base\":40,"), std::string::npos);
     }
     std::vector<std::string> keys;
     const std::string& summary = run.Lines.back();
-    EXPECT_TRUE(JsonCheck(summary).Valid(keys)) << summary;
+    EXPECT_TRUE(ValidJson(summary, keys)) << summary;
     EXPECT_EQ(keys, std::vector<std::string>{"summary"});
     EXPECT_NE(summary.find("\"found\":" + std::to_string(run.Lines.size() - 1) + ","),
               std::string::npos)

@@ -181,24 +181,6 @@ TEST(PaintTo, ModeZeroUsesDesignMarkersOverLinePaletteLinks) {
     EXPECT_TRUE(NearColour(image, (a + b) / 2, Rgb(LinePalette[11])));  // step 0, low line
 }
 
-TEST(PaintTo, LayoutOneDrawsOnlyItsFirstAndLastSteps) {
-    Scene scene;
-    scene.SetPattern(1, 5);
-    const QImage image = scene.Screen();
-    const int32_t n = scene.draws.Count();
-    EXPECT_EQ(image.pixelColor(scene.FacePoint(n, 2)), Rgb(MarkerPalette[5]));      // step 0
-    EXPECT_EQ(image.pixelColor(scene.FacePoint(n - 4, 2)), Rgb(MarkerPalette[5]));  // step 4
-    // Steps 1-3 would put the low line's first marker on draws n-1 .. n-3, column A.
-    for (int32_t s = 1; s <= 3; ++s)
-        EXPECT_EQ(image.pixelColor(scene.FacePoint(n - s, 2)), Cell(2)) << s;
-    // Each step's base row still has its note.
-    const TGridRect note = scene.CellRect(n - 2, 9);
-    bool written = false;
-    for (int x = note.Left; x < note.Right; ++x)
-        for (int y = note.Top; y < note.Bottom; ++y) written |= image.pixelColor(x, y) != Cell(4);
-    EXPECT_TRUE(written);
-}
-
 TEST(PaintTo, PatternNeverCoversTheHeader) {
     Scene scene(60, 600);
     scene.SetPattern(4, 6);  // reaches far above the view
