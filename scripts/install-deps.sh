@@ -6,7 +6,7 @@ packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev libgif-dev giflib-tools libcurl4-openssl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth xdotool x11-apps fonts-noto-cjk
+  xvfb xauth xdotool fonts-noto-cjk
   clang libclang-rt-14-dev
 )
 

@@ -4,13 +4,15 @@
 // draws and options.
 //
 // usage: test_end_to_end TOLVANE TOLVANE_SEARCH ARTIFACTS_DIR
-#include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
+#include <QPixmap>
 #include <QProcess>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QThread>
 #include <cstdio>
@@ -19,7 +21,6 @@
 #include "data/FileIo.h"
 #include "search/Gui2RegMgr.h"
 #include "search/WorkDocument.h"
-#include "tests/e2e/XwdImage.h"
 
 namespace {
 
@@ -49,12 +50,10 @@ void XdoKey(const QString& window, const QString& keys) {
     Run("xdotool", {"key", "--clearmodifiers", keys});
 }
 
+// The whole X screen, read through the X connection of this process.
 bool Screenshot(const QString& path) {
-    QProcess xwd;
-    xwd.start("xwd", {"-root", "-silent"});
-    if (!xwd.waitForFinished(30000)) return false;
-    const QImage image = ReadXwd(xwd.readAllStandardOutput());
-    return !image.isNull() && image.save(path, "PNG");
+    QScreen* screen = QGuiApplication::primaryScreen();
+    return screen && screen->grabWindow(0).save(path, "PNG");
 }
 
 struct TDocument {
@@ -97,19 +96,20 @@ bool SamePattern(TGui2Reg& a, TGui2Reg& b) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
     if (argc < 4) {
         std::fprintf(stderr, "usage: test_end_to_end TOLVANE TOLVANE_SEARCH ARTIFACTS_DIR\n");
         return 2;
     }
-    const QString tolvane = argv[1];
-    const QString search = argv[2];
-    const QString artifacts = argv[3];
-    QDir().mkpath(artifacts);
     if (qEnvironmentVariableIsEmpty("DISPLAY")) {
         std::fprintf(stderr, "no X display: run under xvfb-run\n");
         return 2;
     }
+    qputenv("QT_QPA_PLATFORM", "xcb");  // the screenshot is read from the X server
+    QGuiApplication app(argc, argv);
+    const QString tolvane = argv[1];
+    const QString search = argv[2];
+    const QString artifacts = argv[3];
+    QDir().mkpath(artifacts);
 
     QTemporaryDir temp;
     const QString folder = temp.filePath("data/Tolvane");
@@ -155,7 +155,7 @@ int main(int argc, char** argv) {
         timer.start();
         while (trace.indexOf(text, from) < 0 && timer.elapsed() < ms) {
             program.waitForReadyRead(100);
-            QCoreApplication::processEvents();
+            QGuiApplication::processEvents();
         }
         return trace.indexOf(text, from) >= 0;
     };
