@@ -76,8 +76,6 @@ class TestMainWindow : public QObject {
         auto form = NewWindow();
         QCOMPARE(log_.Messages, QStringList{OpenFailed});
         QCOMPARE(Panel(*form, 2), QStringLiteral("总共0个规律"));
-        QCOMPARE(form->Options.BoxColorModeCbb, 3);
-        QCOMPARE(form->Gui2RegNet->Draws().Count(), 0);
         QVERIFY(form->windowTitle().startsWith("Tolvane v3.08 - Bexmoor "));
         Close(*form);
         const QByteArray ini = ReadFile("pavolen.ini");
