@@ -84,12 +84,12 @@ T ParseNumber(std::string_view text, std::string_view option, T low) {
 // Each option names whether it takes a value; "--name VALUE" and "--name=VALUE" both work.
 ToolArguments ParseArguments(int argc, char** argv) {
     ToolArguments args;
-    struct OptionSpec {
+    struct OptionRule {
         const char* Name;
         bool TakesValue;
         std::function<void(std::string_view)> Apply;
     };
-    const std::vector<OptionSpec> specs = {
+    const std::vector<OptionRule> rules = {
         {"--ini", true, [&](std::string_view v) { args.IniPath = std::string(v); }},
         {"--set", true, [&](std::string_view v) { args.Sets.emplace_back(v); }},
         {"--threads", true,
@@ -119,21 +119,21 @@ ToolArguments ParseArguments(int argc, char** argv) {
         }
         const size_t equals = arg.find('=');
         const std::string_view name = arg.substr(0, equals);
-        const OptionSpec* spec = nullptr;
-        for (const auto& s : specs)
-            if (name == s.Name) spec = &s;
-        if (spec == nullptr) throw UsageError{"unknown option " + std::string(name)};
-        if (!spec->TakesValue) {
+        const OptionRule* rule = nullptr;
+        for (const auto& s : rules)
+            if (name == s.Name) rule = &s;
+        if (rule == nullptr) throw UsageError{"unknown option " + std::string(name)};
+        if (!rule->TakesValue) {
             if (equals != std::string_view::npos)
                 throw UsageError{std::string(name) + " takes no value"};
-            spec->Apply({});
+            rule->Apply({});
             continue;
         }
         if (equals != std::string_view::npos) {
-            spec->Apply(arg.substr(equals + 1));
+            rule->Apply(arg.substr(equals + 1));
         } else {
             if (i + 1 >= argc) throw UsageError{std::string(name) + " needs a value"};
-            spec->Apply(argv[++i]);
+            rule->Apply(argv[++i]);
         }
     }
     if (args.Help) return args;
