@@ -10,7 +10,15 @@
 
 namespace {
 
-bool SameName(std::string_view a, std::string_view b) {
+std::string_view TrimBlanks(std::string_view text) {
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
+    return text;
+}
+
+}  // namespace
+
+bool SameIniName(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
     for (size_t i = 0; i < a.size(); ++i) {
         char x = a[i], y = b[i];
@@ -20,14 +28,6 @@ bool SameName(std::string_view a, std::string_view b) {
     }
     return true;
 }
-
-std::string_view TrimBlanks(std::string_view text) {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
-    return text;
-}
-
-}  // namespace
 
 TIniFile TIniFile::Parse(std::string_view text) {
     if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
@@ -49,7 +49,7 @@ TIniFile TIniFile::Parse(std::string_view text) {
             const std::string_view name = TrimBlanks(trimmed.substr(1, close - 1));
             current = nullptr;
             for (auto& section : ini.sections_)
-                if (SameName(section.Name, name)) current = &section;
+                if (SameIniName(section.Name, name)) current = &section;
             if (current == nullptr) {
                 ini.sections_.push_back({std::string(name), {}});
                 current = &ini.sections_.back();
@@ -61,7 +61,7 @@ TIniFile TIniFile::Parse(std::string_view text) {
         const std::string_view key = TrimBlanks(line.substr(0, equals));
         if (key.empty()) continue;
         bool known = false;
-        for (const auto& entry : current->Entries) known = known || SameName(entry.Key, key);
+        for (const auto& entry : current->Entries) known = known || SameIniName(entry.Key, key);
         // The first of several equal keys wins, as on Windows.
         if (!known)
             current->Entries.push_back({std::string(key), std::string(line.substr(equals + 1))});
@@ -78,9 +78,9 @@ TIniFile TIniFile::Load(const std::string& path) {
 
 const TIniFile::Entry* TIniFile::Find(std::string_view section, std::string_view key) const {
     for (const auto& s : sections_) {
-        if (!SameName(s.Name, section)) continue;
+        if (!SameIniName(s.Name, section)) continue;
         for (const auto& entry : s.Entries)
-            if (SameName(entry.Key, key)) return &entry;
+            if (SameIniName(entry.Key, key)) return &entry;
     }
     return nullptr;
 }
@@ -114,13 +114,13 @@ void TIniFile::WriteString(std::string_view section, std::string_view key, std::
         throw TError("TIniFile.WriteString Value isnot valid!");
     Section* target = nullptr;
     for (auto& s : sections_)
-        if (SameName(s.Name, section)) target = &s;
+        if (SameIniName(s.Name, section)) target = &s;
     if (target == nullptr) {
         sections_.push_back({std::string(section), {}});
         target = &sections_.back();
     }
     for (auto& entry : target->Entries) {
-        if (SameName(entry.Key, key)) {
+        if (SameIniName(entry.Key, key)) {
             entry.Value = value;
             return;
         }

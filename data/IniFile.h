@@ -6,6 +6,9 @@
 #include <string_view>
 #include <vector>
 
+// Section and key names compare without regard to ASCII case, as on Windows.
+bool SameIniName(std::string_view a, std::string_view b);
+
 // An INI profile held in memory: sections of "key=value" lines in file order.
 // Section and key names compare without regard to ASCII case, as on Windows; values are raw
 // bytes (the caller decides whether a value is human text and decodes it).

@@ -50,17 +50,6 @@ SearchOptions FileDefaults() {
     return defaults;
 }
 
-bool SameAscii(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-        if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
-        if (x != y) return false;
-    }
-    return true;
-}
-
 std::string Shift(std::string_view text, int sign) {
     const int a = ScrambleStart();
     const int b = ScrambleStep();
@@ -195,7 +184,7 @@ void SaveSearchOptions(const std::string& path, const SearchOptions& options) {
 
 bool SetOptionByKey(SearchOptions& options, std::string_view key, std::string_view value) {
     for (const OptionKey& entry : OptionKeys) {
-        if (!SameAscii(entry.Name, key)) continue;
+        if (!SameIniName(entry.Name, key)) continue;
         int32_t number = 0;
         if (!TryStrToInt(value, number)) return false;
         if (entry.Integer != nullptr)
