@@ -29,17 +29,6 @@ constexpr uint8_t NeverMatches = 0xFE;  // a filter target when the fixed cells 
 constexpr int32_t MaxFilterSteps = 3;   // steps tested for a whole range of last cells at once
 constexpr double ChunkWork = 1 << 17;   // about this many choices per chunk
 
-int32_t Mod10(int64_t value) {
-    return static_cast<int32_t>(((value % 10) + 10) % 10);
-}
-
-bool SumsHold(int32_t contrast, int32_t low, int32_t high) {
-    const int32_t distance = DigitDistance(low, high);
-    if (contrast == 1) return distance == 0;
-    if (contrast == 2) return distance == 5;
-    return distance == 0 || distance == 5;
-}
-
 // Everything the builds need that depends only on the options and the draws.
 struct TSearchContext {
     SearchOptions Options;
@@ -75,9 +64,7 @@ struct TSearchContext {
 
     TSearchContext(const SearchOptions& options, const TCodes& draws)
         : Options(options), Grid(MakeWalkGrid(options)) {
-        Contrast = options.SumConstrastGbx >= 1 && options.SumConstrastGbx <= 3
-                       ? options.SumConstrastGbx
-                       : 3;
+        Contrast = PatternContrast(options.SumConstrastGbx);
         DrawCount = draws.Count();
         CellCount = Grid.CellCount;
         for (int32_t j = 1; j <= 4; ++j)

@@ -9,21 +9,6 @@
 
 namespace {
 
-int32_t Mod10(int64_t value) {
-    return static_cast<int32_t>(((value % 10) + 10) % 10);
-}
-
-int32_t NormalContrast(int32_t kind) {
-    return kind >= 1 && kind <= 3 ? kind : 3;
-}
-
-bool SumsHold(int32_t contrast, int32_t low, int32_t high) {
-    const int32_t distance = DigitDistance(low, high);
-    if (contrast == 1) return distance == 0;
-    if (contrast == 2) return distance == 5;
-    return distance == 0 || distance == 5;
-}
-
 class TReferenceBuilder {
   public:
     TReferenceBuilder(const SearchOptions& options, const TPointList& gridCells,
@@ -40,7 +25,7 @@ class TReferenceBuilder {
             for (int32_t i = 0; i < counts[k]; ++i) line.Add(gridCells_.Get(lines[k][i]));
             reg->Line(k).Assign(line);
         }
-        reg->ContrastKind = NormalContrast(options_.SumConstrastGbx);
+        reg->ContrastKind = PatternContrast(options_.SumConstrastGbx);
         reg->BaseRow = draws_.Count();
         reg->Layout = layout;
 

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "data/Error.h"
+#include "search/Gui2Reg.h"
 
 namespace {
 
@@ -182,6 +183,13 @@ bool NextChoice(const TWalkGrid& grid, TChoice& choice) {
     }
     ApplyStyleJumps(grid, choice);
     return true;
+}
+
+bool SumsHold(int32_t contrast, int32_t low, int32_t high) {
+    const int32_t distance = DigitDistance(low, high);
+    if (contrast == 1) return distance == 0;
+    if (contrast == 2) return distance == 5;
+    return distance == 0 || distance == 5;
 }
 
 int32_t RandomResultDigit(uint64_t seed, int64_t candidate, int32_t layout) {

@@ -71,6 +71,19 @@ void ApplyStyleJumps(const TWalkGrid& grid, TChoice& choice);
 // The successor of a choice, with the early end and the style jumps; false when none.
 bool NextChoice(const TWalkGrid& grid, TChoice& choice);
 
+// A draw value as a digit; damaged values outside 0-9 still give 0-9.
+inline int32_t Mod10(int64_t value) {
+    return static_cast<int32_t>(((value % 10) + 10) % 10);
+}
+
+// The contrast kind patterns are built with: SumConstrastGbx, or 3 (明对) for 0 and odd values.
+inline int32_t PatternContrast(int32_t sumContrast) {
+    return sumContrast >= 1 && sumContrast <= 3 ? sumContrast : 3;
+}
+
+// Whether two line sums keep the relation of the contrast kind (equal, paired, or either).
+bool SumsHold(int32_t contrast, int32_t low, int32_t high);
+
 // Digit for the high line's result when both lines predict. It is derived from the search's
 // seed, the candidate's ordinal and the layout, so a search gives the same digits whatever
 // the number of threads.
