@@ -1,6 +1,5 @@
 #include "app/PictureExport.h"
 
-#include <QDesktopServices>
 #include <QDir>
 #include <QGuiApplication>
 #include <QUrl>
@@ -35,14 +34,10 @@ QString EncoderFailure(const TGifResult& result) {
 
 }  // namespace
 
-void OpenFolderOnDesktop(const QString& folder) {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
-}
-
 TPictureExportResult ExportPatternPictures(TGui2RegNet& grid,
                                            const std::vector<const TGui2Reg*>& selected,
                                            const QString& programFolder, TPrompts& prompts,
-                                           QWidget* parent, const TFolderOpener& openFolder) {
+                                           QWidget* parent) {
     TPictureExportResult result;
     if (selected.empty()) {
         prompts.ShowMessage(parent, QStringLiteral("请选择若干个规律！"));
@@ -80,7 +75,7 @@ TPictureExportResult ExportPatternPictures(TGui2RegNet& grid,
         ++result.Written;
     }
     busy.reset();
-    openFolder(result.Folder);
+    prompts.OpenUrl(parent, QUrl::fromLocalFile(result.Folder));
     result.Completed = true;
     return result;
 }

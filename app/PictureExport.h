@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QString>
-#include <functional>
 #include <vector>
 
 class QWidget;
@@ -11,20 +10,15 @@ class TPrompts;
 
 // The picture export command: each selected pattern, in list order, painted by the grid and
 // saved as a GIF picture in a new folder "GifExport" + n of the program folder, which the
-// desktop then opens. Messages go through the prompts; the grid is left showing the last
-// exported pattern at its last row.
+// desktop then opens. Messages and the desktop go through the prompts; the grid is left showing
+// the last exported pattern at its last row.
 struct TPictureExportResult {
     QString Folder;          // empty when nothing was created
     int Written = 0;         // pictures written
     bool Completed = false;  // every picture written and the folder opened
 };
 
-// How the desktop is asked to open a folder; tests replace it.
-using TFolderOpener = std::function<void(const QString& folder)>;
-void OpenFolderOnDesktop(const QString& folder);
-
 TPictureExportResult ExportPatternPictures(TGui2RegNet& grid,
                                            const std::vector<const TGui2Reg*>& selected,
                                            const QString& programFolder, TPrompts& prompts,
-                                           QWidget* parent,
-                                           const TFolderOpener& openFolder = OpenFolderOnDesktop);
+                                           QWidget* parent);

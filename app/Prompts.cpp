@@ -1,8 +1,10 @@
 #include "app/Prompts.h"
 
 #include <QApplication>
+#include <QDesktopServices>
 #include <QFileDialog>
 #include <QPushButton>
+#include <QUrl>
 
 void TDialogPrompts::ShowMessage(QWidget* parent, const QString& text) {
     QMessageBox box(QMessageBox::Information, QApplication::applicationName(), text,
@@ -27,4 +29,9 @@ QMessageBox::StandardButton TDialogPrompts::Ask(QWidget* parent, const QString& 
 QString TDialogPrompts::OpenFileName(QWidget* parent, const QString& title, const QString& folder,
                                      const QString& filter) {
     return QFileDialog::getOpenFileName(parent, title, folder, filter);
+}
+
+void TDialogPrompts::OpenUrl(QWidget*, const QUrl& url) {
+    // A missing file or an absent browser is the desktop's to report.
+    QDesktopServices::openUrl(url);
 }

@@ -3,6 +3,7 @@
 #include <QMessageBox>
 #include <QString>
 
+class QUrl;
 class QWidget;
 
 // Message boxes and file dialogs of the main window, behind one seam so that tests can answer
@@ -20,6 +21,8 @@ class TPrompts {
     // An open-file dialog; the empty text when the user cancels.
     virtual QString OpenFileName(QWidget* parent, const QString& title, const QString& folder,
                                  const QString& filter) = 0;
+    // Asks the desktop to open a folder, a document or a web address with its default handler.
+    virtual void OpenUrl(QWidget* parent, const QUrl& url) = 0;
 };
 
 // The real dialogs.
@@ -31,4 +34,5 @@ class TDialogPrompts : public TPrompts {
                                     QMessageBox::StandardButton defaultButton) override;
     QString OpenFileName(QWidget* parent, const QString& title, const QString& folder,
                          const QString& filter) override;
+    void OpenUrl(QWidget* parent, const QUrl& url) override;
 };

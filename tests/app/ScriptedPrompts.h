@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QStringList>
+#include <QUrl>
 #include <deque>
 
 #include "app/Prompts.h"
@@ -13,6 +14,8 @@ class TScriptedPrompts : public TPrompts {
         QStringList Questions;
         std::deque<QMessageBox::StandardButton> Answers;
         std::deque<QString> FileNames;
+        // Every address handed to the desktop: local files as paths, others as URLs.
+        QStringList Opened;
     };
 
     explicit TScriptedPrompts(TLog& log) : log_(log) {}
@@ -31,6 +34,10 @@ class TScriptedPrompts : public TPrompts {
         const QString name = log_.FileNames.front();
         log_.FileNames.pop_front();
         return name;
+    }
+
+    void OpenUrl(QWidget*, const QUrl& url) override {
+        log_.Opened << (url.isLocalFile() ? url.toLocalFile() : url.toString());
     }
 
   private:

@@ -51,15 +51,13 @@ class PictureExportTest : public ::testing::Test {
     }
 
     TPictureExportResult Export(const std::vector<const TGui2Reg*>& selected) {
-        return ExportPatternPictures(grid_, selected, dir_.path(), prompts_, nullptr,
-                                     [this](const QString& folder) { opened_ << folder; });
+        return ExportPatternPictures(grid_, selected, dir_.path(), prompts_, nullptr);
     }
 
     QTemporaryDir dir_;
     TGui2RegNet grid_;
     TScriptedPrompts::TLog log_;
     TScriptedPrompts prompts_{log_};
-    QStringList opened_;
     std::vector<std::unique_ptr<TGui2Reg>> patterns_;
 };
 
@@ -67,7 +65,7 @@ TEST_F(PictureExportTest, NothingSelectedAsksForASelection) {
     const TPictureExportResult result = Export({});
     EXPECT_EQ(log_.Messages, QStringList{QStringLiteral("请选择若干个规律！")});
     EXPECT_FALSE(QDir(dir_.filePath("GifExport0")).exists());
-    EXPECT_TRUE(opened_.isEmpty());
+    EXPECT_TRUE(log_.Opened.isEmpty());
     EXPECT_FALSE(result.Completed);
 }
 
@@ -80,7 +78,7 @@ TEST_F(PictureExportTest, SelectedPatternsGoToNumberedFilesInANewFolder) {
     const QDir first(dir_.filePath("GifExport0"));
     EXPECT_EQ(first.entryList(QDir::Files),
               (QStringList{QStringLiteral("301_0001.gif"), QStringLiteral("301_0002.gif")}));
-    EXPECT_EQ(opened_, QStringList{first.path()});
+    EXPECT_EQ(log_.Opened, QStringList{first.path()});
 
     // The grid shows the last exported pattern at its last row.
     EXPECT_EQ(grid_.Pattern().StepTotal, patterns_[3]->StepTotal);
@@ -98,12 +96,11 @@ TEST_F(PictureExportTest, FolderThatCannotBeCreatedIsReported) {
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.close();
     const TPictureExportResult result =
-        ExportPatternPictures(grid_, {patterns_[0].get()}, blocked, prompts_, nullptr,
-                              [this](const QString& folder) { opened_ << folder; });
+        ExportPatternPictures(grid_, {patterns_[0].get()}, blocked, prompts_, nullptr);
     EXPECT_FALSE(result.Completed);
     ASSERT_EQ(log_.Messages.size(), 1);
     EXPECT_EQ(log_.Messages[0], QStringLiteral("文件夹创建失败！\r\n") + blocked + "/GifExport0/");
-    EXPECT_TRUE(opened_.isEmpty());
+    EXPECT_TRUE(log_.Opened.isEmpty());
 }
 
 // The grid control on screen with a selected pattern, in every offered shape and both link
