@@ -9,14 +9,14 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "search/SearchWalk.h"
+#include "app/Prompts.h"
+#include "search/OptionRules.h"
 
 namespace {
 
@@ -38,7 +38,12 @@ QWidget* SentenceRow(const QStringList& words, const std::vector<QWidget*>& fiel
 
 }  // namespace
 
-TGui2OptionsForm::TGui2OptionsForm(QWidget* parent) : QDialog(parent) {
+TGui2OptionsForm::TGui2OptionsForm(QWidget* parent, TPrompts* prompts)
+    : QDialog(parent), prompts_(prompts) {
+    if (!prompts_) {
+        ownPrompts_ = std::make_unique<TDialogPrompts>();
+        prompts_ = ownPrompts_.get();
+    }
     setObjectName(QStringLiteral("Gui2OptionsForm"));
     setWindowTitle(QStringLiteral("搜索设置"));
     QFont dialogFont(QStringLiteral("宋体"));
@@ -118,22 +123,20 @@ TGui2OptionsForm::TGui2OptionsForm(QWidget* parent) : QDialog(parent) {
                                   QStringLiteral("全对规律"), QStringLiteral("明对规律")},
                                  2, &SearchOptions::SumConstrastGbx, SumConstrastGbx));
     baseLayout->addLayout(radios);
-    layout->addWidget(BaseGbx);
-
-    // Kept with the others but not shown.
-    QGroupBox* fallStyle = RadioGroup("FallStyleGbx", QStringLiteral("落码类型"),
-                                      {QStringLiteral("全部类型"), QStringLiteral("定位定数"),
-                                       QStringLiteral("两位合分"), QStringLiteral("两位差分")},
-                                      1, &SearchOptions::FallStyleGbx, FallStyleGbx);
-    fallStyle->hide();
+    auto* fallRadios = new QHBoxLayout;
+    fallRadios->addWidget(RadioGroup("FallStyleGbx", QStringLiteral("落码类型"),
+                                     {QStringLiteral("全部类型"), QStringLiteral("定位定数"),
+                                      QStringLiteral("两位合分"), QStringLiteral("两位差分")},
+                                     2, &SearchOptions::FallStyleGbx, FallStyleGbx));
     connect(FallStyleGbx, &QButtonGroup::idToggled, this, [this](int, bool on) {
         if (on) FallStyleChanged();
     });
-    QGroupBox* fallTarget = RadioGroup("FallTargetGbx", QStringLiteral("目标位置"),
-                                       {QStringLiteral("全部类型"), QStringLiteral("千位数"),
-                                        QStringLiteral("个位数"), QStringLiteral("头尾数")},
-                                       1, &SearchOptions::FallTargetGbx, FallTargetGbx);
-    fallTarget->hide();
+    fallRadios->addWidget(RadioGroup("FallTargetGbx", QStringLiteral("目标位置"),
+                                     {QStringLiteral("全部类型"), QStringLiteral("千位数"),
+                                      QStringLiteral("个位数"), QStringLiteral("头尾数")},
+                                     2, &SearchOptions::FallTargetGbx, FallTargetGbx));
+    baseLayout->addLayout(fallRadios);
+    layout->addWidget(BaseGbx);
 
     auto* display = new QGroupBox(QStringLiteral("显示设置："), this);
     display->setObjectName(QStringLiteral("DisplayGbx"));
@@ -281,16 +284,13 @@ int TGui2OptionsForm::ShowOptions(const SearchOptions& options) {
     return exec();
 }
 
+TGui2OptionsForm::~TGui2OptionsForm() = default;
+
 void TGui2OptionsForm::accept() {
-    // Ranges the search cannot use are refused here rather than when the search starts.
-    try {
-        CheckWalkOptions(copy_, MakeWalkGrid(copy_));
-        if (copy_.LinedPtMinSe > copy_.LinedPtMaxSe || copy_.LinegPtMinSe > copy_.LinegPtMaxSe)
-            throw std::runtime_error("搜索条件无效：彩线的最少点数大于最多点数。");
-        if (copy_.LinegDistMinSe > copy_.LinegDistMaxSe)
-            throw std::runtime_error("搜索条件无效：高线的起始行在结束行之后。");
-    } catch (const std::exception& e) {
-        QMessageBox::warning(this, windowTitle(), QString::fromStdString(e.what()));
+    // Options the search cannot use are refused here, while the user can still change them.
+    const std::string problems = SearchOptionMessage(copy_);
+    if (!problems.empty()) {
+        prompts_->ShowMessage(this, QString::fromStdString(problems));
         return;
     }
     QDialog::accept();

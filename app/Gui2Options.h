@@ -2,6 +2,7 @@
 
 #include <QDialog>
 #include <QStringList>
+#include <memory>
 
 #include "search/SearchOptions.h"
 
@@ -12,6 +13,7 @@ class QGroupBox;
 class QLineEdit;
 class QPushButton;
 class QSpinBox;
+class TPrompts;
 
 // The options dialog "搜索设置": edits its own copy of the search and display options; the
 // main window takes the copy back only after "确定".
@@ -19,7 +21,9 @@ class TGui2OptionsForm : public QDialog {
     Q_OBJECT
 
   public:
-    explicit TGui2OptionsForm(QWidget* parent = nullptr);
+    // prompts answers the message boxes (the real ones when null); it must outlive the dialog.
+    explicit TGui2OptionsForm(QWidget* parent = nullptr, TPrompts* prompts = nullptr);
+    ~TGui2OptionsForm() override;
 
     // Fills the copy and the controls from the record (without showing the dialog).
     void LoadOptions(const SearchOptions& options);
@@ -66,4 +70,6 @@ class TGui2OptionsForm : public QDialog {
     void FallStyleChanged();
 
     SearchOptions copy_;
+    std::unique_ptr<TPrompts> ownPrompts_;
+    TPrompts* prompts_ = nullptr;
 };

@@ -35,7 +35,9 @@
 #include "app/PatternListModel.h"
 #include "app/PictureExport.h"
 #include "app/Prompts.h"
+#include "data/CodeEditor.h"
 #include "data/DrawImport.h"
+#include "data/DrawLines.h"
 #include "data/DrawText.h"
 #include "data/Error.h"
 #include "data/FileIo.h"
@@ -688,7 +690,19 @@ void TMainForm::FileMenuImportClick() {
 void TMainForm::FileMenuExportClick() {}
 
 void TMainForm::FileMenuEditClick() {
-    ShowNotYet(QStringLiteral("数据编辑"));
+    if (!codeEditor_) codeEditor_ = new TCodeEdtorForm(this, prompts_.get());
+    codeEditor_->SetLines(DrawLinesOf(Gui2RegNet->Draws()));
+    if (codeEditor_->exec() != QDialog::Accepted) return;
+    try {
+        // The draws change only when every line reads as a draw.
+        LoadDrawLines(codeEditor_->Lines(), Gui2RegNet->Draws());
+    } catch (const std::exception& e) {
+        ShowError(ToQString(e.what()));
+        return;
+    }
+    documentModified_ = true;
+    // The grid keeps its place; only its scroll range follows the new number of draws.
+    Gui2RegNet->DrawsReplaced();
 }
 
 void TMainForm::FileMenuExitClick() {
@@ -792,7 +806,7 @@ void TMainForm::RegMenuStopClick() {
 }
 
 void TMainForm::RegMenuOptionsClick() {
-    if (!optionsForm_) optionsForm_ = new TGui2OptionsForm(this);
+    if (!optionsForm_) optionsForm_ = new TGui2OptionsForm(this, prompts_.get());
     if (optionsForm_->ShowOptions(Options) != QDialog::Accepted) return;
     Options = optionsForm_->Options();
     SaveSettings();

@@ -22,6 +22,7 @@ class QToolBar;
 class QStatusBar;
 class TGui2RegNet;
 class TGui2OptionsForm;
+class TCodeEdtorForm;
 class TPatternListModel;
 
 // The main window: the grid of draws, the pattern list, menus, tool bar and status bar; owns
@@ -213,6 +214,7 @@ class TMainForm : public QMainWindow {
     std::unique_ptr<TGui2RegMgr> regMgr_;
     TPatternListModel* listModel_ = nullptr;
     TGui2OptionsForm* optionsForm_ = nullptr;
+    TCodeEdtorForm* codeEditor_ = nullptr;
     std::vector<int32_t> drawNumbers_;
     std::vector<TGui2Reg*> pendingRows_;  // found, not yet listed
     size_t pendingDone_ = 0;

@@ -99,6 +99,14 @@ void TGridGeometry::Layout(int32_t drawCount) {
     ScrollMax = std::max(drawCount - VisibleRows + 1, 0);
 }
 
+void TGridGeometry::FitRows(int32_t drawCount) {
+    ScrollMin = 0;
+    ScrollMax = std::max(drawCount - VisibleRows + 1, 0);
+    TopRow = std::clamp(TopRow, ScrollMin, ScrollMax);
+    // The append row (index drawCount) is the last row the cursor may stand on.
+    CursorRow = std::clamp(CursorRow, 0, drawCount);
+}
+
 THitResult TGridGeometry::HitTest(int32_t x, int32_t y) const {
     const TGridRect client = ClientRect();
     if (HeaderRect.Contains(x, y)) {

@@ -138,6 +138,10 @@ class TGridGeometry {
     // Column widths, header texts, visible rows, areas, view at the end, cursor, scroll range.
     void Layout(int32_t drawCount);
 
+    // After the draws were replaced in place: the scroll range follows the new count while
+    // the view stays where it was, unless it now lies past the end.
+    void FitRows(int32_t drawCount);
+
     THitResult HitTest(int32_t x, int32_t y) const;
 
     // New scroll position for a request; thumbPosition is used by the thumb requests.

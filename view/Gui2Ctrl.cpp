@@ -107,6 +107,13 @@ void TGui2RegNet::LayoutGrid() {
     Change();
 }
 
+void TGui2RegNet::DrawsReplaced() {
+    geometry_.FitRows(draws_.Count());
+    SyncScrollBar();
+    viewport()->repaint();
+    Change();
+}
+
 TGridPaintInput TGui2RegNet::PaintInput() const {
     return TGridPaintInput{geometry_,     draws_,       pattern_, issueBase_, BoxColorMode,
                            LinkLineStyle, DrawBoxStyle, font(),   palette()};

@@ -44,6 +44,8 @@ class TGui2RegNet : public QAbstractScrollArea {
     void LoadFromStream(TMemoryStream& stream);
     int32_t AppendRow();
     void LayoutGrid();
+    // Repaints at once after the draws were replaced, without a new layout or scrolling.
+    void DrawsReplaced();
 
     // The things the painting needs, with this control's font and palette.
     TGridPaintInput PaintInput() const;

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QDialog>
+#include <memory>
+#include <string>
+#include <vector>
+
+class QLabel;
+class QPlainTextEdit;
+class QPushButton;
+class TPrompts;
+
+// The draw editor "开奖号码编辑": the whole draw history as text, one draw per line. It works
+// on text only; the main window fills it and takes the lines back after "保存关闭".
+class TCodeEdtorForm : public QDialog {
+    Q_OBJECT
+
+  public:
+    // prompts answers the message boxes (the real ones when null); it must outlive the dialog.
+    explicit TCodeEdtorForm(QWidget* parent = nullptr, TPrompts* prompts = nullptr);
+    ~TCodeEdtorForm() override;
+
+    // Replaces the text with these lines and shows the last one.
+    void SetLines(const std::vector<std::string>& lines);
+    // The text's lines as UTF-8; a line break at the very end opens no further line.
+    std::vector<std::string> Lines() const;
+
+    QPlainTextEdit* Memo = nullptr;
+    QPushButton* CheckBt = nullptr;
+    QPushButton* BuLingBt = nullptr;
+    QPushButton* SaveBt = nullptr;
+    QPushButton* CancelBt = nullptr;
+    QLabel* HintLb = nullptr;
+
+  public slots:
+    void CheckBtClick();
+    void BuLingBtClick();
+    void SaveBtClick();
+    void CancelBtClick();
+
+  private:
+    // Replaces the whole text in one undoable step.
+    void ReplaceText(const std::vector<std::string>& lines);
+    void ShowMessage(const std::string& text);
+
+    std::unique_ptr<TPrompts> ownPrompts_;
+    TPrompts* prompts_ = nullptr;
+};
