@@ -1,8 +1,13 @@
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
 #include <QFile>
+#include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSpinBox>
 #include <QStyle>
 #include <QTemporaryDir>
@@ -15,10 +20,52 @@
 #include "tests/app/ScriptedPrompts.h"
 #include "view/Gui2Ctrl.h"
 
+namespace {
+
+QString ArtifactsDir() {
+    QString dir = qEnvironmentVariable("TOLVANE_ARTIFACTS_DIR");
+    if (dir.isEmpty()) dir = QStringLiteral(TOLVANE_ARTIFACTS_DIR);
+    QDir().mkpath(dir);
+    return dir;
+}
+
+// Whether a widget and all of its ancestors up to the dialog show their whole size hint.
+bool ShownWhole(QWidget* widget, QWidget* dialog) {
+    if (!widget->isVisibleTo(dialog)) return true;
+    const QRect inDialog(widget->mapTo(dialog, QPoint(0, 0)), widget->size());
+    return dialog->rect().contains(inDialog) &&
+           widget->width() >= widget->minimumSizeHint().width() &&
+           widget->height() >= widget->minimumSizeHint().height();
+}
+
+}  // namespace
+
 class TestOptionsDialog : public QObject {
     Q_OBJECT
 
   private slots:
+    void everyGroupAndCaptionIsShownWhole() {
+        TGui2OptionsForm form;
+        form.LoadOptions(SearchOptions{});
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QVERIFY(form.width() >= 479 && form.height() >= 447);
+        for (const char* name : {"FallStyleGbx", "FallTargetGbx", "SecInterGbx", "SumConstrastGbx",
+                                 "userGbx", "BaseGbx", "DisplayGbx"}) {
+            auto* group = form.findChild<QGroupBox*>(QString::fromUtf8(name));
+            QVERIFY2(group != nullptr && group->isVisible() && group->isEnabled(), name);
+        }
+        for (QWidget* w : form.findChildren<QWidget*>()) {
+            if (!qobject_cast<QLabel*>(w) && !qobject_cast<QAbstractButton*>(w) &&
+                !qobject_cast<QSpinBox*>(w) && !qobject_cast<QGroupBox*>(w) &&
+                !qobject_cast<QComboBox*>(w))
+                continue;
+            QVERIFY2(ShownWhole(w, &form),
+                     qPrintable(w->objectName() + " " + w->property("text").toString()));
+        }
+        QVERIFY(form.grab().save(ArtifactsDir() + QStringLiteral("/options_dialog.png")));
+    }
+
     void valuesOutsideTheControlsAreShownClampedAndKept() {
         TGui2OptionsForm form;
         SearchOptions options;
@@ -53,6 +100,124 @@ class TestOptionsDialog : public QObject {
         form.FallStyleGbx->button(0)->setChecked(true);  // 全部类型
         QCOMPARE(form.Options().LinegDistMinSe, 1);
         QCOMPARE(form.Options().FallStyleGbx, 0);
+    }
+
+    void okRefusesOptionSetsTheSearchCannotUseAndStaysOpen() {
+        TScriptedPrompts::TLog log;
+        TScriptedPrompts prompts(log);
+        TGui2OptionsForm form(nullptr, &prompts);
+        form.LoadOptions(SearchOptions{});
+        form.show();
+        while (form.LinegDistMinSe->value() < 5) form.LinegDistMinSe->stepUp();
+        while (form.LinedPtMinSe->value() < 4) form.LinedPtMinSe->stepUp();
+        form.OkBt->click();
+        QCOMPARE(log.Messages,
+                 QStringList{QStringLiteral("这组搜索设置无法搜索，请修改后再确定：\r\n"
+                                            "高线跨越第5行至4行：起始行不能大于结束行。\r\n"
+                                            "低线有4个至3个点：最少点数不能大于最多点数。")});
+        QVERIFY(form.isVisible());
+        QCOMPARE(form.result(), int(QDialog::Rejected));
+
+        while (form.LinegDistMinSe->value() > 1) form.LinegDistMinSe->stepDown();
+        while (form.LinedPtMinSe->value() > 2) form.LinedPtMinSe->stepDown();
+        // 两位差分 moves the high line to row 0; moving it back is refused.
+        form.FallStyleGbx->button(3)->click();
+        QCOMPARE(form.LinegDistMinSe->value(), 0);
+        form.LinegDistMinSe->stepUp();
+        form.OkBt->click();
+        QCOMPARE(log.Messages.size(), 2);
+        QVERIFY(log.Messages.last().endsWith(
+            QStringLiteral("落码类型为“两位差分”时，高线必须从第0行开始。")));
+        QVERIFY(form.isVisible());
+
+        form.LinegDistMinSe->stepDown();
+        form.FallTargetGbx->button(2)->click();
+        form.OkBt->click();
+        QCOMPARE(log.Messages.size(), 2);
+        QVERIFY(!form.isVisible());
+        QCOMPARE(form.result(), int(QDialog::Accepted));
+        QCOMPARE(form.Options().FallStyleGbx, 3);
+        QCOMPARE(form.Options().FallTargetGbx, 2);
+        QCOMPARE(form.Options().LinegDistMinSe, 0);
+    }
+
+    void aRefusedOkChangesNothingInTheWindow() {
+        QTemporaryDir folder;
+        TScriptedPrompts::TLog log;
+        TMainForm window(folder.path(), std::make_unique<TScriptedPrompts>(log));
+        window.show();
+        const SearchOptions before = window.Options;
+        log.Messages.clear();
+        QTimer::singleShot(0, &window, [&window] {
+            auto* dialog = window.findChild<TGui2OptionsForm*>();
+            QVERIFY(dialog != nullptr && dialog->isVisible());
+            dialog->CellHeightSe->stepUp();
+            while (dialog->LinegPtMinSe->value() < 9) dialog->LinegPtMinSe->stepUp();
+            dialog->OkBt->click();  // refused: the dialog stays
+            QVERIFY(dialog->isVisible());
+            dialog->CancelBt->click();
+        });
+        window.RegMenuOptionsClick();
+        QCOMPARE(log.Messages.size(), 1);
+        QVERIFY(log.Messages[0].contains(QStringLiteral("高线有9个至3个点")));
+        QVERIFY(window.Options == before);
+        QCOMPARE(window.Gui2RegNet->CellHeight(), 30);
+        QVERIFY(!QFile::exists(folder.filePath("pavolen.ini")));
+    }
+
+    void everyFieldIsCopiedInAndBack() {
+        SearchOptions options;
+        options.MemberName = "张三";
+        options.MemberPassword = "p=w;[x]";
+        options.LinedDistMinSe = 2;
+        options.LinedDistMaxSe = 6;
+        options.LinegDistMinSe = 0;
+        options.LinegDistMaxSe = 2;
+        options.LinedPtMinSe = 1;
+        options.LinedPtMaxSe = 2;
+        options.LinegPtMinSe = 1;
+        options.LinegPtMaxSe = 1;
+        options.SecCountSe = 6;
+        options.ClearDupChk = true;
+        options.RefSumChk = true;
+        options.RefTailChk = true;
+        options.RefWidthSe = 11;  // no control: kept as given
+        options.SecInterGbx = 4;
+        options.SumConstrastGbx = 2;
+        options.FallTargetGbx = 3;
+        options.FallStyleGbx = 3;
+        options.LinkLineStyleGbx = 1;
+        options.DrawBoxStyleCbb = 4;
+        options.BoxColorModeCbb = 2;
+        options.CellHeightSe = 44;
+        TScriptedPrompts::TLog log;
+        TScriptedPrompts prompts(log);
+        TGui2OptionsForm form(nullptr, &prompts);
+        form.LoadOptions(SearchOptions{});  // a second fill replaces everything of the first
+        form.LoadOptions(options);
+        QVERIFY(form.Options() == options);
+        QCOMPARE(form.FallStyleGbx->checkedId(), 3);
+        QCOMPARE(form.FallTargetGbx->checkedId(), 3);
+        QCOMPARE(form.SecInterGbx->checkedId(), 4);
+        QCOMPARE(form.DrawBoxStyleCbb->currentIndex(), 4);
+        QCOMPARE(form.userPWEd->text(), QStringLiteral("p=w;[x]"));
+        form.show();
+        form.OkBt->click();
+        QVERIFY(log.Messages.isEmpty());
+        QCOMPARE(form.result(), int(QDialog::Accepted));
+        QVERIFY(form.Options() == options);
+
+        // Out-of-range values show clamped and are stored as shown.
+        SearchOptions wild = options;
+        wild.LinedDistMaxSe = 99;
+        wild.CellHeightSe = 7;
+        wild.FallStyleGbx = 9;
+        wild.SecInterGbx = -3;
+        form.LoadOptions(wild);
+        QCOMPARE(form.Options().LinedDistMaxSe, 9);
+        QCOMPARE(form.Options().CellHeightSe, 30);
+        QCOMPARE(form.Options().FallStyleGbx, 3);
+        QCOMPARE(form.Options().SecInterGbx, 0);
     }
 
     void windowTakesTheOptionsOnlyAfterOk() {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "data/Error.h"
 #include "view/GridGeometry.h"
 
@@ -35,6 +37,26 @@ TEST(GridGeometry, ColumnWidthsAndTotalWidthFollowCellHeightAndColumnCount) {
     EXPECT_EQ(big.FColWidthArr[5], 54);
     EXPECT_EQ(big.FColWidthArr[9], 107);
     EXPECT_EQ(big.TotalWidth(), 621);
+}
+
+TEST(GridGeometry, FitRowsKeepsTheViewAndFollowsTheNewCount) {
+    TGridGeometry g = LaidOut(7, 30, 100);
+    const int32_t visible = g.VisibleRows;
+    ASSERT_GT(visible, 5);
+    g.TopRow = 40;
+    g.CursorRow = 45;
+    g.FitRows(200);  // more draws: the view stays, the range grows
+    EXPECT_EQ(g.TopRow, 40);
+    EXPECT_EQ(g.CursorRow, 45);
+    EXPECT_EQ(g.ScrollMax, 200 - visible + 1);
+    g.FitRows(30);  // fewer draws: the view moves back to the new end
+    EXPECT_EQ(g.ScrollMax, std::max(30 - visible + 1, 0));
+    EXPECT_EQ(g.TopRow, g.ScrollMax);
+    EXPECT_EQ(g.CursorRow, 30);  // the append row
+    g.FitRows(0);
+    EXPECT_EQ(g.TopRow, 0);
+    EXPECT_EQ(g.CursorRow, 0);
+    EXPECT_EQ(g.ScrollMax, 0);
 }
 
 TEST(GridGeometry, HeaderTextsForTenAndSevenColumns) {
