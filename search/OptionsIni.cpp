@@ -141,6 +141,7 @@ void ReadSearchOptions(const TIniFile& ini, SearchOptions& options) {
         else
             options.*key.Flag = ini.ReadBool(OptionsSection, key.Name, defaults.*key.Flag);
     }
+    options.ServiceUrl = DecodeExternalText(ini.ReadString(DownloadSection, "ServiceUrl", ""));
     options.BoxColorModeCbb = 3;
     // The grid cannot show other cell sizes; a bad value must not stop the program starting.
     if (options.CellHeightSe < 30 || options.CellHeightSe > 60) options.CellHeightSe = 30;
@@ -157,6 +158,10 @@ void WriteSearchOptions(TIniFile& ini, const SearchOptions& options) {
         else
             ini.WriteBool(OptionsSection, key.Name, options.*key.Flag);
     }
+    // Line breaks cannot stand in a value; an address never holds one.
+    std::string url = options.ServiceUrl;
+    std::erase_if(url, [](char c) { return c == '\r' || c == '\n' || c == '\0'; });
+    ini.WriteString(DownloadSection, "ServiceUrl", url);
 }
 
 void ApplyStartupAdjustments(SearchOptions& options) {

@@ -8,11 +8,13 @@
 #include "search/SearchOptions.h"
 
 // The settings file: the member name and password in section TRegOptions, every other option
-// in section TGui2Options, keys written in a fixed order.
+// in section TGui2Options, the download service address in section TDataDown; keys written in
+// a fixed order.
 
 inline constexpr char SettingsFileName[] = "pavolen.ini";
 inline constexpr char MemberSection[] = "TRegOptions";
 inline constexpr char OptionsSection[] = "TGui2Options";
+inline constexpr char DownloadSection[] = "TDataDown";
 
 // The member name and password are stored scrambled: byte i becomes (byte + A + i * B) mod 256.
 int ScrambleStart();  // A

@@ -28,6 +28,7 @@ struct SearchOptions {
     int32_t DrawBoxStyleCbb = 1;   // display: marker shape
     int32_t BoxColorModeCbb = 3;   // display: colour mode
     int32_t CellHeightSe = 30;     // display: grid cell size in pixels
+    std::string ServiceUrl;        // [TDataDown] ServiceUrl; empty: the built-in service
 
     bool operator==(const SearchOptions&) const = default;
 };

@@ -68,18 +68,21 @@ TEST(SearchOptionsIni, WritesEveryKeyInOrderAndReadsItBack) {
     options.LinegDistMaxSe = 4;
     options.ClearDupChk = true;
     options.CellHeightSe = 45;
+    options.ServiceUrl = "http://127.0.0.1:8080/draws?site=2";
     TIniFile ini;
     WriteSearchOptions(ini, options);
     const std::string text = ini.ToText();
     const std::string lines = "\n" + text;
     const char* order[] = {
-        "[TRegOptions]",    "userName=",          "userPW=",           "[TGui2Options]",
-        "LinedDistMinSe=0", "LinedDistMaxSe=3",   "LinegDistMinSe=1",  "LinegDistMaxSe=4",
-        "SecCountSe=4",     "LinedPtMinSe=2",     "LinedPtMaxSe=3",    "LinegPtMinSe=2",
-        "LinegPtMaxSe=3",   "ClearDupChk=1",      "RefSumChk=0",       "RefTailChk=0",
-        "SecInterGbx=0",    "SumConstrastGbx=0",  "FallTargetGbx=0",   "FallStyleGbx=0",
-        "RefWidthSe=7",     "LinkLineStyleGbx=0", "DrawBoxStyleCbb=1", "BoxColorModeCbb=3",
-        "CellHeightSe=45"};
+        "[TRegOptions]",      "userName=",         "userPW=",
+        "[TGui2Options]",     "LinedDistMinSe=0",  "LinedDistMaxSe=3",
+        "LinegDistMinSe=1",   "LinegDistMaxSe=4",  "SecCountSe=4",
+        "LinedPtMinSe=2",     "LinedPtMaxSe=3",    "LinegPtMinSe=2",
+        "LinegPtMaxSe=3",     "ClearDupChk=1",     "RefSumChk=0",
+        "RefTailChk=0",       "SecInterGbx=0",     "SumConstrastGbx=0",
+        "FallTargetGbx=0",    "FallStyleGbx=0",    "RefWidthSe=7",
+        "LinkLineStyleGbx=0", "DrawBoxStyleCbb=1", "BoxColorModeCbb=3",
+        "CellHeightSe=45",    "[TDataDown]",       "ServiceUrl=http://127.0.0.1:8080/draws?site=2"};
     size_t at = 0;
     for (const char* piece : order) {
         const size_t found = lines.find(std::string("\n") + piece, at);
