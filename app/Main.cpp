@@ -36,6 +36,7 @@
 #include "app/PictureExport.h"
 #include "app/Prompts.h"
 #include "data/CodeEditor.h"
+#include "data/DownloadCodec.h"
 #include "data/DrawImport.h"
 #include "data/DrawLines.h"
 #include "data/DrawText.h"
@@ -55,6 +56,9 @@ const char* const TMainForm::ShortName = "pavolen";
 const char* const TMainForm::DocumentFileName = "工作文档.gtmq";
 
 namespace {
+
+const QString DownloadingText = QStringLiteral("正在下载开奖数据...");
+const QString DownloadFailedText = QStringLiteral("下载开奖数据失败：\r\n");
 
 const QString SearchingMessage =
     QStringLiteral("程序正在搜索...\r\n请停止搜索或者等待搜索结束再执行此命令");
@@ -96,6 +100,8 @@ TMainForm::TMainForm(const QString& programFolder, std::unique_ptr<TPrompts> pro
 }
 
 TMainForm::~TMainForm() {
+    // Abort a download first: its result must not reach a window that is going away.
+    dataDown_.reset();
     // Stop a search before the list and the grid go away.
     if (regMgr_) {
         regMgr_->OnSearchEvent = nullptr;
@@ -646,8 +652,8 @@ void TMainForm::RefillPatternList() {
 void TMainForm::LoadDrawNumbers(const std::vector<int32_t>& numbers, const QString& message) {
     // Refuses a number that is no draw before anything changes, so the draws stay whole.
     LoadDrawNumbersInto(numbers, Gui2RegNet->Draws());
-    FileMenuDown->setEnabled(true);
-    FileMenuDownBt->setEnabled(true);
+    // A download still running keeps its command disabled: one download at a time.
+    SetDownloadEnabled(!DownloadRunning());
     Gui2RegNet->Pattern().Clear();
     documentModified_ = true;
     Gui2RegNet->LayoutGrid();
@@ -672,7 +678,47 @@ void TMainForm::FileMenuSaveClick() {
 }
 
 void TMainForm::FileMenuDownClick() {
-    ShowNotYet(QStringLiteral("下载数据"));
+    if (DownloadRunning()) return;
+    TDownloadRequest request;
+    request.ServiceUrl = Options.ServiceUrl.empty() ? DefaultServiceUrl() : Options.ServiceUrl;
+    request.MemberName = Options.MemberName;
+    request.MemberPassword = Options.MemberPassword;
+    // The result arrives on the worker thread: only post it to this window's thread.
+    auto received = [this](TDownloadResult result) {
+        QMetaObject::invokeMethod(
+            this, [this, result = std::move(result)] { OnDownloadResult(result); },
+            Qt::QueuedConnection);
+    };
+    dataDown_ = std::make_unique<TDataDown>(std::move(request), received, DownloadTiming);
+    SetDownloadEnabled(false);
+    SetStatusText(0, DownloadingText);
+    dataDown_->Start();
+}
+
+void TMainForm::SetDownloadEnabled(bool enabled) {
+    FileMenuDown->setEnabled(enabled);
+    FileMenuDownBt->setEnabled(enabled);
+}
+
+void TMainForm::OnDownloadResult(const TDownloadResult& result) {
+    dataDown_.reset();  // the worker has handed over and ends at once
+    if (StatusPanel0->text() == DownloadingText) SetStatusText(0, QString());
+    if (!result.Succeeded) {
+        SetDownloadEnabled(true);
+        ShowError(DownloadFailedText + ToQString(result.Error));
+        return;
+    }
+    ApplyDownloadedDraws(result.Items);
+}
+
+void TMainForm::ApplyDownloadedDraws(const std::vector<std::string>& items) {
+    try {
+        drawNumbers_ = DecodeReceivedItems(items, DrawKey());
+        LoadDrawNumbers(drawNumbers_, QStringLiteral("下载开奖数据成功！"));
+    } catch (const std::exception& e) {
+        SetDownloadEnabled(!DownloadRunning());
+        ShowError(DownloadFailedText + ToQString(e.what()));
+    }
 }
 
 void TMainForm::FileMenuImportClick() {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/Prompts.h"
+#include "data/DataDown.h"
 #include "search/Gui2RegMgr.h"
 #include "search/SearchOptions.h"
 
@@ -121,6 +122,8 @@ class TMainForm : public QMainWindow {
     QLabel* StatusPanel2 = nullptr;
 
     SearchOptions Options;
+    // How long the download waits before its request and how long the request may take.
+    TDownloadTiming DownloadTiming;
 
     TGui2RegMgr& RegMgr() { return *regMgr_; }
     TPatternListModel& ListModel() { return *listModel_; }
@@ -146,6 +149,10 @@ class TMainForm : public QMainWindow {
     void LoadDrawNumbers(const std::vector<int32_t>& numbers, const QString& message);
     // Imports draws from a text file (the import command without its dialog).
     void ImportDrawFile(const QString& path);
+    // Replaces the draws with received download items ("issue#scrambled digits"); an item
+    // that is no draw changes nothing and is reported.
+    void ApplyDownloadedDraws(const std::vector<std::string>& items);
+    bool DownloadRunning() const { return dataDown_ != nullptr; }
 
     // A status text change, also written to stderr when TOLVANE_STATUS_TRACE is set.
     void SetStatusText(int panel, const QString& text);
@@ -208,10 +215,13 @@ class TMainForm : public QMainWindow {
     void ShowError(const QString& text);
     void KeepUnreadableDocument();
     void ShowNotYet(const QString& what);
+    void OnDownloadResult(const TDownloadResult& result);
+    void SetDownloadEnabled(bool enabled);
 
     QString programFolder_;
     std::unique_ptr<TPrompts> prompts_;
     std::unique_ptr<TGui2RegMgr> regMgr_;
+    std::unique_ptr<TDataDown> dataDown_;  // the running download, if any
     TPatternListModel* listModel_ = nullptr;
     TGui2OptionsForm* optionsForm_ = nullptr;
     TCodeEdtorForm* codeEditor_ = nullptr;

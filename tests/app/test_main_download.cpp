@@ -1,0 +1,204 @@
+#include <QFile>
+#include <QLabel>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "app/Main.h"
+#include "data/DrawText.h"
+#include "search/OptionsIni.h"
+#include "tests/app/PatternFactory.h"
+#include "tests/app/ScriptedPrompts.h"
+#include "tests/data/DrawServiceProcess.h"
+#include "view/Gui2Ctrl.h"
+
+using namespace std::chrono_literals;
+
+namespace {
+
+const QString Succeeded = QStringLiteral("下载开奖数据成功！");
+const QString FailedPrefix = QStringLiteral("下载开奖数据失败：\r\n");
+
+std::vector<std::array<int, 7>> StartDraws() {
+    return {{1, 2, 3, 4, 5, 6, 7}, {7, 6, 5, 4, 3, 2, 1}, {0, 0, 0, 0, 0, 0, 9}};
+}
+
+QStringList DrawTexts(const TCodes& draws) {
+    QStringList texts;
+    for (int32_t i = 0; i < draws.Count(); ++i)
+        texts << QString::fromStdString(DrawToText(draws.GetCode(i)));
+    return texts;
+}
+
+}  // namespace
+
+class TestMainDownload : public QObject {
+    Q_OBJECT
+
+  private:
+    std::unique_ptr<QTemporaryDir> folder_;
+    TScriptedPrompts::TLog log_;
+
+    std::string FilePath(const QString& name) const {
+        return folder_->filePath(name).toStdString();
+    }
+    void WriteFile(const QString& name, const QByteArray& bytes) {
+        QFile file(folder_->filePath(name));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    }
+    // A window over a document of three draws and one pattern, asking serviceUrl.
+    std::unique_ptr<TMainForm> NewWindow(const std::string& serviceUrl,
+                                         const std::string& member = "") {
+        std::vector<std::unique_ptr<TGui2Reg>> patterns;
+        patterns.push_back(MakePattern(2, 2, 4));
+        WriteFile(QStringLiteral("工作文档.gtmq"), DocumentBytes(StartDraws(), patterns));
+        SearchOptions options;
+        options.ServiceUrl = serviceUrl;
+        options.MemberName = member;
+        SaveSearchOptions(FilePath("pavolen.ini"), options);
+        auto form =
+            std::make_unique<TMainForm>(folder_->path(), std::make_unique<TScriptedPrompts>(log_));
+        form->DownloadTiming = {1ms, 20000ms};
+        form->show();
+        return form;
+    }
+    static bool DownloadEnabled(TMainForm& form) {
+        return form.FileMenuDown->isEnabled() && form.FileMenuDownBt->isEnabled();
+    }
+    static QString Panel0(TMainForm& form) { return form.StatusPanel0->text(); }
+    // Runs the download command and waits until it has told the user something.
+    void Download(TMainForm& form) {
+        const qsizetype before = log_.Messages.size();
+        form.FileMenuDown->trigger();
+        QVERIFY(!DownloadEnabled(form));
+        QTRY_VERIFY_WITH_TIMEOUT(log_.Messages.size() > before, 60000);
+    }
+    // The draws, the patterns and the command after a download that failed with reason.
+    void ExpectUnchangedAfterFailure(TMainForm& form, const QString& reason) {
+        QCOMPARE(log_.Messages.last().left(FailedPrefix.size()), FailedPrefix);
+        if (!reason.isEmpty())
+            QVERIFY2(log_.Messages.last().contains(reason), qPrintable(log_.Messages.last()));
+        QCOMPARE(DrawTexts(form.Gui2RegNet->Draws()),
+                 (QStringList{"1234567", "7654321", "0000009"}));
+        QCOMPARE(form.RegMgr().Count(), 1);
+        QVERIFY(DownloadEnabled(form));
+        QVERIFY(!form.DownloadRunning());
+        QVERIFY(Panel0(form).isEmpty());
+        QVERIFY(!form.DocumentModified());
+    }
+
+  private slots:
+    void init() {
+        folder_ = std::make_unique<QTemporaryDir>();
+        log_ = {};
+        qputenv("no_proxy", "*");
+    }
+
+    void downloadReplacesTheDrawsAndKeepsThePatterns() {
+        QByteArray served;
+        QStringList expected;
+        for (int i = 0; i < 250; ++i) {
+            const std::string draw = ZeroPad7((i * 7919 + 13) % 10000000 / (i % 5 == 0 ? 100 : 1));
+            served += QByteArray::fromStdString(draw) + "\r\n";
+            expected << QString::fromStdString(draw);
+        }
+        WriteFile("served.txt", served);
+        TDrawServiceProcess service(TOLVANE_DRAWSVC_PATH,
+                                    {"--draws", FilePath("served.txt"), "--first-issue", "2019001",
+                                     "--member", "张 三&#", "--password", ""});
+        QVERIFY(!service.Url.empty());
+        auto form = NewWindow(service.Url, "张 三&#");
+        log_.Messages.clear();
+        form->FileMenuDown->trigger();
+        QVERIFY(!DownloadEnabled(*form));
+        QCOMPARE(Panel0(*form), QStringLiteral("正在下载开奖数据..."));
+        // A second start while the first runs does nothing.
+        form->FileMenuDownClick();
+        QTRY_COMPARE_WITH_TIMEOUT(log_.Messages, QStringList{Succeeded}, 60000);
+        QCOMPARE(DrawTexts(form->Gui2RegNet->Draws()), expected);
+        QCOMPARE(form->RegMgr().Count(), 1);
+        QVERIFY(DownloadEnabled(*form));
+        QVERIFY(Panel0(*form).isEmpty());
+        QVERIFY(form->DocumentModified());
+        // Nothing but the settings is written for a download; they keep the address.
+        QTest::qWait(50);
+        QCOMPARE(log_.Messages, QStringList{Succeeded});
+        log_.Answers.push_back(QMessageBox::Discard);
+        QVERIFY(form->close());
+        QCOMPARE(LoadSearchOptions(FilePath("pavolen.ini")).ServiceUrl, service.Url);
+        QCOMPARE(QDir(folder_->path()).entryList(QDir::Files),
+                 (QStringList{"pavolen.ini", "served.txt", "工作文档.gtmq"}));
+    }
+
+    void failedDownloadsChangeNothingAndSayWhy() {
+        WriteFile("draws.txt", "1111111\r\n");
+        WriteFile("status-only.txt", "成功\r\n");
+        WriteFile("two-fields.txt", "成功\r\n2019001##1234567\r\n");
+        WriteFile("short.txt", "成功\r\n2019001#a#12345\r\n");
+        TDrawServiceProcess members(TOLVANE_DRAWSVC_PATH,
+                                    {"--draws", FilePath("draws.txt"), "--member", "right"});
+        TDrawServiceProcess statusOnly(TOLVANE_DRAWSVC_PATH,
+                                       {"--reply", FilePath("status-only.txt")});
+        TDrawServiceProcess twoFields(TOLVANE_DRAWSVC_PATH,
+                                      {"--reply", FilePath("two-fields.txt")});
+        TDrawServiceProcess shortDigits(TOLVANE_DRAWSVC_PATH, {"--reply", FilePath("short.txt")});
+        TTestPort refusing(false);
+        const std::vector<std::pair<std::string, QString>> cases = {
+            {members.Url, QStringLiteral("会员名或密码错误")},
+            {statusOnly.Url, QStringLiteral("没有发来开奖数据")},
+            {twoFields.Url, QStringLiteral("回复第2行不是开奖数据")},
+            {shortDigits.Url, QStringLiteral("开奖号码不足7位")},
+            {"http://127.0.0.1:" + std::to_string(refusing.Port) + "/down",
+             QStringLiteral("无法连接下载服务器")},
+        };
+        for (const auto& [url, reason] : cases) {
+            QVERIFY(url.find(":0/") == std::string::npos && !url.empty());
+            auto form = NewWindow(url, "wrong");
+            Download(*form);
+            ExpectUnchangedAfterFailure(*form, reason);
+            // The command works again after a failure.
+            Download(*form);
+            ExpectUnchangedAfterFailure(*form, reason);
+        }
+    }
+
+    void silentServiceTimesOut() {
+        TTestPort silent(true);
+        auto form = NewWindow("http://127.0.0.1:" + std::to_string(silent.Port) + "/down");
+        form->DownloadTiming = {1ms, 300ms};
+        Download(*form);
+        ExpectUnchangedAfterFailure(*form, QStringLiteral("下载服务器在1秒内没有回应。"));
+    }
+
+    void importDuringADownloadKeepsTheCommandDisabled() {
+        TTestPort silent(true);
+        WriteFile("draws.txt", "1111111\r\n2222222\r\n");
+        auto form = NewWindow("http://127.0.0.1:" + std::to_string(silent.Port) + "/down");
+        form->DownloadTiming = {0ms, 3600s};
+        form->FileMenuDown->trigger();
+        form->ImportDrawFile(folder_->filePath("draws.txt"));
+        QCOMPARE(DrawTexts(form->Gui2RegNet->Draws()), (QStringList{"1111111", "2222222"}));
+        QVERIFY(!DownloadEnabled(*form));
+        QVERIFY(form->DownloadRunning());
+        // Closing the window aborts the download; nothing arrives afterwards.
+        log_.Messages.clear();
+        log_.Answers.push_back(QMessageBox::Discard);
+        QVERIFY(form->close());
+        form.reset();
+        QTest::qWait(50);
+        QVERIFY(log_.Messages.isEmpty());
+    }
+
+    void itemsThatAreNoDrawsChangeNothing() {
+        auto form = NewWindow("http://127.0.0.1:1/down");
+        form->ApplyDownloadedDraws({"2019001#1234567", "2019002#12x4567"});
+        QCOMPARE(log_.Messages.last(),
+                 FailedPrefix + QStringLiteral("第2条数据的开奖号码不是数字：2019002#12x4567"));
+        QCOMPARE(DrawTexts(form->Gui2RegNet->Draws()),
+                 (QStringList{"1234567", "7654321", "0000009"}));
+        QVERIFY(DownloadEnabled(*form));
+    }
+};
+
+QTEST_MAIN(TestMainDownload)
+#include "test_main_download.moc"

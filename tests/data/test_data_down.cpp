@@ -1,0 +1,171 @@
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <fstream>
+#include <future>
+#include <string>
+#include <vector>
+
+#include "data/DataDown.h"
+#include "data/DrawImport.h"
+#include "data/DrawText.h"
+#include "tests/data/DrawServiceProcess.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+// Waits are counted in milliseconds instead of seconds.
+constexpr TDownloadTiming Quick{1ms, 20000ms};
+
+class DataDownTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        folder_ = ::testing::TempDir() + "tolvane_down_XXXXXX";
+        ASSERT_NE(::mkdtemp(folder_.data()), nullptr);
+    }
+
+    std::string WriteFile(const std::string& name, const std::string& bytes) {
+        const std::string path = folder_ + "/" + name;
+        std::ofstream(path, std::ios::binary) << bytes;
+        return path;
+    }
+
+    // Draws with leading zeros in every position now and then.
+    std::string DrawText(int count) {
+        std::string text;
+        uint32_t state = 7;
+        for (int i = 0; i < count; ++i) {
+            state = state * 1664525u + 1013904223u;
+            int32_t number = static_cast<int32_t>(state % 10000000u);
+            if (i % 7 == 0) number %= 100000;
+            text += ZeroPad7(number) + (i % 2 == 0 ? "\r\n" : "\n");
+        }
+        return text;
+    }
+
+    static TDownloadResult Run(const std::string& url, const std::string& member = "",
+                               const std::string& password = "", TDownloadTiming timing = Quick) {
+        std::promise<TDownloadResult> done;
+        TDataDown worker(
+            {url, member, password},
+            [&done](TDownloadResult result) { done.set_value(std::move(result)); }, timing);
+        worker.Start();
+        std::future<TDownloadResult> result = done.get_future();
+        // Only a guard against a hang; no test depends on how long a download takes.
+        EXPECT_EQ(result.wait_for(120s), std::future_status::ready);
+        return result.get();
+    }
+
+    std::string folder_;
+};
+
+TEST_F(DataDownTest, FullDownloadRoundTripsEveryDigit) {
+    const std::string text = DrawText(300);
+    TDrawServiceProcess service(TOLVANE_DRAWSVC_PATH, {"--draws", WriteFile("draws.txt", text),
+                                                       "--first-issue", "2019001"});
+    ASSERT_FALSE(service.Url.empty());
+    const TDownloadResult result = Run(service.Url);
+    ASSERT_TRUE(result.Succeeded) << result.Error;
+    ASSERT_EQ(result.Items.size(), 300u);
+    EXPECT_EQ(result.Items.front().substr(0, 8), "2019001#");
+    EXPECT_EQ(result.Items.back().substr(0, 8), "2019300#");
+    EXPECT_EQ(DecodeReceivedItems(result.Items, DrawKey()), ParseDrawNumbers(text));
+}
+
+TEST_F(DataDownTest, MemberTextsArriveExactlyAsTyped) {
+    const std::string member = "张 三&mPw=x#1+2%";
+    const std::string password = "p w&#?";
+    TDrawServiceProcess service(TOLVANE_DRAWSVC_PATH,
+                                {"--draws", WriteFile("draws.txt", DrawText(3)), "--member", member,
+                                 "--password", password});
+    ASSERT_FALSE(service.Url.empty());
+    const TDownloadResult right = Run(service.Url, member, password);
+    EXPECT_TRUE(right.Succeeded) << right.Error;
+    EXPECT_EQ(right.Items.size(), 3u);
+    for (auto [name, pw] : {std::pair{member, std::string()}, {"张 三", password}}) {
+        const TDownloadResult wrong = Run(service.Url, name, pw);
+        EXPECT_FALSE(wrong.Succeeded);
+        EXPECT_EQ(wrong.Error, "下载服务器拒绝了请求：会员名或密码错误");
+    }
+}
+
+TEST_F(DataDownTest, MalformedRepliesFailWithAReason) {
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"", "下载服务器的回复是空的。"},
+        {"成功\r\n", "下载服务器没有发来开奖数据。"},
+        {"成功\r\n2019001#a#1234567\r\n2019002#7654321\r\n",
+         "回复第3行不是开奖数据：2019002#7654321"},
+        {"成功\r\n2019001#a#123456\r\n", "回复第2行的开奖号码不足7位：2019001#a#123456"},
+        {"成功\r\n2019001#a#12345o7\r\n", "回复第2行的开奖号码不是数字：2019001#a#12345o7"},
+    };
+    int n = 0;
+    for (const auto& [body, reason] : cases) {
+        TDrawServiceProcess service(TOLVANE_DRAWSVC_PATH,
+                                    {"--reply", WriteFile("reply" + std::to_string(n++), body)});
+        ASSERT_FALSE(service.Url.empty());
+        const TDownloadResult result = Run(service.Url);
+        EXPECT_FALSE(result.Succeeded);
+        EXPECT_TRUE(result.Items.empty());
+        EXPECT_EQ(result.Error, reason);
+    }
+}
+
+TEST_F(DataDownTest, TransportFaultsFailWithAReason) {
+    TDrawServiceProcess service(TOLVANE_DRAWSVC_PATH,
+                                {"--draws", WriteFile("draws.txt", DrawText(3))});
+    ASSERT_FALSE(service.Url.empty());
+    EXPECT_EQ(Run(service.Url + "/elsewhere").Error, "下载服务器返回了错误（HTTP 404）。");
+
+    TTestPort silent(true);
+    ASSERT_NE(silent.Port, 0);
+    const TDownloadResult late =
+        Run("http://127.0.0.1:" + std::to_string(silent.Port) + "/down", "", "", {1ms, 300ms});
+    EXPECT_FALSE(late.Succeeded);
+    EXPECT_EQ(late.Error, "下载服务器在1秒内没有回应。");
+
+    TTestPort refusing(false);
+    ASSERT_NE(refusing.Port, 0);
+    const TDownloadResult refused = Run("http://127.0.0.1:" + std::to_string(refusing.Port));
+    EXPECT_FALSE(refused.Succeeded);
+    EXPECT_TRUE(refused.Error.starts_with("无法连接下载服务器")) << refused.Error;
+
+    EXPECT_EQ(Run("ftp://127.0.0.1/down").Error, "下载服务器地址无效：ftp://127.0.0.1/down");
+}
+
+TEST_F(DataDownTest, WaitsAtLeastFourWholeUnitsBeforeTheRequest) {
+    TDrawServiceProcess service(TOLVANE_DRAWSVC_PATH,
+                                {"--draws", WriteFile("draws.txt", DrawText(1))});
+    ASSERT_FALSE(service.Url.empty());
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_TRUE(Run(service.Url, "", "", {40ms, 20000ms}).Succeeded);
+    EXPECT_GE(std::chrono::steady_clock::now() - start, 160ms);
+}
+
+TEST_F(DataDownTest, StopEndsTheWaitOrTheRequestWithoutAHandOver) {
+    TTestPort silent(true);
+    ASSERT_NE(silent.Port, 0);
+    const std::string url = "http://127.0.0.1:" + std::to_string(silent.Port) + "/down";
+    // Stopped while waiting (units of an hour), and while the service keeps it waiting (a
+    // request that would not time out before the test run does).
+    for (TDownloadTiming timing : {TDownloadTiming{3600s, 600s}, TDownloadTiming{0ms, 3600s}}) {
+        std::atomic<int> handedOver{0};
+        TDataDown worker(
+            {url, "", ""}, [&](TDownloadResult) { ++handedOver; }, timing);
+        worker.Start();
+        std::this_thread::sleep_for(200ms);
+        EXPECT_FALSE(worker.Finished());
+        worker.Stop();
+        EXPECT_TRUE(worker.Finished());
+        EXPECT_EQ(handedOver.load(), 0);
+    }
+    // A worker never started, or destroyed while running, stops cleanly too.
+    { TDataDown idle({url, "", ""}, nullptr); }
+    {
+        TDataDown running({url, "", ""}, [](TDownloadResult) { ADD_FAILURE(); }, {0ms, 3600s});
+        running.Start();
+    }
+}
+
+}  // namespace

@@ -1,0 +1,158 @@
+// tolvane-drawsvc: a local stand-in for the draw download service. Serves a draw text file as
+// the download reply (status line "成功", one "issue#n#scrambled digits" line per draw, code
+// page 936) on 127.0.0.1 until it is terminated. Its first line on stdout is the address to
+// put into ServiceUrl of section [TDataDown] in pavolen.ini.
+#include <httplib.h>
+#include <signal.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "data/DownloadCodec.h"
+#include "data/DrawImport.h"
+#include "data/DrawText.h"
+#include "data/Error.h"
+#include "data/TextCodec.h"
+
+namespace {
+
+constexpr char ServicePath[] = "/pavolen/down";
+
+struct TServiceArgs {
+    std::string DrawsPath;
+    std::string ReplyPath;  // serve this file's bytes verbatim instead of the draws
+    int Port = 0;           // 0: any free port
+    int64_t FirstIssue = 1;
+    std::optional<std::string> Member;
+    std::string Password;
+};
+
+[[noreturn]] void Usage(const std::string& problem) {
+    std::fprintf(stderr,
+                 "tolvane-drawsvc: %s\n"
+                 "usage: tolvane-drawsvc --draws FILE [--port N] [--first-issue N]\n"
+                 "                       [--member NAME] [--password PW] [--reply FILE]\n",
+                 problem.c_str());
+    std::exit(2);
+}
+
+int64_t NumberArgument(const std::string& name, const std::string& text, int64_t low,
+                       int64_t high) {
+    if (!IsAllDigits(text) || text.size() > 12) Usage(name + " wants a number: " + text);
+    const int64_t value = std::stoll(text);
+    if (value < low || value > high) Usage(name + " is out of range: " + text);
+    return value;
+}
+
+TServiceArgs ParseArgs(int argc, char** argv) {
+    TServiceArgs args;
+    for (int i = 1; i < argc; ++i) {
+        const std::string name = argv[i];
+        if (i + 1 >= argc) Usage("missing value after " + name);
+        const std::string value = argv[++i];
+        if (name == "--draws")
+            args.DrawsPath = value;
+        else if (name == "--reply")
+            args.ReplyPath = value;
+        else if (name == "--port")
+            args.Port = static_cast<int>(NumberArgument(name, value, 0, 65535));
+        else if (name == "--first-issue")
+            args.FirstIssue = NumberArgument(name, value, 0, 2147483647);
+        else if (name == "--member")
+            args.Member = value;
+        else if (name == "--password")
+            args.Password = value;
+        else
+            Usage("unknown option " + name);
+    }
+    if (args.DrawsPath.empty() == args.ReplyPath.empty()) Usage("give --draws or --reply");
+    return args;
+}
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) throw TError("cannot read " + path);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// The reply for the draws of a draw text file, issue numbers counting up from firstIssue.
+std::string DrawReply(const std::string& drawText, int64_t firstIssue) {
+    const std::vector<int32_t> numbers = ParseDrawNumbers(drawText);
+    std::string body = EncodeGbk("成功") + "\r\n";
+    for (size_t i = 0; i < numbers.size(); ++i) {
+        if (numbers[i] < 0) throw TError("line " + std::to_string(i + 1) + " is no draw");
+        const int64_t issue = firstIssue + static_cast<int64_t>(i);
+        body += std::to_string(issue) + "#" + std::to_string(i + 1) + "#" +
+                ScrambleDraw(DrawKey(), issue, ZeroPad7(numbers[i])) + "\r\n";
+    }
+    return body;
+}
+
+// Empty when the request may have the draws, else the status line that refuses it.
+std::string Refusal(const httplib::Request& request, const TServiceArgs& args) {
+    if (request.get_param_value("soft") != SoftName() ||
+        request.get_param_value("softid") != SoftId || !request.has_param("ver"))
+        return "软件标识错误";
+    if (args.Member && (!request.has_param("mName") || !request.has_param("mPw") ||
+                        request.get_param_value("mName") != *args.Member ||
+                        request.get_param_value("mPw") != args.Password))
+        return "会员名或密码错误";
+    return {};
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const TServiceArgs args = ParseArgs(argc, argv);
+    std::string reply;
+    try {
+        reply = args.ReplyPath.empty() ? DrawReply(ReadFile(args.DrawsPath), args.FirstIssue)
+                                       : ReadFile(args.ReplyPath);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "tolvane-drawsvc: %s\n", e.what());
+        return 1;
+    }
+
+    // Termination requests are taken by one thread that stops the server; every other thread
+    // inherits the blocked mask.
+    sigset_t endSignals;
+    sigemptyset(&endSignals);
+    sigaddset(&endSignals, SIGINT);
+    sigaddset(&endSignals, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &endSignals, nullptr);
+
+    httplib::Server server;
+    server.Get(ServicePath, [&](const httplib::Request& request, httplib::Response& response) {
+        const std::string refusal = Refusal(request, args);
+        const std::string body = refusal.empty() ? reply : EncodeGbk(refusal) + "\r\n";
+        response.set_content(body, "text/plain; charset=GBK");
+    });
+    const int port = args.Port == 0
+                         ? server.bind_to_any_port("127.0.0.1")
+                         : (server.bind_to_port("127.0.0.1", args.Port) ? args.Port : -1);
+    if (port <= 0) {
+        std::fprintf(stderr, "tolvane-drawsvc: cannot listen on 127.0.0.1:%d\n", args.Port);
+        return 1;
+    }
+    std::printf("http://127.0.0.1:%d%s\n", port, ServicePath);
+    std::fflush(stdout);
+
+    std::thread stopper([&] {
+        int received = 0;
+        sigwait(&endSignals, &received);
+        server.stop();
+    });
+    const bool listened = server.listen_after_bind();
+    if (stopper.joinable()) {
+        // The server may also end on its own: wake the waiting thread.
+        kill(getpid(), SIGTERM);
+        stopper.join();
+    }
+    return listened ? 0 : 1;
+}
