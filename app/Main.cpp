@@ -45,6 +45,7 @@
 #include "data/Stream.h"
 #include "search/OptionsIni.h"
 #include "search/WorkDocument.h"
+#include "stats/StatMgr.h"
 #include "view/Gui2Ctrl.h"
 
 const char* const TMainForm::ProductName = "Tolvane";
@@ -97,6 +98,8 @@ TMainForm::TMainForm(const QString& programFolder, std::unique_ptr<TPrompts> pro
     CreatePanels();
     CreateStatusBar();
     FormCreate();
+    // The statistics window lives for the whole run, hidden until the statistics command.
+    statForm_ = new TStatForm(this, prompts_.get());
 }
 
 TMainForm::~TMainForm() {
@@ -860,7 +863,10 @@ void TMainForm::RegMenuOptionsClick() {
     ApplyGridSettings();
 }
 
-void TMainForm::RegMenuStatClick() {}
+void TMainForm::RegMenuStatClick() {
+    statForm_->SetRegMgr(regMgr_.get());
+    statForm_->OpenWindow();
+}
 
 void TMainForm::RegMenuExportPicClick() {
     // Selected rows in list order; a selection may hold a row in more than one range.

@@ -25,6 +25,7 @@ class TGui2RegNet;
 class TGui2OptionsForm;
 class TCodeEdtorForm;
 class TPatternListModel;
+class TStatForm;
 
 // The main window: the grid of draws, the pattern list, menus, tool bar and status bar; owns
 // the document (draws and patterns) and the options for the whole run.
@@ -127,6 +128,7 @@ class TMainForm : public QMainWindow {
 
     TGui2RegMgr& RegMgr() { return *regMgr_; }
     TPatternListModel& ListModel() { return *listModel_; }
+    TStatForm* StatForm() const { return statForm_; }
     const QString& ProgramFolder() const { return programFolder_; }
     QString SettingsPath() const;
     QString DocumentPath() const;
@@ -225,6 +227,7 @@ class TMainForm : public QMainWindow {
     TPatternListModel* listModel_ = nullptr;
     TGui2OptionsForm* optionsForm_ = nullptr;
     TCodeEdtorForm* codeEditor_ = nullptr;
+    TStatForm* statForm_ = nullptr;
     std::vector<int32_t> drawNumbers_;
     std::vector<TGui2Reg*> pendingRows_;  // found, not yet listed
     size_t pendingDone_ = 0;

@@ -1,0 +1,173 @@
+#include "stats/StatTally.h"
+
+#include <algorithm>
+
+#include "data/Hao.h"
+#include "search/Gui2Reg.h"
+
+namespace {
+
+constexpr int32_t LowLine = 0;
+constexpr int32_t HighLine = 1;
+constexpr int32_t FixedPositions = 4;  // A to D
+
+std::string Letter(int32_t position) {
+    return std::string(1, PositionLetters[position]);
+}
+
+// The only marked column of a line with exactly one mark, else -1.
+int32_t SingleMark(const TGui2Reg& pattern, int32_t line) {
+    if (pattern.PositionCount(line) != 1) return -1;
+    for (int32_t column = 0; column < 8; ++column)
+        if (pattern.GetPosition(line, column)) return column;
+    return -1;
+}
+
+uint32_t MarkBits(const TGui2Reg& pattern, int32_t line) {
+    uint32_t bits = 0;
+    for (int32_t column = 0; column < 8; ++column)
+        if (pattern.GetPosition(line, column)) bits |= 1u << column;
+    return bits;
+}
+
+// Chart of the pair (p, q) with p < q, or -1.
+int32_t PairChart(int32_t p, int32_t q) {
+    for (size_t i = 0; i < PositionPairs.size(); ++i)
+        if (PositionPairs[i].first == p && PositionPairs[i].second == q)
+            return static_cast<int32_t>(i);
+    return -1;
+}
+
+// Index of the lowest set bit of a non-zero mask.
+int32_t LowestBit(uint32_t bits) {
+    int32_t index = 0;
+    while ((bits & 1u) == 0) {
+        bits >>= 1;
+        ++index;
+    }
+    return index;
+}
+
+int32_t BitCount(uint32_t bits) {
+    int32_t n = 0;
+    for (; bits != 0; bits &= bits - 1) ++n;
+    return n;
+}
+
+// Each statistic counts a pattern in at most one chart; its marks name that chart, so one look
+// at them replaces testing every chart (StatDigit states the tests chart by chart).
+void Count(TStatKind kind, const TGui2Reg& pattern, std::vector<TStatTally>& tallies) {
+    const uint32_t low = MarkBits(pattern, LowLine);
+    const uint32_t high = MarkBits(pattern, HighLine);
+    int32_t chart = -1;
+    switch (kind) {
+        case skFixedDigit:
+            if (BitCount(low) == 1 && high == 0) {
+                const int32_t p = LowestBit(low);
+                if (p >= 1 && p <= FixedPositions) chart = p - 1;
+            }
+            break;
+        case skPairSum:
+            if (BitCount(low) == 2 && high == 0) {
+                const int32_t p = LowestBit(low);
+                chart = PairChart(p, LowestBit(low & ~(1u << p)));
+            }
+            break;
+        case skPairDiff:
+            if (BitCount(low) == 1 && BitCount(high) == 1)
+                chart = PairChart(LowestBit(low), LowestBit(high));
+            break;
+    }
+    if (chart < 0) return;
+    const int32_t digit = StatDigit(kind, chart, pattern);
+    if (digit >= 0) ++tallies[static_cast<size_t>(chart)].Slots[static_cast<size_t>(digit) + 1];
+}
+
+template <typename Patterns>
+std::vector<TStatTally> Run(TStatKind kind, const Patterns& patterns) {
+    std::vector<TStatTally> tallies(static_cast<size_t>(StatChartCount(kind)));
+    // Last to first; the counts do not depend on the order.
+    for (auto it = patterns.rbegin(); it != patterns.rend(); ++it)
+        if (*it) Count(kind, **it, tallies);
+    return tallies;
+}
+
+}  // namespace
+
+std::string StatName(TStatKind kind) {
+    switch (kind) {
+        case skFixedDigit:
+            return "定位定数";
+        case skPairSum:
+            return "两位合分";
+        case skPairDiff:
+            return "两位差分";
+    }
+    return {};
+}
+
+int32_t StatChartCount(TStatKind kind) {
+    return kind == skFixedDigit ? FixedPositions : static_cast<int32_t>(PositionPairs.size());
+}
+
+std::string StatSubject(TStatKind kind, int32_t chart) {
+    if (chart < 0 || chart >= StatChartCount(kind)) return {};
+    if (kind == skFixedDigit) return Letter(chart + 1);
+    const auto [p, q] = PositionPairs[static_cast<size_t>(chart)];
+    return Letter(p) + (kind == skPairSum ? "+" : "") + Letter(q);
+}
+
+std::string StatTitle(TStatKind kind, int32_t chart) {
+    return StatName(kind) + " 规律统计:" + StatSubject(kind, chart) +
+           (kind == skPairDiff ? "位差" : "位");
+}
+
+std::string StatColumnLabel(TStatKind kind, int32_t chart, int32_t digit) {
+    return StatSubject(kind, chart) + (kind == skPairDiff ? "差" : "=") + std::to_string(digit);
+}
+
+int32_t StatDigit(TStatKind kind, int32_t chart, const TGui2Reg& pattern) {
+    if (chart < 0 || chart >= StatChartCount(kind)) return -1;
+    int32_t digit = -1;
+    switch (kind) {
+        case skFixedDigit:
+            if (pattern.PositionCount(LowLine) == 1 && pattern.GetPosition(LowLine, chart + 1) &&
+                pattern.MarkedLineCount() <= 1)
+                digit = pattern.GetResult(LowLine);
+            break;
+        case skPairSum: {
+            const auto [p, q] = PositionPairs[static_cast<size_t>(chart)];
+            if (pattern.PositionCount(LowLine) == 2 && pattern.GetPosition(LowLine, p) &&
+                pattern.GetPosition(LowLine, q) && pattern.MarkedLineCount() <= 1)
+                digit = pattern.GetResult(LowLine);
+            break;
+        }
+        case skPairDiff: {
+            const auto [p, q] = PositionPairs[static_cast<size_t>(chart)];
+            if (SingleMark(pattern, LowLine) == p && SingleMark(pattern, HighLine) == q) {
+                const int32_t low = pattern.GetResult(LowLine);
+                const int32_t high = pattern.GetResult(HighLine);
+                // Digits outside 0-9 only come from damaged documents; keep the subtraction safe.
+                if (low >= 0 && low <= 9 && high >= 0 && high <= 9)
+                    digit = DigitDistance(low, high);
+            }
+            break;
+        }
+    }
+    return digit >= 0 && digit <= 9 ? digit : -1;
+}
+
+int32_t TStatTally::AxisMaximum() const {
+    int32_t maximum = 1;
+    for (size_t c = 1; c < Slots.size(); ++c) maximum = std::max(maximum, Slots[c]);
+    return static_cast<int32_t>((int64_t{maximum} + 9) / 10 * 10);
+}
+
+std::vector<TStatTally> RunStatistic(TStatKind kind, const std::vector<const TGui2Reg*>& patterns) {
+    return Run(kind, patterns);
+}
+
+std::vector<TStatTally> RunStatistic(TStatKind kind,
+                                     const std::vector<std::unique_ptr<TGui2Reg>>& patterns) {
+    return Run(kind, patterns);
+}

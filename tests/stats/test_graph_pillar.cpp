@@ -1,0 +1,197 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "stats/GraphPillarCore.h"
+
+namespace {
+
+// A chart set up the way the statistics window sets its charts up.
+struct TChartFixture : ::testing::Test {
+    TGraphPilarData chart;
+    std::vector<std::string> messages;
+
+    void SetUp() override {
+        chart.OnRangeError = [this](const std::string& m) { messages.push_back(m); };
+        chart.SetDimensions(11, 2, {{0, 0, 255}, {255, 98, 84}});
+        chart.BarWidth = 16;
+        chart.GroupGap = 18;
+        chart.StepHeight = 13;
+        chart.StepCount = 10;
+        chart.ValueScale = 20.0f / 130.0f;
+        chart.Relayout();
+    }
+};
+
+TEST_F(TChartFixture, DimensionsMakeAllZeroMatrix) {
+    EXPECT_EQ(chart.FDynColCount, 10);
+    EXPECT_EQ(chart.FDynRowCount, 1);
+    ASSERT_EQ(chart.Values.size(), 22u);
+    for (int y = 0; y <= 1; ++y)
+        for (int x = 0; x <= 10; ++x) EXPECT_EQ(chart.GetValue(x, y), "0") << x << "," << y;
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(TChartFixture, CellsAreStoredColumnFirstWithinRows) {
+    chart.SetValue(3, 1, "7");
+    chart.SetValue(10, 0, "A=9");
+    EXPECT_EQ(chart.Values[3 + 11], "7");
+    EXPECT_EQ(chart.Values[10], "A=9");
+    EXPECT_EQ(chart.GetValue(3, 1), "7");
+}
+
+TEST_F(TChartFixture, OutOfRangeAccessReportsAndTouchesNothing) {
+    const std::vector<std::string> before = chart.Values;
+    chart.SetValue(10, 1, "5");  // the last valid cell
+    EXPECT_TRUE(messages.empty());
+    chart.SetValue(11, 1, "x");
+    EXPECT_EQ(messages, std::vector<std::string>{"SetValue x>=FDynColCount "});
+    messages.clear();
+    chart.SetValue(11, 2, "x");
+    EXPECT_EQ(messages,
+              (std::vector<std::string>{"SetValue x>=FDynColCount ", "SetValue x>=FDynRowCount "}));
+    messages.clear();
+    // Row 2 of column 0 would be index 22, one past the matrix.
+    chart.SetValue(0, 2, "x");
+    EXPECT_EQ(messages, std::vector<std::string>{"SetValue x>=FDynRowCount "});
+    messages.clear();
+    chart.SetValue(-1, 0, "x");
+    EXPECT_EQ(messages, std::vector<std::string>{"SetValue x>=FDynColCount "});
+    messages.clear();
+
+    EXPECT_EQ(chart.GetValue(0, 2), "");
+    EXPECT_EQ(chart.GetValue(11, 0), "");
+    EXPECT_EQ(messages,
+              (std::vector<std::string>{"GetValue x>=FDynRowCount ", "GetValue x>=FDynColCount "}));
+    std::vector<std::string> expected = before;
+    expected[10 + 11] = "5";
+    EXPECT_EQ(chart.Values, expected);
+}
+
+TEST(GraphPilarData, EmptyAndDegenerateMatricesStayInBounds) {
+    TGraphPilarData chart;
+    int reports = 0;
+    chart.OnRangeError = [&](const std::string&) { ++reports; };
+    // Empty after creation: both counts are 0 but there is no cell (0, 0) to read or write.
+    EXPECT_EQ(chart.GetValue(0, 0), "");
+    chart.SetValue(0, 0, "1");
+    EXPECT_TRUE(chart.Values.empty());
+    EXPECT_EQ(reports, 0);
+    EXPECT_EQ(chart.GetValue(1, 0), "");
+    EXPECT_EQ(reports, 1);
+    chart.SetDimensions(-3, 2, {});
+    EXPECT_TRUE(chart.Values.empty());
+    chart.SetValue(0, 0, "1");
+    EXPECT_TRUE(chart.Values.empty());
+    chart.SetDimensions(2, 2, {});
+    chart.ClearChart();
+    EXPECT_TRUE(chart.Values.empty());
+    EXPECT_TRUE(chart.RowColors.empty());
+    EXPECT_EQ(chart.FDynColCount, 0);
+    EXPECT_EQ(chart.FDynRowCount, 0);
+}
+
+TEST(GraphPilarData, MissingRowColoursComeFromThePaletteByRowIndex) {
+    TGraphPilarData chart;
+    chart.SetDimensions(3, 12, {{1, 2, 3}, {4, 5, 6}});
+    ASSERT_EQ(chart.RowColors.size(), 12u);
+    EXPECT_EQ(chart.RowColors[1], (TChartColor{4, 5, 6}));
+    EXPECT_EQ(chart.RowColors[2], (TChartColor{255, 18, 69}));
+    EXPECT_EQ(chart.RowColors[4], (TChartColor{132, 0, 95}));
+    EXPECT_EQ(chart.RowColors[9], (TChartColor{68, 0, 255}));
+    EXPECT_EQ(chart.RowColors[11], (TChartColor{68, 0, 255}));  // past the palette: its last
+}
+
+TEST_F(TChartFixture, LayoutOfTheStatisticsCharts) {
+    EXPECT_EQ(chart.PlotRect, (TChartRect{30, 30, 586, 160}));
+    for (int c = 1; c <= 10; ++c) {
+        const TChartRect bar = chart.BarRect(c, 1);
+        EXPECT_EQ(bar.Left, 52 * (c - 1) + 64);
+        EXPECT_EQ(bar.Right, 52 * (c - 1) + 80);
+        EXPECT_EQ(bar.Bottom, 161);
+        EXPECT_EQ(bar.Top, 161);  // value 0
+    }
+    EXPECT_EQ(chart.TitleRect(), (TChartRect{30, 0, 586, 20}));
+    EXPECT_EQ(chart.AxisY(0), 160);
+    EXPECT_EQ(chart.AxisY(10), 30);
+    EXPECT_EQ(chart.AxisLabelRect(3), (TChartRect{5, 114, 20, 129}));
+    // Label box of column 2: under the bar, one bar wide per data row.
+    EXPECT_EQ(chart.ColumnLabelRect(2), (TChartRect{116, 164, 132, 179}));
+}
+
+TEST_F(TChartFixture, BarsAreScaledUpToWholePixels) {
+    chart.SetValue(1, 1, "15");
+    chart.SetValue(2, 1, "20");
+    chart.SetValue(3, 1, "1");
+    EXPECT_EQ(chart.BarRect(1, 1).Top, 161 - 15);
+    EXPECT_EQ(chart.ScaleBar(chart.BarRect(1, 1)).Top, 161 - 98);
+    EXPECT_EQ(chart.ScaleBar(chart.BarRect(2, 1)).Top, 161 - 130);  // the full axis
+    EXPECT_EQ(chart.ScaleBar(chart.BarRect(3, 1)).Top, 161 - 7);
+    // Column labels hang below the unscaled bottom, whatever the bar's height.
+    EXPECT_EQ(chart.ColumnLabelRect(1).Top, 164);
+
+    chart.ValueScale = 10.0f / 130.0f;  // exact multiples must not gain a pixel
+    chart.SetValue(1, 1, "5");
+    EXPECT_EQ(chart.ScaleBar(chart.BarRect(1, 1)).Top, 161 - 65);
+}
+
+TEST_F(TChartFixture, AxisLabelsFollowTheScale) {
+    std::vector<std::string> labels;
+    for (int i = 0; i <= 10; ++i) labels.push_back(chart.AxisLabel(i));
+    EXPECT_EQ(labels, (std::vector<std::string>{"0", "2", "4", "6", "8", "10", "12", "14", "16",
+                                                "18", "20"}));
+    chart.ValueScale = 10.0f / 130.0f;
+    EXPECT_EQ(chart.AxisLabel(7), "7");
+    chart.StepHeight = 1;
+    chart.ValueScale = 0.5f;  // halves round to the even neighbour
+    EXPECT_EQ(chart.AxisLabel(1), "0");
+    EXPECT_EQ(chart.AxisLabel(3), "2");
+    EXPECT_EQ(chart.AxisLabel(5), "2");
+    EXPECT_EQ(chart.AxisLabel(7), "4");
+}
+
+TEST(GraphPilarData, RoundHalfEven) {
+    EXPECT_EQ(TGraphPilarData::RoundHalfEven(2.5), 2);
+    EXPECT_EQ(TGraphPilarData::RoundHalfEven(3.5), 4);
+    EXPECT_EQ(TGraphPilarData::RoundHalfEven(-2.5), -2);
+    EXPECT_EQ(TGraphPilarData::RoundHalfEven(-3.5), -4);
+    EXPECT_EQ(TGraphPilarData::RoundHalfEven(2.5000001), 3);
+    EXPECT_EQ(TGraphPilarData::RoundHalfEven(1.0 / 0.0), 0);
+}
+
+TEST_F(TChartFixture, CellsThatAreNoIntegerCountAsZero) {
+    const std::vector<std::pair<std::string, int>> cases = {
+        {"12", 12}, {"+3", 3}, {"-4", -4}, {"", 0},  {"A=1", 0},         {"1.5", 0},
+        {" 7", 0},  {"7 ", 0}, {"+", 0},   {"-", 0}, {"99999999999", 0}, {"0x10", 0},
+    };
+    for (const auto& [text, number] : cases) {
+        chart.SetValue(4, 1, text);
+        EXPECT_EQ(chart.CellNumber(4, 1), number) << '"' << text << '"';
+        EXPECT_EQ(chart.BarRect(4, 1).Top, 161 - number) << '"' << text << '"';
+    }
+    EXPECT_EQ(chart.CellNumber(11, 1), 0);  // outside: nothing read, nothing reported
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(TChartFixture, ExtremeGeometryNeitherOverflowsNorDividesByZero) {
+    chart.SetValue(1, 1, "2147483647");
+    chart.ValueScale = 0.0f;
+    EXPECT_EQ(chart.ScaleBar(chart.BarRect(1, 1)).Bottom, 161);
+    chart.ValueScale = 1e-30f;
+    const TChartRect tall = chart.ScaleBar(chart.BarRect(1, 1));
+    EXPECT_LT(tall.Top, 161);
+    chart.BarWidth = 2000000000;
+    chart.StepCount = 2000000000;
+    chart.Relayout();
+    EXPECT_GT(chart.PlotRect.Right, chart.PlotRect.Left);
+    EXPECT_GT(chart.PlotRect.Bottom, chart.PlotRect.Top);
+}
+
+TEST(GraphPilarData, TextIsCentredWithTruncatingHalves) {
+    EXPECT_EQ(CenteredTextOrigin({0, 0, 11, 10}, 4, 4), (TChartPoint{3, 3}));
+    EXPECT_EQ(CenteredTextOrigin({5, 114, 20, 129}, 30, 16), (TChartPoint{-2, 113}));
+    EXPECT_EQ(CenteredTextOrigin({-10, -10, -3, -3}, 0, 0), (TChartPoint{-6, -6}));
+}
+
+}  // namespace

@@ -1,0 +1,168 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <random>
+#include <vector>
+
+#include "search/Gui2Reg.h"
+#include "stats/StatTally.h"
+
+namespace {
+
+// A pattern that marks the given columns on its low and high lines and forecasts the digits.
+std::unique_ptr<TGui2Reg> Marked(std::vector<int> low, int lowDigit, std::vector<int> high = {},
+                                 int highDigit = 0) {
+    auto p = std::make_unique<TGui2Reg>();
+    for (int c : low) p->SetPosition(0, c, true);
+    for (int c : high) p->SetPosition(1, c, true);
+    p->SetResult(0, lowDigit);
+    p->SetResult(1, highDigit);
+    return p;
+}
+
+// Counts of one chart, digits 0-9.
+std::vector<int32_t> Digits(const TStatTally& tally) {
+    return {tally.Slots.begin() + 1, tally.Slots.end()};
+}
+
+TEST(StatTexts, SubjectsTitlesAndLabels) {
+    std::vector<std::string> titles;
+    for (int k = 0; k < StatChartCount(skFixedDigit); ++k)
+        titles.push_back(StatTitle(skFixedDigit, k));
+    EXPECT_EQ(titles, (std::vector<std::string>{"定位定数 规律统计:A位", "定位定数 规律统计:B位",
+                                                "定位定数 规律统计:C位", "定位定数 规律统计:D位"}));
+    std::vector<std::string> sums, diffs;
+    for (int k = 0; k < StatChartCount(skPairSum); ++k) sums.push_back(StatSubject(skPairSum, k));
+    for (int k = 0; k < StatChartCount(skPairDiff); ++k)
+        diffs.push_back(StatSubject(skPairDiff, k));
+    EXPECT_EQ(sums, (std::vector<std::string>{"A+B", "A+C", "A+D", "B+C", "B+D", "C+D"}));
+    EXPECT_EQ(diffs, (std::vector<std::string>{"AB", "AC", "AD", "BC", "BD", "CD"}));
+    EXPECT_EQ(StatTitle(skPairSum, 4), "两位合分 规律统计:B+D位");
+    EXPECT_EQ(StatTitle(skPairDiff, 5), "两位差分 规律统计:CD位差");
+    EXPECT_EQ(StatColumnLabel(skFixedDigit, 0, 3), "A=3");
+    EXPECT_EQ(StatColumnLabel(skPairSum, 0, 3), "A+B=3");
+    EXPECT_EQ(StatColumnLabel(skPairDiff, 0, 3), "AB差3");
+    EXPECT_EQ(StatSubject(skFixedDigit, 4), "");
+}
+
+TEST(StatTally, OnePositionCountsOnlyASingleMarkOnTheLowLineAtAToD) {
+    std::vector<std::unique_ptr<TGui2Reg>> patterns;
+    patterns.push_back(Marked({1}, 3));
+    patterns.push_back(Marked({1}, 3));
+    patterns.push_back(Marked({4}, 0));
+    patterns.push_back(Marked({2}, 9));
+    patterns.push_back(Marked({0}, 5));          // H
+    patterns.push_back(Marked({5}, 5));          // E
+    patterns.push_back(Marked({7}, 5));          // G
+    patterns.push_back(Marked({1, 2}, 5));       // two marks
+    patterns.push_back(Marked({1}, 5, {1}, 2));  // both lines mark
+    patterns.push_back(Marked({}, 5, {1}, 2));   // only the high line marks
+    const auto tallies = RunStatistic(skFixedDigit, patterns);
+    ASSERT_EQ(tallies.size(), 4u);
+    EXPECT_EQ(Digits(tallies[0]), (std::vector<int32_t>{0, 0, 0, 2, 0, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(Digits(tallies[1]), (std::vector<int32_t>{0, 0, 0, 0, 0, 0, 0, 0, 0, 1}));
+    EXPECT_EQ(Digits(tallies[2]), std::vector<int32_t>(10, 0));
+    EXPECT_EQ(Digits(tallies[3]), (std::vector<int32_t>{1, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(tallies[0].Slots[0], 0);
+}
+
+TEST(StatTally, PairSumNeedsExactlyBothPositionsOnTheLowLine) {
+    std::vector<std::unique_ptr<TGui2Reg>> patterns;
+    patterns.push_back(Marked({1, 2}, 4));
+    patterns.push_back(Marked({2, 4}, 6));
+    patterns.push_back(Marked({3, 4}, 1));
+    patterns.push_back(Marked({1, 2, 3}, 4));       // three marks
+    patterns.push_back(Marked({1, 5}, 4));          // A+E is no pair of the table
+    patterns.push_back(Marked({1, 2}, 4, {7}, 1));  // the high line marks too
+    patterns.push_back(Marked({1}, 4, {2}, 1));     // one mark on each line
+    const auto tallies = RunStatistic(skPairSum, patterns);
+    ASSERT_EQ(tallies.size(), 6u);
+    EXPECT_EQ(Digits(tallies[0]), (std::vector<int32_t>{0, 0, 0, 0, 1, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(Digits(tallies[4]), (std::vector<int32_t>{0, 0, 0, 0, 0, 0, 1, 0, 0, 0}));
+    EXPECT_EQ(Digits(tallies[5]), (std::vector<int32_t>{0, 1, 0, 0, 0, 0, 0, 0, 0, 0}));
+    for (int k : {1, 2, 3}) EXPECT_EQ(Digits(tallies[k]), std::vector<int32_t>(10, 0)) << k;
+}
+
+TEST(StatTally, PairDifferenceTakesTheLowerPositionFromTheLowLine) {
+    std::vector<std::unique_ptr<TGui2Reg>> patterns;
+    patterns.push_back(Marked({1}, 2, {2}, 9));  // AB: |2-9| = 7
+    patterns.push_back(Marked({1}, 9, {2}, 2));  // AB: 7 again
+    patterns.push_back(Marked({2}, 5, {1}, 5));  // B low, A high: no chart
+    patterns.push_back(Marked({3}, 4, {4}, 4));  // CD: 0
+    patterns.push_back(Marked({1}, 0, {1}, 9));  // same position on both lines
+    patterns.push_back(Marked({1, 2}, 0, {3}, 9));
+    patterns.push_back(Marked({2}, 0, {4, 5}, 9));
+    patterns.push_back(Marked({1}, 0, {5}, 9));  // E is not counted
+    const auto tallies = RunStatistic(skPairDiff, patterns);
+    ASSERT_EQ(tallies.size(), 6u);
+    EXPECT_EQ(Digits(tallies[0]), (std::vector<int32_t>{0, 0, 0, 0, 0, 0, 0, 2, 0, 0}));
+    EXPECT_EQ(Digits(tallies[5]), (std::vector<int32_t>{1, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
+    for (int k : {1, 2, 3, 4}) EXPECT_EQ(Digits(tallies[k]), std::vector<int32_t>(10, 0)) << k;
+}
+
+TEST(StatTally, DigitsOutsideZeroToNineAreCountedNowhere) {
+    std::vector<std::unique_ptr<TGui2Reg>> patterns;
+    patterns.push_back(Marked({1}, 10));
+    patterns.push_back(Marked({1}, -1));
+    patterns.push_back(Marked({1}, 2000000000));
+    patterns.push_back(Marked({1, 2}, -7));
+    patterns.push_back(Marked({1}, 3, {2}, 12));
+    patterns.push_back(Marked({1}, -2147483647 - 1, {2}, 2147483647));
+    for (TStatKind kind : {skFixedDigit, skPairSum, skPairDiff})
+        for (const TStatTally& tally : RunStatistic(kind, patterns))
+            EXPECT_EQ(Digits(tally), std::vector<int32_t>(10, 0)) << StatName(kind);
+}
+
+TEST(StatTally, AxisMaximumIsAtLeastTenAndAMultipleOfTen) {
+    TStatTally tally;
+    EXPECT_EQ(tally.AxisMaximum(), 10);
+    tally.Slots[4] = 10;
+    EXPECT_EQ(tally.AxisMaximum(), 10);
+    tally.Slots[9] = 15;
+    EXPECT_EQ(tally.AxisMaximum(), 20);
+    tally.Slots[0] = 1000;  // the unused slot plays no part
+    EXPECT_EQ(tally.AxisMaximum(), 20);
+    tally.Slots[10] = 21;
+    EXPECT_EQ(tally.AxisMaximum(), 30);
+}
+
+// The one-pass tally agrees with testing every chart on every pattern.
+TEST(StatTally, AgreesWithTheChartByChartTests) {
+    std::mt19937 random(7);
+    std::vector<std::unique_ptr<TGui2Reg>> patterns;
+    for (int i = 0; i < 4000; ++i) {
+        auto p = std::make_unique<TGui2Reg>();
+        for (int line = 0; line < 2; ++line) {
+            const int marks = static_cast<int>(random() % 4);
+            for (int m = 0; m < marks; ++m)
+                p->SetPosition(line, static_cast<int>(random() % 8), true);
+            p->SetResult(line, static_cast<int>(random() % 10));
+        }
+        patterns.push_back(std::move(p));
+    }
+    std::vector<const TGui2Reg*> view;
+    for (const auto& p : patterns) view.push_back(p.get());
+    for (TStatKind kind : {skFixedDigit, skPairSum, skPairDiff}) {
+        const auto tallies = RunStatistic(kind, view);
+        int64_t total = 0;
+        for (int k = 0; k < StatChartCount(kind); ++k) {
+            TStatTally expected;
+            for (const auto& p : patterns) {
+                const int32_t d = StatDigit(kind, k, *p);
+                if (d >= 0) ++expected.Slots[static_cast<size_t>(d) + 1];
+            }
+            EXPECT_EQ(tallies[static_cast<size_t>(k)].Slots, expected.Slots)
+                << StatName(kind) << " chart " << k;
+            for (int32_t n : expected.Slots) total += n;
+        }
+        EXPECT_GT(total, 20) << StatName(kind);  // the random patterns reach every statistic
+    }
+}
+
+TEST(StatTally, NoPatternsGiveZeroTallies) {
+    const auto tallies = RunStatistic(skPairDiff, std::vector<const TGui2Reg*>{nullptr});
+    ASSERT_EQ(tallies.size(), 6u);
+    for (const auto& t : tallies) EXPECT_EQ(t.AxisMaximum(), 10);
+}
+
+}  // namespace
