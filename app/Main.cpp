@@ -498,7 +498,10 @@ void TMainForm::closeEvent(QCloseEvent* event) {
 
 bool TMainForm::event(QEvent* event) {
     if (event->type() == QEvent::StatusTip) {
-        SetStatusText(0, static_cast<QStatusTipEvent*>(event)->tip());
+        QString tip = static_cast<QStatusTipEvent*>(event)->tip();
+        // Between hints, a running download keeps its passing text.
+        if (tip.isEmpty() && DownloadRunning()) tip = DownloadingText;
+        SetStatusText(0, tip);
         return true;
     }
     return QMainWindow::event(event);

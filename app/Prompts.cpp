@@ -9,6 +9,8 @@
 void TDialogPrompts::ShowMessage(QWidget* parent, const QString& text) {
     QMessageBox box(QMessageBox::Information, QApplication::applicationName(), text,
                     QMessageBox::Ok, parent);
+    // Messages may quote text from outside (a download reply, a file): never read it as HTML.
+    box.setTextFormat(Qt::PlainText);
     if (auto* ok = box.button(QMessageBox::Ok)) ok->setText(QStringLiteral("确定"));
     box.exec();
 }

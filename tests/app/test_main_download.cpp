@@ -1,5 +1,6 @@
 #include <QFile>
 #include <QLabel>
+#include <QStatusTipEvent>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -132,11 +133,13 @@ class TestMainDownload : public QObject {
 
     void failedDownloadsChangeNothingAndSayWhy() {
         WriteFile("draws.txt", "1111111\r\n");
+        WriteFile("empty.txt", "");
         WriteFile("status-only.txt", "成功\r\n");
         WriteFile("two-fields.txt", "成功\r\n2019001##1234567\r\n");
         WriteFile("short.txt", "成功\r\n2019001#a#12345\r\n");
         TDrawServiceProcess members(TOLVANE_DRAWSVC_PATH,
                                     {"--draws", FilePath("draws.txt"), "--member", "right"});
+        TDrawServiceProcess empty(TOLVANE_DRAWSVC_PATH, {"--reply", FilePath("empty.txt")});
         TDrawServiceProcess statusOnly(TOLVANE_DRAWSVC_PATH,
                                        {"--reply", FilePath("status-only.txt")});
         TDrawServiceProcess twoFields(TOLVANE_DRAWSVC_PATH,
@@ -145,6 +148,7 @@ class TestMainDownload : public QObject {
         TTestPort refusing(false);
         const std::vector<std::pair<std::string, QString>> cases = {
             {members.Url, QStringLiteral("会员名或密码错误")},
+            {empty.Url, QStringLiteral("回复是空的")},
             {statusOnly.Url, QStringLiteral("没有发来开奖数据")},
             {twoFields.Url, QStringLiteral("回复第2行不是开奖数据")},
             {shortDigits.Url, QStringLiteral("开奖号码不足7位")},
@@ -176,6 +180,12 @@ class TestMainDownload : public QObject {
         auto form = NewWindow("http://127.0.0.1:" + std::to_string(silent.Port) + "/down");
         form->DownloadTiming = {0ms, 3600s};
         form->FileMenuDown->trigger();
+        // Hints pass over the status text; it comes back between them.
+        form->RegMenuSearch->showStatusText(form.get());
+        QCOMPARE(Panel0(*form), QStringLiteral("搜索开奖数据里面的规律走势"));
+        QStatusTipEvent leave{QString()};
+        QCoreApplication::sendEvent(form.get(), &leave);
+        QCOMPARE(Panel0(*form), QStringLiteral("正在下载开奖数据..."));
         form->ImportDrawFile(folder_->filePath("draws.txt"));
         QCOMPARE(DrawTexts(form->Gui2RegNet->Draws()), (QStringList{"1111111", "2222222"}));
         QVERIFY(!DownloadEnabled(*form));

@@ -91,27 +91,6 @@ TEST_F(DataDownTest, MemberTextsArriveExactlyAsTyped) {
     }
 }
 
-TEST_F(DataDownTest, MalformedRepliesFailWithAReason) {
-    const std::vector<std::pair<std::string, std::string>> cases = {
-        {"", "下载服务器的回复是空的。"},
-        {"成功\r\n", "下载服务器没有发来开奖数据。"},
-        {"成功\r\n2019001#a#1234567\r\n2019002#7654321\r\n",
-         "回复第3行不是开奖数据：2019002#7654321"},
-        {"成功\r\n2019001#a#123456\r\n", "回复第2行的开奖号码不足7位：2019001#a#123456"},
-        {"成功\r\n2019001#a#12345o7\r\n", "回复第2行的开奖号码不是数字：2019001#a#12345o7"},
-    };
-    int n = 0;
-    for (const auto& [body, reason] : cases) {
-        TDrawServiceProcess service(TOLVANE_DRAWSVC_PATH,
-                                    {"--reply", WriteFile("reply" + std::to_string(n++), body)});
-        ASSERT_FALSE(service.Url.empty());
-        const TDownloadResult result = Run(service.Url);
-        EXPECT_FALSE(result.Succeeded);
-        EXPECT_TRUE(result.Items.empty());
-        EXPECT_EQ(result.Error, reason);
-    }
-}
-
 TEST_F(DataDownTest, TransportFaultsFailWithAReason) {
     TDrawServiceProcess service(TOLVANE_DRAWSVC_PATH,
                                 {"--draws", WriteFile("draws.txt", DrawText(3))});
