@@ -23,6 +23,7 @@
 #include <QTableView>
 #include <QTimer>
 #include <QToolBar>
+#include <QUrl>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <chrono>
@@ -31,10 +32,14 @@
 #include <ctime>
 #include <unordered_set>
 
+#include "app/AboutUs.h"
 #include "app/Gui2Options.h"
+#include "app/HelpTexts.h"
 #include "app/PatternListModel.h"
 #include "app/PictureExport.h"
 #include "app/Prompts.h"
+#include "app/UserGuide.h"
+#include "app/Web.h"
 #include "data/CodeEditor.h"
 #include "data/DownloadCodec.h"
 #include "data/DrawImport.h"
@@ -52,7 +57,7 @@ const char* const TMainForm::ProductName = "Tolvane";
 const char* const TMainForm::Version = "3.08";
 const char* const TMainForm::ReleaseDate = "20190725";
 const char* const TMainForm::MakerName = "Bexmoor";
-const char* const TMainForm::MakerSite = "www.bexmoor.com";
+const char* const TMainForm::MakerSite = "www.bexmoor.example";
 const char* const TMainForm::ShortName = "pavolen";
 const char* const TMainForm::DocumentFileName = "工作文档.gtmq";
 
@@ -887,23 +892,29 @@ void TMainForm::RegMenuExportPicClick() {
 void TMainForm::RegMenuNothingClick() {}
 
 void TMainForm::HelpMenuTopicClick() {
-    ShowNotYet(QStringLiteral("帮助主题"));
+    if (!webForm_) webForm_ = new TWebForm(QString::fromUtf8(MakerName), *prompts_, this);
+    webForm_->showMaximized();
+    webForm_->raise();
+    webForm_->activateWindow();
+    webForm_->Navigate(HelpPageUrl());
+    // The desktop gets a read-me to open even when the user deleted it.
+    prompts_->OpenUrl(this, QUrl::fromLocalFile(EnsureReadmeFile(programFolder_)));
 }
 
 void TMainForm::HelpMenuSiteClick() {
-    ShowNotYet(QStringLiteral("支持网站"));
+    prompts_->OpenUrl(this, QUrl(QString::fromStdString(SupportSiteAddress())));
 }
 
 void TMainForm::HelpMenuAboutClick() {
-    prompts_->ShowMessage(this, QString::fromUtf8(ProductName) + QStringLiteral(" v") +
-                                    QString::fromUtf8(Version) + QStringLiteral("\r\n") +
-                                    QString::fromUtf8(ReleaseDate) + QStringLiteral("\r\n") +
-                                    QString::fromUtf8(MakerName) + QStringLiteral(" ") +
-                                    QString::fromUtf8(MakerSite));
+    TAboutForm about(QString::fromUtf8(ProductName), QString::fromUtf8(Version),
+                     QString::fromUtf8(ReleaseDate), *prompts_, this);
+    about.exec();
 }
 
 void TMainForm::HelpMenuGuideClick() {
-    ShowNotYet(QStringLiteral("入门"));
+    if (!guideForm_) guideForm_ = new TGuideForm(this);
+    guideForm_->PlaceAtLowerRight(*this);
+    guideForm_->setVisible(!guideForm_->isVisible());
 }
 
 // ---- Pattern list ----

@@ -24,6 +24,8 @@ class QStatusBar;
 class TGui2RegNet;
 class TGui2OptionsForm;
 class TCodeEdtorForm;
+class TGuideForm;
+class TWebForm;
 class TPatternListModel;
 class TStatForm;
 
@@ -228,6 +230,8 @@ class TMainForm : public QMainWindow {
     TGui2OptionsForm* optionsForm_ = nullptr;
     TCodeEdtorForm* codeEditor_ = nullptr;
     TStatForm* statForm_ = nullptr;
+    TGuideForm* guideForm_ = nullptr;  // created on first use, a child of this window
+    TWebForm* webForm_ = nullptr;      // likewise
     std::vector<int32_t> drawNumbers_;
     std::vector<TGui2Reg*> pendingRows_;  // found, not yet listed
     size_t pendingDone_ = 0;

@@ -1,0 +1,34 @@
+#include <gtest/gtest.h>
+
+#include "app/HelpTexts.h"
+
+TEST(ReleaseDateText, TakesYearMonthAndDayByPosition) {
+    EXPECT_EQ(ReleaseDateText("20190725"), "发行日期:2019年07月25日");
+    EXPECT_EQ(ReleaseDateText("20001231"), "发行日期:2000年12月31日");
+    // Position alone decides: no date check, no reordering.
+    EXPECT_EQ(ReleaseDateText("12345678"), "发行日期:1234年56月78日");
+}
+
+TEST(ReleaseDateText, ShortTextGivesThePartsItHas) {
+    EXPECT_EQ(ReleaseDateText("201907"), "发行日期:2019年07月日");
+    EXPECT_EQ(ReleaseDateText("20"), "发行日期:20年月日");
+    EXPECT_EQ(ReleaseDateText(""), "发行日期:年月日");
+}
+
+TEST(HelpAddresses, AllLieOnTheMakersReservedDomain) {
+    const std::string site = SupportSiteAddress();
+    EXPECT_EQ(site, "https://www.bexmoor.example/");
+    for (const std::string& below : {ProductPageAddress(), HelpPageAddress()}) {
+        EXPECT_EQ(below.rfind(site, 0), 0u) << below;
+        EXPECT_GT(below.size(), site.size()) << below;
+        EXPECT_EQ(below.find_first_of(" \t\r\n"), std::string::npos) << below;
+    }
+    const std::string help = HelpPageAddress();
+    EXPECT_EQ(help.substr(help.size() - 5), ".html");
+    EXPECT_NE(help.rfind(ProductPageAddress(), 0), std::string::npos);
+}
+
+TEST(HelpAddresses, PictureHintIsWholeText) {
+    // Picked out byte by byte, so a wrong position would break the UTF-8 of the Chinese part.
+    EXPECT_EQ(ProductImageHint(), "点击访问Tolvane产品主页");
+}
