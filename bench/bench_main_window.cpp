@@ -23,6 +23,7 @@ class TSilentPrompts : public TPrompts {
     QString OpenFileName(QWidget*, const QString&, const QString&, const QString&) override {
         return {};
     }
+    void OpenUrl(QWidget*, const QUrl&) override {}
 };
 
 // A whole search in the main window (about 1 and 2.3 million patterns from 3000 draws) until
