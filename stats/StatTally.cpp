@@ -24,9 +24,10 @@ int32_t SingleMark(const TGui2Reg& pattern, int32_t line) {
 }
 
 uint32_t MarkBits(const TGui2Reg& pattern, int32_t line) {
+    const auto& marks = pattern.LineResults[static_cast<size_t>(line)].Positions;
     uint32_t bits = 0;
-    for (int32_t column = 0; column < 8; ++column)
-        if (pattern.GetPosition(line, column)) bits |= 1u << column;
+    for (size_t column = 0; column < marks.size(); ++column)
+        bits |= marks[column] != 0 ? 1u << column : 0u;
     return bits;
 }
 
