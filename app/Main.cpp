@@ -116,6 +116,7 @@ TMainForm::~TMainForm() {
         regMgr_->Stop();
     }
     if (listModel_) listModel_->Clear();
+    if (statForm_) statForm_->SetRegMgr(nullptr);
     regMgr_.reset();
 }
 
