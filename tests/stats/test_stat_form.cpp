@@ -166,7 +166,9 @@ class TestStatForm : public QObject {
         QVERIFY(form->isHidden());
 
         main.RegMgr().Add(Forecast(4, 6));  // not seen until the statistic runs again
-        main.RegMenuStatClick();
+        main.show();
+        QVERIFY(QTest::qWaitForWindowActive(&main));
+        QTest::keyClick(&main, Qt::Key_F8);
         QVERIFY(form->isVisible());
         QCOMPARE(main.StatForm(), form);
         QCOMPARE(form->Charts(), charts);
