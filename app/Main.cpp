@@ -499,6 +499,8 @@ void TMainForm::closeEvent(QCloseEvent* event) {
         return;
     }
     SaveSettings();
+    // A download must not deliver into a closed window.
+    dataDown_.reset();
     event->accept();
 }
 

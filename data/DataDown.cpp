@@ -82,7 +82,8 @@ TFetchResult FetchUrl(const std::string& url, std::chrono::milliseconds timeout,
     curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
     curl_easy_setopt(curl, CURLOPT_MAXREDIRS, 5L);
     curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, static_cast<long>(timeout.count()));
-    curl_easy_setopt(curl, CURLOPT_ACCEPT_ENCODING, "");
+    // gzip saves most of a draw list on the wire; brotli costs a server far more time.
+    curl_easy_setopt(curl, CURLOPT_ACCEPT_ENCODING, "gzip, deflate");
     curl_easy_setopt(curl, CURLOPT_USERAGENT, (SoftName() + "/" + SoftVersion).c_str());
     curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, WriteBody);
     curl_easy_setopt(curl, CURLOPT_WRITEDATA, &sink);

@@ -19,6 +19,8 @@ constexpr char StoredServiceUrl[] =
     "xYhTLtfwtKmpbg:Rx/zT/vfdpKoqbwJRnYz.LvbwpemqxgJmxYoTLofwrKm.bgeRxxzTavfmpKpqblJReYz/Lvp"
     "wpamqvgJoxYlTLefwnKm/bgdRxazTtvfapKdqboJRwYznLv.wpamqsgJpxY";
 
+constexpr char NoDrawsMessage[] = "下载服务器没有发来开奖数据。";
+
 // At most this many characters of a bad line go into a message.
 constexpr size_t ShownCharacters = 60;
 
@@ -162,12 +164,13 @@ std::vector<std::string> ParseDownloadReply(std::string_view body) {
         items.push_back(issue + "#" + digits);
     }
     // Applying an empty list would wipe the whole history.
-    if (items.empty()) throw TError("下载服务器没有发来开奖数据。");
+    if (items.empty()) throw TError(NoDrawsMessage);
     return items;
 }
 
 std::vector<int32_t> DecodeReceivedItems(const std::vector<std::string>& items,
                                          const TDrawKey& key) {
+    if (items.empty()) throw TError(NoDrawsMessage);
     std::vector<int32_t> numbers;
     numbers.reserve(items.size());
     for (size_t n = 0; n < items.size(); ++n) {

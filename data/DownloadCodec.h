@@ -60,6 +60,6 @@ std::string BuildRequestUrl(const TDownloadRequest& request);
 std::vector<std::string> ParseDownloadReply(std::string_view body);
 
 // The draw numbers of received items, descrambled with key; throws TError naming the first
-// item that is no draw, before anything is returned.
+// item that is no draw, or for no items at all (an empty list would wipe the history).
 std::vector<int32_t> DecodeReceivedItems(const std::vector<std::string>& items,
                                          const TDrawKey& key);

@@ -201,12 +201,18 @@ class TestMainDownload : public QObject {
 
     void itemsThatAreNoDrawsChangeNothing() {
         auto form = NewWindow("http://127.0.0.1:1/down");
-        form->ApplyDownloadedDraws({"2019001#1234567", "2019002#12x4567"});
-        QCOMPARE(log_.Messages.last(),
-                 FailedPrefix + QStringLiteral("第2条数据的开奖号码不是数字：2019002#12x4567"));
-        QCOMPARE(DrawTexts(form->Gui2RegNet->Draws()),
-                 (QStringList{"1234567", "7654321", "0000009"}));
-        QVERIFY(DownloadEnabled(*form));
+        const std::vector<std::pair<std::vector<std::string>, QString>> cases = {
+            {{"2019001#1234567", "2019002#12x4567"},
+             QStringLiteral("第2条数据的开奖号码不是数字：2019002#12x4567")},
+            {{}, QStringLiteral("下载服务器没有发来开奖数据。")},
+        };
+        for (const auto& [items, reason] : cases) {
+            form->ApplyDownloadedDraws(items);
+            QCOMPARE(log_.Messages.last(), FailedPrefix + reason);
+            QCOMPARE(DrawTexts(form->Gui2RegNet->Draws()),
+                     (QStringList{"1234567", "7654321", "0000009"}));
+            QVERIFY(DownloadEnabled(*form));
+        }
     }
 };
 

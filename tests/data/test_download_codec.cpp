@@ -121,7 +121,7 @@ TEST(ReceivedItems, DecodeToDrawNumbersKeepingLeadingZerosForLater) {
     const std::string wire = ScrambleDraw(DrawKey(), 2019004, "0012345");
     EXPECT_EQ(DecodeReceivedItems({"2019004#" + wire, "2019005#0000000"}, DrawKey()),
               (std::vector<int32_t>{12345, 3197531}));
-    EXPECT_TRUE(DecodeReceivedItems({}, DrawKey()).empty());
+    EXPECT_THROW(DecodeReceivedItems({}, DrawKey()), TError);
     for (const char* bad : {"2019004", "x#1234567", "1#12345"}) {
         try {
             DecodeReceivedItems({"1#0000000", std::string(bad)}, DrawKey());
