@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "app/PictureExport.h"
+#include "tests/app/Screenshot.h"
 #include "tests/app/ScriptedPrompts.h"
 #include "view/Gui2Ctrl.h"
 #include "view/PatternPaint.h"
@@ -106,7 +107,6 @@ TEST_F(PictureExportTest, FolderThatCannotBeCreatedIsReported) {
 // The grid control on screen with a selected pattern, in every offered shape and both link
 // styles, saved for a look by eye.
 TEST(GridScreenshots, EveryShapeAndLinkStyle) {
-    QDir().mkpath(TOLVANE_ARTIFACTS_DIR);
     for (int32_t shape = 0; shape <= 4; ++shape)
         for (int32_t link = 0; link <= 1; ++link) {
             TGui2RegNet grid;
@@ -121,9 +121,8 @@ TEST(GridScreenshots, EveryShapeAndLinkStyle) {
             grid.SetSecIndex(grid.Pattern().StepTotal - 1);
             grid.LayoutGrid();
             const QImage shot = grid.grab().toImage();
-            EXPECT_TRUE(shot.save(QStringLiteral(TOLVANE_ARTIFACTS_DIR "/grid_shape%1_link%2.png")
-                                      .arg(shape)
-                                      .arg(link)));
+            EXPECT_TRUE(shot.save(
+                ArtifactPath(QStringLiteral("grid_shape%1_link%2.png").arg(shape).arg(link))));
             // The marker of the coming draw is painted.
             const TGridRect cell =
                 grid.Geometry().RectOfCell(120 - grid.Geometry().TopRow + 1, 2 + link);

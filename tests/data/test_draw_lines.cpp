@@ -33,10 +33,7 @@ TEST(DrawLines, CheckCountsBlankLinesInTheTotalButNotAsErrors) {
     EXPECT_EQ(bad.Total, 5);
     EXPECT_EQ(bad.Errors, 3);
     EXPECT_EQ(CheckMessage(bad), "糟糕！发现3行错误的开奖号码，请认真检查！" + FormatLine);
-
-    EXPECT_EQ(
-        CheckMessage(CheckDrawLines({})),
-        "恭喜！全部0行号码都符合Marlu开奖号码格式要求;\r\n格式要求: 1期1行，每行7个连续数字。");
+    EXPECT_EQ(CheckMessage(bad), ErrorLinesMessage(3));
 }
 
 TEST(DrawLines, PaddingAppendsZerosToShortDigitLinesOnly) {
@@ -48,12 +45,9 @@ TEST(DrawLines, PaddingAppendsZerosToShortDigitLinesOnly) {
     EXPECT_EQ(PaddingMessage(padded.Padded), "已经完成开奖号码自动补零2行！" + FormatLine);
     // The lines that stay are still errors.
     EXPECT_EQ(CheckDrawLines(padded.Lines).Errors, 3);
-}
-
-TEST(DrawLines, PaddingWithNothingShortStillTrimsAndDropsBlankLines) {
-    const TDrawLinePadding padded = PadDrawLines({" 1234567 ", "", "7654321", "   "});
-    EXPECT_EQ(padded.Lines, (Lines{"1234567", "7654321"}));
-    EXPECT_EQ(padded.Padded, 0);
+    // Nothing short: the lines are still trimmed and blank ones dropped.
+    EXPECT_EQ(PadDrawLines({" 1234567 ", "", "7654321", "   "}).Lines,
+              (Lines{"1234567", "7654321"}));
     EXPECT_EQ(PaddingMessage(0), "没有发现需要自动补零的开奖号码。");
 }
 
@@ -62,11 +56,7 @@ TEST(DrawLines, SaveDropsBlankLinesKeepsTheOthersAsTheyAreAndCountsErrors) {
     EXPECT_EQ(save.Lines, (Lines{"  1234567", "7654321 ", "0000000"}));
     EXPECT_EQ(save.Errors, 0);
 
-    const TDrawLineSave refused = SaveDrawLines({"1234 67"});
-    EXPECT_EQ(refused.Errors, 1);
-    EXPECT_EQ(refused.Lines, (Lines{"1234 67"}));
-    EXPECT_EQ(ErrorLinesMessage(refused.Errors),
-              "糟糕！发现1行错误的开奖号码，请认真检查！" + FormatLine);
+    EXPECT_EQ(SaveDrawLines({"1234 67", ""}).Errors, 1);
 }
 
 TEST(DrawLines, LoadReplacesTheDrawsWithTrimmedLinesAndKeepsSums) {

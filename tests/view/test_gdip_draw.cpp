@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
-#include <QDir>
 #include <QImage>
 #include <QPainter>
 
+#include "tests/app/Screenshot.h"
 #include "view/GdipDraw.h"
 
 namespace {
@@ -122,8 +122,7 @@ TEST(DrawMarker, GalleryArtifact) {
         DrawMarker(painter, shape, 5 + shape * 50, 105, 26, 26, "9", std::nullopt);
     }
     painter.end();
-    QDir().mkpath(TOLVANE_ARTIFACTS_DIR);
-    EXPECT_TRUE(image.save(TOLVANE_ARTIFACTS_DIR "/markers.png"));
+    EXPECT_TRUE(image.save(ArtifactPath(QStringLiteral("markers.png"))));
 }
 
 }  // namespace

@@ -1,12 +1,12 @@
 #include <gif_lib.h>
 #include <gtest/gtest.h>
 
-#include <QDir>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 #include <QTemporaryDir>
 
+#include "tests/app/Screenshot.h"
 #include "view/PatternPaint.h"
 
 namespace {
@@ -272,7 +272,6 @@ TEST(PatternPicture, SavedGifDecodesToThePicture) {
 
 // Pictures of every offered shape with both link styles, for a look by eye.
 TEST(PatternPicture, GalleryArtifacts) {
-    QDir().mkpath(TOLVANE_ARTIFACTS_DIR);
     for (int32_t shape = 0; shape <= 4; ++shape)
         for (int32_t link = 0; link <= 1; ++link) {
             Scene scene;
@@ -283,9 +282,8 @@ TEST(PatternPicture, GalleryArtifacts) {
             scene.pattern.SetPosition(0, 1, true);
             scene.pattern.SetResult(0, 7);
             const QImage picture = PaintPatternPicture(scene.Input());
-            const QString name = QStringLiteral(TOLVANE_ARTIFACTS_DIR "/picture_shape%1_link%2")
-                                     .arg(shape)
-                                     .arg(link);
+            const QString name =
+                ArtifactPath(QStringLiteral("picture_shape%1_link%2").arg(shape).arg(link));
             EXPECT_TRUE(picture.save(name + ".png"));
             EXPECT_TRUE(SavePatternPicture(scene.Input(), name + ".gif").Ok());
         }
