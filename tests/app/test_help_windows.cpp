@@ -56,6 +56,7 @@ class TestHelpWindows : public QObject {
         auto* guide = form->findChild<TGuideForm*>();
         QVERIFY(guide && guide->isVisible());
         QCOMPARE(guide->windowTitle(), QStringLiteral("用户操作入门"));
+        QVERIFY(guide->windowFlags().testFlags(Qt::Tool | Qt::WindowStaysOnTopHint));
         QCOMPARE(guide->GuideMemo->toPlainText(), TGuideForm::GuideText());
         QVERIFY(TGuideForm::GuideText().contains(QStringLiteral("保存关闭")));
         QVERIFY(!TGuideForm::GuideText().contains(QStringLiteral("http")));

@@ -131,15 +131,20 @@ class TestMainDownload : public QObject {
                  (QStringList{"pavolen.ini", "served.txt", "工作文档.gtmq"}));
     }
 
-    // A refusal read from the reply and a connection that fails: every fault reaches the
-    // window the same way, so two stand for all of them.
+    // Refused, empty or malformed replies and a connection that fails: the draws stay.
     void failedDownloadsChangeNothingAndSayWhy() {
         WriteFile("draws.txt", "1111111\r\n");
+        WriteFile("empty.txt", "");
+        WriteFile("short.txt", "成功\r\n2019001#a#12345\r\n");
         TDrawServiceProcess members(TOLVANE_DRAWSVC_PATH,
                                     {"--draws", FilePath("draws.txt"), "--member", "right"});
+        TDrawServiceProcess empty(TOLVANE_DRAWSVC_PATH, {"--reply", FilePath("empty.txt")});
+        TDrawServiceProcess shortDigits(TOLVANE_DRAWSVC_PATH, {"--reply", FilePath("short.txt")});
         TTestPort refusing(false);
         const std::vector<std::pair<std::string, QString>> cases = {
             {members.Url, QStringLiteral("会员名或密码错误")},
+            {empty.Url, QStringLiteral("回复是空的")},
+            {shortDigits.Url, QStringLiteral("开奖号码不足7位")},
             {"http://127.0.0.1:" + std::to_string(refusing.Port) + "/down",
              QStringLiteral("无法连接下载服务器")},
         };

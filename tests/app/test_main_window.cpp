@@ -39,18 +39,7 @@ class TestMainWindow : public QObject {
         return form;
     }
     QString FilePath(const QString& name) const { return folder_->filePath(name); }
-    void WriteDraws(int count) {
-        QByteArray text;
-        uint32_t state = 12345;
-        for (int i = 0; i < count; ++i) {
-            for (int d = 0; d < 7; ++d) {
-                state = state * 1103515245u + 12345u;
-                text += char('0' + (state >> 16) % 10);
-            }
-            text += "\r\n";
-        }
-        WriteFile("draws.txt", text);
-    }
+    void WriteDraws(int count) { WriteFile("draws.txt", RandomDrawFile(count, 12345)); }
     void WriteFile(const QString& name, const QByteArray& bytes) {
         QFile file(FilePath(name));
         QVERIFY(file.open(QIODevice::WriteOnly));

@@ -239,12 +239,7 @@ class TestStatForm : public QObject {
         QTemporaryDir folder;
         QFile draws(folder.filePath("draws.txt"));
         QVERIFY(draws.open(QIODevice::WriteOnly));
-        uint32_t state = 2026;
-        for (int i = 0; i < 80 * 7; ++i) {
-            state = state * 1103515245u + 12345u;
-            draws.putChar(char('0' + (state >> 16) % 10));
-            if (i % 7 == 6) draws.write("\r\n");
-        }
+        draws.write(RandomDrawFile(80, 2026));
         draws.close();
         TMainForm main(folder.path(), std::make_unique<TScriptedPrompts>(log_));
         main.ImportDrawFile(folder.filePath("draws.txt"));
