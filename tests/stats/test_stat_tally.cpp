@@ -36,11 +36,7 @@ std::string Counted(TStatKind kind, const std::vector<std::unique_ptr<TGui2Reg>>
 }
 
 TEST(StatTexts, SubjectsTitlesAndLabels) {
-    std::vector<std::string> titles;
-    for (int k = 0; k < StatChartCount(skFixedDigit); ++k)
-        titles.push_back(StatTitle(skFixedDigit, k));
-    EXPECT_EQ(titles, (std::vector<std::string>{"定位定数 规律统计:A位", "定位定数 规律统计:B位",
-                                                "定位定数 规律统计:C位", "定位定数 规律统计:D位"}));
+    // The window's test reads the titles of every one-position chart.
     std::vector<std::string> sums, diffs;
     for (int k = 0; k < StatChartCount(skPairSum); ++k) sums.push_back(StatSubject(skPairSum, k));
     for (int k = 0; k < StatChartCount(skPairDiff); ++k)
