@@ -519,8 +519,8 @@ void TMainForm::SetStatusText(int panel, const QString& text) {
     QLabel* label = panel == 0 ? StatusPanel0 : panel == 1 ? StatusPanel1 : StatusPanel2;
     if (label->text() == text) return;
     label->setText(text);
-    if (statusTrace_ && panel == 2) {
-        std::fprintf(stderr, "status2: %s\n", text.toUtf8().constData());
+    if (statusTrace_ && panel != 1) {
+        std::fprintf(stderr, "status%d: %s\n", panel, text.toUtf8().constData());
         std::fflush(stderr);
     }
 }

@@ -158,7 +158,8 @@ class TMainForm : public QMainWindow {
     void ApplyDownloadedDraws(const std::vector<std::string>& items);
     bool DownloadRunning() const { return dataDown_ != nullptr; }
 
-    // A status text change, also written to stderr when TOLVANE_STATUS_TRACE is set.
+    // A status text change; panels 0 and 2 are also written to stderr when
+    // TOLVANE_STATUS_TRACE is set.
     void SetStatusText(int panel, const QString& text);
 
   public slots:

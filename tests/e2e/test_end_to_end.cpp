@@ -6,55 +6,21 @@
 // usage: test_end_to_end TOLVANE TOLVANE_SEARCH ARTIFACTS_DIR
 #include <QDateTime>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QGuiApplication>
-#include <QPixmap>
 #include <QProcess>
-#include <QScreen>
 #include <QTemporaryDir>
-#include <QThread>
 #include <cstdio>
 #include <random>
 
 #include "data/FileIo.h"
 #include "search/Gui2RegMgr.h"
 #include "search/WorkDocument.h"
+#include "tests/e2e/E2eDriver.h"
+
+using namespace e2e;
 
 namespace {
-
-int failures = 0;
-
-void Check(bool condition, const QString& what) {
-    if (!condition) {
-        ++failures;
-        std::fprintf(stderr, "FAILED: %s\n", what.toUtf8().constData());
-    }
-}
-
-QString Run(const QString& program, const QStringList& args, int* exitCode = nullptr) {
-    QProcess p;
-    p.start(program, args);
-    p.waitForFinished(120000);
-    if (exitCode) *exitCode = p.exitCode();
-    return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
-}
-
-void Sleep(int ms) {
-    QThread::msleep(static_cast<unsigned long>(ms));
-}
-
-void XdoKey(const QString& window, const QString& keys) {
-    Run("xdotool", {"windowfocus", "--sync", window});
-    Run("xdotool", {"key", "--clearmodifiers", keys});
-}
-
-// The whole X screen, read through the X connection of this process.
-bool Screenshot(const QString& path) {
-    QScreen* screen = QGuiApplication::primaryScreen();
-    return screen && screen->grabWindow(0).save(path, "PNG");
-}
 
 struct TDocument {
     TCodes Draws;

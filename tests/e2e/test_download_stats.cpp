@@ -1,0 +1,318 @@
+// A new user's first session with the real program on an X display (started by xvfb-run): an
+// empty program folder whose settings name a local draw service, the first-start message, the
+// download from the File menu, Ctrl+S, a search (F5), the statistics window (F8, "定位定数")
+// and the about box, each with a screenshot, then the File menu's exit. The saved document must
+// hold the served draws digit for digit, and the patterns the program said it found.
+//
+// usage: test_download_stats TOLVANE TOLVANE_DRAWSVC ARTIFACTS_DIR
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <random>
+
+#include "data/DrawText.h"
+#include "data/FileIo.h"
+#include "search/Gui2RegMgr.h"
+#include "search/OptionsIni.h"
+#include "search/WorkDocument.h"
+#include "tests/data/DrawServiceProcess.h"
+#include "tests/e2e/E2eDriver.h"
+
+using namespace e2e;
+
+namespace {
+
+const QString MainTitle = QStringLiteral("^Tolvane v3\\.08");
+const QString MessageTitle = QStringLiteral("^Tolvane$");
+const QString StatTitle = QStringLiteral("^规律统计分析$");
+const QString AboutTitle = QStringLiteral("^关于$");
+
+// 320 draws; every fifth starts with one zero, every eleventh with two, one is all zeros.
+QStringList MakeDraws() {
+    std::mt19937 random(8);
+    QStringList draws;
+    for (int i = 0; i < 320; ++i) {
+        QString draw;
+        for (int d = 0; d < 7; ++d) draw += QChar('0' + static_cast<int>(random() % 10));
+        if (i % 5 == 0) draw[0] = '0';
+        if (i % 11 == 0) draw[0] = draw[1] = '0';
+        if (i == 100) draw = "0000000";
+        draws << draw;
+    }
+    return draws;
+}
+
+struct TDocument {
+    TCodes Draws;
+    SearchOptions Options;
+    std::unique_ptr<TGui2RegMgr> Manager = std::make_unique<TGui2RegMgr>(Options);
+
+    QStringList DrawTexts() const {
+        QStringList texts;
+        for (int32_t i = 0; i < Draws.Count(); ++i)
+            texts << QString::fromStdString(DrawToText(Draws.GetCode(i)));
+        return texts;
+    }
+};
+
+bool Load(const QString& path, TDocument& doc) {
+    try {
+        ReadWorkDocument(ReadWholeFile(path.toStdString()), doc.Draws, *doc.Manager);
+        return true;
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "cannot read %s: %s\n", path.toUtf8().constData(), e.what());
+        return false;
+    }
+}
+
+// Reports the first draw that differs, which says more than two lists of 320 texts.
+void CheckSameDraws(const QStringList& saved, const QStringList& served, const QString& when) {
+    Check(saved.size() == served.size(),
+          QString("%1: %2 draws saved, %3 served").arg(when).arg(saved.size()).arg(served.size()));
+    for (qsizetype i = 0; i < std::min(saved.size(), served.size()); ++i)
+        if (saved[i] != served[i]) {
+            Check(false, QString("%1: draw %2 is %3, served %4")
+                             .arg(when)
+                             .arg(i + 1)
+                             .arg(saved[i], served[i]));
+            return;
+        }
+}
+
+// Pixels painted in one of the chart colours (bars, value bars, grid lines).
+int ChartPixels(const QImage& image) {
+    const QImage rgb = image.convertToFormat(QImage::Format_RGB32);
+    const QRgb colours[] = {qRgb(0, 0, 255), qRgb(255, 98, 84), qRgb(128, 128, 0)};
+    int count = 0;
+    for (int y = 0; y < rgb.height(); ++y)
+        for (int x = 0; x < rgb.width(); ++x) {
+            const QRgb pixel = rgb.pixel(x, y) & 0xffffff;
+            for (QRgb c : colours)
+                if (pixel == (c & 0xffffff)) ++count;
+        }
+    return count;
+}
+
+// Opens a menu with alt+letter and picks an item by its letter; the program's trace must show
+// `started` within a few seconds, else the menu is closed and the keys are tried again.
+bool MenuCommand(TTracedProgram& program, const QString& window, const QString& menuKey,
+                 const QString& itemKey, const QString& started) {
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        const qsizetype mark = program.TraceSize();
+        XdoKey(window, menuKey);
+        Sleep(300);
+        Run("xdotool", {"key", itemKey});
+        if (program.WaitFor(started, 5000, mark)) return true;
+        XdoKey(window, "Escape");
+    }
+    return false;
+}
+
+// Presses Return in the message box and waits until it has gone.
+bool DismissMessage() {
+    const QString box = WaitForWindow(MessageTitle, 10000);
+    if (box.isEmpty()) return false;
+    XdoKey(box, "Return");
+    return WaitUntilGone(MessageTitle, 10000);
+}
+
+bool WaitForNewerFile(const QString& path, const QDateTime& before, int ms) {
+    return Poll(ms, [&] {
+        const QFileInfo info(path);
+        return info.exists() && (!before.isValid() || info.lastModified() != before);
+    });
+}
+
+int LastPatternCount(const QByteArray& trace) {
+    // "总共N个规律" and the finish text "...总共搜索到N个规律".
+    static const QRegularExpression count(
+        QStringLiteral("status2: \\S*总共(?:搜索到)?(\\d+)个规律"));
+    int last = -1;
+    for (auto it = count.globalMatch(QString::fromUtf8(trace)); it.hasNext();)
+        last = it.next().captured(1).toInt();
+    return last;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 4) {
+        std::fprintf(stderr, "usage: test_download_stats TOLVANE TOLVANE_DRAWSVC ARTIFACTS_DIR\n");
+        return 2;
+    }
+    if (qEnvironmentVariableIsEmpty("DISPLAY")) {
+        std::fprintf(stderr, "no X display: run under xvfb-run\n");
+        return 2;
+    }
+    qputenv("QT_QPA_PLATFORM", "xcb");  // the screenshots are read from the X server
+    qputenv("no_proxy", "*");           // the service runs on 127.0.0.1
+    QGuiApplication app(argc, argv);
+    const QString tolvane = argv[1];
+    const QString drawsvc = argv[2];
+    const QString artifacts = argv[3];
+    QDir().mkpath(artifacts);
+    for (const char* name : {"download.png", "statistics.png", "about.png"})
+        QFile::remove(artifacts + "/" + name);
+
+    QTemporaryDir temp;
+    const QString folder = temp.filePath("data/Tolvane");
+    QDir().mkpath(folder);
+    const QString document = folder + "/工作文档.gtmq";
+    const QString settings = folder + "/pavolen.ini";
+
+    const QStringList served = MakeDraws();
+    {
+        QFile file(temp.filePath("served.txt"));
+        Check(file.open(QIODevice::WriteOnly), "the draw file is written");
+        file.write(served.join("\r\n").toLatin1() + "\r\n");
+    }
+    const std::string member = "测试 会员#1";
+    const std::string password = "p&w d=2";
+    TDrawServiceProcess service(
+        drawsvc.toStdString(),
+        {"--draws", temp.filePath("served.txt").toStdString(), "--first-issue", "2026001",
+         "--member", member, "--password", password});
+    if (service.Url.empty()) {
+        std::fprintf(stderr, "FAILED: tolvane-drawsvc does not start\n");
+        return 1;
+    }
+    // The settings the options dialog would write: the member, the address, default options.
+    SearchOptions options;
+    options.MemberName = member;
+    options.MemberPassword = password;
+    options.ServiceUrl = service.Url;
+    SaveSearchOptions(settings.toStdString(), options);
+
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("XDG_DATA_HOME", temp.filePath("data"));
+    env.insert("no_proxy", "*");
+    TTracedProgram program(env);
+    program.Start(tolvane);
+
+    // No document yet: the program says so before its window appears.
+    Check(program.WaitFor(QStringLiteral("message: 打开文档失败： 工作文档.gtmq"), 20000),
+          "the first start says there is no document");
+    Check(DismissMessage(), "the first-start message is dismissed");
+    const QString window = WaitForWindow(MainTitle, 10000);
+    Check(!window.isEmpty(), "the main window appears");
+    Check(program.WaitFor(QStringLiteral("status2: 总共0个规律"), 10000),
+          "the empty pattern list shows");
+
+    // 文件 > 下载数据: the worker waits a few seconds before it asks the service.
+    qsizetype mark = program.TraceSize();
+    Check(
+        MenuCommand(program, window, "alt+f", "d", QStringLiteral("status0: 正在下载开奖数据...")),
+        "the File menu starts the download");
+    Check(program.WaitFor(QStringLiteral("message: 下载开奖数据"), 30000, mark),
+          "the download ends with a message");
+    Check(
+        program.Trace().indexOf(QStringLiteral("message: 下载开奖数据成功！").toUtf8(), mark) >= 0,
+        "the download succeeds: " + QString::fromUtf8(program.Trace().mid(mark)));
+    Check(!WaitForWindow(MessageTitle, 10000).isEmpty(), "the success message shows");
+    Check(Screenshot(artifacts + "/download.png"), "a screenshot of the downloaded draws");
+    Check(DismissMessage(), "the success message is dismissed");
+
+    XdoKey(window, "ctrl+s");
+    Check(WaitForNewerFile(document, QDateTime(), 10000), "Ctrl+S writes the document");
+    {
+        TDocument saved;
+        if (Load(document, saved))
+            CheckSameDraws(saved.DrawTexts(), served, "after the download");
+        else
+            Check(false, "the document after the download reads");
+    }
+
+    mark = program.TraceSize();
+    XdoKey(window, "F5");
+    Check(program.WaitFor(QStringLiteral("status2: 开始搜索规律,请稍候..."), 10000, mark),
+          "the search starts");
+    Check(program.WaitFor(QStringLiteral("status2: 结束搜索，花费"), 180000, mark),
+          "the search finishes");
+    const qsizetype finished =
+        program.Trace().indexOf(QStringLiteral("status2: 结束搜索").toUtf8(), mark);
+    Check(program.WaitFor(QStringLiteral("个规律\n"), 10000, std::max<qsizetype>(finished, 0)),
+          "the finish text names the pattern count");
+
+    // F8 opens the statistics window with no chart; "定位定数" fills it with charts.
+    XdoKey(window, "F8");
+    const QString stat = WaitForWindow(StatTitle, 10000);
+    Check(!stat.isEmpty(), "F8 opens the statistics window");
+    if (!stat.isEmpty()) {
+        const QRect area = WindowRect(stat);
+        Check(area.width() >= 600 && area.height() >= 300,
+              QString("the statistics window is %1x%2").arg(area.width()).arg(area.height()));
+        Check(ChartPixels(Grab(area)) == 0, "the statistics window opens without charts");
+        // The first button of the tool bar along the top edge.
+        XdoClick(area.x() + 36, area.y() + 13);
+        Check(Poll(10000, [&] { return ChartPixels(Grab(area)) > 500; }),
+              "\"定位定数\" paints charts");
+        Check(Screenshot(artifacts + "/statistics.png", area),
+              "a screenshot of the statistics window");
+    }
+
+    // 帮助 > 关于 shows the about box over the main window; Escape closes it.
+    XdoKey(window, "alt+h");
+    Sleep(300);
+    Run("xdotool", {"key", "a"});
+    QString about = WaitForWindow(AboutTitle, 5000);
+    if (about.isEmpty()) {  // the menu missed the key: close it and try once more
+        XdoKey(window, "Escape");
+        XdoKey(window, "alt+h");
+        Sleep(500);
+        Run("xdotool", {"key", "a"});
+        about = WaitForWindow(AboutTitle, 5000);
+    }
+    Check(!about.isEmpty(), "the Help menu opens the about box");
+    if (!about.isEmpty()) {
+        Sleep(300);  // let it paint once
+        Check(Screenshot(artifacts + "/about.png", WindowRect(about)),
+              "a screenshot of the about box");
+        XdoKey(about, "Escape");
+        Check(WaitUntilGone(AboutTitle, 5000), "Escape closes the about box");
+    }
+
+    const QDateTime before = QFileInfo(document).lastModified();
+    mark = program.TraceSize();
+    XdoKey(window, "ctrl+s");
+    Check(WaitForNewerFile(document, before, 10000), "Ctrl+S writes the patterns");
+    const int shown = LastPatternCount(program.Trace());
+
+    XdoKey(window, "alt+f");
+    Sleep(300);
+    Run("xdotool", {"key", "x"});
+    const bool ended = program.Process().waitForFinished(15000);
+    Check(ended, "the program closes from the File menu");
+    program.Drain();
+    Check(program.Trace().indexOf("question: ", mark) < 0,
+          "the saved document needs no question at exit");
+    Check(ended && program.Process().exitStatus() == QProcess::NormalExit &&
+              program.Process().exitCode() == 0,
+          "the program exits normally");
+
+    TDocument saved;
+    if (Load(document, saved)) {
+        CheckSameDraws(saved.DrawTexts(), served, "at exit");
+        Check(saved.Manager->Count() > 0, "the search finds patterns");
+        Check(saved.Manager->Count() == shown, QString("%1 patterns saved, the status said %2")
+                                                   .arg(saved.Manager->Count())
+                                                   .arg(shown));
+        std::printf("patterns: %d\n", saved.Manager->Count());
+    } else {
+        Check(false, "the document at exit reads");
+    }
+    // The member and the address survive the program's own writing of its settings.
+    try {
+        const SearchOptions kept = LoadSearchOptions(settings.toStdString());
+        Check(kept.MemberName == member && kept.MemberPassword == password &&
+                  kept.ServiceUrl == service.Url,
+              "the settings keep the member, the password and the address");
+    } catch (const std::exception& e) {
+        Check(false, QString("the settings read: ") + e.what());
+    }
+    std::printf("%s\n", failures == 0 ? "download-and-statistics: passed"
+                                      : "download-and-statistics: FAILED");
+    return failures == 0 ? 0 : 1;
+}
