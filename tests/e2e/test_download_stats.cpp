@@ -229,7 +229,7 @@ int main(int argc, char** argv) {
     XdoKey(window, "F5");
     Check(program.WaitFor(QStringLiteral("status2: 开始搜索规律,请稍候..."), 10000, mark),
           "the search starts");
-    Check(program.WaitFor(QStringLiteral("status2: 结束搜索，花费"), 180000, mark),
+    Check(program.WaitFor(QStringLiteral("status2: 结束搜索，花费"), 120000, mark),
           "the search finishes");
     const qsizetype finished =
         program.Trace().indexOf(QStringLiteral("status2: 结束搜索").toUtf8(), mark);
