@@ -1,8 +1,8 @@
 // A new user's first session with the real program on an X display (started by xvfb-run): an
 // empty program folder whose settings name a local draw service, the first-start message, the
-// download from the File menu, Ctrl+S, a search (F5), the statistics window (F8, "定位定数")
-// and the about box, each with a screenshot, then the File menu's exit. The saved document must
-// hold the served draws digit for digit, and the patterns the program said it found.
+// download from the File menu, Ctrl+S, a search (F5), the statistics window (F8, "定位定数"),
+// the about box and the draw editor, each with a screenshot, then the File menu's exit. The saved
+// document must hold the served draws digit for digit, and the patterns the program said it found.
 //
 // usage: test_download_stats TOLVANE TOLVANE_DRAWSVC ARTIFACTS_DIR
 #include <QDateTime>
@@ -29,6 +29,7 @@ const QString MainTitle = QStringLiteral("^Tolvane v3\\.08");
 const QString MessageTitle = QStringLiteral("^Tolvane$");
 const QString StatTitle = QStringLiteral("^规律统计分析$");
 const QString AboutTitle = QStringLiteral("^关于$");
+const QString EditorTitle = QStringLiteral("^开奖号码编辑$");
 
 // 320 draws; every fifth starts with one zero, every eleventh with two, one is all zeros.
 QStringList MakeDraws() {
@@ -154,7 +155,7 @@ int main(int argc, char** argv) {
     const QString drawsvc = argv[2];
     const QString artifacts = argv[3];
     QDir().mkpath(artifacts);
-    for (const char* name : {"download.png", "statistics.png", "about.png"})
+    for (const char* name : {"download.png", "statistics.png", "about.png", "draw-editor.png"})
         QFile::remove(artifacts + "/" + name);
 
     QTemporaryDir temp;
@@ -272,6 +273,24 @@ int main(int argc, char** argv) {
               "a screenshot of the about box");
         XdoKey(about, "Escape");
         Check(WaitUntilGone(AboutTitle, 5000), "Escape closes the about box");
+    }
+
+    // 文件 > 数据编辑 shows the draws as text; Escape leaves them as they are.
+    QString editor;
+    for (int attempt = 0; attempt < 2 && editor.isEmpty(); ++attempt) {
+        XdoKey(window, "Escape");
+        XdoKey(window, "alt+f");
+        Sleep(300);
+        Run("xdotool", {"key", "e"});
+        editor = WaitForWindow(EditorTitle, 5000);
+    }
+    Check(!editor.isEmpty(), "the File menu opens the draw editor");
+    if (!editor.isEmpty()) {
+        Sleep(300);  // let it paint once
+        Check(Screenshot(artifacts + "/draw-editor.png", WindowRect(editor)),
+              "a screenshot of the draw editor");
+        XdoKey(editor, "Escape");
+        Check(WaitUntilGone(EditorTitle, 5000), "Escape closes the draw editor");
     }
 
     const QDateTime before = QFileInfo(document).lastModified();
