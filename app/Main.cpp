@@ -48,6 +48,7 @@
 #include "data/Error.h"
 #include "data/FileIo.h"
 #include "data/Stream.h"
+#include "search/OptionRules.h"
 #include "search/OptionsIni.h"
 #include "search/WorkDocument.h"
 #include "stats/StatMgr.h"
@@ -841,6 +842,13 @@ void TMainForm::RegMenuClearClick() {
 void TMainForm::RegMenuSearchClick() {
     if (regMgr_->Running()) {
         prompts_->ShowMessage(this, SearchingMessage);
+        return;
+    }
+    // Options from a hand-edited settings file are checked like those of the options dialog,
+    // before the patterns of the last search are discarded.
+    const std::string problems = SearchOptionMessage(Options);
+    if (!problems.empty()) {
+        ShowError(ToQString(problems));
         return;
     }
     RegMenuClearClick();

@@ -283,6 +283,17 @@ class TestMainWindow : public QObject {
         }
         form->RefreshCaption();
         QCOMPARE(Panel(*form, 2), QStringLiteral("总共%1个规律").arg(count));
+
+        // Options the search cannot use are refused before the found patterns are discarded.
+        form->Options.LinegPtMinSe = form->Options.LinegPtMaxSe + 1;
+        log_.Messages.clear();
+        form->RegMenuSearchClick();
+        QCOMPARE(log_.Messages.size(), 1);
+        QVERIFY2(log_.Messages[0].contains(QStringLiteral("最少点数不能大于最多点数")),
+                 qPrintable(log_.Messages[0]));
+        QVERIFY(!form->RegMgr().Running());
+        QCOMPARE(form->RegMgr().Count(), count);
+        QCOMPARE(form->ListModel().RowCount(), count);
         log_.Answers.push_back(QMessageBox::Discard);
         Close(*form);
     }
