@@ -11,6 +11,7 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <functional>
 #include <random>
 
 #include "data/DrawText.h"
@@ -97,16 +98,16 @@ int ChartPixels(const QImage& image) {
     return count;
 }
 
-// Opens a menu with alt+letter and picks an item by its letter; the program's trace must show
-// `started` within a few seconds, else the menu is closed and the keys are tried again.
-bool MenuCommand(TTracedProgram& program, const QString& window, const QString& menuKey,
-                 const QString& itemKey, const QString& started) {
+// Opens a menu with alt+letter and picks an item by its letter, up to three times: a key that
+// arrives before the menu has opened is lost, so when `happened` (which waits a few seconds)
+// does not see the command's effect, the menu is closed and the keys are sent again.
+bool MenuCommand(const QString& window, const QString& menuKey, const QString& itemKey,
+                 const std::function<bool()>& happened) {
     for (int attempt = 0; attempt < 3; ++attempt) {
-        const qsizetype mark = program.TraceSize();
         XdoKey(window, menuKey);
         Sleep(300);
         Run("xdotool", {"key", itemKey});
-        if (program.WaitFor(started, 5000, mark)) return true;
+        if (happened()) return true;
         XdoKey(window, "Escape");
     }
     return false;
@@ -204,9 +205,12 @@ int main(int argc, char** argv) {
 
     // 文件 > 下载数据: the worker waits a few seconds before it asks the service.
     qsizetype mark = program.TraceSize();
-    Check(
-        MenuCommand(program, window, "alt+f", "d", QStringLiteral("status0: 正在下载开奖数据...")),
-        "the File menu starts the download");
+    Check(MenuCommand(window, "alt+f", "d",
+                      [&] {
+                          return program.WaitFor(QStringLiteral("status0: 正在下载开奖数据..."),
+                                                 5000, mark);
+                      }),
+          "the File menu starts the download");
     Check(program.WaitFor(QStringLiteral("message: 下载开奖数据"), 30000, mark),
           "the download ends with a message");
     Check(
@@ -255,18 +259,10 @@ int main(int argc, char** argv) {
     }
 
     // 帮助 > 关于 shows the about box over the main window; Escape closes it.
-    XdoKey(window, "alt+h");
-    Sleep(300);
-    Run("xdotool", {"key", "a"});
-    QString about = WaitForWindow(AboutTitle, 5000);
-    if (about.isEmpty()) {  // the menu missed the key: close it and try once more
-        XdoKey(window, "Escape");
-        XdoKey(window, "alt+h");
-        Sleep(500);
-        Run("xdotool", {"key", "a"});
-        about = WaitForWindow(AboutTitle, 5000);
-    }
-    Check(!about.isEmpty(), "the Help menu opens the about box");
+    QString about;
+    Check(MenuCommand(window, "alt+h", "a",
+                      [&] { return !(about = WaitForWindow(AboutTitle, 5000)).isEmpty(); }),
+          "the Help menu opens the about box");
     if (!about.isEmpty()) {
         Sleep(300);  // let it paint once
         Check(Screenshot(artifacts + "/about.png", WindowRect(about)),
@@ -277,14 +273,9 @@ int main(int argc, char** argv) {
 
     // 文件 > 数据编辑 shows the draws as text; Escape leaves them as they are.
     QString editor;
-    for (int attempt = 0; attempt < 2 && editor.isEmpty(); ++attempt) {
-        XdoKey(window, "Escape");
-        XdoKey(window, "alt+f");
-        Sleep(300);
-        Run("xdotool", {"key", "e"});
-        editor = WaitForWindow(EditorTitle, 5000);
-    }
-    Check(!editor.isEmpty(), "the File menu opens the draw editor");
+    Check(MenuCommand(window, "alt+f", "e",
+                      [&] { return !(editor = WaitForWindow(EditorTitle, 5000)).isEmpty(); }),
+          "the File menu opens the draw editor");
     if (!editor.isEmpty()) {
         Sleep(300);  // let it paint once
         Check(Screenshot(artifacts + "/draw-editor.png", WindowRect(editor)),
@@ -299,10 +290,8 @@ int main(int argc, char** argv) {
     Check(WaitForNewerFile(document, before, 10000), "Ctrl+S writes the patterns");
     const int shown = LastPatternCount(program.Trace());
 
-    XdoKey(window, "alt+f");
-    Sleep(300);
-    Run("xdotool", {"key", "x"});
-    const bool ended = program.Process().waitForFinished(15000);
+    const bool ended =
+        MenuCommand(window, "alt+f", "x", [&] { return program.Process().waitForFinished(5000); });
     Check(ended, "the program closes from the File menu");
     program.Drain();
     Check(program.Trace().indexOf("question: ", mark) < 0,
