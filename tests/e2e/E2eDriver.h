@@ -5,6 +5,7 @@
 
 #include <sys/prctl.h>
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QImage>
@@ -19,6 +20,22 @@
 namespace e2e {
 
 inline int failures = 0;
+
+// The start of every end-to-end run: three arguments (the program, a helper program, the
+// artifacts folder) and an X display to read screenshots from. False after telling why.
+inline bool ReadyForRun(int argc, char** argv, const char* usage) {
+    if (argc < 4) {
+        std::fprintf(stderr, "usage: %s\n", usage);
+        return false;
+    }
+    if (qEnvironmentVariableIsEmpty("DISPLAY")) {
+        std::fprintf(stderr, "no X display: run under xvfb-run\n");
+        return false;
+    }
+    qputenv("QT_QPA_PLATFORM", "xcb");  // screenshots are read from the X server
+    QDir().mkpath(argv[3]);
+    return true;
+}
 
 inline void Check(bool condition, const QString& what) {
     if (!condition) {

@@ -141,21 +141,13 @@ int LastPatternCount(const QByteArray& trace) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 4) {
-        std::fprintf(stderr, "usage: test_download_stats TOLVANE TOLVANE_DRAWSVC ARTIFACTS_DIR\n");
+    if (!ReadyForRun(argc, argv, "test_download_stats TOLVANE TOLVANE_DRAWSVC ARTIFACTS_DIR"))
         return 2;
-    }
-    if (qEnvironmentVariableIsEmpty("DISPLAY")) {
-        std::fprintf(stderr, "no X display: run under xvfb-run\n");
-        return 2;
-    }
-    qputenv("QT_QPA_PLATFORM", "xcb");  // the screenshots are read from the X server
-    qputenv("no_proxy", "*");           // the service runs on 127.0.0.1
+    qputenv("no_proxy", "*");  // the service runs on 127.0.0.1
     QGuiApplication app(argc, argv);
     const QString tolvane = argv[1];
     const QString drawsvc = argv[2];
     const QString artifacts = argv[3];
-    QDir().mkpath(artifacts);
     for (const char* name : {"download.png", "statistics.png", "about.png", "draw-editor.png"})
         QFile::remove(artifacts + "/" + name);
 

@@ -62,20 +62,11 @@ bool SamePattern(TGui2Reg& a, TGui2Reg& b) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 4) {
-        std::fprintf(stderr, "usage: test_end_to_end TOLVANE TOLVANE_SEARCH ARTIFACTS_DIR\n");
-        return 2;
-    }
-    if (qEnvironmentVariableIsEmpty("DISPLAY")) {
-        std::fprintf(stderr, "no X display: run under xvfb-run\n");
-        return 2;
-    }
-    qputenv("QT_QPA_PLATFORM", "xcb");  // the screenshot is read from the X server
+    if (!ReadyForRun(argc, argv, "test_end_to_end TOLVANE TOLVANE_SEARCH ARTIFACTS_DIR")) return 2;
     QGuiApplication app(argc, argv);
     const QString tolvane = argv[1];
     const QString search = argv[2];
     const QString artifacts = argv[3];
-    QDir().mkpath(artifacts);
 
     QTemporaryDir temp;
     const QString folder = temp.filePath("data/Tolvane");
