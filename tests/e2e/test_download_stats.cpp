@@ -14,12 +14,9 @@
 #include <functional>
 #include <random>
 
-#include "data/DrawText.h"
-#include "data/FileIo.h"
-#include "search/Gui2RegMgr.h"
 #include "search/OptionsIni.h"
-#include "search/WorkDocument.h"
 #include "tests/data/DrawServiceProcess.h"
+#include "tests/e2e/E2eDocument.h"
 #include "tests/e2e/E2eDriver.h"
 
 using namespace e2e;
@@ -45,29 +42,6 @@ QStringList MakeDraws() {
         draws << draw;
     }
     return draws;
-}
-
-struct TDocument {
-    TCodes Draws;
-    SearchOptions Options;
-    std::unique_ptr<TGui2RegMgr> Manager = std::make_unique<TGui2RegMgr>(Options);
-
-    QStringList DrawTexts() const {
-        QStringList texts;
-        for (int32_t i = 0; i < Draws.Count(); ++i)
-            texts << QString::fromStdString(DrawToText(Draws.GetCode(i)));
-        return texts;
-    }
-};
-
-bool Load(const QString& path, TDocument& doc) {
-    try {
-        ReadWorkDocument(ReadWholeFile(path.toStdString()), doc.Draws, *doc.Manager);
-        return true;
-    } catch (const std::exception& e) {
-        std::fprintf(stderr, "cannot read %s: %s\n", path.toUtf8().constData(), e.what());
-        return false;
-    }
 }
 
 // Reports the first draw that differs, which says more than two lists of 320 texts.

@@ -13,30 +13,12 @@
 #include <cstdio>
 #include <random>
 
-#include "data/FileIo.h"
-#include "search/Gui2RegMgr.h"
-#include "search/WorkDocument.h"
+#include "tests/e2e/E2eDocument.h"
 #include "tests/e2e/E2eDriver.h"
 
 using namespace e2e;
 
 namespace {
-
-struct TDocument {
-    TCodes Draws;
-    SearchOptions Options;
-    std::unique_ptr<TGui2RegMgr> Manager = std::make_unique<TGui2RegMgr>(Options);
-};
-
-bool Load(const QString& path, TDocument& doc) {
-    try {
-        ReadWorkDocument(ReadWholeFile(path.toStdString()), doc.Draws, *doc.Manager);
-        return true;
-    } catch (const std::exception& e) {
-        std::fprintf(stderr, "cannot read %s: %s\n", path.toUtf8().constData(), e.what());
-        return false;
-    }
-}
 
 // Same figure, steps, sums, layout and predictions. The digit of the high line, when both
 // lines predict, comes from a random source whose seed the program takes from the clock.
@@ -135,18 +117,10 @@ int main(int argc, char** argv) {
     // Focus the list with a click on its right part and select a row with the keyboard: the
     // grid paints its pattern and the status shows the pattern count again.
     const qsizetype finishedAt = trace.size();
-    const QString geometry = Run("xdotool", {"getwindowgeometry", "--shell", window});
-    int x = 0, y = 0, width = 0, height = 0;
-    for (const QString& line : geometry.split('\n')) {
-        const int value = line.section('=', 1).toInt();
-        if (line.startsWith("X=")) x = value;
-        if (line.startsWith("Y=")) y = value;
-        if (line.startsWith("WIDTH=")) width = value;
-        if (line.startsWith("HEIGHT=")) height = value;
-    }
+    const QRect frame = WindowRect(window);
     QFile::remove(artifacts + "/end-to-end.png");
-    Run("xdotool",
-        {"mousemove", "--sync", QString::number(x + width - 60), QString::number(y + height / 2)});
+    Run("xdotool", {"mousemove", "--sync", QString::number(frame.right() - 60),
+                    QString::number(frame.center().y())});
     Run("xdotool", {"click", "1"});
     XdoKey(window, "Down");
     Check(waitFor(QStringLiteral("status2: 总共").toUtf8(), 10000, finishedAt),
