@@ -9,17 +9,11 @@
 #include <QPushButton>
 #include <QUrl>
 
-#include "app/HelpTexts.h"
-#include "app/Prompts.h"
+#include "data/HelpTexts.h"
+#include "ui/Prompts.h"
+#include "view/paint/PaintBasics.h"
 
 namespace {
-
-QFont PixelFont(const QString& family, int pixels, bool bold = false) {
-    QFont font(family);
-    font.setPixelSize(pixels);
-    font.setBold(bold);
-    return font;
-}
 
 QUrl SiteUrl() {
     return QUrl(QString::fromStdString(SupportSiteAddress()));
@@ -32,7 +26,7 @@ TAboutForm::TAboutForm(const QString& productName, const QString& version,
     : QDialog(parent), prompts_(prompts) {
     setObjectName(QStringLiteral("AboutForm"));
     setWindowTitle(QStringLiteral("关于"));
-    setFont(PixelFont(QStringLiteral("宋体"), 14));
+    setFont(SongFont(14));
 
     CompanyImg = new QLabel(this);
     CompanyImg->setObjectName(QStringLiteral("CompanyImg"));
@@ -43,7 +37,7 @@ TAboutForm::TAboutForm(const QString& productName, const QString& version,
 
     SoftNameLbl = new QLabel(productName, this);
     SoftNameLbl->setObjectName(QStringLiteral("SoftNameLbl"));
-    SoftNameLbl->setFont(PixelFont(QStringLiteral("宋体"), 20, true));
+    SoftNameLbl->setFont(SongFont(20, true));
     SoftNameLbl->setStyleSheet(QStringLiteral("color: #ff0000;"));
     SoftNameLbl->setGeometry(172, 18, 250, 28);
 
@@ -134,7 +128,10 @@ QPixmap TAboutForm::CompanyPicture() {
     line(QColor(0xff, 0xd2, 0x3c), {QPoint(3, 0), QPoint(4, 1), QPoint(3, 2), QPoint(4, 3)});
 
     painter.setPen(Qt::white);
-    painter.setFont(PixelFont(QStringLiteral("Noto Sans CJK SC"), 16, true));
+    QFont logoFont(QStringLiteral("Noto Sans CJK SC"));
+    logoFont.setPixelSize(16);
+    logoFont.setBold(true);
+    painter.setFont(logoFont);
     painter.drawText(QRectF(0, 68, 128, 26), Qt::AlignCenter, QStringLiteral("Bexmoor"));
     return picture;
 }

@@ -7,6 +7,9 @@
 #include <QStandardPaths>
 #include <exception>
 
+#include "view/paint/PaintBasics.h"
+#include "data/ProgramIdentity.h"
+
 TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationName(QStringLiteral("Tolvane"));
     setOrganizationName(QString());
@@ -23,13 +26,13 @@ bool TApplication::notify(QObject* receiver, QEvent* event) {
 }
 
 void InstallFontSubstitutes() {
-    QFont::insertSubstitution(QStringLiteral("宋体"), QStringLiteral("Noto Serif CJK SC"));
+    SongFont();  // maps "宋体" to an installed CJK serif
     QFont::insertSubstitution(QStringLiteral("SimSun"), QStringLiteral("Noto Serif CJK SC"));
 }
 
 QString ProgramFolder() {
     const QString exeFolder = QCoreApplication::applicationDirPath();
-    if (QFileInfo::exists(QDir(exeFolder).filePath(QStringLiteral("pavolen.ini"))))
+    if (QFileInfo::exists(QDir(exeFolder).filePath(QString::fromUtf8(SettingsFileName))))
         return exeFolder;
     QString folder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
     if (folder.isEmpty()) folder = QDir::home().filePath(QStringLiteral(".local/share/Tolvane"));

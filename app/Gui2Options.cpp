@@ -15,8 +15,9 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "app/Prompts.h"
+#include "ui/Prompts.h"
 #include "search/OptionRules.h"
+#include "view/paint/PaintBasics.h"
 
 namespace {
 
@@ -46,9 +47,7 @@ TGui2OptionsForm::TGui2OptionsForm(QWidget* parent, TPrompts* prompts)
     }
     setObjectName(QStringLiteral("Gui2OptionsForm"));
     setWindowTitle(QStringLiteral("搜索设置"));
-    QFont dialogFont(QStringLiteral("宋体"));
-    dialogFont.setPixelSize(14);
-    setFont(dialogFont);
+    setFont(SongFont());
 
     auto* layout = new QVBoxLayout(this);
 

@@ -1,16 +1,17 @@
 #pragma once
 
 #include <QMainWindow>
-#include <QPointer>
 #include <QString>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
-#include "app/Prompts.h"
-#include "data/DataDown.h"
+#include "data/net/DataDown.h"
+#include "search/DocumentSession.h"
 #include "search/Gui2RegMgr.h"
 #include "search/SearchOptions.h"
+#include "ui/Prompts.h"
 
 class QAction;
 class QLabel;
@@ -21,16 +22,21 @@ class QStackedWidget;
 class QTableView;
 class QToolBar;
 class QStatusBar;
-class TGui2RegNet;
+class TDrawCommands;
 class TGui2OptionsForm;
-class TCodeEdtorForm;
-class TGuideForm;
-class TWebForm;
+class TGui2RegNet;
+class THelpCommands;
+class TPatternListController;
 class TPatternListModel;
+class TSearchPresenter;
 class TStatForm;
+class TStatusPanels;
 
-// The main window: the grid of draws, the pattern list, menus, tool bar and status bar; owns
-// the document (draws and patterns) and the options for the whole run.
+// The main window: the grid of draws, the pattern list, menus, tool bar and status bar. It
+// owns the document (draws and patterns) and the options for the whole run, and hands each
+// command to the piece that does that job (see docs/ARCHITECTURE.md): the menu and tool-bar
+// tables (MainActions), the document session, the search presenter, the list controller, the
+// draw commands and the help commands. Its slots keep the names of the commands.
 class TMainForm : public QMainWindow {
     Q_OBJECT
 
@@ -40,15 +46,6 @@ class TMainForm : public QMainWindow {
     explicit TMainForm(const QString& programFolder, std::unique_ptr<TPrompts> prompts = nullptr,
                        QWidget* parent = nullptr);
     ~TMainForm() override;
-
-    // Identity texts.
-    static const char* const ProductName;
-    static const char* const Version;
-    static const char* const ReleaseDate;
-    static const char* const MakerName;
-    static const char* const MakerSite;
-    static const char* const ShortName;
-    static const char* const DocumentFileName;
 
     // Components, each also its objectName.
     QMenuBar* MainMenu = nullptr;
@@ -135,31 +132,25 @@ class TMainForm : public QMainWindow {
     QString SettingsPath() const;
     QString DocumentPath() const;
     // True when draws or patterns changed since the last open or save.
-    bool DocumentModified() const { return documentModified_; }
+    bool DocumentModified() const { return document_->Modified(); }
 
-    // Operations used by other windows.
+    // Operations used by other windows and by tests.
     void LoadSettings();
     void SaveSettings();
     void ApplyGridSettings();
     void ClearAll();
-    void OpenDocument(const QString& path);
+    void OpenDocument();
     // Writes the work document; false when the write failed (the user has been told).
     bool SaveDocument();
     void RefreshCaption();
     void ShowPanel(QWidget* panel);
     void RefillPatternList();
-    // Replaces the grid's draws with draw numbers; on a number that is no draw raises the
-    // conversion error before anything changed.
-    void LoadDrawNumbers(const std::vector<int32_t>& numbers, const QString& message);
-    // Imports draws from a text file (the import command without its dialog).
+    // Imports draws from a text file (the import command without its dialog); raises the
+    // reason before anything changed.
     void ImportDrawFile(const QString& path);
-    // Replaces the draws with received download items ("issue#scrambled digits"); an item
-    // that is no draw changes nothing and is reported.
+    // Replaces the draws with received download items ("issue#scrambled digits").
     void ApplyDownloadedDraws(const std::vector<std::string>& items);
-    bool DownloadRunning() const { return dataDown_ != nullptr; }
-
-    // A status text change; panels 0 and 2 are also written to stderr when
-    // TOLVANE_STATUS_TRACE is set.
+    bool DownloadRunning() const;
     void SetStatusText(int panel, const QString& text);
 
   public slots:
@@ -204,41 +195,20 @@ class TMainForm : public QMainWindow {
   private:
     void FormCreate();
     bool FormCloseQuery();
-    void CreateActions();
-    void CreateMenus();
-    void CreateToolBar();
     void CreatePanels();
-    void CreateStatusBar();
-    QAction* MakeAction(const char* name, const QString& text, const QString& hint = QString(),
-                        const QKeySequence& shortcut = QKeySequence());
-    void OnSearchEvent(const TSearchNotice& notice);
-    void AddPatternItems(int32_t first, int32_t count);
-    void AppendPendingRows();
-    void DropPendingRows();
-    void UpdateDeleteEnabled();
-    int SelectedRowCount() const;
+    void CreatePatternList();
     void ShowError(const QString& text);
-    void KeepUnreadableDocument();
-    void ShowNotYet(const QString& what);
-    void OnDownloadResult(const TDownloadResult& result);
-    void SetDownloadEnabled(bool enabled);
 
     QString programFolder_;
     std::unique_ptr<TPrompts> prompts_;
+    std::unique_ptr<TDocumentSession> document_;
     std::unique_ptr<TGui2RegMgr> regMgr_;
-    std::unique_ptr<TDataDown> dataDown_;  // the running download, if any
+    std::unique_ptr<TStatusPanels> status_;
     TPatternListModel* listModel_ = nullptr;
+    TSearchPresenter* search_ = nullptr;
+    TPatternListController* list_ = nullptr;
+    TDrawCommands* draws_ = nullptr;
+    THelpCommands* help_ = nullptr;
     TGui2OptionsForm* optionsForm_ = nullptr;
-    TCodeEdtorForm* codeEditor_ = nullptr;
     TStatForm* statForm_ = nullptr;
-    TGuideForm* guideForm_ = nullptr;  // created on first use, a child of this window
-    TWebForm* webForm_ = nullptr;      // likewise
-    std::vector<int32_t> drawNumbers_;
-    std::vector<TGui2Reg*> pendingRows_;  // found, not yet listed
-    size_t pendingDone_ = 0;
-    bool appendScheduled_ = false;  // scratch list of the import
-    bool documentModified_ = false;
-    bool documentOpenFailed_ = false;
-    bool eventsPosted_ = false;
-    bool statusTrace_ = false;
 };

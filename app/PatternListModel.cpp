@@ -1,5 +1,7 @@
 #include "app/PatternListModel.h"
 
+#include "search/PatternColumns.h"
+
 #include <algorithm>
 #include <cstring>
 #include <numeric>
@@ -85,28 +87,7 @@ QVariant TPatternListModel::headerData(int section, Qt::Orientation orientation,
 }
 
 QString TPatternListModel::CellText(const TGui2Reg& p, int column) {
-    switch (column) {
-        case 0:
-            return QString::fromStdString(p.PointsText());
-        case 1:
-            return QString::number(p.StepTotal);
-        case 2:
-            return p.Layout >= 0 && static_cast<size_t>(p.Layout) < LayoutNames.size()
-                       ? QString::fromUtf8(LayoutNames[p.Layout])
-                       : QString();
-        case 3:
-            return p.ContrastKind >= 0 && static_cast<size_t>(p.ContrastKind) < ContrastNames.size()
-                       ? QString::fromUtf8(ContrastNames[p.ContrastKind])
-                       : QString();
-        case 4:
-            return QString::fromStdString(p.PositionsText());
-        case 5:
-            return QString::fromStdString(p.SumsText());
-        case 6:
-            return QString::fromStdString(p.ResultsText());
-        default:
-            return {};
-    }
+    return QString::fromStdString(PatternColumnText(p, column));
 }
 
 std::string TPatternListModel::CompareKey(const TGui2Reg& p, int column) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "search/Gui2Reg.h"
+#include "search/PatternColumns.h"
 
 // The rows of the pattern list. Each row refers to a pattern owned by the pattern manager;
 // texts are made when the view asks for them, so millions of rows cost one pointer each.
@@ -16,7 +17,7 @@ class TPatternListModel : public QAbstractTableModel {
     Q_OBJECT
 
   public:
-    static constexpr int ColumnCount = 7;
+    static constexpr int ColumnCount = PatternColumnCount;
 
     explicit TPatternListModel(QObject* parent = nullptr);
 

@@ -7,9 +7,9 @@
 #include <optional>
 #include <system_error>
 
-#include "app/Prompts.h"
-#include "view/Gui2Ctrl.h"
-#include "view/PatternPaint.h"
+#include "ui/Prompts.h"
+#include "view/ui/Gui2Ctrl.h"
+#include "view/paint/PictureSeries.h"
 #include "view/PictureNames.h"
 
 namespace {
@@ -26,11 +26,6 @@ class WaitCursor {
     WaitCursor(const WaitCursor&) = delete;
     WaitCursor& operator=(const WaitCursor&) = delete;
 };
-
-QString EncoderFailure(const TGifResult& result) {
-    return QString::asprintf("保存为GIF文件失败. 错误代号 = %d [%s]", static_cast<int>(result.Code),
-                             GifErrorText(result.Code));
-}
 
 }  // namespace
 
@@ -56,23 +51,19 @@ TPictureExportResult ExportPatternPictures(TGui2RegNet& grid,
 
     // The coming draw's issue names every file of this export.
     const int32_t comingIssue = grid.Draws().FirstIssue() + grid.Draws().Count();
-    int32_t number = 0;
     std::optional<WaitCursor> busy(std::in_place);
-    for (const TGui2Reg* pattern : selected) {
-        if (pattern == nullptr) continue;
-        ++number;
-        grid.SetPattern(*pattern);
-        grid.VScroll(srBottom);
-        const std::filesystem::path file = folder / PictureFileName(comingIssue, number);
-        const TGifResult saved =
-            SavePatternPicture(grid.PaintInput(), QString::fromStdString(file.string()));
-        if (!saved.Ok()) {
-            // The files written so far stay; the folder is not opened.
-            busy.reset();
-            prompts.ShowMessage(parent, EncoderFailure(saved));
-            return result;
-        }
-        ++result.Written;
+    const TPictureSeriesResult series =
+        WritePictureSeries(folder, comingIssue, selected, [&grid](const TGui2Reg& pattern) {
+            grid.SetPattern(pattern);
+            grid.VScroll(srBottom);
+            return grid.PaintInput();
+        });
+    result.Written = static_cast<int>(series.Written.size());
+    if (!series.Ok()) {
+        // The files written so far stay; the folder is not opened.
+        busy.reset();
+        prompts.ShowMessage(parent, QString::fromStdString(GifFailureText(series.Failure)));
+        return result;
     }
     busy.reset();
     prompts.OpenUrl(parent, QUrl::fromLocalFile(result.Folder));

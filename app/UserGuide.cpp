@@ -6,12 +6,12 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "view/paint/PaintBasics.h"
+
 TGuideForm::TGuideForm(QWidget* parent) : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint) {
     setObjectName(QStringLiteral("GuideForm"));
     setWindowTitle(QStringLiteral("用户操作入门"));
-    QFont guideFont(QStringLiteral("宋体"));
-    guideFont.setPixelSize(14);
-    setFont(guideFont);
+    setFont(SongFont());
 
     GuideMemo = new QPlainTextEdit(this);
     GuideMemo->setObjectName(QStringLiteral("GuideMemo"));

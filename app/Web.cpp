@@ -5,8 +5,8 @@
 #include <QFileInfo>
 #include <QVBoxLayout>
 
-#include "app/HelpTexts.h"
-#include "app/Prompts.h"
+#include "data/HelpTexts.h"
+#include "ui/Prompts.h"
 
 namespace {
 

@@ -1,21 +1,14 @@
 #pragma once
 
 #include <memory>
-#include <random>
 
 #include "data/Hao.h"
 #include "search/SearchOptions.h"
+#include "tests/support/RandomDraws.h"
 
 // 300 draws of random digits, the same on every run.
 inline std::unique_ptr<TCodes> BenchDraws(int32_t count = 300) {
-    auto draws = std::make_unique<TCodes>();
-    std::mt19937 random(20240607);
-    for (int32_t row = 0; row < count; ++row) {
-        draws->Add();
-        for (int32_t position = 1; position <= 7; ++position)
-            draws->SetNum(position, row, static_cast<int32_t>(random() % 10));
-    }
-    return draws;
+    return RandomDraws(20240607, count);
 }
 
 // The heavy option set: tail and sum columns, low line over rows 0-9, high line over 1-4.

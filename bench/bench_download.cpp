@@ -9,11 +9,11 @@
 #include <fstream>
 #include <string>
 
-#include "data/DataDown.h"
+#include "data/net/DataDown.h"
 #include "data/DownloadCodec.h"
 #include "data/DrawText.h"
 #include "data/TextCodec.h"
-#include "tests/data/DrawServiceProcess.h"
+#include "tests/support/DrawServiceProcess.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <QImage>
 #include <memory>
 
-#include "view/PatternPaint.h"
+#include "view/paint/PatternPaint.h"
 
 namespace {
 

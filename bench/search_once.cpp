@@ -11,6 +11,7 @@
 
 #include "bench/BenchDraws.h"
 #include "search/SearchEngine.h"
+#include "tests/support/SearchReference.h"
 
 namespace {
 class TCountingSink : public ISearchSink {

@@ -9,7 +9,6 @@
 
 namespace {
 
-constexpr char ShortName[] = "pavolen";
 
 // The multiplier's source number; only its remainder by the key digits' sum is used.
 constexpr int KeySource = 738;

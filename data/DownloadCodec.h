@@ -6,13 +6,13 @@
 #include <string_view>
 #include <vector>
 
+#include "data/ProgramIdentity.h"
+
 // The draw download without its transport: the identity the program sends, the request
 // address, the reply reader and the draw key that scrambles the digits on the wire.
 
 // Identity sent with every request.
 std::string SoftName();  // the short name in upper case: "PAVOLEN"
-inline constexpr char SoftVersion[] = "1.08";
-inline constexpr char SoftId[] = "27";
 
 // The service asked when the settings name none (kept hidden in the program file).
 std::string DefaultServiceUrl();

@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
-# Configures and builds one build tree: build.sh DIR [cmake options...]
+# Configures and builds one preset of CMakePresets.json: build.sh PRESET [cmake options...]
+# The tree is build/PRESET.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-dir=$1
+preset=$1
 shift
 launcher=()
 # Rebuilds of other trees reuse object files when ccache is installed (optional).
 if command -v ccache >/dev/null; then launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache); fi
-cmake -S . -B "$dir" -G Ninja "${launcher[@]}" "$@" >/dev/null
-cmake --build "$dir"
+cmake --preset "$preset" "${launcher[@]}" "$@" >/dev/null
+cmake --build --preset "$preset"

@@ -7,7 +7,7 @@ packages=(
   qt6-base-dev libgif-dev giflib-tools libcurl4-openssl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool fonts-noto-cjk
-  clang libclang-rt-14-dev libcpp-httplib-dev
+  clang clang-format libclang-rt-14-dev libcpp-httplib-dev
 )
 
 missing=()

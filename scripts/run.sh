@@ -3,5 +3,5 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
-scripts/build.sh build/release -DCMAKE_BUILD_TYPE=Release -DTOLVANE_TESTS=OFF
+scripts/build.sh release
 exec build/release/tolvane "$@"

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds Tolvane and runs every test.
+# Installs what is missing, builds Tolvane and runs every test. Extra arguments go to ctest
+# (for example -L core).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
-scripts/build.sh build/test -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTOLVANE_WERROR="${TOLVANE_WERROR:-OFF}"
-export QT_QPA_PLATFORM=offscreen
-ctest --test-dir build/test --output-on-failure -j2 "$@"
+export TOLVANE_WERROR="${TOLVANE_WERROR:-OFF}"
+scripts/build.sh test
+ctest --preset test "$@"

@@ -4,7 +4,7 @@
 #include <chrono>
 
 #include "data/Error.h"
-#include "search/WorkDocument.h"
+#include "search/StoredChecks.h"
 
 namespace {
 
@@ -35,11 +35,6 @@ TGui2Reg& TGui2RegMgr::Get(int32_t index) const {
     return *patterns_[static_cast<size_t>(index)];
 }
 
-void TGui2RegMgr::Del(int32_t index) {
-    if (index < 0 || index >= Count()) throw TError("TRegMgr.Del Index isnot valid!");
-    patterns_.erase(patterns_.begin() + index);
-}
-
 void TGui2RegMgr::DeleteIndices(std::vector<int32_t> indices) {
     std::sort(indices.begin(), indices.end());
     indices.erase(std::unique(indices.begin(), indices.end()), indices.end());
@@ -67,7 +62,7 @@ int32_t TGui2RegMgr::IndexOf(const TGui2Reg* pattern) const {
 
 void TGui2RegMgr::Remove(const TGui2Reg* pattern) {
     const int32_t index = IndexOf(pattern);
-    if (index >= 0) Del(index);
+    if (index >= 0) DeleteIndices({index});
 }
 
 void TGui2RegMgr::Clear() {
@@ -84,7 +79,6 @@ void TGui2RegMgr::Start(const TCodes& draws) {
     auto copy = std::make_shared<TCodes>();
     copy->Assign(draws);
     auto thread = std::make_shared<TGui2SearchThread>(copy, options_);
-    thread->Threads = SearchThreads;
     thread->OnEventsPending = OnEventsPending;
 
     DropFinishedRetired();

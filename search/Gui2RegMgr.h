@@ -35,7 +35,6 @@ class TGui2RegMgr {
     TGui2Reg* Add(std::unique_ptr<TGui2Reg> pattern);
     int32_t Count() const { return static_cast<int32_t>(patterns_.size()); }
     TGui2Reg& Get(int32_t index) const;
-    void Del(int32_t index);
     // Deletes many patterns in one pass. Every index is checked first ("TRegMgr.Del Index
     // isnot valid!", nothing deleted); order and repeats do not matter.
     void DeleteIndices(std::vector<int32_t> indices);
@@ -56,9 +55,6 @@ class TGui2RegMgr {
     int64_t StartTick() const { return startTick_; }
     static int64_t NowTick();
     const TCodes& SearchDraws() const { return *searchDraws_; }
-
-    // Engine threads for each search; 0 uses every core.
-    int SearchThreads = 0;
 
     // Called on the search's worker thread when events wait; the owner must then arrange for
     // ProcessEvents to run on its own thread. Read when a search starts.

@@ -10,7 +10,7 @@ namespace {
 
 // The parameters come from the digits of the version text plus fixed addends, so neither
 // value appears as a constant of its own.
-constexpr char ScrambleSource[] = "3.08";
+constexpr const char* ScrambleSource = ReleaseVersion;
 
 struct OptionKey {
     const char* Name;

@@ -6,12 +6,12 @@
 
 #include "data/IniFile.h"
 #include "search/SearchOptions.h"
+#include "data/ProgramIdentity.h"
 
 // The settings file: the member name and password in section TRegOptions, every other option
 // in section TGui2Options, the download service address in section TDataDown; keys written in
 // a fixed order.
 
-inline constexpr char SettingsFileName[] = "pavolen.ini";
 inline constexpr char MemberSection[] = "TRegOptions";
 inline constexpr char OptionsSection[] = "TGui2Options";
 inline constexpr char DownloadSection[] = "TDataDown";

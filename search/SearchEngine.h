@@ -40,7 +40,3 @@ struct TSearchRequest {
 TSearchTotals RunSearch(const TSearchRequest& request, ISearchSink& sink,
                         const std::atomic<bool>& stop);
 
-// The same search done the plain way, one pattern object per build; the yardstick the fast
-// engine is tested against. Single-threaded.
-TSearchTotals RunReferenceSearch(const TSearchRequest& request, ISearchSink& sink,
-                                 const std::atomic<bool>& stop);

@@ -7,11 +7,11 @@
 #include "data/Hao.h"
 #include "search/Gui2Reg.h"
 #include "search/Gui2RegMgr.h"
+#include "data/ProgramIdentity.h"
 
 // The work document: the grid's draws, the manager's patterns, the draws of the last search,
 // as raw little-endian records one after the other.
 
-inline constexpr char WorkDocumentFileName[] = "工作文档.gtmq";
 
 // Reads a whole document. Every piece must be complete and hold sensible values, and nothing
 // may follow the last piece; otherwise TError (TTruncatedError for a document cut short) is
@@ -32,7 +32,3 @@ void SaveWorkDocument(const std::string& path, const TCodes& gridDraws,
                       const std::vector<std::unique_ptr<TGui2Reg>>& patterns,
                       const TCodes& searchDraws);
 
-// Value checks of stored records (digits 0-9 with their sum; pattern fields in range), so
-// that a damaged file is refused instead of reaching the painting and the statistics.
-void CheckStoredDraws(const TCodes& draws, const char* what);
-void CheckStoredPattern(const TGui2Reg& pattern, int32_t index);

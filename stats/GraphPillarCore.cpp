@@ -27,7 +27,7 @@ void TGraphPilarData::ClearChart() {
 }
 
 void TGraphPilarData::SetDimensions(int32_t columns, int32_t rows,
-                                    const std::vector<TChartColor>& colors) {
+                                    const std::vector<TArgb>& colors) {
     // A negative count would make a negative matrix; it means an empty one.
     columns = std::max(columns, 0);
     rows = std::max(rows, 0);

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "view/Color.h"
+
 // Rectangle in control coordinates (left, top, right, bottom), as the chart computes it.
 struct TChartRect {
     int32_t Left = 0;
@@ -21,24 +23,8 @@ struct TChartPoint {
     bool operator==(const TChartPoint&) const = default;
 };
 
-struct TChartColor {
-    uint8_t R = 0;
-    uint8_t G = 0;
-    uint8_t B = 0;
-    bool operator==(const TChartColor&) const = default;
-};
-
 // Fill colours of rows that were given none, by row index.
-inline constexpr std::array<TChartColor, 10> DefaultRowColors = {{{17, 0, 255},
-                                                                  {4, 255, 17},
-                                                                  {255, 18, 69},
-                                                                  {68, 32, 31},
-                                                                  {132, 0, 95},
-                                                                  {68, 0, 255},
-                                                                  {68, 0, 255},
-                                                                  {68, 0, 255},
-                                                                  {68, 0, 255},
-                                                                  {68, 0, 255}}};
+inline constexpr std::array<TArgb, 10> DefaultRowColors = {ColorToArgb(17, 0, 255), ColorToArgb(4, 255, 17), ColorToArgb(255, 18, 69), ColorToArgb(68, 32, 31), ColorToArgb(132, 0, 95), ColorToArgb(68, 0, 255), ColorToArgb(68, 0, 255), ColorToArgb(68, 0, 255), ColorToArgb(68, 0, 255), ColorToArgb(68, 0, 255)};
 
 // The data and geometry of a grouped bar chart, free of any toolkit. Row 0 of the matrix holds
 // the column labels, rows 1.. the bar values as decimal integers; column 0 is never drawn.
@@ -49,7 +35,7 @@ class TGraphPilarData {
     std::vector<std::string> Values;  // cell (x, y) at x + y * (FDynColCount + 1)
     int32_t FDynColCount = 0;         // highest valid column index
     int32_t FDynRowCount = 0;         // highest valid row index
-    std::vector<TChartColor> RowColors;
+    std::vector<TArgb> RowColors;
     TChartPoint PlotOrigin{30, 30};
     int32_t BarWidth = 10;
     int32_t GroupGap = 10;  // on each side of a column's group of bars
@@ -66,7 +52,7 @@ class TGraphPilarData {
 
     void ClearChart();
     // Counts include the label column and the label row. Every cell becomes "0".
-    void SetDimensions(int32_t columns, int32_t rows, const std::vector<TChartColor>& colors);
+    void SetDimensions(int32_t columns, int32_t rows, const std::vector<TArgb>& colors);
     // Out of range: reports and returns the empty text.
     std::string GetValue(int32_t x, int32_t y) const;
     // Out of range: reports and stores nothing.

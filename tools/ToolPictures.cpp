@@ -6,7 +6,9 @@
 #include <memory>
 #include <system_error>
 
-#include "view/PatternPaint.h"
+#include "view/paint/PatternPaint.h"
+#include "view/paint/PictureSeries.h"
+#include "view/GridDisplay.h"
 #include "view/PictureNames.h"
 
 namespace {
@@ -36,12 +38,10 @@ std::unique_ptr<QGuiApplication> EnsureApplication() {
 
 // The grid as the program lays it out from the display options. No window: the frame holds
 // exactly the rows the pattern needs.
-TGridGeometry GridFor(const TCodes& draws, const SearchOptions& options) {
+TGridGeometry GridFor(const TCodes& draws, const TGridDisplay& display) {
     TGridGeometry geometry;
-    geometry.ColCount = options.RefTailChk ? 10 : 7;
-    const bool validHeight = options.CellHeightSe >= TGridGeometry::MinCellHeight &&
-                             options.CellHeightSe <= TGridGeometry::MaxCellHeight;
-    geometry.SetCellHeight(validHeight ? options.CellHeightSe : TGridGeometry::MinCellHeight);
+    geometry.ColCount = display.ColCount;
+    geometry.SetCellHeight(display.CellHeight);
     geometry.Layout(draws.Count());
     return geometry;
 }
@@ -63,34 +63,30 @@ bool WriteToolPictures(const std::string& folder, const std::vector<const TGui2R
         return false;
     }
     const auto application = EnsureApplication();
-    const TGridGeometry geometry = GridFor(draws, options);
+    const TGridDisplay display = GridDisplayFor(options);
+    const TGridGeometry geometry = GridFor(draws, display);
     const QFont font = GridFont();
     const QPalette palette = QGuiApplication::palette();
     const int32_t comingIssue = draws.FirstIssue() + draws.Count();
-    int32_t number = 0;
-    for (const TGui2Reg* found : patterns) {
-        TGui2Reg pattern;
-        pattern.Assign(*found);
-        pattern.OrderByShortestPath();
-        const TGridPaintInput input{geometry,
-                                    draws,
-                                    pattern,
-                                    draws.FirstIssue(),
-                                    options.BoxColorModeCbb,
-                                    options.LinkLineStyleGbx,
-                                    options.DrawBoxStyleCbb,
-                                    font,
-                                    palette};
-        const std::filesystem::path file =
-            std::filesystem::path(folder) / PictureFileName(comingIssue, ++number);
-        const TGifResult saved = SavePatternPicture(input, QString::fromStdString(file.string()));
-        if (!saved.Ok()) {
-            error =
-                "保存为GIF文件失败. 错误代号 = " + std::to_string(static_cast<int>(saved.Code)) +
-                " [" + GifErrorText(saved.Code) + "] " + file.string();
-            return false;
-        }
-        written.push_back(file.string());
+    TGui2Reg pattern;
+    const TPictureSeriesResult series = WritePictureSeries(
+        folder, comingIssue, patterns, [&](const TGui2Reg& found) -> TGridPaintInput {
+            pattern.Assign(found);
+            pattern.OrderByShortestPath();
+            return {geometry,
+                    draws,
+                    pattern,
+                    draws.FirstIssue(),
+                    display.BoxColorMode,
+                    display.LinkLineStyle,
+                    display.DrawBoxStyle,
+                    font,
+                    palette};
+        });
+    written = series.Written;
+    if (!series.Ok()) {
+        error = GifFailureText(series.Failure) + " " + series.FailedFile;
+        return false;
     }
     return true;
 }

@@ -23,6 +23,7 @@
 #include "search/SearchEngine.h"
 #include "search/WorkDocument.h"
 #include "tools/ToolPictures.h"
+#include "search/PatternColumns.h"
 
 namespace {
 
@@ -248,19 +249,9 @@ void WritePattern(JsonWriter& json, const TGui2Reg& reg) {
         json.Raw("]");
     }
     json.Raw("],\"columns\":[");
-    const auto name = [](const auto& table, int32_t index) -> std::string_view {
-        return index >= 0 && static_cast<size_t>(index) < table.size() ? table[index] : "";
-    };
-    const std::string columns[] = {reg.PointsText(),
-                                   std::to_string(reg.StepTotal),
-                                   std::string(name(LayoutNames, reg.Layout)),
-                                   std::string(name(ContrastNames, reg.ContrastKind)),
-                                   reg.PositionsText(),
-                                   reg.SumsText(),
-                                   reg.ResultsText()};
-    for (size_t i = 0; i < std::size(columns); ++i) {
-        if (i > 0) json.Raw(",");
-        json.String(columns[i]);
+    for (int column = 0; column < PatternColumnCount; ++column) {
+        if (column > 0) json.Raw(",");
+        json.String(PatternColumnText(reg, column));
     }
     json.Raw("]}\n");
 }

@@ -254,3 +254,13 @@ bool TGridGeometry::ClickAt(int32_t x, int32_t y) {
     CursorRow = TopRow + hit.Row;
     return true;
 }
+
+int32_t SizeFor(const TGridGeometry& g, int32_t k) {
+    const float ratio = static_cast<float>(g.CellHeight) / 30.0f;
+    return static_cast<int32_t>(std::ceil(static_cast<float>(k) * ratio));
+}
+
+TGridRect UnionOf(const TGridRect& a, const TGridRect& b) {
+    return {std::min(a.Left, b.Left), std::min(a.Top, b.Top), std::max(a.Right, b.Right),
+            std::max(a.Bottom, b.Bottom)};
+}

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 
+#include "view/Color.h"
 #include "data/Hao.h"
 
 // Half-open rectangle: (x, y) lies inside when Left <= x < Right and Top <= y < Bottom.
@@ -27,21 +28,12 @@ struct TGridPoint {
     int32_t Y = 0;
 };
 
-struct TGridColor {
-    uint8_t R = 0;
-    uint8_t G = 0;
-    uint8_t B = 0;
-};
-
 // Cell backgrounds: issue column, value column, digits, digits E-G, description column,
 // caption band column 0, caption band other columns.
-inline constexpr std::array<TGridColor, 7> CellColors = {{{245, 222, 229},
-                                                          {253, 238, 238},
-                                                          {221, 238, 254},
-                                                          {221, 254, 238},
-                                                          {253, 255, 238},
-                                                          {224, 238, 217},
-                                                          {244, 255, 218}}};
+inline constexpr std::array<TArgb, 7> CellColors = {
+    ColorToArgb(245, 222, 229), ColorToArgb(253, 238, 238), ColorToArgb(221, 238, 254),
+    ColorToArgb(221, 254, 238), ColorToArgb(253, 255, 238), ColorToArgb(224, 238, 217),
+    ColorToArgb(244, 255, 218)};
 
 enum THitKind { rtNone, rtHead, rtNote, rtNum };
 
@@ -162,3 +154,10 @@ class TGridGeometry {
     // Cursor from a left-button press; true when it moved.
     bool ClickAt(int32_t x, int32_t y);
 };
+
+// Ceil(k m), m the cell height over 30 held in single precision: the sizes of texts, marks
+// and notes that grow with the cells.
+int32_t SizeFor(const TGridGeometry& g, int32_t k);
+
+// The smallest rectangle holding both.
+TGridRect UnionOf(const TGridRect& a, const TGridRect& b);

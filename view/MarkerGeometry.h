@@ -5,26 +5,13 @@
 #include <span>
 #include <vector>
 
+#include "view/Color.h"
+#include "view/PixelUnits.h"
+
 // Pure geometry of pattern markers and links: shape outlines, their shrinking, the cardinal
 // spline as cubic Béziers and the placement of a marker in its cell. No painting here, so that
 // every number can be checked without a window.
 
-// An opaque or translucent colour as 0xAARRGGBB.
-using TArgb = uint32_t;
-
-constexpr TArgb ColorToArgb(int red, int green, int blue) {
-    return 0xFF000000u | (static_cast<uint32_t>(red & 0xFF) << 16) |
-           (static_cast<uint32_t>(green & 0xFF) << 8) | static_cast<uint32_t>(blue & 0xFF);
-}
-constexpr int ArgbRed(TArgb c) {
-    return static_cast<int>((c >> 16) & 0xFF);
-}
-constexpr int ArgbGreen(TArgb c) {
-    return static_cast<int>((c >> 8) & 0xFF);
-}
-constexpr int ArgbBlue(TArgb c) {
-    return static_cast<int>(c & 0xFF);
-}
 
 struct GPoint {
     int32_t X = 0;
@@ -124,7 +111,3 @@ inline constexpr float CurvedLinkTension = 0.5f;
 // Width of a link and offset of a curved link on a grid of the given cell height.
 int32_t LinkWidthFor(int32_t cellHeight);
 
-// Font points to pixels on a 96 dpi screen.
-inline double PointsToPixels(double points) {
-    return points * 96.0 / 72.0;
-}

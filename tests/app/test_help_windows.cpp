@@ -13,8 +13,8 @@
 #include "app/Main.h"
 #include "app/UserGuide.h"
 #include "app/Web.h"
-#include "tests/app/Screenshot.h"
-#include "tests/app/ScriptedPrompts.h"
+#include "tests/support/Screenshot.h"
+#include "tests/support/ScriptedPrompts.h"
 
 namespace {
 

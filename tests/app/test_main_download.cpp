@@ -7,10 +7,10 @@
 #include "app/Main.h"
 #include "data/DrawText.h"
 #include "search/OptionsIni.h"
-#include "tests/app/PatternFactory.h"
-#include "tests/app/ScriptedPrompts.h"
-#include "tests/data/DrawServiceProcess.h"
-#include "view/Gui2Ctrl.h"
+#include "tests/support/PatternFactory.h"
+#include "tests/support/ScriptedPrompts.h"
+#include "tests/support/DrawServiceProcess.h"
+#include "view/ui/Gui2Ctrl.h"
 
 using namespace std::chrono_literals;
 

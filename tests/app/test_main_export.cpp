@@ -7,9 +7,9 @@
 
 #include "app/Main.h"
 #include "app/PatternListModel.h"
-#include "tests/app/PatternFactory.h"
-#include "tests/app/ScriptedPrompts.h"
-#include "view/Gui2Ctrl.h"
+#include "tests/support/PatternFactory.h"
+#include "tests/support/ScriptedPrompts.h"
+#include "view/ui/Gui2Ctrl.h"
 #include "view/PatternPlan.h"
 
 // The picture export from the main window: F9 with rows of the pattern list selected.

@@ -14,9 +14,9 @@
 #include "app/Application.h"
 #include "app/Main.h"
 #include "app/PatternListModel.h"
-#include "tests/app/PatternFactory.h"
-#include "tests/app/ScriptedPrompts.h"
-#include "view/Gui2Ctrl.h"
+#include "tests/support/PatternFactory.h"
+#include "tests/support/ScriptedPrompts.h"
+#include "view/ui/Gui2Ctrl.h"
 
 namespace {
 

@@ -16,9 +16,9 @@
 #include "app/Application.h"
 #include "app/Gui2Options.h"
 #include "app/Main.h"
-#include "tests/app/Screenshot.h"
-#include "tests/app/ScriptedPrompts.h"
-#include "view/Gui2Ctrl.h"
+#include "tests/support/Screenshot.h"
+#include "tests/support/ScriptedPrompts.h"
+#include "view/ui/Gui2Ctrl.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "app/PatternListModel.h"
-#include "tests/app/PatternFactory.h"
+#include "tests/support/PatternFactory.h"
 
 class TestPatternList : public QObject {
     Q_OBJECT

@@ -7,10 +7,10 @@
 #include <memory>
 
 #include "app/PictureExport.h"
-#include "tests/app/Screenshot.h"
-#include "tests/app/ScriptedPrompts.h"
-#include "view/Gui2Ctrl.h"
-#include "view/PatternPaint.h"
+#include "tests/support/Screenshot.h"
+#include "tests/support/ScriptedPrompts.h"
+#include "view/ui/Gui2Ctrl.h"
+#include "view/paint/PatternPaint.h"
 
 namespace {
 
@@ -127,7 +127,7 @@ TEST(GridScreenshots, EveryShapeAndLinkStyle) {
             const TGridRect cell =
                 grid.Geometry().RectOfCell(120 - grid.Geometry().TopRow + 1, 2 + link);
             EXPECT_NE(shot.pixelColor(cell.Left + 12, (cell.Top + cell.Bottom) / 2),
-                      QColor(CellColors[2].R, CellColors[2].G, CellColors[2].B));
+                      QColor::fromRgba(CellColors[2]));
         }
 }
 

@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "data/DataDown.h"
+#include "data/net/DataDown.h"
 #include "data/DrawImport.h"
 #include "data/DrawText.h"
-#include "tests/data/DrawServiceProcess.h"
+#include "tests/support/DrawServiceProcess.h"
 
 namespace {
 

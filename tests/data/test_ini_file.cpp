@@ -13,14 +13,9 @@
 #include "data/FileIo.h"
 #include "data/IniFile.h"
 #include "data/TextCodec.h"
+#include "tests/support/TempFolder.h"
 
 namespace {
-
-std::string TempFolder() {
-    std::string folder = ::testing::TempDir() + "tolvane_ini_XXXXXX";
-    if (::mkdtemp(folder.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-    return folder;
-}
 
 std::string ReadText(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -64,7 +59,7 @@ TEST(IniFile, WritesInPlaceAppendsInOrderAndRefusesLineBreaks) {
 }
 
 TEST(FileIo, AtomicWriteReplacesTheFileAndAFailedWriteKeepsIt) {
-    const std::string folder = TempFolder();
+    const std::string folder = TempFolder("tolvane_ini");
     const std::string path = folder + "/f.ini";
     WriteFileAtomically(path, "old");
     WriteFileAtomically(path, "new contents");

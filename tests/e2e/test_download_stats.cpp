@@ -15,7 +15,7 @@
 #include <random>
 
 #include "search/OptionsIni.h"
-#include "tests/data/DrawServiceProcess.h"
+#include "tests/support/DrawServiceProcess.h"
 #include "tests/e2e/E2eDocument.h"
 #include "tests/e2e/E2eDriver.h"
 

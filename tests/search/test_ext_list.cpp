@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "search/ExtList.h"
-#include "tests/search/SearchTestSupport.h"
+#include "tests/support/SearchTestSupport.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <tuple>
 
 #include "search/Gui2Reg.h"
-#include "tests/search/SearchTestSupport.h"
+#include "tests/support/SearchTestSupport.h"
 
 namespace {
 

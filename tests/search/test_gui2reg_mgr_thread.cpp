@@ -6,7 +6,7 @@
 #include <mutex>
 
 #include "search/Gui2RegMgr.h"
-#include "tests/search/SearchTestSupport.h"
+#include "tests/support/SearchTestSupport.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 
 #include "data/Error.h"
 #include "search/SearchWalk.h"
-#include "tests/search/SearchTestSupport.h"
+#include "tests/support/SearchTestSupport.h"
 
 namespace {
 

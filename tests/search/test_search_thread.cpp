@@ -4,7 +4,7 @@
 #include <chrono>
 
 #include "search/SearchThread.h"
-#include "tests/search/SearchTestSupport.h"
+#include "tests/support/SearchTestSupport.h"
 
 namespace {
 

@@ -10,7 +10,8 @@
 #include "data/FileIo.h"
 #include "search/Gui2RegMgr.h"
 #include "search/WorkDocument.h"
-#include "tests/search/SearchTestSupport.h"
+#include "tests/support/SearchTestSupport.h"
+#include "tests/support/TempFolder.h"
 
 namespace {
 
@@ -37,12 +38,6 @@ std::vector<uint8_t> SampleDocument() {
     MakePattern(3, 2, 5, 2)->SaveToStream(stream);
     RandomDraws(5, 2)->SaveToStream(stream);
     return stream.Bytes();
-}
-
-std::string TempFolder() {
-    std::string folder = ::testing::TempDir() + "tolvane_doc_XXXXXX";
-    if (::mkdtemp(folder.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-    return folder;
 }
 
 class WorkDocumentTest : public ::testing::Test {
@@ -118,7 +113,7 @@ TEST_F(WorkDocumentTest, AnyCutOrDamageLeavesTheDocumentInMemoryAsItWas) {
 }
 
 TEST_F(WorkDocumentTest, FilesOpenSaveAndAFailedSaveKeepsTheOldFile) {
-    const std::string folder = TempFolder();
+    const std::string folder = TempFolder("tolvane_doc");
     const std::string path = folder + "/" + WorkDocumentFileName;
     EXPECT_THROW(OpenWorkDocument(path, grid, manager), TError);  // not there yet
     { std::ofstream(path, std::ios::binary); }
@@ -142,7 +137,7 @@ TEST_F(WorkDocumentTest, FilesOpenSaveAndAFailedSaveKeepsTheOldFile) {
         manager.Add(MakePattern(3, 3, 9, 2));
         EXPECT_THROW(SaveWorkDocument(path, grid, manager), TError);
         ::setrlimit(RLIMIT_FSIZE, &old);
-        manager.Del(1);
+        manager.DeleteIndices({1});
     }
     EXPECT_EQ(ReadWholeFile(path), saved);
     EXPECT_THROW(SaveWorkDocument(folder + "/missing/x.gtmq", grid, manager), TError);
@@ -170,11 +165,11 @@ TEST(TGui2RegMgr, ListOperationsAndTheirErrors) {
     manager.Remove(&stranger);
 
     EXPECT_EQ(ErrorOf([&] { manager.Get(6); }), "TRegMgr.GeTGui2Reg Index isnot valid!");
-    EXPECT_EQ(ErrorOf([&] { manager.Del(-1); }), "TRegMgr.Del Index isnot valid!");
+    EXPECT_EQ(ErrorOf([&] { manager.DeleteIndices({-1}); }), "TRegMgr.Del Index isnot valid!");
     EXPECT_THROW(manager.DeleteIndices({1, 6}), TError);
     EXPECT_EQ(manager.Count(), 6);
 
-    manager.Del(0);
+    manager.DeleteIndices({0});
     manager.DeleteIndices({3, 0, 3, 2});  // removes added[1], added[3], added[4]
     manager.Remove(added[5]);
     ASSERT_EQ(manager.Count(), 1);

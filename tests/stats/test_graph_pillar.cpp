@@ -14,7 +14,7 @@ struct TChartFixture : ::testing::Test {
 
     void SetUp() override {
         chart.OnRangeError = [this](const std::string& m) { messages.push_back(m); };
-        chart.SetDimensions(11, 2, {{0, 0, 255}, {255, 98, 84}});
+        chart.SetDimensions(11, 2, {ColorToArgb(0, 0, 255), ColorToArgb(255, 98, 84)});
         chart.BarWidth = 16;
         chart.GroupGap = 18;
         chart.StepHeight = 13;
@@ -69,11 +69,11 @@ TEST(GraphPilarData, EmptyAndDegenerateMatricesStayInBounds) {
 
 TEST(GraphPilarData, MissingRowColoursComeFromThePaletteByRowIndex) {
     TGraphPilarData chart;
-    chart.SetDimensions(3, 12, {{1, 2, 3}, {4, 5, 6}});
+    chart.SetDimensions(3, 12, {ColorToArgb(1, 2, 3), ColorToArgb(4, 5, 6)});
     ASSERT_EQ(chart.RowColors.size(), 12u);
-    EXPECT_EQ(chart.RowColors[1], (TChartColor{4, 5, 6}));
-    EXPECT_EQ(chart.RowColors[2], (TChartColor{255, 18, 69}));
-    EXPECT_EQ(chart.RowColors[11], (TChartColor{68, 0, 255}));  // past the palette: its last
+    EXPECT_EQ(chart.RowColors[1], ColorToArgb(4, 5, 6));
+    EXPECT_EQ(chart.RowColors[2], ColorToArgb(255, 18, 69));
+    EXPECT_EQ(chart.RowColors[11], ColorToArgb(68, 0, 255));  // past the palette: its last
 }
 
 TEST_F(TChartFixture, LayoutOfTheStatisticsCharts) {

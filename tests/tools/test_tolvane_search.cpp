@@ -11,6 +11,7 @@
 
 #include "search/Gui2RegMgr.h"
 #include "search/WorkDocument.h"
+#include "tests/support/TempFolder.h"
 
 namespace {
 
@@ -18,12 +19,6 @@ struct RunResult {
     int ExitCode = -1;
     std::vector<std::string> Lines;
 };
-
-std::string TempFolder() {
-    std::string folder = ::testing::TempDir() + "tolvane_tool_XXXXXX";
-    if (::mkdtemp(folder.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-    return folder;
-}
 
 RunResult RunTool(const std::string& arguments) {
     RunResult result;
@@ -90,7 +85,7 @@ const std::string Small = "--set LinedPtMaxSe=2 --set LinegPtMaxSe=2 ";
 class TolvaneSearchTool : public ::testing::Test {
   protected:
     void SetUp() override {
-        folder = TempFolder();
+        folder = TempFolder("tolvane_tool");
         draws = folder + "/draws.txt";
         std::ofstream out(draws, std::ios::binary);
         // 40 draws of a fixed pseudo-random sequence, with the line forms the import accepts.

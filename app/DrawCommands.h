@@ -1,0 +1,75 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "data/net/DataDown.h"
+#include "search/SearchOptions.h"
+
+class QAction;
+class QWidget;
+class TCodeEdtorForm;
+class TGui2RegNet;
+class TPrompts;
+class TStatusPanels;
+
+// The commands that replace the grid's draws: import from a text file, the draw editor and
+// the download (whose worker lives here while it runs). Each changes the draws only when all
+// of the new draws are good, and tells the user how it went.
+class TDrawCommands : public QObject {
+    Q_OBJECT
+
+  public:
+    TDrawCommands(QWidget& window, TGui2RegNet& grid, TPrompts& prompts,
+                  const SearchOptions& options, const TDownloadTiming& timing,
+                  TStatusPanels& status, QString programFolder);
+    ~TDrawCommands() override;
+
+    void SetDownloadActions(QAction* menuItem, QAction* button);
+
+    // The import command: asks for a file, then imports it.
+    void Import();
+    // Imports draws from a text file; raises the reason before anything changed.
+    void ImportFile(const QString& path);
+    // The draw editor: the draws change when the user saves good lines.
+    void Edit();
+
+    void StartDownload();
+    bool DownloadRunning() const { return download_ != nullptr; }
+    // Abandons a running download: its result must not reach a window that goes away.
+    void StopDownload() { download_.reset(); }
+    // Replaces the draws with received items ("issue#scrambled digits"); an item that is no
+    // draw changes nothing and is reported.
+    void ApplyDownloadedDraws(const std::vector<std::string>& items);
+
+    // Replaces the grid's draws with draw numbers; on a number that is no draw raises the
+    // conversion error before anything changed.
+    void LoadDrawNumbers(const std::vector<int32_t>& numbers, const QString& message);
+
+    static const QString DownloadingText;
+
+  signals:
+    // The draws were replaced.
+    void DrawsChanged();
+
+  private:
+    void OnDownloadResult(const TDownloadResult& result);
+    void SetDownloadEnabled(bool enabled);
+    void ShowError(const QString& text);
+
+    QWidget& window_;
+    TGui2RegNet& grid_;
+    TPrompts& prompts_;
+    const SearchOptions& options_;
+    const TDownloadTiming& timing_;
+    TStatusPanels& status_;
+    QString programFolder_;
+    QAction* downloadItem_ = nullptr;
+    QAction* downloadButton_ = nullptr;
+    TCodeEdtorForm* editor_ = nullptr;     // created on first use, a child of the window
+    std::unique_ptr<TDataDown> download_;  // the running download, if any
+};

@@ -1,0 +1,96 @@
+#include "app/PatternListController.h"
+
+#include <QAction>
+#include <QItemSelectionModel>
+#include <QTableView>
+#include <algorithm>
+#include <unordered_set>
+
+#include "app/PatternListModel.h"
+#include "search/Gui2RegMgr.h"
+
+TPatternListController::TPatternListController(QTableView& view, TPatternListModel& model,
+                                               TGui2RegMgr& manager, QObject* parent)
+    : QObject(parent), view_(view), model_(model), manager_(manager) {}
+
+void TPatternListController::SetDeleteActions(QAction* menuItem, QAction* button) {
+    deleteItem_ = menuItem;
+    deleteButton_ = button;
+}
+
+std::vector<int> TPatternListController::SelectedRows() const {
+    std::vector<int> rows;
+    for (const QItemSelectionRange& range : view_.selectionModel()->selection())
+        for (int r = range.top(); r <= range.bottom(); ++r) rows.push_back(r);
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    return rows;
+}
+
+std::vector<const TGui2Reg*> TPatternListController::SelectedPatterns() const {
+    const std::vector<int> rows = SelectedRows();
+    std::vector<const TGui2Reg*> patterns;
+    patterns.reserve(rows.size());
+    for (int r : rows) patterns.push_back(model_.PatternAt(r));
+    return patterns;
+}
+
+int TPatternListController::SelectedRowCount() const {
+    int count = 0;
+    for (const QItemSelectionRange& range : view_.selectionModel()->selection())
+        count += range.height();
+    return count;
+}
+
+const TGui2Reg* TPatternListController::SingleSelectedPattern() const {
+    if (SelectedRowCount() != 1) return nullptr;
+    return model_.PatternAt(view_.selectionModel()->selection().first().top());
+}
+
+void TPatternListController::SelectAll() {
+    view_.selectAll();
+}
+
+void TPatternListController::InvertSelection() {
+    const int rows = model_.RowCount();
+    if (rows == 0) return;
+    const QItemSelection all(model_.index(0, 0),
+                             model_.index(rows - 1, TPatternListModel::ColumnCount - 1));
+    view_.selectionModel()->select(all, QItemSelectionModel::Toggle);
+}
+
+bool TPatternListController::DeleteSelected() {
+    std::vector<int> rows = SelectedRows();
+    if (rows.empty()) return false;
+    view_.selectionModel()->clearSelection();
+    const std::vector<const TGui2Reg*> removed = model_.RemoveRows(std::move(rows));
+    const std::unordered_set<const TGui2Reg*> gone(removed.begin(), removed.end());
+    std::vector<int32_t> indices;
+    indices.reserve(gone.size());
+    const auto& patterns = manager_.Patterns();
+    for (size_t i = 0; i < patterns.size(); ++i)
+        if (gone.count(patterns[i].get()) != 0) indices.push_back(static_cast<int32_t>(i));
+    manager_.DeleteIndices(std::move(indices));
+    UpdateDeleteEnabled();
+    return true;
+}
+
+bool TPatternListController::ClearAll() {
+    model_.Clear();
+    const bool had = manager_.Count() > 0;
+    manager_.Clear();
+    UpdateDeleteEnabled();
+    return had;
+}
+
+void TPatternListController::SortByColumn(int column) {
+    // A sort over a huge selection would track every selected row one by one.
+    if (SelectedRowCount() > 10000) view_.selectionModel()->clearSelection();
+    model_.SortByColumn(column);
+}
+
+void TPatternListController::UpdateDeleteEnabled() {
+    const bool any = view_.selectionModel()->hasSelection();
+    if (deleteItem_ != nullptr) deleteItem_->setEnabled(any);
+    if (deleteButton_ != nullptr) deleteButton_->setEnabled(any);
+}

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QObject>
+#include <vector>
+
+class QAction;
+class QTableView;
+class TGui2Reg;
+class TGui2RegMgr;
+class TPatternListModel;
+
+// The pattern list's commands: selection (all, invert, the selected rows in list order),
+// deleting and clearing rows together with their patterns, sorting by a column, and keeping
+// the delete commands enabled only while rows are selected.
+class TPatternListController : public QObject {
+    Q_OBJECT
+
+  public:
+    TPatternListController(QTableView& view, TPatternListModel& model, TGui2RegMgr& manager,
+                           QObject* parent);
+
+    // The commands that need a selection.
+    void SetDeleteActions(QAction* menuItem, QAction* button);
+
+    // Selected rows ascending, each once (a selection may hold a row in more than one range).
+    std::vector<int> SelectedRows() const;
+    std::vector<const TGui2Reg*> SelectedPatterns() const;
+    int SelectedRowCount() const;
+    // The pattern of the one selected row, or null when not exactly one row is selected.
+    const TGui2Reg* SingleSelectedPattern() const;
+
+    void SelectAll();
+    void InvertSelection();
+    // Deletes the selected rows and their patterns; false when nothing was selected.
+    bool DeleteSelected();
+    // Empties the list and the manager; true when there were patterns.
+    bool ClearAll();
+    void SortByColumn(int column);
+    void UpdateDeleteEnabled();
+
+  private:
+    QTableView& view_;
+    TPatternListModel& model_;
+    TGui2RegMgr& manager_;
+    QAction* deleteItem_ = nullptr;
+    QAction* deleteButton_ = nullptr;
+};

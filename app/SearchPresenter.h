@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QObject>
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+#include "search/Gui2RegMgr.h"
+
+class TPatternListModel;
+class TStatusPanels;
+
+// Between the pattern manager's search and the window: drains the search's event queue on the
+// window's thread, writes the progress and finish texts into status panel 2, and feeds found
+// patterns into the list in slices of a few milliseconds, so that a search that finds millions
+// of patterns never keeps the window from answering.
+class TSearchPresenter : public QObject {
+    Q_OBJECT
+
+  public:
+    TSearchPresenter(TGui2RegMgr& manager, TPatternListModel& list, TStatusPanels& status,
+                     QObject* parent);
+    ~TSearchPresenter() override;
+
+    // Forgets found rows that are not listed yet (the list is about to be refilled or cleared).
+    void DropPendingRows();
+
+  signals:
+    // After each handled search event.
+    void SearchEventHandled(int kind);
+    // Every pattern found so far stands in the list.
+    void PendingRowsListed();
+    // Patterns joined the manager.
+    void PatternsFound();
+    // The search ended with an error.
+    void SearchFailed(const QString& message);
+
+  private:
+    void OnSearchEvent(const TSearchNotice& notice);
+    void AppendPendingRows();
+
+    TGui2RegMgr& manager_;
+    TPatternListModel& list_;
+    TStatusPanels& status_;
+    std::vector<TGui2Reg*> pendingRows_;  // found, not yet listed
+    size_t pendingDone_ = 0;
+    bool appendScheduled_ = false;
+};

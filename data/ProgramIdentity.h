@@ -1,0 +1,20 @@
+#pragma once
+
+// Who the program is, in one place: the names and versions shown to the user, the files it
+// keeps in its program folder, and what it tells the download service about itself.
+
+inline constexpr char ProductName[] = "Tolvane";
+inline constexpr char ReleaseVersion[] = "3.08";    // the about box's "发行版本"
+inline constexpr char ReleaseDate[] = "20190725";   // yyyymmdd, shown as "发行日期"
+inline constexpr char MakerName[] = "Bexmoor";
+inline constexpr char MakerSite[] = "www.bexmoor.example";
+
+// The short name: the settings file is ShortName + ".ini"; upper-cased it names the program
+// to the download service.
+inline constexpr char ShortName[] = "pavolen";
+inline constexpr char SettingsFileName[] = "pavolen.ini";
+inline constexpr char WorkDocumentFileName[] = "工作文档.gtmq";
+
+// The download protocol's version and program number; not the release version.
+inline constexpr char SoftVersion[] = "1.08";
+inline constexpr char SoftId[] = "27";

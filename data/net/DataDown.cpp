@@ -1,0 +1,181 @@
+#include "data/net/DataDown.h"
+
+#include <curl/curl.h>
+
+#include <algorithm>
+#include <random>
+
+#include "data/Error.h"
+
+namespace {
+
+// A draw history is a few hundred kilobytes; a reply far beyond that is no draw list.
+constexpr size_t MaxReplyBytes = 16u << 20;
+
+struct TBodySink {
+    std::string Body;
+    bool TooLarge = false;
+};
+
+size_t WriteBody(char* data, size_t size, size_t count, void* user) {
+    auto* sink = static_cast<TBodySink*>(user);
+    const size_t bytes = size * count;
+    if (sink->Body.size() + bytes > MaxReplyBytes) {
+        sink->TooLarge = true;
+        return 0;  // makes curl fail with a write error
+    }
+    sink->Body.append(data, bytes);
+    return bytes;
+}
+
+// Called by curl at least about once a second while it works; a non-zero answer aborts.
+int CheckStop(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+    return static_cast<const std::atomic<bool>*>(user)->load() ? 1 : 0;
+}
+
+void InitCurlOnce() {
+    static std::once_flag once;
+    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+}
+
+std::string WholeSeconds(std::chrono::milliseconds span) {
+    return std::to_string(std::max<int64_t>(1, (span.count() + 999) / 1000));
+}
+
+std::string CurlFault(CURLcode code, const char* detail, std::chrono::milliseconds timeout,
+                      const std::string& shownAddress) {
+    const std::string why = detail[0] != '\0' ? detail : curl_easy_strerror(code);
+    switch (code) {
+        case CURLE_OPERATION_TIMEDOUT:
+            return "下载服务器在" + WholeSeconds(timeout) + "秒内没有回应。";
+        case CURLE_COULDNT_RESOLVE_HOST:
+        case CURLE_COULDNT_RESOLVE_PROXY:
+        case CURLE_COULDNT_CONNECT:
+            return "无法连接下载服务器（" + why +
+                   "）。\r\n请检查网络连接，或者 pavolen.ini 中 [TDataDown] 的 ServiceUrl。";
+        case CURLE_URL_MALFORMAT:
+        case CURLE_UNSUPPORTED_PROTOCOL:
+            return "下载服务器地址无效：" + shownAddress;
+        default:
+            return "下载失败（" + why + "）。";
+    }
+}
+
+}  // namespace
+
+TFetchResult FetchUrl(const std::string& url, std::chrono::milliseconds timeout,
+                      const std::atomic<bool>& stop, const std::string& shownAddress) {
+    InitCurlOnce();
+    TFetchResult result;
+    CURL* curl = curl_easy_init();
+    if (curl == nullptr) {
+        result.Error = "下载失败（无法初始化网络连接）。";
+        return result;
+    }
+    TBodySink sink;
+    char detail[CURL_ERROR_SIZE] = {};
+    curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
+    curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, detail);
+    curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);  // no signals on a worker thread
+    curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
+    curl_easy_setopt(curl, CURLOPT_MAXREDIRS, 5L);
+    curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, static_cast<long>(timeout.count()));
+    // gzip saves most of a draw list on the wire; brotli costs a server far more time.
+    curl_easy_setopt(curl, CURLOPT_ACCEPT_ENCODING, "gzip, deflate");
+    curl_easy_setopt(curl, CURLOPT_USERAGENT, (SoftName() + "/" + SoftVersion).c_str());
+    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, WriteBody);
+    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &sink);
+    curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
+    curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, CheckStop);
+    curl_easy_setopt(curl, CURLOPT_XFERINFODATA, const_cast<std::atomic<bool>*>(&stop));
+    const CURLcode code = curl_easy_perform(curl);
+    long status = 0;
+    curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
+    curl_easy_cleanup(curl);
+
+    if (code == CURLE_ABORTED_BY_CALLBACK || stop.load()) {
+        result.Cancelled = true;
+        result.Error = "下载已取消。";
+    } else if (sink.TooLarge) {
+        result.Error = "下载服务器的回复太大，不是开奖数据。";
+    } else if (code != CURLE_OK) {
+        result.Error = CurlFault(code, detail, timeout, shownAddress);
+    } else if (status < 200 || status >= 300) {
+        result.Error = "下载服务器返回了错误（HTTP " + std::to_string(status) + "）。";
+    } else {
+        result.Succeeded = true;
+        result.Body = std::move(sink.Body);
+    }
+    return result;
+}
+
+TDataDown::TDataDown(TDownloadRequest request, TReceived onReceived, TDownloadTiming timing)
+    : request_(std::move(request)),
+      onReceived_(std::move(onReceived)),
+      timing_(timing),
+      created_(std::chrono::steady_clock::now()) {}
+
+TDataDown::~TDataDown() {
+    Stop();
+}
+
+void TDataDown::Start() {
+    if (thread_.joinable()) return;
+    InitCurlOnce();  // on the starting thread: global set-up is not safe to race
+    thread_ = std::thread([this] { Execute(); });
+}
+
+void TDataDown::Stop() {
+    {
+        std::lock_guard<std::mutex> lock(wakeMutex_);
+        stop_.store(true);
+    }
+    wake_.notify_all();
+    if (thread_.joinable()) thread_.join();
+    finished_.store(true);
+}
+
+void TDataDown::Execute() {
+    if (WaitBeforeRequest()) {
+        TDownloadResult result = Download();
+        if (!stop_.load() && onReceived_) onReceived_(std::move(result));
+    }
+    finished_.store(true);
+}
+
+bool TDataDown::WaitBeforeRequest() {
+    const auto unit = timing_.SecondLength;
+    if (unit.count() <= 0) return !stop_.load();
+    std::minstd_rand random(static_cast<unsigned>(created_.time_since_epoch().count()));
+    std::uniform_int_distribution<int> spread(0, 4);
+    // Several looks per unit, so that the moment the wait ends hardly depends on the pace.
+    const auto pause =
+        std::clamp(unit / 20, std::chrono::milliseconds(1), std::chrono::milliseconds(50));
+    std::unique_lock<std::mutex> lock(wakeMutex_);
+    while (!stop_.load()) {
+        const int64_t whole = (std::chrono::steady_clock::now() - created_) / unit;
+        const int limit = 3 + spread(random);  // drawn afresh at every look
+        if (whole > limit) return true;
+        wake_.wait_for(lock, pause, [this] { return stop_.load(); });
+    }
+    return false;
+}
+
+TDownloadResult TDataDown::Download() {
+    TDownloadResult result;
+    const TFetchResult fetched =
+        FetchUrl(BuildRequestUrl(request_), timing_.Timeout, stop_, request_.ServiceUrl);
+    if (!fetched.Succeeded) {
+        result.Error = fetched.Error;
+        return result;
+    }
+    try {
+        result.Items = ParseDownloadReply(fetched.Body);
+        result.Succeeded = true;
+    } catch (const TError& e) {
+        result.Error = e.what();
+    }
+    return result;
+}

@@ -1,0 +1,46 @@
+#include "search/DocumentSession.h"
+
+#include <filesystem>
+#include <system_error>
+
+#include "data/Error.h"
+#include "data/FileIo.h"
+#include "search/WorkDocument.h"
+
+namespace fs = std::filesystem;
+
+TDocumentSession::TDocumentSession(std::string path) : path_(std::move(path)) {}
+
+void TDocumentSession::Open(TCodes& draws, TGui2RegMgr& manager) {
+    try {
+        ReadWorkDocument(ReadWholeFile(path_), draws, manager);
+    } catch (...) {
+        std::error_code error;
+        openFailed_ = fs::exists(path_, error);
+        throw;
+    }
+    openFailed_ = false;
+    modified_ = false;
+}
+
+std::string TDocumentSession::FreeBackupName(const std::string& path) {
+    std::error_code error;
+    std::string backup = path + ".bak";
+    for (int n = 1; fs::exists(backup, error); ++n) backup = path + ".bak" + std::to_string(n);
+    return backup;
+}
+
+void TDocumentSession::Save(const TCodes& draws, const TGui2RegMgr& manager) {
+    backupPath_.clear();
+    std::error_code error;
+    if (openFailed_ && fs::exists(path_, error)) {
+        // The file that failed to open is kept beside the new one, never silently replaced.
+        const std::string backup = FreeBackupName(path_);
+        if (!fs::copy_file(path_, backup, error))
+            throw TError("无法备份无法读取的文档：" + backup);
+        backupPath_ = backup;
+    }
+    openFailed_ = false;
+    SaveWorkDocument(path_, draws, manager);
+    modified_ = false;
+}

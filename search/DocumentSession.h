@@ -1,0 +1,42 @@
+#pragma once
+
+#include <string>
+
+#include "data/Hao.h"
+#include "search/Gui2RegMgr.h"
+
+// The open work document: where it lives, whether the draws or patterns changed since the last
+// open or save, and the care taken of a file that could not be read (it is copied aside before
+// the first save replaces it).
+class TDocumentSession {
+  public:
+    explicit TDocumentSession(std::string path);
+
+    const std::string& Path() const { return path_; }
+
+    bool Modified() const { return modified_; }
+    void MarkModified() { modified_ = true; }
+    void MarkUnmodified() { modified_ = false; }
+
+    // Reads the document into the draws and the manager, all or nothing. Raises the reason when
+    // the file is missing or damaged; the targets are then unchanged, and a file that exists is
+    // remembered as unreadable.
+    void Open(TCodes& draws, TGui2RegMgr& manager);
+
+    // Writes the document through a temporary file, so the old one survives a failure. Before
+    // replacing an unreadable document it copies it aside; BackupPath() then names the copy.
+    // Raises the reason of a failure; the session stays modified then.
+    void Save(const TCodes& draws, const TGui2RegMgr& manager);
+
+    // The copy of an unreadable document made by the last save, else empty.
+    const std::string& BackupPath() const { return backupPath_; }
+
+    // path + ".bak", or ".bak1", ".bak2" … for the first name that is free.
+    static std::string FreeBackupName(const std::string& path);
+
+  private:
+    std::string path_;
+    bool modified_ = false;
+    bool openFailed_ = false;
+    std::string backupPath_;
+};

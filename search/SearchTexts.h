@@ -1,0 +1,22 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// The texts of status panel 2 while a search runs and after it.
+
+// "总共<count>个规律": the pattern count when no search runs.
+std::string PatternCountText(int64_t count);
+
+inline constexpr char SearchStartedText[] = "开始搜索规律,请稍候...";
+inline constexpr char SearchStoppingText[] = "停止搜索";
+
+// The text after a search event. candidates: accepted candidates so far; found: patterns in
+// the manager; seconds: whole seconds since the start; running: the search goes on;
+// finishedEvent: the event is the search's last.
+std::string SearchProgressText(int64_t candidates, int64_t found, int64_t seconds, bool running,
+                               bool finishedEvent);
+
+// "正在添加第<n>个规律...": shown while a list of count rows is filled at once; n is the last
+// multiple of 53 below count.
+std::string AddingRowsText(int64_t count);

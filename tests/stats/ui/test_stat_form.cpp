@@ -1,0 +1,277 @@
+#include <QAction>
+#include <QFile>
+#include <QPointer>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QToolBar>
+#include <QtTest>
+
+#include "app/Application.h"
+#include "app/Main.h"
+#include "search/Gui2RegMgr.h"
+#include "stats/ui/GraphPillar.h"
+#include "stats/ui/StatMgr.h"
+#include "tests/support/PatternFactory.h"
+#include "tests/support/Screenshot.h"
+#include "tests/support/ScriptedPrompts.h"
+
+namespace {
+
+const QColor BarColor(255, 98, 84);
+
+QStringList Titles(const TStatForm& form) {
+    QStringList titles;
+    for (const TGraphPilarNet* chart : form.Charts())
+        titles << QString::fromStdString(chart->Chart.Title);
+    return titles;
+}
+
+QStringList Row(const TGraphPilarNet& chart, int row) {
+    QStringList cells;
+    for (int c = 1; c <= 10; ++c) cells << QString::fromStdString(chart.GetValue(c, row));
+    return cells;
+}
+
+// A pattern whose low line marks one column (and the high line another, when given).
+std::unique_ptr<TGui2Reg> Forecast(int lowColumn, int lowDigit, int highColumn = -1,
+                                   int highDigit = 0) {
+    auto p = MakePattern(2, 2, 3);
+    p->LineResults = {};
+    p->SetPosition(0, lowColumn, true);
+    p->SetResult(0, lowDigit);
+    if (highColumn >= 0) p->SetPosition(1, highColumn, true);
+    p->SetResult(1, highDigit);
+    return p;
+}
+
+// Rows of the bar colour in column x of the chart's picture.
+int BarPixels(const QImage& image, int x) {
+    int n = 0;
+    for (int y = 0; y < image.height(); ++y) n += image.pixelColor(x, y) == BarColor;
+    return n;
+}
+
+}  // namespace
+
+class TestStatForm : public QObject {
+    Q_OBJECT
+
+  private:
+    TScriptedPrompts::TLog log_;
+    SearchOptions options_;
+
+  private slots:
+    void init() { log_ = {}; }
+
+    void toolBarOffersAllThreeStatistics() {
+        TStatForm form;
+        QStringList texts;
+        for (QAction* a : form.StatTbr->actions())
+            texts << (a->isSeparator() ? "|" : a->isVisible() ? a->text() : "hidden");
+        QCOMPARE(texts, (QStringList{"定位定数", "两位合分", "两数差分", "|", "关闭退出"}));
+        QVERIFY(form.Charts().empty());
+    }
+
+    void onePositionStatisticMakesFourCharts() {
+        TGui2RegMgr manager(options_);
+        for (int i = 0; i < 15; ++i) manager.Add(Forecast(2, 4));
+        manager.Add(Forecast(1, 0));
+        manager.Add(Forecast(5, 0));        // E: no chart
+        manager.Add(Forecast(1, 9, 3, 2));  // both lines mark: no chart
+        TStatForm form;
+        form.SetRegMgr(&manager);
+        form.StatTbrStat1->trigger();
+
+        QCOMPARE(Titles(form), (QStringList{"定位定数 规律统计:A位", "定位定数 规律统计:B位",
+                                            "定位定数 规律统计:C位", "定位定数 规律统计:D位"}));
+        const auto& charts = form.Charts();
+        for (int k = 0; k < 4; ++k) {
+            QCOMPARE(charts[k]->geometry(), QRect(10, k * 200 + 10, 610, 200));
+            QVERIFY(charts[k]->isVisibleTo(&form));
+        }
+        QCOMPARE(Row(*charts[0], 1),
+                 (QStringList{"1", "0", "0", "0", "0", "0", "0", "0", "0", "0"}));
+        QCOMPARE(Row(*charts[1], 1),
+                 (QStringList{"0", "0", "0", "0", "15", "0", "0", "0", "0", "0"}));
+        QCOMPARE(Row(*charts[1], 0), (QStringList{"B=0", "B=1", "B=2", "B=3", "B=4", "B=5", "B=6",
+                                                  "B=7", "B=8", "B=9"}));
+        // Fifteen in the tallest column: the axis runs to 20 in steps of 2; otherwise to 10.
+        QCOMPARE(charts[1]->Chart.AxisLabel(10), std::string("20"));
+        QCOMPARE(charts[1]->Chart.AxisLabel(1), std::string("2"));
+        QCOMPARE(charts[0]->Chart.AxisLabel(10), std::string("10"));
+
+        // The picture: bar B=4 is 98 pixels of the bar colour, an empty column has none.
+        const QImage picture = charts[1]->grab().toImage();
+        QCOMPARE(BarPixels(picture, 52 * 4 + 72), 98 - 2);  // inside the outline
+        QCOMPARE(BarPixels(picture, 52 * 3 + 72), 0);
+        QCOMPARE(picture.pixelColor(52 * 4 + 72, 161 - 50), BarColor);
+        QVERIFY(picture.pixelColor(52 * 4 + 72, 161 - 100) != BarColor);
+    }
+
+    void eachRunReplacesTheChartsOfTheLastOne() {
+        TGui2RegMgr manager(options_);
+        manager.Add(Forecast(1, 3, 2, 8));
+        manager.Add(Forecast(2, 3, 1, 8));  // B low, A high: counted nowhere
+        TStatForm form;
+        form.SetRegMgr(&manager);
+        form.StatTbrStat3->trigger();
+        QCOMPARE(form.Charts().size(), size_t{6});
+        QCOMPARE(Titles(form).first(), QStringLiteral("两位差分 规律统计:AB位差"));
+        QCOMPARE(Row(*form.Charts()[0], 1),
+                 (QStringList{"0", "0", "0", "0", "0", "1", "0", "0", "0", "0"}));
+        QCOMPARE(form.Charts()[5]->GetValue(10, 0), std::string("CD差9"));
+        QPointer<TGraphPilarNet> old = form.Charts()[5];
+
+        form.StatTbrStat1->trigger();
+        QVERIFY(old.isNull());
+        QCOMPARE(form.Charts().size(), size_t{4});
+        QCOMPARE(form.findChildren<TGraphPilarNet*>().size(), 4);
+
+        form.StatTbrStat2->trigger();
+        QCOMPARE(form.findChildren<TGraphPilarNet*>().size(), 6);
+        QCOMPARE(Titles(form).last(), QStringLiteral("两位合分 规律统计:C+D位"));
+        QCOMPARE(form.Charts()[0]->GetValue(1, 0), std::string("A+B=0"));
+    }
+
+    void mainWindowOpensTheSameWindowWithItsChartsKept() {
+        QTemporaryDir folder;
+        TMainForm main(folder.path(), std::make_unique<TScriptedPrompts>(log_));
+        main.RegMgr().Add(Forecast(4, 6));
+        TStatForm* form = main.StatForm();
+        QVERIFY(form && form->isHidden());
+        main.RegMenuStatClick();
+        QVERIFY(form->isVisible());
+        QCOMPARE(form->RegMgr(), &main.RegMgr());
+        QVERIFY(form->Charts().empty());  // opening computes nothing
+        form->StatTbrStat1Click();
+        const std::vector<TGraphPilarNet*> charts = form->Charts();
+        form->StatTbrClose->trigger();
+        QVERIFY(form->isHidden());
+
+        main.RegMgr().Add(Forecast(4, 6));  // not seen until the statistic runs again
+        main.show();
+        QVERIFY(QTest::qWaitForWindowActive(&main));
+        QTest::keyClick(&main, Qt::Key_F8);
+        QVERIFY(form->isVisible());
+        QCOMPARE(main.StatForm(), form);
+        QCOMPARE(form->Charts(), charts);
+        QCOMPARE(charts[3]->GetValue(7, 1), std::string("1"));
+        form->StatTbrStat1Click();
+        QCOMPARE(form->Charts()[3]->GetValue(7, 1), std::string("2"));
+    }
+
+    void chartReportsOutOfRangeCellsThroughThePrompts() {
+        TScriptedPrompts prompts(log_);
+        QWidget parent;
+        auto* chart = new TGraphPilarNet(&parent, &prompts);
+        chart->SetDimensions(11, 2, {});
+        chart->SetValue(10, 1, "3");
+        QVERIFY(log_.Messages.isEmpty());
+        chart->SetValue(11, 1, "3");
+        QCOMPARE(chart->GetValue(3, 2), std::string());
+        QCOMPARE(log_.Messages,
+                 (QStringList{"SetValue x>=FDynColCount ", "GetValue x>=FDynRowCount "}));
+        parent.show();
+        int changes = 0;
+        chart->OnChanged = [&](TGraphPilarNet* c) { changes += c == chart; };
+        chart->resize(300, 150);  // the resize handler lays out again
+        QCOMPARE(changes, 1);
+        chart->Relayout();
+        QCOMPARE(changes, 2);
+    }
+
+    void chartWithoutAGridPaintsOnlyTheAxesAndTheBars() {
+        TScriptedPrompts prompts(log_);
+        QWidget parent;
+        auto* chart = new TGraphPilarNet(&parent, &prompts);
+        chart->setGeometry(0, 0, 610, 200);
+        const QColor background = chart->palette().color(QPalette::Window);
+        QImage empty = chart->grab().toImage();  // no rows: nothing but the background
+        QCOMPARE(empty.pixelColor(40, 100), background);
+        QCOMPARE(empty.pixelColor(300, 160), background);
+
+        chart->SetDimensions(11, 2, {ColorToArgb(0, 0, 255), ColorToArgb(255, 98, 84)});
+        chart->SetValue(1, 1, "abc");  // no number: no bar
+        chart->SetValue(3, 1, "40");
+        chart->Chart.ValueScale = 1.0f;
+        chart->Chart.StepHeight = 13;
+        chart->Chart.StepCount = 10;
+        chart->Chart.ShowGrid = false;
+        chart->Relayout();
+        const QImage picture = chart->grab().toImage();
+        QVERIFY(log_.Messages.isEmpty());
+        // Default geometry: the bar of column c spans x 30 (c - 1) + 50 to + 60.
+        QCOMPARE(BarPixels(picture, 55), 0);
+        QCOMPARE(BarPixels(picture, 115), 40 - 2);
+        // No frame or grid lines: the plot's right edge and a grid row stay background.
+        const QColor gridColor(128, 128, 0);
+        for (int y = 40; y < 150; ++y)
+            QVERIFY(picture.pixelColor(chart->Chart.PlotRect.Right - 1, y) != gridColor);
+        QCOMPARE(picture.pixelColor(310, chart->Chart.AxisY(5)), background);
+        // The axes are still drawn.
+        QCOMPARE(picture.pixelColor(30, 100), QColor(Qt::black));
+    }
+
+    void wideCountsMoveThePlotSoNoAxisLabelIsCut() {
+        TGui2RegMgr manager(options_);
+        for (int i = 0; i < 8000; ++i) manager.Add(Forecast(3, 5));
+        manager.Add(Forecast(4, 0));
+        TStatForm form;
+        form.SetRegMgr(&manager);
+        form.resize(900, 900);
+        form.StatTbrStat1Click();
+        TGraphPilarNet& chart = *form.Charts()[2];
+        QCOMPARE(chart.Chart.AxisLabel(10), std::string("8000"));
+        QVERIFY(chart.Chart.PlotOrigin.X > 30);
+        QCOMPARE(chart.width(), 610 + chart.Chart.PlotOrigin.X - 30);
+        QCOMPARE(form.Charts()[3]->Chart.PlotOrigin.X, 30);  // labels up to 10 fit as they are
+        QCOMPARE(form.StatGrphScrollBox->widget()->width(), chart.geometry().right() + 1);
+        // Nothing is painted in the chart's first column: no label starts left of the control.
+        const QImage picture = chart.grab().toImage();
+        const QColor background = chart.palette().color(QPalette::Window);
+        for (int y = 0; y < picture.height(); ++y) QCOMPARE(picture.pixelColor(0, y), background);
+        QVERIFY(SaveScreenshot(form, QStringLiteral("statistics-wide-counts.png")));
+    }
+
+    // A real search on generated draws, then the statistics window as the user sees it.
+    void screenshotsAfterARealSearch() {
+        QTemporaryDir folder;
+        QFile draws(folder.filePath("draws.txt"));
+        QVERIFY(draws.open(QIODevice::WriteOnly));
+        draws.write(RandomDrawFile(80, 2026));
+        draws.close();
+        TMainForm main(folder.path(), std::make_unique<TScriptedPrompts>(log_));
+        main.ImportDrawFile(folder.filePath("draws.txt"));
+        main.RegMenuSearchClick();
+        QTRY_VERIFY_WITH_TIMEOUT(!main.RegMgr().Running(), 120000);
+        QTRY_VERIFY(main.RegMgr().Count() > 0);
+
+        main.RegMenuStatClick();
+        TStatForm* form = main.StatForm();
+        form->StatTbrStat1Click();
+        int counted = 0;
+        for (const TGraphPilarNet* chart : form->Charts())
+            for (int c = 1; c <= 10; ++c) counted += std::stoi(chart->GetValue(c, 1));
+        QVERIFY(counted > 0);
+        QVERIFY(SaveScreenshot(*form, QStringLiteral("statistics-fixed-digit.png")));
+        QScrollBar* scroll = form->StatGrphScrollBox->verticalScrollBar();
+        scroll->setValue(scroll->maximum());
+        form->StatTbrStat3Click();
+        QCOMPARE(scroll->value(), 0);  // a new run shows its first chart
+        QVERIFY(SaveScreenshot(*form, QStringLiteral("statistics-pair-difference.png")));
+        form->StatTbrStat2Click();
+        QVERIFY(SaveScreenshot(*form, QStringLiteral("statistics-pair-sum.png")));
+        QVERIFY(!form->StatGrphScrollBox->horizontalScrollBar()->isVisible());
+    }
+};
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    InstallFontSubstitutes();
+    TestStatForm test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "test_stat_form.moc"

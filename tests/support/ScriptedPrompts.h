@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QStringList>
+#include <QUrl>
+#include <deque>
+
+#include "ui/Prompts.h"
+
+// Answers the main window's dialogs from a script and records every message shown.
+class TScriptedPrompts : public TPrompts {
+  public:
+    struct TLog {
+        QStringList Messages;
+        QStringList Questions;
+        std::deque<QMessageBox::StandardButton> Answers;
+        std::deque<QString> FileNames;
+        // Every address handed to the desktop: local files as paths, others as URLs.
+        QStringList Opened;
+    };
+
+    explicit TScriptedPrompts(TLog& log) : log_(log) {}
+
+    void ShowMessage(QWidget*, const QString& text) override { log_.Messages << text; }
+    QMessageBox::StandardButton Ask(QWidget*, const QString& text, QMessageBox::StandardButtons,
+                                    QMessageBox::StandardButton defaultButton) override {
+        log_.Questions << text;
+        if (log_.Answers.empty()) return defaultButton;
+        const auto answer = log_.Answers.front();
+        log_.Answers.pop_front();
+        return answer;
+    }
+    QString OpenFileName(QWidget*, const QString&, const QString&, const QString&) override {
+        if (log_.FileNames.empty()) return {};
+        const QString name = log_.FileNames.front();
+        log_.FileNames.pop_front();
+        return name;
+    }
+
+    void OpenUrl(QWidget*, const QUrl& url) override {
+        log_.Opened << (url.isLocalFile() ? url.toLocalFile() : url.toString());
+    }
+
+  private:
+    TLog& log_;
+};

@@ -1,0 +1,108 @@
+#include <QScrollBar>
+#include <QtTest>
+
+#include "data/Error.h"
+#include "tests/support/PatternFactory.h"
+#include "view/ui/Gui2Ctrl.h"
+
+class TestGridWidget : public QObject {
+    Q_OBJECT
+
+  private:
+    std::unique_ptr<QWidget> host_;
+    TGui2RegNet* grid_ = nullptr;
+
+    void AddDraws(int count) {
+        for (int i = 0; i < count; ++i) {
+            const int row = grid_->Draws().Add();
+            for (int p = 1; p <= 7; ++p) grid_->Draws().SetNum(p, row, (row + p) % 10);
+        }
+        grid_->LayoutGrid();
+    }
+
+  private slots:
+    void init() {
+        host_ = std::make_unique<QWidget>();
+        grid_ = new TGui2RegNet(host_.get());
+        grid_->resize(500, 600);
+        host_->show();
+        QVERIFY(QTest::qWaitForWindowExposed(host_.get()));
+        grid_->setFocus();
+    }
+    void cleanup() { host_.reset(); }
+
+    void scrollBarFollowsTheLayoutTheKeysAndTheThumb() {
+        AddDraws(100);
+        QCOMPARE(grid_->Geometry().VisibleRows, 16);
+        QCOMPARE(grid_->verticalScrollBar()->maximum(), 85);
+        QCOMPARE(grid_->verticalScrollBar()->value(), 85);
+        QTest::keyClick(grid_, Qt::Key_Home);
+        QCOMPARE(grid_->verticalScrollBar()->value(), 0);
+        QTest::keyClick(grid_, Qt::Key_PageDown);  // posted, handled by the event loop
+        QTRY_COMPARE(grid_->Geometry().TopRow, 16);
+        QTest::keyClick(grid_, Qt::Key_End);
+        QCOMPARE(grid_->Geometry().TopRow, 85);
+        grid_->verticalScrollBar()->setValue(40);  // the thumb dragged by the user
+        QCOMPARE(grid_->Geometry().TopRow, 40);
+    }
+
+    void wheelMovesOneRowPerTurn() {
+        AddDraws(100);
+        grid_->VScroll(srThumbPosition, 50);
+        const QPoint centre = grid_->viewport()->rect().center();
+        QWheelEvent away(centre, grid_->viewport()->mapToGlobal(centre), QPoint(), QPoint(0, 120),
+                         Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(grid_->viewport(), &away);
+        QTRY_COMPARE(grid_->Geometry().TopRow, 49);
+        QWheelEvent towards(centre, grid_->viewport()->mapToGlobal(centre), QPoint(),
+                            QPoint(0, -120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase,
+                            false);
+        QApplication::sendEvent(grid_->viewport(), &towards);
+        QApplication::sendEvent(grid_->viewport(), &towards);
+        QTRY_COMPARE(grid_->Geometry().TopRow, 51);
+    }
+
+    void typingOnTheAppendRowAddsADraw() {
+        AddDraws(5);
+        QSignalSpy edited(grid_, &TGui2RegNet::DrawsEdited);
+        grid_->Geometry().CursorRow = 5;
+        grid_->Geometry().CursorCol = 2;
+        QTest::keyClick(grid_, Qt::Key_7);
+        QCOMPARE(grid_->Draws().Count(), 6);
+        QCOMPARE(grid_->Draws().GetCode(5), (DrawRecord{{7, 7, 0, 0, 0, 0, 0, 0}}));
+        QTRY_COMPARE(grid_->Geometry().CursorCol, 3);  // the posted Right
+        QCOMPARE(grid_->Geometry().CursorRow, 5);
+        QCOMPARE(edited.count(), 1);
+
+        QTest::keyClick(grid_, Qt::Key_A);  // a letter: a beep and nothing else
+        QCOMPARE(edited.count(), 1);
+        QCOMPARE(grid_->Draws().Count(), 6);
+    }
+
+    void clickMovesTheCursor() {
+        AddDraws(30);
+        const TGridGeometry& g = grid_->Geometry();
+        const TGridRect cell = g.RectOfCell(3, 4);
+        QTest::mouseClick(grid_->viewport(), Qt::LeftButton, {},
+                          QPoint(cell.Left + 2, cell.Top + 2));
+        QCOMPARE(g.CursorCol, 4);
+        QCOMPARE(g.CursorRow, g.TopRow + 2);
+    }
+
+    void secIndexAndPattern() {
+        try {
+            grid_->SetSecIndex(0);
+            QFAIL("an empty pattern has no step 0");
+        } catch (const TError& e) {
+            QCOMPARE(QString(e.what()), "TCodeNet.SetSecIndex Error!");
+        }
+        auto pattern = MakePattern(3, 2, 5);
+        grid_->SetPattern(*pattern);
+        grid_->SetSecIndex(4);
+        QVERIFY_EXCEPTION_THROWN(grid_->SetSecIndex(5), TError);
+        QCOMPARE(grid_->SecIndex(), 4);
+    }
+};
+
+QTEST_MAIN(TestGridWidget)
+#include "test_grid_widget.moc"

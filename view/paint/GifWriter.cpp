@@ -1,0 +1,144 @@
+#include "view/paint/GifWriter.h"
+
+#include <gif_lib.h>
+
+#include <cstdio>
+#include <memory>
+
+namespace {
+
+constexpr int FrameDelayHundredths = 800;  // the frame delay is set as 8000 ms
+constexpr const char* FrameComment = "Frame #1";
+
+int AppendToBuffer(GifFileType* gif, const GifByteType* data, int length) {
+    auto* bytes = static_cast<std::vector<uint8_t>*>(gif->UserData);
+    bytes->insert(bytes->end(), data, data + length);
+    return length;
+}
+
+struct GifCloser {
+    void operator()(GifFileType* gif) const {
+        int error = 0;
+        EGifCloseFile(gif, &error);
+    }
+};
+
+struct MapFreer {
+    void operator()(ColorMapObject* map) const { GifFreeMapObject(map); }
+};
+
+int PowerOfTwoAtLeast(size_t count) {
+    int size = 2;  // the smallest table a GIF can hold
+    while (static_cast<size_t>(size) < count) size *= 2;
+    return size;
+}
+
+}  // namespace
+
+const char* GifErrorText(TGifError code) {
+    switch (code) {
+        case TGifError::None:
+            return "None";
+        case TGifError::Cancelled:
+            return "Operation Cancelled";
+        case TGifError::Internal:
+            return "Internal Error";
+        case TGifError::InvalidFormat:
+            return "Invalid File Format";
+        case TGifError::TooManyColors:
+            return "Image contains too many Colors (>256)";
+        case TGifError::OutOfBounds:
+            return "Index out of Bounds";
+        case TGifError::Gdi:
+            return "Windows GDI Error";
+        case TGifError::FileNotFound:
+            return "File not Found";
+        case TGifError::ResourceNotFound:
+            return "Resource not Found";
+    }
+    return "Internal Error";
+}
+
+TGifResult EncodeGif(const TIndexedPicture& picture, std::vector<uint8_t>& bytes) {
+    TGifResult result;
+    result.Reduced = picture.Reduced;
+    bytes.clear();
+    if (picture.Width <= 0 || picture.Height <= 0 || picture.Width > 65535 ||
+        picture.Height > 65535 ||
+        picture.Indices.size() != size_t(picture.Width) * size_t(picture.Height) ||
+        picture.Palette.empty()) {
+        result.Code = TGifError::OutOfBounds;
+        return result;
+    }
+    if (picture.Palette.size() > MaxPaletteSize) {
+        result.Code = TGifError::TooManyColors;
+        return result;
+    }
+    for (uint8_t index : picture.Indices)
+        if (index >= picture.Palette.size()) {
+            result.Code = TGifError::OutOfBounds;
+            return result;
+        }
+
+    const int tableSize = PowerOfTwoAtLeast(picture.Palette.size());
+    std::vector<GifColorType> colors(static_cast<size_t>(tableSize), GifColorType{0, 0, 0});
+    for (size_t i = 0; i < picture.Palette.size(); ++i) {
+        const uint32_t rgb = picture.Palette[i];
+        colors[i] = {GifByteType((rgb >> 16) & 0xFF), GifByteType((rgb >> 8) & 0xFF),
+                     GifByteType(rgb & 0xFF)};
+    }
+    std::unique_ptr<ColorMapObject, MapFreer> map(GifMakeMapObject(tableSize, colors.data()));
+
+    int error = 0;
+    std::unique_ptr<GifFileType, GifCloser> gif(EGifOpen(&bytes, AppendToBuffer, &error));
+    result.Code = TGifError::Internal;
+    if (!gif || !map) return result;
+    EGifSetGifVersion(gif.get(), true);
+    if (EGifPutScreenDesc(gif.get(), picture.Width, picture.Height, 8, 0, map.get()) != GIF_OK)
+        return result;
+    if (EGifPutComment(gif.get(), FrameComment) != GIF_OK) return result;
+
+    GraphicsControlBlock control{};
+    control.DisposalMode = DISPOSE_BACKGROUND;
+    control.UserInputFlag = false;
+    control.DelayTime = FrameDelayHundredths;
+    control.TransparentColor = NO_TRANSPARENT_COLOR;
+    GifByteType extension[4];
+    const size_t length = EGifGCBToExtension(&control, extension);
+    if (EGifPutExtension(gif.get(), GRAPHICS_EXT_FUNC_CODE, int(length), extension) != GIF_OK)
+        return result;
+
+    if (EGifPutImageDesc(gif.get(), 0, 0, picture.Width, picture.Height, false, nullptr) != GIF_OK)
+        return result;
+    std::vector<GifPixelType> line(static_cast<size_t>(picture.Width));
+    for (int32_t y = 0; y < picture.Height; ++y) {
+        const uint8_t* row = picture.Indices.data() + size_t(y) * size_t(picture.Width);
+        line.assign(row, row + picture.Width);
+        if (EGifPutLine(gif.get(), line.data(), picture.Width) != GIF_OK) return result;
+    }
+    GifFileType* raw = gif.release();
+    if (EGifCloseFile(raw, &error) != GIF_OK) return result;
+    result.Code = TGifError::None;
+    return result;
+}
+
+TGifResult WriteGifFile(const std::string& path, const uint32_t* pixels, int32_t width,
+                        int32_t height, int32_t strideInPixels) {
+    const TIndexedPicture picture = IndexPicture(pixels, width, height, strideInPixels);
+    std::vector<uint8_t> bytes;
+    TGifResult result = EncodeGif(picture, bytes);
+    if (!result.Ok()) return result;
+
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (file == nullptr) {
+        result.Code = TGifError::FileNotFound;
+        return result;
+    }
+    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    const bool closed = std::fclose(file) == 0;
+    if (!written || !closed) {
+        std::remove(path.c_str());
+        result.Code = TGifError::Internal;
+    }
+    return result;
+}

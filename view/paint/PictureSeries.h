@@ -1,0 +1,32 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "search/Gui2Reg.h"
+#include "view/paint/GifWriter.h"
+#include "view/paint/GridPaintInput.h"
+
+// The one loop that writes pictures of patterns, for the picture export command and the
+// command-line tool: pattern k (counting from 1) becomes <folder>/<coming issue>_<kkkk>.gif.
+
+// "保存为GIF文件失败. 错误代号 = <code> [<text>]"
+std::string GifFailureText(const TGifResult& result);
+
+struct TPictureSeriesResult {
+    std::vector<std::string> Written;  // files written, in order
+    TGifResult Failure;                // the failed write, if any; writing stopped there
+    std::string FailedFile;
+    bool Ok() const { return Failure.Ok(); }
+};
+
+// prepare readies what is painted for one pattern (the grid showing it) and returns it; its
+// references must stay valid until the next call. Null patterns are skipped, uncounted.
+TPictureSeriesResult WritePictureSeries(
+    const std::filesystem::path& folder, int32_t comingIssue,
+    std::span<const TGui2Reg* const> patterns,
+    const std::function<TGridPaintInput(const TGui2Reg&)>& prepare);

@@ -1,0 +1,257 @@
+#include "view/ui/Gui2Ctrl.h"
+
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QKeyEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <QWheelEvent>
+
+#include "data/Error.h"
+#include "view/paint/Gui2Paint.h"
+
+namespace {
+
+TGridKey GridKeyOf(int key) {
+    switch (key) {
+        case Qt::Key_PageUp:
+            return gkPageUp;
+        case Qt::Key_PageDown:
+            return gkPageDown;
+        case Qt::Key_Left:
+            return gkLeft;
+        case Qt::Key_Right:
+            return gkRight;
+        case Qt::Key_Up:
+            return gkUp;
+        case Qt::Key_Down:
+            return gkDown;
+        case Qt::Key_Home:
+            return gkHome;
+        case Qt::Key_End:
+            return gkEnd;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            return gkEnter;
+        default:
+            return gkOther;
+    }
+}
+
+}  // namespace
+
+TGui2RegNet::TGui2RegNet(QWidget* parent) : QAbstractScrollArea(parent) {
+    setObjectName(QStringLiteral("Gui2RegNet"));
+    setFocusPolicy(Qt::StrongFocus);
+    setFrameShape(QFrame::NoFrame);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    verticalScrollBar()->setSingleStep(1);
+    issueBase_ = draws_.FirstIssue();
+    // The user's own drags of the thumb; requests of our own set the bar with signals blocked.
+    connect(verticalScrollBar(), &QScrollBar::valueChanged, this, [this](int value) {
+        if (!syncingScrollBar_) VScroll(srThumbTrack, value);
+    });
+}
+
+TGui2RegNet::~TGui2RegNet() = default;
+
+void TGui2RegNet::SetColCount(int32_t count) {
+    geometry_.ColCount = count == 7 ? 7 : 10;
+}
+
+void TGui2RegNet::SetCellHeight(int32_t height) {
+    geometry_.SetCellHeight(height);
+    LayoutGrid();
+}
+
+void TGui2RegNet::SetSecIndex(int32_t index) {
+    if (index >= pattern_.StepTotal) throw TError("TCodeNet.SetSecIndex Error!");
+    if (index != secIndex_) {
+        secIndex_ = index;
+        viewport()->update();
+    }
+}
+
+void TGui2RegNet::SetPattern(const TGui2Reg& pattern) {
+    pattern_.Assign(pattern);
+    secIndex_ = -1;
+}
+
+void TGui2RegNet::Clear() {
+    pattern_.Clear();
+    draws_.Clear();
+    if (parentWidget() != nullptr) LayoutGrid();
+}
+
+int32_t TGui2RegNet::AppendRow() {
+    const int32_t index = geometry_.AppendRow(draws_);
+    SyncScrollBar();
+    viewport()->update();
+    Change();
+    return index;
+}
+
+void TGui2RegNet::LayoutGrid() {
+    geometry_.ClientWidth = viewport()->width();
+    geometry_.ClientHeight = viewport()->height();
+    geometry_.Layout(draws_.Count());
+    SyncScrollBar();
+    viewport()->update();
+    Change();
+}
+
+void TGui2RegNet::DrawsReplaced() {
+    geometry_.FitRows(draws_.Count());
+    SyncScrollBar();
+    viewport()->repaint();
+    Change();
+}
+
+TGridPaintInput TGui2RegNet::PaintInput() const {
+    return TGridPaintInput{geometry_,     draws_,       pattern_, issueBase_, BoxColorMode,
+                           LinkLineStyle, DrawBoxStyle, font(),   palette()};
+}
+
+void TGui2RegNet::SyncScrollBar() {
+    syncingScrollBar_ = true;
+    verticalScrollBar()->setRange(geometry_.ScrollMin, geometry_.ScrollMax);
+    verticalScrollBar()->setPageStep(std::max(1, geometry_.VisibleRows));
+    verticalScrollBar()->setValue(geometry_.TopRow);
+    syncingScrollBar_ = false;
+}
+
+void TGui2RegNet::PostScroll(TScrollRequest request) {
+    QMetaObject::invokeMethod(
+        this, [this, request] { VScroll(request); }, Qt::QueuedConnection);
+}
+
+void TGui2RegNet::PostKeyDown(TGridKey key) {
+    QMetaObject::invokeMethod(
+        this, [this, key] { GridKeyDown(key); }, Qt::QueuedConnection);
+}
+
+void TGui2RegNet::VScroll(TScrollRequest request, int32_t thumbPosition) {
+    geometry_.Scroll(request, thumbPosition);
+    SyncScrollBar();
+    viewport()->update();
+    if (!hasFocus()) setFocus();
+}
+
+void TGui2RegNet::GridKeyDown(TGridKey key) {
+    const TKeyOutcome outcome = geometry_.KeyDown(key, draws_.Count());
+    if (outcome.Post) PostScroll(*outcome.Post);
+    if (outcome.ScrollPositionChanged) SyncScrollBar();
+    if (outcome.NeedsLayout) LayoutGrid();
+    viewport()->update();
+    Change();
+}
+
+void TGui2RegNet::Change() {
+    emit OnChange();
+}
+
+void TGui2RegNet::paintEvent(QPaintEvent*) {
+    QPainter painter(viewport());
+    const TGridPaintInput input = PaintInput();
+    PaintTo(painter, input, true, geometry_.TopRow, geometry_.VisibleRows, 1.0f, QPoint(0, 0));
+    // While the grid has the focus, a dotted frame shows the cell that typed digits go to.
+    const int32_t visibleRow = geometry_.CursorRow - geometry_.TopRow;
+    if (hasFocus() && visibleRow >= 0 && visibleRow < geometry_.VisibleRows &&
+        geometry_.CursorRow <= draws_.Count()) {
+        const QRect cell = ToQRect(geometry_.RectOfCell(visibleRow + 1, geometry_.CursorCol));
+        painter.setClipping(false);
+        painter.setBrush(Qt::NoBrush);
+        painter.setPen(QPen(palette().color(QPalette::Highlight), 1, Qt::DotLine));
+        painter.drawRect(cell.adjusted(1, 1, -2, -2));
+    }
+}
+
+void TGui2RegNet::resizeEvent(QResizeEvent* event) {
+    QAbstractScrollArea::resizeEvent(event);
+    LayoutGrid();
+}
+
+void TGui2RegNet::keyPressEvent(QKeyEvent* event) {
+    const TGridKey key = GridKeyOf(event->key());
+    if (key != gkOther) {
+        GridKeyDown(key);
+        event->accept();
+        return;
+    }
+    const QString text = event->text();
+    if (text.size() != 1 || !text.at(0).isPrint() ||
+        (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
+        QAbstractScrollArea::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+    const TTypeResult result = geometry_.KeyPress(text.at(0).unicode(), draws_);
+    if (result == tyBeep) {
+        QApplication::beep();
+        return;
+    }
+    if (result == tyTyped) {
+        emit DrawsEdited();
+        SyncScrollBar();
+        viewport()->update();
+        PostKeyDown(gkRight);
+    }
+}
+
+void TGui2RegNet::mousePressEvent(QMouseEvent* event) {
+    if (!hasFocus()) setFocus(Qt::MouseFocusReason);
+    if (event->button() == Qt::LeftButton) {
+        const QPoint p = event->position().toPoint();
+        geometry_.ClickAt(p.x(), p.y());
+    }
+    viewport()->update();
+    QAbstractScrollArea::mousePressEvent(event);
+}
+
+void TGui2RegNet::wheelEvent(QWheelEvent* event) {
+    event->accept();
+    const int delta = event->angleDelta().y();
+    if (delta == 0) return;
+    PostScroll(delta > 0 ? srLineUp : srLineDown);
+}
+
+void TGui2RegNet::focusInEvent(QFocusEvent* event) {
+    QAbstractScrollArea::focusInEvent(event);
+    viewport()->update();
+}
+
+void TGui2RegNet::focusOutEvent(QFocusEvent* event) {
+    QAbstractScrollArea::focusOutEvent(event);
+    viewport()->update();
+}
+
+void TGui2RegNet::contextMenuEvent(QContextMenuEvent* event) {
+    emit ContextPopupRequested(event->globalPos());
+    event->accept();
+}
+
+bool TGui2RegNet::event(QEvent* event) {
+    // The arrow keys belong to the grid, never to focus navigation.
+    if (event->type() == QEvent::ShortcutOverride) {
+        auto* keyEvent = static_cast<QKeyEvent*>(event);
+        if (GridKeyOf(keyEvent->key()) != gkOther && keyEvent->modifiers() == Qt::NoModifier) {
+            event->accept();
+            return true;
+        }
+    }
+    return QAbstractScrollArea::event(event);
+}
+
+void TGui2RegNet::scrollContentsBy(int, int) {
+    // Scrolling is the grid's own business (VScroll); nothing moves pixels here.
+}
+
+void TGui2RegNet::ApplyDisplay(const TGridDisplay& display) {
+    SetColCount(display.ColCount);
+    SetCellHeight(display.CellHeight);
+    BoxColorMode = display.BoxColorMode;
+    LinkLineStyle = display.LinkLineStyle;
+    DrawBoxStyle = display.DrawBoxStyle;
+    LayoutGrid();
+}

@@ -1,0 +1,92 @@
+#pragma once
+
+#include <QAbstractScrollArea>
+#include <cstdint>
+
+#include "data/Hao.h"
+#include "data/Stream.h"
+#include "search/Gui2Reg.h"
+#include "view/GridDisplay.h"
+#include "view/GridGeometry.h"
+
+struct TGridPaintInput;
+
+// The draw grid: shows the draws, lets the user move an edit cursor and type digits, scrolls
+// over all draws and paints one pattern over them.
+class TGui2RegNet : public QAbstractScrollArea {
+    Q_OBJECT
+
+  public:
+    explicit TGui2RegNet(QWidget* parent = nullptr);
+    ~TGui2RegNet() override;
+
+    int32_t BoxColorMode = 0;
+    int32_t LinkLineStyle = 0;
+    int32_t DrawBoxStyle = 0;
+
+    TCodes& Draws() { return draws_; }
+    const TCodes& Draws() const { return draws_; }
+    TGui2Reg& Pattern() { return pattern_; }
+    const TGui2Reg& Pattern() const { return pattern_; }
+    TGridGeometry& Geometry() { return geometry_; }
+    const TGridGeometry& Geometry() const { return geometry_; }
+
+    int32_t SecIndex() const { return secIndex_; }
+    int32_t IssueBase() const { return issueBase_; }
+    int32_t ColCount() const { return geometry_.ColCount; }
+    void SetColCount(int32_t count);
+    int32_t CellHeight() const { return geometry_.CellHeight; }
+    int32_t TotalWidth() const { return geometry_.TotalWidth(); }
+
+    void SetCellHeight(int32_t height);
+    // Columns, cell height and styles from the options, then a new layout.
+    void ApplyDisplay(const TGridDisplay& display);
+    void SetSecIndex(int32_t index);
+    void SetPattern(const TGui2Reg& pattern);
+    void Clear();
+    int32_t AppendRow();
+    void LayoutGrid();
+    // Repaints at once after the draws were replaced, without a new layout or scrolling.
+    void DrawsReplaced();
+
+    // The things the painting needs, with this control's font and palette.
+    TGridPaintInput PaintInput() const;
+
+    // Posts a scroll request to this control's own queue.
+    void PostScroll(TScrollRequest request);
+    // The vertical-scroll handling every scroll goes through.
+    void VScroll(TScrollRequest request, int32_t thumbPosition = 0);
+    // The key-down handling of the grid keys.
+    void GridKeyDown(TGridKey key);
+
+  signals:
+    void OnChange();
+    // Digits typed into the grid changed the draws.
+    void DrawsEdited();
+    void ContextPopupRequested(const QPoint& globalPos);
+
+  protected:
+    virtual void Change();
+
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    bool event(QEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
+
+  private:
+    void SyncScrollBar();
+    void PostKeyDown(TGridKey key);
+
+    TCodes draws_;
+    TGui2Reg pattern_;
+    TGridGeometry geometry_;
+    int32_t secIndex_ = -1;
+    int32_t issueBase_ = 1;
+    bool syncingScrollBar_ = false;
+};
