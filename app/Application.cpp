@@ -7,8 +7,8 @@
 #include <QStandardPaths>
 #include <exception>
 
-#include "view/paint/PaintBasics.h"
 #include "data/ProgramIdentity.h"
+#include "view/paint/PaintBasics.h"
 
 TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationName(QStringLiteral("Tolvane"));

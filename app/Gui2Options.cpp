@@ -15,8 +15,8 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "ui/Prompts.h"
 #include "search/OptionRules.h"
+#include "ui/Prompts.h"
 #include "view/paint/PaintBasics.h"
 
 namespace {

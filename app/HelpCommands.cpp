@@ -11,7 +11,10 @@
 #include "ui/Prompts.h"
 
 THelpCommands::THelpCommands(QWidget& window, TPrompts& prompts, QString programFolder)
-    : QObject(&window), window_(window), prompts_(prompts), programFolder_(std::move(programFolder)) {}
+    : QObject(&window),
+      window_(window),
+      prompts_(prompts),
+      programFolder_(std::move(programFolder)) {}
 
 void THelpCommands::ShowTopics() {
     if (!web_) web_ = new TWebForm(QString::fromUtf8(MakerName), prompts_, &window_);

@@ -61,7 +61,7 @@ TMainForm::TMainForm(const QString& programFolder, std::unique_ptr<TPrompts> pro
     setMinimumSize(300, 300);
     setFont(SongFont());
 
-    TMainUiBuilder ui(*this);
+    TMainUiBuilder<TMainForm> ui(*this);
     ui.BuildActions();
     ui.BuildMenus();
     CreatePanels();
@@ -105,7 +105,7 @@ void TMainForm::CreatePanels() {
     auto* regLayout = new QVBoxLayout(PanelReg);
     regLayout->setContentsMargins(0, 0, 0, 0);
     regLayout->setSpacing(0);
-    TMainUiBuilder(*this).BuildToolBar(PanelReg);
+    TMainUiBuilder<TMainForm>(*this).BuildToolBar(PanelReg);
     regLayout->addWidget(MainTbr);
 
     Splitter = new QSplitter(Qt::Horizontal, PanelReg);
@@ -148,21 +148,7 @@ void TMainForm::CreatePatternList() {
     ListView->setObjectName(QStringLiteral("ListView"));
     listModel_ = new TPatternListModel(this);
     ListView->setModel(listModel_);
-    ListView->setSelectionBehavior(QAbstractItemView::SelectRows);
-    ListView->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    ListView->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    ListView->setShowGrid(false);
-    ListView->setWordWrap(false);
-    ListView->setAlternatingRowColors(true);
-    ListView->verticalHeader()->hide();
-    ListView->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    ListView->verticalHeader()->setDefaultSectionSize(QFontMetrics(font()).height() + 4);
-    ListView->horizontalHeader()->setHighlightSections(false);
-    ListView->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
-    ListView->horizontalHeader()->setStretchLastSection(false);
-    ListView->horizontalHeader()->setSectionsClickable(true);
-    const int widths[TPatternListModel::ColumnCount] = {26, 26, 40, 40, 40, 120, 80};
-    for (int c = 0; c < TPatternListModel::ColumnCount; ++c) ListView->setColumnWidth(c, widths[c]);
+    SetUpPatternListView(*ListView, QFontMetrics(font()).height() + 4);
     ListView->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(ListView->horizontalHeader(), &QHeaderView::sectionClicked, this,
             &TMainForm::ListViewColumnClick);
@@ -204,8 +190,8 @@ void TMainForm::FormCreate() {
         ClearAll();
         OpenDocument();
     } catch (const std::exception&) {
-        prompts_->ShowMessage(this, QStringLiteral("打开文档失败：\r\n") +
-                                        QString::fromUtf8(WorkDocumentFileName));
+        prompts_->ShowMessage(
+            this, QStringLiteral("打开文档失败：\r\n") + QString::fromUtf8(WorkDocumentFileName));
         FileMenuNewClick();
     }
     document_->MarkUnmodified();
@@ -330,8 +316,8 @@ bool TMainForm::SaveDocument() {
         return false;
     }
     if (!document_->BackupPath().empty())
-        prompts_->ShowMessage(this, QStringLiteral("原文档无法读取，已备份为：\r\n") +
-                                        Text(document_->BackupPath()));
+        prompts_->ShowMessage(
+            this, QStringLiteral("原文档无法读取，已备份为：\r\n") + Text(document_->BackupPath()));
     return true;
 }
 

@@ -1,18 +1,25 @@
 #pragma once
 
+#include <QAction>
+#include <QKeySequence>
+#include <QMenu>
+#include <QMenuBar>
+#include <QShortcut>
 #include <QStyle>
+#include <QToolBar>
+#include <cstring>
 #include <vector>
 
-class QAction;
-class QMenu;
-class QWidget;
-class TMainForm;
+#include "ui/Hints.h"
 
 // The main window's commands as data: every menu item and tool-bar button with its caption,
 // hint, short cut, visibility and handler. TMainUiBuilder turns the tables into actions,
-// menus and the tool bar; tests compare the tables with what the program should offer.
+// menus and the tool bar; tests compare the tables with what the program should offer. The
+// tables are written against the window class F (TMainForm), whose members and slots bear the
+// names used here.
 
-// One command. Member is the TMainForm member that holds the action (its objectName is Name).
+// One command. Member is the window's member that holds the action (its objectName is Name).
+template <class F>
 struct TActionSpec {
     const char* Name;
     const char* Caption;
@@ -20,51 +27,246 @@ struct TActionSpec {
     const char* Shortcut;  // portable key text, or empty
     bool Visible;
     bool Enabled;
-    void (TMainForm::*Slot)();
-    QAction* TMainForm::*Member;
+    void (F::*Slot)();
+    QAction* F::*Member;
 };
 
 // A top-level menu: its items by action name, "-" for a separator.
+template <class F>
 struct TMenuSpec {
     const char* Name;
     const char* Caption;
     bool Visible;
     std::vector<const char*> Items;
-    QMenu* TMainForm::*Member;
+    QMenu* F::*Member;
 };
 
 // A tool-bar button. It triggers the action named by Command (and copies its hints and enabled
-// state), or calls Slot directly when Command is empty. Name "-" is a separator.
+// state), or calls Slot directly when Slot is set. Name "-" is a separator.
+template <class F>
 struct TToolButtonSpec {
     const char* Name;
     const char* Caption;
     QStyle::StandardPixmap Icon;
     const char* Command;
-    void (TMainForm::*Slot)();
+    void (F::*Slot)();
     bool Visible;
-    QAction* TMainForm::*Member;
+    QAction* F::*Member;
 };
 
-const std::vector<TActionSpec>& MainActionTable();
-const std::vector<TMenuSpec>& MainMenuTable();
-const std::vector<TToolButtonSpec>& MainToolBarTable();
-// Keys of hidden commands that still work: (key, handler).
+// Keys of hidden commands that still work.
+template <class F>
 struct THiddenShortcut {
     const char* Keys;
-    void (TMainForm::*Slot)();
+    void (F::*Slot)();
 };
-const std::vector<THiddenShortcut>& HiddenShortcutTable();
 
 // Builds the actions, the menu bar, the tool bar (on parent) and the hidden short cuts of a
 // main window from the tables.
+template <class F>
 class TMainUiBuilder {
   public:
-    explicit TMainUiBuilder(TMainForm& form) : form_(form) {}
+    explicit TMainUiBuilder(F& form) : form_(form) {}
     void BuildActions();
     void BuildMenus();
     void BuildToolBar(QWidget* parent);
 
   private:
     QAction* ActionNamed(const char* name) const;
-    TMainForm& form_;
+    F& form_;
 };
+
+template <class F>
+const std::vector<TActionSpec<F>>& MainActionTable() {
+    // clang-format off
+    static const std::vector<TActionSpec<F>> table = {
+        {"FileMenuNew", "新建(&N)", "", "Ctrl+N", false, true, &F::FileMenuNewClick, &F::FileMenuNew},
+        {"FileMenuSave", "保存(&S)", "|保存当前的文档", "Ctrl+S", true, true, &F::FileMenuSaveClick, &F::FileMenuSave},
+        {"FileMenuDown", "下载数据(&D)", "", "", true, true, &F::FileMenuDownClick, &F::FileMenuDown},
+        {"FileMenuImport", "导入号码(&I)", "", "", true, true, &F::FileMenuImportClick, &F::FileMenuImport},
+        {"FileMenuExport", "导出号码(&X)", "", "", false, true, &F::FileMenuExportClick, &F::FileMenuExport},
+        {"FileMenuEdit", "数据编辑(&E)", "", "", true, true, &F::FileMenuEditClick, &F::FileMenuEdit},
+        {"FileMenuExit", "退出(&X)", "|关闭程序，退出规律系统", "", true, true, &F::FileMenuExitClick, &F::FileMenuExit},
+
+        {"CodeMenuOpen", "打开数据(&B)", "", "", true, true, &F::CodeMenuOpenClick, &F::CodeMenuOpen},
+        {"CodeMenuDown", "数据下载(&D)", "", "", true, true, &F::CodeMenuNothingClick, &F::CodeMenuDown},
+        {"CodeMenuImport", "数据导入(&I)...", "", "", true, true, &F::CodeMenuNothingClick, &F::CodeMenuImport},
+        {"CodeMenuExport", "数据导出(&E)...", "导出开奖数据|将当前的开奖数据导出为文本文件", "", true, true, &F::CodeMenuNothingClick, &F::CodeMenuExport},
+        {"CodeMenuAdd", "增加(&A)", "", "", true, true, &F::CodeMenuNothingClick, &F::CodeMenuAdd},
+        {"CodeMenuInsert", "插入(&I)", "", "", true, true, &F::CodeMenuNothingClick, &F::CodeMenuInsert},
+        {"CodeMenuDel", "删除(&D)", "", "", true, true, &F::CodeMenuNothingClick, &F::CodeMenuDel},
+        {"CodeMenuClear", "清空(&C)", "", "", true, true, &F::CodeMenuNothingClick, &F::CodeMenuClear},
+
+        {"RegMenuOpen", "打开规律(&X)", "", "", false, true, &F::RegMenuOpenClick, &F::RegMenuOpen},
+        {"RegMenuSelAll", "全选(&A)", "规律全选|全选当前的规律列表框内所有的规律", "Ctrl+A", true, true, &F::RegMenuSelAllClick, &F::RegMenuSelAll},
+        {"RegMenuSelNone", "不选(&I)", "不选规律|取消所有的规律选择", "Ctrl+I", true, true, &F::RegMenuSelNoneClick, &F::RegMenuSelNone},
+        {"RegMenuDel", "删除(&D)", "删除规律|将当前选择的规律删除", "Del", true, false, &F::RegMenuDelClick, &F::RegMenuDel},
+        {"RegMenuClear", "清空(&C)", "删除所有规律|删除所有的规律", "Ctrl+Del", true, true, &F::RegMenuClearClick, &F::RegMenuClear},
+        {"RegMenuSearch", "搜索(&S)", "搜索规律|搜索开奖数据里面的规律走势", "F5", true, true, &F::RegMenuSearchClick, &F::RegMenuSearch},
+        {"RegMenuStop", "停止(&O)", "|立即停止规律搜索工作", "F6", true, true, &F::RegMenuStopClick, &F::RegMenuStop},
+        {"RegMenuOptions", "设置(&O)...", "搜索设置|设置规律的搜索参数", "F12", true, true, &F::RegMenuOptionsClick, &F::RegMenuOptions},
+        {"RegMenuStat", "统计(&B)", "", "F8", false, true, &F::RegMenuStatClick, &F::RegMenuStat},
+        {"RegMenuExportPic", "出图(&G)", "", "F9", false, true, &F::RegMenuExportPicClick, &F::RegMenuExportPic},
+        {"RegMenuFixed", "定位定数(&P)", "", "", false, true, &F::RegMenuNothingClick, &F::RegMenuFixed},
+        {"RegMenuSumSplit", "两位合分(&H)", "", "", false, true, &F::RegMenuNothingClick, &F::RegMenuSumSplit},
+        {"RegMenuDiffSplit", "两位差分(&F)", "", "", false, true, &F::RegMenuNothingClick, &F::RegMenuDiffSplit},
+        {"RegMenuSkip", "隔版(&G)", "", "", false, true, &F::RegMenuNothingClick, &F::RegMenuSkip},
+        {"RegMenuContrast", "明对(&M)", "", "", false, true, &F::RegMenuNothingClick, &F::RegMenuContrast},
+        {"RegMenuFiveStep", "五步(&B)", "", "", false, true, &F::RegMenuNothingClick, &F::RegMenuFiveStep},
+
+        {"HelpMenuTopic", "帮助主题(&C)", "", "F1", true, true, &F::HelpMenuTopicClick, &F::HelpMenuTopic},
+        {"HelpMenuSite", "支持网站(&H)", "", "", true, true, &F::HelpMenuSiteClick, &F::HelpMenuSite},
+        {"HelpMenuAbout", "关于(&A)...", "", "", true, true, &F::HelpMenuAboutClick, &F::HelpMenuAbout},
+    };
+    // clang-format on
+    return table;
+}
+
+template <class F>
+const std::vector<TMenuSpec<F>>& MainMenuTable() {
+    static const std::vector<TMenuSpec<F>> table = {
+        {"FileMenu",
+         "文件(&F)",
+         true,
+         {"FileMenuNew", "FileMenuSave", "-", "FileMenuDown", "FileMenuImport", "FileMenuExport",
+          "FileMenuEdit", "-", "FileMenuExit"},
+         &F::FileMenu},
+        {"CodeMenu",
+         "数据(&C)",
+         false,
+         {"CodeMenuOpen", "CodeMenuDown", "CodeMenuImport", "CodeMenuExport", "CodeMenuAdd",
+          "CodeMenuInsert", "CodeMenuDel", "CodeMenuClear"},
+         &F::CodeMenu},
+        {"RegMenu",
+         "规律(&E)",
+         true,
+         {"RegMenuOpen", "RegMenuSelAll", "RegMenuSelNone", "RegMenuDel", "RegMenuClear", "-",
+          "RegMenuSearch", "RegMenuStop", "RegMenuOptions", "-", "RegMenuStat", "RegMenuExportPic",
+          "RegMenuFixed", "RegMenuSumSplit", "RegMenuDiffSplit", "RegMenuSkip", "RegMenuContrast",
+          "RegMenuFiveStep"},
+         &F::RegMenu},
+        {"HelpMenu",
+         "帮助(&H)",
+         true,
+         {"HelpMenuTopic", "HelpMenuSite", "-", "HelpMenuAbout"},
+         &F::HelpMenu},
+    };
+    return table;
+}
+
+template <class F>
+const std::vector<TToolButtonSpec<F>>& MainToolBarTable() {
+    using S = QStyle;
+    // clang-format off
+    static const std::vector<TToolButtonSpec<F>> table = {
+        {"FileMenuDownBt", "下载", S::SP_ArrowDown, "FileMenuDown", nullptr, true, &F::FileMenuDownBt},
+        {"FileMenuEditBt", "编辑", S::SP_FileDialogDetailedView, "FileMenuEdit", nullptr, true, &F::FileMenuEditBt},
+        {"FileMenuSaveBt", "保存", S::SP_DialogSaveButton, "FileMenuSave", nullptr, true, &F::FileMenuSaveBt},
+        {"-", "", S::SP_CustomBase, "", nullptr, true, nullptr},
+        {"RegMenuSearchBt", "搜索", S::SP_FileDialogContentsView, "RegMenuSearch", nullptr, true, &F::RegMenuSearchBt},
+        {"RegMenuStopBt", "停止", S::SP_BrowserStop, "RegMenuStop", nullptr, true, &F::RegMenuStopBt},
+        {"RegMenuOptionsBt", "设置", S::SP_FileDialogListView, "RegMenuOptions", nullptr, true, &F::RegMenuOptionsBt},
+        {"-", "", S::SP_CustomBase, "", nullptr, true, nullptr},
+        // Calls the command itself: the menu item may be disabled while the button is not, and
+        // both follow the selection.
+        {"RegMenuDelBt", "删除", S::SP_TrashIcon, "RegMenuDel", &F::RegMenuDelClick, true, &F::RegMenuDelBt},
+        {"RegMenuClearBt", "清空", S::SP_DialogResetButton, "RegMenuClear", nullptr, true, &F::RegMenuClearBt},
+        {"-", "", S::SP_CustomBase, "", nullptr, true, nullptr},
+        {"RegMenuStatBt", "统计", S::SP_FileDialogInfoView, "RegMenuStat", nullptr, false, &F::RegMenuStatBt},
+        {"HelpMenuGuideBt", "入门", S::SP_DialogHelpButton, "", &F::HelpMenuGuideClick, true, &F::HelpMenuGuideBt},
+        {"RegMenuExportPicBt", "出图", S::SP_DriveFDIcon, "RegMenuExportPic", nullptr, false, &F::RegMenuExportPicBt},
+        {"-", "", S::SP_CustomBase, "", nullptr, true, nullptr},
+        {"HelpMenuTopicBt", "帮助", S::SP_TitleBarContextHelpButton, "HelpMenuTopic", nullptr, true, &F::HelpMenuTopicBt},
+        {"HelpMenuAboutBt", "关于", S::SP_MessageBoxInformation, "HelpMenuAbout", nullptr, true, &F::HelpMenuAboutBt},
+        {"FileMenuExitBt", "退出", S::SP_DialogCloseButton, "FileMenuExit", nullptr, true, &F::FileMenuExitBt},
+    };
+    // clang-format on
+    return table;
+}
+
+template <class F>
+const std::vector<THiddenShortcut<F>>& HiddenShortcutTable() {
+    static const std::vector<THiddenShortcut<F>> table = {
+        {"Ctrl+N", &F::FileMenuNewClick},
+        {"F8", &F::RegMenuStatClick},
+        {"F9", &F::RegMenuExportPicClick},
+    };
+    return table;
+}
+
+template <class F>
+QAction* TMainUiBuilder<F>::ActionNamed(const char* name) const {
+    for (const TActionSpec<F>& spec : MainActionTable<F>())
+        if (std::strcmp(spec.Name, name) == 0) return form_.*spec.Member;
+    return nullptr;
+}
+
+template <class F>
+void TMainUiBuilder<F>::BuildActions() {
+    for (const TActionSpec<F>& spec : MainActionTable<F>()) {
+        auto* action = new QAction(QString::fromUtf8(spec.Caption), &form_);
+        action->setObjectName(QString::fromUtf8(spec.Name));
+        ApplyHint(*action, QString::fromUtf8(spec.Hint));
+        if (*spec.Shortcut != '\0') action->setShortcut(QKeySequence(spec.Shortcut));
+        action->setVisible(spec.Visible);
+        action->setEnabled(spec.Enabled);
+        QObject::connect(action, &QAction::triggered, &form_, spec.Slot);
+        form_.*spec.Member = action;
+    }
+    // A hidden menu item's short cut does not fire; these keys work all the same.
+    for (const THiddenShortcut<F>& hidden : HiddenShortcutTable<F>()) {
+        auto* shortcut = new QShortcut(QKeySequence(hidden.Keys), &form_);
+        shortcut->setContext(Qt::WindowShortcut);
+        QObject::connect(shortcut, &QShortcut::activated, &form_, hidden.Slot);
+    }
+}
+
+template <class F>
+void TMainUiBuilder<F>::BuildMenus() {
+    form_.MainMenu = form_.menuBar();
+    form_.MainMenu->setObjectName(QStringLiteral("MainMenu"));
+    for (const TMenuSpec<F>& spec : MainMenuTable<F>()) {
+        QMenu* menu = form_.MainMenu->addMenu(QString::fromUtf8(spec.Caption));
+        menu->setObjectName(QString::fromUtf8(spec.Name));
+        for (const char* item : spec.Items) {
+            if (std::strcmp(item, "-") == 0)
+                menu->addSeparator();
+            else
+                menu->addAction(ActionNamed(item));
+        }
+        menu->menuAction()->setVisible(spec.Visible);
+        form_.*spec.Member = menu;
+    }
+}
+
+template <class F>
+void TMainUiBuilder<F>::BuildToolBar(QWidget* parent) {
+    auto* bar = new QToolBar(parent);
+    bar->setObjectName(QStringLiteral("MainTbr"));
+    bar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    bar->setIconSize(QSize(20, 20));
+    bar->setMovable(false);
+    bar->setFloatable(false);
+    form_.MainTbr = bar;
+    for (const TToolButtonSpec<F>& spec : MainToolBarTable<F>()) {
+        if (std::strcmp(spec.Name, "-") == 0) {
+            bar->addSeparator();
+            continue;
+        }
+        const QString caption = QString::fromUtf8(spec.Caption);
+        auto* button = new QAction(caption, &form_);
+        button->setObjectName(QString::fromUtf8(spec.Name));
+        button->setIcon(form_.style()->standardIcon(spec.Icon));
+        if (QAction* command = *spec.Command != '\0' ? ActionNamed(spec.Command) : nullptr) {
+            button->setToolTip(command->toolTip().isEmpty() ? caption : command->toolTip());
+            button->setStatusTip(command->statusTip());
+            button->setEnabled(command->isEnabled());
+            if (spec.Slot == nullptr)
+                QObject::connect(button, &QAction::triggered, command, &QAction::trigger);
+        }
+        if (spec.Slot != nullptr) QObject::connect(button, &QAction::triggered, &form_, spec.Slot);
+        bar->addAction(button);
+        button->setVisible(spec.Visible);
+        form_.*spec.Member = button;
+    }
+}

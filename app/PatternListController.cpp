@@ -1,6 +1,7 @@
 #include "app/PatternListController.h"
 
 #include <QAction>
+#include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QTableView>
 #include <algorithm>
@@ -93,4 +94,22 @@ void TPatternListController::UpdateDeleteEnabled() {
     const bool any = view_.selectionModel()->hasSelection();
     if (deleteItem_ != nullptr) deleteItem_->setEnabled(any);
     if (deleteButton_ != nullptr) deleteButton_->setEnabled(any);
+}
+
+void SetUpPatternListView(QTableView& view, int rowHeight) {
+    view.setSelectionBehavior(QAbstractItemView::SelectRows);
+    view.setSelectionMode(QAbstractItemView::ExtendedSelection);
+    view.setEditTriggers(QAbstractItemView::NoEditTriggers);
+    view.setShowGrid(false);
+    view.setWordWrap(false);
+    view.setAlternatingRowColors(true);
+    view.verticalHeader()->hide();
+    view.verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    view.verticalHeader()->setDefaultSectionSize(rowHeight);
+    view.horizontalHeader()->setHighlightSections(false);
+    view.horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    view.horizontalHeader()->setStretchLastSection(false);
+    view.horizontalHeader()->setSectionsClickable(true);
+    const int widths[TPatternListModel::ColumnCount] = {26, 26, 40, 40, 40, 120, 80};
+    for (int c = 0; c < TPatternListModel::ColumnCount; ++c) view.setColumnWidth(c, widths[c]);
 }

@@ -45,3 +45,7 @@ class TPatternListController : public QObject {
     QAction* deleteItem_ = nullptr;
     QAction* deleteButton_ = nullptr;
 };
+
+// Rows selected whole, many at a time, no editing, fixed row height, the columns' widths and
+// clickable headers.
+void SetUpPatternListView(QTableView& view, int rowHeight);

@@ -1,11 +1,11 @@
 #include "app/PatternListModel.h"
 
-#include "search/PatternColumns.h"
-
 #include <algorithm>
 #include <cstring>
 #include <numeric>
 #include <stdexcept>
+
+#include "search/PatternColumns.h"
 
 namespace {
 

@@ -8,9 +8,9 @@
 #include <system_error>
 
 #include "ui/Prompts.h"
-#include "view/ui/Gui2Ctrl.h"
-#include "view/paint/PictureSeries.h"
 #include "view/PictureNames.h"
+#include "view/paint/PictureSeries.h"
+#include "view/ui/Gui2Ctrl.h"
 
 namespace {
 

@@ -40,9 +40,9 @@ void TSearchPresenter::OnSearchEvent(const TSearchNotice& notice) {
         emit PatternsFound();
     }
     const int64_t seconds = (TGui2RegMgr::NowTick() - manager_.StartTick()) / 1000;
-    status_.SetText(2, QString::fromStdString(SearchProgressText(
-                           notice.CandidateCount, manager_.Count(), seconds, manager_.Running(),
-                           notice.Kind == sekFinished)));
+    status_.SetText(2, QString::fromStdString(
+                           SearchProgressText(notice.CandidateCount, manager_.Count(), seconds,
+                                              manager_.Running(), notice.Kind == sekFinished)));
     if (notice.Kind == sekFinished && !notice.Error.empty())
         emit SearchFailed(QString::fromStdString(notice.Error));
     emit SearchEventHandled(notice.Kind);

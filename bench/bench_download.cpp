@@ -9,10 +9,10 @@
 #include <fstream>
 #include <string>
 
-#include "data/net/DataDown.h"
 #include "data/DownloadCodec.h"
 #include "data/DrawText.h"
 #include "data/TextCodec.h"
+#include "data/net/DataDown.h"
 #include "tests/support/DrawServiceProcess.h"
 
 namespace {

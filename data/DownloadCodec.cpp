@@ -9,7 +9,6 @@
 
 namespace {
 
-
 // The multiplier's source number; only its remainder by the key digits' sum is used.
 constexpr int KeySource = 738;
 

@@ -32,7 +32,8 @@ std::string DrawToText(const DrawRecord& record) {
 void TextToDraw(std::string_view text, DrawRecord& record) {
     for (size_t p = 1; p <= 7; ++p) {
         // The character, or the empty text when the line is too short.
-        const std::string_view piece = p <= text.size() ? text.substr(p - 1, 1) : std::string_view();
+        const std::string_view piece =
+            p <= text.size() ? text.substr(p - 1, 1) : std::string_view();
         record[static_cast<int>(p)] = StrToInt(piece);
     }
 }
@@ -79,7 +80,8 @@ bool TryStrToInt(std::string_view text, int32_t& value) {
     } else if (i < text.size() && (text[i] == 'x' || text[i] == 'X')) {
         base = 16;
         ++i;
-    } else if (i + 1 < text.size() && text[i] == '0' && (text[i + 1] == 'x' || text[i + 1] == 'X')) {
+    } else if (i + 1 < text.size() && text[i] == '0' &&
+               (text[i + 1] == 'x' || text[i + 1] == 'X')) {
         base = 16;
         i += 2;
     }

@@ -5,12 +5,12 @@
 
 // The one error class of the system. what() carries the message exactly as the user sees it.
 class TError : public std::runtime_error {
-public:
+  public:
     explicit TError(const std::string& message) : std::runtime_error(message) {}
 };
 
 // Raised when a stored record ends before all of its bytes were read.
 class TTruncatedError : public TError {
-public:
+  public:
     using TError::TError;
 };

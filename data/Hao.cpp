@@ -73,10 +73,10 @@ void TCodes::LoadFromStream(TMemoryStream& stream) {
     const int32_t count = stream.ReadInt32("the row count of a draw list");
     if (count < 0) throw TError("TCodes.SetCount NewCount is not valid!");
     if (stream.Remaining() / sizeof(DrawRecord) < static_cast<size_t>(count)) {
-        throw TTruncatedError("The data ends inside the rows of a draw list: " +
-                              std::to_string(count) + " rows expected, " +
-                              std::to_string(stream.Remaining() / sizeof(DrawRecord)) +
-                              " present.");
+        throw TTruncatedError(
+            "The data ends inside the rows of a draw list: " + std::to_string(count) +
+            " rows expected, " + std::to_string(stream.Remaining() / sizeof(DrawRecord)) +
+            " present.");
     }
     std::vector<DrawRecord> rows(static_cast<size_t>(count));
     stream.ReadExact(rows.data(), rows.size() * sizeof(DrawRecord), "the rows of a draw list");

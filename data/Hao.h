@@ -21,7 +21,7 @@ static_assert(sizeof(DrawRecord) == 32);
 
 // The history of draws, oldest first.
 class TCodes : public TPersistent {
-public:
+  public:
     TCodes() = default;
     TCodes(const TCodes&) = delete;
     TCodes& operator=(const TCodes&) = delete;
@@ -49,7 +49,7 @@ public:
     // Rows as one contiguous block, for readers that scan many values (the search).
     const DrawRecord* Rows() const { return records_.data(); }
 
-private:
+  private:
     static void RecomputeSum(DrawRecord& record);
 
     int32_t firstIssue_ = 1;

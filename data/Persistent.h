@@ -7,7 +7,7 @@
 // Base of the copyable data classes. Assign copies another object into this one, AssignTo
 // copies this object into another; each subclass checks the other object's class first.
 class TPersistent {
-public:
+  public:
     virtual ~TPersistent() = default;
 
     virtual void AssignTo(TPersistent& dest) const {
@@ -16,7 +16,7 @@ public:
     }
     virtual void Assign(const TPersistent& source) { source.AssignTo(*this); }
 
-protected:
+  protected:
     TPersistent() = default;
     TPersistent(const TPersistent&) = default;
     TPersistent& operator=(const TPersistent&) = default;

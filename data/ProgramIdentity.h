@@ -4,8 +4,8 @@
 // keeps in its program folder, and what it tells the download service about itself.
 
 inline constexpr char ProductName[] = "Tolvane";
-inline constexpr char ReleaseVersion[] = "3.08";    // the about box's "发行版本"
-inline constexpr char ReleaseDate[] = "20190725";   // yyyymmdd, shown as "发行日期"
+inline constexpr char ReleaseVersion[] = "3.08";   // the about box's "发行版本"
+inline constexpr char ReleaseDate[] = "20190725";  // yyyymmdd, shown as "发行日期"
 inline constexpr char MakerName[] = "Bexmoor";
 inline constexpr char MakerSite[] = "www.bexmoor.example";
 

@@ -8,7 +8,7 @@
 // A growable in-memory byte stream with a position, the medium of every stored record.
 // Integers are stored little-endian regardless of the host.
 class TMemoryStream {
-public:
+  public:
     TMemoryStream() = default;
     explicit TMemoryStream(std::vector<uint8_t> bytes) : bytes_(std::move(bytes)) {}
 
@@ -27,7 +27,7 @@ public:
     size_t Remaining() const { return position_ < bytes_.size() ? bytes_.size() - position_ : 0; }
     const std::vector<uint8_t>& Bytes() const { return bytes_; }
 
-private:
+  private:
     std::vector<uint8_t> bytes_;
     size_t position_ = 0;
 };

@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(
-  cmake ninja-build g++ pkg-config
+  cmake ninja-build g++ pkg-config python3
   qt6-base-dev libgif-dev giflib-tools libcurl4-openssl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool fonts-noto-cjk

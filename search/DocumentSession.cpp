@@ -36,8 +36,7 @@ void TDocumentSession::Save(const TCodes& draws, const TGui2RegMgr& manager) {
     if (openFailed_ && fs::exists(path_, error)) {
         // The file that failed to open is kept beside the new one, never silently replaced.
         const std::string backup = FreeBackupName(path_);
-        if (!fs::copy_file(path_, backup, error))
-            throw TError("无法备份无法读取的文档：" + backup);
+        if (!fs::copy_file(path_, backup, error)) throw TError("无法备份无法读取的文档：" + backup);
         backupPath_ = backup;
     }
     openFailed_ = false;

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 
-TPointList::TPointList(const TPointList& other) : TPersistent() { CopyFrom(other); }
+TPointList::TPointList(const TPointList& other) : TPersistent() {
+    CopyFrom(other);
+}
 
 TPointList& TPointList::operator=(const TPointList& other) {
     if (this != &other) CopyFrom(other);

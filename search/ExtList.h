@@ -17,7 +17,7 @@ static_assert(sizeof(TPoint) == 8);
 
 // Growable array of points in insertion order.
 class TPointList : public TPersistent {
-public:
+  public:
     static constexpr int32_t MaxListSize = 134217727;
 
     TPointList() = default;
@@ -49,7 +49,7 @@ public:
     // Read-only view of the points, valid until the next change.
     const TPoint* Items() const { return items_.get(); }
 
-private:
+  private:
     void CopyFrom(const TPointList& source);
 
     std::unique_ptr<TPoint[]> items_;

@@ -7,9 +7,8 @@ namespace {
 
 // Every visiting order of 3 or 4 points, up to reversal; digit k names the k-th point.
 constexpr std::array<const char*, 3> PathOrders3 = {"123", "132", "213"};
-constexpr std::array<const char*, 12> PathOrders4 = {"1234", "1243", "1324", "1342",
-                                                     "1423", "1432", "2134", "2143",
-                                                     "2314", "2413", "3124", "3214"};
+constexpr std::array<const char*, 12> PathOrders4 = {
+    "1234", "1243", "1324", "1342", "1423", "1432", "2134", "2143", "2314", "2413", "3124", "3214"};
 
 float PathLength(const TPointList& line, const char* order) {
     float length = 0.0f;
@@ -160,9 +159,12 @@ std::string TGui2Reg::ResultsText() const {
 
 std::string TGui2Reg::ResultText(int32_t value) const {
     switch (ContrastKind) {
-        case 1: return std::to_string(value);
-        case 2: return std::to_string(PairDigit(value));
-        default: return std::to_string(value) + std::to_string(PairDigit(value));
+        case 1:
+            return std::to_string(value);
+        case 2:
+            return std::to_string(PairDigit(value));
+        default:
+            return std::to_string(value) + std::to_string(PairDigit(value));
     }
 }
 

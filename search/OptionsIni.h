@@ -5,8 +5,8 @@
 #include <string_view>
 
 #include "data/IniFile.h"
-#include "search/SearchOptions.h"
 #include "data/ProgramIdentity.h"
+#include "search/SearchOptions.h"
 
 // The settings file: the member name and password in section TRegOptions, every other option
 // in section TGui2Options, the download service address in section TDataDown; keys written in

@@ -39,4 +39,3 @@ struct TSearchRequest {
 // before anything is reported.
 TSearchTotals RunSearch(const TSearchRequest& request, ISearchSink& sink,
                         const std::atomic<bool>& stop);
-

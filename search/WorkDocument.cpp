@@ -72,4 +72,3 @@ void SaveWorkDocument(const std::string& path, const TCodes& gridDraws,
         flush();
     });
 }
-

@@ -5,13 +5,12 @@
 #include <vector>
 
 #include "data/Hao.h"
+#include "data/ProgramIdentity.h"
 #include "search/Gui2Reg.h"
 #include "search/Gui2RegMgr.h"
-#include "data/ProgramIdentity.h"
 
 // The work document: the grid's draws, the manager's patterns, the draws of the last search,
 // as raw little-endian records one after the other.
-
 
 // Reads a whole document. Every piece must be complete and hold sensible values, and nothing
 // may follow the last piece; otherwise TError (TTruncatedError for a document cut short) is
@@ -31,4 +30,3 @@ void SaveWorkDocument(const std::string& path, const TCodes& gridDraws, const TG
 void SaveWorkDocument(const std::string& path, const TCodes& gridDraws,
                       const std::vector<std::unique_ptr<TGui2Reg>>& patterns,
                       const TCodes& searchDraws);
-

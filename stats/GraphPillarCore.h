@@ -24,7 +24,11 @@ struct TChartPoint {
 };
 
 // Fill colours of rows that were given none, by row index.
-inline constexpr std::array<TArgb, 10> DefaultRowColors = {ColorToArgb(17, 0, 255), ColorToArgb(4, 255, 17), ColorToArgb(255, 18, 69), ColorToArgb(68, 32, 31), ColorToArgb(132, 0, 95), ColorToArgb(68, 0, 255), ColorToArgb(68, 0, 255), ColorToArgb(68, 0, 255), ColorToArgb(68, 0, 255), ColorToArgb(68, 0, 255)};
+inline constexpr std::array<TArgb, 10> DefaultRowColors = {
+    ColorToArgb(17, 0, 255), ColorToArgb(4, 255, 17), ColorToArgb(255, 18, 69),
+    ColorToArgb(68, 32, 31), ColorToArgb(132, 0, 95), ColorToArgb(68, 0, 255),
+    ColorToArgb(68, 0, 255), ColorToArgb(68, 0, 255), ColorToArgb(68, 0, 255),
+    ColorToArgb(68, 0, 255)};
 
 // The data and geometry of a grouped bar chart, free of any toolkit. Row 0 of the matrix holds
 // the column labels, rows 1.. the bar values as decimal integers; column 0 is never drawn.

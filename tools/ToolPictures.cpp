@@ -6,10 +6,10 @@
 #include <memory>
 #include <system_error>
 
-#include "view/paint/PatternPaint.h"
-#include "view/paint/PictureSeries.h"
 #include "view/GridDisplay.h"
 #include "view/PictureNames.h"
+#include "view/paint/PatternPaint.h"
+#include "view/paint/PictureSeries.h"
 
 namespace {
 

@@ -20,10 +20,10 @@
 #include "data/IniFile.h"
 #include "search/Gui2Reg.h"
 #include "search/OptionsIni.h"
+#include "search/PatternColumns.h"
 #include "search/SearchEngine.h"
 #include "search/WorkDocument.h"
 #include "tools/ToolPictures.h"
-#include "search/PatternColumns.h"
 
 namespace {
 

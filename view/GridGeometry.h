@@ -5,8 +5,8 @@
 #include <optional>
 #include <string>
 
-#include "view/Color.h"
 #include "data/Hao.h"
+#include "view/Color.h"
 
 // Half-open rectangle: (x, y) lies inside when Left <= x < Right and Top <= y < Bottom.
 struct TGridRect {

@@ -12,7 +12,6 @@
 // spline as cubic Béziers and the placement of a marker in its cell. No painting here, so that
 // every number can be checked without a window.
 
-
 struct GPoint {
     int32_t X = 0;
     int32_t Y = 0;
@@ -110,4 +109,3 @@ inline constexpr float CurvedLinkTension = 0.5f;
 
 // Width of a link and offset of a curved link on a grid of the given cell height.
 int32_t LinkWidthFor(int32_t cellHeight);
-

@@ -7,8 +7,8 @@
 #include <QTextBlock>
 #include <QTextCursor>
 
-#include "ui/Prompts.h"
 #include "data/DrawLines.h"
+#include "ui/Prompts.h"
 #include "view/paint/PaintBasics.h"
 
 namespace {

@@ -3,8 +3,8 @@
 #include <QPainter>
 #include <QResizeEvent>
 
-#include "ui/Prompts.h"
 #include "stats/paint/GraphPillarPaint.h"
+#include "ui/Prompts.h"
 
 TGraphPilarNet::TGraphPilarNet(QWidget* parent, TPrompts* prompts)
     : QWidget(parent), prompts_(prompts) {

@@ -11,9 +11,9 @@
 #include <algorithm>
 
 #include "search/Gui2RegMgr.h"
-#include "ui/Hints.h"
-#include "stats/ui/GraphPillar.h"
 #include "stats/paint/GraphPillarPaint.h"
+#include "stats/ui/GraphPillar.h"
+#include "ui/Hints.h"
 #include "view/paint/PaintBasics.h"
 
 namespace {

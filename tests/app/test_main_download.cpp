@@ -7,9 +7,9 @@
 #include "app/Main.h"
 #include "data/DrawText.h"
 #include "search/OptionsIni.h"
+#include "tests/support/DrawServiceProcess.h"
 #include "tests/support/PatternFactory.h"
 #include "tests/support/ScriptedPrompts.h"
-#include "tests/support/DrawServiceProcess.h"
 #include "view/ui/Gui2Ctrl.h"
 
 using namespace std::chrono_literals;

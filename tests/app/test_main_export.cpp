@@ -9,8 +9,8 @@
 #include "app/PatternListModel.h"
 #include "tests/support/PatternFactory.h"
 #include "tests/support/ScriptedPrompts.h"
-#include "view/ui/Gui2Ctrl.h"
 #include "view/PatternPlan.h"
+#include "view/ui/Gui2Ctrl.h"
 
 // The picture export from the main window: F9 with rows of the pattern list selected.
 class TestMainExport : public QObject {

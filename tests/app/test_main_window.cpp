@@ -13,7 +13,9 @@
 
 #include "app/Application.h"
 #include "app/Main.h"
+#include "app/MainActions.h"
 #include "app/PatternListModel.h"
+#include "tests/support/MainWindowFixture.h"
 #include "tests/support/PatternFactory.h"
 #include "tests/support/ScriptedPrompts.h"
 #include "view/ui/Gui2Ctrl.h"
@@ -28,38 +30,23 @@ class TestMainWindow : public QObject {
     Q_OBJECT
 
   private:
-    std::unique_ptr<QTemporaryDir> folder_;
-    TScriptedPrompts::TLog log_;
+    TMainWindowFixture fixture_;
+    TScriptedPrompts::TLog& log_ = fixture_.Log;
 
-    std::unique_ptr<TMainForm> NewWindow() {
-        auto form =
-            std::make_unique<TMainForm>(folder_->path(), std::make_unique<TScriptedPrompts>(log_));
-        form->resize(900, 600);
-        form->show();
-        return form;
-    }
-    QString FilePath(const QString& name) const { return folder_->filePath(name); }
+    std::unique_ptr<TMainForm> NewWindow() { return fixture_.NewWindow(); }
+    QString FilePath(const QString& name) const { return fixture_.FilePath(name); }
     void WriteDraws(int count) { WriteFile("draws.txt", RandomDrawFile(count, 12345)); }
     void WriteFile(const QString& name, const QByteArray& bytes) {
-        QFile file(FilePath(name));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
+        QVERIFY(fixture_.WriteFile(name, bytes));
     }
-    QByteArray ReadFile(const QString& name) {
-        QFile file(FilePath(name));
-        if (!file.open(QIODevice::ReadOnly)) return {};
-        return file.readAll();
-    }
+    QByteArray ReadFile(const QString& name) { return fixture_.ReadFile(name); }
     static QString Panel(TMainForm& form, int i) {
         return form.findChild<QLabel*>(QStringLiteral("StatusPanel%1").arg(i))->text();
     }
     void Close(TMainForm& form) { QVERIFY(form.close()); }
 
   private slots:
-    void init() {
-        folder_ = std::make_unique<QTemporaryDir>();
-        log_ = {};
-    }
+    void init() { fixture_.Reset(); }
 
     void firstStartIsEmptyAndWritesTheSettingsAtExit() {
         auto form = NewWindow();
@@ -95,6 +82,22 @@ class TestMainWindow : public QObject {
                                         "清空", "入门", "帮助", "关于", "退出"}));
         form->RegMenuSearch->showStatusText(form.get());  // hints go to the first panel
         QCOMPARE(Panel(*form, 0), QStringLiteral("搜索开奖数据里面的规律走势"));
+        // Every row of the command tables became the named action of its menu, in order.
+        for (const auto& menu : MainMenuTable<TMainForm>()) {
+            auto* built = form->findChild<QMenu*>(QString::fromUtf8(menu.Name));
+            QVERIFY2(built != nullptr && built == form.get()->*menu.Member, menu.Name);
+            QStringList expected, actual;
+            for (const char* item : menu.Items) expected << QString::fromUtf8(item);
+            for (QAction* a : built->actions())
+                actual << (a->isSeparator() ? QStringLiteral("-") : a->objectName());
+            QCOMPARE(actual, expected);
+        }
+        for (const auto& spec : MainActionTable<TMainForm>()) {
+            QAction* action = form.get()->*spec.Member;
+            QVERIFY2(action != nullptr && action->objectName() == spec.Name, spec.Name);
+            QCOMPARE(action->text(), QString::fromUtf8(spec.Caption));
+            QCOMPARE(action->shortcut(), QKeySequence(QString::fromUtf8(spec.Shortcut)));
+        }
         Close(*form);
     }
 

@@ -9,8 +9,8 @@
 #include "app/PictureExport.h"
 #include "tests/support/Screenshot.h"
 #include "tests/support/ScriptedPrompts.h"
-#include "view/ui/Gui2Ctrl.h"
 #include "view/paint/PatternPaint.h"
+#include "view/ui/Gui2Ctrl.h"
 
 namespace {
 

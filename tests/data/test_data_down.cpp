@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "data/net/DataDown.h"
 #include "data/DrawImport.h"
 #include "data/DrawText.h"
+#include "data/net/DataDown.h"
 #include "tests/support/DrawServiceProcess.h"
 
 namespace {

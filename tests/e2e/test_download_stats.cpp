@@ -15,9 +15,9 @@
 #include <random>
 
 #include "search/OptionsIni.h"
-#include "tests/support/DrawServiceProcess.h"
 #include "tests/e2e/E2eDocument.h"
 #include "tests/e2e/E2eDriver.h"
+#include "tests/support/DrawServiceProcess.h"
 
 using namespace e2e;
 

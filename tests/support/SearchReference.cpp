@@ -2,9 +2,10 @@
 // layout a pattern object that is filled step by step and then tested. Slow, but each rule
 // sits in one obvious place; the fast engine is checked against it.
 
+#include "tests/support/SearchReference.h"
+
 #include <algorithm>
 
-#include "tests/support/SearchReference.h"
 #include "search/SearchWalk.h"
 
 namespace {

@@ -20,7 +20,6 @@ inline std::string ErrorOf(const std::function<void()>& call) {
     return "(no error)";
 }
 
-
 // Everything a search reported, in order; patterns are kept as their full text form.
 struct TRecordedEvent {
     bool IsFound = false;

@@ -46,4 +46,3 @@ QPainterPath CardinalPath(std::span<const GPoint> points, double tension, bool c
 
 // The heaviest sans-serif face installed ("Arial Black" when present), sized in pixels.
 QFont HeavySansFont(int pixelSize);
-

@@ -116,7 +116,8 @@ void PaintTo(QPainter& painter, const TGridPaintInput& grid, bool onScreen, int3
     // 8. Caption band: the two rows after the append row (on screen) or the last two rows.
     const int32_t band = onScreen ? n + 2 - first : rows - 2;
     FillIfNotEmpty(
-        painter, ScaleRect(UnionOf(g.RectOfCell(band, 0), g.RectOfCell(band + 1, 0)), scale, origin),
+        painter,
+        ScaleRect(UnionOf(g.RectOfCell(band, 0), g.RectOfCell(band + 1, 0)), scale, origin),
         ToQColor(CellColors[5]));
     FillIfNotEmpty(
         painter,

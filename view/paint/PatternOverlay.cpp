@@ -145,4 +145,3 @@ void DrawPictureCaption(QPainter& painter, const TGridPaintInput& grid, int32_t 
     below.Left = below.Right - metrics.horizontalAdvance(caption) - 2;
     textAt(below, 0);
 }
-

@@ -5,7 +5,6 @@
 #include <QPainter>
 #include <cmath>
 
-
 QFont GridFont() {
     return SongFont(14);
 }

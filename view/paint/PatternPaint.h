@@ -5,9 +5,9 @@
 #include <QString>
 #include <cstdint>
 
+#include "view/PatternPlan.h"
 #include "view/paint/GifWriter.h"
 #include "view/paint/Gui2Paint.h"
-#include "view/PatternPlan.h"
 
 // Pictures of a pattern: the grid's export frame painted in picture mode, and its GIF file.
 

@@ -9,8 +9,8 @@
 
 #include "app/Application.h"
 #include "app/Main.h"
-#include "data/ui/CodeEditor.h"
 #include "data/DrawLines.h"
+#include "data/ui/CodeEditor.h"
 #include "tests/support/Screenshot.h"
 #include "tests/support/ScriptedPrompts.h"
 #include "view/ui/Gui2Ctrl.h"

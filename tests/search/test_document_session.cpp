@@ -1,0 +1,86 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "search/DocumentSession.h"
+#include "search/SearchTexts.h"
+#include "tests/support/RandomDraws.h"
+#include "tests/support/TempFolder.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+void WriteBytes(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+TEST(DocumentSession, SaveOpenAndTheModifiedFlag) {
+    const std::string folder = TempFolder("tolvane_session");
+    const SearchOptions options;
+    TDocumentSession session(folder + "/doc.gtmq");
+    TCodes draws;
+    TGui2RegMgr manager(options);
+    EXPECT_THROW(session.Open(draws, manager), std::exception);  // no file yet
+    session.MarkModified();
+    const auto saved = RandomDraws(3, 12);
+    session.Save(*saved, manager);
+    EXPECT_FALSE(session.Modified());
+    EXPECT_TRUE(session.BackupPath().empty());
+
+    TDocumentSession again(folder + "/doc.gtmq");
+    again.MarkModified();
+    again.Open(draws, manager);
+    EXPECT_FALSE(again.Modified());
+    ASSERT_EQ(draws.Count(), 12);
+    EXPECT_EQ(draws.GetNum(5, 11), saved->GetNum(5, 11));
+}
+
+TEST(DocumentSession, AnUnreadableDocumentIsCopiedAsideOnceBeforeTheSave) {
+    const std::string folder = TempFolder("tolvane_session");
+    const std::string path = folder + "/doc.gtmq";
+    WriteBytes(path, "damaged");
+    WriteBytes(path + ".bak", "an older backup");
+    const SearchOptions options;
+    TGui2RegMgr manager(options);
+    TCodes draws;
+    TDocumentSession session(path);
+    EXPECT_THROW(session.Open(draws, manager), std::exception);
+    session.Save(draws, manager);
+    EXPECT_EQ(session.BackupPath(), path + ".bak1");
+    std::ifstream kept(path + ".bak1", std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), "damaged");
+    session.Save(draws, manager);  // the document is ours now: no second copy
+    EXPECT_TRUE(session.BackupPath().empty());
+    EXPECT_FALSE(fs::exists(path + ".bak2"));
+}
+
+TEST(DocumentSession, AFailedSaveKeepsTheChangesMarked) {
+    const std::string folder = TempFolder("tolvane_session");
+    const std::string path = folder + "/doc.gtmq";
+    fs::create_directory(path);  // nothing can replace a folder with a file
+    const SearchOptions options;
+    TGui2RegMgr manager(options);
+    TDocumentSession session(path);
+    session.MarkModified();
+    EXPECT_THROW(session.Save(TCodes(), manager), std::exception);
+    EXPECT_TRUE(session.Modified());
+    EXPECT_TRUE(fs::is_directory(path));
+}
+
+TEST(SearchTexts, ProgressWhileRunningAndAtTheEnd) {
+    EXPECT_EQ(SearchProgressText(1234567, 42, 3, true, false),
+              "搜索第123万个组合搜索到42条规律(耗时3秒,速度:411522个组合/秒)....");
+    // In the first second the speed reads 0 rather than dividing by zero.
+    EXPECT_EQ(SearchProgressText(5000, 0, 0, true, false),
+              "搜索第0万个组合搜索到0条规律(耗时0秒,速度:0个组合/秒)....");
+    EXPECT_EQ(SearchProgressText(50000, 7, 2, true, true),
+              "搜索到7条规律(耗时2秒,速度:25000个组合/秒)....");
+    EXPECT_EQ(SearchProgressText(50000, 7, 2, false, true), "结束搜索，花费2秒，总共搜索到7个规律");
+    EXPECT_EQ(PatternCountText(0), "总共0个规律");
+    EXPECT_EQ(AddingRowsText(1), "正在添加第0个规律...");
+    EXPECT_EQ(AddingRowsText(107), "正在添加第106个规律...");
+}
+
+}  // namespace
