@@ -3,8 +3,11 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QFont>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QMessageBox>
 #include <QStandardPaths>
+#include <QTranslator>
 #include <exception>
 
 #include "data/ProgramIdentity.h"
@@ -14,6 +17,7 @@ TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationName(QStringLiteral("Tolvane"));
     setOrganizationName(QString());
     InstallFontSubstitutes();
+    InstallChineseTranslations(*this);
 }
 
 bool TApplication::notify(QObject* receiver, QEvent* event) {
@@ -28,6 +32,20 @@ bool TApplication::notify(QObject* receiver, QEvent* event) {
 void InstallFontSubstitutes() {
     SongFont();  // maps "宋体" to an installed CJK serif
     QFont::insertSubstitution(QStringLiteral("SimSun"), QStringLiteral("Noto Serif CJK SC"));
+}
+
+bool InstallChineseTranslations(QCoreApplication& application) {
+    // Qt's own texts (file dialogs, the editor's context menu) in Chinese; where the
+    // translations are not installed the program works with Qt's English texts.
+    auto* translator = new QTranslator(&application);
+    const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+    if (!translator->load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"),
+                          QStringLiteral("_"), folder)) {
+        delete translator;
+        return false;
+    }
+    application.installTranslator(translator);
+    return true;
 }
 
 QString ProgramFolder() {

@@ -16,6 +16,9 @@ class TApplication : public QApplication {
 // Maps the Windows font families the windows ask for to installed ones.
 void InstallFontSubstitutes();
 
+// Loads Qt's own Chinese texts when they are installed; false when they are not.
+bool InstallChineseTranslations(QCoreApplication& application);
+
 // The folder of the settings and the work document: the executable's own folder when it
 // holds pavolen.ini (a portable install), else the user's data folder, created if missing.
 QString ProgramFolder();

@@ -41,7 +41,7 @@ void TDrawCommands::SetDownloadActions(QAction* menuItem, QAction* button) {
 }
 
 void TDrawCommands::ShowError(const QString& text) {
-    prompts_.ShowMessage(&window_, text);
+    prompts_.ShowError(&window_, text);
 }
 
 void TDrawCommands::LoadDrawNumbers(const std::vector<int32_t>& numbers, const QString& message) {

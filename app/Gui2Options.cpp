@@ -289,7 +289,7 @@ void TGui2OptionsForm::accept() {
     // Options the search cannot use are refused here, while the user can still change them.
     const std::string problems = SearchOptionMessage(copy_);
     if (!problems.empty()) {
-        prompts_->ShowMessage(this, QString::fromStdString(problems));
+        prompts_->ShowError(this, QString::fromStdString(problems));
         return;
     }
     QDialog::accept();

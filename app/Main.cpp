@@ -149,6 +149,9 @@ void TMainForm::CreatePatternList() {
     listModel_ = new TPatternListModel(this);
     ListView->setModel(listModel_);
     SetUpPatternListView(*ListView, QFontMetrics(font()).height() + 4);
+    // The last column ("结果") takes the rest of the width, so no text is cut off.
+    ListView->horizontalHeader()->setStretchLastSection(true);
+    ListView->setMinimumWidth(40);
     ListView->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(ListView->horizontalHeader(), &QHeaderView::sectionClicked, this,
             &TMainForm::ListViewColumnClick);
@@ -165,6 +168,7 @@ void TMainForm::FormCreate() {
     connect(Gui2RegNet, &TGui2RegNet::ContextPopupRequested, this,
             [this](const QPoint& pos) { ContextPopup(Gui2RegNet, pos); });
     connect(Gui2RegNet, &TGui2RegNet::DrawsEdited, this, [this] { document_->MarkModified(); });
+    connect(Gui2RegNet, &TGui2RegNet::PaintFailed, this, &TMainForm::ShowError);
     Gui2RegNet->LayoutGrid();
 
     setWindowTitle(QString::fromUtf8(ProductName));
@@ -186,13 +190,16 @@ void TMainForm::FormCreate() {
     connect(draws_, &TDrawCommands::DrawsChanged, this, [this] { document_->MarkModified(); });
     help_ = new THelpCommands(*this, *prompts_, programFolder_);
 
-    try {
-        ClearAll();
-        OpenDocument();
-    } catch (const std::exception&) {
-        prompts_->ShowMessage(
-            this, QStringLiteral("打开文档失败：\r\n") + QString::fromUtf8(WorkDocumentFileName));
-        FileMenuNewClick();
+    ClearAll();
+    // A missing document is a first start, not a failure: the program starts empty.
+    if (QFileInfo::exists(DocumentPath())) {
+        try {
+            OpenDocument();
+        } catch (const std::exception&) {
+            prompts_->ShowError(this, QStringLiteral("打开文档失败：\r\n") +
+                                          QString::fromUtf8(WorkDocumentFileName));
+            FileMenuNewClick();
+        }
     }
     document_->MarkUnmodified();
 
@@ -244,7 +251,7 @@ void TMainForm::SetStatusText(int panel, const QString& text) {
 }
 
 void TMainForm::ShowError(const QString& text) {
-    prompts_->ShowMessage(this, text);
+    prompts_->ShowError(this, text);
 }
 
 // ---- Settings ----
@@ -271,9 +278,22 @@ void TMainForm::ApplyGridSettings() {
     const TGridDisplay display = GridDisplayFor(Options);
     Options.CellHeightSe = display.CellHeight;  // kept in the settings as shown
     Gui2RegNet->ApplyDisplay(display);
+    PlaceSplitter();
+}
+
+void TMainForm::PlaceSplitter() {
+    // The grid panel gets the grid's width; the user may drag the splitter from there.
     const int width =
         Gui2RegNet->TotalWidth() + style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 4;
-    PanelRegLeft->setFixedWidth(width);
+    const int rest = Splitter->width() - Splitter->handleWidth() - width;
+    Splitter->setSizes({width, std::max(rest, ListView->minimumWidth())});
+}
+
+void TMainForm::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (splitterPlaced_) return;
+    splitterPlaced_ = true;
+    PlaceSplitter();
 }
 
 // ---- Document ----

@@ -191,12 +191,14 @@ class TMainForm : public QMainWindow {
   protected:
     void closeEvent(QCloseEvent* event) override;
     bool event(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
   private:
     void FormCreate();
     bool FormCloseQuery();
     void CreatePanels();
     void CreatePatternList();
+    void PlaceSplitter();
     void ShowError(const QString& text);
 
     QString programFolder_;
@@ -211,4 +213,5 @@ class TMainForm : public QMainWindow {
     THelpCommands* help_ = nullptr;
     TGui2OptionsForm* optionsForm_ = nullptr;
     TStatForm* statForm_ = nullptr;
+    bool splitterPlaced_ = false;
 };

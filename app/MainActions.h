@@ -105,8 +105,8 @@ const std::vector<TActionSpec<F>>& MainActionTable() {
         {"RegMenuSearch", "搜索(&S)", "搜索规律|搜索开奖数据里面的规律走势", "F5", true, true, &F::RegMenuSearchClick, &F::RegMenuSearch},
         {"RegMenuStop", "停止(&O)", "|立即停止规律搜索工作", "F6", true, true, &F::RegMenuStopClick, &F::RegMenuStop},
         {"RegMenuOptions", "设置(&O)...", "搜索设置|设置规律的搜索参数", "F12", true, true, &F::RegMenuOptionsClick, &F::RegMenuOptions},
-        {"RegMenuStat", "统计(&B)", "", "F8", false, true, &F::RegMenuStatClick, &F::RegMenuStat},
-        {"RegMenuExportPic", "出图(&G)", "", "F9", false, true, &F::RegMenuExportPicClick, &F::RegMenuExportPic},
+        {"RegMenuStat", "统计(&B)", "规律统计|统计规律的预测数字并画出柱状图", "F8", true, true, &F::RegMenuStatClick, &F::RegMenuStat},
+        {"RegMenuExportPic", "出图(&G)", "规律出图|把选中的规律保存为图片", "F9", true, true, &F::RegMenuExportPicClick, &F::RegMenuExportPic},
         {"RegMenuFixed", "定位定数(&P)", "", "", false, true, &F::RegMenuNothingClick, &F::RegMenuFixed},
         {"RegMenuSumSplit", "两位合分(&H)", "", "", false, true, &F::RegMenuNothingClick, &F::RegMenuSumSplit},
         {"RegMenuDiffSplit", "两位差分(&F)", "", "", false, true, &F::RegMenuNothingClick, &F::RegMenuDiffSplit},
@@ -172,9 +172,9 @@ const std::vector<TToolButtonSpec<F>>& MainToolBarTable() {
         {"RegMenuDelBt", "删除", S::SP_TrashIcon, "RegMenuDel", &F::RegMenuDelClick, true, &F::RegMenuDelBt},
         {"RegMenuClearBt", "清空", S::SP_DialogResetButton, "RegMenuClear", nullptr, true, &F::RegMenuClearBt},
         {"-", "", S::SP_CustomBase, "", nullptr, true, nullptr},
-        {"RegMenuStatBt", "统计", S::SP_FileDialogInfoView, "RegMenuStat", nullptr, false, &F::RegMenuStatBt},
+        {"RegMenuStatBt", "统计", S::SP_FileDialogInfoView, "RegMenuStat", nullptr, true, &F::RegMenuStatBt},
         {"HelpMenuGuideBt", "入门", S::SP_DialogHelpButton, "", &F::HelpMenuGuideClick, true, &F::HelpMenuGuideBt},
-        {"RegMenuExportPicBt", "出图", S::SP_DriveFDIcon, "RegMenuExportPic", nullptr, false, &F::RegMenuExportPicBt},
+        {"RegMenuExportPicBt", "出图", S::SP_DriveFDIcon, "RegMenuExportPic", nullptr, true, &F::RegMenuExportPicBt},
         {"-", "", S::SP_CustomBase, "", nullptr, true, nullptr},
         {"HelpMenuTopicBt", "帮助", S::SP_TitleBarContextHelpButton, "HelpMenuTopic", nullptr, true, &F::HelpMenuTopicBt},
         {"HelpMenuAboutBt", "关于", S::SP_MessageBoxInformation, "HelpMenuAbout", nullptr, true, &F::HelpMenuAboutBt},
@@ -188,8 +188,6 @@ template <class F>
 const std::vector<THiddenShortcut<F>>& HiddenShortcutTable() {
     static const std::vector<THiddenShortcut<F>> table = {
         {"Ctrl+N", &F::FileMenuNewClick},
-        {"F8", &F::RegMenuStatClick},
-        {"F9", &F::RegMenuExportPicClick},
     };
     return table;
 }

@@ -2,6 +2,8 @@
 
 #include <QDir>
 #include <QGuiApplication>
+#include <QMessageBox>
+#include <QProgressDialog>
 #include <QUrl>
 #include <filesystem>
 #include <optional>
@@ -13,6 +15,9 @@
 #include "view/ui/Gui2Ctrl.h"
 
 namespace {
+
+// Larger exports are confirmed first: each picture is a file.
+constexpr size_t AskAbovePictures = 50;
 
 QString FolderText(const std::filesystem::path& folder) {
     return QDir::toNativeSeparators(QString::fromStdString(folder.string())) + QDir::separator();
@@ -38,35 +43,54 @@ TPictureExportResult ExportPatternPictures(TGui2RegNet& grid,
         prompts.ShowMessage(parent, QStringLiteral("请选择若干个规律！"));
         return result;
     }
+    if (selected.size() > AskAbovePictures) {
+        const QString question = QStringLiteral("将为选中的") + QString::number(selected.size()) +
+                                 QStringLiteral("个规律各出一张图片，是否继续？");
+        if (prompts.Ask(parent, question, QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes) !=
+            QMessageBox::Yes)
+            return result;
+    }
 
     const std::filesystem::path folder =
         NextExportFolder(std::filesystem::path(programFolder.toStdString()));
     std::error_code error;
     std::filesystem::create_directories(folder, error);
     if (error || !std::filesystem::is_directory(folder)) {
-        prompts.ShowMessage(parent, QStringLiteral("文件夹创建失败！\r\n") + FolderText(folder));
+        prompts.ShowError(parent, QStringLiteral("文件夹创建失败！\r\n") + FolderText(folder));
         return result;
     }
     result.Folder = QString::fromStdString(folder.string());
 
     // The coming draw's issue names every file of this export.
     const int32_t comingIssue = grid.Draws().FirstIssue() + grid.Draws().Count();
+    QProgressDialog progress(QStringLiteral("正在出图..."), QStringLiteral("取消"), 0,
+                             static_cast<int>(selected.size()), parent);
+    progress.setWindowTitle(QStringLiteral("出图"));
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(400);
     std::optional<WaitCursor> busy(std::in_place);
-    const TPictureSeriesResult series =
-        WritePictureSeries(folder, comingIssue, selected, [&grid](const TGui2Reg& pattern) {
+    const TPictureSeriesResult series = WritePictureSeries(
+        folder, comingIssue, selected,
+        [&grid](const TGui2Reg& pattern) {
             grid.SetPattern(pattern);
             grid.VScroll(srBottom);
             return grid.PaintInput();
+        },
+        [&progress](size_t written) {
+            progress.setValue(static_cast<int>(written));  // answers the cancel button
+            return !progress.wasCanceled();
         });
+    busy.reset();
+    progress.reset();
     result.Written = static_cast<int>(series.Written.size());
     if (!series.Ok()) {
         // The files written so far stay; the folder is not opened.
-        busy.reset();
-        prompts.ShowMessage(parent, QString::fromStdString(GifFailureText(series.Failure)));
+        prompts.ShowError(parent, QString::fromStdString(GifFailureText(series.Failure)));
         return result;
     }
-    busy.reset();
-    prompts.OpenUrl(parent, QUrl::fromLocalFile(result.Folder));
+    if (series.Cancelled) return result;  // the pictures written so far stay
+    if (!prompts.OpenFolder(parent, QUrl::fromLocalFile(result.Folder)))
+        prompts.ShowMessage(parent, QStringLiteral("图片已保存在：\r\n") + FolderText(folder));
     result.Completed = true;
     return result;
 }

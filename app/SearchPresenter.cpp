@@ -30,8 +30,13 @@ void TSearchPresenter::DropPendingRows() {
 
 void TSearchPresenter::OnSearchEvent(const TSearchNotice& notice) {
     if (notice.Kind == sekFound && notice.NewCount > 0) {
-        for (int32_t i = notice.FirstIndex; i < notice.FirstIndex + notice.NewCount; ++i)
-            pendingRows_.push_back(&manager_.Get(i));
+        // Lines are put in drawing order as the patterns arrive, so that a save at any moment
+        // writes them as they are drawn.
+        for (int32_t i = notice.FirstIndex; i < notice.FirstIndex + notice.NewCount; ++i) {
+            TGui2Reg& pattern = manager_.Get(i);
+            pattern.OrderByShortestPath();
+            pendingRows_.push_back(&pattern);
+        }
         if (!appendScheduled_) {
             appendScheduled_ = true;
             QMetaObject::invokeMethod(this, &TSearchPresenter::AppendPendingRows,
@@ -56,7 +61,6 @@ void TSearchPresenter::AppendPendingRows() {
     while (pendingDone_ < pendingRows_.size() && budget.elapsed() < 25) {
         const size_t n = std::min(Slice, pendingRows_.size() - pendingDone_);
         const std::span<TGui2Reg* const> slice(pendingRows_.data() + pendingDone_, n);
-        for (TGui2Reg* pattern : slice) pattern->OrderByShortestPath();
         list_.Append(std::span<const TGui2Reg* const>(slice.data(), slice.size()));
         pendingDone_ += n;
     }

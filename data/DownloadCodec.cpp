@@ -135,8 +135,9 @@ std::string BuildRequestUrl(const TDownloadRequest& request) {
     url += "soft=" + PercentEncode(SoftName());
     url += "&softid=" + PercentEncode(SoftId);
     url += "&ver=" + PercentEncode(SoftVersion);
-    url += "&mName=" + PercentEncode(request.MemberName);
-    url += "&mPw=" + PercentEncode(request.MemberPassword);
+    // The service reads the member's name and password in code page 936.
+    url += "&mName=" + PercentEncode(EncodeGbk(request.MemberName));
+    url += "&mPw=" + PercentEncode(EncodeGbk(request.MemberPassword));
     return url;
 }
 

@@ -21,18 +21,26 @@ TDrawLineCheck CheckDrawLines(const std::vector<std::string>& lines) {
     TDrawLineCheck check;
     for (const std::string& line : lines) {
         ++check.Total;
-        if (!IsBlankDrawLine(line) && !IsValidDrawLine(line)) ++check.Errors;
+        if (IsBlankDrawLine(line) || IsValidDrawLine(line)) continue;
+        ++check.Errors;
+        if (check.FirstErrorLines.size() < NamedErrorLines)
+            check.FirstErrorLines.push_back(check.Total);
     }
     return check;
 }
 
-std::string ErrorLinesMessage(int64_t errors) {
-    return "糟糕！发现" + std::to_string(errors) + "行错误的开奖号码，请认真检查！\r\n" +
+std::string ErrorLinesMessage(int64_t errors, const std::vector<int64_t>& firstLines) {
+    std::string where;
+    for (size_t i = 0; i < firstLines.size(); ++i)
+        where += (i == 0 ? "第" : "、") + std::to_string(firstLines[i]);
+    if (!where.empty())
+        where += static_cast<int64_t>(firstLines.size()) < errors ? "行等。\r\n" : "行。\r\n";
+    return "糟糕！发现" + std::to_string(errors) + "行错误的开奖号码，请认真检查！\r\n" + where +
            DrawLineFormatRule;
 }
 
 std::string CheckMessage(const TDrawLineCheck& check) {
-    if (check.Errors > 0) return ErrorLinesMessage(check.Errors);
+    if (check.Errors > 0) return ErrorLinesMessage(check.Errors, check.FirstErrorLines);
     return "恭喜！全部" + std::to_string(check.Total) +
            "行号码都符合Marlu开奖号码格式要求;\r\n格式要求: 1期1行，每行7个连续数字。";
 }
@@ -62,8 +70,11 @@ TDrawLineSave SaveDrawLines(const std::vector<std::string>& lines) {
     result.Lines.reserve(lines.size());
     for (const std::string& line : lines) {
         if (IsBlankDrawLine(line)) continue;
-        if (!IsValidDrawLine(line)) ++result.Errors;
         result.Lines.push_back(line);
+        if (IsValidDrawLine(line)) continue;
+        ++result.Errors;
+        if (result.FirstErrorLines.size() < NamedErrorLines)
+            result.FirstErrorLines.push_back(static_cast<int64_t>(result.Lines.size()));
     }
     return result;
 }

@@ -23,12 +23,17 @@ bool IsValidDrawLine(std::string_view line);
 struct TDrawLineCheck {
     int64_t Total = 0;
     int64_t Errors = 0;
+    std::vector<int64_t> FirstErrorLines;  // 1-based, the first few
 };
+
+// How many failing lines a message names.
+inline constexpr size_t NamedErrorLines = 5;
 TDrawLineCheck CheckDrawLines(const std::vector<std::string>& lines);
 // The message that reports a check.
 std::string CheckMessage(const TDrawLineCheck& check);
 // The message that reports lines refused by a check or a save.
-std::string ErrorLinesMessage(int64_t errors);
+// firstLines (1-based) are named after the count, so the user knows where to look.
+std::string ErrorLinesMessage(int64_t errors, const std::vector<int64_t>& firstLines = {});
 
 // "自动补零": every line trimmed, blank lines dropped, lines of fewer than seven digits padded
 // with '0' at their end. Longer lines and lines with other characters stay as they are.
@@ -44,6 +49,7 @@ std::string PaddingMessage(int64_t padded);
 struct TDrawLineSave {
     std::vector<std::string> Lines;
     int64_t Errors = 0;
+    std::vector<int64_t> FirstErrorLines;  // 1-based in Lines, the first few
 };
 TDrawLineSave SaveDrawLines(const std::vector<std::string>& lines);
 

@@ -83,6 +83,10 @@ bool IsValidUtf8(std::string_view bytes) {
     return true;
 }
 
+std::string DecodeGbk(std::string_view bytes) {
+    return Convert("UTF-8", "GBK", bytes, "\xEF\xBF\xBD");
+}
+
 std::string DecodeExternalText(std::string_view bytes) {
     if (IsValidUtf8(bytes)) return std::string(bytes);
     return Convert("UTF-8", "GBK", bytes, "\xEF\xBF\xBD");

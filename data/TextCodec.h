@@ -16,6 +16,9 @@ std::string DecodeExternalText(std::string_view bytes);
 // Notepad writes "Unicode" files) selects UTF-16; otherwise as DecodeExternalText.
 std::string DecodeTextFile(std::string_view bytes);
 
+// GBK bytes as UTF-8; bytes that are not GBK become U+FFFD.
+std::string DecodeGbk(std::string_view bytes);
+
 // UTF-8 text in GBK, for lengths and fields that are counted in bytes of that form.
 // Characters GBK cannot hold become "?".
 std::string EncodeGbk(std::string_view utf8);

@@ -100,8 +100,8 @@ std::string Refusal(const httplib::Request& request, const TServiceArgs& args) {
         request.get_param_value("softid") != SoftId || !request.has_param("ver"))
         return "软件标识错误";
     if (args.Member && (!request.has_param("mName") || !request.has_param("mPw") ||
-                        request.get_param_value("mName") != *args.Member ||
-                        request.get_param_value("mPw") != args.Password))
+                        DecodeGbk(request.get_param_value("mName")) != *args.Member ||
+                        DecodeGbk(request.get_param_value("mPw")) != args.Password))
         return "会员名或密码错误";
     return {};
 }

@@ -23,8 +23,15 @@ void TraceBox(const char* kind, const QString& text) {
 }  // namespace
 
 void TDialogPrompts::ShowMessage(QWidget* parent, const QString& text) {
-    QMessageBox box(QMessageBox::Information, QApplication::applicationName(), text,
-                    QMessageBox::Ok, parent);
+    ShowBox(parent, QMessageBox::Information, text);
+}
+
+void TDialogPrompts::ShowError(QWidget* parent, const QString& text) {
+    ShowBox(parent, QMessageBox::Warning, text);
+}
+
+void TDialogPrompts::ShowBox(QWidget* parent, QMessageBox::Icon icon, const QString& text) {
+    QMessageBox box(icon, QApplication::applicationName(), text, QMessageBox::Ok, parent);
     // Messages may quote text from outside (a download reply, a file): never read it as HTML.
     box.setTextFormat(Qt::PlainText);
     TraceBox("message", text);
@@ -54,4 +61,8 @@ QString TDialogPrompts::OpenFileName(QWidget* parent, const QString& title, cons
 void TDialogPrompts::OpenUrl(QWidget*, const QUrl& url) {
     // A missing file or an absent browser is the desktop's to report.
     QDesktopServices::openUrl(url);
+}
+
+bool TDialogPrompts::OpenFolder(QWidget*, const QUrl& url) {
+    return QDesktopServices::openUrl(url);
 }

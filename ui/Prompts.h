@@ -12,8 +12,10 @@ class TPrompts {
   public:
     virtual ~TPrompts() = default;
 
-    // An information or error message with an OK button.
+    // A message with an OK button: information.
     virtual void ShowMessage(QWidget* parent, const QString& text) = 0;
+    // A failure: the same box with the warning icon.
+    virtual void ShowError(QWidget* parent, const QString& text) { ShowMessage(parent, text); }
     // A question; returns the button chosen among buttons.
     virtual QMessageBox::StandardButton Ask(QWidget* parent, const QString& text,
                                             QMessageBox::StandardButtons buttons,
@@ -23,16 +25,26 @@ class TPrompts {
                                  const QString& filter) = 0;
     // Asks the desktop to open a folder, a document or a web address with its default handler.
     virtual void OpenUrl(QWidget* parent, const QUrl& url) = 0;
+    // The same for a folder; false when the desktop has no handler for it.
+    virtual bool OpenFolder(QWidget* parent, const QUrl& url) {
+        OpenUrl(parent, url);
+        return true;
+    }
 };
 
 // The real dialogs.
 class TDialogPrompts : public TPrompts {
   public:
     void ShowMessage(QWidget* parent, const QString& text) override;
+    void ShowError(QWidget* parent, const QString& text) override;
     QMessageBox::StandardButton Ask(QWidget* parent, const QString& text,
                                     QMessageBox::StandardButtons buttons,
                                     QMessageBox::StandardButton defaultButton) override;
     QString OpenFileName(QWidget* parent, const QString& title, const QString& folder,
                          const QString& filter) override;
     void OpenUrl(QWidget* parent, const QUrl& url) override;
+    bool OpenFolder(QWidget* parent, const QUrl& url) override;
+
+  private:
+    void ShowBox(QWidget* parent, QMessageBox::Icon icon, const QString& text);
 };

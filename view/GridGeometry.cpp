@@ -94,6 +94,7 @@ void TGridGeometry::Layout(int32_t drawCount) {
 
     if (CursorRow + TopRow >= VisibleRows) CursorRow = std::max(drawCount - 1, 0);
     if (drawCount == CursorRow + 1) CursorCol = 2;
+    ClampCursor(drawCount);
 
     ScrollMin = 0;
     ScrollMax = std::max(drawCount - VisibleRows + 1, 0);
@@ -103,8 +104,14 @@ void TGridGeometry::FitRows(int32_t drawCount) {
     ScrollMin = 0;
     ScrollMax = std::max(drawCount - VisibleRows + 1, 0);
     TopRow = std::clamp(TopRow, ScrollMin, ScrollMax);
-    // The append row (index drawCount) is the last row the cursor may stand on.
-    CursorRow = std::clamp(CursorRow, 0, drawCount);
+    ClampCursor(drawCount);
+}
+
+void TGridGeometry::ClampCursor(int32_t drawCount) {
+    // The append row (index drawCount) is the last row the cursor may stand on; the digit
+    // columns run from 2 to ColCount - 2 (fewer after the tail columns go).
+    CursorRow = std::clamp(CursorRow, 0, std::max(drawCount, 0));
+    CursorCol = std::clamp(CursorCol, 2, std::max(ColCount - 2, 2));
 }
 
 THitResult TGridGeometry::HitTest(int32_t x, int32_t y) const {

@@ -133,6 +133,8 @@ class TGridGeometry {
     // After the draws were replaced in place: the scroll range follows the new count while
     // the view stays where it was, unless it now lies past the end.
     void FitRows(int32_t drawCount);
+    // Keeps the cursor on a cell that exists: a digit column, a draw or the append row.
+    void ClampCursor(int32_t drawCount);
 
     THitResult HitTest(int32_t x, int32_t y) const;
 

@@ -43,7 +43,7 @@ std::string WholeSeconds(std::chrono::milliseconds span) {
 }
 
 std::string CurlFault(CURLcode code, const char* detail, std::chrono::milliseconds timeout,
-                      const std::string& shownAddress) {
+                      const std::string& shownAddress, long redirects) {
     const std::string why = detail[0] != '\0' ? detail : curl_easy_strerror(code);
     switch (code) {
         case CURLE_OPERATION_TIMEDOUT:
@@ -55,7 +55,22 @@ std::string CurlFault(CURLcode code, const char* detail, std::chrono::millisecon
                    "）。\r\n请检查网络连接，或者 pavolen.ini 中 [TDataDown] 的 ServiceUrl。";
         case CURLE_URL_MALFORMAT:
         case CURLE_UNSUPPORTED_PROTOCOL:
+            // A redirect to another scheme is refused; the address itself was fine.
+            if (redirects > 0) return "下载服务器把请求转到了不支持的地址（" + why + "）。";
             return "下载服务器地址无效：" + shownAddress;
+        case CURLE_TOO_MANY_REDIRECTS:
+            return "下载服务器的转向太多（" + why + "）。";
+        case CURLE_WEIRD_SERVER_REPLY:
+        case CURLE_GOT_NOTHING:
+        case CURLE_RECV_ERROR:
+        case CURLE_PARTIAL_FILE:
+        case CURLE_BAD_CONTENT_ENCODING:
+            return "下载服务器出错：回复无法识别或不完整（" + why + "）。";
+        case CURLE_SSL_CONNECT_ERROR:
+        case CURLE_PEER_FAILED_VERIFICATION:
+        case CURLE_SSL_CERTPROBLEM:
+        case CURLE_SSL_CACERT_BADFILE:
+            return "无法与下载服务器建立安全连接（" + why + "）。";
         default:
             return "下载失败（" + why + "）。";
     }
@@ -92,7 +107,9 @@ TFetchResult FetchUrl(const std::string& url, std::chrono::milliseconds timeout,
     curl_easy_setopt(curl, CURLOPT_XFERINFODATA, const_cast<std::atomic<bool>*>(&stop));
     const CURLcode code = curl_easy_perform(curl);
     long status = 0;
+    long redirects = 0;
     curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
+    curl_easy_getinfo(curl, CURLINFO_REDIRECT_COUNT, &redirects);
     curl_easy_cleanup(curl);
 
     if (code == CURLE_ABORTED_BY_CALLBACK || stop.load()) {
@@ -101,7 +118,7 @@ TFetchResult FetchUrl(const std::string& url, std::chrono::milliseconds timeout,
     } else if (sink.TooLarge) {
         result.Error = "下载服务器的回复太大，不是开奖数据。";
     } else if (code != CURLE_OK) {
-        result.Error = CurlFault(code, detail, timeout, shownAddress);
+        result.Error = CurlFault(code, detail, timeout, shownAddress, redirects);
     } else if (status < 200 || status >= 300) {
         result.Error = "下载服务器返回了错误（HTTP " + std::to_string(status) + "）。";
     } else {

@@ -112,7 +112,18 @@ void TCodeEdtorForm::ShowMessage(const std::string& text) {
 }
 
 void TCodeEdtorForm::CheckBtClick() {
-    ShowMessage(CheckMessage(CheckDrawLines(Lines())));
+    const TDrawLineCheck check = CheckDrawLines(Lines());
+    if (!check.FirstErrorLines.empty()) PutCursorOnLine(check.FirstErrorLines.front());
+    ShowMessage(CheckMessage(check));
+}
+
+void TCodeEdtorForm::PutCursorOnLine(int64_t line) {
+    const QTextBlock block = Memo->document()->findBlockByNumber(static_cast<int>(line - 1));
+    if (!block.isValid()) return;
+    QTextCursor cursor(block);
+    cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+    Memo->setTextCursor(cursor);
+    Memo->ensureCursorVisible();
 }
 
 void TCodeEdtorForm::BuLingBtClick() {
@@ -134,7 +145,9 @@ void TCodeEdtorForm::SaveBtClick() {
         accept();
         return;
     }
-    ShowMessage(ErrorLinesMessage(save.Errors));
+    PutCursorOnLine(save.FirstErrorLines.front());
+    prompts_->ShowError(
+        this, QString::fromStdString(ErrorLinesMessage(save.Errors, save.FirstErrorLines)));
 }
 
 void TCodeEdtorForm::CancelBtClick() {

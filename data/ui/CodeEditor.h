@@ -42,6 +42,8 @@ class TCodeEdtorForm : public QDialog {
     // Replaces the whole text in one undoable step.
     void ReplaceText(const std::vector<std::string>& lines);
     void ShowMessage(const std::string& text);
+    // Selects a line (1-based) of the text and scrolls it into view.
+    void PutCursorOnLine(int64_t line);
 
     std::unique_ptr<TPrompts> ownPrompts_;
     TPrompts* prompts_ = nullptr;

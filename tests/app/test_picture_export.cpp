@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QMessageBox>
 #include <QPixmap>
 #include <QTemporaryDir>
 #include <memory>
@@ -132,3 +133,30 @@ TEST(GridScreenshots, EveryShapeAndLinkStyle) {
 }
 
 }  // namespace
+
+TEST_F(PictureExportTest, ManyPicturesAreConfirmedFirstAndAFolderTheDesktopCannotOpenIsNamed) {
+    const std::vector<const TGui2Reg*> many(51, patterns_[0].get());
+    log_.Answers = {QMessageBox::No};
+    EXPECT_FALSE(Export(many).Completed);
+    EXPECT_EQ(log_.Questions,
+              QStringList{QStringLiteral("将为选中的51个规律各出一张图片，是否继续？")});
+    EXPECT_FALSE(QDir(dir_.filePath("GifExport0")).exists());
+
+    // Fifty go without a question; the desktop has no file manager here.
+    log_.FolderOpens = false;
+    const std::vector<const TGui2Reg*> fifty(50, patterns_[0].get());
+    const TPictureExportResult result = Export(fifty);
+    EXPECT_EQ(log_.Questions.size(), 1);
+    EXPECT_EQ(result.Written, 50);
+    ASSERT_EQ(log_.Messages.size(), 1);
+    EXPECT_TRUE(log_.Messages[0].startsWith(QStringLiteral("图片已保存在：\r\n")));
+    EXPECT_TRUE(log_.Messages[0].contains(QStringLiteral("GifExport0")));
+}
+
+TEST_F(PictureExportTest, PicturesHaveTheContentBackgroundAroundTheGrid) {
+    grid_.SetPattern(*patterns_[0]);
+    const QImage picture = PaintPatternPicture(grid_.PaintInput());
+    EXPECT_EQ(picture.pixelColor(0, 0), grid_.palette().color(QPalette::Base));
+    EXPECT_EQ(picture.pixelColor(picture.width() - 1, picture.height() - 1),
+              grid_.palette().color(QPalette::Base));
+}

@@ -67,10 +67,10 @@ TEST(DrawScrambling, RefusesFieldsThatAreNoDraw) {
 TEST(DownloadRequest, EncodesEveryValueAndKeepsKeyOrder) {
     EXPECT_EQ(PercentEncode("a b&c#d+e=f%g?"), "a%20b%26c%23d%2Be%3Df%25g%3F");
     EXPECT_EQ(PercentEncode("Az09-._~"), "Az09-._~");
-    EXPECT_EQ(PercentEncode("张"), "%E5%BC%A0");  // UTF-8 bytes
+    EXPECT_EQ(PercentEncode("张"), "%E5%BC%A0");  // bytes as they are
     EXPECT_EQ(BuildRequestUrl({"http://h.example/down", "张 三&#", ""}),
               "http://h.example/down?soft=PAVOLEN&softid=27&ver=1.08"
-              "&mName=%E5%BC%A0%20%E4%B8%89%26%23&mPw=");
+              "&mName=%D5%C5%20%C8%FD%26%23&mPw=");  // the name in code page 936
     EXPECT_EQ(BuildRequestUrl({"http://h.example/down?site=1", "", "pw"}),
               "http://h.example/down?site=1&soft=PAVOLEN&softid=27&ver=1.08&mName=&mPw=pw");
 }

@@ -32,8 +32,16 @@ TEST(DrawLines, CheckCountsBlankLinesInTheTotalButNotAsErrors) {
     const TDrawLineCheck bad = CheckDrawLines({"1234567", "123456", "", "1234 67", "abcdefg"});
     EXPECT_EQ(bad.Total, 5);
     EXPECT_EQ(bad.Errors, 3);
-    EXPECT_EQ(CheckMessage(bad), "糟糕！发现3行错误的开奖号码，请认真检查！" + FormatLine);
-    EXPECT_EQ(CheckMessage(bad), ErrorLinesMessage(3));
+    // The message names the failing lines, counted as the editor shows them.
+    EXPECT_EQ(bad.FirstErrorLines, (std::vector<int64_t>{2, 4, 5}));
+    EXPECT_EQ(CheckMessage(bad),
+              "糟糕！发现3行错误的开奖号码，请认真检查！\r\n第2、4、5行。" + FormatLine);
+    std::vector<std::string> many(9, "x");
+    EXPECT_EQ(CheckMessage(CheckDrawLines(many)),
+              "糟糕！发现9行错误的开奖号码，请认真检查！\r\n第1、2、3、4、5行等。" + FormatLine);
+    // A save counts lines after the blank ones are gone.
+    EXPECT_EQ(SaveDrawLines({"", "1234567", " ", "12x4567"}).FirstErrorLines,
+              (std::vector<int64_t>{2}));
 }
 
 TEST(DrawLines, PaddingAppendsZerosToShortDigitLinesOnly) {

@@ -16,6 +16,8 @@ class TScriptedPrompts : public TPrompts {
         std::deque<QString> FileNames;
         // Every address handed to the desktop: local files as paths, others as URLs.
         QStringList Opened;
+        // What the desktop answers when asked to open a folder.
+        bool FolderOpens = true;
     };
 
     explicit TScriptedPrompts(TLog& log) : log_(log) {}
@@ -38,6 +40,10 @@ class TScriptedPrompts : public TPrompts {
 
     void OpenUrl(QWidget*, const QUrl& url) override {
         log_.Opened << (url.isLocalFile() ? url.toLocalFile() : url.toString());
+    }
+    bool OpenFolder(QWidget* parent, const QUrl& url) override {
+        OpenUrl(parent, url);
+        return log_.FolderOpens;
     }
 
   private:

@@ -241,3 +241,23 @@ TEST(GridGeometry, TypingOutsideTheDrawsChangesNothing) {
 }
 
 }  // namespace
+
+TEST(GridGeometry, TheCursorStaysOnACellWhenColumnsOrDrawsGo) {
+    TGridGeometry g;
+    g.ClientWidth = 600;
+    g.ClientHeight = 400;
+    g.Layout(3);
+    g.CursorRow = 3;
+    g.CursorCol = 8;  // a tail digit of the ten-column grid
+    g.ColCount = 7;
+    g.Layout(3);
+    EXPECT_EQ(g.CursorCol, 5);
+    TCodes draws;
+    for (int i = 0; i < 3; ++i) draws.Add();
+    g.KeyDown(gkRight, draws.Count());
+    EXPECT_LE(g.CursorCol, 5);
+    EXPECT_NO_THROW(g.RectOfCell(1, g.CursorCol));
+    g.CursorRow = 40;
+    g.FitRows(3);  // draws replaced by fewer
+    EXPECT_EQ(g.CursorRow, 3);
+}

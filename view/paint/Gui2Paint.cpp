@@ -41,11 +41,12 @@ void PaintTo(QPainter& painter, const TGridPaintInput& grid, bool onScreen, int3
         return ScaleRect(g.RectOfCell(row, column), scale, origin);
     };
 
-    // 1. Background of the whole area being painted.
+    // 1. Background of the whole area being painted: the content background (white in a light
+    // theme), against which the header cells stand out.
     const QRect clip = painter.hasClipping()
                            ? painter.clipBoundingRect().toAlignedRect()
                            : QRect(0, 0, painter.device()->width(), painter.device()->height());
-    painter.fillRect(clip, grid.Palette.color(QPalette::Window));
+    painter.fillRect(clip, grid.Palette.color(QPalette::Base));
 
     // 2. Header.
     if (clip.height() > g.CellHeight) {

@@ -12,7 +12,7 @@ QFont GridFont() {
 QImage PaintPatternPicture(const TGridPaintInput& grid) {
     const TExportFrame frame = ExportFrame(grid.Geometry, grid.Pattern);
     QImage picture(frame.Width + PictureMargin, frame.Height + PictureMargin, QImage::Format_RGB32);
-    picture.fill(grid.Palette.color(QPalette::Window));
+    picture.fill(grid.Palette.color(QPalette::Base));
     QPainter painter(&picture);
     PaintTo(painter, grid, false, frame.First, frame.Rows, 1.0f,
             QPoint(PictureOriginX, PictureOriginY));

@@ -13,7 +13,8 @@ std::string GifFailureText(const TGifResult& result) {
 TPictureSeriesResult WritePictureSeries(
     const std::filesystem::path& folder, int32_t comingIssue,
     std::span<const TGui2Reg* const> patterns,
-    const std::function<TGridPaintInput(const TGui2Reg&)>& prepare) {
+    const std::function<TGridPaintInput(const TGui2Reg&)>& prepare,
+    const TPictureProgress& progress) {
     TPictureSeriesResult result;
     int32_t number = 0;
     for (const TGui2Reg* pattern : patterns) {
@@ -27,6 +28,10 @@ TPictureSeriesResult WritePictureSeries(
             return result;
         }
         result.Written.push_back(file.string());
+        if (progress && !progress(result.Written.size())) {
+            result.Cancelled = true;
+            return result;
+        }
     }
     return result;
 }

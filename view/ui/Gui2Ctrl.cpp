@@ -153,17 +153,28 @@ void TGui2RegNet::Change() {
 
 void TGui2RegNet::paintEvent(QPaintEvent*) {
     QPainter painter(viewport());
-    const TGridPaintInput input = PaintInput();
-    PaintTo(painter, input, true, geometry_.TopRow, geometry_.VisibleRows, 1.0f, QPoint(0, 0));
-    // While the grid has the focus, a dotted frame shows the cell that typed digits go to.
-    const int32_t visibleRow = geometry_.CursorRow - geometry_.TopRow;
-    if (hasFocus() && visibleRow >= 0 && visibleRow < geometry_.VisibleRows &&
-        geometry_.CursorRow <= draws_.Count()) {
-        const QRect cell = ToQRect(geometry_.RectOfCell(visibleRow + 1, geometry_.CursorCol));
-        painter.setClipping(false);
-        painter.setBrush(Qt::NoBrush);
-        painter.setPen(QPen(palette().color(QPalette::Highlight), 1, Qt::DotLine));
-        painter.drawRect(cell.adjusted(1, 1, -2, -2));
+    // Painting never throws into the event loop: a failure is reported once, not at every
+    // repaint, and the grid stays usable.
+    try {
+        const TGridPaintInput input = PaintInput();
+        PaintTo(painter, input, true, geometry_.TopRow, geometry_.VisibleRows, 1.0f, QPoint(0, 0));
+        // While the grid has the focus, a dotted frame shows the cell that typed digits go to.
+        const int32_t visibleRow = geometry_.CursorRow - geometry_.TopRow;
+        if (hasFocus() && visibleRow >= 0 && visibleRow < geometry_.VisibleRows &&
+            geometry_.CursorRow <= draws_.Count() && geometry_.CursorCol < geometry_.ColCount) {
+            const QRect cell = ToQRect(geometry_.RectOfCell(visibleRow + 1, geometry_.CursorCol));
+            painter.setClipping(false);
+            painter.setBrush(Qt::NoBrush);
+            painter.setPen(QPen(palette().color(QPalette::Highlight), 1, Qt::DotLine));
+            painter.drawRect(cell.adjusted(1, 1, -2, -2));
+        }
+        paintFailureReported_ = false;
+    } catch (const std::exception& e) {
+        if (paintFailureReported_) return;
+        paintFailureReported_ = true;
+        const QString message = QString::fromStdString(e.what());
+        QMetaObject::invokeMethod(
+            this, [this, message] { emit PaintFailed(message); }, Qt::QueuedConnection);
     }
 }
 

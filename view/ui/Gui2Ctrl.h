@@ -64,6 +64,8 @@ class TGui2RegNet : public QAbstractScrollArea {
     // Digits typed into the grid changed the draws.
     void DrawsEdited();
     void ContextPopupRequested(const QPoint& globalPos);
+    // Painting failed (posted, once until a paint succeeds again).
+    void PaintFailed(const QString& message);
 
   protected:
     virtual void Change();
@@ -89,4 +91,5 @@ class TGui2RegNet : public QAbstractScrollArea {
     int32_t secIndex_ = -1;
     int32_t issueBase_ = 1;
     bool syncingScrollBar_ = false;
+    bool paintFailureReported_ = false;
 };

@@ -3,6 +3,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTemporaryDir>
+#include <QTextBlock>
 #include <QTimer>
 #include <QtTest>
 #include <functional>
@@ -17,8 +18,8 @@
 
 namespace {
 
-QString ErrorsMessage(int errors) {
-    return QString::fromStdString(ErrorLinesMessage(errors));
+QString ErrorsMessage(int errors, std::vector<int64_t> lines) {
+    return QString::fromStdString(ErrorLinesMessage(errors, lines));
 }
 
 }  // namespace
@@ -70,7 +71,9 @@ class TestCodeEditor : public QObject {
         const QString text = QStringLiteral(" 12345\n\n123456a\n12345678 \n7654321");
         editor.Memo->setPlainText(text);
         editor.CheckBt->click();
-        QCOMPARE(log_.Messages, QStringList{ErrorsMessage(3)});
+        QCOMPARE(log_.Messages, QStringList{ErrorsMessage(3, {1, 3, 4})});
+        // The cursor stands on the first line that failed.
+        QCOMPARE(editor.Memo->textCursor().blockNumber(), 0);
         QCOMPARE(editor.Memo->toPlainText(), text);
         editor.BuLingBt->click();
         QCOMPARE(editor.Memo->toPlainText(), QStringLiteral("1234500\n123456a\n12345678\n7654321"));
@@ -82,7 +85,8 @@ class TestCodeEditor : public QObject {
         editor.Memo->setPlainText(QStringLiteral("  1234567\n\n7654321\n   \n1234 67\n"));
         QCOMPARE(editor.Lines().size(), size_t{5});  // a final break opens no line
         editor.SaveBt->click();
-        QCOMPARE(log_.Messages.last(), ErrorsMessage(1));
+        QCOMPARE(log_.Messages.last(), ErrorsMessage(1, {3}));
+        QCOMPARE(editor.Memo->textCursor().block().text(), QStringLiteral("1234 67"));
         QCOMPARE(editor.Memo->toPlainText(), QStringLiteral("  1234567\n7654321\n1234 67"));
         QVERIFY(editor.isVisible());
         QCOMPARE(editor.result(), int(QDialog::Rejected));
@@ -147,7 +151,7 @@ class TestCodeEditor : public QObject {
             QVERIFY(editor.isVisible());
             editor.reject();
         });
-        QCOMPARE(log_.Messages, QStringList{ErrorsMessage(1)});
+        QCOMPARE(log_.Messages, QStringList{ErrorsMessage(1, {2})});
         QCOMPARE(DrawLinesOf(form->Gui2RegNet->Draws()), original);
         QVERIFY(!form->DocumentModified());
     }
