@@ -79,7 +79,7 @@ class TestMainWindow : public QObject {
         for (QAction* a : form->MainTbr->actions())
             if (!a->isSeparator() && a->isVisible()) captions << a->text();
         QCOMPARE(captions, (QStringList{"下载", "编辑", "保存", "搜索", "停止", "设置", "删除",
-                                        "清空", "入门", "帮助", "关于", "退出"}));
+                                        "清空", "走势", "入门", "帮助", "关于", "退出"}));
         form->RegMenuSearch->showStatusText(form.get());  // hints go to the first panel
         QCOMPARE(Panel(*form, 0), QStringLiteral("搜索开奖数据里面的规律走势"));
         // Every row of the command tables became the named action of its menu, in order.

@@ -3,6 +3,7 @@
 #include <QComboBox>
 #include <QFile>
 #include <QLabel>
+#include <QMenu>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTabBar>
@@ -10,10 +11,12 @@
 #include <QtTest>
 
 #include "app/Application.h"
+#include "app/Main.h"
 #include "app/TrendForm.h"
 #include "stats/ui/TrendChartView.h"
 #include "tests/support/Screenshot.h"
 #include "tests/support/ScriptedPrompts.h"
+#include "view/ui/Gui2Ctrl.h"
 
 namespace {
 
@@ -175,6 +178,41 @@ class TestTrendForm : public QObject {
 
         form.TrendCopyBtn->click();
         QCOMPARE(QGuiApplication::clipboard()->image().size(), form.ChartPicture().size());
+    }
+
+    void mainWindowOpensTheWindowAndItFollowsTheDraws() {
+        QTemporaryDir folder;
+        TMainForm main(folder.path(), std::make_unique<TScriptedPrompts>(log_));
+        QCOMPARE(main.RegMenuTrend->shortcut(), QKeySequence("F7"));
+        QVERIFY(main.RegMenu->actions().contains(main.RegMenuTrend));
+        QVERIFY(main.RegMenuTrendBt->isVisible());
+        const QString file = folder.filePath("draws.txt");
+        {
+            QFile out(file);
+            QVERIFY(out.open(QIODevice::WriteOnly));
+            for (int i = 0; i < 40; ++i) out.write(QByteArray::number(1000000 + i * 7) + "\n");
+        }
+        main.ImportDrawFile(file);
+        main.RegMenuTrendBt->trigger();
+        TTrendForm* form = main.TrendForm();
+        QVERIFY(form->isVisible());
+        QCOMPARE(form->Stats().Window.Length, 40);
+        QCOMPARE(form->Stats().Position(1).Count[1], 40);
+
+        // Digits typed into the grid: the edit reaches the window through the grid's signal.
+        main.Gui2RegNet->Draws().SetNum(1, 39, 5);
+        emit main.Gui2RegNet->DrawsEdited();
+        QCOMPARE(form->Stats().Position(1).Current[5], 0);
+        // A new import replaces the draws.
+        {
+            QFile out(file);
+            QVERIFY(out.open(QIODevice::WriteOnly));
+            for (int i = 0; i < 60; ++i) out.write(QByteArray::number(2000000 + i) + "\n");
+        }
+        main.ImportDrawFile(file);
+        QCOMPARE(form->Stats().Window.Length, 60);
+        QCOMPARE(form->Stats().Position(1).Count[2], 60);
+        QVERIFY(SaveScreenshot(*form, QStringLiteral("trend-from-main-window.png")));
     }
 };
 
