@@ -24,6 +24,7 @@
 #include "app/PictureExport.h"
 #include "app/SearchPresenter.h"
 #include "app/StatusPanels.h"
+#include "app/TrendForm.h"
 #include "data/ProgramIdentity.h"
 #include "search/OptionRules.h"
 #include "search/OptionsIni.h"
@@ -73,6 +74,11 @@ TMainForm::TMainForm(const QString& programFolder, std::unique_ptr<TPrompts> pro
     FormCreate();
     // The statistics window lives for the whole run, hidden until the statistics command.
     statForm_ = new TStatForm(this, prompts_.get());
+    // So does the trend window; it reads the grid's draws and follows every change of them.
+    trendForm_ = new TTrendForm(this, prompts_.get());
+    trendForm_->SetDraws(&Gui2RegNet->Draws(), Gui2RegNet->IssueBase());
+    connect(Gui2RegNet, &TGui2RegNet::DrawsEdited, trendForm_, &TTrendForm::DrawsChanged);
+    connect(draws_, &TDrawCommands::DrawsChanged, trendForm_, &TTrendForm::DrawsChanged);
 }
 
 TMainForm::~TMainForm() {
@@ -482,6 +488,11 @@ void TMainForm::RegMenuOptionsClick() {
 void TMainForm::RegMenuStatClick() {
     statForm_->SetRegMgr(regMgr_.get());
     statForm_->OpenWindow();
+}
+
+void TMainForm::RegMenuTrendClick() {
+    trendForm_->DrawsChanged();  // the document may have been opened or cleared since
+    trendForm_->OpenWindow();
 }
 
 void TMainForm::RegMenuExportPicClick() {

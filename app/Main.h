@@ -31,6 +31,7 @@ class TPatternListModel;
 class TSearchPresenter;
 class TStatForm;
 class TStatusPanels;
+class TTrendForm;
 
 // The main window: the grid of draws, the pattern list, menus, tool bar and status bar. It
 // owns the document (draws and patterns) and the options for the whole run, and hands each
@@ -80,6 +81,7 @@ class TMainForm : public QMainWindow {
     QAction* RegMenuStop = nullptr;
     QAction* RegMenuOptions = nullptr;
     QAction* RegMenuStat = nullptr;
+    QAction* RegMenuTrend = nullptr;
     QAction* RegMenuExportPic = nullptr;
     QAction* RegMenuFixed = nullptr;
     QAction* RegMenuSumSplit = nullptr;
@@ -107,6 +109,7 @@ class TMainForm : public QMainWindow {
     QAction* RegMenuDelBt = nullptr;
     QAction* RegMenuClearBt = nullptr;
     QAction* RegMenuStatBt = nullptr;
+    QAction* RegMenuTrendBt = nullptr;
     QAction* HelpMenuGuideBt = nullptr;
     QAction* RegMenuExportPicBt = nullptr;
     QAction* HelpMenuTopicBt = nullptr;
@@ -128,6 +131,7 @@ class TMainForm : public QMainWindow {
     TGui2RegMgr& RegMgr() { return *regMgr_; }
     TPatternListModel& ListModel() { return *listModel_; }
     TStatForm* StatForm() const { return statForm_; }
+    TTrendForm* TrendForm() const { return trendForm_; }
     const QString& ProgramFolder() const { return programFolder_; }
     QString SettingsPath() const;
     QString DocumentPath() const;
@@ -172,6 +176,7 @@ class TMainForm : public QMainWindow {
     void RegMenuStopClick();
     void RegMenuOptionsClick();
     void RegMenuStatClick();
+    void RegMenuTrendClick();
     void RegMenuExportPicClick();
     void RegMenuNothingClick();
     void HelpMenuTopicClick();
@@ -214,4 +219,5 @@ class TMainForm : public QMainWindow {
     TGui2OptionsForm* optionsForm_ = nullptr;
     TStatForm* statForm_ = nullptr;
     bool splitterPlaced_ = false;
+    TTrendForm* trendForm_ = nullptr;
 };

@@ -24,6 +24,7 @@
 #include "search/SearchEngine.h"
 #include "search/WorkDocument.h"
 #include "tools/ToolPictures.h"
+#include "tools/TrendReport.h"
 
 namespace {
 
@@ -34,6 +35,7 @@ constexpr int ExitInterrupted = 130;
 
 constexpr char Usage[] =
     "usage: tolvane-search [options] DRAWS.txt\n"
+    "       tolvane-search --trend N DRAWS.txt\n"
     "\n"
     "Searches the draws of DRAWS.txt (one draw of seven digits per line, oldest first) for\n"
     "patterns and prints one JSON object per pattern, then a summary line.\n"
@@ -48,6 +50,8 @@ constexpr char Usage[] =
     "  --gif N[,N...]     the patterns to picture, by 1-based position in found order;\n"
     "                     painted with the display options of --ini, or the defaults\n"
     "  --quiet            print only the summary line\n"
+    "  --trend N          no search: print the omission statistics of the last N draws\n"
+    "                     (N a positive number or 'all') per position, then a trend line\n"
     "  --help             show this text\n";
 
 // Messages meant for a message box break lines with CR LF; a terminal line joins them.
@@ -70,7 +74,8 @@ struct ToolArguments {
     bool Quiet = false;
     bool Help = false;
     std::optional<std::string> GifDir;
-    std::vector<int64_t> GifPositions;  // ascending
+    std::vector<int64_t> GifPositions;   // ascending
+    std::optional<int32_t> TrendWindow;  // 0: every draw
 };
 
 template <typename T>
@@ -105,6 +110,10 @@ ToolArguments ParseArguments(int argc, char** argv) {
              if (!ParsePicturePositions(v, args.GifPositions, error)) throw UsageError{error};
          }},
         {"--quiet", false, [&](std::string_view) { args.Quiet = true; }},
+        {"--trend", true,
+         [&](std::string_view v) {
+             args.TrendWindow = v == "all" ? 0 : ParseNumber<int32_t>(v, "--trend", 1);
+         }},
         {"--help", false, [&](std::string_view) { args.Help = true; }},
     };
     std::vector<std::string> positional;
@@ -143,6 +152,9 @@ ToolArguments ParseArguments(int argc, char** argv) {
         throw UsageError{"--gif-dir and --gif go together"};
     if (args.GifDir && !ToolCanPaintPictures())
         throw UsageError{"this build cannot paint pictures (built without Qt)"};
+    if (args.TrendWindow && (args.IniPath || !args.Sets.empty() || args.Threads != 0 ||
+                             args.DocumentPath || args.GifDir || args.Quiet))
+        throw UsageError{"--trend runs no search and takes no search options"};
     args.DrawsPath = positional.front();
     return args;
 }
@@ -333,6 +345,16 @@ int Run(int argc, char** argv) {
         return ExitBadInput;
     }
     bytes = {};
+
+    if (args.TrendWindow) {
+        const std::string report = TrendReportJson(draws, *args.TrendWindow);
+        if (std::fwrite(report.data(), 1, report.size(), stdout) != report.size() ||
+            std::fflush(stdout) != 0) {
+            std::perror("tolvane-search: writing the output");
+            return ExitBadInput;
+        }
+        return ExitOk;
+    }
 
     static char outputBuffer[1 << 20];
     std::setvbuf(stdout, outputBuffer, _IOFBF, sizeof outputBuffer);

@@ -84,8 +84,9 @@ class TestMainWindow : public QObject {
         QStringList captions;
         for (QAction* a : form->MainTbr->actions())
             if (!a->isSeparator() && a->isVisible()) captions << a->text();
-        QCOMPARE(captions, (QStringList{"下载", "编辑", "保存", "搜索", "停止", "设置", "删除",
-                                        "清空", "统计", "入门", "出图", "帮助", "关于", "退出"}));
+        QCOMPARE(captions,
+                 (QStringList{"下载", "编辑", "保存", "搜索", "停止", "设置", "删除", "清空",
+                              "走势", "统计", "入门", "出图", "帮助", "关于", "退出"}));
         form->RegMenuSearch->showStatusText(form.get());  // hints go to the first panel
         QCOMPARE(Panel(*form, 0), QStringLiteral("搜索开奖数据里面的规律走势"));
         // Every row of the command tables became the named action of its menu, in order.

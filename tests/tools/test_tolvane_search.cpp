@@ -189,4 +189,43 @@ TEST_F(TolvaneSearchTool, WritesAWorkDocumentOfTheDrawsAndThePatterns) {
     }
 }
 
+TEST_F(TolvaneSearchTool, TrendReportOfAShortFile) {
+    const std::string five = folder + "/five.txt";
+    std::ofstream(five) << "3000000\n3111111\n5222222\n3333333\n7444444\n";
+    // The last four draws: A reads 3 5 3 7.
+    const RunResult run = RunTool("--trend 4 " + five);
+    ASSERT_EQ(run.ExitCode, 0);
+    ASSERT_EQ(run.Lines.size(), 8u);
+    EXPECT_EQ(run.Lines[0],
+              "{\"position\": \"A\", \"count\": [0, 0, 0, 2, 0, 1, 0, 1, 0, 0], "
+              "\"current\": [4, 4, 4, 1, 4, 2, 4, 0, 4, 4], "
+              "\"max\": [4, 4, 4, 1, 4, 2, 4, 3, 4, 4], "
+              "\"average\": [4, 4, 4, 0.6666666666666666, 4, 1.5, 4, 1.5, 4, 4], "
+              "\"streak\": [0, 0, 0, 1, 0, 1, 0, 1, 0, 0]}");
+    const std::vector<std::string> positionKeys = {"position", "count",   "current",
+                                                   "max",      "average", "streak"};
+    for (size_t i = 0; i < 7; ++i) {
+        std::vector<std::string> keys;
+        EXPECT_TRUE(ValidJson(run.Lines[i], keys)) << run.Lines[i];
+        EXPECT_EQ(keys, positionKeys);
+        EXPECT_NE(run.Lines[i].find(std::string("\"position\": \"") + "ABCDEFG"[i] + "\""),
+                  std::string::npos);
+    }
+    EXPECT_EQ(run.Lines[7], "{\"trend\": {\"draws\": 5, \"window\": 4}}");
+
+    // A window longer than the history, or all of it, takes every draw.
+    for (const char* window : {"30", "all"}) {
+        const RunResult all = RunTool(std::string("--trend=") + window + " " + five);
+        ASSERT_EQ(all.ExitCode, 0);
+        EXPECT_EQ(all.Lines.back(), "{\"trend\": {\"draws\": 5, \"window\": 5}}");
+        EXPECT_NE(all.Lines[1].find("\"count\": [1, 1, 1, 1, 1, 0, 0, 0, 0, 0]"),
+                  std::string::npos);
+    }
+
+    for (const char* bad : {"--trend 0 ", "--trend -3 ", "--trend x ", "--trend 5 --quiet ",
+                            "--trend 5 --gif-dir d --gif 1 "})
+        EXPECT_EQ(RunTool(bad + five).ExitCode, 2) << bad;
+    EXPECT_EQ(RunTool("--trend 5 " + folder + "/missing.txt").ExitCode, 1);
+}
+
 }  // namespace

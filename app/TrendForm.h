@@ -1,0 +1,80 @@
+#pragma once
+
+#include <QImage>
+#include <QWidget>
+#include <functional>
+#include <memory>
+#include <optional>
+
+#include "stats/TrendStats.h"
+#include "stats/paint/TrendPaint.h"
+
+class QComboBox;
+class QLabel;
+class QPushButton;
+class QTabBar;
+class TPrompts;
+class TTrendChartView;
+
+// The trend window (走势分析): a tab per position A-G and one for the sums of digits 1-4, the
+// number of latest draws to read, and the chart with its omission statistics. It reads the draw
+// list it is given and never changes it; DrawsChanged brings it up to date.
+class TTrendForm : public QWidget {
+    Q_OBJECT
+
+  public:
+    // prompts shows the messages (the real message box when null) and must outlive the window.
+    explicit TTrendForm(QWidget* parent = nullptr, TPrompts* prompts = nullptr);
+    ~TTrendForm() override;
+
+    // The draws to read, not owned (null reads none); issueBase numbers draw index 0.
+    void SetDraws(const TCodes* draws, int32_t issueBase = 1);
+    // Shows the window (centred on the screen the first time) and brings it to the front.
+    void OpenWindow();
+
+    // Asks where to save the picture; the empty text cancels. A file dialog unless replaced.
+    std::function<QString(QWidget* parent, const QString& suggested)> AskSaveFileName;
+
+    QTabBar* TrendTabs = nullptr;
+    QComboBox* TrendWindowCbb = nullptr;
+    QPushButton* TrendSaveBtn = nullptr;
+    QPushButton* TrendCopyBtn = nullptr;
+    QLabel* TrendInfoLbl = nullptr;
+    TTrendChartView* TrendChart = nullptr;
+
+    // Draw position of the chart shown: 1-7 for A-G, 0 for the sums.
+    int32_t Position() const;
+    // The chosen number of latest draws; 0 for every draw.
+    int32_t WindowChoice() const;
+    const TTrendStats& Stats() const { return stats_; }
+    // The chart as a picture: the whole window up to TrendPictureMaxRows rows, else that many
+    // rows from the top of the view.
+    QImage ChartPicture() const;
+    // Writes the picture (GIF for a name ending in ".gif", else PNG); a failure is shown.
+    bool SavePictureTo(const QString& path);
+
+  public slots:
+    // The draw list changed: the statistics and the chart are computed again (at once when the
+    // window is shown, else when it is next shown).
+    void DrawsChanged();
+    void TrendSaveBtnClick();
+    void TrendCopyBtnClick();
+
+  protected:
+    void showEvent(QShowEvent* event) override;
+
+  private:
+    void Recompute();
+    void ShowPosition();
+
+    const TCodes* draws_ = nullptr;
+    TCodes noDraws_;
+    int32_t issueBase_ = 1;
+    TTrendStats stats_;
+    TOmissionTable omissions_;
+    std::optional<TTrendPaintInput> input_;
+    std::unique_ptr<TPrompts> ownPrompts_;
+    TPrompts* prompts_ = nullptr;
+    bool stale_ = true;
+    bool placed_ = false;
+};

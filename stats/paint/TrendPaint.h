@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QImage>
+#include <QPalette>
+#include <QString>
+#include <cstdint>
+
+#include "data/Hao.h"
+#include "stats/TrendLayout.h"
+#include "stats/TrendStats.h"
+#include "view/paint/GifWriter.h"
+
+class QPainter;
+
+// Everything the trend chart paints from, so that it can be painted onto any QPainter (the
+// window's chart, a picture, a test's QImage). Position 1-7 paints that position's chart, 0
+// the sums of digits 1-4.
+struct TTrendPaintInput {
+    const TCodes& Draws;
+    const TTrendStats& Stats;
+    const TOmissionTable& Omissions;  // of Position over Stats.Window; unused for the sums
+    int32_t Position = 1;
+    int32_t IssueBase = 1;  // issue number of draw index 0, as the grid numbers it
+    QFont Font;
+    QPalette Palette;
+
+    TTrendLayout Layout() const {
+        return Position == 0 ? TTrendLayout::Sums() : TTrendLayout::Digits();
+    }
+};
+
+// Colours a test can look for.
+inline const QColor TrendBallColor(204, 0, 0);
+inline const QColor TrendSumBallColor(0, 90, 200);
+
+// The header row with its top at y = top.
+void PaintTrendHeader(QPainter& painter, const TTrendPaintInput& input, int32_t top);
+// Window rows [first, first + rows), row `first` with its top at y = top. The line joining the
+// balls also runs to the rows just outside, so that it continues past the painted rows.
+void PaintTrendRows(QPainter& painter, const TTrendPaintInput& input, int32_t first, int32_t rows,
+                    int32_t top);
+// The summary rows (or the frequency bars and mean of the sums) with their top at y = top.
+void PaintTrendFooter(QPainter& painter, const TTrendPaintInput& input, int32_t top);
+
+// A picture holds the whole window up to this many rows.
+inline constexpr int32_t TrendPictureMaxRows = 500;
+// The picture of window rows [first, first + rows) with header and footer, on the palette's
+// base colour.
+QImage PaintTrendPicture(const TTrendPaintInput& input, int32_t first, int32_t rows);
+// Writes a picture as PNG or, for a name ending in ".gif", through the program's GIF writer.
+// False with a message text when it could not be written.
+bool SaveTrendPicture(const QImage& picture, const QString& path, QString& error);
