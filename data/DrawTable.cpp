@@ -361,22 +361,41 @@ TDrawTableLayout TDrawFileText::DetectLayout() const {
                (dataLines == 1 || Majority(std::max(t.StepsUp, t.StepsDown), dataLines - 1));
     };
 
-    // The draw: seven one-digit fields first (the leftmost run), then a seven-digit field that
-    // is not a run of issue numbers (the rightmost), then any seven-digit field.
-    for (int32_t s = 0; s + DrawDigits <= known && layout.DrawColumn < 0; ++s) {
-        bool run = true;
-        for (int32_t k = 0; k < DrawDigits && run; ++k)
-            run = Majority(column(s + k).OneDigit, dataLines);
-        if (run) {
-            layout.DrawColumn = s;
-            layout.DrawSplit = true;
-        }
+    // Header fields that name an issue or a date ("期号", "开奖日期") mark columns that are no
+    // part of the draw.
+    std::vector<bool> named(static_cast<size_t>(known), false);
+    for (int32_t i = first - 1; i >= 0; --i) {
+        SplitFields(i, layout.Separator, fields);
+        if (fields.empty()) continue;
+        for (size_t c = 0; c < fields.size() && c < named.size(); ++c)
+            named[c] = Text(fields[c]).find("期") != std::string_view::npos;
+        break;
     }
-    for (int32_t c = known - 1; c >= 0 && layout.DrawColumn < 0; --c)
-        if (Majority(column(c).SevenDigits, dataLines) && (dataLines == 1 || !isIssueRun(c)))
-            layout.DrawColumn = c;
-    for (int32_t c = known - 1; c >= 0 && layout.DrawColumn < 0; --c)
-        if (Majority(column(c).SevenDigits, dataLines)) layout.DrawColumn = c;
+    const auto isNamed = [&](int32_t c) { return named[static_cast<size_t>(c)]; };
+    // A draw digit that rises or falls by one from every line to the next is no draw digit.
+    const auto plausibleDraw = [&](int32_t c) {
+        return !isNamed(c) && (dataLines == 1 || !isIssueRun(c));
+    };
+    const auto isDigitRun = [&](int32_t s, bool strict) {
+        for (int32_t k = 0; k < DrawDigits; ++k)
+            if (!Majority(column(s + k).OneDigit, dataLines) || (strict && isNamed(s + k)))
+                return false;
+        return !strict || plausibleDraw(s);
+    };
+    // The draw: seven one-digit fields (the leftmost run), else a seven-digit field (the
+    // rightmost); first among plausible columns, then among any.
+    for (const bool strict : {true, false}) {
+        for (int32_t s = 0; s + DrawDigits <= known && layout.DrawColumn < 0; ++s) {
+            if (isDigitRun(s, strict)) {
+                layout.DrawColumn = s;
+                layout.DrawSplit = true;
+            }
+        }
+        for (int32_t c = known - 1; c >= 0 && layout.DrawColumn < 0; --c)
+            if (Majority(column(c).SevenDigits, dataLines) && (!strict || plausibleDraw(c)))
+                layout.DrawColumn = c;
+        if (layout.DrawColumn >= 0) break;
+    }
     if (layout.DrawColumn < 0) {
         // Lines hold draws, but not in one column: the first line without one is at fault.
         for (int32_t i = first; i < lineCount; ++i) {
@@ -390,7 +409,9 @@ TDrawTableLayout TDrawFileText::DetectLayout() const {
     for (int32_t c = 0; c < known && layout.DateColumn < 0; ++c)
         if (!inDraw(c) && isDate(c)) layout.DateColumn = c;
     for (int32_t c = 0; c < known && layout.IssueColumn < 0; ++c)
-        if (!inDraw(c) && c != layout.DateColumn && isIssueRun(c)) layout.IssueColumn = c;
+        if (!inDraw(c) && c != layout.DateColumn &&
+            (isIssueRun(c) || (isNamed(c) && Majority(column(c).Issues, dataLines))))
+            layout.IssueColumn = c;
 
     // A top line with an issue number or a date where the data has them is a data line that
     // failed, not a header.

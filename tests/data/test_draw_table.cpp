@@ -119,6 +119,15 @@ TEST(DrawTable, RecognisesTheLayoutsOfResultsSites) {
          0,
          -1,
          0},
+        {"issue numbers of one digit before seven digit fields",
+         "1,7,7,1,2,6,0,0\n2,0,3,8,1,5,6,2\n3,1,1,1,1,1,1,1\n",
+         {7712600, 381562, 1111111},
+         false,
+         1,
+         true,
+         0,
+         -1,
+         0},
     };
     for (const TLayoutCase& c : cases) {
         SCOPED_TRACE(c.Name);
