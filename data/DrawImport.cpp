@@ -30,20 +30,24 @@ std::string_view FirstCharacters(std::string_view utf8, size_t n) {
 
 }  // namespace
 
+std::string DecodeDrawFile(std::string_view bytes) {
+    if (bytes.substr(0, 2) == "\xFF\xFE" || bytes.substr(0, 2) == "\xFE\xFF")
+        return DecodeTextFile(bytes);  // UTF-16 holds zero bytes of its own
+    return DecodeTextFile(bytes.substr(0, bytes.find('\0')));
+}
+
+bool ReadPlainDrawLine(std::string_view line, int32_t& number) {
+    if (CodePageLength(line) < 7) return false;
+    const std::string trimmed = Trim(line);
+    number = StrToInt(FirstCharacters(trimmed, 7));
+    return true;
+}
+
 std::vector<int32_t> ParseDrawNumbers(std::string_view text) {
-    std::string utf8;
-    if (text.substr(0, 2) == "\xFF\xFE" || text.substr(0, 2) == "\xFE\xFF") {
-        utf8 = DecodeTextFile(text);  // UTF-16 holds zero bytes of its own
-    } else {
-        const size_t zero = text.find('\0');
-        utf8 = DecodeTextFile(text.substr(0, zero));
-    }
     std::vector<int32_t> numbers;
-    for (const std::string& line : SplitLines(utf8)) {
-        if (CodePageLength(line) < 7) continue;
-        const std::string trimmed = Trim(line);
-        numbers.push_back(StrToInt(FirstCharacters(trimmed, 7)));
-    }
+    int32_t number = 0;
+    for (const std::string& line : SplitLines(DecodeDrawFile(text)))
+        if (ReadPlainDrawLine(line, number)) numbers.push_back(number);
     return numbers;
 }
 

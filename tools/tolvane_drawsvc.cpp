@@ -1,4 +1,5 @@
-// tolvane-drawsvc: a local stand-in for the draw download service. Serves a draw text file as
+// tolvane-drawsvc: a local stand-in for the draw download service. Serves a draw file (any layout
+// the import reads) as
 // the download reply (status line "成功", one "issue#n#scrambled digits" line per draw, code
 // page 936) on 127.0.0.1 until it is terminated. Its first line on stdout is the address to
 // put into ServiceUrl of section [TDataDown] in pavolen.ini.
@@ -15,7 +16,7 @@
 #include <vector>
 
 #include "data/DownloadCodec.h"
-#include "data/DrawImport.h"
+#include "data/DrawTable.h"
 #include "data/DrawText.h"
 #include "data/Error.h"
 #include "data/TextCodec.h"
@@ -83,13 +84,14 @@ std::string ReadFile(const std::string& path) {
 
 // The reply for the draws of a draw text file, issue numbers counting up from firstIssue.
 std::string DrawReply(const std::string& drawText, int64_t firstIssue) {
-    const std::vector<int32_t> numbers = ParseDrawNumbers(drawText);
+    const TDrawFileReading reading = ReadDrawFile(drawText);
     std::string body = EncodeGbk("成功") + "\r\n";
-    for (size_t i = 0; i < numbers.size(); ++i) {
-        if (numbers[i] < 0) throw TError("line " + std::to_string(i + 1) + " is no draw");
+    for (size_t i = 0; i < reading.Rows.size(); ++i) {
+        const TDrawFileRow& row = reading.Rows[i];
+        if (row.Number < 0) throw TDrawLineError("'-' is not a valid integer value", row.Line);
         const int64_t issue = firstIssue + static_cast<int64_t>(i);
         body += std::to_string(issue) + "#" + std::to_string(i + 1) + "#" +
-                ScrambleDraw(DrawKey(), issue, ZeroPad7(numbers[i])) + "\r\n";
+                ScrambleDraw(DrawKey(), issue, ZeroPad7(row.Number)) + "\r\n";
     }
     return body;
 }
@@ -114,6 +116,10 @@ int main(int argc, char** argv) {
     try {
         reply = args.ReplyPath.empty() ? DrawReply(ReadFile(args.DrawsPath), args.FirstIssue)
                                        : ReadFile(args.ReplyPath);
+    } catch (const TDrawLineError& e) {
+        std::fprintf(stderr, "tolvane-drawsvc: %s:%d: %s\n", args.DrawsPath.c_str(), e.Line,
+                     e.what());
+        return 1;
     } catch (const std::exception& e) {
         std::fprintf(stderr, "tolvane-drawsvc: %s\n", e.what());
         return 1;

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "data/DrawImport.h"
+#include "data/DrawTable.h"
 #include "data/DrawText.h"
 #include "data/Error.h"
 #include "data/FileIo.h"
@@ -37,8 +38,11 @@ constexpr char Usage[] =
     "usage: tolvane-search [options] DRAWS.txt\n"
     "       tolvane-search --trend N DRAWS.txt\n"
     "\n"
-    "Searches the draws of DRAWS.txt (one draw of seven digits per line, oldest first) for\n"
-    "patterns and prints one JSON object per pattern, then a summary line.\n"
+    "Searches the draws of DRAWS.txt for patterns and prints one JSON object per pattern,\n"
+    "then a summary line. DRAWS.txt is a draw text file (one draw of seven digits per line,\n"
+    "oldest first) or a table as results sites give it (comma, semicolon, tab, \"|\" or\n"
+    "blanks between the fields; the draw as one field or seven, issue numbers, dates, header\n"
+    "lines, newest first). A line that cannot be read stops the tool with exit status 1.\n"
     "\n"
     "options:\n"
     "  --ini FILE         read the search options from an INI file (section TGui2Options)\n"
@@ -339,7 +343,15 @@ int Run(int argc, char** argv) {
     }
     try {
         const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-        LoadDrawNumbersInto(ParseDrawNumbers(text), draws);
+        const TDrawFileReading reading = ReadDrawFile(text);
+        // A negative number of the plain form has no digits to give.
+        for (const TDrawFileRow& row : reading.Rows)
+            if (row.Number < 0) throw TDrawLineError("'-' is not a valid integer value", row.Line);
+        LoadDrawNumbersInto(reading.Numbers(), draws);
+    } catch (const TDrawLineError& e) {
+        std::fprintf(stderr, "tolvane-search: %s:%d: %s\n", args.DrawsPath.c_str(), e.Line,
+                     e.what());
+        return ExitBadInput;
     } catch (const TError& e) {
         std::fprintf(stderr, "tolvane-search: %s: %s\n", args.DrawsPath.c_str(), e.what());
         return ExitBadInput;

@@ -35,6 +35,17 @@ RunResult RunTool(const std::string& arguments) {
     return result;
 }
 
+// What a program writes to its error output, and its exit status.
+std::pair<int, std::string> RunForErrors(const std::string& command) {
+    FILE* pipe = ::popen((command + " 2>&1 >/dev/null").c_str(), "r");
+    if (pipe == nullptr) return {-1, {}};
+    std::string text;
+    char buffer[4096];
+    for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) text.append(buffer, n);
+    const int status = ::pclose(pipe);
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, text};
+}
+
 // A strict little JSON reader: one value at s[i]; collects the keys of this object, if given.
 bool JsonValue(const std::string& s, size_t& i, std::vector<std::string>* keys) {
     auto skip = [&] {
@@ -168,6 +179,55 @@ TEST_F(TolvaneSearchTool, ExitCodesForBadArgumentsAndBadDrawFiles) {
     const RunResult run = RunTool(negative);
     EXPECT_EQ(run.ExitCode, 1);
     EXPECT_TRUE(run.Lines.empty());
+}
+
+TEST_F(TolvaneSearchTool, ReadsATableLikeThePlainFile) {
+    // The same 40 draws as a results site's table: header, issue, date, seven fields, newest
+    // first across a new year.
+    std::ifstream plain(draws);
+    std::vector<std::string> rows;
+    for (std::string line; std::getline(plain, line);) {
+        const size_t start = line.find_first_not_of(' ');
+        std::string digits = line.substr(start, 7);
+        std::string row;
+        for (char d : digits) row += std::string(",") + d;
+        rows.push_back(row);
+    }
+    const std::string table = folder + "/table.csv";
+    std::ofstream out(table, std::ios::binary);
+    out << "\xEF\xBB\xBF期号,开奖日期,一,二,三,四,五,六,七\r\n";
+    for (size_t i = rows.size(); i-- > 0;) {
+        const int issue = i < 20 ? 2015131 + static_cast<int>(i) : 2016001 + int(i) - 20;
+        out << issue << ",2016-01-0" << (1 + i % 9) << rows[i] << "\r\n";
+    }
+    out.close();
+    const RunResult fromPlain = RunTool(Small + draws);
+    const RunResult fromTable = RunTool(Small + table);
+    ASSERT_EQ(fromTable.ExitCode, 0);
+    ASSERT_EQ(fromTable.Lines.size(), fromPlain.Lines.size());
+    EXPECT_NE(fromTable.Lines.back().find("\"draws\":40"), std::string::npos);
+    // The patterns, not the timings of the summary line.
+    for (size_t i = 0; i + 1 < fromTable.Lines.size(); ++i)
+        EXPECT_EQ(fromTable.Lines[i], fromPlain.Lines[i]);
+}
+
+TEST_F(TolvaneSearchTool, ABadLineOfATableIsNamedByTheToolAndTheService) {
+    const std::string bad = folder + "/bad.csv";
+    std::ofstream(bad) << "2024001,1,2,3,4,5,6,7\n2024002,1,2,3,4,5,6,7\n2024003,1,2,x,4,5,6,7\n";
+    const auto [searchStatus, searchErrors] = RunForErrors(TOLVANE_SEARCH_PATH + (" " + bad));
+    EXPECT_EQ(searchStatus, 1);
+    EXPECT_NE(searchErrors.find(":3: 第3行无法识别：2024003,1,2,x"), std::string::npos)
+        << searchErrors;
+    const auto [serviceStatus, serviceErrors] =
+        RunForErrors(TOLVANE_DRAWSVC_PATH + (" --draws " + bad));
+    EXPECT_EQ(serviceStatus, 1);
+    EXPECT_NE(serviceErrors.find("第3行无法识别"), std::string::npos) << serviceErrors;
+    // The plain form names its line too.
+    const std::string negative = folder + "/negative.txt";
+    std::ofstream(negative) << "1234567\n-123456\n";
+    EXPECT_NE(RunForErrors(TOLVANE_SEARCH_PATH + (" " + negative))
+                  .second.find(":2: '-' is not a valid integer value"),
+              std::string::npos);
 }
 
 TEST_F(TolvaneSearchTool, WritesAWorkDocumentOfTheDrawsAndThePatterns) {

@@ -1,0 +1,27 @@
+// Feeds arbitrary bytes to the draw file reader. It either refuses the file with a line error
+// naming a line of the file, or gives rows that are draws, oldest first, each from a real line.
+#include <cstdint>
+#include <cstdlib>
+#include <string_view>
+
+#include "data/DrawTable.h"
+#include "data/Error.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+    const TDrawFileText file(bytes);
+    TDrawFileReading reading;
+    try {
+        reading = file.Read();
+    } catch (const TDrawLineError& e) {
+        if (e.Line < 1 || e.Line > file.LineCount()) std::abort();
+        return 0;
+    } catch (const TError&) {
+        std::abort();  // every refusal names its line
+    }
+    for (const TDrawFileRow& row : reading.Rows) {
+        if (row.Line < 1 || row.Line > file.LineCount()) std::abort();
+        if (reading.IsTable && (row.Number < 0 || row.Number > 9999999)) std::abort();
+    }
+    return 0;
+}

@@ -1,0 +1,62 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "data/DrawExport.h"
+#include "data/DrawTable.h"
+#include "data/FileIo.h"
+#include "tests/support/RandomDraws.h"
+#include "tests/support/TempFolder.h"
+
+namespace {
+
+void ExpectSameDraws(const std::vector<int32_t>& numbers, const TCodes& draws) {
+    ASSERT_EQ(numbers.size(), static_cast<size_t>(draws.Count()));
+    for (int32_t row = 0; row < draws.Count(); ++row) {
+        int32_t number = 0;
+        for (int32_t p = 1; p <= 7; ++p) number = number * 10 + draws.GetNum(p, row);
+        EXPECT_EQ(numbers[static_cast<size_t>(row)], number) << "row " << row;
+    }
+}
+
+TEST(DrawExport, BothFormsImportBackToTheSameDraws) {
+    // Small and large counts: issue numbers of one digit look like draw digits.
+    for (const int32_t count : {1, 2, 5, 12, 300}) {
+        SCOPED_TRACE(count);
+        const auto draws = RandomDraws(static_cast<uint32_t>(count), count);
+        const TDrawFileReading text = ReadDrawFile(DrawsAsText(*draws));
+        EXPECT_FALSE(text.IsTable);
+        ExpectSameDraws(text.Numbers(), *draws);
+        const TDrawFileReading table = ReadDrawFile(DrawsAsCsv(*draws));
+        EXPECT_TRUE(table.IsTable);
+        EXPECT_FALSE(table.Reversed);
+        ExpectSameDraws(table.Numbers(), *draws);
+    }
+}
+
+TEST(DrawExport, TableHasItsHeaderIssueNumbersAndSums) {
+    TCodes draws;
+    const int32_t row = draws.Add();
+    const int32_t digits[] = {0, 3, 8, 1, 5, 6, 2};
+    for (int32_t p = 1; p <= 7; ++p) draws.SetNum(p, row, digits[p - 1]);
+    EXPECT_EQ(DrawsAsCsv(draws),
+              "\xEF\xBB\xBF期,A,B,C,D,E,F,G,和值\r\n"
+              "1,0,3,8,1,5,6,2,12\r\n");
+    EXPECT_EQ(DrawsAsText(draws), "0381562\r\n");
+}
+
+TEST(DrawExport, TheFileNameChoosesTheForm) {
+    const std::string folder = TempFolder("tolvane_export");
+    const auto draws = RandomDraws(7, 3);
+    for (const char* name : {"/a.CSV", "/a.txt", "/a"}) {
+        const std::string path = folder + name;
+        ExportDraws(path, *draws);
+        const auto bytes = ReadWholeFile(path);
+        const std::string text(bytes.begin(), bytes.end());
+        EXPECT_EQ(text, IsCsvFileName(path) ? DrawsAsCsv(*draws) : DrawsAsText(*draws)) << name;
+    }
+    EXPECT_TRUE(IsCsvFileName("x.Csv"));
+    EXPECT_FALSE(IsCsvFileName("csv"));
+}
+
+}  // namespace

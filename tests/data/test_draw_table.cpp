@@ -1,0 +1,243 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "data/DrawImport.h"
+#include "data/DrawTable.h"
+#include "data/TextCodec.h"
+
+namespace {
+
+using Numbers = std::vector<int32_t>;
+
+struct TLayoutCase {
+    const char* Name;
+    std::string Text;
+    Numbers Expected;  // oldest first
+    bool Reversed;
+    int32_t DrawColumn;
+    bool DrawSplit;
+    int32_t IssueColumn;
+    int32_t DateColumn;
+    int32_t HeaderLines;
+};
+
+TEST(DrawTable, RecognisesTheLayoutsOfResultsSites) {
+    const std::vector<TLayoutCase> cases = {
+        {"csv with header, date and seven digit fields",
+         "期号,开奖日期,一,二,三,四,五,六,七\r\n"
+         "2024001,2024-01-02,7,7,1,2,6,0,0\r\n"
+         "2024002,2024-01-05,0,3,8,1,5,6,2\r\n",
+         {7712600, 381562},
+         false,
+         2,
+         true,
+         0,
+         1,
+         1},
+        {"blanks, issue then draw",
+         "2024001 7712600\n2024002 0381562\n",
+         {7712600, 381562},
+         false,
+         1,
+         false,
+         0,
+         -1,
+         0},
+        {"one line alone: the rightmost seven digits are the draw",
+         "2024001 7712600\n",
+         {7712600},
+         false,
+         1,
+         false,
+         0,
+         -1,
+         0},
+        {"draw before the issue number",
+         "7712600\t2024001\n0381562\t2024002\n0000001\t2024003\n",
+         {7712600, 381562, 1},
+         false,
+         0,
+         false,
+         1,
+         -1,
+         0},
+        {"newest first across a new year",
+         "2016002;0000002\n2016001;0000001\n2015150;1500000\n2015149;1490000\n",
+         {1490000, 1500000, 1, 2},
+         true,
+         1,
+         false,
+         0,
+         -1,
+         0},
+        {"digits separated by blanks, no issue",
+         "1 2 3 4 5 6 7\n7 6 5 4 3 2 1\n",
+         {1234567, 7654321},
+         false,
+         0,
+         true,
+         -1,
+         -1,
+         0},
+        {"newest first by date alone, yyyymmdd and a bar",
+         "20240105|0381562\n20240102|7712600\n",
+         {7712600, 381562},
+         true,
+         1,
+         false,
+         -1,
+         0,
+         0},
+        {"quoted csv with a comma in a prize field and an empty line",
+         "\"2024001\",\"2024/1/2\",\"7712600\",\"1,000\"\n\n"
+         "\"2024002\",\"2024/1/5\",\"0381562\",\"2,000\"\n",
+         {7712600, 381562},
+         false,
+         2,
+         false,
+         0,
+         1,
+         0},
+        {"title and blank lines above the header, dates with dots and a time",
+         "七星彩开奖历史\n\n期号 日期 号码\n2024001 2024.01.02 7712600 21:30\n"
+         "2024002 2024.01.05 0381562 21:30\n",
+         {7712600, 381562},
+         false,
+         2,
+         false,
+         0,
+         1,
+         3},
+        {"seven digit fields after a 7-digit issue: the split draw wins",
+         "2024001,7,7,1,2,6,0,0\n2024002,0,3,8,1,5,6,2\n",
+         {7712600, 381562},
+         false,
+         1,
+         true,
+         0,
+         -1,
+         0},
+        {"issue numbers of one digit before seven digit fields",
+         "1,7,7,1,2,6,0,0\n2,0,3,8,1,5,6,2\n3,1,1,1,1,1,1,1\n",
+         {7712600, 381562, 1111111},
+         false,
+         1,
+         true,
+         0,
+         -1,
+         0},
+    };
+    for (const TLayoutCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        const TDrawFileReading reading = ReadDrawFile(c.Text);
+        EXPECT_TRUE(reading.IsTable);
+        EXPECT_EQ(reading.Numbers(), c.Expected);
+        EXPECT_EQ(reading.Reversed, c.Reversed);
+        EXPECT_EQ(reading.Layout.DrawColumn, c.DrawColumn);
+        EXPECT_EQ(reading.Layout.DrawSplit, c.DrawSplit);
+        EXPECT_EQ(reading.Layout.IssueColumn, c.IssueColumn);
+        EXPECT_EQ(reading.Layout.DateColumn, c.DateColumn);
+        EXPECT_EQ(reading.Layout.HeaderLines, c.HeaderLines);
+    }
+}
+
+TEST(DrawTable, RowsKeepTheirLineIssueAndDate) {
+    const TDrawFileReading reading =
+        ReadDrawFile("期号,日期,号码\n2024002,2024-01-05,0381562\n2024001,2024-01-02,7712600\n");
+    ASSERT_EQ(reading.Rows.size(), 2u);
+    EXPECT_EQ(reading.Rows[0].Line, 3);
+    EXPECT_EQ(reading.Rows[0].Issue, "2024001");
+    EXPECT_EQ(reading.Rows[0].Date, "2024-01-02");
+    EXPECT_EQ(reading.Rows[1].Line, 2);
+}
+
+TEST(DrawTable, EncodingsOfTheSameTable) {
+    const std::string utf8 = "期号,号码\r\n2024001,7712600\r\n2024002,0381562\r\n";
+    std::string utf16le = "\xFF\xFE";
+    std::string utf16be = "\xFE\xFF";
+    // The text is ASCII apart from the header, which UTF-16 spells out through iconv-free
+    // code units: 期 U+671F, 号 U+53F7, 码 U+7801.
+    const std::u16string units = u"期号,号码\r\n2024001,7712600\r\n2024002,0381562\r\n";
+    for (char16_t u : units) {
+        utf16le += {static_cast<char>(u & 0xFF), static_cast<char>(u >> 8)};
+        utf16be += {static_cast<char>(u >> 8), static_cast<char>(u & 0xFF)};
+    }
+    const std::vector<std::pair<const char*, std::string>> files = {
+        {"UTF-8", utf8},       {"UTF-8 with BOM", "\xEF\xBB\xBF" + utf8}, {"UTF-16LE", utf16le},
+        {"UTF-16BE", utf16be}, {"code page 936", EncodeGbk(utf8)},
+    };
+    for (const auto& [name, bytes] : files) {
+        SCOPED_TRACE(name);
+        const TDrawFileReading reading = ReadDrawFile(bytes);
+        EXPECT_EQ(reading.Numbers(), (Numbers{7712600, 381562}));
+        EXPECT_EQ(reading.Layout.HeaderLines, 1);
+    }
+}
+
+TEST(DrawTable, PlainFilesKeepThePlainRules) {
+    // A ten-digit line gives its first seven digits, short lines are dropped.
+    const TDrawFileReading reading = ReadDrawFile("0012345\r\n  1234567  \n123456\n1234567890\n");
+    EXPECT_FALSE(reading.IsTable);
+    EXPECT_EQ(reading.Numbers(), (Numbers{12345, 1234567, 1234567}));
+    EXPECT_EQ(reading.Rows[2].Line, 4);
+    try {
+        ReadDrawFile("1234567\n0000001\nabcdefgh\n");
+        ADD_FAILURE();
+    } catch (const TDrawLineError& e) {
+        EXPECT_STREQ(e.what(), "'abcdefg' is not a valid integer value");
+        EXPECT_EQ(e.Line, 3);
+    }
+}
+
+struct TErrorCase {
+    const char* Name;
+    std::string Text;
+    std::string Message;
+    int32_t Line;
+};
+
+TEST(DrawTable, LinesThatDoNotFitNameTheirNumberAndText) {
+    std::string longLine = "2024003,";
+    longLine += std::string(70, 'x');
+    const std::vector<TErrorCase> cases = {
+        {"a digit that is a letter",
+         "2024001,7,7,1,2,6,0,0\n2024002,0,3,8,1,5,6,2\n2024003,1,x,3,4,5,6,7\n",
+         "第3行无法识别：2024003,1,x,3,4,5,6,7", 3},
+        {"a footer", "2024001 7712600\n2024002 0381562\n共 2 期\n", "第3行无法识别：共 2 期", 3},
+        {"a broken first data line is not a header",
+         "2024001,2024-01-02,77126\n2024002,2024-01-05,0381562\n2024003,2024-01-08,1111111\n",
+         "第1行无法识别：2024001,2024-01-02,77126", 1},
+        {"no draw anywhere", "\n期号,日期\n名称,说明\n", "第2行无法识别：期号,日期", 2},
+        {"a missing field", "2024001,7712600\n2024002\n2024003,1111111\n", "第2行无法识别：2024002",
+         2},
+        {"a long line is shortened", "2024001,7712600\n2024002,0381562\n" + longLine + "\n",
+         "第3行无法识别：2024003," + std::string(52, 'x') + "…", 3},
+    };
+    for (const TErrorCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        try {
+            ReadDrawFile(c.Text);
+            ADD_FAILURE() << "read without an error";
+        } catch (const TDrawLineError& e) {
+            EXPECT_EQ(e.what(), c.Message);
+            EXPECT_EQ(e.Line, c.Line);
+        }
+    }
+}
+
+TEST(DrawTable, ACorrectedLayoutReadsTheFileAgain) {
+    // Two seven-digit columns that both count by one: the user says which is the draw.
+    const TDrawFileText file("1000001,2000001\n1000002,2000002\n");
+    TDrawTableLayout layout = file.DetectLayout();
+    layout.DrawColumn = 0;
+    layout.IssueColumn = 1;
+    const TDrawFileReading reading = file.ReadTable(layout);
+    EXPECT_EQ(reading.Numbers(), (Numbers{1000001, 1000002}));
+    EXPECT_EQ(reading.Layout, layout);
+    EXPECT_EQ(file.FieldsOf(1, TFieldSeparator::Comma),
+              (std::vector<std::string>{"1000002", "2000002"}));
+}
+
+}  // namespace
