@@ -3,6 +3,7 @@
 #include <atomic>
 #include <charconv>
 #include <chrono>
+#include <climits>
 #include <csignal>
 #include <cstdio>
 #include <functional>
@@ -19,6 +20,7 @@
 #include "data/Error.h"
 #include "data/FileIo.h"
 #include "data/IniFile.h"
+#include "search/Backtest.h"
 #include "search/Gui2Reg.h"
 #include "search/OptionsIni.h"
 #include "search/PatternColumns.h"
@@ -53,6 +55,9 @@ constexpr char Usage[] =
     "  --gif-dir DIR      write GIF pictures of chosen patterns into DIR (with --gif)\n"
     "  --gif N[,N...]     the patterns to picture, by 1-based position in found order;\n"
     "                     painted with the display options of --ini, or the defaults\n"
+    "  --backtest W       score the search against the last W draws instead: for each of\n"
+    "                     them, search the draws before it and count how many patterns\n"
+    "                     hit; one JSON line per draw, then the verdict (W or 'all')\n"
     "  --quiet            print only the summary line\n"
     "  --trend N          no search: print the omission statistics of the last N draws\n"
     "                     (N a positive number or 'all') per position, then a trend line\n"
@@ -78,8 +83,9 @@ struct ToolArguments {
     bool Quiet = false;
     bool Help = false;
     std::optional<std::string> GifDir;
-    std::vector<int64_t> GifPositions;   // ascending
-    std::optional<int32_t> TrendWindow;  // 0: every draw
+    std::vector<int64_t> GifPositions;    // ascending
+    std::optional<int32_t> TrendWindow;   // 0: every draw
+    std::optional<int32_t> BacktestRows;  // with "all", the largest number
 };
 
 template <typename T>
@@ -112,6 +118,10 @@ ToolArguments ParseArguments(int argc, char** argv) {
          [&](std::string_view v) {
              std::string error;
              if (!ParsePicturePositions(v, args.GifPositions, error)) throw UsageError{error};
+         }},
+        {"--backtest", true,
+         [&](std::string_view v) {
+             args.BacktestRows = v == "all" ? INT32_MAX : ParseNumber<int32_t>(v, "--backtest", 1);
          }},
         {"--quiet", false, [&](std::string_view) { args.Quiet = true; }},
         {"--trend", true,
@@ -154,6 +164,8 @@ ToolArguments ParseArguments(int argc, char** argv) {
     if (positional.size() != 1) throw UsageError{"give exactly one draw file"};
     if (args.GifDir.has_value() != !args.GifPositions.empty())
         throw UsageError{"--gif-dir and --gif go together"};
+    if (args.BacktestRows && (args.GifDir || args.DocumentPath))
+        throw UsageError{"--backtest writes no document and no pictures"};
     if (args.GifDir && !ToolCanPaintPictures())
         throw UsageError{"this build cannot paint pictures (built without Qt)"};
     if (args.TrendWindow && (args.IniPath || !args.Sets.empty() || args.Threads != 0 ||
@@ -215,6 +227,11 @@ class JsonWriter {
             }
         }
         text_ += '"';
+    }
+    void Number(double v) {
+        char buffer[32];
+        std::snprintf(buffer, sizeof buffer, "%.6f", v);
+        text_ += buffer;
     }
     void Points(const TPointList& line) {
         text_ += '[';
@@ -312,6 +329,76 @@ class PrintingSink : public ISearchSink {
     JsonWriter json_;
 };
 
+// The counts every backtest line shares.
+void WriteCounts(JsonWriter& json, const TBacktestCounts& counts) {
+    json.Raw("\"patterns\":");
+    json.Int(counts.Patterns);
+    json.Raw(",\"hits\":");
+    json.Int(counts.Hits);
+    json.Raw(",\"chance\":");
+    json.Number(counts.Chance);
+}
+
+void WriteZ(JsonWriter& json, const TBacktestLine& line) {
+    json.Raw(",\"z\":");
+    if (line.Z.Z)
+        json.Number(*line.Z.Z);
+    else
+        json.Raw("null");
+    json.Raw(",\"verdict\":");
+    json.String(line.Verdict());
+}
+
+std::string BacktestSummaryLine(const TBacktestSummary& summary) {
+    JsonWriter json;
+    json.Raw("{\"backtest\":{\"rows\":");
+    json.Int(summary.Rows);
+    json.Raw(",");
+    WriteCounts(json, summary.Total.Counts);
+    WriteZ(json, summary.Total);
+    json.Raw(",\"groups\":[");
+    for (int32_t g = 0; g < BacktestGroupCount; ++g) {
+        const TBacktestLine& line = summary.Groups[static_cast<size_t>(g)];
+        json.Raw(g == 0 ? "{\"dimension\":" : ",{\"dimension\":");
+        json.String(BacktestDimensionName(BacktestGroupDimension(g)));
+        json.Raw(",\"name\":");
+        json.String(line.Name);
+        json.Raw(",");
+        WriteCounts(json, line.Counts);
+        json.Raw(",\"hit_rate\":");
+        json.Number(line.HitRate());
+        json.Raw(",\"chance_rate\":");
+        json.Number(line.ChanceRate());
+        json.Raw(",\"difference\":");
+        json.Number(line.Difference());
+        WriteZ(json, line);
+        json.Raw("}");
+    }
+    json.Raw("]}}\n");
+    return json.Text();
+}
+
+// Prints one line per scored row, in row order.
+class PrintingBacktestSink : public IBacktestSink {
+  public:
+    explicit PrintingBacktestSink(bool quiet) : quiet_(quiet) {}
+    void RowStarted(int32_t) override {}
+    void RowScored(const TBacktestRow& row, int32_t, int32_t) override {
+        if (quiet_) return;
+        json_.Text().clear();
+        json_.Raw("{\"row\":");
+        json_.Int(row.Row);
+        json_.Raw(",");
+        WriteCounts(json_, row.Total);
+        json_.Raw("}\n");
+        std::fwrite(json_.Text().data(), 1, json_.Text().size(), stdout);
+    }
+
+  private:
+    bool quiet_;
+    JsonWriter json_;
+};
+
 std::atomic<bool> StopRequested{false};
 
 extern "C" void OnInterrupt(int) {
@@ -372,6 +459,31 @@ int Run(int argc, char** argv) {
     std::setvbuf(stdout, outputBuffer, _IOFBF, sizeof outputBuffer);
     std::signal(SIGINT, OnInterrupt);
     std::signal(SIGTERM, OnInterrupt);
+
+    if (args.BacktestRows) {
+        TBacktestRequest backtest;
+        backtest.Options = options;
+        backtest.Draws = &draws;
+        backtest.Rows = *args.BacktestRows;
+        if (args.Threads > 0) backtest.Workers = args.Threads;
+        backtest.Seed = args.Seed;
+        PrintingBacktestSink printing(args.Quiet);
+        std::vector<TBacktestRow> rows;
+        try {
+            rows = RunBacktest(backtest, printing, StopRequested);
+        } catch (const TError& e) {
+            std::fflush(stdout);
+            std::fprintf(stderr, "tolvane-search: the options cannot be searched: %s\n", e.what());
+            return ExitUsage;
+        }
+        std::fputs(BacktestSummaryLine(SummarizeBacktest(rows, options.SecCountSe)).c_str(),
+                   stdout);
+        if (std::fflush(stdout) != 0) {
+            std::perror("tolvane-search: writing the output");
+            return ExitBadInput;
+        }
+        return StopRequested.load() ? ExitInterrupted : ExitOk;
+    }
 
     TSearchRequest request;
     request.Options = options;

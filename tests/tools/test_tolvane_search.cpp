@@ -79,6 +79,7 @@ bool JsonValue(const std::string& s, size_t& i, std::vector<std::string>* keys) 
         } while (eat(','));
         return eat(close);
     }
+    if (s.compare(i, 4, "null") == 0) return i += 4, true;
     const size_t start = i;
     if (s[i] == '-') ++i;
     while (i < s.size() && (isdigit(static_cast<unsigned char>(s[i])) || s[i] == '.')) ++i;
@@ -228,6 +229,57 @@ TEST_F(TolvaneSearchTool, ABadLineOfATableIsNamedByTheToolAndTheService) {
     EXPECT_NE(RunForErrors(TOLVANE_SEARCH_PATH + (" " + negative))
                   .second.find(":2: '-' is not a valid integer value"),
               std::string::npos);
+}
+
+// The number after "key": in a JSON line.
+double NumberAfter(const std::string& line, const std::string& key, size_t from = 0) {
+    const size_t at = line.find("\"" + key + "\":", from);
+    return at == std::string::npos ? -1 : std::atof(line.c_str() + at + key.size() + 3);
+}
+
+TEST_F(TolvaneSearchTool, BacktestPrintsOneLinePerRowThenTheVerdict) {
+    const RunResult run = RunTool(Small + "--set SecCountSe=3 --backtest 3 " + draws);
+    ASSERT_EQ(run.ExitCode, 0);
+    ASSERT_EQ(run.Lines.size(), 4u);
+    double patterns = 0, hits = 0;
+    for (int i = 0; i < 3; ++i) {
+        std::vector<std::string> keys;
+        EXPECT_TRUE(ValidJson(run.Lines[i], keys)) << run.Lines[i];
+        EXPECT_EQ(keys, (std::vector<std::string>{"row", "patterns", "hits", "chance"}));
+        EXPECT_EQ(NumberAfter(run.Lines[i], "row"), 38 + i);
+        patterns += NumberAfter(run.Lines[i], "patterns");
+        hits += NumberAfter(run.Lines[i], "hits");
+    }
+    const std::string& last = run.Lines.back();
+    std::vector<std::string> keys;
+    EXPECT_TRUE(ValidJson(last, keys)) << last;
+    EXPECT_EQ(keys, std::vector<std::string>{"backtest"});
+    EXPECT_EQ(NumberAfter(last, "rows"), 3);
+    EXPECT_EQ(NumberAfter(last, "patterns"), patterns);
+    EXPECT_EQ(NumberAfter(last, "hits"), hits);
+    for (const char* text : {"\"z\":", "\"verdict\":\"", "\"groups\":[{\"dimension\":\"类别\"",
+                             "\"name\":\"两位差分\"", "\"name\":\"明对\"", "\"hit_rate\":"})
+        EXPECT_NE(last.find(text), std::string::npos) << text;
+
+    // Row 40 scores the patterns a search of the first 39 draws finds.
+    const std::string first39 = folder + "/first39.txt";
+    {
+        std::ifstream in(draws);
+        std::ofstream out(first39);
+        std::string line;
+        for (int i = 0; i < 39 && std::getline(in, line); ++i) out << line << "\n";
+    }
+    const RunResult search = RunTool(Small + "--set SecCountSe=3 --quiet " + first39);
+    ASSERT_EQ(search.ExitCode, 0);
+    EXPECT_EQ(NumberAfter(search.Lines.back(), "found"), NumberAfter(run.Lines[2], "patterns"));
+
+    const RunResult quiet = RunTool(Small + "--set SecCountSe=3 --quiet --backtest=3 " + draws);
+    ASSERT_EQ(quiet.Lines.size(), 1u);
+    EXPECT_EQ(quiet.Lines[0], last);
+
+    EXPECT_EQ(RunTool("--backtest 0 " + draws).ExitCode, 2);
+    EXPECT_EQ(RunTool("--backtest 3 --document " + folder + "/x.gtmq " + draws).ExitCode, 2);
+    EXPECT_EQ(RunTool("--backtest 3 --set LinegDistMinSe=6 " + draws).ExitCode, 2);
 }
 
 TEST_F(TolvaneSearchTool, WritesAWorkDocumentOfTheDrawsAndThePatterns) {

@@ -1,0 +1,100 @@
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "data/Hao.h"
+#include "search/Gui2Reg.h"
+#include "search/SearchOptions.h"
+
+// Patterns, hits and the sum of the patterns' chances.
+struct TBacktestCounts {
+    int64_t Patterns = 0;
+    int64_t Hits = 0;
+    double Chance = 0;
+    void Add(bool hit, double chance) {
+        ++Patterns;
+        Hits += hit ? 1 : 0;
+        Chance += chance;
+    }
+};
+
+// The groups of the table: four classes, three contrast kinds, four step bands.
+enum class TBacktestDimension { Class, Contrast, Steps };
+inline constexpr int32_t BacktestGroupCount = 11;
+inline constexpr int32_t FirstContrastGroup = 4;
+inline constexpr int32_t FirstStepsGroup = 7;
+inline constexpr int32_t StepBands = 4;  // the minimum, +1, +2, +3 and more
+
+// The groups a pattern counts in (one per dimension); minimumSteps is the options' SecCountSe.
+std::array<int32_t, 3> BacktestGroupsOf(const TGui2Reg& pattern, int32_t minimumSteps);
+TBacktestDimension BacktestGroupDimension(int32_t group);
+const char* BacktestDimensionName(TBacktestDimension dimension);  // 类别, 对比, 步数
+// "定位定数" … "明对", "4步" … "7步及以上".
+std::string BacktestGroupName(int32_t group, int32_t minimumSteps);
+
+// One scored row t (1-based): the patterns found on rows 1..t-1, scored against row t.
+struct TBacktestRow {
+    int32_t Row = 0;
+    TBacktestCounts Total;
+    std::array<TBacktestCounts, BacktestGroupCount> Groups{};
+    void Score(const TGui2Reg& pattern, const TCodes& draws, int32_t minimumSteps);
+};
+
+// z of the per-row differences h_t - c_t over the rows with patterns; no z with fewer than
+// two such rows or no spread.
+struct TBacktestZ {
+    int32_t Rows = 0;  // rows with at least one pattern
+    double MeanDifference = 0;
+    std::optional<double> Z;
+};
+TBacktestZ BacktestZ(const std::vector<double>& differences);
+// "与随机水平无显著差异", "高于随机水平" or "低于随机水平"; no z reads as no difference.
+const char* BacktestVerdict(const std::optional<double>& z);
+
+// The totals and verdict of the whole backtest or of one group.
+struct TBacktestLine {
+    std::string Name;
+    TBacktestCounts Counts;
+    TBacktestZ Z;
+    double HitRate() const;
+    double ChanceRate() const;
+    double Difference() const { return HitRate() - ChanceRate(); }
+    const char* Verdict() const { return BacktestVerdict(Z.Z); }
+};
+
+struct TBacktestSummary {
+    int32_t Rows = 0;  // rows scored
+    TBacktestLine Total;
+    std::array<TBacktestLine, BacktestGroupCount> Groups;
+};
+TBacktestSummary SummarizeBacktest(const std::vector<TBacktestRow>& rows, int32_t minimumSteps);
+// One plain sentence of the overall verdict, for the top of the window.
+std::string BacktestSentence(const TBacktestSummary& summary);
+
+// Reports of a running backtest, from its worker threads one at a time, rows in ascending order.
+class IBacktestSink {
+  public:
+    virtual ~IBacktestSink() = default;
+    virtual void RowStarted(int32_t row) = 0;
+    virtual void RowScored(const TBacktestRow& row, int32_t rowsDone, int32_t rowsTotal) = 0;
+};
+
+struct TBacktestRequest {
+    SearchOptions Options;
+    const TCodes* Draws = nullptr;
+    int32_t Rows = 100;     // the last Rows draws are scored (clamped to the draws)
+    int Workers = 0;        // rows searched at once; 0 = one per core
+    int SearchThreads = 1;  // threads of each row's search; 0 = every core
+    uint64_t Seed = 1;
+};
+
+// Scores the last rows of the draws: each row t is one search of rows 1..t-1, its patterns
+// scored as they arrive and dropped. Returns the rows scored, in order, up to the first row a
+// stop left unfinished. Options the search cannot run on raise its TError.
+std::vector<TBacktestRow> RunBacktest(const TBacktestRequest& request, IBacktestSink& sink,
+                                      const std::atomic<bool>& stop);

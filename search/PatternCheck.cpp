@@ -1,0 +1,131 @@
+#include "search/PatternCheck.h"
+
+#include <array>
+
+namespace {
+
+constexpr int32_t LowLine = 0;
+constexpr int32_t HighLine = 1;
+constexpr int32_t SumColumn = 0;
+constexpr int32_t LastSummedDigit = 4;  // column H is the sum of digits 1-4
+
+int32_t Mod10(int64_t value) {
+    return static_cast<int32_t>(((value % 10) + 10) % 10);
+}
+
+}  // namespace
+
+bool SumsKeepRelation(int32_t contrastKind, int32_t lowSum, int32_t highSum) {
+    const int32_t distance = DigitDistance(Mod10(lowSum), Mod10(highSum));
+    switch (contrastKind) {
+        case 1:
+            return distance == 0;
+        case 2:
+            return distance == 5;
+        case 3:
+            return distance == 0 || distance == 5;
+        default:
+            return false;
+    }
+}
+
+bool PatternFitsDraws(const TGui2Reg& pattern, const TCodes& draws) {
+    const int32_t base = pattern.BaseRow;
+    if (base < 0 || base > draws.Count()) return false;
+    for (int32_t line = 0; line < TGui2Reg::LineCount; ++line) {
+        const TPointList& points = pattern.Line(line);
+        for (int32_t i = 0; i < points.Count(); ++i) {
+            const TPoint p = points.Get(i);
+            if (p.X < 0 || p.X > 7 || p.Y > 0 || base + p.Y < 0) return false;
+        }
+    }
+    return true;
+}
+
+bool PatternHits(const TGui2Reg& pattern, const TCodes& draws) {
+    return SumsKeepRelation(pattern.ContrastKind, pattern.LineSum(pattern.BaseRow, LowLine, draws),
+                            pattern.LineSum(pattern.BaseRow, HighLine, draws));
+}
+
+double PatternChance(const TGui2Reg& pattern, const TCodes& draws) {
+    if (!PatternFitsDraws(pattern, draws)) return 0;
+    // low sum - high sum = known + sum over the coming draw's columns of weight x digit, where a
+    // column's weight counts its low-line cells minus its high-line cells.
+    int64_t known = 0;
+    std::array<int32_t, 8> weight{};
+    for (int32_t line = 0; line < TGui2Reg::LineCount; ++line) {
+        const int32_t sign = line == LowLine ? 1 : -1;
+        const TPointList& points = pattern.Line(line);
+        for (int32_t i = 0; i < points.Count(); ++i) {
+            const TPoint p = points.Get(i);
+            if (p.Y == 0)
+                weight[static_cast<size_t>(p.X)] += sign;
+            else
+                known += sign * draws.GetNum(p.X, pattern.BaseRow + p.Y);
+        }
+    }
+    // Column H adds digits 1-4 once more each.
+    for (int32_t column = 1; column <= LastSummedDigit; ++column)
+        weight[static_cast<size_t>(column)] += weight[SumColumn];
+
+    // Distribution of the difference mod 10, one independent digit column at a time.
+    std::array<double, 10> chance{};
+    chance[static_cast<size_t>(Mod10(known))] = 1.0;
+    for (int32_t column = 1; column < 8; ++column) {
+        const int32_t w = Mod10(weight[static_cast<size_t>(column)]);
+        if (w == 0) continue;
+        std::array<double, 10> next{};
+        for (int32_t d = 0; d < 10; ++d)
+            for (int32_t digit = 0; digit < 10; ++digit)
+                next[static_cast<size_t>(Mod10(d + w * digit))] +=
+                    chance[static_cast<size_t>(d)] / 10;
+        chance = next;
+    }
+    double hit = 0;
+    for (int32_t d = 0; d < 10; ++d)
+        if (SumsKeepRelation(pattern.ContrastKind, d, 0)) hit += chance[static_cast<size_t>(d)];
+    return hit;
+}
+
+TPatternClass ClassifyPattern(const TGui2Reg& pattern) {
+    const int32_t low = pattern.PositionCount(LowLine);
+    const int32_t high = pattern.PositionCount(HighLine);
+    if (high == 0 && low == 1) return TPatternClass::FixedDigit;
+    if (high == 0 && low == 2) return TPatternClass::PairSum;
+    if (high == 1 && low == 1) return TPatternClass::PairDiff;
+    return TPatternClass::Other;
+}
+
+const char* PatternClassName(TPatternClass patternClass) {
+    switch (patternClass) {
+        case TPatternClass::FixedDigit:
+            return "定位定数";
+        case TPatternClass::PairSum:
+            return "两位合分";
+        case TPatternClass::PairDiff:
+            return "两位差分";
+        case TPatternClass::Other:
+            break;
+    }
+    return "其他";
+}
+
+TVerification VerifyPattern(const TGui2Reg& pattern, const TCodes& draws) {
+    if (!PatternFitsDraws(pattern, draws)) return TVerification::Invalid;
+    if (pattern.BaseRow == draws.Count()) return TVerification::Pending;
+    return PatternHits(pattern, draws) ? TVerification::Hit : TVerification::Miss;
+}
+
+const char* VerificationText(TVerification verification) {
+    switch (verification) {
+        case TVerification::Hit:
+            return "中";
+        case TVerification::Miss:
+            return "未中";
+        case TVerification::Invalid:
+            return "无效";
+        case TVerification::Pending:
+            break;
+    }
+    return "";
+}

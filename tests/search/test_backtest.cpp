@@ -1,0 +1,293 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <mutex>
+
+#include "search/Backtest.h"
+#include "search/PatternCheck.h"
+#include "tests/support/SearchTestSupport.h"
+
+namespace {
+
+// Rows 0-2, oldest first; row 2 is the draw the patterns below predict.
+std::unique_ptr<TCodes> ThreeDraws() {
+    auto draws = std::make_unique<TCodes>();
+    for (const auto& digits : {std::array{1, 2, 3, 4, 5, 6, 7}, std::array{2, 4, 6, 8, 0, 1, 3},
+                               std::array{9, 0, 5, 7, 3, 3, 3}}) {
+        const int32_t row = draws->Add();
+        for (int32_t p = 1; p <= 7; ++p) draws->SetNum(p, row, digits[p - 1]);
+    }
+    return draws;
+}
+
+std::unique_ptr<TGui2Reg> Pattern(std::vector<TPoint> low, std::vector<TPoint> high,
+                                  int32_t contrast, int32_t baseRow = 2) {
+    auto made = std::make_unique<TGui2Reg>();
+    TGui2Reg& pattern = *made;
+    for (const TPoint& p : low) pattern.Line(0).Add(p);
+    for (const TPoint& p : high) pattern.Line(1).Add(p);
+    for (int32_t line = 0; line < 2; ++line)
+        for (int32_t i = 0; i < pattern.Line(line).Count(); ++i)
+            if (pattern.Line(line).Get(i).Y == 0)
+                pattern.SetPosition(line, pattern.Line(line).Get(i).X, true);
+    pattern.ContrastKind = contrast;
+    pattern.BaseRow = baseRow;
+    pattern.StepTotal = 4;
+    return made;
+}
+
+// The chance by brute force: every digit combination of the coming draw's columns 1-7 that
+// the pattern reaches (directly or through column H), with the earlier draws as they are.
+double EnumeratedChance(const TGui2Reg& pattern, const TCodes& draws) {
+    std::vector<int32_t> columns;
+    for (int32_t c = 1; c < 8; ++c) {
+        bool used = pattern.PositionUsed(c) || (c <= 4 && pattern.PositionUsed(0));
+        if (used) columns.push_back(c);
+    }
+    TCodes filled;
+    filled.Assign(draws);
+    filled.SetCount(pattern.BaseRow + 1);
+    int64_t combinations = 1;
+    for (size_t i = 0; i < columns.size(); ++i) combinations *= 10;
+    int64_t hits = 0;
+    for (int64_t n = 0; n < combinations; ++n) {
+        int64_t rest = n;
+        for (int32_t c : columns) {
+            filled.SetNum(c, pattern.BaseRow, static_cast<int32_t>(rest % 10));
+            rest /= 10;
+        }
+        hits += PatternHits(pattern, filled) ? 1 : 0;
+    }
+    return static_cast<double>(hits) / static_cast<double>(combinations);
+}
+
+struct CheckCase {
+    const char* Name;
+    std::vector<TPoint> Low, High;
+    int32_t Contrast;
+    bool Hit;
+    double Chance;
+};
+
+TEST(PatternCheck, HitAndChanceOfHandWorkedPatterns) {
+    const auto draws = ThreeDraws();
+    // Row 2 is 9 0 5 7 3 3 3 (H = 21); row 1 is 2 4 6 8 0 1 3; row 0 is 1 2 3 4 5 6 7.
+    const std::vector<CheckCase> cases = {
+        // low A0 + B-1 = 9 + 4 = 3; high A-2 + B-2 = 1 + 2 = 3.
+        {"equal sums, 全明", {{1, 0}, {2, -1}}, {{1, -2}, {2, -2}}, 1, true, 0.1},
+        {"equal sums, 全对", {{1, 0}, {2, -1}}, {{1, -2}, {2, -2}}, 2, false, 0.1},
+        {"equal sums, 明对", {{1, 0}, {2, -1}}, {{1, -2}, {2, -2}}, 3, true, 0.2},
+        // low C0 = 5; high B-1 + G-1 = 4 + 3 = 7: distance 2.
+        {"distance 2, 明对", {{3, 0}}, {{2, -1}, {7, -1}}, 3, false, 0.2},
+        // low H0 + A-1 = 21 + 2 = 3; high A-2 + B-2 = 3.
+        {"column H", {{0, 0}, {1, -1}}, {{1, -2}, {2, -2}}, 1, true, 0.1},
+        // H0 against A0..D0 of the same draw: the difference is always 0.
+        {"H against its digits, 全明", {{0, 0}}, {{1, 0}, {2, 0}, {3, 0}, {4, 0}}, 1, true, 1.0},
+        {"H against its digits, 全对", {{0, 0}}, {{1, 0}, {2, 0}, {3, 0}, {4, 0}}, 2, false, 0.0},
+        // H0 + A0 - (B0 + C0 + D0) = 2 x A: even, 0 only for A in {0, 5}. A = 9 gives 8.
+        {"H and A against B-D, 全明", {{0, 0}, {1, 0}}, {{2, 0}, {3, 0}, {4, 0}}, 1, false, 0.2},
+        {"H and A against B-D, 全对", {{0, 0}, {1, 0}}, {{2, 0}, {3, 0}, {4, 0}}, 2, false, 0.0},
+        // Both lines on A0: low A0 + C-1 = 6 + 9, high A0 + A-2 = 1 + 9: distance 5 always.
+        {"same cell, 全明", {{1, 0}, {3, -1}}, {{1, 0}, {1, -2}}, 1, false, 0.0},
+        {"same cell, 全对", {{1, 0}, {3, -1}}, {{1, 0}, {1, -2}}, 2, true, 1.0},
+        {"same cell, 明对", {{1, 0}, {3, -1}}, {{1, 0}, {1, -2}}, 3, true, 1.0},
+        // Both lines predict, on different cells: low A0 = 9, high B0 + B-1 = 0 + 4.
+        {"both lines predict, 明对", {{1, 0}}, {{2, 0}, {2, -1}}, 3, true, 0.2},
+        {"both lines predict, 全明", {{1, 0}}, {{2, 0}, {2, -1}}, 1, false, 0.1},
+    };
+    for (const CheckCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        const auto made = Pattern(c.Low, c.High, c.Contrast);
+        const TGui2Reg& pattern = *made;
+        EXPECT_EQ(PatternHits(pattern, *draws), c.Hit);
+        EXPECT_NEAR(PatternChance(pattern, *draws), c.Chance, 1e-12);
+        EXPECT_NEAR(PatternChance(pattern, *draws), EnumeratedChance(pattern, *draws), 1e-12);
+    }
+}
+
+TEST(PatternCheck, ChanceMatchesEnumerationOnRandomFigures) {
+    const auto draws = RandomDraws(7, 12);
+    std::mt19937 random(11);
+    for (int trial = 0; trial < 300; ++trial) {
+        std::vector<TPoint> lines[2];
+        for (auto& line : lines) {
+            const int points = 1 + static_cast<int>(random() % 4);
+            for (int i = 0; i < points; ++i) {
+                const TPoint p{static_cast<int32_t>(random() % 5),
+                               -static_cast<int32_t>(random() % 3)};
+                if (std::find(line.begin(), line.end(), p) == line.end()) line.push_back(p);
+            }
+        }
+        const auto made = Pattern(lines[0], lines[1], 1 + static_cast<int32_t>(random() % 3), 11);
+        const TGui2Reg& pattern = *made;
+        SCOPED_TRACE(Describe(pattern));
+        EXPECT_NEAR(PatternChance(pattern, *draws), EnumeratedChance(pattern, *draws), 1e-12);
+    }
+}
+
+TEST(PatternCheck, ClassesReadTheMarks) {
+    struct {
+        std::vector<TPoint> Low, High;
+        TPatternClass Class;
+    } cases[] = {
+        {{{1, 0}, {2, -1}}, {{3, -1}}, TPatternClass::FixedDigit},
+        {{{1, 0}, {2, 0}}, {{3, -1}}, TPatternClass::PairSum},
+        {{{1, 0}}, {{2, 0}, {2, -1}}, TPatternClass::PairDiff},
+        {{{1, 0}, {2, 0}, {3, 0}}, {{3, -1}}, TPatternClass::Other},
+        {{{1, 0}, {2, 0}}, {{3, 0}}, TPatternClass::Other},
+    };
+    for (const auto& c : cases) EXPECT_EQ(ClassifyPattern(*Pattern(c.Low, c.High, 3)), c.Class);
+}
+
+TEST(PatternCheck, VerificationFollowsTheDraws) {
+    auto draws = ThreeDraws();
+    // Predicts row 2 (hit, see above), then the same figure one row later.
+    const auto knownPattern = Pattern({{1, 0}, {2, -1}}, {{1, -2}, {2, -2}}, 1, 2);
+    const auto comingPattern = Pattern({{1, 0}, {2, -1}}, {{1, -2}, {2, -2}}, 1, 3);
+    const TGui2Reg& known = *knownPattern;
+    const TGui2Reg& coming = *comingPattern;
+    EXPECT_EQ(VerifyPattern(known, *draws), TVerification::Hit);
+    EXPECT_EQ(VerifyPattern(coming, *draws), TVerification::Pending);
+    EXPECT_STREQ(VerificationText(TVerification::Pending), "");
+
+    // Row 3: A = 0 makes low 0 + 0 = 0 against high 2 + 4 = 6.
+    draws->SetNum(1, draws->Add(), 0);
+    EXPECT_EQ(VerifyPattern(coming, *draws), TVerification::Miss);
+    EXPECT_STREQ(VerificationText(VerifyPattern(coming, *draws)), "未中");
+
+    draws->SetCount(2);
+    EXPECT_EQ(VerifyPattern(known, *draws), TVerification::Pending);
+    EXPECT_EQ(VerifyPattern(coming, *draws), TVerification::Invalid);
+    EXPECT_STREQ(VerificationText(TVerification::Invalid), "无效");
+    // A cell before the first draw.
+    EXPECT_EQ(VerifyPattern(*Pattern({{1, 0}}, {{1, -3}}, 1, 2), *draws), TVerification::Invalid);
+}
+
+TEST(Backtest, ZOfConstructedSeries) {
+    // Differences 0.1, 0.3, 0.2: mean 0.2, sd 0.1, z = 0.2 / (0.1 / sqrt 3).
+    std::vector<TBacktestRow> rows(4);
+    const struct {
+        int64_t P, H;
+        double C;
+    } counts[] = {{10, 2, 1.0}, {5, 2, 0.5}, {0, 0, 0.0}, {10, 3, 1.0}};
+    for (size_t i = 0; i < rows.size(); ++i) {
+        rows[i].Row = static_cast<int32_t>(i + 1);
+        rows[i].Total = {counts[i].P, counts[i].H, counts[i].C};
+        rows[i].Groups[FirstContrastGroup] = {counts[i].P, counts[i].P - counts[i].H, counts[i].C};
+    }
+    const TBacktestSummary summary = SummarizeBacktest(rows, 4);
+    EXPECT_EQ(summary.Total.Z.Rows, 3);
+    ASSERT_TRUE(summary.Total.Z.Z.has_value());
+    EXPECT_NEAR(*summary.Total.Z.Z, std::sqrt(3.0) * 2, 1e-9);
+    EXPECT_STREQ(summary.Total.Verdict(), "高于随机水平");
+    EXPECT_EQ(summary.Total.Counts.Hits, 7);
+    EXPECT_NEAR(summary.Total.HitRate(), 7.0 / 25, 1e-12);
+    EXPECT_NEAR(summary.Total.ChanceRate(), 2.5 / 25, 1e-12);
+    // Differences 0.7, 0.5, 0.6: mean 0.6, sd 0.1.
+    ASSERT_TRUE(summary.Groups[FirstContrastGroup].Z.Z.has_value());
+    EXPECT_NEAR(*summary.Groups[FirstContrastGroup].Z.Z, std::sqrt(3.0) * 6, 1e-9);
+    EXPECT_FALSE(summary.Groups[0].Z.Z.has_value());  // never counted
+    EXPECT_STREQ(summary.Groups[0].Verdict(), "与随机水平无显著差异");
+
+    EXPECT_STREQ(BacktestVerdict(-2.0), "低于随机水平");
+    EXPECT_STREQ(BacktestVerdict(1.99), "与随机水平无显著差异");
+    EXPECT_FALSE(BacktestZ({0.1}).Z.has_value());
+    EXPECT_FALSE(BacktestZ({0.1, 0.1, 0.1}).Z.has_value());
+}
+
+TEST(Backtest, GroupNames) {
+    EXPECT_EQ(BacktestGroupName(0, 4), "定位定数");
+    EXPECT_EQ(BacktestGroupName(3, 4), "其他");
+    EXPECT_EQ(BacktestGroupName(FirstContrastGroup + 2, 4), "明对");
+    EXPECT_EQ(BacktestGroupName(FirstStepsGroup, 4), "4步");
+    EXPECT_EQ(BacktestGroupName(FirstStepsGroup + 3, 4), "7步及以上");
+    const auto pattern = Pattern({{1, 0}, {2, 0}}, {{3, -1}}, 2);
+    pattern->StepTotal = 9;
+    EXPECT_EQ(BacktestGroupsOf(*pattern, 4),
+              (std::array<int32_t, 3>{1, FirstContrastGroup + 1, FirstStepsGroup + 3}));
+}
+
+class TRecordingBacktest : public IBacktestSink {
+  public:
+    void RowStarted(int32_t row) override { Started.push_back(row); }
+    void RowScored(const TBacktestRow& row, int32_t done, int32_t total) override {
+        Scored.push_back(row.Row);
+        Done.push_back(done);
+        Total = total;
+    }
+    std::vector<int32_t> Started, Scored, Done;
+    int32_t Total = 0;
+};
+
+TEST(Backtest, RowsEqualSearchingEachPrefixAndScoringByHand) {
+    const auto draws = RandomDraws(31, 40);
+    SearchOptions options;
+    options.SecCountSe = 3;  // enough patterns on few draws
+    for (int workers : {1, 2}) {
+        SCOPED_TRACE(workers);
+        TBacktestRequest request;
+        request.Options = options;
+        request.Draws = draws.get();
+        request.Rows = 4;
+        request.Workers = workers;
+        TRecordingBacktest sink;
+        const std::atomic<bool> stop{false};
+        const auto rows = RunBacktest(request, sink, stop);
+        ASSERT_EQ(rows.size(), 4u);
+        EXPECT_EQ(sink.Scored, (std::vector<int32_t>{37, 38, 39, 40}));
+        EXPECT_EQ(sink.Done, (std::vector<int32_t>{1, 2, 3, 4}));
+        EXPECT_EQ(sink.Total, 4);
+        int64_t patterns = 0;
+        for (const TBacktestRow& row : rows) {
+            TCodes prefix;
+            prefix.Assign(*draws);
+            prefix.SetCount(row.Row - 1);
+            TRecordingSink found;
+            found.KeepPatterns = true;
+            RunSearch(TSearchRequest{options, &prefix, 1, 1}, found, stop);
+            TBacktestCounts expected;
+            for (const auto& pattern : found.Patterns) {
+                EXPECT_EQ(pattern->BaseRow, row.Row - 1);
+                expected.Add(PatternHits(*pattern, *draws), PatternChance(*pattern, *draws));
+            }
+            EXPECT_EQ(row.Total.Patterns, expected.Patterns);
+            EXPECT_EQ(row.Total.Hits, expected.Hits);
+            EXPECT_NEAR(row.Total.Chance, expected.Chance, 1e-9);
+            int64_t byClass = 0;
+            for (int32_t g = 0; g < FirstContrastGroup; ++g) byClass += row.Groups[g].Patterns;
+            EXPECT_EQ(byClass, row.Total.Patterns);
+            patterns += row.Total.Patterns;
+        }
+        EXPECT_GT(patterns, 0);
+    }
+}
+
+TEST(Backtest, RowsAreClampedAndAStopReturnsNoUnfinishedRow) {
+    const auto draws = RandomDraws(5, 12);
+    TBacktestRequest request;
+    request.Draws = draws.get();
+    request.Rows = 50;
+    TRecordingBacktest sink;
+    const std::atomic<bool> go{false};
+    const auto rows = RunBacktest(request, sink, go);
+    ASSERT_EQ(rows.size(), 12u);
+    EXPECT_EQ(rows.front().Row, 1);
+    EXPECT_EQ(rows.front().Total.Patterns, 0);  // nothing before the first draw
+
+    const std::atomic<bool> stopped{true};
+    TRecordingBacktest none;
+    EXPECT_TRUE(RunBacktest(request, none, stopped).empty());
+    EXPECT_TRUE(none.Scored.empty());
+}
+
+TEST(Backtest, OptionsTheSearchRefusesRaiseItsError) {
+    const auto draws = RandomDraws(5, 30);
+    TBacktestRequest request;
+    request.Draws = draws.get();
+    request.Options.LinedPtMinSe = 0;
+    TRecordingBacktest sink;
+    const std::atomic<bool> stop{false};
+    EXPECT_NE(ErrorOf([&] { RunBacktest(request, sink, stop); }), "(no error)");
+}
+
+}  // namespace
