@@ -58,7 +58,7 @@ void TDrawCommands::LoadDrawNumbers(const std::vector<int32_t>& numbers, const Q
 }
 
 void TDrawCommands::ImportFile(const QString& path) {
-    const std::vector<uint8_t> bytes = ReadWholeFile(path.toStdString());
+    const std::vector<uint8_t> bytes = ReadWholeFile(path.toStdString(), MaxDrawFileBytes);
     const std::vector<int32_t> numbers = ParseDrawNumbers(
         std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
     LoadDrawNumbers(numbers, QStringLiteral("导入开奖号码成功！"));

@@ -25,6 +25,8 @@
 #include "app/SearchPresenter.h"
 #include "app/StatusPanels.h"
 #include "app/TrendForm.h"
+#include "data/FileIo.h"
+#include "data/HelpTexts.h"
 #include "data/ProgramIdentity.h"
 #include "search/OptionRules.h"
 #include "search/OptionsIni.h"
@@ -38,16 +40,16 @@ namespace {
 const QString SearchingMessage =
     QStringLiteral("程序正在搜索...\r\n请停止搜索或者等待搜索结束再执行此命令");
 
-// The caption's closing words, kept out of plain sight in the program file.
-QString CaptionTail() {
-    static const char16_t scrambled[] = u"q规z律k搜w索e与p走t势r分h析";
-    QString text;
-    for (size_t i = 1; i + 1 < std::size(scrambled); i += 2) text += QChar(scrambled[i]);
-    return text;
-}
-
 QString Text(const std::string& text) {
     return QString::fromStdString(text);
+}
+
+// A new component with its name as objectName, so that tests find it.
+template <class W, class Parent>
+W* Named(const char* name, Parent* parent) {
+    auto* widget = new W(parent);
+    widget->setObjectName(QString::fromUtf8(name));
+    return widget;
 }
 
 }  // namespace
@@ -102,25 +104,21 @@ QString TMainForm::DocumentPath() const {
 }
 
 void TMainForm::CreatePanels() {
-    Panels = new QStackedWidget(this);
-    Panels->setObjectName(QStringLiteral("Panels"));
+    Panels = Named<QStackedWidget>("Panels", this);
     setCentralWidget(Panels);
 
-    PanelReg = new QWidget(Panels);
-    PanelReg->setObjectName(QStringLiteral("PanelReg"));
+    PanelReg = Named<QWidget>("PanelReg", Panels);
     auto* regLayout = new QVBoxLayout(PanelReg);
     regLayout->setContentsMargins(0, 0, 0, 0);
     regLayout->setSpacing(0);
     TMainUiBuilder<TMainForm>(*this).BuildToolBar(PanelReg);
     regLayout->addWidget(MainTbr);
 
-    Splitter = new QSplitter(Qt::Horizontal, PanelReg);
-    Splitter->setObjectName(QStringLiteral("Splitter"));
+    Splitter = Named<QSplitter>("Splitter", PanelReg);
     Splitter->setChildrenCollapsible(false);
     regLayout->addWidget(Splitter, 1);
 
-    PanelRegLeft = new QWidget(Splitter);
-    PanelRegLeft->setObjectName(QStringLiteral("PanelRegLeft"));
+    PanelRegLeft = Named<QWidget>("PanelRegLeft", Splitter);
     auto* leftLayout = new QVBoxLayout(PanelRegLeft);
     leftLayout->setContentsMargins(0, 0, 0, 0);
     CreatePatternList();
@@ -130,19 +128,15 @@ void TMainForm::CreatePanels() {
     Splitter->setStretchFactor(1, 1);
 
     // Panels that no command shows; kept so that the window has the named pages.
-    PanelCode = new QWidget(Panels);
-    PanelCode->setObjectName(QStringLiteral("PanelCode"));
+    PanelCode = Named<QWidget>("PanelCode", Panels);
     auto* codeLayout = new QVBoxLayout(PanelCode);
-    auto* codeBar = new QToolBar(PanelCode);
-    codeBar->setObjectName(QStringLiteral("CodeTbr"));
+    auto* codeBar = Named<QToolBar>("CodeTbr", PanelCode);
     codeBar->addAction(QStringLiteral("导入"), this, &TMainForm::CodeMenuNothingClick);
     codeBar->addAction(QStringLiteral("导出"), this, &TMainForm::CodeMenuNothingClick);
     codeLayout->addWidget(codeBar);
     codeLayout->addStretch(1);
-    PanelStat = new QWidget(Panels);
-    PanelStat->setObjectName(QStringLiteral("PanelStat"));
-    PanelSite = new QWidget(Panels);
-    PanelSite->setObjectName(QStringLiteral("PanelSite"));
+    PanelStat = Named<QWidget>("PanelStat", Panels);
+    PanelSite = Named<QWidget>("PanelSite", Panels);
     Panels->addWidget(PanelSite);
     Panels->addWidget(PanelStat);
     Panels->addWidget(PanelCode);
@@ -150,8 +144,7 @@ void TMainForm::CreatePanels() {
 }
 
 void TMainForm::CreatePatternList() {
-    ListView = new QTableView(Splitter);
-    ListView->setObjectName(QStringLiteral("ListView"));
+    ListView = Named<QTableView>("ListView", Splitter);
     listModel_ = new TPatternListModel(this);
     ListView->setModel(listModel_);
     SetUpPatternListView(*ListView, QFontMetrics(font()).height() + 4);
@@ -197,6 +190,7 @@ void TMainForm::FormCreate() {
     help_ = new THelpCommands(*this, *prompts_, programFolder_);
 
     ClearAll();
+    RemoveStaleTemporaries(DocumentPath().toStdString());  // debris of a save that was killed
     // A missing document is a first start, not a failure: the program starts empty.
     if (QFileInfo::exists(DocumentPath())) {
         try {
@@ -260,24 +254,14 @@ void TMainForm::ShowError(const QString& text) {
     prompts_->ShowError(this, text);
 }
 
-// ---- Settings ----
-
 void TMainForm::LoadSettings() {
-    try {
-        Options = LoadSearchOptions(SettingsPath().toStdString());
-    } catch (const std::exception& e) {
-        Options = SearchOptions{};
-        ReadSearchOptions(TIniFile{}, Options);
-        ShowError(Text(e.what()));
-    }
+    const std::string error = LoadSearchOptionsOrDefaults(SettingsPath().toStdString(), Options);
+    if (!error.empty()) ShowError(Text(error));
 }
 
 void TMainForm::SaveSettings() {
-    try {
-        SaveSearchOptions(SettingsPath().toStdString(), Options);
-    } catch (const std::exception& e) {
-        ShowError(Text(e.what()));
-    }
+    const std::string error = TrySaveSearchOptions(SettingsPath().toStdString(), Options);
+    if (!error.empty()) ShowError(Text(error));
 }
 
 void TMainForm::ApplyGridSettings() {
@@ -301,8 +285,6 @@ void TMainForm::showEvent(QShowEvent* event) {
     splitterPlaced_ = true;
     PlaceSplitter();
 }
-
-// ---- Document ----
 
 void TMainForm::ClearAll() {
     SetStatusText(2, QString());
@@ -348,10 +330,7 @@ bool TMainForm::SaveDocument() {
 }
 
 void TMainForm::RefreshCaption() {
-    setWindowTitle(QString::fromUtf8(ProductName) + QStringLiteral(" v") +
-                   QString::fromUtf8(ReleaseVersion) + QStringLiteral(" - ") +
-                   QString::fromUtf8(MakerName) + QStringLiteral(" ") +
-                   QString::fromUtf8(MakerSite) + QStringLiteral(" - ") + CaptionTail());
+    setWindowTitle(Text(MainCaption()));
     if (!regMgr_ || !regMgr_->Running())
         SetStatusText(2, Text(PatternCountText(regMgr_ ? regMgr_->Count() : 0)));
 }
@@ -516,8 +495,6 @@ void TMainForm::HelpMenuAboutClick() {
 void TMainForm::HelpMenuGuideClick() {
     help_->ToggleGuide();
 }
-
-// ---- Pattern list ----
 
 void TMainForm::ListViewChange() {
     list_->UpdateDeleteEnabled();

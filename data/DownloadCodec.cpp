@@ -142,6 +142,10 @@ std::string BuildRequestUrl(const TDownloadRequest& request) {
 }
 
 std::vector<std::string> ParseDownloadReply(std::string_view body) {
+    // Unlike a user's file, a reply never holds a zero byte: one means the reply is damaged,
+    // and reading on would silently drop the draws after it.
+    if (body.find('\0') != std::string_view::npos)
+        throw TError("下载服务器的回复已损坏（含有空字节）。");
     const std::vector<std::string> lines = SplitLines(DecodeTextFile(body));
     if (lines.empty()) throw TError("下载服务器的回复是空的。");
     if (lines.front().find("成功") == std::string::npos) {

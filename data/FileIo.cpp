@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 
 #include "data/Error.h"
 
@@ -36,13 +37,26 @@ bool WriteAll(int fd, std::string_view bytes) {
 
 }  // namespace
 
-std::vector<uint8_t> ReadWholeFile(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+std::vector<uint8_t> ReadWholeFile(const std::string& path, uint64_t maxBytes) {
+    // Non-blocking, so that opening a named pipe cannot hang; a regular file reads as usual.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) ThrowFileError("无法打开文件：", path, errno);
     std::vector<uint8_t> bytes;
     struct stat info {};
-    if (::fstat(fd, &info) == 0 && info.st_size > 0)
-        bytes.reserve(static_cast<size_t>(info.st_size));
+    if (::fstat(fd, &info) != 0) {
+        const int error = errno;
+        ::close(fd);
+        ThrowFileError("无法读取文件：", path, error);
+    }
+    if (!S_ISREG(info.st_mode)) {
+        ::close(fd);
+        throw TError("无法读取文件：" + path + "\r\n它不是普通文件（例如管道或设备）。");
+    }
+    if (static_cast<uint64_t>(info.st_size) > maxBytes) {
+        ::close(fd);
+        throw TError("文件太大（超过" + std::to_string(maxBytes >> 20) + "MB），不予读取：" + path);
+    }
+    if (info.st_size > 0) bytes.reserve(static_cast<size_t>(info.st_size));
     uint8_t buffer[1 << 16];
     for (;;) {
         const ssize_t n = ::read(fd, buffer, sizeof buffer);
@@ -54,6 +68,11 @@ std::vector<uint8_t> ReadWholeFile(const std::string& path) {
         }
         if (n == 0) break;
         bytes.insert(bytes.end(), buffer, buffer + n);
+        if (bytes.size() > maxBytes) {  // the file grew while it was read
+            ::close(fd);
+            throw TError("文件太大（超过" + std::to_string(maxBytes >> 20) + "MB），不予读取：" +
+                         path);
+        }
     }
     ::close(fd);
     return bytes;
@@ -63,8 +82,36 @@ void WriteFileAtomically(const std::string& path, std::string_view bytes) {
     WriteFileAtomically(path, [bytes](const TWriteChunk& write) { write(bytes); });
 }
 
-void WriteFileAtomically(const std::string& path,
+std::string WriteTarget(const std::string& path) {
+    // Through a symbolic link the file it names is replaced, and the link stays a link.
+    std::error_code error;
+    if (!std::filesystem::is_symlink(path, error)) return path;
+    const std::filesystem::path target = std::filesystem::weakly_canonical(path, error);
+    return error ? path : target.string();
+}
+
+size_t RemoveStaleTemporaries(const std::string& path) {
+    // Only names of our own making: "<file>.tmp-" and six characters of mkstemp.
+    const std::filesystem::path file(WriteTarget(path));
+    const std::string prefix = file.filename().string() + ".tmp-";
+    std::error_code error;
+    size_t removed = 0;
+    std::filesystem::directory_iterator entries(
+        file.has_parent_path() ? file.parent_path() : std::filesystem::path("."), error);
+    for (; !error && entries != std::filesystem::directory_iterator(); entries.increment(error)) {
+        const std::string name = entries->path().filename().string();
+        if (name.size() != prefix.size() + 6 || name.compare(0, prefix.size(), prefix) != 0)
+            continue;
+        std::error_code ignored;
+        if (entries->is_regular_file(ignored) && std::filesystem::remove(entries->path(), ignored))
+            ++removed;
+    }
+    return removed;
+}
+
+void WriteFileAtomically(const std::string& requestedPath,
                          const std::function<void(const TWriteChunk&)>& produce) {
+    const std::string path = WriteTarget(requestedPath);
     std::string temp = path + ".tmp-XXXXXX";
     const int fd = ::mkstemp(temp.data());
     if (fd < 0) ThrowFileError("无法写入文件：", path, errno);

@@ -1,6 +1,7 @@
 #include "data/HelpTexts.h"
 
 #include "data/HiddenText.h"
+#include "data/ProgramIdentity.h"
 
 namespace {
 
@@ -21,6 +22,21 @@ std::string ReleaseDateText(std::string_view releaseDate) {
     text += Piece(releaseDate, 6, 2);
     text += "日";
     return text;
+}
+
+std::string MainCaption() {
+    // The closing words stand between filler letters, out of plain sight in the program file.
+    static constexpr std::u16string_view scrambled = u"q规z律k搜w索e与p走t势r分h析";
+    std::u16string tail;
+    for (size_t i = 1; i < scrambled.size(); i += 2) tail += scrambled[i];
+    std::string utf8;
+    for (char16_t c : tail) {  // all of them in the Basic Multilingual Plane, none surrogates
+        utf8 += static_cast<char>(0xE0 | (c >> 12));
+        utf8 += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        utf8 += static_cast<char>(0x80 | (c & 0x3F));
+    }
+    return std::string(ProductName) + " v" + ReleaseVersion + " - " + MakerName + " " + MakerSite +
+           " - " + utf8;
 }
 
 std::string SupportSiteAddress() {

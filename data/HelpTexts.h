@@ -5,6 +5,9 @@
 
 // Texts of the help, guide and about windows that need no toolkit.
 
+// The main window's caption: product, version, maker, site and the program's purpose.
+std::string MainCaption();
+
 // The about box's date line: "发行日期:" + year + "年" + month + "月" + day + "日", taken by
 // position from an eight-digit release date such as "20190725". A shorter text yields the
 // parts it has; nothing outside it is read.

@@ -7,6 +7,7 @@
 #include "data/DrawText.h"
 #include "data/Error.h"
 #include "data/FileIo.h"
+#include "data/TextCodec.h"
 
 namespace {
 
@@ -29,9 +30,20 @@ bool SameIniName(std::string_view a, std::string_view b) {
     return true;
 }
 
-TIniFile TIniFile::Parse(std::string_view text) {
+TIniFile TIniFile::Parse(std::string_view bytes) {
+    // A file saved as "Unicode" (UTF-16 with its byte order mark) is read as text and written
+    // back the same way.
+    TIniEncoding encoding = TIniEncoding::Bytes;
+    std::string decoded;
+    if (bytes.substr(0, 2) == "\xFF\xFE" || bytes.substr(0, 2) == "\xFE\xFF") {
+        encoding = bytes[0] == '\xFF' ? TIniEncoding::Utf16Le : TIniEncoding::Utf16Be;
+        decoded = DecodeTextFile(bytes);
+        bytes = decoded;
+    }
+    std::string_view text = bytes;
     if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
     TIniFile ini;
+    ini.encoding_ = encoding;
     Section* current = nullptr;
     size_t start = 0;
     while (start < text.size()) {
@@ -146,6 +158,13 @@ std::string TIniFile::ToText() const {
     return text;
 }
 
+std::string TIniFile::ToBytes() const {
+    if (encoding_ == TIniEncoding::Bytes) return ToText();
+    const bool bigEndian = encoding_ == TIniEncoding::Utf16Be;
+    return (bigEndian ? "\xFE\xFF" : "\xFF\xFE") +
+           EncodeUtf16(DecodeExternalText(ToText()), bigEndian);
+}
+
 void TIniFile::Save(const std::string& path) const {
-    WriteFileAtomically(path, ToText());
+    WriteFileAtomically(path, ToBytes());
 }

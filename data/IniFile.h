@@ -9,6 +9,10 @@
 // Section and key names compare without regard to ASCII case, as on Windows.
 bool SameIniName(std::string_view a, std::string_view b);
 
+// How the file was stored: bytes (UTF-8 or code page 936, as Windows writes ANSI files) or
+// UTF-16 with a byte order mark (Notepad's "Unicode").
+enum class TIniEncoding { Bytes, Utf16Le, Utf16Be };
+
 // An INI profile held in memory: sections of "key=value" lines in file order.
 // Section and key names compare without regard to ASCII case, as on Windows; values are raw
 // bytes (the caller decides whether a value is human text and decodes it).
@@ -16,7 +20,8 @@ class TIniFile {
   public:
     TIniFile() = default;
 
-    // Reads INI text with CR LF, LF or CR line ends; a UTF-8 byte order mark is skipped.
+    // Reads INI text with CR LF, LF or CR line ends; a UTF-8 byte order mark is skipped, a
+    // UTF-16 one selects UTF-16 (kept for writing back).
     // Lines that are neither a section header nor a key line (comments, junk) are dropped.
     static TIniFile Parse(std::string_view text);
     // Reads the file, or gives an empty profile when it does not exist. Other read errors throw.
@@ -41,7 +46,10 @@ class TIniFile {
 
     // The profile as text with CR LF line ends, a blank line between sections.
     std::string ToText() const;
-    // Writes ToText to path through a temporary file (crash-safe replacement).
+    // ToText in the encoding the profile was read in.
+    std::string ToBytes() const;
+    TIniEncoding Encoding() const { return encoding_; }
+    // Writes ToBytes to path through a temporary file (crash-safe replacement).
     void Save(const std::string& path) const;
 
   private:
@@ -57,4 +65,5 @@ class TIniFile {
     const Entry* Find(std::string_view section, std::string_view key) const;
 
     std::vector<Section> sections_;
+    TIniEncoding encoding_ = TIniEncoding::Bytes;
 };

@@ -101,6 +101,11 @@ std::string DecodeTextFile(std::string_view bytes) {
     return DecodeExternalText(bytes);
 }
 
+std::string EncodeUtf16(std::string_view utf8, bool bigEndian) {
+    return Convert(bigEndian ? "UTF-16BE" : "UTF-16LE", "UTF-8", utf8,
+                   bigEndian ? "\xFF\xFD" : "\xFD\xFF");
+}
+
 std::string EncodeGbk(std::string_view utf8) {
     return Convert("GBK", "UTF-8", utf8, "?");
 }

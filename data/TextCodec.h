@@ -19,6 +19,9 @@ std::string DecodeTextFile(std::string_view bytes);
 // GBK bytes as UTF-8; bytes that are not GBK become U+FFFD.
 std::string DecodeGbk(std::string_view bytes);
 
+// UTF-8 text in UTF-16 without a byte order mark.
+std::string EncodeUtf16(std::string_view utf8, bool bigEndian);
+
 // UTF-8 text in GBK, for lengths and fields that are counted in bytes of that form.
 // Characters GBK cannot hold become "?".
 std::string EncodeGbk(std::string_view utf8);

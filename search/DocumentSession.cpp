@@ -40,6 +40,7 @@ void TDocumentSession::Save(const TCodes& draws, const TGui2RegMgr& manager) {
         backupPath_ = backup;
     }
     openFailed_ = false;
+    RemoveStaleTemporaries(path_);  // left by a save that was killed
     SaveWorkDocument(path_, draws, manager);
     modified_ = false;
 }

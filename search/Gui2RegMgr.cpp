@@ -23,6 +23,7 @@ TGui2RegMgr::~TGui2RegMgr() {
     thread_.reset();
     retired_.clear();
     Clear();
+    if (disposer_.joinable()) disposer_.join();
 }
 
 TGui2Reg* TGui2RegMgr::Add(std::unique_ptr<TGui2Reg> pattern) {
@@ -66,7 +67,17 @@ void TGui2RegMgr::Remove(const TGui2Reg* pattern) {
 }
 
 void TGui2RegMgr::Clear() {
-    while (!patterns_.empty()) patterns_.pop_back();
+    if (patterns_.size() < BackgroundFreeCount) {
+        while (!patterns_.empty()) patterns_.pop_back();
+        return;
+    }
+    // Millions of patterns take seconds to free: that happens on a thread of its own, so the
+    // window answers at once. They are gone from the manager either way.
+    if (disposer_.joinable()) disposer_.join();
+    disposer_ = std::thread([doomed = std::move(patterns_)]() mutable {
+        while (!doomed.empty()) doomed.pop_back();
+    });
+    patterns_.clear();
 }
 
 int64_t TGui2RegMgr::NowTick() {

@@ -4,6 +4,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "data/Hao.h"
@@ -41,7 +42,9 @@ class TGui2RegMgr {
     // Position of that very object, or -1.
     int32_t IndexOf(const TGui2Reg* pattern) const;
     void Remove(const TGui2Reg* pattern);
+    // Empties the manager at once; a large set is freed on a thread of its own.
     void Clear();
+    static constexpr size_t BackgroundFreeCount = 100000;
     const std::vector<std::unique_ptr<TGui2Reg>>& Patterns() const { return patterns_; }
 
     // Copies the draws into SearchDraws and starts a search on them. If a stopped search is
@@ -90,4 +93,5 @@ class TGui2RegMgr {
     std::vector<std::shared_ptr<TGui2SearchThread>> retired_;  // replaced, still winding down
     bool running_ = false;
     int64_t startTick_ = 0;
+    std::thread disposer_;  // frees the patterns of the last large Clear
 };

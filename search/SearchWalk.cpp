@@ -8,11 +8,6 @@
 
 namespace {
 
-// Rows and points beyond these are impossible in the options dialog; a hand-edited file
-// asking for more would only make the search run out of memory or never end.
-constexpr int32_t MaxRowOffset = 1000;
-constexpr int32_t MaxLinePoints = 64;
-
 uint64_t Mix64(uint64_t x) {
     x += 0x9E3779B97F4A7C15ull;
     x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9ull;

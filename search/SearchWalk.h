@@ -8,6 +8,12 @@
 // The candidate walk shared by both search engines: the grid of candidate cells, the order of
 // the point-count pairs and of the cell choices, and the candidate test. None of it reads draws.
 
+// Rows and points beyond these are impossible in the options dialog; a hand-edited file
+// asking for more would only make the search run out of memory or never end. The document
+// reader refuses stored patterns beyond them too.
+inline constexpr int32_t MaxRowOffset = 1000;
+inline constexpr int32_t MaxLinePoints = 64;
+
 // Progress is reported when the candidate count reaches a multiple of this after a layout of
 // an accepted candidate gave no pattern.
 inline constexpr int64_t ProgressInterval = 112323;

@@ -3,11 +3,12 @@
 #include <string>
 
 #include "data/Error.h"
+#include "search/SearchWalk.h"
 
 namespace {
 
 // Rows further back than this cannot come from any search the program can run.
-constexpr int32_t DeepestRowOffset = -1000;
+constexpr int32_t DeepestRowOffset = -MaxRowOffset;
 
 [[noreturn]] void ThrowBadPattern(int32_t index, const std::string& what) {
     throw TError("Pattern " + std::to_string(index + 1) +
@@ -33,8 +34,14 @@ void CheckStoredDraws(const TCodes& draws, const char* what) {
 }
 
 void CheckStoredPattern(const TGui2Reg& pattern, int32_t index) {
+    // Nothing the search could never produce: it would only freeze the window that shows it.
+    if (!InRange(pattern.StepTotal, 0, MaxRowOffset) ||
+        pattern.StepSums.size() > static_cast<size_t>(MaxRowOffset) * TGui2Reg::LineCount)
+        ThrowBadPattern(index, "more steps than any search finds");
     for (int32_t l = 0; l < TGui2Reg::LineCount; ++l) {
         const TPointList& line = pattern.Line(l);
+        if (line.Count() > MaxLinePoints)
+            ThrowBadPattern(index, "a line has more points than any search finds");
         for (int32_t i = 0; i < line.Count(); ++i) {
             const TPoint p = line.Items()[i];
             if (!InRange(p.X, 0, 7) || !InRange(p.Y, DeepestRowOffset, 0))

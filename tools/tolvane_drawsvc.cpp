@@ -19,6 +19,7 @@
 #include "data/DrawTable.h"
 #include "data/DrawText.h"
 #include "data/Error.h"
+#include "data/FileIo.h"
 #include "data/TextCodec.h"
 
 namespace {
@@ -77,9 +78,8 @@ TServiceArgs ParseArgs(int argc, char** argv) {
 }
 
 std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw TError("cannot read " + path);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    const std::vector<uint8_t> bytes = ReadWholeFile(path, MaxDrawFileBytes);
+    return std::string(bytes.begin(), bytes.end());
 }
 
 // The reply for the draws of a draw text file, issue numbers counting up from firstIssue.

@@ -88,6 +88,8 @@ struct ToolArguments {
     std::optional<int32_t> BacktestRows;  // with "all", the largest number
 };
 
+constexpr int MaxThreads = 256;
+
 template <typename T>
 T ParseNumber(std::string_view text, std::string_view option, T low) {
     T value{};
@@ -109,7 +111,12 @@ ToolArguments ParseArguments(int argc, char** argv) {
         {"--ini", true, [&](std::string_view v) { args.IniPath = std::string(v); }},
         {"--set", true, [&](std::string_view v) { args.Sets.emplace_back(v); }},
         {"--threads", true,
-         [&](std::string_view v) { args.Threads = ParseNumber<int>(v, "--threads", 1); }},
+         [&](std::string_view v) {
+             args.Threads = ParseNumber<int>(v, "--threads", 1);
+             // More threads than any machine has cores only exhausts the system.
+             if (args.Threads > MaxThreads)
+                 throw UsageError{"--threads takes at most " + std::to_string(MaxThreads)};
+         }},
         {"--seed", true,
          [&](std::string_view v) { args.Seed = ParseNumber<uint64_t>(v, "--seed", 0); }},
         {"--document", true, [&](std::string_view v) { args.DocumentPath = std::string(v); }},
@@ -423,7 +430,7 @@ int Run(int argc, char** argv) {
     TCodes draws;
     std::vector<uint8_t> bytes;
     try {
-        bytes = ReadWholeFile(args.DrawsPath);
+        bytes = ReadWholeFile(args.DrawsPath, MaxDrawFileBytes);
     } catch (const TError& e) {
         std::fprintf(stderr, "tolvane-search: %s\n", OneLine(e.what()).c_str());
         return ExitBadInput;

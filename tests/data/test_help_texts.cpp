@@ -29,3 +29,7 @@ TEST(HelpAddresses, PictureHintIsWholeText) {
     // Picked out byte by byte, so a wrong position would break the UTF-8 of the Chinese part.
     EXPECT_EQ(ProductImageHint(), "点击访问Tolvane产品主页");
 }
+
+TEST(HelpTexts, TheMainCaptionNamesTheProgramAndWhatItDoes) {
+    EXPECT_EQ(MainCaption(), "Tolvane v3.08 - Bexmoor www.bexmoor.example - 规律搜索与走势分析");
+}

@@ -134,3 +134,32 @@ TEST(SearchOptionsIni, SetOptionByKeyKnowsTheKeysAndTheIntegerSyntax) {
 }
 
 }  // namespace
+
+namespace {
+
+// Notepad's "Unicode": UTF-16 little-endian with its byte order mark.
+std::string Utf16Le(const std::string& ascii) {
+    std::string bytes = "\xFF\xFE";
+    for (char c : ascii) bytes += std::string{c, '\0'};
+    return bytes;
+}
+
+TEST(SearchOptionsIni, AUnicodeFileIsReadAndWrittenBackAsUnicode) {
+    char folder[] = "/tmp/tolvane_ini16_XXXXXX";
+    ASSERT_NE(::mkdtemp(folder), nullptr);
+    const std::string path = std::string(folder) + "/pavolen.ini";
+    std::ofstream(path, std::ios::binary)
+        << Utf16Le("[TGui2Options]\r\nCellHeightSe=40\r\nRefTailChk=1\r\n");
+    SearchOptions options = LoadSearchOptions(path);
+    EXPECT_EQ(options.CellHeightSe, 40);
+    EXPECT_TRUE(options.RefTailChk);
+    options.CellHeightSe = 50;
+    SaveSearchOptions(path, options);
+    std::ifstream in(path, std::ios::binary);
+    const std::string saved(std::istreambuf_iterator<char>(in), {});
+    EXPECT_EQ(saved.substr(0, 2), "\xFF\xFE");
+    EXPECT_NE(saved.find(Utf16Le("CellHeightSe=50").substr(2)), std::string::npos);
+    EXPECT_EQ(LoadSearchOptions(path).CellHeightSe, 50);
+}
+
+}  // namespace

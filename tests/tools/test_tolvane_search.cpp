@@ -166,12 +166,14 @@ TEST_F(TolvaneSearchTool, ExitCodesForBadArgumentsAndBadDrawFiles) {
     EXPECT_EQ(RunTool("--set NoSuchKey=1 " + draws).ExitCode, 2);
     EXPECT_EQ(RunTool("--set SecCountSe=four " + draws).ExitCode, 2);
     EXPECT_EQ(RunTool("--threads 0 " + draws).ExitCode, 2);
+    EXPECT_EQ(RunTool("--threads 2000000000 " + draws).ExitCode, 2);  // no abort
     EXPECT_EQ(RunTool("--ini " + folder + "/missing.ini " + draws).ExitCode, 2);
     EXPECT_EQ(RunTool(draws + " " + draws).ExitCode, 2);
     EXPECT_EQ(RunTool("--set LinegDistMinSe=6 " + draws).ExitCode, 2);  // cannot be searched
     EXPECT_EQ(RunTool("--help").ExitCode, 0);
 
     EXPECT_EQ(RunTool(folder + "/missing.txt").ExitCode, 1);
+    EXPECT_EQ(RunTool("/dev/zero").ExitCode, 1);  // refused before it is read
     const std::string bad = folder + "/bad.txt";
     std::ofstream(bad) << "1234567\n12 3456\n";
     EXPECT_EQ(RunTool(bad).ExitCode, 1);
