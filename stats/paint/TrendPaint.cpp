@@ -7,6 +7,7 @@
 #include <QPen>
 #include <algorithm>
 #include <array>
+#include <optional>
 #include <vector>
 
 #include "view/GridGeometry.h"
@@ -51,6 +52,35 @@ void DrawFitted(QPainter& painter, QFont font, const QString& text, const QRect&
     const int y = box.top() + (box.height() - metrics.height()) / 2 + metrics.ascent();
     painter.drawText(QPoint(x, y), text);
 }
+
+// Numbers drawn many times per screen in boxes of one width: the fitted font is found once
+// per number of digits (digits are equally wide) instead of once per cell.
+class TNumberWriter {
+  public:
+    TNumberWriter(const QFont& font, int32_t boxWidth) : font_(font), boxWidth_(boxWidth) {}
+
+    void Draw(QPainter& painter, int64_t number, const QRect& box, const QColor& color) {
+        const QString text = QString::number(number);
+        const auto length = static_cast<size_t>(text.size());
+        if (length >= fonts_.size()) return;
+        if (!fonts_[length]) {
+            QFont font = font_;
+            int32_t pixels = font.pixelSize() > 0 ? font.pixelSize() : TextPixels;
+            while (QFontMetrics(font).horizontalAdvance(text) > boxWidth_ - 2 &&
+                   pixels > SmallestTextPixels)
+                font.setPixelSize(--pixels);
+            fonts_[length] = font;
+        }
+        painter.setFont(*fonts_[length]);
+        painter.setPen(color);
+        painter.drawText(box, Qt::AlignCenter, text);
+    }
+
+  private:
+    QFont font_;
+    int32_t boxWidth_;
+    std::array<std::optional<QFont>, 24> fonts_;
+};
 
 QFont TextFont(const TTrendPaintInput& input, bool bold, int32_t pixels = TextPixels) {
     QFont font = input.Font;
@@ -133,7 +163,8 @@ void PaintTrendRows(QPainter& painter, const TTrendPaintInput& input, int32_t fi
 
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing, false);
-    const QFont omissionFont = TextFont(input, false, 12);
+    TNumberWriter omissionWriter(TextFont(input, false, 12), layout.CellWidth());
+    TNumberWriter issueWriter(TextFont(input, false), TTrendLayout::IssueWidth);
     for (int32_t row = first; row < end; ++row) {
         const int32_t y = rowTop(row);
         const int32_t drawIndex = input.Stats.Window.First + row;
@@ -145,15 +176,15 @@ void PaintTrendRows(QPainter& painter, const TTrendPaintInput& input, int32_t fi
         painter.fillRect(
             QRect(layout.ValueLeft(0), y, width - layout.ValueLeft(0), TTrendLayout::RowHeight),
             input.Palette.color(QPalette::Base));
-        DrawFitted(painter, TextFont(input, false), QString::number(input.IssueBase + drawIndex),
-                   issue, IssueColor);
+        issueWriter.Draw(painter, static_cast<int64_t>(input.IssueBase) + drawIndex, issue,
+                         IssueColor);
         DrawDigits(painter, input, draw, digits);
         if (input.Position != 0) {
             const int32_t* values = omissions.data() + (row - first) * TrendDigitCount;
             for (int32_t d = 0; d < TrendDigitCount; ++d)
                 if (values[d] > 0)
-                    DrawFitted(painter, omissionFont, QString::number(values[d]),
-                               ToQRect(layout.CellRect(y, d)), OmissionColor);
+                    omissionWriter.Draw(painter, values[d], ToQRect(layout.CellRect(y, d)),
+                                        OmissionColor);
         }
         // Every fifth row closes with a darker line, to count rows by eye.
         HorizontalLine(painter, y + TTrendLayout::RowHeight - 1, width,
