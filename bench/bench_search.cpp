@@ -6,6 +6,7 @@
 
 #include "bench/BenchDraws.h"
 #include "search/SearchEngine.h"
+#include "tests/support/SearchReference.h"
 
 namespace {
 

@@ -8,11 +8,6 @@
 
 namespace {
 
-// Rows and points beyond these are impossible in the options dialog; a hand-edited file
-// asking for more would only make the search run out of memory or never end.
-constexpr int32_t MaxRowOffset = 1000;
-constexpr int32_t MaxLinePoints = 64;
-
 uint64_t Mix64(uint64_t x) {
     x += 0x9E3779B97F4A7C15ull;
     x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9ull;
@@ -103,12 +98,8 @@ bool AcceptChoice(const TWalkGrid& grid, const TChoice& choice) {
     const int32_t* all = choice.Cells.data();
     const int32_t W = grid.W;
     if (!(low[0] < W)) return false;
-    if (W > 5) {
-        const int32_t from = grid.SumOffset + 4;
-        const int32_t to = grid.SumOffset + 6;
-        for (int32_t i = 0; i < total; ++i)
-            if (all[i] >= from && all[i] <= to) return false;
-    }
+    for (int32_t i = 0; i < total; ++i)
+        if (InTailGap(grid, all[i])) return false;
     for (int32_t i = 0; i + 1 < total; ++i)
         for (int32_t j = i + 1; j < total; ++j)
             if (all[i] == all[j]) return false;
@@ -117,19 +108,6 @@ bool AcceptChoice(const TWalkGrid& grid, const TChoice& choice) {
     if (grid.FallStyle == 2 && !(choice.NL >= 2 && low[1] < W)) return false;
     if (choice.NL > 2 && !(all[3] >= W)) return false;
     return true;
-}
-
-bool LineExhausted(const int32_t* line, int32_t n, int32_t highest) {
-    for (int32_t i = 0; i < n; ++i)
-        if (line[i] < highest - (n - 1 - i)) return false;
-    return true;
-}
-
-void AdvanceLine(int32_t* line, int32_t n, int32_t lowest, int32_t highest) {
-    int32_t run = n;  // leftmost position of the trailing run at its maximum
-    while (run > 0 && line[run - 1] >= highest - (n - 1 - (run - 1))) --run;
-    ++line[run - 1];
-    for (int32_t i = run; i < n; ++i) line[i] = std::max(line[i - 1] + 1, lowest);
 }
 
 namespace {
@@ -172,7 +150,7 @@ void ApplyStyleJumps(const TWalkGrid& grid, TChoice& choice) {
 }
 
 bool NextChoice(const TWalkGrid& grid, TChoice& choice) {
-    if (grid.W > 5 && choice.Low()[0] >= grid.SumOffset + 4) return false;
+    if (PairEndsEarly(grid, choice.Low())) return false;
     if (!LineExhausted(choice.High(), choice.NH, grid.Highest[1])) {
         AdvanceLine(choice.High(), choice.NH, grid.Lowest[1], grid.Highest[1]);
     } else if (!LineExhausted(choice.Low(), choice.NL, grid.Highest[0])) {
@@ -183,13 +161,6 @@ bool NextChoice(const TWalkGrid& grid, TChoice& choice) {
     }
     ApplyStyleJumps(grid, choice);
     return true;
-}
-
-bool SumsHold(int32_t contrast, int32_t low, int32_t high) {
-    const int32_t distance = DigitDistance(low, high);
-    if (contrast == 1) return distance == 0;
-    if (contrast == 2) return distance == 5;
-    return distance == 0 || distance == 5;
 }
 
 int32_t RandomResultDigit(uint64_t seed, int64_t candidate, int32_t layout) {
