@@ -7,9 +7,8 @@ namespace {
 
 // Every visiting order of 3 or 4 points, up to reversal; digit k names the k-th point.
 constexpr std::array<const char*, 3> PathOrders3 = {"123", "132", "213"};
-constexpr std::array<const char*, 12> PathOrders4 = {"1234", "1243", "1324", "1342",
-                                                     "1423", "1432", "2134", "2143",
-                                                     "2314", "2413", "3124", "3214"};
+constexpr std::array<const char*, 12> PathOrders4 = {
+    "1234", "1243", "1324", "1342", "1423", "1432", "2134", "2143", "2314", "2413", "3124", "3214"};
 
 float PathLength(const TPointList& line, const char* order) {
     float length = 0.0f;
@@ -61,7 +60,7 @@ const TPointList& TGui2Reg::Line(int32_t index) const {
 
 void TGui2Reg::AddStep(const std::array<int32_t, LineCount>& sums) {
     StepTotal = static_cast<int32_t>(StepSums.size()) / LineCount + 1;
-    StepSums.insert(StepSums.end(), sums.begin(), sums.end());
+    for (int32_t sum : sums) StepSums.push_back(sum);
 }
 
 int32_t TGui2Reg::LineSum(int32_t baseRow, int32_t line, const TCodes& draws) const {
@@ -160,9 +159,12 @@ std::string TGui2Reg::ResultsText() const {
 
 std::string TGui2Reg::ResultText(int32_t value) const {
     switch (ContrastKind) {
-        case 1: return std::to_string(value);
-        case 2: return std::to_string(PairDigit(value));
-        default: return std::to_string(value) + std::to_string(PairDigit(value));
+        case 1:
+            return std::to_string(value);
+        case 2:
+            return std::to_string(PairDigit(value));
+        default:
+            return std::to_string(value) + std::to_string(PairDigit(value));
     }
 }
 
@@ -211,9 +213,9 @@ void TGui2Reg::LoadFromStream(TMemoryStream& stream) {
     const size_t sumCount = static_cast<size_t>(loaded.StepTotal) * LineCount;
     if (stream.Remaining() / sizeof(int32_t) < sumCount)
         throw TTruncatedError("The data ends inside the step sums of a pattern.");
-    loaded.StepSums.resize(sumCount);
-    stream.ReadExact(loaded.StepSums.data(), sumCount * sizeof(int32_t),
-                     "the step sums of a pattern");
+    std::vector<int32_t> sums(sumCount);
+    stream.ReadExact(sums.data(), sumCount * sizeof(int32_t), "the step sums of a pattern");
+    loaded.StepSums.assign(sums.data(), sumCount);
     loaded.BaseRow = stream.ReadInt32("the base row of a pattern");
     for (auto& result : loaded.LineResults) {
         result.ResultValue = stream.ReadInt32("the result of a pattern line");

@@ -7,14 +7,19 @@
 
 #include "data/Hao.h"
 #include "search/ExtList.h"
+#include "search/StepSums.h"
 
 // Names of the layouts (rows between steps) and of the contrast kinds, by index.
 inline constexpr std::array<const char*, 5> LayoutNames = {"全部", "流水", "隔一", "隔二", "隔版"};
 inline constexpr std::array<const char*, 4> ContrastNames = {"全部", "全明", "全对", "明对"};
 
 // The digit paired with d (they differ by 5).
-inline int32_t PairDigit(int32_t d) { return (d + 15) % 10; }
-inline int32_t DigitDistance(int32_t a, int32_t b) { return a > b ? a - b : b - a; }
+inline int32_t PairDigit(int32_t d) {
+    return (d + 15) % 10;
+}
+inline int32_t DigitDistance(int32_t a, int32_t b) {
+    return a > b ? a - b : b - a;
+}
 
 // What one line predicts: its digit and the grid columns (H, A..G) of its cells in the coming draw.
 struct TLineResult {
@@ -25,7 +30,7 @@ struct TLineResult {
 // One pattern: a low line (0) and a high line (1) of cells whose sums kept a relation over
 // StepTotal steps, laid back over the draws every Layout rows, and the digits it predicts.
 class TGui2Reg : public TPersistent {
-public:
+  public:
     static constexpr int32_t LineCount = 2;
 
     TGui2Reg() = default;
@@ -37,7 +42,7 @@ public:
     int32_t StepTotal = 0;
     int32_t BaseRow = 0;
     int32_t ContrastKind = 0;
-    std::vector<int32_t> StepSums;  // step-major: step s, line l at s * LineCount + l
+    TStepSums StepSums;  // step-major: step s, line l at s * LineCount + l
     std::array<TLineResult, LineCount> LineResults{};
 
     void Clear();
@@ -72,6 +77,6 @@ public:
     void LoadFromStream(TMemoryStream& stream);
     void SaveToStream(TMemoryStream& stream) const;
 
-private:
+  private:
     std::array<TPointList, LineCount> lines_;
 };
