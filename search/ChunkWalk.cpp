@@ -150,12 +150,7 @@ void TChunkWorker::ProcessSingle(const int32_t* cells) {
 void TChunkWorker::ProcessSegment(const int32_t* cells) {
     const int32_t W = grid_.W;
     std::copy(cells, cells + nl_ + nh_, figure_.begin());
-    // Checks of the candidate test that read the low line only.
-    if (!(low_[0] < W)) return;
-    for (int32_t i = 0; i < nl_; ++i)
-        if (InTailGap(grid_, low_[i])) return;
-    if (grid_.FallStyle == 2 && !(nl_ >= 2 && low_[1] < W)) return;
-    if (nl_ > 3 && !(low_[3] >= W)) return;
+    if (!LowLinePasses(grid_, low_, nl_)) return;
 
     // Cells the high line may not use: the low line's and the tail gap.
     std::fill(blocked_.begin(), blocked_.end(), 0);
@@ -203,16 +198,12 @@ void TChunkWorker::ProcessRange(int32_t from, int32_t to) {
         if (blocked_[high_[i]]) return;
     int32_t lo = from;
     int32_t hi = to;
-    // The rest of the candidate test, for the prefix or for the range.
+    // The rest of the candidate test: on the prefix's first cell, or on the range when the
+    // last cell is the first.
     if (prefix > 0) {
-        const int32_t first = high_[0];
-        if (!(first > low_[0])) return;
-        if (grid_.FallStyle == 3 && !(first < W)) return;
-        if (nl_ == 3 && !(first >= W)) return;
+        if (!FirstHighCellPasses(grid_, low_, nl_, high_[0])) return;
     } else {
-        lo = std::max(lo, low_[0] + 1);
-        if (grid_.FallStyle == 3) hi = std::min(hi, W - 1);
-        if (nl_ == 3) lo = std::max(lo, W);
+        NarrowFirstHighCell(grid_, low_, nl_, lo, hi);
     }
     if (lo > hi) return;
 

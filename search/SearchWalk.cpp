@@ -92,22 +92,15 @@ TChoice FirstChoice(const TWalkGrid& grid, int32_t nl, int32_t nh) {
 }
 
 bool AcceptChoice(const TWalkGrid& grid, const TChoice& choice) {
-    const int32_t* low = choice.Low();
-    const int32_t* high = choice.High();
     const int32_t total = choice.NL + choice.NH;
     const int32_t* all = choice.Cells.data();
-    const int32_t W = grid.W;
-    if (!(low[0] < W)) return false;
-    for (int32_t i = 0; i < total; ++i)
+    if (!LowLinePasses(grid, choice.Low(), choice.NL)) return false;
+    for (int32_t i = choice.NL; i < total; ++i)
         if (InTailGap(grid, all[i])) return false;
     for (int32_t i = 0; i + 1 < total; ++i)
         for (int32_t j = i + 1; j < total; ++j)
             if (all[i] == all[j]) return false;
-    if (!(high[0] > low[0])) return false;
-    if (grid.FallStyle == 3 && !(high[0] < W)) return false;
-    if (grid.FallStyle == 2 && !(choice.NL >= 2 && low[1] < W)) return false;
-    if (choice.NL > 2 && !(all[3] >= W)) return false;
-    return true;
+    return FirstHighCellPasses(grid, choice.Low(), choice.NL, choice.High()[0]);
 }
 
 namespace {

@@ -62,8 +62,47 @@ struct TChoice {
 // Each line at its first combination: lowest, lowest + 1, ...
 TChoice FirstChoice(const TWalkGrid& grid, int32_t nl, int32_t nh);
 
-// The candidate test, checks in order; the first failing check rejects.
+// The cells of row offset 0 that no line may use on wide grids (the tail columns' gap).
+inline bool InTailGap(const TWalkGrid& grid, int32_t cell) {
+    return grid.W > 5 && cell >= grid.SumOffset + 4 && cell <= grid.SumOffset + 6;
+}
+
+// The early end of a count pair: on wide grids no choice follows one whose low line starts
+// at the tail gap.
+inline bool PairEndsEarly(const TWalkGrid& grid, const int32_t* low) {
+    return grid.W > 5 && low[0] >= grid.SumOffset + 4;
+}
+
+// The candidate test: every check below must pass, and the lines may not share a cell nor
+// use the tail gap.
 bool AcceptChoice(const TWalkGrid& grid, const TChoice& choice);
+
+// The candidate test's checks that read the low line only.
+inline bool LowLinePasses(const TWalkGrid& grid, const int32_t* low, int32_t nl) {
+    if (!(low[0] < grid.W)) return false;
+    for (int32_t i = 0; i < nl; ++i)
+        if (InTailGap(grid, low[i])) return false;
+    if (grid.FallStyle == 2 && !(nl >= 2 && low[1] < grid.W)) return false;
+    if (nl > 3 && !(low[3] >= grid.W)) return false;
+    return true;
+}
+
+// Narrows lo..hi to the high line's first cells that the candidate test's checks on that cell
+// allow (lo > hi: none), so a whole run of them is tested at once.
+inline void NarrowFirstHighCell(const TWalkGrid& grid, const int32_t* low, int32_t nl, int32_t& lo,
+                                int32_t& hi) {
+    if (lo < low[0] + 1) lo = low[0] + 1;
+    if (grid.FallStyle == 3 && hi > grid.W - 1) hi = grid.W - 1;
+    if (nl == 3 && lo < grid.W) lo = grid.W;  // the fourth cell of the figure
+}
+
+inline bool FirstHighCellPasses(const TWalkGrid& grid, const int32_t* low, int32_t nl,
+                                int32_t first) {
+    int32_t lo = first;
+    int32_t hi = first;
+    NarrowFirstHighCell(grid, low, nl, lo, hi);
+    return lo <= hi;
+}
 
 // Whether every position of a line is at or beyond its last value. Inline: the engine calls
 // it once per high-line prefix.
@@ -79,17 +118,6 @@ inline void AdvanceLine(int32_t* line, int32_t n, int32_t lowest, int32_t highes
     while (run > 0 && line[run - 1] >= highest - (n - 1 - (run - 1))) --run;
     ++line[run - 1];
     for (int32_t i = run; i < n; ++i) line[i] = line[i - 1] + 1 > lowest ? line[i - 1] + 1 : lowest;
-}
-
-// The cells of row offset 0 that no line may use on wide grids (the tail columns' gap).
-inline bool InTailGap(const TWalkGrid& grid, int32_t cell) {
-    return grid.W > 5 && cell >= grid.SumOffset + 4 && cell <= grid.SumOffset + 6;
-}
-
-// The early end of a count pair: on wide grids no choice follows one whose low line starts
-// at the tail gap.
-inline bool PairEndsEarly(const TWalkGrid& grid, const int32_t* low) {
-    return grid.W > 5 && low[0] >= grid.SumOffset + 4;
 }
 
 // The fall-style jumps that follow an advance, skipping choices the builder would reject.
