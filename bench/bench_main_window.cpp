@@ -1,15 +1,18 @@
 #include <benchmark/benchmark.h>
+#include <unistd.h>
 
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <fstream>
 #include <random>
 
 #include "app/Application.h"
 #include "app/Main.h"
 #include "app/PatternListModel.h"
+#include "bench/BenchDraws.h"
 
 namespace {
 
@@ -97,6 +100,54 @@ BENCHMARK(BM_SearchIntoTheWindow)
     ->UseManualTime()
     ->Iterations(1)
     ->Unit(benchmark::kMillisecond);
+
+// Resident bytes of the process, from /proc/self/statm.
+double ResidentBytes() {
+    std::ifstream statm("/proc/self/statm");
+    long pages = 0;
+    long resident = 0;
+    statm >> pages >> resident;
+    return static_cast<double>(resident) * static_cast<double>(sysconf(_SC_PAGESIZE));
+}
+
+// The heavy option set on 300 draws (about 1.76 million patterns): resident bytes the window
+// holds per pattern once every pattern stands in the list, above its size before the search.
+void BM_HeavySearchResidentBytes(benchmark::State& state) {
+    QTemporaryDir folder;
+    {
+        const auto draws = BenchDraws();
+        QFile file(folder.filePath("draws.txt"));
+        file.open(QIODevice::WriteOnly);
+        for (int32_t row = 0; row < draws->Count(); ++row) {
+            QByteArray line;
+            for (int32_t position = 1; position <= 7; ++position)
+                line += char('0' + draws->GetNum(position, row));
+            file.write(line + "\n");
+        }
+    }
+    TMainForm form(folder.path(), std::make_unique<TSilentPrompts>());
+    form.resize(1200, 800);
+    form.show();
+    form.ImportDrawFile(folder.filePath("draws.txt"));
+    form.Options = HeavyOptions();
+    for (auto _ : state) {
+        const double idle = ResidentBytes();
+        QEventLoop loop;
+        QTimer done;
+        done.setInterval(20);
+        QObject::connect(&done, &QTimer::timeout, &loop, [&] {
+            if (!form.RegMgr().Running() && form.ListModel().RowCount() == form.RegMgr().Count())
+                loop.quit();
+        });
+        done.start();
+        form.RegMenuSearchClick();
+        loop.exec();
+        const double patterns = form.RegMgr().Count();
+        state.counters["patterns"] = patterns;
+        state.counters["resident_bytes_per_pattern"] = (ResidentBytes() - idle) / patterns;
+    }
+}
+BENCHMARK(BM_HeavySearchResidentBytes)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

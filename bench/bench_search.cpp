@@ -1,8 +1,12 @@
 #include <benchmark/benchmark.h>
 #include <malloc.h>
 
+#include <chrono>
+#include <ctime>
+
 #include "bench/BenchDraws.h"
 #include "search/SearchEngine.h"
+#include "tests/support/SearchReference.h"
 
 namespace {
 
@@ -15,13 +19,25 @@ class TCountingSink : public ISearchSink {
     void Found(std::unique_ptr<TGui2Reg>, int64_t) override { ++Patterns; }
 };
 
-void RunWith(benchmark::State& state, const SearchOptions& options, int threads) {
-    const auto draws = BenchDraws();
+TSearchRequest MakeRequest(const SearchOptions& options, const TCodes& draws, int threads) {
     TSearchRequest request;
     request.Options = options;
-    request.Draws = draws.get();
+    request.Draws = &draws;
     request.Threads = threads;
     request.Seed = 1;
+    return request;
+}
+
+void SetTotals(benchmark::State& state, const TSearchTotals& totals) {
+    state.counters["candidates"] = static_cast<double>(totals.Candidates);
+    state.counters["builds"] = static_cast<double>(totals.Builds);
+    state.counters["patterns"] = static_cast<double>(totals.Found);
+}
+
+// Arguments: draw count, engine threads (0 = every core).
+void RunWith(benchmark::State& state, const SearchOptions& options) {
+    const auto draws = BenchDraws(static_cast<int32_t>(state.range(0)));
+    const TSearchRequest request = MakeRequest(options, *draws, static_cast<int>(state.range(1)));
     const std::atomic<bool> stop{false};
     TSearchTotals totals;
     for (auto _ : state) {
@@ -29,31 +45,58 @@ void RunWith(benchmark::State& state, const SearchOptions& options, int threads)
         totals = RunSearch(request, sink, stop);
         benchmark::DoNotOptimize(sink.Patterns);
     }
-    state.counters["candidates"] = static_cast<double>(totals.Candidates);
-    state.counters["builds"] = static_cast<double>(totals.Builds);
-    state.counters["patterns"] = static_cast<double>(totals.Found);
+    SetTotals(state, totals);
 }
 
-void BM_HeavyOneThread(benchmark::State& state) {
-    RunWith(state, HeavyOptions(), 1);
+void BM_Heavy(benchmark::State& state) {
+    RunWith(state, HeavyOptions());
 }
-void BM_HeavyAllThreads(benchmark::State& state) {
-    RunWith(state, HeavyOptions(), 0);
+void BM_Default(benchmark::State& state) {
+    RunWith(state, SearchOptions{});
 }
-void BM_DefaultAllThreads(benchmark::State& state) {
-    RunWith(state, SearchOptions{}, 0);
+
+double ProcessSeconds() {
+    timespec now{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
 }
-void BM_DefaultOneThread(benchmark::State& state) {
-    RunWith(state, SearchOptions{}, 1);
+
+// The tail columns on 2,496 draws, one engine thread, against the plain walk in the same run:
+// "speedup" is the plain walk's CPU time over the engine's.
+void BM_TailAgainstPlainWalk(benchmark::State& state) {
+    const auto draws = BenchDraws(2496);
+    SearchOptions options;
+    options.RefTailChk = true;
+    const TSearchRequest request = MakeRequest(options, *draws, 1);
+    const std::atomic<bool> stop{false};
+    double plainSeconds = 0;
+    {
+        TCountingSink sink;
+        const double start = ProcessSeconds();
+        RunReferenceSearch(request, sink, stop);
+        plainSeconds = ProcessSeconds() - start;
+    }
+    double engineSeconds = 0;
+    int64_t runs = 0;
+    TSearchTotals totals;
+    for (auto _ : state) {
+        TCountingSink sink;
+        const double start = ProcessSeconds();
+        totals = RunSearch(request, sink, stop);
+        engineSeconds += ProcessSeconds() - start;
+        ++runs;
+    }
+    SetTotals(state, totals);
+    state.counters["plain_ms"] = plainSeconds * 1e3;
+    state.counters["speedup"] = plainSeconds / (engineSeconds / static_cast<double>(runs));
 }
 
 // Heap bytes one kept pattern costs: the object and its blocks, as the allocator counts them.
 void BM_PatternMemory(benchmark::State& state) {
     const auto draws = BenchDraws();
-    TSearchRequest request;
-    request.Options = HeavyOptions();
-    request.Options.LinedDistMaxSe = 3;
-    request.Draws = draws.get();
+    SearchOptions options = HeavyOptions();
+    options.LinedDistMaxSe = 3;
+    const TSearchRequest request = MakeRequest(options, *draws, 0);
     const std::atomic<bool> stop{false};
     class TKeepingSink : public ISearchSink {
       public:
@@ -76,10 +119,25 @@ void BM_PatternMemory(benchmark::State& state) {
 
 }  // namespace
 
-BENCHMARK(BM_HeavyOneThread)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
-BENCHMARK(BM_HeavyAllThreads)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
-BENCHMARK(BM_DefaultOneThread)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_DefaultAllThreads)->Unit(benchmark::kMillisecond)->UseRealTime();
+// The CPU column counts every thread of the process; wall time is noisy on a shared machine.
+BENCHMARK(BM_Heavy)
+    ->ArgNames({"draws", "threads"})
+    ->Args({300, 1})
+    ->Args({300, 0})
+    ->Args({2496, 1})
+    ->Args({2496, 0})
+    ->Unit(benchmark::kMillisecond)
+    ->MeasureProcessCPUTime()
+    ->UseRealTime()
+    ->Iterations(3);
+BENCHMARK(BM_Default)
+    ->ArgNames({"draws", "threads"})
+    ->Args({300, 1})
+    ->Args({300, 0})
+    ->Unit(benchmark::kMillisecond)
+    ->MeasureProcessCPUTime()
+    ->UseRealTime();
+BENCHMARK(BM_TailAgainstPlainWalk)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_PatternMemory)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 BENCHMARK_MAIN();

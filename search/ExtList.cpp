@@ -2,8 +2,12 @@
 
 #include <algorithm>
 
-TPointList::TPointList(const TPointList& other) : TPersistent() {
+TPointList::TPointList(const TPointList& other) : TPersistent(), heap_(nullptr) {
     CopyFrom(other);
+}
+
+TPointList::~TPointList() {
+    if (OnHeap()) delete[] heap_;
 }
 
 TPointList& TPointList::operator=(const TPointList& other) {
@@ -13,36 +17,42 @@ TPointList& TPointList::operator=(const TPointList& other) {
 
 int32_t TPointList::Add(TPoint point) {
     if (count_ == capacity_) Grow();
-    items_[count_] = point;
+    Data()[count_] = point;
     return count_++;
 }
 
 TPoint TPointList::Get(int32_t index) const {
     if (index < 0 || index >= count_) throw TError("TPointList.Get Index isnot valid!");
-    return items_[index];
+    return Data()[index];
 }
 
 void TPointList::Put(int32_t index, TPoint point) {
     if (index < 0 || index >= count_) throw TError("TPointList.Put Index isnot valid!");
-    items_[index] = point;
+    Data()[index] = point;
 }
 
 void TPointList::Delete(int32_t index) {
     if (index < 0 || index >= count_) throw TError("TPointList.Delete Index isnot valid!");
     --count_;
-    std::copy(items_.get() + index + 1, items_.get() + count_ + 1, items_.get() + index);
+    TPoint* items = Data();
+    std::copy(items + index + 1, items + count_ + 1, items + index);
 }
 
 void TPointList::SetCapacity(int32_t newCapacity) {
     if (newCapacity < count_ || newCapacity > MaxListSize)
         throw TError("TPointList.SetCapacity NewCapacity isnot valid!");
     if (newCapacity == capacity_) return;
-    std::unique_ptr<TPoint[]> block;
-    if (newCapacity > 0) {
-        block = std::make_unique<TPoint[]>(static_cast<size_t>(newCapacity));
-        std::copy(items_.get(), items_.get() + count_, block.get());
+    if (newCapacity > InlinePoints) {
+        TPoint* block = new TPoint[static_cast<size_t>(newCapacity)];
+        std::copy(Data(), Data() + count_, block);
+        if (OnHeap()) delete[] heap_;
+        heap_ = block;
+    } else if (OnHeap()) {
+        TPoint kept[InlinePoints];
+        std::copy(heap_, heap_ + count_, kept);
+        delete[] heap_;
+        std::copy(kept, kept + count_, inline_);
     }
-    items_ = std::move(block);
     capacity_ = newCapacity;
 }
 
@@ -50,7 +60,7 @@ void TPointList::SetCount(int32_t newCount) {
     if (newCount < 0 || newCount > MaxListSize)
         throw TError("TPointList.SetCount NewCount isnot valid!");
     if (newCount > capacity_) SetCapacity(newCount);
-    if (newCount > count_) std::fill(items_.get() + count_, items_.get() + newCount, TPoint{});
+    if (newCount > count_) std::fill(Data() + count_, Data() + newCount, TPoint{});
     count_ = newCount;
 }
 
@@ -71,14 +81,14 @@ void TPointList::Grow() {
 bool TPointList::HasDuplicates() const {
     for (int32_t i = 0; i + 1 < count_; ++i)
         for (int32_t j = i + 1; j < count_; ++j)
-            if (items_[j] == items_[i]) return true;
+            if (Data()[j] == Data()[i]) return true;
     return false;
 }
 
 void TPointList::CopyFrom(const TPointList& source) {
     Clear();
     SetCount(source.count_);
-    std::copy(source.items_.get(), source.items_.get() + source.count_, items_.get());
+    std::copy(source.Data(), source.Data() + source.count_, Data());
 }
 
 void TPointList::Assign(const TPersistent& source) {
@@ -108,11 +118,11 @@ void TPointList::LoadFromStream(TMemoryStream& stream) {
     }
     Clear();
     SetCount(count);
-    stream.ReadExact(items_.get(), static_cast<size_t>(count) * sizeof(TPoint),
+    stream.ReadExact(Data(), static_cast<size_t>(count) * sizeof(TPoint),
                      "the points of a point list");
 }
 
 void TPointList::SaveToStream(TMemoryStream& stream) const {
     stream.WriteInt32(count_);
-    stream.Write(items_.get(), static_cast<size_t>(count_) * sizeof(TPoint));
+    stream.Write(Data(), static_cast<size_t>(count_) * sizeof(TPoint));
 }

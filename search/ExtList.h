@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <memory>
 
 #include "data/Persistent.h"
 #include "data/Stream.h"
@@ -15,15 +14,17 @@ struct TPoint {
 };
 static_assert(sizeof(TPoint) == 8);
 
-// Growable array of points in insertion order.
+// Growable array of points in insertion order. Up to four points (a pattern line's usual
+// size) live inside the object; Capacity() keeps its growth steps either way.
 class TPointList : public TPersistent {
   public:
     static constexpr int32_t MaxListSize = 134217727;
+    static constexpr int32_t InlinePoints = 4;
 
-    TPointList() = default;
+    TPointList() : heap_(nullptr) {}
     TPointList(const TPointList& other);
     TPointList& operator=(const TPointList& other);
-    ~TPointList() override = default;
+    ~TPointList() override;
 
     int32_t Count() const { return count_; }
     int32_t Capacity() const { return capacity_; }
@@ -47,12 +48,18 @@ class TPointList : public TPersistent {
     void SaveToStream(TMemoryStream& stream) const;
 
     // Read-only view of the points, valid until the next change.
-    const TPoint* Items() const { return items_.get(); }
+    const TPoint* Items() const { return Data(); }
 
   private:
     void CopyFrom(const TPointList& source);
+    bool OnHeap() const { return capacity_ > InlinePoints; }
+    TPoint* Data() { return OnHeap() ? heap_ : inline_; }
+    const TPoint* Data() const { return OnHeap() ? heap_ : inline_; }
 
-    std::unique_ptr<TPoint[]> items_;
+    union {
+        TPoint* heap_;  // while the capacity exceeds InlinePoints
+        TPoint inline_[InlinePoints];
+    };
     int32_t count_ = 0;
     int32_t capacity_ = 0;
 };

@@ -60,7 +60,7 @@ const TPointList& TGui2Reg::Line(int32_t index) const {
 
 void TGui2Reg::AddStep(const std::array<int32_t, LineCount>& sums) {
     StepTotal = static_cast<int32_t>(StepSums.size()) / LineCount + 1;
-    StepSums.insert(StepSums.end(), sums.begin(), sums.end());
+    for (int32_t sum : sums) StepSums.push_back(sum);
 }
 
 int32_t TGui2Reg::LineSum(int32_t baseRow, int32_t line, const TCodes& draws) const {
@@ -213,9 +213,9 @@ void TGui2Reg::LoadFromStream(TMemoryStream& stream) {
     const size_t sumCount = static_cast<size_t>(loaded.StepTotal) * LineCount;
     if (stream.Remaining() / sizeof(int32_t) < sumCount)
         throw TTruncatedError("The data ends inside the step sums of a pattern.");
-    loaded.StepSums.resize(sumCount);
-    stream.ReadExact(loaded.StepSums.data(), sumCount * sizeof(int32_t),
-                     "the step sums of a pattern");
+    std::vector<int32_t> sums(sumCount);
+    stream.ReadExact(sums.data(), sumCount * sizeof(int32_t), "the step sums of a pattern");
+    loaded.StepSums.assign(sums.data(), sumCount);
     loaded.BaseRow = stream.ReadInt32("the base row of a pattern");
     for (auto& result : loaded.LineResults) {
         result.ResultValue = stream.ReadInt32("the result of a pattern line");

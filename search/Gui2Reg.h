@@ -7,6 +7,7 @@
 
 #include "data/Hao.h"
 #include "search/ExtList.h"
+#include "search/StepSums.h"
 
 // Names of the layouts (rows between steps) and of the contrast kinds, by index.
 inline constexpr std::array<const char*, 5> LayoutNames = {"全部", "流水", "隔一", "隔二", "隔版"};
@@ -41,7 +42,7 @@ class TGui2Reg : public TPersistent {
     int32_t StepTotal = 0;
     int32_t BaseRow = 0;
     int32_t ContrastKind = 0;
-    std::vector<int32_t> StepSums;  // step-major: step s, line l at s * LineCount + l
+    TStepSums StepSums;  // step-major: step s, line l at s * LineCount + l
     std::array<TLineResult, LineCount> LineResults{};
 
     void Clear();

@@ -25,6 +25,9 @@ class ISearchSink {
     // candidate count is a multiple of ProgressInterval.
     virtual void Progress(int64_t candidateCount) = 0;
     virtual void Found(std::unique_ptr<TGui2Reg> pattern, int64_t candidateCount) = 0;
+    // Ends a run of notifications handed over together (one piece of the walk); a sink that
+    // gathers patterns may look at the clock here instead of at every pattern.
+    virtual void BatchEnd() {}
 };
 
 struct TSearchRequest {

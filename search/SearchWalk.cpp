@@ -92,39 +92,15 @@ TChoice FirstChoice(const TWalkGrid& grid, int32_t nl, int32_t nh) {
 }
 
 bool AcceptChoice(const TWalkGrid& grid, const TChoice& choice) {
-    const int32_t* low = choice.Low();
-    const int32_t* high = choice.High();
     const int32_t total = choice.NL + choice.NH;
     const int32_t* all = choice.Cells.data();
-    const int32_t W = grid.W;
-    if (!(low[0] < W)) return false;
-    if (W > 5) {
-        const int32_t from = grid.SumOffset + 4;
-        const int32_t to = grid.SumOffset + 6;
-        for (int32_t i = 0; i < total; ++i)
-            if (all[i] >= from && all[i] <= to) return false;
-    }
+    if (!LowLinePasses(grid, choice.Low(), choice.NL)) return false;
+    for (int32_t i = choice.NL; i < total; ++i)
+        if (InTailGap(grid, all[i])) return false;
     for (int32_t i = 0; i + 1 < total; ++i)
         for (int32_t j = i + 1; j < total; ++j)
             if (all[i] == all[j]) return false;
-    if (!(high[0] > low[0])) return false;
-    if (grid.FallStyle == 3 && !(high[0] < W)) return false;
-    if (grid.FallStyle == 2 && !(choice.NL >= 2 && low[1] < W)) return false;
-    if (choice.NL > 2 && !(all[3] >= W)) return false;
-    return true;
-}
-
-bool LineExhausted(const int32_t* line, int32_t n, int32_t highest) {
-    for (int32_t i = 0; i < n; ++i)
-        if (line[i] < highest - (n - 1 - i)) return false;
-    return true;
-}
-
-void AdvanceLine(int32_t* line, int32_t n, int32_t lowest, int32_t highest) {
-    int32_t run = n;  // leftmost position of the trailing run at its maximum
-    while (run > 0 && line[run - 1] >= highest - (n - 1 - (run - 1))) --run;
-    ++line[run - 1];
-    for (int32_t i = run; i < n; ++i) line[i] = std::max(line[i - 1] + 1, lowest);
+    return FirstHighCellPasses(grid, choice.Low(), choice.NL, choice.High()[0]);
 }
 
 namespace {
@@ -167,7 +143,7 @@ void ApplyStyleJumps(const TWalkGrid& grid, TChoice& choice) {
 }
 
 bool NextChoice(const TWalkGrid& grid, TChoice& choice) {
-    if (grid.W > 5 && choice.Low()[0] >= grid.SumOffset + 4) return false;
+    if (PairEndsEarly(grid, choice.Low())) return false;
     if (!LineExhausted(choice.High(), choice.NH, grid.Highest[1])) {
         AdvanceLine(choice.High(), choice.NH, grid.Lowest[1], grid.Highest[1]);
     } else if (!LineExhausted(choice.Low(), choice.NL, grid.Highest[0])) {
@@ -178,13 +154,6 @@ bool NextChoice(const TWalkGrid& grid, TChoice& choice) {
     }
     ApplyStyleJumps(grid, choice);
     return true;
-}
-
-bool SumsHold(int32_t contrast, int32_t low, int32_t high) {
-    const int32_t distance = DigitDistance(low, high);
-    if (contrast == 1) return distance == 0;
-    if (contrast == 2) return distance == 5;
-    return distance == 0 || distance == 5;
 }
 
 int32_t RandomResultDigit(uint64_t seed, int64_t candidate, int32_t layout) {

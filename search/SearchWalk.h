@@ -18,6 +18,8 @@ inline constexpr int32_t MaxLinePoints = 64;
 // an accepted candidate gave no pattern.
 inline constexpr int64_t ProgressInterval = 112323;
 
+inline constexpr int32_t MaxGridWidth = 8;  // the sum column H and seven digit columns
+
 // Cells and index ranges derived from the options.
 struct TWalkGrid {
     int32_t DigitColumns = 4;     // 7 with the tail columns, else 4
@@ -62,14 +64,63 @@ struct TChoice {
 // Each line at its first combination: lowest, lowest + 1, ...
 TChoice FirstChoice(const TWalkGrid& grid, int32_t nl, int32_t nh);
 
-// The candidate test, checks in order; the first failing check rejects.
+// The cells of row offset 0 that no line may use on wide grids (the tail columns' gap).
+inline bool InTailGap(const TWalkGrid& grid, int32_t cell) {
+    return grid.W > 5 && cell >= grid.SumOffset + 4 && cell <= grid.SumOffset + 6;
+}
+
+// The early end of a count pair: on wide grids no choice follows one whose low line starts
+// at the tail gap.
+inline bool PairEndsEarly(const TWalkGrid& grid, const int32_t* low) {
+    return grid.W > 5 && low[0] >= grid.SumOffset + 4;
+}
+
+// The candidate test: every check below must pass, and the lines may not share a cell nor
+// use the tail gap.
 bool AcceptChoice(const TWalkGrid& grid, const TChoice& choice);
 
-// Whether every position of a line is at or beyond its last value.
-bool LineExhausted(const int32_t* line, int32_t n, int32_t highest);
+// The candidate test's checks that read the low line only.
+inline bool LowLinePasses(const TWalkGrid& grid, const int32_t* low, int32_t nl) {
+    if (!(low[0] < grid.W)) return false;
+    for (int32_t i = 0; i < nl; ++i)
+        if (InTailGap(grid, low[i])) return false;
+    if (grid.FallStyle == 2 && !(nl >= 2 && low[1] < grid.W)) return false;
+    if (nl > 3 && !(low[3] >= grid.W)) return false;
+    return true;
+}
+
+// Narrows lo..hi to the high line's first cells that the candidate test's checks on that cell
+// allow (lo > hi: none), so a whole run of them is tested at once.
+inline void NarrowFirstHighCell(const TWalkGrid& grid, const int32_t* low, int32_t nl, int32_t& lo,
+                                int32_t& hi) {
+    if (lo < low[0] + 1) lo = low[0] + 1;
+    if (grid.FallStyle == 3 && hi > grid.W - 1) hi = grid.W - 1;
+    if (nl == 3 && lo < grid.W) lo = grid.W;  // the fourth cell of the figure
+}
+
+inline bool FirstHighCellPasses(const TWalkGrid& grid, const int32_t* low, int32_t nl,
+                                int32_t first) {
+    int32_t lo = first;
+    int32_t hi = first;
+    NarrowFirstHighCell(grid, low, nl, lo, hi);
+    return lo <= hi;
+}
+
+// Whether every position of a line is at or beyond its last value. Inline: the engine calls
+// it once per high-line prefix.
+inline bool LineExhausted(const int32_t* line, int32_t n, int32_t highest) {
+    for (int32_t i = 0; i < n; ++i)
+        if (line[i] < highest - (n - 1 - i)) return false;
+    return true;
+}
 
 // Moves a line that is not exhausted to its next combination in lexicographic order.
-void AdvanceLine(int32_t* line, int32_t n, int32_t lowest, int32_t highest);
+inline void AdvanceLine(int32_t* line, int32_t n, int32_t lowest, int32_t highest) {
+    int32_t run = n;  // leftmost position of the trailing run at its maximum
+    while (run > 0 && line[run - 1] >= highest - (n - 1 - (run - 1))) --run;
+    ++line[run - 1];
+    for (int32_t i = run; i < n; ++i) line[i] = line[i - 1] + 1 > lowest ? line[i - 1] + 1 : lowest;
+}
 
 // The fall-style jumps that follow an advance, skipping choices the builder would reject.
 void ApplyStyleJumps(const TWalkGrid& grid, TChoice& choice);
@@ -87,8 +138,14 @@ inline int32_t PatternContrast(int32_t sumContrast) {
     return sumContrast >= 1 && sumContrast <= 3 ? sumContrast : 3;
 }
 
-// Whether two line sums keep the relation of the contrast kind (equal, paired, or either).
-bool SumsHold(int32_t contrast, int32_t low, int32_t high);
+// Whether two line sums (digits) keep the relation of the contrast kind (equal, paired, or
+// either). Inline: every step of every build asks it.
+inline bool SumsHold(int32_t contrast, int32_t low, int32_t high) {
+    const int32_t distance = low > high ? low - high : high - low;
+    if (contrast == 1) return distance == 0;
+    if (contrast == 2) return distance == 5;
+    return distance == 0 || distance == 5;
+}
 
 // Digit for the high line's result when both lines predict. It is derived from the search's
 // seed, the candidate's ordinal and the layout, so a search gives the same digits whatever

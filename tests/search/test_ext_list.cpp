@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "search/ExtList.h"
+#include "search/StepSums.h"
 #include "tests/support/SearchTestSupport.h"
 
 namespace {
@@ -98,6 +99,54 @@ TEST(TPointList, StreamRoundTripAndTruncation) {
     TMemoryStream empty(std::vector<uint8_t>{0, 0, 0, 0});
     back.LoadFromStream(empty);
     EXPECT_EQ(back.Capacity(), 0);
+}
+
+// Points move between the object and a block as the capacity crosses four, both ways, and
+// copies take them along.
+TEST(TPointList, PointsSurviveMovesBetweenTheObjectAndABlock) {
+    TPointList list;
+    for (int i = 0; i < 6; ++i) list.Add({i, -i});
+    EXPECT_EQ(list.Capacity(), 8);
+    list.Delete(0);
+    list.Delete(0);
+    list.Delete(0);
+    list.SetCapacity(3);
+    TPointList copy(list);
+    list.SetCapacity(4);
+    list.Add({7, 7});
+    list.SetCapacity(9);
+    const std::vector<TPoint> expected = {{3, -3}, {4, -4}, {5, -5}, {7, 7}};
+    ASSERT_EQ(list.Count(), 4);
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(list.Get(i), expected[i]) << i;
+    copy = list;
+    list.Clear();
+    ASSERT_EQ(copy.Count(), 4);
+    EXPECT_EQ(copy.Items()[3], (TPoint{7, 7}));
+}
+
+// Step sums read like a vector whatever they hold: digits, values beyond a byte, more than
+// sixteen of them; copies compare equal.
+TEST(TStepSums, KeepsEveryValueExactly) {
+    const std::vector<std::vector<int32_t>> cases = {
+        {},
+        {0, 9, 4, 4},
+        {1, 2, 3, 4, 5, 6, 7, 8, 9, 0, 1, 2, 3, 4, 5, 6, 7, 8},
+        {3, 127, -128, 128},
+        {-1000000, 5, 2147483647},
+    };
+    for (const auto& values : cases) {
+        TStepSums sums;
+        for (int32_t v : values) sums.push_back(v);
+        EXPECT_EQ(sums, values);
+        const TStepSums copy = sums;
+        EXPECT_EQ(copy, sums);
+        EXPECT_EQ(copy.size(), values.size());
+        if (!values.empty()) {
+            EXPECT_EQ(copy.at(values.size() - 1), values.back());
+        }
+        EXPECT_THROW(copy.at(values.size()), std::out_of_range);
+    }
+    EXPECT_FALSE((TStepSums{1, 2} == TStepSums{1, 3}));
 }
 
 }  // namespace

@@ -144,6 +144,44 @@ TEST(SearchEquivalence, RandomOptionSetsOnRandomDraws) {
     EXPECT_GT(withPatterns, 30) << searched;
 }
 
+// Shapes the small grids above never reach, with one to four threads: a high line whose last
+// cell crosses the 64th cell of a wide grid (the range filter's masks span several words), and
+// a high line of 30 points on draws of high digits (its prefix sums overflow a byte), under
+// every contrast kind and number of filtered steps.
+TEST(SearchEquivalence, WideGridsAndLongLinesWithOneToFourThreads) {
+    auto draws = RandomDraws(105, 90);
+    auto highDigits = RandomDraws(106, 40);
+    for (int32_t row = 0; row < highDigits->Count(); ++row)
+        for (int32_t position = 1; position <= 7; ++position)
+            highDigits->SetNum(position, row, 8 + highDigits->GetNum(position, row) % 2);
+    int withPatterns = 0;
+    for (int threads = 1; threads <= 4; ++threads) {
+        for (int contrast : {1, 2, 3}) {
+            SearchOptions wide;
+            wide.RefSumChk = wide.RefTailChk = true;
+            wide.LinedDistMaxSe = 0;
+            wide.LinegDistMaxSe = 9;
+            wide.LinedPtMinSe = wide.LinegPtMinSe = 1;
+            wide.LinedPtMaxSe = wide.LinegPtMaxSe = 2;
+            wide.SumConstrastGbx = contrast;
+            wide.SecCountSe = 1 + threads;  // 0 to 3 filtered steps
+            withPatterns += ExpectSameSearch(wide, *draws, threads, 9).Found > 0;
+
+            SearchOptions longLine;
+            longLine.LinedDistMaxSe = 0;
+            longLine.LinegDistMaxSe = 8;
+            longLine.LinedPtMinSe = longLine.LinedPtMaxSe = 1;
+            longLine.LinegPtMinSe = 29;
+            longLine.LinegPtMaxSe = 30;
+            longLine.SumConstrastGbx = contrast;
+            longLine.SecCountSe = 3;
+            withPatterns += ExpectSameSearch(longLine, *highDigits, threads, 10).Found > 0;
+            if (HasFailure()) return;
+        }
+    }
+    EXPECT_GE(withPatterns, 18);
+}
+
 TEST(SearchEquivalence, ThreadCountDoesNotChangeTheResult) {
     auto draws = RandomDraws(103, 120);
     SearchOptions options;
