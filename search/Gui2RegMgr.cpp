@@ -4,6 +4,7 @@
 #include <chrono>
 
 #include "data/Error.h"
+#include "search/PatternBudget.h"
 #include "search/StoredChecks.h"
 
 namespace {
@@ -107,6 +108,9 @@ void TGui2RegMgr::Start(const TCodes& draws) {
     thread_->Start(previous);
     running_ = true;
     startTick_ = NowTick();
+    // The budget counts the patterns already held (Start adds to them).
+    budget_ = PatternBudget(options_.MaxPatterns);
+    budgetExceeded_ = false;
 }
 
 void TGui2RegMgr::Stop() {
@@ -137,12 +141,21 @@ void TGui2RegMgr::ProcessEvents() {
         notice.CandidateCount = event.CandidateCount;
         if (event.Kind == sekFound) {
             notice.FirstIndex = Count();
-            notice.NewCount = static_cast<int32_t>(event.Patterns.size());
             // No exact reserve here: it would reallocate the whole list for every batch.
-            for (auto& pattern : event.Patterns) patterns_.push_back(std::move(pattern));
+            for (auto& pattern : event.Patterns) {
+                if (static_cast<int64_t>(patterns_.size()) >= budget_) {
+                    // Past the memory budget the search stops by itself; what it found stays.
+                    budgetExceeded_ = true;
+                    thread->RequestStop();
+                    break;
+                }
+                patterns_.push_back(std::move(pattern));
+            }
+            notice.NewCount = Count() - notice.FirstIndex;
         } else if (event.Kind == sekFinished) {
             running_ = false;
             notice.Error = std::move(event.Error);
+            if (budgetExceeded_ && notice.Error.empty()) notice.Error = PatternBudgetText(budget_);
         }
         if (OnSearchEvent) OnSearchEvent(notice);
     }

@@ -93,5 +93,7 @@ class TGui2RegMgr {
     std::vector<std::shared_ptr<TGui2SearchThread>> retired_;  // replaced, still winding down
     bool running_ = false;
     int64_t startTick_ = 0;
-    std::thread disposer_;  // frees the patterns of the last large Clear
+    std::thread disposer_;        // frees the patterns of the last large Clear
+    int64_t budget_ = INT64_MAX;  // patterns the running search may add (PatternBudget)
+    bool budgetExceeded_ = false;
 };

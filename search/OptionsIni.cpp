@@ -1,5 +1,6 @@
 #include "search/OptionsIni.h"
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 
@@ -142,6 +143,7 @@ void ReadSearchOptions(const TIniFile& ini, SearchOptions& options) {
             options.*key.Flag = ini.ReadBool(OptionsSection, key.Name, defaults.*key.Flag);
     }
     options.ServiceUrl = DecodeExternalText(ini.ReadString(DownloadSection, "ServiceUrl", ""));
+    options.MaxPatterns = std::max(0, ini.ReadInteger(LimitsSection, "MaxPatterns", 0));
     options.BoxColorModeCbb = 3;
     // The grid cannot show other cell sizes; a bad value must not stop the program starting.
     if (options.CellHeightSe < 30 || options.CellHeightSe > 60) options.CellHeightSe = 30;
@@ -162,6 +164,7 @@ void WriteSearchOptions(TIniFile& ini, const SearchOptions& options) {
     std::string url = options.ServiceUrl;
     std::erase_if(url, [](char c) { return c == '\r' || c == '\n' || c == '\0'; });
     ini.WriteString(DownloadSection, "ServiceUrl", url);
+    ini.WriteInteger(LimitsSection, "MaxPatterns", options.MaxPatterns);
 }
 
 void ApplyStartupAdjustments(SearchOptions& options) {

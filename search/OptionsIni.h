@@ -15,6 +15,7 @@
 inline constexpr char MemberSection[] = "TRegOptions";
 inline constexpr char OptionsSection[] = "TGui2Options";
 inline constexpr char DownloadSection[] = "TDataDown";
+inline constexpr char LimitsSection[] = "TSearchLimits";
 
 // The member name and password are stored scrambled: byte i becomes (byte + A + i * B) mod 256.
 int ScrambleStart();  // A

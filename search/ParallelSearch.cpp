@@ -80,7 +80,14 @@ void TParallelSearch::Work() {
             index = nextChunk_++;
         }
         TChunkResult result;
-        worker.Process(chunk, result);
+        try {
+            worker.Process(chunk, result);
+        } catch (...) {
+            // Out of memory, say: the search ends with the reason, in walk order, instead of
+            // taking the program down.
+            result = TChunkResult{};
+            result.Error = std::current_exception();
+        }
         {
             std::lock_guard lock(mutex_);
             ready_[index] = std::move(result);

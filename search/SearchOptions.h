@@ -29,6 +29,7 @@ struct SearchOptions {
     int32_t BoxColorModeCbb = 3;   // display: colour mode
     int32_t CellHeightSe = 30;     // display: grid cell size in pixels
     std::string ServiceUrl;        // [TDataDown] ServiceUrl; empty: the built-in service
+    int32_t MaxPatterns = 0;       // [TSearchLimits] MaxPatterns; 0: a share of the memory
 
     bool operator==(const SearchOptions&) const = default;
 };

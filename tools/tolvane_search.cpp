@@ -23,6 +23,7 @@
 #include "search/Backtest.h"
 #include "search/Gui2Reg.h"
 #include "search/OptionsIni.h"
+#include "search/PatternBudget.h"
 #include "search/PatternColumns.h"
 #include "search/SearchEngine.h"
 #include "search/WorkDocument.h"
@@ -58,6 +59,8 @@ constexpr char Usage[] =
     "  --backtest W       score the search against the last W draws instead: for each of\n"
     "                     them, search the draws before it and count how many patterns\n"
     "                     hit; one JSON line per draw, then the verdict (W or 'all')\n"
+    "  --max-patterns N   stop the search after N patterns (status 1, after the summary);\n"
+    "                     with --document a share of the memory is the default limit\n"
     "  --quiet            print only the summary line\n"
     "  --trend N          no search: print the omission statistics of the last N draws\n"
     "                     (N a positive number or 'all') per position, then a trend line\n"
@@ -86,6 +89,7 @@ struct ToolArguments {
     std::vector<int64_t> GifPositions;    // ascending
     std::optional<int32_t> TrendWindow;   // 0: every draw
     std::optional<int32_t> BacktestRows;  // with "all", the largest number
+    std::optional<int64_t> MaxPatterns;
 };
 
 constexpr int MaxThreads = 256;
@@ -131,6 +135,10 @@ ToolArguments ParseArguments(int argc, char** argv) {
              args.BacktestRows = v == "all" ? INT32_MAX : ParseNumber<int32_t>(v, "--backtest", 1);
          }},
         {"--quiet", false, [&](std::string_view) { args.Quiet = true; }},
+        {"--max-patterns", true,
+         [&](std::string_view v) {
+             args.MaxPatterns = ParseNumber<int64_t>(v, "--max-patterns", 1);
+         }},
         {"--trend", true,
          [&](std::string_view v) {
              args.TrendWindow = v == "all" ? 0 : ParseNumber<int32_t>(v, "--trend", 1);
@@ -297,13 +305,22 @@ void WritePattern(JsonWriter& json, const TGui2Reg& reg) {
 }
 
 // Prints each pattern as it arrives and frees it, unless the document needs it later.
+// Set by Ctrl+C and by the pattern limit; the search ends at its next look.
+std::atomic<bool> StopRequested{false};
+
 class PrintingSink : public ISearchSink {
   public:
-    PrintingSink(bool quiet, bool keep, std::vector<int64_t> pictured)
-        : quiet_(quiet), keep_(keep), pictured_(std::move(pictured)) {}
+    PrintingSink(bool quiet, bool keep, std::vector<int64_t> pictured, int64_t limit)
+        : quiet_(quiet), keep_(keep), pictured_(std::move(pictured)), limit_(limit) {}
 
     void Progress(int64_t) override {}
     void Found(std::unique_ptr<TGui2Reg> pattern, int64_t) override {
+        if (found_ >= limit_) {
+            // Past the limit the search stops; the patterns found so far stand.
+            LimitReached = true;
+            StopRequested.store(true);
+            return;
+        }
         ++found_;
         // Copies of the patterns to picture; positions are ascending.
         if (nextPictured_ < pictured_.size() && pictured_[nextPictured_] == found_) {
@@ -326,11 +343,13 @@ class PrintingSink : public ISearchSink {
 
     std::vector<std::unique_ptr<TGui2Reg>> Kept;
     std::vector<std::unique_ptr<TGui2Reg>> Pictured;
+    bool LimitReached = false;
 
   private:
     bool quiet_;
     bool keep_;
     std::vector<int64_t> pictured_;
+    int64_t limit_;
     size_t nextPictured_ = 0;
     int64_t found_ = 0;
     JsonWriter json_;
@@ -405,8 +424,6 @@ class PrintingBacktestSink : public IBacktestSink {
     bool quiet_;
     JsonWriter json_;
 };
-
-std::atomic<bool> StopRequested{false};
 
 extern "C" void OnInterrupt(int) {
     StopRequested.store(true);
@@ -497,7 +514,10 @@ int Run(int argc, char** argv) {
     request.Draws = &draws;
     request.Threads = args.Threads;
     request.Seed = args.Seed;
-    PrintingSink sink(args.Quiet, args.DocumentPath.has_value(), args.GifPositions);
+    const int64_t limit = args.MaxPatterns    ? *args.MaxPatterns
+                          : args.DocumentPath ? PatternBudget(options.MaxPatterns)
+                                              : INT64_MAX;
+    PrintingSink sink(args.Quiet, args.DocumentPath.has_value(), args.GifPositions, limit);
     const auto started = std::chrono::steady_clock::now();
     TSearchTotals totals;
     try {
@@ -506,6 +526,10 @@ int Run(int argc, char** argv) {
         std::fflush(stdout);
         std::fprintf(stderr, "tolvane-search: the options cannot be searched: %s\n", e.what());
         return ExitUsage;
+    } catch (const std::exception& e) {  // out of memory or threads: never an abort
+        std::fflush(stdout);
+        std::fprintf(stderr, "tolvane-search: the search failed: %s\n", e.what());
+        return ExitBadInput;
     }
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
@@ -519,6 +543,10 @@ int Run(int argc, char** argv) {
     std::fputs(summary, stdout);
     if (std::fflush(stdout) != 0) {
         std::perror("tolvane-search: writing the output");
+        return ExitBadInput;
+    }
+    if (sink.LimitReached) {
+        std::fprintf(stderr, "tolvane-search: %s\n", PatternBudgetText(limit).c_str());
         return ExitBadInput;
     }
 

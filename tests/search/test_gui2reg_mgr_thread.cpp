@@ -6,6 +6,7 @@
 #include <mutex>
 
 #include "search/Gui2RegMgr.h"
+#include "search/PatternBudget.h"
 #include "tests/support/SearchTestSupport.h"
 
 namespace {
@@ -107,6 +108,23 @@ TEST_F(ManagerThreadTest, AStoppedSearchStillFinishesAndARestartDropsItsLeftover
     ASSERT_TRUE(PumpUntilFinished());
     EXPECT_EQ(manager.Count(), full);
     EXPECT_EQ(FoundCount(), full);
+}
+
+TEST_F(ManagerThreadTest, ASearchPastItsPatternBudgetStopsKeepsWhatItFoundAndSaysWhy) {
+    manager.Start(draws);
+    ASSERT_TRUE(PumpUntilFinished());
+    const int32_t full = manager.Count();
+    ASSERT_GT(full, 3);
+    manager.Clear();
+    expectedNext = 0;
+    notices.clear();
+    options.MaxPatterns = 3;
+    manager.Start(draws);
+    ASSERT_TRUE(PumpUntilFinished());
+    EXPECT_EQ(manager.Count(), 3);
+    EXPECT_EQ(notices.back().Error, PatternBudgetText(3));
+    EXPECT_EQ(PatternBudget(3), 3);
+    EXPECT_GE(PatternBudget(0), 1'000'000);  // a share of the machine's memory
 }
 
 TEST_F(ManagerThreadTest, DestroyingAManagerWithARunningSearchEndsIt) {

@@ -167,6 +167,11 @@ TEST_F(TolvaneSearchTool, ExitCodesForBadArgumentsAndBadDrawFiles) {
     EXPECT_EQ(RunTool("--set SecCountSe=four " + draws).ExitCode, 2);
     EXPECT_EQ(RunTool("--threads 0 " + draws).ExitCode, 2);
     EXPECT_EQ(RunTool("--threads 2000000000 " + draws).ExitCode, 2);  // no abort
+    // A search past its pattern limit stops, prints what it found and its summary, and fails.
+    const RunResult limited = RunTool(Small + "--max-patterns 2 " + draws);
+    EXPECT_EQ(limited.ExitCode, 1);
+    ASSERT_EQ(limited.Lines.size(), 3u);
+    EXPECT_NE(limited.Lines.back().find("\"summary\""), std::string::npos);
     EXPECT_EQ(RunTool("--ini " + folder + "/missing.ini " + draws).ExitCode, 2);
     EXPECT_EQ(RunTool(draws + " " + draws).ExitCode, 2);
     EXPECT_EQ(RunTool("--set LinegDistMinSe=6 " + draws).ExitCode, 2);  // cannot be searched
