@@ -27,6 +27,7 @@ TGui2RegMgr::~TGui2RegMgr() {
 
 TGui2Reg* TGui2RegMgr::Add(std::unique_ptr<TGui2Reg> pattern) {
     patterns_.push_back(std::move(pattern));
+    ++revision_;
     return patterns_.back().get();
 }
 
@@ -52,6 +53,7 @@ void TGui2RegMgr::DeleteIndices(std::vector<int32_t> indices) {
         ++kept;
     }
     patterns_.resize(kept);
+    ++revision_;
 }
 
 int32_t TGui2RegMgr::IndexOf(const TGui2Reg* pattern) const {
@@ -67,6 +69,7 @@ void TGui2RegMgr::Remove(const TGui2Reg* pattern) {
 
 void TGui2RegMgr::Clear() {
     while (!patterns_.empty()) patterns_.pop_back();
+    ++revision_;
 }
 
 int64_t TGui2RegMgr::NowTick() {
@@ -129,6 +132,7 @@ void TGui2RegMgr::ProcessEvents() {
             notice.NewCount = static_cast<int32_t>(event.Patterns.size());
             // No exact reserve here: it would reallocate the whole list for every batch.
             for (auto& pattern : event.Patterns) patterns_.push_back(std::move(pattern));
+            ++revision_;
         } else if (event.Kind == sekFinished) {
             running_ = false;
             notice.Error = std::move(event.Error);
@@ -161,6 +165,7 @@ TGui2RegMgr::TLoaded TGui2RegMgr::ReadPiece(TMemoryStream& stream) {
 void TGui2RegMgr::TakePiece(TLoaded&& piece) noexcept {
     patterns_.swap(piece.Patterns);
     searchDraws_ = std::move(piece.SearchDraws);
+    ++revision_;
     piece.Patterns.clear();
 }
 

@@ -43,6 +43,9 @@ class TGui2RegMgr {
     void Remove(const TGui2Reg* pattern);
     void Clear();
     const std::vector<std::unique_ptr<TGui2Reg>>& Patterns() const { return patterns_; }
+    // Changes whenever patterns are added, deleted or replaced, so readers can tell that what
+    // they computed from the patterns is out of date.
+    uint64_t Revision() const { return revision_; }
 
     // Copies the draws into SearchDraws and starts a search on them. If a stopped search is
     // still winding down, the new one waits for it on its own thread; the caller never waits.
@@ -90,4 +93,5 @@ class TGui2RegMgr {
     std::vector<std::shared_ptr<TGui2SearchThread>> retired_;  // replaced, still winding down
     bool running_ = false;
     int64_t startTick_ = 0;
+    uint64_t revision_ = 0;
 };
