@@ -130,8 +130,8 @@ class TestStatForm : public QObject {
     void eachRunReplacesTheChartsOfTheLastOne() {
         TGui2RegMgr manager(options_);
         manager.Add(Forecast(1, 3, 2, 8));
-        manager.Add(Forecast(2, 3, 1, 8));  // B low, A high: counted nowhere
-        manager.Add(Forecast(1, 5));  // 定位定数 A
+        manager.Add(Forecast(2, 3, 1, 8));                     // B low, A high: counted nowhere
+        manager.Add(Forecast(1, 5));                           // 定位定数 A
         manager.Add(Forecast(3, 5))->SetPosition(0, 4, true);  // 两位合分 C+D
         TStatForm form;
         form.SetRegMgr(&manager);
