@@ -14,8 +14,13 @@
 TPatternListController::TPatternListController(QTableView& view, TPatternListModel& model,
                                                TGui2RegMgr& manager, QObject* parent)
     : QObject(parent), view_(view), model_(model), manager_(manager) {
-    view_.horizontalHeader()->setSortIndicatorShown(true);
+    QHeaderView& header = *view_.horizontalHeader();
+    header.setSortIndicatorShown(true);
     ShowSortIndicator(model_.ShownSortColumn(), model_.ShownSortOrder());
+    // The indicator takes room beside the caption: narrow columns grow to show both.
+    for (int c = 0; c < TPatternListModel::ColumnCount; ++c)
+        if (header.sectionSize(c) < header.sectionSizeHint(c))
+            header.resizeSection(c, header.sectionSizeHint(c));
     connect(&model_, &TPatternListModel::SortShown, this,
             &TPatternListController::ShowSortIndicator);
 }

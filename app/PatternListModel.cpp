@@ -35,10 +35,15 @@ std::string NameKey(const char* const* table, size_t size, int32_t index) {
 std::string NumberKey(const std::string& text) {
     const bool digits = !text.empty() && std::all_of(text.begin(), text.end(),
                                                      [](char c) { return c >= '0' && c <= '9'; });
-    if (!digits) return "\xFF" + Folded(text);
+    std::string key;
+    key.reserve(text.size() + 1);
+    if (!digits) {
+        key.push_back('\xFF');
+        return key.append(Folded(text));
+    }
     const size_t first = std::min(text.find_first_not_of('0'), text.size() - 1);
-    const size_t length = std::min<size_t>(text.size() - first, 0xFE);
-    return static_cast<char>(length) + text.substr(first);
+    key.push_back(static_cast<char>(std::min<size_t>(text.size() - first, 0xFE)));
+    return key.append(text, first, std::string::npos);
 }
 
 int CompareBytes(const std::string& a, const std::string& b) {
@@ -57,6 +62,24 @@ struct TPackedKey {
     uint32_t Row = 0;
     bool Longer = false;  // the text has more than 16 bytes
 };
+
+// The number of a number column when it has at most 19 digits (its key then starts with a
+// byte below 20, so its first eight bytes are not zero).
+bool SmallNumber(const TGui2Reg& p, int column, uint64_t& value) {
+    if (column == 1) {
+        if (p.StepTotal < 0) return false;
+        value = static_cast<uint64_t>(p.StepTotal);
+        return true;
+    }
+    const std::string text = p.PointsText();
+    if (text.empty() || text.size() > 19) return false;
+    value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') return false;
+        value = value * 10 + static_cast<uint64_t>(c - '0');
+    }
+    return true;
+}
 
 TPackedKey Pack(const std::string& key, uint32_t row) {
     TPackedKey packed;
@@ -276,7 +299,14 @@ std::vector<int> TPatternListModel::SortByColumn(int column, Qt::SortOrder order
     const size_t n = rows.size();
     std::vector<TPackedKey> keys(n);
     bool anyLonger = false;
+    const bool numeric = IsNumericColumn(column);
     for (size_t i = 0; i < n; ++i) {
+        uint64_t value = 0;
+        if (numeric && SmallNumber(*rows[i], column, value)) {
+            // Same order as the key, without building it: these come before every longer key.
+            keys[i] = TPackedKey{0, value, static_cast<uint32_t>(i), false};
+            continue;
+        }
         keys[i] = Pack(CompareKey(*rows[i], column), static_cast<uint32_t>(i));
         anyLonger = anyLonger || keys[i].Longer;
     }

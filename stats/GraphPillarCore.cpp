@@ -174,7 +174,7 @@ TValueAxis NiceValueAxis(int64_t maximum, int32_t plotHeight, int32_t minStepHei
             axis.StepCount = static_cast<int32_t>(count);
             axis.StepHeight = static_cast<int32_t>(plotHeight / count);
             axis.ValueScale = static_cast<float>(static_cast<double>(step * count) /
-                                                 (double{axis.StepHeight} * count));
+                                                 (static_cast<double>(axis.StepHeight) * count));
             return axis;
         }
     }

@@ -147,8 +147,7 @@ class TestPatternList : public QObject {
         TPatternListModel model;
         QTableView view;
         view.setModel(&model);
-        view.setSelectionBehavior(QAbstractItemView::SelectRows);
-        view.setSelectionMode(QAbstractItemView::ExtendedSelection);
+        SetUpPatternListView(view, QFontMetrics(view.font()).height() + 4);
         view.resize(400, 300);
         TPatternListController list(view, model, manager, nullptr);
         QHeaderView& header = *view.horizontalHeader();

@@ -200,7 +200,9 @@ TEST(ValueAxis, OneTwoFiveStepsThatFitAndNeverTouch) {
             const int64_t smaller = axis.Step % 5 == 0 && IsOneTwoFive(axis.Step / 5 * 2)
                                         ? axis.Step / 5 * 2
                                         : axis.Step / 2;
-            if (smaller > 0) EXPECT_GT((maximum + smaller - 1) / smaller, 130 / spacing) << maximum;
+            if (smaller > 0) {
+                EXPECT_GT((maximum + smaller - 1) / smaller, 130 / spacing) << maximum;
+            }
 
             TGraphPilarData chart;
             chart.StepHeight = axis.StepHeight;
