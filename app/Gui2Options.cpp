@@ -21,6 +21,10 @@
 
 namespace {
 
+// The "不限位置" item of 目标位置 and the value it stores.
+constexpr int NoPositionFilterItem = 4;
+constexpr int32_t NoPositionFilter = -1;
+
 // A row of text with spin edits in its blanks: "高线跨越第 [ ] 行至 [ ] 行,彩线有 [ ] 个至 [ ]
 // 个点".
 QWidget* SentenceRow(const QStringList& words, const std::vector<QWidget*>& fields,
@@ -78,17 +82,16 @@ TGui2OptionsForm::TGui2OptionsForm(QWidget* parent, TPrompts* prompts)
     LinedDistMaxSe = Spin("LinedDistMaxSe", 1, 9, &SearchOptions::LinedDistMaxSe);
     LinedPtMinSe = Spin("LinedPtMinSe", 1, 20, &SearchOptions::LinedPtMinSe);
     LinedPtMaxSe = Spin("LinedPtMaxSe", 1, 3, &SearchOptions::LinedPtMaxSe);
-    SecCountSe = Spin("SecCountSe", 3, 3, &SearchOptions::SecCountSe);
-    // Shown, not editable: the search's fixed choices of this version.
-    for (QSpinBox* fixed : {LinedDistMinSe, LinedPtMaxSe, SecCountSe}) fixed->setEnabled(false);
+    // Up to 7 steps: a larger value is set back to 3 when the program starts.
+    SecCountSe = Spin("SecCountSe", 3, 7, &SearchOptions::SecCountSe);
+    // Shown, not editable: the search always starts the low line at row 0.
+    LinedDistMinSe->setEnabled(false);
     ClearDupChk = new QCheckBox(QStringLiteral("消除重合彩点"), BaseGbx);
     ClearDupChk->setObjectName(QStringLiteral("ClearDupChk"));
     RefSumChk = new QCheckBox(QStringLiteral("和值参与"), BaseGbx);
     RefSumChk->setObjectName(QStringLiteral("RefSumChk"));
     RefTailChk = new QCheckBox(QStringLiteral("后3数参与"), BaseGbx);
     RefTailChk->setObjectName(QStringLiteral("RefTailChk"));
-    RefSumChk->setEnabled(false);
-    RefTailChk->setEnabled(false);
     connect(ClearDupChk, &QCheckBox::toggled, this, [this](bool on) { copy_.ClearDupChk = on; });
     connect(RefSumChk, &QCheckBox::toggled, this, [this](bool on) { copy_.RefSumChk = on; });
     connect(RefTailChk, &QCheckBox::toggled, this, [this](bool on) { copy_.RefTailChk = on; });
@@ -130,10 +133,16 @@ TGui2OptionsForm::TGui2OptionsForm(QWidget* parent, TPrompts* prompts)
     connect(FallStyleGbx, &QButtonGroup::idToggled, this, [this](int, bool on) {
         if (on) FallStyleChanged();
     });
-    fallRadios->addWidget(RadioGroup("FallTargetGbx", QStringLiteral("目标位置"),
-                                     {QStringLiteral("全部类型"), QStringLiteral("千位数"),
-                                      QStringLiteral("个位数"), QStringLiteral("头尾数")},
-                                     2, &SearchOptions::FallTargetGbx, FallTargetGbx));
+    // The last item switches the search's position filter off (stored as a negative value),
+    // so that forecasts of E-G and of the sum column are kept too.
+    fallRadios->addWidget(
+        RadioGroup("FallTargetGbx", QStringLiteral("目标位置"),
+                   {QStringLiteral("全部类型"), QStringLiteral("千位数"), QStringLiteral("个位数"),
+                    QStringLiteral("头尾数"), QStringLiteral("不限位置")},
+                   2, &SearchOptions::FallTargetGbx, FallTargetGbx));
+    connect(FallTargetGbx, &QButtonGroup::idToggled, this, [this](int id, bool on) {
+        if (on && id == NoPositionFilterItem) copy_.FallTargetGbx = NoPositionFilter;
+    });
     baseLayout->addLayout(fallRadios);
     layout->addWidget(BaseGbx);
 
@@ -153,7 +162,6 @@ TGui2OptionsForm::TGui2OptionsForm(QWidget* parent, TPrompts* prompts)
                                QStringLiteral("步内同色，垂直异色(一步一色)"),
                                QStringLiteral("步内异色，垂直同色(垂直同色)"),
                                QStringLiteral("步内异色，垂直异色(一线一色)")});
-    BoxColorModeCbb->hide();
     connect(BoxColorModeCbb, &QComboBox::currentIndexChanged, this,
             [this](int index) { copy_.BoxColorModeCbb = index; });
     CellHeightSe = Spin("CellHeightSe", 30, 50, &SearchOptions::CellHeightSe);
@@ -164,10 +172,12 @@ TGui2OptionsForm::TGui2OptionsForm(QWidget* parent, TPrompts* prompts)
     displayLayout->addWidget(SentenceRow({QStringLiteral("网格宽度："), QStringLiteral("个象素")},
                                          {CellHeightSe}, display),
                              0, 2);
+    displayLayout->addWidget(new QLabel(QStringLiteral("彩圈颜色："), display), 1, 0);
+    displayLayout->addWidget(BoxColorModeCbb, 1, 1, 1, 2);
     displayLayout->addWidget(RadioGroup("LinkLineStyleGbx", QString(),
                                         {QStringLiteral("直线连接"), QStringLiteral("曲线连接")}, 2,
                                         &SearchOptions::LinkLineStyleGbx, LinkLineStyleGbx),
-                             1, 0, 1, 3);
+                             2, 0, 1, 3);
     layout->addWidget(display);
 
     OkBt = new QPushButton(QStringLiteral("确定"), this);
@@ -262,7 +272,9 @@ void TGui2OptionsForm::LoadOptions(const SearchOptions& options) {
     RefTailChk->setChecked(options.RefTailChk);
     SetRadio(SecInterGbx, options.SecInterGbx);
     SetRadio(SumConstrastGbx, options.SumConstrastGbx);
-    SetRadio(FallTargetGbx, options.FallTargetGbx);
+    // A negative target (the position filter off) shows as "不限位置".
+    SetRadio(FallTargetGbx,
+             options.FallTargetGbx < 0 ? NoPositionFilterItem : std::min(options.FallTargetGbx, 3));
     SetRadio(FallStyleGbx, options.FallStyleGbx);
     DrawBoxStyleCbb->setCurrentIndex(std::clamp(options.DrawBoxStyleCbb, 0, 4));
     BoxColorModeCbb->setCurrentIndex(std::clamp(options.BoxColorModeCbb, 0, 4));
@@ -271,7 +283,9 @@ void TGui2OptionsForm::LoadOptions(const SearchOptions& options) {
     // An index outside a group's items shows as its nearest item, and is kept as shown.
     copy_.SecInterGbx = SecInterGbx->checkedId();
     copy_.SumConstrastGbx = SumConstrastGbx->checkedId();
-    copy_.FallTargetGbx = FallTargetGbx->checkedId();
+    // Kept as it was when negative: any negative value switches the filter off.
+    copy_.FallTargetGbx =
+        options.FallTargetGbx < 0 ? options.FallTargetGbx : FallTargetGbx->checkedId();
     copy_.FallStyleGbx = FallStyleGbx->checkedId();
     copy_.LinkLineStyleGbx = LinkLineStyleGbx->checkedId();
     copy_.DrawBoxStyleCbb = DrawBoxStyleCbb->currentIndex();

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QSignalBlocker>
 #include <QTableView>
 #include <algorithm>
 #include <unordered_set>
@@ -12,7 +13,21 @@
 
 TPatternListController::TPatternListController(QTableView& view, TPatternListModel& model,
                                                TGui2RegMgr& manager, QObject* parent)
-    : QObject(parent), view_(view), model_(model), manager_(manager) {}
+    : QObject(parent), view_(view), model_(model), manager_(manager) {
+    QHeaderView& header = *view_.horizontalHeader();
+    header.setSortIndicatorShown(true);
+    ShowSortIndicator(model_.ShownSortColumn(), model_.ShownSortOrder());
+    // The indicator takes room beside the caption: narrow columns grow to show both.
+    for (int c = 0; c < TPatternListModel::ColumnCount; ++c)
+        if (header.sectionSize(c) < header.sectionSizeHint(c))
+            header.resizeSection(c, header.sectionSizeHint(c));
+    connect(&model_, &TPatternListModel::SortShown, this,
+            &TPatternListController::ShowSortIndicator);
+}
+
+void TPatternListController::ShowSortIndicator(int column, Qt::SortOrder order) {
+    view_.horizontalHeader()->setSortIndicator(column, order);
+}
 
 void TPatternListController::SetDeleteActions(QAction* menuItem, QAction* button) {
     deleteItem_ = menuItem;
@@ -85,9 +100,42 @@ bool TPatternListController::ClearAll() {
 }
 
 void TPatternListController::SortByColumn(int column) {
-    // A sort over a huge selection would track every selected row one by one.
-    if (SelectedRowCount() > 10000) view_.selectionModel()->clearSelection();
-    model_.SortByColumn(column);
+    if (column < 0 || column >= TPatternListModel::ColumnCount) return;
+    const bool reverse =
+        column == model_.ShownSortColumn() && model_.ShownSortOrder() == Qt::AscendingOrder;
+    // The selection moves with its rows as whole ranges: left to the model's persistent
+    // indexes, a selection of many rows would be tracked one row at a time. The selected
+    // patterns stay the same, so nobody is told of a change.
+    QItemSelectionModel& selection = *view_.selectionModel();
+    const std::vector<int> selected = SelectedRows();
+    {
+        const QSignalBlocker quiet(&selection);
+        selection.clearSelection();
+    }
+    const std::vector<int> newRowOf =
+        model_.SortByColumn(column, reverse ? Qt::DescendingOrder : Qt::AscendingOrder);
+    if (!selected.empty() && !newRowOf.empty()) {
+        std::vector<int> rows;
+        rows.reserve(selected.size());
+        for (int r : selected)
+            if (r >= 0 && r < static_cast<int>(newRowOf.size()))
+                rows.push_back(newRowOf[static_cast<size_t>(r)]);
+        std::sort(rows.begin(), rows.end());
+        QItemSelection moved;
+        const int lastColumn = TPatternListModel::ColumnCount - 1;
+        for (size_t i = 0; i < rows.size();) {
+            size_t j = i + 1;
+            while (j < rows.size() && rows[j] == rows[j - 1] + 1) ++j;
+            moved.append(QItemSelectionRange(model_.index(rows[i], 0),
+                                             model_.index(rows[j - 1], lastColumn)));
+            i = j;
+        }
+        const QSignalBlocker quiet(&selection);
+        selection.select(moved, QItemSelectionModel::Select);
+    }
+    view_.viewport()->update();
+    const QModelIndex current = selection.currentIndex();
+    if (current.isValid()) view_.scrollTo(current, QAbstractItemView::EnsureVisible);
 }
 
 void TPatternListController::UpdateDeleteEnabled() {

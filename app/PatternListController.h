@@ -10,8 +10,9 @@ class TGui2RegMgr;
 class TPatternListModel;
 
 // The pattern list's commands: selection (all, invert, the selected rows in list order),
-// deleting and clearing rows together with their patterns, sorting by a column, and keeping
-// the delete commands enabled only while rows are selected.
+// deleting and clearing rows together with their patterns, sorting by a column (a second click
+// reverses; the header shows the order; the selection and the current row are kept), and
+// keeping the delete commands enabled only while rows are selected.
 class TPatternListController : public QObject {
     Q_OBJECT
 
@@ -35,10 +36,13 @@ class TPatternListController : public QObject {
     bool DeleteSelected();
     // Empties the list and the manager; true when there were patterns.
     bool ClearAll();
+    // Ascending, or descending when the rows already stand ascending by that column.
     void SortByColumn(int column);
     void UpdateDeleteEnabled();
 
   private:
+    void ShowSortIndicator(int column, Qt::SortOrder order);
+
     QTableView& view_;
     TPatternListModel& model_;
     TGui2RegMgr& manager_;

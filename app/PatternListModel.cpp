@@ -30,6 +30,22 @@ std::string NameKey(const char* const* table, size_t size, int32_t index) {
     return table[index];
 }
 
+// A number's key: its digit count, then its digits, so that byte order is numeric order.
+// Anything else sorts after every number, by its text.
+std::string NumberKey(const std::string& text) {
+    const bool digits = !text.empty() && std::all_of(text.begin(), text.end(),
+                                                     [](char c) { return c >= '0' && c <= '9'; });
+    std::string key;
+    key.reserve(text.size() + 1);
+    if (!digits) {
+        key.push_back('\xFF');
+        return key.append(Folded(text));
+    }
+    const size_t first = std::min(text.find_first_not_of('0'), text.size() - 1);
+    key.push_back(static_cast<char>(std::min<size_t>(text.size() - first, 0xFE)));
+    return key.append(text, first, std::string::npos);
+}
+
 int CompareBytes(const std::string& a, const std::string& b) {
     const size_t n = std::min(a.size(), b.size());
     const int c = n == 0 ? 0 : std::memcmp(a.data(), b.data(), n);
@@ -46,6 +62,24 @@ struct TPackedKey {
     uint32_t Row = 0;
     bool Longer = false;  // the text has more than 16 bytes
 };
+
+// The number of a number column when it has at most 19 digits (its key then starts with a
+// byte below 20, so its first eight bytes are not zero).
+bool SmallNumber(const TGui2Reg& p, int column, uint64_t& value) {
+    if (column == 1) {
+        if (p.StepTotal < 0) return false;
+        value = static_cast<uint64_t>(p.StepTotal);
+        return true;
+    }
+    const std::string text = p.PointsText();
+    if (text.empty() || text.size() > 19) return false;
+    value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') return false;
+        value = value * 10 + static_cast<uint64_t>(c - '0');
+    }
+    return true;
+}
 
 TPackedKey Pack(const std::string& key, uint32_t row) {
     TPackedKey packed;
@@ -90,12 +124,16 @@ QString TPatternListModel::CellText(const TGui2Reg& p, int column) {
     return QString::fromStdString(PatternColumnText(p, column));
 }
 
+bool TPatternListModel::IsNumericColumn(int column) {
+    return column == 0 || column == 1;
+}
+
 std::string TPatternListModel::CompareKey(const TGui2Reg& p, int column) {
     switch (column) {
         case 0:
-            return Folded(p.PointsText());
+            return NumberKey(p.PointsText());
         case 1:
-            return std::to_string(p.StepTotal);
+            return NumberKey(std::to_string(p.StepTotal));
         case 2:
             return NameKey(LayoutNamesGbk, std::size(LayoutNamesGbk), p.Layout);
         case 3:
@@ -185,6 +223,7 @@ void TPatternListModel::Clear() {
     flatMode_ = false;
     RecomputeStarts();
     endResetModel();
+    ShowSort(0, Qt::AscendingOrder);
 }
 
 void TPatternListModel::Reset(std::vector<const TGui2Reg*> patterns) {
@@ -192,6 +231,7 @@ void TPatternListModel::Reset(std::vector<const TGui2Reg*> patterns) {
     // Bucketing keeps the given order within each "点" text: a stable sort.
     Bucketize(std::move(patterns));
     endResetModel();
+    ShowSort(0, Qt::AscendingOrder);
 }
 
 void TPatternListModel::Append(std::span<const TGui2Reg* const> patterns) {
@@ -251,20 +291,29 @@ std::vector<const TGui2Reg*> TPatternListModel::RemoveRows(std::vector<int> rows
     return removed;
 }
 
-void TPatternListModel::SortByColumn(int column) {
-    if (column < 0 || column >= ColumnCount) return;
+std::vector<int> TPatternListModel::SortByColumn(int column, Qt::SortOrder order) {
+    if (column < 0 || column >= ColumnCount) return {};
     SortColumn = column;
-    const std::vector<const TGui2Reg*> rows = Flatten();
+    const bool descending = order == Qt::DescendingOrder;
+    std::vector<const TGui2Reg*> rows = Flatten();
     const size_t n = rows.size();
     std::vector<TPackedKey> keys(n);
     bool anyLonger = false;
+    const bool numeric = IsNumericColumn(column);
     for (size_t i = 0; i < n; ++i) {
+        uint64_t value = 0;
+        if (numeric && SmallNumber(*rows[i], column, value)) {
+            // Same order as the key, without building it: these come before every longer key.
+            keys[i] = TPackedKey{0, value, static_cast<uint32_t>(i), false};
+            continue;
+        }
         keys[i] = Pack(CompareKey(*rows[i], column), static_cast<uint32_t>(i));
         anyLonger = anyLonger || keys[i].Longer;
     }
-    auto byPrefix = [](const TPackedKey& a, const TPackedKey& b) {
-        if (a.High != b.High) return a.High < b.High;
-        if (a.Low != b.Low) return a.Low < b.Low;
+    // Equal keys keep their present order in both directions.
+    auto byPrefix = [descending](const TPackedKey& a, const TPackedKey& b) {
+        if (a.High != b.High) return descending ? a.High > b.High : a.High < b.High;
+        if (a.Low != b.Low) return descending ? a.Low > b.Low : a.Low < b.Low;
         return a.Row < b.Row;
     };
     std::sort(keys.begin(), keys.end(), byPrefix);
@@ -284,18 +333,29 @@ void TPatternListModel::SortByColumn(int column) {
                 full.reserve(end - start);
                 for (size_t i = start; i < end; ++i)
                     full.emplace_back(CompareKey(*rows[keys[i].Row], column), keys[i].Row);
-                std::sort(full.begin(), full.end(), [](const auto& a, const auto& b) {
+                std::sort(full.begin(), full.end(), [descending](const auto& a, const auto& b) {
                     const int c = CompareBytes(a.first, b.first);
-                    return c != 0 ? c < 0 : a.second < b.second;
+                    if (c != 0) return descending ? c > 0 : c < 0;
+                    return a.second < b.second;
                 });
                 for (size_t i = start; i < end; ++i) keys[i].Row = full[i - start].second;
             }
             start = end;
         }
     }
-    std::vector<uint32_t> order(n);
-    for (size_t i = 0; i < n; ++i) order[i] = keys[i].Row;
-    ApplyOrder(order, column == 0);
+    std::vector<uint32_t> orderOfRows(n);
+    for (size_t i = 0; i < n; ++i) orderOfRows[i] = keys[i].Row;
+    keys = {};
+    std::vector<int> newRowOf =
+        ApplyOrder(std::move(rows), orderOfRows, column == 0 && !descending);
+    ShowSort(column, order);
+    return newRowOf;
+}
+
+void TPatternListModel::ShowSort(int column, Qt::SortOrder order) {
+    shownColumn_ = column;
+    shownOrder_ = order;
+    emit SortShown(column, order);
 }
 
 void TPatternListModel::RestorePointsOrder() {
@@ -304,15 +364,17 @@ void TPatternListModel::RestorePointsOrder() {
     SortColumn = column;
 }
 
-void TPatternListModel::ApplyOrder(const std::vector<uint32_t>& order, bool pointsOrder) {
+std::vector<int> TPatternListModel::ApplyOrder(std::vector<const TGui2Reg*> rows,
+                                               const std::vector<uint32_t>& order,
+                                               bool pointsOrder) {
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
-    const std::vector<const TGui2Reg*> rows = Flatten();
     std::vector<const TGui2Reg*> sorted(order.size());
     std::vector<int> newRowOf(order.size());
     for (size_t i = 0; i < order.size(); ++i) {
         sorted[i] = rows[order[i]];
         newRowOf[order[i]] = static_cast<int>(i);
     }
+    rows = {};
     if (pointsOrder) {
         Bucketize(std::move(sorted));
     } else {
@@ -330,4 +392,5 @@ void TPatternListModel::ApplyOrder(const std::vector<uint32_t>& order, bool poin
                          : QModelIndex());
     changePersistentIndexList(before, after);
     emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+    return newRowOf;
 }

@@ -11,8 +11,9 @@
 
 // The rows of the pattern list. Each row refers to a pattern owned by the pattern manager;
 // texts are made when the view asks for them, so millions of rows cost one pointer each.
-// Rows stand in ascending order of their "点" text after every addition; a column sort
-// reorders them once by that column's text.
+// Rows stand in ascending order of "点" after every addition; a column sort reorders them once
+// by that column, ascending or descending. Columns of numbers ("点", "步") sort by number, the
+// others by their text.
 class TPatternListModel : public QAbstractTableModel {
     Q_OBJECT
 
@@ -31,10 +32,13 @@ class TPatternListModel : public QAbstractTableModel {
 
     // Texts of the seven columns.
     static QString CellText(const TGui2Reg& pattern, int column);
-    // The bytes the list compares for a column: the text as code page 936 bytes with a-z
-    // folded to upper case.
+    // Whether a column's texts are numbers, sorted by their value.
+    static bool IsNumericColumn(int column);
+    // The bytes the list compares for a column. Texts: code page 936 bytes with a-z folded to
+    // upper case. Numbers: their digit count, then their digits, so that byte order is
+    // numeric order.
     static std::string CompareKey(const TGui2Reg& pattern, int column);
-    // Ordinal comparison of two rows' texts in a column: negative, zero or positive.
+    // Ordinal comparison of two rows' keys in a column: negative, zero or positive.
     static int Compare(const TGui2Reg& a, const TGui2Reg& b, int column);
 
     void Clear();
@@ -45,9 +49,18 @@ class TPatternListModel : public QAbstractTableModel {
     // Removes the given rows (any order); returns their patterns in descending row order.
     std::vector<const TGui2Reg*> RemoveRows(std::vector<int> rows);
 
+    // The column last clicked.
     int SortColumn = 0;
-    // Sorts every row once by the column's text, ascending (ListViewCompare).
-    void SortByColumn(int column);
+    // Sorts every row once by the column; rows of equal keys keep their order. Returns the new
+    // row of each old row (empty when the column does not exist).
+    std::vector<int> SortByColumn(int column, Qt::SortOrder order = Qt::AscendingOrder);
+    // The order the rows stand in now: the last sort, or "点" ascending after an addition.
+    int ShownSortColumn() const { return shownColumn_; }
+    Qt::SortOrder ShownSortOrder() const { return shownOrder_; }
+
+  signals:
+    // The rows now stand in this order (the header's sort indicator follows it).
+    void SortShown(int column, Qt::SortOrder order);
 
   private:
     // In "点" order the rows live in one bucket per "点" text, buckets ascending, so a new row
@@ -64,12 +77,17 @@ class TPatternListModel : public QAbstractTableModel {
     size_t FindOrAddBucket(const std::string& key);
     size_t BucketOf(int row) const;
     void RecomputeStarts();
-    // Reorders the rows by order (a permutation of row numbers), keeping persistent indexes.
-    void ApplyOrder(const std::vector<uint32_t>& order, bool pointsOrder);
+    // Reorders the rows by order (a permutation of row numbers), keeping persistent indexes;
+    // returns the new row of each old row.
+    std::vector<int> ApplyOrder(std::vector<const TGui2Reg*> rows,
+                                const std::vector<uint32_t>& order, bool pointsOrder);
     void RestorePointsOrder();
+    void ShowSort(int column, Qt::SortOrder order);
 
     std::vector<TBucket> buckets_;
     std::vector<size_t> starts_{0};  // first row of each bucket, then the row count
     std::vector<const TGui2Reg*> flat_;
     bool flatMode_ = false;
+    int shownColumn_ = 0;
+    Qt::SortOrder shownOrder_ = Qt::AscendingOrder;
 };

@@ -29,6 +29,7 @@ TGui2RegMgr::~TGui2RegMgr() {
 
 TGui2Reg* TGui2RegMgr::Add(std::unique_ptr<TGui2Reg> pattern) {
     patterns_.push_back(std::move(pattern));
+    ++revision_;
     return patterns_.back().get();
 }
 
@@ -54,6 +55,7 @@ void TGui2RegMgr::DeleteIndices(std::vector<int32_t> indices) {
         ++kept;
     }
     patterns_.resize(kept);
+    ++revision_;
 }
 
 int32_t TGui2RegMgr::IndexOf(const TGui2Reg* pattern) const {
@@ -70,6 +72,7 @@ void TGui2RegMgr::Remove(const TGui2Reg* pattern) {
 void TGui2RegMgr::Clear() {
     if (patterns_.size() < BackgroundFreeCount) {
         while (!patterns_.empty()) patterns_.pop_back();
+        ++revision_;
         return;
     }
     // Millions of patterns take seconds to free: that happens on a thread of its own, so the
@@ -79,6 +82,7 @@ void TGui2RegMgr::Clear() {
         while (!doomed.empty()) doomed.pop_back();
     });
     patterns_.clear();
+    ++revision_;
 }
 
 int64_t TGui2RegMgr::NowTick() {
@@ -152,6 +156,7 @@ void TGui2RegMgr::ProcessEvents() {
                 patterns_.push_back(std::move(pattern));
             }
             notice.NewCount = Count() - notice.FirstIndex;
+            ++revision_;
         } else if (event.Kind == sekFinished) {
             running_ = false;
             notice.Error = std::move(event.Error);
@@ -185,6 +190,7 @@ TGui2RegMgr::TLoaded TGui2RegMgr::ReadPiece(TMemoryStream& stream) {
 void TGui2RegMgr::TakePiece(TLoaded&& piece) noexcept {
     patterns_.swap(piece.Patterns);
     searchDraws_ = std::move(piece.SearchDraws);
+    ++revision_;
     piece.Patterns.clear();
 }
 

@@ -46,6 +46,9 @@ class TGui2RegMgr {
     void Clear();
     static constexpr size_t BackgroundFreeCount = 100000;
     const std::vector<std::unique_ptr<TGui2Reg>>& Patterns() const { return patterns_; }
+    // Changes whenever patterns are added, deleted or replaced, so readers can tell that what
+    // they computed from the patterns is out of date.
+    uint64_t Revision() const { return revision_; }
 
     // Copies the draws into SearchDraws and starts a search on them. If a stopped search is
     // still winding down, the new one waits for it on its own thread; the caller never waits.
@@ -96,4 +99,5 @@ class TGui2RegMgr {
     std::thread disposer_;        // frees the patterns of the last large Clear
     int64_t budget_ = INT64_MAX;  // patterns the running search may add (PatternBudget)
     bool budgetExceeded_ = false;
+    uint64_t revision_ = 0;
 };

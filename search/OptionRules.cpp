@@ -34,7 +34,8 @@ std::vector<std::string> SearchOptionProblems(const SearchOptions& options) {
     };
     bool shapeFine = true;
     for (const TLineFields& line : lines) {
-        if (line.RowFrom > line.RowTo) {
+        // The low line's first row is shown only: the search always starts it at row 0.
+        if (line.WalkLine == 1 && line.RowFrom > line.RowTo) {
             problems.push_back(std::string(line.Name) + "跨越第" + Num(line.RowFrom) + "行至" +
                                Num(line.RowTo) + "行：起始行不能大于结束行。");
             shapeFine = false;

@@ -44,11 +44,9 @@ const std::array<OptionKey, 21> OptionKeys = {{
     {"CellHeightSe", &SearchOptions::CellHeightSe, nullptr},
 }};
 
-// Defaults as the file reads them (BoxColorModeCbb is replaced right after reading anyway).
+// Defaults as the file reads them.
 SearchOptions FileDefaults() {
-    SearchOptions defaults;
-    defaults.BoxColorModeCbb = 0;
-    return defaults;
+    return SearchOptions{};
 }
 
 std::string Shift(std::string_view text, int sign) {
@@ -144,7 +142,9 @@ void ReadSearchOptions(const TIniFile& ini, SearchOptions& options) {
     }
     options.ServiceUrl = DecodeExternalText(ini.ReadString(DownloadSection, "ServiceUrl", ""));
     options.MaxPatterns = std::max(0, ini.ReadInteger(LimitsSection, "MaxPatterns", 0));
-    options.BoxColorModeCbb = 3;
+    // The colour mode is the user's choice in the options dialog; one the painter does not
+    // know becomes the default.
+    if (options.BoxColorModeCbb < 0 || options.BoxColorModeCbb > 4) options.BoxColorModeCbb = 3;
     // The grid cannot show other cell sizes; a bad value must not stop the program starting.
     if (options.CellHeightSe < 30 || options.CellHeightSe > 60) options.CellHeightSe = 30;
 }

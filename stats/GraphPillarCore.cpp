@@ -134,6 +134,7 @@ int64_t TGraphPilarData::RoundHalfEven(double value) {
 }
 
 std::string TGraphPilarData::AxisLabel(int32_t step) const {
+    if (LabelStep > 0) return std::to_string(LabelStep * step);
     return std::to_string(
         RoundHalfEven(static_cast<double>(int64_t{StepHeight} * step) * double{ValueScale}));
 }
@@ -153,8 +154,30 @@ TChartRect TGraphPilarData::ColumnLabelRect(int32_t column) const {
     return {bar.Left, top, Clamp32(int64_t{bar.Left} + int64_t{FDynRowCount} * BarWidth), top + 15};
 }
 
-TChartRect TGraphPilarData::ValueTextRect(const TChartRect& bar) {
-    return {bar.Left, bar.Top - 16, bar.Right, bar.Top - 2};
+TChartRect TGraphPilarData::ValueTextRect(const TChartRect& bar) const {
+    if (bar.Top - 16 >= PlotRect.Top) return {bar.Left, bar.Top - 16, bar.Right, bar.Top - 2};
+    return {bar.Left, bar.Top + 2, bar.Right, bar.Top + 16};
+}
+
+TValueAxis NiceValueAxis(int64_t maximum, int32_t plotHeight, int32_t minStepHeight) {
+    maximum = std::clamp<int64_t>(maximum, 1, int64_t{1} << 53);
+    plotHeight = std::max(plotHeight, 1);
+    minStepHeight = std::clamp(minStepHeight, 1, plotHeight);
+    const int64_t maxSteps = plotHeight / minStepHeight;
+    TValueAxis axis;
+    for (int64_t power = 1;; power *= 10) {
+        for (const int64_t factor : {1, 2, 5}) {
+            const int64_t step = factor * power;
+            const int64_t count = (maximum + step - 1) / step;
+            if (count > maxSteps) continue;
+            axis.Step = step;
+            axis.StepCount = static_cast<int32_t>(count);
+            axis.StepHeight = static_cast<int32_t>(plotHeight / count);
+            axis.ValueScale = static_cast<float>(static_cast<double>(step * count) /
+                                                 (static_cast<double>(axis.StepHeight) * count));
+            return axis;
+        }
+    }
 }
 
 TChartPoint CenteredTextOrigin(const TChartRect& rect, int32_t width, int32_t height) {

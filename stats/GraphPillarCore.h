@@ -46,6 +46,9 @@ class TGraphPilarData {
     int32_t StepHeight = 10;
     int32_t StepCount = 6;
     float ValueScale = 0.2f;  // value units per pixel of bar height
+    // When above 0, label i of the value axis reads i * LabelStep: exact for any count, where
+    // the single-precision scale would round large labels off.
+    int64_t LabelStep = 0;
     bool ShowGrid = true;
     bool ShowValues = true;
     std::string Title;
@@ -78,8 +81,9 @@ class TGraphPilarData {
     TChartRect TitleRect() const;
     // Box of column c's label under the plot.
     TChartRect ColumnLabelRect(int32_t column) const;
-    // Box of a bar's value text above it.
-    static TChartRect ValueTextRect(const TChartRect& bar);
+    // Box of a bar's value text: above the bar, or just inside its top when the text would
+    // otherwise leave the plot (a bar at the axis' top).
+    TChartRect ValueTextRect(const TChartRect& bar) const;
 
     // The cell read as a decimal integer; any other text counts as 0.
     int32_t CellNumber(int32_t column, int32_t row) const;
@@ -90,6 +94,20 @@ class TGraphPilarData {
   private:
     void Report(const char* message) const;
 };
+
+// A value axis whose labels are 1, 2 or 5 times a power of ten apart.
+struct TValueAxis {
+    int64_t Step = 1;         // value units between two labels
+    int32_t StepCount = 1;    // labels above 0
+    int32_t StepHeight = 1;   // pixels between two labels
+    float ValueScale = 1.0f;  // value units per pixel
+    bool operator==(const TValueAxis&) const = default;
+};
+
+// The axis with the smallest 1-2-5 step that covers maximum (at least 1) in a plot at most
+// plotHeight pixels high with labels at least minStepHeight pixels apart, so that no two labels
+// touch. Its plot height StepCount * StepHeight never exceeds plotHeight.
+TValueAxis NiceValueAxis(int64_t maximum, int32_t plotHeight, int32_t minStepHeight);
 
 // Top-left corner that centres a w x h text in rect (integer halves truncate toward zero).
 TChartPoint CenteredTextOrigin(const TChartRect& rect, int32_t width, int32_t height);

@@ -172,3 +172,28 @@ std::vector<TStatTally> RunStatistic(TStatKind kind,
                                      const std::vector<std::unique_ptr<TGui2Reg>>& patterns) {
     return Run(kind, patterns);
 }
+
+std::string StatEmptyReason(TStatKind kind, size_t patternCount,
+                            const std::vector<TStatTally>& tallies) {
+    for (const TStatTally& tally : tallies)
+        for (size_t c = 1; c < tally.Slots.size(); ++c)
+            if (tally.Slots[c] != 0) return {};
+    if (patternCount == 0) return "还没有规律可以统计：请先搜索规律（F5），再统计。";
+    std::string which;
+    switch (kind) {
+        case skFixedDigit:
+            which = "定位定数只统计低线在A、B、C、D中恰好标出一个位置、高线不标位置的规律";
+            break;
+        case skPairSum:
+            which = "两位合分只统计低线在A、B、C、D中恰好标出两个位置、高线不标位置的规律";
+            break;
+        case skPairDiff:
+            which =
+                "两数差分只统计低线和高线在A、B、C、D中各标出一个位置、"
+                "且低线的位置在高线之前的规律";
+            break;
+    }
+    // The search's 落码类型 of the same name finds exactly such patterns.
+    return which + "；现有的" + std::to_string(patternCount) + "条规律中没有这样的规律。" +
+           "可以在“搜索设置”里选择落码类型“" + StatName(kind) + "”后重新搜索。";
+}

@@ -43,3 +43,8 @@ struct TStatTally {
 std::vector<TStatTally> RunStatistic(TStatKind kind, const std::vector<const TGui2Reg*>& patterns);
 std::vector<TStatTally> RunStatistic(TStatKind kind,
                                      const std::vector<std::unique_ptr<TGui2Reg>>& patterns);
+
+// Why a statistic shows no chart: its tallies counted nothing. Empty when something was
+// counted. patternCount is the number of patterns the statistic looked at.
+std::string StatEmptyReason(TStatKind kind, size_t patternCount,
+                            const std::vector<TStatTally>& tallies);

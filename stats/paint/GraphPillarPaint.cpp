@@ -62,8 +62,7 @@ class TChartPainter {
                 DrawBox(painter_, bar);
                 painter_.setBrush(Qt::NoBrush);
                 if (chart_.ShowValues)
-                    DrawCenteredText(chart_.GetValue(c, r), TGraphPilarData::ValueTextRect(bar),
-                                     false);
+                    DrawCenteredText(chart_.GetValue(c, r), chart_.ValueTextRect(bar), false);
             }
         }
 
@@ -131,6 +130,11 @@ QFont ChartTextFont(const QFont& font, bool bold) {
 
 int32_t AxisLabelEnd(const TGraphPilarData& chart) {
     return chart.PlotRect.Left - 5;
+}
+
+int32_t AxisLabelSpacing(const QFont& font) {
+    const QFontMetrics metrics(ChartTextFont(font, false));
+    return metrics.tightBoundingRect(QStringLiteral("0123456789")).height() + 4;
 }
 
 int32_t AxisLabelWidth(const TGraphPilarData& chart, const QFont& font) {

@@ -12,6 +12,8 @@ class QPainter;
 QFont ChartTextFont(const QFont& font, bool bold);
 // Where the value axis' labels end at the latest, clear of the ticks.
 int32_t AxisLabelEnd(const TGraphPilarData& chart);
+// Pixels two value-axis labels need between their centres so that they never touch.
+int32_t AxisLabelSpacing(const QFont& font);
 // Width of the widest value-axis label.
 int32_t AxisLabelWidth(const TGraphPilarData& chart, const QFont& font);
 

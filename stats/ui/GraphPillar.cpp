@@ -62,7 +62,7 @@ QSize TGraphPilarNet::sizeHint() const {
 
 void TGraphPilarNet::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    PaintGraphPilar(painter, Chart, font(), palette().color(QPalette::Window), size());
+    PaintGraphPilar(painter, Chart, font(), palette().color(QPalette::Base), size());
 }
 
 void TGraphPilarNet::resizeEvent(QResizeEvent* event) {

@@ -1,10 +1,14 @@
 #include "stats/ui/StatMgr.h"
 
 #include <QAction>
+#include <QActionGroup>
+#include <QEvent>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QStyle>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -29,13 +33,19 @@ constexpr int ButtonWidth = 63;
 
 const std::vector<TArgb> ChartRowColors = {ColorToArgb(0, 0, 255), ColorToArgb(255, 98, 84)};
 
+constexpr int PlotSteps = 10;  // the plot is ten fifteenths of the chart's height
+constexpr int MaxColumns = 2;
+constexpr int ValueTextRoom = 18;  // a bar's value text and its gap above the bar
+
+// A tool button drawn as a raised button, not as flat text.
 QAction* MakeButton(QToolBar* bar, const char* name, const QString& text, const QString& hint) {
     auto* action = bar->addAction(text);
     action->setObjectName(QString::fromUtf8(name));
     ApplyHint(*action, hint);
-    if (QWidget* button = bar->widgetForAction(action)) {
+    if (auto* button = qobject_cast<QToolButton*>(bar->widgetForAction(action))) {
         button->setObjectName(QString::fromUtf8(name) + QStringLiteral("Button"));
-        button->setFixedWidth(ButtonWidth);
+        button->setMinimumWidth(ButtonWidth);
+        button->setAutoRaise(false);
         button->setCursor(Qt::PointingHandCursor);
     }
     return action;
@@ -71,7 +81,7 @@ TStatForm::TStatForm(QWidget* parent, TPrompts* prompts)
 
     StatTbr = new QToolBar(this);
     StatTbr->setObjectName(QStringLiteral("StatTbr"));
-    StatTbr->setFixedHeight(ToolBarHeight);
+    StatTbr->setMinimumHeight(ToolBarHeight);
     StatTbr->setMovable(false);
     StatTbr->setFloatable(false);
     StatTbr->setToolButtonStyle(Qt::ToolButtonTextOnly);
@@ -83,18 +93,35 @@ TStatForm::TStatForm(QWidget* parent, TPrompts* prompts)
                               QStringLiteral("三位规律|统计"));
     StatTbr->addSeparator();
     StatTbrClose = MakeButton(StatTbr, "StatTbrClose", QStringLiteral("关闭退出"), QString());
+    // The button of the statistic shown stays pressed.
+    statGroup_ = new QActionGroup(this);
+    for (QAction* stat : {StatTbrStat1, StatTbrStat2, StatTbrStat3}) {
+        stat->setCheckable(true);
+        statGroup_->addAction(stat);
+    }
+    StatTbrStat1->setChecked(true);
     layout->addWidget(StatTbr);
+
+    StatHintLbl = new QLabel(this);
+    StatHintLbl->setObjectName(QStringLiteral("StatHintLbl"));
+    StatHintLbl->setWordWrap(true);
+    StatHintLbl->setContentsMargins(ChartLeft, ChartTop, ChartLeft, ChartTop);
+    StatHintLbl->setAutoFillBackground(true);
+    StatHintLbl->setBackgroundRole(QPalette::Base);
+    StatHintLbl->hide();
+    layout->addWidget(StatHintLbl);
 
     StatGrphScrollBox = new QScrollArea(this);
     StatGrphScrollBox->setObjectName(QStringLiteral("StatGrphScrollBox"));
-    StatGrphScrollBox->setBackgroundRole(QPalette::Window);
+    StatGrphScrollBox->setBackgroundRole(QPalette::Base);
     StatGrphScrollBox->setWidgetResizable(false);
     chartBox_ = new QWidget;
     chartBox_->setObjectName(QStringLiteral("StatGrphBox"));
     chartBox_->setAutoFillBackground(true);
-    chartBox_->setBackgroundRole(QPalette::Window);
+    chartBox_->setBackgroundRole(QPalette::Base);
     chartBox_->resize(ChartLeft + ChartWidth, ChartTop);
     StatGrphScrollBox->setWidget(chartBox_);
+    StatGrphScrollBox->viewport()->installEventFilter(this);
     layout->addWidget(StatGrphScrollBox, 1);
 
     connect(StatTbrStat1, &QAction::triggered, this, &TStatForm::StatTbrStat1Click);
@@ -108,8 +135,10 @@ TStatForm::~TStatForm() {
 }
 
 void TStatForm::OpenWindow() {
+    const bool wasVisible = isVisible();
     if (!placed_) {
         placed_ = true;
+        RefreshIfOutOfDate();  // the size follows the charts
         if (const QScreen* screen = QGuiApplication::primaryScreen()) {
             QRect frame = frameGeometry();
             frame.moveCenter(screen->availableGeometry().center());
@@ -118,8 +147,36 @@ void TStatForm::OpenWindow() {
     }
     show();
     if (isMinimized()) showNormal();
+    if (wasVisible) RefreshIfOutOfDate();  // no show event
     raise();
     activateWindow();
+}
+
+bool TStatForm::RefreshIfOutOfDate() {
+    if (ran_ && ranOn_ == regMgr_ && (!regMgr_ || ranRevision_ == regMgr_->Revision()))
+        return false;
+    RunStat(chosen_);
+    return true;
+}
+
+void TStatForm::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    RefreshIfOutOfDate();
+}
+
+void TStatForm::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    // Patterns found or deleted while the window stood open behind the main window.
+    if (event->type() == QEvent::ActivationChange && isActiveWindow()) RefreshIfOutOfDate();
+}
+
+bool TStatForm::eventFilter(QObject* watched, QEvent* event) {
+    // The charts flow into the columns the view's width holds.
+    if (watched == StatGrphScrollBox->viewport() && event->type() == QEvent::Resize) {
+        const int columns = ColumnsThatFit(StatGrphScrollBox->viewport()->width());
+        if (columns != columns_) ArrangeCharts(columns);
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void TStatForm::StatTbrStat1Click() {
@@ -145,41 +202,103 @@ void TStatForm::FreeCharts() {
 
 void TStatForm::RunStat(TStatKind kind) {
     FreeCharts();
-    const int32_t count = StatChartCount(kind);
+    chosen_ = kind;
+    ran_ = true;
+    ranOn_ = regMgr_;
+    ranRevision_ = regMgr_ ? regMgr_->Revision() : 0;
+    const QList<QAction*> stats = statGroup_->actions();
+    stats[static_cast<int>(kind)]->setChecked(true);
+
+    int32_t count = StatChartCount(kind);
     std::vector<TStatTally> tallies = regMgr_ ? RunStatistic(kind, regMgr_->Patterns())
                                               : std::vector<TStatTally>(static_cast<size_t>(count));
+    const std::string why =
+        StatEmptyReason(kind, regMgr_ ? regMgr_->Patterns().size() : 0, tallies);
+    StatHintLbl->setText(QString::fromStdString(why));
+    StatHintLbl->setVisible(!why.empty());
+    if (!why.empty()) count = 0;  // no charts of zeros
 
-    int boxWidth = ChartLeft + ChartWidth;
+    const int32_t labelSpacing = AxisLabelSpacing(font());
     for (int32_t k = 0; k < count; ++k) {
         auto* chart = new TGraphPilarNet(chartBox_, prompts_);
         chart->setObjectName(QStringLiteral("StatChart%1").arg(k + 1));
         chart->hide();
-        chart->setGeometry(ChartLeft, ChartTop + k * ChartHeight, ChartWidth, ChartHeight);
+        chart->resize(ChartWidth, ChartHeight);
         charts_.push_back(chart);
 
         const TStatTally& tally = tallies[static_cast<size_t>(k)];
         chart->SetDimensions(11, 2, ChartRowColors);
         for (int32_t c = 1; c <= 10; ++c)
             chart->SetValue(c, 1, std::to_string(tally.Slots[static_cast<size_t>(c)]));
-        const int32_t maximum = tally.AxisMaximum();
         for (int32_t c = 1; c <= 10; ++c) chart->SetValue(c, 0, StatColumnLabel(kind, k, c - 1));
 
+        // Labels on a 1-2-5 step, far enough apart never to touch, up to the rounded maximum.
         TGraphPilarData& data = chart->Chart;
+        // The top leaves room above the tallest bar for its value.
+        const int32_t plotHeight = chart->height() / 15 * PlotSteps;
+        const int64_t tallest = *std::max_element(tally.Slots.begin() + 1, tally.Slots.end());
+        const int64_t room = std::max(plotHeight - ValueTextRoom, 1);
+        const int64_t covered = (tallest * plotHeight + room - 1) / room;
+        const TValueAxis axis = NiceValueAxis(std::max<int64_t>(tally.AxisMaximum(), covered),
+                                              plotHeight, labelSpacing);
         data.Title = StatTitle(kind, k);
         data.BarWidth = 16;
         data.GroupGap = 18;
-        data.StepHeight = chart->height() / 15;
-        data.StepCount = 10;
-        data.ValueScale =
-            static_cast<float>(maximum) / static_cast<float>(data.StepHeight * data.StepCount);
+        data.StepHeight = axis.StepHeight;
+        data.StepCount = axis.StepCount;
+        data.ValueScale = axis.ValueScale;
+        data.LabelStep = axis.Step;
         data.ShowGrid = true;
         MakeRoomForAxisLabels(*chart);
-        boxWidth = std::max(boxWidth, chart->geometry().right() + 1);
         chart->show();
         chart->Relayout();
     }
-    chartBox_->resize(boxWidth, ChartTop + count * ChartHeight);
+    FitToCharts();
     // A new run starts at its first chart.
     StatGrphScrollBox->verticalScrollBar()->setValue(0);
     StatGrphScrollBox->horizontalScrollBar()->setValue(0);
+}
+
+int TStatForm::ColumnsThatFit(int width) const {
+    int chartWidth = ChartWidth;
+    for (const TGraphPilarNet* chart : charts_) chartWidth = std::max(chartWidth, chart->width());
+    return std::clamp((width - ChartLeft) / (chartWidth + ChartLeft), 1, MaxColumns);
+}
+
+void TStatForm::ArrangeCharts(int columns) {
+    columns_ = std::max(columns, 1);
+    int cellWidth = ChartWidth;
+    for (const TGraphPilarNet* chart : charts_) cellWidth = std::max(cellWidth, chart->width());
+    int right = ChartLeft + ChartWidth;
+    int bottom = ChartTop;
+    for (size_t k = 0; k < charts_.size(); ++k) {
+        const int column = static_cast<int>(k) % columns_;
+        const int row = static_cast<int>(k) / columns_;
+        TGraphPilarNet* chart = charts_[k];
+        chart->move(ChartLeft + column * (cellWidth + ChartLeft), ChartTop + row * ChartHeight);
+        right = std::max(right, chart->geometry().right() + 1);
+        bottom = std::max(bottom, chart->geometry().bottom() + 1);
+    }
+    chartBox_->resize(right + ChartLeft, bottom + ChartTop);
+}
+
+void TStatForm::FitToCharts() {
+    const QScreen* screen =
+        QWidget::screen() ? QWidget::screen() : QGuiApplication::primaryScreen();
+    const QRect available = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+    // The window frame and the scroll box's own frame and bars.
+    const int frameWidth = frameGeometry().width() - width() + 2 * StatGrphScrollBox->frameWidth();
+    const int frameHeight =
+        frameGeometry().height() - height() + 2 * StatGrphScrollBox->frameWidth();
+    const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    ArrangeCharts(ColumnsThatFit(available.width() - frameWidth - bar));
+    const int toolBar = StatTbr->sizeHint().height();
+    const int hint = StatHintLbl->isHidden() ? 0 : StatHintLbl->heightForWidth(ClientWidth);
+    QSize wanted(std::max(ClientWidth, chartBox_->width() + 2 * StatGrphScrollBox->frameWidth()),
+                 toolBar + hint + chartBox_->height() + 2 * StatGrphScrollBox->frameWidth());
+    wanted = wanted.expandedTo(QSize(ClientWidth, ClientHeight));
+    const QSize room(available.width() - frameWidth, available.height() - frameHeight);
+    // Too tall for the screen: the charts scroll, and the vertical bar takes its width.
+    if (wanted.height() > room.height()) wanted.rwidth() += bar;
+    resize(wanted.boundedTo(room));
 }

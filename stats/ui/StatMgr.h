@@ -6,6 +6,8 @@
 #include "stats/StatTally.h"
 
 class QAction;
+class QActionGroup;
+class QLabel;
 class QScrollArea;
 class QToolBar;
 class TGraphPilarNet;
@@ -13,7 +15,9 @@ class TGui2RegMgr;
 class TPrompts;
 
 // The statistics window: counts the document's patterns by the digit each one forecasts and
-// shows the counts as a column of bar charts. It reads the patterns and never changes them.
+// shows the counts as bar charts, two side by side when the screen has room. It reads the
+// patterns and never changes them. Whenever it is shown or activated after the patterns
+// changed, it runs the chosen statistic again; a statistic that counts nothing says why.
 class TStatForm : public QWidget {
     Q_OBJECT
 
@@ -28,16 +32,21 @@ class TStatForm : public QWidget {
     const TGui2RegMgr* RegMgr() const { return regMgr_; }
     // Shows the window (centred on the screen the first time) and brings it to the front.
     void OpenWindow();
+    // Runs the chosen statistic again when the patterns changed since it last ran (or it never
+    // ran); true when it ran.
+    bool RefreshIfOutOfDate();
 
     QToolBar* StatTbr = nullptr;
     QAction* StatTbrStat1 = nullptr;
     QAction* StatTbrStat2 = nullptr;
     QAction* StatTbrStat3 = nullptr;
     QAction* StatTbrClose = nullptr;
+    QLabel* StatHintLbl = nullptr;  // why the chosen statistic counted nothing
     QScrollArea* StatGrphScrollBox = nullptr;
 
-    // The charts of the last statistic run, top to bottom.
+    // The charts of the last statistic run, in reading order.
     const std::vector<TGraphPilarNet*>& Charts() const { return charts_; }
+    TStatKind ChosenStat() const { return chosen_; }
 
   public slots:
     void StatTbrStat1Click();
@@ -45,13 +54,29 @@ class TStatForm : public QWidget {
     void StatTbrStat3Click();
     void StatTbrCloseClick();
 
+  protected:
+    void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
   private:
     void RunStat(TStatKind kind);
     void FreeCharts();
+    // Places the charts in as many columns as the view's width holds (at most two).
+    void ArrangeCharts(int columns);
+    int ColumnsThatFit(int width) const;
+    // Grows or shrinks the window to show every chart, within the screen.
+    void FitToCharts();
 
     QWidget* chartBox_ = nullptr;  // the scroll box's contents, parent of the charts
     std::vector<TGraphPilarNet*> charts_;
     const TGui2RegMgr* regMgr_ = nullptr;
     TPrompts* prompts_ = nullptr;
+    QActionGroup* statGroup_ = nullptr;
     bool placed_ = false;
+    TStatKind chosen_ = skFixedDigit;
+    bool ran_ = false;
+    const TGui2RegMgr* ranOn_ = nullptr;
+    uint64_t ranRevision_ = 0;
+    int columns_ = 1;
 };

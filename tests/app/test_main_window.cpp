@@ -111,7 +111,7 @@ class TestMainWindow : public QObject {
     void settingsAreAdjustedAppliedAndWrittenBack() {
         WriteFile("pavolen.ini",
                   "[TGui2Options]\r\nSecInterGbx=4\r\nSumConstrastGbx=3\r\nSecCountSe=8\r\n"
-                  "RefTailChk=1\r\nBoxColorModeCbb=1\r\nCellHeightSe=70\r\n");
+                  "RefTailChk=1\r\nBoxColorModeCbb=7\r\nCellHeightSe=70\r\n");
         auto form = NewWindow();
         QCOMPARE(form->Options.SecInterGbx, 1);
         QCOMPARE(form->Options.SumConstrastGbx, 3);

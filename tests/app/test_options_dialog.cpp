@@ -157,13 +157,71 @@ class TestOptionsDialog : public QObject {
         wild.CellHeightSe = 7;
         wild.FallStyleGbx = 9;
         wild.SecInterGbx = -3;
-        wild.SecCountSe = 7;
+        wild.SecCountSe = 9;
+        wild.FallTargetGbx = 8;
         form.LoadOptions(wild);
         QCOMPARE(form.LinegDistMaxSe->value(), 4);
         const SearchOptions shown = form.Options();
         QCOMPARE((std::vector<int>{shown.LinedDistMaxSe, shown.LinegDistMaxSe, shown.CellHeightSe,
-                                   shown.FallStyleGbx, shown.SecInterGbx, shown.SecCountSe}),
-                 (std::vector<int>{9, 4, 30, 3, 0, 7}));
+                                   shown.FallStyleGbx, shown.SecInterGbx, shown.SecCountSe,
+                                   shown.FallTargetGbx}),
+                 (std::vector<int>{9, 4, 30, 3, 0, 7, 3}));
+    }
+
+    void formerlyFixedControlsAreOfferedWithRangesTheSearchAccepts() {
+        TGui2OptionsForm form;
+        form.LoadOptions(SearchOptions{});
+        form.show();
+        struct TRange {
+            QSpinBox* Spin;
+            int Low;
+            int High;
+        };
+        for (const TRange& r : {TRange{form.SecCountSe, 3, 7}, TRange{form.LinedPtMaxSe, 1, 3}}) {
+            QVERIFY2(r.Spin->isEnabled(), qPrintable(r.Spin->objectName()));
+            QCOMPARE(r.Spin->minimum(), r.Low);
+            QCOMPARE(r.Spin->maximum(), r.High);
+        }
+        QVERIFY(!form.LinedDistMinSe->isEnabled());  // the search never reads it
+        for (QWidget* w :
+             std::initializer_list<QWidget*>{form.RefSumChk, form.RefTailChk, form.BoxColorModeCbb})
+            QVERIFY2(w->isEnabled() && w->isVisible(), qPrintable(w->objectName()));
+
+        form.SecCountSe->stepUp();
+        form.LinedPtMaxSe->stepDown();
+        form.RefTailChk->click();
+        form.RefSumChk->click();
+        form.BoxColorModeCbb->setCurrentIndex(4);
+        const SearchOptions& edited = form.Options();
+        QCOMPARE((std::vector<int>{edited.SecCountSe, edited.LinedPtMaxSe, edited.RefTailChk,
+                                   edited.RefSumChk, edited.BoxColorModeCbb}),
+                 (std::vector<int>{5, 2, 1, 1, 4}));
+    }
+
+    // The low line's first row is only shown; a hand-edited negative target (the position
+    // filter off) shows as "不限位置" and survives OK while that group is left alone.
+    void okKeepsValuesTheDialogDoesNotOwn() {
+        TScriptedPrompts::TLog log;
+        TScriptedPrompts prompts(log);
+        TGui2OptionsForm form(nullptr, &prompts);
+        SearchOptions options;
+        options.LinedDistMinSe = 5;
+        options.LinedDistMaxSe = 2;
+        options.FallTargetGbx = -7;
+        form.LoadOptions(options);
+        QCOMPARE(form.FallTargetGbx->checkedId(), 4);
+        form.show();
+        form.CellHeightSe->stepUp();
+        form.OkBt->click();
+        QVERIFY(log.Messages.isEmpty());
+        QCOMPARE(form.result(), int(QDialog::Accepted));
+        QCOMPARE(form.Options().FallTargetGbx, -7);
+        QCOMPARE(form.Options().LinedDistMinSe, 5);
+
+        form.FallTargetGbx->button(1)->click();
+        QCOMPARE(form.Options().FallTargetGbx, 1);
+        form.FallTargetGbx->button(4)->click();
+        QCOMPARE(form.Options().FallTargetGbx, -1);
     }
 
     void windowTakesTheOptionsOnlyAfterOk() {

@@ -1,10 +1,16 @@
+#include <QHeaderView>
 #include <QSignalSpy>
+#include <QTableView>
 #include <QtTest>
 #include <memory>
+#include <set>
 #include <vector>
 
+#include "app/PatternListController.h"
 #include "app/PatternListModel.h"
+#include "search/Gui2RegMgr.h"
 #include "tests/support/PatternFactory.h"
+#include "tests/support/Screenshot.h"
 
 class TestPatternList : public QObject {
     Q_OBJECT
@@ -51,14 +57,46 @@ class TestPatternList : public QObject {
         QCOMPARE(inserted.count(), 3);  // one insertion per "点" text of the batch
     }
 
-    void columnSortComparesTextsAndTheNextAdditionRestoresPointsOrder() {
+    void numberColumnsSortByValueBothWaysAndTheNextAdditionRestoresPointsOrder() {
         TPatternListModel model;
-        model.Append(std::vector<const TGui2Reg*>{Make(2, 2, 4), Make(2, 3, 10), Make(3, 3, 5)});
+        model.Append(std::vector<const TGui2Reg*>{Make(2, 2, 4), Make(2, 3, 10), Make(3, 3, 5),
+                                                  Make(3, 2, 12), Make(2, 2, 10)});
+        QSignalSpy shown(&model, &TPatternListModel::SortShown);
         model.SortByColumn(1);
         QCOMPARE(model.SortColumn, 1);
-        QCOMPARE(Column(model, 1), (QStringList{"10", "4", "5"}));  // text order: 10 before 4
+        QCOMPARE(Column(model, 1), (QStringList{"4", "5", "10", "10", "12"}));
+        // Descending keeps equal keys in their present order: "22" 10 before "23" 10.
+        model.SortByColumn(1, Qt::DescendingOrder);
+        QCOMPARE(Column(model, 1), (QStringList{"12", "10", "10", "5", "4"}));
+        QCOMPARE(Column(model, 0), (QStringList{"32", "22", "23", "33", "22"}));
+        model.SortByColumn(0, Qt::DescendingOrder);
+        QCOMPARE(Column(model, 0), (QStringList{"33", "32", "23", "22", "22"}));
+        QCOMPARE(shown.count(), 3);
+        QCOMPARE(shown.last(), (QList<QVariant>{0, QVariant::fromValue(Qt::DescendingOrder)}));
+
         model.Append(std::vector<const TGui2Reg*>{Make(2, 2, 6)});
-        QCOMPARE(Column(model, 0), (QStringList{"22", "22", "23", "33"}));
+        QCOMPARE(Column(model, 0), (QStringList{"22", "22", "22", "23", "32", "33"}));
+        QCOMPARE(model.ShownSortColumn(), 0);
+        QCOMPARE(model.ShownSortOrder(), Qt::AscendingOrder);
+        QCOMPARE(model.SortColumn, 0);
+    }
+
+    void numberKeysOrderByValueTextKeysByBytes() {
+        // "点" joins two counts: 1 and 10 read 110, above 33 and below 1010.
+        const std::vector<std::pair<std::pair<int, int>, std::pair<int, int>>> smaller = {
+            {{3, 3}, {1, 10}}, {{1, 10}, {10, 10}}, {{2, 2}, {2, 3}}, {{9, 9}, {10, 1}}};
+        for (const auto& [a, b] : smaller) {
+            const auto pa = MakePattern(a.first, a.second, 4);
+            const auto pb = MakePattern(b.first, b.second, 4);
+            QVERIFY2(TPatternListModel::Compare(*pa, *pb, 0) < 0,
+                     qPrintable(QString::fromStdString(pa->PointsText() + " " + pb->PointsText())));
+        }
+        const auto four = MakePattern(2, 2, 4);
+        const auto ten = MakePattern(2, 2, 10);
+        QVERIFY(TPatternListModel::Compare(*four, *ten, 1) < 0);
+        QVERIFY(TPatternListModel::Compare(*ten, *four, 5) < 0);  // 合值 stays a text
+        QVERIFY(TPatternListModel::IsNumericColumn(1));
+        QVERIFY(!TPatternListModel::IsNumericColumn(5));
     }
 
     void chineseNamesSortInCodePage936Order() {
@@ -94,11 +132,69 @@ class TestPatternList : public QObject {
         QItemSelectionModel selection(&model);
         selection.select(model.index(1, 0),
                          QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-        model.SortByColumn(1);  // 12, 4, 9
+        model.SortByColumn(1, Qt::DescendingOrder);  // 12, 9, 4
         const QModelIndexList rows = selection.selectedRows();
         QCOMPARE(rows.size(), 1);
         QCOMPARE(model.PatternAt(rows.first().row()), wanted);
-        QCOMPARE(rows.first().row(), 2);
+        QCOMPARE(rows.first().row(), 1);
+    }
+
+    // Clicks on the headers of a list with more rows than fit, a large selection and a current
+    // row far down.
+    void headerClicksReverseKeepTheSelectionAndShowTheCurrentRow() {
+        SearchOptions options;
+        TGui2RegMgr manager(options);
+        TPatternListModel model;
+        QTableView view;
+        view.setModel(&model);
+        SetUpPatternListView(view, QFontMetrics(view.font()).height() + 4);
+        view.resize(400, 300);
+        TPatternListController list(view, model, manager, nullptr);
+        QHeaderView& header = *view.horizontalHeader();
+        QVERIFY(header.isSortIndicatorShown());
+        QCOMPARE(header.sortIndicatorSection(), 0);
+        QCOMPARE(header.sortIndicatorOrder(), Qt::AscendingOrder);
+
+        std::vector<const TGui2Reg*> rows;
+        for (int i = 0; i < 30000; ++i) rows.push_back(Make(2 + i % 2, 2, 3 + i * 7 % 40));
+        model.Append(rows);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        // Rows 100 to 15099 selected: more than the old limit of 10,000.
+        view.selectionModel()->select(QItemSelection(model.index(100, 0), model.index(15099, 6)),
+                                      QItemSelectionModel::Select);
+        const TGui2Reg* current = model.PatternAt(200);
+        view.selectionModel()->setCurrentIndex(model.index(200, 2), QItemSelectionModel::NoUpdate);
+        const std::vector<const TGui2Reg*> before = list.SelectedPatterns();
+        const std::set<const TGui2Reg*> selected(before.begin(), before.end());
+        QSignalSpy changes(view.selectionModel(), &QItemSelectionModel::selectionChanged);
+
+        struct TClick {
+            int Column;
+            Qt::SortOrder Order;
+        };
+        for (const TClick click : {TClick{1, Qt::AscendingOrder}, TClick{1, Qt::DescendingOrder},
+                                   TClick{1, Qt::AscendingOrder}, TClick{0, Qt::AscendingOrder},
+                                   TClick{0, Qt::DescendingOrder}, TClick{5, Qt::AscendingOrder}}) {
+            list.SortByColumn(click.Column);
+            QCOMPARE(header.sortIndicatorSection(), click.Column);
+            QCOMPARE(header.sortIndicatorOrder(), click.Order);
+            const std::vector<const TGui2Reg*> after = list.SelectedPatterns();
+            QCOMPARE(after.size(), before.size());
+            QVERIFY(std::set<const TGui2Reg*>(after.begin(), after.end()) == selected);
+            const QModelIndex at = view.selectionModel()->currentIndex();
+            QCOMPARE(model.PatternAt(at.row()), current);
+            QCOMPARE(at.column(), 2);
+            QCoreApplication::processEvents();
+            QVERIFY(view.viewport()->rect().intersects(view.visualRect(at)));
+        }
+        QCOMPARE(changes.count(), 0);  // the same patterns stay selected
+        list.SortByColumn(1);
+        QVERIFY(SaveScreenshot(view, QStringLiteral("pattern-list-sorted.png")));
+
+        model.Append(std::vector<const TGui2Reg*>{Make(2, 2, 4)});
+        QCOMPARE(header.sortIndicatorSection(), 0);
+        QCOMPARE(header.sortIndicatorOrder(), Qt::AscendingOrder);
     }
 
     void removeRowsGivesBackTheirPatterns() {

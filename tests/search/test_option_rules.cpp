@@ -17,12 +17,18 @@ TEST(OptionRules, EveryMinimumAboveItsMaximumIsNamedWithTheDialogsWords) {
     EXPECT_EQ(SearchOptionProblems(options),
               (Problems{"高线跨越第5行至4行：起始行不能大于结束行。",
                         "高线有4个至3个点：最少点数不能大于最多点数。",
-                        "低线跨越第5行至3行：起始行不能大于结束行。",
                         "低线有20个至3个点：最少点数不能大于最多点数。"}));
     EXPECT_EQ(
         SearchOptionMessage(options).rfind("这组搜索设置无法搜索，请修改后再确定：\r\n高线", 0),
         0u);
     EXPECT_EQ(SearchOptionMessage(SearchOptions{}), "");  // the defaults search
+}
+
+TEST(OptionRules, TheLowLinesFirstRowIsNeverRefused) {
+    SearchOptions options;  // the search always starts the low line at row 0
+    options.LinedDistMinSe = 5;
+    options.LinedDistMaxSe = 1;
+    EXPECT_TRUE(SearchOptionProblems(options).empty());
 }
 
 TEST(OptionRules, RowsMustHoldTheLargestPointCountOfTheirLine) {

@@ -44,7 +44,7 @@ TEST(SearchOptionsIni, DefaultsOfAnEmptyFileAndTheLoadingAdjustments) {
                                       "SecInterGbx=4\nSumConstrastGbx=3\nSecCountSe=8\n"
                                       "RefTailChk=2\nLinedDistMaxSe=x\n"),
                       options);
-    EXPECT_EQ(options.BoxColorModeCbb, 3);
+    EXPECT_EQ(options.BoxColorModeCbb, 1);  // kept: the dialog offers it
     EXPECT_EQ(options.CellHeightSe, 30);
     EXPECT_TRUE(options.RefTailChk);
     EXPECT_EQ(options.LinedDistMaxSe, 3);
@@ -57,6 +57,10 @@ TEST(SearchOptionsIni, DefaultsOfAnEmptyFileAndTheLoadingAdjustments) {
     options.SecCountSe = 7;
     ApplyStartupAdjustments(options);
     EXPECT_EQ(options.SecCountSe, 7);
+    for (const char* mode : {"BoxColorModeCbb=5", "BoxColorModeCbb=-1"}) {
+        ReadSearchOptions(TIniFile::Parse(std::string("[TGui2Options]\n") + mode), options);
+        EXPECT_EQ(options.BoxColorModeCbb, 3) << mode;
+    }
     ReadSearchOptions(TIniFile::Parse("[TGui2Options]\nCellHeightSe=60\n"), options);
     EXPECT_EQ(options.CellHeightSe, 60);
 }

@@ -158,4 +158,73 @@ TEST(GraphPilarData, TextIsCentredWithTruncatingHalves) {
     EXPECT_EQ(CenteredTextOrigin({-10, -10, -3, -3}, 0, 0), (TChartPoint{-6, -6}));
 }
 
+// Whether a step is 1, 2 or 5 times a power of ten.
+bool IsOneTwoFive(int64_t step) {
+    while (step % 10 == 0) step /= 10;
+    return step == 1 || step == 2 || step == 5;
+}
+
+TEST(ValueAxis, OneTwoFiveStepsThatFitAndNeverTouch) {
+    struct TCase {
+        int64_t Maximum;
+        int32_t Height;
+        int32_t Spacing;
+        TValueAxis Axis;
+    };
+    const std::vector<TCase> cases = {
+        // Labels 13 pixels high fit ten steps: the statistics window's worked geometry.
+        {10, 130, 13, {1, 10, 13, 1.0f / 13.0f}},
+        {20, 130, 13, {2, 10, 13, 2.0f / 13.0f}},
+        // Taller labels: fewer, wider steps.
+        {10, 130, 17, {2, 5, 26, 2.0f / 26.0f}},
+        {1110, 130, 17, {200, 6, 21, 200.0f / 21.0f}},
+        {0, 130, 17, {1, 1, 130, 1.0f / 130.0f}},
+        {7, 0, 0, {10, 1, 1, 10.0f}},
+    };
+    for (const TCase& c : cases) {
+        const TValueAxis axis = NiceValueAxis(c.Maximum, c.Height, c.Spacing);
+        EXPECT_EQ(axis.Step, c.Axis.Step) << c.Maximum;
+        EXPECT_EQ(axis.StepCount, c.Axis.StepCount) << c.Maximum;
+        EXPECT_EQ(axis.StepHeight, c.Axis.StepHeight) << c.Maximum;
+        EXPECT_FLOAT_EQ(axis.ValueScale, c.Axis.ValueScale) << c.Maximum;
+    }
+
+    for (int64_t maximum : {1LL, 9LL, 11LL, 99LL, 101LL, 12345LL, 2000000LL, 2147483647LL}) {
+        for (int32_t spacing : {10, 17, 40}) {
+            const TValueAxis axis = NiceValueAxis(maximum, 130, spacing);
+            EXPECT_TRUE(IsOneTwoFive(axis.Step)) << maximum;
+            EXPECT_GE(axis.Step * axis.StepCount, maximum);
+            EXPECT_GE(axis.StepHeight, spacing) << maximum;  // labels never touch
+            EXPECT_LE(axis.StepHeight * axis.StepCount, 130);
+            // The next smaller 1-2-5 step would need more labels than fit.
+            const int64_t smaller = axis.Step % 5 == 0 && IsOneTwoFive(axis.Step / 5 * 2)
+                                        ? axis.Step / 5 * 2
+                                        : axis.Step / 2;
+            if (smaller > 0) {
+                EXPECT_GT((maximum + smaller - 1) / smaller, 130 / spacing) << maximum;
+            }
+
+            TGraphPilarData chart;
+            chart.StepHeight = axis.StepHeight;
+            chart.StepCount = axis.StepCount;
+            chart.ValueScale = axis.ValueScale;
+            chart.LabelStep = axis.Step;
+            EXPECT_EQ(chart.AxisLabel(axis.StepCount), std::to_string(axis.Step * axis.StepCount));
+        }
+    }
+}
+
+TEST_F(TChartFixture, ValuesStayInsideThePlot) {
+    chart.SetValue(1, 1, "20");  // the top of the axis
+    chart.SetValue(2, 1, "10");
+    const TChartRect top = chart.ScaleBar(chart.BarRect(1, 1));
+    const TChartRect half = chart.ScaleBar(chart.BarRect(2, 1));
+    EXPECT_EQ(chart.ValueTextRect(half),
+              (TChartRect{half.Left, half.Top - 16, half.Right, half.Top - 2}));
+    const TChartRect inside = chart.ValueTextRect(top);
+    EXPECT_GE(inside.Top, chart.PlotRect.Top);
+    EXPECT_LE(inside.Bottom, chart.PlotRect.Bottom);
+    EXPECT_GT(inside.Top, chart.TitleRect().Bottom);  // clear of the title
+}
+
 }  // namespace

@@ -148,4 +148,21 @@ TEST(StatTally, AgreesWithTheChartByChartTests) {
     }
 }
 
+// A statistic that counts nothing says why instead of drawing charts of zeros.
+TEST(StatTally, EmptyStatisticsSayWhy) {
+    std::vector<std::unique_ptr<TGui2Reg>> none;
+    EXPECT_EQ(StatEmptyReason(skPairDiff, 0, RunStatistic(skPairDiff, none)),
+              "还没有规律可以统计：请先搜索规律（F5），再统计。");
+
+    std::vector<std::unique_ptr<TGui2Reg>> patterns;
+    patterns.push_back(Marked({2}, 4));  // one low mark: 定位定数 only
+    patterns.push_back(Marked({1, 3}, 4));
+    const std::string diff = StatEmptyReason(skPairDiff, 2, RunStatistic(skPairDiff, patterns));
+    EXPECT_EQ(diff.rfind("两数差分只统计低线和高线", 0), 0u) << diff;
+    EXPECT_NE(diff.find("现有的2条规律中没有这样的规律"), std::string::npos) << diff;
+    EXPECT_NE(diff.find("落码类型“两位差分”"), std::string::npos) << diff;
+    EXPECT_EQ(StatEmptyReason(skFixedDigit, 2, RunStatistic(skFixedDigit, patterns)), "");
+    EXPECT_EQ(StatEmptyReason(skPairSum, 2, RunStatistic(skPairSum, patterns)), "");
+}
+
 }  // namespace

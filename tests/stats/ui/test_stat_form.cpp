@@ -1,15 +1,18 @@
 #include <QAction>
 #include <QFile>
+#include <QLabel>
 #include <QPointer>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QToolBar>
+#include <QToolButton>
 #include <QtTest>
 
 #include "app/Application.h"
 #include "app/Main.h"
 #include "search/Gui2RegMgr.h"
+#include "stats/paint/GraphPillarPaint.h"
 #include "stats/ui/GraphPillar.h"
 #include "stats/ui/StatMgr.h"
 #include "tests/support/PatternFactory.h"
@@ -71,6 +74,13 @@ class TestStatForm : public QObject {
             texts << (a->isSeparator() ? "|" : a->isVisible() ? a->text() : "hidden");
         QCOMPARE(texts, (QStringList{"定位定数", "两位合分", "两数差分", "|", "关闭退出"}));
         QVERIFY(form.Charts().empty());
+        // Raised buttons, not flat text; the statistic shown stays pressed.
+        for (QToolButton* button : form.StatTbr->findChildren<QToolButton*>())
+            if (button->defaultAction() && !button->defaultAction()->isSeparator())
+                QVERIFY2(!button->autoRaise(), qPrintable(button->text()));
+        form.StatTbrStat3->trigger();
+        QVERIFY(form.StatTbrStat3->isChecked() && !form.StatTbrStat1->isChecked());
+        QCOMPARE(form.ChosenStat(), skPairDiff);
     }
 
     void onePositionStatisticMakesFourCharts() {
@@ -86,9 +96,13 @@ class TestStatForm : public QObject {
         QCOMPARE(Titles(form), (QStringList{"定位定数 规律统计:A位", "定位定数 规律统计:B位",
                                             "定位定数 规律统计:C位", "定位定数 规律统计:D位"}));
         const auto& charts = form.Charts();
+        const QRect box = form.StatGrphScrollBox->widget()->rect();
         for (int k = 0; k < 4; ++k) {
-            QCOMPARE(charts[k]->geometry(), QRect(10, k * 200 + 10, 610, 200));
+            QCOMPARE(charts[k]->size(), QSize(610, 200));
             QVERIFY(charts[k]->isVisibleTo(&form));
+            QVERIFY(box.contains(charts[k]->geometry()));
+            for (int j = 0; j < k; ++j)
+                QVERIFY(!charts[j]->geometry().intersects(charts[k]->geometry()));
         }
         QCOMPARE(Row(*charts[0], 1),
                  (QStringList{"1", "0", "0", "0", "0", "0", "0", "0", "0", "0"}));
@@ -96,23 +110,29 @@ class TestStatForm : public QObject {
                  (QStringList{"0", "0", "0", "0", "15", "0", "0", "0", "0", "0"}));
         QCOMPARE(Row(*charts[1], 0), (QStringList{"B=0", "B=1", "B=2", "B=3", "B=4", "B=5", "B=6",
                                                   "B=7", "B=8", "B=9"}));
-        // Fifteen in the tallest column: the axis runs to 20 in steps of 2; otherwise to 10.
-        QCOMPARE(charts[1]->Chart.AxisLabel(10), std::string("20"));
-        QCOMPARE(charts[1]->Chart.AxisLabel(1), std::string("2"));
-        QCOMPARE(charts[0]->Chart.AxisLabel(10), std::string("10"));
+        // Fifteen in the tallest column: the axis runs to 20 on a 1-2-5 step; otherwise to 10.
+        const TGraphPilarData& b = charts[1]->Chart;
+        QCOMPARE(b.AxisLabel(b.StepCount), std::string("20"));
+        QVERIFY(b.LabelStep == 2 || b.LabelStep == 5);
+        QCOMPARE(charts[0]->Chart.AxisLabel(charts[0]->Chart.StepCount), std::string("10"));
+        QVERIFY(b.StepHeight >= AxisLabelSpacing(charts[1]->font()));
 
-        // The picture: bar B=4 is 98 pixels of the bar colour, an empty column has none.
+        // The picture: bar B=4 is as high as its scaled rectangle, an empty column has none.
         const QImage picture = charts[1]->grab().toImage();
-        QCOMPARE(BarPixels(picture, 52 * 4 + 72), 98 - 2);  // inside the outline
+        const TChartRect bar = b.ScaleBar(b.BarRect(5, 1));
+        QVERIFY(bar.Bottom - bar.Top > 60);
+        QCOMPARE(BarPixels(picture, 52 * 4 + 72), bar.Bottom - bar.Top - 2);  // inside the outline
         QCOMPARE(BarPixels(picture, 52 * 3 + 72), 0);
-        QCOMPARE(picture.pixelColor(52 * 4 + 72, 161 - 50), BarColor);
-        QVERIFY(picture.pixelColor(52 * 4 + 72, 161 - 100) != BarColor);
+        QCOMPARE(picture.pixelColor(52 * 4 + 72, bar.Top + 20), BarColor);
+        QVERIFY(picture.pixelColor(52 * 4 + 72, bar.Top - 20) != BarColor);
     }
 
     void eachRunReplacesTheChartsOfTheLastOne() {
         TGui2RegMgr manager(options_);
         manager.Add(Forecast(1, 3, 2, 8));
-        manager.Add(Forecast(2, 3, 1, 8));  // B low, A high: counted nowhere
+        manager.Add(Forecast(2, 3, 1, 8));                     // B low, A high: counted nowhere
+        manager.Add(Forecast(1, 5));                           // 定位定数 A
+        manager.Add(Forecast(3, 5))->SetPosition(0, 4, true);  // 两位合分 C+D
         TStatForm form;
         form.SetRegMgr(&manager);
         form.StatTbrStat3->trigger();
@@ -134,7 +154,7 @@ class TestStatForm : public QObject {
         QCOMPARE(form.Charts()[0]->GetValue(1, 0), std::string("A+B=0"));
     }
 
-    void mainWindowOpensTheSameWindowWithItsChartsKept() {
+    void mainWindowOpensTheWindowWithChartsOfTheCurrentPatterns() {
         QTemporaryDir folder;
         TMainForm main(folder.path(), std::make_unique<TScriptedPrompts>(log_));
         main.RegMgr().Add(Forecast(4, 6));
@@ -143,22 +163,50 @@ class TestStatForm : public QObject {
         main.RegMenuStatClick();
         QVERIFY(form->isVisible());
         QCOMPARE(form->RegMgr(), &main.RegMgr());
-        QVERIFY(form->Charts().empty());  // opening computes nothing
-        form->StatTbrStat1Click();
-        const std::vector<TGraphPilarNet*> charts = form->Charts();
+        // Opening runs the chosen statistic: 定位定数 at first.
+        QCOMPARE(form->Charts().size(), size_t{4});
+        QCOMPARE(form->Charts()[3]->GetValue(7, 1), std::string("1"));
+        form->StatTbrStat2Click();
         form->StatTbrClose->trigger();
         QVERIFY(form->isHidden());
+        const std::vector<TGraphPilarNet*> charts = form->Charts();
+        main.RegMenuStatClick();  // nothing changed: the same charts
+        QCOMPARE(form->Charts(), charts);
+        form->StatTbrClose->trigger();
 
-        main.RegMgr().Add(Forecast(4, 6));  // not seen until the statistic runs again
+        main.RegMgr().Add(Forecast(4, 6));
+        main.RegMgr().Add(Forecast(1, 2, -1, 0));
+        main.RegMgr().Get(2).SetPosition(0, 2, true);  // A and B: counted by 两位合分
         main.show();
         QVERIFY(QTest::qWaitForWindowActive(&main));
         QTest::keyClick(&main, Qt::Key_F8);
         QVERIFY(form->isVisible());
         QCOMPARE(main.StatForm(), form);
-        QCOMPARE(form->Charts(), charts);
-        QCOMPARE(charts[3]->GetValue(7, 1), std::string("1"));
-        form->StatTbrStat1Click();
-        QCOMPARE(form->Charts()[3]->GetValue(7, 1), std::string("2"));
+        QCOMPARE(form->ChosenStat(), skPairSum);  // the chosen statistic, run again
+        QCOMPARE(form->Charts().size(), size_t{6});
+        QCOMPARE(form->Charts()[0]->GetValue(3, 1), std::string("1"));
+
+        // Patterns cleared while the window stands open: the next look says why it is empty.
+        main.RegMgr().Clear();
+        QVERIFY(form->RefreshIfOutOfDate());
+        QVERIFY(form->Charts().empty());
+        QVERIFY(form->StatHintLbl->isVisibleTo(form));
+        QVERIFY(form->StatHintLbl->text().startsWith(QStringLiteral("还没有规律")));
+        QVERIFY(!form->RefreshIfOutOfDate());
+    }
+
+    void aStatisticThatCountsNothingSaysWhy() {
+        TGui2RegMgr manager(options_);
+        manager.Add(Forecast(1, 3));  // one low mark, nothing on the high line
+        TStatForm form;
+        form.SetRegMgr(&manager);
+        form.StatTbrStat3Click();
+        QVERIFY(form.Charts().empty());
+        QVERIFY(form.StatHintLbl->isVisibleTo(&form));
+        QVERIFY(form.StatHintLbl->text().contains(QStringLiteral("现有的1条规律中没有这样的规律")));
+        form.StatTbrStat1Click();
+        QVERIFY(!form.StatHintLbl->isVisibleTo(&form));
+        QCOMPARE(form.Charts().size(), size_t{4});
     }
 
     void chartReportsOutOfRangeCellsThroughThePrompts() {
@@ -186,7 +234,8 @@ class TestStatForm : public QObject {
         QWidget parent;
         auto* chart = new TGraphPilarNet(&parent, &prompts);
         chart->setGeometry(0, 0, 610, 200);
-        const QColor background = chart->palette().color(QPalette::Window);
+        const QColor background = chart->palette().color(QPalette::Base);
+        QVERIFY(background != chart->palette().color(QPalette::Window));
         QImage empty = chart->grab().toImage();  // no rows: nothing but the background
         QCOMPARE(empty.pixelColor(40, 100), background);
         QCOMPARE(empty.pixelColor(300, 160), background);
@@ -222,14 +271,14 @@ class TestStatForm : public QObject {
         form.resize(900, 900);
         form.StatTbrStat1Click();
         TGraphPilarNet& chart = *form.Charts()[2];
-        QCOMPARE(chart.Chart.AxisLabel(10), std::string("8000"));
+        QVERIFY(std::stoll(chart.Chart.AxisLabel(chart.Chart.StepCount)) >= 8000);
         QVERIFY(chart.Chart.PlotOrigin.X > 30);
         QCOMPARE(chart.width(), 610 + chart.Chart.PlotOrigin.X - 30);
         QCOMPARE(form.Charts()[3]->Chart.PlotOrigin.X, 30);  // labels up to 10 fit as they are
-        QCOMPARE(form.StatGrphScrollBox->widget()->width(), chart.geometry().right() + 1);
+        QVERIFY(form.StatGrphScrollBox->widget()->rect().contains(chart.geometry()));
         // Nothing is painted in the chart's first column: no label starts left of the control.
         const QImage picture = chart.grab().toImage();
-        const QColor background = chart.palette().color(QPalette::Window);
+        const QColor background = chart.palette().color(QPalette::Base);
         for (int y = 0; y < picture.height(); ++y) QCOMPARE(picture.pixelColor(0, y), background);
         QVERIFY(SaveScreenshot(form, QStringLiteral("statistics-wide-counts.png")));
     }
