@@ -15,6 +15,7 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
+#include "app/BacktestForm.h"
 #include "app/DrawCommands.h"
 #include "app/Gui2Options.h"
 #include "app/HelpCommands.h"
@@ -86,7 +87,9 @@ TMainForm::TMainForm(const QString& programFolder, std::unique_ptr<TPrompts> pro
 TMainForm::~TMainForm() {
     // Abort a download first: its result must not reach a window that is going away.
     if (draws_) draws_->StopDownload();
-    // Stop a search before the list and the grid go away.
+    // Stop a backtest and a search before the list and the grid go away.
+    delete backtestForm_;
+    backtestForm_ = nullptr;
     delete search_;
     search_ = nullptr;
     if (regMgr_) regMgr_->Stop();
@@ -168,6 +171,9 @@ void TMainForm::FormCreate() {
             [this](const QPoint& pos) { ContextPopup(Gui2RegNet, pos); });
     connect(Gui2RegNet, &TGui2RegNet::DrawsEdited, this, [this] { document_->MarkModified(); });
     connect(Gui2RegNet, &TGui2RegNet::PaintFailed, this, &TMainForm::ShowError);
+    // The "验证" column follows every change of the draws (typing, import, editor, download).
+    listModel_->SetDraws(&Gui2RegNet->Draws());
+    connect(Gui2RegNet, &TGui2RegNet::OnChange, listModel_, &TPatternListModel::DrawsChanged);
     Gui2RegNet->LayoutGrid();
 
     setWindowTitle(QString::fromUtf8(ProductName));
@@ -476,6 +482,14 @@ void TMainForm::RegMenuTrendClick() {
 
 void TMainForm::RegMenuExportPicClick() {
     ExportPatternPictures(*Gui2RegNet, list_->SelectedPatterns(), programFolder_, *prompts_, this);
+}
+
+void TMainForm::RegMenuBacktestClick() {
+    if (!backtestForm_) {
+        backtestForm_ = new TBacktestForm(this, prompts_.get());
+        backtestForm_->SetSource(&Gui2RegNet->Draws(), &Options, [this] { RegMenuOptionsClick(); });
+    }
+    backtestForm_->OpenWindow();
 }
 
 void TMainForm::RegMenuNothingClick() {}

@@ -22,6 +22,7 @@ class QStackedWidget;
 class QTableView;
 class QToolBar;
 class QStatusBar;
+class TBacktestForm;
 class TDrawCommands;
 class TGui2OptionsForm;
 class TGui2RegNet;
@@ -83,6 +84,7 @@ class TMainForm : public QMainWindow {
     QAction* RegMenuStat = nullptr;
     QAction* RegMenuTrend = nullptr;
     QAction* RegMenuExportPic = nullptr;
+    QAction* RegMenuBacktest = nullptr;
     QAction* RegMenuFixed = nullptr;
     QAction* RegMenuSumSplit = nullptr;
     QAction* RegMenuDiffSplit = nullptr;
@@ -106,6 +108,7 @@ class TMainForm : public QMainWindow {
     QAction* RegMenuSearchBt = nullptr;
     QAction* RegMenuStopBt = nullptr;
     QAction* RegMenuOptionsBt = nullptr;
+    QAction* RegMenuBacktestBt = nullptr;
     QAction* RegMenuDelBt = nullptr;
     QAction* RegMenuClearBt = nullptr;
     QAction* RegMenuStatBt = nullptr;
@@ -132,6 +135,8 @@ class TMainForm : public QMainWindow {
     TPatternListModel& ListModel() { return *listModel_; }
     TStatForm* StatForm() const { return statForm_; }
     TTrendForm* TrendForm() const { return trendForm_; }
+    // The backtest window, once the command has opened it.
+    TBacktestForm* BacktestForm() const { return backtestForm_; }
     const QString& ProgramFolder() const { return programFolder_; }
     QString SettingsPath() const;
     QString DocumentPath() const;
@@ -178,6 +183,7 @@ class TMainForm : public QMainWindow {
     void RegMenuStatClick();
     void RegMenuTrendClick();
     void RegMenuExportPicClick();
+    void RegMenuBacktestClick();
     void RegMenuNothingClick();
     void HelpMenuTopicClick();
     void HelpMenuSiteClick();
@@ -220,4 +226,5 @@ class TMainForm : public QMainWindow {
     TStatForm* statForm_ = nullptr;
     bool splitterPlaced_ = false;
     TTrendForm* trendForm_ = nullptr;
+    TBacktestForm* backtestForm_ = nullptr;
 };

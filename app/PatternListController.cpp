@@ -158,6 +158,6 @@ void SetUpPatternListView(QTableView& view, int rowHeight) {
     view.horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     view.horizontalHeader()->setStretchLastSection(false);
     view.horizontalHeader()->setSectionsClickable(true);
-    const int widths[TPatternListModel::ColumnCount] = {26, 26, 40, 40, 40, 120, 80};
+    const int widths[TPatternListModel::ColumnCount] = {26, 26, 40, 40, 40, 120, 80, 40};
     for (int c = 0; c < TPatternListModel::ColumnCount; ++c) view.setColumnWidth(c, widths[c]);
 }

@@ -5,12 +5,13 @@
 #include <numeric>
 #include <stdexcept>
 
+#include "search/PatternCheck.h"
 #include "search/PatternColumns.h"
 
 namespace {
 
 const char* const Headers[TPatternListModel::ColumnCount] = {"点",   "步",   "格局", "明对",
-                                                             "位置", "合值", "结果"};
+                                                             "位置", "合值", "结果", "验证"};
 
 // The name tables in code page 936, the byte order the list sorts by.
 const char* const LayoutNamesGbk[] = {"\xC8\xAB\xB2\xBF", "\xC1\xF7\xCB\xAE", "\xB8\xF4\xD2\xBB",
@@ -109,8 +110,9 @@ int TPatternListModel::columnCount(const QModelIndex& parent) const {
 
 QVariant TPatternListModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= RowCount()) return {};
-    if (role == Qt::DisplayRole) return CellText(*PatternAt(index.row()), index.column());
-    return {};
+    if (role != Qt::DisplayRole) return {};
+    const TGui2Reg& pattern = *PatternAt(index.row());
+    return index.column() == VerifyColumn ? VerifyText(pattern) : CellText(pattern, index.column());
 }
 
 QVariant TPatternListModel::headerData(int section, Qt::Orientation orientation, int role) const {
@@ -118,6 +120,38 @@ QVariant TPatternListModel::headerData(int section, Qt::Orientation orientation,
         section < ColumnCount)
         return QString::fromUtf8(Headers[section]);
     return QAbstractTableModel::headerData(section, orientation, role);
+}
+
+void TPatternListModel::SetDraws(const TCodes* draws) {
+    draws_ = draws;
+    DrawsChanged();
+}
+
+void TPatternListModel::DrawsChanged() {
+    if (RowCount() > 0)
+        emit dataChanged(index(0, VerifyColumn), index(RowCount() - 1, VerifyColumn),
+                         {Qt::DisplayRole});
+}
+
+QString TPatternListModel::VerifyText(const TGui2Reg& pattern) const {
+    if (draws_ == nullptr) return {};
+    return QString::fromUtf8(VerificationText(VerifyPattern(pattern, *draws_)));
+}
+
+std::string TPatternListModel::SortKey(const TGui2Reg& pattern, int column) const {
+    if (column != VerifyColumn) return CompareKey(pattern, column);
+    if (draws_ == nullptr) return {};
+    switch (VerifyPattern(pattern, *draws_)) {
+        case TVerification::Hit:
+            return "\xD6\xD0";  // 中
+        case TVerification::Miss:
+            return "\xCE\xB4\xD6\xD0";  // 未中
+        case TVerification::Invalid:
+            return "\xCE\xDE\xD0\xA7";  // 无效
+        case TVerification::Pending:
+            break;
+    }
+    return {};
 }
 
 QString TPatternListModel::CellText(const TGui2Reg& p, int column) {
@@ -307,7 +341,7 @@ std::vector<int> TPatternListModel::SortByColumn(int column, Qt::SortOrder order
             keys[i] = TPackedKey{0, value, static_cast<uint32_t>(i), false};
             continue;
         }
-        keys[i] = Pack(CompareKey(*rows[i], column), static_cast<uint32_t>(i));
+        keys[i] = Pack(SortKey(*rows[i], column), static_cast<uint32_t>(i));
         anyLonger = anyLonger || keys[i].Longer;
     }
     // Equal keys keep their present order in both directions.
@@ -332,7 +366,7 @@ std::vector<int> TPatternListModel::SortByColumn(int column, Qt::SortOrder order
                 std::vector<std::pair<std::string, uint32_t>> full;
                 full.reserve(end - start);
                 for (size_t i = start; i < end; ++i)
-                    full.emplace_back(CompareKey(*rows[keys[i].Row], column), keys[i].Row);
+                    full.emplace_back(SortKey(*rows[keys[i].Row], column), keys[i].Row);
                 std::sort(full.begin(), full.end(), [descending](const auto& a, const auto& b) {
                     const int c = CompareBytes(a.first, b.first);
                     if (c != 0) return descending ? c > 0 : c < 0;

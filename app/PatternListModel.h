@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "data/Hao.h"
 #include "search/Gui2Reg.h"
 #include "search/PatternColumns.h"
 
@@ -18,7 +19,9 @@ class TPatternListModel : public QAbstractTableModel {
     Q_OBJECT
 
   public:
-    static constexpr int ColumnCount = PatternColumnCount;
+    // The pattern's seven columns, then "验证": whether its prediction came true.
+    static constexpr int VerifyColumn = PatternColumnCount;
+    static constexpr int ColumnCount = PatternColumnCount + 1;
 
     explicit TPatternListModel(QObject* parent = nullptr);
 
@@ -30,8 +33,14 @@ class TPatternListModel : public QAbstractTableModel {
     const TGui2Reg* PatternAt(int row) const;
     int RowCount() const;
 
-    // Texts of the seven columns.
+    // Texts of the seven columns of the pattern alone.
     static QString CellText(const TGui2Reg& pattern, int column);
+    // The draws the "验证" column checks the patterns against (not owned; null shows nothing).
+    void SetDraws(const TCodes* draws);
+    // The draws changed: the "验证" column is shown again.
+    void DrawsChanged();
+    // "中", "未中", "无效", or empty while the predicted draw is unknown.
+    QString VerifyText(const TGui2Reg& pattern) const;
     // Whether a column's texts are numbers, sorted by their value.
     static bool IsNumericColumn(int column);
     // The bytes the list compares for a column. Texts: code page 936 bytes with a-z folded to
@@ -72,6 +81,8 @@ class TPatternListModel : public QAbstractTableModel {
     };
 
     std::vector<const TGui2Reg*> Flatten() const;
+    // CompareKey, and for "验证" the text's code page 936 bytes.
+    std::string SortKey(const TGui2Reg& pattern, int column) const;
     // Takes rows that already stand in "点" order.
     void Bucketize(std::vector<const TGui2Reg*> rows);
     size_t FindOrAddBucket(const std::string& key);
@@ -90,4 +101,5 @@ class TPatternListModel : public QAbstractTableModel {
     bool flatMode_ = false;
     int shownColumn_ = 0;
     Qt::SortOrder shownOrder_ = Qt::AscendingOrder;
+    const TCodes* draws_ = nullptr;
 };

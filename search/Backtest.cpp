@@ -191,6 +191,62 @@ std::string BacktestSentence(const TBacktestSummary& summary) {
     return text;
 }
 
+std::vector<TBacktestPoint> BacktestSeries(const std::vector<TBacktestRow>& rows) {
+    std::vector<TBacktestPoint> points;
+    double hitSum = 0;
+    double chanceSum = 0;
+    for (const TBacktestRow& row : rows) {
+        if (row.Total.Patterns == 0) continue;
+        const double p = static_cast<double>(row.Total.Patterns);
+        TBacktestPoint point;
+        point.Row = row.Row;
+        point.Hit = static_cast<double>(row.Total.Hits) / p;
+        point.Chance = row.Total.Chance / p;
+        hitSum += point.Hit;
+        chanceSum += point.Chance;
+        const double n = static_cast<double>(points.size() + 1);
+        point.MeanHit = hitSum / n;
+        point.MeanChance = chanceSum / n;
+        points.push_back(point);
+    }
+    return points;
+}
+
+std::string BacktestPercent(double rate) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f%%", rate * 100);
+    return text;
+}
+
+std::string BacktestZText(const std::optional<double>& z) {
+    if (!z) return "-";
+    char text[32];
+    std::snprintf(text, sizeof text, "%.2f", *z);
+    return text;
+}
+
+namespace {
+
+std::string CsvLine(const std::string& dimension, const TBacktestLine& line) {
+    char difference[32];
+    std::snprintf(difference, sizeof difference, "%+.1f%%", line.Difference() * 100);
+    return dimension + "," + line.Name + "," + std::to_string(line.Counts.Patterns) + "," +
+           std::to_string(line.Counts.Hits) + "," + BacktestPercent(line.HitRate()) + "," +
+           BacktestPercent(line.ChanceRate()) + "," + difference + "," + BacktestZText(line.Z.Z) +
+           "," + line.Verdict() + "\r\n";
+}
+
+}  // namespace
+
+std::string BacktestTableCsv(const TBacktestSummary& summary) {
+    std::string csv = "分组,名称,预测,命中,命中率,随机水平,差值,z,结论\r\n";
+    csv += CsvLine("全部", summary.Total);
+    for (int32_t g = 0; g < BacktestGroupCount; ++g)
+        csv += CsvLine(BacktestDimensionName(BacktestGroupDimension(g)),
+                       summary.Groups[static_cast<size_t>(g)]);
+    return csv;
+}
+
 std::vector<TBacktestRow> RunBacktest(const TBacktestRequest& request, IBacktestSink& sink,
                                       const std::atomic<bool>& stop) {
     if (request.Draws == nullptr) throw TError("RunBacktest Draws isnot valid!");

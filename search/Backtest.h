@@ -76,6 +76,23 @@ TBacktestSummary SummarizeBacktest(const std::vector<TBacktestRow>& rows, int32_
 // One plain sentence of the overall verdict, for the top of the window.
 std::string BacktestSentence(const TBacktestSummary& summary);
 
+// One point of the chart per row with patterns: h_t, c_t and their running means up to it.
+struct TBacktestPoint {
+    int32_t Row = 0;
+    double Hit = 0;
+    double Chance = 0;
+    double MeanHit = 0;
+    double MeanChance = 0;
+};
+std::vector<TBacktestPoint> BacktestSeries(const std::vector<TBacktestRow>& rows);
+
+// The table as CSV (UTF-8, CRLF): 分组,名称,预测,命中,命中率,随机水平,差值,z,结论; the overall
+// line first; a group without predictions has "-" for its verdict.
+std::string BacktestTableCsv(const TBacktestSummary& summary);
+// A rate as a percentage with one decimal ("10.3%"), z with two ("1.25", "-" when none).
+std::string BacktestPercent(double rate);
+std::string BacktestZText(const std::optional<double>& z);
+
 // Reports of a running backtest, from its worker threads one at a time, rows in ascending order.
 class IBacktestSink {
   public:

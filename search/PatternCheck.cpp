@@ -51,23 +51,34 @@ double PatternChance(const TGui2Reg& pattern, const TCodes& draws) {
     if (!PatternFitsDraws(pattern, draws)) return 0;
     // low sum - high sum = known + sum over the coming draw's columns of weight x digit, where a
     // column's weight counts its low-line cells minus its high-line cells.
-    int64_t known = 0;
     std::array<int32_t, 8> weight{};
     for (int32_t line = 0; line < TGui2Reg::LineCount; ++line) {
         const int32_t sign = line == LowLine ? 1 : -1;
         const TPointList& points = pattern.Line(line);
-        for (int32_t i = 0; i < points.Count(); ++i) {
-            const TPoint p = points.Get(i);
-            if (p.Y == 0)
-                weight[static_cast<size_t>(p.X)] += sign;
-            else
-                known += sign * draws.GetNum(p.X, pattern.BaseRow + p.Y);
-        }
+        for (int32_t i = 0; i < points.Count(); ++i)
+            if (points.Get(i).Y == 0) weight[static_cast<size_t>(points.Get(i).X)] += sign;
     }
     // Column H adds digits 1-4 once more each.
     for (int32_t column = 1; column <= LastSummedDigit; ++column)
         weight[static_cast<size_t>(column)] += weight[SumColumn];
 
+    int32_t kept = 0;  // differences mod 10 that keep the relation
+    for (int32_t d = 0; d < 10; ++d) kept += SumsKeepRelation(pattern.ContrastKind, d, 0) ? 1 : 0;
+    // A digit whose weight is prime to 10 alone makes the difference uniform (the usual case).
+    for (int32_t column = 1; column < 8; ++column) {
+        const int32_t w = Mod10(weight[static_cast<size_t>(column)]);
+        if (w == 1 || w == 3 || w == 7 || w == 9) return kept / 10.0;
+    }
+
+    int64_t known = 0;
+    for (int32_t line = 0; line < TGui2Reg::LineCount; ++line) {
+        const int32_t sign = line == LowLine ? 1 : -1;
+        const TPointList& points = pattern.Line(line);
+        for (int32_t i = 0; i < points.Count(); ++i) {
+            const TPoint p = points.Get(i);
+            if (p.Y < 0) known += sign * draws.GetNum(p.X, pattern.BaseRow + p.Y);
+        }
+    }
     // Distribution of the difference mod 10, one independent digit column at a time.
     std::array<double, 10> chance{};
     chance[static_cast<size_t>(Mod10(known))] = 1.0;

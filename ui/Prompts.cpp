@@ -66,3 +66,12 @@ void TDialogPrompts::OpenUrl(QWidget*, const QUrl& url) {
 bool TDialogPrompts::OpenFolder(QWidget*, const QUrl& url) {
     return QDesktopServices::openUrl(url);
 }
+
+QString TPrompts::SaveFileName(QWidget*, const QString&, const QString&, const QString&) {
+    return {};
+}
+
+QString TDialogPrompts::SaveFileName(QWidget* parent, const QString& title, const QString& path,
+                                     const QString& filter) {
+    return QFileDialog::getSaveFileName(parent, title, path, filter);
+}

@@ -30,6 +30,9 @@ class TPrompts {
         OpenUrl(parent, url);
         return true;
     }
+    // A save-file dialog starting at path; the empty text when the user cancels (the default).
+    virtual QString SaveFileName(QWidget* parent, const QString& title, const QString& path,
+                                 const QString& filter);
 };
 
 // The real dialogs.
@@ -44,6 +47,9 @@ class TDialogPrompts : public TPrompts {
                          const QString& filter) override;
     void OpenUrl(QWidget* parent, const QUrl& url) override;
     bool OpenFolder(QWidget* parent, const QUrl& url) override;
+
+    QString SaveFileName(QWidget* parent, const QString& title, const QString& path,
+                         const QString& filter) override;
 
   private:
     void ShowBox(QWidget* parent, QMessageBox::Icon icon, const QString& text);

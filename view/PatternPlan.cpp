@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "search/PatternCheck.h"
+
 namespace {
 
 int32_t StepBase(const TGui2Reg& pattern, int32_t step) {
@@ -26,6 +28,8 @@ class PatternPlanner {
 
     std::vector<TPlanOp> Run() {
         if (pattern_.StepTotal <= 0) return std::move(ops_);
+        verification_ = VerifyPattern(pattern_, in_.Draws);
+        if (verification_ == TVerification::Invalid) return {};
         for (int32_t s = pattern_.StepTotal - 1; s >= 0; --s) {
             if (mode_ == bcPerStep) ++linkIndex_;
             StepLinks(s);
@@ -99,7 +103,10 @@ class PatternPlanner {
                     ops_.push_back(std::move(op));
                 }
             }
-            if (s == 0 && pattern_.PositionCount(l) == 1) PredictedDigit(base, l);
+            const bool known =
+                verification_ == TVerification::Hit || verification_ == TVerification::Miss;
+            if (s == 0 && known && LineDrawn(s, l)) VerdictRings(base, l);
+            if (s == 0 && !known && pattern_.PositionCount(l) == 1) PredictedDigit(base, l);
         }
         TPlanOp note;
         note.Kind = TPlanOpKind::StepNote;
@@ -127,8 +134,24 @@ class PatternPlanner {
         }
     }
 
+    // Rings around the line's cells on the predicted draw, whose markers show its digits.
+    void VerdictRings(int32_t base, int32_t l) {
+        const TPointList& line = pattern_.Line(l);
+        for (int32_t i = 0; i < line.Count(); ++i) {
+            if (line.Get(i).Y != 0) continue;
+            TPlanOp op;
+            op.Kind = TPlanOpKind::VerdictRing;
+            op.Line = l;
+            op.Cell = CellOf(base, line.Get(i));
+            op.Color = verification_ == TVerification::Hit ? HitColor : MissColor;
+            op.Text = VerificationText(verification_);
+            ops_.push_back(std::move(op));
+        }
+    }
+
     const TPatternPlanInput& in_;
     const TGui2Reg& pattern_;
+    TVerification verification_ = TVerification::Pending;
     int32_t mode_;
     int32_t linkIndex_ = 5;
     int32_t markerIndex_ = 5;

@@ -50,7 +50,10 @@ struct TPlanCell {
     bool operator==(const TPlanCell&) const = default;
 };
 
-enum class TPlanOpKind { Link, Marker, ResultDigit, StepNote };
+// VerdictRing: a ring around a predicted cell once its draw is known, in HitColor or MissColor.
+enum class TPlanOpKind { Link, Marker, ResultDigit, StepNote, VerdictRing };
+inline constexpr TArgb HitColor = ColorToArgb(0, 160, 60);
+inline constexpr TArgb MissColor = ColorToArgb(220, 30, 30);
 
 struct TPlanOp {
     TPlanOpKind Kind = TPlanOpKind::Link;
@@ -71,6 +74,9 @@ struct TPatternPlanInput {
     int32_t First = 0;  // draw index in grid row 1
 };
 
+// Nothing is planned for a pattern that does not lie on the draws (its base row beyond them
+// after draws were deleted). Once the coming draw is known, its markers show the real digits
+// and a ring says hit or miss instead of the predicted digit.
 std::vector<TPlanOp> PlanPattern(const TPatternPlanInput& input);
 
 // Whether a step's figure is drawn: every step with Layout 2 or more; with Layout 1 the

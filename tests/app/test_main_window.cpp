@@ -12,6 +12,7 @@
 #include <QtTest>
 
 #include "app/Application.h"
+#include "app/BacktestForm.h"
 #include "app/Main.h"
 #include "app/MainActions.h"
 #include "app/PatternListModel.h"
@@ -85,8 +86,11 @@ class TestMainWindow : public QObject {
         for (QAction* a : form->MainTbr->actions())
             if (!a->isSeparator() && a->isVisible()) captions << a->text();
         QCOMPARE(captions,
-                 (QStringList{"下载", "编辑", "保存", "搜索", "停止", "设置", "删除", "清空",
-                              "走势", "统计", "入门", "出图", "帮助", "关于", "退出"}));
+                 (QStringList{"下载", "编辑", "保存", "搜索", "停止", "设置", "回测", "删除",
+                              "清空", "走势", "统计", "入门", "出图", "帮助", "关于", "退出"}));
+        QCOMPARE(form->RegMenuBacktest->shortcut(), QKeySequence("Ctrl+B"));
+        form->RegMenuBacktest->trigger();
+        QVERIFY(form->BacktestForm() && form->BacktestForm()->isVisible());
         form->RegMenuSearch->showStatusText(form.get());  // hints go to the first panel
         QCOMPARE(Panel(*form, 0), QStringLiteral("搜索开奖数据里面的规律走势"));
         // Every row of the command tables became the named action of its menu, in order.

@@ -39,11 +39,51 @@ class TestPatternList : public QObject {
         model.Append(std::vector<const TGui2Reg*>{p});
         QCOMPARE(model.headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(), "点");
         QCOMPARE(model.headerData(6, Qt::Horizontal, Qt::DisplayRole).toString(), "结果");
-        QCOMPARE(model.columnCount(), 7);
+        QCOMPARE(model.columnCount(), 8);
+        QCOMPARE(model.headerData(7, Qt::Horizontal, Qt::DisplayRole).toString(), "验证");
         QStringList texts;
         for (int c : {0, 1, 2, 3, 6})
             texts << model.data(model.index(0, c), Qt::DisplayRole).toString();
         QCOMPARE(texts, (QStringList{"32", "4", "隔一", "明对", "A=72"}));
+    }
+
+    void verificationFollowsTheDraws() {
+        // Low line A0 + B0, high line A-1 + B-1, 明对, predicting draw 20 (0-based).
+        auto pattern = MakePattern(2, 2, 4);
+        TCodes draws;
+        draws.SetCount(20);
+        TPatternListModel model;
+        model.Append(std::vector<const TGui2Reg*>{pattern.get()});
+        const QModelIndex cell = model.index(0, TPatternListModel::VerifyColumn);
+        QCOMPARE(model.data(cell, Qt::DisplayRole).toString(), "");  // no draws given
+        model.SetDraws(&draws);
+        QCOMPARE(model.data(cell, Qt::DisplayRole).toString(), "");  // draw 20 unknown
+
+        QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
+        const int32_t row = draws.Add();
+        draws.SetNum(1, row, 2);
+        draws.SetNum(2, row, 3);  // 2 + 3 against 0: differ by 5
+        model.DrawsChanged();
+        QCOMPARE(changed.count(), 1);
+        QCOMPARE(changed.front().at(0).toModelIndex().column(), TPatternListModel::VerifyColumn);
+        QCOMPARE(model.data(cell, Qt::DisplayRole).toString(), "中");
+        draws.SetNum(2, row, 1);
+        QCOMPARE(model.data(cell, Qt::DisplayRole).toString(), "未中");
+        draws.SetCount(19);
+        QCOMPARE(model.data(cell, Qt::DisplayRole).toString(), "无效");
+
+        // Sorting by the column: empty, then 无效 (CE DE), then 中 (D6 D0) in code page 936.
+        auto later = MakePattern(2, 2, 4);
+        later->BaseRow = 19;
+        auto hit = MakePattern(2, 2, 4);
+        hit->BaseRow = 18;  // A+B of draw 18 (0) against draw 17 (0): equal, 明对 holds
+        model.Append(std::vector<const TGui2Reg*>{hit.get(), later.get()});
+        model.SortByColumn(TPatternListModel::VerifyColumn);
+        QStringList order;
+        for (int r = 0; r < 3; ++r)
+            order << model.data(model.index(r, TPatternListModel::VerifyColumn), Qt::DisplayRole)
+                         .toString();
+        QCOMPARE(order, (QStringList{"", "无效", "中"}));
     }
 
     void rowsStandInPointsOrderAfterEveryAddition() {

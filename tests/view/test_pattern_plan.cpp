@@ -254,3 +254,30 @@ TEST(ExportFrameTest, RowsCoverThePatternWithinLimits) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(PatternPlan, KnownDrawGetsAVerdictRingAndAPatternBeyondTheDrawsNothing) {
+    Planned p;
+    FillDraws(p.draws);
+    // Predicts draw 39: low A + B of 38 = 9 + 9, high C of 38 + D of 37 = 0 + 0; 全明 misses.
+    FillPattern(p.reg, 2, 2, 39);
+    const auto ops = p.Plan(3);
+    EXPECT_TRUE(OfKind(ops, TPlanOpKind::ResultDigit).empty());
+    const auto rings = OfKind(ops, TPlanOpKind::VerdictRing);
+    ASSERT_EQ(rings.size(), 1u);
+    EXPECT_EQ(rings[0].Cell, (TPlanCell{39 - 20 + 1, 2}));
+    EXPECT_EQ(rings[0].Color, MissColor);
+    EXPECT_EQ(rings[0].Text, "未中");
+    p.reg.ContrastKind = 3;  // 8 against 0: neither equal nor paired either
+    EXPECT_EQ(OfKind(p.Plan(3), TPlanOpKind::VerdictRing)[0].Color, MissColor);
+    p.draws.SetNum(1, 39, 1);  // low 1 + 9 = 0 against 0
+    EXPECT_EQ(OfKind(p.Plan(3), TPlanOpKind::VerdictRing)[0].Color, HitColor);
+
+    Planned beyond;
+    FillDraws(beyond.draws);
+    FillPattern(beyond.reg, 2, 2, 41);
+    EXPECT_TRUE(beyond.Plan(3).empty());
+}
+
+}  // namespace

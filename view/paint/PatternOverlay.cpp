@@ -41,6 +41,9 @@ class PatternPainter {
                 case TPlanOpKind::StepNote:
                     StepNote(op);
                     break;
+                case TPlanOpKind::VerdictRing:
+                    VerdictRing(op);
+                    break;
             }
         }
     }
@@ -80,6 +83,19 @@ class PatternPainter {
         if (box.isEmpty()) return;
         DrawMarkerText(painter_, grid_.DrawBoxStyle, box.left(), box.top(), box.width() + 1,
                        box.height() + 1, QString::fromStdString(op.Text), Colors(op));
+    }
+
+    void VerdictRing(const TPlanOp& op) {
+        const QRect box = Cell(op.Cell);
+        if (box.isEmpty()) return;
+        const int width = std::max(2, ScaledPixels(2, scale_));
+        painter_.save();
+        painter_.setRenderHint(QPainter::Antialiasing, true);
+        painter_.setPen(QPen(QColor::fromRgba(op.Color), width));
+        painter_.setBrush(Qt::NoBrush);
+        painter_.drawEllipse(
+            QRectF(box).adjusted(width / 2.0, width / 2.0, -width / 2.0, -width / 2.0));
+        painter_.restore();
     }
 
     void StepNote(const TPlanOp& op) {

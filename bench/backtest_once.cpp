@@ -1,0 +1,41 @@
+// One backtest over 2,500 draws for /usr/bin/time -v (peak memory).
+// Arguments: [rows] [heavy | default] [workers] [search threads]; defaults 20 heavy 0 1.
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "bench/BenchDraws.h"
+#include "search/Backtest.h"
+
+namespace {
+class TCountingBacktest : public IBacktestSink {
+  public:
+    void RowStarted(int32_t) override {}
+    void RowScored(const TBacktestRow& row, int32_t, int32_t) override {
+        Patterns += row.Total.Patterns;
+    }
+    long long Patterns = 0;
+};
+}  // namespace
+
+int main(int argc, char** argv) {
+    const auto draws = BenchDraws(2500);
+    TBacktestRequest request;
+    request.Draws = draws.get();
+    request.Rows = argc > 1 ? std::atoi(argv[1]) : 20;
+    const bool heavy = argc <= 2 || std::strcmp(argv[2], "heavy") == 0;
+    if (heavy) request.Options = HeavyOptions();
+    request.Workers = argc > 3 ? std::atoi(argv[3]) : 0;
+    request.SearchThreads = argc > 4 ? std::atoi(argv[4]) : 1;
+    const std::atomic<bool> stop{false};
+    TCountingBacktest sink;
+    const auto start = std::chrono::steady_clock::now();
+    const auto rows = RunBacktest(request, sink, stop);
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    const TBacktestSummary summary = SummarizeBacktest(rows, request.Options.SecCountSe);
+    std::printf("rows %d patterns %lld in %.3f s: %s\n", summary.Rows, sink.Patterns, seconds,
+                BacktestSentence(summary).c_str());
+    return 0;
+}

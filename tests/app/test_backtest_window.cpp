@@ -1,0 +1,136 @@
+#include <QFile>
+#include <QImage>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QSpinBox>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "app/BacktestForm.h"
+#include "stats/ui/BacktestChartView.h"
+#include "tests/support/RandomDraws.h"
+#include "tests/support/Screenshot.h"
+#include "tests/support/ScriptedPrompts.h"
+
+class TestBacktestWindow : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void init() {
+        log_ = {};
+        prompts_ = std::make_unique<TScriptedPrompts>(log_);
+        draws_ = RandomDraws(77, 300);
+        // Two points per line keep each row's search short.
+        options_ = SearchOptions{};
+        options_.LinedPtMaxSe = options_.LinegPtMaxSe = 2;
+        options_.SecCountSe = 3;
+        optionsOpened_ = 0;
+        form_ = std::make_unique<TBacktestForm>(nullptr, prompts_.get());
+        form_->SetSource(draws_.get(), &options_, [this] {
+            ++optionsOpened_;
+            options_.SecCountSe = 5;
+        });
+        form_->OpenWindow();
+    }
+    void cleanup() { form_.reset(); }
+
+    void scoresTheRowsAndShowsVerdictChartAndTable() {
+        QCOMPARE(form_->RowsSe->value(), 100);
+        QCOMPARE(form_->RowsSe->minimum(), 10);
+        QCOMPARE(form_->RowsSe->maximum(), 300);
+        QVERIFY(form_->OptionsLbl->text().contains("至少 3 步"));
+        form_->OptionsBt->click();
+        QCOMPARE(optionsOpened_, 1);
+        QVERIFY(form_->OptionsLbl->text().contains("至少 5 步"));
+        options_.SecCountSe = 3;
+
+        form_->RowsSe->setValue(12);
+        QSignalSpy finished(form_.get(), &TBacktestForm::Finished);
+        form_->StartBt->click();
+        QVERIFY(!form_->StartBt->isEnabled());
+        QVERIFY(form_->StopBt->isEnabled());
+        QVERIFY(finished.wait(120000));
+        QVERIFY(!form_->Running());
+        QVERIFY(form_->StartBt->isEnabled());
+
+        const auto& rows = form_->Rows();
+        QCOMPARE(rows.size(), size_t{12});
+        QCOMPARE(rows.front().Row, 289);
+        QCOMPARE(form_->ProgressBar->value(), 12);
+        int64_t patterns = 0, hits = 0, withPatterns = 0;
+        for (const auto& row : rows) {
+            patterns += row.Total.Patterns;
+            hits += row.Total.Hits;
+            withPatterns += row.Total.Patterns > 0;
+        }
+        QVERIFY(patterns > 0);
+        QCOMPARE(form_->GroupTable->rowCount(), 1 + BacktestGroupCount);
+        QCOMPARE(form_->GroupTable->item(0, 2)->text(), QString::number(patterns));
+        QCOMPARE(form_->GroupTable->item(0, 3)->text(), QString::number(hits));
+        QCOMPARE(form_->GroupTable->item(1, 1)->text(), QStringLiteral("定位定数"));
+        QVERIFY(form_->OptionsLbl->text().contains("至少 3 步"));  // read again at the start
+        QCOMPARE(form_->Chart->Points().size(), static_cast<size_t>(withPatterns));
+        QVERIFY(form_->VerdictLbl->text().startsWith("回测最近 12 期"));
+        QVERIFY(form_->VerdictLbl->text().contains(
+            QString::fromUtf8(form_->Summary().Total.Verdict())));
+        QVERIFY(SaveScreenshot(*form_, "backtest.png"));
+
+        QTemporaryDir folder;
+        const QString csv = folder.filePath("table.csv");
+        const QString png = folder.filePath("chart.png");
+        log_.FileNames = {csv, png};
+        form_->ExportCsvBt->click();
+        form_->ExportChartBt->click();
+        QFile file(csv);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray bytes = file.readAll();
+        QVERIFY(bytes.startsWith("\xEF\xBB\xBF分组,名称,预测,命中"));
+        QCOMPARE(bytes.count("\r\n"), 2 + BacktestGroupCount);
+        QCOMPARE(QImage(png).size(), QSize(900, 400));
+        QVERIFY(log_.Messages.isEmpty());
+    }
+
+    void stopEndsTheRunAndKeepsTheRowsScored() {
+        form_->AllRowsBtClick();
+        QCOMPARE(form_->RowsSe->value(), 300);
+        QSignalSpy finished(form_.get(), &TBacktestForm::Finished);
+        form_->StartBt->click();
+        form_->StopBt->click();
+        QVERIFY(finished.wait(30000));
+        QVERIFY(form_->Rows().size() < 300);
+        QVERIFY(form_->StartBt->isEnabled());
+        QVERIFY(!form_->StopBt->isEnabled());
+        QVERIFY(form_->ProgressLbl->text().startsWith("回测已停止"));
+    }
+
+    void optionsTheSearchRefusesAreReported() {
+        options_.LinedPtMinSe = 0;
+        form_->RowsSe->setValue(10);
+        QSignalSpy finished(form_.get(), &TBacktestForm::Finished);
+        form_->StartBt->click();
+        QVERIFY(finished.wait(30000));
+        QCOMPARE(log_.Messages.size(), 1);
+        QVERIFY(log_.Messages.front().contains("搜索条件无效"));
+    }
+
+    void closingWhileRunningStopsTheSearch() {
+        form_->AllRowsBtClick();
+        form_->StartBt->click();
+        QVERIFY(form_->Running());
+        form_.reset();  // joins the worker; must neither hang nor crash
+    }
+
+  private:
+    TScriptedPrompts::TLog log_;
+    std::unique_ptr<TScriptedPrompts> prompts_;
+    std::unique_ptr<TCodes> draws_;
+    SearchOptions options_;
+    int optionsOpened_ = 0;
+    std::unique_ptr<TBacktestForm> form_;
+};
+
+QTEST_MAIN(TestBacktestWindow)
+#include "test_backtest_window.moc"
