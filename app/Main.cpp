@@ -21,10 +21,12 @@
 #include "app/MainActions.h"
 #include "app/PatternListController.h"
 #include "app/PatternListModel.h"
+#include "app/PatternTableExport.h"
 #include "app/PictureExport.h"
 #include "app/SearchPresenter.h"
 #include "app/StatusPanels.h"
 #include "app/TrendForm.h"
+#include "app/UndoHistory.h"
 #include "data/ProgramIdentity.h"
 #include "search/OptionRules.h"
 #include "search/OptionsIni.h"
@@ -173,7 +175,9 @@ void TMainForm::FormCreate() {
     PanelRegLeft->layout()->addWidget(Gui2RegNet);
     connect(Gui2RegNet, &TGui2RegNet::ContextPopupRequested, this,
             [this](const QPoint& pos) { ContextPopup(Gui2RegNet, pos); });
-    connect(Gui2RegNet, &TGui2RegNet::DrawsEdited, this, [this] { document_->MarkModified(); });
+    history_ = new TUndoHistory(*Gui2RegNet, *document_, this);
+    history_->SetActions(EditMenuUndo, EditMenuRedo);
+    connect(Gui2RegNet, &TGui2RegNet::DrawsEdited, history_, &TUndoHistory::DrawsTyped);
     connect(Gui2RegNet, &TGui2RegNet::PaintFailed, this, &TMainForm::ShowError);
     Gui2RegNet->LayoutGrid();
 
@@ -186,14 +190,14 @@ void TMainForm::FormCreate() {
     search_ = new TSearchPresenter(*regMgr_, *listModel_, *status_, this);
     connect(search_, &TSearchPresenter::SearchEventHandled, this, &TMainForm::SearchEventHandled);
     connect(search_, &TSearchPresenter::PendingRowsListed, this, &TMainForm::PendingRowsListed);
-    connect(search_, &TSearchPresenter::PatternsFound, this, [this] { document_->MarkModified(); });
+    connect(search_, &TSearchPresenter::PatternsFound, history_, &TUndoHistory::UnrecordedChange);
     connect(search_, &TSearchPresenter::SearchFailed, this, &TMainForm::ShowError);
     list_ = new TPatternListController(*ListView, *listModel_, *regMgr_, this);
     list_->SetDeleteActions(RegMenuDel, RegMenuDelBt);
     draws_ = new TDrawCommands(*this, *Gui2RegNet, *prompts_, Options, DownloadTiming, *status_,
                                programFolder_);
     draws_->SetDownloadActions(FileMenuDown, FileMenuDownBt);
-    connect(draws_, &TDrawCommands::DrawsChanged, this, [this] { document_->MarkModified(); });
+    connect(draws_, &TDrawCommands::DrawsChanged, history_, &TUndoHistory::DrawsReplaced);
     help_ = new THelpCommands(*this, *prompts_, programFolder_);
 
     ClearAll();
@@ -207,7 +211,7 @@ void TMainForm::FormCreate() {
             FileMenuNewClick();
         }
     }
-    document_->MarkUnmodified();
+    history_->Opened();
 
     RefreshCaption();
     Gui2RegNet->PostScroll(srBottom);
@@ -341,6 +345,7 @@ bool TMainForm::SaveDocument() {
         ShowError(Text(e.what()));
         return false;
     }
+    history_->Saved();
     if (!document_->BackupPath().empty())
         prompts_->ShowMessage(
             this, QStringLiteral("原文档无法读取，已备份为：\r\n") + Text(document_->BackupPath()));
@@ -399,7 +404,14 @@ void TMainForm::FileMenuImportClick() {
     draws_->Import();
 }
 
-void TMainForm::FileMenuExportClick() {}
+void TMainForm::FileMenuExportClick() {
+    draws_->Export();
+}
+
+void TMainForm::FileMenuExportTableClick() {
+    TPatternTableExport(*this, *prompts_, programFolder_)
+        .Run(*listModel_, list_->SelectedPatterns());
+}
 
 void TMainForm::FileMenuEditClick() {
     draws_->Edit();
@@ -407,6 +419,14 @@ void TMainForm::FileMenuEditClick() {
 
 void TMainForm::FileMenuExitClick() {
     close();
+}
+
+void TMainForm::EditMenuUndoClick() {
+    history_->Undo();
+}
+
+void TMainForm::EditMenuRedoClick() {
+    history_->Redo();
 }
 
 void TMainForm::CodeMenuOpenClick() {
@@ -431,13 +451,13 @@ void TMainForm::RegMenuSelNoneClick() {
 }
 
 void TMainForm::RegMenuDelClick() {
-    if (list_->DeleteSelected()) document_->MarkModified();
+    if (list_->DeleteSelected()) history_->UnrecordedChange();
     RefreshCaption();
 }
 
 void TMainForm::RegMenuClearClick() {
     search_->DropPendingRows();
-    if (list_->ClearAll()) document_->MarkModified();
+    if (list_->ClearAll()) history_->UnrecordedChange();
     Gui2RegNet->Pattern().Clear();
     Gui2RegNet->viewport()->update();
     RefreshCaption();
@@ -464,7 +484,7 @@ void TMainForm::RegMenuSearchClick() {
         RefreshCaption();
         return;
     }
-    document_->MarkModified();
+    history_->UnrecordedChange();
     RefreshCaption();
     SetStatusText(2, QString::fromUtf8(SearchStartedText));
 }
@@ -497,6 +517,10 @@ void TMainForm::RegMenuTrendClick() {
 
 void TMainForm::RegMenuExportPicClick() {
     ExportPatternPictures(*Gui2RegNet, list_->SelectedPatterns(), programFolder_, *prompts_, this);
+}
+
+void TMainForm::RegMenuCopyPicClick() {
+    CopyPatternPicture(*Gui2RegNet, list_->SingleSelectedPattern(), *prompts_, this);
 }
 
 void TMainForm::RegMenuNothingClick() {}

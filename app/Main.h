@@ -32,6 +32,7 @@ class TSearchPresenter;
 class TStatForm;
 class TStatusPanels;
 class TTrendForm;
+class TUndoHistory;
 
 // The main window: the grid of draws, the pattern list, menus, tool bar and status bar. It
 // owns the document (draws and patterns) and the options for the whole run, and hands each
@@ -51,6 +52,7 @@ class TMainForm : public QMainWindow {
     // Components, each also its objectName.
     QMenuBar* MainMenu = nullptr;
     QMenu* FileMenu = nullptr;
+    QMenu* EditMenu = nullptr;
     QMenu* CodeMenu = nullptr;
     QMenu* RegMenu = nullptr;
     QMenu* HelpMenu = nullptr;
@@ -60,8 +62,12 @@ class TMainForm : public QMainWindow {
     QAction* FileMenuDown = nullptr;
     QAction* FileMenuImport = nullptr;
     QAction* FileMenuExport = nullptr;
+    QAction* FileMenuExportTable = nullptr;
     QAction* FileMenuEdit = nullptr;
     QAction* FileMenuExit = nullptr;
+
+    QAction* EditMenuUndo = nullptr;
+    QAction* EditMenuRedo = nullptr;
 
     QAction* CodeMenuOpen = nullptr;
     QAction* CodeMenuDown = nullptr;
@@ -83,6 +89,7 @@ class TMainForm : public QMainWindow {
     QAction* RegMenuStat = nullptr;
     QAction* RegMenuTrend = nullptr;
     QAction* RegMenuExportPic = nullptr;
+    QAction* RegMenuCopyPic = nullptr;
     QAction* RegMenuFixed = nullptr;
     QAction* RegMenuSumSplit = nullptr;
     QAction* RegMenuDiffSplit = nullptr;
@@ -155,6 +162,10 @@ class TMainForm : public QMainWindow {
     // Replaces the draws with received download items ("issue#scrambled digits").
     void ApplyDownloadedDraws(const std::vector<std::string>& items);
     bool DownloadRunning() const;
+    // The import, editor, download and draw export commands.
+    TDrawCommands& DrawCommands() { return *draws_; }
+    // Undo and redo of the changes of the draws.
+    TUndoHistory& History() { return *history_; }
     void SetStatusText(int panel, const QString& text);
 
   public slots:
@@ -163,8 +174,11 @@ class TMainForm : public QMainWindow {
     void FileMenuDownClick();
     void FileMenuImportClick();
     void FileMenuExportClick();
+    void FileMenuExportTableClick();
     void FileMenuEditClick();
     void FileMenuExitClick();
+    void EditMenuUndoClick();
+    void EditMenuRedoClick();
     void CodeMenuOpenClick();
     void CodeMenuNothingClick();
     void RegMenuOpenClick();
@@ -178,6 +192,7 @@ class TMainForm : public QMainWindow {
     void RegMenuStatClick();
     void RegMenuTrendClick();
     void RegMenuExportPicClick();
+    void RegMenuCopyPicClick();
     void RegMenuNothingClick();
     void HelpMenuTopicClick();
     void HelpMenuSiteClick();
@@ -215,6 +230,7 @@ class TMainForm : public QMainWindow {
     TSearchPresenter* search_ = nullptr;
     TPatternListController* list_ = nullptr;
     TDrawCommands* draws_ = nullptr;
+    TUndoHistory* history_ = nullptr;
     THelpCommands* help_ = nullptr;
     TGui2OptionsForm* optionsForm_ = nullptr;
     TStatForm* statForm_ = nullptr;

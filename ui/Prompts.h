@@ -23,6 +23,10 @@ class TPrompts {
     // An open-file dialog; the empty text when the user cancels.
     virtual QString OpenFileName(QWidget* parent, const QString& title, const QString& folder,
                                  const QString& filter) = 0;
+    // A save-file dialog (it asks before replacing a file); the empty text when the user
+    // cancels.
+    virtual QString SaveFileName(QWidget* parent, const QString& title, const QString& folder,
+                                 const QString& filter) = 0;
     // Asks the desktop to open a folder, a document or a web address with its default handler.
     virtual void OpenUrl(QWidget* parent, const QUrl& url) = 0;
     // The same for a folder; false when the desktop has no handler for it.
@@ -41,6 +45,8 @@ class TDialogPrompts : public TPrompts {
                                     QMessageBox::StandardButtons buttons,
                                     QMessageBox::StandardButton defaultButton) override;
     QString OpenFileName(QWidget* parent, const QString& title, const QString& folder,
+                         const QString& filter) override;
+    QString SaveFileName(QWidget* parent, const QString& title, const QString& folder,
                          const QString& filter) override;
     void OpenUrl(QWidget* parent, const QUrl& url) override;
     bool OpenFolder(QWidget* parent, const QUrl& url) override;

@@ -38,6 +38,12 @@ class TScriptedPrompts : public TPrompts {
         return name;
     }
 
+    // Save dialogs take their answers from the same queue as open dialogs.
+    QString SaveFileName(QWidget* parent, const QString& title, const QString& folder,
+                         const QString& filter) override {
+        return OpenFileName(parent, title, folder, filter);
+    }
+
     void OpenUrl(QWidget*, const QUrl& url) override {
         log_.Opened << (url.isLocalFile() ? url.toLocalFile() : url.toString());
     }
