@@ -4,10 +4,13 @@
 #include <QDialog>
 #include <QWidget>
 
+#include "app/ImportPreview.h"
 #include "app/StatusPanels.h"
 #include "data/DownloadCodec.h"
+#include "data/DrawExport.h"
 #include "data/DrawImport.h"
 #include "data/DrawLines.h"
+#include "data/DrawTable.h"
 #include "data/FileIo.h"
 #include "data/ui/CodeEditor.h"
 #include "ui/Prompts.h"
@@ -44,13 +47,14 @@ void TDrawCommands::ShowError(const QString& text) {
     prompts_.ShowError(&window_, text);
 }
 
-void TDrawCommands::LoadDrawNumbers(const std::vector<int32_t>& numbers, const QString& message) {
+void TDrawCommands::LoadDrawNumbers(const std::vector<int32_t>& numbers, const QString& message,
+                                    TDrawChange kind) {
     // Refuses a number that is no draw before anything changes, so the draws stay whole.
     LoadDrawNumbersInto(numbers, grid_.Draws());
     // A download still running keeps its command disabled: one download at a time.
     SetDownloadEnabled(!DownloadRunning());
     grid_.Pattern().Clear();
-    emit DrawsChanged();
+    emit DrawsChanged(kind);
     grid_.LayoutGrid();
     grid_.viewport()->repaint();
     grid_.PostScroll(srBottom);
@@ -59,21 +63,46 @@ void TDrawCommands::LoadDrawNumbers(const std::vector<int32_t>& numbers, const Q
 
 void TDrawCommands::ImportFile(const QString& path) {
     const std::vector<uint8_t> bytes = ReadWholeFile(path.toStdString(), MaxDrawFileBytes);
-    const std::vector<int32_t> numbers = ParseDrawNumbers(
+    const TDrawFileText file(
         std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
-    LoadDrawNumbers(numbers, QStringLiteral("导入开奖号码成功！"));
+    std::vector<int32_t> numbers;
+    if (file.IsTable()) {
+        TImportPreview preview(file, file.ReadTable(file.DetectLayout()), &window_);
+        const bool accepted =
+            previewRunner_ ? previewRunner_(preview) : preview.exec() == QDialog::Accepted;
+        if (!accepted || !preview.Readable()) return;
+        numbers = preview.Reading().Numbers();
+    } else {
+        numbers = file.Read().Numbers();
+    }
+    LoadDrawNumbers(numbers, QStringLiteral("导入开奖号码成功！"), TDrawChange::Import);
 }
 
 void TDrawCommands::Import() {
-    const QString path =
-        prompts_.OpenFileName(&window_, QStringLiteral("从文本文件中的开奖数据导入号码"),
-                              programFolder_, QStringLiteral("文本文件 (*.txt);;任何文件 (*)"));
+    const QString path = prompts_.OpenFileName(
+        &window_, QStringLiteral("从文本文件中的开奖数据导入号码"), programFolder_,
+        QStringLiteral(
+            "文本文件和表格 (*.txt *.csv);;文本文件 (*.txt);;表格 (*.csv);;任何文件 (*)"));
     if (path.isEmpty()) return;
     try {
         ImportFile(path);
     } catch (const std::exception& e) {
         ShowError(QString::fromStdString(e.what()));
     }
+}
+
+void TDrawCommands::Export() {
+    const QString path =
+        prompts_.SaveFileName(&window_, QStringLiteral("导出开奖号码"), programFolder_,
+                              QStringLiteral("文本文件 (*.txt);;表格 (*.csv)"));
+    if (path.isEmpty()) return;
+    try {
+        ExportDraws(path.toStdString(), grid_.Draws());
+    } catch (const std::exception& e) {
+        ShowError(QString::fromStdString(e.what()));
+        return;
+    }
+    prompts_.ShowMessage(&window_, QStringLiteral("导出开奖号码成功！"));
 }
 
 void TDrawCommands::Edit() {
@@ -87,7 +116,7 @@ void TDrawCommands::Edit() {
         ShowError(QString::fromStdString(e.what()));
         return;
     }
-    emit DrawsChanged();
+    emit DrawsChanged(TDrawChange::Editor);
     // The grid keeps its place; only its scroll range follows the new number of draws.
     grid_.DrawsReplaced();
 }
@@ -128,8 +157,8 @@ void TDrawCommands::OnDownloadResult(const TDownloadResult& result) {
 
 void TDrawCommands::ApplyDownloadedDraws(const std::vector<std::string>& items) {
     try {
-        LoadDrawNumbers(DecodeReceivedItems(items, DrawKey()),
-                        QStringLiteral("下载开奖数据成功！"));
+        LoadDrawNumbers(DecodeReceivedItems(items, DrawKey()), QStringLiteral("下载开奖数据成功！"),
+                        TDrawChange::Download);
     } catch (const std::exception& e) {
         SetDownloadEnabled(!DownloadRunning());
         ShowError(DownloadFailedText + QString::fromStdString(e.what()));

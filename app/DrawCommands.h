@@ -3,6 +3,7 @@
 #include <QObject>
 #include <QString>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -14,8 +15,12 @@ class QAction;
 class QWidget;
 class TCodeEdtorForm;
 class TGui2RegNet;
+class TImportPreview;
 class TPrompts;
 class TStatusPanels;
+
+// The kinds of change that replace the grid's draws.
+enum class TDrawChange { Import, Editor, Download };
 
 // The commands that replace the grid's draws: import from a text file, the draw editor and
 // the download (whose worker lives here while it runs). Each changes the draws only when all
@@ -33,8 +38,14 @@ class TDrawCommands : public QObject {
 
     // The import command: asks for a file, then imports it.
     void Import();
-    // Imports draws from a text file; raises the reason before anything changed.
+    // Imports draws from a draw file: the plain form at once, a table after its preview was
+    // accepted. Raises the reason (naming the line) before anything changed.
     void ImportFile(const QString& path);
+    // Runs the preview of a table; true when the user chose to import. Tests replace it.
+    using TPreviewRunner = std::function<bool(TImportPreview&)>;
+    void SetPreviewRunner(TPreviewRunner runner) { previewRunner_ = std::move(runner); }
+    // The export command: asks for a file name, then writes the draws (".csv": the table).
+    void Export();
     // The draw editor: the draws change when the user saves good lines.
     void Edit();
 
@@ -48,13 +59,14 @@ class TDrawCommands : public QObject {
 
     // Replaces the grid's draws with draw numbers; on a number that is no draw raises the
     // conversion error before anything changed.
-    void LoadDrawNumbers(const std::vector<int32_t>& numbers, const QString& message);
+    void LoadDrawNumbers(const std::vector<int32_t>& numbers, const QString& message,
+                         TDrawChange kind);
 
     static const QString DownloadingText;
 
   signals:
     // The draws were replaced.
-    void DrawsChanged();
+    void DrawsChanged(TDrawChange kind);
 
   private:
     void OnDownloadResult(const TDownloadResult& result);
@@ -72,4 +84,5 @@ class TDrawCommands : public QObject {
     QAction* downloadButton_ = nullptr;
     TCodeEdtorForm* editor_ = nullptr;     // created on first use, a child of the window
     std::unique_ptr<TDataDown> download_;  // the running download, if any
+    TPreviewRunner previewRunner_;
 };

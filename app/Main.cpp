@@ -22,10 +22,12 @@
 #include "app/MainActions.h"
 #include "app/PatternListController.h"
 #include "app/PatternListModel.h"
+#include "app/PatternTableExport.h"
 #include "app/PictureExport.h"
 #include "app/SearchPresenter.h"
 #include "app/StatusPanels.h"
 #include "app/TrendForm.h"
+#include "app/UndoHistory.h"
 #include "data/FileIo.h"
 #include "data/HelpTexts.h"
 #include "data/ProgramIdentity.h"
@@ -169,7 +171,9 @@ void TMainForm::FormCreate() {
     PanelRegLeft->layout()->addWidget(Gui2RegNet);
     connect(Gui2RegNet, &TGui2RegNet::ContextPopupRequested, this,
             [this](const QPoint& pos) { ContextPopup(Gui2RegNet, pos); });
-    connect(Gui2RegNet, &TGui2RegNet::DrawsEdited, this, [this] { document_->MarkModified(); });
+    history_ = new TUndoHistory(*Gui2RegNet, *document_, this);
+    history_->SetActions(EditMenuUndo, EditMenuRedo);
+    connect(Gui2RegNet, &TGui2RegNet::DrawsEdited, history_, &TUndoHistory::DrawsTyped);
     connect(Gui2RegNet, &TGui2RegNet::PaintFailed, this, &TMainForm::ShowError);
     // The "验证" column follows every change of the draws (typing, import, editor, download).
     listModel_->SetDraws(&Gui2RegNet->Draws());
@@ -185,14 +189,14 @@ void TMainForm::FormCreate() {
     search_ = new TSearchPresenter(*regMgr_, *listModel_, *status_, this);
     connect(search_, &TSearchPresenter::SearchEventHandled, this, &TMainForm::SearchEventHandled);
     connect(search_, &TSearchPresenter::PendingRowsListed, this, &TMainForm::PendingRowsListed);
-    connect(search_, &TSearchPresenter::PatternsFound, this, [this] { document_->MarkModified(); });
+    connect(search_, &TSearchPresenter::PatternsFound, history_, &TUndoHistory::UnrecordedChange);
     connect(search_, &TSearchPresenter::SearchFailed, this, &TMainForm::ShowError);
     list_ = new TPatternListController(*ListView, *listModel_, *regMgr_, this);
     list_->SetDeleteActions(RegMenuDel, RegMenuDelBt);
     draws_ = new TDrawCommands(*this, *Gui2RegNet, *prompts_, Options, DownloadTiming, *status_,
                                programFolder_);
     draws_->SetDownloadActions(FileMenuDown, FileMenuDownBt);
-    connect(draws_, &TDrawCommands::DrawsChanged, this, [this] { document_->MarkModified(); });
+    connect(draws_, &TDrawCommands::DrawsChanged, history_, &TUndoHistory::DrawsReplaced);
     help_ = new THelpCommands(*this, *prompts_, programFolder_);
 
     ClearAll();
@@ -207,7 +211,7 @@ void TMainForm::FormCreate() {
             FileMenuNewClick();
         }
     }
-    document_->MarkUnmodified();
+    history_->Opened();
 
     RefreshCaption();
     Gui2RegNet->PostScroll(srBottom);
@@ -329,6 +333,7 @@ bool TMainForm::SaveDocument() {
         ShowError(Text(e.what()));
         return false;
     }
+    history_->Saved();
     if (!document_->BackupPath().empty())
         prompts_->ShowMessage(
             this, QStringLiteral("原文档无法读取，已备份为：\r\n") + Text(document_->BackupPath()));
@@ -384,7 +389,14 @@ void TMainForm::FileMenuImportClick() {
     draws_->Import();
 }
 
-void TMainForm::FileMenuExportClick() {}
+void TMainForm::FileMenuExportClick() {
+    draws_->Export();
+}
+
+void TMainForm::FileMenuExportTableClick() {
+    TPatternTableExport(*this, *prompts_, programFolder_)
+        .Run(*listModel_, list_->SelectedPatterns());
+}
 
 void TMainForm::FileMenuEditClick() {
     draws_->Edit();
@@ -392,6 +404,14 @@ void TMainForm::FileMenuEditClick() {
 
 void TMainForm::FileMenuExitClick() {
     close();
+}
+
+void TMainForm::EditMenuUndoClick() {
+    history_->Undo();
+}
+
+void TMainForm::EditMenuRedoClick() {
+    history_->Redo();
 }
 
 void TMainForm::CodeMenuOpenClick() {
@@ -416,13 +436,13 @@ void TMainForm::RegMenuSelNoneClick() {
 }
 
 void TMainForm::RegMenuDelClick() {
-    if (list_->DeleteSelected()) document_->MarkModified();
+    if (list_->DeleteSelected()) history_->UnrecordedChange();
     RefreshCaption();
 }
 
 void TMainForm::RegMenuClearClick() {
     search_->DropPendingRows();
-    if (list_->ClearAll()) document_->MarkModified();
+    if (list_->ClearAll()) history_->UnrecordedChange();
     Gui2RegNet->Pattern().Clear();
     Gui2RegNet->viewport()->update();
     RefreshCaption();
@@ -449,7 +469,7 @@ void TMainForm::RegMenuSearchClick() {
         RefreshCaption();
         return;
     }
-    document_->MarkModified();
+    history_->UnrecordedChange();
     RefreshCaption();
     SetStatusText(2, QString::fromUtf8(SearchStartedText));
 }
@@ -490,6 +510,10 @@ void TMainForm::RegMenuBacktestClick() {
         backtestForm_->SetSource(&Gui2RegNet->Draws(), &Options, [this] { RegMenuOptionsClick(); });
     }
     backtestForm_->OpenWindow();
+}
+
+void TMainForm::RegMenuCopyPicClick() {
+    CopyPatternPicture(*Gui2RegNet, list_->SingleSelectedPattern(), *prompts_, this);
 }
 
 void TMainForm::RegMenuNothingClick() {}

@@ -33,6 +33,7 @@ class TSearchPresenter;
 class TStatForm;
 class TStatusPanels;
 class TTrendForm;
+class TUndoHistory;
 
 // The main window: the grid of draws, the pattern list, menus, tool bar and status bar. It
 // owns the document (draws and patterns) and the options for the whole run, and hands each
@@ -52,6 +53,7 @@ class TMainForm : public QMainWindow {
     // Components, each also its objectName.
     QMenuBar* MainMenu = nullptr;
     QMenu* FileMenu = nullptr;
+    QMenu* EditMenu = nullptr;
     QMenu* CodeMenu = nullptr;
     QMenu* RegMenu = nullptr;
     QMenu* HelpMenu = nullptr;
@@ -61,8 +63,12 @@ class TMainForm : public QMainWindow {
     QAction* FileMenuDown = nullptr;
     QAction* FileMenuImport = nullptr;
     QAction* FileMenuExport = nullptr;
+    QAction* FileMenuExportTable = nullptr;
     QAction* FileMenuEdit = nullptr;
     QAction* FileMenuExit = nullptr;
+
+    QAction* EditMenuUndo = nullptr;
+    QAction* EditMenuRedo = nullptr;
 
     QAction* CodeMenuOpen = nullptr;
     QAction* CodeMenuDown = nullptr;
@@ -85,6 +91,7 @@ class TMainForm : public QMainWindow {
     QAction* RegMenuTrend = nullptr;
     QAction* RegMenuExportPic = nullptr;
     QAction* RegMenuBacktest = nullptr;
+    QAction* RegMenuCopyPic = nullptr;
     QAction* RegMenuFixed = nullptr;
     QAction* RegMenuSumSplit = nullptr;
     QAction* RegMenuDiffSplit = nullptr;
@@ -160,6 +167,10 @@ class TMainForm : public QMainWindow {
     // Replaces the draws with received download items ("issue#scrambled digits").
     void ApplyDownloadedDraws(const std::vector<std::string>& items);
     bool DownloadRunning() const;
+    // The import, editor, download and draw export commands.
+    TDrawCommands& DrawCommands() { return *draws_; }
+    // Undo and redo of the changes of the draws.
+    TUndoHistory& History() { return *history_; }
     void SetStatusText(int panel, const QString& text);
 
   public slots:
@@ -168,8 +179,11 @@ class TMainForm : public QMainWindow {
     void FileMenuDownClick();
     void FileMenuImportClick();
     void FileMenuExportClick();
+    void FileMenuExportTableClick();
     void FileMenuEditClick();
     void FileMenuExitClick();
+    void EditMenuUndoClick();
+    void EditMenuRedoClick();
     void CodeMenuOpenClick();
     void CodeMenuNothingClick();
     void RegMenuOpenClick();
@@ -184,6 +198,7 @@ class TMainForm : public QMainWindow {
     void RegMenuTrendClick();
     void RegMenuExportPicClick();
     void RegMenuBacktestClick();
+    void RegMenuCopyPicClick();
     void RegMenuNothingClick();
     void HelpMenuTopicClick();
     void HelpMenuSiteClick();
@@ -221,6 +236,7 @@ class TMainForm : public QMainWindow {
     TSearchPresenter* search_ = nullptr;
     TPatternListController* list_ = nullptr;
     TDrawCommands* draws_ = nullptr;
+    TUndoHistory* history_ = nullptr;
     THelpCommands* help_ = nullptr;
     TGui2OptionsForm* optionsForm_ = nullptr;
     TStatForm* statForm_ = nullptr;

@@ -1,5 +1,6 @@
 #include "app/PictureExport.h"
 
+#include <QClipboard>
 #include <QDir>
 #include <QGuiApplication>
 #include <QMessageBox>
@@ -11,6 +12,7 @@
 
 #include "ui/Prompts.h"
 #include "view/PictureNames.h"
+#include "view/paint/PatternPaint.h"
 #include "view/paint/PictureSeries.h"
 #include "view/ui/Gui2Ctrl.h"
 
@@ -93,4 +95,17 @@ TPictureExportResult ExportPatternPictures(TGui2RegNet& grid,
         prompts.ShowMessage(parent, QStringLiteral("图片已保存在：\r\n") + FolderText(folder));
     result.Completed = true;
     return result;
+}
+
+bool CopyPatternPicture(TGui2RegNet& grid, const TGui2Reg* pattern, TPrompts& prompts,
+                        QWidget* parent) {
+    if (pattern == nullptr) {
+        prompts.ShowMessage(parent, QStringLiteral("请选择一个规律！"));
+        return false;
+    }
+    grid.SetPattern(*pattern);
+    grid.VScroll(srBottom);
+    const QImage picture = PaintPatternPicture(grid.PaintInput());
+    if (QClipboard* clipboard = QGuiApplication::clipboard()) clipboard->setImage(picture);
+    return true;
 }

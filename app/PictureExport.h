@@ -22,3 +22,9 @@ TPictureExportResult ExportPatternPictures(TGui2RegNet& grid,
                                            const std::vector<const TGui2Reg*>& selected,
                                            const QString& programFolder, TPrompts& prompts,
                                            QWidget* parent);
+
+// "复制图片": the picture of the one selected pattern (as the picture export paints it) onto the
+// clipboard, for pasting into forums. Without exactly one pattern it says so and copies
+// nothing. Returns whether a picture was copied.
+bool CopyPatternPicture(TGui2RegNet& grid, const TGui2Reg* pattern, TPrompts& prompts,
+                        QWidget* parent);

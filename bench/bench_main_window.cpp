@@ -26,6 +26,9 @@ class TSilentPrompts : public TPrompts {
     QString OpenFileName(QWidget*, const QString&, const QString&, const QString&) override {
         return {};
     }
+    QString SaveFileName(QWidget*, const QString&, const QString&, const QString&) override {
+        return {};
+    }
     void OpenUrl(QWidget*, const QUrl&) override {}
 };
 

@@ -58,6 +58,11 @@ QString TDialogPrompts::OpenFileName(QWidget* parent, const QString& title, cons
     return QFileDialog::getOpenFileName(parent, title, folder, filter);
 }
 
+QString TDialogPrompts::SaveFileName(QWidget* parent, const QString& title, const QString& folder,
+                                     const QString& filter) {
+    return QFileDialog::getSaveFileName(parent, title, folder, filter);
+}
+
 void TDialogPrompts::OpenUrl(QWidget*, const QUrl& url) {
     // A missing file or an absent browser is the desktop's to report.
     QDesktopServices::openUrl(url);
@@ -69,9 +74,4 @@ bool TDialogPrompts::OpenFolder(QWidget*, const QUrl& url) {
 
 QString TPrompts::SaveFileName(QWidget*, const QString&, const QString&, const QString&) {
     return {};
-}
-
-QString TDialogPrompts::SaveFileName(QWidget* parent, const QString& title, const QString& path,
-                                     const QString& filter) {
-    return QFileDialog::getSaveFileName(parent, title, path, filter);
 }

@@ -23,6 +23,10 @@ class TPrompts {
     // An open-file dialog; the empty text when the user cancels.
     virtual QString OpenFileName(QWidget* parent, const QString& title, const QString& folder,
                                  const QString& filter) = 0;
+    // A save-file dialog starting at path (it asks before replacing a file); the empty text
+    // when the user cancels (what the default does).
+    virtual QString SaveFileName(QWidget* parent, const QString& title, const QString& path,
+                                 const QString& filter);
     // Asks the desktop to open a folder, a document or a web address with its default handler.
     virtual void OpenUrl(QWidget* parent, const QUrl& url) = 0;
     // The same for a folder; false when the desktop has no handler for it.
@@ -30,9 +34,6 @@ class TPrompts {
         OpenUrl(parent, url);
         return true;
     }
-    // A save-file dialog starting at path; the empty text when the user cancels (the default).
-    virtual QString SaveFileName(QWidget* parent, const QString& title, const QString& path,
-                                 const QString& filter);
 };
 
 // The real dialogs.
@@ -45,11 +46,10 @@ class TDialogPrompts : public TPrompts {
                                     QMessageBox::StandardButton defaultButton) override;
     QString OpenFileName(QWidget* parent, const QString& title, const QString& folder,
                          const QString& filter) override;
+    QString SaveFileName(QWidget* parent, const QString& title, const QString& folder,
+                         const QString& filter) override;
     void OpenUrl(QWidget* parent, const QUrl& url) override;
     bool OpenFolder(QWidget* parent, const QUrl& url) override;
-
-    QString SaveFileName(QWidget* parent, const QString& title, const QString& path,
-                         const QString& filter) override;
 
   private:
     void ShowBox(QWidget* parent, QMessageBox::Icon icon, const QString& text);

@@ -229,10 +229,10 @@ class TestMainWindow : public QObject {
             for (int p = 1; p <= 7; ++p) QCOMPARE(draws.GetNum(p, r), expected[r][p - 1]);
 
         // A failing line changes nothing, whether it fails reading or building the draws.
-        WriteFile("spaced.txt", "7654321\n1 2 3 4 5 6 7\n");
+        WriteFile("spaced.txt", "7654321\n12 3456\n");
         log_.FileNames.push_back(FilePath("spaced.txt"));
         form->FileMenuImportClick();
-        QCOMPARE(log_.Messages.last(), QStringLiteral("'1 2 3 4' is not a valid integer value"));
+        QCOMPARE(log_.Messages.last(), QStringLiteral("第2行无法识别：12 3456"));
         WriteFile("negative.txt", "7654321\n-123456\n");
         log_.FileNames.push_back(FilePath("negative.txt"));
         form->FileMenuImportClick();

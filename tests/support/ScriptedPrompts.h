@@ -39,9 +39,9 @@ class TScriptedPrompts : public TPrompts {
     }
 
     // Save dialogs take their answers from the same queue as open dialogs.
-    QString SaveFileName(QWidget* parent, const QString& title, const QString& path,
+    QString SaveFileName(QWidget* parent, const QString& title, const QString& folder,
                          const QString& filter) override {
-        return OpenFileName(parent, title, path, filter);
+        return OpenFileName(parent, title, folder, filter);
     }
 
     void OpenUrl(QWidget*, const QUrl& url) override {

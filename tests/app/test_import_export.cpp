@@ -1,0 +1,228 @@
+// The import of tables through their preview, and the draw and pattern table exports.
+#include <QClipboard>
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "app/Application.h"
+#include "app/DrawCommands.h"
+#include "app/ImportPreview.h"
+#include "app/Main.h"
+#include "app/PatternListModel.h"
+#include "search/PatternExport.h"
+#include "tests/support/PatternFactory.h"
+#include "tests/support/ScriptedPrompts.h"
+#include "view/paint/PatternPaint.h"
+#include "view/ui/Gui2Ctrl.h"
+
+namespace {
+
+// A results site's table, newest first, with a header.
+const QByteArray SiteTable =
+    "期号,开奖日期,一,二,三,四,五,六,七\r\n"
+    "2024003,2024-01-08,1,1,1,1,1,1,1\r\n"
+    "2024002,2024-01-05,0,3,8,1,5,6,2\r\n"
+    "2024001,2024-01-02,7,7,1,2,6,0,0\r\n";
+
+QString DrawAt(const TCodes& draws, int row) {
+    QString text;
+    for (int p = 1; p <= 7; ++p) text += QString::number(draws.GetNum(p, row));
+    return text;
+}
+
+}  // namespace
+
+class TestImportExport : public QObject {
+    Q_OBJECT
+
+  private:
+    std::unique_ptr<QTemporaryDir> folder_;
+    TScriptedPrompts::TLog log_;
+
+    std::unique_ptr<TMainForm> NewWindow() {
+        auto form =
+            std::make_unique<TMainForm>(folder_->path(), std::make_unique<TScriptedPrompts>(log_));
+        form->show();
+        log_.Messages.clear();  // a first start reports the missing document
+        return form;
+    }
+    QString FilePath(const QString& name) const { return folder_->filePath(name); }
+    void WriteFile(const QString& name, const QByteArray& bytes) {
+        QFile file(FilePath(name));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    }
+    QByteArray ReadFile(const QString& name) {
+        QFile file(FilePath(name));
+        if (!file.open(QIODevice::ReadOnly)) return {};
+        return file.readAll();
+    }
+    void Discard(TMainForm& form) {
+        log_.Answers.push_back(QMessageBox::Discard);
+        QVERIFY(form.close());
+    }
+
+  private slots:
+    void init() {
+        folder_ = std::make_unique<QTemporaryDir>();
+        log_ = {};
+    }
+
+    void previewShowsTheLayoutAndCancelChangesNothing() {
+        const TDrawFileText file(SiteTable.toStdString());
+        TImportPreview preview(file, file.Read());
+        QCOMPARE(preview.SeparatorLbl->text(), QStringLiteral("逗号"));
+        QCOMPARE(preview.DrawColumnCbb->currentText(), QStringLiteral("第3至第9列（每列一位）"));
+        QCOMPARE(preview.IssueColumnCbb->currentText(), QStringLiteral("第1列"));
+        QCOMPARE(preview.DateColumnCbb->currentText(), QStringLiteral("第2列"));
+        QCOMPARE(preview.HeaderLinesSe->value(), 1);
+        QCOMPARE(preview.CountLbl->text(), QStringLiteral("共3期"));
+        QVERIFY(preview.OrderLbl->text().contains(QStringLiteral("新的一期在前")));
+        // Oldest first, as imported: line 4 of the file comes first.
+        QCOMPARE(preview.RowsGrid->item(0, 0)->text(), QStringLiteral("4"));
+        QCOMPARE(preview.RowsGrid->item(0, 3)->text(), QStringLiteral("7712600"));
+        QCOMPARE(preview.RowsGrid->item(2, 1)->text(), QStringLiteral("2024003"));
+
+        // A wrong correction names the line that does not fit and disables the import.
+        preview.DrawColumnCbb->setCurrentIndex(0);  // 第1列 as seven digits: an issue number
+        QVERIFY(preview.Readable());
+        preview.DrawColumnCbb->setCurrentIndex(1);  // 第2列: dates
+        QVERIFY(!preview.Readable());
+        QVERIFY(!preview.ImportBt->isEnabled());
+        QCOMPARE(preview.ErrorLbl->text(),
+                 QStringLiteral("第2行无法识别：2024003,2024-01-08,1,1,1,1,1,1,1"));
+        preview.HeaderLinesSe->setValue(0);
+        preview.DrawColumnCbb->setCurrentIndex(
+            preview.DrawColumnCbb->findText(QStringLiteral("第3至第9列（每列一位）")));
+        QVERIFY(!preview.Readable());  // the header line is now a row that does not fit
+        QVERIFY(preview.ErrorLbl->text().startsWith(QStringLiteral("第1行无法识别：期号")));
+
+        WriteFile("site.csv", SiteTable);
+        auto form = NewWindow();
+        int previews = 0;
+        form->DrawCommands().SetPreviewRunner([&](TImportPreview&) {
+            ++previews;
+            return false;
+        });
+        log_.FileNames.push_back(FilePath("site.csv"));
+        form->FileMenuImportClick();
+        QCOMPARE(previews, 1);
+        QCOMPARE(form->Gui2RegNet->Draws().Count(), 0);
+        QVERIFY(log_.Messages.isEmpty());
+        QVERIFY(!form->DocumentModified());
+        QVERIFY(form->close());
+    }
+
+    void acceptedPreviewImportsOldestFirstAndPlainFilesNeedNone() {
+        WriteFile("site.csv", SiteTable);
+        WriteFile("plain.txt", "1234567\r\n7654321\r\n");
+        auto form = NewWindow();
+        int previews = 0;
+        form->DrawCommands().SetPreviewRunner([&](TImportPreview& preview) {
+            ++previews;
+            return preview.Readable();
+        });
+        log_.FileNames.push_back(FilePath("site.csv"));
+        form->FileMenuImportClick();
+        const TCodes& draws = form->Gui2RegNet->Draws();
+        QCOMPARE(draws.Count(), 3);
+        QCOMPARE(DrawAt(draws, 0), QStringLiteral("7712600"));
+        QCOMPARE(DrawAt(draws, 2), QStringLiteral("1111111"));
+        QCOMPARE(log_.Messages.last(), QStringLiteral("导入开奖号码成功！"));
+
+        log_.FileNames.push_back(FilePath("plain.txt"));
+        form->FileMenuImportClick();
+        QCOMPARE(previews, 1);
+        QCOMPARE(draws.Count(), 2);
+
+        // A table line that fits no layout is named before any preview.
+        WriteFile("broken.csv", SiteTable + "2024004,2024-01-11,1,2,x,4,5,6,7\r\n");
+        log_.FileNames.push_back(FilePath("broken.csv"));
+        form->FileMenuImportClick();
+        QCOMPARE(log_.Messages.last(),
+                 QStringLiteral("第5行无法识别：2024004,2024-01-11,1,2,x,4,5,6,7"));
+        QCOMPARE(previews, 1);
+        QCOMPARE(draws.Count(), 2);
+        Discard(*form);
+    }
+
+    void exportedDrawsImportBack() {
+        WriteFile("site.csv", SiteTable);
+        auto form = NewWindow();
+        form->DrawCommands().SetPreviewRunner([](TImportPreview&) { return true; });
+        log_.FileNames.push_back(FilePath("site.csv"));
+        form->FileMenuImportClick();
+        QVERIFY(form->FileMenuExport->isVisible());
+        for (const QString& name : {QStringLiteral("out.txt"), QStringLiteral("out.csv")}) {
+            log_.FileNames.push_back(FilePath(name));
+            form->FileMenuExportClick();
+            QCOMPARE(log_.Messages.last(), QStringLiteral("导出开奖号码成功！"));
+        }
+        QCOMPARE(ReadFile("out.txt"), QByteArray("7712600\r\n0381562\r\n1111111\r\n"));
+        QVERIFY(ReadFile("out.csv").startsWith("\xEF\xBB\xBF期,A,B,C,D,E,F,G,和值\r\n"));
+        log_.FileNames.push_back(FilePath("out.csv"));
+        form->FileMenuImportClick();
+        QCOMPARE(form->Gui2RegNet->Draws().Count(), 3);
+        QCOMPARE(DrawAt(form->Gui2RegNet->Draws(), 1), QStringLiteral("0381562"));
+        Discard(*form);
+    }
+
+    void patternTableFollowsTheListOrderAndTheSelection() {
+        std::vector<std::unique_ptr<TGui2Reg>> patterns;
+        patterns.push_back(MakePattern(3, 2, 4));
+        patterns.push_back(MakePattern(2, 2, 5));
+        patterns.push_back(MakePattern(2, 3, 6));
+        WriteFile("工作文档.gtmq", DocumentBytes({{1, 2, 3, 4, 5, 6, 7}}, patterns));
+        auto form = NewWindow();
+        QCOMPARE(form->ListModel().RowCount(), 3);
+        // The list stands in "点" order: 22, 23, 32.
+        log_.FileNames.push_back(FilePath("all.csv"));
+        form->FileMenuExportTableClick();
+        const QByteArray all = ReadFile("all.csv");
+        QVERIFY(all.startsWith("\xEF\xBB\xBF"));
+        const QList<QByteArray> lines = all.mid(3).split('\n');
+        QCOMPARE(lines.size(), 5);  // header, three rows, the empty tail
+        QVERIFY(lines[1].startsWith("22,5,"));
+        QVERIFY(lines[2].startsWith("23,6,"));
+        QVERIFY(lines[3].startsWith("32,4,"));
+        QCOMPARE(log_.Messages.last(), QStringLiteral("已经导出3个规律。"));
+
+        // Rows 0 and 2 selected: "是" writes only those, in list order.
+        form->ListView->selectRow(0);
+        form->ListView->selectionModel()->select(
+            form->ListModel().index(2, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        log_.Answers.push_back(QMessageBox::Yes);
+        log_.FileNames.push_back(FilePath("selected.csv"));
+        form->FileMenuExportTableClick();
+        const QList<QByteArray> chosen = ReadFile("selected.csv").mid(3).split('\n');
+        QCOMPARE(chosen.size(), 4);
+        QVERIFY(chosen[1].startsWith("22,5,"));
+        QVERIFY(chosen[2].startsWith("32,4,"));
+
+        // Two rows selected: no picture; one row: its picture on the clipboard.
+        QGuiApplication::clipboard()->clear();
+        form->RegMenuCopyPicClick();
+        QCOMPARE(log_.Messages.last(), QStringLiteral("请选择一个规律！"));
+        QVERIFY(QGuiApplication::clipboard()->image().isNull());
+        form->ListView->selectRow(1);
+        form->RegMenuCopyPicClick();
+        const QImage copied = QGuiApplication::clipboard()->image();
+        QVERIFY(!copied.isNull());
+        QCOMPARE(copied.size(), PaintPatternPicture(form->Gui2RegNet->PaintInput()).size());
+        QVERIFY(form->close());
+    }
+};
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    TApplication app(argc, argv);
+    TestImportExport test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "test_import_export.moc"
