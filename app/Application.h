@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QApplication>
+#include <QIcon>
 #include <QString>
 
 // The application object: names, fonts, and the last resort for errors that no command
@@ -16,6 +17,12 @@ class TApplication : public QApplication {
 // Maps the Windows font families the windows ask for to installed ones.
 void InstallFontSubstitutes();
 
+// The window icon: the installed theme icon, else the copy compiled into the program.
+QIcon ProgramIcon();
+
 // The folder of the settings and the work document: the executable's own folder when it
-// holds pavolen.ini (a portable install), else the user's data folder, created if missing.
+// holds pavolen.ini and can be written (a portable install), else the user's data folder,
+// created if missing.
 QString ProgramFolder();
+// The choice behind ProgramFolder, without creating anything.
+QString ChooseProgramFolder(const QString& exeFolder, const QString& dataFolder);

@@ -18,6 +18,7 @@
 #include "data/Error.h"
 #include "data/FileIo.h"
 #include "data/IniFile.h"
+#include "data/ProgramIdentity.h"
 #include "search/Gui2Reg.h"
 #include "search/OptionsIni.h"
 #include "search/PatternColumns.h"
@@ -48,7 +49,8 @@ constexpr char Usage[] =
     "  --gif N[,N...]     the patterns to picture, by 1-based position in found order;\n"
     "                     painted with the display options of --ini, or the defaults\n"
     "  --quiet            print only the summary line\n"
-    "  --help             show this text\n";
+    "  --help             show this text\n"
+    "  --version          show the version\n";
 
 // Messages meant for a message box break lines with CR LF; a terminal line joins them.
 std::string OneLine(std::string text) {
@@ -69,6 +71,7 @@ struct ToolArguments {
     std::optional<std::string> DocumentPath;
     bool Quiet = false;
     bool Help = false;
+    bool Version = false;
     std::optional<std::string> GifDir;
     std::vector<int64_t> GifPositions;  // ascending
 };
@@ -106,6 +109,7 @@ ToolArguments ParseArguments(int argc, char** argv) {
          }},
         {"--quiet", false, [&](std::string_view) { args.Quiet = true; }},
         {"--help", false, [&](std::string_view) { args.Help = true; }},
+        {"--version", false, [&](std::string_view) { args.Version = true; }},
     };
     std::vector<std::string> positional;
     for (int i = 1; i < argc; ++i) {
@@ -137,7 +141,7 @@ ToolArguments ParseArguments(int argc, char** argv) {
             rule->Apply(argv[++i]);
         }
     }
-    if (args.Help) return args;
+    if (args.Help || args.Version) return args;
     if (positional.size() != 1) throw UsageError{"give exactly one draw file"};
     if (args.GifDir.has_value() != !args.GifPositions.empty())
         throw UsageError{"--gif-dir and --gif go together"};
@@ -309,6 +313,10 @@ int Run(int argc, char** argv) {
         args = ParseArguments(argc, argv);
         if (args.Help) {
             std::fputs(Usage, stdout);
+            return ExitOk;
+        }
+        if (args.Version) {
+            std::printf("tolvane-search %s\n", ReleaseVersion);
             return ExitOk;
         }
         options = BuildOptions(args);
