@@ -15,7 +15,7 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
-#include "app/BacktestForm.h"
+#include "app/AnalysisWindows.h"
 #include "app/DrawCommands.h"
 #include "app/Gui2Options.h"
 #include "app/HelpCommands.h"
@@ -26,7 +26,6 @@
 #include "app/PictureExport.h"
 #include "app/SearchPresenter.h"
 #include "app/StatusPanels.h"
-#include "app/TrendForm.h"
 #include "app/UndoHistory.h"
 #include "data/FileIo.h"
 #include "data/HelpTexts.h"
@@ -34,7 +33,6 @@
 #include "search/OptionRules.h"
 #include "search/OptionsIni.h"
 #include "search/SearchTexts.h"
-#include "stats/ui/StatMgr.h"
 #include "view/paint/PaintBasics.h"
 #include "view/ui/Gui2Ctrl.h"
 
@@ -72,31 +70,29 @@ TMainForm::TMainForm(const QString& programFolder, std::unique_ptr<TPrompts> pro
     ui.BuildMenus();
     CreatePanels();
     StatusBar = statusBar();
-    status_ = std::make_unique<TStatusPanels>(*StatusBar);
+    // Hints go to panel 0; between hints, a running download keeps its passing text there.
+    status_ = std::make_unique<TStatusPanels>(*StatusBar, *this, [this] {
+        return DownloadRunning() ? TDrawCommands::DownloadingText : QString();
+    });
     StatusPanel0 = status_->Panel(0);
     StatusPanel1 = status_->Panel(1);
     StatusPanel2 = status_->Panel(2);
     FormCreate();
-    // The statistics window lives for the whole run, hidden until the statistics command.
-    statForm_ = new TStatForm(this, prompts_.get());
-    // So does the trend window; it reads the grid's draws and follows every change of them.
-    trendForm_ = new TTrendForm(this, prompts_.get());
-    trendForm_->SetDraws(&Gui2RegNet->Draws(), Gui2RegNet->IssueBase());
-    connect(Gui2RegNet, &TGui2RegNet::DrawsEdited, trendForm_, &TTrendForm::DrawsChanged);
-    connect(draws_, &TDrawCommands::DrawsChanged, trendForm_, &TTrendForm::DrawsChanged);
+    analysis_ = new TAnalysisWindows(*this, *prompts_, Gui2RegNet->Draws(), Gui2RegNet->IssueBase(),
+                                     *regMgr_, Options, [this] { RegMenuOptionsClick(); });
+    connect(Gui2RegNet, &TGui2RegNet::DrawsEdited, analysis_, &TAnalysisWindows::DrawsChanged);
+    connect(draws_, &TDrawCommands::DrawsChanged, analysis_, &TAnalysisWindows::DrawsChanged);
 }
 
 TMainForm::~TMainForm() {
     // Abort a download first: its result must not reach a window that is going away.
     if (draws_) draws_->StopDownload();
     // Stop a backtest and a search before the list and the grid go away.
-    delete backtestForm_;
-    backtestForm_ = nullptr;
+    if (analysis_) analysis_->Detach();
     delete search_;
     search_ = nullptr;
     if (regMgr_) regMgr_->Stop();
     if (listModel_) listModel_->Clear();
-    if (statForm_) statForm_->SetRegMgr(nullptr);
     regMgr_.reset();
 }
 
@@ -132,19 +128,7 @@ void TMainForm::CreatePanels() {
     Splitter->setStretchFactor(0, 0);
     Splitter->setStretchFactor(1, 1);
 
-    // Panels that no command shows; kept so that the window has the named pages.
-    PanelCode = Named<QWidget>("PanelCode", Panels);
-    auto* codeLayout = new QVBoxLayout(PanelCode);
-    auto* codeBar = Named<QToolBar>("CodeTbr", PanelCode);
-    codeBar->addAction(QStringLiteral("导入"), this, &TMainForm::CodeMenuNothingClick);
-    codeBar->addAction(QStringLiteral("导出"), this, &TMainForm::CodeMenuNothingClick);
-    codeLayout->addWidget(codeBar);
-    codeLayout->addStretch(1);
-    PanelStat = Named<QWidget>("PanelStat", Panels);
-    PanelSite = Named<QWidget>("PanelSite", Panels);
-    Panels->addWidget(PanelSite);
-    Panels->addWidget(PanelStat);
-    Panels->addWidget(PanelCode);
+    TMainUiBuilder<TMainForm>(*this).BuildIdlePanels();
     Panels->addWidget(PanelReg);
 }
 
@@ -153,10 +137,6 @@ void TMainForm::CreatePatternList() {
     listModel_ = new TPatternListModel(this);
     ListView->setModel(listModel_);
     SetUpPatternListView(*ListView, QFontMetrics(font()).height() + 4);
-    // The last column ("结果") takes the rest of the width, so no text is cut off.
-    ListView->horizontalHeader()->setStretchLastSection(true);
-    ListView->setMinimumWidth(40);
-    ListView->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(ListView->horizontalHeader(), &QHeaderView::sectionClicked, this,
             &TMainForm::ListViewColumnClick);
     connect(ListView->selectionModel(), &QItemSelectionModel::selectionChanged, this,
@@ -245,17 +225,6 @@ void TMainForm::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
-bool TMainForm::event(QEvent* event) {
-    if (event->type() == QEvent::StatusTip) {
-        QString tip = static_cast<QStatusTipEvent*>(event)->tip();
-        // Between hints, a running download keeps its passing text.
-        if (tip.isEmpty() && DownloadRunning()) tip = TDrawCommands::DownloadingText;
-        SetStatusText(0, tip);
-        return true;
-    }
-    return QMainWindow::event(event);
-}
-
 void TMainForm::SetStatusText(int panel, const QString& text) {
     status_->SetText(panel, text);
 }
@@ -324,20 +293,18 @@ void TMainForm::OpenDocument() {
 }
 
 bool TMainForm::SaveDocument() {
+    std::string error;
     try {
         document_->Save(Gui2RegNet->Draws(), *regMgr_);
     } catch (const std::exception& e) {
-        if (!document_->BackupPath().empty())
-            prompts_->ShowMessage(this, QStringLiteral("原文档无法读取，已备份为：\r\n") +
-                                            Text(document_->BackupPath()));
-        ShowError(Text(e.what()));
-        return false;
+        error = e.what();
     }
-    history_->Saved();
-    if (!document_->BackupPath().empty())
+    if (!document_->BackupPath().empty())  // told first, whether or not the save went well
         prompts_->ShowMessage(
             this, QStringLiteral("原文档无法读取，已备份为：\r\n") + Text(document_->BackupPath()));
-    return true;
+    if (!error.empty()) ShowError(Text(error));
+    if (error.empty()) history_->Saved();
+    return error.empty();
 }
 
 void TMainForm::RefreshCaption() {
@@ -491,13 +458,11 @@ void TMainForm::RegMenuOptionsClick() {
 }
 
 void TMainForm::RegMenuStatClick() {
-    statForm_->SetRegMgr(regMgr_.get());
-    statForm_->OpenWindow();
+    analysis_->ShowStatistics();
 }
 
 void TMainForm::RegMenuTrendClick() {
-    trendForm_->DrawsChanged();  // the document may have been opened or cleared since
-    trendForm_->OpenWindow();
+    analysis_->ShowTrend();
 }
 
 void TMainForm::RegMenuExportPicClick() {
@@ -505,11 +470,7 @@ void TMainForm::RegMenuExportPicClick() {
 }
 
 void TMainForm::RegMenuBacktestClick() {
-    if (!backtestForm_) {
-        backtestForm_ = new TBacktestForm(this, prompts_.get());
-        backtestForm_->SetSource(&Gui2RegNet->Draws(), &Options, [this] { RegMenuOptionsClick(); });
-    }
-    backtestForm_->OpenWindow();
+    analysis_->ShowBacktest();
 }
 
 void TMainForm::RegMenuCopyPicClick() {

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "app/AnalysisWindows.h"
 #include "data/net/DataDown.h"
 #include "search/DocumentSession.h"
 #include "search/Gui2RegMgr.h"
@@ -22,6 +23,7 @@ class QStackedWidget;
 class QTableView;
 class QToolBar;
 class QStatusBar;
+class TAnalysisWindows;
 class TBacktestForm;
 class TDrawCommands;
 class TGui2OptionsForm;
@@ -140,10 +142,10 @@ class TMainForm : public QMainWindow {
 
     TGui2RegMgr& RegMgr() { return *regMgr_; }
     TPatternListModel& ListModel() { return *listModel_; }
-    TStatForm* StatForm() const { return statForm_; }
-    TTrendForm* TrendForm() const { return trendForm_; }
+    TStatForm* StatForm() const { return analysis_->Statistics(); }
+    TTrendForm* TrendForm() const { return analysis_->Trend(); }
     // The backtest window, once the command has opened it.
-    TBacktestForm* BacktestForm() const { return backtestForm_; }
+    TBacktestForm* BacktestForm() const { return analysis_->Backtest(); }
     const QString& ProgramFolder() const { return programFolder_; }
     QString SettingsPath() const;
     QString DocumentPath() const;
@@ -216,7 +218,6 @@ class TMainForm : public QMainWindow {
 
   protected:
     void closeEvent(QCloseEvent* event) override;
-    bool event(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
   private:
@@ -239,8 +240,6 @@ class TMainForm : public QMainWindow {
     TUndoHistory* history_ = nullptr;
     THelpCommands* help_ = nullptr;
     TGui2OptionsForm* optionsForm_ = nullptr;
-    TStatForm* statForm_ = nullptr;
     bool splitterPlaced_ = false;
-    TTrendForm* trendForm_ = nullptr;
-    TBacktestForm* backtestForm_ = nullptr;
+    TAnalysisWindows* analysis_ = nullptr;
 };

@@ -7,6 +7,7 @@
 #include <QShortcut>
 #include <QStyle>
 #include <QToolBar>
+#include <QVBoxLayout>
 #include <cstring>
 #include <vector>
 
@@ -70,6 +71,9 @@ class TMainUiBuilder {
     void BuildActions();
     void BuildMenus();
     void BuildToolBar(QWidget* parent);
+    // The pages of Panels that no command shows (data, statistics, site), kept so that the
+    // window has its named pages.
+    void BuildIdlePanels();
 
   private:
     QAction* ActionNamed(const char* name) const;
@@ -294,4 +298,26 @@ void TMainUiBuilder<F>::BuildToolBar(QWidget* parent) {
         button->setVisible(spec.Visible);
         form_.*spec.Member = button;
     }
+}
+
+template <class F>
+void TMainUiBuilder<F>::BuildIdlePanels() {
+    auto page = [this](const char* name) {
+        auto* widget = new QWidget(form_.Panels);
+        widget->setObjectName(QString::fromUtf8(name));
+        return widget;
+    };
+    form_.PanelCode = page("PanelCode");
+    auto* codeLayout = new QVBoxLayout(form_.PanelCode);
+    auto* codeBar = new QToolBar(form_.PanelCode);
+    codeBar->setObjectName(QStringLiteral("CodeTbr"));
+    codeBar->addAction(QStringLiteral("导入"), &form_, &F::CodeMenuNothingClick);
+    codeBar->addAction(QStringLiteral("导出"), &form_, &F::CodeMenuNothingClick);
+    codeLayout->addWidget(codeBar);
+    codeLayout->addStretch(1);
+    form_.PanelStat = page("PanelStat");
+    form_.PanelSite = page("PanelSite");
+    form_.Panels->addWidget(form_.PanelSite);
+    form_.Panels->addWidget(form_.PanelStat);
+    form_.Panels->addWidget(form_.PanelCode);
 }

@@ -160,4 +160,8 @@ void SetUpPatternListView(QTableView& view, int rowHeight) {
     view.horizontalHeader()->setSectionsClickable(true);
     const int widths[TPatternListModel::ColumnCount] = {26, 26, 40, 40, 40, 120, 80, 40};
     for (int c = 0; c < TPatternListModel::ColumnCount; ++c) view.setColumnWidth(c, widths[c]);
+    // The last column takes the rest of the width, so no text is cut off.
+    view.horizontalHeader()->setStretchLastSection(true);
+    view.setMinimumWidth(40);
+    view.setContextMenuPolicy(Qt::CustomContextMenu);
 }

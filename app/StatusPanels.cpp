@@ -2,9 +2,12 @@
 
 #include <QLabel>
 #include <QStatusBar>
+#include <QStatusTipEvent>
 #include <cstdio>
 
-TStatusPanels::TStatusPanels(QStatusBar& bar) {
+TStatusPanels::TStatusPanels(QStatusBar& bar, QObject& window, std::function<QString()> idleText)
+    : idleText_(std::move(idleText)) {
+    window.installEventFilter(this);
     trace_ = qEnvironmentVariableIsSet("TOLVANE_STATUS_TRACE");
     bar.setObjectName(QStringLiteral("StatusBar"));
     bar.setSizeGripEnabled(true);
@@ -22,6 +25,14 @@ TStatusPanels::TStatusPanels(QStatusBar& bar) {
         bar.addWidget(label, stretch);
         panels_[i] = label;
     }
+}
+
+bool TStatusPanels::eventFilter(QObject*, QEvent* event) {
+    if (event->type() != QEvent::StatusTip) return false;
+    QString tip = static_cast<QStatusTipEvent*>(event)->tip();
+    if (tip.isEmpty() && idleText_) tip = idleText_();
+    SetText(0, tip);
+    return true;
 }
 
 QLabel* TStatusPanels::Panel(int panel) const {

@@ -2,21 +2,29 @@
 
 #include <QObject>
 #include <QString>
+#include <functional>
 
+class QEvent;
 class QLabel;
 class QStatusBar;
 
 // The three panels of the main window's status bar: 0 passing texts and hints, 1 unused, 2 the
 // pattern count and the search progress. With TOLVANE_STATUS_TRACE set in the environment
 // (a diagnostic used by the end-to-end runs), panels 0 and 2 are echoed on stderr.
-class TStatusPanels {
+class TStatusPanels : public QObject {
   public:
-    explicit TStatusPanels(QStatusBar& bar);
+    // Status tips of window's actions and widgets go to panel 0; an empty tip shows what
+    // idleText gives (a passing text that outlives the hints).
+    TStatusPanels(QStatusBar& bar, QObject& window, std::function<QString()> idleText);
     void SetText(int panel, const QString& text);
     QString Text(int panel) const;
     QLabel* Panel(int panel) const;
 
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
   private:
+    std::function<QString()> idleText_;
     QLabel* panels_[3] = {};
     bool trace_ = false;
 };
