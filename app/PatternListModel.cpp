@@ -237,12 +237,13 @@ void TPatternListModel::Bucketize(std::vector<const TGui2Reg*> rows) {
     flat_.shrink_to_fit();
     flatMode_ = false;
     size_t last = 0;
-    std::string lastKey;
+    // The "点" text follows from the two point counts: its key is made only when they change.
+    std::pair<int32_t, int32_t> lastCounts{-1, -1};
     for (const TGui2Reg* p : rows) {
-        std::string key = CompareKey(*p, 0);
-        if (buckets_.empty() || key != lastKey) {
-            last = FindOrAddBucket(key);
-            lastKey = std::move(key);
+        const std::pair<int32_t, int32_t> counts{p->Line(1).Count(), p->Line(0).Count()};
+        if (buckets_.empty() || counts != lastCounts) {
+            last = FindOrAddBucket(CompareKey(*p, 0));
+            lastCounts = counts;
         }
         buckets_[last].Rows.push_back(p);
     }
