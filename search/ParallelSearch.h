@@ -7,7 +7,7 @@
 #include <mutex>
 
 #include "search/ChunkWalk.h"
-#include "search/SearchEngine.h"
+#include "search/SearchTypes.h"
 
 // Runs the walk's chunks and hands the results to the sink in walk order, on the thread that
 // called Run, with the candidate count each would have had in one whole walk. With one thread
