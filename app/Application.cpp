@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QFont>
+#include <QIcon>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QMessageBox>
@@ -16,6 +17,9 @@
 TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationName(QStringLiteral("Tolvane"));
     setOrganizationName(QString());
+    // Lets Wayland compositors match the windows with the installed desktop entry and icon.
+    setDesktopFileName(QString::fromUtf8(DesktopId));
+    setWindowIcon(ProgramIcon());
     InstallFontSubstitutes();
     InstallChineseTranslations(*this);
 }
@@ -48,12 +52,28 @@ bool InstallChineseTranslations(QCoreApplication& application) {
     return true;
 }
 
-QString ProgramFolder() {
-    const QString exeFolder = QCoreApplication::applicationDirPath();
-    if (QFileInfo::exists(QDir(exeFolder).filePath(QString::fromUtf8(SettingsFileName))))
+QIcon ProgramIcon() {
+    const QString id = QString::fromUtf8(DesktopId);
+    QIcon compiledIn;
+    for (const int size : {48, 128, 256})
+        compiledIn.addFile(QStringLiteral(":/icons/%1x%1/%2.png").arg(size).arg(id));
+    return QIcon::fromTheme(id, compiledIn);
+}
+
+QString ChooseProgramFolder(const QString& exeFolder, const QString& dataFolder) {
+    // A folder the user cannot write (such as /usr/bin) could keep neither the document nor
+    // the settings.
+    if (QFileInfo::exists(QDir(exeFolder).filePath(QString::fromUtf8(SettingsFileName))) &&
+        QFileInfo(exeFolder).isWritable())
         return exeFolder;
-    QString folder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-    if (folder.isEmpty()) folder = QDir::home().filePath(QStringLiteral(".local/share/Tolvane"));
+    return dataFolder;
+}
+
+QString ProgramFolder() {
+    QString dataFolder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    if (dataFolder.isEmpty())
+        dataFolder = QDir::home().filePath(QStringLiteral(".local/share/Tolvane"));
+    const QString folder = ChooseProgramFolder(QCoreApplication::applicationDirPath(), dataFolder);
     QDir().mkpath(folder);
     return folder;
 }

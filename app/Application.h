@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QApplication>
+#include <QIcon>
 #include <QString>
 
 // The application object: names, fonts, and the last resort for errors that no command
@@ -19,6 +20,12 @@ void InstallFontSubstitutes();
 // Loads Qt's own Chinese texts when they are installed; false when they are not.
 bool InstallChineseTranslations(QCoreApplication& application);
 
+// The window icon: the installed theme icon, else the copy compiled into the program.
+QIcon ProgramIcon();
+
 // The folder of the settings and the work document: the executable's own folder when it
-// holds pavolen.ini (a portable install), else the user's data folder, created if missing.
+// holds pavolen.ini and can be written (a portable install), else the user's data folder,
+// created if missing.
 QString ProgramFolder();
+// The choice behind ProgramFolder, without creating anything.
+QString ChooseProgramFolder(const QString& exeFolder, const QString& dataFolder);

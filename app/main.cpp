@@ -7,10 +7,17 @@
 #include <QScreen>
 #include <QStandardPaths>
 #include <QTimer>
+#include <cstdio>
+#include <span>
 
 #include "app/Application.h"
+#include "app/StartOptions.h"
 
 int main(int argc, char* argv[]) {
+    if (const auto answer = AnswerBeforeStart(std::span<const char* const>(argv, argc))) {
+        std::fputs(answer->Text.c_str(), stdout);
+        return answer->ExitStatus;
+    }
     TApplication app(argc, argv);
     const QString folder = ProgramFolder();
     TMainForm form(folder);

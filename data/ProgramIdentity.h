@@ -1,13 +1,19 @@
 #pragma once
 
+#include "data/ProgramVersion.h"
+
 // Who the program is, in one place: the names and versions shown to the user, the files it
 // keeps in its program folder, and what it tells the download service about itself.
 
 inline constexpr char ProductName[] = "Tolvane";
-inline constexpr char ReleaseVersion[] = "3.08";   // the about box's "发行版本"
+// The about box's "发行版本", --version and the package: project(VERSION) of the top
+// CMakeLists.txt.
+inline constexpr auto& ReleaseVersion = ProgramVersion;
 inline constexpr char ReleaseDate[] = "20190725";  // yyyymmdd, shown as "发行日期"
 inline constexpr char MakerName[] = "Bexmoor";
 inline constexpr char MakerSite[] = "www.bexmoor.example";
+// The reverse-domain name of the desktop entry, the theme icon and the AppStream data.
+inline constexpr char DesktopId[] = "example.bexmoor.Tolvane";
 
 // The short name: the settings file is ShortName + ".ini"; upper-cased it names the program
 // to the download service.

@@ -8,6 +8,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool fonts-noto-cjk
   clang clang-format libclang-rt-14-dev libcpp-httplib-dev
+  help2man dpkg-dev file desktop-file-utils appstream
 )
 
 missing=()

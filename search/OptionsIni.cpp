@@ -8,9 +8,10 @@
 
 namespace {
 
-// The parameters come from the digits of the version text plus fixed addends, so neither
-// value appears as a constant of its own.
-constexpr const char* ScrambleSource = ReleaseVersion;
+// The parameters come from the digits of a version text plus fixed addends, so neither value
+// appears as a constant of its own. The text is that of the release whose settings files are
+// out there, never the current release version: a new version must still read them.
+constexpr char ScrambleSource[] = "3.08";
 
 struct OptionKey {
     const char* Name;

@@ -19,6 +19,7 @@
 #include "data/DrawTable.h"
 #include "data/DrawText.h"
 #include "data/Error.h"
+#include "data/ProgramIdentity.h"
 #include "data/TextCodec.h"
 
 namespace {
@@ -34,13 +35,41 @@ struct TServiceArgs {
     std::string Password;
 };
 
+constexpr char UsageLines[] =
+    "usage: tolvane-drawsvc --draws FILE [--port N] [--first-issue N]\n"
+    "                       [--member NAME] [--password PW] [--reply FILE]\n";
+
+constexpr char HelpText[] =
+    "\n"
+    "Serves a draw text file on 127.0.0.1 as the draw download service does, until it is\n"
+    "terminated (SIGINT or SIGTERM). The first line printed is the address to put into\n"
+    "ServiceUrl of section [TDataDown] in pavolen.ini.\n"
+    "\n"
+    "options:\n"
+    "  --draws FILE         the draws to serve: a draw file in any layout the import reads\n"
+    "  --port N             the port to listen on (default: a free port)\n"
+    "  --first-issue N      the issue number of the first draw (default 1)\n"
+    "  --member NAME        answer only requests with this member name\n"
+    "  --password PW        and this password (default empty)\n"
+    "  --reply FILE         serve the bytes of FILE instead of the draws\n"
+    "  --help               show this text\n"
+    "  --version            show the version\n";
+
 [[noreturn]] void Usage(const std::string& problem) {
-    std::fprintf(stderr,
-                 "tolvane-drawsvc: %s\n"
-                 "usage: tolvane-drawsvc --draws FILE [--port N] [--first-issue N]\n"
-                 "                       [--member NAME] [--password PW] [--reply FILE]\n",
-                 problem.c_str());
+    std::fprintf(stderr, "tolvane-drawsvc: %s\n%s", problem.c_str(), UsageLines);
     std::exit(2);
+}
+
+// --help and --version answer at once, wherever an option name stands.
+void AnswerInformationOption(const std::string& name) {
+    if (name == "--help") {
+        std::printf("%s%s", UsageLines, HelpText);
+        std::exit(0);
+    }
+    if (name == "--version") {
+        std::printf("tolvane-drawsvc %s\n", ReleaseVersion);
+        std::exit(0);
+    }
 }
 
 int64_t NumberArgument(const std::string& name, const std::string& text, int64_t low,
@@ -55,6 +84,7 @@ TServiceArgs ParseArgs(int argc, char** argv) {
     TServiceArgs args;
     for (int i = 1; i < argc; ++i) {
         const std::string name = argv[i];
+        AnswerInformationOption(name);
         if (i + 1 >= argc) Usage("missing value after " + name);
         const std::string value = argv[++i];
         if (name == "--draws")

@@ -20,6 +20,7 @@
 #include "data/Error.h"
 #include "data/FileIo.h"
 #include "data/IniFile.h"
+#include "data/ProgramIdentity.h"
 #include "search/Backtest.h"
 #include "search/Gui2Reg.h"
 #include "search/OptionsIni.h"
@@ -61,7 +62,8 @@ constexpr char Usage[] =
     "  --quiet            print only the summary line\n"
     "  --trend N          no search: print the omission statistics of the last N draws\n"
     "                     (N a positive number or 'all') per position, then a trend line\n"
-    "  --help             show this text\n";
+    "  --help             show this text\n"
+    "  --version          show the version\n";
 
 // Messages meant for a message box break lines with CR LF; a terminal line joins them.
 std::string OneLine(std::string text) {
@@ -82,6 +84,7 @@ struct ToolArguments {
     std::optional<std::string> DocumentPath;
     bool Quiet = false;
     bool Help = false;
+    bool Version = false;
     std::optional<std::string> GifDir;
     std::vector<int64_t> GifPositions;    // ascending
     std::optional<int32_t> TrendWindow;   // 0: every draw
@@ -129,6 +132,7 @@ ToolArguments ParseArguments(int argc, char** argv) {
              args.TrendWindow = v == "all" ? 0 : ParseNumber<int32_t>(v, "--trend", 1);
          }},
         {"--help", false, [&](std::string_view) { args.Help = true; }},
+        {"--version", false, [&](std::string_view) { args.Version = true; }},
     };
     std::vector<std::string> positional;
     for (int i = 1; i < argc; ++i) {
@@ -160,7 +164,7 @@ ToolArguments ParseArguments(int argc, char** argv) {
             rule->Apply(argv[++i]);
         }
     }
-    if (args.Help) return args;
+    if (args.Help || args.Version) return args;
     if (positional.size() != 1) throw UsageError{"give exactly one draw file"};
     if (args.GifDir.has_value() != !args.GifPositions.empty())
         throw UsageError{"--gif-dir and --gif go together"};
@@ -412,6 +416,10 @@ int Run(int argc, char** argv) {
         args = ParseArguments(argc, argv);
         if (args.Help) {
             std::fputs(Usage, stdout);
+            return ExitOk;
+        }
+        if (args.Version) {
+            std::printf("tolvane-search %s\n", ReleaseVersion);
             return ExitOk;
         }
         options = BuildOptions(args);

@@ -17,6 +17,14 @@ TEST(ShiftScramble, RoundTripsEveryByteAtEveryOffset) {
     EXPECT_NE(ShiftScramble(std::string(3, '\0')), std::string(3, '\0'));
 }
 
+// Settings files written by earlier releases hold texts scrambled with these offsets; they
+// must not follow the release version.
+TEST(ShiftScramble, KeepsTheOffsetsOfStoredSettings) {
+    EXPECT_EQ(ScrambleStart(), 31);
+    EXPECT_EQ(ScrambleStep(), 11);
+    EXPECT_EQ(ShiftScramble("aaa"), "\x80\x8B\x96");
+}
+
 TEST(StoredValue, EveryTextSurvivesTheLineForm) {
     std::vector<std::string> texts = {"",       "plain",   " lead",   "trail\t",
                                       "a\r\nb", "{hex}00", "{hex}zz", std::string("z\0z", 3)};
