@@ -47,7 +47,7 @@ constexpr char HelpText[] =
     "ServiceUrl of section [TDataDown] in pavolen.ini.\n"
     "\n"
     "options:\n"
-    "  --draws FILE         the draws to serve, seven digits a line, oldest first\n"
+    "  --draws FILE         the draws to serve: a draw file in any layout the import reads\n"
     "  --port N             the port to listen on (default: a free port)\n"
     "  --first-issue N      the issue number of the first draw (default 1)\n"
     "  --member NAME        answer only requests with this member name\n"
