@@ -9,7 +9,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
-#include <QScreen>
 #include <QStandardPaths>
 #include <QTabBar>
 #include <QVBoxLayout>
@@ -17,6 +16,7 @@
 
 #include "stats/ui/TrendChartView.h"
 #include "ui/Prompts.h"
+#include "ui/WindowPlacement.h"
 #include "view/paint/PaintBasics.h"
 
 namespace {
@@ -113,11 +113,7 @@ void TTrendForm::SetDraws(const TCodes* draws, int32_t issueBase) {
 void TTrendForm::OpenWindow() {
     if (!placed_) {
         placed_ = true;
-        if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-            QRect frame = frameGeometry();
-            frame.moveCenter(screen->availableGeometry().center());
-            move(frame.topLeft());
-        }
+        CentreOnScreen(*this);
     }
     show();
     if (isMinimized()) showNormal();

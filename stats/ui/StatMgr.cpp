@@ -18,6 +18,7 @@
 #include "stats/paint/GraphPillarPaint.h"
 #include "stats/ui/GraphPillar.h"
 #include "ui/Hints.h"
+#include "ui/WindowPlacement.h"
 #include "view/paint/PaintBasics.h"
 
 namespace {
@@ -139,11 +140,7 @@ void TStatForm::OpenWindow() {
     if (!placed_) {
         placed_ = true;
         RefreshIfOutOfDate();  // the size follows the charts
-        if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-            QRect frame = frameGeometry();
-            frame.moveCenter(screen->availableGeometry().center());
-            move(frame.topLeft());
-        }
+        CentreOnScreen(*this);
     }
     show();
     if (isMinimized()) showNormal();

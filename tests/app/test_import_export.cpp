@@ -15,6 +15,7 @@
 #include "app/Main.h"
 #include "app/PatternListModel.h"
 #include "search/PatternExport.h"
+#include "tests/support/MainWindowFixture.h"
 #include "tests/support/PatternFactory.h"
 #include "tests/support/ScriptedPrompts.h"
 #include "view/paint/PatternPaint.h"
@@ -41,37 +42,22 @@ class TestImportExport : public QObject {
     Q_OBJECT
 
   private:
-    std::unique_ptr<QTemporaryDir> folder_;
-    TScriptedPrompts::TLog log_;
+    TMainWindowFixture fixture_;
+    TScriptedPrompts::TLog& log_ = fixture_.Log;
 
-    std::unique_ptr<TMainForm> NewWindow() {
-        auto form =
-            std::make_unique<TMainForm>(folder_->path(), std::make_unique<TScriptedPrompts>(log_));
-        form->show();
-        log_.Messages.clear();  // a first start reports the missing document
-        return form;
-    }
-    QString FilePath(const QString& name) const { return folder_->filePath(name); }
+    std::unique_ptr<TMainForm> NewWindow() { return fixture_.NewWindow(); }
+    QString FilePath(const QString& name) const { return fixture_.FilePath(name); }
     void WriteFile(const QString& name, const QByteArray& bytes) {
-        QFile file(FilePath(name));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
+        QVERIFY(fixture_.WriteFile(name, bytes));
     }
-    QByteArray ReadFile(const QString& name) {
-        QFile file(FilePath(name));
-        if (!file.open(QIODevice::ReadOnly)) return {};
-        return file.readAll();
-    }
+    QByteArray ReadFile(const QString& name) { return fixture_.ReadFile(name); }
     void Discard(TMainForm& form) {
         log_.Answers.push_back(QMessageBox::Discard);
         QVERIFY(form.close());
     }
 
   private slots:
-    void init() {
-        folder_ = std::make_unique<QTemporaryDir>();
-        log_ = {};
-    }
+    void init() { fixture_.Reset(); }
 
     void previewShowsTheLayoutAndCancelChangesNothing() {
         const TDrawFileText file(SiteTable.toStdString());

@@ -7,6 +7,7 @@
 #include "app/ImportPreview.h"
 #include "app/Main.h"
 #include "app/UndoHistory.h"
+#include "tests/support/MainWindowFixture.h"
 #include "tests/support/PatternFactory.h"
 #include "tests/support/ScriptedPrompts.h"
 #include "view/ui/Gui2Ctrl.h"
@@ -29,31 +30,24 @@ class TestUndoHistory : public QObject {
     Q_OBJECT
 
   private:
-    std::unique_ptr<QTemporaryDir> folder_;
-    TScriptedPrompts::TLog log_;
+    TMainWindowFixture fixture_;
+    TScriptedPrompts::TLog& log_ = fixture_.Log;
 
     std::unique_ptr<TMainForm> NewWindow() {
-        auto form =
-            std::make_unique<TMainForm>(folder_->path(), std::make_unique<TScriptedPrompts>(log_));
-        form->show();
+        auto form = fixture_.NewWindow();
         form->DrawCommands().SetPreviewRunner([](TImportPreview&) { return true; });
         return form;
     }
     void WriteFile(const QString& name, const QByteArray& bytes) {
-        QFile file(folder_->filePath(name));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
+        QVERIFY(fixture_.WriteFile(name, bytes));
     }
     void Import(TMainForm& form, const QString& name) {
-        log_.FileNames.push_back(folder_->filePath(name));
+        log_.FileNames.push_back(fixture_.FilePath(name));
         form.FileMenuImportClick();
     }
 
   private slots:
-    void init() {
-        folder_ = std::make_unique<QTemporaryDir>();
-        log_ = {};
-    }
+    void init() { fixture_.Reset(); }
 
     void importsAreUndoneBackToTheSavedState() {
         WriteFile("a.txt", "1111111\r\n2222222\r\n");
