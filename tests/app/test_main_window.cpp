@@ -18,6 +18,7 @@
 #include "app/PatternListModel.h"
 #include "tests/support/MainWindowFixture.h"
 #include "tests/support/PatternFactory.h"
+#include "tests/support/Screenshot.h"
 #include "tests/support/ScriptedPrompts.h"
 #include "view/ui/Gui2Ctrl.h"
 
@@ -80,6 +81,10 @@ class TestMainWindow : public QObject {
         // Statistics and pictures are offered in the menu, on the tool bar and in the list's
         // context menu (the 规律 menu).
         QVERIFY(form->RegMenuStat->isVisible() && form->RegMenuExportPic->isVisible());
+        form->RegMenu->popup(form->mapToGlobal(QPoint(80, 30)));
+        QTRY_VERIFY(form->RegMenu->isVisible());
+        QVERIFY(SaveScreenshot(*form->RegMenu, QStringLiteral("reg-menu.png")));
+        form->RegMenu->hide();
         QVERIFY(!form->CodeMenu->menuAction()->isVisible());
         QCOMPARE(form->RegMenuSearchBt->text(), QStringLiteral("搜索"));
         QStringList captions;
