@@ -21,7 +21,7 @@
 
 // One command. Member is the window's member that holds the action (its objectName is Name).
 template <class F>
-struct TActionSpec {
+struct TActionRow {
     const char* Name;
     const char* Caption;
     const char* Hint;      // "short|long", or empty
@@ -34,7 +34,7 @@ struct TActionSpec {
 
 // A top-level menu: its items by action name, "-" for a separator.
 template <class F>
-struct TMenuSpec {
+struct TMenuRow {
     const char* Name;
     const char* Caption;
     bool Visible;
@@ -45,7 +45,7 @@ struct TMenuSpec {
 // A tool-bar button. It triggers the action named by Command (and copies its hints and enabled
 // state), or calls Slot directly when Slot is set. Name "-" is a separator.
 template <class F>
-struct TToolButtonSpec {
+struct TToolButtonRow {
     const char* Name;
     const char* Caption;
     QStyle::StandardPixmap Icon;
@@ -81,9 +81,9 @@ class TMainUiBuilder {
 };
 
 template <class F>
-const std::vector<TActionSpec<F>>& MainActionTable() {
+const std::vector<TActionRow<F>>& MainActionTable() {
     // clang-format off
-    static const std::vector<TActionSpec<F>> table = {
+    static const std::vector<TActionRow<F>> table = {
         {"FileMenuNew", "新建(&N)", "", "Ctrl+N", false, true, &F::FileMenuNewClick, &F::FileMenuNew},
         {"FileMenuSave", "保存(&S)", "|保存当前的文档", "Ctrl+S", true, true, &F::FileMenuSaveClick, &F::FileMenuSave},
         {"FileMenuDown", "下载数据(&D)", "", "", true, true, &F::FileMenuDownClick, &F::FileMenuDown},
@@ -134,8 +134,8 @@ const std::vector<TActionSpec<F>>& MainActionTable() {
 }
 
 template <class F>
-const std::vector<TMenuSpec<F>>& MainMenuTable() {
-    static const std::vector<TMenuSpec<F>> table = {
+const std::vector<TMenuRow<F>>& MainMenuTable() {
+    static const std::vector<TMenuRow<F>> table = {
         {"FileMenu",
          "文件(&F)",
          true,
@@ -184,10 +184,10 @@ const std::vector<TMenuSpec<F>>& MainMenuTable() {
 }
 
 template <class F>
-const std::vector<TToolButtonSpec<F>>& MainToolBarTable() {
+const std::vector<TToolButtonRow<F>>& MainToolBarTable() {
     using S = QStyle;
     // clang-format off
-    static const std::vector<TToolButtonSpec<F>> table = {
+    static const std::vector<TToolButtonRow<F>> table = {
         {"FileMenuDownBt", "下载", S::SP_ArrowDown, "FileMenuDown", nullptr, true, &F::FileMenuDownBt},
         {"FileMenuEditBt", "编辑", S::SP_FileDialogDetailedView, "FileMenuEdit", nullptr, true, &F::FileMenuEditBt},
         {"FileMenuSaveBt", "保存", S::SP_DialogSaveButton, "FileMenuSave", nullptr, true, &F::FileMenuSaveBt},
@@ -225,22 +225,22 @@ const std::vector<THiddenShortcut<F>>& HiddenShortcutTable() {
 
 template <class F>
 QAction* TMainUiBuilder<F>::ActionNamed(const char* name) const {
-    for (const TActionSpec<F>& spec : MainActionTable<F>())
-        if (std::strcmp(spec.Name, name) == 0) return form_.*spec.Member;
+    for (const TActionRow<F>& row : MainActionTable<F>())
+        if (std::strcmp(row.Name, name) == 0) return form_.*row.Member;
     return nullptr;
 }
 
 template <class F>
 void TMainUiBuilder<F>::BuildActions() {
-    for (const TActionSpec<F>& spec : MainActionTable<F>()) {
-        auto* action = new QAction(QString::fromUtf8(spec.Caption), &form_);
-        action->setObjectName(QString::fromUtf8(spec.Name));
-        ApplyHint(*action, QString::fromUtf8(spec.Hint));
-        if (*spec.Shortcut != '\0') action->setShortcut(QKeySequence(spec.Shortcut));
-        action->setVisible(spec.Visible);
-        action->setEnabled(spec.Enabled);
-        QObject::connect(action, &QAction::triggered, &form_, spec.Slot);
-        form_.*spec.Member = action;
+    for (const TActionRow<F>& row : MainActionTable<F>()) {
+        auto* action = new QAction(QString::fromUtf8(row.Caption), &form_);
+        action->setObjectName(QString::fromUtf8(row.Name));
+        ApplyHint(*action, QString::fromUtf8(row.Hint));
+        if (*row.Shortcut != '\0') action->setShortcut(QKeySequence(row.Shortcut));
+        action->setVisible(row.Visible);
+        action->setEnabled(row.Enabled);
+        QObject::connect(action, &QAction::triggered, &form_, row.Slot);
+        form_.*row.Member = action;
     }
     // A hidden menu item's short cut does not fire; these keys work all the same.
     for (const THiddenShortcut<F>& hidden : HiddenShortcutTable<F>()) {
@@ -254,17 +254,17 @@ template <class F>
 void TMainUiBuilder<F>::BuildMenus() {
     form_.MainMenu = form_.menuBar();
     form_.MainMenu->setObjectName(QStringLiteral("MainMenu"));
-    for (const TMenuSpec<F>& spec : MainMenuTable<F>()) {
-        QMenu* menu = form_.MainMenu->addMenu(QString::fromUtf8(spec.Caption));
-        menu->setObjectName(QString::fromUtf8(spec.Name));
-        for (const char* item : spec.Items) {
+    for (const TMenuRow<F>& row : MainMenuTable<F>()) {
+        QMenu* menu = form_.MainMenu->addMenu(QString::fromUtf8(row.Caption));
+        menu->setObjectName(QString::fromUtf8(row.Name));
+        for (const char* item : row.Items) {
             if (std::strcmp(item, "-") == 0)
                 menu->addSeparator();
             else
                 menu->addAction(ActionNamed(item));
         }
-        menu->menuAction()->setVisible(spec.Visible);
-        form_.*spec.Member = menu;
+        menu->menuAction()->setVisible(row.Visible);
+        form_.*row.Member = menu;
     }
 }
 
@@ -277,26 +277,26 @@ void TMainUiBuilder<F>::BuildToolBar(QWidget* parent) {
     bar->setMovable(false);
     bar->setFloatable(false);
     form_.MainTbr = bar;
-    for (const TToolButtonSpec<F>& spec : MainToolBarTable<F>()) {
-        if (std::strcmp(spec.Name, "-") == 0) {
+    for (const TToolButtonRow<F>& row : MainToolBarTable<F>()) {
+        if (std::strcmp(row.Name, "-") == 0) {
             bar->addSeparator();
             continue;
         }
-        const QString caption = QString::fromUtf8(spec.Caption);
+        const QString caption = QString::fromUtf8(row.Caption);
         auto* button = new QAction(caption, &form_);
-        button->setObjectName(QString::fromUtf8(spec.Name));
-        button->setIcon(form_.style()->standardIcon(spec.Icon));
-        if (QAction* command = *spec.Command != '\0' ? ActionNamed(spec.Command) : nullptr) {
+        button->setObjectName(QString::fromUtf8(row.Name));
+        button->setIcon(form_.style()->standardIcon(row.Icon));
+        if (QAction* command = *row.Command != '\0' ? ActionNamed(row.Command) : nullptr) {
             button->setToolTip(command->toolTip().isEmpty() ? caption : command->toolTip());
             button->setStatusTip(command->statusTip());
             button->setEnabled(command->isEnabled());
-            if (spec.Slot == nullptr)
+            if (row.Slot == nullptr)
                 QObject::connect(button, &QAction::triggered, command, &QAction::trigger);
         }
-        if (spec.Slot != nullptr) QObject::connect(button, &QAction::triggered, &form_, spec.Slot);
+        if (row.Slot != nullptr) QObject::connect(button, &QAction::triggered, &form_, row.Slot);
         bar->addAction(button);
-        button->setVisible(spec.Visible);
-        form_.*spec.Member = button;
+        button->setVisible(row.Visible);
+        form_.*row.Member = button;
     }
 }
 

@@ -6,18 +6,8 @@
 #include <cstring>
 
 #include "bench/BenchDraws.h"
+#include "bench/CountingBacktest.h"
 #include "search/Backtest.h"
-
-namespace {
-class TCountingBacktest : public IBacktestSink {
-  public:
-    void RowStarted(int32_t) override {}
-    void RowScored(const TBacktestRow& row, int32_t, int32_t) override {
-        Patterns += row.Total.Patterns;
-    }
-    long long Patterns = 0;
-};
-}  // namespace
 
 int main(int argc, char** argv) {
     const auto draws = BenchDraws(2500);
@@ -35,7 +25,7 @@ int main(int argc, char** argv) {
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     const TBacktestSummary summary = SummarizeBacktest(rows, request.Options.SecCountSe);
-    std::printf("rows %d patterns %lld in %.3f s: %s\n", summary.Rows, sink.Patterns, seconds,
-                BacktestSentence(summary).c_str());
+    std::printf("rows %d patterns %lld in %.3f s: %s\n", summary.Rows,
+                static_cast<long long>(sink.Patterns), seconds, BacktestSentence(summary).c_str());
     return 0;
 }

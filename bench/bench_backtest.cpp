@@ -4,18 +4,10 @@
 #include <benchmark/benchmark.h>
 
 #include "bench/BenchDraws.h"
+#include "bench/CountingBacktest.h"
 #include "search/Backtest.h"
 
 namespace {
-
-class TCountingBacktest : public IBacktestSink {
-  public:
-    void RowStarted(int32_t) override {}
-    void RowScored(const TBacktestRow& row, int32_t, int32_t) override {
-        Patterns += row.Total.Patterns;
-    }
-    int64_t Patterns = 0;
-};
 
 void RunWith(benchmark::State& state, const SearchOptions& options, int32_t rows, int workers,
              int searchThreads) {

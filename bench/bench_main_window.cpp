@@ -16,6 +16,20 @@
 
 namespace {
 
+// Runs the search command in loop until the search has ended and every pattern stands in the
+// list.
+void SearchUntilListed(TMainForm& form, QEventLoop& loop) {
+    QTimer done;
+    done.setInterval(20);
+    QObject::connect(&done, &QTimer::timeout, &loop, [&] {
+        if (!form.RegMgr().Running() && form.ListModel().RowCount() == form.RegMgr().Count())
+            loop.quit();
+    });
+    done.start();
+    form.RegMenuSearchClick();
+    loop.exec();
+}
+
 class TSilentPrompts : public TPrompts {
   public:
     void ShowMessage(QWidget*, const QString&) override {}
@@ -72,18 +86,9 @@ void BM_SearchIntoTheWindow(benchmark::State& state) {
         QObject::connect(&form, &TMainForm::SearchEventHandled, &loop, [&](int kind) {
             if (kind == 2) searchMs = clock.elapsed();
         });
-        // Done when the search has ended and every pattern stands in the list.
-        QTimer done;
-        done.setInterval(20);
-        QObject::connect(&done, &QTimer::timeout, &loop, [&] {
-            if (!form.RegMgr().Running() && form.ListModel().RowCount() == form.RegMgr().Count())
-                loop.quit();
-        });
-        done.start();
         clock.start();
         ticker.start();
-        form.RegMenuSearchClick();
-        loop.exec();
+        SearchUntilListed(form, loop);
         const qint64 total = clock.elapsed();
         QElapsedTimer sortClock;
         sortClock.start();
@@ -136,15 +141,7 @@ void BM_HeavySearchResidentBytes(benchmark::State& state) {
     for (auto _ : state) {
         const double idle = ResidentBytes();
         QEventLoop loop;
-        QTimer done;
-        done.setInterval(20);
-        QObject::connect(&done, &QTimer::timeout, &loop, [&] {
-            if (!form.RegMgr().Running() && form.ListModel().RowCount() == form.RegMgr().Count())
-                loop.quit();
-        });
-        done.start();
-        form.RegMenuSearchClick();
-        loop.exec();
+        SearchUntilListed(form, loop);
         const double patterns = form.RegMgr().Count();
         state.counters["patterns"] = patterns;
         state.counters["resident_bytes_per_pattern"] = (ResidentBytes() - idle) / patterns;

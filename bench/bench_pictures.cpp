@@ -64,12 +64,3 @@ void BM_IndexAndEncode(benchmark::State& state) {
 BENCHMARK(BM_IndexAndEncode)->Arg(30)->Arg(50)->Unit(benchmark::kMillisecond);
 
 }  // namespace
-
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -2,7 +2,6 @@
 // of the 走势分析 window paints.
 #include <benchmark/benchmark.h>
 
-#include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 
@@ -40,12 +39,3 @@ void BM_PaintScreen(benchmark::State& state) {
 BENCHMARK(BM_PaintScreen)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
 
 }  // namespace
-
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

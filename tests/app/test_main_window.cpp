@@ -108,11 +108,11 @@ class TestMainWindow : public QObject {
                 actual << (a->isSeparator() ? QStringLiteral("-") : a->objectName());
             QCOMPARE(actual, expected);
         }
-        for (const auto& spec : MainActionTable<TMainForm>()) {
-            QAction* action = form.get()->*spec.Member;
-            QVERIFY2(action != nullptr && action->objectName() == spec.Name, spec.Name);
-            QCOMPARE(action->text(), QString::fromUtf8(spec.Caption));
-            QCOMPARE(action->shortcut(), QKeySequence(QString::fromUtf8(spec.Shortcut)));
+        for (const auto& row : MainActionTable<TMainForm>()) {
+            QAction* action = form.get()->*row.Member;
+            QVERIFY2(action != nullptr && action->objectName() == row.Name, row.Name);
+            QCOMPARE(action->text(), QString::fromUtf8(row.Caption));
+            QCOMPARE(action->shortcut(), QKeySequence(QString::fromUtf8(row.Shortcut)));
         }
         Close(*form);
     }

@@ -8,6 +8,7 @@
 #include "data/DownloadCodec.h"
 #include "data/Error.h"
 #include "data/FileIo.h"
+#include "tests/support/SearchTestSupport.h"
 #include "tests/support/TempFolder.h"
 
 namespace {
@@ -19,26 +20,21 @@ std::string ReadText(const std::string& path) {
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-std::string ErrorOf(const std::string& path, uint64_t maxBytes = UINT64_MAX) {
-    try {
-        ReadWholeFile(path, maxBytes);
-    } catch (const TError& e) {
-        return e.what();
-    }
-    return "(read)";
+std::string ReadError(const std::string& path, uint64_t maxBytes = UINT64_MAX) {
+    return ErrorOf([&] { ReadWholeFile(path, maxBytes); });
 }
 
 TEST(FileIo, WhatIsNotAPlainFileOrTooLargeIsRefusedBeforeReading) {
     const std::string folder = TempFolder("tolvane_fileio");
     const std::string pipe = folder + "/pipe";
     ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
-    EXPECT_NE(ErrorOf(pipe).find("不是普通文件"), std::string::npos);  // and does not hang
-    EXPECT_NE(ErrorOf("/dev/zero").find("不是普通文件"), std::string::npos);
+    EXPECT_NE(ReadError(pipe).find("不是普通文件"), std::string::npos);  // and does not hang
+    EXPECT_NE(ReadError("/dev/zero").find("不是普通文件"), std::string::npos);
     const std::string big = folder + "/big.txt";
     { std::ofstream(big) << ""; }
     fs::resize_file(big, MaxDrawFileBytes + 1);  // sparse: nothing is written
-    EXPECT_NE(ErrorOf(big, MaxDrawFileBytes).find("文件太大（超过256MB）"), std::string::npos);
-    EXPECT_EQ(ErrorOf(folder + "/missing").rfind("无法打开文件：", 0), 0u);
+    EXPECT_NE(ReadError(big, MaxDrawFileBytes).find("文件太大（超过256MB）"), std::string::npos);
+    EXPECT_EQ(ReadError(folder + "/missing").rfind("无法打开文件：", 0), 0u);
 }
 
 TEST(FileIo, ASaveThroughASymbolicLinkReplacesTheFileItNames) {
