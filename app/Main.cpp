@@ -169,10 +169,11 @@ void TMainForm::FormCreate() {
     search_ = new TSearchPresenter(*regMgr_, *listModel_, *status_, this);
     connect(search_, &TSearchPresenter::SearchEventHandled, this, &TMainForm::SearchEventHandled);
     connect(search_, &TSearchPresenter::PendingRowsListed, this, &TMainForm::PendingRowsListed);
-    connect(search_, &TSearchPresenter::PatternsFound, history_, &TUndoHistory::UnrecordedChange);
+    connect(search_, &TSearchPresenter::PatternsFound, history_, &TUndoHistory::PatternsFound);
     connect(search_, &TSearchPresenter::SearchFailed, this, &TMainForm::ShowError);
     list_ = new TPatternListController(*ListView, *listModel_, *regMgr_, this);
     list_->SetDeleteActions(RegMenuDel, RegMenuDelBt);
+    history_->SetPatternList(*list_);
     draws_ = new TDrawCommands(*this, *Gui2RegNet, *prompts_, Options, DownloadTiming, *status_,
                                programFolder_);
     draws_->SetDownloadActions(FileMenuDown, FileMenuDownBt);
@@ -374,11 +375,22 @@ void TMainForm::FileMenuExitClick() {
 }
 
 void TMainForm::EditMenuUndoClick() {
-    history_->Undo();
+    if (PatternsSettled()) history_->Undo();
+    RefreshCaption();
 }
 
 void TMainForm::EditMenuRedoClick() {
-    history_->Redo();
+    if (PatternsSettled()) history_->Redo();
+    RefreshCaption();
+}
+
+bool TMainForm::PatternsSettled() {
+    if (regMgr_->Running()) {
+        prompts_->ShowMessage(this, SearchingMessage);
+        return false;
+    }
+    search_->ListPendingRows();  // every found pattern stands in the list before it changes
+    return true;
 }
 
 void TMainForm::CodeMenuOpenClick() {
@@ -403,13 +415,14 @@ void TMainForm::RegMenuSelNoneClick() {
 }
 
 void TMainForm::RegMenuDelClick() {
-    if (list_->DeleteSelected()) history_->UnrecordedChange();
+    if (auto deleted = list_->DeleteSelected()) history_->PatternsDeleted(std::move(*deleted));
     RefreshCaption();
 }
 
 void TMainForm::RegMenuClearClick() {
-    search_->DropPendingRows();
-    if (list_->ClearAll()) history_->UnrecordedChange();
+    // Also while a search runs: it goes on, and what it finds later joins the empty list.
+    search_->ListPendingRows();
+    if (regMgr_->Count() > 0) history_->PatternsCleared(list_->TakeAll());
     Gui2RegNet->Pattern().Clear();
     Gui2RegNet->viewport()->update();
     RefreshCaption();
@@ -427,16 +440,21 @@ void TMainForm::RegMenuSearchClick() {
         ShowError(Text(problems));
         return;
     }
-    RegMenuClearClick();
+    // The list is set aside, so that undoing the search brings it back.
+    search_->ListPendingRows();
+    TListContents before = list_->TakeAll();
+    before.Set.SearchDraws = regMgr_->SharedSearchDraws();
+    Gui2RegNet->Pattern().Clear();
     ListView->viewport()->repaint();
     try {
         regMgr_->Start(Gui2RegNet->Draws());
     } catch (const std::exception& e) {
+        list_->SwapAll(before);
         ShowError(Text(e.what()));
         RefreshCaption();
         return;
     }
-    history_->UnrecordedChange();
+    history_->SearchStarted(std::move(before));
     RefreshCaption();
     SetStatusText(2, QString::fromUtf8(SearchStartedText));
 }

@@ -171,7 +171,7 @@ class TMainForm : public QMainWindow {
     bool DownloadRunning() const;
     // The import, editor, download and draw export commands.
     TDrawCommands& DrawCommands() { return *draws_; }
-    // Undo and redo of the changes of the draws.
+    // Undo and redo of the changes of the draws and of the pattern list.
     TUndoHistory& History() { return *history_; }
     void SetStatusText(int panel, const QString& text);
 
@@ -227,6 +227,8 @@ class TMainForm : public QMainWindow {
     void CreatePatternList();
     void PlaceSplitter();
     void ShowError(const QString& text);
+    // False (the user told) while a search runs; otherwise every found row is listed first.
+    bool PatternsSettled();
 
     QString programFolder_;
     std::unique_ptr<TPrompts> prompts_;

@@ -75,28 +75,49 @@ void TPatternListController::InvertSelection() {
     view_.selectionModel()->select(all, QItemSelectionModel::Toggle);
 }
 
-bool TPatternListController::DeleteSelected() {
+std::optional<TDeletedPatterns> TPatternListController::DeleteSelected() {
     std::vector<int> rows = SelectedRows();
-    if (rows.empty()) return false;
+    if (rows.empty()) return std::nullopt;
     view_.selectionModel()->clearSelection();
-    const std::vector<const TGui2Reg*> removed = model_.RemoveRows(std::move(rows));
-    const std::unordered_set<const TGui2Reg*> gone(removed.begin(), removed.end());
-    std::vector<int32_t> indices;
-    indices.reserve(gone.size());
-    const auto& patterns = manager_.Patterns();
-    for (size_t i = 0; i < patterns.size(); ++i)
-        if (gone.count(patterns[i].get()) != 0) indices.push_back(static_cast<int32_t>(i));
-    manager_.DeleteIndices(std::move(indices));
-    UpdateDeleteEnabled();
-    return true;
+    TDeletedPatterns deleted;
+    deleted.Rows = std::move(rows);
+    deleted.RowPatterns.reserve(deleted.Rows.size());
+    for (int r : deleted.Rows) deleted.RowPatterns.push_back(model_.PatternAt(r));
+    Redelete(deleted);
+    return deleted;
 }
 
-bool TPatternListController::ClearAll() {
-    model_.Clear();
-    const bool had = manager_.Count() > 0;
-    manager_.Clear();
+void TPatternListController::Redelete(TDeletedPatterns& deleted) {
+    model_.RemoveRows(deleted.Rows);
+    if (deleted.Indices.empty()) {
+        const std::unordered_set<const TGui2Reg*> gone(deleted.RowPatterns.begin(),
+                                                       deleted.RowPatterns.end());
+        const auto& patterns = manager_.Patterns();
+        for (size_t i = 0; i < patterns.size(); ++i)
+            if (gone.count(patterns[i].get()) != 0)
+                deleted.Indices.push_back(static_cast<int32_t>(i));
+    }
+    deleted.Taken = manager_.TakeIndices(deleted.Indices);
     UpdateDeleteEnabled();
-    return had;
+}
+
+void TPatternListController::Undelete(TDeletedPatterns& deleted) {
+    manager_.PutBack(std::move(deleted.Taken));
+    model_.InsertRows(deleted.Rows, deleted.RowPatterns);
+    UpdateDeleteEnabled();
+}
+
+TListContents TPatternListController::TakeAll() {
+    TListContents contents;  // without search draws: the manager keeps those of the last search
+    SwapAll(contents);
+    return contents;
+}
+
+void TPatternListController::SwapAll(TListContents& contents) {
+    view_.selectionModel()->clearSelection();
+    model_.SwapRows(contents.Rows);
+    manager_.SwapContents(contents.Set);
+    UpdateDeleteEnabled();
 }
 
 void TPatternListController::SortByColumn(int column) {

@@ -1,13 +1,29 @@
 #pragma once
 
 #include <QObject>
+#include <optional>
 #include <vector>
+
+#include "app/PatternListModel.h"
+#include "search/Gui2RegMgr.h"
 
 class QAction;
 class QTableView;
-class TGui2Reg;
-class TGui2RegMgr;
-class TPatternListModel;
+
+// Rows deleted from the list with their patterns, kept so that the deletion can be undone: the
+// rows they stood in, ascending, and the patterns taken out of the manager.
+struct TDeletedPatterns {
+    std::vector<int> Rows;
+    std::vector<const TGui2Reg*> RowPatterns;  // the pattern of each row
+    std::vector<int32_t> Indices;              // their places in the manager, ascending
+    TTakenPatterns Taken;                      // empty while they stand in the list
+};
+
+// The whole list and the manager's contents, set aside by a clear or a new search.
+struct TListContents {
+    TPatternListModel::TRows Rows;
+    TPatternSet Set;
+};
 
 // The pattern list's commands: selection (all, invert, the selected rows in list order),
 // deleting and clearing rows together with their patterns, sorting by a column (a second click
@@ -32,10 +48,15 @@ class TPatternListController : public QObject {
 
     void SelectAll();
     void InvertSelection();
-    // Deletes the selected rows and their patterns; false when nothing was selected.
-    bool DeleteSelected();
-    // Empties the list and the manager; true when there were patterns.
-    bool ClearAll();
+    // Deletes the selected rows and takes their patterns out; nothing when nothing was selected.
+    std::optional<TDeletedPatterns> DeleteSelected();
+    // Puts deleted rows and patterns back where they were, and deletes them again.
+    void Undelete(TDeletedPatterns& deleted);
+    void Redelete(TDeletedPatterns& deleted);
+    // Empties the list and the manager, handing over what they held.
+    TListContents TakeAll();
+    // Exchanges the list's rows and the manager's contents with those held.
+    void SwapAll(TListContents& contents);
     // Ascending, or descending when the rows already stand ascending by that column.
     void SortByColumn(int column);
     void UpdateDeleteEnabled();

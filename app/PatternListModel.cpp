@@ -326,6 +326,68 @@ std::vector<const TGui2Reg*> TPatternListModel::RemoveRows(std::vector<int> rows
     return removed;
 }
 
+void TPatternListModel::SwapRows(TRows& rows) {
+    beginResetModel();
+    buckets_.swap(rows.Buckets);
+    flat_.swap(rows.Flat);
+    std::swap(flatMode_, rows.FlatMode);
+    std::swap(SortColumn, rows.SortColumn);
+    std::swap(shownColumn_, rows.ShownColumn);
+    std::swap(shownOrder_, rows.ShownOrder);
+    RecomputeStarts();
+    endResetModel();
+    ShowSort(shownColumn_, shownOrder_);
+}
+
+void TPatternListModel::InsertRows(const std::vector<int>& rows,
+                                   const std::vector<const TGui2Reg*>& patterns) {
+    if (rows.size() != patterns.size() || rows.empty()) return;
+    if (rows.size() <= 1000) {
+        for (size_t i = 0; i < rows.size(); ++i) InsertRow(rows[i], patterns[i]);
+        return;
+    }
+    // Many rows go back in one merge and one reset: one insertion each would cost a move of
+    // the list and of the view's persistent indexes per row.
+    beginResetModel();
+    std::vector<const TGui2Reg*> current = Flatten();
+    std::vector<const TGui2Reg*> merged;
+    merged.reserve(current.size() + rows.size());
+    size_t next = 0;
+    for (size_t i = 0; i < rows.size(); ++i) {
+        const size_t row = static_cast<size_t>(std::max(rows[i], 0));
+        while (merged.size() < row && next < current.size()) merged.push_back(current[next++]);
+        merged.push_back(patterns[i]);
+    }
+    merged.insert(merged.end(), current.begin() + static_cast<std::ptrdiff_t>(next), current.end());
+    if (flatMode_) {
+        flat_ = std::move(merged);
+    } else {
+        Bucketize(std::move(merged));
+    }
+    endResetModel();
+}
+
+void TPatternListModel::InsertRow(int row, const TGui2Reg* pattern) {
+    row = std::clamp(row, 0, RowCount());
+    if (flatMode_) {
+        beginInsertRows(QModelIndex(), row, row);
+        flat_.insert(flat_.begin() + row, pattern);
+        endInsertRows();
+        return;
+    }
+    const size_t b = FindOrAddBucket(CompareKey(*pattern, 0));
+    auto& list = buckets_[b].Rows;
+    // The row belongs to its "点" bucket: inside it, as near to the row number as it allows.
+    const size_t first = starts_[b];
+    const size_t at =
+        std::min(static_cast<size_t>(row) - std::min(first, size_t(row)), list.size());
+    const int placed = static_cast<int>(first + at);
+    beginInsertRows(QModelIndex(), placed, placed);
+    list.insert(list.begin() + static_cast<std::ptrdiff_t>(at), pattern);
+    RecomputeStarts();
+    endInsertRows();
+}
+
 std::vector<int> TPatternListModel::SortByColumn(int column, Qt::SortOrder order) {
     if (column < 0 || column >= ColumnCount) return {};
     SortColumn = column;

@@ -67,11 +67,6 @@ class TPatternListModel : public QAbstractTableModel {
     int ShownSortColumn() const { return shownColumn_; }
     Qt::SortOrder ShownSortOrder() const { return shownOrder_; }
 
-  signals:
-    // The rows now stand in this order (the header's sort indicator follows it).
-    void SortShown(int column, Qt::SortOrder order);
-
-  private:
     // In "点" order the rows live in one bucket per "点" text, buckets ascending, so a new row
     // is appended to its bucket instead of being inserted into one long list. After a sort by
     // another column the rows are one flat list.
@@ -79,8 +74,28 @@ class TPatternListModel : public QAbstractTableModel {
         std::string Key;
         std::vector<const TGui2Reg*> Rows;
     };
+    // Every row and the order they stand in, moved out of the list or into it whole.
+    struct TRows {
+        std::vector<TBucket> Buckets;
+        std::vector<const TGui2Reg*> Flat;
+        bool FlatMode = false;
+        int SortColumn = 0;
+        int ShownColumn = 0;
+        Qt::SortOrder ShownOrder = Qt::AscendingOrder;
+    };
+    // Exchanges the list's rows and order with those held, without copying them.
+    void SwapRows(TRows& rows);
+    // Puts rows back at the row numbers they had: rows ascending, one pattern each, as a
+    // RemoveRows of exactly those rows left the list.
+    void InsertRows(const std::vector<int>& rows, const std::vector<const TGui2Reg*>& patterns);
 
+  signals:
+    // The rows now stand in this order (the header's sort indicator follows it).
+    void SortShown(int column, Qt::SortOrder order);
+
+  private:
     std::vector<const TGui2Reg*> Flatten() const;
+    void InsertRow(int row, const TGui2Reg* pattern);
     // CompareKey, and for "验证" the text's code page 936 bytes.
     std::string SortKey(const TGui2Reg& pattern, int column) const;
     // Takes rows that already stand in "点" order.

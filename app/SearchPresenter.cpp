@@ -28,6 +28,15 @@ void TSearchPresenter::DropPendingRows() {
     pendingDone_ = 0;
 }
 
+void TSearchPresenter::ListPendingRows() {
+    if (pendingDone_ < pendingRows_.size()) {
+        const std::span<TGui2Reg* const> rest(pendingRows_.data() + pendingDone_,
+                                              pendingRows_.size() - pendingDone_);
+        list_.Append(std::span<const TGui2Reg* const>(rest.data(), rest.size()));
+    }
+    DropPendingRows();  // a slice still scheduled finds nothing left to do
+}
+
 void TSearchPresenter::OnSearchEvent(const TSearchNotice& notice) {
     if (notice.Kind == sekFound && notice.NewCount > 0) {
         // Lines are put in drawing order as the patterns arrive, so that a save at any moment

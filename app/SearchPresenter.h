@@ -24,6 +24,8 @@ class TSearchPresenter : public QObject {
 
     // Forgets found rows that are not listed yet (the list is about to be refilled or cleared).
     void DropPendingRows();
+    // Lists every found row now instead of in slices (the list is about to change).
+    void ListPendingRows();
 
   signals:
     // After each handled search event.

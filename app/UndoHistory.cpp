@@ -2,6 +2,7 @@
 
 #include <QAction>
 
+#include "app/PatternHistory.h"
 #include "search/DocumentSession.h"
 #include "view/ui/Gui2Ctrl.h"
 
@@ -15,8 +16,11 @@ TUndoHistory::TUndoHistory(TGui2RegNet& grid, TDocumentSession& document, QObjec
             document_.MarkModified();
     });
     // Undo and redo replace the rows: what they leave is the base of the next change.
-    connect(&stack_, &QUndoStack::indexChanged, this,
-            [this] { committed_ = RowsOf(grid_.Draws()); });
+    connect(&stack_, &QUndoStack::indexChanged, this, [this] {
+        committed_ = RowsOf(grid_.Draws());
+        BoundHeldPatterns();
+        UpdateActions();
+    });
 }
 
 TUndoHistory::~TUndoHistory() {
@@ -26,10 +30,66 @@ TUndoHistory::~TUndoHistory() {
 }
 
 void TUndoHistory::SetActions(QAction* undo, QAction* redo) {
-    undo->setEnabled(stack_.canUndo());
-    redo->setEnabled(stack_.canRedo());
-    connect(&stack_, &QUndoStack::canUndoChanged, undo, &QAction::setEnabled);
-    connect(&stack_, &QUndoStack::canRedoChanged, redo, &QAction::setEnabled);
+    undoAction_ = undo;
+    redoAction_ = redo;
+    UpdateActions();
+}
+
+void TUndoHistory::UpdateActions() {
+    if (undoAction_ != nullptr) undoAction_->setEnabled(CanUndo());
+    if (redoAction_ != nullptr) redoAction_->setEnabled(stack_.canRedo());
+}
+
+TPatternsCommand* TUndoHistory::PatternCommand(int index) const {
+    if (index < 0 || index >= stack_.count()) return nullptr;
+    return dynamic_cast<TPatternsCommand*>(const_cast<QUndoCommand*>(stack_.command(index)));
+}
+
+bool TUndoHistory::CanUndo() const {
+    if (!stack_.canUndo()) return false;
+    const TPatternsCommand* last = PatternCommand(stack_.index() - 1);
+    return last == nullptr || !last->Expired();
+}
+
+bool TUndoHistory::Undo() {
+    if (!CanUndo()) return false;
+    stack_.undo();
+    return true;
+}
+
+size_t TUndoHistory::HeldPatterns() const {
+    size_t held = 0;
+    for (int i = 0; i < stack_.count(); ++i)
+        if (const TPatternsCommand* command = PatternCommand(i)) held += command->HeldCount();
+    return held;
+}
+
+void TUndoHistory::BoundHeldPatterns() {
+    size_t held = HeldPatterns();
+    for (int i = 0; i < stack_.index() - 1 && held > heldLimit_; ++i) {
+        TPatternsCommand* command = PatternCommand(i);
+        if (command == nullptr || command->Expired()) continue;
+        held -= command->HeldCount();
+        command->Expire();
+    }
+}
+
+void TUndoHistory::PatternsDeleted(TDeletedPatterns deleted) {
+    Record(new TDeletePatternsCommand(*list_, disposer_, std::move(deleted)));
+}
+
+void TUndoHistory::PatternsCleared(TListContents held) {
+    Record(new TReplacePatternsCommand(QStringLiteral("清空"), *list_, disposer_, std::move(held)));
+}
+
+void TUndoHistory::SearchStarted(TListContents held) {
+    Record(new TReplacePatternsCommand(QStringLiteral("搜索"), *list_, disposer_, std::move(held)));
+}
+
+void TUndoHistory::PatternsFound() {
+    // Found after the state last saved: that state cannot be reached by undoing any more.
+    if (stack_.isClean()) stack_.resetClean();
+    document_.MarkModified();
 }
 
 void TUndoHistory::Record(QUndoCommand* command) {
@@ -56,11 +116,6 @@ void TUndoHistory::DrawsReplaced(TDrawChange kind) {
             Record(new TDownloadDrawsCommand(grid_, std::move(before), std::move(after)));
             break;
     }
-}
-
-void TUndoHistory::UnrecordedChange() {
-    stack_.resetClean();
-    document_.MarkModified();
 }
 
 void TUndoHistory::Opened() {

@@ -24,7 +24,6 @@ TGui2RegMgr::~TGui2RegMgr() {
     thread_.reset();
     retired_.clear();
     Clear();
-    if (disposer_.joinable()) disposer_.join();
 }
 
 TGui2Reg* TGui2RegMgr::Add(std::unique_ptr<TGui2Reg> pattern) {
@@ -58,6 +57,54 @@ void TGui2RegMgr::DeleteIndices(std::vector<int32_t> indices) {
     ++revision_;
 }
 
+TTakenPatterns TGui2RegMgr::TakeIndices(std::vector<int32_t> indices) {
+    std::sort(indices.begin(), indices.end());
+    indices.erase(std::unique(indices.begin(), indices.end()), indices.end());
+    TTakenPatterns taken;
+    if (indices.empty()) return taken;
+    if (indices.front() < 0 || indices.back() >= Count())
+        throw TError("TRegMgr.Del Index isnot valid!");
+    taken.Patterns.reserve(indices.size());
+    for (int32_t i : indices)
+        taken.Patterns.push_back(std::move(patterns_[static_cast<size_t>(i)]));
+    std::erase(patterns_, nullptr);
+    taken.Indices = std::move(indices);
+    ++revision_;
+    return taken;
+}
+
+void TGui2RegMgr::PutBack(TTakenPatterns&& taken) {
+    const size_t n = taken.Patterns.size();
+    if (n == 0) return;
+    if (taken.Indices.size() != n) throw TError("TRegMgr.PutBack Index isnot valid!");
+    const size_t total = patterns_.size() + n;
+    for (size_t k = 0; k < n; ++k) {
+        const int32_t index = taken.Indices[k];
+        if (index < 0 || static_cast<size_t>(index) >= total ||
+            (k > 0 && index <= taken.Indices[k - 1]) || !taken.Patterns[k])
+            throw TError("TRegMgr.PutBack Index isnot valid!");
+    }
+    // Merge from the back, so that every pattern moves once.
+    patterns_.resize(total);
+    size_t kept = total - n;  // patterns of the manager not yet placed
+    size_t next = n;          // taken patterns not yet placed
+    for (size_t slot = total; slot-- > 0 && next > 0;) {
+        if (static_cast<size_t>(taken.Indices[next - 1]) == slot)
+            patterns_[slot] = std::move(taken.Patterns[--next]);
+        else
+            patterns_[slot] = std::move(patterns_[--kept]);
+    }
+    taken.Patterns.clear();
+    taken.Indices.clear();
+    ++revision_;
+}
+
+void TGui2RegMgr::SwapContents(TPatternSet& set) noexcept {
+    patterns_.swap(set.Patterns);
+    if (set.SearchDraws) searchDraws_.swap(set.SearchDraws);
+    ++revision_;
+}
+
 int32_t TGui2RegMgr::IndexOf(const TGui2Reg* pattern) const {
     for (size_t i = 0; i < patterns_.size(); ++i)
         if (patterns_[i].get() == pattern) return static_cast<int32_t>(i);
@@ -70,17 +117,8 @@ void TGui2RegMgr::Remove(const TGui2Reg* pattern) {
 }
 
 void TGui2RegMgr::Clear() {
-    if (patterns_.size() < BackgroundFreeCount) {
-        while (!patterns_.empty()) patterns_.pop_back();
-        ++revision_;
-        return;
-    }
-    // Millions of patterns take seconds to free: that happens on a thread of its own, so the
-    // window answers at once. They are gone from the manager either way.
-    if (disposer_.joinable()) disposer_.join();
-    disposer_ = std::thread([doomed = std::move(patterns_)]() mutable {
-        while (!doomed.empty()) doomed.pop_back();
-    });
+    // They are gone from the manager at once; a large set is freed in the background.
+    disposer_.Dispose(std::move(patterns_));
     patterns_.clear();
     ++revision_;
 }
@@ -181,9 +219,10 @@ TGui2RegMgr::TLoaded TGui2RegMgr::ReadPiece(TMemoryStream& stream) {
         CheckStoredPattern(*pattern, i);
         piece.Patterns.push_back(std::move(pattern));
     }
-    piece.SearchDraws = std::make_shared<TCodes>();
-    piece.SearchDraws->LoadFromStream(stream);
-    CheckStoredDraws(*piece.SearchDraws, "search draws");
+    auto searchDraws = std::make_shared<TCodes>();
+    searchDraws->LoadFromStream(stream);
+    CheckStoredDraws(*searchDraws, "search draws");
+    piece.SearchDraws = std::move(searchDraws);
     return piece;
 }
 
@@ -191,7 +230,7 @@ void TGui2RegMgr::TakePiece(TLoaded&& piece) noexcept {
     patterns_.swap(piece.Patterns);
     searchDraws_ = std::move(piece.SearchDraws);
     ++revision_;
-    piece.Patterns.clear();
+    disposer_.Dispose(std::move(piece.Patterns));  // the patterns the document replaced
 }
 
 void TGui2RegMgr::LoadFromStream(TMemoryStream& stream) {

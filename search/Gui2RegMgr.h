@@ -4,12 +4,12 @@
 #include <functional>
 #include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "data/Hao.h"
 #include "data/Stream.h"
 #include "search/Gui2Reg.h"
+#include "search/PatternDisposer.h"
 #include "search/SearchOptions.h"
 #include "search/SearchThread.h"
 
@@ -20,6 +20,20 @@ struct TSearchNotice {
     int32_t NewCount = 0;        // sekFound: how many patterns were added
     int64_t CandidateCount = 0;  // accepted candidates when the event was sent
     std::string Error;           // sekFinished: why the run failed, empty after a normal end
+};
+
+// Patterns in their order and the draws the search that found them ran on: the manager's
+// contents, as read from a document or set aside by the undo history.
+struct TPatternSet {
+    std::vector<std::unique_ptr<TGui2Reg>> Patterns;
+    std::shared_ptr<const TCodes> SearchDraws;
+};
+
+// Patterns taken out of the manager, each with the index it had, ascending, so that they can be
+// put back exactly where they stood.
+struct TTakenPatterns {
+    std::vector<int32_t> Indices;
+    std::vector<std::unique_ptr<TGui2Reg>> Patterns;
 };
 
 // The patterns of the open document, the draws the last search ran on, and the search thread.
@@ -39,12 +53,20 @@ class TGui2RegMgr {
     // Deletes many patterns in one pass. Every index is checked first ("TRegMgr.Del Index
     // isnot valid!", nothing deleted); order and repeats do not matter.
     void DeleteIndices(std::vector<int32_t> indices);
+    // Takes the patterns at these indices out (checked like DeleteIndices), keeping the objects.
+    TTakenPatterns TakeIndices(std::vector<int32_t> indices);
+    // Puts taken patterns back at their indices; the manager must hold what it held after the
+    // take. Throws TError, changing nothing, when an index cannot be reached.
+    void PutBack(TTakenPatterns&& taken);
+    // Exchanges the manager's patterns and search draws with the set's, without copying. A set
+    // without search draws leaves the manager's as they are.
+    void SwapContents(TPatternSet& set) noexcept;
     // Position of that very object, or -1.
     int32_t IndexOf(const TGui2Reg* pattern) const;
     void Remove(const TGui2Reg* pattern);
     // Empties the manager at once; a large set is freed on a thread of its own.
     void Clear();
-    static constexpr size_t BackgroundFreeCount = 100000;
+    static constexpr size_t BackgroundFreeCount = TPatternDisposer::BackgroundCount;
     const std::vector<std::unique_ptr<TGui2Reg>>& Patterns() const { return patterns_; }
     // Changes whenever patterns are added, deleted or replaced, so readers can tell that what
     // they computed from the patterns is out of date.
@@ -61,6 +83,7 @@ class TGui2RegMgr {
     int64_t StartTick() const { return startTick_; }
     static int64_t NowTick();
     const TCodes& SearchDraws() const { return *searchDraws_; }
+    std::shared_ptr<const TCodes> SharedSearchDraws() const { return searchDraws_; }
 
     // Called on the search's worker thread when events wait; the owner must then arrange for
     // ProcessEvents to run on its own thread. Read when a search starts.
@@ -79,10 +102,7 @@ class TGui2RegMgr {
     void SaveToStream(TMemoryStream& stream) const;
 
     // A piece read but not yet taken in, so a caller can check a whole document first.
-    struct TLoaded {
-        std::vector<std::unique_ptr<TGui2Reg>> Patterns;
-        std::shared_ptr<TCodes> SearchDraws;
-    };
+    using TLoaded = TPatternSet;
     static TLoaded ReadPiece(TMemoryStream& stream);
     void TakePiece(TLoaded&& piece) noexcept;
 
@@ -96,7 +116,7 @@ class TGui2RegMgr {
     std::vector<std::shared_ptr<TGui2SearchThread>> retired_;  // replaced, still winding down
     bool running_ = false;
     int64_t startTick_ = 0;
-    std::thread disposer_;        // frees the patterns of the last large Clear
+    TPatternDisposer disposer_;   // frees the patterns of a large Clear
     int64_t budget_ = INT64_MAX;  // patterns the running search may add (PatternBudget)
     bool budgetExceeded_ = false;
     uint64_t revision_ = 0;

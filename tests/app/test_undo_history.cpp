@@ -1,5 +1,8 @@
-// Undo and redo of the changes of the draws, and the modified flag that follows them.
+// Undo and redo of the changes of the draws and of the pattern list, and the modified flag
+// that follows them.
+#include <QAction>
 #include <QFile>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -114,17 +117,122 @@ class TestUndoHistory : public QObject {
         QVERIFY(form->close());
     }
 
-    void aChangeThatIsNotRecordedKeepsTheDocumentModified() {
+    void deletedAndClearedPatternsComeBackInPlace() {
+        // Point counts alternate, so the rows stand in several "点" groups.
         std::vector<std::unique_ptr<TGui2Reg>> patterns;
-        patterns.push_back(MakePattern(2, 2, 4));
+        for (int i = 0; i < 8; ++i) patterns.push_back(MakePattern(2 + i % 3, 2, 3 + i));
+        WriteFile("工作文档.gtmq", DocumentBytes({{1, 2, 3, 4, 5, 6, 7}}, patterns));
+        auto form = NewWindow();
+        const auto rows = [&] {
+            std::vector<const TGui2Reg*> list;
+            for (int r = 0; r < form->ListModel().RowCount(); ++r)
+                list.push_back(form->ListModel().PatternAt(r));
+            return list;
+        };
+        const auto managerOrder = [&] {
+            std::vector<const TGui2Reg*> list;
+            for (const auto& p : form->RegMgr().Patterns()) list.push_back(p.get());
+            return list;
+        };
+        const auto selectRows = [&](std::initializer_list<int> picked) {
+            form->ListView->clearSelection();
+            for (int r : picked)
+                form->ListView->selectionModel()->select(
+                    form->ListModel().index(r, 0),
+                    QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        };
+        const std::vector<const TGui2Reg*> opened = managerOrder();
+
+        for (int sortColumn : {0, 2}) {  // grouped by "点", then one flat sorted list
+            if (sortColumn != 0) form->ListViewColumnClick(sortColumn);
+            const std::vector<const TGui2Reg*> shown = rows();
+            selectRows({0, 3, 4, 7});
+            form->RegMenuDelClick();
+            QCOMPARE(form->ListModel().RowCount(), 4);
+            QCOMPARE(form->RegMgr().Count(), 4);
+            QVERIFY(form->DocumentModified());
+            form->EditMenuUndoClick();
+            QVERIFY(rows() == shown);
+            QVERIFY(managerOrder() == opened);
+            QVERIFY(!form->DocumentModified());
+            form->EditMenuRedoClick();
+            QCOMPARE(form->RegMgr().Count(), 4);
+            form->EditMenuUndoClick();
+
+            form->RegMenuClearClick();
+            QCOMPARE(form->ListModel().RowCount(), 0);
+            QCOMPARE(form->RegMgr().Count(), 0);
+            form->EditMenuUndoClick();
+            QVERIFY(rows() == shown);
+            QVERIFY(managerOrder() == opened);
+            QCOMPARE(form->ListModel().ShownSortColumn(), sortColumn);
+            QVERIFY(!form->DocumentModified());
+        }
+        // Saved after a clear: undoing it brings the patterns back and the document differs.
+        form->RegMenuClearClick();
+        QVERIFY(form->SaveDocument());
+        form->EditMenuUndoClick();
+        QCOMPARE(form->RegMgr().Count(), 8);
+        QVERIFY(form->DocumentModified());
+        form->EditMenuRedoClick();
+        QVERIFY(!form->DocumentModified());
+        QVERIFY(form->close());
+    }
+
+    void oldPatternChangesGiveUpTheirPatternsPastTheLimit() {
+        std::vector<std::unique_ptr<TGui2Reg>> patterns;
+        for (int i = 0; i < 5; ++i) patterns.push_back(MakePattern(2, 2, 3 + i));
         WriteFile("工作文档.gtmq", DocumentBytes({{1, 2, 3, 4, 5, 6, 7}}, patterns));
         WriteFile("a.txt", "1111111\r\n");
         auto form = NewWindow();
-        Import(*form, "a.txt");
-        form->RegMenuClearClick();
-        form->EditMenuUndoClick();  // the import is undone, the cleared patterns stay gone
+        form->History().SetHeldPatternLimit(3);
+        form->ListView->selectRow(0);
+        form->RegMenuDelClick();    // holds 1
+        Import(*form, "a.txt");     // a change of the draws between the two
+        form->RegMenuClearClick();  // holds 4: the deletion must give its one up
+        QCOMPARE(form->History().HeldPatterns(), size_t(4));
+        QVERIFY(form->EditMenuUndo->isEnabled());
+        form->EditMenuUndoClick();  // the clear: the latest change keeps its patterns
+        QCOMPARE(form->RegMgr().Count(), 4);
+        form->EditMenuUndoClick();  // the import
         QCOMPARE(DrawTexts(form->Gui2RegNet->Draws()), QStringList{"1234567"});
+        QVERIFY(!form->EditMenuUndo->isEnabled());
+        form->EditMenuUndoClick();  // the deletion gave its pattern up: nothing happens
+        QCOMPARE(form->RegMgr().Count(), 4);
         QVERIFY(form->DocumentModified());
+        log_.Answers.push_back(QMessageBox::Discard);
+        QVERIFY(form->close());
+    }
+
+    void aSearchIsUndoneToThePatternsAndDrawsBeforeIt() {
+        std::vector<std::unique_ptr<TGui2Reg>> patterns;
+        patterns.push_back(MakePattern(2, 2, 4));
+        WriteFile("工作文档.gtmq", DocumentBytes({{1, 2, 3, 4, 5, 6, 7}}, patterns));
+        WriteFile("draws.txt", RandomDrawFile(150, 7));
+        auto form = NewWindow();
+        const TGui2Reg* before = form->ListModel().PatternAt(0);
+        const int searchDrawsBefore = form->RegMgr().SearchDraws().Count();
+        Import(*form, "draws.txt");
+        form->Options.LinedPtMaxSe = 3;
+        form->RegMenuSearchClick();
+        log_.Messages.clear();
+        form->EditMenuUndoClick();  // refused while the search runs
+        QCOMPARE(log_.Messages.size(), 1);
+        QTRY_VERIFY_WITH_TIMEOUT(!form->RegMgr().Running(), 60000);
+        const int found = form->RegMgr().Count();
+        QVERIFY(found > 0);
+        QCOMPARE(form->RegMgr().SearchDraws().Count(), 150);
+
+        form->EditMenuUndoClick();
+        QCOMPARE(form->RegMgr().Count(), 1);
+        QCOMPARE(form->ListModel().RowCount(), 1);
+        QCOMPARE(form->ListModel().PatternAt(0), before);
+        QCOMPARE(form->RegMgr().SearchDraws().Count(), searchDrawsBefore);
+        QCOMPARE(form->Gui2RegNet->Draws().Count(), 150);  // the import stays
+        form->EditMenuRedoClick();
+        QCOMPARE(form->RegMgr().Count(), found);
+        QCOMPARE(form->ListModel().RowCount(), found);
+        QCOMPARE(form->RegMgr().SearchDraws().Count(), 150);
         log_.Answers.push_back(QMessageBox::Discard);
         QVERIFY(form->close());
     }

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdlib>
 #include <fstream>
@@ -174,6 +175,65 @@ TEST(TGui2RegMgr, ListOperationsAndTheirErrors) {
     manager.Remove(added[5]);
     ASSERT_EQ(manager.Count(), 1);
     EXPECT_EQ(&manager.Get(0), added[2]);
+}
+
+TEST(TGui2RegMgr, TakenPatternsGoBackExactlyWhereTheyStood) {
+    SearchOptions options;
+    TGui2RegMgr manager(options);
+    std::vector<const TGui2Reg*> order;
+    for (int i = 0; i < 9; ++i) order.push_back(manager.Add(MakePattern(2, 2, 3, i)));
+    const auto current = [&] {
+        std::vector<const TGui2Reg*> now;
+        for (const auto& p : manager.Patterns()) now.push_back(p.get());
+        return now;
+    };
+    // First, last, a run and a lone one; given out of order and repeated.
+    for (const std::vector<int32_t>& indices :
+         {std::vector<int32_t>{8, 0, 3, 4, 5, 3}, {0}, {8}, {0, 1, 2, 3, 4, 5, 6, 7, 8}}) {
+        const uint64_t revision = manager.Revision();
+        TTakenPatterns taken = manager.TakeIndices(indices);
+        EXPECT_GT(manager.Revision(), revision);
+        EXPECT_TRUE(std::is_sorted(taken.Indices.begin(), taken.Indices.end()));
+        EXPECT_EQ(manager.Count() + std::ssize(taken.Patterns), 9);
+        for (size_t k = 0; k < taken.Patterns.size(); ++k)
+            EXPECT_EQ(taken.Patterns[k].get(), order[static_cast<size_t>(taken.Indices[k])]);
+        manager.PutBack(std::move(taken));
+        EXPECT_EQ(current(), order);
+    }
+
+    // A take that cannot be put back changes nothing.
+    TTakenPatterns taken = manager.TakeIndices({2, 5});
+    TTakenPatterns unreachable;
+    unreachable.Indices = {40};
+    unreachable.Patterns.push_back(MakePattern(1, 1, 1, 0));
+    EXPECT_THROW(manager.PutBack(std::move(unreachable)), TError);
+    EXPECT_THROW(manager.TakeIndices({9}), TError);
+    EXPECT_EQ(manager.Count(), 7);
+    manager.PutBack(std::move(taken));
+    EXPECT_EQ(current(), order);
+}
+
+TEST(TGui2RegMgr, SwappedContentsKeepTheObjectsAndTheirSearchDraws) {
+    SearchOptions options;
+    TGui2RegMgr manager(options);
+    const TGui2Reg* kept = manager.Add(MakePattern(2, 2, 3, 0));
+    const auto draws = manager.SharedSearchDraws();
+
+    TPatternSet aside;  // no search draws: a clear keeps the manager's
+    manager.SwapContents(aside);
+    EXPECT_EQ(manager.Count(), 0);
+    EXPECT_EQ(manager.SharedSearchDraws(), draws);
+    ASSERT_EQ(aside.Patterns.size(), 1u);
+    EXPECT_EQ(aside.Patterns[0].get(), kept);
+
+    auto other = std::make_shared<TCodes>();
+    other->Add();
+    TPatternSet found{{}, other};
+    found.Patterns.push_back(MakePattern(3, 3, 4, 0));
+    manager.SwapContents(found);
+    EXPECT_EQ(&manager.SearchDraws(), other.get());
+    EXPECT_TRUE(found.Patterns.empty());
+    EXPECT_EQ(found.SearchDraws, draws);
 }
 
 }  // namespace
