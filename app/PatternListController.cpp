@@ -1,11 +1,13 @@
 #include "app/PatternListController.h"
 
 #include <QAction>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QSignalBlocker>
 #include <QTableView>
 #include <algorithm>
+#include <memory>
 #include <unordered_set>
 
 #include "app/PatternListModel.h"
@@ -23,6 +25,8 @@ TPatternListController::TPatternListController(QTableView& view, TPatternListMod
             header.resizeSection(c, header.sectionSizeHint(c));
     connect(&model_, &TPatternListModel::SortShown, this,
             &TPatternListController::ShowSortIndicator);
+    connect(&model_, &TPatternListModel::SortingChanged, this,
+            &TPatternListController::ShowSorting);
 }
 
 void TPatternListController::ShowSortIndicator(int column, Qt::SortOrder order) {
@@ -121,20 +125,38 @@ void TPatternListController::SwapAll(TListContents& contents) {
 }
 
 void TPatternListController::SortByColumn(int column) {
-    if (column < 0 || column >= TPatternListModel::ColumnCount) return;
+    if (column < 0 || column >= TPatternListModel::ColumnCount || model_.Sorting()) return;
     const bool reverse =
         column == model_.ShownSortColumn() && model_.ShownSortOrder() == Qt::AscendingOrder;
     // The selection moves with its rows as whole ranges: left to the model's persistent
     // indexes, a selection of many rows would be tracked one row at a time. The selected
     // patterns stay the same, so nobody is told of a change.
+    auto selected = std::make_shared<std::vector<int>>();
+    auto before = [this, selected] {
+        *selected = SelectedRows();
+        const QSignalBlocker quiet(view_.selectionModel());
+        view_.selectionModel()->clearSelection();
+    };
+    auto after = [this, selected](const std::vector<int>& newRowOf) {
+        ReselectMoved(*selected, newRowOf);
+    };
+    model_.SortByColumnLater(column, reverse ? Qt::DescendingOrder : Qt::AscendingOrder,
+                             std::move(before), std::move(after));
+}
+
+void TPatternListController::ShowSorting(bool sorting) {
+    // A long sort runs on its own thread: the window answers, shows that it is busy, and takes
+    // no other sort meanwhile.
+    view_.horizontalHeader()->setSectionsClickable(!sorting);
+    if (sorting)
+        QGuiApplication::setOverrideCursor(Qt::BusyCursor);
+    else
+        QGuiApplication::restoreOverrideCursor();
+}
+
+void TPatternListController::ReselectMoved(const std::vector<int>& selected,
+                                           const std::vector<int>& newRowOf) {
     QItemSelectionModel& selection = *view_.selectionModel();
-    const std::vector<int> selected = SelectedRows();
-    {
-        const QSignalBlocker quiet(&selection);
-        selection.clearSelection();
-    }
-    const std::vector<int> newRowOf =
-        model_.SortByColumn(column, reverse ? Qt::DescendingOrder : Qt::AscendingOrder);
     if (!selected.empty() && !newRowOf.empty()) {
         std::vector<int> rows;
         rows.reserve(selected.size());

@@ -57,12 +57,17 @@ class TPatternListController : public QObject {
     TListContents TakeAll();
     // Exchanges the list's rows and the manager's contents with those held.
     void SwapAll(TListContents& contents);
-    // Ascending, or descending when the rows already stand ascending by that column.
+    // Ascending, or descending when the rows already stand ascending by that column. A long
+    // list is sorted on a thread of its own (TPatternListModel::SortByColumnLater); a click
+    // while it sorts is ignored.
     void SortByColumn(int column);
     void UpdateDeleteEnabled();
 
   private:
     void ShowSortIndicator(int column, Qt::SortOrder order);
+    void ShowSorting(bool sorting);
+    // Selects the rows that were selected before a sort where the sort moved them.
+    void ReselectMoved(const std::vector<int>& selected, const std::vector<int>& newRowOf);
 
     QTableView& view_;
     TPatternListModel& model_;

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <numeric>
 #include <stdexcept>
+#include <thread>
 
 #include "search/PatternCheck.h"
 #include "search/PatternColumns.h"
@@ -138,10 +139,10 @@ QString TPatternListModel::VerifyText(const TGui2Reg& pattern) const {
     return QString::fromUtf8(VerificationText(VerifyPattern(pattern, *draws_)));
 }
 
-std::string TPatternListModel::SortKey(const TGui2Reg& pattern, int column) const {
+std::string TPatternListModel::SortKey(const TGui2Reg& pattern, int column, const TCodes* draws) {
     if (column != VerifyColumn) return CompareKey(pattern, column);
-    if (draws_ == nullptr) return {};
-    switch (VerifyPattern(pattern, *draws_)) {
+    if (draws == nullptr) return {};
+    switch (VerifyPattern(pattern, *draws)) {
         case TVerification::Hit:
             return "\xD6\xD0";  // 中
         case TVerification::Miss:
@@ -251,6 +252,7 @@ void TPatternListModel::Bucketize(std::vector<const TGui2Reg*> rows) {
 }
 
 void TPatternListModel::Clear() {
+    SettleSort();
     beginResetModel();
     buckets_.clear();
     flat_.clear();
@@ -262,6 +264,7 @@ void TPatternListModel::Clear() {
 }
 
 void TPatternListModel::Reset(std::vector<const TGui2Reg*> patterns) {
+    SettleSort();
     beginResetModel();
     // Bucketing keeps the given order within each "点" text: a stable sort.
     Bucketize(std::move(patterns));
@@ -270,6 +273,7 @@ void TPatternListModel::Reset(std::vector<const TGui2Reg*> patterns) {
 }
 
 void TPatternListModel::Append(std::span<const TGui2Reg* const> patterns) {
+    SettleSort();
     if (patterns.empty()) return;
     if (flatMode_) RestorePointsOrder();
 
@@ -296,6 +300,7 @@ void TPatternListModel::Append(std::span<const TGui2Reg* const> patterns) {
 }
 
 std::vector<const TGui2Reg*> TPatternListModel::RemoveRows(std::vector<int> rows) {
+    SettleSort();
     std::sort(rows.begin(), rows.end(), std::greater<int>());
     rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
     while (!rows.empty() && rows.front() >= RowCount()) rows.erase(rows.begin());
@@ -327,6 +332,7 @@ std::vector<const TGui2Reg*> TPatternListModel::RemoveRows(std::vector<int> rows
 }
 
 void TPatternListModel::SwapRows(TRows& rows) {
+    SettleSort();
     beginResetModel();
     buckets_.swap(rows.Buckets);
     flat_.swap(rows.Flat);
@@ -342,6 +348,7 @@ void TPatternListModel::SwapRows(TRows& rows) {
 void TPatternListModel::InsertRows(const std::vector<int>& rows,
                                    const std::vector<const TGui2Reg*>& patterns) {
     if (rows.size() != patterns.size() || rows.empty()) return;
+    SettleSort();
     if (rows.size() <= 1000) {
         for (size_t i = 0; i < rows.size(); ++i) InsertRow(rows[i], patterns[i]);
         return;
@@ -388,11 +395,9 @@ void TPatternListModel::InsertRow(int row, const TGui2Reg* pattern) {
     endInsertRows();
 }
 
-std::vector<int> TPatternListModel::SortByColumn(int column, Qt::SortOrder order) {
-    if (column < 0 || column >= ColumnCount) return {};
-    SortColumn = column;
-    const bool descending = order == Qt::DescendingOrder;
-    std::vector<const TGui2Reg*> rows = Flatten();
+std::vector<uint32_t> TPatternListModel::SortOrder(const std::vector<const TGui2Reg*>& rows,
+                                                   int column, bool descending,
+                                                   const TCodes* draws) {
     const size_t n = rows.size();
     std::vector<TPackedKey> keys(n);
     bool anyLonger = false;
@@ -404,7 +409,7 @@ std::vector<int> TPatternListModel::SortByColumn(int column, Qt::SortOrder order
             keys[i] = TPackedKey{0, value, static_cast<uint32_t>(i), false};
             continue;
         }
-        keys[i] = Pack(SortKey(*rows[i], column), static_cast<uint32_t>(i));
+        keys[i] = Pack(SortKey(*rows[i], column, draws), static_cast<uint32_t>(i));
         anyLonger = anyLonger || keys[i].Longer;
     }
     // Equal keys keep their present order in both directions.
@@ -429,7 +434,7 @@ std::vector<int> TPatternListModel::SortByColumn(int column, Qt::SortOrder order
                 std::vector<std::pair<std::string, uint32_t>> full;
                 full.reserve(end - start);
                 for (size_t i = start; i < end; ++i)
-                    full.emplace_back(SortKey(*rows[keys[i].Row], column), keys[i].Row);
+                    full.emplace_back(SortKey(*rows[keys[i].Row], column, draws), keys[i].Row);
                 std::sort(full.begin(), full.end(), [descending](const auto& a, const auto& b) {
                     const int c = CompareBytes(a.first, b.first);
                     if (c != 0) return descending ? c > 0 : c < 0;
@@ -442,11 +447,87 @@ std::vector<int> TPatternListModel::SortByColumn(int column, Qt::SortOrder order
     }
     std::vector<uint32_t> orderOfRows(n);
     for (size_t i = 0; i < n; ++i) orderOfRows[i] = keys[i].Row;
-    keys = {};
+    return orderOfRows;
+}
+
+std::vector<int> TPatternListModel::SortByColumn(int column, Qt::SortOrder order) {
+    if (column < 0 || column >= ColumnCount) return {};
+    SettleSort();
+    SortColumn = column;
+    std::vector<const TGui2Reg*> rows = Flatten();
+    const std::vector<uint32_t> orderOfRows =
+        SortOrder(rows, column, order == Qt::DescendingOrder, draws_);
     std::vector<int> newRowOf =
-        ApplyOrder(std::move(rows), orderOfRows, column == 0 && !descending);
+        ApplyOrder(std::move(rows), orderOfRows, column == 0 && order == Qt::AscendingOrder);
     ShowSort(column, order);
     return newRowOf;
+}
+
+struct TPatternListModel::TSortJob {
+    uint64_t Serial = 0;
+    int Column = 0;
+    Qt::SortOrder Order = Qt::AscendingOrder;
+    std::vector<const TGui2Reg*> Rows;
+    std::unique_ptr<TCodes> Draws;  // a copy: the grid's may change while the thread reads
+    std::vector<uint32_t> OrderOfRows;
+    std::function<void()> Before;
+    std::function<void(const std::vector<int>&)> After;
+    std::thread Worker;
+};
+
+TPatternListModel::~TPatternListModel() {
+    if (sort_ && sort_->Worker.joinable()) sort_->Worker.join();
+}
+
+void TPatternListModel::SortByColumnLater(int column, Qt::SortOrder order,
+                                          std::function<void()> before,
+                                          std::function<void(const std::vector<int>&)> after) {
+    if (column < 0 || column >= ColumnCount) return;
+    SettleSort();
+    if (RowCount() < BackgroundSortRows) {
+        if (before) before();
+        const std::vector<int> newRowOf = SortByColumn(column, order);
+        if (after) after(newRowOf);
+        return;
+    }
+    auto job = std::make_unique<TSortJob>();
+    job->Serial = ++sortSerial_;
+    job->Column = column;
+    job->Order = order;
+    job->Rows = Flatten();
+    if (draws_ != nullptr && column == VerifyColumn) {
+        job->Draws = std::make_unique<TCodes>();
+        job->Draws->Assign(*draws_);
+    }
+    job->Before = std::move(before);
+    job->After = std::move(after);
+    TSortJob* work = job.get();
+    sort_ = std::move(job);
+    work->Worker = std::thread([this, work] {
+        work->OrderOfRows = SortOrder(work->Rows, work->Column, work->Order == Qt::DescendingOrder,
+                                      work->Draws.get());
+        QMetaObject::invokeMethod(
+            this, [this, serial = work->Serial] { FinishSort(serial); }, Qt::QueuedConnection);
+    });
+    emit SortingChanged(true);
+}
+
+void TPatternListModel::FinishSort(uint64_t serial) {
+    if (sort_ && sort_->Serial == serial) SettleSort();
+}
+
+void TPatternListModel::SettleSort() {
+    if (!sort_) return;
+    std::unique_ptr<TSortJob> job = std::move(sort_);
+    job->Worker.join();
+    if (job->Before) job->Before();
+    SortColumn = job->Column;
+    const std::vector<int> newRowOf =
+        ApplyOrder(std::move(job->Rows), job->OrderOfRows,
+                   job->Column == 0 && job->Order == Qt::AscendingOrder);
+    ShowSort(job->Column, job->Order);
+    emit SortingChanged(false);
+    if (job->After) job->After(newRowOf);
 }
 
 void TPatternListModel::ShowSort(int column, Qt::SortOrder order) {

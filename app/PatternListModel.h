@@ -2,6 +2,8 @@
 
 #include <QAbstractTableModel>
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <span>
 #include <string>
 #include <vector>
@@ -24,6 +26,7 @@ class TPatternListModel : public QAbstractTableModel {
     static constexpr int ColumnCount = PatternColumnCount + 1;
 
     explicit TPatternListModel(QObject* parent = nullptr);
+    ~TPatternListModel() override;  // waits for a sort still running
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -63,6 +66,17 @@ class TPatternListModel : public QAbstractTableModel {
     // Sorts every row once by the column; rows of equal keys keep their order. Returns the new
     // row of each old row (empty when the column does not exist).
     std::vector<int> SortByColumn(int column, Qt::SortOrder order = Qt::AscendingOrder);
+    // The same sort; from BackgroundSortRows rows on, the order is found on a thread of its own
+    // while the rows stay as they are, so the window keeps answering. On this thread, before
+    // runs right before the rows are reordered and after right after it, with the new row of
+    // each old row. Any change of the rows first waits for a sort still running.
+    void SortByColumnLater(int column, Qt::SortOrder order, std::function<void()> before,
+                           std::function<void(const std::vector<int>&)> after);
+    bool Sorting() const { return sort_ != nullptr; }
+    int BackgroundSortRows = 200000;
+    // The order of the rows sorted by the column: row numbers, first row first.
+    static std::vector<uint32_t> SortOrder(const std::vector<const TGui2Reg*>& rows, int column,
+                                           bool descending, const TCodes* draws);
     // The order the rows stand in now: the last sort, or "点" ascending after an addition.
     int ShownSortColumn() const { return shownColumn_; }
     Qt::SortOrder ShownSortOrder() const { return shownOrder_; }
@@ -92,12 +106,18 @@ class TPatternListModel : public QAbstractTableModel {
   signals:
     // The rows now stand in this order (the header's sort indicator follows it).
     void SortShown(int column, Qt::SortOrder order);
+    // A sort started or ended on its own thread.
+    void SortingChanged(bool sorting);
 
   private:
     std::vector<const TGui2Reg*> Flatten() const;
     void InsertRow(int row, const TGui2Reg* pattern);
     // CompareKey, and for "验证" the text's code page 936 bytes.
-    std::string SortKey(const TGui2Reg& pattern, int column) const;
+    static std::string SortKey(const TGui2Reg& pattern, int column, const TCodes* draws);
+    struct TSortJob;
+    // Ends a running sort: waits for its thread and reorders the rows.
+    void SettleSort();
+    void FinishSort(uint64_t serial);
     // Takes rows that already stand in "点" order.
     void Bucketize(std::vector<const TGui2Reg*> rows);
     size_t FindOrAddBucket(const std::string& key);
@@ -117,4 +137,6 @@ class TPatternListModel : public QAbstractTableModel {
     int shownColumn_ = 0;
     Qt::SortOrder shownOrder_ = Qt::AscendingOrder;
     const TCodes* draws_ = nullptr;
+    std::unique_ptr<TSortJob> sort_;
+    uint64_t sortSerial_ = 0;
 };

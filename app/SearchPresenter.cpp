@@ -64,6 +64,11 @@ void TSearchPresenter::OnSearchEvent(const TSearchNotice& notice) {
 
 void TSearchPresenter::AppendPendingRows() {
     appendScheduled_ = false;
+    if (list_.Sorting()) {  // adding rows would wait for the sort: list them once it has ended
+        appendScheduled_ = true;
+        QTimer::singleShot(50, this, &TSearchPresenter::AppendPendingRows);
+        return;
+    }
     QElapsedTimer budget;
     budget.start();
     constexpr size_t Slice = 4096;

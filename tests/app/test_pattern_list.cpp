@@ -181,10 +181,18 @@ class TestPatternList : public QObject {
 
     // Clicks on the headers of a list with more rows than fit, a large selection and a current
     // row far down.
+    void headerClicksReverseKeepTheSelectionAndShowTheCurrentRow_data() {
+        QTest::addColumn<int>("backgroundFrom");
+        QTest::newRow("on the window's thread") << 1000000;
+        QTest::newRow("on a thread of its own") << 1000;
+    }
+
     void headerClicksReverseKeepTheSelectionAndShowTheCurrentRow() {
+        QFETCH(int, backgroundFrom);
         SearchOptions options;
         TGui2RegMgr manager(options);
         TPatternListModel model;
+        model.BackgroundSortRows = backgroundFrom;
         QTableView view;
         view.setModel(&model);
         SetUpPatternListView(view, QFontMetrics(view.font()).height() + 4);
@@ -217,6 +225,7 @@ class TestPatternList : public QObject {
                                    TClick{1, Qt::AscendingOrder}, TClick{0, Qt::AscendingOrder},
                                    TClick{0, Qt::DescendingOrder}, TClick{5, Qt::AscendingOrder}}) {
             list.SortByColumn(click.Column);
+            QTRY_VERIFY(!model.Sorting());
             QCOMPARE(header.sortIndicatorSection(), click.Column);
             QCOMPARE(header.sortIndicatorOrder(), click.Order);
             const std::vector<const TGui2Reg*> after = list.SelectedPatterns();
@@ -230,11 +239,50 @@ class TestPatternList : public QObject {
         }
         QCOMPARE(changes.count(), 0);  // the same patterns stay selected
         list.SortByColumn(1);
+        QTRY_VERIFY(!model.Sorting());
         QVERIFY(SaveScreenshot(view, QStringLiteral("pattern-list-sorted.png")));
 
         model.Append(std::vector<const TGui2Reg*>{Make(2, 2, 4)});
         QCOMPARE(header.sortIndicatorSection(), 0);
         QCOMPARE(header.sortIndicatorOrder(), Qt::AscendingOrder);
+    }
+
+    void aLongSortRunsOnItsOwnThreadAndChangesWaitForIt() {
+        SearchOptions options;
+        TGui2RegMgr manager(options);
+        TPatternListModel model;
+        model.BackgroundSortRows = 100;
+        QTableView view;
+        view.setModel(&model);
+        TPatternListController list(view, model, manager, nullptr);
+        std::vector<const TGui2Reg*> rows;
+        for (int i = 0; i < 20000; ++i) rows.push_back(Make(2 + i % 3, 2, 3 + i * 7 % 40));
+        model.Append(rows);
+        TPatternListModel reference;
+        reference.Append(rows);
+        reference.SortByColumn(1);
+        QSignalSpy busy(&model, &TPatternListModel::SortingChanged);
+
+        const QStringList before = Column(model, 1);
+        list.SortByColumn(1);
+        QVERIFY(model.Sorting());
+        QCOMPARE(Column(model, 1), before);  // unchanged until the sort has ended
+        QVERIFY(!view.horizontalHeader()->sectionsClickable());
+        list.SortByColumn(4);  // ignored while sorting
+        QTRY_VERIFY(!model.Sorting());
+        QCOMPARE(busy.count(), 2);
+        QVERIFY(view.horizontalHeader()->sectionsClickable());
+        QCOMPARE(model.ShownSortColumn(), 1);
+        for (int r = 0; r < model.RowCount(); r += 997)
+            QCOMPARE(model.PatternAt(r), reference.PatternAt(r));
+
+        // A change while a sort runs waits for it, then applies to the sorted rows.
+        list.SortByColumn(1);  // descending
+        QVERIFY(model.Sorting());
+        const auto removed = model.RemoveRows({0});
+        QVERIFY(!model.Sorting());
+        QCOMPARE(TPatternListModel::CellText(*removed.front(), 1), Column(reference, 1).last());
+        QCOMPARE(model.ShownSortOrder(), Qt::DescendingOrder);
     }
 
     void removeRowsGivesBackTheirPatterns() {
