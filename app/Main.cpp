@@ -491,6 +491,11 @@ void TMainForm::RegMenuBacktestClick() {
     analysis_->ShowBacktest();
 }
 
+void TMainForm::RegMenuExportPngClick() {
+    ExportPatternPictures(*Gui2RegNet, list_->SelectedPatterns(), programFolder_, *prompts_, this,
+                          TPictureFormat::Png);
+}
+
 void TMainForm::RegMenuCopyPicClick() {
     CopyPatternPicture(*Gui2RegNet, list_->SingleSelectedPattern(), *prompts_, this);
 }

@@ -92,6 +92,7 @@ class TMainForm : public QMainWindow {
     QAction* RegMenuStat = nullptr;
     QAction* RegMenuTrend = nullptr;
     QAction* RegMenuExportPic = nullptr;
+    QAction* RegMenuExportPng = nullptr;
     QAction* RegMenuBacktest = nullptr;
     QAction* RegMenuCopyPic = nullptr;
     QAction* RegMenuFixed = nullptr;
@@ -199,6 +200,7 @@ class TMainForm : public QMainWindow {
     void RegMenuStatClick();
     void RegMenuTrendClick();
     void RegMenuExportPicClick();
+    void RegMenuExportPngClick();
     void RegMenuBacktestClick();
     void RegMenuCopyPicClick();
     void RegMenuNothingClick();

@@ -39,7 +39,7 @@ class WaitCursor {
 TPictureExportResult ExportPatternPictures(TGui2RegNet& grid,
                                            const std::vector<const TGui2Reg*>& selected,
                                            const QString& programFolder, TPrompts& prompts,
-                                           QWidget* parent) {
+                                           QWidget* parent, TPictureFormat format) {
     TPictureExportResult result;
     if (selected.empty()) {
         prompts.ShowMessage(parent, QStringLiteral("请选择若干个规律！"));
@@ -81,13 +81,15 @@ TPictureExportResult ExportPatternPictures(TGui2RegNet& grid,
         [&progress](size_t written) {
             progress.setValue(static_cast<int>(written));  // answers the cancel button
             return !progress.wasCanceled();
-        });
+        },
+        format);
     busy.reset();
     progress.reset();
     result.Written = static_cast<int>(series.Written.size());
     if (!series.Ok()) {
         // The files written so far stay; the folder is not opened.
-        prompts.ShowError(parent, QString::fromStdString(GifFailureText(series.Failure)));
+        prompts.ShowError(parent, QString::fromStdString(PictureFailureText(format, series.Failure,
+                                                                            series.FailedFile)));
         return result;
     }
     if (series.Cancelled) return result;  // the pictures written so far stay

@@ -3,13 +3,15 @@
 #include <QString>
 #include <vector>
 
+#include "view/paint/PictureSeries.h"
+
 class QWidget;
 class TGui2Reg;
 class TGui2RegNet;
 class TPrompts;
 
 // The picture export command: each selected pattern, in list order, painted by the grid and
-// saved as a GIF picture in a new folder "GifExport" + n of the program folder, which the
+// saved as a GIF (or PNG) picture in a new folder "GifExport" + n of the program folder, which the
 // desktop then opens. Messages and the desktop go through the prompts; the grid is left showing
 // the last exported pattern at its last row.
 struct TPictureExportResult {
@@ -21,7 +23,8 @@ struct TPictureExportResult {
 TPictureExportResult ExportPatternPictures(TGui2RegNet& grid,
                                            const std::vector<const TGui2Reg*>& selected,
                                            const QString& programFolder, TPrompts& prompts,
-                                           QWidget* parent);
+                                           QWidget* parent,
+                                           TPictureFormat format = TPictureFormat::Gif);
 
 // "复制图片": the picture of the one selected pattern (as the picture export paints it) onto the
 // clipboard, for pasting into forums. Without exactly one pattern it says so and copies

@@ -12,11 +12,12 @@ std::filesystem::path NextExportFolder(const std::filesystem::path& programFolde
     }
 }
 
-std::string PictureFileName(int32_t comingIssue, int32_t runningNumber) {
+std::string PictureFileName(int32_t comingIssue, int32_t runningNumber,
+                            std::string_view extension) {
     char number[16];
     std::snprintf(number, sizeof number, "%4d", runningNumber);
     std::string padded = number;
     for (char& c : padded)
         if (c == ' ') c = '0';
-    return std::to_string(comingIssue) + "_" + padded + ".gif";
+    return std::to_string(comingIssue) + "_" + padded + std::string(extension);
 }

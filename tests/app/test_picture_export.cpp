@@ -92,6 +92,37 @@ TEST_F(PictureExportTest, SelectedPatternsGoToNumberedFilesInANewFolder) {
               QStringList{QStringLiteral("301_0001.gif")});
 }
 
+TEST_F(PictureExportTest, PngPicturesShowWhatTheGifPicturesShow) {
+    const std::vector<const TGui2Reg*> selected = {patterns_[2].get()};
+    ASSERT_TRUE(Export(selected).Completed);
+    ASSERT_TRUE(
+        ExportPatternPictures(grid_, selected, dir_.path(), prompts_, nullptr, TPictureFormat::Png)
+            .Completed);
+    EXPECT_EQ(QDir(dir_.filePath("GifExport1")).entryList(QDir::Files),
+              QStringList{QStringLiteral("301_0001.png")});
+    const QImage gif(dir_.filePath("GifExport0/301_0001.gif"));
+    const QImage png(dir_.filePath("GifExport1/301_0001.png"));
+    ASSERT_FALSE(png.isNull());
+    ASSERT_EQ(png.size(), gif.size());
+    // Every pixel as painted: PNG keeps what a GIF's palette may have to reduce.
+    const QImage painted = PaintPatternPicture(grid_.PaintInput());
+    EXPECT_EQ(png.convertToFormat(QImage::Format_ARGB32),
+              painted.convertToFormat(QImage::Format_ARGB32));
+
+    // A folder that cannot take the file names the PNG write in the message.
+    const TPictureSeriesResult failed = WritePictureSeries(
+        dir_.filePath("missing").toStdString(), 301, selected,
+        [this](const TGui2Reg& pattern) {
+            grid_.SetPattern(pattern);
+            grid_.VScroll(srBottom);
+            return grid_.PaintInput();
+        },
+        {}, TPictureFormat::Png);
+    ASSERT_FALSE(failed.Ok());
+    EXPECT_EQ(PictureFailureText(TPictureFormat::Png, failed.Failure, failed.FailedFile),
+              "保存为PNG文件失败：" + failed.FailedFile);
+}
+
 TEST_F(PictureExportTest, FolderThatCannotBeCreatedIsReported) {
     const QString blocked = dir_.filePath("not-a-folder");
     QFile file(blocked);

@@ -13,6 +13,7 @@ TEST(PictureNames, FileNamesPadTheRunningNumberToFourDigits) {
     EXPECT_EQ(PictureFileName(2301, 12), "2301_0012.gif");
     EXPECT_EQ(PictureFileName(2301, 9999), "2301_9999.gif");
     EXPECT_EQ(PictureFileName(2301, 12345), "2301_12345.gif");
+    EXPECT_EQ(PictureFileName(2301, 7, ".png"), "2301_0007.png");
 }
 
 TEST(PictureNames, ExportFolderIsTheFirstFreeNumber) {

@@ -1,5 +1,7 @@
 #include "view/paint/PictureSeries.h"
 
+#include <QImage>
+#include <QSaveFile>
 #include <QString>
 
 #include "view/PictureNames.h"
@@ -10,18 +12,41 @@ std::string GifFailureText(const TGifResult& result) {
            GifErrorText(result.Code) + "]";
 }
 
+std::string PictureFailureText(TPictureFormat format, const TGifResult& result,
+                               const std::string& file) {
+    if (format == TPictureFormat::Gif) return GifFailureText(result);
+    return "保存为PNG文件失败：" + file;
+}
+
+namespace {
+
+TGifResult SavePngPicture(const TGridPaintInput& input, const QString& file) {
+    const QImage picture = PaintPatternPicture(input);
+    if (picture.isNull()) return TGifResult{TGifError::Internal};
+    // Written beside the target first, so a failed write leaves no broken picture behind.
+    QSaveFile out(file);
+    if (!out.open(QIODevice::WriteOnly) || !picture.save(&out, "PNG") || !out.commit())
+        return TGifResult{TGifError::FileNotFound};
+    return {};
+}
+
+}  // namespace
+
 TPictureSeriesResult WritePictureSeries(
     const std::filesystem::path& folder, int32_t comingIssue,
     std::span<const TGui2Reg* const> patterns,
     const std::function<TGridPaintInput(const TGui2Reg&)>& prepare,
-    const TPictureProgress& progress) {
+    const TPictureProgress& progress, TPictureFormat format) {
     TPictureSeriesResult result;
     int32_t number = 0;
     for (const TGui2Reg* pattern : patterns) {
         if (pattern == nullptr) continue;
-        const std::filesystem::path file = folder / PictureFileName(comingIssue, ++number);
-        const TGifResult saved =
-            SavePatternPicture(prepare(*pattern), QString::fromStdString(file.string()));
+        const bool png = format == TPictureFormat::Png;
+        const std::filesystem::path file =
+            folder / PictureFileName(comingIssue, ++number, png ? ".png" : ".gif");
+        const QString path = QString::fromStdString(file.string());
+        const TGifResult saved = png ? SavePngPicture(prepare(*pattern), path)
+                                     : SavePatternPicture(prepare(*pattern), path);
         if (!saved.Ok()) {
             result.Failure = saved;
             result.FailedFile = file.string();

@@ -12,10 +12,16 @@
 #include "view/paint/GridPaintInput.h"
 
 // The one loop that writes pictures of patterns, for the picture export command and the
-// command-line tool: pattern k (counting from 1) becomes <folder>/<coming issue>_<kkkk>.gif.
+// command-line tool: pattern k (counting from 1) becomes <folder>/<coming issue>_<kkkk>.gif
+// (or .png).
+
+enum class TPictureFormat { Gif, Png };
 
 // "保存为GIF文件失败. 错误代号 = <code> [<text>]"
 std::string GifFailureText(const TGifResult& result);
+// The GIF text, or for PNG "保存为PNG文件失败：<file>".
+std::string PictureFailureText(TPictureFormat format, const TGifResult& result,
+                               const std::string& file);
 
 struct TPictureSeriesResult {
     std::vector<std::string> Written;  // files written, in order
@@ -34,4 +40,4 @@ TPictureSeriesResult WritePictureSeries(
     const std::filesystem::path& folder, int32_t comingIssue,
     std::span<const TGui2Reg* const> patterns,
     const std::function<TGridPaintInput(const TGui2Reg&)>& prepare,
-    const TPictureProgress& progress = {});
+    const TPictureProgress& progress = {}, TPictureFormat format = TPictureFormat::Gif);
