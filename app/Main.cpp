@@ -16,6 +16,7 @@
 #include <QVBoxLayout>
 
 #include "app/AnalysisWindows.h"
+#include "app/DocumentOpening.h"
 #include "app/DrawCommands.h"
 #include "app/Gui2Options.h"
 #include "app/HelpCommands.h"
@@ -279,16 +280,18 @@ void TMainForm::ClearAll() {
 void TMainForm::OpenDocument() {
     SetStatusText(0, QStringLiteral("正在打开文档..."));
     StatusBar->repaint();
+    bool opened = false;
     try {
         // All or nothing: a damaged document leaves the draws and the patterns as they were.
-        document_->Open(Gui2RegNet->Draws(), *regMgr_);
+        opened = OpenDocumentWithProgress(*document_, Gui2RegNet->Draws(), *regMgr_, this);
     } catch (...) {
         SetStatusText(0, QString());
         throw;
     }
+    SetStatusText(0, QString());
+    if (!opened) return prompts_->ShowMessage(this, QString::fromUtf8(DocumentNotOpenedText));
     Gui2RegNet->Pattern().Clear();
     Gui2RegNet->LayoutGrid();
-    SetStatusText(0, QString());
     RefillPatternList();
     RefreshCaption();
 }

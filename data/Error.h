@@ -14,3 +14,9 @@ class TTruncatedError : public TError {
   public:
     using TError::TError;
 };
+
+// Raised when the one who asked for a long read stopped it; nothing was changed.
+class TReadCancelled : public TError {
+  public:
+    TReadCancelled() : TError("Reading was stopped.") {}
+};

@@ -12,15 +12,29 @@ namespace fs = std::filesystem;
 TDocumentSession::TDocumentSession(std::string path) : path_(std::move(path)) {}
 
 void TDocumentSession::Open(TCodes& draws, TGui2RegMgr& manager) {
+    TWorkDocumentContent content;
     try {
-        ReadWorkDocument(ReadWholeFile(path_), draws, manager);
+        content = Read({});
     } catch (...) {
-        std::error_code error;
-        openFailed_ = fs::exists(path_, error);
+        OpenFailed();
         throw;
     }
+    Take(std::move(content), draws, manager);
+}
+
+TWorkDocumentContent TDocumentSession::Read(const TGui2RegMgr::TReadProgress& progress) const {
+    return ParseWorkDocument(ReadWholeFile(path_), progress);
+}
+
+void TDocumentSession::Take(TWorkDocumentContent&& content, TCodes& draws, TGui2RegMgr& manager) {
+    TakeWorkDocument(std::move(content), draws, manager);
     openFailed_ = false;
     modified_ = false;
+}
+
+void TDocumentSession::OpenFailed() {
+    std::error_code error;
+    openFailed_ = fs::exists(path_, error);
 }
 
 std::string TDocumentSession::FreeBackupName(const std::string& path) {

@@ -4,6 +4,7 @@
 
 #include "data/Hao.h"
 #include "search/Gui2RegMgr.h"
+#include "search/WorkDocument.h"
 
 // The open work document: where it lives, whether the draws or patterns changed since the last
 // open or save, and the care taken of a file that could not be read (it is copied aside before
@@ -22,6 +23,12 @@ class TDocumentSession {
     // the file is missing or damaged; the targets are then unchanged, and a file that exists is
     // remembered as unreadable.
     void Open(TCodes& draws, TGui2RegMgr& manager);
+    // Open in steps, for a caller that reads on another thread: Read reads and checks the file
+    // (any thread; it changes nothing here), Take puts what was read in place, OpenFailed
+    // records that the document was not opened (failed or stopped), so that its file is kept.
+    TWorkDocumentContent Read(const TGui2RegMgr::TReadProgress& progress) const;
+    void Take(TWorkDocumentContent&& content, TCodes& draws, TGui2RegMgr& manager);
+    void OpenFailed();
 
     // Writes the document through a temporary file, so the old one survives a failure. Before
     // replacing an unreadable document it copies it aside; BackupPath() then names the copy.

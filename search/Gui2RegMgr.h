@@ -103,7 +103,9 @@ class TGui2RegMgr {
 
     // A piece read but not yet taken in, so a caller can check a whole document first.
     using TLoaded = TPatternSet;
-    static TLoaded ReadPiece(TMemoryStream& stream);
+    // Told now and then how far the reading has come: false stops it (TReadCancelled).
+    using TReadProgress = std::function<bool(size_t position, size_t size)>;
+    static TLoaded ReadPiece(TMemoryStream& stream, const TReadProgress& progress = {});
     void TakePiece(TLoaded&& piece) noexcept;
 
   private:

@@ -10,6 +10,8 @@ std::string PatternCountText(int64_t count);
 
 inline constexpr char SearchStartedText[] = "开始搜索规律,请稍候...";
 inline constexpr char SearchStoppingText[] = "停止搜索";
+// Opening the document was stopped at start.
+inline constexpr char DocumentNotOpenedText[] = "已停止打开文档。保存时原文档会先备份。";
 
 // The text after a search event. candidates: accepted candidates so far; found: patterns in
 // the manager; seconds: whole seconds since the start; running: the search goes on;

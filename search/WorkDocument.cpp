@@ -6,21 +6,38 @@
 #include "data/FileIo.h"
 #include "search/StoredChecks.h"
 
-void ReadWorkDocument(std::vector<uint8_t> bytes, TCodes& gridDraws, TGui2RegMgr& manager) {
-    if (bytes.empty()) return;
+TWorkDocumentContent ParseWorkDocument(std::vector<uint8_t> bytes,
+                                       const TGui2RegMgr::TReadProgress& progress) {
+    TWorkDocumentContent content;
+    if (bytes.empty()) return content;
     TMemoryStream stream(std::move(bytes));
-    // Everything is read into scratch objects first; the targets change only at the end.
+    // Everything is read into scratch objects; the targets change only when it is taken.
     TCodes grid;
     grid.LoadFromStream(stream);
     CheckStoredDraws(grid, "grid draws");
-    TGui2RegMgr::TLoaded piece = TGui2RegMgr::ReadPiece(stream);
+    const size_t gridEnd = stream.Position();
+    content.Piece = TGui2RegMgr::ReadPiece(stream, progress);
     if (stream.Remaining() != 0)
         throw TError("The work document has " + std::to_string(stream.Remaining()) +
                      " unexpected bytes after its end.");
-    // Reading the grid's record again cannot fail now and leaves Modified as a load does.
     stream.SetPosition(0);
-    gridDraws.LoadFromStream(stream);
-    manager.TakePiece(std::move(piece));
+    content.GridRecord.resize(gridEnd);
+    stream.ReadExact(content.GridRecord.data(), gridEnd, "the grid record");
+    content.Empty = false;
+    return content;
+}
+
+void TakeWorkDocument(TWorkDocumentContent&& content, TCodes& gridDraws, TGui2RegMgr& manager) {
+    if (content.Empty) return;
+    // Reading the grid's record again cannot fail now and leaves Modified as a load does.
+    TMemoryStream grid(std::move(content.GridRecord));
+    gridDraws.LoadFromStream(grid);
+    manager.TakePiece(std::move(content.Piece));
+    content.Empty = true;
+}
+
+void ReadWorkDocument(std::vector<uint8_t> bytes, TCodes& gridDraws, TGui2RegMgr& manager) {
+    TakeWorkDocument(ParseWorkDocument(std::move(bytes)), gridDraws, manager);
 }
 
 std::vector<uint8_t> WriteWorkDocument(const TCodes& gridDraws, const TGui2RegMgr& manager) {

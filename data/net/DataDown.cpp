@@ -3,6 +3,7 @@
 #include <curl/curl.h>
 
 #include <algorithm>
+#include <cctype>
 #include <random>
 
 #include "data/Error.h"
@@ -42,8 +43,14 @@ std::string WholeSeconds(std::chrono::milliseconds span) {
     return std::to_string(std::max<int64_t>(1, (span.count() + 999) / 1000));
 }
 
+bool IsWebAddress(const std::string& address) {
+    std::string scheme = address.substr(0, address.find("://"));
+    for (char& c : scheme) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return address.find("://") != std::string::npos && (scheme == "http" || scheme == "https");
+}
+
 std::string CurlFault(CURLcode code, const char* detail, std::chrono::milliseconds timeout,
-                      const std::string& shownAddress, long redirects) {
+                      const std::string& shownAddress, long redirects, long status) {
     const std::string why = detail[0] != '\0' ? detail : curl_easy_strerror(code);
     switch (code) {
         case CURLE_OPERATION_TIMEDOUT:
@@ -55,8 +62,12 @@ std::string CurlFault(CURLcode code, const char* detail, std::chrono::millisecon
                    "）。\r\n请检查网络连接，或者 pavolen.ini 中 [TDataDown] 的 ServiceUrl。";
         case CURLE_URL_MALFORMAT:
         case CURLE_UNSUPPORTED_PROTOCOL:
-            // A redirect to another scheme is refused; the address itself was fine.
-            if (redirects > 0) return "下载服务器把请求转到了不支持的地址（" + why + "）。";
+            // An http or https address that ends here was answered: with a redirect to a
+            // scheme curl refuses (before counting it), or with something that is not HTTP.
+            if (redirects > 0 || (status >= 300 && status < 400))
+                return "下载服务器把请求转到了不支持的地址（" + why + "）。";
+            if (IsWebAddress(shownAddress))
+                return "下载服务器出错：回复无法识别或不完整（" + why + "）。";
             return "下载服务器地址无效：" + shownAddress;
         case CURLE_TOO_MANY_REDIRECTS:
             return "下载服务器的转向太多（" + why + "）。";
@@ -118,7 +129,7 @@ TFetchResult FetchUrl(const std::string& url, std::chrono::milliseconds timeout,
     } else if (sink.TooLarge) {
         result.Error = "下载服务器的回复太大，不是开奖数据。";
     } else if (code != CURLE_OK) {
-        result.Error = CurlFault(code, detail, timeout, shownAddress, redirects);
+        result.Error = CurlFault(code, detail, timeout, shownAddress, redirects, status);
     } else if (status < 200 || status >= 300) {
         result.Error = "下载服务器返回了错误（HTTP " + std::to_string(status) + "）。";
     } else {

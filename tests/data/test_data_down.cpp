@@ -113,6 +113,38 @@ TEST_F(DataDownTest, TransportFaultsFailWithAReason) {
     EXPECT_EQ(Run("ftp://127.0.0.1/down").Error, "下载服务器地址无效：ftp://127.0.0.1/down");
 }
 
+TEST_F(DataDownTest, EachBrokenReplyIsBlamedOnWhatBrokeIt) {
+    struct TCase {
+        const char* Reply;
+        const char* Expected;  // start of the message
+    };
+    const TCase cases[] = {
+        {"SSH-2.0-OpenSSH_9.2\r\n\r\n", "下载服务器出错：回复无法识别或不完整"},
+        {"HTTP/1.1 302 Found\r\nLocation: file:///etc/passwd\r\nContent-Length: 0\r\n\r\n",
+         "下载服务器把请求转到了不支持的地址"},
+        {"HTTP/1.1 301 Moved\r\nLocation: ftp://127.0.0.1/x\r\nContent-Length: 0\r\n\r\n",
+         "下载服务器把请求转到了不支持的地址"},
+        {"HTTP/1.1 200 OK\r\nContent-Length: 5000\r\n\r\n2019001#1234567\r\n",
+         "下载服务器出错：回复无法识别或不完整"},
+        {"", "下载服务器出错：回复无法识别或不完整"},
+    };
+    for (const TCase& test : cases) {
+        TCannedReplyServer server(test.Reply);
+        ASSERT_FALSE(server.Url.empty());
+        const TDownloadResult result = Run(server.Url);
+        EXPECT_FALSE(result.Succeeded) << test.Reply;
+        EXPECT_TRUE(result.Error.starts_with(test.Expected))
+            << test.Reply << " -> " << result.Error;
+    }
+    // A redirect to itself, over and over.
+    TCannedReplyServer loop("");
+    ASSERT_FALSE(loop.Url.empty());
+    TCannedReplyServer redirecting("HTTP/1.1 302 Found\r\nLocation: " + loop.Url +
+                                   "\r\nContent-Length: 0\r\n\r\n");
+    EXPECT_TRUE(Run(redirecting.Url).Error.starts_with("下载服务器出错"))
+        << Run(redirecting.Url).Error;
+}
+
 TEST_F(DataDownTest, StopEndsTheWaitOrTheRequestWithoutAHandOver) {
     TDrawServiceProcess service(TOLVANE_DRAWSVC_PATH,
                                 {"--draws", WriteFile("draws.txt", DrawText(1))});

@@ -3,6 +3,8 @@
 #include <filesystem>
 #include <fstream>
 
+#include "data/Error.h"
+#include "data/FileIo.h"
 #include "search/DocumentSession.h"
 #include "search/SearchTexts.h"
 #include "tests/support/RandomDraws.h"
@@ -54,6 +56,24 @@ TEST(DocumentSession, AnUnreadableDocumentIsCopiedAsideOnceBeforeTheSave) {
     session.Save(draws, manager);  // the document is ours now: no second copy
     EXPECT_TRUE(session.BackupPath().empty());
     EXPECT_FALSE(fs::exists(path + ".bak2"));
+}
+
+TEST(DocumentSession, AStoppedOpenKeepsTheDocumentForTheFirstSave) {
+    const std::string folder = TempFolder("tolvane_session_stop");
+    const SearchOptions options;
+    const std::string path = folder + "/doc.gtmq";
+    TGui2RegMgr manager(options);
+    for (int i = 0; i < 20000; ++i) manager.Add(std::make_unique<TGui2Reg>());
+    TDocumentSession(path).Save(*RandomDraws(3, 5), manager);
+    const auto original = ReadWholeFile(path);
+
+    TDocumentSession session(path);
+    EXPECT_THROW(session.Read([](size_t, size_t) { return false; }), TReadCancelled);
+    session.OpenFailed();
+    TGui2RegMgr empty(options);
+    session.Save(TCodes(), empty);  // the unopened document is copied aside first
+    EXPECT_EQ(session.BackupPath(), path + ".bak");
+    EXPECT_EQ(ReadWholeFile(path + ".bak"), original);
 }
 
 TEST(DocumentSession, AFailedSaveKeepsTheChangesMarked) {

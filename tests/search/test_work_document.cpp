@@ -113,6 +113,33 @@ TEST_F(WorkDocumentTest, AnyCutOrDamageLeavesTheDocumentInMemoryAsItWas) {
     unchanged();
 }
 
+TEST_F(WorkDocumentTest, AReadInStepsTellsItsProgressAndCanBeStoppedWithoutChanges) {
+    TCodes sourceGrid;
+    sourceGrid.Assign(*RandomDraws(7, 4));
+    TGui2RegMgr source(options);
+    for (int i = 0; i < 40000; ++i) source.Add(MakePattern(2, 3, 4, i));
+    const auto bytes = WriteWorkDocument(sourceGrid, source);
+
+    std::vector<size_t> positions;
+    TWorkDocumentContent content = ParseWorkDocument(bytes, [&](size_t at, size_t size) {
+        EXPECT_EQ(size, bytes.size());
+        positions.push_back(at);
+        return true;
+    });
+    EXPECT_EQ(positions.size(), 3u);  // every 16384 patterns
+    EXPECT_TRUE(std::is_sorted(positions.begin(), positions.end()));
+    EXPECT_EQ(manager.Count(), 0);  // nothing taken yet
+    TakeWorkDocument(std::move(content), grid, manager);
+    EXPECT_EQ(WriteWorkDocument(grid, manager), bytes);
+
+    const auto before = WriteWorkDocument(grid, manager);
+    int calls = 0;
+    EXPECT_THROW(ParseWorkDocument(bytes, [&](size_t, size_t) { return ++calls < 2; }),
+                 TReadCancelled);
+    EXPECT_EQ(calls, 2);
+    EXPECT_EQ(WriteWorkDocument(grid, manager), before);
+}
+
 TEST_F(WorkDocumentTest, FilesOpenSaveAndAFailedSaveKeepsTheOldFile) {
     const std::string folder = TempFolder("tolvane_doc");
     const std::string path = folder + "/" + WorkDocumentFileName;

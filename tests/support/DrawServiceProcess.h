@@ -11,6 +11,7 @@
 
 #include <cstdlib>
 #include <string>
+#include <thread>
 #include <vector>
 
 // tolvane-drawsvc run as a child process on a free port; terminated and reaped on
@@ -82,4 +83,59 @@ class TTestPort {
 
   private:
     int fd_ = -1;
+};
+
+// A server on 127.0.0.1 that answers every request with the same bytes and closes the
+// connection: replies that are not HTTP, redirects elsewhere, cut or damaged replies.
+class TCannedReplyServer {
+  public:
+    explicit TCannedReplyServer(std::string reply) : reply_(std::move(reply)) {
+        fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        if (fd_ < 0 || ::bind(fd_, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
+            ::listen(fd_, 8) != 0 ||
+            ::getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &length) != 0)
+            return;
+        Url = "http://127.0.0.1:" + std::to_string(ntohs(address.sin_port)) + "/down";
+        thread_ = std::thread([this] { Serve(); });
+    }
+    TCannedReplyServer(const TCannedReplyServer&) = delete;
+    TCannedReplyServer& operator=(const TCannedReplyServer&) = delete;
+    ~TCannedReplyServer() {
+        if (fd_ >= 0) ::shutdown(fd_, SHUT_RDWR);  // wakes the accept
+        if (thread_.joinable()) thread_.join();
+        if (fd_ >= 0) ::close(fd_);
+    }
+
+    std::string Url;  // empty when the server did not start
+
+  private:
+    void Serve() {
+        for (;;) {
+            const int client = ::accept4(fd_, nullptr, nullptr, SOCK_CLOEXEC);
+            if (client < 0) return;
+            std::string request;
+            char buffer[4096];
+            while (request.find("\r\n\r\n") == std::string::npos && request.size() < 65536) {
+                const ssize_t got = ::read(client, buffer, sizeof buffer);
+                if (got <= 0) break;
+                request.append(buffer, static_cast<size_t>(got));
+            }
+            size_t sent = 0;
+            while (sent < reply_.size()) {
+                const ssize_t put =
+                    ::send(client, reply_.data() + sent, reply_.size() - sent, MSG_NOSIGNAL);
+                if (put <= 0) break;
+                sent += static_cast<size_t>(put);
+            }
+            ::close(client);
+        }
+    }
+
+    std::string reply_;
+    int fd_ = -1;
+    std::thread thread_;
 };
