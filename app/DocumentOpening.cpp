@@ -9,9 +9,10 @@
 
 #include "data/Error.h"
 #include "search/DocumentSession.h"
+#include "search/Gui2RegMgr.h"
 
 bool OpenDocumentWithProgress(TDocumentSession& session, TCodes& draws, TGui2RegMgr& manager,
-                              QWidget* parent) {
+                              TPatternListModel::TRows& listRows, QWidget* parent) {
     std::atomic<size_t> position{0};
     std::atomic<size_t> size{1};
     std::atomic<bool> stop{false};
@@ -25,6 +26,10 @@ bool OpenDocumentWithProgress(TDocumentSession& session, TCodes& draws, TGui2Reg
                 size = total == 0 ? 1 : total;
                 return !stop.load();
             });
+            std::vector<const TGui2Reg*> rows;
+            rows.reserve(content.Piece.Patterns.size());
+            for (const auto& pattern : content.Piece.Patterns) rows.push_back(pattern.get());
+            listRows = TPatternListModel::RowsInPointsOrder(std::move(rows));
         } catch (...) {
             failure = std::current_exception();
         }
@@ -59,6 +64,11 @@ bool OpenDocumentWithProgress(TDocumentSession& session, TCodes& draws, TGui2Reg
         } catch (const TReadCancelled&) {
             return false;
         }
+    }
+    if (content.Empty) {  // an empty file changes nothing: the rows are those of the patterns held
+        std::vector<const TGui2Reg*> rows;
+        for (const auto& pattern : manager.Patterns()) rows.push_back(pattern.get());
+        listRows = TPatternListModel::RowsInPointsOrder(std::move(rows));
     }
     session.Take(std::move(content), draws, manager);
     return true;

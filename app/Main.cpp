@@ -281,9 +281,10 @@ void TMainForm::OpenDocument() {
     SetStatusText(0, QStringLiteral("正在打开文档..."));
     StatusBar->repaint();
     bool opened = false;
+    TPatternListModel::TRows rows;  // made beside the reading, in "点" order
     try {
         // All or nothing: a damaged document leaves the draws and the patterns as they were.
-        opened = OpenDocumentWithProgress(*document_, Gui2RegNet->Draws(), *regMgr_, this);
+        opened = OpenDocumentWithProgress(*document_, Gui2RegNet->Draws(), *regMgr_, rows, this);
     } catch (...) {
         SetStatusText(0, QString());
         throw;
@@ -292,7 +293,9 @@ void TMainForm::OpenDocument() {
     if (!opened) return prompts_->ShowMessage(this, QString::fromUtf8(DocumentNotOpenedText));
     Gui2RegNet->Pattern().Clear();
     Gui2RegNet->LayoutGrid();
-    RefillPatternList();
+    search_->DropPendingRows();
+    listModel_->SwapRows(rows);
+    list_->UpdateDeleteEnabled();
     RefreshCaption();
 }
 
@@ -319,17 +322,6 @@ void TMainForm::RefreshCaption() {
 
 void TMainForm::ShowPanel(QWidget* panel) {
     Panels->setCurrentWidget(panel);
-}
-
-void TMainForm::RefillPatternList() {
-    search_->DropPendingRows();
-    std::vector<const TGui2Reg*> patterns;
-    patterns.reserve(regMgr_->Patterns().size());
-    for (const auto& p : regMgr_->Patterns()) patterns.push_back(p.get());
-    if (!patterns.empty()) SetStatusText(0, Text(AddingRowsText(std::ssize(patterns))));
-    listModel_->Reset(std::move(patterns));
-    SetStatusText(0, QString());
-    list_->UpdateDeleteEnabled();
 }
 
 void TMainForm::ImportDrawFile(const QString& path) {

@@ -163,7 +163,6 @@ class TMainForm : public QMainWindow {
     bool SaveDocument();
     void RefreshCaption();
     void ShowPanel(QWidget* panel);
-    void RefillPatternList();
     // Imports draws from a text file (the import command without its dialog); raises the
     // reason before anything changed.
     void ImportDrawFile(const QString& path);

@@ -5,6 +5,7 @@
 #include <numeric>
 #include <stdexcept>
 #include <thread>
+#include <unordered_map>
 
 #include "search/PatternCheck.h"
 #include "search/PatternColumns.h"
@@ -210,16 +211,27 @@ void TPatternListModel::RecomputeStarts() {
         starts_[b + 1] = starts_[b] + buckets_[b].Rows.size();
 }
 
-size_t TPatternListModel::FindOrAddBucket(const std::string& key) {
-    const auto it = std::lower_bound(buckets_.begin(), buckets_.end(), key,
+namespace {
+
+using TBucket = TPatternListModel::TBucket;
+
+// The bucket of a "点" key in buckets kept ascending, made when missing; whether it was made.
+std::pair<size_t, bool> FindOrAddBucketIn(std::vector<TBucket>& buckets, const std::string& key) {
+    const auto it = std::lower_bound(buckets.begin(), buckets.end(), key,
                                      [](const TBucket& bucket, const std::string& k) {
                                          return CompareBytes(bucket.Key, k) < 0;
                                      });
-    const size_t b = static_cast<size_t>(it - buckets_.begin());
-    if (it == buckets_.end() || it->Key != key) {
-        buckets_.insert(it, TBucket{key, {}});
-        RecomputeStarts();
-    }
+    const size_t b = static_cast<size_t>(it - buckets.begin());
+    if (it != buckets.end() && it->Key == key) return {b, false};
+    buckets.insert(it, TBucket{key, {}});
+    return {b, true};
+}
+
+}  // namespace
+
+size_t TPatternListModel::FindOrAddBucket(const std::string& key) {
+    const auto [b, made] = FindOrAddBucketIn(buckets_, key);
+    if (made) RecomputeStarts();
     return b;
 }
 
@@ -233,22 +245,41 @@ std::vector<const TGui2Reg*> TPatternListModel::Flatten() const {
 }
 
 void TPatternListModel::Bucketize(std::vector<const TGui2Reg*> rows) {
-    buckets_.clear();
+    TRows ordered = RowsInPointsOrder(std::move(rows));
+    buckets_ = std::move(ordered.Buckets);
     flat_.clear();
     flat_.shrink_to_fit();
     flatMode_ = false;
+    RecomputeStarts();
+}
+
+TPatternListModel::TRows TPatternListModel::RowsInPointsOrder(std::vector<const TGui2Reg*> rows) {
+    TRows ordered;
+    std::vector<TBucket>& buckets = ordered.Buckets;
+    // The "点" text follows from the two point counts: its key is made once per pair of counts,
+    // and the buckets exist before the rows are dealt out, so that no bucket moves meanwhile.
+    const auto countsOf = [](const TGui2Reg* p) {
+        return (static_cast<uint64_t>(static_cast<uint32_t>(p->Line(1).Count())) << 32) |
+               static_cast<uint32_t>(p->Line(0).Count());
+    };
+    std::unordered_map<uint64_t, size_t> bucketOf;
+    std::vector<std::pair<uint64_t, std::string>> keys;
+    for (const TGui2Reg* p : rows)
+        if (bucketOf.emplace(countsOf(p), 0).second)
+            keys.emplace_back(countsOf(p), CompareKey(*p, 0));
+    for (const auto& [counts, key] : keys) FindOrAddBucketIn(buckets, key);
+    for (const auto& [counts, key] : keys) bucketOf[counts] = FindOrAddBucketIn(buckets, key).first;
+    uint64_t lastCounts = UINT64_MAX;
     size_t last = 0;
-    // The "点" text follows from the two point counts: its key is made only when they change.
-    std::pair<int32_t, int32_t> lastCounts{-1, -1};
     for (const TGui2Reg* p : rows) {
-        const std::pair<int32_t, int32_t> counts{p->Line(1).Count(), p->Line(0).Count()};
-        if (buckets_.empty() || counts != lastCounts) {
-            last = FindOrAddBucket(CompareKey(*p, 0));
+        const uint64_t counts = countsOf(p);
+        if (counts != lastCounts) {
+            last = bucketOf[counts];
             lastCounts = counts;
         }
-        buckets_[last].Rows.push_back(p);
+        buckets[last].Rows.push_back(p);
     }
-    RecomputeStarts();
+    return ordered;
 }
 
 void TPatternListModel::Clear() {

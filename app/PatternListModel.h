@@ -97,6 +97,9 @@ class TPatternListModel : public QAbstractTableModel {
         int ShownColumn = 0;
         Qt::SortOrder ShownOrder = Qt::AscendingOrder;
     };
+    // The rows in "点" order, ascending, as Reset would leave them; touches no model, so it
+    // may run on any thread.
+    static TRows RowsInPointsOrder(std::vector<const TGui2Reg*> rows);
     // Exchanges the list's rows and order with those held, without copying them.
     void SwapRows(TRows& rows);
     // Puts rows back at the row numbers they had: rows ascending, one pattern each, as a

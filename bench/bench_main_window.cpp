@@ -13,6 +13,9 @@
 #include "app/Main.h"
 #include "app/PatternListModel.h"
 #include "bench/BenchDraws.h"
+#include "data/ProgramIdentity.h"
+#include "search/WorkDocument.h"
+#include "tests/support/PatternFactory.h"
 
 namespace {
 
@@ -168,6 +171,51 @@ void BM_HeavySearchResidentBytes(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_HeavySearchResidentBytes)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+// Starting on a document of range(0) patterns: how long the open takes and the longest pause of
+// the window's thread meanwhile (the file is read on a thread of its own; before, the whole
+// open was one pause).
+void BM_OpenLargeDocument(benchmark::State& state) {
+    QTemporaryDir folder;
+    {
+        SearchOptions options;
+        TGui2RegMgr manager(options);
+        for (int64_t i = 0; i < state.range(0); ++i)
+            manager.Add(MakePattern(2 + static_cast<int>(i % 3), 2, 3 + static_cast<int>(i % 9)));
+        SaveWorkDocument(folder.filePath(QString::fromUtf8(WorkDocumentFileName)).toStdString(),
+                         *BenchDraws(), manager);
+    }
+    for (auto _ : state) {
+        QElapsedTimer clock;
+        qint64 last = 0;
+        qint64 maxGap = 0;
+        QTimer ticker;
+        ticker.setInterval(5);
+        QObject::connect(&ticker, &QTimer::timeout, [&] {
+            const qint64 now = clock.elapsed();
+            maxGap = std::max(maxGap, now - last);
+            last = now;
+        });
+        clock.start();
+        ticker.start();
+        auto form = std::make_unique<TMainForm>(folder.path(), std::make_unique<TSilentPrompts>());
+        const qint64 openMs = clock.elapsed();
+        QTimer::singleShot(20, [] {});
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);  // the tick after the open
+        state.SetIterationTime(static_cast<double>(openMs) / 1000.0);
+        state.counters["patterns"] = form->RegMgr().Count();
+        state.counters["max_gap_ms"] = static_cast<double>(maxGap);
+        QElapsedTimer closeClock;
+        closeClock.start();
+        form.reset();
+        state.counters["close_ms"] = static_cast<double>(closeClock.elapsed());
+    }
+}
+BENCHMARK(BM_OpenLargeDocument)
+    ->Arg(2000000)
+    ->UseManualTime()
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
