@@ -370,22 +370,15 @@ void TMainForm::FileMenuExitClick() {
 }
 
 void TMainForm::EditMenuUndoClick() {
-    if (PatternsSettled()) history_->Undo();
+    if (!search_->SettleRows()) return prompts_->ShowMessage(this, SearchingMessage);
+    history_->Undo();
     RefreshCaption();
 }
 
 void TMainForm::EditMenuRedoClick() {
-    if (PatternsSettled()) history_->Redo();
+    if (!search_->SettleRows()) return prompts_->ShowMessage(this, SearchingMessage);
+    history_->Redo();
     RefreshCaption();
-}
-
-bool TMainForm::PatternsSettled() {
-    if (regMgr_->Running()) {
-        prompts_->ShowMessage(this, SearchingMessage);
-        return false;
-    }
-    search_->ListPendingRows();  // every found pattern stands in the list before it changes
-    return true;
 }
 
 void TMainForm::CodeMenuOpenClick() {
@@ -435,22 +428,15 @@ void TMainForm::RegMenuSearchClick() {
         ShowError(Text(problems));
         return;
     }
-    // The list is set aside, so that undoing the search brings it back.
-    search_->ListPendingRows();
-    TListContents before = list_->TakeAll();
-    before.Set.SearchDraws = regMgr_->SharedSearchDraws();
     Gui2RegNet->Pattern().Clear();
-    ListView->viewport()->repaint();
     try {
-        regMgr_->Start(Gui2RegNet->Draws());
+        history_->SearchStarted(search_->StartSearch(*list_, Gui2RegNet->Draws()));
     } catch (const std::exception& e) {
-        list_->SwapAll(before);
         ShowError(Text(e.what()));
-        RefreshCaption();
-        return;
     }
-    history_->SearchStarted(std::move(before));
+    ListView->viewport()->repaint();
     RefreshCaption();
+    if (!regMgr_->Running()) return;
     SetStatusText(2, QString::fromUtf8(SearchStartedText));
 }
 

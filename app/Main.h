@@ -228,8 +228,6 @@ class TMainForm : public QMainWindow {
     void CreatePatternList();
     void PlaceSplitter();
     void ShowError(const QString& text);
-    // False (the user told) while a search runs; otherwise every found row is listed first.
-    bool PatternsSettled();
 
     QString programFolder_;
     std::unique_ptr<TPrompts> prompts_;

@@ -4,6 +4,7 @@
 #include <QTimer>
 #include <span>
 
+#include "app/PatternListController.h"
 #include "app/PatternListModel.h"
 #include "app/StatusPanels.h"
 #include "search/SearchTexts.h"
@@ -35,6 +36,25 @@ void TSearchPresenter::ListPendingRows() {
         list_.Append(std::span<const TGui2Reg* const>(rest.data(), rest.size()));
     }
     DropPendingRows();  // a slice still scheduled finds nothing left to do
+}
+
+bool TSearchPresenter::SettleRows() {
+    if (manager_.Running()) return false;
+    ListPendingRows();
+    return true;
+}
+
+TListContents TSearchPresenter::StartSearch(TPatternListController& list, const TCodes& draws) {
+    ListPendingRows();
+    TListContents before = list.TakeAll();
+    before.Set.SearchDraws = manager_.SharedSearchDraws();
+    try {
+        manager_.Start(draws);
+    } catch (...) {
+        list.SwapAll(before);
+        throw;
+    }
+    return before;
 }
 
 void TSearchPresenter::OnSearchEvent(const TSearchNotice& notice) {

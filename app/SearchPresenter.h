@@ -7,7 +7,9 @@
 
 #include "search/Gui2RegMgr.h"
 
+class TPatternListController;
 class TPatternListModel;
+struct TListContents;
 class TStatusPanels;
 
 // Between the pattern manager's search and the window: drains the search's event queue on the
@@ -26,6 +28,13 @@ class TSearchPresenter : public QObject {
     void DropPendingRows();
     // Lists every found row now instead of in slices (the list is about to change).
     void ListPendingRows();
+    // Before undo or redo: false while a search runs (its rows are still arriving); otherwise
+    // every found row is listed now.
+    bool SettleRows();
+    // Sets the whole list aside (returned, with the draws of the last search, so that undoing
+    // the search brings it back) and starts a search on the draws. Raises the reason when the
+    // search cannot start; the list is then as it was.
+    TListContents StartSearch(TPatternListController& list, const TCodes& draws);
 
   signals:
     // After each handled search event.
