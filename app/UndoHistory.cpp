@@ -1,13 +1,20 @@
 #include "app/UndoHistory.h"
 
 #include <QAction>
+#include <algorithm>
 
 #include "app/PatternHistory.h"
 #include "search/DocumentSession.h"
+#include "search/PatternBudget.h"
 #include "view/ui/Gui2Ctrl.h"
 
 TUndoHistory::TUndoHistory(TGui2RegNet& grid, TDocumentSession& document, QObject* parent)
-    : QObject(parent), grid_(grid), document_(document), stack_(this) {
+    : QObject(parent),
+      grid_(grid),
+      document_(document),
+      stack_(this),
+      heldLimit_(std::min<size_t>(
+          HeldPatternLimit, static_cast<size_t>(std::max<int64_t>(PatternBudget(0) / 2, 1)))) {
     stack_.setUndoLimit(DepthLimit);
     connect(&stack_, &QUndoStack::cleanChanged, this, [this](bool clean) {
         if (clean)

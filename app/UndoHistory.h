@@ -16,8 +16,9 @@ class TPatternsCommand;
 // The main window's undo stack. It records every change of the draws and of the pattern list
 // (delete, clear, a new search) as a command, keeps a bounded number of them, and lets the
 // document's modified flag follow the stack: undoing back to the state last opened or saved
-// clears it. Removed patterns are kept once, not copied; past HeldPatternLimit of them the
-// oldest pattern changes give theirs up and the history cannot be undone beyond them.
+// clears it. Removed patterns are kept once, not copied; past HeldPatternLimit of them (less
+// on a machine with little memory: half a search's pattern budget) the oldest pattern changes
+// give theirs up and the history cannot be undone beyond them.
 class TUndoHistory : public QObject {
     Q_OBJECT
 
@@ -69,6 +70,6 @@ class TUndoHistory : public QObject {
     QUndoStack stack_;
     QAction* undoAction_ = nullptr;
     QAction* redoAction_ = nullptr;
-    size_t heldLimit_ = HeldPatternLimit;
+    size_t heldLimit_;
     TDrawRows committed_;  // the rows as the last recorded change left them
 };
