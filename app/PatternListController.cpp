@@ -80,34 +80,46 @@ void TPatternListController::InvertSelection() {
 }
 
 std::optional<TDeletedPatterns> TPatternListController::DeleteSelected() {
-    std::vector<int> rows = SelectedRows();
+    model_.FinishSort();  // the selected row numbers must be those of the rows shown
+    const std::vector<int> rows = SelectedRows();
     if (rows.empty()) return std::nullopt;
     view_.selectionModel()->clearSelection();
     TDeletedPatterns deleted;
-    deleted.Rows = std::move(rows);
-    deleted.RowPatterns.reserve(deleted.Rows.size());
-    for (int r : deleted.Rows) deleted.RowPatterns.push_back(model_.PatternAt(r));
+    deleted.RowPatterns.reserve(rows.size());
+    for (int r : rows) deleted.RowPatterns.push_back(model_.PatternAt(r));
     Redelete(deleted);
     return deleted;
 }
 
 void TPatternListController::Redelete(TDeletedPatterns& deleted) {
+    // Found again by pattern, not by row number: the list may have been sorted meanwhile.
+    model_.FinishSort();
+    deleted.Rows = model_.RowsOf(deleted.RowPatterns);
+    deleted.RowPatterns.clear();
+    for (int r : deleted.Rows) deleted.RowPatterns.push_back(model_.PatternAt(r));
     model_.RemoveRows(deleted.Rows);
-    if (deleted.Indices.empty()) {
-        const std::unordered_set<const TGui2Reg*> gone(deleted.RowPatterns.begin(),
-                                                       deleted.RowPatterns.end());
-        const auto& patterns = manager_.Patterns();
-        for (size_t i = 0; i < patterns.size(); ++i)
-            if (gone.count(patterns[i].get()) != 0)
-                deleted.Indices.push_back(static_cast<int32_t>(i));
-    }
-    deleted.Taken = manager_.TakeIndices(deleted.Indices);
+    deleted.LayoutRevision = model_.LayoutRevision();
+    const std::unordered_set<const TGui2Reg*> gone(deleted.RowPatterns.begin(),
+                                                   deleted.RowPatterns.end());
+    std::vector<int32_t> indices;
+    const auto& patterns = manager_.Patterns();
+    for (size_t i = 0; i < patterns.size(); ++i)
+        if (gone.count(patterns[i].get()) != 0) indices.push_back(static_cast<int32_t>(i));
+    deleted.Taken = manager_.TakeIndices(std::move(indices));
     UpdateDeleteEnabled();
 }
 
 void TPatternListController::Undelete(TDeletedPatterns& deleted) {
+    model_.FinishSort();
     manager_.PutBack(std::move(deleted.Taken));
+    const bool resorted = model_.LayoutRevision() != deleted.LayoutRevision;
     model_.InsertRows(deleted.Rows, deleted.RowPatterns);
+    // Sorted by a column since the deletion: the rows' old numbers mean nothing in the new
+    // order, so the order is made again (grouped by "点", each row went into its own group).
+    const bool pointsOrder =
+        model_.ShownSortColumn() == 0 && model_.ShownSortOrder() == Qt::AscendingOrder;
+    if (resorted && !pointsOrder)
+        model_.SortByColumn(model_.ShownSortColumn(), model_.ShownSortOrder());
     UpdateDeleteEnabled();
 }
 

@@ -13,9 +13,9 @@ class QTableView;
 // Rows deleted from the list with their patterns, kept so that the deletion can be undone: the
 // rows they stood in, ascending, and the patterns taken out of the manager.
 struct TDeletedPatterns {
-    std::vector<int> Rows;
+    std::vector<int> Rows;                     // as they stood when last deleted
     std::vector<const TGui2Reg*> RowPatterns;  // the pattern of each row
-    std::vector<int32_t> Indices;              // their places in the manager, ascending
+    uint64_t LayoutRevision = 0;               // of the list right after the deletion
     TTakenPatterns Taken;                      // empty while they stand in the list
 };
 

@@ -6,6 +6,7 @@
 #include <stdexcept>
 #include <thread>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "search/PatternCheck.h"
 #include "search/PatternColumns.h"
@@ -283,7 +284,8 @@ TPatternListModel::TRows TPatternListModel::RowsInPointsOrder(std::vector<const 
 }
 
 void TPatternListModel::Clear() {
-    SettleSort();
+    FinishSort();
+    ++layoutRevision_;
     beginResetModel();
     buckets_.clear();
     flat_.clear();
@@ -295,7 +297,8 @@ void TPatternListModel::Clear() {
 }
 
 void TPatternListModel::Reset(std::vector<const TGui2Reg*> patterns) {
-    SettleSort();
+    FinishSort();
+    ++layoutRevision_;
     beginResetModel();
     // Bucketing keeps the given order within each "点" text: a stable sort.
     Bucketize(std::move(patterns));
@@ -304,7 +307,7 @@ void TPatternListModel::Reset(std::vector<const TGui2Reg*> patterns) {
 }
 
 void TPatternListModel::Append(std::span<const TGui2Reg* const> patterns) {
-    SettleSort();
+    FinishSort();
     if (patterns.empty()) return;
     if (flatMode_) RestorePointsOrder();
 
@@ -331,7 +334,7 @@ void TPatternListModel::Append(std::span<const TGui2Reg* const> patterns) {
 }
 
 std::vector<const TGui2Reg*> TPatternListModel::RemoveRows(std::vector<int> rows) {
-    SettleSort();
+    FinishSort();
     std::sort(rows.begin(), rows.end(), std::greater<int>());
     rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
     while (!rows.empty() && rows.front() >= RowCount()) rows.erase(rows.begin());
@@ -363,7 +366,8 @@ std::vector<const TGui2Reg*> TPatternListModel::RemoveRows(std::vector<int> rows
 }
 
 void TPatternListModel::SwapRows(TRows& rows) {
-    SettleSort();
+    FinishSort();
+    ++layoutRevision_;
     beginResetModel();
     buckets_.swap(rows.Buckets);
     flat_.swap(rows.Flat);
@@ -379,7 +383,7 @@ void TPatternListModel::SwapRows(TRows& rows) {
 void TPatternListModel::InsertRows(const std::vector<int>& rows,
                                    const std::vector<const TGui2Reg*>& patterns) {
     if (rows.size() != patterns.size() || rows.empty()) return;
-    SettleSort();
+    FinishSort();
     if (rows.size() <= 1000) {
         for (size_t i = 0; i < rows.size(); ++i) InsertRow(rows[i], patterns[i]);
         return;
@@ -483,7 +487,7 @@ std::vector<uint32_t> TPatternListModel::SortOrder(const std::vector<const TGui2
 
 std::vector<int> TPatternListModel::SortByColumn(int column, Qt::SortOrder order) {
     if (column < 0 || column >= ColumnCount) return {};
-    SettleSort();
+    FinishSort();
     SortColumn = column;
     std::vector<const TGui2Reg*> rows = Flatten();
     const std::vector<uint32_t> orderOfRows =
@@ -514,7 +518,7 @@ void TPatternListModel::SortByColumnLater(int column, Qt::SortOrder order,
                                           std::function<void()> before,
                                           std::function<void(const std::vector<int>&)> after) {
     if (column < 0 || column >= ColumnCount) return;
-    SettleSort();
+    FinishSort();
     if (RowCount() < BackgroundSortRows) {
         if (before) before();
         const std::vector<int> newRowOf = SortByColumn(column, order);
@@ -538,16 +542,33 @@ void TPatternListModel::SortByColumnLater(int column, Qt::SortOrder order,
         work->OrderOfRows = SortOrder(work->Rows, work->Column, work->Order == Qt::DescendingOrder,
                                       work->Draws.get());
         QMetaObject::invokeMethod(
-            this, [this, serial = work->Serial] { FinishSort(serial); }, Qt::QueuedConnection);
+            this, [this, serial = work->Serial] { FinishSortOf(serial); }, Qt::QueuedConnection);
     });
     emit SortingChanged(true);
 }
 
-void TPatternListModel::FinishSort(uint64_t serial) {
-    if (sort_ && sort_->Serial == serial) SettleSort();
+void TPatternListModel::FinishSortOf(uint64_t serial) {
+    if (sort_ && sort_->Serial == serial) FinishSort();
 }
 
-void TPatternListModel::SettleSort() {
+std::vector<int> TPatternListModel::RowsOf(const std::vector<const TGui2Reg*>& patterns) const {
+    const std::unordered_set<const TGui2Reg*> wanted(patterns.begin(), patterns.end());
+    std::vector<int> rows;
+    int row = 0;
+    const auto look = [&](const std::vector<const TGui2Reg*>& list) {
+        for (const TGui2Reg* p : list) {
+            if (wanted.count(p) != 0) rows.push_back(row);
+            ++row;
+        }
+    };
+    if (flatMode_)
+        look(flat_);
+    else
+        for (const TBucket& bucket : buckets_) look(bucket.Rows);
+    return rows;
+}
+
+void TPatternListModel::FinishSort() {
     if (!sort_) return;
     std::unique_ptr<TSortJob> job = std::move(sort_);
     job->Worker.join();
@@ -576,6 +597,7 @@ void TPatternListModel::RestorePointsOrder() {
 std::vector<int> TPatternListModel::ApplyOrder(std::vector<const TGui2Reg*> rows,
                                                const std::vector<uint32_t>& order,
                                                bool pointsOrder) {
+    ++layoutRevision_;
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
     std::vector<const TGui2Reg*> sorted(order.size());
     std::vector<int> newRowOf(order.size());

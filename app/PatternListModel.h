@@ -73,6 +73,14 @@ class TPatternListModel : public QAbstractTableModel {
     void SortByColumnLater(int column, Qt::SortOrder order, std::function<void()> before,
                            std::function<void(const std::vector<int>&)> after);
     bool Sorting() const { return sort_ != nullptr; }
+    // Waits for a sort still running and reorders the rows now. Callers that work with row
+    // numbers call it first, so that the numbers they read stay valid.
+    void FinishSort();
+    // Changes whenever the rows are reordered or replaced as a whole (not by additions or
+    // removals), so that row numbers kept from before can be told to be stale.
+    uint64_t LayoutRevision() const { return layoutRevision_; }
+    // The rows, ascending, whose patterns are among these.
+    std::vector<int> RowsOf(const std::vector<const TGui2Reg*>& patterns) const;
     int BackgroundSortRows = 200000;
     // The order of the rows sorted by the column: row numbers, first row first.
     static std::vector<uint32_t> SortOrder(const std::vector<const TGui2Reg*>& rows, int column,
@@ -118,9 +126,7 @@ class TPatternListModel : public QAbstractTableModel {
     // CompareKey, and for "验证" the text's code page 936 bytes.
     static std::string SortKey(const TGui2Reg& pattern, int column, const TCodes* draws);
     struct TSortJob;
-    // Ends a running sort: waits for its thread and reorders the rows.
-    void SettleSort();
-    void FinishSort(uint64_t serial);
+    void FinishSortOf(uint64_t serial);
     // Takes rows that already stand in "点" order.
     void Bucketize(std::vector<const TGui2Reg*> rows);
     size_t FindOrAddBucket(const std::string& key);
@@ -142,4 +148,5 @@ class TPatternListModel : public QAbstractTableModel {
     const TCodes* draws_ = nullptr;
     std::unique_ptr<TSortJob> sort_;
     uint64_t sortSerial_ = 0;
+    uint64_t layoutRevision_ = 0;
 };

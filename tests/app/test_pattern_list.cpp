@@ -256,7 +256,8 @@ class TestPatternList : public QObject {
         view.setModel(&model);
         TPatternListController list(view, model, manager, nullptr);
         std::vector<const TGui2Reg*> rows;
-        for (int i = 0; i < 20000; ++i) rows.push_back(Make(2 + i % 3, 2, 3 + i * 7 % 40));
+        for (int i = 0; i < 20000; ++i)
+            rows.push_back(manager.Add(MakePattern(2 + i % 3, 2, 3 + i * 7 % 40)));
         model.Append(rows);
         TPatternListModel reference;
         reference.Append(rows);
@@ -283,6 +284,19 @@ class TestPatternList : public QObject {
         QVERIFY(!model.Sorting());
         QCOMPARE(TPatternListModel::CellText(*removed.front(), 1), Column(reference, 1).last());
         QCOMPARE(model.ShownSortOrder(), Qt::DescendingOrder);
+
+        // Deleting while a sort runs deletes the rows selected, wherever the sort puts them.
+        view.selectionModel()->select(QItemSelection(model.index(10, 0), model.index(12, 0)),
+                                      QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        const std::vector<const TGui2Reg*> chosen = list.SelectedPatterns();
+        list.SortByColumn(5);
+        QVERIFY(model.Sorting());
+        const auto deleted = list.DeleteSelected();
+        QVERIFY(deleted.has_value());
+        QVERIFY(
+            std::set<const TGui2Reg*>(deleted->RowPatterns.begin(), deleted->RowPatterns.end()) ==
+            std::set<const TGui2Reg*>(chosen.begin(), chosen.end()));
+        QCOMPARE(deleted->Taken.Patterns.size(), chosen.size());
     }
 
     void removeRowsGivesBackTheirPatterns() {

@@ -5,6 +5,7 @@
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <set>
 
 #include "app/Application.h"
 #include "app/ImportPreview.h"
@@ -168,6 +169,32 @@ class TestUndoHistory : public QObject {
             QCOMPARE(form->ListModel().ShownSortColumn(), sortColumn);
             QVERIFY(!form->DocumentModified());
         }
+        // Sorted between a deletion and its undo and redo: the same patterns go and come back,
+        // the list keeps its order and always shows what the manager holds.
+        form->ListViewColumnClick(0);
+        selectRows({1, 2});
+        const std::set<const TGui2Reg*> chosen = {rows()[1], rows()[2]};
+        form->RegMenuDelClick();
+        form->ListViewColumnClick(5);
+        const auto listedAsHeld = [&] {
+            const auto listed = rows();
+            const auto held = managerOrder();
+            return std::set<const TGui2Reg*>(listed.begin(), listed.end()) ==
+                   std::set<const TGui2Reg*>(held.begin(), held.end());
+        };
+        form->EditMenuUndoClick();
+        QCOMPARE(form->RegMgr().Count(), 8);
+        QVERIFY(listedAsHeld());
+        const auto sorted = rows();
+        for (size_t r = 1; r < sorted.size(); ++r)
+            QVERIFY(TPatternListModel::Compare(*sorted[r - 1], *sorted[r], 5) <= 0);
+        form->ListViewColumnClick(1);
+        form->EditMenuRedoClick();
+        QCOMPARE(form->RegMgr().Count(), 6);
+        QVERIFY(listedAsHeld());
+        for (const TGui2Reg* p : rows()) QVERIFY(chosen.count(p) == 0);
+        form->EditMenuUndoClick();
+
         // Saved after a clear: undoing it brings the patterns back and the document differs.
         form->RegMenuClearClick();
         QVERIFY(form->SaveDocument());
