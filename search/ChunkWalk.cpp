@@ -180,22 +180,54 @@ void TChunkWorker::ProcessSegment(const int32_t* cells) {
     // style and position filters is then known for the whole segment.
     lowOnlyValid_ = MarksPass(low_, nl_, nullptr, 0);
 
+    const int32_t lowest = grid_.Lowest[1];
+    const int32_t top = grid_.Highest[1];
     while (true) {
-        const int32_t last = high_[nh_ - 1];
-        const int32_t to = std::max(last, grid_.Highest[1]);
-        ProcessRange(last, to);
-        if (stop_.load(std::memory_order_relaxed)) return;
-        high_[nh_ - 1] = to;
-        if (LineExhausted(high_, nh_, grid_.Highest[1])) return;
-        AdvanceLine(high_, nh_, grid_.Lowest[1], grid_.Highest[1]);
+        PreparePrefix();
+        if (nh_ >= 2) {
+            // The cell before the last steps up while the last cell sweeps the rest of the line:
+            // the common case of AdvanceLine, without its loops.
+            int32_t& inner = high_[nh_ - 2];
+            while (true) {
+                const int32_t last = high_[nh_ - 1];
+                const int32_t to = std::max(last, top);
+                ProcessRange(last, to);
+                if (stop_.load(std::memory_order_relaxed)) return;
+                high_[nh_ - 1] = to;
+                if (inner >= top - 1) break;
+                ++inner;
+                high_[nh_ - 1] = inner + 1 > lowest ? inner + 1 : lowest;
+            }
+        } else {
+            const int32_t last = high_[0];
+            const int32_t to = std::max(last, top);
+            ProcessRange(last, to);
+            if (stop_.load(std::memory_order_relaxed)) return;
+            high_[0] = to;
+        }
+        if (LineExhausted(high_, nh_, top)) return;
+        AdvanceLine(high_, nh_, lowest, top);
     }
+}
+
+void TChunkWorker::PreparePrefix() {
+    const int32_t outer = std::max(0, nh_ - 2);
+    outerBlocked_ = false;
+    for (int32_t i = 0; i < outer; ++i) outerBlocked_ = outerBlocked_ || blocked_[high_[i]] != 0;
+#if defined(__SSE2__)
+    __m128i sum = _mm_setzero_si128();
+    if (nh_ - 1 <= MaxQuickPrefix)
+        for (int32_t i = 0; i < outer; ++i)
+            sum = _mm_adds_epu8(
+                sum, _mm_load_si128(reinterpret_cast<const __m128i*>(&ctx_.CellLanes[high_[i]])));
+    _mm_store_si128(reinterpret_cast<__m128i*>(&outerLanes_), sum);
+#endif
 }
 
 void TChunkWorker::ProcessRange(int32_t from, int32_t to) {
     const int32_t W = grid_.W;
     const int32_t prefix = nh_ - 1;
-    for (int32_t i = 0; i < prefix; ++i)
-        if (blocked_[high_[i]]) return;
+    if (prefix > 0 && (outerBlocked_ || blocked_[high_[prefix - 1]])) return;
     int32_t lo = from;
     int32_t hi = to;
     // The rest of the candidate test: on the prefix's first cell, or on the range when the
@@ -250,36 +282,24 @@ template <int Steps>
 void TChunkWorker::FilterRange(int32_t lo, int32_t hi) {
     TLanes targets;
     ComputeTargets(targets);
-    // The cell masks each slot's targets select; a slot with an impossible target is closed.
+    // The cell masks each lane's target selects (empty for NeverMatches).
     const uint64_t* rows[MaxLayouts][Steps];
-    bool open[MaxLayouts];
-    bool any = false;
-    for (int32_t slot = 0; slot < slots_; ++slot) {
-        open[slot] = true;
+    for (int32_t slot = 0; slot < slots_; ++slot)
         for (int32_t s = 0; s < Steps; ++s) {
-            const uint8_t target = targets.Byte[slot * MaxFilterSteps + s];
-            if (target == NeverMatches) {
-                open[slot] = false;
-                break;
-            }
-            rows[slot][s] = ctx_.BitsOf(slot, s + 1, target);
+            const int32_t lane = slot * MaxFilterSteps + s;
+            rows[slot][s] = ctx_.BitsOf(lane, targets.Byte[static_cast<size_t>(lane)]);
         }
-        any = any || open[slot];
-    }
     const int64_t before = ordinal_;
     ordinal_ += CountOpen(lo, hi);
-    if (!any) return;
 
     const int32_t lastWord = hi / 64;
     for (int32_t w = lo / 64; w <= lastWord; ++w) {
         uint64_t range = open_[w];
         if (w == lo / 64) range &= ~uint64_t{0} << (lo % 64);
         if (w == lastWord) range &= ~uint64_t{0} >> (63 - hi % 64);
-        if (range == 0) continue;
         uint64_t hits[MaxLayouts] = {};
         uint64_t anyHit = 0;
         for (int32_t slot = 0; slot < slots_; ++slot) {
-            if (!open[slot]) continue;
             uint64_t hit = range;
             for (int32_t s = 0; s < Steps; ++s) hit &= rows[slot][s][w];
             hits[slot] = hit;
@@ -303,10 +323,11 @@ void TChunkWorker::ComputeTargets(TLanes& targets) const {
 #if defined(__SSE2__)
     if (prefix <= MaxQuickPrefix) {
         // Byte sums of the prefix's values in every lane; an Outside value saturates the sum.
-        __m128i sum = _mm_setzero_si128();
-        for (int32_t i = 0; i < prefix; ++i)
-            sum = _mm_adds_epu8(
-                sum, _mm_load_si128(reinterpret_cast<const __m128i*>(&ctx_.CellLanes[high_[i]])));
+        // The cells before the prefix's last are summed once for its whole run.
+        __m128i sum = _mm_load_si128(reinterpret_cast<const __m128i*>(&outerLanes_));
+        if (prefix > 0)
+            sum = _mm_adds_epu8(sum, _mm_load_si128(reinterpret_cast<const __m128i*>(
+                                         &ctx_.CellLanes[high_[prefix - 1]])));
         const __m128i outside = _mm_set1_epi8(static_cast<char>(Outside));
         const __m128i low = _mm_load_si128(reinterpret_cast<const __m128i*>(&lowLanes_));
         const __m128i bad =

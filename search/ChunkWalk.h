@@ -81,6 +81,8 @@ class TChunkWorker {
   private:
     void ProcessSingle(const int32_t* cells);
     void ProcessSegment(const int32_t* cells);
+    // Takes in the high line's cells before the prefix's last one, fixed for a run of ranges.
+    void PreparePrefix();
     void ProcessRange(int32_t from, int32_t to);
     void BuildEach(int32_t lo, int32_t hi);
     template <int Steps>
@@ -118,4 +120,7 @@ class TChunkWorker {
     // its digit shifted by the contrast kind's pairing (Outside before the first draw).
     std::array<int32_t, TargetLanes> lowSums_{};
     TLanes lowLanes_;
+    // The high line's cells before the prefix's last: whether one is blocked, their lane sums.
+    bool outerBlocked_ = false;
+    TLanes outerLanes_;
 };
