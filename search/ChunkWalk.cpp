@@ -410,9 +410,9 @@ void TChunkWorker::TestAndRecord(int32_t slot, int32_t heldSteps, int64_t ordina
     const int32_t N = ctx_.DrawCount;
     const int32_t top = std::max(ctx_.CellRow[low_[nl_ - 1]], ctx_.CellRow[high_[nh_ - 1]]);
     if (top > N) return;  // the figure is taller than the history
-    const int32_t lastStep = (N - top) / layout;
     int32_t steps = 1 + heldSteps;
-    for (int32_t s = steps; s <= lastStep; ++s) {
+    // Steps up to (N - top) / layout, without a division for every figure.
+    for (int32_t s = steps; s * layout <= N - top; ++s) {
         int32_t a = 0;
         int32_t b = 0;
         ctx_.StepSums(low_, nl_, high_, nh_, layout, s, a, b);
