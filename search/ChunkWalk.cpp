@@ -280,15 +280,14 @@ void TChunkWorker::BuildEach(int32_t lo, int32_t hi) {
 
 template <int Steps>
 void TChunkWorker::FilterRange(int32_t lo, int32_t hi) {
-    TLanes targets;
-    ComputeTargets(targets);
+    TRowOffsets offsets;
+    ComputeRowOffsets(offsets);
     // The cell masks each lane's target selects (empty for NeverMatches).
+    const uint64_t* bits = ctx_.Bits.data();
     const uint64_t* rows[MaxLayouts][Steps];
     for (int32_t slot = 0; slot < slots_; ++slot)
-        for (int32_t s = 0; s < Steps; ++s) {
-            const int32_t lane = slot * MaxFilterSteps + s;
-            rows[slot][s] = ctx_.BitsOf(lane, targets.Byte[static_cast<size_t>(lane)]);
-        }
+        for (int32_t s = 0; s < Steps; ++s)
+            rows[slot][s] = bits + offsets.Offset[static_cast<size_t>(slot * MaxFilterSteps + s)];
     const int64_t before = ordinal_;
     ordinal_ += CountOpen(lo, hi);
 
@@ -318,7 +317,7 @@ void TChunkWorker::FilterRange(int32_t lo, int32_t hi) {
     }
 }
 
-void TChunkWorker::ComputeTargets(TLanes& targets) const {
+void TChunkWorker::ComputeRowOffsets(TRowOffsets& offsets) const {
     const int32_t prefix = nh_ - 1;
 #if defined(__SSE2__)
     if (prefix <= MaxQuickPrefix) {
@@ -345,10 +344,24 @@ void TChunkWorker::ComputeTargets(TLanes& targets) const {
             target = _mm_min_epu8(target, _mm_sub_epi8(target, _mm_set1_epi8(5)));
         target = _mm_or_si128(_mm_andnot_si128(bad, target),
                               _mm_and_si128(bad, _mm_set1_epi8(static_cast<char>(NeverMatches))));
-        _mm_store_si128(reinterpret_cast<__m128i*>(&targets), target);
+        // (lane * FilterValues + target) * Words in 16-bit lanes.
+        static_assert(FilterValues == 11, "the lane bases below");
+        const __m128i zero = _mm_setzero_si128();
+        const __m128i words = _mm_set1_epi16(static_cast<int16_t>(ctx_.Words));
+        const __m128i first =
+            _mm_mullo_epi16(_mm_add_epi16(_mm_unpacklo_epi8(target, zero),
+                                          _mm_setr_epi16(0, 11, 22, 33, 44, 55, 66, 77)),
+                            words);
+        const __m128i second =
+            _mm_mullo_epi16(_mm_add_epi16(_mm_unpackhi_epi8(target, zero),
+                                          _mm_setr_epi16(88, 99, 110, 121, 132, 143, 154, 165)),
+                            words);
+        _mm_store_si128(reinterpret_cast<__m128i*>(offsets.Offset.data()), first);
+        _mm_store_si128(reinterpret_cast<__m128i*>(offsets.Offset.data() + 8), second);
         return;
     }
 #endif
+    TLanes targets;
     for (int32_t slot = 0; slot < slots_; ++slot) {
         for (int32_t s = 1; s <= ctx_.FilterSteps; ++s) {
             const int32_t lane = slot * MaxFilterSteps + s - 1;
@@ -358,6 +371,9 @@ void TChunkWorker::ComputeTargets(TLanes& targets) const {
                 lowSum < 0 || prefixSum < 0 ? NeverMatches : ctx_.TargetOf(prefixSum - lowSum);
         }
     }
+    for (int32_t lane = 0; lane < TargetLanes; ++lane)
+        offsets.Offset[static_cast<size_t>(lane)] =
+            static_cast<uint16_t>(ctx_.BitsAt(lane, targets.Byte[static_cast<size_t>(lane)]));
 }
 
 int32_t TChunkWorker::SumAt(const int32_t* cells, int32_t n, int32_t layout, int32_t step) const {

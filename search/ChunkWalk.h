@@ -87,8 +87,12 @@ class TChunkWorker {
     void BuildEach(int32_t lo, int32_t hi);
     template <int Steps>
     void FilterRange(int32_t lo, int32_t hi);
-    // The filter value the last cell needs at each lane (slot, step), or NeverMatches.
-    void ComputeTargets(TLanes& targets) const;
+    // Where in the context's Bits the mask of the filter value the last cell needs at each lane
+    // (slot, step) starts; the value is NeverMatches when the fixed cells do not fit.
+    struct alignas(16) TRowOffsets {
+        std::array<uint16_t, 16> Offset{};
+    };
+    void ComputeRowOffsets(TRowOffsets& offsets) const;
     int64_t CountOpen(int32_t lo, int32_t hi) const {
         return (hi - lo + 1) - (blockedBefore_[hi + 1] - blockedBefore_[lo]);
     }

@@ -28,6 +28,9 @@ static_assert(MaxQuickPrefix * 9 < Outside && NeverMatches < Outside);
 // The filter targets of every layout and step travel in one 16-byte register.
 inline constexpr int32_t TargetLanes = MaxLayouts * MaxFilterSteps;
 static_assert(TargetLanes <= 16);
+// The start of a lane's mask of a filter value, in words, fits 16 bits.
+inline constexpr int32_t MaxWords = ((MaxRowOffset + 2) * MaxGridWidth + 63) / 64;
+static_assert(16 * FilterValues * MaxWords < 65536);
 
 // The 16 lanes of one cell or target set: lane slot * MaxFilterSteps + (step - 1).
 struct alignas(16) TLanes {
