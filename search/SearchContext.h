@@ -69,9 +69,6 @@ struct TSearchContext {
     size_t BitsAt(int32_t lane, int32_t value) const {
         return static_cast<size_t>(lane * FilterValues + value) * static_cast<size_t>(Words);
     }
-    const uint64_t* BitsOf(int32_t lane, int32_t value) const {
-        return Bits.data() + BitsAt(lane, value);
-    }
     // The filter value a last cell needs, by the high prefix's sum minus the low line's sum.
     uint8_t TargetOf(int32_t difference) const;
 
