@@ -61,7 +61,8 @@ double Rate(int64_t part, double whole) {
 
 std::array<int32_t, 3> BacktestGroupsOf(const TGui2Reg& pattern, int32_t minimumSteps) {
     const int32_t classGroup = static_cast<int32_t>(ClassifyPattern(pattern));
-    const int32_t contrastGroup = FirstContrastGroup + std::clamp(pattern.ContrastKind, 1, 3) - 1;
+    const int32_t contrastGroup =
+        FirstContrastGroup + std::clamp<int32_t>(pattern.ContrastKind, 1, 3) - 1;
     const int32_t band = std::clamp(pattern.StepTotal - minimumSteps, 0, StepBands - 1);
     return {classGroup, contrastGroup, FirstStepsGroup + band};
 }

@@ -180,22 +180,54 @@ void TChunkWorker::ProcessSegment(const int32_t* cells) {
     // style and position filters is then known for the whole segment.
     lowOnlyValid_ = MarksPass(low_, nl_, nullptr, 0);
 
+    const int32_t lowest = grid_.Lowest[1];
+    const int32_t top = grid_.Highest[1];
     while (true) {
-        const int32_t last = high_[nh_ - 1];
-        const int32_t to = std::max(last, grid_.Highest[1]);
-        ProcessRange(last, to);
-        if (stop_.load(std::memory_order_relaxed)) return;
-        high_[nh_ - 1] = to;
-        if (LineExhausted(high_, nh_, grid_.Highest[1])) return;
-        AdvanceLine(high_, nh_, grid_.Lowest[1], grid_.Highest[1]);
+        PreparePrefix();
+        if (nh_ >= 2) {
+            // The cell before the last steps up while the last cell sweeps the rest of the line:
+            // the common case of AdvanceLine, without its loops.
+            int32_t& inner = high_[nh_ - 2];
+            while (true) {
+                const int32_t last = high_[nh_ - 1];
+                const int32_t to = std::max(last, top);
+                ProcessRange(last, to);
+                if (stop_.load(std::memory_order_relaxed)) return;
+                high_[nh_ - 1] = to;
+                if (inner >= top - 1) break;
+                ++inner;
+                high_[nh_ - 1] = inner + 1 > lowest ? inner + 1 : lowest;
+            }
+        } else {
+            const int32_t last = high_[0];
+            const int32_t to = std::max(last, top);
+            ProcessRange(last, to);
+            if (stop_.load(std::memory_order_relaxed)) return;
+            high_[0] = to;
+        }
+        if (LineExhausted(high_, nh_, top)) return;
+        AdvanceLine(high_, nh_, lowest, top);
     }
+}
+
+void TChunkWorker::PreparePrefix() {
+    const int32_t outer = std::max(0, nh_ - 2);
+    outerBlocked_ = false;
+    for (int32_t i = 0; i < outer; ++i) outerBlocked_ = outerBlocked_ || blocked_[high_[i]] != 0;
+#if defined(__SSE2__)
+    __m128i sum = _mm_setzero_si128();
+    if (nh_ - 1 <= MaxQuickPrefix)
+        for (int32_t i = 0; i < outer; ++i)
+            sum = _mm_adds_epu8(
+                sum, _mm_load_si128(reinterpret_cast<const __m128i*>(&ctx_.CellLanes[high_[i]])));
+    _mm_store_si128(reinterpret_cast<__m128i*>(&outerLanes_), sum);
+#endif
 }
 
 void TChunkWorker::ProcessRange(int32_t from, int32_t to) {
     const int32_t W = grid_.W;
     const int32_t prefix = nh_ - 1;
-    for (int32_t i = 0; i < prefix; ++i)
-        if (blocked_[high_[i]]) return;
+    if (prefix > 0 && (outerBlocked_ || blocked_[high_[prefix - 1]])) return;
     int32_t lo = from;
     int32_t hi = to;
     // The rest of the candidate test: on the prefix's first cell, or on the range when the
@@ -248,38 +280,25 @@ void TChunkWorker::BuildEach(int32_t lo, int32_t hi) {
 
 template <int Steps>
 void TChunkWorker::FilterRange(int32_t lo, int32_t hi) {
-    TLanes targets;
-    ComputeTargets(targets);
-    // The cell masks each slot's targets select; a slot with an impossible target is closed.
+    TRowOffsets offsets;
+    ComputeRowOffsets(offsets);
+    // The cell masks each lane's target selects (empty for NeverMatches).
+    const uint64_t* bits = ctx_.Bits.data();
     const uint64_t* rows[MaxLayouts][Steps];
-    bool open[MaxLayouts];
-    bool any = false;
-    for (int32_t slot = 0; slot < slots_; ++slot) {
-        open[slot] = true;
-        for (int32_t s = 0; s < Steps; ++s) {
-            const uint8_t target = targets.Byte[slot * MaxFilterSteps + s];
-            if (target == NeverMatches) {
-                open[slot] = false;
-                break;
-            }
-            rows[slot][s] = ctx_.BitsOf(slot, s + 1, target);
-        }
-        any = any || open[slot];
-    }
+    for (int32_t slot = 0; slot < slots_; ++slot)
+        for (int32_t s = 0; s < Steps; ++s)
+            rows[slot][s] = bits + offsets.Offset[static_cast<size_t>(slot * MaxFilterSteps + s)];
     const int64_t before = ordinal_;
     ordinal_ += CountOpen(lo, hi);
-    if (!any) return;
 
     const int32_t lastWord = hi / 64;
     for (int32_t w = lo / 64; w <= lastWord; ++w) {
         uint64_t range = open_[w];
         if (w == lo / 64) range &= ~uint64_t{0} << (lo % 64);
         if (w == lastWord) range &= ~uint64_t{0} >> (63 - hi % 64);
-        if (range == 0) continue;
         uint64_t hits[MaxLayouts] = {};
         uint64_t anyHit = 0;
         for (int32_t slot = 0; slot < slots_; ++slot) {
-            if (!open[slot]) continue;
             uint64_t hit = range;
             for (int32_t s = 0; s < Steps; ++s) hit &= rows[slot][s][w];
             hits[slot] = hit;
@@ -298,15 +317,16 @@ void TChunkWorker::FilterRange(int32_t lo, int32_t hi) {
     }
 }
 
-void TChunkWorker::ComputeTargets(TLanes& targets) const {
+void TChunkWorker::ComputeRowOffsets(TRowOffsets& offsets) const {
     const int32_t prefix = nh_ - 1;
 #if defined(__SSE2__)
     if (prefix <= MaxQuickPrefix) {
         // Byte sums of the prefix's values in every lane; an Outside value saturates the sum.
-        __m128i sum = _mm_setzero_si128();
-        for (int32_t i = 0; i < prefix; ++i)
-            sum = _mm_adds_epu8(
-                sum, _mm_load_si128(reinterpret_cast<const __m128i*>(&ctx_.CellLanes[high_[i]])));
+        // The cells before the prefix's last are summed once for its whole run.
+        __m128i sum = _mm_load_si128(reinterpret_cast<const __m128i*>(&outerLanes_));
+        if (prefix > 0)
+            sum = _mm_adds_epu8(sum, _mm_load_si128(reinterpret_cast<const __m128i*>(
+                                         &ctx_.CellLanes[high_[prefix - 1]])));
         const __m128i outside = _mm_set1_epi8(static_cast<char>(Outside));
         const __m128i low = _mm_load_si128(reinterpret_cast<const __m128i*>(&lowLanes_));
         const __m128i bad =
@@ -324,10 +344,24 @@ void TChunkWorker::ComputeTargets(TLanes& targets) const {
             target = _mm_min_epu8(target, _mm_sub_epi8(target, _mm_set1_epi8(5)));
         target = _mm_or_si128(_mm_andnot_si128(bad, target),
                               _mm_and_si128(bad, _mm_set1_epi8(static_cast<char>(NeverMatches))));
-        _mm_store_si128(reinterpret_cast<__m128i*>(&targets), target);
+        // (lane * FilterValues + target) * Words in 16-bit lanes.
+        static_assert(FilterValues == 11, "the lane bases below");
+        const __m128i zero = _mm_setzero_si128();
+        const __m128i words = _mm_set1_epi16(static_cast<int16_t>(ctx_.Words));
+        const __m128i first =
+            _mm_mullo_epi16(_mm_add_epi16(_mm_unpacklo_epi8(target, zero),
+                                          _mm_setr_epi16(0, 11, 22, 33, 44, 55, 66, 77)),
+                            words);
+        const __m128i second =
+            _mm_mullo_epi16(_mm_add_epi16(_mm_unpackhi_epi8(target, zero),
+                                          _mm_setr_epi16(88, 99, 110, 121, 132, 143, 154, 165)),
+                            words);
+        _mm_store_si128(reinterpret_cast<__m128i*>(offsets.Offset.data()), first);
+        _mm_store_si128(reinterpret_cast<__m128i*>(offsets.Offset.data() + 8), second);
         return;
     }
 #endif
+    TLanes targets;
     for (int32_t slot = 0; slot < slots_; ++slot) {
         for (int32_t s = 1; s <= ctx_.FilterSteps; ++s) {
             const int32_t lane = slot * MaxFilterSteps + s - 1;
@@ -337,6 +371,9 @@ void TChunkWorker::ComputeTargets(TLanes& targets) const {
                 lowSum < 0 || prefixSum < 0 ? NeverMatches : ctx_.TargetOf(prefixSum - lowSum);
         }
     }
+    for (int32_t lane = 0; lane < TargetLanes; ++lane)
+        offsets.Offset[static_cast<size_t>(lane)] =
+            static_cast<uint16_t>(ctx_.BitsAt(lane, targets.Byte[static_cast<size_t>(lane)]));
 }
 
 int32_t TChunkWorker::SumAt(const int32_t* cells, int32_t n, int32_t layout, int32_t step) const {
@@ -389,9 +426,9 @@ void TChunkWorker::TestAndRecord(int32_t slot, int32_t heldSteps, int64_t ordina
     const int32_t N = ctx_.DrawCount;
     const int32_t top = std::max(ctx_.CellRow[low_[nl_ - 1]], ctx_.CellRow[high_[nh_ - 1]]);
     if (top > N) return;  // the figure is taller than the history
-    const int32_t lastStep = (N - top) / layout;
     int32_t steps = 1 + heldSteps;
-    for (int32_t s = steps; s <= lastStep; ++s) {
+    // Steps up to (N - top) / layout, without a division for every figure.
+    for (int32_t s = steps; s * layout <= N - top; ++s) {
         int32_t a = 0;
         int32_t b = 0;
         ctx_.StepSums(low_, nl_, high_, nh_, layout, s, a, b);

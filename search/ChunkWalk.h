@@ -81,12 +81,18 @@ class TChunkWorker {
   private:
     void ProcessSingle(const int32_t* cells);
     void ProcessSegment(const int32_t* cells);
+    // Takes in the high line's cells before the prefix's last one, fixed for a run of ranges.
+    void PreparePrefix();
     void ProcessRange(int32_t from, int32_t to);
     void BuildEach(int32_t lo, int32_t hi);
     template <int Steps>
     void FilterRange(int32_t lo, int32_t hi);
-    // The filter value the last cell needs at each lane (slot, step), or NeverMatches.
-    void ComputeTargets(TLanes& targets) const;
+    // Where in the context's Bits the mask of the filter value the last cell needs at each lane
+    // (slot, step) starts; the value is NeverMatches when the fixed cells do not fit.
+    struct alignas(16) TRowOffsets {
+        std::array<uint16_t, 16> Offset{};
+    };
+    void ComputeRowOffsets(TRowOffsets& offsets) const;
     int64_t CountOpen(int32_t lo, int32_t hi) const {
         return (hi - lo + 1) - (blockedBefore_[hi + 1] - blockedBefore_[lo]);
     }
@@ -118,4 +124,7 @@ class TChunkWorker {
     // its digit shifted by the contrast kind's pairing (Outside before the first draw).
     std::array<int32_t, TargetLanes> lowSums_{};
     TLanes lowLanes_;
+    // The high line's cells before the prefix's last: whether one is blocked, their lane sums.
+    bool outerBlocked_ = false;
+    TLanes outerLanes_;
 };

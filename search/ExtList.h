@@ -34,6 +34,18 @@ class TPointList : public TPersistent {
     void Put(int32_t index, TPoint point);
     void Delete(int32_t index);
     void SetCount(int32_t newCount);
+    // Sets the list to count points, point i being pointAt(i): as SetCount(count) and Put of
+    // each point, capacity included. Inline: a search fills two lines of every pattern it finds.
+    template <class PointAt>
+    void SetPoints(int32_t count, PointAt pointAt) {
+        if (count > capacity_ && count <= InlinePoints)
+            capacity_ = count;  // stays inside the object
+        else if (count < 0 || count > capacity_)
+            SetCount(count);  // checks and grows
+        TPoint* items = Data();
+        for (int32_t i = 0; i < count; ++i) items[i] = pointAt(i);
+        count_ = count;
+    }
     void SetCapacity(int32_t newCapacity);
     virtual void Clear();
     virtual void Grow();

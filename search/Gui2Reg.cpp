@@ -205,7 +205,7 @@ void TGui2Reg::LoadFromStream(TMemoryStream& stream) {
     // Read into a scratch pattern so a failure leaves this one as it was.
     TGui2Reg loaded;
     for (auto& line : loaded.lines_) line.LoadFromStream(stream);
-    loaded.Layout = stream.ReadInt32("the layout of a pattern");
+    loaded.Layout = SaturatedByte(stream.ReadInt32("the layout of a pattern"));
     loaded.StepTotal = stream.ReadInt32("the step count of a pattern");
     if (loaded.StepTotal < 0)
         throw TError("The step count of a pattern is negative: " +
@@ -218,11 +218,11 @@ void TGui2Reg::LoadFromStream(TMemoryStream& stream) {
     loaded.StepSums.assign(sums.data(), sumCount);
     loaded.BaseRow = stream.ReadInt32("the base row of a pattern");
     for (auto& result : loaded.LineResults) {
-        result.ResultValue = stream.ReadInt32("the result of a pattern line");
+        result.ResultValue = SaturatedByte(stream.ReadInt32("the result of a pattern line"));
         stream.ReadExact(result.Positions.data(), result.Positions.size(),
                          "the positions of a pattern line");
     }
-    loaded.ContrastKind = stream.ReadInt32("the contrast kind of a pattern");
+    loaded.ContrastKind = SaturatedByte(stream.ReadInt32("the contrast kind of a pattern"));
     Assign(loaded);
 }
 

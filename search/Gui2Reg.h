@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <climits>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -21,9 +22,16 @@ inline int32_t DigitDistance(int32_t a, int32_t b) {
     return a > b ? a - b : b - a;
 }
 
+// A small field of a pattern kept in a byte: a value beyond a byte becomes the nearest byte
+// value, outside every range a search produces, so checks that refuse it still do.
+inline int8_t SaturatedByte(int32_t value) {
+    return static_cast<int8_t>(value < INT8_MIN ? INT8_MIN : value > INT8_MAX ? INT8_MAX : value);
+}
+
 // What one line predicts: its digit and the grid columns (H, A..G) of its cells in the coming draw.
+// A digit takes a byte: millions of patterns stay in memory at once.
 struct TLineResult {
-    int32_t ResultValue = 0;
+    int8_t ResultValue = 0;
     std::array<uint8_t, 8> Positions{};
 };
 
@@ -38,11 +46,14 @@ class TGui2Reg : public TPersistent {
     TGui2Reg& operator=(const TGui2Reg&) = delete;
     ~TGui2Reg() override = default;
 
-    int32_t Layout = 0;
+    // Small fields in bytes, ordered so that no padding is left: millions of patterns stay in
+    // memory at once. Layout and ContrastKind are read from a document with SaturatedByte, so
+    // the reader still refuses values beyond a byte.
     int32_t StepTotal = 0;
     int32_t BaseRow = 0;
-    int32_t ContrastKind = 0;
     TStepSums StepSums;  // step-major: step s, line l at s * LineCount + l
+    int8_t Layout = 0;
+    int8_t ContrastKind = 0;
     std::array<TLineResult, LineCount> LineResults{};
 
     void Clear();
@@ -54,7 +65,9 @@ class TGui2Reg : public TPersistent {
     int32_t StepSum(int32_t step, int32_t line, bool force) const;
 
     int32_t GetResult(int32_t line) const { return LineResults.at(line).ResultValue; }
-    void SetResult(int32_t line, int32_t value) { LineResults.at(line).ResultValue = value; }
+    void SetResult(int32_t line, int32_t value) {
+        LineResults.at(line).ResultValue = SaturatedByte(value);
+    }
     bool GetPosition(int32_t line, int32_t column) const;
     void SetPosition(int32_t line, int32_t column, bool flag);
     int32_t PositionCount(int32_t line) const;
@@ -80,3 +93,4 @@ class TGui2Reg : public TPersistent {
   private:
     std::array<TPointList, LineCount> lines_;
 };
+static_assert(sizeof(TGui2Reg) <= 152, "a pattern fits a 160-byte heap block");

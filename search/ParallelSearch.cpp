@@ -46,8 +46,49 @@ void TParallelSearch::RunPool(int threads) {
             for (auto& t : pool) t.join();
         }
     } join{*this, pool};
-    for (int i = 0; i < threads; ++i) pool.emplace_back([this] { Work(); });
+    // The handing-over thread is one of the workers: it works on chunks while the next one
+    // to hand over is not ready, so the threads never outnumber the cores asked for.
+    for (int i = 1; i < threads; ++i) pool.emplace_back([this] { Work(); });
     Consume();
+}
+
+bool TParallelSearch::TakeChunk(TChunk& chunk, int64_t& index) {
+    bool more = false;
+    try {
+        more = generator_.Next(chunk);
+    } catch (...) {
+        TChunkResult failed;
+        failed.Error = std::current_exception();
+        ready_[nextChunk_++] = std::move(failed);
+        generatorDone_ = true;
+        doneCv_.notify_all();
+        return false;
+    }
+    if (!more) {
+        generatorDone_ = true;
+        doneCv_.notify_all();
+        workCv_.notify_all();
+        return false;
+    }
+    index = nextChunk_++;
+    return true;
+}
+
+void TParallelSearch::RunChunk(TChunkWorker& worker, const TChunk& chunk, int64_t index) {
+    TChunkResult result;
+    try {
+        worker.Process(chunk, result);
+    } catch (...) {
+        // Out of memory, say: the search ends with the reason, in walk order, instead of
+        // taking the program down.
+        result = TChunkResult{};
+        result.Error = std::current_exception();
+    }
+    {
+        std::lock_guard lock(mutex_);
+        ready_[index] = std::move(result);
+    }
+    doneCv_.notify_all();
 }
 
 void TParallelSearch::Work() {
@@ -60,55 +101,38 @@ void TParallelSearch::Work() {
             workCv_.wait(
                 lock, [&] { return abort_ || generatorDone_ || nextChunk_ < consumed_ + window_; });
             if (abort_ || generatorDone_) return;
-            bool more = false;
-            try {
-                more = generator_.Next(chunk);
-            } catch (...) {
-                TChunkResult failed;
-                failed.Error = std::current_exception();
-                ready_[nextChunk_++] = std::move(failed);
-                generatorDone_ = true;
-                doneCv_.notify_all();
-                return;
-            }
-            if (!more) {
-                generatorDone_ = true;
-                doneCv_.notify_all();
-                workCv_.notify_all();
-                return;
-            }
-            index = nextChunk_++;
+            if (!TakeChunk(chunk, index)) return;
         }
-        TChunkResult result;
-        try {
-            worker.Process(chunk, result);
-        } catch (...) {
-            // Out of memory, say: the search ends with the reason, in walk order, instead of
-            // taking the program down.
-            result = TChunkResult{};
-            result.Error = std::current_exception();
-        }
-        {
-            std::lock_guard lock(mutex_);
-            ready_[index] = std::move(result);
-        }
-        doneCv_.notify_all();
+        RunChunk(worker, chunk, index);
     }
 }
 
 void TParallelSearch::Consume() {
+    TChunkWorker worker(ctx_, stop_);
+    TChunk chunk;
     for (int64_t index = 0;; ++index) {
         TChunkResult result;
-        {
+        while (true) {
             std::unique_lock lock(mutex_);
+            const auto canWork = [&] {
+                return !generatorDone_ && nextChunk_ < consumed_ + window_;
+            };
             doneCv_.wait(lock, [&] {
-                return ready_.count(index) > 0 || (generatorDone_ && index >= nextChunk_);
+                return ready_.count(index) > 0 || (generatorDone_ && index >= nextChunk_) ||
+                       canWork();
             });
             auto it = ready_.find(index);
-            if (it == ready_.end()) return;  // the walk is complete
-            result = std::move(it->second);
-            ready_.erase(it);
-            consumed_ = index + 1;
+            if (it != ready_.end()) {
+                result = std::move(it->second);
+                ready_.erase(it);
+                consumed_ = index + 1;
+                break;
+            }
+            if (generatorDone_ && index >= nextChunk_) return;  // the walk is complete
+            int64_t own = 0;
+            if (!TakeChunk(chunk, own)) continue;
+            lock.unlock();
+            RunChunk(worker, chunk, own);
         }
         workCv_.notify_all();
         if (result.Error) std::rethrow_exception(result.Error);

@@ -11,8 +11,8 @@
 
 // Runs the walk's chunks and hands the results to the sink in walk order, on the thread that
 // called Run, with the candidate count each would have had in one whole walk. With one thread
-// that thread does all the work; with more, a pool works on chunks ahead of the one being
-// handed over (at most a few per thread, so waiting results stay few).
+// that thread does all the work; with more, that thread and a pool work on chunks ahead of the
+// one being handed over (at most a few per thread, so waiting results stay few).
 class TParallelSearch {
   public:
     TParallelSearch(const TSearchContext& context, const TSearchRequest& request, ISearchSink& sink,
@@ -24,6 +24,9 @@ class TParallelSearch {
     void RunPool(int threads);
     void Work();
     void Consume();
+    // Takes the next chunk from the generator (the lock held); false when there is none.
+    bool TakeChunk(TChunk& chunk, int64_t& index);
+    void RunChunk(TChunkWorker& worker, const TChunk& chunk, int64_t index);
     bool Stopped() const { return stop_.load(std::memory_order_relaxed); }
     // Hands a chunk's notifications over; false when a stop cut it short.
     bool Emit(const TChunkResult& result);

@@ -38,18 +38,17 @@ TSearchContext::TSearchContext(const SearchOptions& options, const TCodes& draws
 
     CellLanes.assign(static_cast<size_t>(CellCount), TLanes{});
     Words = (CellCount + 63) / 64;
-    Bits.assign(static_cast<size_t>(MaxLayouts * MaxFilterSteps * FilterDigits) * Words, 0);
+    Bits.assign(static_cast<size_t>(TargetLanes * FilterValues) * Words, 0);
     for (size_t slot = 0; slot < Layouts.size(); ++slot) {
         const int32_t j = Layouts[slot];
         for (int32_t s = 1; s <= MaxFilterSteps; ++s) {
-            const size_t lane = slot * MaxFilterSteps + static_cast<size_t>(s - 1);
+            const int32_t lane = static_cast<int32_t>(slot) * MaxFilterSteps + s - 1;
             for (int32_t c = 0; c < CellCount; ++c) {
                 const uint8_t value = s < StepRows[j] ? ValuesAt(j, s)[c] : Outside;
-                CellLanes[c].Byte[lane] = value;
+                CellLanes[c].Byte[static_cast<size_t>(lane)] = value;
                 if (value == Outside) continue;
                 const int32_t filterValue = Contrast == 3 ? value % 5 : value;
-                Bits[BitsAt(static_cast<int32_t>(slot), s, filterValue) + c / 64] |= uint64_t{1}
-                                                                                     << (c % 64);
+                Bits[BitsAt(lane, filterValue) + c / 64] |= uint64_t{1} << (c % 64);
             }
         }
     }
@@ -67,7 +66,8 @@ std::unique_ptr<TGui2Reg> TSearchContext::MakePattern(const int32_t* low, int32_
                                                       const int32_t* high, int32_t nh, int32_t slot,
                                                       int32_t steps, bool& needsRandom) const {
     const int32_t layout = Layouts[slot];
-    auto reg = std::make_unique<TGui2Reg>();
+    // Every field is set below or by the members' own initialisers: no zeroing of the whole.
+    auto reg = std::make_unique_for_overwrite<TGui2Reg>();
     reg->Layout = layout;
     reg->BaseRow = DrawCount;
     reg->ContrastKind = Contrast;
@@ -75,13 +75,13 @@ std::unique_ptr<TGui2Reg> TSearchContext::MakePattern(const int32_t* low, int32_
     const int32_t counts[2] = {nl, nh};
     int32_t predicting = 0;
     for (int32_t l = 0; l < 2; ++l) {
-        TPointList& line = reg->Line(l);
-        line.SetCount(counts[l]);
-        for (int32_t i = 0; i < counts[l]; ++i) line.Put(i, Cells[lines[l][i]]);
-        if (lines[l][0] >= Grid.W) continue;
+        const int32_t* cells = lines[l];
+        reg->Line(l).SetPoints(counts[l], [&](int32_t i) { return Cells[cells[i]]; });
+        if (cells[0] >= Grid.W) continue;
         ++predicting;
-        for (int32_t i = 0; i < counts[l] && lines[l][i] < Grid.W; ++i)
-            reg->SetPosition(l, Grid.Column(lines[l][i]), true);
+        auto& marks = reg->LineResults[static_cast<size_t>(l)].Positions;
+        for (int32_t i = 0; i < counts[l] && cells[i] < Grid.W; ++i)
+            marks[static_cast<size_t>(Cells[cells[i]].X)] = 1;
     }
     reg->StepSums.reserve(static_cast<size_t>(steps) * TGui2Reg::LineCount);
     for (int32_t s = 0; s < steps; ++s) {

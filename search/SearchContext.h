@@ -13,11 +13,13 @@
 
 // Tables the search engine reads: everything that depends only on the options and the draws.
 
-inline constexpr uint8_t Outside = 0xFF;       // a cell's value at a step before the first draw
-inline constexpr uint8_t NeverMatches = 0xFE;  // a filter target when the fixed cells do not fit
+inline constexpr uint8_t Outside = 0xFF;  // a cell's value at a step before the first draw
 inline constexpr int32_t MaxLayouts = 4;
 inline constexpr int32_t MaxFilterSteps = 3;  // steps tested for a whole range of last cells
 inline constexpr int32_t FilterDigits = 10;   // filter values are digits (0-4 for 明对)
+// A filter target when the fixed cells do not fit: its cell mask is empty.
+inline constexpr uint8_t NeverMatches = FilterDigits;
+inline constexpr int32_t FilterValues = FilterDigits + 1;
 
 // A byte sum of this many cell values stays below Outside, so one Outside value among them
 // shows as a saturated sum.
@@ -26,6 +28,9 @@ static_assert(MaxQuickPrefix * 9 < Outside && NeverMatches < Outside);
 // The filter targets of every layout and step travel in one 16-byte register.
 inline constexpr int32_t TargetLanes = MaxLayouts * MaxFilterSteps;
 static_assert(TargetLanes <= 16);
+// The start of a lane's mask of a filter value, in words, fits 16 bits.
+inline constexpr int32_t MaxWords = ((MaxRowOffset + 2) * MaxGridWidth + 63) / 64;
+static_assert(16 * FilterValues * MaxWords < 65536);
 
 // The 16 lanes of one cell or target set: lane slot * MaxFilterSteps + (step - 1).
 struct alignas(16) TLanes {
@@ -48,8 +53,9 @@ struct TSearchContext {
     // CellLanes[c]: cell c's values at the filtered steps of every layout slot (Outside where
     // the step lies before the first draw), so a prefix's sums are a few byte additions.
     std::vector<TLanes> CellLanes;
-    // Bit masks of the cells by filter value (the value mod 5 for 明对): for each slot, step
-    // and value, bit c % 64 of word c / 64 is set where cell c has that value.
+    // Bit masks of the cells by filter value (the value mod 5 for 明对): for each lane (slot,
+    // step) and value, bit c % 64 of word c / 64 is set where cell c has that value; the masks
+    // of NeverMatches are empty.
     int32_t Words = 0;
     std::vector<uint64_t> Bits;
     // The difference of a prefix's and the low line's sums over any lines lies within this.
@@ -60,12 +66,8 @@ struct TSearchContext {
     const uint8_t* ValuesAt(int32_t layout, int32_t step) const {
         return Values[layout].data() + static_cast<size_t>(step) * CellCount;
     }
-    size_t BitsAt(int32_t slot, int32_t step, int32_t value) const {
-        return static_cast<size_t>(((slot * MaxFilterSteps) + step - 1) * FilterDigits + value) *
-               Words;
-    }
-    const uint64_t* BitsOf(int32_t slot, int32_t step, int32_t value) const {
-        return Bits.data() + BitsAt(slot, step, value);
+    size_t BitsAt(int32_t lane, int32_t value) const {
+        return static_cast<size_t>(lane * FilterValues + value) * static_cast<size_t>(Words);
     }
     // The filter value a last cell needs, by the high prefix's sum minus the low line's sum.
     uint8_t TargetOf(int32_t difference) const;

@@ -4,11 +4,11 @@
 #include <limits>
 #include <stdexcept>
 
-TStepSums::TStepSums(std::initializer_list<int32_t> sums) : small_{} {
+TStepSums::TStepSums(std::initializer_list<int32_t> sums) : small_(0) {
     assign(sums.begin(), sums.size());
 }
 
-TStepSums::TStepSums(const TStepSums& other) : small_{} {
+TStepSums::TStepSums(const TStepSums& other) : small_(0) {
     *this = other;
 }
 
@@ -29,23 +29,12 @@ int32_t TStepSums::at(size_t index) const {
     return (*this)[index];
 }
 
-void TStepSums::push_back(int32_t sum) {
-    if (!Wide()) {
-        const bool fits =
-            sum >= std::numeric_limits<int8_t>::min() && sum <= std::numeric_limits<int8_t>::max();
-        if (fits && size_ < SmallCapacity) {
-            small_[size_++] = static_cast<int8_t>(sum);
-            return;
-        }
+void TStepSums::PushWide(int32_t sum) {
+    if (!Wide())
         Widen(std::max<size_t>(SmallCapacity, size_) * 2);
-    } else if (size_ == capacity_) {
+    else if (size_ == capacity_)
         Widen(size_t{capacity_} * 2);
-    }
     wide_[size_++] = sum;
-}
-
-void TStepSums::reserve(size_t count) {
-    if (count > SmallCapacity && count > capacity_) Widen(count);
 }
 
 void TStepSums::assign(const int32_t* sums, size_t count) {

@@ -308,7 +308,8 @@ void WritePattern(JsonWriter& json, const TGui2Reg& reg) {
     json.Raw("]}\n");
 }
 
-// Prints each pattern as it arrives and frees it, unless the document needs it later.
+// Prints the patterns of each piece of the walk when the piece ends and frees them, unless the
+// document needs them later; the time spent writing is counted apart from the search's.
 // Set by Ctrl+C and by the pattern limit; the search ends at its next look.
 std::atomic<bool> StopRequested{false};
 
@@ -333,21 +334,36 @@ class PrintingSink : public ISearchSink {
             copy->Assign(*pattern);
             Pictured.push_back(std::move(copy));
         }
-        if (!quiet_) {
-            json_.Text().clear();
-            WritePattern(json_, *pattern);
-            std::fwrite(json_.Text().data(), 1, json_.Text().size(), stdout);
+        if (!quiet_ || keep_) pending_.push_back(std::move(pattern));
+    }
+    void BatchEnd() override { Flush(); }
+
+    // Writes and hands on the patterns of the piece; also called once the search has ended.
+    void Flush() {
+        if (!quiet_ && !pending_.empty()) {
+            const auto started = std::chrono::steady_clock::now();
+            for (const auto& pattern : pending_) {
+                json_.Text().clear();
+                WritePattern(json_, *pattern);
+                std::fwrite(json_.Text().data(), 1, json_.Text().size(), stdout);
+            }
+            OutputSeconds +=
+                std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
         }
         if (keep_) {
             // The document holds the lines in drawing order, as the program saves them.
-            pattern->OrderByShortestPath();
-            Kept.push_back(std::move(pattern));
+            for (auto& pattern : pending_) {
+                pattern->OrderByShortestPath();
+                Kept.push_back(std::move(pattern));
+            }
         }
+        pending_.clear();
     }
 
     std::vector<std::unique_ptr<TGui2Reg>> Kept;
     std::vector<std::unique_ptr<TGui2Reg>> Pictured;
     bool LimitReached = false;
+    double OutputSeconds = 0;
 
   private:
     bool quiet_;
@@ -356,10 +372,10 @@ class PrintingSink : public ISearchSink {
     int64_t limit_;
     size_t nextPictured_ = 0;
     int64_t found_ = 0;
+    std::vector<std::unique_ptr<TGui2Reg>> pending_;
     JsonWriter json_;
 };
 
-// The counts every backtest line shares.
 void WriteCounts(JsonWriter& json, const TBacktestCounts& counts) {
     json.Raw("\"patterns\":");
     json.Int(counts.Patterns);
@@ -530,24 +546,29 @@ int Run(int argc, char** argv) {
     TSearchTotals totals;
     try {
         totals = RunSearch(request, sink, StopRequested);
+        sink.Flush();
     } catch (const TError& e) {
+        sink.Flush();
         std::fflush(stdout);
         std::fprintf(stderr, "tolvane-search: the options cannot be searched: %s\n", e.what());
         return ExitUsage;
     } catch (const std::exception& e) {  // out of memory or threads: never an abort
+        sink.Flush();
         std::fflush(stdout);
         std::fprintf(stderr, "tolvane-search: the search failed: %s\n", e.what());
         return ExitBadInput;
     }
+    // "seconds" is the search's own time; writing the lines is "output_seconds".
     const double seconds =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count() -
+        sink.OutputSeconds;
 
     char summary[256];
     std::snprintf(summary, sizeof summary,
                   "{\"summary\":{\"candidates\":%lld,\"builds\":%lld,\"found\":%lld,\"draws\":%d,"
-                  "\"seconds\":%.3f}}\n",
+                  "\"seconds\":%.3f,\"output_seconds\":%.3f}}\n",
                   static_cast<long long>(totals.Candidates), static_cast<long long>(totals.Builds),
-                  static_cast<long long>(totals.Found), draws.Count(), seconds);
+                  static_cast<long long>(totals.Found), draws.Count(), seconds, sink.OutputSeconds);
     std::fputs(summary, stdout);
     if (std::fflush(stdout) != 0) {
         std::perror("tolvane-search: writing the output");

@@ -132,6 +132,8 @@ TEST(TStepSums, KeepsEveryValueExactly) {
         {0, 9, 4, 4},
         {1, 2, 3, 4, 5, 6, 7, 8, 9, 0, 1, 2, 3, 4, 5, 6, 7, 8},
         {3, 127, -128, 128},
+        {15, 0, 16, 15},  // the largest value kept inside, then one past it
+        {-1, 2},
         {-1000000, 5, 2147483647},
     };
     for (const auto& values : cases) {

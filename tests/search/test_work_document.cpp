@@ -100,7 +100,13 @@ TEST_F(WorkDocumentTest, AnyCutOrDamageLeavesTheDocumentInMemoryAsItWas) {
                                                       {firstPattern + 8, 1},     // Y 1
                                                       {layout, 5},               // layout
                                                       {layout + 4, 0x7FFFFFFF},  // step total
-                                                      {layout + 8, 10}};         // step sum
+                                                      {layout + 8, 10},          // step sum
+                                                      // Values that a byte would wrap onto
+                                                      // good ones: layout, result, contrast.
+                                                      {layout, 257},
+                                                      {layout + 44, 259},
+                                                      {layout + 68, 257},
+                                                      {layout + 68, -255}};
     for (int32_t hostile : {-1, 4, 0x7FFFFFFF, int32_t(0x80000000)})
         for (size_t count : {size_t(4), patternCount, firstPattern})
             damage.push_back({count, hostile});
