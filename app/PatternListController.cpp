@@ -81,13 +81,12 @@ void TPatternListController::InvertSelection() {
 
 std::optional<TDeletedPatterns> TPatternListController::DeleteSelected() {
     model_.FinishSort();  // the selected row numbers must be those of the rows shown
-    const std::vector<int> rows = SelectedRows();
-    if (rows.empty()) return std::nullopt;
-    view_.selectionModel()->clearSelection();
     TDeletedPatterns deleted;
-    deleted.RowPatterns.reserve(rows.size());
-    for (int r : rows) deleted.RowPatterns.push_back(model_.PatternAt(r));
-    Redelete(deleted);
+    deleted.Rows = SelectedRows();
+    if (deleted.Rows.empty()) return std::nullopt;
+    view_.selectionModel()->clearSelection();
+    for (int r : deleted.Rows) deleted.RowPatterns.push_back(model_.PatternAt(r));
+    RemoveDeleted(deleted);
     return deleted;
 }
 
@@ -97,6 +96,10 @@ void TPatternListController::Redelete(TDeletedPatterns& deleted) {
     deleted.Rows = model_.RowsOf(deleted.RowPatterns);
     deleted.RowPatterns.clear();
     for (int r : deleted.Rows) deleted.RowPatterns.push_back(model_.PatternAt(r));
+    RemoveDeleted(deleted);
+}
+
+void TPatternListController::RemoveDeleted(TDeletedPatterns& deleted) {
     model_.RemoveRows(deleted.Rows);
     deleted.LayoutRevision = model_.LayoutRevision();
     const std::unordered_set<const TGui2Reg*> gone(deleted.RowPatterns.begin(),

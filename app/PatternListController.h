@@ -66,6 +66,8 @@ class TPatternListController : public QObject {
   private:
     void ShowSortIndicator(int column, Qt::SortOrder order);
     void ShowSorting(bool sorting);
+    // Takes the rows and patterns of a deletion out of the list and the manager.
+    void RemoveDeleted(TDeletedPatterns& deleted);
     // Selects the rows that were selected before a sort where the sort moved them.
     void ReselectMoved(const std::vector<int>& selected, const std::vector<int>& newRowOf);
 

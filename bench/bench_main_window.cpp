@@ -33,6 +33,33 @@ void SearchUntilListed(TMainForm& form, QEventLoop& loop) {
     loop.exec();
 }
 
+// A 5 ms timer on the window's thread: the longest gap between its ticks is how long the window
+// could not answer input.
+class TPauseMeter {
+  public:
+    explicit TPauseMeter(const QElapsedTimer& clock) : clock_(clock) {
+        ticker_.setInterval(5);
+        QObject::connect(&ticker_, &QTimer::timeout, [this] {
+            const qint64 now = clock_.elapsed();
+            longest_ = std::max(longest_, now - last_);
+            last_ = now;
+        });
+    }
+    void Start() { ticker_.start(); }
+    // Forgets the gaps so far.
+    void Restart() {
+        longest_ = 0;
+        last_ = clock_.elapsed();
+    }
+    qint64 Longest() const { return longest_; }
+
+  private:
+    const QElapsedTimer& clock_;
+    QTimer ticker_;
+    qint64 last_ = 0;
+    qint64 longest_ = 0;
+};
+
 class TSilentPrompts : public TPrompts {
   public:
     void ShowMessage(QWidget*, const QString&) override {}
@@ -75,34 +102,25 @@ void BM_SearchIntoTheWindow(benchmark::State& state) {
 
     for (auto _ : state) {
         QElapsedTimer clock;
-        qint64 last = 0;
-        qint64 maxGap = 0;
-        QTimer ticker;
-        ticker.setInterval(5);
-        QObject::connect(&ticker, &QTimer::timeout, [&] {
-            const qint64 now = clock.elapsed();
-            maxGap = std::max(maxGap, now - last);
-            last = now;
-        });
+        TPauseMeter pauses(clock);
         QEventLoop loop;
         qint64 searchMs = 0;
         QObject::connect(&form, &TMainForm::SearchEventHandled, &loop, [&](int kind) {
             if (kind == 2) searchMs = clock.elapsed();
         });
         clock.start();
-        ticker.start();
+        pauses.Start();
         SearchUntilListed(form, loop);
         const qint64 total = clock.elapsed();
         // The sort runs on its own thread; the ticker keeps measuring the window's answers.
         QElapsedTimer sortClock;
         sortClock.start();
-        maxGap = 0;
-        last = clock.elapsed();
+        pauses.Restart();
         form.ListViewColumnClick(5);
         while (form.ListModel().Sorting())
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
         const qint64 sortMs = sortClock.elapsed();
-        const qint64 sortGap = maxGap;
+        const qint64 sortGap = pauses.Longest();
         // 清空 and its undo and redo: the patterns are moved aside and back, never copied.
         QElapsedTimer changeClock;
         changeClock.start();
@@ -116,7 +134,7 @@ void BM_SearchIntoTheWindow(benchmark::State& state) {
         state.SetIterationTime(static_cast<double>(total) / 1000.0);
         state.counters["patterns"] = form.RegMgr().Count();
         state.counters["rows"] = form.ListModel().RowCount();
-        state.counters["max_gap_ms"] = static_cast<double>(maxGap);
+        state.counters["max_gap_ms"] = static_cast<double>(pauses.Longest());
         state.counters["search_ms"] = static_cast<double>(searchMs);
         state.counters["sort_sums_ms"] = static_cast<double>(sortMs);
         state.counters["sort_max_gap_ms"] = static_cast<double>(sortGap);
@@ -187,24 +205,16 @@ void BM_OpenLargeDocument(benchmark::State& state) {
     }
     for (auto _ : state) {
         QElapsedTimer clock;
-        qint64 last = 0;
-        qint64 maxGap = 0;
-        QTimer ticker;
-        ticker.setInterval(5);
-        QObject::connect(&ticker, &QTimer::timeout, [&] {
-            const qint64 now = clock.elapsed();
-            maxGap = std::max(maxGap, now - last);
-            last = now;
-        });
+        TPauseMeter pauses(clock);
         clock.start();
-        ticker.start();
+        pauses.Start();
         auto form = std::make_unique<TMainForm>(folder.path(), std::make_unique<TSilentPrompts>());
         const qint64 openMs = clock.elapsed();
         QTimer::singleShot(20, [] {});
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);  // the tick after the open
         state.SetIterationTime(static_cast<double>(openMs) / 1000.0);
         state.counters["patterns"] = form->RegMgr().Count();
-        state.counters["max_gap_ms"] = static_cast<double>(maxGap);
+        state.counters["max_gap_ms"] = static_cast<double>(pauses.Longest());
         QElapsedTimer closeClock;
         closeClock.start();
         form.reset();

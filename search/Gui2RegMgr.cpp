@@ -38,23 +38,7 @@ TGui2Reg& TGui2RegMgr::Get(int32_t index) const {
 }
 
 void TGui2RegMgr::DeleteIndices(std::vector<int32_t> indices) {
-    std::sort(indices.begin(), indices.end());
-    indices.erase(std::unique(indices.begin(), indices.end()), indices.end());
-    if (indices.empty()) return;
-    if (indices.front() < 0 || indices.back() >= Count())
-        throw TError("TRegMgr.Del Index isnot valid!");
-    size_t next = 0;  // next index to delete
-    size_t kept = 0;
-    for (size_t i = 0; i < patterns_.size(); ++i) {
-        if (next < indices.size() && static_cast<size_t>(indices[next]) == i) {
-            ++next;
-            continue;
-        }
-        if (kept != i) patterns_[kept] = std::move(patterns_[i]);
-        ++kept;
-    }
-    patterns_.resize(kept);
-    ++revision_;
+    TakeIndices(std::move(indices));  // the taken patterns are freed on the way out
 }
 
 TTakenPatterns TGui2RegMgr::TakeIndices(std::vector<int32_t> indices) {

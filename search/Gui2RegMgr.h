@@ -66,7 +66,6 @@ class TGui2RegMgr {
     void Remove(const TGui2Reg* pattern);
     // Empties the manager at once; a large set is freed on a thread of its own.
     void Clear();
-    static constexpr size_t BackgroundFreeCount = TPatternDisposer::BackgroundCount;
     const std::vector<std::unique_ptr<TGui2Reg>>& Patterns() const { return patterns_; }
     // Changes whenever patterns are added, deleted or replaced, so readers can tell that what
     // they computed from the patterns is out of date.
