@@ -7,7 +7,7 @@ packages=(
   qt6-base-dev qt6-translations-l10n libgif-dev giflib-tools libcurl4-openssl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool fonts-noto-cjk
-  clang clang-format libclang-rt-14-dev libcpp-httplib-dev
+  clang clang-format clang-tidy libclang-rt-14-dev libcpp-httplib-dev libboost-dev
   help2man dpkg-dev file desktop-file-utils appstream
 )
 

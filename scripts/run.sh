@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds Tolvane and starts it.
+# Installs what is missing, builds Tolvane and starts it; arguments go to the program
+# (./scripts/run.sh --version answers without a display).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
