@@ -201,6 +201,7 @@ class TestMainWindow : public QObject {
         auto form = NewWindow();
         log_.FileNames.push_back(FilePath("draws.txt"));
         form->FileMenuImportClick();
+        form->FinishCommands();
         QCOMPARE(log_.Messages.last(), QStringLiteral("导入开奖号码成功！"));
         QCOMPARE(form->Gui2RegNet->Draws().Count(), 3);
         QVERIFY(form->DocumentModified());
@@ -237,10 +238,12 @@ class TestMainWindow : public QObject {
         WriteFile("spaced.txt", "7654321\n12 3456\n");
         log_.FileNames.push_back(FilePath("spaced.txt"));
         form->FileMenuImportClick();
+        form->FinishCommands();
         QCOMPARE(log_.Messages.last(), QStringLiteral("第2行无法识别：12 3456"));
         WriteFile("negative.txt", "7654321\n-123456\n");
         log_.FileNames.push_back(FilePath("negative.txt"));
         form->FileMenuImportClick();
+        form->FinishCommands();
         QCOMPARE(log_.Messages.last(), QStringLiteral("'-' is not a valid integer value"));
         QCOMPARE(draws.Count(), 5);
         QCOMPARE(draws.GetNum(1, 0), 0);
@@ -249,6 +252,7 @@ class TestMainWindow : public QObject {
         // Cancelling the dialog does nothing; an empty file empties the draws.
         const int messages = log_.Messages.size();
         form->FileMenuImportClick();
+        form->FinishCommands();
         QCOMPARE(log_.Messages.size(), messages);
         WriteFile("empty.txt", "12\n\n");
         form->ImportDrawFile(FilePath("empty.txt"));
