@@ -23,14 +23,17 @@ void OpenDocumentInBackground(TBackgroundJob& job, TDocumentSession& session, TC
                               std::function<void(bool opened, TPatternListModel::TRows rows)> done,
                               std::function<void(std::exception_ptr failure)> failed) {
     constexpr int Steps = 1000;
-    // A child of the window: it goes with the window when the window closes first.
+    // A window of its own: the main window is disabled while the document opens, and a child
+    // would be disabled with it. It goes when the job goes (the main window closed first).
     QPointer<QProgressDialog> progress = new QProgressDialog(
-        QStringLiteral("正在打开文档..."), QStringLiteral("取消"), 0, Steps, parent);
+        QStringLiteral("正在打开文档..."), QStringLiteral("取消"), 0, Steps, nullptr);
+    QObject::connect(&job, &QObject::destroyed, progress, &QObject::deleteLater);
     progress->setWindowTitle(QStringLiteral("打开文档"));
     progress->setWindowModality(Qt::ApplicationModal);
     progress->setMinimumDuration(500);
     progress->setAutoReset(false);
     progress->setAutoClose(false);
+    if (parent != nullptr) progress->move(parent->geometry().center() - progress->rect().center());
     job.FollowIn(*progress);
     const auto closeProgress = [progress] {
         if (progress) progress->deleteLater();
