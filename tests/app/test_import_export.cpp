@@ -59,6 +59,27 @@ class TestImportExport : public QObject {
   private slots:
     void init() { fixture_.Reset(); }
 
+    // A correction of a long file is read again on a background job: meanwhile "导入" waits.
+    void aLongFileIsReadAgainOffTheWindowThread() {
+        const TDrawFileText file(SiteTable.toStdString());
+        TImportPreview preview(file, file.Read());
+        preview.BackgroundLines = 1;
+        preview.DrawColumnCbb->setCurrentIndex(1);  // 第2列: dates, which do not fit
+        QVERIFY(preview.Rereading());
+        QVERIFY(!preview.ImportBt->isEnabled());
+        QCOMPARE(preview.CountLbl->text(), QStringLiteral("正在读取..."));
+        preview.FinishRereading();
+        QVERIFY(!preview.Readable());
+        QCOMPARE(preview.ErrorLbl->text(),
+                 QStringLiteral("第2行无法识别：2024003,2024-01-08,1,1,1,1,1,1,1"));
+        preview.DrawColumnCbb->setCurrentIndex(
+            preview.DrawColumnCbb->findText(QStringLiteral("第3至第9列（每列一位）")));
+        QTRY_VERIFY(!preview.Rereading());  // handed over by the event loop
+        QVERIFY(preview.Readable());
+        QVERIFY(preview.ImportBt->isEnabled());
+        QCOMPARE(preview.CountLbl->text(), QStringLiteral("共3期"));
+    }
+
     void previewShowsTheLayoutAndCancelChangesNothing() {
         const TDrawFileText file(SiteTable.toStdString());
         TImportPreview preview(file, file.Read());
