@@ -36,7 +36,7 @@ void OpenDocumentInBackground(TBackgroundJob& job, TDocumentSession& session, TC
     if (parent != nullptr) progress->move(parent->geometry().center() - progress->rect().center());
     job.FollowIn(*progress);
     const auto closeProgress = [progress] {
-        if (progress) progress->deleteLater();
+        delete progress.data();  // at once: a dialog left for later could still show itself
     };
 
     job.Start(

@@ -130,7 +130,7 @@ void TDrawCommands::Import() {
     if (path.isEmpty()) return;
     QPointer<QProgressDialog> progress = new QProgressDialog(
         QStringLiteral("正在读取开奖数据..."), QStringLiteral("取消"), 0, 100, &window_);
-    progress->setWindowTitle(QStringLiteral("导入开奖号码"));
+    progress->setWindowTitle(QStringLiteral("读取开奖数据"));
     progress->setWindowModality(Qt::WindowModal);
     progress->setMinimumDuration(500);
     progress->setAutoClose(false);
@@ -138,7 +138,7 @@ void TDrawCommands::Import() {
     progress->setValue(0);
     reading_->FollowIn(*progress);
     const auto closeProgress = [progress] {
-        if (progress) progress->deleteLater();
+        delete progress.data();  // at once: a dialog left for later could still show itself
     };
     reading_->Start(
         [file = path.toStdString()](TJobControl& control) { return LoadFile(file, &control); },

@@ -49,7 +49,7 @@ void TPatternTableExport::Run(const TPatternListModel& list,
     progress->setValue(0);  // modal from now on, shown once the export takes long
     job_.FollowIn(*progress);
     const auto closeProgress = [progress] {
-        if (progress) progress->deleteLater();
+        delete progress.data();  // at once: a dialog left for later could still show itself
     };
     QWidget* window = &window_;
     TPrompts* prompts = &prompts_;

@@ -109,7 +109,7 @@ void ExportPatternPictures(TBackgroundJob& job, TGui2RegNet& grid,
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
     const auto ended = [progress] {
         QGuiApplication::restoreOverrideCursor();
-        if (progress) progress->deleteLater();
+        delete progress.data();  // at once: a dialog left for later could still show itself
     };
     const auto folderPath = folder;
     TPrompts* shownPrompts = &prompts;
