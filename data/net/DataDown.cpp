@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <mutex>
 #include <random>
 
 #include "data/Error.h"
@@ -137,34 +138,6 @@ TFetchResult FetchUrl(const std::string& url, std::chrono::milliseconds timeout,
         result.Body = std::move(sink.Body);
     }
     return result;
-}
-
-TDataDown::TDataDown(TDownloadRequest request, TReceived onReceived, TDownloadTiming timing)
-    : request_(std::move(request)),
-      onReceived_(std::move(onReceived)),
-      timing_(timing),
-      created_(std::chrono::steady_clock::now()) {}
-
-TDataDown::~TDataDown() {
-    Stop();
-}
-
-void TDataDown::Start() {
-    if (thread_.joinable()) return;
-    PrepareDownloads();  // on the starting thread: global set-up is not safe to race
-    thread_ = std::thread([this] { Execute(); });
-}
-
-void TDataDown::Stop() {
-    control_.Cancel();
-    if (thread_.joinable()) thread_.join();
-    finished_.store(true);
-}
-
-void TDataDown::Execute() {
-    TDownloadResult result = RunDownload(request_, timing_, created_, control_);
-    if (!control_.Cancelled() && onReceived_) onReceived_(std::move(result));
-    finished_.store(true);
 }
 
 void PrepareDownloads() {

@@ -47,15 +47,9 @@ class DataDownTest : public ::testing::Test {
 
     static TDownloadResult Run(const std::string& url, const std::string& member = "",
                                const std::string& password = "", TDownloadTiming timing = Quick) {
-        std::promise<TDownloadResult> done;
-        TDataDown worker(
-            {url, member, password},
-            [&done](TDownloadResult result) { done.set_value(std::move(result)); }, timing);
-        worker.Start();
-        std::future<TDownloadResult> result = done.get_future();
-        // Only a guard against a hang; no test depends on how long a download takes.
-        EXPECT_EQ(result.wait_for(120s), std::future_status::ready);
-        return result.get();
+        TJobControl control;
+        return RunDownload({url, member, password}, timing, std::chrono::steady_clock::now(),
+                           control);
     }
 
     std::string folder_;
@@ -145,32 +139,28 @@ TEST_F(DataDownTest, EachBrokenReplyIsBlamedOnWhatBrokeIt) {
         << Run(redirecting.Url).Error;
 }
 
-TEST_F(DataDownTest, StopEndsTheWaitOrTheRequestWithoutAHandOver) {
+TEST_F(DataDownTest, CancelEndsTheWaitOrTheRequest) {
     TDrawServiceProcess service(TOLVANE_DRAWSVC_PATH,
                                 {"--draws", WriteFile("draws.txt", DrawText(1))});
     ASSERT_FALSE(service.Url.empty());
     TTestPort silent(true);
     ASSERT_NE(silent.Port, 0);
     const std::string url = "http://127.0.0.1:" + std::to_string(silent.Port) + "/down";
-    // Stopped while waiting before the request (units of an hour: a service that answers at
+    // Cancelled while waiting before the request (units of an hour: a service that answers at
     // once is not asked yet), and while a silent service keeps the request waiting.
     for (auto [address, timing] : {std::pair{service.Url, TDownloadTiming{3600s, 600s}},
                                    std::pair{url, TDownloadTiming{0ms, 3600s}}}) {
-        std::atomic<int> handedOver{0};
-        TDataDown worker(
-            {address, "", ""}, [&](TDownloadResult) { ++handedOver; }, timing);
-        worker.Start();
-        std::this_thread::sleep_for(200ms);
-        EXPECT_FALSE(worker.Finished());
-        worker.Stop();
-        EXPECT_TRUE(worker.Finished());
-        EXPECT_EQ(handedOver.load(), 0);
-    }
-    // A worker never started, or destroyed while running, stops cleanly too.
-    { TDataDown idle({url, "", ""}, nullptr); }
-    {
-        TDataDown running({url, "", ""}, [](TDownloadResult) { ADD_FAILURE(); }, {0ms, 3600s});
-        running.Start();
+        TJobControl control;
+        PrepareDownloads();
+        auto download = std::async(std::launch::async, [&, address = address, timing = timing] {
+            return RunDownload({address, "", ""}, timing, std::chrono::steady_clock::now(),
+                               control);
+        });
+        EXPECT_EQ(download.wait_for(200ms), std::future_status::timeout);
+        control.Cancel();
+        const TDownloadResult result = download.get();
+        EXPECT_FALSE(result.Succeeded);
+        EXPECT_EQ(result.Error, "下载已取消。");
     }
 }
 
