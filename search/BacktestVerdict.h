@@ -9,8 +9,9 @@
 #include "search/Backtest.h"
 
 // The verdicts of a backtest: a one-sample t test of the per-draw differences h_t - c_t (the
-// draw's hit rate minus its chance rate) over the m draws with predictions, the overall line at
-// its own 5% level and the groups of the table under Holm-Bonferroni over the groups tested.
+// draw's hit rate minus its chance rate) over the m draws with predictions, corrected for their
+// skewness, the overall line at its own 5% level and the groups of the table under
+// Holm-Bonferroni over the groups tested.
 
 // No verdict on fewer draws with predictions than this.
 inline constexpr int32_t FewestVerdictRows = 10;
@@ -40,7 +41,11 @@ struct TBacktestT {
     double MeanHit = 0;
     double MeanChance = 0;
     double MeanDifference = 0;
+    // The statistic judged: t of the differences with their skewness removed (Hall's
+    // transformation), read against Student's t with m - 1 degrees of freedom.
     std::optional<double> T;
+    std::optional<double> PlainT;  // mean / (sd / sqrt m), before the correction
+    double Skewness = 0;           // of the differences (third central moment / sd^3)
     TNoTReason NoT = TNoTReason::TooFewDraws;
     // How likely a result this far from chance is under chance, two-sided: from t with m - 1
     // degrees of freedom or, with no spread, a bound from each draw's own chance (a draw whose

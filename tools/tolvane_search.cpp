@@ -407,10 +407,13 @@ void OptionalNumber(JsonWriter& json, const std::optional<double>& value) {
         json.Raw("null");
 }
 
-// "z" is the t statistic of the per-draw differences (the key of earlier versions is kept).
+// "z" is the t statistic judged, of the per-draw differences with their skewness removed (the
+// key of earlier versions is kept); "t_plain" the t before that correction.
 void WriteVerdict(JsonWriter& json, const TBacktestLine& line) {
     json.Raw(",\"z\":");
     OptionalNumber(json, line.T.T);
+    json.Raw(",\"t_plain\":");
+    OptionalNumber(json, line.T.PlainT);
     json.Raw(",\"m\":");
     json.Int(line.T.Rows);
     json.Raw(",\"mean_hit\":");

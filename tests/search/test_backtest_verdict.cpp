@@ -133,6 +133,22 @@ TEST(BacktestVerdict, VerdictsOfConstructedSeries) {
                 2 * std::pow(0.8, 40), 1e-15);
 }
 
+TEST(BacktestVerdict, TheSkewnessOfTheDrawsIsRemovedFromT) {
+    // Eight draws 5 points under chance and two over it by 5 and 15: skewed to the right, as a
+    // draw's shared digits make it. Worked apart (Python): plain t = -0.93704, skewness 1.91979,
+    // Hall's t = -0.66941; the mirrored series gives the mirrored values.
+    for (const double sign : {1.0, -1.0}) {
+        std::vector<TBacktestRates> rates = Same(8, 0.1 - sign * 0.05, 0.1);
+        rates.push_back({0.1 + sign * 0.05, 0.1});
+        rates.push_back({0.1 + sign * 0.15, 0.1});
+        const TBacktestT t = SummarizeBacktest(RowsOf(rates, false), 4).Total.T;
+        ASSERT_TRUE(t.T && t.PlainT);
+        EXPECT_NEAR(*t.PlainT, -sign * 0.9370426, 1e-6);
+        EXPECT_NEAR(t.Skewness, sign * 1.9197945, 1e-6);
+        EXPECT_NEAR(*t.T, -sign * 0.6694061, 1e-6);
+    }
+}
+
 TEST(BacktestVerdict, PooledRateAndMeanRateCanPointOppositeWays) {
     // 1,000 patterns with 80 hits and 10 with 5, each at chance 10%: pooled 85 / 1,010 = 8.4%
     // below 10%, while the per-draw rates 8% and 50% average 29%, 19 points above.
