@@ -1,6 +1,7 @@
 #include "search/Backtest.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <exception>
 #include <map>
@@ -16,12 +17,19 @@ namespace {
 
 // Scores each pattern of one row's search as it arrives and drops it. With a pattern limit the
 // row's search watches a flag of its own, which this sink raises past the limit and whenever
-// the backtest is to end (passed on at each report of the search).
+// the backtest is to end or an earlier row has passed the limit (passed on at each report of
+// the search).
 class TScoringSink : public ISearchSink {
   public:
     TScoringSink(const TCodes& draws, int32_t row, int32_t minimumSteps, int64_t limit,
-                 const std::atomic<bool>& stop, const std::atomic<bool>& halt)
-        : draws_(draws), minimumSteps_(minimumSteps), limit_(limit), stop_(stop), halt_(halt) {
+                 const std::atomic<bool>& stop, const std::atomic<bool>& halt,
+                 const std::atomic<int32_t>& limitRow)
+        : draws_(draws),
+          minimumSteps_(minimumSteps),
+          limit_(limit),
+          stop_(stop),
+          halt_(halt),
+          limitRow_(limitRow) {
         Row.Row = row;
     }
     void Progress(int64_t) override { PassOnStop(); }
@@ -43,7 +51,7 @@ class TScoringSink : public ISearchSink {
 
   private:
     void PassOnStop() {
-        if (stop_.load() || halt_.load()) RowStop = true;
+        if (stop_.load() || halt_.load() || limitRow_.load() < Row.Row) RowStop = true;
     }
     const TCodes& draws_;
     int32_t minimumSteps_;
@@ -51,6 +59,7 @@ class TScoringSink : public ISearchSink {
     int64_t found_ = 0;
     const std::atomic<bool>& stop_;
     const std::atomic<bool>& halt_;
+    const std::atomic<int32_t>& limitRow_;
 };
 
 // The draws before a row, kept between rows so that only new rows are copied.
@@ -158,8 +167,10 @@ TBacktestOutcome RunBacktest(const TBacktestRequest& request, IBacktestSink& sin
     workers = std::min(workers, std::max(total, 1));
 
     std::atomic<int32_t> nextIndex{0};
-    std::atomic<bool> halt{false};  // a failure or a row past the limit ends every worker
-    std::mutex mutex;               // guards what follows and every call into the sink
+    std::atomic<bool> halt{false};  // a failure ends every worker
+    // The first row past the pattern limit: later rows end, earlier ones are still scored.
+    std::atomic<int32_t> limitRow{INT32_MAX};
+    std::mutex mutex;  // guards what follows and every call into the sink
     std::exception_ptr error;
     std::map<int32_t, TBacktestRow> early;  // rows done before an earlier row
     TBacktestOutcome outcome;
@@ -169,8 +180,8 @@ TBacktestOutcome RunBacktest(const TBacktestRequest& request, IBacktestSink& sin
         TPrefixDraws prefix(draws);
         while (!stop.load() && !halt.load()) {
             const int32_t index = nextIndex.fetch_add(1);
-            if (index >= total) break;
             const int32_t row = firstRow + index;
+            if (index >= total || row > limitRow.load()) break;
             {
                 std::lock_guard lock(mutex);
                 sink.RowStarted(row);
@@ -181,7 +192,7 @@ TBacktestOutcome RunBacktest(const TBacktestRequest& request, IBacktestSink& sin
             search.Threads = request.SearchThreads;
             search.Seed = request.Seed;
             TScoringSink scoring(draws, row, request.Options.SecCountSe, request.MaxPatterns, stop,
-                                 halt);
+                                 halt, limitRow);
             try {
                 RunSearch(search, scoring, scoring.SearchStop());
             } catch (...) {
@@ -192,11 +203,12 @@ TBacktestOutcome RunBacktest(const TBacktestRequest& request, IBacktestSink& sin
             }
             std::lock_guard lock(mutex);
             if (scoring.LimitReached) {
-                if (outcome.LimitRow == 0 || row < outcome.LimitRow) outcome.LimitRow = row;
-                halt = true;
+                limitRow = std::min(limitRow.load(), row);
+                outcome.LimitRow = limitRow;
                 break;
             }
-            if (stop.load() || halt.load()) break;  // the search may have ended early
+            // The search may have ended early.
+            if (stop.load() || halt.load() || row > limitRow.load()) break;
             early.emplace(row, std::move(scoring.Row));
             for (auto it = early.find(firstRow + static_cast<int32_t>(scored.size()));
                  it != early.end();

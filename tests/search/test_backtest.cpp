@@ -281,9 +281,11 @@ TEST(Backtest, APatternLimitEndsTheBacktestAtTheRowPastIt) {
     const auto all = RunBacktest(request, unlimited, stop).Rows;
     ASSERT_EQ(all.size(), 4u);
     // Each limit ends the backtest at the first row whose search passes it, keeping the rows
-    // before; a limit no row passes changes nothing.
+    // before, also while a later row is searched beside it; a limit no row passes changes
+    // nothing.
     for (const TBacktestRow& at : all) {
         request.MaxPatterns = at.Total.Patterns;
+        request.Workers = 1 + static_cast<int>(at.Row % 2);
         size_t past = 0;
         while (past < all.size() && all[past].Total.Patterns <= request.MaxPatterns) ++past;
         TRecordingBacktest sink;
