@@ -98,6 +98,12 @@ class TestBacktestWindow : public QObject {
         QVERIFY(log_.Messages.isEmpty());
         // Both went through the atomic writer: nothing but the two files in the folder.
         QCOMPARE(QDir(folder.path()).entryList(QDir::Files).size(), 2);
+        // A file that cannot be written is named in a message.
+        log_.FileNames = {folder.filePath("missing/table.csv")};
+        form_->ExportCsvBt->click();
+        QCOMPARE(log_.Messages.size(), 1);
+        QVERIFY(log_.Messages.front().contains(QStringLiteral("无法写入文件")));
+        QVERIFY(log_.Messages.front().contains(QStringLiteral("missing/table.csv")));
 
         // A new start clears the verdict of the last run.
         const QString before = form_->VerdictLbl->text();
