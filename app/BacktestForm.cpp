@@ -11,11 +11,13 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 #include <memory>
+#include <mutex>
 
 #include "data/DrawExport.h"
 #include "data/Error.h"
 #include "data/FileIo.h"
 #include "stats/ui/BacktestChartView.h"
+#include "ui/BackgroundJob.h"
 #include "ui/Prompts.h"
 
 namespace {
@@ -59,12 +61,16 @@ QString TimeText(qint64 seconds) {
 
 }  // namespace
 
+// The rows scored and the row searched last, between two looks of the window.
+struct TBacktestForm::TNews {
+    std::mutex Mutex;
+    std::vector<TBacktestRow> Rows;
+    int32_t CurrentRow = 0;
+};
+
 TBacktestForm::TBacktestForm(QWidget* parent, TPrompts* prompts)
-    : QWidget(parent, Qt::Window), prompts_(prompts), run_([this] {
-          // From the run's thread: one drain at a time is posted to the window.
-          QMetaObject::invokeMethod(
-              this, [this] { DrainEvents(); }, Qt::QueuedConnection);
-      }) {
+    : QWidget(parent, Qt::Window), prompts_(prompts), run_(new TBackgroundJob(this)) {
+    connect(run_, &TBackgroundJob::ProgressChanged, this, &TBacktestForm::DrainNews);
     setObjectName(QStringLiteral("BacktestForm"));
     setWindowTitle(QStringLiteral("规律回测"));
     BuildLayout();
@@ -72,7 +78,11 @@ TBacktestForm::TBacktestForm(QWidget* parent, TPrompts* prompts)
 }
 
 TBacktestForm::~TBacktestForm() {
-    run_.Stop();  // the run waits for its thread when it goes
+    run_->Abandon();  // stops the run and waits for it
+}
+
+bool TBacktestForm::Running() const {
+    return run_->Running();
 }
 
 void TBacktestForm::BuildLayout() {
@@ -224,11 +234,26 @@ void TBacktestForm::StartBtClick() {
     VerdictLbl->setText(QStringLiteral("正在回测，结论在回测期间随已回测的期数更新。"));
     ShowResults();
     clock_.start();
-    run_.Start(std::move(job));
+    news_ = std::make_shared<TNews>();
+    run_->Start(
+        [job = std::move(job), news = news_](TJobControl& control) {
+            int64_t reports = 0;  // each report is news: the window looks when it changes
+            return RunBacktestToEnd(job, control.CancelFlag(),
+                                    [&](const TBacktestProgress& progress) {
+                                        {
+                                            std::lock_guard lock(news->Mutex);
+                                            news->CurrentRow = progress.CurrentRow;
+                                            if (progress.Scored)
+                                                news->Rows.push_back(*progress.Scored);
+                                        }
+                                        control.Report(++reports, 0);
+                                    });
+        },
+        [this](TBacktestResult result) { RunEnded(std::move(result)); });
 }
 
 void TBacktestForm::StopBtClick() {
-    run_.Stop();
+    run_->Cancel();
 }
 
 void TBacktestForm::OptionsBtClick() {
@@ -241,29 +266,36 @@ void TBacktestForm::AllRowsBtClick() {
     RowsSe->setValue(RowsSe->maximum());
 }
 
-void TBacktestForm::DrainEvents() {
-    if (!Running()) return;
-    TBacktestRun::TNews news = run_.Take();
-    for (auto& row : news.Rows) rows_.push_back(std::move(row));
-    const int32_t scored = static_cast<int32_t>(rows_.size());
-    ProgressBar->setValue(scored);
-    if (!news.Finished) {
-        const qint64 elapsed = clock_.elapsed();
-        const qint64 left = scored > 0 ? (elapsed * (total_ - scored) / scored + 999) / 1000 : -1;
-        ProgressLbl->setText(
-            QStringLiteral("正在回测第 %1 期（%2/%3）%4")
-                .arg(news.CurrentRow)
-                .arg(scored)
-                .arg(total_)
-                .arg(left >= 0 ? QStringLiteral("，剩余约 ") + TimeText(left) : QString()));
-        if (!news.Rows.empty()) {
-            summary_ = SummarizeBacktest(rows_, minimumSteps_);
-            ShowResults();
-        }
-        return;
+void TBacktestForm::DrainNews() {
+    if (!Running() || !news_) return;
+    std::vector<TBacktestRow> scored;
+    int32_t currentRow = 0;
+    {
+        std::lock_guard lock(news_->Mutex);
+        scored.swap(news_->Rows);
+        currentRow = news_->CurrentRow;
     }
-    const TBacktestResult result = run_.Result();
-    rows_ = result.Rows;
+    for (auto& row : scored) rows_.push_back(std::move(row));
+    const int32_t done = static_cast<int32_t>(rows_.size());
+    ProgressBar->setValue(done);
+    const qint64 elapsed = clock_.elapsed();
+    const qint64 left = done > 0 ? (elapsed * (total_ - done) / done + 999) / 1000 : -1;
+    ProgressLbl->setText(
+        QStringLiteral("正在回测第 %1 期（%2/%3）%4")
+            .arg(currentRow)
+            .arg(done)
+            .arg(total_)
+            .arg(left >= 0 ? QStringLiteral("，剩余约 ") + TimeText(left) : QString()));
+    if (!scored.empty()) {
+        summary_ = SummarizeBacktest(rows_, minimumSteps_);
+        ShowResults();
+    }
+}
+
+void TBacktestForm::RunEnded(TBacktestResult result) {
+    news_.reset();
+    const QString ending = Text(result.EndText());  // before the rows are moved out
+    rows_ = std::move(result.Rows);
     summary_ = result.Summary;
     ProgressBar->setValue(static_cast<int>(rows_.size()));
     ShowResults();
@@ -272,7 +304,7 @@ void TBacktestForm::DrainEvents() {
     StopBt->setEnabled(false);
     ProgressLbl->setText(
         result.Stopped
-            ? Text(result.EndText())
+            ? ending
             : QStringLiteral("回测完成，用时 %1。").arg(TimeText(clock_.elapsed() / 1000)));
     if (!result.Error.empty()) ShowMessage(Text(result.Error));
     emit Finished();

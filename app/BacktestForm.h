@@ -15,11 +15,12 @@ class QProgressBar;
 class QPushButton;
 class QSpinBox;
 class QTableWidget;
+class TBackgroundJob;
 class TBacktestChartView;
 class TPrompts;
 
-// The window "规律回测": a view of a backtest run (TBacktestRun, which scores the search with the
-// current options against the draws that followed on a thread of its own). It shows the
+// The window "规律回测": a view of a backtest run (RunBacktestToEnd, which scores the search with
+// the current options against the draws that followed, on a background job). It shows the
 // verdict, the chart of hit rates against chance and the table by class, contrast and steps,
 // and exports the table and the chart.
 class TBacktestForm : public QWidget {
@@ -37,7 +38,7 @@ class TBacktestForm : public QWidget {
                    std::function<void()> openOptions);
     // Shows the window and brings it to the front.
     void OpenWindow();
-    bool Running() const { return run_.Running(); }
+    bool Running() const;
     const std::vector<TBacktestRow>& Rows() const { return rows_; }
     const TBacktestSummary& Summary() const { return summary_; }
     // The number of rows a start scores: the spin box, capped by the draws.
@@ -76,7 +77,9 @@ class TBacktestForm : public QWidget {
   private:
     void BuildLayout();
     void RefreshSource();
-    void DrainEvents();
+    // Shows the rows scored since the last look; on the job's progress.
+    void DrainNews();
+    void RunEnded(TBacktestResult result);
     void ShowResults();
     void ShowMessage(const QString& text);
     // Writes bytes over path through the atomic writer; says so when it cannot.
@@ -88,7 +91,9 @@ class TBacktestForm : public QWidget {
     std::function<void()> openOptions_;
 
     // The run and what it has handed over.
-    TBacktestRun run_;
+    struct TNews;
+    TBackgroundJob* run_ = nullptr;
+    std::shared_ptr<TNews> news_;  // filled by the run's threads, drained by the window
     int32_t minimumSteps_ = 0;
     QElapsedTimer clock_;
     int32_t total_ = 0;

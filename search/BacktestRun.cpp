@@ -73,75 +73,25 @@ TBacktestResult RunBacktestJob(const TBacktestJob& job, const std::atomic<bool>&
     return result;
 }
 
-TBacktestRun::TBacktestRun(std::function<void()> notify) : notify_(std::move(notify)) {}
-
-TBacktestRun::~TBacktestRun() {
-    stop_ = true;
-    if (thread_.joinable()) thread_.join();
-}
-
-void TBacktestRun::Start(TBacktestJob job) {
-    if (Running()) return;
-    stop_ = false;
-    {
-        std::lock_guard lock(mutex_);
-        news_.clear();
-        current_ = 0;
-        finished_ = false;
-        posted_ = false;
-        result_ = {};
-    }
-    thread_ = std::thread([this, job = std::move(job)] {
+TBacktestResult RunBacktestToEnd(const TBacktestJob& job, const std::atomic<bool>& cancel,
+                                 const TBacktestProgressFn& progress) {
+    std::vector<TBacktestRow> scored;  // kept for a run that fails later
+    try {
+        return RunBacktestJob(job, cancel, [&](const TBacktestProgress& report) {
+            if (report.Scored) scored.push_back(*report.Scored);
+            if (progress) progress(report);
+        });
+    } catch (const std::exception& e) {
+        // The rows scored before the failure stand.
         TBacktestResult result;
-        std::vector<TBacktestRow> scored;  // kept for a run that fails later
-        try {
-            result = RunBacktestJob(job, stop_, [&](const TBacktestProgress& progress) {
-                if (progress.Scored) scored.push_back(*progress.Scored);
-                std::lock_guard lock(mutex_);
-                current_ = progress.CurrentRow;
-                if (progress.Scored) news_.push_back(*progress.Scored);
-                Post();
-            });
-        } catch (const std::exception& e) {
-            // The rows scored before the failure stand.
-            const int32_t draws = job.Draws ? job.Draws->Count() : 0;
-            result.DrawCount = draws;
-            result.Total = std::clamp(job.Rows, 0, draws);
-            result.FirstRow = draws - result.Total + 1;
-            result.Rows = std::move(scored);
-            result.Summary = SummarizeBacktest(result.Rows, job.Options.SecCountSe);
-            result.Stopped = true;
-            result.Error = e.what();
-        }
-        std::lock_guard lock(mutex_);
-        result_ = std::move(result);
-        finished_ = true;
-        Post();
-    });
-}
-
-void TBacktestRun::Stop() {
-    stop_ = true;
-}
-
-void TBacktestRun::Post() {
-    if (posted_ || !notify_) return;
-    posted_ = true;
-    notify_();
-}
-
-TBacktestRun::TNews TBacktestRun::Take() {
-    std::lock_guard lock(mutex_);
-    TNews news;
-    news.Rows.swap(news_);
-    news.CurrentRow = current_;
-    news.Finished = finished_;
-    posted_ = false;
-    return news;
-}
-
-TBacktestResult TBacktestRun::Result() {
-    if (thread_.joinable()) thread_.join();
-    std::lock_guard lock(mutex_);
-    return std::move(result_);
+        const int32_t draws = job.Draws ? job.Draws->Count() : 0;
+        result.DrawCount = draws;
+        result.Total = std::clamp(job.Rows, 0, draws);
+        result.FirstRow = draws - result.Total + 1;
+        result.Rows = std::move(scored);
+        result.Summary = SummarizeBacktest(result.Rows, job.Options.SecCountSe);
+        result.Stopped = true;
+        result.Error = e.what();
+        return result;
+    }
 }

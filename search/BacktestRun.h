@@ -4,9 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "data/Hao.h"
@@ -15,8 +13,7 @@
 #include "search/SearchOptions.h"
 
 // One backtest as a job: what it scores, how it reports, what it gives back. The function runs
-// it on the calling thread (what a background-job helper calls); TBacktestRun runs it on a
-// thread of its own for a window that polls.
+// it on the calling thread (the backtest window runs it on a background job).
 
 // What a run scores, copied so that the caller may change its own draws meanwhile.
 struct TBacktestJob {
@@ -54,44 +51,11 @@ struct TBacktestResult {
 
 // Runs the job on the calling thread until it is done or cancel is raised; progress is called
 // from the run's threads one call at a time. Options 搜索 refuses and failures of the search
-// raise their exception; the result then is the caller's to make (see TBacktestRun).
+// raise their exception; the result then is the caller's to make (see RunBacktestToEnd).
 TBacktestResult RunBacktestJob(const TBacktestJob& job, const std::atomic<bool>& cancel,
                                const TBacktestProgressFn& progress);
 
-// A run on a thread of its own: Start, Stop, what arrived since the last Take, the result.
-// notify is called from the run's threads when there is something new to take (at most once
-// until the next Take); it must not block.
-class TBacktestRun {
-  public:
-    explicit TBacktestRun(std::function<void()> notify);
-    ~TBacktestRun();  // stops and waits
-    TBacktestRun(const TBacktestRun&) = delete;
-    TBacktestRun& operator=(const TBacktestRun&) = delete;
-
-    void Start(TBacktestJob job);  // not while running
-    void Stop();
-    // Started and its end not yet taken by Result.
-    bool Running() const { return thread_.joinable(); }
-
-    struct TNews {
-        std::vector<TBacktestRow> Rows;  // scored since the last Take, in order
-        int32_t CurrentRow = 0;          // the row searched last started
-        bool Finished = false;           // the run has ended: take its Result
-    };
-    TNews Take();
-    // Waits for the end and gives the whole result (rows, summary, how it ended).
-    TBacktestResult Result();
-
-  private:
-    void Post();
-
-    std::function<void()> notify_;
-    std::thread thread_;
-    std::atomic<bool> stop_{false};
-    std::mutex mutex_;
-    std::vector<TBacktestRow> news_;
-    int32_t current_ = 0;
-    bool finished_ = false;
-    bool posted_ = false;
-    TBacktestResult result_;
-};
+// The same run, never raising: a refused start or a failure of the search ends it with Error
+// set and the rows scored before it (the form a window shows).
+TBacktestResult RunBacktestToEnd(const TBacktestJob& job, const std::atomic<bool>& cancel,
+                                 const TBacktestProgressFn& progress);

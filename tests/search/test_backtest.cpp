@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <mutex>
 #include <thread>
@@ -305,30 +306,24 @@ TEST(BacktestRun, HandsOverEveryRowThenTheResult) {
     const auto draws = RandomDraws(31, 40);
     SearchOptions options;
     options.SecCountSe = 3;
-    std::atomic<int> notified{0};
-    TBacktestRun run([&] { ++notified; });
-    run.Start(MakeBacktestJob(*draws, options, 4));
-    EXPECT_TRUE(run.Running());
+    std::atomic<bool> cancel{false};
     std::vector<int32_t> taken;
-    for (bool finished = false; !finished;) {
-        TBacktestRun::TNews news = run.Take();
-        for (const TBacktestRow& row : news.Rows) taken.push_back(row.Row);
-        finished = news.Finished;
-        if (!finished) std::this_thread::yield();
-    }
-    const TBacktestResult result = run.Result();
-    EXPECT_FALSE(run.Running());
-    EXPECT_GT(notified.load(), 0);
+    const TBacktestResult result = RunBacktestToEnd(MakeBacktestJob(*draws, options, 4), cancel,
+                                                    [&](const TBacktestProgress& p) {
+                                                        if (p.Scored)
+                                                            taken.push_back(p.Scored->Row);
+                                                    });
+    std::sort(taken.begin(), taken.end());  // scored by several workers at once
     EXPECT_EQ(taken, (std::vector<int32_t>{37, 38, 39, 40}));
     EXPECT_EQ(result.Rows.size(), 4u);
     EXPECT_FALSE(result.Stopped);
     EXPECT_EQ(result.EndText(), "回测完成。");
     EXPECT_EQ(result.Summary.Rows, 4);
 
-    // A refused start ends with the message of 搜索 and no rows.
+    // A refused start ends with the message of 搜索 and no rows, without raising.
     options.LinegDistMinSe = 6;
-    run.Start(MakeBacktestJob(*draws, options, 4));
-    const TBacktestResult refused = run.Result();
+    const TBacktestResult refused =
+        RunBacktestToEnd(MakeBacktestJob(*draws, options, 4), cancel, {});
     EXPECT_EQ(refused.Error, SearchOptionMessage(options));
     EXPECT_EQ(refused.EndText(), "回测未能完成，没有回测完任何一期。");
 }
