@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <numeric>
+#include <optional>
 #include <stdexcept>
 #include <thread>
 #include <unordered_map>
@@ -113,6 +114,10 @@ int TPatternListModel::columnCount(const QModelIndex& parent) const {
 
 QVariant TPatternListModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= RowCount()) return {};
+    if (role == Qt::ToolTipRole && index.column() == VerifyColumn) {
+        const QString hint = VerifyHint(*PatternAt(index.row()));
+        return hint.isEmpty() ? QVariant() : QVariant(hint);
+    }
     if (role != Qt::DisplayRole) return {};
     const TGui2Reg& pattern = *PatternAt(index.row());
     return index.column() == VerifyColumn ? VerifyText(pattern) : CellText(pattern, index.column());
@@ -136,20 +141,32 @@ void TPatternListModel::DrawsChanged() {
                          {Qt::DisplayRole});
 }
 
-QString TPatternListModel::VerifyText(const TGui2Reg& pattern) const {
-    if (draws_ == nullptr) return {};
-    return QString::fromUtf8(VerificationText(VerifyPattern(pattern, *draws_)));
+TVerification TPatternListModel::Verification(const TGui2Reg& pattern) const {
+    const std::shared_ptr<const TCodes> search = searchDraws_ ? searchDraws_() : nullptr;
+    return VerifyPattern(pattern, *draws_, search ? *search : *draws_);
 }
 
-std::string TPatternListModel::SortKey(const TGui2Reg& pattern, int column, const TCodes* draws) {
+QString TPatternListModel::VerifyText(const TGui2Reg& pattern) const {
+    if (draws_ == nullptr) return {};
+    return QString::fromUtf8(VerificationText(Verification(pattern)));
+}
+
+QString TPatternListModel::VerifyHint(const TGui2Reg& pattern) const {
+    if (draws_ == nullptr) return {};
+    return QString::fromUtf8(VerificationHint(Verification(pattern)));
+}
+
+std::string TPatternListModel::SortKey(const TGui2Reg& pattern, int column,
+                                       const TPatternVerifier* verifier) {
     if (column != VerifyColumn) return CompareKey(pattern, column);
-    if (draws == nullptr) return {};
-    switch (VerifyPattern(pattern, *draws)) {
+    if (verifier == nullptr) return {};
+    switch (verifier->Verify(pattern)) {
         case TVerification::Hit:
             return "\xD6\xD0";  // 中
         case TVerification::Miss:
             return "\xCE\xB4\xD6\xD0";  // 未中
         case TVerification::Invalid:
+        case TVerification::DrawsChanged:
             return "\xCE\xDE\xD0\xA7";  // 无效
         case TVerification::Pending:
             break;
@@ -431,8 +448,12 @@ void TPatternListModel::InsertRow(int row, const TGui2Reg* pattern) {
 }
 
 std::vector<uint32_t> TPatternListModel::SortOrder(const std::vector<const TGui2Reg*>& rows,
-                                                   int column, bool descending,
-                                                   const TCodes* draws) {
+                                                   int column, bool descending, const TCodes* draws,
+                                                   const TCodes* searchDraws) {
+    std::optional<TPatternVerifier> verifying;  // compares the draw lists once
+    if (draws != nullptr && column == VerifyColumn)
+        verifying.emplace(*draws, searchDraws != nullptr ? *searchDraws : *draws);
+    const TPatternVerifier* verifier = verifying ? &*verifying : nullptr;
     const size_t n = rows.size();
     std::vector<TPackedKey> keys(n);
     bool anyLonger = false;
@@ -444,7 +465,7 @@ std::vector<uint32_t> TPatternListModel::SortOrder(const std::vector<const TGui2
             keys[i] = TPackedKey{0, value, static_cast<uint32_t>(i), false};
             continue;
         }
-        keys[i] = Pack(SortKey(*rows[i], column, draws), static_cast<uint32_t>(i));
+        keys[i] = Pack(SortKey(*rows[i], column, verifier), static_cast<uint32_t>(i));
         anyLonger = anyLonger || keys[i].Longer;
     }
     // Equal keys keep their present order in both directions.
@@ -469,7 +490,7 @@ std::vector<uint32_t> TPatternListModel::SortOrder(const std::vector<const TGui2
                 std::vector<std::pair<std::string, uint32_t>> full;
                 full.reserve(end - start);
                 for (size_t i = start; i < end; ++i)
-                    full.emplace_back(SortKey(*rows[keys[i].Row], column, draws), keys[i].Row);
+                    full.emplace_back(SortKey(*rows[keys[i].Row], column, verifier), keys[i].Row);
                 std::sort(full.begin(), full.end(), [descending](const auto& a, const auto& b) {
                     const int c = CompareBytes(a.first, b.first);
                     if (c != 0) return descending ? c > 0 : c < 0;
@@ -491,7 +512,8 @@ std::vector<int> TPatternListModel::SortByColumn(int column, Qt::SortOrder order
     SortColumn = column;
     std::vector<const TGui2Reg*> rows = Flatten();
     const std::vector<uint32_t> orderOfRows =
-        SortOrder(rows, column, order == Qt::DescendingOrder, draws_);
+        SortOrder(rows, column, order == Qt::DescendingOrder, draws_,
+                  searchDraws_ ? searchDraws_().get() : nullptr);
     std::vector<int> newRowOf =
         ApplyOrder(std::move(rows), orderOfRows, column == 0 && order == Qt::AscendingOrder);
     ShowSort(column, order);
@@ -504,6 +526,7 @@ struct TPatternListModel::TSortJob {
     Qt::SortOrder Order = Qt::AscendingOrder;
     std::vector<const TGui2Reg*> Rows;
     std::unique_ptr<TCodes> Draws;  // a copy: the grid's may change while the thread reads
+    std::shared_ptr<const TCodes> SearchDraws;  // never changed, only replaced
     std::vector<uint32_t> OrderOfRows;
     std::function<void()> Before;
     std::function<void(const std::vector<int>&)> After;
@@ -533,6 +556,7 @@ void TPatternListModel::SortByColumnLater(int column, Qt::SortOrder order,
     if (draws_ != nullptr && column == VerifyColumn) {
         job->Draws = std::make_unique<TCodes>();
         job->Draws->Assign(*draws_);
+        if (searchDraws_) job->SearchDraws = searchDraws_();
     }
     job->Before = std::move(before);
     job->After = std::move(after);
@@ -540,7 +564,7 @@ void TPatternListModel::SortByColumnLater(int column, Qt::SortOrder order,
     sort_ = std::move(job);
     work->Worker = std::thread([this, work] {
         work->OrderOfRows = SortOrder(work->Rows, work->Column, work->Order == Qt::DescendingOrder,
-                                      work->Draws.get());
+                                      work->Draws.get(), work->SearchDraws.get());
         QMetaObject::invokeMethod(
             this, [this, serial = work->Serial] { FinishSortOf(serial); }, Qt::QueuedConnection);
     });

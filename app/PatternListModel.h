@@ -10,6 +10,7 @@
 
 #include "data/Hao.h"
 #include "search/Gui2Reg.h"
+#include "search/PatternCheck.h"
 #include "search/PatternColumns.h"
 
 // The rows of the pattern list. Each row refers to a pattern owned by the pattern manager;
@@ -40,10 +41,16 @@ class TPatternListModel : public QAbstractTableModel {
     static QString CellText(const TGui2Reg& pattern, int column);
     // The draws the "验证" column checks the patterns against (not owned; null shows nothing).
     void SetDraws(const TCodes* draws);
+    // Where the draws of the search that found the patterns are read (null or returning null:
+    // the draws given above). A pattern is verified against them (TPatternVerifier).
+    using TSearchDrawsSource = std::function<std::shared_ptr<const TCodes>()>;
+    void SetSearchDraws(TSearchDrawsSource source) { searchDraws_ = std::move(source); }
     // The draws changed: the "验证" column is shown again.
     void DrawsChanged();
-    // "中", "未中", "无效", or empty while the predicted draw is unknown.
+    // "中", "未中", "无效", or empty while the predicted draw is unknown; the tool tip says why
+    // a verdict is "无效".
     QString VerifyText(const TGui2Reg& pattern) const;
+    QString VerifyHint(const TGui2Reg& pattern) const;
     // Whether a column's texts are numbers, sorted by their value.
     static bool IsNumericColumn(int column);
     // The bytes the list compares for a column. Texts: code page 936 bytes with a-z folded to
@@ -84,7 +91,8 @@ class TPatternListModel : public QAbstractTableModel {
     int BackgroundSortRows = 200000;
     // The order of the rows sorted by the column: row numbers, first row first.
     static std::vector<uint32_t> SortOrder(const std::vector<const TGui2Reg*>& rows, int column,
-                                           bool descending, const TCodes* draws);
+                                           bool descending, const TCodes* draws,
+                                           const TCodes* searchDraws = nullptr);
     // The order the rows stand in now: the last sort, or "点" ascending after an addition.
     int ShownSortColumn() const { return shownColumn_; }
     Qt::SortOrder ShownSortOrder() const { return shownOrder_; }
@@ -124,7 +132,9 @@ class TPatternListModel : public QAbstractTableModel {
     std::vector<const TGui2Reg*> Flatten() const;
     void InsertRow(int row, const TGui2Reg* pattern);
     // CompareKey, and for "验证" the text's code page 936 bytes.
-    static std::string SortKey(const TGui2Reg& pattern, int column, const TCodes* draws);
+    static std::string SortKey(const TGui2Reg& pattern, int column,
+                               const TPatternVerifier* verifier);
+    TVerification Verification(const TGui2Reg& pattern) const;
     struct TSortJob;
     void FinishSortOf(uint64_t serial);
     // Takes rows that already stand in "点" order.
@@ -146,6 +156,7 @@ class TPatternListModel : public QAbstractTableModel {
     int shownColumn_ = 0;
     Qt::SortOrder shownOrder_ = Qt::AscendingOrder;
     const TCodes* draws_ = nullptr;
+    TSearchDrawsSource searchDraws_;
     std::unique_ptr<TSortJob> sort_;
     uint64_t sortSerial_ = 0;
     uint64_t layoutRevision_ = 0;

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <mutex>
 
 #include "search/Backtest.h"
@@ -161,6 +162,53 @@ TEST(PatternCheck, VerificationFollowsTheDraws) {
     EXPECT_STREQ(VerificationText(TVerification::Invalid), "无效");
     // A cell before the first draw.
     EXPECT_EQ(VerifyPattern(*Pattern({{1, 0}}, {{1, -3}}, 1, 2), *draws), TVerification::Invalid);
+}
+
+TEST(PatternCheck, VerificationReadsTheDrawsThePatternWasFoundOn) {
+    const auto searched = RandomDraws(57, 40);
+    SearchOptions options;
+    options.SecCountSe = 3;
+    TRecordingSink found;
+    found.KeepPatterns = true;
+    Search(RunSearch, options, *searched, found, 1);
+    ASSERT_GE(found.Patterns.size(), 20u);
+    // The draws as the search saw them plus the coming draw; the verdict by the full sums.
+    TCodes today;
+    today.Assign(*searched);
+    const int32_t coming = today.Add();
+    for (int32_t p = 1; p <= 7; ++p) today.SetNum(p, coming, (p * 3) % 10);
+    const auto changed = [&](const std::function<void(TCodes&)>& change) {
+        auto draws = std::make_unique<TCodes>();
+        draws->Assign(today);
+        change(*draws);
+        return draws;
+    };
+    const auto oldDrawEdited =
+        changed([](TCodes& d) { d.SetNum(3, 5, (d.GetNum(3, 5) + 1) % 10); });
+    const auto realigned = changed([&](TCodes& d) {  // one draw more at the start
+        d.SetCount(0);
+        d.SetNum(1, d.Add(), 9);
+        for (int32_t row = 0; row <= coming; ++row) d.SetCode(d.Add(), today.GetCode(row));
+    });
+    const auto comingEdited = changed([&](TCodes& d) { d.SetNum(1, coming, 0); });
+    int hits = 0;
+    for (const auto& pattern : found.Patterns) {
+        SCOPED_TRACE(Describe(*pattern));
+        const bool hit = PatternHits(*pattern, today);
+        hits += hit ? 1 : 0;
+        EXPECT_EQ(VerifyPattern(*pattern, today, *searched),
+                  hit ? TVerification::Hit : TVerification::Miss);
+        EXPECT_EQ(VerifyPattern(*pattern, *searched, *searched), TVerification::Pending);
+        EXPECT_EQ(VerifyPattern(*pattern, *oldDrawEdited, *searched), TVerification::DrawsChanged);
+        EXPECT_EQ(VerifyPattern(*pattern, *realigned, *searched), TVerification::DrawsChanged);
+        // The coming draw itself may change: that is what is verified.
+        EXPECT_EQ(VerifyPattern(*pattern, *comingEdited, *searched),
+                  PatternHits(*pattern, *comingEdited) ? TVerification::Hit : TVerification::Miss);
+    }
+    EXPECT_GT(hits, 0);
+    EXPECT_LT(hits, static_cast<int>(found.Patterns.size()));
+    EXPECT_STREQ(VerificationText(TVerification::DrawsChanged), "无效");
+    EXPECT_STRNE(VerificationHint(TVerification::DrawsChanged), "");
 }
 
 TEST(Backtest, ZOfConstructedSeries) {
