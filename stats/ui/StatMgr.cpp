@@ -263,6 +263,8 @@ void TStatForm::RunStat(TStatKind kind) {
             for (int32_t c = 1; c <= 10; ++c)
                 chart->SetValue(c, 2, std::to_string(hit.Hits[static_cast<size_t>(c)]));
             chart->Chart.Marks.assign(hit.Chance.begin(), hit.Chance.end());
+            for (size_t c = 1; c < hit.Patterns.size(); ++c)
+                if (hit.Patterns[c] == 0) chart->Chart.Marks[c] = -1;  // nothing to compare
             chart->Chart.MarkRow = 2;
         }
 

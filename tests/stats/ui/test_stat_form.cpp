@@ -235,9 +235,10 @@ class TestStatForm : public QObject {
         QVERIFY(mark.Left < hits.Left && mark.Right > hits.Right);
         QVERIFY(mark.Top > hits.Top && mark.Top <= hits.Bottom);
         QVERIFY(form.StatHintLbl->text().contains(QStringLiteral("随机")));
+        form.show();
+        QVERIFY(SaveScreenshot(form, QStringLiteral("statistics-hits.png")));
 
         // An old draw edited: no verdict holds, nothing is counted, and the window says why.
-        form.show();
         draws.SetNum(3, 5, 8);
         form.DrawsChanged();
         QVERIFY(form.Charts().empty());
