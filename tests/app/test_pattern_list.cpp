@@ -86,31 +86,6 @@ class TestPatternList : public QObject {
         QCOMPARE(order, (QStringList{"", "无效", "中"}));
     }
 
-    void anOldDrawEditedMakesTheVerdictInvalidAndSaysWhy() {
-        auto pattern = MakePattern(2, 2, 4);  // predicts draw 20 from draw 19
-        auto searched = std::make_shared<TCodes>();
-        searched->SetCount(20);
-        TCodes draws;
-        draws.Assign(*searched);
-        const int32_t row = draws.Add();
-        draws.SetNum(1, row, 2);
-        draws.SetNum(2, row, 3);
-        TPatternListModel model;
-        model.SetDraws(&draws);
-        model.SetSearchDraws([&] { return std::shared_ptr<const TCodes>(searched); });
-        model.Append(std::vector<const TGui2Reg*>{pattern.get()});
-        const QModelIndex cell = model.index(0, TPatternListModel::VerifyColumn);
-        QCOMPARE(model.data(cell, Qt::DisplayRole).toString(), "中");
-        QVERIFY(!model.data(cell, Qt::ToolTipRole).isValid());
-        for (const int32_t edited : {0, 19}) {  // the oldest draw, the last one the search read
-            draws.SetNum(7, edited, 4);
-            QCOMPARE(model.data(cell, Qt::DisplayRole).toString(), "无效");
-            QVERIFY(model.data(cell, Qt::ToolTipRole).toString().contains("改变"));
-            draws.SetNum(7, edited, 0);
-            QCOMPARE(model.data(cell, Qt::DisplayRole).toString(), "中");
-        }
-    }
-
     void rowsStandInPointsOrderAfterEveryAddition() {
         TPatternListModel model;
         model.Append(std::vector<const TGui2Reg*>{Make(3, 3, 4), Make(2, 2, 5)});
