@@ -1,6 +1,7 @@
 // The manager driving real search threads: events in order, stale events dropped.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
@@ -133,6 +134,26 @@ TEST_F(ManagerThreadTest, ASearchPastItsPatternBudgetStopsKeepsWhatItFoundAndSay
     EXPECT_EQ(notices.back().Error, PatternBudgetText(3));
     EXPECT_EQ(PatternBudget(3), 3);
     EXPECT_GE(PatternBudget(0), 1'000'000);  // a share of the machine's memory
+}
+
+TEST_F(ManagerThreadTest, AListenerThatLeftIsNeverCalledAgain) {
+    struct TCounting : TSearchListener {
+        std::atomic<int> Calls{0};
+        void SearchEventsPending() override { ++Calls; }
+        void SearchEventTaken(const TSearchNotice&) override { ++Calls; }
+    } gone;
+    manager.SetListener(&gone);
+    manager.Start(draws);
+    manager.SetListener(nullptr);
+    const int calls = gone.Calls;
+    manager.SetListener(this);
+    {
+        std::lock_guard lock(mutex);
+        pending = true;  // what was announced to the one that left is still queued
+    }
+    ASSERT_TRUE(PumpUntilFinished());
+    EXPECT_EQ(gone.Calls, calls);
+    EXPECT_EQ(manager.Count(), FoundCount());
 }
 
 TEST_F(ManagerThreadTest, DestroyingAManagerWithARunningSearchEndsIt) {
