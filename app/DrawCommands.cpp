@@ -71,7 +71,7 @@ void TDrawCommands::LoadDrawNumbers(const std::vector<int32_t>& numbers, const Q
     grid_.Pattern().Clear();
     emit DrawsChanged(kind);
     grid_.LayoutGrid();
-    grid_.viewport()->repaint();
+    grid_.DrawsReplaced();
     grid_.PostScroll(srBottom);
     prompts_.ShowMessage(&window_, message);
 }

@@ -82,8 +82,7 @@ TMainForm::TMainForm(const QString& programFolder, std::unique_ptr<TPrompts> pro
     FormCreate();
     analysis_ = new TAnalysisWindows(*this, *prompts_, Gui2RegNet->Draws(), Gui2RegNet->IssueBase(),
                                      *regMgr_, Options, [this] { RegMenuOptionsClick(); });
-    connect(Gui2RegNet, &TGui2RegNet::DrawsEdited, analysis_, &TAnalysisWindows::DrawsChanged);
-    connect(draws_, &TDrawCommands::DrawsChanged, analysis_, &TAnalysisWindows::DrawsChanged);
+    connect(Gui2RegNet, &TGui2RegNet::DrawsChanged, analysis_, &TAnalysisWindows::DrawsChanged);
 }
 
 TMainForm::~TMainForm() {
@@ -163,9 +162,10 @@ void TMainForm::FormCreate() {
     history_->SetActions(EditMenuUndo, EditMenuRedo);
     connect(Gui2RegNet, &TGui2RegNet::DrawsEdited, history_, &TUndoHistory::DrawsTyped);
     connect(Gui2RegNet, &TGui2RegNet::PaintFailed, this, &TMainForm::ShowError);
-    // The "验证" column follows every change of the draws (typing, import, editor, download).
+    // The "验证" column follows every change of the draws (typing, import, editor, download,
+    // undo, redo).
     listModel_->SetDraws(&Gui2RegNet->Draws());
-    connect(Gui2RegNet, &TGui2RegNet::OnChange, listModel_, &TPatternListModel::DrawsChanged);
+    connect(Gui2RegNet, &TGui2RegNet::DrawsChanged, listModel_, &TPatternListModel::DrawsChanged);
     Gui2RegNet->LayoutGrid();
 
     setWindowTitle(QString::fromUtf8(ProductName));
@@ -174,6 +174,8 @@ void TMainForm::FormCreate() {
     ApplyGridSettings();
 
     regMgr_ = std::make_unique<TGui2RegMgr>(Options);
+    // Patterns are verified against the draws of the search that found them.
+    listModel_->SetSearchDraws([this] { return regMgr_->SharedSearchDraws(); });
     search_ = new TSearchPresenter(*regMgr_, *listModel_, *status_, this);
     connect(search_, &TSearchPresenter::SearchEventHandled, this, &TMainForm::SearchEventHandled);
     connect(search_, &TSearchPresenter::PendingRowsListed, this, &TMainForm::PendingRowsListed);
@@ -296,6 +298,7 @@ void TMainForm::OpenDocument() {
             }
             Gui2RegNet->Pattern().Clear();
             Gui2RegNet->LayoutGrid();
+            Gui2RegNet->DrawsReplaced();
             search_->DropPendingRows();
             listModel_->SwapRows(rows);
             list_->UpdateDeleteEnabled();
@@ -399,15 +402,20 @@ void TMainForm::FileMenuExitClick() {
 }
 
 void TMainForm::EditMenuUndoClick() {
-    if (!search_->SettleRows()) return prompts_->ShowMessage(this, SearchingMessage);
-    history_->Undo();
-    RefreshCaption();
+    if (regMgr_->Running()) return prompts_->ShowMessage(this, SearchingMessage);
+    // Right after 停止 the stopped search still hands over rows: the undo waits for them.
+    search_->WhenSettled([this] {
+        history_->Undo();
+        RefreshCaption();
+    });
 }
 
 void TMainForm::EditMenuRedoClick() {
-    if (!search_->SettleRows()) return prompts_->ShowMessage(this, SearchingMessage);
-    history_->Redo();
-    RefreshCaption();
+    if (regMgr_->Running()) return prompts_->ShowMessage(this, SearchingMessage);
+    search_->WhenSettled([this] {
+        history_->Redo();
+        RefreshCaption();
+    });
 }
 
 void TMainForm::CodeMenuOpenClick() {
@@ -533,6 +541,7 @@ void TMainForm::ListViewChange() {
     list_->UpdateDeleteEnabled();
     const TGui2Reg* pattern = list_->SingleSelectedPattern();
     if (pattern == nullptr) return;
+    Gui2RegNet->SetSearchDraws(regMgr_->SharedSearchDraws());
     Gui2RegNet->SetPattern(*pattern);
     Gui2RegNet->SetSecIndex(Gui2RegNet->Pattern().StepTotal - 1);
     Gui2RegNet->LayoutGrid();

@@ -27,6 +27,10 @@ int TPatternListModel::columnCount(const QModelIndex& parent) const {
 
 QVariant TPatternListModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= RowCount()) return {};
+    if (role == Qt::ToolTipRole && index.column() == VerifyColumn) {
+        const QString hint = VerifyHint(*PatternAt(index.row()));
+        return hint.isEmpty() ? QVariant() : QVariant(hint);
+    }
     if (role != Qt::DisplayRole) return {};
     const TGui2Reg& pattern = *PatternAt(index.row());
     return index.column() == VerifyColumn ? VerifyText(pattern) : CellText(pattern, index.column());
@@ -50,9 +54,19 @@ void TPatternListModel::DrawsChanged() {
                          {Qt::DisplayRole});
 }
 
+TVerification TPatternListModel::Verification(const TGui2Reg& pattern) const {
+    const std::shared_ptr<const TCodes> search = searchDraws_ ? searchDraws_() : nullptr;
+    return VerifyPattern(pattern, *draws_, search ? *search : *draws_);
+}
+
 QString TPatternListModel::VerifyText(const TGui2Reg& pattern) const {
     if (draws_ == nullptr) return {};
-    return QString::fromUtf8(VerificationText(VerifyPattern(pattern, *draws_)));
+    return QString::fromUtf8(VerificationText(Verification(pattern)));
+}
+
+QString TPatternListModel::VerifyHint(const TGui2Reg& pattern) const {
+    if (draws_ == nullptr) return {};
+    return QString::fromUtf8(VerificationHint(Verification(pattern)));
 }
 
 QString TPatternListModel::CellText(const TGui2Reg& p, int column) {
@@ -190,7 +204,8 @@ std::vector<int> TPatternListModel::SortByColumn(int column, Qt::SortOrder order
     SortColumn = column;
     std::vector<const TGui2Reg*> rows = rows_.Flatten();
     const std::vector<uint32_t> orderOfRows =
-        PatternSortOrder(rows, column, order == Qt::DescendingOrder, draws_);
+        PatternSortOrder(rows, column, order == Qt::DescendingOrder, draws_,
+                         searchDraws_ ? searchDraws_().get() : nullptr);
     std::vector<int> newRowOf =
         ApplyOrder(std::move(rows), orderOfRows, column == 0 && order == Qt::AscendingOrder);
     ShowSort(column, order);
@@ -201,7 +216,8 @@ struct TPatternListModel::TSortJob {
     int Column = 0;
     Qt::SortOrder Order = Qt::AscendingOrder;
     std::vector<const TGui2Reg*> Rows;
-    std::unique_ptr<TCodes> Draws;  // a copy: the grid's may change while the job reads
+    std::unique_ptr<TCodes> Draws;              // a copy: the grid's may change while the job reads
+    std::shared_ptr<const TCodes> SearchDraws;  // never changed, only replaced
     std::function<void()> Before;
     std::function<void(const std::vector<int>&)> After;
 };
@@ -228,13 +244,14 @@ void TPatternListModel::SortByColumnLater(int column, Qt::SortOrder order,
     if (draws_ != nullptr && column == VerifyColumn) {
         job->Draws = std::make_unique<TCodes>();
         job->Draws->Assign(*draws_);
+        if (searchDraws_) job->SearchDraws = searchDraws_();
     }
     job->Before = std::move(before);
     job->After = std::move(after);
     sortJob_->Start(
         [job](TJobControl&) {
             return PatternSortOrder(job->Rows, job->Column, job->Order == Qt::DescendingOrder,
-                                    job->Draws.get());
+                                    job->Draws.get(), job->SearchDraws.get());
         },
         [this, job](std::vector<uint32_t> orderOfRows) { ApplySort(*job, orderOfRows); });
     emit SortingChanged(true);

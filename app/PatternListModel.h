@@ -10,6 +10,7 @@
 
 #include "data/Hao.h"
 #include "search/Gui2Reg.h"
+#include "search/PatternCheck.h"
 #include "search/PatternColumns.h"
 #include "search/PatternRows.h"
 
@@ -44,10 +45,16 @@ class TPatternListModel : public QAbstractTableModel {
     static QString CellText(const TGui2Reg& pattern, int column);
     // The draws the "验证" column checks the patterns against (not owned; null shows nothing).
     void SetDraws(const TCodes* draws);
+    // Where the draws of the search that found the patterns are read (null or returning null:
+    // the draws given above). A pattern is verified against them (TPatternVerifier).
+    using TSearchDrawsSource = std::function<std::shared_ptr<const TCodes>()>;
+    void SetSearchDraws(TSearchDrawsSource source) { searchDraws_ = std::move(source); }
     // The draws changed: the "验证" column is shown again.
     void DrawsChanged();
-    // "中", "未中", "无效", or empty while the predicted draw is unknown.
+    // "中", "未中", "无效", or empty while the predicted draw is unknown; the tool tip says why
+    // a verdict is "无效".
     QString VerifyText(const TGui2Reg& pattern) const;
+    QString VerifyHint(const TGui2Reg& pattern) const;
     // The sort keys of search/PatternRows.h.
     static bool IsNumericColumn(int column) { return IsNumericPatternColumn(column); }
     static std::string CompareKey(const TGui2Reg& pattern, int column) {
@@ -87,8 +94,9 @@ class TPatternListModel : public QAbstractTableModel {
     std::vector<int> RowsOf(const std::vector<const TGui2Reg*>& patterns) const;
     int BackgroundSortRows = 200000;
     static std::vector<uint32_t> SortOrder(const std::vector<const TGui2Reg*>& rows, int column,
-                                           bool descending, const TCodes* draws) {
-        return PatternSortOrder(rows, column, descending, draws);
+                                           bool descending, const TCodes* draws,
+                                           const TCodes* searchDraws = nullptr) {
+        return PatternSortOrder(rows, column, descending, draws, searchDraws);
     }
     // The order the rows stand in now: the last sort, or "点" ascending after an addition.
     int ShownSortColumn() const { return shownColumn_; }
@@ -120,6 +128,7 @@ class TPatternListModel : public QAbstractTableModel {
 
   private:
     void InsertRow(int row, const TGui2Reg* pattern);
+    TVerification Verification(const TGui2Reg& pattern) const;
     struct TSortJob;
     void ApplySort(TSortJob& job, const std::vector<uint32_t>& orderOfRows);
     // Reorders the rows by order (a permutation of row numbers), keeping persistent indexes;
@@ -133,6 +142,7 @@ class TPatternListModel : public QAbstractTableModel {
     int shownColumn_ = 0;
     Qt::SortOrder shownOrder_ = Qt::AscendingOrder;
     const TCodes* draws_ = nullptr;
+    TSearchDrawsSource searchDraws_;
     TBackgroundJob* sortJob_;  // finds the order of a long sort
     uint64_t layoutRevision_ = 0;
 };

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <stdexcept>
 #include <unordered_map>
 #include <unordered_set>
@@ -94,15 +95,16 @@ TPackedKey Pack(const std::string& key, uint32_t row) {
 }
 
 // CompareKey, and for "验证" the text's code page 936 bytes.
-std::string SortKey(const TGui2Reg& pattern, int column, const TCodes* draws) {
+std::string SortKey(const TGui2Reg& pattern, int column, const TPatternVerifier* verifier) {
     if (column != PatternVerifyColumn) return PatternCompareKey(pattern, column);
-    if (draws == nullptr) return {};
-    switch (VerifyPattern(pattern, *draws)) {
+    if (verifier == nullptr) return {};
+    switch (verifier->Verify(pattern)) {
         case TVerification::Hit:
             return "\xD6\xD0";  // 中
         case TVerification::Miss:
             return "\xCE\xB4\xD6\xD0";  // 未中
         case TVerification::Invalid:
+        case TVerification::DrawsChanged:
             return "\xCE\xDE\xD0\xA7";  // 无效
         case TVerification::Pending:
             break;
@@ -142,7 +144,12 @@ int ComparePatterns(const TGui2Reg& a, const TGui2Reg& b, int column) {
 }
 
 std::vector<uint32_t> PatternSortOrder(const std::vector<const TGui2Reg*>& rows, int column,
-                                       bool descending, const TCodes* draws) {
+                                       bool descending, const TCodes* draws,
+                                       const TCodes* searchDraws) {
+    std::optional<TPatternVerifier> verifying;  // compares the draw lists once
+    if (draws != nullptr && column == PatternVerifyColumn)
+        verifying.emplace(*draws, searchDraws != nullptr ? *searchDraws : *draws);
+    const TPatternVerifier* verifier = verifying ? &*verifying : nullptr;
     const size_t n = rows.size();
     std::vector<TPackedKey> keys(n);
     bool anyLonger = false;
@@ -154,7 +161,7 @@ std::vector<uint32_t> PatternSortOrder(const std::vector<const TGui2Reg*>& rows,
             keys[i] = TPackedKey{0, value, static_cast<uint32_t>(i), false};
             continue;
         }
-        keys[i] = Pack(SortKey(*rows[i], column, draws), static_cast<uint32_t>(i));
+        keys[i] = Pack(SortKey(*rows[i], column, verifier), static_cast<uint32_t>(i));
         anyLonger = anyLonger || keys[i].Longer;
     }
     // Equal keys keep their present order in both directions.
@@ -179,7 +186,7 @@ std::vector<uint32_t> PatternSortOrder(const std::vector<const TGui2Reg*>& rows,
                 std::vector<std::pair<std::string, uint32_t>> full;
                 full.reserve(end - start);
                 for (size_t i = start; i < end; ++i)
-                    full.emplace_back(SortKey(*rows[keys[i].Row], column, draws), keys[i].Row);
+                    full.emplace_back(SortKey(*rows[keys[i].Row], column, verifier), keys[i].Row);
                 std::sort(full.begin(), full.end(), [descending](const auto& a, const auto& b) {
                     const int c = CompareBytes(a.first, b.first);
                     if (c != 0) return descending ? c > 0 : c < 0;

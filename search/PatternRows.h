@@ -25,11 +25,12 @@ bool IsNumericPatternColumn(int column);
 std::string PatternCompareKey(const TGui2Reg& pattern, int column);
 // Ordinal comparison of two patterns' keys in a column: negative, zero or positive.
 int ComparePatterns(const TGui2Reg& a, const TGui2Reg& b, int column);
-// The order of the rows sorted by a column (also "验证", checked against draws; null draws
-// leave it empty): row numbers, first row first. Rows of equal keys keep their order in both
-// directions.
+// The order of the rows sorted by a column (also "验证", checked against draws and the draws of
+// the search that found the patterns, null: the same draws; null draws leave it empty): row
+// numbers, first row first. Rows of equal keys keep their order in both directions.
 std::vector<uint32_t> PatternSortOrder(const std::vector<const TGui2Reg*>& rows, int column,
-                                       bool descending, const TCodes* draws);
+                                       bool descending, const TCodes* draws,
+                                       const TCodes* searchDraws = nullptr);
 
 // The list's rows. In "点" order the rows live in one bucket per "点" text, buckets ascending,
 // so that a new row is appended to its bucket instead of being inserted into one long list;

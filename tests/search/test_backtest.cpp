@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <mutex>
 #include <thread>
 
@@ -165,6 +166,85 @@ TEST(PatternCheck, VerificationFollowsTheDraws) {
     EXPECT_STREQ(VerificationText(TVerification::Invalid), "无效");
     // A cell before the first draw.
     EXPECT_EQ(VerifyPattern(*Pattern({{1, 0}}, {{1, -3}}, 1, 2), *draws), TVerification::Invalid);
+}
+
+TEST(PatternCheck, VerificationReadsTheDrawsThePatternWasFoundOn) {
+    const auto searched = RandomDraws(57, 40);
+    SearchOptions options;
+    options.SecCountSe = 3;
+    TRecordingSink found;
+    found.KeepPatterns = true;
+    Search(RunSearch, options, *searched, found, 1);
+    ASSERT_GE(found.Patterns.size(), 20u);
+    // The draws as the search saw them plus the coming draw; the verdict by the full sums.
+    TCodes today;
+    today.Assign(*searched);
+    const int32_t coming = today.Add();
+    for (int32_t p = 1; p <= 7; ++p) today.SetNum(p, coming, (p * 3) % 10);
+    const auto changed = [&](const std::function<void(TCodes&)>& change) {
+        auto draws = std::make_unique<TCodes>();
+        draws->Assign(today);
+        change(*draws);
+        return draws;
+    };
+    const auto oldDrawEdited =
+        changed([](TCodes& d) { d.SetNum(3, 5, (d.GetNum(3, 5) + 1) % 10); });
+    const auto realigned = changed([&](TCodes& d) {  // one draw more at the start
+        d.SetCount(0);
+        d.SetNum(1, d.Add(), 9);
+        for (int32_t row = 0; row <= coming; ++row) d.SetCode(d.Add(), today.GetCode(row));
+    });
+    const auto comingEdited = changed([&](TCodes& d) { d.SetNum(1, coming, 0); });
+    int hits = 0;
+    for (const auto& pattern : found.Patterns) {
+        SCOPED_TRACE(Describe(*pattern));
+        const bool hit = PatternHits(*pattern, today);
+        hits += hit ? 1 : 0;
+        EXPECT_EQ(VerifyPattern(*pattern, today, *searched),
+                  hit ? TVerification::Hit : TVerification::Miss);
+        EXPECT_EQ(VerifyPattern(*pattern, *searched, *searched), TVerification::Pending);
+        EXPECT_EQ(VerifyPattern(*pattern, *oldDrawEdited, *searched), TVerification::DrawsChanged);
+        EXPECT_EQ(VerifyPattern(*pattern, *realigned, *searched), TVerification::DrawsChanged);
+        // The coming draw itself may change: that is what is verified.
+        EXPECT_EQ(VerifyPattern(*pattern, *comingEdited, *searched),
+                  PatternHits(*pattern, *comingEdited) ? TVerification::Hit : TVerification::Miss);
+    }
+    EXPECT_GT(hits, 0);
+    EXPECT_LT(hits, static_cast<int>(found.Patterns.size()));
+    EXPECT_STREQ(VerificationText(TVerification::DrawsChanged), "无效");
+    EXPECT_STRNE(VerificationHint(TVerification::DrawsChanged), "");
+}
+
+TEST(Backtest, ZOfConstructedSeries) {
+    // Differences 0.1, 0.3, 0.2: mean 0.2, sd 0.1, z = 0.2 / (0.1 / sqrt 3).
+    std::vector<TBacktestRow> rows(4);
+    const struct {
+        int64_t P, H;
+        double C;
+    } counts[] = {{10, 2, 1.0}, {5, 2, 0.5}, {0, 0, 0.0}, {10, 3, 1.0}};
+    for (size_t i = 0; i < rows.size(); ++i) {
+        rows[i].Row = static_cast<int32_t>(i + 1);
+        rows[i].Total = {counts[i].P, counts[i].H, counts[i].C};
+        rows[i].Groups[FirstContrastGroup] = {counts[i].P, counts[i].P - counts[i].H, counts[i].C};
+    }
+    const TBacktestSummary summary = SummarizeBacktest(rows, 4);
+    EXPECT_EQ(summary.Total.Z.Rows, 3);
+    ASSERT_TRUE(summary.Total.Z.Z.has_value());
+    EXPECT_NEAR(*summary.Total.Z.Z, std::sqrt(3.0) * 2, 1e-9);
+    EXPECT_STREQ(summary.Total.Verdict(), "高于随机水平");
+    EXPECT_EQ(summary.Total.Counts.Hits, 7);
+    EXPECT_NEAR(summary.Total.HitRate(), 7.0 / 25, 1e-12);
+    EXPECT_NEAR(summary.Total.ChanceRate(), 2.5 / 25, 1e-12);
+    // Differences 0.7, 0.5, 0.6: mean 0.6, sd 0.1.
+    ASSERT_TRUE(summary.Groups[FirstContrastGroup].Z.Z.has_value());
+    EXPECT_NEAR(*summary.Groups[FirstContrastGroup].Z.Z, std::sqrt(3.0) * 6, 1e-9);
+    EXPECT_FALSE(summary.Groups[0].Z.Z.has_value());  // never counted
+    EXPECT_STREQ(summary.Groups[0].Verdict(), "与随机水平无显著差异");
+
+    EXPECT_STREQ(BacktestVerdict(-2.0), "低于随机水平");
+    EXPECT_STREQ(BacktestVerdict(1.99), "与随机水平无显著差异");
+    EXPECT_FALSE(BacktestZ({0.1}).Z.has_value());
+    EXPECT_FALSE(BacktestZ({0.1, 0.1, 0.1}).Z.has_value());
 }
 
 TEST(Backtest, GroupNames) {
