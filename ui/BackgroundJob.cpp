@@ -60,10 +60,7 @@ void TBackgroundJob::DeliverOf(uint64_t serial) {
     ReportProgressOf(task->Control);
     task->Deliver();
     // The hand-over may have started the next job; only an idle job says it ended.
-    if (!task_) {
-        emit RunningChanged(false);
-        if (deleteWhenDone_) deleteLater();
-    }
+    if (!task_) emit RunningChanged(false);
 }
 
 void TBackgroundJob::ReportProgress() {

@@ -18,11 +18,13 @@ class QProgressDialog;
 // The one way the windows run long work: the work runs on a worker thread of its own, reports
 // its progress and polls its cancel request through a TJobControl, and its result is handed to
 // done on the thread of this object (the window's). Destroying the job (or its owner, whose
-// child it is) cancels the work, waits for its thread and hands nothing over, so the work may
-// refer to the owner's members. Like KDAB Hotspot's JobTracker, each start has a serial number,
-// so a result that arrives after its job was abandoned or replaced is dropped.
+// child it is) cancels the work, waits for its thread and hands nothing over. Like KDAB
+// Hotspot's JobTracker, each start has a serial number, so a result that arrives after its job
+// was abandoned or replaced is dropped.
 //
-// The work must not touch widgets; it gets copies or things no one changes while it runs.
+// The work must not touch widgets; it gets copies or things no one changes while it runs. An
+// owner whose members the work reads deletes the job first in its destructor: Qt deletes the
+// children only after the owner's members.
 class TBackgroundJob : public QObject {
     Q_OBJECT
 
@@ -33,7 +35,8 @@ class TBackgroundJob : public QObject {
     // Runs work(TJobControl&) on a new thread; then, on this object's thread, done(result) (or
     // done() when the work returns nothing), or failed(exception) when the work threw. A job
     // still running is abandoned first. A cancelled work's result is still handed over: the
-    // work decides what a stop returns.
+    // work decides what a stop returns. Without failed, a failure is dropped: give it for work
+    // that can throw.
     template <class Work, class Done>
     void Start(Work work, Done done, std::function<void(std::exception_ptr)> failed = {});
 
@@ -45,13 +48,9 @@ class TBackgroundJob : public QObject {
     void Abandon();
     // Waits for the work and hands its result over now, before returning.
     void Finish();
-    // The running work's control (null when idle).
-    const TJobControl* Control() const { return task_ ? &task_->Control : nullptr; }
 
     // The dialog follows the job's progress (scaled to its maximum) and its 取消 cancels.
     void FollowIn(QProgressDialog& dialog);
-    // For a job of one command, made with new: deletes itself after handing over.
-    void SetDeleteWhenDone(bool value) { deleteWhenDone_ = value; }
 
   signals:
     // On this object's thread, a few times a second while the progress changes.
@@ -80,7 +79,6 @@ class TBackgroundJob : public QObject {
     uint64_t serial_ = 0;
     QTimer progressTimer_;
     TJobControl::TProgress shown_;
-    bool deleteWhenDone_ = false;
 };
 
 template <class Work, class Done>

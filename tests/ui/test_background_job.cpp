@@ -160,16 +160,6 @@ class TestBackgroundJob : public QObject {
         QCoreApplication::processEvents();
         QCOMPARE(delivered, QStringList{QStringLiteral("second")});
     }
-
-    void aJobOfOneCommandDeletesItselfAfterHandingOver() {
-        QObject owner;
-        QPointer<TBackgroundJob> job = new TBackgroundJob(&owner);
-        job->SetDeleteWhenDone(true);
-        bool done = false;
-        job->Start([](TJobControl&) {}, [&] { done = true; });
-        QTRY_VERIFY(done);
-        QTRY_VERIFY(job.isNull());
-    }
 };
 
 QTEST_MAIN(TestBackgroundJob)
