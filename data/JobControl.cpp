@@ -14,6 +14,7 @@ void TJobControl::Cancel() {
 bool TJobControl::Report(int64_t done, int64_t total) {
     total_.store(std::max<int64_t>(total, 0), std::memory_order_relaxed);
     done_.store(std::max<int64_t>(done, 0), std::memory_order_relaxed);
+    if (wakeLooker_ && !woken_.exchange(true, std::memory_order_acq_rel)) wakeLooker_();
     return !Cancelled();
 }
 

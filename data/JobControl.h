@@ -4,6 +4,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 
 // What a long piece of work and the one who started it share: a cancel request and the
@@ -31,10 +32,18 @@ class TJobControl {
     // Sleeps for the span unless cancelled; returns false when cancelled (before or during).
     bool WaitFor(std::chrono::milliseconds span);
 
+    // Whoever shows the progress: wake is called on the reporting thread after a Report, at
+    // most once until Looked() says the progress was read again. Set before the work starts;
+    // it must not block.
+    void SetWake(std::function<void()> wake) { wakeLooker_ = std::move(wake); }
+    void Looked() { woken_.store(false, std::memory_order_release); }
+
   private:
     std::atomic<bool> cancelled_{false};
     std::atomic<int64_t> done_{0};
     std::atomic<int64_t> total_{0};
+    std::function<void()> wakeLooker_;
+    std::atomic<bool> woken_{false};
     std::mutex wakeMutex_;
     std::condition_variable wake_;
 };

@@ -2,18 +2,7 @@
 
 #include <QProgressDialog>
 
-namespace {
-
-// How often the window looks at the progress: often enough for a moving bar, seldom enough
-// that a busy worker does not flood the window with events.
-constexpr int ProgressIntervalMs = 50;
-
-}  // namespace
-
-TBackgroundJob::TBackgroundJob(QObject* owner) : QObject(owner) {
-    progressTimer_.setInterval(ProgressIntervalMs);
-    connect(&progressTimer_, &QTimer::timeout, this, &TBackgroundJob::ReportProgress);
-}
+TBackgroundJob::TBackgroundJob(QObject* owner) : QObject(owner) {}
 
 TBackgroundJob::~TBackgroundJob() {
     Abandon();
@@ -25,6 +14,12 @@ void TBackgroundJob::Launch(std::unique_ptr<TTask> task) {
     task_ = std::move(task);
     shown_ = {};
     TTask* running = task_.get();
+    // A report wakes the window once; the next report after its look wakes it again, so a busy
+    // worker keeps at most one call waiting in the window's queue.
+    running->Control.SetWake([this, serial = running->Serial] {
+        QMetaObject::invokeMethod(
+            this, [this, serial] { ReportProgressOf(serial); }, Qt::QueuedConnection);
+    });
     running->Worker = std::thread([this, running] {
         running->Run();
         // This object outlives the thread (its destructor joins it), and a call queued to an
@@ -32,7 +27,6 @@ void TBackgroundJob::Launch(std::unique_ptr<TTask> task) {
         QMetaObject::invokeMethod(
             this, [this, serial = running->Serial] { DeliverOf(serial); }, Qt::QueuedConnection);
     });
-    progressTimer_.start();
     emit RunningChanged(true);
 }
 
@@ -45,7 +39,6 @@ void TBackgroundJob::Abandon() {
     std::unique_ptr<TTask> task = std::move(task_);
     task->Control.Cancel();
     task->Worker.join();
-    progressTimer_.stop();
 }
 
 void TBackgroundJob::Finish() {
@@ -56,19 +49,19 @@ void TBackgroundJob::DeliverOf(uint64_t serial) {
     if (!task_ || task_->Serial != serial) return;  // abandoned, replaced or finished already
     std::unique_ptr<TTask> task = std::move(task_);
     task->Worker.join();
-    progressTimer_.stop();
-    ReportProgressOf(task->Control);
+    ShowProgress(task->Control.Progress());
     task->Deliver();
     // The hand-over may have started the next job; only an idle job says it ended.
     if (!task_) emit RunningChanged(false);
 }
 
-void TBackgroundJob::ReportProgress() {
-    if (task_) ReportProgressOf(task_->Control);
+void TBackgroundJob::ReportProgressOf(uint64_t serial) {
+    if (!task_ || task_->Serial != serial) return;
+    task_->Control.Looked();  // before reading: a report from now on wakes the window again
+    ShowProgress(task_->Control.Progress());
 }
 
-void TBackgroundJob::ReportProgressOf(const TJobControl& control) {
-    const TJobControl::TProgress now = control.Progress();
+void TBackgroundJob::ShowProgress(TJobControl::TProgress now) {
     if (now.Done == shown_.Done && now.Total == shown_.Total) return;
     shown_ = now;
     emit ProgressChanged(now.Done, now.Total);

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QObject>
-#include <QTimer>
 #include <cstdint>
 #include <exception>
 #include <functional>
@@ -53,7 +52,8 @@ class TBackgroundJob : public QObject {
     void FollowIn(QProgressDialog& dialog);
 
   signals:
-    // On this object's thread, a few times a second while the progress changes.
+    // On this object's thread, soon after the work reported a change (reports that come
+    // faster than the window looks are seen together).
     void ProgressChanged(qint64 done, qint64 total);
     // A job started, or it ended (after its result was handed over).
     void RunningChanged(bool running);
@@ -72,12 +72,12 @@ class TBackgroundJob : public QObject {
 
     void Launch(std::unique_ptr<TTask> task);
     void DeliverOf(uint64_t serial);
-    void ReportProgress();
-    void ReportProgressOf(const TJobControl& control);
+    // On this object's thread: the progress of the job of that serial number, when it runs.
+    void ReportProgressOf(uint64_t serial);
+    void ShowProgress(TJobControl::TProgress now);
 
     std::unique_ptr<TTask> task_;
     uint64_t serial_ = 0;
-    QTimer progressTimer_;
     TJobControl::TProgress shown_;
 };
 

@@ -47,6 +47,20 @@ TEST(JobControlTest, ProgressIsTheLastReportWithDoneNeverAboveAKnownTotal) {
     }
 }
 
+TEST(JobControlTest, AReportWakesTheLookerOnceUntilItHasLooked) {
+    TJobControl control;
+    int wakes = 0;
+    control.SetWake([&] { ++wakes; });
+    control.Report(1, 10);
+    control.Report(2, 10);
+    EXPECT_EQ(wakes, 1);  // the second report finds the looker already woken
+    control.Looked();
+    EXPECT_EQ(wakes, 1);
+    control.Report(3, 10);
+    EXPECT_EQ(wakes, 2);
+    EXPECT_EQ(control.Progress().Done, 3);
+}
+
 TEST(JobControlTest, ReportsFromAWorkerAreReadWhileItRuns) {
     TJobControl control;
     std::thread worker([&] {
