@@ -214,38 +214,6 @@ TEST(PatternCheck, VerificationReadsTheDrawsThePatternWasFoundOn) {
     EXPECT_STRNE(VerificationHint(TVerification::DrawsChanged), "");
 }
 
-TEST(Backtest, ZOfConstructedSeries) {
-    // Differences 0.1, 0.3, 0.2: mean 0.2, sd 0.1, z = 0.2 / (0.1 / sqrt 3).
-    std::vector<TBacktestRow> rows(4);
-    const struct {
-        int64_t P, H;
-        double C;
-    } counts[] = {{10, 2, 1.0}, {5, 2, 0.5}, {0, 0, 0.0}, {10, 3, 1.0}};
-    for (size_t i = 0; i < rows.size(); ++i) {
-        rows[i].Row = static_cast<int32_t>(i + 1);
-        rows[i].Total = {counts[i].P, counts[i].H, counts[i].C};
-        rows[i].Groups[FirstContrastGroup] = {counts[i].P, counts[i].P - counts[i].H, counts[i].C};
-    }
-    const TBacktestSummary summary = SummarizeBacktest(rows, 4);
-    EXPECT_EQ(summary.Total.Z.Rows, 3);
-    ASSERT_TRUE(summary.Total.Z.Z.has_value());
-    EXPECT_NEAR(*summary.Total.Z.Z, std::sqrt(3.0) * 2, 1e-9);
-    EXPECT_STREQ(summary.Total.Verdict(), "高于随机水平");
-    EXPECT_EQ(summary.Total.Counts.Hits, 7);
-    EXPECT_NEAR(summary.Total.HitRate(), 7.0 / 25, 1e-12);
-    EXPECT_NEAR(summary.Total.ChanceRate(), 2.5 / 25, 1e-12);
-    // Differences 0.7, 0.5, 0.6: mean 0.6, sd 0.1.
-    ASSERT_TRUE(summary.Groups[FirstContrastGroup].Z.Z.has_value());
-    EXPECT_NEAR(*summary.Groups[FirstContrastGroup].Z.Z, std::sqrt(3.0) * 6, 1e-9);
-    EXPECT_FALSE(summary.Groups[0].Z.Z.has_value());  // never counted
-    EXPECT_STREQ(summary.Groups[0].Verdict(), "与随机水平无显著差异");
-
-    EXPECT_STREQ(BacktestVerdict(-2.0), "低于随机水平");
-    EXPECT_STREQ(BacktestVerdict(1.99), "与随机水平无显著差异");
-    EXPECT_FALSE(BacktestZ({0.1}).Z.has_value());
-    EXPECT_FALSE(BacktestZ({0.1, 0.1, 0.1}).Z.has_value());
-}
-
 TEST(Backtest, GroupNames) {
     EXPECT_EQ(BacktestGroupName(0, 4), "定位定数");
     EXPECT_EQ(BacktestGroupName(3, 4), "其他");
