@@ -61,7 +61,10 @@ class TNumberWriter {
     TNumberWriter(const QFont& font, int32_t boxWidth) : font_(font), boxWidth_(boxWidth) {}
 
     void Draw(QPainter& painter, int64_t number, const QRect& box, const QColor& color) {
-        const QString text = QString::number(number);
+        Draw(painter, QString::number(number), box, color);
+    }
+    // Any short text of digits and points ("6.75", "≈0"), fitted by its length alone.
+    void Draw(QPainter& painter, const QString& text, const QRect& box, const QColor& color) {
         const auto length = static_cast<size_t>(text.size());
         if (length >= fonts_.size()) return;
         if (!fonts_[length]) {
@@ -349,6 +352,9 @@ void PaintTrendFooter(QPainter& painter, const TTrendPaintInput& input, int32_t 
             QStringLiteral("最大遗漏"), QStringLiteral("最大连出"), QStringLiteral("当前遗漏"),
             QStringLiteral("冷热")};
         const int32_t markRow = TTrendLayout::StatisticRows - 1;
+        // One cell per category and row: the fitted fonts are found once per text length.
+        TNumberWriter numbers(text, layout.CellWidth());
+        TNumberWriter marksWriter(label, layout.CellWidth());
         const auto values = static_cast<int32_t>(columns.Count.size());
         for (int32_t r = 0; r < TTrendLayout::StatisticRows; ++r) {
             const int32_t y = top + r * rowHeight;
@@ -388,7 +394,7 @@ void PaintTrendFooter(QPainter& painter, const TTrendPaintInput& input, int32_t 
                                            : QString();
                         color = mark > 0 ? HotText : ColdText;
                 }
-                DrawFitted(painter, r == markRow ? label : text, shown, cell, color);
+                (r == markRow ? marksWriter : numbers).Draw(painter, shown, cell, color);
             }
             HorizontalLine(painter, y + rowHeight - 1, width, LineColor);
         }
