@@ -159,6 +159,12 @@ QString FormatExpected(double value) {
     return QString::number(value, 'f', 1);
 }
 
+// A number in a narrow cell: one decimal below 10, none above; a chance too small to show.
+QString FormatShort(double value) {
+    if (value > 0 && value < 0.05) return QStringLiteral("≈0");
+    return QString::number(value, 'f', value < 9.95 ? 1 : 0);
+}
+
 // The columns of the summary rows, for a position's digits or a shape's categories.
 struct TFooterColumns {
     std::vector<int32_t> Count;
@@ -352,6 +358,8 @@ void PaintTrendFooter(QPainter& painter, const TTrendPaintInput& input, int32_t 
             QStringLiteral("最大遗漏"), QStringLiteral("最大连出"), QStringLiteral("当前遗漏"),
             QStringLiteral("冷热")};
         const int32_t markRow = TTrendLayout::StatisticRows - 1;
+        // The sums' narrow cells show 理论次数 and 平均遗漏 shorter, to stay readable.
+        const bool narrow = layout.CellWidth() <= TTrendLayout::SumCellWidth;
         // One cell per category and row: the fitted fonts are found once per text length.
         TNumberWriter numbers(text, layout.CellWidth());
         TNumberWriter marksWriter(label, layout.CellWidth());
@@ -373,11 +381,13 @@ void PaintTrendFooter(QPainter& painter, const TTrendPaintInput& input, int32_t 
                         shown = QString::number(columns.Count[i]);
                         break;
                     case 1:
-                        shown = FormatExpected(columns.Expected[i]);
+                        shown = narrow ? FormatShort(columns.Expected[i])
+                                       : FormatExpected(columns.Expected[i]);
                         color = ExpectedColor;
                         break;
                     case 2:
-                        shown = QString::fromStdString(FormatAverage(columns.Average[i]));
+                        shown = narrow ? FormatShort(columns.Average[i])
+                                       : QString::fromStdString(FormatAverage(columns.Average[i]));
                         break;
                     case 3:
                         shown = QString::number(columns.MaxOmission[i]);
@@ -406,10 +416,16 @@ void PaintTrendFooter(QPainter& painter, const TTrendPaintInput& input, int32_t 
         painter.fillRect(QRect(0, fitTop, width, TTrendLayout::FitRows * rowHeight),
                          input.Palette.color(QPalette::Base));
         const QColor reading = columns.Fit.Deviates() ? HotText : MeanColor;
-        DrawFitted(painter, label, QString::fromStdString(FitLineText(columns.Fit)),
-                   QRect(0, fitTop, width, rowHeight), reading);
-        DrawFitted(painter, text, QString::fromStdString(FitLevelText(columns.Shapes)),
-                   QRect(0, fitTop + rowHeight, width, rowHeight), DrawDigitColor);
+        // From the left edge, so that a wide chart's line is read without scrolling.
+        const QRect fitLine(6, fitTop, width - 6, rowHeight);
+        painter.setFont(label);
+        painter.setPen(reading);
+        painter.drawText(fitLine, Qt::AlignLeft | Qt::AlignVCenter,
+                         QString::fromStdString(FitLineText(columns.Fit)));
+        painter.setFont(text);
+        painter.setPen(DrawDigitColor);
+        painter.drawText(fitLine.translated(0, rowHeight), Qt::AlignLeft | Qt::AlignVCenter,
+                         QString::fromStdString(FitLevelText(columns.Shapes)));
     }
     HorizontalLine(painter, top, width, FiveRowLineColor);
     painter.restore();

@@ -74,6 +74,9 @@ class TestShapeTab : public QObject {
                        TTrendLayout::Shape(span.Metric).TotalHeight(30)));
         QVERIFY(SaveScreenshot(form, QStringLiteral("trend-shape-span.png")));
 
+        Choose(*form.ShapeTab->ShapeMetricCbb, "和值");
+        QVERIFY(SaveScreenshot(form, QStringLiteral("trend-shape-sum.png")));
+
         // 重号 of the window's first draw reads the draw before the window.
         Choose(*form.ShapeTab->ShapeMetricCbb, "重号");
         const TShapeMetricStats& repeat = form.ShapeTab->Stats();
