@@ -10,6 +10,8 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include "ui/BackgroundJob.h"
+
 namespace {
 
 constexpr int DrawDigits = 7;
@@ -53,7 +55,11 @@ void SelectData(QComboBox& box, int value) {
 
 TImportPreview::TImportPreview(const TDrawFileText& file, TDrawFileReading detected,
                                QWidget* parent)
-    : QDialog(parent), file_(file), detected_(detected.Layout), reading_(std::move(detected)) {
+    : QDialog(parent),
+      file_(file),
+      detected_(detected.Layout),
+      reading_(std::move(detected)),
+      reread_(new TBackgroundJob(this)) {
     setObjectName(QStringLiteral("ImportPreview"));
     setWindowTitle(QStringLiteral("导入开奖号码"));
     auto* layout = new QVBoxLayout(this);
@@ -147,15 +153,49 @@ TDrawTableLayout TImportPreview::ChosenLayout() const {
 }
 
 void TImportPreview::Reread() {
-    try {
-        reading_ = file_.ReadTable(ChosenLayout());
-        readable_ = true;
-    } catch (const TDrawLineError& e) {
-        reading_ = {};
-        readable_ = false;
-        ErrorLbl->setText(QString::fromStdString(e.what()));
+    const TDrawTableLayout layout = ChosenLayout();
+    if (file_.LineCount() < BackgroundLines) {
+        try {
+            reading_ = file_.ReadTable(layout);
+            readable_ = true;
+        } catch (const TDrawLineError& e) {
+            ShowFailure(e);
+        }
+        return ShowReading();
     }
-    ShowReading();
+    // The file outlives the dialog and is only read; a newer correction replaces this reading.
+    ImportBt->setEnabled(false);
+    CountLbl->setText(QStringLiteral("正在读取..."));
+    reread_->Start([file = &file_, layout](TJobControl&) { return file->ReadTable(layout); },
+                   [this](TDrawFileReading reading) {
+                       reading_ = std::move(reading);
+                       readable_ = true;
+                       ShowReading();
+                   },
+                   [this](std::exception_ptr failure) {
+                       try {
+                           std::rethrow_exception(failure);
+                       } catch (const TDrawLineError& e) {
+                           ShowFailure(e);
+                       } catch (const std::exception& e) {
+                           ShowFailure(TDrawLineError(e.what(), 0));
+                       }
+                       ShowReading();
+                   });
+}
+
+void TImportPreview::ShowFailure(const TDrawLineError& error) {
+    reading_ = {};
+    readable_ = false;
+    ErrorLbl->setText(QString::fromStdString(error.what()));
+}
+
+bool TImportPreview::Rereading() const {
+    return reread_->Running();
+}
+
+void TImportPreview::FinishRereading() {
+    reread_->Finish();
 }
 
 void TImportPreview::ShowReading() {

@@ -34,6 +34,7 @@
 #include "search/OptionRules.h"
 #include "search/OptionsIni.h"
 #include "search/SearchTexts.h"
+#include "ui/BackgroundJob.h"
 #include "view/paint/PaintBasics.h"
 #include "view/ui/Gui2Ctrl.h"
 
@@ -86,6 +87,12 @@ TMainForm::TMainForm(const QString& programFolder, std::unique_ptr<TPrompts> pro
 }
 
 TMainForm::~TMainForm() {
+    // Jobs read the document, the draws and the patterns: stop them before those go (children
+    // would be deleted only after the members).
+    delete opening_;
+    opening_ = nullptr;
+    delete commands_;
+    commands_ = nullptr;
     // Abort a download first: its result must not reach a window that is going away.
     if (draws_) draws_->StopDownload();
     // Stop a backtest and a search before the list and the grid go away.
@@ -180,23 +187,16 @@ void TMainForm::FormCreate() {
     draws_->SetDownloadActions(FileMenuDown, FileMenuDownBt);
     connect(draws_, &TDrawCommands::DrawsChanged, history_, &TUndoHistory::DrawsReplaced);
     help_ = new THelpCommands(*this, *prompts_, programFolder_);
+    opening_ = new TBackgroundJob(this);
+    commands_ = new TBackgroundJob(this);
 
     ClearAll();
     RemoveStaleTemporaries(DocumentPath().toStdString());  // debris of a save that was killed
     // A missing document is a first start, not a failure: the program starts empty.
-    if (QFileInfo::exists(DocumentPath())) {
-        try {
-            OpenDocument();
-        } catch (const std::exception&) {
-            prompts_->ShowError(this, QStringLiteral("打开文档失败：\r\n") +
-                                          QString::fromUtf8(WorkDocumentFileName));
-            FileMenuNewClick();
-        }
-    }
-    history_->Opened();
-
-    RefreshCaption();
-    Gui2RegNet->PostScroll(srBottom);
+    if (QFileInfo::exists(DocumentPath()))
+        OpenDocument();
+    else
+        OpeningEnded();
     ShowPanel(PanelReg);
     ApplyStartupAdjustments(Options);
 }
@@ -279,24 +279,53 @@ void TMainForm::ClearAll() {
 
 void TMainForm::OpenDocument() {
     SetStatusText(0, QStringLiteral("正在打开文档..."));
-    StatusBar->repaint();
-    bool opened = false;
-    TPatternListModel::TRows rows;  // made beside the reading, in "点" order
-    try {
-        // All or nothing: a damaged document leaves the draws and the patterns as they were.
-        opened = OpenDocumentWithProgress(*document_, Gui2RegNet->Draws(), *regMgr_, rows, this);
-    } catch (...) {
+    // Nothing may touch the draws or the patterns while they are read.
+    setEnabled(false);
+    const auto ended = [this] {
         SetStatusText(0, QString());
-        throw;
-    }
-    SetStatusText(0, QString());
-    if (!opened) return prompts_->ShowMessage(this, QString::fromUtf8(DocumentNotOpenedText));
-    Gui2RegNet->Pattern().Clear();
-    Gui2RegNet->LayoutGrid();
-    search_->DropPendingRows();
-    listModel_->SwapRows(rows);
-    list_->UpdateDeleteEnabled();
+        setEnabled(true);
+        OpeningEnded();
+    };
+    // All or nothing: a damaged document leaves the draws and the patterns as they were.
+    OpenDocumentInBackground(
+        *opening_, *document_, Gui2RegNet->Draws(), *regMgr_, this,
+        [this, ended](bool opened, TPatternListModel::TRows rows) {
+            if (!opened) {
+                prompts_->ShowMessage(this, QString::fromUtf8(DocumentNotOpenedText));
+                return ended();
+            }
+            Gui2RegNet->Pattern().Clear();
+            Gui2RegNet->LayoutGrid();
+            search_->DropPendingRows();
+            listModel_->SwapRows(rows);
+            list_->UpdateDeleteEnabled();
+            ended();
+        },
+        [this, ended](std::exception_ptr) {
+            prompts_->ShowError(this, QStringLiteral("打开文档失败：\r\n") +
+                                          QString::fromUtf8(WorkDocumentFileName));
+            FileMenuNewClick();
+            ended();
+        });
+}
+
+bool TMainForm::Opening() const {
+    return opening_->Running();
+}
+
+void TMainForm::FinishOpening() {
+    opening_->Finish();
+}
+
+void TMainForm::FinishCommands() {
+    commands_->Finish();
+    draws_->FinishReading();
+}
+
+void TMainForm::OpeningEnded() {
+    history_->Opened();
     RefreshCaption();
+    Gui2RegNet->PostScroll(srBottom);
 }
 
 bool TMainForm::SaveDocument() {
@@ -357,7 +386,7 @@ void TMainForm::FileMenuExportClick() {
 }
 
 void TMainForm::FileMenuExportTableClick() {
-    TPatternTableExport(*this, *prompts_, programFolder_)
+    TPatternTableExport(*this, *prompts_, programFolder_, *commands_)
         .Run(*listModel_, list_->SelectedPatterns());
 }
 
@@ -465,7 +494,8 @@ void TMainForm::RegMenuTrendClick() {
 }
 
 void TMainForm::RegMenuExportPicClick() {
-    ExportPatternPictures(*Gui2RegNet, list_->SelectedPatterns(), programFolder_, *prompts_, this);
+    ExportPatternPictures(*commands_, *Gui2RegNet, list_->SelectedPatterns(), programFolder_,
+                          *prompts_, this);
 }
 
 void TMainForm::RegMenuBacktestClick() {
@@ -473,8 +503,8 @@ void TMainForm::RegMenuBacktestClick() {
 }
 
 void TMainForm::RegMenuExportPngClick() {
-    ExportPatternPictures(*Gui2RegNet, list_->SelectedPatterns(), programFolder_, *prompts_, this,
-                          TPictureFormat::Png);
+    ExportPatternPictures(*commands_, *Gui2RegNet, list_->SelectedPatterns(), programFolder_,
+                          *prompts_, this, TPictureFormat::Png);
 }
 
 void TMainForm::RegMenuCopyPicClick() {

@@ -48,6 +48,7 @@ class TestUndoHistory : public QObject {
     void Import(TMainForm& form, const QString& name) {
         log_.FileNames.push_back(fixture_.FilePath(name));
         form.FileMenuImportClick();
+        form.FinishCommands();
     }
 
   private slots:
