@@ -9,6 +9,7 @@
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace {
 
@@ -117,7 +118,9 @@ TImportPreview::TImportPreview(const TDrawFileText& file, TDrawFileReading detec
 
 void TImportPreview::FillChoices() {
     SeparatorLbl->setText(SeparatorName(detected_.Separator));
-    const int columns = std::max(detected_.ColumnCount, 1);
+    // Columns past MaxKnownColumns are never offered: a line of very many fields must not make
+    // one item per field.
+    const int columns = std::clamp(detected_.ColumnCount, 1, MaxKnownColumns);
     for (int c = 0; c < columns; ++c)
         DrawColumnCbb->addItem(ColumnName(c) + QStringLiteral("（七位数字）"),
                                DrawChoice(c, false));
@@ -150,7 +153,7 @@ void TImportPreview::Reread() {
     try {
         reading_ = file_.ReadTable(ChosenLayout());
         readable_ = true;
-    } catch (const TDrawLineError& e) {
+    } catch (const TError& e) {  // a line that does not fit, or no draw at all
         reading_ = {};
         readable_ = false;
         ErrorLbl->setText(QString::fromStdString(e.what()));

@@ -137,6 +137,30 @@ class TestImportExport : public QObject {
         Discard(*form);
     }
 
+    void wideLinesAreRefusedOrOfferOnlyTheKnownColumns() {
+        // 300 columns: read, but the preview offers only the columns a draw can stand in.
+        QByteArray wide = "2024001,7712600";
+        for (int c = 2; c < 300; ++c) wide += ",0";
+        const TDrawFileText file((wide + "\n").toStdString());
+        TImportPreview preview(file, file.Read());
+        QCOMPARE(preview.IssueColumnCbb->count(), 1 + MaxKnownColumns);
+        QCOMPARE(preview.DrawColumnCbb->count(), MaxKnownColumns + MaxKnownColumns - 6);
+
+        // Past a thousand fields the file is refused before any preview.
+        QByteArray huge = SiteTable;
+        for (int c = 0; c < 100000; ++c) huge += "1,";
+        WriteFile("huge.csv", huge);
+        auto form = NewWindow();
+        int previews = 0;
+        form->DrawCommands().SetPreviewRunner([&](TImportPreview&) { return ++previews > 0; });
+        log_.FileNames.push_back(FilePath("huge.csv"));
+        form->FileMenuImportClick();
+        QCOMPARE(previews, 0);
+        QCOMPARE(log_.Messages.last(), QStringLiteral("第5行的字段超过1000个，不是开奖号码表格。"));
+        QCOMPARE(form->Gui2RegNet->Draws().Count(), 0);
+        QVERIFY(form->close());
+    }
+
     void exportedDrawsImportBack() {
         WriteFile("site.csv", SiteTable);
         auto form = NewWindow();
