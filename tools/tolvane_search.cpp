@@ -22,7 +22,9 @@
 #include "data/IniFile.h"
 #include "data/ProgramIdentity.h"
 #include "search/Backtest.h"
+#include "search/BacktestVerdict.h"
 #include "search/Gui2Reg.h"
+#include "search/OptionRules.h"
 #include "search/OptionsIni.h"
 #include "search/PatternBudget.h"
 #include "search/PatternColumns.h"
@@ -61,7 +63,8 @@ constexpr char Usage[] =
     "                     them, search the draws before it and count how many patterns\n"
     "                     hit; one JSON line per draw, then the verdict (W or 'all')\n"
     "  --max-patterns N   stop the search after N patterns (status 1, after the summary);\n"
-    "                     with --document a share of the memory is the default limit\n"
+    "                     with --document a share of the memory is the default limit;\n"
+    "                     with --backtest the limit of each draw's search\n"
     "  --quiet            print only the summary line\n"
     "  --trend N          no search: print the omission statistics of the last N draws\n"
     "                     (N a positive number or 'all') per position, then a trend line\n"
@@ -183,6 +186,18 @@ ToolArguments ParseArguments(int argc, char** argv) {
     if (positional.size() != 1) throw UsageError{"give exactly one draw file"};
     if (args.GifDir.has_value() != !args.GifPositions.empty())
         throw UsageError{"--gif-dir and --gif go together"};
+    // The modes other than the search: at most one of them.
+    const std::vector<std::pair<const char*, bool>> modes = {
+        {"--trend", args.TrendWindow.has_value()},
+        {"--backtest", args.BacktestRows.has_value()},
+    };
+    std::string chosen;
+    for (const auto& [name, given] : modes) {
+        if (!given) continue;
+        if (!chosen.empty())
+            throw UsageError{chosen + " and " + name + " are different modes; give one of them"};
+        chosen = name;
+    }
     if (args.BacktestRows && (args.GifDir || args.DocumentPath))
         throw UsageError{"--backtest writes no document and no pictures"};
     if (args.GifDir && !ToolCanPaintPictures())
@@ -385,28 +400,65 @@ void WriteCounts(JsonWriter& json, const TBacktestCounts& counts) {
     json.Number(counts.Chance);
 }
 
-void WriteZ(JsonWriter& json, const TBacktestLine& line) {
-    json.Raw(",\"z\":");
-    if (line.Z.Z)
-        json.Number(*line.Z.Z);
+void OptionalNumber(JsonWriter& json, const std::optional<double>& value) {
+    if (value)
+        json.Number(*value);
     else
         json.Raw("null");
-    json.Raw(",\"verdict\":");
-    json.String(line.Verdict());
 }
 
+// "z" is the t statistic judged, of the per-draw differences with their skewness removed (the
+// key of earlier versions is kept); "t_plain" the t before that correction.
+void WriteVerdict(JsonWriter& json, const TBacktestLine& line) {
+    json.Raw(",\"z\":");
+    OptionalNumber(json, line.T.T);
+    json.Raw(",\"t_plain\":");
+    OptionalNumber(json, line.T.PlainT);
+    json.Raw(",\"m\":");
+    json.Int(line.T.Rows);
+    json.Raw(",\"mean_hit\":");
+    json.Number(line.T.MeanHit);
+    json.Raw(",\"mean_chance\":");
+    json.Number(line.T.MeanChance);
+    json.Raw(",\"no_t\":");
+    switch (line.T.NoT) {
+        case TNoTReason::None:
+            json.Raw("null");
+            break;
+        case TNoTReason::TooFewDraws:
+            json.String("too_few_draws");
+            break;
+        case TNoTReason::NoSpread:
+            json.String("no_spread");
+            break;
+    }
+    json.Raw(",\"p\":");
+    OptionalNumber(json, line.T.P);
+    json.Raw(",\"critical\":");
+    OptionalNumber(json, line.T.Critical);
+    json.Raw(",\"verdict\":");
+    if (line.Verdict == TBacktestVerdict::Empty)
+        json.Raw("null");
+    else
+        json.String(line.VerdictText());
+}
+
+// The table's rows: the overall line, then the groups.
 std::string BacktestSummaryLine(const TBacktestSummary& summary) {
+    const std::vector<TBacktestTableRow> table = BacktestTable(summary);
     JsonWriter json;
     json.Raw("{\"backtest\":{\"rows\":");
     json.Int(summary.Rows);
     json.Raw(",");
-    WriteCounts(json, summary.Total.Counts);
-    WriteZ(json, summary.Total);
+    WriteCounts(json, table.front().Line->Counts);
+    WriteVerdict(json, *table.front().Line);
+    json.Raw(",\"tested_groups\":");
+    json.Int(summary.TestedGroups);
     json.Raw(",\"groups\":[");
-    for (int32_t g = 0; g < BacktestGroupCount; ++g) {
-        const TBacktestLine& line = summary.Groups[static_cast<size_t>(g)];
-        json.Raw(g == 0 ? "{\"dimension\":" : ",{\"dimension\":");
-        json.String(BacktestDimensionName(BacktestGroupDimension(g)));
+    for (size_t i = 1; i < table.size(); ++i) {
+        const TBacktestLine& line = *table[i].Line;
+        json.Raw(i == 1 ? "{\"dimension\":" : ",{\"dimension\":");
+        json.String(table[i].Dimension);
         json.Raw(",\"name\":");
         json.String(line.Name);
         json.Raw(",");
@@ -417,7 +469,7 @@ std::string BacktestSummaryLine(const TBacktestSummary& summary) {
         json.Number(line.ChanceRate());
         json.Raw(",\"difference\":");
         json.Number(line.Difference());
-        WriteZ(json, line);
+        WriteVerdict(json, line);
         json.Raw("}");
     }
     json.Raw("]}}\n");
@@ -508,6 +560,13 @@ int Run(int argc, char** argv) {
     std::signal(SIGINT, OnInterrupt);
     std::signal(SIGTERM, OnInterrupt);
 
+    // The options are refused as 搜索 refuses them, before any search or backtest.
+    if (const std::string problems = SearchOptionMessage(options); !problems.empty()) {
+        std::fprintf(stderr, "tolvane-search: the options cannot be searched: %s\n",
+                     OneLine(problems).c_str());
+        return ExitUsage;
+    }
+
     if (args.BacktestRows) {
         TBacktestRequest backtest;
         backtest.Options = options;
@@ -515,19 +574,30 @@ int Run(int argc, char** argv) {
         backtest.Rows = *args.BacktestRows;
         if (args.Threads > 0) backtest.Workers = args.Threads;
         backtest.Seed = args.Seed;
+        if (args.MaxPatterns) backtest.MaxPatterns = *args.MaxPatterns;
         PrintingBacktestSink printing(args.Quiet);
-        std::vector<TBacktestRow> rows;
+        TBacktestOutcome outcome;
         try {
-            rows = RunBacktest(backtest, printing, StopRequested);
+            outcome = RunBacktest(backtest, printing, StopRequested);
         } catch (const TError& e) {
             std::fflush(stdout);
-            std::fprintf(stderr, "tolvane-search: the options cannot be searched: %s\n", e.what());
+            std::fprintf(stderr, "tolvane-search: the options cannot be searched: %s\n",
+                         OneLine(e.what()).c_str());
             return ExitUsage;
+        } catch (const std::exception& e) {  // out of memory or threads: never an abort
+            std::fflush(stdout);
+            std::fprintf(stderr, "tolvane-search: the backtest failed: %s\n", e.what());
+            return ExitBadInput;
         }
-        std::fputs(BacktestSummaryLine(SummarizeBacktest(rows, options.SecCountSe)).c_str(),
+        std::fputs(BacktestSummaryLine(SummarizeBacktest(outcome.Rows, options.SecCountSe)).c_str(),
                    stdout);
         if (std::fflush(stdout) != 0) {
             std::perror("tolvane-search: writing the output");
+            return ExitBadInput;
+        }
+        if (outcome.LimitRow > 0) {
+            std::fprintf(stderr, "tolvane-search: the search of draw %d: %s\n", outcome.LimitRow,
+                         PatternBudgetText(*args.MaxPatterns).c_str());
             return ExitBadInput;
         }
         return StopRequested.load() ? ExitInterrupted : ExitOk;
@@ -574,11 +644,8 @@ int Run(int argc, char** argv) {
         std::perror("tolvane-search: writing the output");
         return ExitBadInput;
     }
-    if (sink.LimitReached) {
-        std::fprintf(stderr, "tolvane-search: %s\n", PatternBudgetText(limit).c_str());
-        return ExitBadInput;
-    }
-
+    // Past the budget the search keeps what it found: the document and pictures are written,
+    // then the tool fails with the reason.
     if (args.DocumentPath) {
         try {
             SaveWorkDocument(*args.DocumentPath, draws, sink.Kept, draws);
@@ -602,6 +669,10 @@ int Run(int argc, char** argv) {
                          static_cast<long long>(totals.Found));
             return ExitBadInput;
         }
+    }
+    if (sink.LimitReached) {
+        std::fprintf(stderr, "tolvane-search: %s\n", PatternBudgetText(limit).c_str());
+        return ExitBadInput;
     }
     return StopRequested.load() ? ExitInterrupted : ExitOk;
 }

@@ -39,6 +39,7 @@ class TestHelpWindows : public QObject {
             std::make_unique<TMainForm>(folder_->path(), std::make_unique<TScriptedPrompts>(log_));
         form->setGeometry(frame);
         form->show();
+        form->FinishOpening();
         log_.Messages.clear();  // the first start's "no document" message
         return form;
     }

@@ -60,6 +60,27 @@ class TestImportExport : public QObject {
   private slots:
     void init() { fixture_.Reset(); }
 
+    // A correction of a long file is read again on a background job: meanwhile "导入" waits.
+    void aLongFileIsReadAgainOffTheWindowThread() {
+        const TDrawFileText file(SiteTable.toStdString());
+        TImportPreview preview(file, file.Read());
+        preview.BackgroundLines = 1;
+        preview.DrawColumnCbb->setCurrentIndex(1);  // 第2列: dates, which do not fit
+        QVERIFY(preview.Rereading());
+        QVERIFY(!preview.ImportBt->isEnabled());
+        QCOMPARE(preview.CountLbl->text(), QStringLiteral("正在读取..."));
+        preview.FinishRereading();
+        QVERIFY(!preview.Readable());
+        QCOMPARE(preview.ErrorLbl->text(),
+                 QStringLiteral("第2行无法识别：2024003,2024-01-08,1,1,1,1,1,1,1"));
+        preview.DrawColumnCbb->setCurrentIndex(
+            preview.DrawColumnCbb->findText(QStringLiteral("第3至第9列（每列一位）")));
+        QTRY_VERIFY(!preview.Rereading());  // handed over by the event loop
+        QVERIFY(preview.Readable());
+        QVERIFY(preview.ImportBt->isEnabled());
+        QCOMPARE(preview.CountLbl->text(), QStringLiteral("共3期"));
+    }
+
     void previewShowsTheLayoutAndCancelChangesNothing() {
         const TDrawFileText file(SiteTable.toStdString());
         TImportPreview preview(file, file.Read());
@@ -98,6 +119,7 @@ class TestImportExport : public QObject {
         });
         log_.FileNames.push_back(FilePath("site.csv"));
         form->FileMenuImportClick();
+        form->FinishCommands();
         QCOMPARE(previews, 1);
         QCOMPARE(form->Gui2RegNet->Draws().Count(), 0);
         QVERIFY(log_.Messages.isEmpty());
@@ -116,6 +138,7 @@ class TestImportExport : public QObject {
         });
         log_.FileNames.push_back(FilePath("site.csv"));
         form->FileMenuImportClick();
+        form->FinishCommands();
         const TCodes& draws = form->Gui2RegNet->Draws();
         QCOMPARE(draws.Count(), 3);
         QCOMPARE(DrawAt(draws, 0), QStringLiteral("7712600"));
@@ -124,6 +147,7 @@ class TestImportExport : public QObject {
 
         log_.FileNames.push_back(FilePath("plain.txt"));
         form->FileMenuImportClick();
+        form->FinishCommands();
         QCOMPARE(previews, 1);
         QCOMPARE(draws.Count(), 2);
 
@@ -131,6 +155,7 @@ class TestImportExport : public QObject {
         WriteFile("broken.csv", SiteTable + "2024004,2024-01-11,1,2,x,4,5,6,7\r\n");
         log_.FileNames.push_back(FilePath("broken.csv"));
         form->FileMenuImportClick();
+        form->FinishCommands();
         QCOMPARE(log_.Messages.last(),
                  QStringLiteral("第5行无法识别：2024004,2024-01-11,1,2,x,4,5,6,7"));
         QCOMPARE(previews, 1);
@@ -156,6 +181,7 @@ class TestImportExport : public QObject {
         form->DrawCommands().SetPreviewRunner([&](TImportPreview&) { return ++previews > 0; });
         log_.FileNames.push_back(FilePath("huge.csv"));
         form->FileMenuImportClick();
+        form->FinishCommands();
         QCOMPARE(previews, 0);
         QCOMPARE(log_.Messages.last(), QStringLiteral("第5行的字段超过1000个，不是开奖号码表格。"));
         QCOMPARE(form->Gui2RegNet->Draws().Count(), 0);
@@ -190,6 +216,7 @@ class TestImportExport : public QObject {
         form->DrawCommands().SetPreviewRunner([](TImportPreview&) { return true; });
         log_.FileNames.push_back(FilePath("site.csv"));
         form->FileMenuImportClick();
+        form->FinishCommands();
         QVERIFY(form->FileMenuExport->isVisible());
         for (const QString& name : {QStringLiteral("out.txt"), QStringLiteral("out.csv")}) {
             log_.FileNames.push_back(FilePath(name));
@@ -200,6 +227,7 @@ class TestImportExport : public QObject {
         QVERIFY(ReadFile("out.csv").startsWith("\xEF\xBB\xBF期,A,B,C,D,E,F,G,和值\r\n"));
         log_.FileNames.push_back(FilePath("out.csv"));
         form->FileMenuImportClick();
+        form->FinishCommands();
         QCOMPARE(form->Gui2RegNet->Draws().Count(), 3);
         QCOMPARE(DrawAt(form->Gui2RegNet->Draws(), 1), QStringLiteral("0381562"));
         Discard(*form);
@@ -216,6 +244,7 @@ class TestImportExport : public QObject {
         // The list stands in "点" order: 22, 23, 32.
         log_.FileNames.push_back(FilePath("all.csv"));
         form->FileMenuExportTableClick();
+        form->FinishCommands();  // the table is written on a background job
         const QByteArray all = ReadFile("all.csv");
         QVERIFY(all.startsWith("\xEF\xBB\xBF"));
         const QList<QByteArray> lines = all.mid(3).split('\n');
@@ -232,6 +261,7 @@ class TestImportExport : public QObject {
         log_.Answers.push_back(QMessageBox::Yes);
         log_.FileNames.push_back(FilePath("selected.csv"));
         form->FileMenuExportTableClick();
+        form->FinishCommands();  // the table is written on a background job
         const QList<QByteArray> chosen = ReadFile("selected.csv").mid(3).split('\n');
         QCOMPARE(chosen.size(), 4);
         QVERIFY(chosen[1].startsWith("22,5,"));

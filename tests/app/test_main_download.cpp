@@ -61,6 +61,7 @@ class TestMainDownload : public QObject {
             std::make_unique<TMainForm>(folder_->path(), std::make_unique<TScriptedPrompts>(log_));
         form->DownloadTiming = {1ms, 20000ms};
         form->show();
+        form->FinishOpening();
         return form;
     }
     static bool DownloadEnabled(TMainForm& form) {

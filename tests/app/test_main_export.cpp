@@ -41,12 +41,14 @@ class TestMainExport : public QObject {
         form->resize(900, 600);
         form->show();
         form->activateWindow();
+        form->FinishOpening();
         return form;
     }
 
     void PressF9(TMainForm& form) {
         QVERIFY(QTest::qWaitForWindowActive(&form));
         QTest::keyClick(&form, Qt::Key_F9);
+        form.FinishCommands();  // the pictures are written on a background job
     }
 
   private slots:

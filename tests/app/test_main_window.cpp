@@ -149,6 +149,26 @@ class TestMainWindow : public QObject {
         Close(*again);
     }
 
+    // The document is read on a background job: until it is in place the window takes no
+    // commands and shows nothing of it; then it is enabled with the document's rows.
+    void theWindowWaitsDisabledWhileTheDocumentOpens() {
+        std::vector<std::unique_ptr<TGui2Reg>> patterns;
+        patterns.push_back(MakePattern(3, 3, 4));
+        WriteFile("工作文档.gtmq", DocumentBytes({{1, 2, 3, 4, 5, 6, 7}}, patterns));
+        TMainForm form(fixture_.Folder(), std::make_unique<TScriptedPrompts>(log_));
+        QVERIFY(form.Opening());
+        QVERIFY(!form.isEnabled());
+        QCOMPARE(form.ListModel().RowCount(), 0);
+        QCOMPARE(Panel(form, 0), QStringLiteral("正在打开文档..."));
+        QTRY_VERIFY(!form.Opening());  // handed over by the event loop
+        QVERIFY(form.isEnabled());
+        QCOMPARE(form.ListModel().RowCount(), 1);
+        QCOMPARE(form.Gui2RegNet->Draws().Count(), 1);
+        QCOMPARE(Panel(form, 0), QString());
+        QVERIFY(!form.DocumentModified());
+        QVERIFY(log_.Messages.isEmpty());
+    }
+
     void documentOpensIntoGridAndList() {
         std::vector<std::unique_ptr<TGui2Reg>> patterns;
         patterns.push_back(MakePattern(3, 3, 4));
@@ -202,6 +222,7 @@ class TestMainWindow : public QObject {
         auto form = NewWindow();
         log_.FileNames.push_back(FilePath("draws.txt"));
         form->FileMenuImportClick();
+        form->FinishCommands();
         QCOMPARE(log_.Messages.last(), QStringLiteral("导入开奖号码成功！"));
         QCOMPARE(form->Gui2RegNet->Draws().Count(), 3);
         QVERIFY(form->DocumentModified());
@@ -252,6 +273,7 @@ class TestMainWindow : public QObject {
             WriteFile("refused.txt", bytes);
             log_.FileNames.push_back(FilePath("refused.txt"));
             form->FileMenuImportClick();
+            form->FinishCommands();
             QCOMPARE(log_.Messages.last(), message);
             QCOMPARE(draws.Count(), 5);
             QCOMPARE(draws.GetNum(3, 0), 1);
@@ -260,6 +282,7 @@ class TestMainWindow : public QObject {
         // Cancelling the dialog does nothing.
         const int messages = log_.Messages.size();
         form->FileMenuImportClick();
+        form->FinishCommands();
         QCOMPARE(log_.Messages.size(), messages);
         log_.Answers.push_back(QMessageBox::Discard);
         Close(*form);

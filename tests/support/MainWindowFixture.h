@@ -26,6 +26,7 @@ class TMainWindowFixture {
         auto form = std::make_unique<TMainForm>(Folder(), std::make_unique<TScriptedPrompts>(Log));
         form->resize(size);
         form->show();
+        form->FinishOpening();  // the document is read on a background job
         return form;
     }
 

@@ -288,9 +288,19 @@ TEST_F(TolvaneSearchTool, BacktestPrintsOneLinePerRowThenTheVerdict) {
     EXPECT_EQ(NumberAfter(last, "rows"), 3);
     EXPECT_EQ(NumberAfter(last, "patterns"), patterns);
     EXPECT_EQ(NumberAfter(last, "hits"), hits);
-    for (const char* text : {"\"z\":", "\"verdict\":\"", "\"groups\":[{\"dimension\":\"类别\"",
+    for (const char* text : {"\"z\":", "\"groups\":[{\"dimension\":\"类别\"",
                              "\"name\":\"两位差分\"", "\"name\":\"明对\"", "\"hit_rate\":"})
         EXPECT_NE(last.find(text), std::string::npos) << text;
+    // Three draws are too few for a verdict, whatever t reads.
+    EXPECT_NE(last.find("\"m\":3,"), std::string::npos) << last;
+    EXPECT_NE(last.find("\"verdict\":\"期数不足，无法判断\""), std::string::npos) << last;
+    // The default contrast makes every pattern 明对: the group 全明 is empty and has no verdict.
+    const size_t empty = last.find("\"name\":\"全明\"");
+    ASSERT_NE(empty, std::string::npos);
+    const std::string group = last.substr(empty, last.find('}', empty) - empty);
+    for (const char* text :
+         {"\"patterns\":0,", "\"z\":null", "\"m\":0,", "\"p\":null", "\"verdict\":null"})
+        EXPECT_NE(group.find(text), std::string::npos) << text << " in " << group;
 
     // Row 40 scores the patterns a search of the first 39 draws finds.
     const std::string first39 = folder + "/first39.txt";
@@ -310,7 +320,48 @@ TEST_F(TolvaneSearchTool, BacktestPrintsOneLinePerRowThenTheVerdict) {
 
     EXPECT_EQ(RunTool("--backtest 0 " + draws).ExitCode, 2);
     EXPECT_EQ(RunTool("--backtest 3 --document " + folder + "/x.gtmq " + draws).ExitCode, 2);
-    EXPECT_EQ(RunTool("--backtest 3 --set LinegDistMinSe=6 " + draws).ExitCode, 2);
+}
+
+TEST_F(TolvaneSearchTool, BacktestRefusesAsTheSearchDoesAndKeepsItsPatternLimit) {
+    const std::string tool = TOLVANE_SEARCH_PATH + std::string(" ");
+    // The same options are refused with the same message, in both modes.
+    const auto search = RunForErrors(tool + "--set LinegDistMinSe=6 " + draws);
+    const auto backtest = RunForErrors(tool + "--backtest 3 --set LinegDistMinSe=6 " + draws);
+    EXPECT_EQ(search.first, 2);
+    EXPECT_EQ(backtest, search);
+    EXPECT_NE(search.second.find("这组搜索设置无法搜索"), std::string::npos) << search.second;
+
+    // Two modes at once are refused, naming both.
+    const auto modes = RunForErrors(tool + "--trend 5 --backtest 3 " + draws);
+    EXPECT_EQ(modes.first, 2);
+    EXPECT_NE(modes.second.find("--trend and --backtest"), std::string::npos) << modes.second;
+
+    // --max-patterns limits each draw's search: the first draw passes 1 and ends the backtest.
+    const RunResult limited =
+        RunTool(Small + "--set SecCountSe=3 --max-patterns 1 --backtest 3 " + draws);
+    EXPECT_EQ(limited.ExitCode, 1);
+    ASSERT_EQ(limited.Lines.size(), 1u);
+    EXPECT_EQ(NumberAfter(limited.Lines[0], "rows"), 0);
+    const auto why =
+        RunForErrors(tool + Small + "--set SecCountSe=3 --max-patterns 1 --backtest 3 " + draws);
+    EXPECT_NE(why.second.find("the search of draw 38: 搜索到的规律超过内存上限（1个）"),
+              std::string::npos)
+        << why.second;
+}
+
+TEST_F(TolvaneSearchTool, ADocumentPastThePatternBudgetKeepsWhatWasFound) {
+    const std::string document = folder + "/budget.gtmq";
+    const std::string arguments =
+        Small + "--quiet --max-patterns 2 --document " + document + " " + draws;
+    const auto [status, errors] = RunForErrors(TOLVANE_SEARCH_PATH + (" " + arguments));
+    EXPECT_EQ(status, 1);
+    EXPECT_NE(errors.find("超过内存上限（2个）"), std::string::npos) << errors;
+    SearchOptions options;
+    TGui2RegMgr manager(options);
+    TCodes grid;
+    ASSERT_TRUE(OpenWorkDocument(document, grid, manager));
+    EXPECT_EQ(grid.Count(), 40);
+    EXPECT_EQ(manager.Count(), 2);
 }
 
 TEST_F(TolvaneSearchTool, WritesAWorkDocumentOfTheDrawsAndThePatterns) {
