@@ -697,5 +697,6 @@ int Run(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    IgnoreFileSizeSignal();  // a write past ulimit -f fails with a message
     return Run(argc, argv);
 }

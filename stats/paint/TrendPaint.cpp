@@ -13,6 +13,7 @@
 #include "view/GridGeometry.h"
 #include "view/paint/GridPaintInput.h"
 #include "view/paint/PaintBasics.h"
+#include "view/paint/PngWriter.h"
 
 namespace {
 
@@ -478,7 +479,7 @@ bool SaveTrendPicture(const QImage& picture, const QString& path, QString& error
                                   static_cast<int>(result.Code), GifErrorText(result.Code));
         return false;
     }
-    if (picture.save(path, "PNG")) return true;
+    if (WritePngFile(picture, path)) return true;
     error = QStringLiteral("保存图片失败：\r\n") + path;
     return false;
 }

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "data/DrawTable.h"
 #include "search/Gui2RegMgr.h"
 #include "search/WorkDocument.h"
 #include "stats/ShapeStats.h"
@@ -239,8 +240,31 @@ TEST_F(TolvaneSearchTool, ABadLineOfATableIsNamedByTheToolAndTheService) {
     const std::string negative = folder + "/negative.txt";
     std::ofstream(negative) << "1234567\n-123456\n";
     EXPECT_NE(RunForErrors(TOLVANE_SEARCH_PATH + (" " + negative))
-                  .second.find(":2: '-' is not a valid integer value"),
+                  .second.find(":2: 第2行无法识别：-123456"),
               std::string::npos);
+    // A file without a draw is refused by both, never served or searched as no draws.
+    const std::string empty = folder + "/empty.txt";
+    std::ofstream(empty) << "\xEF\xBB\xBF\r\n123\r\n";
+    for (const std::string& tool : {TOLVANE_SEARCH_PATH + std::string(" "),
+                                    TOLVANE_DRAWSVC_PATH + std::string(" --draws ")}) {
+        const auto [status, errors] = RunForErrors(tool + empty);
+        EXPECT_EQ(status, 1);
+        EXPECT_NE(errors.find(NoDrawsMessage), std::string::npos) << errors;
+    }
+}
+
+TEST_F(TolvaneSearchTool, AFileSizeLimitMakesTheDocumentWriteFailWithAMessage) {
+    // ulimit -f counts blocks of 512 bytes (dash) or 1024 (bash): the document of 40 draws is
+    // larger than either, so its write must fail with a message, and the old document stay.
+    const std::string document = folder + "/out.gtmq";
+    std::ofstream(document) << "old";
+    const auto [status, errors] =
+        RunForErrors("ulimit -f 1 && exec " + std::string(TOLVANE_SEARCH_PATH) + " " + Small +
+                     "--quiet --document " + document + " " + draws);
+    EXPECT_EQ(status, 1) << errors;  // not killed by SIGXFSZ
+    EXPECT_NE(errors.find("无法写入文件："), std::string::npos) << errors;
+    std::ifstream in(document);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "old");
 }
 
 // The number after "key": in a JSON line.
