@@ -24,6 +24,7 @@
 namespace {
 
 const QString DownloadFailedText = QStringLiteral("下载开奖数据失败：\r\n");
+const QString DrawsKeptText = QStringLiteral("原有的开奖号码没有改动。");
 
 }  // namespace
 
@@ -64,6 +65,8 @@ void TDrawCommands::ShowError(const QString& text) {
 
 void TDrawCommands::LoadDrawNumbers(const std::vector<int32_t>& numbers, const QString& message,
                                     TDrawChange kind) {
+    // Nothing to load is a failure, not a success that leaves an empty grid.
+    if (numbers.empty()) throw TError(("没有收到任何开奖号码，" + DrawsKeptText).toStdString());
     // Refuses a number that is no draw before anything changes, so the draws stay whole.
     LoadDrawNumbersInto(numbers, grid_.Draws());
     // A download still running keeps its command disabled: one download at a time.
@@ -155,6 +158,9 @@ void TDrawCommands::Import() {
             try {
                 std::rethrow_exception(failure);
             } catch (const TReadCancelled&) {  // stopped by the user: nothing changed
+            } catch (const TNoDrawsError& e) {
+                ShowError(QString::fromStdString(e.what()) + QStringLiteral("\r\n") +
+                          DrawsKeptText);
             } catch (const std::exception& e) {
                 ShowError(QString::fromStdString(e.what()));
             } catch (...) {

@@ -9,6 +9,7 @@
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "ui/BackgroundJob.h"
 
@@ -123,7 +124,9 @@ TImportPreview::TImportPreview(const TDrawFileText& file, TDrawFileReading detec
 
 void TImportPreview::FillChoices() {
     SeparatorLbl->setText(SeparatorName(detected_.Separator));
-    const int columns = std::max(detected_.ColumnCount, 1);
+    // Columns past MaxKnownColumns are never offered: a line of very many fields must not make
+    // one item per field.
+    const int columns = std::clamp(detected_.ColumnCount, 1, MaxKnownColumns);
     for (int c = 0; c < columns; ++c)
         DrawColumnCbb->addItem(ColumnName(c) + QStringLiteral("（七位数字）"),
                                DrawChoice(c, false));
@@ -160,6 +163,8 @@ void TImportPreview::Reread() {
             readable_ = true;
         } catch (const TDrawLineError& e) {
             ShowFailure(e);
+        } catch (const TError& e) {  // no draw at all under this layout
+            ShowFailure(TDrawLineError(e.what(), 0));
         }
         return ShowReading();
     }

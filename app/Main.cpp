@@ -193,7 +193,14 @@ void TMainForm::FormCreate() {
     commands_ = new TBackgroundJob(this);
 
     ClearAll();
-    RemoveStaleTemporaries(DocumentPath().toStdString());  // debris of a save that was killed
+    // Debris of writes that were killed: the document's and the settings' temporary files, and
+    // those of every export and picture noted while it ran, wherever it went.
+    RemoveStaleTemporaries(DocumentPath().toStdString());
+    RemoveStaleTemporaries(SettingsPath().toStdString());
+    const std::string notes =
+        QDir(programFolder_).filePath(QString::fromUtf8(WriteNotesFolderName)).toStdString();
+    RemoveDebrisOfKilledWrites(notes);
+    SetWriteNotesFolder(notes);
     // A missing document is a first start, not a failure: the program starts empty.
     if (QFileInfo::exists(DocumentPath()))
         OpenDocument();

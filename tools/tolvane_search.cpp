@@ -30,6 +30,7 @@
 #include "search/PatternColumns.h"
 #include "search/SearchEngine.h"
 #include "search/WorkDocument.h"
+#include "tools/ShapeReport.h"
 #include "tools/ToolPictures.h"
 #include "tools/TrendReport.h"
 
@@ -43,6 +44,7 @@ constexpr int ExitInterrupted = 130;
 constexpr char Usage[] =
     "usage: tolvane-search [options] DRAWS.txt\n"
     "       tolvane-search --trend N DRAWS.txt\n"
+    "       tolvane-search --shape N DRAWS.txt\n"
     "\n"
     "Searches the draws of DRAWS.txt for patterns and prints one JSON object per pattern,\n"
     "then a summary line. DRAWS.txt is a draw text file (one draw of seven digits per line,\n"
@@ -68,6 +70,10 @@ constexpr char Usage[] =
     "  --quiet            print only the summary line\n"
     "  --trend N          no search: print the omission statistics of the last N draws\n"
     "                     (N a positive number or 'all') per position, then a trend line\n"
+    "  --shape N          no search: print the shape metrics of the last N draws (sum,\n"
+    "                     span, ratios, roads, AC, repeats...) with their omission\n"
+    "                     statistics, the counts chance expects and the chi-square fit,\n"
+    "                     one line per metric, then a shape line\n"
     "  --help             show this text\n"
     "  --version          show the version\n";
 
@@ -94,6 +100,7 @@ struct ToolArguments {
     std::optional<std::string> GifDir;
     std::vector<int64_t> GifPositions;    // ascending
     std::optional<int32_t> TrendWindow;   // 0: every draw
+    std::optional<int32_t> ShapeWindow;   // 0: every draw
     std::optional<int32_t> BacktestRows;  // with "all", the largest number
     std::optional<int64_t> MaxPatterns;
 };
@@ -148,6 +155,10 @@ ToolArguments ParseArguments(int argc, char** argv) {
         {"--trend", true,
          [&](std::string_view v) {
              args.TrendWindow = v == "all" ? 0 : ParseNumber<int32_t>(v, "--trend", 1);
+         }},
+        {"--shape", true,
+         [&](std::string_view v) {
+             args.ShapeWindow = v == "all" ? 0 : ParseNumber<int32_t>(v, "--shape", 1);
          }},
         {"--help", false, [&](std::string_view) { args.Help = true; }},
         {"--version", false, [&](std::string_view) { args.Version = true; }},
@@ -205,6 +216,11 @@ ToolArguments ParseArguments(int argc, char** argv) {
     if (args.TrendWindow && (args.IniPath || !args.Sets.empty() || args.Threads != 0 ||
                              args.DocumentPath || args.GifDir || args.Quiet))
         throw UsageError{"--trend runs no search and takes no search options"};
+    if (args.ShapeWindow && (args.TrendWindow || args.BacktestRows))
+        throw UsageError{"--shape goes with neither --trend nor --backtest"};
+    if (args.ShapeWindow && (args.IniPath || !args.Sets.empty() || args.Threads != 0 ||
+                             args.DocumentPath || args.GifDir || args.Quiet))
+        throw UsageError{"--shape runs no search and takes no search options"};
     args.DrawsPath = positional.front();
     return args;
 }
@@ -545,8 +561,9 @@ int Run(int argc, char** argv) {
     }
     bytes = {};
 
-    if (args.TrendWindow) {
-        const std::string report = TrendReportJson(draws, *args.TrendWindow);
+    if (args.TrendWindow || args.ShapeWindow) {
+        const std::string report = args.ShapeWindow ? ShapeReportJson(draws, *args.ShapeWindow)
+                                                    : TrendReportJson(draws, *args.TrendWindow);
         if (std::fwrite(report.data(), 1, report.size(), stdout) != report.size() ||
             std::fflush(stdout) != 0) {
             std::perror("tolvane-search: writing the output");
@@ -680,5 +697,6 @@ int Run(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    IgnoreFileSizeSignal();  // a write past ulimit -f fails with a message
     return Run(argc, argv);
 }

@@ -1,6 +1,7 @@
 // The import of tables through their preview, and the draw and pattern table exports.
 #include <QClipboard>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QPushButton>
@@ -160,6 +161,53 @@ class TestImportExport : public QObject {
         QCOMPARE(previews, 1);
         QCOMPARE(draws.Count(), 2);
         Discard(*form);
+    }
+
+    void wideLinesAreRefusedOrOfferOnlyTheKnownColumns() {
+        // 300 columns: read, but the preview offers only the columns a draw can stand in.
+        QByteArray wide = "2024001,7712600";
+        for (int c = 2; c < 300; ++c) wide += ",0";
+        const TDrawFileText file((wide + "\n").toStdString());
+        TImportPreview preview(file, file.Read());
+        QCOMPARE(preview.IssueColumnCbb->count(), 1 + MaxKnownColumns);
+        QCOMPARE(preview.DrawColumnCbb->count(), MaxKnownColumns + MaxKnownColumns - 6);
+
+        // Past a thousand fields the file is refused before any preview.
+        QByteArray huge = SiteTable;
+        for (int c = 0; c < 100000; ++c) huge += "1,";
+        WriteFile("huge.csv", huge);
+        auto form = NewWindow();
+        int previews = 0;
+        form->DrawCommands().SetPreviewRunner([&](TImportPreview&) { return ++previews > 0; });
+        log_.FileNames.push_back(FilePath("huge.csv"));
+        form->FileMenuImportClick();
+        form->FinishCommands();
+        QCOMPARE(previews, 0);
+        QCOMPARE(log_.Messages.last(), QStringLiteral("第5行的字段超过1000个，不是开奖号码表格。"));
+        QCOMPARE(form->Gui2RegNet->Draws().Count(), 0);
+        QVERIFY(form->close());
+    }
+
+    void theStartRemovesTheDebrisOfKilledExportsWhereverTheyWent() {
+        // A pattern table export killed in another folder: its note and its temporary file.
+        const QString elsewhere = FilePath(QStringLiteral("导出"));
+        QVERIFY(QDir().mkpath(elsewhere));
+        QVERIFY(QDir().mkpath(FilePath(QStringLiteral(".writes"))));
+        const QString target = elsewhere + QStringLiteral("/规律.csv");
+        WriteFile(".writes/write-Ab12Cd", QFile::encodeName(target) + "\n");
+        for (const QString& name :
+             {QStringLiteral("/规律.csv.tmp-Xy34Zw"), QStringLiteral("/工作文档.gtmq.tmp-Xy34Zw"),
+              QStringLiteral("/pavolen.ini.tmp-Xy34Zw")}) {
+            QFile debris(
+                (name.startsWith(QStringLiteral("/规律")) ? elsewhere : fixture_.Folder()) + name);
+            QVERIFY(debris.open(QIODevice::WriteOnly));
+        }
+        auto form = NewWindow();
+        QCOMPARE(QDir(elsewhere).entryList(QDir::Files), QStringList());
+        QCOMPARE(QDir(fixture_.Folder()).entryList({QStringLiteral("*.tmp-*")}, QDir::Files),
+                 QStringList());
+        QCOMPARE(QDir(FilePath(QStringLiteral(".writes"))).entryList(QDir::Files), QStringList());
+        QVERIFY(form->close());
     }
 
     void exportedDrawsImportBack() {

@@ -62,7 +62,8 @@ class TestTrendForm : public QObject {
         QCOMPARE(form.windowTitle(), QStringLiteral("走势分析"));
         QStringList tabs;
         for (int i = 0; i < form.TrendTabs->count(); ++i) tabs << form.TrendTabs->tabText(i);
-        QCOMPARE(tabs, (QStringList{"A位", "B位", "C位", "D位", "E位", "F位", "G位", "和值"}));
+        QCOMPARE(tabs,
+                 (QStringList{"A位", "B位", "C位", "D位", "E位", "F位", "G位", "和值", "形态"}));
         QStringList choices;
         for (int i = 0; i < form.TrendWindowCbb->count(); ++i)
             choices << form.TrendWindowCbb->itemText(i);
