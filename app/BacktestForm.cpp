@@ -12,6 +12,7 @@
 #include <memory>
 
 #include "data/Error.h"
+#include "search/PatternClass.h"
 #include "stats/ui/BacktestChartView.h"
 #include "ui/Prompts.h"
 
@@ -26,7 +27,8 @@ QString Text(const std::string& text) {
 
 // The options a run uses, in one line.
 QString OptionsLine(const SearchOptions& o) {
-    static const char* const styles[] = {"全部", "定位定数", "两位合分", "两位差分"};
+    static const char* const styles[] = {"全部", PatternClassNames[0], PatternClassNames[1],
+                                         PatternClassNames[2]};
     const auto pick = [](int32_t value, auto& names) {
         return value >= 0 && value < static_cast<int32_t>(std::size(names)) ? names[value] : "?";
     };
@@ -104,7 +106,7 @@ class TBacktestForm::TQueueSink : public IBacktestSink {
     QString error_;
 };
 
-TBacktestForm::TBacktestForm(QWidget* parent, TPrompts* prompts)
+TBacktestForm::TBacktestForm(QWidget* parent, TPrompts& prompts)
     : QWidget(parent, Qt::Window), prompts_(prompts) {
     setObjectName(QStringLiteral("BacktestForm"));
     setWindowTitle(QStringLiteral("规律回测"));
@@ -227,12 +229,7 @@ void TBacktestForm::showEvent(QShowEvent* event) {
 }
 
 void TBacktestForm::ShowMessage(const QString& text) {
-    if (prompts_) {
-        prompts_->ShowMessage(this, text);
-    } else {
-        TDialogPrompts prompts;
-        prompts.ShowMessage(this, text);
-    }
+    prompts_.ShowMessage(this, text);
 }
 
 void TBacktestForm::StartBtClick() {
@@ -360,11 +357,9 @@ void TBacktestForm::ShowResults() {
 }
 
 void TBacktestForm::ExportCsvBtClick() {
-    TDialogPrompts dialogs;
-    TPrompts& prompts = prompts_ ? *prompts_ : static_cast<TPrompts&>(dialogs);
     const QString path =
-        prompts.SaveFileName(this, QStringLiteral("导出表格"), QStringLiteral("规律回测.csv"),
-                             QStringLiteral("CSV 文件 (*.csv)"));
+        prompts_.SaveFileName(this, QStringLiteral("导出表格"), QStringLiteral("规律回测.csv"),
+                              QStringLiteral("CSV 文件 (*.csv)"));
     if (path.isEmpty()) return;
     QFile file(path);
     // A byte-order mark lets spreadsheet programs read the UTF-8 text.
@@ -376,11 +371,9 @@ void TBacktestForm::ExportCsvBtClick() {
 }
 
 void TBacktestForm::ExportChartBtClick() {
-    TDialogPrompts dialogs;
-    TPrompts& prompts = prompts_ ? *prompts_ : static_cast<TPrompts&>(dialogs);
     const QString path =
-        prompts.SaveFileName(this, QStringLiteral("导出图片"), QStringLiteral("规律回测.png"),
-                             QStringLiteral("PNG 图片 (*.png)"));
+        prompts_.SaveFileName(this, QStringLiteral("导出图片"), QStringLiteral("规律回测.png"),
+                              QStringLiteral("PNG 图片 (*.png)"));
     if (path.isEmpty()) return;
     if (!Chart->Picture(QSize(900, 400)).save(path, "PNG"))
         ShowMessage(QStringLiteral("无法写入文件：\r\n") + path);

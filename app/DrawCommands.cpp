@@ -106,7 +106,7 @@ void TDrawCommands::Export() {
 }
 
 void TDrawCommands::Edit() {
-    if (!editor_) editor_ = new TCodeEdtorForm(&window_, &prompts_);
+    if (!editor_) editor_ = new TCodeEdtorForm(&window_, prompts_);
     editor_->SetLines(DrawLinesOf(grid_.Draws()));
     if (editor_->exec() != QDialog::Accepted) return;
     try {

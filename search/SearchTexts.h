@@ -10,6 +10,9 @@ std::string PatternCountText(int64_t count);
 
 inline constexpr char SearchStartedText[] = "开始搜索规律,请稍候...";
 inline constexpr char SearchStoppingText[] = "停止搜索";
+// A command that changes the patterns or the draws was refused while a search runs.
+inline constexpr char SearchRunningText[] =
+    "程序正在搜索...\r\n请停止搜索或者等待搜索结束再执行此命令";
 // Opening the document was stopped at start.
 inline constexpr char DocumentNotOpenedText[] = "已停止打开文档。保存时原文档会先备份。";
 

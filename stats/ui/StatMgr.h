@@ -22,9 +22,8 @@ class TStatForm : public QWidget {
     Q_OBJECT
 
   public:
-    // prompts answers the charts' messages (the real message box when null) and must outlive
-    // the window.
-    explicit TStatForm(QWidget* parent = nullptr, TPrompts* prompts = nullptr);
+    // prompts answers the charts' messages and must outlive the window.
+    TStatForm(QWidget* parent, TPrompts& prompts);
     ~TStatForm() override;
 
     // The patterns the statistics read; not owned. Null counts nothing.
@@ -71,7 +70,7 @@ class TStatForm : public QWidget {
     QWidget* chartBox_ = nullptr;  // the scroll box's contents, parent of the charts
     std::vector<TGraphPilarNet*> charts_;
     const TGui2RegMgr* regMgr_ = nullptr;
-    TPrompts* prompts_ = nullptr;
+    TPrompts& prompts_;
     QActionGroup* statGroup_ = nullptr;
     bool placed_ = false;
     TStatKind chosen_ = skFixedDigit;
