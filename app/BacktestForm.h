@@ -79,7 +79,6 @@ class TBacktestForm : public QWidget {
     void RefreshSource();
     void DrainEvents();
     void ShowResults();
-    void ShowProgress();
     void StopAndJoin();
     void ShowMessage(const QString& text);
 

@@ -254,6 +254,8 @@ void TPatternListModel::Bucketize(std::vector<const TGui2Reg*> rows) {
     RecomputeStarts();
 }
 
+// The callers hand their row list over; it is freed here.
+// NOLINTNEXTLINE(performance-unnecessary-value-param)
 TPatternListModel::TRows TPatternListModel::RowsInPointsOrder(std::vector<const TGui2Reg*> rows) {
     TRows ordered;
     std::vector<TBucket>& buckets = ordered.Buckets;

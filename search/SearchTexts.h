@@ -21,7 +21,3 @@ inline constexpr char DocumentNotOpenedText[] = "已停止打开文档。保存�
 // finishedEvent: the event is the search's last.
 std::string SearchProgressText(int64_t candidates, int64_t found, int64_t seconds, bool running,
                                bool finishedEvent);
-
-// "正在添加第<n>个规律...": shown while a list of count rows is filled at once; n is the last
-// multiple of 53 below count.
-std::string AddingRowsText(int64_t count);
