@@ -17,6 +17,7 @@ TAnalysisWindows::TAnalysisWindows(QWidget& window, TPrompts& prompts, const TCo
       options_(options),
       editOptions_(std::move(editOptions)) {
     stat_ = new TStatForm(&window_, prompts_);
+    stat_->SetDraws(&draws_);
     trend_ = new TTrendForm(&window_, prompts_);
     trend_->SetDraws(&draws_, issueBase);
 }
@@ -43,6 +44,7 @@ void TAnalysisWindows::ShowBacktest() {
 
 void TAnalysisWindows::DrawsChanged() {
     trend_->DrawsChanged();
+    stat_->DrawsChanged();
 }
 
 void TAnalysisWindows::Detach() {

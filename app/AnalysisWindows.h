@@ -35,7 +35,7 @@ class TAnalysisWindows : public QObject {
     TBacktestForm* Backtest() const { return backtest_; }
 
   public slots:
-    // The draws were replaced or edited.
+    // Any change of the draws (the grid's DrawsChanged): the windows that show draws follow.
     void DrawsChanged();
 
   private:

@@ -11,10 +11,12 @@
 #include <QTranslator>
 #include <exception>
 
+#include "data/FileIo.h"
 #include "data/ProgramIdentity.h"
 #include "view/paint/PaintBasics.h"
 
 TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
+    IgnoreFileSizeSignal();  // a save past ulimit -f says "无法写入" instead of killing us
     setApplicationName(QStringLiteral("Tolvane"));
     setOrganizationName(QString());
     // Lets Wayland compositors match the windows with the installed desktop entry and icon.

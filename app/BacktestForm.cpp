@@ -1,5 +1,6 @@
 #include "app/BacktestForm.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -11,7 +12,9 @@
 #include <QVBoxLayout>
 #include <memory>
 
+#include "data/DrawExport.h"
 #include "data/Error.h"
+#include "data/FileIo.h"
 #include "search/PatternClass.h"
 #include "stats/ui/BacktestChartView.h"
 #include "ui/Prompts.h"
@@ -58,56 +61,12 @@ QString TimeText(qint64 seconds) {
 
 }  // namespace
 
-// Takes the worker's reports under a lock and posts one drain to the window at a time, so
-// the window's queue never fills with calls.
-class TBacktestForm::TQueueSink : public IBacktestSink {
-  public:
-    explicit TQueueSink(TBacktestForm& form) : form_(form) {}
-    void RowStarted(int32_t row) override {
-        std::lock_guard lock(mutex_);
-        current_ = row;
-        Post();
-    }
-    void RowScored(const TBacktestRow& row, int32_t, int32_t) override {
-        std::lock_guard lock(mutex_);
-        rows_.push_back(row);
-        Post();
-    }
-    void Finish(QString error) {
-        std::lock_guard lock(mutex_);
-        done_ = true;
-        error_ = std::move(error);
-        Post();
-    }
-    // What arrived since the last call.
-    void Take(std::vector<TBacktestRow>& rows, int32_t& current, bool& done, QString& error) {
-        std::lock_guard lock(mutex_);
-        rows.swap(rows_);
-        rows_.clear();
-        current = current_;
-        done = done_;
-        error = error_;
-        posted_ = false;
-    }
-
-  private:
-    void Post() {
-        if (posted_) return;
-        posted_ = true;
-        QMetaObject::invokeMethod(
-            &form_, [form = &form_] { form->DrainEvents(); }, Qt::QueuedConnection);
-    }
-    TBacktestForm& form_;
-    std::mutex mutex_;
-    std::vector<TBacktestRow> rows_;
-    int32_t current_ = 0;
-    bool done_ = false;
-    bool posted_ = false;
-    QString error_;
-};
-
 TBacktestForm::TBacktestForm(QWidget* parent, TPrompts& prompts)
-    : QWidget(parent, Qt::Window), prompts_(prompts) {
+    : QWidget(parent, Qt::Window), prompts_(prompts), run_([this] {
+          // From the run's thread: one drain at a time is posted to the window.
+          QMetaObject::invokeMethod(
+              this, [this] { DrainEvents(); }, Qt::QueuedConnection);
+      }) {
     setObjectName(QStringLiteral("BacktestForm"));
     setWindowTitle(QStringLiteral("规律回测"));
     BuildLayout();
@@ -115,7 +74,7 @@ TBacktestForm::TBacktestForm(QWidget* parent, TPrompts& prompts)
 }
 
 TBacktestForm::~TBacktestForm() {
-    StopAndJoin();
+    run_.Stop();  // the run waits for its thread when it goes
 }
 
 void TBacktestForm::BuildLayout() {
@@ -168,15 +127,21 @@ void TBacktestForm::BuildLayout() {
     Chart = new TBacktestChartView(this);
     layout->addWidget(Chart, 1);
 
-    GroupTable = new QTableWidget(0, 9, this);
+    const std::vector<std::string>& headers = BacktestTableHeaders();
+    GroupTable = new QTableWidget(0, static_cast<int>(headers.size()), this);
     GroupTable->setObjectName(QStringLiteral("GroupTable"));
-    GroupTable->setHorizontalHeaderLabels(
-        {"分组", "名称", "预测", "命中", "命中率", "随机水平", "差值", "z", "结论"});
+    QStringList headerTexts;
+    for (const std::string& header : headers) headerTexts << Text(header);
+    GroupTable->setHorizontalHeaderLabels(headerTexts);
     GroupTable->verticalHeader()->hide();
     GroupTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
     GroupTable->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     GroupTable->horizontalHeader()->setStretchLastSection(true);
     layout->addWidget(GroupTable, 1);
+    TableNoteLbl = new QLabel(this);
+    TableNoteLbl->setObjectName(QStringLiteral("TableNoteLbl"));
+    TableNoteLbl->setWordWrap(true);
+    layout->addWidget(TableNoteLbl);
 
     auto* exports = new QHBoxLayout;
     ExportCsvBt = new QPushButton(QStringLiteral("导出表格..."), this);
@@ -194,7 +159,7 @@ void TBacktestForm::BuildLayout() {
     connect(AllRowsBt, &QPushButton::clicked, this, &TBacktestForm::AllRowsBtClick);
     connect(ExportCsvBt, &QPushButton::clicked, this, &TBacktestForm::ExportCsvBtClick);
     connect(ExportChartBt, &QPushButton::clicked, this, &TBacktestForm::ExportChartBtClick);
-    resize(820, 680);
+    resize(1000, 720);
 }
 
 void TBacktestForm::SetSource(const TCodes* draws, const SearchOptions* options,
@@ -239,39 +204,28 @@ void TBacktestForm::StartBtClick() {
         ShowMessage(QStringLiteral("开奖数据太少，无法回测。"));
         return;
     }
-    runDraws_.Assign(*draws_);
-    runOptions_ = *options_;
-    total_ = RowsToScore();
-    firstRow_ = runDraws_.Count() - total_ + 1;
+    TBacktestJob job = MakeBacktestJob(*draws_, *options_, RowsToScore());
+    minimumSteps_ = job.Options.SecCountSe;
+    drawCount_ = job.Draws->Count();
+    total_ = job.Rows;
+    firstRow_ = drawCount_ - total_ + 1;
     rows_.clear();
-    summary_ = SummarizeBacktest(rows_, runOptions_.SecCountSe);
-    stop_ = false;
-    sink_ = std::make_unique<TQueueSink>(*this);
+    summary_ = SummarizeBacktest(rows_, minimumSteps_);
     StartBt->setEnabled(false);
     OptionsBt->setEnabled(false);
     StopBt->setEnabled(true);
     ProgressBar->setRange(0, total_);
     ProgressBar->setValue(0);
     ProgressLbl->setText(QStringLiteral("正在回测……"));
+    // The verdict of the previous run is not this run's.
+    VerdictLbl->setText(QStringLiteral("正在回测，结论在回测期间随已回测的期数更新。"));
     ShowResults();
     clock_.start();
-    worker_ = std::thread([this] {
-        QString error;
-        try {
-            TBacktestRequest request;
-            request.Options = runOptions_;
-            request.Draws = &runDraws_;
-            request.Rows = total_;
-            RunBacktest(request, *sink_, stop_);
-        } catch (const std::exception& e) {
-            error = QString::fromUtf8(e.what());
-        }
-        sink_->Finish(error);
-    });
+    run_.Start(std::move(job));
 }
 
 void TBacktestForm::StopBtClick() {
-    stop_ = true;
+    run_.Stop();
 }
 
 void TBacktestForm::OptionsBtClick() {
@@ -284,76 +238,67 @@ void TBacktestForm::AllRowsBtClick() {
     RowsSe->setValue(RowsSe->maximum());
 }
 
-void TBacktestForm::StopAndJoin() {
-    stop_ = true;
-    if (worker_.joinable()) worker_.join();
-}
-
 void TBacktestForm::DrainEvents() {
-    if (!sink_) return;
-    std::vector<TBacktestRow> arrived;
-    int32_t current = 0;
-    bool done = false;
-    QString error;
-    sink_->Take(arrived, current, done, error);
-    for (auto& row : arrived) rows_.push_back(std::move(row));
+    if (!Running()) return;
+    TBacktestRun::TNews news = run_.Take();
+    for (auto& row : news.Rows) rows_.push_back(std::move(row));
     const int32_t scored = static_cast<int32_t>(rows_.size());
     ProgressBar->setValue(scored);
-    if (!done) {
+    if (!news.Finished) {
         const qint64 elapsed = clock_.elapsed();
         const qint64 left = scored > 0 ? (elapsed * (total_ - scored) / scored + 999) / 1000 : -1;
         ProgressLbl->setText(
             QStringLiteral("正在回测第 %1 期（%2/%3）%4")
-                .arg(current)
+                .arg(news.CurrentRow)
                 .arg(scored)
                 .arg(total_)
                 .arg(left >= 0 ? QStringLiteral("，剩余约 ") + TimeText(left) : QString()));
+        if (!news.Rows.empty()) {
+            summary_ = SummarizeBacktest(rows_, minimumSteps_);
+            ShowResults();
+        }
+        return;
     }
-    if (!arrived.empty() || done) {
-        summary_ = SummarizeBacktest(rows_, runOptions_.SecCountSe);
-        ShowResults();
-    }
-    if (!done) return;
-    worker_.join();
-    sink_.reset();
+    const TBacktestResult result = run_.Result();
+    rows_ = result.Rows;
+    summary_ = result.Summary;
+    ProgressBar->setValue(static_cast<int>(rows_.size()));
+    ShowResults();
     StartBt->setEnabled(true);
     OptionsBt->setEnabled(true);
     StopBt->setEnabled(false);
     ProgressLbl->setText(
-        scored == total_
-            ? QStringLiteral("回测完成，用时 %1。").arg(TimeText(clock_.elapsed() / 1000))
-            : QStringLiteral("回测已停止，已回测 %1/%2 期。").arg(scored).arg(total_));
-    if (!error.isEmpty()) ShowMessage(error);
+        result.Stopped
+            ? Text(result.EndText())
+            : QStringLiteral("回测完成，用时 %1。").arg(TimeText(clock_.elapsed() / 1000)));
+    if (!result.Error.empty()) ShowMessage(Text(result.Error));
     emit Finished();
 }
 
 void TBacktestForm::ShowResults() {
-    if (summary_.Rows > 0) VerdictLbl->setText(Text(BacktestSentence(summary_)));
+    if (summary_.Rows > 0) VerdictLbl->setText(Text(BacktestSentence(summary_, drawCount_)));
     Chart->SetPoints(BacktestSeries(rows_), firstRow_, firstRow_ + std::max(total_, 1) - 1);
-    GroupTable->setRowCount(1 + BacktestGroupCount);
-    const auto fill = [&](int row, const QString& dimension, const TBacktestLine& line) {
-        char difference[32];
-        std::snprintf(difference, sizeof difference, "%+.1f%%", line.Difference() * 100);
-        const QStringList cells = {
-            dimension,
-            Text(line.Name),
-            QString::number(line.Counts.Patterns),
-            QString::number(line.Counts.Hits),
-            Text(BacktestPercent(line.HitRate())),
-            Text(BacktestPercent(line.ChanceRate())),
-            QString::fromLatin1(difference),
-            Text(BacktestZText(line.Z.Z)),
-            line.Counts.Patterns > 0 ? QString::fromUtf8(line.Verdict()) : QStringLiteral("-")};
-        for (int c = 0; c < cells.size(); ++c) {
-            auto* item = GroupTable->item(row, c);
-            if (item == nullptr) GroupTable->setItem(row, c, item = new QTableWidgetItem);
-            item->setText(cells[c]);
+    const std::vector<TBacktestTableRow> table = BacktestTable(summary_);
+    GroupTable->setRowCount(static_cast<int>(table.size()));
+    for (size_t row = 0; row < table.size(); ++row) {
+        const std::vector<std::string>& cells = table[row].Cells;
+        for (size_t column = 0; column < cells.size(); ++column) {
+            const int r = static_cast<int>(row), c = static_cast<int>(column);
+            auto* item = GroupTable->item(r, c);
+            if (item == nullptr) GroupTable->setItem(r, c, item = new QTableWidgetItem);
+            item->setText(Text(cells[column]));
         }
-    };
-    fill(0, QStringLiteral("全部"), summary_.Total);
-    for (int32_t g = 0; g < BacktestGroupCount; ++g)
-        fill(g + 1, QString::fromUtf8(BacktestDimensionName(BacktestGroupDimension(g))),
-             summary_.Groups[static_cast<size_t>(g)]);
+    }
+    TableNoteLbl->setText(Text(BacktestTableNote(summary_)));
+}
+
+void TBacktestForm::WriteExport(const QString& path, const QByteArray& bytes) {
+    try {
+        WriteFileAtomically(QFile::encodeName(path).toStdString(),
+                            std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())));
+    } catch (const TError&) {
+        ShowMessage(QStringLiteral("无法写入文件：\r\n") + path);
+    }
 }
 
 void TBacktestForm::ExportCsvBtClick() {
@@ -361,13 +306,9 @@ void TBacktestForm::ExportCsvBtClick() {
         prompts_.SaveFileName(this, QStringLiteral("导出表格"), QStringLiteral("规律回测.csv"),
                               QStringLiteral("CSV 文件 (*.csv)"));
     if (path.isEmpty()) return;
-    QFile file(path);
     // A byte-order mark lets spreadsheet programs read the UTF-8 text.
-    const QByteArray bytes =
-        QByteArray("\xEF\xBB\xBF") + QByteArray::fromStdString(BacktestTableCsv(summary_));
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
-        file.write(bytes) != bytes.size() || !file.flush())
-        ShowMessage(QStringLiteral("无法写入文件：\r\n") + path);
+    WriteExport(path, QByteArray(Utf8ByteOrderMark) +
+                          QByteArray::fromStdString(BacktestTableCsv(summary_)));
 }
 
 void TBacktestForm::ExportChartBtClick() {
@@ -375,6 +316,12 @@ void TBacktestForm::ExportChartBtClick() {
         prompts_.SaveFileName(this, QStringLiteral("导出图片"), QStringLiteral("规律回测.png"),
                               QStringLiteral("PNG 图片 (*.png)"));
     if (path.isEmpty()) return;
-    if (!Chart->Picture(QSize(900, 400)).save(path, "PNG"))
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (!Chart->Picture(QSize(900, 400)).save(&buffer, "PNG")) {
         ShowMessage(QStringLiteral("无法写入文件：\r\n") + path);
+        return;
+    }
+    WriteExport(path, bytes);
 }

@@ -2,15 +2,12 @@
 
 #include <QElapsedTimer>
 #include <QWidget>
-#include <atomic>
 #include <functional>
-#include <mutex>
-#include <string>
-#include <thread>
+#include <memory>
 #include <vector>
 
 #include "data/Hao.h"
-#include "search/Backtest.h"
+#include "search/BacktestRun.h"
 #include "search/SearchOptions.h"
 
 class QLabel;
@@ -21,9 +18,10 @@ class QTableWidget;
 class TBacktestChartView;
 class TPrompts;
 
-// The window "规律回测": scores the search with the current options against the draws that
-// followed, row by row, on a thread of its own, and shows the verdict, the chart of hit rates
-// against chance and the table by class, contrast and steps.
+// The window "规律回测": a view of a backtest run (TBacktestRun, which scores the search with the
+// current options against the draws that followed on a thread of its own). It shows the
+// verdict, the chart of hit rates against chance and the table by class, contrast and steps,
+// and exports the table and the chart.
 class TBacktestForm : public QWidget {
     Q_OBJECT
 
@@ -38,7 +36,7 @@ class TBacktestForm : public QWidget {
                    std::function<void()> openOptions);
     // Shows the window and brings it to the front.
     void OpenWindow();
-    bool Running() const { return worker_.joinable(); }
+    bool Running() const { return run_.Running(); }
     const std::vector<TBacktestRow>& Rows() const { return rows_; }
     const TBacktestSummary& Summary() const { return summary_; }
     // The number of rows a start scores: the spin box, capped by the draws.
@@ -55,6 +53,7 @@ class TBacktestForm : public QWidget {
     QLabel* ProgressLbl = nullptr;
     TBacktestChartView* Chart = nullptr;
     QTableWidget* GroupTable = nullptr;
+    QLabel* TableNoteLbl = nullptr;
     QPushButton* ExportCsvBt = nullptr;
     QPushButton* ExportChartBt = nullptr;
 
@@ -74,28 +73,26 @@ class TBacktestForm : public QWidget {
     void showEvent(QShowEvent* event) override;
 
   private:
-    class TQueueSink;
     void BuildLayout();
     void RefreshSource();
     void DrainEvents();
     void ShowResults();
-    void StopAndJoin();
     void ShowMessage(const QString& text);
+    // Writes bytes over path through the atomic writer; says so when it cannot.
+    void WriteExport(const QString& path, const QByteArray& bytes);
 
     TPrompts& prompts_;
     const TCodes* draws_ = nullptr;
     const SearchOptions* options_ = nullptr;
     std::function<void()> openOptions_;
 
-    // The run: its own copies, the thread and what it hands over.
-    TCodes runDraws_;
-    SearchOptions runOptions_;
-    std::thread worker_;
-    std::atomic<bool> stop_{false};
-    std::unique_ptr<TQueueSink> sink_;
+    // The run and what it has handed over.
+    TBacktestRun run_;
+    int32_t minimumSteps_ = 0;
     QElapsedTimer clock_;
     int32_t total_ = 0;
     int32_t firstRow_ = 0;
+    int32_t drawCount_ = 0;
 
     std::vector<TBacktestRow> rows_;
     TBacktestSummary summary_;

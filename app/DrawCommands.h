@@ -13,9 +13,11 @@
 
 class QAction;
 class QWidget;
+class TBackgroundJob;
 class TCodeEdtorForm;
 class TGui2RegNet;
 class TImportPreview;
+class TJobControl;
 class TPrompts;
 class TStatusPanels;
 
@@ -23,8 +25,8 @@ class TStatusPanels;
 enum class TDrawChange { Import, Editor, Download };
 
 // The commands that replace the grid's draws: import from a text file, the draw editor and
-// the download (whose worker lives here while it runs). Each changes the draws only when all
-// of the new draws are good, and tells the user how it went.
+// the download (which runs on a background job of this object). Each changes the draws only when
+// all of the new draws are good, and tells the user how it went.
 class TDrawCommands : public QObject {
     Q_OBJECT
 
@@ -36,8 +38,11 @@ class TDrawCommands : public QObject {
 
     void SetDownloadActions(QAction* menuItem, QAction* button);
 
-    // The import command: asks for a file, then imports it.
+    // The import command: asks for a file, reads and recognises it on a background job
+    // (progress and 取消 once it takes long), then imports it as ImportFile does.
     void Import();
+    // Waits for a file the import command is reading and goes on with it now (tests).
+    void FinishReading();
     // Imports draws from a draw file: the plain form at once, a table after its preview was
     // accepted. Raises the reason (naming the line) before anything changed.
     void ImportFile(const QString& path);
@@ -50,9 +55,9 @@ class TDrawCommands : public QObject {
     void Edit();
 
     void StartDownload();
-    bool DownloadRunning() const { return download_ != nullptr; }
+    bool DownloadRunning() const;
     // Abandons a running download: its result must not reach a window that goes away.
-    void StopDownload() { download_.reset(); }
+    void StopDownload();
     // Replaces the draws with received items ("issue#scrambled digits"); an item that is no
     // draw changes nothing and is reported.
     void ApplyDownloadedDraws(const std::vector<std::string>& items);
@@ -69,6 +74,11 @@ class TDrawCommands : public QObject {
     void DrawsChanged(TDrawChange kind);
 
   private:
+    // A draw file as read and recognised off the window's thread.
+    struct TLoadedFile;
+    static TLoadedFile LoadFile(const std::string& path, TJobControl* control);
+    // The preview of a table, then the change of the draws; raises as ImportFile does.
+    void ImportLoaded(TLoadedFile& loaded);
     void OnDownloadResult(const TDownloadResult& result);
     void SetDownloadEnabled(bool enabled);
     void ShowError(const QString& text);
@@ -82,7 +92,8 @@ class TDrawCommands : public QObject {
     QString programFolder_;
     QAction* downloadItem_ = nullptr;
     QAction* downloadButton_ = nullptr;
-    TCodeEdtorForm* editor_ = nullptr;     // created on first use, a child of the window
-    std::unique_ptr<TDataDown> download_;  // the running download, if any
+    TCodeEdtorForm* editor_ = nullptr;    // created on first use, a child of the window
+    TBackgroundJob* download_ = nullptr;  // runs the download
+    TBackgroundJob* reading_ = nullptr;   // reads a file to import
     TPreviewRunner previewRunner_;
 };

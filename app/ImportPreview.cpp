@@ -9,6 +9,9 @@
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <algorithm>
+
+#include "ui/BackgroundJob.h"
 
 namespace {
 
@@ -53,7 +56,11 @@ void SelectData(QComboBox& box, int value) {
 
 TImportPreview::TImportPreview(const TDrawFileText& file, TDrawFileReading detected,
                                QWidget* parent)
-    : QDialog(parent), file_(file), detected_(detected.Layout), reading_(std::move(detected)) {
+    : QDialog(parent),
+      file_(file),
+      detected_(detected.Layout),
+      reading_(std::move(detected)),
+      reread_(new TBackgroundJob(this)) {
     setObjectName(QStringLiteral("ImportPreview"));
     setWindowTitle(QStringLiteral("导入开奖号码"));
     auto* layout = new QVBoxLayout(this);
@@ -117,7 +124,9 @@ TImportPreview::TImportPreview(const TDrawFileText& file, TDrawFileReading detec
 
 void TImportPreview::FillChoices() {
     SeparatorLbl->setText(SeparatorName(detected_.Separator));
-    const int columns = std::max(detected_.ColumnCount, 1);
+    // Columns past MaxKnownColumns are never offered: a line of very many fields must not make
+    // one item per field.
+    const int columns = std::clamp(detected_.ColumnCount, 1, MaxKnownColumns);
     for (int c = 0; c < columns; ++c)
         DrawColumnCbb->addItem(ColumnName(c) + QStringLiteral("（七位数字）"),
                                DrawChoice(c, false));
@@ -147,15 +156,51 @@ TDrawTableLayout TImportPreview::ChosenLayout() const {
 }
 
 void TImportPreview::Reread() {
-    try {
-        reading_ = file_.ReadTable(ChosenLayout());
-        readable_ = true;
-    } catch (const TDrawLineError& e) {
-        reading_ = {};
-        readable_ = false;
-        ErrorLbl->setText(QString::fromStdString(e.what()));
+    const TDrawTableLayout layout = ChosenLayout();
+    if (file_.LineCount() < BackgroundLines) {
+        try {
+            reading_ = file_.ReadTable(layout);
+            readable_ = true;
+        } catch (const TDrawLineError& e) {
+            ShowFailure(e);
+        } catch (const TError& e) {  // no draw at all under this layout
+            ShowFailure(TDrawLineError(e.what(), 0));
+        }
+        return ShowReading();
     }
-    ShowReading();
+    // The file outlives the dialog and is only read; a newer correction replaces this reading.
+    ImportBt->setEnabled(false);
+    CountLbl->setText(QStringLiteral("正在读取..."));
+    reread_->Start([file = &file_, layout](TJobControl&) { return file->ReadTable(layout); },
+                   [this](TDrawFileReading reading) {
+                       reading_ = std::move(reading);
+                       readable_ = true;
+                       ShowReading();
+                   },
+                   [this](std::exception_ptr failure) {
+                       try {
+                           std::rethrow_exception(failure);
+                       } catch (const TDrawLineError& e) {
+                           ShowFailure(e);
+                       } catch (const std::exception& e) {
+                           ShowFailure(TDrawLineError(e.what(), 0));
+                       }
+                       ShowReading();
+                   });
+}
+
+void TImportPreview::ShowFailure(const TDrawLineError& error) {
+    reading_ = {};
+    readable_ = false;
+    ErrorLbl->setText(QString::fromStdString(error.what()));
+}
+
+bool TImportPreview::Rereading() const {
+    return reread_->Running();
+}
+
+void TImportPreview::FinishRereading() {
+    reread_->Finish();
 }
 
 void TImportPreview::ShowReading() {

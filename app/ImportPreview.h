@@ -9,6 +9,7 @@ class QLabel;
 class QPushButton;
 class QSpinBox;
 class QTableWidget;
+class TBackgroundJob;
 
 // Shows what the import understood of a table before anything changes: which column is what
 // (with drop-downs to correct it), how many draws, the first and last rows as they will be
@@ -24,6 +25,12 @@ class TImportPreview : public QDialog {
     const TDrawFileReading& Reading() const { return reading_; }
     // False when the chosen layout does not fit some line (ErrorLbl says which).
     bool Readable() const { return readable_; }
+    // A file of this many lines or more is read again on a background job after a correction,
+    // so that the dialog keeps answering; "导入" waits for the reading.
+    int BackgroundLines = 20000;
+    bool Rereading() const;
+    // Waits for such a reading and shows it now (tests).
+    void FinishRereading();
 
     QComboBox* DrawColumnCbb = nullptr;
     QComboBox* IssueColumnCbb = nullptr;
@@ -42,9 +49,11 @@ class TImportPreview : public QDialog {
     TDrawTableLayout ChosenLayout() const;
     void Reread();
     void ShowReading();
+    void ShowFailure(const TDrawLineError& error);
 
     const TDrawFileText& file_;
     TDrawTableLayout detected_;
     TDrawFileReading reading_;
     bool readable_ = true;
+    TBackgroundJob* reread_ = nullptr;  // a child: goes, and stops, with the dialog
 };

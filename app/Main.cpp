@@ -34,6 +34,7 @@
 #include "search/OptionRules.h"
 #include "search/OptionsIni.h"
 #include "search/SearchTexts.h"
+#include "ui/BackgroundJob.h"
 #include "view/paint/PaintBasics.h"
 #include "view/ui/Gui2Ctrl.h"
 
@@ -78,11 +79,16 @@ TMainForm::TMainForm(const QString& programFolder, TPrompts& prompts, QWidget* p
     FormCreate();
     analysis_ = new TAnalysisWindows(*this, prompts_, Gui2RegNet->Draws(), Gui2RegNet->IssueBase(),
                                      *regMgr_, Options, [this] { RegMenuOptionsClick(); });
-    connect(Gui2RegNet, &TGui2RegNet::DrawsEdited, analysis_, &TAnalysisWindows::DrawsChanged);
-    connect(draws_, &TDrawCommands::DrawsChanged, analysis_, &TAnalysisWindows::DrawsChanged);
+    connect(Gui2RegNet, &TGui2RegNet::DrawsChanged, analysis_, &TAnalysisWindows::DrawsChanged);
 }
 
 TMainForm::~TMainForm() {
+    // Jobs read the document, the draws and the patterns: stop them before those go (children
+    // would be deleted only after the members).
+    delete opening_;
+    opening_ = nullptr;
+    delete commands_;
+    commands_ = nullptr;
     // Abort a download first: its result must not reach a window that is going away.
     if (draws_) draws_->StopDownload();
     // Stop a backtest and a search before the list and the grid go away.
@@ -153,9 +159,10 @@ void TMainForm::FormCreate() {
     history_->SetActions(EditMenuUndo, EditMenuRedo);
     connect(Gui2RegNet, &TGui2RegNet::DrawsEdited, history_, &TUndoHistory::DrawsTyped);
     connect(Gui2RegNet, &TGui2RegNet::PaintFailed, this, &TMainForm::ShowError);
-    // The "验证" column follows every change of the draws (typing, import, editor, download).
+    // The "验证" column follows every change of the draws (typing, import, editor, download,
+    // undo, redo).
     listModel_->SetDraws(&Gui2RegNet->Draws());
-    connect(Gui2RegNet, &TGui2RegNet::OnChange, listModel_, &TPatternListModel::DrawsChanged);
+    connect(Gui2RegNet, &TGui2RegNet::DrawsChanged, listModel_, &TPatternListModel::DrawsChanged);
     Gui2RegNet->LayoutGrid();
 
     setWindowTitle(QString::fromUtf8(ProductName));
@@ -164,6 +171,8 @@ void TMainForm::FormCreate() {
     ApplyGridSettings();
 
     regMgr_ = std::make_unique<TGui2RegMgr>(Options);
+    // Patterns are verified against the draws of the search that found them.
+    listModel_->SetSearchDraws([this] { return regMgr_->SharedSearchDraws(); });
     search_ = new TSearchPresenter(*regMgr_, *listModel_, *status_, this);
     connect(search_, &TSearchPresenter::SearchEventHandled, this, &TMainForm::SearchEventHandled);
     connect(search_, &TSearchPresenter::PendingRowsListed, this, &TMainForm::PendingRowsListed);
@@ -177,23 +186,23 @@ void TMainForm::FormCreate() {
     draws_->SetDownloadActions(FileMenuDown, FileMenuDownBt);
     connect(draws_, &TDrawCommands::DrawsChanged, history_, &TUndoHistory::DrawsReplaced);
     help_ = new THelpCommands(*this, prompts_, programFolder_);
+    opening_ = new TBackgroundJob(this);
+    commands_ = new TBackgroundJob(this);
 
     ClearAll();
-    RemoveStaleTemporaries(DocumentPath().toStdString());  // debris of a save that was killed
+    // Debris of writes that were killed: the document's and the settings' temporary files, and
+    // those of every export and picture noted while it ran, wherever it went.
+    RemoveStaleTemporaries(DocumentPath().toStdString());
+    RemoveStaleTemporaries(SettingsPath().toStdString());
+    const std::string notes =
+        QDir(programFolder_).filePath(QString::fromUtf8(WriteNotesFolderName)).toStdString();
+    RemoveDebrisOfKilledWrites(notes);
+    SetWriteNotesFolder(notes);
     // A missing document is a first start, not a failure: the program starts empty.
-    if (QFileInfo::exists(DocumentPath())) {
-        try {
-            OpenDocument();
-        } catch (const std::exception&) {
-            prompts_.ShowError(this, QStringLiteral("打开文档失败：\r\n") +
-                                         QString::fromUtf8(WorkDocumentFileName));
-            FileMenuNewClick();
-        }
-    }
-    history_->Opened();
-
-    RefreshCaption();
-    Gui2RegNet->PostScroll(srBottom);
+    if (QFileInfo::exists(DocumentPath()))
+        OpenDocument();
+    else
+        OpeningEnded();
     ShowPanel(PanelReg);
     ApplyStartupAdjustments(Options);
 }
@@ -276,24 +285,54 @@ void TMainForm::ClearAll() {
 
 void TMainForm::OpenDocument() {
     SetStatusText(0, QStringLiteral("正在打开文档..."));
-    StatusBar->repaint();
-    bool opened = false;
-    TPatternListModel::TRows rows;  // made beside the reading, in "点" order
-    try {
-        // All or nothing: a damaged document leaves the draws and the patterns as they were.
-        opened = OpenDocumentWithProgress(*document_, Gui2RegNet->Draws(), *regMgr_, rows, this);
-    } catch (...) {
+    // Nothing may touch the draws or the patterns while they are read.
+    setEnabled(false);
+    const auto ended = [this] {
         SetStatusText(0, QString());
-        throw;
-    }
-    SetStatusText(0, QString());
-    if (!opened) return prompts_.ShowMessage(this, QString::fromUtf8(DocumentNotOpenedText));
-    Gui2RegNet->Pattern().Clear();
-    Gui2RegNet->LayoutGrid();
-    search_->DropPendingRows();
-    listModel_->SwapRows(rows);
-    list_->UpdateDeleteEnabled();
+        setEnabled(true);
+        OpeningEnded();
+    };
+    // All or nothing: a damaged document leaves the draws and the patterns as they were.
+    OpenDocumentInBackground(
+        *opening_, *document_, Gui2RegNet->Draws(), *regMgr_, this,
+        [this, ended](bool opened, TPatternListModel::TRows rows) {
+            if (!opened) {
+                prompts_.ShowMessage(this, QString::fromUtf8(DocumentNotOpenedText));
+                return ended();
+            }
+            Gui2RegNet->Pattern().Clear();
+            Gui2RegNet->LayoutGrid();
+            Gui2RegNet->DrawsReplaced();
+            search_->DropPendingRows();
+            listModel_->SwapRows(rows);
+            list_->UpdateDeleteEnabled();
+            ended();
+        },
+        [this, ended](std::exception_ptr) {
+            prompts_.ShowError(this, QStringLiteral("打开文档失败：\r\n") +
+                                         QString::fromUtf8(WorkDocumentFileName));
+            FileMenuNewClick();
+            ended();
+        });
+}
+
+bool TMainForm::Opening() const {
+    return opening_->Running();
+}
+
+void TMainForm::FinishOpening() {
+    opening_->Finish();
+}
+
+void TMainForm::FinishCommands() {
+    commands_->Finish();
+    draws_->FinishReading();
+}
+
+void TMainForm::OpeningEnded() {
+    history_->Opened();
     RefreshCaption();
+    Gui2RegNet->PostScroll(srBottom);
 }
 
 bool TMainForm::SaveDocument() {
@@ -354,7 +393,7 @@ void TMainForm::FileMenuExportClick() {
 }
 
 void TMainForm::FileMenuExportTableClick() {
-    TPatternTableExport(*this, prompts_, programFolder_)
+    TPatternTableExport(*this, prompts_, programFolder_, *commands_)
         .Run(*listModel_, list_->SelectedPatterns());
 }
 
@@ -367,15 +406,20 @@ void TMainForm::FileMenuExitClick() {
 }
 
 void TMainForm::EditMenuUndoClick() {
-    if (!search_->SettleRows()) return prompts_.ShowMessage(this, SearchingMessage);
-    history_->Undo();
-    RefreshCaption();
+    if (regMgr_->Running()) return prompts_.ShowMessage(this, SearchingMessage);
+    // Right after 停止 the stopped search still hands over rows: the undo waits for them.
+    search_->WhenSettled([this] {
+        history_->Undo();
+        RefreshCaption();
+    });
 }
 
 void TMainForm::EditMenuRedoClick() {
-    if (!search_->SettleRows()) return prompts_.ShowMessage(this, SearchingMessage);
-    history_->Redo();
-    RefreshCaption();
+    if (regMgr_->Running()) return prompts_.ShowMessage(this, SearchingMessage);
+    search_->WhenSettled([this] {
+        history_->Redo();
+        RefreshCaption();
+    });
 }
 
 void TMainForm::CodeMenuOpenClick() {
@@ -462,7 +506,8 @@ void TMainForm::RegMenuTrendClick() {
 }
 
 void TMainForm::RegMenuExportPicClick() {
-    ExportPatternPictures(*Gui2RegNet, list_->SelectedPatterns(), programFolder_, prompts_, this);
+    ExportPatternPictures(*commands_, *Gui2RegNet, list_->SelectedPatterns(), programFolder_,
+                          prompts_, this);
 }
 
 void TMainForm::RegMenuBacktestClick() {
@@ -470,8 +515,8 @@ void TMainForm::RegMenuBacktestClick() {
 }
 
 void TMainForm::RegMenuExportPngClick() {
-    ExportPatternPictures(*Gui2RegNet, list_->SelectedPatterns(), programFolder_, prompts_, this,
-                          TPictureFormat::Png);
+    ExportPatternPictures(*commands_, *Gui2RegNet, list_->SelectedPatterns(), programFolder_,
+                          prompts_, this, TPictureFormat::Png);
 }
 
 void TMainForm::RegMenuCopyPicClick() {
@@ -500,6 +545,7 @@ void TMainForm::ListViewChange() {
     list_->UpdateDeleteEnabled();
     const TGui2Reg* pattern = list_->SingleSelectedPattern();
     if (pattern == nullptr) return;
+    Gui2RegNet->SetSearchDraws(regMgr_->SharedSearchDraws());
     Gui2RegNet->SetPattern(*pattern);
     Gui2RegNet->SetSecIndex(Gui2RegNet->Pattern().StepTotal - 1);
     Gui2RegNet->LayoutGrid();

@@ -24,6 +24,7 @@ class QTableView;
 class QToolBar;
 class QStatusBar;
 class TAnalysisWindows;
+class TBackgroundJob;
 class TBacktestForm;
 class TDrawCommands;
 class TGui2OptionsForm;
@@ -157,7 +158,14 @@ class TMainForm : public QMainWindow {
     void SaveSettings();
     void ApplyGridSettings();
     void ClearAll();
+    // Starts opening the work document on a job of its own (OpenDocumentInBackground); the
+    // window takes no commands until it is open.
     void OpenDocument();
+    bool Opening() const;
+    // Waits until the work document is open and in place (tests; benchmarks).
+    void FinishOpening();
+    // Waits for an export or a draw file still being read and goes on with it now (tests).
+    void FinishCommands();
     // Writes the work document; false when the write failed (the user has been told).
     bool SaveDocument();
     void RefreshCaption();
@@ -227,6 +235,8 @@ class TMainForm : public QMainWindow {
     void CreatePatternList();
     void PlaceSplitter();
     void ShowError(const QString& text);
+    // What follows the opening of the document, or the start without one.
+    void OpeningEnded();
 
     QString programFolder_;
     TPrompts& prompts_;
@@ -237,6 +247,8 @@ class TMainForm : public QMainWindow {
     TSearchPresenter* search_ = nullptr;
     TPatternListController* list_ = nullptr;
     TDrawCommands* draws_ = nullptr;
+    TBackgroundJob* opening_ = nullptr;   // the document's opening
+    TBackgroundJob* commands_ = nullptr;  // the exports' work
     TUndoHistory* history_ = nullptr;
     THelpCommands* help_ = nullptr;
     TGui2OptionsForm* optionsForm_ = nullptr;

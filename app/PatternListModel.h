@@ -10,20 +10,25 @@
 
 #include "data/Hao.h"
 #include "search/Gui2Reg.h"
+#include "search/PatternCheck.h"
 #include "search/PatternColumns.h"
+#include "search/PatternRows.h"
 
-// The rows of the pattern list. Each row refers to a pattern owned by the pattern manager;
-// texts are made when the view asks for them, so millions of rows cost one pointer each.
-// Rows stand in ascending order of "点" after every addition; a column sort reorders them once
-// by that column, ascending or descending. Columns of numbers ("点", "步") sort by number, the
-// others by their text.
+class TBackgroundJob;
+
+// The rows of the pattern list as a Qt model: it adapts TPatternRows (search/PatternRows.h),
+// which keeps the rows, their "点" buckets and the sort keys. Each row refers to a pattern owned
+// by the pattern manager; texts are made when the view asks for them, so millions of rows cost
+// one pointer each. Rows stand in ascending order of "点" after every addition; a column sort
+// reorders them once by that column, ascending or descending. Columns of numbers ("点", "步")
+// sort by number, the others by their text.
 class TPatternListModel : public QAbstractTableModel {
     Q_OBJECT
 
   public:
     // The pattern's seven columns, then "验证": whether its prediction came true.
-    static constexpr int VerifyColumn = PatternColumnCount;
-    static constexpr int ColumnCount = PatternColumnCount + 1;
+    static constexpr int VerifyColumn = PatternVerifyColumn;
+    static constexpr int ColumnCount = PatternListColumnCount;
 
     explicit TPatternListModel(QObject* parent = nullptr);
     ~TPatternListModel() override;  // waits for a sort still running
@@ -40,18 +45,24 @@ class TPatternListModel : public QAbstractTableModel {
     static QString CellText(const TGui2Reg& pattern, int column);
     // The draws the "验证" column checks the patterns against (not owned; null shows nothing).
     void SetDraws(const TCodes* draws);
+    // Where the draws of the search that found the patterns are read (null or returning null:
+    // the draws given above). A pattern is verified against them (TPatternVerifier).
+    using TSearchDrawsSource = std::function<std::shared_ptr<const TCodes>()>;
+    void SetSearchDraws(TSearchDrawsSource source) { searchDraws_ = std::move(source); }
     // The draws changed: the "验证" column is shown again.
     void DrawsChanged();
-    // "中", "未中", "无效", or empty while the predicted draw is unknown.
+    // "中", "未中", "无效", or empty while the predicted draw is unknown; the tool tip says why
+    // a verdict is "无效".
     QString VerifyText(const TGui2Reg& pattern) const;
-    // Whether a column's texts are numbers, sorted by their value.
-    static bool IsNumericColumn(int column);
-    // The bytes the list compares for a column. Texts: code page 936 bytes with a-z folded to
-    // upper case. Numbers: their digit count, then their digits, so that byte order is
-    // numeric order.
-    static std::string CompareKey(const TGui2Reg& pattern, int column);
-    // Ordinal comparison of two rows' keys in a column: negative, zero or positive.
-    static int Compare(const TGui2Reg& a, const TGui2Reg& b, int column);
+    QString VerifyHint(const TGui2Reg& pattern) const;
+    // The sort keys of search/PatternRows.h.
+    static bool IsNumericColumn(int column) { return IsNumericPatternColumn(column); }
+    static std::string CompareKey(const TGui2Reg& pattern, int column) {
+        return PatternCompareKey(pattern, column);
+    }
+    static int Compare(const TGui2Reg& a, const TGui2Reg& b, int column) {
+        return ComparePatterns(a, b, column);
+    }
 
     void Clear();
     // Replaces every row, in the given order, then orders the rows by "点".
@@ -66,13 +77,13 @@ class TPatternListModel : public QAbstractTableModel {
     // Sorts every row once by the column; rows of equal keys keep their order. Returns the new
     // row of each old row (empty when the column does not exist).
     std::vector<int> SortByColumn(int column, Qt::SortOrder order = Qt::AscendingOrder);
-    // The same sort; from BackgroundSortRows rows on, the order is found on a thread of its own
+    // The same sort; from BackgroundSortRows rows on, the order is found on a background job
     // while the rows stay as they are, so the window keeps answering. On this thread, before
     // runs right before the rows are reordered and after right after it, with the new row of
     // each old row. Any change of the rows first waits for a sort still running.
     void SortByColumnLater(int column, Qt::SortOrder order, std::function<void()> before,
                            std::function<void(const std::vector<int>&)> after);
-    bool Sorting() const { return sort_ != nullptr; }
+    bool Sorting() const;
     // Waits for a sort still running and reorders the rows now. Callers that work with row
     // numbers call it first, so that the numbers they read stay valid.
     void FinishSort();
@@ -82,32 +93,27 @@ class TPatternListModel : public QAbstractTableModel {
     // The rows, ascending, whose patterns are among these.
     std::vector<int> RowsOf(const std::vector<const TGui2Reg*>& patterns) const;
     int BackgroundSortRows = 200000;
-    // The order of the rows sorted by the column: row numbers, first row first.
     static std::vector<uint32_t> SortOrder(const std::vector<const TGui2Reg*>& rows, int column,
-                                           bool descending, const TCodes* draws);
+                                           bool descending, const TCodes* draws,
+                                           const TCodes* searchDraws = nullptr) {
+        return PatternSortOrder(rows, column, descending, draws, searchDraws);
+    }
     // The order the rows stand in now: the last sort, or "点" ascending after an addition.
     int ShownSortColumn() const { return shownColumn_; }
     Qt::SortOrder ShownSortOrder() const { return shownOrder_; }
 
-    // In "点" order the rows live in one bucket per "点" text, buckets ascending, so a new row
-    // is appended to its bucket instead of being inserted into one long list. After a sort by
-    // another column the rows are one flat list.
-    struct TBucket {
-        std::string Key;
-        std::vector<const TGui2Reg*> Rows;
-    };
     // Every row and the order they stand in, moved out of the list or into it whole.
     struct TRows {
-        std::vector<TBucket> Buckets;
-        std::vector<const TGui2Reg*> Flat;
-        bool FlatMode = false;
+        TPatternRows Rows;
         int SortColumn = 0;
         int ShownColumn = 0;
         Qt::SortOrder ShownOrder = Qt::AscendingOrder;
     };
     // The rows in "点" order, ascending, as Reset would leave them; touches no model, so it
     // may run on any thread.
-    static TRows RowsInPointsOrder(std::vector<const TGui2Reg*> rows);
+    static TRows RowsInPointsOrder(std::vector<const TGui2Reg*> rows) {
+        return TRows{TPatternRows::InPointsOrder(std::move(rows))};
+    }
     // Exchanges the list's rows and order with those held, without copying them.
     void SwapRows(TRows& rows);
     // Puts rows back at the row numbers they had: rows ascending, one pattern each, as a
@@ -117,21 +123,14 @@ class TPatternListModel : public QAbstractTableModel {
   signals:
     // The rows now stand in this order (the header's sort indicator follows it).
     void SortShown(int column, Qt::SortOrder order);
-    // A sort started or ended on its own thread.
+    // A sort started or ended on its background job.
     void SortingChanged(bool sorting);
 
   private:
-    std::vector<const TGui2Reg*> Flatten() const;
     void InsertRow(int row, const TGui2Reg* pattern);
-    // CompareKey, and for "验证" the text's code page 936 bytes.
-    static std::string SortKey(const TGui2Reg& pattern, int column, const TCodes* draws);
+    TVerification Verification(const TGui2Reg& pattern) const;
     struct TSortJob;
-    void FinishSortOf(uint64_t serial);
-    // Takes rows that already stand in "点" order.
-    void Bucketize(std::vector<const TGui2Reg*> rows);
-    size_t FindOrAddBucket(const std::string& key);
-    size_t BucketOf(int row) const;
-    void RecomputeStarts();
+    void ApplySort(TSortJob& job, const std::vector<uint32_t>& orderOfRows);
     // Reorders the rows by order (a permutation of row numbers), keeping persistent indexes;
     // returns the new row of each old row.
     std::vector<int> ApplyOrder(std::vector<const TGui2Reg*> rows,
@@ -139,14 +138,11 @@ class TPatternListModel : public QAbstractTableModel {
     void RestorePointsOrder();
     void ShowSort(int column, Qt::SortOrder order);
 
-    std::vector<TBucket> buckets_;
-    std::vector<size_t> starts_{0};  // first row of each bucket, then the row count
-    std::vector<const TGui2Reg*> flat_;
-    bool flatMode_ = false;
+    TPatternRows rows_;
     int shownColumn_ = 0;
     Qt::SortOrder shownOrder_ = Qt::AscendingOrder;
     const TCodes* draws_ = nullptr;
-    std::unique_ptr<TSortJob> sort_;
-    uint64_t sortSerial_ = 0;
+    TSearchDrawsSource searchDraws_;
+    TBackgroundJob* sortJob_;  // finds the order of a long sort
     uint64_t layoutRevision_ = 0;
 };

@@ -12,16 +12,17 @@
 TSearchPresenter::TSearchPresenter(TGui2RegMgr& manager, TPatternListModel& list,
                                    TStatusPanels& status, QObject* parent)
     : QObject(parent), manager_(manager), list_(list), status_(status) {
-    manager_.OnSearchEvent = [this](const TSearchNotice& notice) { OnSearchEvent(notice); };
-    // Runs on the search thread: only post; the queue is drained here, on the window's thread.
-    manager_.OnEventsPending = [this] {
-        QMetaObject::invokeMethod(
-            this, [this] { manager_.ProcessEvents(); }, Qt::QueuedConnection);
-    };
+    manager_.SetListener(this);
 }
 
 TSearchPresenter::~TSearchPresenter() {
-    manager_.OnSearchEvent = nullptr;
+    manager_.SetListener(nullptr);  // from here on no search thread posts to this object
+}
+
+void TSearchPresenter::SearchEventsPending() {
+    // On the search's thread: only post; the queue is drained on the window's thread.
+    QMetaObject::invokeMethod(
+        this, [this] { manager_.ProcessEvents(); }, Qt::QueuedConnection);
 }
 
 void TSearchPresenter::DropPendingRows() {
@@ -38,14 +39,27 @@ void TSearchPresenter::ListPendingRows() {
     DropPendingRows();  // a slice still scheduled finds nothing left to do
 }
 
-bool TSearchPresenter::SettleRows() {
-    if (manager_.Running()) return false;
+void TSearchPresenter::WhenSettled(std::function<void()> action) {
+    if (manager_.HandingOver()) {
+        settledActions_.push_back(std::move(action));
+        return;
+    }
     ListPendingRows();
-    return true;
+    action();
+}
+
+void TSearchPresenter::RunSettledActions() {
+    if (manager_.HandingOver()) return;  // a new search started meanwhile and dropped them
+    ListPendingRows();
+    // Run in the order asked; an action may ask for more, which then run at once.
+    std::vector<std::function<void()>> actions;
+    actions.swap(settledActions_);
+    for (auto& action : actions) action();
 }
 
 TListContents TSearchPresenter::StartSearch(TPatternListController& list, const TCodes& draws) {
     ListPendingRows();
+    settledActions_.clear();
     TListContents before = list.TakeAll();
     before.Set.SearchDraws = manager_.SharedSearchDraws();
     try {
@@ -57,7 +71,7 @@ TListContents TSearchPresenter::StartSearch(TPatternListController& list, const 
     return before;
 }
 
-void TSearchPresenter::OnSearchEvent(const TSearchNotice& notice) {
+void TSearchPresenter::SearchEventTaken(const TSearchNotice& notice) {
     if (notice.Kind == sekFound && notice.NewCount > 0) {
         for (int32_t i = notice.FirstIndex; i < notice.FirstIndex + notice.NewCount; ++i)
             pendingRows_.push_back(&manager_.Get(i));
@@ -74,6 +88,9 @@ void TSearchPresenter::OnSearchEvent(const TSearchNotice& notice) {
                                               manager_.Running(), notice.Kind == sekFinished)));
     if (notice.Kind == sekFinished && !notice.Error.empty())
         emit SearchFailed(QString::fromStdString(notice.Error));
+    // Not from inside the manager's event handling: an undo replaces the manager's patterns.
+    if (notice.Kind == sekFinished && !settledActions_.empty())
+        QMetaObject::invokeMethod(this, &TSearchPresenter::RunSettledActions, Qt::QueuedConnection);
     emit SearchEventHandled(notice.Kind);
 }
 

@@ -12,11 +12,11 @@ class TPatternListModel;
 struct TListContents;
 class TStatusPanels;
 
-// Between the pattern manager's search and the window: drains the search's event queue on the
-// window's thread, writes the progress and finish texts into status panel 2, and feeds found
-// patterns into the list in slices of a few milliseconds, so that a search that finds millions
-// of patterns never keeps the window from answering.
-class TSearchPresenter : public QObject {
+// Between the pattern manager's search and the window, as the manager's search listener: drains
+// the search's event queue on the window's thread, writes the progress and finish texts into
+// status panel 2, and feeds found patterns into the list in slices of a few milliseconds, so
+// that a search that finds millions of patterns never keeps the window from answering.
+class TSearchPresenter : public QObject, private TSearchListener {
     Q_OBJECT
 
   public:
@@ -28,9 +28,12 @@ class TSearchPresenter : public QObject {
     void DropPendingRows();
     // Lists every found row now instead of in slices (the list is about to change).
     void ListPendingRows();
-    // Before undo or redo: false while a search runs (its rows are still arriving); otherwise
-    // every found row is listed now.
-    bool SettleRows();
+    // Runs the action once every row of the last search stands in the list: at once when the
+    // search has handed over its last rows, otherwise (a stopped search still winding down)
+    // when its finished event has arrived. Undo and redo go through here, so that rows a
+    // stopped search hands over late never join the state an undo brought back. Waiting
+    // actions are dropped when a new search starts.
+    void WhenSettled(std::function<void()> action);
     // Sets the whole list aside (returned, with the draws of the last search, so that undoing
     // the search brings it back) and starts a search on the draws. Raises the reason when the
     // search cannot start; the list is then as it was.
@@ -47,8 +50,11 @@ class TSearchPresenter : public QObject {
     void SearchFailed(const QString& message);
 
   private:
-    void OnSearchEvent(const TSearchNotice& notice);
+    // TSearchListener: the first on the search's thread, the second on the window's.
+    void SearchEventsPending() override;
+    void SearchEventTaken(const TSearchNotice& notice) override;
     void AppendPendingRows();
+    void RunSettledActions();
 
     TGui2RegMgr& manager_;
     TPatternListModel& list_;
@@ -56,4 +62,5 @@ class TSearchPresenter : public QObject {
     std::vector<TGui2Reg*> pendingRows_;  // found, not yet listed
     size_t pendingDone_ = 0;
     bool appendScheduled_ = false;
+    std::vector<std::function<void()>> settledActions_;  // waiting for the finished event
 };

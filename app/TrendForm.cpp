@@ -8,11 +8,14 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QStackedWidget>
 #include <QStandardPaths>
 #include <QTabBar>
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "app/ShapeTab.h"
+#include "stats/ui/ShapeBarsView.h"
 #include "stats/ui/TrendChartView.h"
 #include "ui/Prompts.h"
 #include "ui/WindowPlacement.h"
@@ -36,6 +39,8 @@ TTrendForm::TTrendForm(QWidget* parent, TPrompts& prompts)
     for (int32_t p = 1; p <= TrendPositionCount; ++p)
         TrendTabs->addTab(QStringLiteral("%1位").arg(QLatin1Char(PositionLetters[p])));
     TrendTabs->addTab(QStringLiteral("和值"));
+    TrendTabs->addTab(QStringLiteral("形态"));
+    ShapeTab = new TShapeTab(this);
     TrendTabs->setDrawBase(false);
 
     auto* windowLabel = new QLabel(QStringLiteral("最近期数"), this);
@@ -60,6 +65,9 @@ TTrendForm::TTrendForm(QWidget* parent, TPrompts& prompts)
     TrendInfoLbl->setObjectName(QStringLiteral("TrendInfoLbl"));
 
     TrendChart = new TTrendChartView(this);
+    TrendViews = new QStackedWidget(this);
+    TrendViews->addWidget(TrendChart);
+    TrendViews->addWidget(ShapeTab->ShapeBars);
 
     auto* bar = new QHBoxLayout;
     bar->setContentsMargins(6, 4, 6, 4);
@@ -75,7 +83,10 @@ TTrendForm::TTrendForm(QWidget* parent, TPrompts& prompts)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->addLayout(bar);
-    layout->addWidget(TrendChart, 1);
+    // The 形态 tab's choosers on a line of their own, shown with the tab.
+    ShapeTab->Controls->setContentsMargins(6, 0, 6, 4);
+    layout->addWidget(ShapeTab->Controls);
+    layout->addWidget(TrendViews, 1);
     auto* info = new QHBoxLayout;
     info->setContentsMargins(6, 2, 6, 2);
     info->addWidget(TrendInfoLbl);
@@ -84,6 +95,7 @@ TTrendForm::TTrendForm(QWidget* parent, TPrompts& prompts)
 
     connect(TrendTabs, &QTabBar::currentChanged, this, [this] { ShowPosition(); });
     connect(TrendWindowCbb, &QComboBox::currentIndexChanged, this, [this] { Recompute(); });
+    connect(ShapeTab, &TShapeTab::Changed, this, [this] { ShowPosition(); });
     connect(TrendSaveBtn, &QPushButton::clicked, this, &TTrendForm::TrendSaveBtnClick);
     connect(TrendCopyBtn, &QPushButton::clicked, this, &TTrendForm::TrendCopyBtnClick);
     Recompute();
@@ -91,6 +103,7 @@ TTrendForm::TTrendForm(QWidget* parent, TPrompts& prompts)
 
 TTrendForm::~TTrendForm() {
     TrendChart->SetChart(nullptr);
+    ShapeTab->ShapeBars->SetChart(nullptr);
 }
 
 void TTrendForm::SetDraws(const TCodes* draws, int32_t issueBase) {
@@ -113,6 +126,10 @@ void TTrendForm::OpenWindow() {
 int32_t TTrendForm::Position() const {
     const int tab = TrendTabs->currentIndex();
     return tab >= 0 && tab < TrendPositionCount ? tab + 1 : 0;
+}
+
+bool TTrendForm::ShowsShape() const {
+    return TrendTabs->currentIndex() == TrendPositionCount + 1;
 }
 
 int32_t TTrendForm::WindowChoice() const {
@@ -144,13 +161,19 @@ void TTrendForm::ShowPosition() {
     const int32_t position = Position();
     omissions_ = position > 0 ? TOmissionTable(draws, stats_.Window, position) : TOmissionTable();
     TrendChart->SetChart(nullptr);
-    input_.emplace(
-        TTrendPaintInput{draws, stats_, omissions_, position, issueBase_, font(), palette()});
+    const bool shape = ShowsShape();
+    ShapeTab->Controls->setVisible(shape);
+    if (shape) ShapeTab->Compute(draws, stats_.Window);
+    input_.emplace(TTrendPaintInput{draws, stats_, shape ? ShapeTab->Omissions() : omissions_,
+                                    position, issueBase_, font(), palette(),
+                                    shape ? &ShapeTab->Stats() : nullptr});
     TrendChart->SetChart(&*input_);
+    TrendViews->setCurrentIndex(shape && ShapeTab->ShowsBars() ? 1 : 0);
 }
 
 QImage TTrendForm::ChartPicture() const {
     if (!input_) return {};
+    if (ShowsShape() && ShapeTab->ShowsBars()) return ShapeTab->BarsPicture();
     const int32_t length = stats_.Window.Length;
     int32_t first = 0;
     if (length > TrendPictureMaxRows)
@@ -167,10 +190,11 @@ bool TTrendForm::SavePictureTo(const QString& path) {
 
 void TTrendForm::TrendSaveBtnClick() {
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
-    const QString name = QStringLiteral("走势图_%1_%2.png")
-                             .arg(Position() > 0 ? QString(QLatin1Char(PositionLetters[Position()]))
-                                                 : QStringLiteral("和值"))
-                             .arg(stats_.Window.Length);
+    const QString chart =
+        ShowsShape()     ? QStringLiteral("形态_") + QString::fromUtf8(ShapeTab->Metric().Name())
+        : Position() > 0 ? QString(QLatin1Char(PositionLetters[Position()]))
+                         : QStringLiteral("和值");
+    const QString name = QStringLiteral("走势图_%1_%2.png").arg(chart).arg(stats_.Window.Length);
     QString path =
         prompts_.SaveFileName(this, QStringLiteral("保存走势图"), QDir(folder).filePath(name),
                               QStringLiteral("PNG 图片 (*.png);;GIF 图片 (*.gif)"));

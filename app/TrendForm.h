@@ -11,11 +11,14 @@
 class QComboBox;
 class QLabel;
 class QPushButton;
+class QStackedWidget;
 class QTabBar;
+class TShapeTab;
 class TPrompts;
 class TTrendChartView;
 
-// The trend window (走势分析): a tab per position A-G and one for the sums of digits 1-4, the
+// The trend window (走势分析): a tab per position A-G, one for the sums of digits 1-4 and one
+// for the shapes of the draws (形态, its choosers in TShapeTab), the
 // number of latest draws to read, and the chart with its omission statistics. It reads the draw
 // list it is given and never changes it; DrawsChanged brings it up to date.
 class TTrendForm : public QWidget {
@@ -37,9 +40,13 @@ class TTrendForm : public QWidget {
     QPushButton* TrendCopyBtn = nullptr;
     QLabel* TrendInfoLbl = nullptr;
     TTrendChartView* TrendChart = nullptr;
+    TShapeTab* ShapeTab = nullptr;
+    QStackedWidget* TrendViews = nullptr;  // the chart, or the shape tab's bars
 
-    // Draw position of the chart shown: 1-7 for A-G, 0 for the sums.
+    // Draw position of the chart shown: 1-7 for A-G, 0 for the sums (and the shapes).
     int32_t Position() const;
+    // The 形态 tab is chosen.
+    bool ShowsShape() const;
     // The chosen number of latest draws; 0 for every draw.
     int32_t WindowChoice() const;
     const TTrendStats& Stats() const { return stats_; }

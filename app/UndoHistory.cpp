@@ -105,13 +105,18 @@ void TUndoHistory::Record(QUndoCommand* command) {
 }
 
 void TUndoHistory::DrawsTyped() {
+    TDrawRows after = RowsOf(grid_.Draws());
+    if (after == committed_) return;  // the same digit typed again: no change, no step
     TDrawRows before = std::move(committed_);
-    Record(new TTypeDigitsCommand(grid_, std::move(before), RowsOf(grid_.Draws())));
+    Record(new TTypeDigitsCommand(grid_, std::move(before), std::move(after)));
 }
 
 void TUndoHistory::DrawsReplaced(TDrawChange kind) {
-    TDrawRows before = std::move(committed_);
     TDrawRows after = RowsOf(grid_.Draws());
+    // The editor saved unchanged, or the same draws imported again: nothing to undo, and the
+    // modified flag stays as it is.
+    if (after == committed_) return;
+    TDrawRows before = std::move(committed_);
     switch (kind) {
         case TDrawChange::Import:
             Record(new TImportDrawsCommand(grid_, std::move(before), std::move(after)));

@@ -8,6 +8,7 @@
 #include "bench/BenchDraws.h"
 #include "bench/CountingBacktest.h"
 #include "search/Backtest.h"
+#include "search/BacktestVerdict.h"
 
 int main(int argc, char** argv) {
     const auto draws = BenchDraws(2500);
@@ -21,11 +22,12 @@ int main(int argc, char** argv) {
     const std::atomic<bool> stop{false};
     TCountingBacktest sink;
     const auto start = std::chrono::steady_clock::now();
-    const auto rows = RunBacktest(request, sink, stop);
+    const auto rows = RunBacktest(request, sink, stop).Rows;
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     const TBacktestSummary summary = SummarizeBacktest(rows, request.Options.SecCountSe);
     std::printf("rows %d patterns %lld in %.3f s: %s\n", summary.Rows,
-                static_cast<long long>(sink.Patterns), seconds, BacktestSentence(summary).c_str());
+                static_cast<long long>(sink.Patterns), seconds,
+                BacktestSentence(summary, draws->Count()).c_str());
     return 0;
 }

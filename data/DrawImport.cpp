@@ -3,6 +3,7 @@
 #include <string>
 
 #include "data/DrawText.h"
+#include "data/Error.h"
 #include "data/TextCodec.h"
 
 namespace {
@@ -18,36 +19,82 @@ size_t CodePageLength(std::string_view utf8) {
     return IsAscii(utf8) ? utf8.size() : EncodeGbk(utf8).size();
 }
 
-// The first n characters of UTF-8 text.
-std::string_view FirstCharacters(std::string_view utf8, size_t n) {
+constexpr size_t DrawDigits = 7;
+constexpr size_t MessageTextLimit = 60;  // characters of a refused line shown to the user
+
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// Blanks and control characters other than a zero byte, which the message must show.
+bool IsTrimmed(char c) {
+    return c != '\0' && static_cast<unsigned char>(c) <= ' ';
+}
+
+std::string_view TrimView(std::string_view text) {
+    while (!text.empty() && IsTrimmed(text.front())) text.remove_prefix(1);
+    while (!text.empty() && IsTrimmed(text.back())) text.remove_suffix(1);
+    return text;
+}
+
+// The first characters of UTF-8 text, with "…" when something was cut; a zero byte, which
+// a message box would end the text at, shows as the replacement character.
+std::string ShortenForMessage(std::string_view utf8) {
+    std::string shown;
     size_t i = 0;
-    for (size_t k = 0; k < n && i < utf8.size(); ++k) {
-        ++i;
+    for (size_t k = 0; k < MessageTextLimit && i < utf8.size(); ++k) {
+        const size_t begin = i++;
         while (i < utf8.size() && (static_cast<unsigned char>(utf8[i]) & 0xC0) == 0x80) ++i;
+        if (utf8[begin] == '\0')
+            shown += "\uFFFD";
+        else
+            shown.append(utf8.substr(begin, i - begin));
     }
-    return utf8.substr(0, i);
+    if (i < utf8.size()) shown += "…";
+    return shown;
 }
 
 }  // namespace
 
 std::string DecodeDrawFile(std::string_view bytes) {
-    if (bytes.substr(0, 2) == "\xFF\xFE" || bytes.substr(0, 2) == "\xFE\xFF")
-        return DecodeTextFile(bytes);  // UTF-16 holds zero bytes of its own
-    return DecodeTextFile(bytes.substr(0, bytes.find('\0')));
+    return DecodeTextFile(bytes);
 }
 
-bool ReadPlainDrawLine(std::string_view line, int32_t& number) {
-    if (CodePageLength(line) < 7) return false;
+TPlainLine ReadPlainDrawLine(std::string_view line, int32_t& number) {
+    if (line.find('\0') != std::string_view::npos) return TPlainLine::Bad;
+    if (CodePageLength(line) < DrawDigits) return TPlainLine::Skipped;
     const std::string trimmed = Trim(line);
-    number = StrToInt(FirstCharacters(trimmed, 7));
-    return true;
+    if (trimmed.size() < DrawDigits) return TPlainLine::Bad;
+    number = 0;
+    for (size_t i = 0; i < DrawDigits; ++i) {
+        if (!IsDigit(trimmed[i])) return TPlainLine::Bad;
+        number = number * 10 + (trimmed[i] - '0');
+    }
+    // An eighth digit means the line is no draw of seven, not a draw to cut short.
+    if (trimmed.size() > DrawDigits && IsDigit(trimmed[DrawDigits])) return TPlainLine::Bad;
+    return TPlainLine::Draw;
 }
 
-std::vector<int32_t> ParseDrawNumbers(std::string_view text) {
+std::string UnreadableLineMessage(int32_t line, std::string_view text) {
+    return "第" + std::to_string(line) + "行无法识别：" + ShortenForMessage(TrimView(text));
+}
+
+std::vector<int32_t> ParseDrawNumbers(std::string_view bytes) {
+    const std::string text = DecodeDrawFile(bytes);
     std::vector<int32_t> numbers;
-    int32_t number = 0;
-    for (const std::string& line : SplitLines(DecodeDrawFile(text)))
-        if (ReadPlainDrawLine(line, number)) numbers.push_back(number);
+    int32_t lineNumber = 0;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find_first_of("\r\n", start);
+        if (end == std::string::npos) end = text.size();
+        const std::string_view line = std::string_view(text).substr(start, end - start);
+        ++lineNumber;
+        int32_t number = 0;
+        const TPlainLine kind = ReadPlainDrawLine(line, number);
+        if (kind == TPlainLine::Bad) throw TError(UnreadableLineMessage(lineNumber, line));
+        if (kind == TPlainLine::Draw) numbers.push_back(number);
+        start = end + (text.compare(end, 2, "\r\n") == 0 ? 2 : 1);
+    }
     return numbers;
 }
 

@@ -8,10 +8,7 @@
 
 namespace {
 
-// Columns past this are never a draw, an issue or a date; they only count for ColumnCount.
-constexpr int32_t MaxKnownColumns = 64;
 constexpr int32_t DrawDigits = 7;
-constexpr size_t MessageTextLimit = 60;  // characters of a refused line shown to the user
 
 // The slot of each separator character in the order that ChooseSeparator prefers, else -1.
 constexpr std::array<int16_t, 256> SeparatorSlot = [] {
@@ -127,15 +124,16 @@ std::string_view TrimView(std::string_view text) {
     return text;
 }
 
-// The first characters of UTF-8 text, with "…" when something was cut.
-std::string ShortenForMessage(std::string_view utf8) {
-    size_t i = 0;
-    for (size_t k = 0; k < MessageTextLimit && i < utf8.size(); ++k) {
-        ++i;
-        while (i < utf8.size() && (static_cast<unsigned char>(utf8[i]) & 0xC0) == 0x80) ++i;
+// A line above the first draw that has digits and no word (no letter, no Chinese) is a data
+// line that failed, never a header: "1,2,3,,5,6,7" under a header must not vanish silently.
+bool LooksLikeData(std::string_view line) {
+    bool digit = false;
+    for (char c : line) {
+        const auto u = static_cast<unsigned char>(c);
+        if (u >= 0x80 || (u >= 'A' && u <= 'Z') || (u >= 'a' && u <= 'z')) return false;
+        digit = digit || IsDigit(c);
     }
-    if (i >= utf8.size()) return std::string(utf8);
-    return std::string(utf8.substr(0, i)) + "…";
+    return digit;
 }
 
 // Per-column tallies over the data lines of a table.
@@ -170,9 +168,7 @@ bool FallsDownTheFile(const std::vector<TDrawFileRow>& rows, Value value) {
 
 }  // namespace
 
-std::string UnreadableLineMessage(int32_t line, std::string_view text) {
-    return "第" + std::to_string(line) + "行无法识别：" + ShortenForMessage(TrimView(text));
-}
+TNoDrawsError::TNoDrawsError() : TError(NoDrawsMessage) {}
 
 std::vector<int32_t> TDrawFileReading::Numbers() const {
     std::vector<int32_t> numbers;
@@ -182,9 +178,6 @@ std::vector<int32_t> TDrawFileReading::Numbers() const {
 }
 
 TDrawFileText::TDrawFileText(std::string_view bytes) : text_(DecodeDrawFile(bytes)) {
-    // A zero character (from UTF-16 text) ends the text like a zero byte.
-    const size_t zero = text_.find('\0');
-    if (zero != std::string::npos) text_.resize(zero);
     uint32_t start = 0;
     const auto size = static_cast<uint32_t>(text_.size());
     for (uint32_t i = 0; i < size; ++i) {
@@ -195,6 +188,13 @@ TDrawFileText::TDrawFileText(std::string_view bytes) : text_(DecodeDrawFile(byte
         start = i + 1;
     }
     if (start < size) lines_.push_back({start, size});
+    // A zero byte is damage in the middle of a file, not its end: its line is refused.
+    const size_t zero = text_.find('\0');
+    if (zero != std::string::npos)
+        firstZeroLine_ = static_cast<int32_t>(
+            std::upper_bound(lines_.begin(), lines_.end(), zero,
+                             [](size_t at, const TSpan& line) { return at < line.End; }) -
+            lines_.begin());
 
     for (const TSpan& line : lines_) {
         const std::string_view trimmed = TrimView(Text(line));
@@ -215,6 +215,10 @@ std::string_view TDrawFileText::LineText(int32_t index) const {
 
 void TDrawFileText::ThrowUnreadable(int32_t index) const {
     throw TDrawLineError(UnreadableLineMessage(index + 1, LineText(index)), index + 1);
+}
+
+void TDrawFileText::RefuseZeroBytes() const {
+    if (firstZeroLine_ >= 0) ThrowUnreadable(firstZeroLine_);
 }
 
 TFieldSeparator TDrawFileText::ChooseSeparator() const {
@@ -246,8 +250,14 @@ void TDrawFileText::SplitFields(int32_t index, TFieldSeparator separator, TField
     while (i < end && IsBlank(text_[i])) ++i;
     while (end > i && IsBlank(text_[end - 1])) --end;
     if (i == end) return;
+    const auto tooMany = [&] {
+        throw TDrawLineError("第" + std::to_string(index + 1) + "行的字段超过" +
+                                 std::to_string(MaxLineFields) + "个，不是开奖号码表格。",
+                             index + 1);
+    };
     if (separator == TFieldSeparator::Blanks) {
         while (i < end) {
+            if (fields.size() == MaxLineFields) tooMany();
             uint32_t j = i;
             while (j < end && !IsBlank(text_[j])) ++j;
             fields.push_back({i, j});
@@ -258,6 +268,7 @@ void TDrawFileText::SplitFields(int32_t index, TFieldSeparator separator, TField
     }
     const char mark = static_cast<char>(separator);
     for (;;) {
+        if (fields.size() == MaxLineFields) tooMany();
         while (i < end && text_[i] != mark && IsBlank(text_[i])) ++i;
         uint32_t begin = i;
         uint32_t stop;
@@ -288,6 +299,7 @@ std::vector<std::string> TDrawFileText::FieldsOf(int32_t index, TFieldSeparator 
 }
 
 TDrawTableLayout TDrawFileText::DetectLayout() const {
+    RefuseZeroBytes();
     TDrawTableLayout layout;
     layout.Separator = ChooseSeparator();
     const auto lineCount = static_cast<int32_t>(lines_.size());
@@ -315,6 +327,8 @@ TDrawTableLayout TDrawFileText::DetectLayout() const {
         ThrowUnreadable(0);
     }
     layout.HeaderLines = first;
+    for (int32_t i = 0; i < first; ++i)
+        if (LooksLikeData(LineText(i))) ThrowUnreadable(i);
 
     std::vector<TColumnTally> tally(MaxKnownColumns);
     int32_t dataLines = 0;
@@ -434,17 +448,16 @@ TDrawFileReading TDrawFileText::ReadPlain() const {
     for (size_t i = 0; i < lines_.size(); ++i) {
         const auto line = static_cast<int32_t>(i + 1);
         int32_t number = 0;
-        try {
-            if (!ReadPlainDrawLine(Text(lines_[i]), number)) continue;
-        } catch (const TError& e) {
-            throw TDrawLineError(e.what(), line);
-        }
-        reading.Rows.push_back({line, number, {}, {}});
+        const TPlainLine kind = ReadPlainDrawLine(Text(lines_[i]), number);
+        if (kind == TPlainLine::Bad) ThrowUnreadable(line - 1);
+        if (kind == TPlainLine::Draw) reading.Rows.push_back({line, number, {}, {}});
     }
+    if (reading.Rows.empty()) throw TNoDrawsError();
     return reading;
 }
 
 TDrawFileReading TDrawFileText::ReadTable(const TDrawTableLayout& layout) const {
+    RefuseZeroBytes();
     TDrawFileReading reading;
     reading.IsTable = true;
     reading.Layout = layout;
@@ -481,6 +494,7 @@ TDrawFileReading TDrawFileText::ReadTable(const TDrawTableLayout& layout) const 
         }
         reading.Rows.push_back(std::move(row));
     }
+    if (reading.Rows.empty()) throw TNoDrawsError();
     if (layout.IssueColumn >= 0)
         reading.Reversed = FallsDownTheFile(
             reading.Rows, [](const TDrawFileRow& row) { return IssueValue(row.Issue); });

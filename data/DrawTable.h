@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "data/DrawImport.h"
 #include "data/Error.h"
 
 // Draw files as results sites give them. A file whose lines hold no field separator is the
@@ -14,12 +15,26 @@
 // Header lines at the top are skipped and newest-first files are turned round, so the rows
 // always come out oldest first.
 
+// Lines with more fields than this are refused (a file of a million columns is no draw file,
+// and splitting it would take the memory of the machine).
+inline constexpr int32_t MaxLineFields = 1000;
+// Columns past this are never a draw, an issue or a date; they only count for ColumnCount.
+inline constexpr int32_t MaxKnownColumns = 64;
+
 // A line of a draw file that cannot be read; what() is the text the user sees.
 class TDrawLineError : public TError {
   public:
     TDrawLineError(const std::string& message, int32_t line) : TError(message), Line(line) {}
     int32_t Line;  // 1-based, as an editor counts the file's lines
 };
+
+// A file that holds no draw at all (empty, blank lines, lines too short to be a draw, only a
+// byte order mark): reading it must not replace the draws with nothing.
+class TNoDrawsError : public TError {
+  public:
+    TNoDrawsError();
+};
+inline constexpr char NoDrawsMessage[] = "文件中没有开奖号码（1期1行，每行7个数字）。";
 
 // How the fields of a table are separated.
 enum class TFieldSeparator : char {
@@ -68,16 +83,20 @@ class TDrawFileText {
     // non-blank characters.
     bool IsTable() const { return isTable_; }
     // The columns of a table, decided from all its lines. Throws TDrawLineError naming the
-    // first line when no line holds a draw, or a top line that is a broken data line.
+    // first line when no line holds a draw, a top line that is a broken data line (it has
+    // digits and no word), a line with a zero byte or more than MaxLineFields fields.
     TDrawTableLayout DetectLayout() const;
-    // The plain form by the plain rules, a table by its detected layout.
+    // The plain form by the plain rules, a table by its detected layout. Throws TDrawLineError
+    // at a bad line, TNoDrawsError when no line gives a draw.
     TDrawFileReading Read() const;
-    // A table by the given layout; every line after the header must fit it.
+    // A table by the given layout; every line after the header must fit it, and at least one
+    // must give a draw.
     TDrawFileReading ReadTable(const TDrawTableLayout& layout) const;
 
     int32_t LineCount() const { return static_cast<int32_t>(lines_.size()); }
     std::string_view LineText(int32_t index) const;
-    // The trimmed fields of a line (0-based index) under a separator.
+    // The trimmed fields of a line (0-based index) under a separator; a line of more than
+    // MaxLineFields fields raises TDrawLineError.
     std::vector<std::string> FieldsOf(int32_t index, TFieldSeparator separator) const;
 
   private:
@@ -92,14 +111,13 @@ class TDrawFileText {
     void SplitFields(int32_t index, TFieldSeparator separator, TFields& fields) const;
     std::string_view Text(TSpan span) const;
     [[noreturn]] void ThrowUnreadable(int32_t index) const;
+    void RefuseZeroBytes() const;
 
     std::string text_;
     std::vector<TSpan> lines_;  // trimmed lines; line k of the file is lines_[k - 1]
     bool isTable_ = false;
+    int32_t firstZeroLine_ = -1;  // index of the first line holding a zero byte
 };
 
 // Reads a whole draw file (its bytes as stored).
 TDrawFileReading ReadDrawFile(std::string_view bytes);
-
-// The text of a table line that does not fit its layout: "第38行无法识别：" and the line.
-std::string UnreadableLineMessage(int32_t line, std::string_view text);

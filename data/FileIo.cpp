@@ -1,12 +1,14 @@
 #include "data/FileIo.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <mutex>
 
 #include "data/Error.h"
 
@@ -14,6 +16,53 @@ namespace {
 
 [[noreturn]] void ThrowFileError(const char* action, const std::string& path, int error) {
     throw TError(std::string(action) + path + "\r\n" + std::strerror(error));
+}
+
+[[noreturn]] void ThrowWriteError(const std::string& path, int error, bool started) {
+    throw TFileWriteError("无法写入文件：" + path + "\r\n" + std::strerror(error), started);
+}
+
+constexpr char WriteNotePrefix[] = "write-";
+constexpr size_t TempSuffixLength = 6;  // the characters mkstemp fills in
+
+std::mutex notesMutex;
+std::string notesFolder;  // guarded by notesMutex
+
+std::string NotesFolder() {
+    const std::lock_guard lock(notesMutex);
+    return notesFolder;
+}
+
+// A note that a write to target runs, for as long as the object lives.
+class TWriteNote {
+  public:
+    explicit TWriteNote(const std::string& target) {
+        const std::string folder = NotesFolder();
+        if (folder.empty()) return;
+        std::string name = folder + "/" + WriteNotePrefix + "XXXXXX";
+        const int fd = ::mkstemp(name.data());
+        if (fd < 0) return;
+        const std::string text = target + "\n";
+        const bool written = ::write(fd, text.data(), text.size()) == ssize_t(text.size());
+        if (::close(fd) != 0 || !written) {
+            ::unlink(name.c_str());
+            return;
+        }
+        name_ = std::move(name);
+    }
+    ~TWriteNote() {
+        if (!name_.empty()) ::unlink(name_.c_str());
+    }
+    TWriteNote(const TWriteNote&) = delete;
+    TWriteNote& operator=(const TWriteNote&) = delete;
+
+  private:
+    std::string name_;
+};
+
+bool IsTemporaryName(const std::string& name, const std::string& prefix) {
+    return name.size() == prefix.size() + TempSuffixLength &&
+           name.compare(0, prefix.size(), prefix) == 0;
 }
 
 std::string FolderOf(const std::string& path) {
@@ -36,6 +85,10 @@ bool WriteAll(int fd, std::string_view bytes) {
 }
 
 }  // namespace
+
+void IgnoreFileSizeSignal() {
+    ::signal(SIGXFSZ, SIG_IGN);
+}
 
 std::vector<uint8_t> ReadWholeFile(const std::string& path, uint64_t maxBytes) {
     // Non-blocking, so that opening a named pipe cannot hang; a regular file reads as usual.
@@ -90,6 +143,57 @@ std::string WriteTarget(const std::string& path) {
     return error ? path : target.string();
 }
 
+void SetWriteNotesFolder(const std::string& folder) {
+    if (!folder.empty()) {
+        std::error_code error;
+        std::filesystem::create_directories(folder, error);
+    }
+    const std::lock_guard lock(notesMutex);
+    notesFolder = folder;
+}
+
+size_t RemoveDebrisOfKilledWrites(const std::string& folder) {
+    std::error_code error;
+    size_t removed = 0;
+    std::filesystem::directory_iterator entries(folder, error);
+    for (; !error && entries != std::filesystem::directory_iterator(); entries.increment(error)) {
+        if (!IsTemporaryName(entries->path().filename().string(), WriteNotePrefix)) continue;
+        std::error_code ignored;
+        if (!entries->is_regular_file(ignored)) continue;
+        try {
+            const std::vector<uint8_t> bytes = ReadWholeFile(entries->path().string(), 1 << 16);
+            std::string target(bytes.begin(), bytes.end());
+            if (!target.empty() && target.back() == '\n') target.pop_back();
+            if (!target.empty()) removed += RemoveStaleTemporaries(target);
+        } catch (const TError&) {
+            // An unreadable note names nothing to clean; it goes all the same.
+        }
+        std::filesystem::remove(entries->path(), ignored);
+    }
+    return removed;
+}
+
+size_t RemoveStaleTemporariesIn(const std::string& folder,
+                                const std::vector<std::string>& extensions) {
+    std::error_code error;
+    size_t removed = 0;
+    std::filesystem::directory_iterator entries(folder, error);
+    for (; !error && entries != std::filesystem::directory_iterator(); entries.increment(error)) {
+        const std::string name = entries->path().filename().string();
+        const size_t mark = name.rfind(".tmp-");
+        if (mark == std::string::npos || name.size() != mark + 5 + TempSuffixLength) continue;
+        const std::string_view base = std::string_view(name).substr(0, mark);
+        bool ours = false;
+        for (const std::string& extension : extensions)
+            ours = ours || (base.size() > extension.size() && base.ends_with(extension));
+        std::error_code ignored;
+        if (ours && entries->is_regular_file(ignored) &&
+            std::filesystem::remove(entries->path(), ignored))
+            ++removed;
+    }
+    return removed;
+}
+
 size_t RemoveStaleTemporaries(const std::string& path) {
     // Only names of our own making: "<file>.tmp-" and six characters of mkstemp.
     const std::filesystem::path file(WriteTarget(path));
@@ -100,8 +204,7 @@ size_t RemoveStaleTemporaries(const std::string& path) {
         file.has_parent_path() ? file.parent_path() : std::filesystem::path("."), error);
     for (; !error && entries != std::filesystem::directory_iterator(); entries.increment(error)) {
         const std::string name = entries->path().filename().string();
-        if (name.size() != prefix.size() + 6 || name.compare(0, prefix.size(), prefix) != 0)
-            continue;
+        if (!IsTemporaryName(name, prefix)) continue;
         std::error_code ignored;
         if (entries->is_regular_file(ignored) && std::filesystem::remove(entries->path(), ignored))
             ++removed;
@@ -112,9 +215,10 @@ size_t RemoveStaleTemporaries(const std::string& path) {
 void WriteFileAtomically(const std::string& requestedPath,
                          const std::function<void(const TWriteChunk&)>& produce) {
     const std::string path = WriteTarget(requestedPath);
+    const TWriteNote note(path);
     std::string temp = path + ".tmp-XXXXXX";
     const int fd = ::mkstemp(temp.data());
-    if (fd < 0) ThrowFileError("无法写入文件：", path, errno);
+    if (fd < 0) ThrowWriteError(path, errno, false);
     bool open = true;
     const auto cleanUp = [&] {
         ::close(fd);
@@ -123,7 +227,7 @@ void WriteFileAtomically(const std::string& requestedPath,
     };
     const auto fail = [&](int error) {
         cleanUp();
-        ThrowFileError("无法写入文件：", path, error);
+        ThrowWriteError(path, error, true);
     };
     // mkstemp creates the file for the owner only; keep the old file's permissions, or give
     // a new file the usual ones.
@@ -143,12 +247,12 @@ void WriteFileAtomically(const std::string& requestedPath,
     if (::close(fd) != 0) {
         const int error = errno;
         ::unlink(temp.c_str());
-        ThrowFileError("无法写入文件：", path, error);
+        ThrowWriteError(path, error, true);
     }
     if (::rename(temp.c_str(), path.c_str()) != 0) {
         const int error = errno;
         ::unlink(temp.c_str());
-        ThrowFileError("无法写入文件：", path, error);
+        ThrowWriteError(path, error, true);
     }
     // Make the rename itself durable; a failure here no longer endangers either version.
     const int dir = ::open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);

@@ -6,10 +6,17 @@
 #include <string_view>
 #include <vector>
 
+#include "data/Error.h"
+
 // Whole-file reading and crash-safe writing.
 
 // Draw files larger than this are refused before they are read.
 inline constexpr uint64_t MaxDrawFileBytes = uint64_t{256} << 20;
+
+// Ignores SIGXFSZ, so that a write past the file-size limit (ulimit -f) fails with EFBIG and
+// is reported like any failed write, instead of the process being killed without a word.
+// Called at the start of every program.
+void IgnoreFileSizeSignal();
 
 // Reads the whole file; throws TError naming the file and the system's reason on failure.
 // What is not a regular file (a pipe, a device) and a file of more than maxBytes are refused
@@ -23,10 +30,34 @@ std::string WriteTarget(const std::string& path);
 // ("<name>.tmp-XXXXXX" beside the file); returns how many went.
 size_t RemoveStaleTemporaries(const std::string& path);
 
+// Raised when a write fails. Started is false when not even the temporary file could be made
+// (no such folder, no permission), true when the write failed later (a full disk, a file-size
+// limit); either way the file at the path is as it was.
+class TFileWriteError : public TError {
+  public:
+    TFileWriteError(const std::string& message, bool started) : TError(message), Started(started) {}
+    bool Started;
+};
+
+// Every write of WriteFileAtomically is noted in this folder while it runs (one small file that
+// names its target), so that the start after a killed write can remove its temporary file
+// wherever the user had sent it. Empty, the default: nothing is noted. Noting is best effort:
+// a folder that cannot be written never fails the write itself.
+void SetWriteNotesFolder(const std::string& folder);
+// Removes the temporary files of the writes noted in folder (writes that were killed) and
+// the notes; returns how many temporary files went.
+size_t RemoveDebrisOfKilledWrites(const std::string& folder);
+
+// Removes "<name>.tmp-XXXXXX" files in folder whose <name> ends in one of the extensions (such
+// as ".gif"): debris of writes into a folder of our own, such as the picture folders.
+size_t RemoveStaleTemporariesIn(const std::string& folder,
+                                const std::vector<std::string>& extensions);
+
 // Writes bytes to a temporary file in the same folder (through a symbolic link: beside the
 // file it names), flushes it to the disk and renames it
-// over path, so the previous file survives any failure. Throws TError naming the file and the
-// system's reason; the temporary file is removed on failure.
+// over path, so the previous file survives any failure. Throws TFileWriteError naming the file
+// and the system's reason; the temporary file is removed on failure, and when the producer of
+// the streaming form throws (a stopped export), its error passes on after the same clean-up.
 void WriteFileAtomically(const std::string& path, std::string_view bytes);
 
 // The same for content produced piece by piece: produce calls write for each piece in order,

@@ -22,6 +22,8 @@ inline constexpr char DesktopId[] = "example.bexmoor.Tolvane";
 inline constexpr char ShortName[] = "pavolen";
 inline constexpr char SettingsFileName[] = "pavolen.ini";
 inline constexpr char WorkDocumentFileName[] = "工作文档.gtmq";
+// The folder beside the document where writes in progress are noted (data/FileIo).
+inline constexpr char WriteNotesFolderName[] = ".writes";
 
 // The download protocol's version and program number; not the release version.
 inline constexpr char SoftVersion[] = "1.08";

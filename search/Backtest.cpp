@@ -1,37 +1,65 @@
 #include "search/Backtest.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
-#include <cstdio>
 #include <exception>
 #include <map>
 #include <mutex>
 #include <thread>
 
 #include "data/Error.h"
+#include "search/OptionRules.h"
 #include "search/PatternCheck.h"
 #include "search/SearchEngine.h"
 
 namespace {
 
-constexpr double VerdictThreshold = 2.0;
-
-// Scores each pattern of one row's search as it arrives and drops it.
+// Scores each pattern of one row's search as it arrives and drops it. With a pattern limit the
+// row's search watches a flag of its own, which this sink raises past the limit and whenever
+// the backtest is to end or an earlier row has passed the limit (passed on at each report of
+// the search).
 class TScoringSink : public ISearchSink {
   public:
-    TScoringSink(const TCodes& draws, int32_t row, int32_t minimumSteps)
-        : draws_(draws), minimumSteps_(minimumSteps) {
+    TScoringSink(const TCodes& draws, int32_t row, int32_t minimumSteps, int64_t limit,
+                 const std::atomic<bool>& stop, const std::atomic<bool>& halt,
+                 const std::atomic<int32_t>& limitRow)
+        : draws_(draws),
+          minimumSteps_(minimumSteps),
+          limit_(limit),
+          stop_(stop),
+          halt_(halt),
+          limitRow_(limitRow) {
         Row.Row = row;
     }
-    void Progress(int64_t) override {}
+    void Progress(int64_t) override { PassOnStop(); }
     void Found(std::unique_ptr<TGui2Reg> pattern, int64_t) override {
+        if (limit_ > 0 && ++found_ > limit_) {
+            LimitReached = true;
+            RowStop = true;
+            return;
+        }
         Row.Score(*pattern, draws_, minimumSteps_);
     }
+    void BatchEnd() override { PassOnStop(); }
+    // What the row's search watches.
+    const std::atomic<bool>& SearchStop() const { return limit_ > 0 ? RowStop : stop_; }
+
     TBacktestRow Row;
+    bool LimitReached = false;
+    std::atomic<bool> RowStop{false};
 
   private:
+    void PassOnStop() {
+        if (stop_.load() || halt_.load() || limitRow_.load() < Row.Row) RowStop = true;
+    }
     const TCodes& draws_;
     int32_t minimumSteps_;
+    int64_t limit_;
+    int64_t found_ = 0;
+    const std::atomic<bool>& stop_;
+    const std::atomic<bool>& halt_;
+    const std::atomic<int32_t>& limitRow_;
 };
 
 // The draws before a row, kept between rows so that only new rows are copied.
@@ -52,10 +80,6 @@ class TPrefixDraws {
     TCodes prefix_;
     int32_t valid_ = 0;
 };
-
-double Rate(int64_t part, double whole) {
-    return whole > 0 ? static_cast<double>(part) / whole : 0.0;
-}
 
 }  // namespace
 
@@ -108,90 +132,6 @@ void TBacktestRow::Score(const TGui2Reg& pattern, const TCodes& draws, int32_t m
         Groups[static_cast<size_t>(group)].Add(hit, chance);
 }
 
-TBacktestZ BacktestZ(const std::vector<double>& differences) {
-    TBacktestZ result;
-    result.Rows = static_cast<int32_t>(differences.size());
-    if (differences.empty()) return result;
-    double sum = 0;
-    for (double d : differences) sum += d;
-    const double m = static_cast<double>(differences.size());
-    result.MeanDifference = sum / m;
-    if (differences.size() < 2) return result;
-    double squares = 0;
-    for (double d : differences)
-        squares += (d - result.MeanDifference) * (d - result.MeanDifference);
-    const double sd = std::sqrt(squares / (m - 1));
-    // Equal differences on every row (a spread lost in rounding counts as none) give no z.
-    if (sd <= 1e-12) return result;
-    result.Z = result.MeanDifference / (sd / std::sqrt(m));
-    return result;
-}
-
-const char* BacktestVerdict(const std::optional<double>& z) {
-    if (z && *z >= VerdictThreshold) return "高于随机水平";
-    if (z && *z <= -VerdictThreshold) return "低于随机水平";
-    return "与随机水平无显著差异";
-}
-
-double TBacktestLine::HitRate() const {
-    return Rate(Counts.Hits, static_cast<double>(Counts.Patterns));
-}
-
-double TBacktestLine::ChanceRate() const {
-    return Counts.Patterns > 0 ? Counts.Chance / static_cast<double>(Counts.Patterns) : 0.0;
-}
-
-namespace {
-
-TBacktestLine SummarizeLine(const std::vector<TBacktestRow>& rows, int32_t group) {
-    TBacktestLine line;
-    std::vector<double> differences;
-    for (const TBacktestRow& row : rows) {
-        const TBacktestCounts& c = group < 0 ? row.Total : row.Groups[static_cast<size_t>(group)];
-        if (c.Patterns == 0) continue;
-        line.Counts.Patterns += c.Patterns;
-        line.Counts.Hits += c.Hits;
-        line.Counts.Chance += c.Chance;
-        const double p = static_cast<double>(c.Patterns);
-        differences.push_back(static_cast<double>(c.Hits) / p - c.Chance / p);
-    }
-    line.Z = BacktestZ(differences);
-    return line;
-}
-
-}  // namespace
-
-TBacktestSummary SummarizeBacktest(const std::vector<TBacktestRow>& rows, int32_t minimumSteps) {
-    TBacktestSummary summary;
-    summary.Rows = static_cast<int32_t>(rows.size());
-    summary.Total = SummarizeLine(rows, -1);
-    summary.Total.Name = "全部";
-    for (int32_t g = 0; g < BacktestGroupCount; ++g) {
-        summary.Groups[static_cast<size_t>(g)] = SummarizeLine(rows, g);
-        summary.Groups[static_cast<size_t>(g)].Name = BacktestGroupName(g, minimumSteps);
-    }
-    return summary;
-}
-
-std::string BacktestSentence(const TBacktestSummary& summary) {
-    const TBacktestLine& total = summary.Total;
-    if (total.Counts.Patterns == 0)
-        return "回测最近 " + std::to_string(summary.Rows) + " 期：没有找到规律，无从比较。";
-    char text[512];
-    char zText[64];
-    if (total.Z.Z)
-        std::snprintf(zText, sizeof zText, "z = %.2f", *total.Z.Z);
-    else
-        std::snprintf(zText, sizeof zText, "期数不足，无 z 值");
-    std::snprintf(text, sizeof text,
-                  "回测最近 %d 期：规律共预测 %lld 次，命中 %lld 次，命中率 %.1f%%，随机水平 "
-                  "%.1f%%，%s（%s）。",
-                  summary.Rows, static_cast<long long>(total.Counts.Patterns),
-                  static_cast<long long>(total.Counts.Hits), total.HitRate() * 100,
-                  total.ChanceRate() * 100, total.Verdict(), zText);
-    return text;
-}
-
 std::vector<TBacktestPoint> BacktestSeries(const std::vector<TBacktestRow>& rows) {
     std::vector<TBacktestPoint> points;
     double hitSum = 0;
@@ -213,44 +153,11 @@ std::vector<TBacktestPoint> BacktestSeries(const std::vector<TBacktestRow>& rows
     return points;
 }
 
-std::string BacktestPercent(double rate) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.1f%%", rate * 100);
-    return text;
-}
-
-std::string BacktestZText(const std::optional<double>& z) {
-    if (!z) return "-";
-    char text[32];
-    std::snprintf(text, sizeof text, "%.2f", *z);
-    return text;
-}
-
-namespace {
-
-std::string CsvLine(const std::string& dimension, const TBacktestLine& line) {
-    char difference[32];
-    std::snprintf(difference, sizeof difference, "%+.1f%%", line.Difference() * 100);
-    return dimension + "," + line.Name + "," + std::to_string(line.Counts.Patterns) + "," +
-           std::to_string(line.Counts.Hits) + "," + BacktestPercent(line.HitRate()) + "," +
-           BacktestPercent(line.ChanceRate()) + "," + difference + "," + BacktestZText(line.Z.Z) +
-           "," + line.Verdict() + "\r\n";
-}
-
-}  // namespace
-
-std::string BacktestTableCsv(const TBacktestSummary& summary) {
-    std::string csv = "分组,名称,预测,命中,命中率,随机水平,差值,z,结论\r\n";
-    csv += CsvLine("全部", summary.Total);
-    for (int32_t g = 0; g < BacktestGroupCount; ++g)
-        csv += CsvLine(BacktestDimensionName(BacktestGroupDimension(g)),
-                       summary.Groups[static_cast<size_t>(g)]);
-    return csv;
-}
-
-std::vector<TBacktestRow> RunBacktest(const TBacktestRequest& request, IBacktestSink& sink,
-                                      const std::atomic<bool>& stop) {
+TBacktestOutcome RunBacktest(const TBacktestRequest& request, IBacktestSink& sink,
+                             const std::atomic<bool>& stop) {
     if (request.Draws == nullptr) throw TError("RunBacktest Draws isnot valid!");
+    if (const std::string problems = SearchOptionMessage(request.Options); !problems.empty())
+        throw TError(problems);
     const TCodes& draws = *request.Draws;
     const int32_t total = std::clamp(request.Rows, 0, draws.Count());
     const int32_t firstRow = draws.Count() - total + 1;
@@ -260,18 +167,21 @@ std::vector<TBacktestRow> RunBacktest(const TBacktestRequest& request, IBacktest
     workers = std::min(workers, std::max(total, 1));
 
     std::atomic<int32_t> nextIndex{0};
-    std::atomic<bool> failed{false};
+    std::atomic<bool> halt{false};  // a failure ends every worker
+    // The first row past the pattern limit: later rows end, earlier ones are still scored.
+    std::atomic<int32_t> limitRow{INT32_MAX};
     std::mutex mutex;  // guards what follows and every call into the sink
     std::exception_ptr error;
     std::map<int32_t, TBacktestRow> early;  // rows done before an earlier row
-    std::vector<TBacktestRow> scored;
+    TBacktestOutcome outcome;
+    std::vector<TBacktestRow>& scored = outcome.Rows;
 
     auto work = [&] {
         TPrefixDraws prefix(draws);
-        while (!stop.load() && !failed.load()) {
+        while (!stop.load() && !halt.load()) {
             const int32_t index = nextIndex.fetch_add(1);
-            if (index >= total) break;
             const int32_t row = firstRow + index;
+            if (index >= total || row > limitRow.load()) break;
             {
                 std::lock_guard lock(mutex);
                 sink.RowStarted(row);
@@ -281,17 +191,24 @@ std::vector<TBacktestRow> RunBacktest(const TBacktestRequest& request, IBacktest
             search.Draws = &prefix.Before(row);
             search.Threads = request.SearchThreads;
             search.Seed = request.Seed;
-            TScoringSink scoring(draws, row, request.Options.SecCountSe);
+            TScoringSink scoring(draws, row, request.Options.SecCountSe, request.MaxPatterns, stop,
+                                 halt, limitRow);
             try {
-                RunSearch(search, scoring, stop);
+                RunSearch(search, scoring, scoring.SearchStop());
             } catch (...) {
                 std::lock_guard lock(mutex);
                 if (!error) error = std::current_exception();
-                failed = true;
+                halt = true;
                 break;
             }
-            if (stop.load()) break;  // the search may have ended early
             std::lock_guard lock(mutex);
+            if (scoring.LimitReached) {
+                limitRow = std::min(limitRow.load(), row);
+                outcome.LimitRow = limitRow;
+                break;
+            }
+            // The search may have ended early.
+            if (stop.load() || halt.load() || row > limitRow.load()) break;
             early.emplace(row, std::move(scoring.Row));
             for (auto it = early.find(firstRow + static_cast<int32_t>(scored.size()));
                  it != early.end();
@@ -307,5 +224,5 @@ std::vector<TBacktestRow> RunBacktest(const TBacktestRequest& request, IBacktest
     work();
     for (auto& t : threads) t.join();
     if (error) std::rethrow_exception(error);
-    return scored;
+    return outcome;
 }

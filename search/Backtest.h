@@ -3,7 +3,6 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -45,37 +44,6 @@ struct TBacktestRow {
     void Score(const TGui2Reg& pattern, const TCodes& draws, int32_t minimumSteps);
 };
 
-// z of the per-row differences h_t - c_t over the rows with patterns; no z with fewer than
-// two such rows or no spread.
-struct TBacktestZ {
-    int32_t Rows = 0;  // rows with at least one pattern
-    double MeanDifference = 0;
-    std::optional<double> Z;
-};
-TBacktestZ BacktestZ(const std::vector<double>& differences);
-// "与随机水平无显著差异", "高于随机水平" or "低于随机水平"; no z reads as no difference.
-const char* BacktestVerdict(const std::optional<double>& z);
-
-// The totals and verdict of the whole backtest or of one group.
-struct TBacktestLine {
-    std::string Name;
-    TBacktestCounts Counts;
-    TBacktestZ Z;
-    double HitRate() const;
-    double ChanceRate() const;
-    double Difference() const { return HitRate() - ChanceRate(); }
-    const char* Verdict() const { return BacktestVerdict(Z.Z); }
-};
-
-struct TBacktestSummary {
-    int32_t Rows = 0;  // rows scored
-    TBacktestLine Total;
-    std::array<TBacktestLine, BacktestGroupCount> Groups;
-};
-TBacktestSummary SummarizeBacktest(const std::vector<TBacktestRow>& rows, int32_t minimumSteps);
-// One plain sentence of the overall verdict, for the top of the window.
-std::string BacktestSentence(const TBacktestSummary& summary);
-
 // One point of the chart per row with patterns: h_t, c_t and their running means up to it.
 struct TBacktestPoint {
     int32_t Row = 0;
@@ -85,13 +53,6 @@ struct TBacktestPoint {
     double MeanChance = 0;
 };
 std::vector<TBacktestPoint> BacktestSeries(const std::vector<TBacktestRow>& rows);
-
-// The table as CSV (UTF-8, CRLF): 分组,名称,预测,命中,命中率,随机水平,差值,z,结论; the overall
-// line first; a group without predictions has "-" for its verdict.
-std::string BacktestTableCsv(const TBacktestSummary& summary);
-// A rate as a percentage with one decimal ("10.3%"), z with two ("1.25", "-" when none).
-std::string BacktestPercent(double rate);
-std::string BacktestZText(const std::optional<double>& z);
 
 // Reports of a running backtest, from its worker threads one at a time, rows in ascending order.
 class IBacktestSink {
@@ -108,10 +69,18 @@ struct TBacktestRequest {
     int Workers = 0;        // rows searched at once; 0 = one per core
     int SearchThreads = 1;  // threads of each row's search; 0 = every core
     uint64_t Seed = 1;
+    // Patterns one row's search may find; past it the backtest ends there (0: no limit).
+    int64_t MaxPatterns = 0;
+};
+
+struct TBacktestOutcome {
+    std::vector<TBacktestRow> Rows;  // scored, in order, up to the first row left unfinished
+    int32_t LimitRow = 0;            // the row whose search passed MaxPatterns, or 0
 };
 
 // Scores the last rows of the draws: each row t is one search of rows 1..t-1, its patterns
-// scored as they arrive and dropped. Returns the rows scored, in order, up to the first row a
-// stop left unfinished. Options the search cannot run on raise its TError.
-std::vector<TBacktestRow> RunBacktest(const TBacktestRequest& request, IBacktestSink& sink,
-                                      const std::atomic<bool>& stop);
+// scored as they arrive and dropped. A stop ends it after the rows finished by then. Options
+// that 搜索 refuses raise TError with its message (SearchOptionMessage); other errors of the
+// search are raised as they came.
+TBacktestOutcome RunBacktest(const TBacktestRequest& request, IBacktestSink& sink,
+                             const std::atomic<bool>& stop);

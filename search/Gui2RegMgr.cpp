@@ -20,7 +20,7 @@ TGui2RegMgr::TGui2RegMgr(const SearchOptions& options)
 
 TGui2RegMgr::~TGui2RegMgr() {
     // Threads are joined before the patterns go, and no callback can reach a dead manager:
-    // each thread's pending callback holds only a copy of OnEventsPending.
+    // each thread's pending callback holds only the listener slot.
     if (thread_) thread_->RequestStop();
     thread_.reset();
     retired_.clear();
@@ -90,6 +90,11 @@ void TGui2RegMgr::SwapContents(TPatternSet& set) noexcept {
     ++revision_;
 }
 
+void TGui2RegMgr::SetListener(TSearchListener* listener) {
+    std::lock_guard lock(listener_->Mutex);
+    listener_->Listener = listener;
+}
+
 int32_t TGui2RegMgr::IndexOf(const TGui2Reg* pattern) const {
     for (size_t i = 0; i < patterns_.size(); ++i)
         if (patterns_[i].get() == pattern) return static_cast<int32_t>(i);
@@ -118,7 +123,10 @@ void TGui2RegMgr::Start(const TCodes& draws) {
     auto copy = std::make_shared<TCodes>();
     copy->Assign(draws);
     auto thread = std::make_shared<TGui2SearchThread>(copy, options_);
-    thread->OnEventsPending = OnEventsPending;
+    thread->OnEventsPending = [slot = listener_] {
+        std::lock_guard lock(slot->Mutex);
+        if (slot->Listener != nullptr) slot->Listener->SearchEventsPending();
+    };
 
     DropFinishedRetired();
     std::shared_ptr<TGui2SearchThread> previous = std::move(thread_);
@@ -134,6 +142,7 @@ void TGui2RegMgr::Start(const TCodes& draws) {
     thread_ = std::move(thread);
     thread_->Start(previous);
     running_ = true;
+    handingOver_ = true;
     startTick_ = NowTick();
     // The budget counts the patterns already held (Start adds to them).
     budget_ = PatternBudget(options_.MaxPatterns);
@@ -182,10 +191,11 @@ void TGui2RegMgr::ProcessEvents() {
             ++revision_;
         } else if (event.Kind == sekFinished) {
             running_ = false;
+            handingOver_ = false;
             notice.Error = std::move(event.Error);
             if (budgetExceeded_ && notice.Error.empty()) notice.Error = PatternBudgetText(budget_);
         }
-        if (OnSearchEvent) OnSearchEvent(notice);
+        if (listener_->Listener != nullptr) listener_->Listener->SearchEventTaken(notice);
     }
 }
 

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,17 @@ struct TSearchNotice {
     int32_t NewCount = 0;        // sekFound: how many patterns were added
     int64_t CandidateCount = 0;  // accepted candidates when the event was sent
     std::string Error;           // sekFinished: why the run failed, empty after a normal end
+};
+
+// Whoever shows a pattern manager's searches: the one way a search hands over to its owner.
+// SearchEventsPending runs on a search's worker thread when events wait; it must only arrange
+// for TGui2RegMgr::ProcessEvents to run on the owner's thread, never wait. SearchEventTaken
+// runs on the owner's thread, inside ProcessEvents, after the manager has taken the event in.
+class TSearchListener {
+  public:
+    virtual ~TSearchListener() = default;
+    virtual void SearchEventsPending() = 0;
+    virtual void SearchEventTaken(const TSearchNotice& notice) = 0;
 };
 
 // Patterns in their order and the draws the search that found them ran on: the manager's
@@ -78,21 +90,23 @@ class TGui2RegMgr {
     // Asks the running search to stop; its finished event still arrives. Idle: nothing.
     void Stop();
     bool Running() const { return running_; }
+    // From Start until the latest search's finished event has been taken in: a stopped search
+    // is no longer running, but its last patterns may still join.
+    bool HandingOver() const { return handingOver_; }
     // steady_clock milliseconds when the search started; compare with NowTick().
     int64_t StartTick() const { return startTick_; }
     static int64_t NowTick();
     const TCodes& SearchDraws() const { return *searchDraws_; }
     std::shared_ptr<const TCodes> SharedSearchDraws() const { return searchDraws_; }
 
-    // Called on the search's worker thread when events wait; the owner must then arrange for
-    // ProcessEvents to run on its own thread. Read when a search starts.
-    std::function<void()> OnEventsPending;
-    // Called by ProcessEvents for each event, after the manager has taken it in.
-    std::function<void(const TSearchNotice&)> OnSearchEvent;
+    // The listener that hears of every search (not owned; null: none). Once this returns, no
+    // worker thread is inside the listener it replaced or will call it again, so a listener
+    // that unsets itself before it goes is never called dead.
+    void SetListener(TSearchListener* listener);
 
     // Takes the queued events in order: a found event appends its patterns, a finished event
-    // ends Running; then OnSearchEvent hears of it. Events of a search that was replaced by a
-    // newer Start are dropped.
+    // ends Running and HandingOver; then the listener hears of it. Events of a search that was
+    // replaced by a newer Start are dropped.
     void ProcessEvents();
 
     // The manager's piece of the work document: pattern count, patterns, search draws.
@@ -109,13 +123,20 @@ class TGui2RegMgr {
 
   private:
     void DropFinishedRetired();
+    // The listener as the worker threads reach it: they hold this slot, not the manager.
+    struct TListenerSlot {
+        std::mutex Mutex;
+        TSearchListener* Listener = nullptr;
+    };
 
     const SearchOptions& options_;
+    std::shared_ptr<TListenerSlot> listener_ = std::make_shared<TListenerSlot>();
     std::vector<std::unique_ptr<TGui2Reg>> patterns_;
     std::shared_ptr<const TCodes> searchDraws_;
     std::shared_ptr<TGui2SearchThread> thread_;                // the latest search
     std::vector<std::shared_ptr<TGui2SearchThread>> retired_;  // replaced, still winding down
     bool running_ = false;
+    bool handingOver_ = false;
     int64_t startTick_ = 0;
     TPatternDisposer disposer_;   // frees the patterns of a large Clear
     int64_t budget_ = INT64_MAX;  // patterns the running search may add (PatternBudget)

@@ -1,5 +1,6 @@
 #include "search/PatternCheck.h"
 
+#include <algorithm>
 #include <array>
 
 namespace {
@@ -98,10 +99,46 @@ double PatternChance(const TGui2Reg& pattern, const TCodes& draws) {
     return hit;
 }
 
+TPatternVerifier::TPatternVerifier(const TCodes& draws, const TCodes& searchDraws)
+    : draws_(draws), searchDraws_(searchDraws) {
+    const int32_t n = std::min(draws.Count(), searchDraws.Count());
+    if (&draws == &searchDraws) {
+        sameRows_ = n;
+        return;
+    }
+    const DrawRecord* a = draws.Rows();
+    const DrawRecord* b = searchDraws.Rows();
+    while (sameRows_ < n && a[sameRows_] == b[sameRows_]) ++sameRows_;
+}
+
+TVerification TPatternVerifier::Verify(const TGui2Reg& pattern) const {
+    if (!PatternFitsDraws(pattern, draws_) || !PatternFitsDraws(pattern, searchDraws_))
+        return TVerification::Invalid;
+    if (pattern.BaseRow > sameRows_) return TVerification::DrawsChanged;
+    if (pattern.BaseRow == draws_.Count()) return TVerification::Pending;
+    // The earlier cells as the search read them (the sums it stored at step 0), the cells of
+    // the coming draw from the document.
+    std::array<int64_t, TGui2Reg::LineCount> sums{};
+    for (int32_t line = 0; line < TGui2Reg::LineCount; ++line) {
+        const TPointList& points = pattern.Line(line);
+        for (int32_t i = 0; i < points.Count(); ++i) {
+            const TPoint p = points.Get(i);
+            const TCodes& source = p.Y == 0 ? draws_ : searchDraws_;
+            sums[static_cast<size_t>(line)] += source.GetNum(p.X, pattern.BaseRow + p.Y);
+        }
+    }
+    return SumsKeepRelation(pattern.ContrastKind, Mod10(sums[LowLine]), Mod10(sums[HighLine]))
+               ? TVerification::Hit
+               : TVerification::Miss;
+}
+
+TVerification VerifyPattern(const TGui2Reg& pattern, const TCodes& draws,
+                            const TCodes& searchDraws) {
+    return TPatternVerifier(draws, searchDraws).Verify(pattern);
+}
+
 TVerification VerifyPattern(const TGui2Reg& pattern, const TCodes& draws) {
-    if (!PatternFitsDraws(pattern, draws)) return TVerification::Invalid;
-    if (pattern.BaseRow == draws.Count()) return TVerification::Pending;
-    return PatternHits(pattern, draws) ? TVerification::Hit : TVerification::Miss;
+    return VerifyPattern(pattern, draws, draws);
 }
 
 const char* VerificationText(TVerification verification) {
@@ -111,8 +148,21 @@ const char* VerificationText(TVerification verification) {
         case TVerification::Miss:
             return "未中";
         case TVerification::Invalid:
+        case TVerification::DrawsChanged:
             return "无效";
         case TVerification::Pending:
+            break;
+    }
+    return "";
+}
+
+const char* VerificationHint(TVerification verification) {
+    switch (verification) {
+        case TVerification::DrawsChanged:
+            return "找到这条规律以后，此前的开奖号码已经改变，无法验证";
+        case TVerification::Invalid:
+            return "规律所在的开奖号码已经不在了，无法验证";
+        default:
             break;
     }
     return "";

@@ -25,11 +25,38 @@ bool PatternFitsDraws(const TGui2Reg& pattern, const TCodes& draws);
 
 // What the draws say of a saved pattern's prediction.
 enum class TVerification {
-    Pending,  // the coming draw is not known yet
-    Hit,      // 中
-    Miss,     // 未中
-    Invalid,  // the base row lies beyond the draws, or a cell before the first draw (无效)
+    Pending,       // the coming draw is not known yet
+    Hit,           // 中
+    Miss,          // 未中
+    Invalid,       // the base row lies beyond the draws, or a cell before the first draw (无效)
+    DrawsChanged,  // the draws before the base row are no longer those it was found on (无效)
 };
+
+// Verifies patterns found by one search against the document's draws. A pattern's verdict
+// comes from what the search saw (its cells on earlier draws, read from the search draws, as
+// its stored step-0 sums were) plus the digits of the coming draw (row BaseRow of the
+// document's draws). It holds only while the document's draws before the base row are still
+// the search draws; otherwise the verdict is DrawsChanged (an old draw edited, or another
+// history imported). Built once for a pair of draw lists, so that verifying millions of
+// patterns compares the lists once.
+class TPatternVerifier {
+  public:
+    // Both lists must outlive the verifier.
+    TPatternVerifier(const TCodes& draws, const TCodes& searchDraws);
+    TVerification Verify(const TGui2Reg& pattern) const;
+
+  private:
+    const TCodes& draws_;
+    const TCodes& searchDraws_;
+    int32_t sameRows_ = 0;  // leading rows the two lists have in common
+};
+
+// One pattern; searchDraws are the draws of the search that found it.
+TVerification VerifyPattern(const TGui2Reg& pattern, const TCodes& draws,
+                            const TCodes& searchDraws);
+// A pattern whose search draws are the draws themselves.
 TVerification VerifyPattern(const TGui2Reg& pattern, const TCodes& draws);
 // "中", "未中", "无效", or empty while pending.
 const char* VerificationText(TVerification verification);
+// Why a verdict reads "无效" (for a tool tip); empty for the others.
+const char* VerificationHint(TVerification verification);

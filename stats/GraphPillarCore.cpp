@@ -22,6 +22,7 @@ int64_t Div(int64_t a, int64_t b) {
 void TGraphPilarData::ClearChart() {
     Values.clear();
     RowColors.clear();
+    Marks.clear();
     FDynColCount = 0;
     FDynRowCount = 0;
 }
@@ -106,6 +107,18 @@ TChartRect TGraphPilarData::BarRect(int32_t column, int32_t row) const {
     const int64_t bottom = int64_t{PlotRect.Bottom} + 1;
     return {Clamp32(left), Clamp32(bottom - CellNumber(column, row)), Clamp32(left + BarWidth),
             Clamp32(bottom)};
+}
+
+TChartRect TGraphPilarData::MarkRect(int32_t column) const {
+    if (column < 1 || static_cast<size_t>(column) >= Marks.size()) return {};
+    const double value = Marks[static_cast<size_t>(column)];
+    if (!(value >= 0) || !std::isfinite(value)) return {};
+    const TChartRect bar = BarRect(column, MarkRow);
+    double height = value;
+    if (ValueScale > 0.0f && std::isfinite(ValueScale)) height = value / double{ValueScale};
+    const int32_t y =
+        Clamp32(int64_t{bar.Bottom} - static_cast<int64_t>(std::llround(std::min(height, 1e9))));
+    return {Clamp32(int64_t{bar.Left} - 3), y, Clamp32(int64_t{bar.Right} + 3), y};
 }
 
 TChartRect TGraphPilarData::ScaleBar(TChartRect rect) const {

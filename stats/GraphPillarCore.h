@@ -53,6 +53,10 @@ class TGraphPilarData {
     bool ShowValues = true;
     std::string Title;
     TChartRect PlotRect;
+    // A value per column (index c; none below 0) drawn as a level line across the bar of
+    // MarkRow: what chance alone would give, beside what was counted.
+    std::vector<double> Marks;
+    int32_t MarkRow = 1;
 
     // Hears the out-of-range messages of GetValue and SetValue; the data shows nothing itself.
     std::function<void(const std::string&)> OnRangeError;
@@ -84,6 +88,10 @@ class TGraphPilarData {
     // Box of a bar's value text: above the bar, or just inside its top when the text would
     // otherwise leave the plot (a bar at the axis' top).
     TChartRect ValueTextRect(const TChartRect& bar) const;
+
+    // The level line of column c's mark: a rectangle of no height a little wider than the bar
+    // of MarkRow, at the mark's value on the scale of the bars. Empty (all 0) without a mark.
+    TChartRect MarkRect(int32_t column) const;
 
     // The cell read as a decimal integer; any other text counts as 0.
     int32_t CellNumber(int32_t column, int32_t row) const;

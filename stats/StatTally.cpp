@@ -4,6 +4,7 @@
 
 #include "data/Hao.h"
 #include "search/Gui2Reg.h"
+#include "search/PatternCheck.h"
 #include "search/PatternClass.h"
 
 namespace {
@@ -65,9 +66,9 @@ TPatternClass CountedClass(TStatKind kind) {
 
 // Each statistic counts a pattern of its class in at most one chart; its marks name that
 // chart, so one look at them replaces testing every chart (StatDigit states the tests chart by
-// chart).
-void Count(TStatKind kind, const TGui2Reg& pattern, std::vector<TStatTally>& tallies) {
-    if (ClassifyPattern(pattern) != CountedClass(kind)) return;
+// chart). The chart, or -1.
+int32_t ChartOf(TStatKind kind, const TGui2Reg& pattern) {
+    if (ClassifyPattern(pattern) != CountedClass(kind)) return -1;
     const uint32_t low = MarkBits(pattern, LowLine);
     const uint32_t high = MarkBits(pattern, HighLine);
     int32_t chart = -1;
@@ -86,6 +87,11 @@ void Count(TStatKind kind, const TGui2Reg& pattern, std::vector<TStatTally>& tal
             chart = PairChart(LowestBit(low), LowestBit(high));
             break;
     }
+    return chart;
+}
+
+void Count(TStatKind kind, const TGui2Reg& pattern, std::vector<TStatTally>& tallies) {
+    const int32_t chart = ChartOf(kind, pattern);
     if (chart < 0) return;
     const int32_t digit = StatDigit(kind, chart, pattern);
     if (digit >= 0) ++tallies[static_cast<size_t>(chart)].Slots[static_cast<size_t>(digit) + 1];
@@ -170,6 +176,35 @@ std::vector<TStatTally> RunStatistic(TStatKind kind, const std::vector<const TGu
 std::vector<TStatTally> RunStatistic(TStatKind kind,
                                      const std::vector<std::unique_ptr<TGui2Reg>>& patterns) {
     return Run(kind, patterns);
+}
+
+std::vector<THitTally> RunHitStatistic(TStatKind kind,
+                                       const std::vector<std::unique_ptr<TGui2Reg>>& patterns,
+                                       const TCodes& draws, const TCodes& searchDraws) {
+    std::vector<THitTally> tallies(static_cast<size_t>(StatChartCount(kind)));
+    const TPatternVerifier verifier(draws, searchDraws);
+    for (const auto& pattern : patterns) {
+        if (!pattern) continue;
+        const int32_t chart = ChartOf(kind, *pattern);
+        const int32_t digit = chart < 0 ? -1 : StatDigit(kind, chart, *pattern);
+        if (digit < 0) continue;
+        const TVerification verdict = verifier.Verify(*pattern);
+        if (verdict != TVerification::Hit && verdict != TVerification::Miss) continue;
+        THitTally& tally = tallies[static_cast<size_t>(chart)];
+        const auto slot = static_cast<size_t>(digit) + 1;
+        ++tally.Patterns[slot];
+        tally.Hits[slot] += verdict == TVerification::Hit ? 1 : 0;
+        tally.Chance[slot] += PatternChance(*pattern, draws);
+    }
+    return tallies;
+}
+
+std::string HitEmptyReason(TStatKind kind, const std::vector<THitTally>& tallies) {
+    for (const THitTally& tally : tallies)
+        for (size_t c = 1; c < tally.Patterns.size(); ++c)
+            if (tally.Patterns[c] != 0) return {};
+    return "没有可以统计命中的" + StatName(kind) +
+           "规律：只有规律预测的那一期已经开出、而且此前的开奖号码没有改变时，才能统计它是否命中。";
 }
 
 std::string StatEmptyReason(TStatKind kind, size_t patternCount,

@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+class TCodes;
 class TGui2Reg;
 
 // The three statistics of the statistics window.
@@ -43,6 +44,25 @@ struct TStatTally {
 std::vector<TStatTally> RunStatistic(TStatKind kind, const std::vector<const TGui2Reg*>& patterns);
 std::vector<TStatTally> RunStatistic(TStatKind kind,
                                      const std::vector<std::unique_ptr<TGui2Reg>>& patterns);
+
+// A chart's hit counts over the patterns whose coming draw is known (verdict 中 or 未中, see
+// TPatternVerifier): by digit d at [d + 1], how many such patterns it counts, how many of
+// them hit, and the hits that chance alone gives on average (the sum of their chances,
+// PatternChance).
+struct THitTally {
+    std::array<int32_t, 11> Patterns{};
+    std::array<int32_t, 11> Hits{};
+    std::array<double, 11> Chance{};
+};
+
+// The hit counts of every chart of a statistic, in chart order: the patterns as RunStatistic
+// counts them, verified against the draws; searchDraws are the draws of the search that found
+// them.
+std::vector<THitTally> RunHitStatistic(TStatKind kind,
+                                       const std::vector<std::unique_ptr<TGui2Reg>>& patterns,
+                                       const TCodes& draws, const TCodes& searchDraws);
+// Why the hit counts show no chart: no counted pattern has a known coming draw. Empty otherwise.
+std::string HitEmptyReason(TStatKind kind, const std::vector<THitTally>& tallies);
 
 // Why a statistic shows no chart: its tallies counted nothing. Empty when something was
 // counted. patternCount is the number of patterns the statistic looked at.

@@ -5,11 +5,20 @@
 #include <cstdio>
 
 TTrendLayout TTrendLayout::Digits() {
-    return {10, DigitCellWidth};
+    return {Kind::Digits, 10, DigitCellWidth};
 }
 
 TTrendLayout TTrendLayout::Sums() {
-    return {37, SumCellWidth};
+    return {Kind::Sums, 37, SumCellWidth};
+}
+
+TTrendLayout TTrendLayout::Shape(const TShapeMetric& metric) {
+    int32_t width = ShapeCellWidth;
+    if (metric.Id() == TShapeMetricId::Roads) width = WideShapeCellWidth;
+    // The sums have many narrow columns, as the sums chart.
+    if (metric.Id() == TShapeMetricId::Sum || metric.Id() == TShapeMetricId::FrontSum)
+        width = SumCellWidth;
+    return {Kind::Shape, metric.CategoryCount(), width};
 }
 
 int32_t TTrendLayout::ValueX(double value) const {
@@ -18,9 +27,10 @@ int32_t TTrendLayout::ValueX(double value) const {
 
 TChartRect TTrendLayout::BallRect(int32_t top, int32_t value) const {
     const int32_t side = std::min(cellWidth_, RowHeight) - 2 * BallMargin;
-    const int32_t left = ValueLeft(value) + (cellWidth_ - side) / 2;
+    const int32_t width = IsShape() ? cellWidth_ - 2 * BallMargin : side;
+    const int32_t left = ValueLeft(value) + (cellWidth_ - width) / 2;
     const int32_t ballTop = top + (RowHeight - side) / 2;
-    return {left, ballTop, left + side, ballTop + side};
+    return {left, ballTop, left + width, ballTop + side};
 }
 
 TChartPoint TTrendLayout::BallCentre(int32_t top, int32_t value) const {

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "stats/GraphPillarCore.h"
+#include "stats/ShapeMetrics.h"
 
 // Geometry of the trend chart, free of any toolkit. The chart is a table: a header row, one row
 // per draw of the window (期, the draw's digits, one cell per value), and a footer of summary
@@ -17,17 +18,26 @@ class TTrendLayout {
     static constexpr int32_t DrawWidth = 72;
     static constexpr int32_t DigitCellWidth = 36;
     static constexpr int32_t SumCellWidth = 20;
-    static constexpr int32_t DigitFooterRows = 6;  // five statistics and the hot/cold marks
+    static constexpr int32_t ShapeCellWidth = 36;
+    static constexpr int32_t WideShapeCellWidth = 40;  // the road counts "2:3:2"
+    // 出现次数, 理论次数, the four omission statistics and the hot/cold marks, then the fit
+    // line and the level it is read at.
+    static constexpr int32_t StatisticRows = 7;
+    static constexpr int32_t FitRows = 2;
+    static constexpr int32_t DigitFooterRows = StatisticRows + FitRows;
     static constexpr int32_t SumBarBandHeight = 90;
     static constexpr int32_t BallMargin = 2;  // between a ball and its cell's edges
 
     // The chart of one position (values 0-9) or of the sums of digits 1-4 (values 0-36).
     static TTrendLayout Digits();
     static TTrendLayout Sums();
+    // The chart of a shape metric: one column per category.
+    static TTrendLayout Shape(const TShapeMetric& metric);
 
     int32_t ValueCount() const { return valueCount_; }
     int32_t CellWidth() const { return cellWidth_; }
-    bool IsSums() const { return valueCount_ != 10; }
+    bool IsSums() const { return kind_ == Kind::Sums; }
+    bool IsShape() const { return kind_ == Kind::Shape; }
 
     int32_t Width() const { return ValueLeft(valueCount_) + 1; }
     int32_t ValueLeft(int32_t value) const { return IssueWidth + DrawWidth + value * cellWidth_; }
@@ -45,7 +55,8 @@ class TTrendLayout {
     TChartRect CellRect(int32_t top, int32_t value) const {
         return {ValueLeft(value), top, ValueLeft(value + 1), top + RowHeight};
     }
-    // The square the ball of a drawn value fills, centred in its cell.
+    // The square the ball of a drawn value fills, centred in its cell; as wide as the cell
+    // (less the margins) for a shape's wide cells, whose labels are longer.
     TChartRect BallRect(int32_t top, int32_t value) const;
     TChartPoint BallCentre(int32_t top, int32_t value) const;
 
@@ -68,9 +79,11 @@ class TTrendLayout {
     static int32_t ClampTopRow(int32_t top, int32_t visible, int32_t total);
 
   private:
-    TTrendLayout(int32_t valueCount, int32_t cellWidth)
-        : valueCount_(valueCount), cellWidth_(cellWidth) {}
+    enum class Kind : uint8_t { Digits, Sums, Shape };
+    TTrendLayout(Kind kind, int32_t valueCount, int32_t cellWidth)
+        : kind_(kind), valueCount_(valueCount), cellWidth_(cellWidth) {}
 
+    Kind kind_;
     int32_t valueCount_;
     int32_t cellWidth_;
 };

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
+#include <span>
 #include <vector>
 
 #include "data/Hao.h"
@@ -33,6 +35,64 @@ struct TPositionTrend {
     std::array<int32_t, TrendDigitCount> Streak{};       // 最大连出
 };
 
+// The same five statistics of any sequence of categories (the shapes of the draws).
+struct TCategoryTrend {
+    std::vector<int32_t> Count;
+    std::vector<int32_t> Current;
+    std::vector<int32_t> MaxOmission;
+    std::vector<double> Average;
+    std::vector<int32_t> Streak;
+
+    explicit TCategoryTrend(int32_t categories = 0)
+        : Count(static_cast<size_t>(categories)),
+          Current(Count.size()),
+          MaxOmission(Count.size()),
+          Average(Count.size()),
+          Streak(Count.size()) {}
+};
+
+// Walks a window once, row by row, filling the five statistics of one sequence of values:
+// a position's digits or a metric's categories. A row without a value (a stored value that is
+// no digit, a metric undefined there) is passed as -1: it counts as a row and breaks a run.
+template <typename TTrend>
+class TOmissionWalk {
+  public:
+    TOmissionWalk(TTrend& trend, int32_t values)
+        : trend_(trend), last_(static_cast<size_t>(values), -1) {}
+
+    void Step(int32_t value, int32_t row) {
+        if (value < 0) {
+            previous_ = -1;
+            run_ = 0;
+            return;
+        }
+        ++trend_.Count[value];
+        const int32_t gap = row - last_[static_cast<size_t>(value)] - 1;
+        trend_.MaxOmission[value] = std::max(trend_.MaxOmission[value], gap);
+        last_[static_cast<size_t>(value)] = row;
+        run_ = value == previous_ ? run_ + 1 : 1;
+        previous_ = value;
+        trend_.Streak[value] = std::max(trend_.Streak[value], run_);
+    }
+
+    void Finish(int32_t length) {
+        for (size_t v = 0; v < last_.size(); ++v) {
+            // The run after the last occurrence (the whole window when there is none).
+            const int32_t tail = length - 1 - last_[v];
+            trend_.Current[v] = tail;
+            trend_.MaxOmission[v] = std::max(trend_.MaxOmission[v], tail);
+            trend_.Average[v] =
+                static_cast<double>(length - trend_.Count[v]) / (trend_.Count[v] + 1);
+        }
+    }
+
+  private:
+    TTrend& trend_;
+    std::vector<int32_t> last_;  // window row of the last occurrence, -1 none
+    int32_t previous_ = -1;
+    int32_t run_ = 0;
+};
+
 // The sums of digits 1-4 over the window.
 struct TSumTrend {
     std::array<int32_t, TrendSumCount> Frequency{};
@@ -59,11 +119,14 @@ TTrendStats ComputeTrendStats(const TCodes& draws, TTrendWindow window);
 using TTrendMarks = std::array<int8_t, TrendDigitCount>;
 TTrendMarks HotColdMarks(const std::array<int32_t, TrendDigitCount>& count,
                          const std::array<int32_t, TrendDigitCount>& tieBreak);
+// The same marks for any number of categories (tieBreak as long as count).
+std::vector<int8_t> HotColdMarks(std::span<const int32_t> count, std::span<const int32_t> tieBreak);
 
-// The 遗漏值 of every cell of one position's chart, read a few rows at a time: for row r and a
-// digit d not drawn in it, the rows since d last occurred, counting r, counted from the window's
-// first row when d has not occurred since. Keeps the position's digits and the last occurrences
-// at every Stride-th row, so any range of rows is filled without walking the window.
+// The 遗漏值 of every cell of one position's chart (or of one shape metric's), read a few rows
+// at a time: for row r and a value d not drawn in it, the rows since d last occurred, counting
+// r, counted from the window's first row when d has not occurred since. Keeps the row values
+// and the last occurrences at every Stride-th row, so any range of rows is filled without
+// walking the window.
 class TOmissionTable {
   public:
     static constexpr int32_t Stride = 256;
@@ -71,17 +134,23 @@ class TOmissionTable {
 
     TOmissionTable() = default;
     TOmissionTable(const TCodes& draws, TTrendWindow window, int32_t drawPosition);
+    // Rows of any values 0..valueCount-1 (at most 255 of them), NoDigit for a row without one.
+    TOmissionTable(std::vector<uint8_t> rowValues, int32_t valueCount);
 
     int32_t Length() const { return static_cast<int32_t>(digits_.size()); }
-    // The digit of window row `row`, or NoDigit.
+    int32_t ValueCount() const { return valueCount_; }
+    // The digit (value) of window row `row`, or NoDigit.
     uint8_t Digit(int32_t row) const { return digits_[static_cast<size_t>(row)]; }
 
-    // Values of window rows [row, row + rows) clipped to the window, TrendDigitCount per row in
-    // digit order; 0 marks the drawn digit. Returns the number of rows filled.
+    // Values of window rows [row, row + rows) clipped to the window, ValueCount() per row in
+    // value order; 0 marks the drawn value. Returns the number of rows filled.
     int32_t Fill(int32_t row, int32_t rows, std::vector<int32_t>& values) const;
 
   private:
-    using TLastRows = std::array<int32_t, TrendDigitCount>;
+    void MakeCheckpoints();
+
+    int32_t valueCount_ = TrendDigitCount;
     std::vector<uint8_t> digits_;
-    std::vector<TLastRows> checkpoints_;  // [k]: last row of each digit before row k * Stride
+    // ValueCount() entries per checkpoint k: last row of each value before row k * Stride.
+    std::vector<int32_t> checkpoints_;
 };

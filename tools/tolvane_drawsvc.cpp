@@ -141,6 +141,7 @@ std::string Refusal(const httplib::Request& request, const TServiceArgs& args) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    IgnoreFileSizeSignal();
     const TServiceArgs args = ParseArgs(argc, argv);
     std::string reply;
     try {

@@ -22,12 +22,15 @@
 #include "data/IniFile.h"
 #include "data/ProgramIdentity.h"
 #include "search/Backtest.h"
+#include "search/BacktestVerdict.h"
 #include "search/Gui2Reg.h"
+#include "search/OptionRules.h"
 #include "search/OptionsIni.h"
 #include "search/PatternBudget.h"
 #include "search/PatternColumns.h"
 #include "search/SearchEngine.h"
 #include "search/WorkDocument.h"
+#include "tools/ShapeReport.h"
 #include "tools/ToolPictures.h"
 #include "tools/TrendReport.h"
 
@@ -41,6 +44,7 @@ constexpr int ExitInterrupted = 130;
 constexpr char Usage[] =
     "usage: tolvane-search [options] DRAWS.txt\n"
     "       tolvane-search --trend N DRAWS.txt\n"
+    "       tolvane-search --shape N DRAWS.txt\n"
     "\n"
     "Searches the draws of DRAWS.txt for patterns and prints one JSON object per pattern,\n"
     "then a summary line. DRAWS.txt is a draw text file (one draw of seven digits per line,\n"
@@ -61,10 +65,15 @@ constexpr char Usage[] =
     "                     them, search the draws before it and count how many patterns\n"
     "                     hit; one JSON line per draw, then the verdict (W or 'all')\n"
     "  --max-patterns N   stop the search after N patterns (status 1, after the summary);\n"
-    "                     with --document a share of the memory is the default limit\n"
+    "                     with --document a share of the memory is the default limit;\n"
+    "                     with --backtest the limit of each draw's search\n"
     "  --quiet            print only the summary line\n"
     "  --trend N          no search: print the omission statistics of the last N draws\n"
     "                     (N a positive number or 'all') per position, then a trend line\n"
+    "  --shape N          no search: print the shape metrics of the last N draws (sum,\n"
+    "                     span, ratios, roads, AC, repeats...) with their omission\n"
+    "                     statistics, the counts chance expects and the chi-square fit,\n"
+    "                     one line per metric, then a shape line\n"
     "  --help             show this text\n"
     "  --version          show the version\n";
 
@@ -91,6 +100,7 @@ struct ToolArguments {
     std::optional<std::string> GifDir;
     std::vector<int64_t> GifPositions;    // ascending
     std::optional<int32_t> TrendWindow;   // 0: every draw
+    std::optional<int32_t> ShapeWindow;   // 0: every draw
     std::optional<int32_t> BacktestRows;  // with "all", the largest number
     std::optional<int64_t> MaxPatterns;
 };
@@ -146,6 +156,10 @@ ToolArguments ParseArguments(int argc, char** argv) {
          [&](std::string_view v) {
              args.TrendWindow = v == "all" ? 0 : ParseNumber<int32_t>(v, "--trend", 1);
          }},
+        {"--shape", true,
+         [&](std::string_view v) {
+             args.ShapeWindow = v == "all" ? 0 : ParseNumber<int32_t>(v, "--shape", 1);
+         }},
         {"--help", false, [&](std::string_view) { args.Help = true; }},
         {"--version", false, [&](std::string_view) { args.Version = true; }},
     };
@@ -183,6 +197,18 @@ ToolArguments ParseArguments(int argc, char** argv) {
     if (positional.size() != 1) throw UsageError{"give exactly one draw file"};
     if (args.GifDir.has_value() != !args.GifPositions.empty())
         throw UsageError{"--gif-dir and --gif go together"};
+    // The modes other than the search: at most one of them.
+    const std::vector<std::pair<const char*, bool>> modes = {
+        {"--trend", args.TrendWindow.has_value()},
+        {"--backtest", args.BacktestRows.has_value()},
+    };
+    std::string chosen;
+    for (const auto& [name, given] : modes) {
+        if (!given) continue;
+        if (!chosen.empty())
+            throw UsageError{chosen + " and " + name + " are different modes; give one of them"};
+        chosen = name;
+    }
     if (args.BacktestRows && (args.GifDir || args.DocumentPath))
         throw UsageError{"--backtest writes no document and no pictures"};
     if (args.GifDir && !ToolCanPaintPictures())
@@ -190,6 +216,11 @@ ToolArguments ParseArguments(int argc, char** argv) {
     if (args.TrendWindow && (args.IniPath || !args.Sets.empty() || args.Threads != 0 ||
                              args.DocumentPath || args.GifDir || args.Quiet))
         throw UsageError{"--trend runs no search and takes no search options"};
+    if (args.ShapeWindow && (args.TrendWindow || args.BacktestRows))
+        throw UsageError{"--shape goes with neither --trend nor --backtest"};
+    if (args.ShapeWindow && (args.IniPath || !args.Sets.empty() || args.Threads != 0 ||
+                             args.DocumentPath || args.GifDir || args.Quiet))
+        throw UsageError{"--shape runs no search and takes no search options"};
     args.DrawsPath = positional.front();
     return args;
 }
@@ -380,28 +411,65 @@ void WriteCounts(JsonWriter& json, const TBacktestCounts& counts) {
     json.Number(counts.Chance);
 }
 
-void WriteZ(JsonWriter& json, const TBacktestLine& line) {
-    json.Raw(",\"z\":");
-    if (line.Z.Z)
-        json.Number(*line.Z.Z);
+void OptionalNumber(JsonWriter& json, const std::optional<double>& value) {
+    if (value)
+        json.Number(*value);
     else
         json.Raw("null");
-    json.Raw(",\"verdict\":");
-    json.String(line.Verdict());
 }
 
+// "z" is the t statistic judged, of the per-draw differences with their skewness removed (the
+// key of earlier versions is kept); "t_plain" the t before that correction.
+void WriteVerdict(JsonWriter& json, const TBacktestLine& line) {
+    json.Raw(",\"z\":");
+    OptionalNumber(json, line.T.T);
+    json.Raw(",\"t_plain\":");
+    OptionalNumber(json, line.T.PlainT);
+    json.Raw(",\"m\":");
+    json.Int(line.T.Rows);
+    json.Raw(",\"mean_hit\":");
+    json.Number(line.T.MeanHit);
+    json.Raw(",\"mean_chance\":");
+    json.Number(line.T.MeanChance);
+    json.Raw(",\"no_t\":");
+    switch (line.T.NoT) {
+        case TNoTReason::None:
+            json.Raw("null");
+            break;
+        case TNoTReason::TooFewDraws:
+            json.String("too_few_draws");
+            break;
+        case TNoTReason::NoSpread:
+            json.String("no_spread");
+            break;
+    }
+    json.Raw(",\"p\":");
+    OptionalNumber(json, line.T.P);
+    json.Raw(",\"critical\":");
+    OptionalNumber(json, line.T.Critical);
+    json.Raw(",\"verdict\":");
+    if (line.Verdict == TBacktestVerdict::Empty)
+        json.Raw("null");
+    else
+        json.String(line.VerdictText());
+}
+
+// The table's rows: the overall line, then the groups.
 std::string BacktestSummaryLine(const TBacktestSummary& summary) {
+    const std::vector<TBacktestTableRow> table = BacktestTable(summary);
     JsonWriter json;
     json.Raw("{\"backtest\":{\"rows\":");
     json.Int(summary.Rows);
     json.Raw(",");
-    WriteCounts(json, summary.Total.Counts);
-    WriteZ(json, summary.Total);
+    WriteCounts(json, table.front().Line->Counts);
+    WriteVerdict(json, *table.front().Line);
+    json.Raw(",\"tested_groups\":");
+    json.Int(summary.TestedGroups);
     json.Raw(",\"groups\":[");
-    for (int32_t g = 0; g < BacktestGroupCount; ++g) {
-        const TBacktestLine& line = summary.Groups[static_cast<size_t>(g)];
-        json.Raw(g == 0 ? "{\"dimension\":" : ",{\"dimension\":");
-        json.String(BacktestDimensionName(BacktestGroupDimension(g)));
+    for (size_t i = 1; i < table.size(); ++i) {
+        const TBacktestLine& line = *table[i].Line;
+        json.Raw(i == 1 ? "{\"dimension\":" : ",{\"dimension\":");
+        json.String(table[i].Dimension);
         json.Raw(",\"name\":");
         json.String(line.Name);
         json.Raw(",");
@@ -412,7 +480,7 @@ std::string BacktestSummaryLine(const TBacktestSummary& summary) {
         json.Number(line.ChanceRate());
         json.Raw(",\"difference\":");
         json.Number(line.Difference());
-        WriteZ(json, line);
+        WriteVerdict(json, line);
         json.Raw("}");
     }
     json.Raw("]}}\n");
@@ -488,8 +556,9 @@ int Run(int argc, char** argv) {
     }
     bytes = {};
 
-    if (args.TrendWindow) {
-        const std::string report = TrendReportJson(draws, *args.TrendWindow);
+    if (args.TrendWindow || args.ShapeWindow) {
+        const std::string report = args.ShapeWindow ? ShapeReportJson(draws, *args.ShapeWindow)
+                                                    : TrendReportJson(draws, *args.TrendWindow);
         if (std::fwrite(report.data(), 1, report.size(), stdout) != report.size() ||
             std::fflush(stdout) != 0) {
             std::perror("tolvane-search: writing the output");
@@ -503,6 +572,13 @@ int Run(int argc, char** argv) {
     std::signal(SIGINT, OnInterrupt);
     std::signal(SIGTERM, OnInterrupt);
 
+    // The options are refused as 搜索 refuses them, before any search or backtest.
+    if (const std::string problems = SearchOptionMessage(options); !problems.empty()) {
+        std::fprintf(stderr, "tolvane-search: the options cannot be searched: %s\n",
+                     OneLine(problems).c_str());
+        return ExitUsage;
+    }
+
     if (args.BacktestRows) {
         TBacktestRequest backtest;
         backtest.Options = options;
@@ -510,19 +586,30 @@ int Run(int argc, char** argv) {
         backtest.Rows = *args.BacktestRows;
         if (args.Threads > 0) backtest.Workers = args.Threads;
         backtest.Seed = args.Seed;
+        if (args.MaxPatterns) backtest.MaxPatterns = *args.MaxPatterns;
         PrintingBacktestSink printing(args.Quiet);
-        std::vector<TBacktestRow> rows;
+        TBacktestOutcome outcome;
         try {
-            rows = RunBacktest(backtest, printing, StopRequested);
+            outcome = RunBacktest(backtest, printing, StopRequested);
         } catch (const TError& e) {
             std::fflush(stdout);
-            std::fprintf(stderr, "tolvane-search: the options cannot be searched: %s\n", e.what());
+            std::fprintf(stderr, "tolvane-search: the options cannot be searched: %s\n",
+                         OneLine(e.what()).c_str());
             return ExitUsage;
+        } catch (const std::exception& e) {  // out of memory or threads: never an abort
+            std::fflush(stdout);
+            std::fprintf(stderr, "tolvane-search: the backtest failed: %s\n", e.what());
+            return ExitBadInput;
         }
-        std::fputs(BacktestSummaryLine(SummarizeBacktest(rows, options.SecCountSe)).c_str(),
+        std::fputs(BacktestSummaryLine(SummarizeBacktest(outcome.Rows, options.SecCountSe)).c_str(),
                    stdout);
         if (std::fflush(stdout) != 0) {
             std::perror("tolvane-search: writing the output");
+            return ExitBadInput;
+        }
+        if (outcome.LimitRow > 0) {
+            std::fprintf(stderr, "tolvane-search: the search of draw %d: %s\n", outcome.LimitRow,
+                         PatternBudgetText(*args.MaxPatterns).c_str());
             return ExitBadInput;
         }
         return StopRequested.load() ? ExitInterrupted : ExitOk;
@@ -569,11 +656,8 @@ int Run(int argc, char** argv) {
         std::perror("tolvane-search: writing the output");
         return ExitBadInput;
     }
-    if (sink.LimitReached) {
-        std::fprintf(stderr, "tolvane-search: %s\n", PatternBudgetText(limit).c_str());
-        return ExitBadInput;
-    }
-
+    // Past the budget the search keeps what it found: the document and pictures are written,
+    // then the tool fails with the reason.
     if (args.DocumentPath) {
         try {
             SaveWorkDocument(*args.DocumentPath, draws, sink.Kept, draws);
@@ -598,11 +682,16 @@ int Run(int argc, char** argv) {
             return ExitBadInput;
         }
     }
+    if (sink.LimitReached) {
+        std::fprintf(stderr, "tolvane-search: %s\n", PatternBudgetText(limit).c_str());
+        return ExitBadInput;
+    }
     return StopRequested.load() ? ExitInterrupted : ExitOk;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+    IgnoreFileSizeSignal();  // a write past ulimit -f fails with a message
     return Run(argc, argv);
 }

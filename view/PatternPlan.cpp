@@ -28,7 +28,8 @@ class PatternPlanner {
 
     std::vector<TPlanOp> Run() {
         if (pattern_.StepTotal <= 0) return std::move(ops_);
-        verification_ = VerifyPattern(pattern_, in_.Draws);
+        verification_ = VerifyPattern(pattern_, in_.Draws,
+                                      in_.SearchDraws != nullptr ? *in_.SearchDraws : in_.Draws);
         if (verification_ == TVerification::Invalid) return {};
         for (int32_t s = pattern_.StepTotal - 1; s >= 0; --s) {
             if (mode_ == bcPerStep) ++linkIndex_;
@@ -106,7 +107,10 @@ class PatternPlanner {
             const bool known =
                 verification_ == TVerification::Hit || verification_ == TVerification::Miss;
             if (s == 0 && known && LineDrawn(s, l)) VerdictRings(base, l);
-            if (s == 0 && !known && pattern_.PositionCount(l) == 1) PredictedDigit(base, l);
+            // Draws changed since the search: no verdict, and a known draw keeps its digits.
+            if (s == 0 && !known && pattern_.BaseRow >= in_.Draws.Count() &&
+                pattern_.PositionCount(l) == 1)
+                PredictedDigit(base, l);
         }
         TPlanOp note;
         note.Kind = TPlanOpKind::StepNote;

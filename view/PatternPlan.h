@@ -72,6 +72,8 @@ struct TPatternPlanInput {
     int32_t ColCount = 10;
     int32_t BoxColorMode = 0;
     int32_t First = 0;  // draw index in grid row 1
+    // The draws of the search that found the pattern, for its verdict; null: Draws.
+    const TCodes* SearchDraws = nullptr;
 };
 
 // Nothing is planned for a pattern that does not lie on the draws (its base row beyond them

@@ -151,50 +151,58 @@ TDataDown::~TDataDown() {
 
 void TDataDown::Start() {
     if (thread_.joinable()) return;
-    InitCurlOnce();  // on the starting thread: global set-up is not safe to race
+    PrepareDownloads();  // on the starting thread: global set-up is not safe to race
     thread_ = std::thread([this] { Execute(); });
 }
 
 void TDataDown::Stop() {
-    {
-        std::lock_guard<std::mutex> lock(wakeMutex_);
-        stop_.store(true);
-    }
-    wake_.notify_all();
+    control_.Cancel();
     if (thread_.joinable()) thread_.join();
     finished_.store(true);
 }
 
 void TDataDown::Execute() {
-    if (WaitBeforeRequest()) {
-        TDownloadResult result = Download();
-        if (!stop_.load() && onReceived_) onReceived_(std::move(result));
-    }
+    TDownloadResult result = RunDownload(request_, timing_, created_, control_);
+    if (!control_.Cancelled() && onReceived_) onReceived_(std::move(result));
     finished_.store(true);
 }
 
-bool TDataDown::WaitBeforeRequest() {
-    const auto unit = timing_.SecondLength;
-    if (unit.count() <= 0) return !stop_.load();
-    std::minstd_rand random(static_cast<unsigned>(created_.time_since_epoch().count()));
+void PrepareDownloads() {
+    InitCurlOnce();
+}
+
+namespace {
+
+// Waits whole units of the timing before the request; false when cancelled meanwhile.
+bool WaitBeforeRequest(const TDownloadTiming& timing, std::chrono::steady_clock::time_point created,
+                       TJobControl& control) {
+    const auto unit = timing.SecondLength;
+    if (unit.count() <= 0) return !control.Cancelled();
+    std::minstd_rand random(static_cast<unsigned>(created.time_since_epoch().count()));
     std::uniform_int_distribution<int> spread(0, 4);
     // Several looks per unit, so that the moment the wait ends hardly depends on the pace.
     const auto pause =
         std::clamp(unit / 20, std::chrono::milliseconds(1), std::chrono::milliseconds(50));
-    std::unique_lock<std::mutex> lock(wakeMutex_);
-    while (!stop_.load()) {
-        const int64_t whole = (std::chrono::steady_clock::now() - created_) / unit;
+    while (!control.Cancelled()) {
+        const int64_t whole = (std::chrono::steady_clock::now() - created) / unit;
         const int limit = 3 + spread(random);  // drawn afresh at every look
         if (whole > limit) return true;
-        wake_.wait_for(lock, pause, [this] { return stop_.load(); });
+        if (!control.WaitFor(pause)) return false;
     }
     return false;
 }
 
-TDownloadResult TDataDown::Download() {
+}  // namespace
+
+TDownloadResult RunDownload(const TDownloadRequest& request, const TDownloadTiming& timing,
+                            std::chrono::steady_clock::time_point created, TJobControl& control) {
     TDownloadResult result;
-    const TFetchResult fetched =
-        FetchUrl(BuildRequestUrl(request_), timing_.Timeout, stop_, request_.ServiceUrl);
+    if (!WaitBeforeRequest(timing, created, control)) {
+        result.Error = "下载已取消。";
+        return result;
+    }
+    const TFetchResult fetched = FetchUrl(BuildRequestUrl(request), timing.Timeout,
+                                          control.CancelFlag(), request.ServiceUrl);
     if (!fetched.Succeeded) {
         result.Error = fetched.Error;
         return result;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "data/DownloadCodec.h"
+#include "data/JobControl.h"
 
 // How long the worker waits before its request and how long the request may take.
 struct TDownloadTiming {
@@ -49,19 +50,24 @@ class TDataDown {
 
   private:
     void Execute();
-    bool WaitBeforeRequest();
-    TDownloadResult Download();
 
     TDownloadRequest request_;
     TReceived onReceived_;
     TDownloadTiming timing_;
     std::chrono::steady_clock::time_point created_;
-    std::atomic<bool> stop_{false};
+    TJobControl control_;
     std::atomic<bool> finished_{false};
-    std::mutex wakeMutex_;
-    std::condition_variable wake_;
     std::thread thread_;
 };
+
+// Readies the network library; call it on the thread that starts downloads, before the first.
+void PrepareDownloads();
+
+// The whole download on the calling thread: the wait (counted from created), the request and
+// the reading of the reply. A cancel of control ends the wait or aborts the request; the
+// result then says so (not Succeeded). For a worker of the caller's choosing.
+TDownloadResult RunDownload(const TDownloadRequest& request, const TDownloadTiming& timing,
+                            std::chrono::steady_clock::time_point created, TJobControl& control);
 
 // One GET of url into memory. Fails with a message for the user on a connection error, an
 // HTTP error status, a timeout or a reply larger than a draw history can be; stop aborts it

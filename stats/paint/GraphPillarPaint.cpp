@@ -13,6 +13,7 @@ namespace {
 constexpr int32_t TextPoints = 11;
 const QColor GridColor(128, 128, 0);
 const QColor BarOutline(50, 18, 52);
+const QColor MarkColor(0, 140, 0);
 
 // A rectangle as the Windows canvas draws it: the outline runs inside (left, top, right,
 // bottom) with the right and bottom edges excluded, the brush fills the rest. Empty
@@ -64,6 +65,14 @@ class TChartPainter {
                 if (chart_.ShowValues)
                     DrawCenteredText(chart_.GetValue(c, r), chart_.ValueTextRect(bar), false);
             }
+        }
+
+        // Marks over the bars, so that a bar never hides one.
+        for (int32_t c = 1; c <= chart_.FDynColCount; ++c) {
+            const TChartRect mark = chart_.MarkRect(c);
+            if (mark.Right <= mark.Left) continue;
+            SetPen(2, MarkColor);
+            painter_.drawLine(mark.Left, mark.Top, mark.Right - 1, mark.Top);
         }
 
         SetPen(1, Qt::black);

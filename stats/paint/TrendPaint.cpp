@@ -14,6 +14,7 @@
 #include "view/paint/GridPaintInput.h"
 #include "view/paint/PaintBasics.h"
 #include "view/paint/PictureSeries.h"
+#include "view/paint/PngWriter.h"
 
 namespace {
 
@@ -29,6 +30,7 @@ const QColor HotFill(255, 204, 204);
 const QColor ColdFill(204, 224, 255);
 const QColor HotText(204, 0, 0);
 const QColor ColdText(0, 70, 200);
+const QColor ExpectedColor(0, 110, 60);
 
 QRect ToQRect(const TChartRect& r) {
     return QRect(QPoint(r.Left, r.Top), QSize(r.Right - r.Left, r.Bottom - r.Top));
@@ -61,7 +63,10 @@ class TNumberWriter {
     TNumberWriter(const QFont& font, int32_t boxWidth) : font_(font), boxWidth_(boxWidth) {}
 
     void Draw(QPainter& painter, int64_t number, const QRect& box, const QColor& color) {
-        const QString text = QString::number(number);
+        Draw(painter, QString::number(number), box, color);
+    }
+    // Any short text of digits and points ("6.75", "≈0"), fitted by its length alone.
+    void Draw(QPainter& painter, const QString& text, const QRect& box, const QColor& color) {
         const auto length = static_cast<size_t>(text.size());
         if (length >= fonts_.size()) return;
         if (!fonts_[length]) {
@@ -104,7 +109,7 @@ int32_t PaintableRows(const TTrendPaintInput& input) {
 // The value drawn in window row `row`: the position's digit, or the sum; -1 for none.
 int32_t DrawnValue(const TTrendPaintInput& input, int32_t row) {
     if (row < 0 || row >= PaintableRows(input)) return -1;
-    if (input.Position != 0) {
+    if (input.Shape || input.Position != 0) {
         if (row >= input.Omissions.Length()) return -1;
         const uint8_t digit = input.Omissions.Digit(row);
         return digit == TOmissionTable::NoDigit ? -1 : digit;
@@ -122,14 +127,90 @@ void DrawDigits(QPainter& painter, const TTrendPaintInput& input, const DrawReco
     const int advance = metrics.horizontalAdvance(QLatin1Char('0'));
     int x = box.left() + (box.width() - 7 * advance) / 2;
     const int y = box.top() + (box.height() - metrics.height()) / 2 + metrics.ascent();
+    // A shape reads every digit, 前四和 the first four.
+    const bool front = input.Shape && input.Shape->Metric.Id() == TShapeMetricId::FrontSum;
     for (int32_t p = 1; p <= 7; ++p, x += advance) {
-        const bool stress = input.Position == 0 ? p <= 4 : p == input.Position;
+        const bool stress = input.Shape           ? front && p <= 4
+                            : input.Position == 0 ? p <= 4
+                                                  : p == input.Position;
         painter.setFont(stress ? stressed : plain);
-        painter.setPen(stress ? (input.Position == 0 ? TrendSumBallColor : TrendBallColor)
+        painter.setPen(stress ? (input.Shape           ? TrendShapeBallColor
+                                 : input.Position == 0 ? TrendSumBallColor
+                                                       : TrendBallColor)
                               : DrawDigitColor);
         const int32_t v = draw[p];
         painter.drawText(QPoint(x, y), v >= 0 && v <= 9 ? QString::number(v) : QStringLiteral("?"));
     }
+}
+
+QColor BallColor(const TTrendPaintInput& input) {
+    return input.Shape           ? TrendShapeBallColor
+           : input.Position == 0 ? TrendSumBallColor
+                                 : TrendBallColor;
+}
+
+// The text of a value's column: the digit or sum, or the shape's category.
+QString ValueLabel(const TTrendPaintInput& input, int32_t value) {
+    if (input.Shape) return QString::fromStdString(input.Shape->Metric.CategoryLabel(value));
+    return QString::number(value);
+}
+
+// 理论次数 as the chart shows it: one decimal, and a chance too small to show as such.
+QString FormatExpected(double value) {
+    if (value > 0 && value < 0.05) return QStringLiteral("≈0");
+    return QString::number(value, 'f', 1);
+}
+
+// A number in a narrow cell: one decimal below 10, none above; a chance too small to show.
+QString FormatShort(double value) {
+    if (value > 0 && value < 0.05) return QStringLiteral("≈0");
+    return QString::number(value, 'f', value < 9.95 ? 1 : 0);
+}
+
+// The columns of the summary rows, for a position's digits or a shape's categories.
+struct TFooterColumns {
+    std::vector<int32_t> Count;
+    std::vector<double> Expected;
+    std::vector<double> Average;
+    std::vector<int32_t> MaxOmission;
+    std::vector<int32_t> Streak;
+    std::vector<int32_t> Current;
+    std::vector<int8_t> Marks;
+    TChanceFit Fit;
+    bool Shapes = false;
+};
+
+TFooterColumns FooterColumns(const TTrendPaintInput& input) {
+    TFooterColumns columns;
+    if (input.Shape) {
+        const TCategoryTrend& trend = input.Shape->Trend;
+        columns = {trend.Count,
+                   input.Shape->Expected,
+                   trend.Average,
+                   trend.MaxOmission,
+                   trend.Streak,
+                   trend.Current,
+                   {},
+                   input.Shape->Fit,
+                   true};
+    } else {
+        const TPositionTrend& trend = input.Stats.Position(input.Position);
+        const auto expected = DigitExpected(trend);
+        auto list = [](const auto& values) {
+            return std::vector<std::decay_t<decltype(values[0])>>(values.begin(), values.end());
+        };
+        columns = {list(trend.Count),
+                   list(expected),
+                   list(trend.Average),
+                   list(trend.MaxOmission),
+                   list(trend.Streak),
+                   list(trend.Current),
+                   {},
+                   DigitFit(trend),
+                   false};
+    }
+    columns.Marks = HotColdMarks(columns.Count, columns.Current);
+    return columns;
 }
 
 }  // namespace
@@ -146,7 +227,7 @@ void PaintTrendHeader(QPainter& painter, const TTrendPaintInput& input, int32_t 
     cell({0, top, TTrendLayout::IssueWidth, top + h}, QStringLiteral("期"));
     cell({TTrendLayout::IssueWidth, top, layout.ValueLeft(0), top + h}, QStringLiteral("号码"));
     for (int32_t v = 0; v < layout.ValueCount(); ++v)
-        cell({layout.ValueLeft(v), top, layout.ValueLeft(v + 1), top + h}, QString::number(v));
+        cell({layout.ValueLeft(v), top, layout.ValueLeft(v + 1), top + h}, ValueLabel(input, v));
 }
 
 void PaintTrendRows(QPainter& painter, const TTrendPaintInput& input, int32_t first, int32_t rows,
@@ -160,7 +241,9 @@ void PaintTrendRows(QPainter& painter, const TTrendPaintInput& input, int32_t fi
     auto rowTop = [&](int32_t row) { return top + (row - first) * TTrendLayout::RowHeight; };
 
     std::vector<int32_t> omissions;
-    if (input.Position != 0) input.Omissions.Fill(first, end - first, omissions);
+    const bool cellValues = input.Shape || input.Position != 0;
+    if (cellValues) input.Omissions.Fill(first, end - first, omissions);
+    const int32_t valueCount = layout.ValueCount();
 
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing, false);
@@ -180,9 +263,10 @@ void PaintTrendRows(QPainter& painter, const TTrendPaintInput& input, int32_t fi
         issueWriter.Draw(painter, static_cast<int64_t>(input.IssueBase) + drawIndex, issue,
                          IssueColor);
         DrawDigits(painter, input, draw, digits);
-        if (input.Position != 0) {
-            const int32_t* values = omissions.data() + (row - first) * TrendDigitCount;
-            for (int32_t d = 0; d < TrendDigitCount; ++d)
+        if (cellValues &&
+            static_cast<int32_t>(omissions.size()) >= (row - first + 1) * valueCount) {
+            const int32_t* values = omissions.data() + (row - first) * valueCount;
+            for (int32_t d = 0; d < valueCount; ++d)
                 if (values[d] > 0)
                     omissionWriter.Draw(painter, values[d], ToQRect(layout.CellRect(y, d)),
                                         OmissionColor);
@@ -199,8 +283,8 @@ void PaintTrendRows(QPainter& painter, const TTrendPaintInput& input, int32_t fi
                      LineColor);
 
     painter.setRenderHint(QPainter::Antialiasing, true);
-    const QColor ball = input.Position == 0 ? TrendSumBallColor : TrendBallColor;
-    if (input.Position == 0 && length > 0) {
+    const QColor ball = BallColor(input);
+    if (!input.Shape && input.Position == 0 && length > 0) {
         QPen dashed(MeanColor);
         dashed.setStyle(Qt::DashLine);
         painter.setPen(dashed);
@@ -216,15 +300,21 @@ void PaintTrendRows(QPainter& painter, const TTrendPaintInput& input, int32_t fi
         painter.drawLine(ToQPoint(layout.BallCentre(rowTop(row), from)),
                          ToQPoint(layout.BallCentre(rowTop(row + 1), to)));
     }
-    const QFont ballFont = TextFont(input, true, input.Position == 0 ? 11 : 13);
+    const QFont ballFont =
+        TextFont(input, true, layout.CellWidth() == TTrendLayout::SumCellWidth ? 11 : 13);
     for (int32_t row = first; row < end; ++row) {
         const int32_t value = DrawnValue(input, row);
         if (value < 0) continue;
         const QRect box = ToQRect(layout.BallRect(rowTop(row), value));
         painter.setPen(Qt::NoPen);
         painter.setBrush(ball);
-        painter.drawEllipse(box);
-        DrawFitted(painter, ballFont, QString::number(value), box.adjusted(-2, 0, 2, 0), Qt::white);
+        // A wide cell's label is longer than a digit: a rounded bar holds it.
+        if (box.width() > box.height())
+            painter.drawRoundedRect(box, box.height() / 2.0, box.height() / 2.0);
+        else
+            painter.drawEllipse(box);
+        DrawFitted(painter, ballFont, ValueLabel(input, value), box.adjusted(-2, 0, 2, 0),
+                   Qt::white);
     }
     painter.restore();
 }
@@ -241,7 +331,7 @@ void PaintTrendFooter(QPainter& painter, const TTrendPaintInput& input, int32_t 
     painter.fillRect(QRect(0, top, layout.ValueLeft(0), layout.FooterHeight()),
                      ToQColor(CellColors[5]));
 
-    if (input.Position == 0) {
+    if (!input.Shape && input.Position == 0) {
         const TSumTrend& sums = input.Stats.Sum;
         const int32_t highest = *std::max_element(sums.Frequency.begin(), sums.Frequency.end());
         DrawFitted(painter, label, QStringLiteral("出现次数"),
@@ -264,37 +354,51 @@ void PaintTrendFooter(QPainter& painter, const TTrendPaintInput& input, int32_t 
                    QRect(layout.ValueLeft(0), meanTop, width - layout.ValueLeft(0), rowHeight),
                    MeanColor);
     } else {
-        const TPositionTrend& trend = input.Stats.Position(input.Position);
-        const TTrendMarks marks = HotColdMarks(trend.Count, trend.Current);
-        const std::array<QString, TTrendLayout::DigitFooterRows> labels = {
-            QStringLiteral("出现次数"), QStringLiteral("平均遗漏"), QStringLiteral("最大遗漏"),
-            QStringLiteral("最大连出"), QStringLiteral("当前遗漏"), QStringLiteral("冷热")};
-        for (int32_t r = 0; r < TTrendLayout::DigitFooterRows; ++r) {
+        const TFooterColumns columns = FooterColumns(input);
+        const std::array<QString, TTrendLayout::StatisticRows> labels = {
+            QStringLiteral("出现次数"), QStringLiteral("理论次数"), QStringLiteral("平均遗漏"),
+            QStringLiteral("最大遗漏"), QStringLiteral("最大连出"), QStringLiteral("当前遗漏"),
+            QStringLiteral("冷热")};
+        const int32_t markRow = TTrendLayout::StatisticRows - 1;
+        // The sums' narrow cells show 理论次数 and 平均遗漏 shorter, to stay readable.
+        const bool narrow = layout.CellWidth() <= TTrendLayout::SumCellWidth;
+        // One cell per category and row: the fitted fonts are found once per text length.
+        TNumberWriter numbers(text, layout.CellWidth());
+        TNumberWriter marksWriter(label, layout.CellWidth());
+        const auto values = static_cast<int32_t>(columns.Count.size());
+        for (int32_t r = 0; r < TTrendLayout::StatisticRows; ++r) {
             const int32_t y = top + r * rowHeight;
             DrawFitted(painter, label, labels[static_cast<size_t>(r)], ToQRect(layout.LabelRect(y)),
                        Qt::black);
-            for (int32_t d = 0; d < TrendDigitCount; ++d) {
-                const QRect cell = ToQRect(layout.CellRect(y, d));
-                const int8_t mark = marks[static_cast<size_t>(d)];
-                if ((r == 0 || r == 5) && mark != 0)
+            for (int32_t v = 0; v < std::min(values, layout.ValueCount()); ++v) {
+                const auto i = static_cast<size_t>(v);
+                const QRect cell = ToQRect(layout.CellRect(y, v));
+                const int8_t mark = columns.Marks[i];
+                if ((r == 0 || r == markRow) && mark != 0)
                     painter.fillRect(cell, mark > 0 ? HotFill : ColdFill);
                 QString shown;
                 QColor color = Qt::black;
                 switch (r) {
                     case 0:
-                        shown = QString::number(trend.Count[d]);
+                        shown = QString::number(columns.Count[i]);
                         break;
                     case 1:
-                        shown = QString::fromStdString(FormatAverage(trend.Average[d]));
+                        shown = narrow ? FormatShort(columns.Expected[i])
+                                       : FormatExpected(columns.Expected[i]);
+                        color = ExpectedColor;
                         break;
                     case 2:
-                        shown = QString::number(trend.MaxOmission[d]);
+                        shown = narrow ? FormatShort(columns.Average[i])
+                                       : QString::fromStdString(FormatAverage(columns.Average[i]));
                         break;
                     case 3:
-                        shown = QString::number(trend.Streak[d]);
+                        shown = QString::number(columns.MaxOmission[i]);
                         break;
                     case 4:
-                        shown = QString::number(trend.Current[d]);
+                        shown = QString::number(columns.Streak[i]);
+                        break;
+                    case 5:
+                        shown = QString::number(columns.Current[i]);
                         break;
                     default:
                         shown = mark > 0   ? QStringLiteral("热")
@@ -302,15 +406,48 @@ void PaintTrendFooter(QPainter& painter, const TTrendPaintInput& input, int32_t 
                                            : QString();
                         color = mark > 0 ? HotText : ColdText;
                 }
-                DrawFitted(painter, r == 5 ? label : text, shown, cell, color);
+                (r == markRow ? marksWriter : numbers).Draw(painter, shown, cell, color);
             }
             HorizontalLine(painter, y + rowHeight - 1, width, LineColor);
         }
+        const int32_t statisticsHeight = TTrendLayout::StatisticRows * rowHeight;
         for (int32_t v = 0; v <= layout.ValueCount(); ++v)
-            painter.fillRect(QRect(layout.ValueLeft(v), top, 1, layout.FooterHeight()), LineColor);
+            painter.fillRect(QRect(layout.ValueLeft(v), top, 1, statisticsHeight), LineColor);
+        // The fit of the counts to chance, over the whole width.
+        const int32_t fitTop = top + statisticsHeight;
+        painter.fillRect(QRect(0, fitTop, width, TTrendLayout::FitRows * rowHeight),
+                         input.Palette.color(QPalette::Base));
+        const QColor reading = columns.Fit.Deviates() ? HotText : MeanColor;
+        // From the left edge, so that a wide chart's line is read without scrolling.
+        const QRect fitLine(6, fitTop, width - 6, rowHeight);
+        painter.setFont(label);
+        painter.setPen(reading);
+        painter.drawText(fitLine, Qt::AlignLeft | Qt::AlignVCenter,
+                         QString::fromStdString(FitLineText(columns.Fit)));
+        painter.setFont(text);
+        painter.setPen(DrawDigitColor);
+        painter.drawText(fitLine.translated(0, rowHeight), Qt::AlignLeft | Qt::AlignVCenter,
+                         QString::fromStdString(FitLevelText(columns.Shapes)));
     }
     HorizontalLine(painter, top, width, FiveRowLineColor);
     painter.restore();
+}
+
+QString TrendRowToolTip(const TTrendPaintInput& input, int32_t row) {
+    const int32_t value = DrawnValue(input, row);
+    if (!input.Shape || value < 0) return {};
+    const int32_t drawIndex = input.Stats.Window.First + row;
+    const std::optional<TShapeDraw> draw = ShapeDrawOf(input.Draws.Rows()[drawIndex]);
+    if (!draw) return {};
+    QString digits;
+    for (uint8_t d : *draw) digits += QChar(u'0' + d);
+    QString tip =
+        QStringLiteral("第 %1 期 %2\n%3：%4")
+            .arg(static_cast<int64_t>(input.IssueBase) + drawIndex)
+            .arg(digits, QString::fromUtf8(input.Shape->Metric.Name()), ValueLabel(input, value));
+    if (input.Shape->Metric.Id() == TShapeMetricId::Roads)
+        tip += QStringLiteral("（各位012路 %1）").arg(QString::fromStdString(ShapeRoads(*draw)));
+    return tip;
 }
 
 QImage PaintTrendPicture(const TTrendPaintInput& input, int32_t first, int32_t rows) {
@@ -343,7 +480,7 @@ bool SaveTrendPicture(const QImage& picture, const QString& path, QString& error
             PictureFailureText(TPictureFormat::Gif, result, path.toStdString()));
         return false;
     }
-    if (picture.save(path, "PNG")) return true;
+    if (WritePngFile(picture, path)) return true;
     error = QString::fromStdString(PictureFailureText(TPictureFormat::Png, {}, path.toStdString()));
     return false;
 }

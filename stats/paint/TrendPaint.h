@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "data/Hao.h"
+#include "stats/ShapeStats.h"
 #include "stats/TrendLayout.h"
 #include "stats/TrendStats.h"
 #include "view/paint/GifWriter.h"
@@ -16,17 +17,20 @@ class QPainter;
 
 // Everything the trend chart paints from, so that it can be painted onto any QPainter (the
 // window's chart, a picture, a test's QImage). Position 1-7 paints that position's chart, 0
-// the sums of digits 1-4.
+// the sums of digits 1-4; Shape, when set, the chart of that shape metric.
 struct TTrendPaintInput {
     const TCodes& Draws;
     const TTrendStats& Stats;
-    const TOmissionTable& Omissions;  // of Position over Stats.Window; unused for the sums
+    // Of Position (or of Shape's categories) over Stats.Window; unused for the sums.
+    const TOmissionTable& Omissions;
     int32_t Position = 1;
     int32_t IssueBase = 1;  // issue number of draw index 0, as the grid numbers it
     QFont Font;
     QPalette Palette;
+    const TShapeMetricStats* Shape = nullptr;  // over Stats.Window
 
     TTrendLayout Layout() const {
+        if (Shape) return TTrendLayout::Shape(Shape->Metric);
         return Position == 0 ? TTrendLayout::Sums() : TTrendLayout::Digits();
     }
 };
@@ -34,6 +38,7 @@ struct TTrendPaintInput {
 // Colours a test can look for.
 inline const QColor TrendBallColor(204, 0, 0);
 inline const QColor TrendSumBallColor(0, 90, 200);
+inline const QColor TrendShapeBallColor(130, 50, 160);
 
 // The header row with its top at y = top.
 void PaintTrendHeader(QPainter& painter, const TTrendPaintInput& input, int32_t top);
@@ -43,6 +48,10 @@ void PaintTrendRows(QPainter& painter, const TTrendPaintInput& input, int32_t fi
                     int32_t top);
 // The summary rows (or the frequency bars and mean of the sums) with their top at y = top.
 void PaintTrendFooter(QPainter& painter, const TTrendPaintInput& input, int32_t top);
+
+// The tool tip of window row `row`: for a shape chart the issue, the draw and the metric's
+// category, with the roads of the draw for 012路; empty for the other charts.
+QString TrendRowToolTip(const TTrendPaintInput& input, int32_t row);
 
 // A picture holds the whole window up to this many rows.
 inline constexpr int32_t TrendPictureMaxRows = 500;

@@ -33,6 +33,12 @@ constexpr int ToolBarHeight = 27;
 constexpr int ButtonWidth = 63;
 
 const std::vector<TArgb> ChartRowColors = {ColorToArgb(0, 0, 255), ColorToArgb(255, 98, 84)};
+// Hit counts: the patterns with a known coming draw, then those that hit.
+const std::vector<TArgb> HitRowColors = {ColorToArgb(0, 0, 255), ColorToArgb(150, 170, 255),
+                                         ColorToArgb(255, 98, 84)};
+const QString HitLegend = QStringLiteral(
+    "只统计预测的那一期已经开出的规律。浅蓝柱：这样的规律数；红柱：其中命中的规律数；"
+    "绿线：随机开奖时平均会命中的规律数。");
 
 constexpr int PlotSteps = 10;  // the plot is ten fifteenths of the chart's height
 constexpr int MaxColumns = 2;
@@ -93,6 +99,11 @@ TStatForm::TStatForm(QWidget* parent, TPrompts& prompts)
     StatTbrStat3 = MakeButton(StatTbr, "StatTbrStat3", QStringLiteral("两数差分"),
                               QStringLiteral("三位规律|统计"));
     StatTbr->addSeparator();
+    StatTbrHits = MakeButton(StatTbr, "StatTbrHits", QStringLiteral("命中统计"),
+                             QStringLiteral("命中统计|统计预测的那一期已经开出的规律有多少命中，"
+                                            "并与随机水平比较"));
+    StatTbrHits->setCheckable(true);
+    StatTbr->addSeparator();
     StatTbrClose = MakeButton(StatTbr, "StatTbrClose", QStringLiteral("关闭退出"), QString());
     // The button of the statistic shown stays pressed.
     statGroup_ = new QActionGroup(this);
@@ -129,6 +140,7 @@ TStatForm::TStatForm(QWidget* parent, TPrompts& prompts)
     connect(StatTbrStat2, &QAction::triggered, this, &TStatForm::StatTbrStat2Click);
     connect(StatTbrStat3, &QAction::triggered, this, &TStatForm::StatTbrStat3Click);
     connect(StatTbrClose, &QAction::triggered, this, &TStatForm::StatTbrCloseClick);
+    connect(StatTbrHits, &QAction::toggled, this, [this] { RunStat(chosen_); });
 }
 
 TStatForm::~TStatForm() {
@@ -150,7 +162,8 @@ void TStatForm::OpenWindow() {
 }
 
 bool TStatForm::RefreshIfOutOfDate() {
-    if (ran_ && ranOn_ == regMgr_ && (!regMgr_ || ranRevision_ == regMgr_->Revision()))
+    if (ran_ && !drawsStale_ && ranOn_ == regMgr_ &&
+        (!regMgr_ || ranRevision_ == regMgr_->Revision()))
         return false;
     RunStat(chosen_);
     return true;
@@ -192,6 +205,12 @@ void TStatForm::StatTbrCloseClick() {
     hide();
 }
 
+void TStatForm::DrawsChanged() {
+    if (!StatTbrHits->isChecked()) return;  // the pattern counts do not read the draws
+    drawsStale_ = true;
+    if (isVisible()) RefreshIfOutOfDate();
+}
+
 void TStatForm::FreeCharts() {
     for (TGraphPilarNet* chart : charts_) delete chart;
     charts_.clear();
@@ -203,16 +222,27 @@ void TStatForm::RunStat(TStatKind kind) {
     ran_ = true;
     ranOn_ = regMgr_;
     ranRevision_ = regMgr_ ? regMgr_->Revision() : 0;
+    drawsStale_ = false;
     const QList<QAction*> stats = statGroup_->actions();
     stats[static_cast<int>(kind)]->setChecked(true);
 
     int32_t count = StatChartCount(kind);
+    const bool countHits = StatTbrHits->isChecked();
     std::vector<TStatTally> tallies = regMgr_ ? RunStatistic(kind, regMgr_->Patterns())
                                               : std::vector<TStatTally>(static_cast<size_t>(count));
-    const std::string why =
-        StatEmptyReason(kind, regMgr_ ? regMgr_->Patterns().size() : 0, tallies);
-    StatHintLbl->setText(QString::fromStdString(why));
-    StatHintLbl->setVisible(!why.empty());
+    std::string why = StatEmptyReason(kind, regMgr_ ? regMgr_->Patterns().size() : 0, tallies);
+    std::vector<THitTally> hits(static_cast<size_t>(count));
+    if (countHits && why.empty()) {
+        if (draws_ != nullptr)
+            hits = RunHitStatistic(kind, regMgr_->Patterns(), *draws_, regMgr_->SearchDraws());
+        why = HitEmptyReason(kind, hits);
+        // The bars' heights: the patterns the hits are counted of.
+        for (size_t k = 0; k < hits.size(); ++k) tallies[k].Slots = hits[k].Patterns;
+    }
+    StatHintLbl->setText(!why.empty() ? QString::fromStdString(why)
+                         : countHits  ? HitLegend
+                                      : QString());
+    StatHintLbl->setVisible(!StatHintLbl->text().isEmpty());
     if (!why.empty()) count = 0;  // no charts of zeros
 
     const int32_t labelSpacing = AxisLabelSpacing(font());
@@ -224,10 +254,19 @@ void TStatForm::RunStat(TStatKind kind) {
         charts_.push_back(chart);
 
         const TStatTally& tally = tallies[static_cast<size_t>(k)];
-        chart->SetDimensions(11, 2, ChartRowColors);
+        chart->SetDimensions(11, countHits ? 3 : 2, countHits ? HitRowColors : ChartRowColors);
         for (int32_t c = 1; c <= 10; ++c)
             chart->SetValue(c, 1, std::to_string(tally.Slots[static_cast<size_t>(c)]));
         for (int32_t c = 1; c <= 10; ++c) chart->SetValue(c, 0, StatColumnLabel(kind, k, c - 1));
+        if (countHits) {
+            const THitTally& hit = hits[static_cast<size_t>(k)];
+            for (int32_t c = 1; c <= 10; ++c)
+                chart->SetValue(c, 2, std::to_string(hit.Hits[static_cast<size_t>(c)]));
+            chart->Chart.Marks.assign(hit.Chance.begin(), hit.Chance.end());
+            for (size_t c = 1; c < hit.Patterns.size(); ++c)
+                if (hit.Patterns[c] == 0) chart->Chart.Marks[c] = -1;  // nothing to compare
+            chart->Chart.MarkRow = 2;
+        }
 
         // Labels on a 1-2-5 step, far enough apart never to touch, up to the rounded maximum.
         TGraphPilarData& data = chart->Chart;
@@ -238,9 +277,9 @@ void TStatForm::RunStat(TStatKind kind) {
         const int64_t covered = (tallest * plotHeight + room - 1) / room;
         const TValueAxis axis = NiceValueAxis(std::max<int64_t>(tally.AxisMaximum(), covered),
                                               plotHeight, labelSpacing);
-        data.Title = StatTitle(kind, k);
-        data.BarWidth = 16;
-        data.GroupGap = 18;
+        data.Title = StatTitle(kind, k) + (countHits ? " 命中" : "");
+        data.BarWidth = countHits ? 14 : 16;  // two bars a digit in the same width
+        data.GroupGap = countHits ? 8 : 18;
         data.StepHeight = axis.StepHeight;
         data.StepCount = axis.StepCount;
         data.ValueScale = axis.ValueScale;

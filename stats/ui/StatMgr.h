@@ -10,6 +10,7 @@ class QActionGroup;
 class QLabel;
 class QScrollArea;
 class QToolBar;
+class TCodes;
 class TGraphPilarNet;
 class TGui2RegMgr;
 class TPrompts;
@@ -18,6 +19,9 @@ class TPrompts;
 // shows the counts as bar charts, two side by side when the screen has room. It reads the
 // patterns and never changes them. Whenever it is shown or activated after the patterns
 // changed, it runs the chosen statistic again; a statistic that counts nothing says why.
+// With 命中统计 pressed it counts only the patterns whose coming draw is known: each digit's
+// bars show how many there are and how many of them hit, and a line the hits chance alone
+// would give.
 class TStatForm : public QWidget {
     Q_OBJECT
 
@@ -29,6 +33,8 @@ class TStatForm : public QWidget {
     // The patterns the statistics read; not owned. Null counts nothing.
     void SetRegMgr(const TGui2RegMgr* manager) { regMgr_ = manager; }
     const TGui2RegMgr* RegMgr() const { return regMgr_; }
+    // The draws the hit counts verify against; not owned. Null counts no hits.
+    void SetDraws(const TCodes* draws) { draws_ = draws; }
     // Shows the window (centred on the screen the first time) and brings it to the front.
     void OpenWindow();
     // Runs the chosen statistic again when the patterns changed since it last ran (or it never
@@ -39,6 +45,7 @@ class TStatForm : public QWidget {
     QAction* StatTbrStat1 = nullptr;
     QAction* StatTbrStat2 = nullptr;
     QAction* StatTbrStat3 = nullptr;
+    QAction* StatTbrHits = nullptr;  // checkable: count hits instead of patterns
     QAction* StatTbrClose = nullptr;
     QLabel* StatHintLbl = nullptr;  // why the chosen statistic counted nothing
     QScrollArea* StatGrphScrollBox = nullptr;
@@ -52,6 +59,8 @@ class TStatForm : public QWidget {
     void StatTbrStat2Click();
     void StatTbrStat3Click();
     void StatTbrCloseClick();
+    // The draws changed: hit counts shown are counted again.
+    void DrawsChanged();
 
   protected:
     void showEvent(QShowEvent* event) override;
@@ -70,6 +79,8 @@ class TStatForm : public QWidget {
     QWidget* chartBox_ = nullptr;  // the scroll box's contents, parent of the charts
     std::vector<TGraphPilarNet*> charts_;
     const TGui2RegMgr* regMgr_ = nullptr;
+    const TCodes* draws_ = nullptr;
+    bool drawsStale_ = false;  // hit counts shown before the draws changed
     TPrompts& prompts_;
     QActionGroup* statGroup_ = nullptr;
     bool placed_ = false;

@@ -1,8 +1,10 @@
 #include "stats/ui/TrendChartView.h"
 
+#include <QHelpEvent>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QToolTip>
 #include <algorithm>
 
 TTrendChartView::TTrendChartView(QWidget* parent) : QAbstractScrollArea(parent) {
@@ -77,6 +79,22 @@ void TTrendChartView::resizeEvent(QResizeEvent* event) {
 
 void TTrendChartView::scrollContentsBy(int, int) {
     viewport()->update();
+}
+
+bool TTrendChartView::viewportEvent(QEvent* event) {
+    if (event->type() != QEvent::ToolTip || input_ == nullptr)
+        return QAbstractScrollArea::viewportEvent(event);
+    // A shape row tells its draw and category (and the roads of 012路).
+    const auto* help = static_cast<QHelpEvent*>(event);
+    const int32_t y = help->pos().y() - TTrendLayout::HeaderHeight;
+    const int32_t inView = y / TTrendLayout::RowHeight;
+    QString tip;
+    if (y >= 0 && inView < VisibleRows()) tip = TrendRowToolTip(*input_, TopRow() + inView);
+    if (tip.isEmpty())
+        QToolTip::hideText();
+    else
+        QToolTip::showText(help->globalPos(), tip, viewport());
+    return true;
 }
 
 void TTrendChartView::paintEvent(QPaintEvent*) {

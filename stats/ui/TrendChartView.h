@@ -31,6 +31,7 @@ class TTrendChartView : public QAbstractScrollArea {
     void keyPressEvent(QKeyEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
+    bool viewportEvent(QEvent* event) override;
 
   private:
     void UpdateScrollRanges();

@@ -1,3 +1,4 @@
+#include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QLabel>
@@ -74,8 +75,12 @@ class TestBacktestWindow : public QObject {
         QVERIFY(form_->OptionsLbl->text().contains("至少 3 步"));  // read again at the start
         QCOMPARE(form_->Chart->Points().size(), static_cast<size_t>(withPatterns));
         QVERIFY(form_->VerdictLbl->text().startsWith("回测最近 12 期"));
+        // Twelve draws with patterns at most: t and m beside the verdict, which needs ten.
         QVERIFY(form_->VerdictLbl->text().contains(
-            QString::fromUtf8(form_->Summary().Total.Verdict())));
+            QString::fromUtf8(form_->Summary().Total.VerdictText())));
+        QVERIFY(form_->VerdictLbl->text().contains(
+            QStringLiteral("有规律的 %1 期").arg(form_->Summary().Total.T.Rows)));
+        QVERIFY(form_->TableNoteLbl->text().contains("Holm–Bonferroni"));
         QVERIFY(SaveScreenshot(*form_, "backtest.png"));
 
         QTemporaryDir folder;
@@ -91,6 +96,22 @@ class TestBacktestWindow : public QObject {
         QCOMPARE(bytes.count("\r\n"), 2 + BacktestGroupCount);
         QCOMPARE(QImage(png).size(), QSize(900, 400));
         QVERIFY(log_.Messages.isEmpty());
+        // Both went through the atomic writer: nothing but the two files in the folder.
+        QCOMPARE(QDir(folder.path()).entryList(QDir::Files).size(), 2);
+        // A file that cannot be written is named in a message.
+        log_.FileNames = {folder.filePath("missing/table.csv")};
+        form_->ExportCsvBt->click();
+        QCOMPARE(log_.Messages.size(), 1);
+        QVERIFY(log_.Messages.front().contains(QStringLiteral("无法写入文件")));
+        QVERIFY(log_.Messages.front().contains(QStringLiteral("missing/table.csv")));
+
+        // A new start clears the verdict of the last run.
+        const QString before = form_->VerdictLbl->text();
+        form_->StartBt->click();
+        QVERIFY(form_->VerdictLbl->text() != before);
+        QVERIFY(!form_->VerdictLbl->text().contains(QStringLiteral("回测最近")));
+        form_->StopBt->click();
+        QVERIFY(finished.wait(120000));
     }
 
     void stopEndsTheRunAndKeepsTheRowsScored() {
@@ -98,12 +119,18 @@ class TestBacktestWindow : public QObject {
         QCOMPARE(form_->RowsSe->value(), 300);
         QSignalSpy finished(form_.get(), &TBacktestForm::Finished);
         form_->StartBt->click();
+        QTRY_VERIFY_WITH_TIMEOUT(form_->Rows().size() >= 2, 120000);
         form_->StopBt->click();
         QVERIFY(finished.wait(30000));
-        QVERIFY(form_->Rows().size() < 300);
+        const auto& rows = form_->Rows();
+        QVERIFY(rows.size() >= 2 && rows.size() < 300);
         QVERIFY(form_->StartBt->isEnabled());
         QVERIFY(!form_->StopBt->isEnabled());
-        QVERIFY(form_->ProgressLbl->text().startsWith("回测已停止"));
+        // The rows scored are named, in the status line and in the verdict.
+        const QString scored =
+            QStringLiteral("第%1–%2期").arg(rows.front().Row).arg(rows.back().Row);
+        QCOMPARE(form_->ProgressLbl->text(), QStringLiteral("回测已停止，已回测") + scored + "。");
+        QVERIFY(form_->VerdictLbl->text().startsWith(QStringLiteral("回测") + scored));
     }
 
     void optionsTheSearchRefusesAreReported() {

@@ -39,6 +39,7 @@ class TestHelpWindows : public QObject {
         auto form = fixture_.NewUnshownWindow();
         form->setGeometry(frame);
         form->show();
+        form->FinishOpening();
         log_.Messages.clear();  // the first start's "no document" message
         return form;
     }

@@ -1,6 +1,7 @@
 // The import of tables through their preview, and the draw and pattern table exports.
 #include <QClipboard>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QPushButton>
@@ -59,6 +60,27 @@ class TestImportExport : public QObject {
   private slots:
     void init() { fixture_.Reset(); }
 
+    // A correction of a long file is read again on a background job: meanwhile "导入" waits.
+    void aLongFileIsReadAgainOffTheWindowThread() {
+        const TDrawFileText file(SiteTable.toStdString());
+        TImportPreview preview(file, file.Read());
+        preview.BackgroundLines = 1;
+        preview.DrawColumnCbb->setCurrentIndex(1);  // 第2列: dates, which do not fit
+        QVERIFY(preview.Rereading());
+        QVERIFY(!preview.ImportBt->isEnabled());
+        QCOMPARE(preview.CountLbl->text(), QStringLiteral("正在读取..."));
+        preview.FinishRereading();
+        QVERIFY(!preview.Readable());
+        QCOMPARE(preview.ErrorLbl->text(),
+                 QStringLiteral("第2行无法识别：2024003,2024-01-08,1,1,1,1,1,1,1"));
+        preview.DrawColumnCbb->setCurrentIndex(
+            preview.DrawColumnCbb->findText(QStringLiteral("第3至第9列（每列一位）")));
+        QTRY_VERIFY(!preview.Rereading());  // handed over by the event loop
+        QVERIFY(preview.Readable());
+        QVERIFY(preview.ImportBt->isEnabled());
+        QCOMPARE(preview.CountLbl->text(), QStringLiteral("共3期"));
+    }
+
     void previewShowsTheLayoutAndCancelChangesNothing() {
         const TDrawFileText file(SiteTable.toStdString());
         TImportPreview preview(file, file.Read());
@@ -97,6 +119,7 @@ class TestImportExport : public QObject {
         });
         log_.FileNames.push_back(FilePath("site.csv"));
         form->FileMenuImportClick();
+        form->FinishCommands();
         QCOMPARE(previews, 1);
         QCOMPARE(form->Gui2RegNet->Draws().Count(), 0);
         QVERIFY(log_.Messages.isEmpty());
@@ -115,6 +138,7 @@ class TestImportExport : public QObject {
         });
         log_.FileNames.push_back(FilePath("site.csv"));
         form->FileMenuImportClick();
+        form->FinishCommands();
         const TCodes& draws = form->Gui2RegNet->Draws();
         QCOMPARE(draws.Count(), 3);
         QCOMPARE(DrawAt(draws, 0), QStringLiteral("7712600"));
@@ -123,6 +147,7 @@ class TestImportExport : public QObject {
 
         log_.FileNames.push_back(FilePath("plain.txt"));
         form->FileMenuImportClick();
+        form->FinishCommands();
         QCOMPARE(previews, 1);
         QCOMPARE(draws.Count(), 2);
 
@@ -130,11 +155,59 @@ class TestImportExport : public QObject {
         WriteFile("broken.csv", SiteTable + "2024004,2024-01-11,1,2,x,4,5,6,7\r\n");
         log_.FileNames.push_back(FilePath("broken.csv"));
         form->FileMenuImportClick();
+        form->FinishCommands();
         QCOMPARE(log_.Messages.last(),
                  QStringLiteral("第5行无法识别：2024004,2024-01-11,1,2,x,4,5,6,7"));
         QCOMPARE(previews, 1);
         QCOMPARE(draws.Count(), 2);
         Discard(*form);
+    }
+
+    void wideLinesAreRefusedOrOfferOnlyTheKnownColumns() {
+        // 300 columns: read, but the preview offers only the columns a draw can stand in.
+        QByteArray wide = "2024001,7712600";
+        for (int c = 2; c < 300; ++c) wide += ",0";
+        const TDrawFileText file((wide + "\n").toStdString());
+        TImportPreview preview(file, file.Read());
+        QCOMPARE(preview.IssueColumnCbb->count(), 1 + MaxKnownColumns);
+        QCOMPARE(preview.DrawColumnCbb->count(), MaxKnownColumns + MaxKnownColumns - 6);
+
+        // Past a thousand fields the file is refused before any preview.
+        QByteArray huge = SiteTable;
+        for (int c = 0; c < 100000; ++c) huge += "1,";
+        WriteFile("huge.csv", huge);
+        auto form = NewWindow();
+        int previews = 0;
+        form->DrawCommands().SetPreviewRunner([&](TImportPreview&) { return ++previews > 0; });
+        log_.FileNames.push_back(FilePath("huge.csv"));
+        form->FileMenuImportClick();
+        form->FinishCommands();
+        QCOMPARE(previews, 0);
+        QCOMPARE(log_.Messages.last(), QStringLiteral("第5行的字段超过1000个，不是开奖号码表格。"));
+        QCOMPARE(form->Gui2RegNet->Draws().Count(), 0);
+        QVERIFY(form->close());
+    }
+
+    void theStartRemovesTheDebrisOfKilledExportsWhereverTheyWent() {
+        // A pattern table export killed in another folder: its note and its temporary file.
+        const QString elsewhere = FilePath(QStringLiteral("导出"));
+        QVERIFY(QDir().mkpath(elsewhere));
+        QVERIFY(QDir().mkpath(FilePath(QStringLiteral(".writes"))));
+        const QString target = elsewhere + QStringLiteral("/规律.csv");
+        WriteFile(".writes/write-Ab12Cd", QFile::encodeName(target) + "\n");
+        for (const QString& name :
+             {QStringLiteral("/规律.csv.tmp-Xy34Zw"), QStringLiteral("/工作文档.gtmq.tmp-Xy34Zw"),
+              QStringLiteral("/pavolen.ini.tmp-Xy34Zw")}) {
+            QFile debris(
+                (name.startsWith(QStringLiteral("/规律")) ? elsewhere : fixture_.Folder()) + name);
+            QVERIFY(debris.open(QIODevice::WriteOnly));
+        }
+        auto form = NewWindow();
+        QCOMPARE(QDir(elsewhere).entryList(QDir::Files), QStringList());
+        QCOMPARE(QDir(fixture_.Folder()).entryList({QStringLiteral("*.tmp-*")}, QDir::Files),
+                 QStringList());
+        QCOMPARE(QDir(FilePath(QStringLiteral(".writes"))).entryList(QDir::Files), QStringList());
+        QVERIFY(form->close());
     }
 
     void exportedDrawsImportBack() {
@@ -143,6 +216,7 @@ class TestImportExport : public QObject {
         form->DrawCommands().SetPreviewRunner([](TImportPreview&) { return true; });
         log_.FileNames.push_back(FilePath("site.csv"));
         form->FileMenuImportClick();
+        form->FinishCommands();
         QVERIFY(form->FileMenuExport->isVisible());
         for (const QString& name : {QStringLiteral("out.txt"), QStringLiteral("out.csv")}) {
             log_.FileNames.push_back(FilePath(name));
@@ -153,6 +227,7 @@ class TestImportExport : public QObject {
         QVERIFY(ReadFile("out.csv").startsWith("\xEF\xBB\xBF期,A,B,C,D,E,F,G,和值\r\n"));
         log_.FileNames.push_back(FilePath("out.csv"));
         form->FileMenuImportClick();
+        form->FinishCommands();
         QCOMPARE(form->Gui2RegNet->Draws().Count(), 3);
         QCOMPARE(DrawAt(form->Gui2RegNet->Draws(), 1), QStringLiteral("0381562"));
         Discard(*form);
@@ -169,6 +244,7 @@ class TestImportExport : public QObject {
         // The list stands in "点" order: 22, 23, 32.
         log_.FileNames.push_back(FilePath("all.csv"));
         form->FileMenuExportTableClick();
+        form->FinishCommands();  // the table is written on a background job
         const QByteArray all = ReadFile("all.csv");
         QVERIFY(all.startsWith("\xEF\xBB\xBF"));
         const QList<QByteArray> lines = all.mid(3).split('\n');
@@ -185,6 +261,7 @@ class TestImportExport : public QObject {
         log_.Answers.push_back(QMessageBox::Yes);
         log_.FileNames.push_back(FilePath("selected.csv"));
         form->FileMenuExportTableClick();
+        form->FinishCommands();  // the table is written on a background job
         const QList<QByteArray> chosen = ReadFile("selected.csv").mid(3).split('\n');
         QCOMPARE(chosen.size(), 4);
         QVERIFY(chosen[1].startsWith("22,5,"));

@@ -61,6 +61,7 @@ class TestMainDownload : public QObject {
         auto form = fixture_.NewUnshownWindow();
         form->DownloadTiming = {1ms, 20000ms};
         form->show();
+        form->FinishOpening();
         return form;
     }
     static bool DownloadEnabled(TMainForm& form) {

@@ -39,12 +39,14 @@ class TestMainExport : public QObject {
     std::unique_ptr<TMainForm> NewWindow() {
         auto form = fixture_.NewWindow();
         form->activateWindow();
+        form->FinishOpening();
         return form;
     }
 
     void PressF9(TMainForm& form) {
         QVERIFY(QTest::qWaitForWindowActive(&form));
         QTest::keyClick(&form, Qt::Key_F9);
+        form.FinishCommands();  // the pictures are written on a background job
     }
 
   private slots:

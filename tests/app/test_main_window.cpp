@@ -17,6 +17,7 @@
 #include "app/BacktestForm.h"
 #include "app/Main.h"
 #include "app/PatternListModel.h"
+#include "data/DrawTable.h"
 #include "tests/support/MainWindowFixture.h"
 #include "tests/support/PatternFactory.h"
 #include "tests/support/RandomDraws.h"
@@ -248,6 +249,27 @@ class TestMainWindow : public QObject {
         Close(*again);
     }
 
+    // The document is read on a background job: until it is in place the window takes no
+    // commands and shows nothing of it; then it is enabled with the document's rows.
+    void theWindowWaitsDisabledWhileTheDocumentOpens() {
+        std::vector<std::unique_ptr<TGui2Reg>> patterns;
+        patterns.push_back(MakePattern(3, 3, 4));
+        WriteFile("工作文档.gtmq", DocumentBytes({{1, 2, 3, 4, 5, 6, 7}}, patterns));
+        const auto window = fixture_.NewUnshownWindow();
+        TMainForm& form = *window;
+        QVERIFY(form.Opening());
+        QVERIFY(!form.isEnabled());
+        QCOMPARE(form.ListModel().RowCount(), 0);
+        QCOMPARE(Panel(form, 0), QStringLiteral("正在打开文档..."));
+        QTRY_VERIFY(!form.Opening());  // handed over by the event loop
+        QVERIFY(form.isEnabled());
+        QCOMPARE(form.ListModel().RowCount(), 1);
+        QCOMPARE(form.Gui2RegNet->Draws().Count(), 1);
+        QCOMPARE(Panel(form, 0), QString());
+        QVERIFY(!form.DocumentModified());
+        QVERIFY(log_.Messages.isEmpty());
+    }
+
     void documentOpensIntoGridAndList() {
         std::vector<std::unique_ptr<TGui2Reg>> patterns;
         patterns.push_back(MakePattern(3, 3, 4));
@@ -301,6 +323,7 @@ class TestMainWindow : public QObject {
         auto form = NewWindow();
         log_.FileNames.push_back(FilePath("draws.txt"));
         form->FileMenuImportClick();
+        form->FinishCommands();
         QCOMPARE(log_.Messages.last(), QStringLiteral("导入开奖号码成功！"));
         QCOMPARE(form->Gui2RegNet->Draws().Count(), 3);
         QVERIFY(form->DocumentModified());
@@ -321,7 +344,7 @@ class TestMainWindow : public QObject {
 
     void importEdgeCases() {
         auto form = NewWindow();
-        WriteFile("mixed.txt", "0012345\n  1234567  \n  123  \n123456\n\n1234567890\r+123456\r\n");
+        WriteFile("mixed.txt", "0012345\n  1234567  \n0000123\n123456\n\n1234567#x\r0123456\r\n");
         form->ImportDrawFile(FilePath("mixed.txt"));
         const TCodes& draws = form->Gui2RegNet->Draws();
         QCOMPARE(draws.Count(), 5);
@@ -333,26 +356,35 @@ class TestMainWindow : public QObject {
         for (int r = 0; r < 5; ++r)
             for (int p = 1; p <= 7; ++p) QCOMPARE(draws.GetNum(p, r), expected[r][p - 1]);
 
-        // A failing line changes nothing, whether it fails reading or building the draws.
-        WriteFile("spaced.txt", "7654321\n12 3456\n");
-        log_.FileNames.push_back(FilePath("spaced.txt"));
-        form->FileMenuImportClick();
-        QCOMPARE(log_.Messages.last(), QStringLiteral("第2行无法识别：12 3456"));
-        WriteFile("negative.txt", "7654321\n-123456\n");
-        log_.FileNames.push_back(FilePath("negative.txt"));
-        form->FileMenuImportClick();
-        QCOMPARE(log_.Messages.last(), QStringLiteral("'-' is not a valid integer value"));
-        QCOMPARE(draws.Count(), 5);
-        QCOMPARE(draws.GetNum(1, 0), 0);
-        QCOMPARE(draws.GetNum(3, 0), 1);
+        // A failing line, or a file without a draw, is refused by name and changes nothing.
+        const QString kept = QStringLiteral("\r\n原有的开奖号码没有改动。");
+        const std::vector<std::pair<QByteArray, QString>> refused = {
+            {"7654321\n12 3456\n", QStringLiteral("第2行无法识别：12 3456")},
+            {"7654321\n-123456\n", QStringLiteral("第2行无法识别：-123456")},
+            {"7654321\n12345678\n", QStringLiteral("第2行无法识别：12345678")},
+            {QByteArray("7654321\n1\0"
+                        "34567\n7654321\n",
+                        24),
+             QStringLiteral("第2行无法识别：1\uFFFD34567")},
+            {"", QString::fromUtf8(NoDrawsMessage) + kept},
+            {"12\n\n", QString::fromUtf8(NoDrawsMessage) + kept},
+            {"\xEF\xBB\xBF", QString::fromUtf8(NoDrawsMessage) + kept},
+        };
+        for (const auto& [bytes, message] : refused) {
+            WriteFile("refused.txt", bytes);
+            log_.FileNames.push_back(FilePath("refused.txt"));
+            form->FileMenuImportClick();
+            form->FinishCommands();
+            QCOMPARE(log_.Messages.last(), message);
+            QCOMPARE(draws.Count(), 5);
+            QCOMPARE(draws.GetNum(3, 0), 1);
+        }
 
-        // Cancelling the dialog does nothing; an empty file empties the draws.
+        // Cancelling the dialog does nothing.
         const int messages = log_.Messages.size();
         form->FileMenuImportClick();
+        form->FinishCommands();
         QCOMPARE(log_.Messages.size(), messages);
-        WriteFile("empty.txt", "12\n\n");
-        form->ImportDrawFile(FilePath("empty.txt"));
-        QCOMPARE(draws.Count(), 0);
         log_.Answers.push_back(QMessageBox::Discard);
         Close(*form);
     }

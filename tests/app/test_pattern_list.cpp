@@ -1,3 +1,4 @@
+#include <QAbstractItemModelTester>
 #include <QHeaderView>
 #include <QSignalSpy>
 #include <QTableView>
@@ -21,6 +22,12 @@ class TestPatternList : public QObject {
     const TGui2Reg* Make(int high, int low, int steps, int layout = 1, int contrast = 3) {
         owned_.push_back(MakePattern(high, low, steps, layout, contrast));
         return owned_.back().get();
+    }
+
+    static std::vector<const TGui2Reg*> Rows(const TPatternListModel& model) {
+        std::vector<const TGui2Reg*> rows;
+        for (int r = 0; r < model.RowCount(); ++r) rows.push_back(model.PatternAt(r));
+        return rows;
     }
 
     static QStringList Column(const TPatternListModel& model, int column) {
@@ -247,7 +254,7 @@ class TestPatternList : public QObject {
         QCOMPARE(header.sortIndicatorOrder(), Qt::AscendingOrder);
     }
 
-    void aLongSortRunsOnItsOwnThreadAndChangesWaitForIt() {
+    void aLongSortRunsOnItsJobAndChangesWaitForIt() {
         SearchOptions options;
         TGui2RegMgr manager(options);
         TPatternListModel model;
@@ -297,6 +304,50 @@ class TestPatternList : public QObject {
             std::set<const TGui2Reg*>(deleted->RowPatterns.begin(), deleted->RowPatterns.end()) ==
             std::set<const TGui2Reg*>(chosen.begin(), chosen.end()));
         QCOMPARE(deleted->Taken.Patterns.size(), chosen.size());
+    }
+
+    // Qt's model checker watches every signal and answer of the model while rows are appended,
+    // sorted (here and on the job), deleted, put back as an undo does, swapped and cleared;
+    // a view keeps persistent indexes on the selected rows meanwhile.
+    void theModelCheckerFindsNoFaultThroughEveryKindOfChange() {
+        TPatternListModel model;
+        model.BackgroundSortRows = 50;
+        QAbstractItemModelTester tester(&model,
+                                        QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QTableView view;
+        view.setModel(&model);
+        std::vector<const TGui2Reg*> all;
+        for (int i = 0; i < 300; ++i) all.push_back(Make(2 + i % 4, 2 + i % 3, 1 + i * 7 % 23));
+        for (size_t i = 0; i < all.size(); i += 40)
+            model.Append(std::span<const TGui2Reg* const>(all.data() + i,
+                                                          std::min<size_t>(40, all.size() - i)));
+        QCOMPARE(model.RowCount(), 300);
+        view.selectRow(17);
+        const TGui2Reg* selected = model.PatternAt(17);
+        for (int column = 0; column < TPatternListModel::ColumnCount; ++column)
+            model.SortByColumn(column, column % 2 ? Qt::DescendingOrder : Qt::AscendingOrder);
+        model.SortByColumnLater(1, Qt::AscendingOrder, nullptr, nullptr);
+        QVERIFY(model.Sorting());
+        model.FinishSort();
+        QCOMPARE(model.PatternAt(view.currentIndex().row()), selected);  // followed the sorts
+
+        const std::vector<const TGui2Reg*> before = Rows(model);
+        const std::vector<int> deleted = {3, 4, 5, 90, 91, 250};
+        const std::vector<const TGui2Reg*> taken = model.RemoveRows(deleted);
+        QCOMPARE(model.RowCount(), 294);
+        // Undo: the rows go back where they stood, ascending.
+        model.InsertRows(deleted, {taken.rbegin(), taken.rend()});
+        QVERIFY(Rows(model) == before);
+
+        model.Append(std::vector<const TGui2Reg*>{Make(9, 9, 1)});  // back to "点" order
+        QCOMPARE(model.ShownSortColumn(), 0);
+        TPatternListModel::TRows held = TPatternListModel::RowsInPointsOrder({all[0], all[1]});
+        model.SwapRows(held);
+        QCOMPARE(model.RowCount(), 2);
+        model.SwapRows(held);
+        QCOMPARE(model.RowCount(), 301);
+        model.Clear();
+        QCOMPARE(model.RowCount(), 0);
     }
 
     void removeRowsGivesBackTheirPatterns() {

@@ -10,6 +10,7 @@
 #include "app/PictureExport.h"
 #include "tests/support/Screenshot.h"
 #include "tests/support/ScriptedPrompts.h"
+#include "ui/BackgroundJob.h"
 #include "view/paint/PatternPaint.h"
 #include "view/ui/Gui2Ctrl.h"
 
@@ -52,8 +53,20 @@ class PictureExportTest : public ::testing::Test {
         for (int i = 0; i < 5; ++i) patterns_.push_back(MakePattern(300, 2 + i % 2, 4 + i, i % 2));
     }
 
-    TPictureExportResult Export(const std::vector<const TGui2Reg*>& selected) {
-        return ExportPatternPictures(grid_, selected, dir_.path(), prompts_, nullptr);
+    // Runs the export to its end: its pictures are written on the job.
+    TPictureExportResult Export(const std::vector<const TGui2Reg*>& selected,
+                                const QString& folder = {},
+                                TPictureFormat format = TPictureFormat::Gif) {
+        TPictureExportResult result;
+        bool ended = false;
+        ExportPatternPictures(*job_, grid_, selected, folder.isEmpty() ? dir_.path() : folder,
+                              prompts_, nullptr, format, [&](const TPictureExportResult& r) {
+                                  result = r;
+                                  ended = true;
+                              });
+        job_->Finish();
+        EXPECT_TRUE(ended);
+        return result;
     }
 
     QTemporaryDir dir_;
@@ -61,6 +74,8 @@ class PictureExportTest : public ::testing::Test {
     TScriptedPrompts::TLog log_;
     TScriptedPrompts prompts_{log_};
     std::vector<std::unique_ptr<TGui2Reg>> patterns_;
+    QObject owner_;
+    TBackgroundJob* job_ = new TBackgroundJob(&owner_);
 };
 
 TEST_F(PictureExportTest, NothingSelectedAsksForASelection) {
@@ -95,9 +110,7 @@ TEST_F(PictureExportTest, SelectedPatternsGoToNumberedFilesInANewFolder) {
 TEST_F(PictureExportTest, PngPicturesShowWhatTheGifPicturesShow) {
     const std::vector<const TGui2Reg*> selected = {patterns_[2].get()};
     ASSERT_TRUE(Export(selected).Completed);
-    ASSERT_TRUE(
-        ExportPatternPictures(grid_, selected, dir_.path(), prompts_, nullptr, TPictureFormat::Png)
-            .Completed);
+    ASSERT_TRUE(Export(selected, {}, TPictureFormat::Png).Completed);
     EXPECT_EQ(QDir(dir_.filePath("GifExport1")).entryList(QDir::Files),
               QStringList{QStringLiteral("301_0001.png")});
     const QImage gif(dir_.filePath("GifExport0/301_0001.gif"));
@@ -136,13 +149,29 @@ TEST_F(PictureExportTest, PngPicturesShowWhatTheGifPicturesShow) {
     EXPECT_NE(failedGif.FailedFile.find("missing"), std::string::npos);
 }
 
+TEST_F(PictureExportTest, AStoppedExportKeepsItsPicturesAndOpensNoFolder) {
+    const std::vector<const TGui2Reg*> selected = {patterns_[0].get(), patterns_[1].get(),
+                                                   patterns_[2].get()};
+    TPictureExportResult result;
+    result.Written = -1;
+    ExportPatternPictures(*job_, grid_, selected, dir_.path(), prompts_, nullptr,
+                          TPictureFormat::Gif, [&](const TPictureExportResult& r) { result = r; });
+    job_->Cancel();  // as 取消 does: the job stops after the picture it is painting
+    job_->Finish();
+    EXPECT_FALSE(result.Completed);
+    ASSERT_GE(result.Written, 0);
+    EXPECT_LT(result.Written, 3);
+    EXPECT_EQ(QDir(dir_.filePath("GifExport0")).entryList(QDir::Files).size(), result.Written);
+    EXPECT_TRUE(log_.Opened.isEmpty());
+    EXPECT_TRUE(log_.Messages.isEmpty()) << log_.Messages.join('\n').toStdString();
+}
+
 TEST_F(PictureExportTest, FolderThatCannotBeCreatedIsReported) {
     const QString blocked = dir_.filePath("not-a-folder");
     QFile file(blocked);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.close();
-    const TPictureExportResult result =
-        ExportPatternPictures(grid_, {patterns_[0].get()}, blocked, prompts_, nullptr);
+    const TPictureExportResult result = Export({patterns_[0].get()}, blocked);
     EXPECT_FALSE(result.Completed);
     ASSERT_EQ(log_.Messages.size(), 1);
     EXPECT_EQ(log_.Messages[0], QStringLiteral("文件夹创建失败！\r\n") + blocked + "/GifExport0/");

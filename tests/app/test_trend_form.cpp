@@ -64,7 +64,8 @@ class TestTrendForm : public QObject {
         QCOMPARE(form.windowTitle(), QStringLiteral("走势分析"));
         QStringList tabs;
         for (int i = 0; i < form.TrendTabs->count(); ++i) tabs << form.TrendTabs->tabText(i);
-        QCOMPARE(tabs, (QStringList{"A位", "B位", "C位", "D位", "E位", "F位", "G位", "和值"}));
+        QCOMPARE(tabs,
+                 (QStringList{"A位", "B位", "C位", "D位", "E位", "F位", "G位", "和值", "形态"}));
         QStringList choices;
         for (int i = 0; i < form.TrendWindowCbb->count(); ++i)
             choices << form.TrendWindowCbb->itemText(i);
@@ -198,9 +199,10 @@ class TestTrendForm : public QObject {
         QCOMPARE(form->Stats().Window.Length, 40);
         QCOMPARE(form->Stats().Position(1).Count[1], 40);
 
-        // Digits typed into the grid: the edit reaches the window through the grid's signal.
-        main.Gui2RegNet->Draws().SetNum(1, 39, 5);
-        emit main.Gui2RegNet->DrawsEdited();
+        // A digit typed into the grid reaches the window.
+        main.Gui2RegNet->Geometry().CursorRow = 39;
+        main.Gui2RegNet->Geometry().CursorCol = 2;
+        QTest::keyClick(main.Gui2RegNet, Qt::Key_5);
         QCOMPARE(form->Stats().Position(1).Current[5], 0);
         // A new import replaces the draws.
         {
@@ -209,6 +211,16 @@ class TestTrendForm : public QObject {
             for (int i = 0; i < 60; ++i) out.write(QByteArray::number(2000000 + i) + "\n");
         }
         main.ImportDrawFile(file);
+        QCOMPARE(form->Stats().Window.Length, 60);
+        QCOMPARE(form->Stats().Position(1).Count[2], 60);
+        // Undo and redo of the draws reach it too, the import and the typed digit alike.
+        main.EditMenuUndoClick();
+        QCOMPARE(form->Stats().Window.Length, 40);
+        QCOMPARE(form->Stats().Position(1).Current[5], 0);
+        main.EditMenuUndoClick();
+        QCOMPARE(form->Stats().Position(1).Count[1], 40);
+        main.EditMenuRedoClick();
+        main.EditMenuRedoClick();
         QCOMPARE(form->Stats().Window.Length, 60);
         QCOMPARE(form->Stats().Position(1).Count[2], 60);
         QVERIFY(SaveScreenshot(*form, QStringLiteral("trend-from-main-window.png")));

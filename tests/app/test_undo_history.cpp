@@ -4,13 +4,17 @@
 #include <QFile>
 #include <QTableView>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QtTest>
+#include <functional>
 #include <set>
 
 #include "app/Application.h"
 #include "app/ImportPreview.h"
 #include "app/Main.h"
+#include "app/PatternListModel.h"
 #include "app/UndoHistory.h"
+#include "data/ui/CodeEditor.h"
 #include "tests/support/MainWindowFixture.h"
 #include "tests/support/PatternFactory.h"
 #include "tests/support/RandomDraws.h"
@@ -49,6 +53,7 @@ class TestUndoHistory : public QObject {
     void Import(TMainForm& form, const QString& name) {
         log_.FileNames.push_back(fixture_.FilePath(name));
         form.FileMenuImportClick();
+        form.FinishCommands();
     }
 
   private slots:
@@ -115,6 +120,46 @@ class TestUndoHistory : public QObject {
         for (int i = 0; i < TUndoHistory::DepthLimit + 10; ++i)
             typeAtFirstDigit(static_cast<Qt::Key>(Qt::Key_0 + i % 10));
         QCOMPARE(form->History().Stack().count(), TUndoHistory::DepthLimit);
+        log_.Answers.push_back(QMessageBox::Discard);
+        QVERIFY(form->close());
+    }
+
+    void changesThatChangeNothingRecordNoStep() {
+        WriteFile("a.txt", "1111111\r\n2222222\r\n");
+        auto form = NewWindow();
+        Import(*form, "a.txt");
+        form->FileMenuSaveClick();
+        const int steps = form->History().Stack().count();
+        TGridGeometry& cursor = form->Gui2RegNet->Geometry();
+        const auto typeAt = [&](int row, int column, Qt::Key key) {
+            cursor.CursorRow = row;
+            cursor.CursorCol = column;
+            QTest::keyClick(form->Gui2RegNet, key);
+        };
+        const auto saveEditorUnchanged = [&] {
+            QTimer::singleShot(0, [] {
+                auto* editor = qobject_cast<TCodeEdtorForm*>(QApplication::activeModalWidget());
+                QVERIFY(editor != nullptr);
+                editor->SaveBtClick();
+            });
+            form->FileMenuEditClick();
+        };
+        const std::vector<std::pair<const char*, std::function<void()>>> noChanges = {
+            {"the same digit typed again", [&] { typeAt(0, 2, Qt::Key_1); }},
+            {"a digit of another draw typed again", [&] { typeAt(1, 3, Qt::Key_2); }},
+            {"the editor saved unchanged", saveEditorUnchanged},
+            {"the same file imported again", [&] { Import(*form, "a.txt"); }},
+        };
+        for (const auto& [name, change] : noChanges) {
+            change();
+            QCoreApplication::processEvents();
+            QVERIFY2(form->History().Stack().count() == steps, name);
+            QVERIFY2(!form->DocumentModified(), name);
+        }
+        QCOMPARE(DrawTexts(form->Gui2RegNet->Draws()), (QStringList{"1111111", "2222222"}));
+        typeAt(0, 2, Qt::Key_5);  // a real change still counts
+        QCOMPARE(form->History().Stack().count(), steps + 1);
+        QVERIFY(form->DocumentModified());
         log_.Answers.push_back(QMessageBox::Discard);
         QVERIFY(form->close());
     }
@@ -261,6 +306,61 @@ class TestUndoHistory : public QObject {
         QCOMPARE(form->RegMgr().Count(), found);
         QCOMPARE(form->ListModel().RowCount(), found);
         QCOMPARE(form->RegMgr().SearchDraws().Count(), 150);
+        log_.Answers.push_back(QMessageBox::Discard);
+        QVERIFY(form->close());
+    }
+
+    void anUndoRightAfterStopWaitsForTheStoppedSearchsLastRows() {
+        std::vector<std::unique_ptr<TGui2Reg>> patterns;
+        patterns.push_back(MakePattern(2, 2, 4));
+        WriteFile("工作文档.gtmq", DocumentBytes({{1, 2, 3, 4, 5, 6, 7}}, patterns));
+        WriteFile("draws.txt", QByteArray::fromStdString(RandomDrawFile(7, 150)));
+        auto form = NewWindow();
+        const TGui2Reg* before = form->ListModel().PatternAt(0);
+        Import(*form, "draws.txt");
+        // A search long enough to be stopped while it finds patterns.
+        form->Options.LinedPtMaxSe = 4;
+        form->Options.LinegPtMaxSe = 4;
+        form->Options.SecCountSe = 3;
+        form->RegMenuSearchClick();
+        QTRY_VERIFY_WITH_TIMEOUT(form->RegMgr().Count() > 0, 60000);
+        // The search goes on finding while this thread does not look at its queue, so rows are
+        // still on their way when 停止 and 撤销 come in one go.
+        QThread::msleep(100);
+        QVERIFY(form->RegMgr().Running());
+        form->RegMenuStopClick();
+        form->EditMenuUndoClick();
+        form->EditMenuUndoClick();  // the import, once the search's undo has run
+        QTRY_VERIFY_WITH_TIMEOUT(!form->RegMgr().HandingOver(), 60000);
+        QTRY_COMPARE(form->Gui2RegNet->Draws().Count(), 1);
+        QCOMPARE(form->RegMgr().Count(), 1);
+        QCOMPARE(form->ListModel().RowCount(), 1);
+        QCOMPARE(form->ListModel().PatternAt(0), before);
+
+        form->EditMenuRedoClick();
+        form->EditMenuRedoClick();
+        const int found = form->RegMgr().Count();
+        QVERIFY(found > 1);
+        QCOMPARE(form->ListModel().RowCount(), found);
+        QCOMPARE(form->RegMgr().SearchDraws().Count(), 150);
+        QCoreApplication::processEvents();  // nothing of the stopped search is left to arrive
+        QCOMPARE(form->RegMgr().Count(), found);
+
+        // An old draw edited under the found patterns: they cannot be verified any more.
+        const QModelIndex verdict = form->ListModel().index(0, TPatternListModel::VerifyColumn);
+        QCOMPARE(verdict.data().toString(), "");  // their draw is not out yet
+        TGridGeometry& cursor = form->Gui2RegNet->Geometry();
+        cursor.CursorRow = 3;
+        cursor.CursorCol = 2;
+        const int digit = form->Gui2RegNet->Draws().GetNum(1, 3);
+        QTest::keyClick(form->Gui2RegNet, static_cast<Qt::Key>(Qt::Key_0 + (digit + 1) % 10));
+        QCOMPARE(verdict.data().toString(), "无效");
+        QVERIFY(!verdict.data(Qt::ToolTipRole).toString().isEmpty());
+        form->EditMenuUndoClick();
+        QCOMPARE(verdict.data().toString(), "");
+
+        form->EditMenuUndoClick();
+        QCOMPARE(form->RegMgr().Count(), 1);
         log_.Answers.push_back(QMessageBox::Discard);
         QVERIFY(form->close());
     }

@@ -14,19 +14,42 @@ std::string ErrorOf(std::string_view text) {
     return "(parsed)";
 }
 
-TEST(DrawImport, LineRulesOfTheDrawFile) {
-    const std::string text =
-        std::string("0012345\r\n  1234567  \n  123  \r123456\n\n1234567890\r\n") +
-        "+123456\n-123456\n$FFFFFF\n" + std::string("7654321\0ignored\n9", 17);
-    EXPECT_EQ(ParseDrawNumbers(text), (std::vector<int32_t>{12345, 1234567, 123, 1234567, 123456,
-                                                            -123456, 0xFFFFFF, 7654321}));
-    EXPECT_EQ(ParseDrawNumbers(""), std::vector<int32_t>{});
-    EXPECT_EQ(ErrorOf("1 2 3 4 5 6 7\n"), "'1 2 3 4' is not a valid integer value");
-    EXPECT_EQ(ErrorOf("0000001\n# comment\n"), "'# comme' is not a valid integer value");
-    // Chinese text counts bytes of the Windows code page: two characters are 4 bytes, dropped.
-    EXPECT_EQ(ParseDrawNumbers("一二\n1234567"), std::vector<int32_t>{1234567});
-    EXPECT_EQ(ErrorOf("\xD2\xBB\xB6\xFE\xC8\xFD\xCB\xC4"),
-              "'一二三四' is not a valid integer value");
+TEST(DrawImport, LineRulesOfThePlainForm) {
+    struct TCase {
+        std::string Line;
+        TPlainLine Kind;
+        int32_t Number;
+    };
+    const std::vector<TCase> cases = {
+        {"0012345", TPlainLine::Draw, 12345},
+        {"  1234567  ", TPlainLine::Draw, 1234567},
+        {"1234567#第1期", TPlainLine::Draw, 1234567},  // text after the digits is a comment
+        {"123456", TPlainLine::Skipped, 0},            // under seven characters
+        {"一二", TPlainLine::Skipped, 0},              // four bytes of the code page
+        {"  123  ", TPlainLine::Bad, 0},               // seven characters, three digits
+        {"12345678", TPlainLine::Bad, 0},              // eight digits are no draw of seven
+        {"1234567890", TPlainLine::Bad, 0},
+        {"+123456", TPlainLine::Bad, 0},
+        {"-123456", TPlainLine::Bad, 0},
+        {"$FFFFFF", TPlainLine::Bad, 0},
+        {"0x12345", TPlainLine::Bad, 0},
+        {"一二三四", TPlainLine::Bad, 0},
+        {std::string("1234567\0", 8), TPlainLine::Bad, 0},
+        {std::string("12\0", 3), TPlainLine::Bad, 0},  // a zero byte is never skipped
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Line);
+        int32_t number = 0;
+        EXPECT_EQ(ReadPlainDrawLine(c.Line, number), c.Kind);
+        if (c.Kind == TPlainLine::Draw) {
+            EXPECT_EQ(number, c.Number);
+        }
+    }
+    EXPECT_EQ(ParseDrawNumbers("0012345\r\n123\r7654321\n"),
+              (std::vector<int32_t>{12345, 7654321}));
+    EXPECT_EQ(ErrorOf("0000001\n1 2 3 4 5 6 7\n"), "第2行无法识别：1 2 3 4 5 6 7");
+    EXPECT_EQ(ErrorOf(std::string("0000001\r\n1234567\0xyz\r\n", 20)),
+              "第2行无法识别：1234567\uFFFDxyz");
 }
 
 TEST(DrawImport, FilesWithAByteOrderMarkRead) {

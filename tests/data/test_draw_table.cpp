@@ -177,16 +177,16 @@ TEST(DrawTable, EncodingsOfTheSameTable) {
 }
 
 TEST(DrawTable, PlainFilesKeepThePlainRules) {
-    // A ten-digit line gives its first seven digits, short lines are dropped.
-    const TDrawFileReading reading = ReadDrawFile("0012345\r\n  1234567  \n123456\n1234567890\n");
+    // Short lines are dropped.
+    const TDrawFileReading reading = ReadDrawFile("0012345\r\n  1234567  \n123456\n7654321\n");
     EXPECT_FALSE(reading.IsTable);
-    EXPECT_EQ(reading.Numbers(), (Numbers{12345, 1234567, 1234567}));
+    EXPECT_EQ(reading.Numbers(), (Numbers{12345, 1234567, 7654321}));
     EXPECT_EQ(reading.Rows[2].Line, 4);
     try {
         ReadDrawFile("1234567\n0000001\nabcdefgh\n");
         ADD_FAILURE();
     } catch (const TDrawLineError& e) {
-        EXPECT_STREQ(e.what(), "'abcdefg' is not a valid integer value");
+        EXPECT_STREQ(e.what(), "第3行无法识别：abcdefgh");
         EXPECT_EQ(e.Line, 3);
     }
 }
@@ -201,7 +201,40 @@ struct TErrorCase {
 TEST(DrawTable, LinesThatDoNotFitNameTheirNumberAndText) {
     std::string longLine = "2024003,";
     longLine += std::string(70, 'x');
+    // Sixty draws with a zero byte in line 31: the rest of the file must not silently vanish.
+    std::string zeroInside;
+    for (int i = 1; i <= 60; ++i)
+        zeroInside += (i == 31 ? std::string("12\0"
+                                             "4567",
+                                             7)
+                               : "1234567") +
+                      std::string("\r\n");
+    std::string utf16WithZero = "\xFF\xFE";
+    for (char c : std::string("1234567\n76\0"
+                              "4321\n",
+                              16))
+        utf16WithZero += {c, '\0'};
+    std::string manyFields;
+    for (int i = 0; i < 1001; ++i) manyFields += "1,";
+    std::string manyBlankFields = "1234567 2024001\n";
+    for (int i = 0; i < 200000; ++i) manyBlankFields += "1 ";
     const std::vector<TErrorCase> cases = {
+        {"a zero byte in a plain file", zeroInside, "第31行无法识别：12\uFFFD4567", 31},
+        {"a zero character in UTF-16", utf16WithZero, "第2行无法识别：76\uFFFD4321", 2},
+        {"a zero byte in a table",
+         std::string("2024001,7712600\n2024002,038\0"
+                     "1562\n",
+                     33),
+         "第2行无法识别：2024002,038\uFFFD1562", 2},
+        {"eight digits in a row", "1234567\n12345678\n7654321\n", "第2行无法识别：12345678", 2},
+        {"a sign before six digits", "1234567\n7654321\n+123456\n", "第3行无法识别：+123456", 3},
+        {"a damaged first row under a header is not a second header",
+         "一,二,三,四,五,六,七\n1,2,3,,5,6,7\n7,6,5,4,3,2,1\n0,0,0,0,0,0,1\n",
+         "第2行无法识别：1,2,3,,5,6,7", 2},
+        {"more than a thousand fields", "1234567,2024001\n" + manyFields + "\n",
+         "第2行的字段超过1000个，不是开奖号码表格。", 2},
+        {"a huge line of blank-separated fields", manyBlankFields,
+         "第2行的字段超过1000个，不是开奖号码表格。", 2},
         {"a digit that is a letter",
          "2024001,7,7,1,2,6,0,0\n2024002,0,3,8,1,5,6,2\n2024003,1,x,3,4,5,6,7\n",
          "第3行无法识别：2024003,1,x,3,4,5,6,7", 3},
@@ -225,6 +258,25 @@ TEST(DrawTable, LinesThatDoNotFitNameTheirNumberAndText) {
             EXPECT_EQ(e.Line, c.Line);
         }
     }
+}
+
+TEST(DrawTable, FilesWithoutADrawAreRefusedNotReadAsEmpty) {
+    const std::vector<std::pair<const char*, std::string>> files = {
+        {"empty", ""},
+        {"blank lines", "\r\n\n   \n\t\n"},
+        {"lines under seven characters", "123\n123456\n一二\n"},
+        {"a bare UTF-8 byte order mark", "\xEF\xBB\xBF"},
+        {"a bare UTF-16 byte order mark", "\xFF\xFE"},
+    };
+    for (const auto& [name, bytes] : files) {
+        SCOPED_TRACE(name);
+        EXPECT_THROW(ReadDrawFile(bytes), TNoDrawsError);
+    }
+    // A table whose header covers every line gives no draw either.
+    const TDrawFileText table("期号,号码\n2024001,7712600\n");
+    TDrawTableLayout layout = table.DetectLayout();
+    layout.HeaderLines = 2;
+    EXPECT_THROW(table.ReadTable(layout), TNoDrawsError);
 }
 
 TEST(DrawTable, ACorrectedLayoutReadsTheFileAgain) {

@@ -1,9 +1,14 @@
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 
 #include "data/DownloadCodec.h"
 #include "data/Error.h"
@@ -60,6 +65,90 @@ TEST(FileIo, StaleTemporariesOfOurOwnNamingGo) {
     EXPECT_TRUE(fs::exists(folder + "/工作文档.gtmq.tmp-short"));
     EXPECT_TRUE(fs::exists(folder + "/other.gtmq.tmp-a1B2c3"));
     EXPECT_TRUE(fs::exists(doc));
+}
+
+// The names in folder, sorted.
+std::vector<std::string> Names(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+TEST(FileIo, WritesAreNotedWhileTheyRunSoThatTheNextStartCleansAKilledOne) {
+    const std::string folder = TempFolder("tolvane_fileio");
+    const std::string notes = folder + "/.writes";
+    fs::create_directory(folder + "/exports");
+    const std::string target = folder + "/exports/规律.csv";
+    SetWriteNotesFolder(notes);
+    std::vector<std::string> seen;
+    WriteFileAtomically(target, [&](const TWriteChunk& write) {
+        for (const std::string& note : Names(notes)) seen.push_back(ReadText(notes + "/" + note));
+        write("x");
+    });
+    SetWriteNotesFolder({});
+    EXPECT_EQ(seen, std::vector<std::string>{target + "\n"});
+    EXPECT_TRUE(Names(notes).empty());  // the note goes with the finished write
+
+    // What a killed write leaves: its note and its temporary file. Only names of our own making
+    // beside the noted target go.
+    std::ofstream(notes + "/write-a1B2c3") << target << "\n";
+    std::ofstream(notes + "/write-bad") << target << "\n";
+    for (const char* name : {"/exports/规律.csv.tmp-Zx81Qa", "/exports/规律.csv.tmp-long123",
+                             "/exports/other.csv.tmp-Zx81Qa"})
+        std::ofstream(folder + name) << "debris";
+    EXPECT_EQ(RemoveDebrisOfKilledWrites(notes), 1u);
+    EXPECT_EQ(
+        Names(folder + "/exports"),
+        (std::vector<std::string>{"other.csv.tmp-Zx81Qa", "规律.csv", "规律.csv.tmp-long123"}));
+    EXPECT_EQ(Names(notes), std::vector<std::string>{"write-bad"});
+}
+
+TEST(FileIo, PictureFoldersLoseTheTemporariesOfTheirPictures) {
+    const std::string folder = TempFolder("tolvane_fileio");
+    for (const char* name : {"301_0001.gif.tmp-a1B2c3", "301_0002.png.tmp-a1B2c3", "301_0001.gif",
+                             "notes.txt.tmp-a1B2c3", ".gif.tmp-a1B2c3", "301_0003.gif.tmp-a1B"})
+        std::ofstream(folder + "/" + name) << "x";
+    EXPECT_EQ(RemoveStaleTemporariesIn(folder, {".gif", ".png"}), 2u);
+    EXPECT_EQ(Names(folder),
+              (std::vector<std::string>{".gif.tmp-a1B2c3", "301_0001.gif", "301_0003.gif.tmp-a1B",
+                                        "notes.txt.tmp-a1B2c3"}));
+}
+
+// Under a file-size limit a write fails with its message when SIGXFSZ is ignored, and kills the
+// process without one when it is not: the child reports what it saw by its exit status.
+TEST(FileIo, AWritePastTheFileSizeLimitFailsInsteadOfKillingTheProgram) {
+    for (const bool ignore : {true, false}) {
+        SCOPED_TRACE(ignore ? "ignored" : "default action");
+        const std::string folder = TempFolder("tolvane_fileio");
+        const std::string path = folder + "/工作文档.gtmq";
+        WriteFileAtomically(path, "old");
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            ::signal(SIGXFSZ, SIG_DFL);
+            if (ignore) IgnoreFileSizeSignal();
+            const rlimit limit{4096, 4096};
+            ::setrlimit(RLIMIT_FSIZE, &limit);
+            try {
+                WriteFileAtomically(path, std::string(1 << 16, 'x'));
+            } catch (const TFileWriteError& e) {
+                const bool spoken = std::string(e.what()).rfind("无法写入文件：", 0) == 0;
+                ::_exit(spoken && e.Started ? 0 : 3);
+            }
+            ::_exit(4);
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        if (ignore) {
+            EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+            EXPECT_EQ(Names(folder), std::vector<std::string>{"工作文档.gtmq"});
+        } else {
+            EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGXFSZ) << status;
+        }
+        EXPECT_EQ(ReadText(path), "old");
+    }
 }
 
 TEST(DownloadReply, AZeroByteIsADamagedReplyNotTheEndOfTheDraws) {

@@ -1,9 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <mutex>
+#include <thread>
 
 #include "search/Backtest.h"
+#include "search/BacktestRun.h"
+#include "search/OptionRules.h"
 #include "search/PatternCheck.h"
 #include "tests/support/SearchTestSupport.h"
 
@@ -163,36 +167,51 @@ TEST(PatternCheck, VerificationFollowsTheDraws) {
     EXPECT_EQ(VerifyPattern(*Pattern({{1, 0}}, {{1, -3}}, 1, 2), *draws), TVerification::Invalid);
 }
 
-TEST(Backtest, ZOfConstructedSeries) {
-    // Differences 0.1, 0.3, 0.2: mean 0.2, sd 0.1, z = 0.2 / (0.1 / sqrt 3).
-    std::vector<TBacktestRow> rows(4);
-    const struct {
-        int64_t P, H;
-        double C;
-    } counts[] = {{10, 2, 1.0}, {5, 2, 0.5}, {0, 0, 0.0}, {10, 3, 1.0}};
-    for (size_t i = 0; i < rows.size(); ++i) {
-        rows[i].Row = static_cast<int32_t>(i + 1);
-        rows[i].Total = {counts[i].P, counts[i].H, counts[i].C};
-        rows[i].Groups[FirstContrastGroup] = {counts[i].P, counts[i].P - counts[i].H, counts[i].C};
+TEST(PatternCheck, VerificationReadsTheDrawsThePatternWasFoundOn) {
+    const auto searched = RandomDraws(57, 40);
+    SearchOptions options;
+    options.SecCountSe = 3;
+    TRecordingSink found;
+    found.KeepPatterns = true;
+    Search(RunSearch, options, *searched, found, 1);
+    ASSERT_GE(found.Patterns.size(), 20u);
+    // The draws as the search saw them plus the coming draw; the verdict by the full sums.
+    TCodes today;
+    today.Assign(*searched);
+    const int32_t coming = today.Add();
+    for (int32_t p = 1; p <= 7; ++p) today.SetNum(p, coming, (p * 3) % 10);
+    const auto changed = [&](const std::function<void(TCodes&)>& change) {
+        auto draws = std::make_unique<TCodes>();
+        draws->Assign(today);
+        change(*draws);
+        return draws;
+    };
+    const auto oldDrawEdited =
+        changed([](TCodes& d) { d.SetNum(3, 5, (d.GetNum(3, 5) + 1) % 10); });
+    const auto realigned = changed([&](TCodes& d) {  // one draw more at the start
+        d.SetCount(0);
+        d.SetNum(1, d.Add(), 9);
+        for (int32_t row = 0; row <= coming; ++row) d.SetCode(d.Add(), today.GetCode(row));
+    });
+    const auto comingEdited = changed([&](TCodes& d) { d.SetNum(1, coming, 0); });
+    int hits = 0;
+    for (const auto& pattern : found.Patterns) {
+        SCOPED_TRACE(Describe(*pattern));
+        const bool hit = PatternHits(*pattern, today);
+        hits += hit ? 1 : 0;
+        EXPECT_EQ(VerifyPattern(*pattern, today, *searched),
+                  hit ? TVerification::Hit : TVerification::Miss);
+        EXPECT_EQ(VerifyPattern(*pattern, *searched, *searched), TVerification::Pending);
+        EXPECT_EQ(VerifyPattern(*pattern, *oldDrawEdited, *searched), TVerification::DrawsChanged);
+        EXPECT_EQ(VerifyPattern(*pattern, *realigned, *searched), TVerification::DrawsChanged);
+        // The coming draw itself may change: that is what is verified.
+        EXPECT_EQ(VerifyPattern(*pattern, *comingEdited, *searched),
+                  PatternHits(*pattern, *comingEdited) ? TVerification::Hit : TVerification::Miss);
     }
-    const TBacktestSummary summary = SummarizeBacktest(rows, 4);
-    EXPECT_EQ(summary.Total.Z.Rows, 3);
-    ASSERT_TRUE(summary.Total.Z.Z.has_value());
-    EXPECT_NEAR(*summary.Total.Z.Z, std::sqrt(3.0) * 2, 1e-9);
-    EXPECT_STREQ(summary.Total.Verdict(), "高于随机水平");
-    EXPECT_EQ(summary.Total.Counts.Hits, 7);
-    EXPECT_NEAR(summary.Total.HitRate(), 7.0 / 25, 1e-12);
-    EXPECT_NEAR(summary.Total.ChanceRate(), 2.5 / 25, 1e-12);
-    // Differences 0.7, 0.5, 0.6: mean 0.6, sd 0.1.
-    ASSERT_TRUE(summary.Groups[FirstContrastGroup].Z.Z.has_value());
-    EXPECT_NEAR(*summary.Groups[FirstContrastGroup].Z.Z, std::sqrt(3.0) * 6, 1e-9);
-    EXPECT_FALSE(summary.Groups[0].Z.Z.has_value());  // never counted
-    EXPECT_STREQ(summary.Groups[0].Verdict(), "与随机水平无显著差异");
-
-    EXPECT_STREQ(BacktestVerdict(-2.0), "低于随机水平");
-    EXPECT_STREQ(BacktestVerdict(1.99), "与随机水平无显著差异");
-    EXPECT_FALSE(BacktestZ({0.1}).Z.has_value());
-    EXPECT_FALSE(BacktestZ({0.1, 0.1, 0.1}).Z.has_value());
+    EXPECT_GT(hits, 0);
+    EXPECT_LT(hits, static_cast<int>(found.Patterns.size()));
+    EXPECT_STREQ(VerificationText(TVerification::DrawsChanged), "无效");
+    EXPECT_STRNE(VerificationHint(TVerification::DrawsChanged), "");
 }
 
 TEST(Backtest, GroupNames) {
@@ -232,7 +251,7 @@ TEST(Backtest, RowsEqualSearchingEachPrefixAndScoringByHand) {
         request.Workers = workers;
         TRecordingBacktest sink;
         const std::atomic<bool> stop{false};
-        const auto rows = RunBacktest(request, sink, stop);
+        const auto rows = RunBacktest(request, sink, stop).Rows;
         ASSERT_EQ(rows.size(), 4u);
         EXPECT_EQ(sink.Scored, (std::vector<int32_t>{37, 38, 39, 40}));
         EXPECT_EQ(sink.Done, (std::vector<int32_t>{1, 2, 3, 4}));
@@ -269,25 +288,116 @@ TEST(Backtest, RowsAreClampedAndAStopReturnsNoUnfinishedRow) {
     request.Rows = 50;
     TRecordingBacktest sink;
     const std::atomic<bool> go{false};
-    const auto rows = RunBacktest(request, sink, go);
+    const auto rows = RunBacktest(request, sink, go).Rows;
     ASSERT_EQ(rows.size(), 12u);
     EXPECT_EQ(rows.front().Row, 1);
     EXPECT_EQ(rows.front().Total.Patterns, 0);  // nothing before the first draw
 
     const std::atomic<bool> stopped{true};
     TRecordingBacktest none;
-    EXPECT_TRUE(RunBacktest(request, none, stopped).empty());
+    EXPECT_TRUE(RunBacktest(request, none, stopped).Rows.empty());
     EXPECT_TRUE(none.Scored.empty());
 }
 
-TEST(Backtest, OptionsTheSearchRefusesRaiseItsError) {
+TEST(Backtest, OptionsThatSearchRefusesAreRefusedWithItsMessage) {
     const auto draws = RandomDraws(5, 30);
-    TBacktestRequest request;
-    request.Draws = draws.get();
-    request.Options.LinedPtMinSe = 0;
     TRecordingBacktest sink;
     const std::atomic<bool> stop{false};
-    EXPECT_NE(ErrorOf([&] { RunBacktest(request, sink, stop); }), "(no error)");
+    SearchOptions shapeless, reversed;
+    shapeless.LinedPtMinSe = 0;   // refused by the walk
+    reversed.LinegDistMinSe = 6;  // refused by the options' rules before any walk
+    for (const SearchOptions& options : {shapeless, reversed}) {
+        TBacktestRequest request;
+        request.Draws = draws.get();
+        request.Options = options;
+        ASSERT_NE(SearchOptionMessage(options), "");
+        EXPECT_EQ(ErrorOf([&] { RunBacktest(request, sink, stop); }), SearchOptionMessage(options));
+    }
+    EXPECT_TRUE(sink.Started.empty());
+}
+
+TEST(Backtest, APatternLimitEndsTheBacktestAtTheRowPastIt) {
+    const auto draws = RandomDraws(31, 40);
+    TBacktestRequest request;
+    request.Draws = draws.get();
+    request.Options.SecCountSe = 3;
+    request.Options.LinedPtMaxSe = request.Options.LinegPtMaxSe = 2;
+    request.Rows = 4;
+    request.Workers = 1;
+    const std::atomic<bool> stop{false};
+    TRecordingBacktest unlimited;
+    const auto all = RunBacktest(request, unlimited, stop).Rows;
+    ASSERT_EQ(all.size(), 4u);
+    // Each limit ends the backtest at the first row whose search passes it, keeping the rows
+    // before, also while a later row is searched beside it; a limit no row passes changes
+    // nothing.
+    for (const TBacktestRow& at : all) {
+        request.MaxPatterns = at.Total.Patterns;
+        request.Workers = 1 + static_cast<int>(at.Row % 2);
+        size_t past = 0;
+        while (past < all.size() && all[past].Total.Patterns <= request.MaxPatterns) ++past;
+        TRecordingBacktest sink;
+        const TBacktestOutcome limited = RunBacktest(request, sink, stop);
+        EXPECT_EQ(limited.LimitRow, past < all.size() ? all[past].Row : 0);
+        ASSERT_EQ(limited.Rows.size(), past);
+        for (size_t i = 0; i < past; ++i)
+            EXPECT_EQ(limited.Rows[i].Total.Patterns, all[i].Total.Patterns);
+    }
+}
+
+}  // namespace
+
+namespace {
+
+TEST(BacktestRun, HandsOverEveryRowThenTheResult) {
+    const auto draws = RandomDraws(31, 40);
+    SearchOptions options;
+    options.SecCountSe = 3;
+    std::atomic<int> notified{0};
+    TBacktestRun run([&] { ++notified; });
+    run.Start(MakeBacktestJob(*draws, options, 4));
+    EXPECT_TRUE(run.Running());
+    std::vector<int32_t> taken;
+    for (bool finished = false; !finished;) {
+        TBacktestRun::TNews news = run.Take();
+        for (const TBacktestRow& row : news.Rows) taken.push_back(row.Row);
+        finished = news.Finished;
+        if (!finished) std::this_thread::yield();
+    }
+    const TBacktestResult result = run.Result();
+    EXPECT_FALSE(run.Running());
+    EXPECT_GT(notified.load(), 0);
+    EXPECT_EQ(taken, (std::vector<int32_t>{37, 38, 39, 40}));
+    EXPECT_EQ(result.Rows.size(), 4u);
+    EXPECT_FALSE(result.Stopped);
+    EXPECT_EQ(result.EndText(), "回测完成。");
+    EXPECT_EQ(result.Summary.Rows, 4);
+
+    // A refused start ends with the message of 搜索 and no rows.
+    options.LinegDistMinSe = 6;
+    run.Start(MakeBacktestJob(*draws, options, 4));
+    const TBacktestResult refused = run.Result();
+    EXPECT_EQ(refused.Error, SearchOptionMessage(options));
+    EXPECT_EQ(refused.EndText(), "回测未能完成，没有回测完任何一期。");
+}
+
+TEST(BacktestRun, AStoppedJobNamesTheRowsItScored) {
+    const auto draws = RandomDraws(31, 40);
+    TBacktestJob job = MakeBacktestJob(*draws, SearchOptions{}, 4);
+    job.Options.SecCountSe = 3;
+    job.Workers = 1;
+    std::atomic<bool> cancel{false};
+    std::vector<int32_t> started;
+    const TBacktestResult result = RunBacktestJob(job, cancel, [&](const TBacktestProgress& p) {
+        if (p.Scored == nullptr) started.push_back(p.CurrentRow);
+        if (p.Done == 2) cancel = true;  // after the second row
+    });
+    EXPECT_EQ(started, (std::vector<int32_t>{37, 38}));
+    EXPECT_TRUE(result.Stopped);
+    EXPECT_EQ(result.FirstRow, 37);
+    EXPECT_EQ(result.Total, 4);
+    EXPECT_EQ(result.EndText(), "回测已停止，已回测第37–38期。");
+    EXPECT_EQ(BacktestSentence(result.Summary, result.DrawCount).rfind("回测第37–38期", 0), 0u);
 }
 
 }  // namespace

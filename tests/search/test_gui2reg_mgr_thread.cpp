@@ -1,6 +1,7 @@
 // The manager driving real search threads: events in order, stale events dropped.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
@@ -12,26 +13,32 @@
 namespace {
 
 // Stands in for the GUI's event loop: ProcessEvents runs here whenever the worker says so.
-class ManagerThreadTest : public ::testing::Test {
+class ManagerThreadTest : public ::testing::Test, public TSearchListener {
   protected:
     void SetUp() override {
         draws.Assign(*RandomDraws(99, 60));
         // Two points per line keep each search small, even under the sanitizers.
         options.LinedPtMaxSe = 2;
         options.LinegPtMaxSe = 2;
-        manager.OnEventsPending = [this] {
-            std::lock_guard lock(mutex);
-            pending = true;
-            wake.notify_one();
-        };
-        manager.OnSearchEvent = [this](const TSearchNotice& notice) {
-            notices.push_back(notice);
-            if (notice.Kind == sekFound) {
-                EXPECT_EQ(notice.FirstIndex, expectedNext);
-                expectedNext += notice.NewCount;
-                EXPECT_EQ(manager.Count(), expectedNext);  // taken in before the owner hears
-            }
-        };
+        manager.SetListener(this);
+    }
+    void TearDown() override { manager.SetListener(nullptr); }
+
+    void SearchEventsPending() override {
+        std::lock_guard lock(mutex);
+        pending = true;
+        wake.notify_one();
+    }
+    void SearchEventTaken(const TSearchNotice& notice) override {
+        notices.push_back(notice);
+        if (notice.Kind == sekFound) {
+            EXPECT_EQ(notice.FirstIndex, expectedNext);
+            expectedNext += notice.NewCount;
+            EXPECT_EQ(manager.Count(), expectedNext);  // taken in before the owner hears
+        }
+        if (notice.Kind == sekFinished) {
+            EXPECT_FALSE(manager.HandingOver());
+        }
     }
 
     // Pumps events until a finished notice arrives (or a minute passes: a hang, not a timing).
@@ -94,7 +101,9 @@ TEST_F(ManagerThreadTest, AStoppedSearchStillFinishesAndARestartDropsItsLeftover
     manager.Start(draws);
     manager.Stop();
     EXPECT_FALSE(manager.Running());
+    EXPECT_TRUE(manager.HandingOver());  // its last patterns may still come
     ASSERT_TRUE(PumpUntilFinished());
+    EXPECT_FALSE(manager.HandingOver());
     EXPECT_EQ(manager.Count(), FoundCount());
 
     // Stop and start again at once: whatever the old search still sends is dropped, so the
@@ -125,6 +134,26 @@ TEST_F(ManagerThreadTest, ASearchPastItsPatternBudgetStopsKeepsWhatItFoundAndSay
     EXPECT_EQ(notices.back().Error, PatternBudgetText(3));
     EXPECT_EQ(PatternBudget(3), 3);
     EXPECT_GE(PatternBudget(0), 1'000'000);  // a share of the machine's memory
+}
+
+TEST_F(ManagerThreadTest, AListenerThatLeftIsNeverCalledAgain) {
+    struct TCounting : TSearchListener {
+        std::atomic<int> Calls{0};
+        void SearchEventsPending() override { ++Calls; }
+        void SearchEventTaken(const TSearchNotice&) override { ++Calls; }
+    } gone;
+    manager.SetListener(&gone);
+    manager.Start(draws);
+    manager.SetListener(nullptr);
+    const int calls = gone.Calls;
+    manager.SetListener(this);
+    {
+        std::lock_guard lock(mutex);
+        pending = true;  // what was announced to the one that left is still queued
+    }
+    ASSERT_TRUE(PumpUntilFinished());
+    EXPECT_EQ(gone.Calls, calls);
+    EXPECT_EQ(manager.Count(), FoundCount());
 }
 
 TEST_F(ManagerThreadTest, DestroyingAManagerWithARunningSearchEndsIt) {

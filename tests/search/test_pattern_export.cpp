@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -57,7 +58,8 @@ TEST(PatternExport, RowsInTheGivenOrderWithTheListTextsAndTheHiddenFields) {
 }
 
 TEST(PatternExport, AStoppedExportLeavesTheOldFileAndProgressCounts) {
-    const std::string path = TempFolder("tolvane_pattern_export") + "/patterns.csv";
+    const std::string folder = TempFolder("tolvane_pattern_export");
+    const std::string path = folder + "/patterns.csv";
     WriteFileAtomically(path, "old");
     std::vector<std::unique_ptr<TGui2Reg>> owned;
     std::vector<const TGui2Reg*> rows;
@@ -77,6 +79,9 @@ TEST(PatternExport, AStoppedExportLeavesTheOldFileAndProgressCounts) {
     EXPECT_EQ(reports.size(), 1u);
     auto bytes = ReadWholeFile(path);
     EXPECT_EQ(std::string(bytes.begin(), bytes.end()), "old");
+    // Its temporary file goes with it: the folder holds the old table alone.
+    const std::filesystem::directory_iterator entries(folder);
+    EXPECT_EQ(std::distance(std::filesystem::begin(entries), std::filesystem::end(entries)), 1);
 
     reports.clear();
     control.Progress = [&](int64_t written) { reports.push_back(written); };

@@ -5,7 +5,9 @@
 #include <vector>
 
 #include "search/Gui2Reg.h"
+#include "search/PatternCheck.h"
 #include "stats/StatTally.h"
+#include "tests/support/SearchTestSupport.h"
 
 namespace {
 
@@ -163,6 +165,70 @@ TEST(StatTally, EmptyStatisticsSayWhy) {
     EXPECT_NE(diff.find("落码类型“两位差分”"), std::string::npos) << diff;
     EXPECT_EQ(StatEmptyReason(skFixedDigit, 2, RunStatistic(skFixedDigit, patterns)), "");
     EXPECT_EQ(StatEmptyReason(skPairSum, 2, RunStatistic(skPairSum, patterns)), "");
+}
+
+}  // namespace
+
+namespace {
+
+// The hit counts against patterns a search found, counted chart by chart with StatDigit and the
+// hit rule on the full draws.
+TEST(StatTally, HitCountsAreThoseOfThePatternsWhoseComingDrawIsKnown) {
+    const auto searched = RandomDraws(23, 40);
+    for (const auto& [kind, style] :
+         {std::pair{skFixedDigit, 1}, std::pair{skPairSum, 2}, std::pair{skPairDiff, 3}}) {
+        SCOPED_TRACE(StatName(kind));
+        SearchOptions options;
+        options.SecCountSe = 3;
+        options.FallStyleGbx = style;
+        if (kind == skPairDiff) options.LinegDistMinSe = 0;  // its high line starts at row 0
+        TRecordingSink found;
+        found.KeepPatterns = true;
+        Search(RunSearch, options, *searched, found, 1);
+        ASSERT_FALSE(found.Patterns.empty());
+        TCodes today;
+        today.Assign(*searched);
+        const int32_t coming = today.Add();
+        for (int32_t p = 1; p <= 7; ++p) today.SetNum(p, coming, (p * 7) % 10);
+
+        const std::vector<THitTally> tallies =
+            RunHitStatistic(kind, found.Patterns, today, *searched);
+        ASSERT_EQ(static_cast<int32_t>(tallies.size()), StatChartCount(kind));
+        int32_t counted = 0;
+        int32_t hits = 0;
+        for (int32_t k = 0; k < StatChartCount(kind); ++k) {
+            THitTally expected;
+            for (const auto& pattern : found.Patterns) {
+                const int32_t d = StatDigit(kind, k, *pattern);
+                if (d < 0) continue;
+                ++expected.Patterns[static_cast<size_t>(d) + 1];
+                expected.Hits[static_cast<size_t>(d) + 1] += PatternHits(*pattern, today) ? 1 : 0;
+                expected.Chance[static_cast<size_t>(d) + 1] += PatternChance(*pattern, today);
+            }
+            const THitTally& got = tallies[static_cast<size_t>(k)];
+            EXPECT_EQ(got.Patterns, expected.Patterns);
+            EXPECT_EQ(got.Hits, expected.Hits);
+            for (size_t slot = 0; slot < 11; ++slot)
+                EXPECT_NEAR(got.Chance[slot], expected.Chance[slot], 1e-9);
+            for (size_t slot = 1; slot < 11; ++slot) {
+                counted += got.Patterns[slot];
+                hits += got.Hits[slot];
+            }
+        }
+        EXPECT_GT(counted, 0);
+        EXPECT_LE(hits, counted);
+        EXPECT_EQ(HitEmptyReason(kind, tallies), "");
+
+        // Before the coming draw, or after an old draw changed, nothing can be counted.
+        TCodes edited;
+        edited.Assign(today);
+        edited.SetNum(5, 0, (edited.GetNum(5, 0) + 1) % 10);
+        const TCodes* const unverifiable[] = {searched.get(), &edited};
+        for (const TCodes* draws : unverifiable) {
+            const auto none = RunHitStatistic(kind, found.Patterns, *draws, *searched);
+            EXPECT_NE(HitEmptyReason(kind, none), "");
+        }
+    }
 }
 
 }  // namespace

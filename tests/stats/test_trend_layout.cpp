@@ -26,6 +26,13 @@ TEST(TrendLayout, BallsSitInsideTheirOwnCell) {
         EXPECT_EQ(layout.ValueLeft(0), TTrendLayout::IssueWidth + TTrendLayout::DrawWidth);
         EXPECT_EQ(layout.Width(), layout.CellRect(0, layout.ValueCount() - 1).Right + 1);
     }
+    // A shape's wide cells hold a bar as wide as the cell, still inside it.
+    for (const TShapeMetric& metric : AllShapeMetrics()) {
+        const TTrendLayout layout = TTrendLayout::Shape(metric);
+        EXPECT_EQ(layout.ValueCount(), metric.CategoryCount());
+        for (int32_t v = 0; v < layout.ValueCount(); ++v)
+            EXPECT_TRUE(Inside(layout.BallRect(40, v), layout.CellRect(40, v))) << metric.Name();
+    }
     EXPECT_EQ(TTrendLayout::Digits().ValueCount(), 10);
     EXPECT_EQ(TTrendLayout::Sums().ValueCount(), 37);
 }

@@ -30,6 +30,7 @@ class TMainWindowFixture {
         auto form = NewUnshownWindow();
         form->resize(size);
         form->show();
+        form->FinishOpening();  // the document is read on a background job
         return form;
     }
     // A main window on the folder that is not shown yet.

@@ -9,8 +9,11 @@
 #include <string>
 #include <vector>
 
+#include "data/DrawTable.h"
 #include "search/Gui2RegMgr.h"
 #include "search/WorkDocument.h"
+#include "stats/ShapeStats.h"
+#include "tests/support/RandomDraws.h"
 #include "tests/support/TempFolder.h"
 
 namespace {
@@ -82,7 +85,10 @@ bool JsonValue(const std::string& s, size_t& i, std::vector<std::string>* keys) 
     if (s.compare(i, 4, "null") == 0) return i += 4, true;
     const size_t start = i;
     if (s[i] == '-') ++i;
-    while (i < s.size() && (isdigit(static_cast<unsigned char>(s[i])) || s[i] == '.')) ++i;
+    // Digits, a fraction and an exponent ("1.2e-05").
+    while (i < s.size() && (isdigit(static_cast<unsigned char>(s[i])) || s[i] == '.' ||
+                            s[i] == 'e' || s[i] == 'E' || s[i] == '+' || s[i] == '-'))
+        ++i;
     return i > start;
 }
 
@@ -234,8 +240,31 @@ TEST_F(TolvaneSearchTool, ABadLineOfATableIsNamedByTheToolAndTheService) {
     const std::string negative = folder + "/negative.txt";
     std::ofstream(negative) << "1234567\n-123456\n";
     EXPECT_NE(RunForErrors(TOLVANE_SEARCH_PATH + (" " + negative))
-                  .second.find(":2: '-' is not a valid integer value"),
+                  .second.find(":2: 第2行无法识别：-123456"),
               std::string::npos);
+    // A file without a draw is refused by both, never served or searched as no draws.
+    const std::string empty = folder + "/empty.txt";
+    std::ofstream(empty) << "\xEF\xBB\xBF\r\n123\r\n";
+    for (const std::string& tool : {TOLVANE_SEARCH_PATH + std::string(" "),
+                                    TOLVANE_DRAWSVC_PATH + std::string(" --draws ")}) {
+        const auto [status, errors] = RunForErrors(tool + empty);
+        EXPECT_EQ(status, 1);
+        EXPECT_NE(errors.find(NoDrawsMessage), std::string::npos) << errors;
+    }
+}
+
+TEST_F(TolvaneSearchTool, AFileSizeLimitMakesTheDocumentWriteFailWithAMessage) {
+    // ulimit -f counts blocks of 512 bytes (dash) or 1024 (bash): the document of 40 draws is
+    // larger than either, so its write must fail with a message, and the old document stay.
+    const std::string document = folder + "/out.gtmq";
+    std::ofstream(document) << "old";
+    const auto [status, errors] =
+        RunForErrors("ulimit -f 1 && exec " + std::string(TOLVANE_SEARCH_PATH) + " " + Small +
+                     "--quiet --document " + document + " " + draws);
+    EXPECT_EQ(status, 1) << errors;  // not killed by SIGXFSZ
+    EXPECT_NE(errors.find("无法写入文件："), std::string::npos) << errors;
+    std::ifstream in(document);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "old");
 }
 
 // The number after "key": in a JSON line.
@@ -264,9 +293,19 @@ TEST_F(TolvaneSearchTool, BacktestPrintsOneLinePerRowThenTheVerdict) {
     EXPECT_EQ(NumberAfter(last, "rows"), 3);
     EXPECT_EQ(NumberAfter(last, "patterns"), patterns);
     EXPECT_EQ(NumberAfter(last, "hits"), hits);
-    for (const char* text : {"\"z\":", "\"verdict\":\"", "\"groups\":[{\"dimension\":\"类别\"",
+    for (const char* text : {"\"z\":", "\"groups\":[{\"dimension\":\"类别\"",
                              "\"name\":\"两位差分\"", "\"name\":\"明对\"", "\"hit_rate\":"})
         EXPECT_NE(last.find(text), std::string::npos) << text;
+    // Three draws are too few for a verdict, whatever t reads.
+    EXPECT_NE(last.find("\"m\":3,"), std::string::npos) << last;
+    EXPECT_NE(last.find("\"verdict\":\"期数不足，无法判断\""), std::string::npos) << last;
+    // The default contrast makes every pattern 明对: the group 全明 is empty and has no verdict.
+    const size_t empty = last.find("\"name\":\"全明\"");
+    ASSERT_NE(empty, std::string::npos);
+    const std::string group = last.substr(empty, last.find('}', empty) - empty);
+    for (const char* text :
+         {"\"patterns\":0,", "\"z\":null", "\"m\":0,", "\"p\":null", "\"verdict\":null"})
+        EXPECT_NE(group.find(text), std::string::npos) << text << " in " << group;
 
     // Row 40 scores the patterns a search of the first 39 draws finds.
     const std::string first39 = folder + "/first39.txt";
@@ -286,7 +325,48 @@ TEST_F(TolvaneSearchTool, BacktestPrintsOneLinePerRowThenTheVerdict) {
 
     EXPECT_EQ(RunTool("--backtest 0 " + draws).ExitCode, 2);
     EXPECT_EQ(RunTool("--backtest 3 --document " + folder + "/x.gtmq " + draws).ExitCode, 2);
-    EXPECT_EQ(RunTool("--backtest 3 --set LinegDistMinSe=6 " + draws).ExitCode, 2);
+}
+
+TEST_F(TolvaneSearchTool, BacktestRefusesAsTheSearchDoesAndKeepsItsPatternLimit) {
+    const std::string tool = TOLVANE_SEARCH_PATH + std::string(" ");
+    // The same options are refused with the same message, in both modes.
+    const auto search = RunForErrors(tool + "--set LinegDistMinSe=6 " + draws);
+    const auto backtest = RunForErrors(tool + "--backtest 3 --set LinegDistMinSe=6 " + draws);
+    EXPECT_EQ(search.first, 2);
+    EXPECT_EQ(backtest, search);
+    EXPECT_NE(search.second.find("这组搜索设置无法搜索"), std::string::npos) << search.second;
+
+    // Two modes at once are refused, naming both.
+    const auto modes = RunForErrors(tool + "--trend 5 --backtest 3 " + draws);
+    EXPECT_EQ(modes.first, 2);
+    EXPECT_NE(modes.second.find("--trend and --backtest"), std::string::npos) << modes.second;
+
+    // --max-patterns limits each draw's search: the first draw passes 1 and ends the backtest.
+    const RunResult limited =
+        RunTool(Small + "--set SecCountSe=3 --max-patterns 1 --backtest 3 " + draws);
+    EXPECT_EQ(limited.ExitCode, 1);
+    ASSERT_EQ(limited.Lines.size(), 1u);
+    EXPECT_EQ(NumberAfter(limited.Lines[0], "rows"), 0);
+    const auto why =
+        RunForErrors(tool + Small + "--set SecCountSe=3 --max-patterns 1 --backtest 3 " + draws);
+    EXPECT_NE(why.second.find("the search of draw 38: 搜索到的规律超过内存上限（1个）"),
+              std::string::npos)
+        << why.second;
+}
+
+TEST_F(TolvaneSearchTool, ADocumentPastThePatternBudgetKeepsWhatWasFound) {
+    const std::string document = folder + "/budget.gtmq";
+    const std::string arguments =
+        Small + "--quiet --max-patterns 2 --document " + document + " " + draws;
+    const auto [status, errors] = RunForErrors(TOLVANE_SEARCH_PATH + (" " + arguments));
+    EXPECT_EQ(status, 1);
+    EXPECT_NE(errors.find("超过内存上限（2个）"), std::string::npos) << errors;
+    SearchOptions options;
+    TGui2RegMgr manager(options);
+    TCodes grid;
+    ASSERT_TRUE(OpenWorkDocument(document, grid, manager));
+    EXPECT_EQ(grid.Count(), 40);
+    EXPECT_EQ(manager.Count(), 2);
 }
 
 TEST_F(TolvaneSearchTool, WritesAWorkDocumentOfTheDrawsAndThePatterns) {
@@ -345,6 +425,80 @@ TEST_F(TolvaneSearchTool, TrendReportOfAShortFile) {
                             "--trend 5 --gif-dir d --gif 1 "})
         EXPECT_EQ(RunTool(bad + five).ExitCode, 2) << bad;
     EXPECT_EQ(RunTool("--trend 5 " + folder + "/missing.txt").ExitCode, 1);
+}
+
+// The numbers of one array of a report line, "key": [...], read back as doubles.
+std::vector<double> JsonNumbers(const std::string& line, const std::string& key) {
+    std::vector<double> numbers;
+    const size_t open = line.find("\"" + key + "\": [");
+    if (open == std::string::npos) return numbers;
+    const char* at = line.c_str() + line.find('[', open) + 1;
+    while (*at != ']' && *at != 0) {
+        char* end = nullptr;
+        numbers.push_back(std::strtod(at, &end));
+        if (end == at) break;
+        at = end;
+        while (*at == ',' || *at == ' ') ++at;
+    }
+    return numbers;
+}
+
+template <typename T>
+std::vector<double> AsDoubles(const std::vector<T>& values) {
+    return {values.begin(), values.end()};
+}
+
+TEST_F(TolvaneSearchTool, ShapeReportGivesTheNumbersOfTheShapeStatistics) {
+    const auto random = RandomDraws(77, 250);
+    const std::string path = folder + "/shape.txt";
+    {
+        std::ofstream out(path);
+        for (int32_t r = 0; r < random->Count(); ++r) {
+            for (int32_t p = 1; p <= 7; ++p) out << random->GetNum(p, r);
+            out << "\n";
+        }
+    }
+    // The window starts after the first draw, so 重号 and 邻号 read the draw before it.
+    const RunResult run = RunTool("--shape 120 " + path);
+    ASSERT_EQ(run.ExitCode, 0);
+    const TShapeStats stats = ComputeShapeStats(*random, LastDraws(random->Count(), 120));
+    ASSERT_EQ(run.Lines.size(), stats.Metrics.size() + 1);
+    const std::vector<std::string> metricKeys = {"metric",  "categories", "count",   "expected",
+                                                 "current", "max",        "average", "streak",
+                                                 "chi2",    "df",         "p"};
+    for (size_t m = 0; m < stats.Metrics.size(); ++m) {
+        const std::string& line = run.Lines[m];
+        const TShapeMetricStats& metric = stats.Metrics[m];
+        SCOPED_TRACE(line);
+        std::vector<std::string> keys;
+        EXPECT_TRUE(ValidJson(line, keys));
+        EXPECT_EQ(keys, metricKeys);
+        EXPECT_EQ(line.find(std::string("{\"metric\": \"") + metric.Metric.Name() + "\""), 0u);
+        EXPECT_EQ(JsonNumbers(line, "count"), AsDoubles(metric.Trend.Count));
+        EXPECT_EQ(JsonNumbers(line, "expected"), metric.Expected);
+        EXPECT_EQ(JsonNumbers(line, "current"), AsDoubles(metric.Trend.Current));
+        EXPECT_EQ(JsonNumbers(line, "max"), AsDoubles(metric.Trend.MaxOmission));
+        EXPECT_EQ(JsonNumbers(line, "average"), metric.Trend.Average);
+        EXPECT_EQ(JsonNumbers(line, "streak"), AsDoubles(metric.Trend.Streak));
+        const size_t p = line.find("\"p\": ");
+        ASSERT_NE(p, std::string::npos);
+        EXPECT_EQ(std::strtod(line.c_str() + p + 5, nullptr), metric.Fit.P);
+        EXPECT_GT(metric.Fit.Df, 0);
+    }
+    EXPECT_NE(run.Lines[2].find("\"categories\": [\"0\", \"1\", "), std::string::npos);
+    EXPECT_NE(run.Lines[3].find("\"categories\": [\"0:7\", \"1:6\", "), std::string::npos);
+    EXPECT_EQ(run.Lines.back(), "{\"shape\": {\"draws\": 250, \"window\": 120}}");
+
+    // One draw leaves nothing to test; --shape goes with no other mode and no search option.
+    const std::string one = folder + "/one.txt";
+    std::ofstream(one) << "1234567\n";
+    const RunResult single = RunTool("--shape all " + one);
+    ASSERT_EQ(single.ExitCode, 0);
+    EXPECT_NE(single.Lines[0].find("\"df\": 0, \"p\": null}"), std::string::npos);
+    for (const char* bad :
+         {"--shape 0 ", "--shape x ", "--shape 5 --trend 5 ", "--shape 5 --backtest 3 ",
+          "--shape 5 --quiet ", "--shape 5 --threads 2 "})
+        EXPECT_EQ(RunTool(bad + path).ExitCode, 2) << bad;
 }
 
 }  // namespace

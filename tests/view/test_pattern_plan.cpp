@@ -274,6 +274,19 @@ TEST(PatternPlan, KnownDrawGetsAVerdictRingAndAPatternBeyondTheDrawsNothing) {
     p.draws.SetNum(1, 39, 1);  // low 1 + 9 = 0 against 0
     EXPECT_EQ(OfKind(p.Plan(3), TPlanOpKind::VerdictRing)[0].Color, HitColor);
 
+    // An old draw edited after the search that found it: the figure stays, without a verdict.
+    TCodes searched;
+    searched.Assign(p.draws);
+    searched.SetCount(39);
+    EXPECT_EQ(OfKind(PlanPattern({p.reg, p.draws, 10, 3, 20, &searched}), TPlanOpKind::VerdictRing)
+                  .size(),
+              1u);
+    p.draws.SetNum(6, 10, (p.draws.GetNum(6, 10) + 1) % 10);
+    const auto changed = PlanPattern({p.reg, p.draws, 10, 3, 20, &searched});
+    EXPECT_TRUE(OfKind(changed, TPlanOpKind::VerdictRing).empty());
+    EXPECT_TRUE(OfKind(changed, TPlanOpKind::ResultDigit).empty());  // draw 39 shows its own
+    EXPECT_FALSE(OfKind(changed, TPlanOpKind::Marker).empty());
+
     Planned beyond;
     FillDraws(beyond.draws);
     FillPattern(beyond.reg, 2, 2, 41);

@@ -2,8 +2,9 @@
 
 #include <gif_lib.h>
 
-#include <cstdio>
 #include <memory>
+
+#include "data/FileIo.h"
 
 namespace {
 
@@ -129,16 +130,11 @@ TGifResult WriteGifFile(const std::string& path, const uint32_t* pixels, int32_t
     TGifResult result = EncodeGif(picture, bytes);
     if (!result.Ok()) return result;
 
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (file == nullptr) {
-        result.Code = TGifError::FileNotFound;
-        return result;
-    }
-    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    const bool closed = std::fclose(file) == 0;
-    if (!written || !closed) {
-        std::remove(path.c_str());
-        result.Code = TGifError::Internal;
+    try {
+        WriteFileAtomically(
+            path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+    } catch (const TFileWriteError& e) {
+        result.Code = e.Started ? TGifError::Internal : TGifError::FileNotFound;
     }
     return result;
 }

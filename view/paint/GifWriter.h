@@ -31,7 +31,7 @@ struct TGifResult {
 // and the image at (0, 0), not interlaced. No looping block.
 TGifResult EncodeGif(const TIndexedPicture& picture, std::vector<uint8_t>& bytes);
 
-// Encodes a picture of 0xAARRGGBB pixels and writes it to a file; a partly written file is
-// removed.
+// Encodes a picture of 0xAARRGGBB pixels and writes it to a file through the atomic writer: a
+// failed write leaves an existing file as it was and no partial file behind.
 TGifResult WriteGifFile(const std::string& path, const uint32_t* pixels, int32_t width,
                         int32_t height, int32_t strideInPixels);

@@ -27,6 +27,8 @@ struct TGridPaintInput {
     int32_t DrawBoxStyle = 0;
     QFont Font;  // the control's font; painting changes only size and boldness
     QPalette Palette;
+    // The draws of the search that found the pattern, for its verdict rings; null: Draws.
+    const TCodes* SearchDraws = nullptr;
 };
 
 // A grid coordinate scaled, halves to even.

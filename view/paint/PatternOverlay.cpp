@@ -114,8 +114,8 @@ class PatternPainter {
 
 void DrawPattern(QPainter& painter, const TGridPaintInput& grid, int32_t first, float scale,
                  QPoint origin) {
-    const std::vector<TPlanOp> ops =
-        PlanPattern({grid.Pattern, grid.Draws, grid.Geometry.ColCount, grid.BoxColorMode, first});
+    const std::vector<TPlanOp> ops = PlanPattern({grid.Pattern, grid.Draws, grid.Geometry.ColCount,
+                                                  grid.BoxColorMode, first, grid.SearchDraws});
     if (ops.empty()) return;
     painter.save();
     PatternPainter(painter, grid, scale, origin).Paint(ops);

@@ -1,11 +1,12 @@
 #include "view/paint/PictureSeries.h"
 
 #include <QImage>
-#include <QSaveFile>
 #include <QString>
 
+#include "data/FileIo.h"
 #include "view/PictureNames.h"
 #include "view/paint/PatternPaint.h"
+#include "view/paint/PngWriter.h"
 
 std::string PictureFailureText(TPictureFormat format, const TGifResult& result,
                                const std::string& file) {
@@ -20,9 +21,7 @@ TGifResult SavePngPicture(const TGridPaintInput& input, const QString& file) {
     const QImage picture = PaintPatternPicture(input);
     if (picture.isNull()) return TGifResult{TGifError::Internal};
     // Written beside the target first, so a failed write leaves no broken picture behind.
-    QSaveFile out(file);
-    if (!out.open(QIODevice::WriteOnly) || !picture.save(&out, "PNG") || !out.commit())
-        return TGifResult{TGifError::FileNotFound};
+    if (!WritePngFile(picture, file)) return TGifResult{TGifError::FileNotFound};
     return {};
 }
 
@@ -34,6 +33,8 @@ TPictureSeriesResult WritePictureSeries(
     const std::function<TGridPaintInput(const TGui2Reg&)>& prepare,
     const TPictureProgress& progress, TPictureFormat format) {
     TPictureSeriesResult result;
+    // Temporary files of a series that was killed in this folder go before new ones come.
+    RemoveStaleTemporariesIn(folder.string(), {".gif", ".png"});
     int32_t number = 0;
     for (const TGui2Reg* pattern : patterns) {
         if (pattern == nullptr) continue;

@@ -82,6 +82,7 @@ void TGui2RegNet::Clear() {
     pattern_.Clear();
     draws_.Clear();
     if (parentWidget() != nullptr) LayoutGrid();
+    emit DrawsChanged();
 }
 
 int32_t TGui2RegNet::AppendRow() {
@@ -106,11 +107,12 @@ void TGui2RegNet::DrawsReplaced() {
     SyncScrollBar();
     viewport()->repaint();
     Change();
+    emit DrawsChanged();
 }
 
 TGridPaintInput TGui2RegNet::PaintInput() const {
     return TGridPaintInput{geometry_,     draws_,       pattern_, issueBase_, BoxColorMode,
-                           LinkLineStyle, DrawBoxStyle, font(),   palette()};
+                           LinkLineStyle, DrawBoxStyle, font(),   palette(),  searchDraws_.get()};
 }
 
 void TGui2RegNet::SyncScrollBar() {
@@ -197,13 +199,20 @@ void TGui2RegNet::keyPressEvent(QKeyEvent* event) {
         return;
     }
     event->accept();
+    const int32_t count = draws_.Count();
+    const int32_t row = geometry_.CursorRow;
+    const DrawRecord old = row >= 0 && row < count ? draws_.GetCode(row) : DrawRecord{};
     const TTypeResult result = geometry_.KeyPress(text.at(0).unicode(), draws_);
     if (result == tyBeep) {
         QApplication::beep();
         return;
     }
     if (result == tyTyped) {
-        emit DrawsEdited();
+        // The same digit typed again changes nothing: no undo step, no modified document.
+        if (draws_.Count() != count || !(draws_.GetCode(row) == old)) {
+            emit DrawsEdited();
+            emit DrawsChanged();
+        }
         SyncScrollBar();
         viewport()->update();
         PostKeyDown(gkRight);

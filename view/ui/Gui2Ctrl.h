@@ -2,6 +2,7 @@
 
 #include <QAbstractScrollArea>
 #include <cstdint>
+#include <memory>
 
 #include "data/Hao.h"
 #include "data/Stream.h"
@@ -43,10 +44,14 @@ class TGui2RegNet : public QAbstractScrollArea {
     void ApplyDisplay(const TGridDisplay& display);
     void SetSecIndex(int32_t index);
     void SetPattern(const TGui2Reg& pattern);
+    // The draws of the search that found the pattern shown (its verdict needs them); null: the
+    // grid's own draws.
+    void SetSearchDraws(std::shared_ptr<const TCodes> draws) { searchDraws_ = std::move(draws); }
     void Clear();
     int32_t AppendRow();
     void LayoutGrid();
-    // Repaints at once after the draws were replaced, without a new layout or scrolling.
+    // Repaints at once after the draws were replaced, without a new layout or scrolling, and
+    // tells the windows that show draws (DrawsChanged). Whoever replaces the draws calls it.
     void DrawsReplaced();
 
     // The things the painting needs, with this control's font and palette.
@@ -63,6 +68,9 @@ class TGui2RegNet : public QAbstractScrollArea {
     void OnChange();
     // Digits typed into the grid changed the draws.
     void DrawsEdited();
+    // The one signal for every change of the draws: typing, an import, the editor, a download,
+    // undo and redo, an opened or cleared document. Every window that shows draws follows it.
+    void DrawsChanged();
     void ContextPopupRequested(const QPoint& globalPos);
     // Painting failed (posted, once until a paint succeeds again).
     void PaintFailed(const QString& message);
@@ -87,6 +95,7 @@ class TGui2RegNet : public QAbstractScrollArea {
 
     TCodes draws_;
     TGui2Reg pattern_;
+    std::shared_ptr<const TCodes> searchDraws_;
     TGridGeometry geometry_;
     int32_t secIndex_ = -1;
     int32_t issueBase_ = 1;

@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <QTemporaryDir>
 
+#include "stats/paint/ShapeBarsPaint.h"
 #include "stats/paint/TrendPaint.h"
 #include "view/paint/PaintBasics.h"
 
@@ -89,6 +90,65 @@ TEST_F(TrendPaint, SumsViewDrawsTheSumOfTheFirstFourDigits) {
     for (const auto& [row, sum] : {std::pair{0, 27}, {1, 10}, {2, 0}})
         EXPECT_EQ(BallPixel(image, Centre(layout, row, sum)), TrendSumBallColor) << row;
     EXPECT_NE(BallPixel(image, Centre(layout, 1, 36)), TrendSumBallColor);  // digits 5-7 left out
+}
+
+TEST_F(TrendPaint, ShapeChartMarksEachDrawsCategoryAndTellsTheRoads) {
+    // 跨度 9, 0, 4; 012路 counts 3:2:2 for "0123456".
+    Fill(draws, {"0900000", "5555555", "1234500", "0123456"});
+    stats = ComputeTrendStats(draws, LastDraws(draws.Count(), 3));
+    for (TShapeMetricId id : {TShapeMetricId::Span, TShapeMetricId::Roads}) {
+        const TShapeMetric metric(id);
+        const TShapeMetricStats shape = ComputeShapeMetricStats(draws, stats.Window, metric);
+        const TOmissionTable categories(ShapeRowCategories(draws, stats.Window, metric),
+                                        metric.CategoryCount());
+        const TTrendPaintInput input{draws, stats,      categories, 0,
+                                     1,     SongFont(), QPalette(), &shape};
+        const QImage image = PaintTrendPicture(input, 0, 3);
+        const TTrendLayout layout = TTrendLayout::Shape(metric);
+        ASSERT_EQ(image.size(), QSize(layout.Width(), layout.TotalHeight(3)));
+        if (id == TShapeMetricId::Span) {
+            for (const auto& [row, span] : {std::pair{0, 0}, {1, 5}, {2, 6}})
+                EXPECT_EQ(BallPixel(image, Centre(layout, row, span)), TrendShapeBallColor) << row;
+            EXPECT_NE(BallPixel(image, Centre(layout, 0, 9)), TrendShapeBallColor);
+            // Under the rows the categories' statistics: 0, 5 and 6, seen once each, are hot.
+            const int32_t footer = TTrendLayout::HeaderHeight + 3 * TTrendLayout::RowHeight;
+            for (int32_t v : {0, 5, 6, 3}) {
+                const TChartRect cell = layout.CellRect(footer, v);
+                EXPECT_EQ(image.pixelColor(cell.Left + 2, cell.Top + 2) == QColor(255, 204, 204),
+                          v != 3)
+                    << v;
+            }
+            EXPECT_EQ(TrendRowToolTip(input, 0), QStringLiteral("第 2 期 5555555\n跨度：0"));
+        } else {
+            EXPECT_EQ(BallPixel(image, Centre(layout, 2, RoadsCategory(3, 2))),
+                      TrendShapeBallColor);
+            EXPECT_TRUE(
+                TrendRowToolTip(input, 2).endsWith(QStringLiteral("（各位012路 0120120）")));
+            image.save(
+                QDir(QStringLiteral(TOLVANE_ARTIFACTS_DIR)).filePath("trend-shape-roads.png"));
+        }
+    }
+    // Tool tips belong to shape rows only.
+    omissions = TOmissionTable(draws, stats.Window, 1);
+    EXPECT_TRUE(
+        TrendRowToolTip({draws, stats, omissions, 1, 1, SongFont(), QPalette()}, 0).isEmpty());
+}
+
+TEST_F(TrendPaint, ShapeBarsShowObservedAndExpectedCounts) {
+    Fill(draws, {"0123456", "1234567", "2345678", "3456789", "0000000", "9999999"});
+    const TShapeMetricStats shape =
+        ComputeShapeMetricStats(draws, {0, 6}, TShapeMetric(TShapeMetricId::OddEven));
+    const QImage image = PaintShapeBarsPicture({shape, 6, SongFont(), QPalette()});
+    int32_t observed = 0;
+    int32_t expected = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            observed += image.pixelColor(x, y) == ShapeObservedColor;
+            expected += image.pixelColor(x, y) == ShapeExpectedColor;
+        }
+    EXPECT_GT(observed, 100);
+    EXPECT_GT(expected, 20);
+    image.save(QDir(QStringLiteral(TOLVANE_ARTIFACTS_DIR)).filePath("trend-shape-bars.png"));
 }
 
 TEST_F(TrendPaint, SavesPngAndGifAndReportsAFolderThatIsMissing) {

@@ -8,6 +8,7 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QtTest>
+#include <cmath>
 
 #include "app/Application.h"
 #include "app/Main.h"
@@ -75,7 +76,8 @@ class TestStatForm : public QObject {
         QStringList texts;
         for (QAction* a : form.StatTbr->actions())
             texts << (a->isSeparator() ? "|" : a->isVisible() ? a->text() : "hidden");
-        QCOMPARE(texts, (QStringList{"定位定数", "两位合分", "两数差分", "|", "关闭退出"}));
+        QCOMPARE(texts, (QStringList{"定位定数", "两位合分", "两数差分", "|", "命中统计", "|",
+                                     "关闭退出"}));
         QVERIFY(form.Charts().empty());
         // Raised buttons, not flat text; the statistic shown stays pressed.
         for (QToolButton* button : form.StatTbr->findChildren<QToolButton*>())
@@ -196,6 +198,57 @@ class TestStatForm : public QObject {
         QVERIFY(form->StatHintLbl->isVisibleTo(form));
         QVERIFY(form->StatHintLbl->text().startsWith(QStringLiteral("还没有规律")));
         QVERIFY(!form->RefreshIfOutOfDate());
+    }
+
+    void hitCountsShowThePatternsWithAKnownDrawTheirHitsAndChance() {
+        // Draws 0-19 as the search read them; draw 20 came out as A=1, B=4.
+        auto searched = std::make_shared<TCodes>();
+        searched->SetCount(20);
+        TCodes draws;
+        draws.Assign(*searched);
+        const int32_t coming = draws.Add();
+        draws.SetNum(1, coming, 1);
+        draws.SetNum(2, coming, 4);
+        // Low line A+B of draw 20 against high line A+B of draw 19: 5 against 0.
+        TPatternSet set;
+        set.SearchDraws = searched;
+        for (int i = 0; i < 3; ++i) set.Patterns.push_back(Forecast(2, 4));  // 明对: hit
+        set.Patterns.push_back(Forecast(2, 4));
+        set.Patterns.back()->ContrastKind = 1;  // 全明: miss
+        set.Patterns.push_back(Forecast(1, 0));
+        set.Patterns.back()->BaseRow = 21;  // its draw is not out yet: not counted
+        TGui2RegMgr manager(options_);
+        manager.SwapContents(set);
+        TStatForm form(nullptr, fixture_.Prompts());
+        form.SetRegMgr(&manager);
+        form.SetDraws(&draws);
+        form.StatTbrStat1Click();
+        QCOMPARE(Row(*form.Charts()[0], 1)[0], "1");  // counting patterns: A=0 is there
+
+        form.StatTbrHits->trigger();
+        QCOMPARE(form.Charts().size(), size_t{4});
+        const TGraphPilarNet& b = *form.Charts()[1];
+        QCOMPARE(Row(b, 1), (QStringList{"0", "0", "0", "0", "4", "0", "0", "0", "0", "0"}));
+        QCOMPARE(Row(b, 2), (QStringList{"0", "0", "0", "0", "3", "0", "0", "0", "0", "0"}));
+        QCOMPARE(Row(*form.Charts()[0], 1)[0], "0");
+        // Chance: 2 in 10 for each 明对, 1 in 10 for the 全明.
+        QVERIFY(std::abs(b.Chart.Marks[5] - 0.7) < 1e-9);
+        const TChartRect mark = b.Chart.MarkRect(5);
+        const TChartRect hits = b.Chart.ScaleBar(b.Chart.BarRect(5, 2));
+        QVERIFY(mark.Left < hits.Left && mark.Right > hits.Right);
+        QVERIFY(mark.Top > hits.Top && mark.Top <= hits.Bottom);
+        QVERIFY(form.StatHintLbl->text().contains(QStringLiteral("随机")));
+        form.show();
+        QVERIFY(SaveScreenshot(form, QStringLiteral("statistics-hits.png")));
+
+        // An old draw edited: no verdict holds, nothing is counted, and the window says why.
+        draws.SetNum(3, 5, 8);
+        form.DrawsChanged();
+        QVERIFY(form.Charts().empty());
+        QVERIFY(form.StatHintLbl->text().contains(QStringLiteral("没有改变")));
+        form.StatTbrHits->trigger();
+        QCOMPARE(Row(*form.Charts()[1], 1)[4], "4");
+        QVERIFY(!form.StatHintLbl->isVisibleTo(&form));
     }
 
     void aStatisticThatCountsNothingSaysWhy() {

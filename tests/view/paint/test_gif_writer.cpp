@@ -1,10 +1,14 @@
 #include <gif_lib.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 
+#include "data/FileIo.h"
 #include "view/paint/GifWriter.h"
 
 namespace {
@@ -139,6 +143,30 @@ TEST_F(GifWriterTest, UnwritablePathIsReportedAndLeavesNoFile) {
     EXPECT_EQ(result.Code, TGifError::FileNotFound);
     EXPECT_STREQ(GifErrorText(result.Code), "File not Found");
     EXPECT_FALSE(fs::exists(path));
+}
+
+// A write that fails halfway (here past a file-size limit, in a child process) reports an
+// internal error and leaves the picture that was there before, and nothing else.
+TEST_F(GifWriterTest, AFailedWriteKeepsTheExistingFile) {
+    const fs::path path = dir_ / "301_0001.gif";
+    std::ofstream(path) << "the old picture";
+    std::vector<uint32_t> pixels(128 * 128);
+    for (size_t i = 0; i < pixels.size(); ++i)
+        pixels[i] = Rgb(int(i * 7 % 256), int(i * 13 % 256), int(i % 5));
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        IgnoreFileSizeSignal();
+        const rlimit limit{1024, 1024};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        ::_exit(static_cast<int>(WriteGifFile(path.string(), pixels.data(), 128, 128, 128).Code));
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), static_cast<int>(TGifError::Internal));
+    EXPECT_EQ(FileStart(path, 15), "the old picture");
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 1);
 }
 
 }  // namespace

@@ -1,0 +1,21 @@
+#include "view/paint/PngWriter.h"
+
+#include <QBuffer>
+#include <QByteArray>
+#include <QFile>
+
+#include "data/FileIo.h"
+
+bool WritePngFile(const QImage& picture, const QString& path) {
+    if (picture.isNull()) return false;
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    if (!buffer.open(QIODevice::WriteOnly) || !picture.save(&buffer, "PNG")) return false;
+    try {
+        WriteFileAtomically(QFile::encodeName(path).toStdString(),
+                            std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())));
+    } catch (const TError&) {
+        return false;
+    }
+    return true;
+}
