@@ -216,7 +216,7 @@ void TDrawCommands::StartDownload() {
          created = std::chrono::steady_clock::now()](TJobControl& control) {
             return RunDownload(request, timing, created, control);
         },
-        [this](TDownloadResult result) { OnDownloadResult(result); });
+        [this](const TDownloadResult& result) { OnDownloadResult(result); });
 }
 
 void TDrawCommands::SetDownloadEnabled(bool enabled) {
