@@ -16,9 +16,9 @@ TAnalysisWindows::TAnalysisWindows(QWidget& window, TPrompts& prompts, const TCo
       manager_(manager),
       options_(options),
       editOptions_(std::move(editOptions)) {
-    stat_ = new TStatForm(&window_, &prompts_);
+    stat_ = new TStatForm(&window_, prompts_);
     stat_->SetDraws(&draws_);
-    trend_ = new TTrendForm(&window_, &prompts_);
+    trend_ = new TTrendForm(&window_, prompts_);
     trend_->SetDraws(&draws_, issueBase);
 }
 
@@ -36,7 +36,7 @@ void TAnalysisWindows::ShowTrend() {
 
 void TAnalysisWindows::ShowBacktest() {
     if (!backtest_) {
-        backtest_ = new TBacktestForm(&window_, &prompts_);
+        backtest_ = new TBacktestForm(&window_, prompts_);
         backtest_->SetSource(&draws_, &options_, editOptions_);
     }
     backtest_->OpenWindow();

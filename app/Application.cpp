@@ -75,7 +75,7 @@ QString ProgramFolder() {
     QString dataFolder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
     if (dataFolder.isEmpty())
         dataFolder = QDir::home().filePath(QStringLiteral(".local/share/Tolvane"));
-    const QString folder = ChooseProgramFolder(QCoreApplication::applicationDirPath(), dataFolder);
+    QString folder = ChooseProgramFolder(QCoreApplication::applicationDirPath(), dataFolder);
     QDir().mkpath(folder);
     return folder;
 }

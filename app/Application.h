@@ -4,14 +4,22 @@
 #include <QIcon>
 #include <QString>
 
-// The application object: names, fonts, and the last resort for errors that no command
-// catches, which are shown in a message box while the program goes on.
+#include "ui/Prompts.h"
+
+// The application object: names, fonts, the one set of dialogs every window is given, and the
+// last resort for errors that no command catches, which are shown in a message box while the
+// program goes on.
 class TApplication : public QApplication {
     Q_OBJECT
 
   public:
     TApplication(int& argc, char** argv);
     bool notify(QObject* receiver, QEvent* event) override;
+    // The message boxes, file dialogs and desktop hand-over of the whole run.
+    TPrompts& Prompts() { return prompts_; }
+
+  private:
+    TDialogPrompts prompts_;
 };
 
 // Maps the Windows font families the windows ask for to installed ones.

@@ -16,6 +16,7 @@
 #include "data/DrawExport.h"
 #include "data/Error.h"
 #include "data/FileIo.h"
+#include "search/PatternClass.h"
 #include "stats/ui/BacktestChartView.h"
 #include "ui/BackgroundJob.h"
 #include "ui/Prompts.h"
@@ -31,7 +32,8 @@ QString Text(const std::string& text) {
 
 // The options a run uses, in one line.
 QString OptionsLine(const SearchOptions& o) {
-    static const char* const styles[] = {"全部", "定位定数", "两位合分", "两位差分"};
+    static const char* const styles[] = {"全部", PatternClassNames[0], PatternClassNames[1],
+                                         PatternClassNames[2]};
     const auto pick = [](int32_t value, auto& names) {
         return value >= 0 && value < static_cast<int32_t>(std::size(names)) ? names[value] : "?";
     };
@@ -68,7 +70,7 @@ struct TBacktestForm::TNews {
     int32_t CurrentRow = 0;
 };
 
-TBacktestForm::TBacktestForm(QWidget* parent, TPrompts* prompts)
+TBacktestForm::TBacktestForm(QWidget* parent, TPrompts& prompts)
     : QWidget(parent, Qt::Window), prompts_(prompts), run_(new TBackgroundJob(this)) {
     connect(run_, &TBackgroundJob::ProgressChanged, this, &TBacktestForm::DrainNews);
     setObjectName(QStringLiteral("BacktestForm"));
@@ -202,12 +204,7 @@ void TBacktestForm::showEvent(QShowEvent* event) {
 }
 
 void TBacktestForm::ShowMessage(const QString& text) {
-    if (prompts_) {
-        prompts_->ShowMessage(this, text);
-    } else {
-        TDialogPrompts prompts;
-        prompts.ShowMessage(this, text);
-    }
+    prompts_.ShowMessage(this, text);
 }
 
 void TBacktestForm::StartBtClick() {
@@ -337,11 +334,9 @@ void TBacktestForm::WriteExport(const QString& path, const QByteArray& bytes) {
 }
 
 void TBacktestForm::ExportCsvBtClick() {
-    TDialogPrompts dialogs;
-    TPrompts& prompts = prompts_ ? *prompts_ : static_cast<TPrompts&>(dialogs);
     const QString path =
-        prompts.SaveFileName(this, QStringLiteral("导出表格"), QStringLiteral("规律回测.csv"),
-                             QStringLiteral("CSV 文件 (*.csv)"));
+        prompts_.SaveFileName(this, QStringLiteral("导出表格"), QStringLiteral("规律回测.csv"),
+                              QStringLiteral("CSV 文件 (*.csv)"));
     if (path.isEmpty()) return;
     // A byte-order mark lets spreadsheet programs read the UTF-8 text.
     WriteExport(path, QByteArray(Utf8ByteOrderMark) +
@@ -349,11 +344,9 @@ void TBacktestForm::ExportCsvBtClick() {
 }
 
 void TBacktestForm::ExportChartBtClick() {
-    TDialogPrompts dialogs;
-    TPrompts& prompts = prompts_ ? *prompts_ : static_cast<TPrompts&>(dialogs);
     const QString path =
-        prompts.SaveFileName(this, QStringLiteral("导出图片"), QStringLiteral("规律回测.png"),
-                             QStringLiteral("PNG 图片 (*.png)"));
+        prompts_.SaveFileName(this, QStringLiteral("导出图片"), QStringLiteral("规律回测.png"),
+                              QStringLiteral("PNG 图片 (*.png)"));
     if (path.isEmpty()) return;
     QByteArray bytes;
     QBuffer buffer(&bytes);

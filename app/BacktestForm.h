@@ -27,9 +27,8 @@ class TBacktestForm : public QWidget {
     Q_OBJECT
 
   public:
-    // prompts answers messages and file dialogs (the real ones when null); it must outlive the
-    // window.
-    explicit TBacktestForm(QWidget* parent = nullptr, TPrompts* prompts = nullptr);
+    // prompts answers messages and file dialogs; it must outlive the window.
+    TBacktestForm(QWidget* parent, TPrompts& prompts);
     ~TBacktestForm() override;
 
     // What a run scores: the draws and options are read (and copied) when it starts. The
@@ -85,7 +84,7 @@ class TBacktestForm : public QWidget {
     // Writes bytes over path through the atomic writer; says so when it cannot.
     void WriteExport(const QString& path, const QByteArray& bytes);
 
-    TPrompts* prompts_ = nullptr;
+    TPrompts& prompts_;
     const TCodes* draws_ = nullptr;
     const SearchOptions* options_ = nullptr;
     std::function<void()> openOptions_;

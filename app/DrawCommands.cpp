@@ -187,7 +187,7 @@ void TDrawCommands::Export() {
 }
 
 void TDrawCommands::Edit() {
-    if (!editor_) editor_ = new TCodeEdtorForm(&window_, &prompts_);
+    if (!editor_) editor_ = new TCodeEdtorForm(&window_, prompts_);
     editor_->SetLines(DrawLinesOf(grid_.Draws()));
     if (editor_->exec() != QDialog::Accepted) return;
     try {
@@ -216,7 +216,7 @@ void TDrawCommands::StartDownload() {
          created = std::chrono::steady_clock::now()](TJobControl& control) {
             return RunDownload(request, timing, created, control);
         },
-        [this](TDownloadResult result) { OnDownloadResult(result); });
+        [this](const TDownloadResult& result) { OnDownloadResult(result); });
 }
 
 void TDrawCommands::SetDownloadEnabled(bool enabled) {

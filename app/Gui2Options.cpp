@@ -16,6 +16,7 @@
 #include <algorithm>
 
 #include "search/OptionRules.h"
+#include "search/PatternClass.h"
 #include "ui/Prompts.h"
 #include "view/paint/PaintBasics.h"
 
@@ -24,6 +25,10 @@ namespace {
 // The "不限位置" item of 目标位置 and the value it stores.
 constexpr int NoPositionFilterItem = 4;
 constexpr int32_t NoPositionFilter = -1;
+
+QString Name(const char* text) {
+    return QString::fromUtf8(text);
+}
 
 // A row of text with spin edits in its blanks: "高线跨越第 [ ] 行至 [ ] 行,彩线有 [ ] 个至 [ ]
 // 个点".
@@ -43,12 +48,8 @@ QWidget* SentenceRow(const QStringList& words, const std::vector<QWidget*>& fiel
 
 }  // namespace
 
-TGui2OptionsForm::TGui2OptionsForm(QWidget* parent, TPrompts* prompts)
+TGui2OptionsForm::TGui2OptionsForm(QWidget* parent, TPrompts& prompts)
     : QDialog(parent), prompts_(prompts) {
-    if (!prompts_) {
-        ownPrompts_ = std::make_unique<TDialogPrompts>();
-        prompts_ = ownPrompts_.get();
-    }
     setObjectName(QStringLiteral("Gui2OptionsForm"));
     setWindowTitle(QStringLiteral("搜索设置"));
     setFont(SongFont());
@@ -127,8 +128,8 @@ TGui2OptionsForm::TGui2OptionsForm(QWidget* parent, TPrompts* prompts)
     baseLayout->addLayout(radios);
     auto* fallRadios = new QHBoxLayout;
     fallRadios->addWidget(RadioGroup("FallStyleGbx", QStringLiteral("落码类型"),
-                                     {QStringLiteral("全部类型"), QStringLiteral("定位定数"),
-                                      QStringLiteral("两位合分"), QStringLiteral("两位差分")},
+                                     {QStringLiteral("全部类型"), Name(PatternClassNames[0]),
+                                      Name(PatternClassNames[1]), Name(PatternClassNames[2])},
                                      2, &SearchOptions::FallStyleGbx, FallStyleGbx));
     connect(FallStyleGbx, &QButtonGroup::idToggled, this, [this](int, bool on) {
         if (on) FallStyleChanged();
@@ -303,7 +304,7 @@ void TGui2OptionsForm::accept() {
     // Options the search cannot use are refused here, while the user can still change them.
     const std::string problems = SearchOptionMessage(copy_);
     if (!problems.empty()) {
-        prompts_->ShowError(this, QString::fromStdString(problems));
+        prompts_.ShowError(this, QString::fromStdString(problems));
         return;
     }
     QDialog::accept();

@@ -21,8 +21,8 @@ class TGui2OptionsForm : public QDialog {
     Q_OBJECT
 
   public:
-    // prompts answers the message boxes (the real ones when null); it must outlive the dialog.
-    explicit TGui2OptionsForm(QWidget* parent = nullptr, TPrompts* prompts = nullptr);
+    // prompts answers the message boxes; it must outlive the dialog.
+    TGui2OptionsForm(QWidget* parent, TPrompts& prompts);
     ~TGui2OptionsForm() override;
 
     // Fills the copy and the controls from the record (without showing the dialog).
@@ -70,6 +70,5 @@ class TGui2OptionsForm : public QDialog {
     void FallStyleChanged();
 
     SearchOptions copy_;
-    std::unique_ptr<TPrompts> ownPrompts_;
-    TPrompts* prompts_ = nullptr;
+    TPrompts& prompts_;
 };

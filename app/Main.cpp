@@ -40,8 +40,7 @@
 
 namespace {
 
-const QString SearchingMessage =
-    QStringLiteral("程序正在搜索...\r\n请停止搜索或者等待搜索结束再执行此命令");
+const QString SearchingMessage = QString::fromUtf8(SearchRunningText);
 
 QString Text(const std::string& text) {
     return QString::fromStdString(text);
@@ -57,10 +56,8 @@ W* Named(const char* name, Parent* parent) {
 
 }  // namespace
 
-TMainForm::TMainForm(const QString& programFolder, std::unique_ptr<TPrompts> prompts,
-                     QWidget* parent)
-    : QMainWindow(parent), programFolder_(programFolder), prompts_(std::move(prompts)) {
-    if (!prompts_) prompts_ = std::make_unique<TDialogPrompts>();
+TMainForm::TMainForm(const QString& programFolder, TPrompts& prompts, QWidget* parent)
+    : QMainWindow(parent), programFolder_(programFolder), prompts_(prompts) {
     document_ = std::make_unique<TDocumentSession>(DocumentPath().toStdString());
     setObjectName(QStringLiteral("MainForm"));
     resize(687, 500);
@@ -80,7 +77,7 @@ TMainForm::TMainForm(const QString& programFolder, std::unique_ptr<TPrompts> pro
     StatusPanel1 = status_->Panel(1);
     StatusPanel2 = status_->Panel(2);
     FormCreate();
-    analysis_ = new TAnalysisWindows(*this, *prompts_, Gui2RegNet->Draws(), Gui2RegNet->IssueBase(),
+    analysis_ = new TAnalysisWindows(*this, prompts_, Gui2RegNet->Draws(), Gui2RegNet->IssueBase(),
                                      *regMgr_, Options, [this] { RegMenuOptionsClick(); });
     connect(Gui2RegNet, &TGui2RegNet::DrawsChanged, analysis_, &TAnalysisWindows::DrawsChanged);
 }
@@ -184,11 +181,11 @@ void TMainForm::FormCreate() {
     list_ = new TPatternListController(*ListView, *listModel_, *regMgr_, this);
     list_->SetDeleteActions(RegMenuDel, RegMenuDelBt);
     history_->SetPatternList(*list_);
-    draws_ = new TDrawCommands(*this, *Gui2RegNet, *prompts_, Options, DownloadTiming, *status_,
+    draws_ = new TDrawCommands(*this, *Gui2RegNet, prompts_, Options, DownloadTiming, *status_,
                                programFolder_);
     draws_->SetDownloadActions(FileMenuDown, FileMenuDownBt);
     connect(draws_, &TDrawCommands::DrawsChanged, history_, &TUndoHistory::DrawsReplaced);
-    help_ = new THelpCommands(*this, *prompts_, programFolder_);
+    help_ = new THelpCommands(*this, prompts_, programFolder_);
     opening_ = new TBackgroundJob(this);
     commands_ = new TBackgroundJob(this);
 
@@ -212,11 +209,11 @@ void TMainForm::FormCreate() {
 
 bool TMainForm::FormCloseQuery() {
     if (regMgr_ && regMgr_->Running()) {
-        prompts_->ShowMessage(this, SearchingMessage);
+        prompts_.ShowMessage(this, SearchingMessage);
         return false;
     }
     if (DocumentModified()) {
-        const auto answer = prompts_->Ask(
+        const auto answer = prompts_.Ask(
             this, QStringLiteral("文档已经修改，是否保存？"),
             QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, QMessageBox::Save);
         if (answer == QMessageBox::Cancel) return false;
@@ -241,7 +238,7 @@ void TMainForm::SetStatusText(int panel, const QString& text) {
 }
 
 void TMainForm::ShowError(const QString& text) {
-    prompts_->ShowError(this, text);
+    prompts_.ShowError(this, text);
 }
 
 void TMainForm::LoadSettings() {
@@ -300,7 +297,7 @@ void TMainForm::OpenDocument() {
         *opening_, *document_, Gui2RegNet->Draws(), *regMgr_, this,
         [this, ended](bool opened, TPatternListModel::TRows rows) {
             if (!opened) {
-                prompts_->ShowMessage(this, QString::fromUtf8(DocumentNotOpenedText));
+                prompts_.ShowMessage(this, QString::fromUtf8(DocumentNotOpenedText));
                 return ended();
             }
             Gui2RegNet->Pattern().Clear();
@@ -312,8 +309,8 @@ void TMainForm::OpenDocument() {
             ended();
         },
         [this, ended](std::exception_ptr) {
-            prompts_->ShowError(this, QStringLiteral("打开文档失败：\r\n") +
-                                          QString::fromUtf8(WorkDocumentFileName));
+            prompts_.ShowError(this, QStringLiteral("打开文档失败：\r\n") +
+                                         QString::fromUtf8(WorkDocumentFileName));
             FileMenuNewClick();
             ended();
         });
@@ -346,7 +343,7 @@ bool TMainForm::SaveDocument() {
         error = e.what();
     }
     if (!document_->BackupPath().empty())  // told first, whether or not the save went well
-        prompts_->ShowMessage(
+        prompts_.ShowMessage(
             this, QStringLiteral("原文档无法读取，已备份为：\r\n") + Text(document_->BackupPath()));
     if (!error.empty()) ShowError(Text(error));
     if (error.empty()) history_->Saved();
@@ -396,7 +393,7 @@ void TMainForm::FileMenuExportClick() {
 }
 
 void TMainForm::FileMenuExportTableClick() {
-    TPatternTableExport(*this, *prompts_, programFolder_, *commands_)
+    TPatternTableExport(*this, prompts_, programFolder_, *commands_)
         .Run(*listModel_, list_->SelectedPatterns());
 }
 
@@ -409,7 +406,7 @@ void TMainForm::FileMenuExitClick() {
 }
 
 void TMainForm::EditMenuUndoClick() {
-    if (regMgr_->Running()) return prompts_->ShowMessage(this, SearchingMessage);
+    if (regMgr_->Running()) return prompts_.ShowMessage(this, SearchingMessage);
     // Right after 停止 the stopped search still hands over rows: the undo waits for them.
     search_->WhenSettled([this] {
         history_->Undo();
@@ -418,7 +415,7 @@ void TMainForm::EditMenuUndoClick() {
 }
 
 void TMainForm::EditMenuRedoClick() {
-    if (regMgr_->Running()) return prompts_->ShowMessage(this, SearchingMessage);
+    if (regMgr_->Running()) return prompts_.ShowMessage(this, SearchingMessage);
     search_->WhenSettled([this] {
         history_->Redo();
         RefreshCaption();
@@ -462,7 +459,7 @@ void TMainForm::RegMenuClearClick() {
 
 void TMainForm::RegMenuSearchClick() {
     if (regMgr_->Running()) {
-        prompts_->ShowMessage(this, SearchingMessage);
+        prompts_.ShowMessage(this, SearchingMessage);
         return;
     }
     // Options from a hand-edited settings file are checked like those of the options dialog,
@@ -492,7 +489,7 @@ void TMainForm::RegMenuStopClick() {
 }
 
 void TMainForm::RegMenuOptionsClick() {
-    if (!optionsForm_) optionsForm_ = new TGui2OptionsForm(this, prompts_.get());
+    if (!optionsForm_) optionsForm_ = new TGui2OptionsForm(this, prompts_);
     if (optionsForm_->ShowOptions(Options) != QDialog::Accepted) return;
     Options = optionsForm_->Options();
     SaveSettings();
@@ -510,7 +507,7 @@ void TMainForm::RegMenuTrendClick() {
 
 void TMainForm::RegMenuExportPicClick() {
     ExportPatternPictures(*commands_, *Gui2RegNet, list_->SelectedPatterns(), programFolder_,
-                          *prompts_, this);
+                          prompts_, this);
 }
 
 void TMainForm::RegMenuBacktestClick() {
@@ -519,11 +516,11 @@ void TMainForm::RegMenuBacktestClick() {
 
 void TMainForm::RegMenuExportPngClick() {
     ExportPatternPictures(*commands_, *Gui2RegNet, list_->SelectedPatterns(), programFolder_,
-                          *prompts_, this, TPictureFormat::Png);
+                          prompts_, this, TPictureFormat::Png);
 }
 
 void TMainForm::RegMenuCopyPicClick() {
-    CopyPatternPicture(*Gui2RegNet, list_->SingleSelectedPattern(), *prompts_, this);
+    CopyPatternPicture(*Gui2RegNet, list_->SingleSelectedPattern(), prompts_, this);
 }
 
 void TMainForm::RegMenuNothingClick() {}

@@ -48,9 +48,8 @@ class TMainForm : public QMainWindow {
 
   public:
     // programFolder holds the settings and the work document; prompts answers message boxes
-    // and file dialogs (the real dialogs when null).
-    explicit TMainForm(const QString& programFolder, std::unique_ptr<TPrompts> prompts = nullptr,
-                       QWidget* parent = nullptr);
+    // and file dialogs of this window and of every window it opens, and must outlive them.
+    TMainForm(const QString& programFolder, TPrompts& prompts, QWidget* parent = nullptr);
     ~TMainForm() override;
 
     // Components, each also its objectName.
@@ -240,7 +239,7 @@ class TMainForm : public QMainWindow {
     void OpeningEnded();
 
     QString programFolder_;
-    std::unique_ptr<TPrompts> prompts_;
+    TPrompts& prompts_;
     std::unique_ptr<TDocumentSession> document_;
     std::unique_ptr<TGui2RegMgr> regMgr_;
     std::unique_ptr<TStatusPanels> status_;

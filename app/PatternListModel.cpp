@@ -253,7 +253,7 @@ void TPatternListModel::SortByColumnLater(int column, Qt::SortOrder order,
             return PatternSortOrder(job->Rows, job->Column, job->Order == Qt::DescendingOrder,
                                     job->Draws.get(), job->SearchDraws.get());
         },
-        [this, job](std::vector<uint32_t> orderOfRows) { ApplySort(*job, orderOfRows); });
+        [this, job](const std::vector<uint32_t>& orderOfRows) { ApplySort(*job, orderOfRows); });
     emit SortingChanged(true);
 }
 

@@ -33,8 +33,8 @@ void TPatternTableExport::Run(const TPatternListModel& list,
         prompts_.ShowMessage(&window_, QStringLiteral("没有可以导出的规律。"));
         return finish({});
     }
-    const QString path = prompts_.SaveFileName(&window_, QStringLiteral("导出规律表格"), folder_,
-                                               QStringLiteral("表格 (*.csv)"));
+    QString path = prompts_.SaveFileName(&window_, QStringLiteral("导出规律表格"), folder_,
+                                         QStringLiteral("表格 (*.csv)"));
     if (path.isEmpty()) return finish({});
 
     // Window-modal: while it shows, no command can free the patterns being written.

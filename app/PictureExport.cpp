@@ -111,13 +111,13 @@ void ExportPatternPictures(TBackgroundJob& job, TGui2RegNet& grid,
         QGuiApplication::restoreOverrideCursor();
         delete progress.data();  // at once: a dialog left for later could still show itself
     };
-    const auto folderPath = folder;
     TPrompts* shownPrompts = &prompts;
     TGui2RegNet* shownGrid = &grid;
     QPointer<QWidget> owner = parent;
     auto* kept = source.get();
     job.Start(
-        [source = std::move(source), folderPath, comingIssue, format](TJobControl& control) {
+        [source = std::move(source), folderPath = folder, comingIssue,
+         format](TJobControl& control) {
             TPicturesWritten written;
             const auto count = static_cast<int64_t>(source->Patterns.size());
             std::vector<const TGui2Reg*> patterns;
@@ -147,7 +147,7 @@ void ExportPatternPictures(TBackgroundJob& job, TGui2RegNet& grid,
             return written;
         },
         [kept, result, shownGrid, shownPrompts, owner, folder, format, done,
-         ended](TPicturesWritten written) mutable {
+         ended](const TPicturesWritten& written) mutable {
             ended();
             // kept lives as long as the job's work, which is destroyed only after this call.
             if (written.LastPainted >= 0 &&

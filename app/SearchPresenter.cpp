@@ -73,13 +73,8 @@ TListContents TSearchPresenter::StartSearch(TPatternListController& list, const 
 
 void TSearchPresenter::SearchEventTaken(const TSearchNotice& notice) {
     if (notice.Kind == sekFound && notice.NewCount > 0) {
-        // Lines are put in drawing order as the patterns arrive, so that a save at any moment
-        // writes them as they are drawn.
-        for (int32_t i = notice.FirstIndex; i < notice.FirstIndex + notice.NewCount; ++i) {
-            TGui2Reg& pattern = manager_.Get(i);
-            pattern.OrderByShortestPath();
-            pendingRows_.push_back(&pattern);
-        }
+        for (int32_t i = notice.FirstIndex; i < notice.FirstIndex + notice.NewCount; ++i)
+            pendingRows_.push_back(&manager_.Get(i));
         if (!appendScheduled_) {
             appendScheduled_ = true;
             QMetaObject::invokeMethod(this, &TSearchPresenter::AppendPendingRows,

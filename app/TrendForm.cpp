@@ -3,7 +3,6 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QDir>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -27,20 +26,10 @@ namespace {
 constexpr int32_t WindowChoices[] = {30, 50, 100, 200, 500, 0};
 constexpr int DefaultChoice = 2;  // 100 draws
 
-QString DefaultSaveFileName(QWidget* parent, const QString& suggested) {
-    return QFileDialog::getSaveFileName(parent, QStringLiteral("保存走势图"), suggested,
-                                        QStringLiteral("PNG 图片 (*.png);;GIF 图片 (*.gif)"));
-}
-
 }  // namespace
 
-TTrendForm::TTrendForm(QWidget* parent, TPrompts* prompts)
+TTrendForm::TTrendForm(QWidget* parent, TPrompts& prompts)
     : QWidget(parent, Qt::Window), prompts_(prompts) {
-    if (prompts_ == nullptr) {
-        ownPrompts_ = std::make_unique<TDialogPrompts>();
-        prompts_ = ownPrompts_.get();
-    }
-    AskSaveFileName = DefaultSaveFileName;
     setObjectName(QStringLiteral("TrendForm"));
     setWindowTitle(QStringLiteral("走势分析"));
     setFont(SongFont());
@@ -195,7 +184,7 @@ QImage TTrendForm::ChartPicture() const {
 bool TTrendForm::SavePictureTo(const QString& path) {
     QString error;
     if (SaveTrendPicture(ChartPicture(), path, error)) return true;
-    prompts_->ShowMessage(this, error);
+    prompts_.ShowMessage(this, error);
     return false;
 }
 
@@ -206,7 +195,9 @@ void TTrendForm::TrendSaveBtnClick() {
         : Position() > 0 ? QString(QLatin1Char(PositionLetters[Position()]))
                          : QStringLiteral("和值");
     const QString name = QStringLiteral("走势图_%1_%2.png").arg(chart).arg(stats_.Window.Length);
-    QString path = AskSaveFileName(this, QDir(folder).filePath(name));
+    QString path =
+        prompts_.SaveFileName(this, QStringLiteral("保存走势图"), QDir(folder).filePath(name),
+                              QStringLiteral("PNG 图片 (*.png);;GIF 图片 (*.gif)"));
     if (path.isEmpty()) return;
     if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".png");
     SavePictureTo(path);

@@ -2,7 +2,6 @@
 
 #include <QImage>
 #include <QWidget>
-#include <functional>
 #include <memory>
 #include <optional>
 
@@ -26,17 +25,14 @@ class TTrendForm : public QWidget {
     Q_OBJECT
 
   public:
-    // prompts shows the messages (the real message box when null) and must outlive the window.
-    explicit TTrendForm(QWidget* parent = nullptr, TPrompts* prompts = nullptr);
+    // prompts shows the messages and the save dialog and must outlive the window.
+    TTrendForm(QWidget* parent, TPrompts& prompts);
     ~TTrendForm() override;
 
     // The draws to read, not owned (null reads none); issueBase numbers draw index 0.
     void SetDraws(const TCodes* draws, int32_t issueBase = 1);
     // Shows the window (centred on the screen the first time) and brings it to the front.
     void OpenWindow();
-
-    // Asks where to save the picture; the empty text cancels. A file dialog unless replaced.
-    std::function<QString(QWidget* parent, const QString& suggested)> AskSaveFileName;
 
     QTabBar* TrendTabs = nullptr;
     QComboBox* TrendWindowCbb = nullptr;
@@ -80,8 +76,7 @@ class TTrendForm : public QWidget {
     TTrendStats stats_;
     TOmissionTable omissions_;
     std::optional<TTrendPaintInput> input_;
-    std::unique_ptr<TPrompts> ownPrompts_;
-    TPrompts* prompts_ = nullptr;
+    TPrompts& prompts_;
     bool stale_ = true;
     bool placed_ = false;
 };

@@ -81,7 +81,7 @@ void TWebForm::Navigate(const QUrl& address) {
 }
 
 QString EnsureReadmeFile(const QString& programFolder) {
-    const QString path = QDir(programFolder).filePath(ReadmeName);
+    QString path = QDir(programFolder).filePath(ReadmeName);
     if (QFileInfo::exists(path)) return path;
     QFile shipped(ShippedHelpFolder + ReadmeName);
     if (!shipped.open(QIODevice::ReadOnly)) return path;

@@ -20,7 +20,7 @@ int main(int argc, char* argv[]) {
     }
     TApplication app(argc, argv);
     const QString folder = ProgramFolder();
-    TMainForm form(folder);
+    TMainForm form(folder, app.Prompts());
     form.show();
     // Maximised once the window stands, like the end of the start-up.
     QTimer::singleShot(0, &form, [&form] {

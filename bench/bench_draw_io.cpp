@@ -11,18 +11,22 @@
 #include "data/DrawTable.h"
 #include "data/FileIo.h"
 #include "search/PatternExport.h"
+#include "tests/support/RandomDraws.h"
 
 namespace {
 
 // A newest-first table with a header: issue, date, seven one-digit fields, a prize column.
 std::string ResultsSiteTable(int32_t lines) {
-    std::mt19937 random(20240607);
+    const std::vector<std::string> draws = RandomDrawLines(20240607, lines);
     std::string text = "期号,开奖日期,一,二,三,四,五,六,七,奖金\r\n";
     for (int32_t i = lines - 1; i >= 0; --i) {
         const int32_t year = 2000 + i / 150;
         text += std::to_string(year * 1000 + i % 150 + 1) + "," + std::to_string(year) + "-0" +
                 std::to_string(1 + i % 9) + "-1" + std::to_string(i % 10);
-        for (int k = 0; k < 7; ++k) text += "," + std::to_string(random() % 10);
+        for (const char digit : draws[static_cast<size_t>(lines - 1 - i)]) {
+            text += ',';
+            text += digit;
+        }
         text += ",\"5,000,000\"\r\n";
     }
     return text;

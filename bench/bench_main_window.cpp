@@ -7,7 +7,6 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <fstream>
-#include <random>
 
 #include "app/Application.h"
 #include "app/Main.h"
@@ -82,16 +81,12 @@ class TSilentPrompts : public TPrompts {
 void BM_SearchIntoTheWindow(benchmark::State& state) {
     QTemporaryDir folder;
     {
-        std::mt19937 random(5);
         QFile draws(folder.filePath("draws.txt"));
         draws.open(QIODevice::WriteOnly);
-        for (int i = 0; i < 3000; ++i) {
-            QByteArray line;
-            for (int d = 0; d < 7; ++d) line += char('0' + random() % 10);
-            draws.write(line + "\n");
-        }
+        draws.write(QByteArray::fromStdString(RandomDrawFile(5, 3000, "\n")));
     }
-    TMainForm form(folder.path(), std::make_unique<TSilentPrompts>());
+    TSilentPrompts prompts;
+    TMainForm form(folder.path(), prompts);
     form.resize(1200, 800);
     form.show();
     form.ImportDrawFile(folder.filePath("draws.txt"));
@@ -174,7 +169,8 @@ void BM_HeavySearchResidentBytes(benchmark::State& state) {
             file.write(line + "\n");
         }
     }
-    TMainForm form(folder.path(), std::make_unique<TSilentPrompts>());
+    TSilentPrompts prompts;
+    TMainForm form(folder.path(), prompts);
     form.resize(1200, 800);
     form.show();
     form.ImportDrawFile(folder.filePath("draws.txt"));
@@ -195,6 +191,7 @@ BENCHMARK(BM_HeavySearchResidentBytes)->Iterations(1)->Unit(benchmark::kMillisec
 // open was one pause).
 void BM_OpenLargeDocument(benchmark::State& state) {
     QTemporaryDir folder;
+    TSilentPrompts prompts;
     {
         SearchOptions options;
         TGui2RegMgr manager(options);
@@ -208,7 +205,7 @@ void BM_OpenLargeDocument(benchmark::State& state) {
         TPauseMeter pauses(clock);
         clock.start();
         pauses.Start();
-        auto form = std::make_unique<TMainForm>(folder.path(), std::make_unique<TSilentPrompts>());
+        auto form = std::make_unique<TMainForm>(folder.path(), prompts);
         while (form->Opening())  // read on a background job while the window answers
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
         const qint64 openMs = clock.elapsed();

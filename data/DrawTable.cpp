@@ -11,8 +11,8 @@ namespace {
 constexpr int32_t DrawDigits = 7;
 
 // The slot of each separator character in the order that ChooseSeparator prefers, else -1.
-constexpr std::array<int8_t, 256> SeparatorSlot = [] {
-    std::array<int8_t, 256> slots{};
+constexpr std::array<int16_t, 256> SeparatorSlot = [] {
+    std::array<int16_t, 256> slots{};
     slots.fill(-1);
     slots['\t'] = 0;
     slots[','] = 1;
@@ -231,7 +231,7 @@ TFieldSeparator TDrawFileText::ChooseSeparator() const {
         const std::string_view trimmed = TrimView(Text(line));
         std::array<bool, 5> seen{};
         for (char c : trimmed) {
-            const int8_t k = SeparatorSlot[static_cast<unsigned char>(c)];
+            const int k = SeparatorSlot[static_cast<unsigned char>(c)];
             if (k >= 0) seen[static_cast<size_t>(k)] = true;
         }
         for (size_t k = 0; k < order.size(); ++k) counts[k] += seen[k];

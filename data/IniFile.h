@@ -48,7 +48,6 @@ class TIniFile {
     std::string ToText() const;
     // ToText in the encoding the profile was read in.
     std::string ToBytes() const;
-    TIniEncoding Encoding() const { return encoding_; }
     // Writes ToBytes to path through a temporary file (crash-safe replacement).
     void Save(const std::string& path) const;
 

@@ -9,10 +9,12 @@ inline constexpr char ProductName[] = "Tolvane";
 // The about box's "发行版本", --version and the package: project(VERSION) of the top
 // CMakeLists.txt.
 inline constexpr auto& ReleaseVersion = ProgramVersion;
-inline constexpr char ReleaseDate[] = "20190725";  // yyyymmdd, shown as "发行日期"
+// yyyymmdd, shown as "发行日期"; packaging/CMakeLists.txt reads it for the AppStream data.
+inline constexpr char ReleaseDate[] = "20190725";
 inline constexpr char MakerName[] = "Bexmoor";
 inline constexpr char MakerSite[] = "www.bexmoor.example";
-// The reverse-domain name of the desktop entry, the theme icon and the AppStream data.
+// The reverse-domain name of the desktop entry, the theme icon and the AppStream data;
+// packaging/CMakeLists.txt and packaging/check-package.sh read it from here.
 inline constexpr char DesktopId[] = "example.bexmoor.Tolvane";
 
 // The short name: the settings file is ShortName + ".ini"; upper-cased it names the program

@@ -4,7 +4,9 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 dir=${1:-build/test}
-id=example.bexmoor.Tolvane
+# The desktop id, from the one place that names it.
+id=$(sed -n 's/^inline constexpr char DesktopId\[\] = "\(.*\)";.*$/\1/p' data/ProgramIdentity.h)
+test -n "$id" || { echo "no DesktopId in data/ProgramIdentity.h" >&2; exit 1; }
 
 cmake --build "$dir" --target package
 version=$(sed -n 's/^set(CPACK_PACKAGE_VERSION "\(.*\)")$/\1/p' "$dir/CPackConfig.cmake")

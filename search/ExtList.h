@@ -50,7 +50,6 @@ class TPointList : public TPersistent {
     virtual void Clear();
     virtual void Grow();
 
-    static bool SamePoint(TPoint a, TPoint b) { return a == b; }
     bool HasDuplicates() const;
 
     void Assign(const TPersistent& source) override;

@@ -5,6 +5,7 @@
 
 #include "data/Error.h"
 #include "search/PatternBudget.h"
+#include "search/SearchTexts.h"
 #include "search/StoredChecks.h"
 
 namespace {
@@ -118,7 +119,7 @@ int64_t TGui2RegMgr::NowTick() {
 }
 
 void TGui2RegMgr::Start(const TCodes& draws) {
-    if (running_) throw TError("程序正在搜索...\r\n请停止搜索或者等待搜索结束再执行此命令");
+    if (running_) throw TError(SearchRunningText);
     auto copy = std::make_shared<TCodes>();
     copy->Assign(draws);
     auto thread = std::make_shared<TGui2SearchThread>(copy, options_);

@@ -99,29 +99,6 @@ double PatternChance(const TGui2Reg& pattern, const TCodes& draws) {
     return hit;
 }
 
-TPatternClass ClassifyPattern(const TGui2Reg& pattern) {
-    const int32_t low = pattern.PositionCount(LowLine);
-    const int32_t high = pattern.PositionCount(HighLine);
-    if (high == 0 && low == 1) return TPatternClass::FixedDigit;
-    if (high == 0 && low == 2) return TPatternClass::PairSum;
-    if (high == 1 && low == 1) return TPatternClass::PairDiff;
-    return TPatternClass::Other;
-}
-
-const char* PatternClassName(TPatternClass patternClass) {
-    switch (patternClass) {
-        case TPatternClass::FixedDigit:
-            return "定位定数";
-        case TPatternClass::PairSum:
-            return "两位合分";
-        case TPatternClass::PairDiff:
-            return "两位差分";
-        case TPatternClass::Other:
-            break;
-    }
-    return "其他";
-}
-
 TPatternVerifier::TPatternVerifier(const TCodes& draws, const TCodes& searchDraws)
     : draws_(draws), searchDraws_(searchDraws) {
     const int32_t n = std::min(draws.Count(), searchDraws.Count());

@@ -4,6 +4,7 @@
 
 #include "data/Hao.h"
 #include "search/Gui2Reg.h"
+#include "search/PatternClass.h"
 
 // Whether the two lines' sums keep the relation of the contrast kind (1 equal, 2 differing by
 // 5, 3 either); other kinds keep none.
@@ -21,17 +22,6 @@ double PatternChance(const TGui2Reg& pattern, const TCodes& draws);
 // Every cell of the pattern at step 0 lies on a draw of the list or on the coming draw
 // (row BaseRow, which may or may not be in the list yet).
 bool PatternFitsDraws(const TGui2Reg& pattern, const TCodes& draws);
-
-// The kind of prediction, read from the position marks.
-enum class TPatternClass {
-    FixedDigit,  // one mark on the low line only (定位定数)
-    PairSum,     // two marks on the low line only (两位合分)
-    PairDiff,    // one mark on each line (两位差分)
-    Other,       // any other shape (其他)
-};
-inline constexpr int32_t PatternClassCount = 4;
-TPatternClass ClassifyPattern(const TGui2Reg& pattern);
-const char* PatternClassName(TPatternClass patternClass);
 
 // What the draws say of a saved pattern's prediction.
 enum class TVerification {

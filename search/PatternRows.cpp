@@ -220,6 +220,8 @@ std::pair<size_t, bool> FindOrAddBucketIn(std::vector<TBucket>& buckets, const s
 
 }  // namespace
 
+// The callers hand their row list over; it is freed here.
+// NOLINTNEXTLINE(performance-unnecessary-value-param)
 TPatternRows TPatternRows::InPointsOrder(std::vector<const TGui2Reg*> rows) {
     TPatternRows ordered;
     std::vector<TBucket>& buckets = ordered.buckets_;

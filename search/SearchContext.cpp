@@ -102,5 +102,8 @@ std::unique_ptr<TGui2Reg> TSearchContext::MakePattern(const int32_t* low, int32_
         reg->SetResult(0, (-(s0 - s1) + shift) % 10);  // the random digit is added in walk order
         needsRandom = true;
     }
+    // Every taker of a found pattern (the manager, a document, a picture) wants its lines in
+    // the order they are drawn in; the walk's order is no longer needed.
+    reg->OrderByShortestPath();
     return reg;
 }

@@ -15,7 +15,3 @@ std::string SearchProgressText(int64_t candidates, int64_t found, int64_t second
     return walked + "搜索到" + std::to_string(found) + "条规律(耗时" + std::to_string(seconds) +
            "秒,速度:" + std::to_string(speed) + "个组合/秒)....";
 }
-
-std::string AddingRowsText(int64_t count) {
-    return "正在添加第" + std::to_string((count - 1) / 53 * 53) + "个规律...";
-}

@@ -10,6 +10,9 @@ std::string PatternCountText(int64_t count);
 
 inline constexpr char SearchStartedText[] = "开始搜索规律,请稍候...";
 inline constexpr char SearchStoppingText[] = "停止搜索";
+// A command that changes the patterns or the draws was refused while a search runs.
+inline constexpr char SearchRunningText[] =
+    "程序正在搜索...\r\n请停止搜索或者等待搜索结束再执行此命令";
 // Opening the document was stopped at start.
 inline constexpr char DocumentNotOpenedText[] = "已停止打开文档。保存时原文档会先备份。";
 
@@ -18,7 +21,3 @@ inline constexpr char DocumentNotOpenedText[] = "已停止打开文档。保存�
 // finishedEvent: the event is the search's last.
 std::string SearchProgressText(int64_t candidates, int64_t found, int64_t seconds, bool running,
                                bool finishedEvent);
-
-// "正在添加第<n>个规律...": shown while a list of count rows is filled at once; n is the last
-// multiple of 53 below count.
-std::string AddingRowsText(int64_t count);

@@ -5,6 +5,7 @@
 #include "data/Hao.h"
 #include "search/Gui2Reg.h"
 #include "search/PatternCheck.h"
+#include "search/PatternClass.h"
 
 namespace {
 
@@ -50,35 +51,40 @@ int32_t LowestBit(uint32_t bits) {
     return index;
 }
 
-int32_t BitCount(uint32_t bits) {
-    int32_t n = 0;
-    for (; bits != 0; bits &= bits - 1) ++n;
-    return n;
+// The class of patterns a statistic counts: each statistic bears its class's name.
+TPatternClass CountedClass(TStatKind kind) {
+    switch (kind) {
+        case skFixedDigit:
+            return TPatternClass::FixedDigit;
+        case skPairSum:
+            return TPatternClass::PairSum;
+        case skPairDiff:
+            return TPatternClass::PairDiff;
+    }
+    return TPatternClass::Other;
 }
 
-// Each statistic counts a pattern in at most one chart; its marks name that chart, so one look
-// at them replaces testing every chart (StatDigit states the tests chart by chart). The chart,
-// or -1.
+// Each statistic counts a pattern of its class in at most one chart; its marks name that
+// chart, so one look at them replaces testing every chart (StatDigit states the tests chart by
+// chart). The chart, or -1.
 int32_t ChartOf(TStatKind kind, const TGui2Reg& pattern) {
+    if (ClassifyPattern(pattern) != CountedClass(kind)) return -1;
     const uint32_t low = MarkBits(pattern, LowLine);
     const uint32_t high = MarkBits(pattern, HighLine);
     int32_t chart = -1;
     switch (kind) {
-        case skFixedDigit:
-            if (BitCount(low) == 1 && high == 0) {
-                const int32_t p = LowestBit(low);
-                if (p >= 1 && p <= FixedPositions) chart = p - 1;
-            }
+        case skFixedDigit: {
+            const int32_t p = LowestBit(low);
+            if (p >= 1 && p <= FixedPositions) chart = p - 1;
             break;
-        case skPairSum:
-            if (BitCount(low) == 2 && high == 0) {
-                const int32_t p = LowestBit(low);
-                chart = PairChart(p, LowestBit(low & ~(1u << p)));
-            }
+        }
+        case skPairSum: {
+            const int32_t p = LowestBit(low);
+            chart = PairChart(p, LowestBit(low & ~(1u << p)));
             break;
+        }
         case skPairDiff:
-            if (BitCount(low) == 1 && BitCount(high) == 1)
-                chart = PairChart(LowestBit(low), LowestBit(high));
+            chart = PairChart(LowestBit(low), LowestBit(high));
             break;
     }
     return chart;
@@ -103,15 +109,7 @@ std::vector<TStatTally> Run(TStatKind kind, const Patterns& patterns) {
 }  // namespace
 
 std::string StatName(TStatKind kind) {
-    switch (kind) {
-        case skFixedDigit:
-            return "定位定数";
-        case skPairSum:
-            return "两位合分";
-        case skPairDiff:
-            return "两位差分";
-    }
-    return {};
+    return PatternClassName(CountedClass(kind));
 }
 
 int32_t StatChartCount(TStatKind kind) {

@@ -68,11 +68,8 @@ bool WriteToolPictures(const std::string& folder, const std::vector<const TGui2R
     const QFont font = GridFont();
     const QPalette palette = QGuiApplication::palette();
     const int32_t comingIssue = draws.FirstIssue() + draws.Count();
-    TGui2Reg pattern;
     const TPictureSeriesResult series = WritePictureSeries(
-        folder, comingIssue, patterns, [&](const TGui2Reg& found) -> TGridPaintInput {
-            pattern.Assign(found);
-            pattern.OrderByShortestPath();
+        folder, comingIssue, patterns, [&](const TGui2Reg& pattern) -> TGridPaintInput {
             return {geometry,
                     draws,
                     pattern,
@@ -85,7 +82,7 @@ bool WriteToolPictures(const std::string& folder, const std::vector<const TGui2R
         });
     written = series.Written;
     if (!series.Ok()) {
-        error = GifFailureText(series.Failure) + " " + series.FailedFile;
+        error = PictureFailureText(TPictureFormat::Gif, series.Failure, series.FailedFile);
         return false;
     }
     return true;

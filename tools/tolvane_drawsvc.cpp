@@ -4,8 +4,8 @@
 // page 936) on 127.0.0.1 until it is terminated. Its first line on stdout is the address to
 // put into ServiceUrl of section [TDataDown] in pavolen.ini.
 #include <httplib.h>
-#include <signal.h>
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>

@@ -381,13 +381,8 @@ class PrintingSink : public ISearchSink {
             OutputSeconds +=
                 std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
         }
-        if (keep_) {
-            // The document holds the lines in drawing order, as the program saves them.
-            for (auto& pattern : pending_) {
-                pattern->OrderByShortestPath();
-                Kept.push_back(std::move(pattern));
-            }
-        }
+        if (keep_)
+            for (auto& pattern : pending_) Kept.push_back(std::move(pattern));
         pending_.clear();
     }
 

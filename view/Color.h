@@ -10,12 +10,3 @@ constexpr TArgb ColorToArgb(int red, int green, int blue) {
     return 0xFF000000u | (static_cast<uint32_t>(red & 0xFF) << 16) |
            (static_cast<uint32_t>(green & 0xFF) << 8) | static_cast<uint32_t>(blue & 0xFF);
 }
-constexpr int ArgbRed(TArgb c) {
-    return static_cast<int>((c >> 16) & 0xFF);
-}
-constexpr int ArgbGreen(TArgb c) {
-    return static_cast<int>((c >> 8) & 0xFF);
-}
-constexpr int ArgbBlue(TArgb c) {
-    return static_cast<int>(c & 0xFF);
-}

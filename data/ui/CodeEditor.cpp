@@ -28,12 +28,8 @@ QString JoinLines(const std::vector<std::string>& lines) {
 
 }  // namespace
 
-TCodeEdtorForm::TCodeEdtorForm(QWidget* parent, TPrompts* prompts)
+TCodeEdtorForm::TCodeEdtorForm(QWidget* parent, TPrompts& prompts)
     : QDialog(parent), prompts_(prompts) {
-    if (!prompts_) {
-        ownPrompts_ = std::make_unique<TDialogPrompts>();
-        prompts_ = ownPrompts_.get();
-    }
     setObjectName(QStringLiteral("CodeEdtorForm"));
     setWindowTitle(QStringLiteral("开奖号码编辑"));
     setFont(SongFont());
@@ -108,7 +104,7 @@ void TCodeEdtorForm::ReplaceText(const std::vector<std::string>& lines) {
 }
 
 void TCodeEdtorForm::ShowMessage(const std::string& text) {
-    prompts_->ShowMessage(this, QString::fromStdString(text));
+    prompts_.ShowMessage(this, QString::fromStdString(text));
 }
 
 void TCodeEdtorForm::CheckBtClick() {
@@ -146,7 +142,7 @@ void TCodeEdtorForm::SaveBtClick() {
         return;
     }
     PutCursorOnLine(save.FirstErrorLines.front());
-    prompts_->ShowError(
+    prompts_.ShowError(
         this, QString::fromStdString(ErrorLinesMessage(save.Errors, save.FirstErrorLines)));
 }
 

@@ -16,8 +16,8 @@ class TCodeEdtorForm : public QDialog {
     Q_OBJECT
 
   public:
-    // prompts answers the message boxes (the real ones when null); it must outlive the dialog.
-    explicit TCodeEdtorForm(QWidget* parent = nullptr, TPrompts* prompts = nullptr);
+    // prompts answers the message boxes; it must outlive the dialog.
+    TCodeEdtorForm(QWidget* parent, TPrompts& prompts);
     ~TCodeEdtorForm() override;
 
     // Replaces the text with these lines and shows the last one.
@@ -45,6 +45,5 @@ class TCodeEdtorForm : public QDialog {
     // Selects a line (1-based) of the text and scrolls it into view.
     void PutCursorOnLine(int64_t line);
 
-    std::unique_ptr<TPrompts> ownPrompts_;
-    TPrompts* prompts_ = nullptr;
+    TPrompts& prompts_;
 };

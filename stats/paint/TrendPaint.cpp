@@ -13,6 +13,7 @@
 #include "view/GridGeometry.h"
 #include "view/paint/GridPaintInput.h"
 #include "view/paint/PaintBasics.h"
+#include "view/paint/PictureSeries.h"
 #include "view/paint/PngWriter.h"
 
 namespace {
@@ -475,11 +476,11 @@ bool SaveTrendPicture(const QImage& picture, const QString& path, QString& error
                          reinterpret_cast<const uint32_t*>(pixels.constBits()), pixels.width(),
                          pixels.height(), static_cast<int32_t>(pixels.bytesPerLine() / 4));
         if (result.Ok()) return true;
-        error = QString::asprintf("保存为GIF文件失败. 错误代号 = %d [%s]",
-                                  static_cast<int>(result.Code), GifErrorText(result.Code));
+        error = QString::fromStdString(
+            PictureFailureText(TPictureFormat::Gif, result, path.toStdString()));
         return false;
     }
     if (WritePngFile(picture, path)) return true;
-    error = QStringLiteral("保存图片失败：\r\n") + path;
+    error = QString::fromStdString(PictureFailureText(TPictureFormat::Png, {}, path.toStdString()));
     return false;
 }

@@ -6,7 +6,7 @@
 #include "stats/paint/GraphPillarPaint.h"
 #include "ui/Prompts.h"
 
-TGraphPilarNet::TGraphPilarNet(QWidget* parent, TPrompts* prompts)
+TGraphPilarNet::TGraphPilarNet(QWidget* parent, TPrompts& prompts)
     : QWidget(parent), prompts_(prompts) {
     setObjectName(QStringLiteral("GraphPilarNet"));
     setFocusPolicy(Qt::TabFocus);
@@ -22,13 +22,7 @@ TGraphPilarNet::~TGraphPilarNet() {
 }
 
 void TGraphPilarNet::ShowRangeError(const std::string& message) {
-    const QString text = QString::fromStdString(message);
-    if (prompts_) {
-        prompts_->ShowMessage(this, text);
-    } else {
-        TDialogPrompts dialogs;
-        dialogs.ShowMessage(this, text);
-    }
+    prompts_.ShowMessage(this, QString::fromStdString(message));
 }
 
 void TGraphPilarNet::ClearChart() {

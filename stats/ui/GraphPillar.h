@@ -16,9 +16,8 @@ class TGraphPilarNet : public QWidget {
     Q_OBJECT
 
   public:
-    // prompts shows the out-of-range messages (the real message box when null); it must
-    // outlive the control.
-    explicit TGraphPilarNet(QWidget* parent = nullptr, TPrompts* prompts = nullptr);
+    // prompts shows the out-of-range messages; it must outlive the control.
+    TGraphPilarNet(QWidget* parent, TPrompts& prompts);
     ~TGraphPilarNet() override;
 
     TGraphPilarData Chart;
@@ -41,5 +40,5 @@ class TGraphPilarNet : public QWidget {
   private:
     void ShowRangeError(const std::string& message);
 
-    TPrompts* prompts_ = nullptr;
+    TPrompts& prompts_;
 };

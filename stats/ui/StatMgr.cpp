@@ -75,7 +75,7 @@ void MakeRoomForAxisLabels(TGraphPilarNet& chart) {
 
 }  // namespace
 
-TStatForm::TStatForm(QWidget* parent, TPrompts* prompts)
+TStatForm::TStatForm(QWidget* parent, TPrompts& prompts)
     : QWidget(parent, Qt::Window), prompts_(prompts) {
     setObjectName(QStringLiteral("StatForm"));
     setWindowTitle(QStringLiteral("规律统计分析"));

@@ -26,9 +26,8 @@ class TStatForm : public QWidget {
     Q_OBJECT
 
   public:
-    // prompts answers the charts' messages (the real message box when null) and must outlive
-    // the window.
-    explicit TStatForm(QWidget* parent = nullptr, TPrompts* prompts = nullptr);
+    // prompts answers the charts' messages and must outlive the window.
+    TStatForm(QWidget* parent, TPrompts& prompts);
     ~TStatForm() override;
 
     // The patterns the statistics read; not owned. Null counts nothing.
@@ -82,7 +81,7 @@ class TStatForm : public QWidget {
     const TGui2RegMgr* regMgr_ = nullptr;
     const TCodes* draws_ = nullptr;
     bool drawsStale_ = false;  // hit counts shown before the draws changed
-    TPrompts* prompts_ = nullptr;
+    TPrompts& prompts_;
     QActionGroup* statGroup_ = nullptr;
     bool placed_ = false;
     TStatKind chosen_ = skFixedDigit;

@@ -29,7 +29,7 @@ class TestBacktestWindow : public QObject {
         options_.LinedPtMaxSe = options_.LinegPtMaxSe = 2;
         options_.SecCountSe = 3;
         optionsOpened_ = 0;
-        form_ = std::make_unique<TBacktestForm>(nullptr, prompts_.get());
+        form_ = std::make_unique<TBacktestForm>(nullptr, *prompts_);
         form_->SetSource(draws_.get(), &options_, [this] {
             ++optionsOpened_;
             options_.SecCountSe = 5;

@@ -13,6 +13,7 @@
 #include "app/Main.h"
 #include "app/UserGuide.h"
 #include "app/Web.h"
+#include "tests/support/MainWindowFixture.h"
 #include "tests/support/Screenshot.h"
 #include "tests/support/ScriptedPrompts.h"
 
@@ -31,25 +32,21 @@ class TestHelpWindows : public QObject {
     Q_OBJECT
 
   private:
-    std::unique_ptr<QTemporaryDir> folder_;
-    TScriptedPrompts::TLog log_;
+    TMainWindowFixture fixture_;
+    TScriptedPrompts::TLog& log_ = fixture_.Log;
 
     std::unique_ptr<TMainForm> NewWindow(const QRect& frame) {
-        auto form =
-            std::make_unique<TMainForm>(folder_->path(), std::make_unique<TScriptedPrompts>(log_));
+        auto form = fixture_.NewUnshownWindow();
         form->setGeometry(frame);
         form->show();
         form->FinishOpening();
         log_.Messages.clear();  // the first start's "no document" message
         return form;
     }
-    QString Readme() const { return folder_->filePath(QStringLiteral("readme.txt")); }
+    QString Readme() const { return fixture_.FilePath(QStringLiteral("readme.txt")); }
 
   private slots:
-    void init() {
-        folder_ = std::make_unique<QTemporaryDir>();
-        log_ = {};
-    }
+    void init() { fixture_.Reset(); }
 
     void guideTogglesAtTheLowerRightCorner() {
         auto form = NewWindow(QRect(20, 30, 700, 480));
@@ -128,7 +125,7 @@ class TestHelpWindows : public QObject {
         QCOMPARE(log_.Opened, QStringList{Readme()});
 
         // A folder that cannot hold the file: the path is still handed on, nothing is made.
-        const QString missing = folder_->filePath(QStringLiteral("gone"));
+        const QString missing = fixture_.FilePath(QStringLiteral("gone"));
         const QString path = EnsureReadmeFile(missing);
         QCOMPARE(path, QDir(missing).filePath(QStringLiteral("readme.txt")));
         QVERIFY(!QFile::exists(path));

@@ -8,6 +8,7 @@
 #include "data/DrawText.h"
 #include "search/OptionsIni.h"
 #include "tests/support/DrawServiceProcess.h"
+#include "tests/support/MainWindowFixture.h"
 #include "tests/support/PatternFactory.h"
 #include "tests/support/ScriptedPrompts.h"
 #include "view/ui/Gui2Ctrl.h"
@@ -36,14 +37,14 @@ class TestMainDownload : public QObject {
     Q_OBJECT
 
   private:
-    std::unique_ptr<QTemporaryDir> folder_;
-    TScriptedPrompts::TLog log_;
+    TMainWindowFixture fixture_;
+    TScriptedPrompts::TLog& log_ = fixture_.Log;
 
     std::string FilePath(const QString& name) const {
-        return folder_->filePath(name).toStdString();
+        return fixture_.FilePath(name).toStdString();
     }
     void WriteFile(const QString& name, const QByteArray& bytes) {
-        QFile file(folder_->filePath(name));
+        QFile file(fixture_.FilePath(name));
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write(bytes);
     }
@@ -57,8 +58,7 @@ class TestMainDownload : public QObject {
         options.ServiceUrl = serviceUrl;
         options.MemberName = member;
         SaveSearchOptions(FilePath("pavolen.ini"), options);
-        auto form =
-            std::make_unique<TMainForm>(folder_->path(), std::make_unique<TScriptedPrompts>(log_));
+        auto form = fixture_.NewUnshownWindow();
         form->DownloadTiming = {1ms, 20000ms};
         form->show();
         form->FinishOpening();
@@ -91,8 +91,7 @@ class TestMainDownload : public QObject {
 
   private slots:
     void init() {
-        folder_ = std::make_unique<QTemporaryDir>();
-        log_ = {};
+        fixture_.Reset();
         qputenv("no_proxy", "*");
     }
 
@@ -128,7 +127,7 @@ class TestMainDownload : public QObject {
         log_.Answers.push_back(QMessageBox::Discard);
         QVERIFY(form->close());
         QCOMPARE(LoadSearchOptions(FilePath("pavolen.ini")).ServiceUrl, service.Url);
-        QCOMPARE(QDir(folder_->path()).entryList(QDir::Files),
+        QCOMPARE(QDir(fixture_.Folder()).entryList(QDir::Files),
                  (QStringList{"pavolen.ini", "served.txt", "工作文档.gtmq"}));
     }
 
@@ -172,7 +171,7 @@ class TestMainDownload : public QObject {
         QStatusTipEvent leave{QString()};
         QCoreApplication::sendEvent(form.get(), &leave);
         QCOMPARE(Panel0(*form), QStringLiteral("正在下载开奖数据..."));
-        form->ImportDrawFile(folder_->filePath("draws.txt"));
+        form->ImportDrawFile(fixture_.FilePath("draws.txt"));
         QCOMPARE(DrawTexts(form->Gui2RegNet->Draws()), (QStringList{"1111111", "2222222"}));
         QVERIFY(!DownloadEnabled(*form));
         QVERIFY(form->DownloadRunning());

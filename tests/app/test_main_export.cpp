@@ -7,6 +7,7 @@
 
 #include "app/Main.h"
 #include "app/PatternListModel.h"
+#include "tests/support/MainWindowFixture.h"
 #include "tests/support/PatternFactory.h"
 #include "tests/support/ScriptedPrompts.h"
 #include "view/PatternPlan.h"
@@ -17,8 +18,8 @@ class TestMainExport : public QObject {
     Q_OBJECT
 
   private:
-    std::unique_ptr<QTemporaryDir> folder_;
-    TScriptedPrompts::TLog log_;
+    TMainWindowFixture fixture_;
+    TScriptedPrompts::TLog& log_ = fixture_.Log;
     std::vector<std::unique_ptr<TGui2Reg>> patterns_;
 
     // A work document of 20 draws and three patterns.
@@ -30,16 +31,13 @@ class TestMainExport : public QObject {
         patterns_.push_back(MakePattern(2, 2, 4, 2));
         patterns_.push_back(MakePattern(3, 2, 5, 2));
         patterns_.push_back(MakePattern(3, 3, 3, 3));
-        QFile file(folder_->filePath(QStringLiteral("工作文档.gtmq")));
+        QFile file(fixture_.FilePath(QStringLiteral("工作文档.gtmq")));
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write(DocumentBytes(draws, patterns_));
     }
 
     std::unique_ptr<TMainForm> NewWindow() {
-        auto form =
-            std::make_unique<TMainForm>(folder_->path(), std::make_unique<TScriptedPrompts>(log_));
-        form->resize(900, 600);
-        form->show();
+        auto form = fixture_.NewWindow();
         form->activateWindow();
         form->FinishOpening();
         return form;
@@ -53,8 +51,7 @@ class TestMainExport : public QObject {
 
   private slots:
     void init() {
-        folder_ = std::make_unique<QTemporaryDir>();
-        log_ = {};
+        fixture_.Reset();
         WriteDocument();
     }
 
@@ -66,7 +63,7 @@ class TestMainExport : public QObject {
             form->ListModel().index(0, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
         PressF9(*form);
         QVERIFY2(log_.Messages.isEmpty(), qPrintable(log_.Messages.join('\n')));
-        const QDir exported(folder_->filePath("GifExport0"));
+        const QDir exported(fixture_.FilePath("GifExport0"));
         QCOMPARE(exported.entryList(QDir::Files),
                  (QStringList{QStringLiteral("21_0001.gif"), QStringLiteral("21_0002.gif")}));
 

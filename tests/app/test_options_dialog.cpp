@@ -16,6 +16,7 @@
 #include "app/Application.h"
 #include "app/Gui2Options.h"
 #include "app/Main.h"
+#include "tests/support/MainWindowFixture.h"
 #include "tests/support/Screenshot.h"
 #include "tests/support/ScriptedPrompts.h"
 #include "view/ui/Gui2Ctrl.h"
@@ -38,7 +39,9 @@ class TestOptionsDialog : public QObject {
 
   private slots:
     void everyGroupAndCaptionIsShownWhole() {
-        TGui2OptionsForm form;
+        TScriptedPrompts::TLog log;
+        TScriptedPrompts prompts(log);
+        TGui2OptionsForm form(nullptr, prompts);
         form.LoadOptions(SearchOptions{});
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
@@ -54,7 +57,9 @@ class TestOptionsDialog : public QObject {
     }
 
     void fallStyleMovesTheHighLinesFirstRow() {
-        TGui2OptionsForm form;
+        TScriptedPrompts::TLog log;
+        TScriptedPrompts prompts(log);
+        TGui2OptionsForm form(nullptr, prompts);
         SearchOptions options;
         options.LinegDistMinSe = 1;
         form.LoadOptions(options);
@@ -71,7 +76,7 @@ class TestOptionsDialog : public QObject {
     void okRefusesOptionSetsTheSearchCannotUseAndStaysOpen() {
         TScriptedPrompts::TLog log;
         TScriptedPrompts prompts(log);
-        TGui2OptionsForm form(nullptr, &prompts);
+        TGui2OptionsForm form(nullptr, prompts);
         form.LoadOptions(SearchOptions{});
         form.show();
         while (form.LinegDistMinSe->value() < 5) form.LinegDistMinSe->stepUp();
@@ -134,7 +139,7 @@ class TestOptionsDialog : public QObject {
         options.CellHeightSe = 44;
         TScriptedPrompts::TLog log;
         TScriptedPrompts prompts(log);
-        TGui2OptionsForm form(nullptr, &prompts);
+        TGui2OptionsForm form(nullptr, prompts);
         form.LoadOptions(SearchOptions{});  // a second fill replaces everything of the first
         form.LoadOptions(options);
         QVERIFY(form.Options() == options);
@@ -169,7 +174,9 @@ class TestOptionsDialog : public QObject {
     }
 
     void formerlyFixedControlsAreOfferedWithRangesTheSearchAccepts() {
-        TGui2OptionsForm form;
+        TScriptedPrompts::TLog log;
+        TScriptedPrompts prompts(log);
+        TGui2OptionsForm form(nullptr, prompts);
         form.LoadOptions(SearchOptions{});
         form.show();
         struct TRange {
@@ -203,7 +210,7 @@ class TestOptionsDialog : public QObject {
     void okKeepsValuesTheDialogDoesNotOwn() {
         TScriptedPrompts::TLog log;
         TScriptedPrompts prompts(log);
-        TGui2OptionsForm form(nullptr, &prompts);
+        TGui2OptionsForm form(nullptr, prompts);
         SearchOptions options;
         options.LinedDistMinSe = 5;
         options.LinedDistMaxSe = 2;
@@ -225,9 +232,10 @@ class TestOptionsDialog : public QObject {
     }
 
     void windowTakesTheOptionsOnlyAfterOk() {
-        QTemporaryDir folder;
-        TScriptedPrompts::TLog log;
-        TMainForm window(folder.path(), std::make_unique<TScriptedPrompts>(log));
+        TMainWindowFixture fixture;
+        TScriptedPrompts::TLog& log = fixture.Log;
+        const auto mainWindow = fixture.NewUnshownWindow();
+        TMainForm& window = *mainWindow;
         window.show();
         const SearchOptions before = window.Options;
         log.Messages.clear();
@@ -246,7 +254,7 @@ class TestOptionsDialog : public QObject {
         QVERIFY(log.Messages[0].contains(QStringLiteral("高线有9个至3个点")));
         QVERIFY(window.Options == before);
         QCOMPARE(window.Gui2RegNet->CellHeight(), 30);
-        QVERIFY(!QFile::exists(folder.filePath("pavolen.ini")));
+        QVERIFY(!QFile::exists(fixture.FilePath("pavolen.ini")));
 
         QTimer::singleShot(0, &window, [&window] {
             auto* dialog = window.findChild<TGui2OptionsForm*>();
@@ -262,7 +270,7 @@ class TestOptionsDialog : public QObject {
         QCOMPARE(window.Gui2RegNet->CellHeight(), 40);
         QCOMPARE(window.PanelRegLeft->width(),
                  621 + window.style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 4);
-        QFile ini(folder.filePath("pavolen.ini"));
+        QFile ini(fixture.FilePath("pavolen.ini"));
         QVERIFY(ini.open(QIODevice::ReadOnly));
         const QByteArray text = ini.readAll();
         QVERIFY(text.contains("CellHeightSe=40"));

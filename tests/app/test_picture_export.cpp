@@ -134,6 +134,19 @@ TEST_F(PictureExportTest, PngPicturesShowWhatTheGifPicturesShow) {
     ASSERT_FALSE(failed.Ok());
     EXPECT_EQ(PictureFailureText(TPictureFormat::Png, failed.Failure, failed.FailedFile),
               "保存为PNG文件失败：" + failed.FailedFile);
+    // The same failure as a GIF: the one text of the window, the tool and the trend window
+    // names the error code, its meaning and the file.
+    const TPictureSeriesResult failedGif = WritePictureSeries(
+        dir_.filePath("missing").toStdString(), 301, selected, [this](const TGui2Reg& pattern) {
+            grid_.SetPattern(pattern);
+            return grid_.PaintInput();
+        });
+    ASSERT_FALSE(failedGif.Ok());
+    EXPECT_EQ(PictureFailureText(TPictureFormat::Gif, failedGif.Failure, failedGif.FailedFile),
+              "保存为GIF文件失败. 错误代号 = " +
+                  std::to_string(static_cast<int>(failedGif.Failure.Code)) + " [" +
+                  GifErrorText(failedGif.Failure.Code) + "] " + failedGif.FailedFile);
+    EXPECT_NE(failedGif.FailedFile.find("missing"), std::string::npos);
 }
 
 TEST_F(PictureExportTest, AStoppedExportKeepsItsPicturesAndOpensNoFolder) {

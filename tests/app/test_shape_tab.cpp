@@ -16,6 +16,7 @@
 #include "stats/ui/ShapeBarsView.h"
 #include "stats/ui/TrendChartView.h"
 #include "tests/support/Screenshot.h"
+#include "tests/support/ScriptedPrompts.h"
 
 namespace {
 
@@ -42,11 +43,16 @@ void Choose(QComboBox& box, const QString& text) {
 class TestShapeTab : public QObject {
     Q_OBJECT
 
+  private:
+    TScriptedPrompts::TLog log_;
+    TScriptedPrompts prompts_{log_};
+
   private slots:
+    void init() { log_ = {}; }
     void shapeTabChartsTheChosenMetricAgainstChance() {
         TCodes draws;
         FillDraws(draws, 130);
-        TTrendForm form;
+        TTrendForm form(nullptr, prompts_);
         form.SetDraws(&draws);
         form.resize(900, 760);
         form.OpenWindow();
@@ -96,13 +102,11 @@ class TestShapeTab : public QObject {
         QCOMPARE(form.ChartPicture().size(), form.ShapeTab->BarsPicture().size());
         QVERIFY(SaveScreenshot(form, QStringLiteral("trend-shape-bars.png")));
         QTemporaryDir folder;
-        QStringList asked;
-        form.AskSaveFileName = [&](QWidget*, const QString& suggested) {
-            asked << QFileInfo(suggested).fileName();
-            return folder.filePath(QStringLiteral("bars.png"));
-        };
+        log_.FileNames = {folder.filePath(QStringLiteral("bars.png"))};
         form.TrendSaveBtn->click();
-        QCOMPARE(asked, QStringList{"走势图_形态_质合比_30.png"});
+        QCOMPARE(log_.SavePaths.size(), 1);
+        QCOMPARE(QFileInfo(log_.SavePaths[0]).fileName(),
+                 QStringLiteral("走势图_形态_质合比_30.png"));
         QCOMPARE(QImage(folder.filePath(QStringLiteral("bars.png"))).size(),
                  form.ChartPicture().size());
 
@@ -115,7 +119,7 @@ class TestShapeTab : public QObject {
     void roadsRowTellsItsRoadsInAToolTip() {
         TCodes draws;
         FillDraws(draws, 12);
-        TTrendForm form;
+        TTrendForm form(nullptr, prompts_);
         form.SetDraws(&draws);
         form.resize(900, 700);
         form.OpenWindow();

@@ -14,6 +14,7 @@
 #include "app/Main.h"
 #include "app/TrendForm.h"
 #include "stats/ui/TrendChartView.h"
+#include "tests/support/MainWindowFixture.h"
 #include "tests/support/Screenshot.h"
 #include "tests/support/ScriptedPrompts.h"
 #include "view/ui/Gui2Ctrl.h"
@@ -47,15 +48,16 @@ class TestTrendForm : public QObject {
     Q_OBJECT
 
   private:
-    TScriptedPrompts::TLog log_;
+    TMainWindowFixture fixture_;
+    TScriptedPrompts::TLog& log_ = fixture_.Log;
 
   private slots:
-    void init() { log_ = {}; }
+    void init() { fixture_.Reset(); }
 
     void tabsAndWindowChoicesShowTheirNumbers() {
         TCodes draws;
         FillDraws(draws, 45);
-        TTrendForm form;
+        TTrendForm form(nullptr, fixture_.Prompts());
         form.SetDraws(&draws);
         form.resize(760, 700);
         form.OpenWindow();
@@ -95,7 +97,7 @@ class TestTrendForm : public QObject {
     void followsTheDrawListWhenItChanges() {
         TCodes draws;
         FillDraws(draws, 20);
-        TTrendForm form;
+        TTrendForm form(nullptr, fixture_.Prompts());
         form.SetDraws(&draws);
         form.OpenWindow();
         QCOMPARE(form.Stats().Window.Length, 20);
@@ -117,7 +119,7 @@ class TestTrendForm : public QObject {
     void scrollsOverAHundredThousandDrawsAndPicturesTheView() {
         TCodes draws;
         FillDraws(draws, 100'000);
-        TTrendForm form;
+        TTrendForm form(nullptr, fixture_.Prompts());
         form.SetDraws(&draws);
         form.resize(760, 700);
         form.OpenWindow();
@@ -147,33 +149,30 @@ class TestTrendForm : public QObject {
     void savesAndCopiesThePicture() {
         TCodes draws;
         FillDraws(draws, 60);
-        TScriptedPrompts prompts(log_);
-        TTrendForm form(nullptr, &prompts);
+        TTrendForm form(nullptr, fixture_.Prompts());
         form.SetDraws(&draws);
         form.OpenWindow();
         QTemporaryDir folder;
-        QStringList asked;
         QString answer = folder.filePath(QStringLiteral("走势"));
-        form.AskSaveFileName = [&](QWidget*, const QString& suggested) {
-            asked << QFileInfo(suggested).fileName();
-            return answer;
-        };
+        log_.FileNames = {answer};
         form.TrendSaveBtn->click();
-        QCOMPARE(asked, QStringList{"走势图_A_60.png"});
+        QCOMPARE(log_.SavePaths.size(), 1);
+        QCOMPARE(QFileInfo(log_.SavePaths[0]).fileName(), QStringLiteral("走势图_A_60.png"));
         // A name without a suffix is saved as PNG.
         const QImage png(answer + ".png");
         QCOMPARE(png.size(), form.ChartPicture().size());
 
         answer = folder.filePath(QStringLiteral("trend.gif"));
+        log_.FileNames = {answer};
         form.TrendSaveBtn->click();
         QFile gif(answer);
         QVERIFY(gif.open(QIODevice::ReadOnly));
         QCOMPARE(gif.read(6), QByteArray("GIF89a"));
 
-        answer.clear();  // cancelled
+        log_.FileNames = {QString()};  // cancelled
         form.TrendSaveBtn->click();
         QVERIFY(log_.Messages.isEmpty());
-        answer = folder.filePath(QStringLiteral("missing/trend.png"));
+        log_.FileNames = {folder.filePath(QStringLiteral("missing/trend.png"))};
         form.TrendSaveBtn->click();
         QCOMPARE(log_.Messages.size(), 1);
 
@@ -182,12 +181,12 @@ class TestTrendForm : public QObject {
     }
 
     void mainWindowOpensTheWindowAndItFollowsTheDraws() {
-        QTemporaryDir folder;
-        TMainForm main(folder.path(), std::make_unique<TScriptedPrompts>(log_));
+        const auto mainWindow = fixture_.NewUnshownWindow();
+        TMainForm& main = *mainWindow;
         QCOMPARE(main.RegMenuTrend->shortcut(), QKeySequence("F7"));
         QVERIFY(main.RegMenu->actions().contains(main.RegMenuTrend));
         QVERIFY(main.RegMenuTrendBt->isVisible());
-        const QString file = folder.filePath("draws.txt");
+        const QString file = fixture_.FilePath("draws.txt");
         {
             QFile out(file);
             QVERIFY(out.open(QIODevice::WriteOnly));

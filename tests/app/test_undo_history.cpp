@@ -17,6 +17,7 @@
 #include "data/ui/CodeEditor.h"
 #include "tests/support/MainWindowFixture.h"
 #include "tests/support/PatternFactory.h"
+#include "tests/support/RandomDraws.h"
 #include "tests/support/ScriptedPrompts.h"
 #include "view/ui/Gui2Ctrl.h"
 
@@ -280,7 +281,7 @@ class TestUndoHistory : public QObject {
         std::vector<std::unique_ptr<TGui2Reg>> patterns;
         patterns.push_back(MakePattern(2, 2, 4));
         WriteFile("工作文档.gtmq", DocumentBytes({{1, 2, 3, 4, 5, 6, 7}}, patterns));
-        WriteFile("draws.txt", RandomDrawFile(150, 7));
+        WriteFile("draws.txt", QByteArray::fromStdString(RandomDrawFile(7, 150)));
         auto form = NewWindow();
         const TGui2Reg* before = form->ListModel().PatternAt(0);
         const int searchDrawsBefore = form->RegMgr().SearchDraws().Count();
@@ -313,7 +314,7 @@ class TestUndoHistory : public QObject {
         std::vector<std::unique_ptr<TGui2Reg>> patterns;
         patterns.push_back(MakePattern(2, 2, 4));
         WriteFile("工作文档.gtmq", DocumentBytes({{1, 2, 3, 4, 5, 6, 7}}, patterns));
-        WriteFile("draws.txt", RandomDrawFile(150, 7));
+        WriteFile("draws.txt", QByteArray::fromStdString(RandomDrawFile(7, 150)));
         auto form = NewWindow();
         const TGui2Reg* before = form->ListModel().PatternAt(0);
         Import(*form, "draws.txt");

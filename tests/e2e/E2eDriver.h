@@ -17,7 +17,17 @@
 #include <csignal>
 #include <cstdio>
 
+#include "data/ProgramIdentity.h"
+
 namespace e2e {
+
+// The start of the main window's title, "<product> v<version>", as an xdotool name pattern;
+// read from the program's identity, so a new release needs no change here.
+inline QString MainTitlePattern() {
+    QString title = QStringLiteral("^%1 v%2").arg(QString::fromUtf8(ProductName),
+                                                  QString::fromUtf8(ReleaseVersion));
+    return title.replace(QLatin1Char('.'), QStringLiteral("\\."));
+}
 
 inline int failures = 0;
 

@@ -12,18 +12,18 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <functional>
-#include <random>
 
 #include "search/OptionsIni.h"
 #include "tests/e2e/E2eDocument.h"
 #include "tests/e2e/E2eDriver.h"
 #include "tests/support/DrawServiceProcess.h"
+#include "tests/support/RandomDraws.h"
 
 using namespace e2e;
 
 namespace {
 
-const QString MainTitle = QStringLiteral("^Tolvane v3\\.08");
+const QString MainTitle = MainTitlePattern();
 const QString MessageTitle = QStringLiteral("^Tolvane$");
 const QString StatTitle = QStringLiteral("^规律统计分析$");
 const QString AboutTitle = QStringLiteral("^关于$");
@@ -31,15 +31,15 @@ const QString EditorTitle = QStringLiteral("^开奖号码编辑$");
 
 // 320 draws; every fifth starts with one zero, every eleventh with two, one is all zeros.
 QStringList MakeDraws() {
-    std::mt19937 random(8);
     QStringList draws;
-    for (int i = 0; i < 320; ++i) {
-        QString draw;
-        for (int d = 0; d < 7; ++d) draw += QChar('0' + static_cast<int>(random() % 10));
+    int i = 0;
+    for (const std::string& line : RandomDrawLines(8, 320)) {
+        QString draw = QString::fromStdString(line);
         if (i % 5 == 0) draw[0] = '0';
         if (i % 11 == 0) draw[0] = draw[1] = '0';
         if (i == 100) draw = "0000000";
         draws << draw;
+        ++i;
     }
     return draws;
 }

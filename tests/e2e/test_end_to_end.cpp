@@ -11,10 +11,10 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <cstdio>
-#include <random>
 
 #include "tests/e2e/E2eDocument.h"
 #include "tests/e2e/E2eDriver.h"
+#include "tests/support/RandomDraws.h"
 
 using namespace e2e;
 
@@ -58,14 +58,9 @@ int main(int argc, char** argv) {
 
     // 150 draws and options that find a few thousand patterns in a few seconds.
     {
-        std::mt19937 random(2024);
         QFile draws(temp.filePath("draws.txt"));
         draws.open(QIODevice::WriteOnly);
-        for (int i = 0; i < 150; ++i) {
-            QByteArray line;
-            for (int d = 0; d < 7; ++d) line += char('0' + random() % 10);
-            draws.write(line + "\r\n");
-        }
+        draws.write(QByteArray::fromStdString(RandomDrawFile(2024, 150)));
         QFile ini(folder + "/pavolen.ini");
         ini.open(QIODevice::WriteOnly);
         ini.write("[TGui2Options]\r\nSecCountSe=4\r\nRefTailChk=0\r\n");
@@ -101,7 +96,7 @@ int main(int argc, char** argv) {
 
     QString window;
     for (int i = 0; i < 100 && window.isEmpty(); ++i) {
-        window = Run("xdotool", {"search", "--name", "^Tolvane v3.08"}).section('\n', 0, 0);
+        window = Run("xdotool", {"search", "--name", MainTitlePattern()}).section('\n', 0, 0);
         if (window.isEmpty()) Sleep(100);
     }
     Check(!window.isEmpty(), "the main window appears");

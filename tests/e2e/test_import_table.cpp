@@ -9,16 +9,16 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <functional>
-#include <random>
 
 #include "tests/e2e/E2eDocument.h"
 #include "tests/e2e/E2eDriver.h"
+#include "tests/support/RandomDraws.h"
 
 using namespace e2e;
 
 namespace {
 
-const QString MainTitle = QStringLiteral("^Tolvane v3\\.08");
+const QString MainTitle = MainTitlePattern();
 const QString FileDialogTitle = QStringLiteral("^从文本文件中的开奖数据导入号码$");
 const QString PreviewTitle = QStringLiteral("^导入开奖号码$");
 const QString MessageTitle = QStringLiteral("^Tolvane$");
@@ -54,12 +54,7 @@ int main(int argc, char** argv) {
 
     // 60 draws, newest first, issue numbers across a new year, a header, CRLF, UTF-8 with BOM.
     QStringList draws;
-    std::mt19937 random(13);
-    for (int i = 0; i < 60; ++i) {
-        QString draw;
-        for (int d = 0; d < 7; ++d) draw += QChar('0' + static_cast<int>(random() % 10));
-        draws << draw;
-    }
+    for (const std::string& line : RandomDrawLines(13, 60)) draws << QString::fromStdString(line);
     const QString table = temp.filePath("history.csv");
     {
         QFile file(table);

@@ -99,8 +99,6 @@ TEST(SearchTexts, ProgressWhileRunningAndAtTheEnd) {
               "搜索到7条规律(耗时2秒,速度:25000个组合/秒)....");
     EXPECT_EQ(SearchProgressText(50000, 7, 2, false, true), "结束搜索，花费2秒，总共搜索到7个规律");
     EXPECT_EQ(PatternCountText(0), "总共0个规律");
-    EXPECT_EQ(AddingRowsText(1), "正在添加第0个规律...");
-    EXPECT_EQ(AddingRowsText(107), "正在添加第106个规律...");
 }
 
 }  // namespace

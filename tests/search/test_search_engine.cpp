@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <map>
+#include <numeric>
 #include <tuple>
+#include <vector>
 
 #include "data/Error.h"
 #include "search/SearchWalk.h"
@@ -192,6 +195,47 @@ TEST(SearchProgress, AtPairStartsAndEveryIntervalOfFruitlessCandidates) {
     int64_t atMultiples = 0;
     for (int64_t count : progress) atMultiples += count > 0 && count % ProgressInterval == 0;
     EXPECT_EQ(atMultiples, 4 * multiples);
+}
+
+// Length of the path through a line's cells in their order.
+double PathLength(const std::vector<TPoint>& cells) {
+    double length = 0;
+    for (size_t i = 1; i < cells.size(); ++i)
+        length += std::hypot(cells[i].X - cells[i - 1].X, cells[i].Y - cells[i - 1].Y);
+    return length;
+}
+
+TEST_P(SearchEngines, FoundLinesComeInTheirShortestDrawingOrder) {
+    // Every taker of a found pattern (the window, a document, a picture) draws its lines as
+    // they come: each line of three or four cells comes as the shortest path through them.
+    SearchOptions options;
+    options.LinedDistMaxSe = 2;
+    options.LinegDistMaxSe = 3;
+    options.LinedPtMinSe = options.LinegPtMinSe = 3;
+    options.LinedPtMaxSe = options.LinegPtMaxSe = 4;
+    options.SecCountSe = 3;
+    TRecordingSink sink;
+    sink.KeepPatterns = true;
+    Search(GetParam(), options, *RandomDraws(31, 40), sink);
+    int checked = 0;
+    for (const auto& pattern : sink.Patterns)
+        for (int32_t l = 0; l < TGui2Reg::LineCount; ++l) {
+            std::vector<TPoint> cells;
+            for (int32_t i = 0; i < pattern->Line(l).Count(); ++i)
+                cells.push_back(pattern->Line(l).Get(i));
+            const double given = PathLength(cells);
+            std::vector<size_t> order(cells.size());
+            std::iota(order.begin(), order.end(), size_t{0});
+            double shortest = given;
+            do {
+                std::vector<TPoint> other;
+                for (size_t k : order) other.push_back(cells[k]);
+                shortest = std::min(shortest, PathLength(other));
+            } while (std::next_permutation(order.begin(), order.end()));
+            EXPECT_NEAR(given, shortest, 1e-4) << Describe(*pattern);
+            ++checked;
+        }
+    EXPECT_GT(checked, 100);
 }
 
 TEST_P(SearchEngines, StopEndsTheWalk) {

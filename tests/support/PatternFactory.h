@@ -25,19 +25,6 @@ inline std::unique_ptr<TGui2Reg> MakePattern(int highPoints, int lowPoints, int 
     return p;
 }
 
-// A draw file of count pseudo-random draws, one per line, fixed by the seed.
-inline QByteArray RandomDrawFile(int count, uint32_t seed) {
-    QByteArray text;
-    for (int i = 0; i < count; ++i) {
-        for (int d = 0; d < 7; ++d) {
-            seed = seed * 1103515245u + 12345u;
-            text += char('0' + (seed >> 16) % 10);
-        }
-        text += "\r\n";
-    }
-    return text;
-}
-
 // The bytes of a work document with the given draws and patterns.
 inline QByteArray DocumentBytes(const std::vector<std::array<int, 7>>& draws,
                                 const std::vector<std::unique_ptr<TGui2Reg>>& patterns) {

@@ -14,6 +14,8 @@ class TScriptedPrompts : public TPrompts {
         QStringList Questions;
         std::deque<QMessageBox::StandardButton> Answers;
         std::deque<QString> FileNames;
+        // The path every save dialog was opened on.
+        QStringList SavePaths;
         // Every address handed to the desktop: local files as paths, others as URLs.
         QStringList Opened;
         // What the desktop answers when asked to open a folder.
@@ -39,9 +41,10 @@ class TScriptedPrompts : public TPrompts {
     }
 
     // Save dialogs take their answers from the same queue as open dialogs.
-    QString SaveFileName(QWidget* parent, const QString& title, const QString& folder,
+    QString SaveFileName(QWidget* parent, const QString& title, const QString& path,
                          const QString& filter) override {
-        return OpenFileName(parent, title, folder, filter);
+        log_.SavePaths << path;
+        return OpenFileName(parent, title, path, filter);
     }
 
     void OpenUrl(QWidget*, const QUrl& url) override {

@@ -99,6 +99,8 @@ class TReferenceBuilder {
                 if (reg->PositionUsed(column)) valid = false;
         }
         if (!valid) return nullptr;
+        // A found pattern's lines come out in the order they are drawn in.
+        reg->OrderByShortestPath();
         return reg;
     }
 

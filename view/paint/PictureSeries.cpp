@@ -8,15 +8,11 @@
 #include "view/paint/PatternPaint.h"
 #include "view/paint/PngWriter.h"
 
-std::string GifFailureText(const TGifResult& result) {
-    return "保存为GIF文件失败. 错误代号 = " + std::to_string(static_cast<int>(result.Code)) + " [" +
-           GifErrorText(result.Code) + "]";
-}
-
 std::string PictureFailureText(TPictureFormat format, const TGifResult& result,
                                const std::string& file) {
-    if (format == TPictureFormat::Gif) return GifFailureText(result);
-    return "保存为PNG文件失败：" + file;
+    if (format == TPictureFormat::Png) return "保存为PNG文件失败：" + file;
+    return "保存为GIF文件失败. 错误代号 = " + std::to_string(static_cast<int>(result.Code)) + " [" +
+           GifErrorText(result.Code) + "] " + file;
 }
 
 namespace {

@@ -17,9 +17,8 @@
 
 enum class TPictureFormat { Gif, Png };
 
-// "保存为GIF文件失败. 错误代号 = <code> [<text>]"
-std::string GifFailureText(const TGifResult& result);
-// The GIF text, or for PNG "保存为PNG文件失败：<file>".
+// The one text of a picture that could not be written, for every window and tool that writes
+// pictures: "保存为GIF文件失败. 错误代号 = <code> [<text>] <file>" or "保存为PNG文件失败：<file>".
 std::string PictureFailureText(TPictureFormat format, const TGifResult& result,
                                const std::string& file);
 

@@ -12,6 +12,7 @@
 #include "app/Main.h"
 #include "data/DrawLines.h"
 #include "data/ui/CodeEditor.h"
+#include "tests/support/MainWindowFixture.h"
 #include "tests/support/Screenshot.h"
 #include "tests/support/ScriptedPrompts.h"
 #include "view/ui/Gui2Ctrl.h"
@@ -28,15 +29,11 @@ class TestCodeEditor : public QObject {
     Q_OBJECT
 
   private:
-    TScriptedPrompts::TLog log_;
-    std::unique_ptr<TScriptedPrompts> prompts_;
-    std::unique_ptr<QTemporaryDir> folder_;
+    TMainWindowFixture fixture_;
+    TScriptedPrompts::TLog& log_ = fixture_.Log;
 
     std::unique_ptr<TMainForm> NewWindow(const std::vector<std::string>& draws) {
-        auto form =
-            std::make_unique<TMainForm>(folder_->path(), std::make_unique<TScriptedPrompts>(log_));
-        form->resize(900, 600);
-        form->show();
+        auto form = fixture_.NewWindow();
         LoadDrawLines(draws, form->Gui2RegNet->Draws());
         form->Gui2RegNet->LayoutGrid();
         log_.Messages.clear();
@@ -58,15 +55,11 @@ class TestCodeEditor : public QObject {
     }
 
   private slots:
-    void init() {
-        log_ = {};
-        prompts_ = std::make_unique<TScriptedPrompts>(log_);
-        folder_ = std::make_unique<QTemporaryDir>();
-    }
+    void init() { fixture_.Reset(); }
 
     // Check reports and leaves the text; padding is one undo step; save refuses errors.
     void buttonsActOnTheTextAndReportThroughThePrompts() {
-        TCodeEdtorForm editor(nullptr, prompts_.get());
+        TCodeEdtorForm editor(nullptr, fixture_.Prompts());
         editor.show();
         const QString text = QStringLiteral(" 12345\n\n123456a\n12345678 \n7654321");
         editor.Memo->setPlainText(text);
@@ -157,7 +150,7 @@ class TestCodeEditor : public QObject {
     }
 
     void screenshotShowsEveryCaption() {
-        TCodeEdtorForm editor(nullptr, prompts_.get());
+        TCodeEdtorForm editor(nullptr, fixture_.Prompts());
         editor.SetLines({"0381562", "1234567", "7654321"});
         editor.show();
         QCOMPARE(editor.windowTitle(), QStringLiteral("开奖号码编辑"));

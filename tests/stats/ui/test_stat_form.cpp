@@ -16,7 +16,9 @@
 #include "stats/paint/GraphPillarPaint.h"
 #include "stats/ui/GraphPillar.h"
 #include "stats/ui/StatMgr.h"
+#include "tests/support/MainWindowFixture.h"
 #include "tests/support/PatternFactory.h"
+#include "tests/support/RandomDraws.h"
 #include "tests/support/Screenshot.h"
 #include "tests/support/ScriptedPrompts.h"
 
@@ -62,14 +64,15 @@ class TestStatForm : public QObject {
     Q_OBJECT
 
   private:
-    TScriptedPrompts::TLog log_;
+    TMainWindowFixture fixture_;
+    TScriptedPrompts::TLog& log_ = fixture_.Log;
     SearchOptions options_;
 
   private slots:
-    void init() { log_ = {}; }
+    void init() { fixture_.Reset(); }
 
     void toolBarOffersAllThreeStatistics() {
-        TStatForm form;
+        TStatForm form(nullptr, fixture_.Prompts());
         QStringList texts;
         for (QAction* a : form.StatTbr->actions())
             texts << (a->isSeparator() ? "|" : a->isVisible() ? a->text() : "hidden");
@@ -91,7 +94,7 @@ class TestStatForm : public QObject {
         manager.Add(Forecast(1, 0));
         manager.Add(Forecast(5, 0));        // E: no chart
         manager.Add(Forecast(1, 9, 3, 2));  // both lines mark: no chart
-        TStatForm form;
+        TStatForm form(nullptr, fixture_.Prompts());
         form.SetRegMgr(&manager);
         form.StatTbrStat1->trigger();
 
@@ -135,7 +138,7 @@ class TestStatForm : public QObject {
         manager.Add(Forecast(2, 3, 1, 8));                     // B low, A high: counted nowhere
         manager.Add(Forecast(1, 5));                           // 定位定数 A
         manager.Add(Forecast(3, 5))->SetPosition(0, 4, true);  // 两位合分 C+D
-        TStatForm form;
+        TStatForm form(nullptr, fixture_.Prompts());
         form.SetRegMgr(&manager);
         form.StatTbrStat3->trigger();
         QCOMPARE(form.Charts().size(), size_t{6});
@@ -157,8 +160,8 @@ class TestStatForm : public QObject {
     }
 
     void mainWindowOpensTheWindowWithChartsOfTheCurrentPatterns() {
-        QTemporaryDir folder;
-        TMainForm main(folder.path(), std::make_unique<TScriptedPrompts>(log_));
+        const auto mainWindow = fixture_.NewUnshownWindow();
+        TMainForm& main = *mainWindow;
         main.RegMgr().Add(Forecast(4, 6));
         TStatForm* form = main.StatForm();
         QVERIFY(form && form->isHidden());
@@ -216,7 +219,7 @@ class TestStatForm : public QObject {
         set.Patterns.back()->BaseRow = 21;  // its draw is not out yet: not counted
         TGui2RegMgr manager(options_);
         manager.SwapContents(set);
-        TStatForm form;
+        TStatForm form(nullptr, fixture_.Prompts());
         form.SetRegMgr(&manager);
         form.SetDraws(&draws);
         form.StatTbrStat1Click();
@@ -251,7 +254,7 @@ class TestStatForm : public QObject {
     void aStatisticThatCountsNothingSaysWhy() {
         TGui2RegMgr manager(options_);
         manager.Add(Forecast(1, 3));  // one low mark, nothing on the high line
-        TStatForm form;
+        TStatForm form(nullptr, fixture_.Prompts());
         form.SetRegMgr(&manager);
         form.StatTbrStat3Click();
         QVERIFY(form.Charts().empty());
@@ -265,7 +268,7 @@ class TestStatForm : public QObject {
     void chartReportsOutOfRangeCellsThroughThePrompts() {
         TScriptedPrompts prompts(log_);
         QWidget parent;
-        auto* chart = new TGraphPilarNet(&parent, &prompts);
+        auto* chart = new TGraphPilarNet(&parent, prompts);
         chart->SetDimensions(11, 2, {});
         chart->SetValue(10, 1, "3");
         QVERIFY(log_.Messages.isEmpty());
@@ -285,7 +288,7 @@ class TestStatForm : public QObject {
     void chartWithoutAGridPaintsOnlyTheAxesAndTheBars() {
         TScriptedPrompts prompts(log_);
         QWidget parent;
-        auto* chart = new TGraphPilarNet(&parent, &prompts);
+        auto* chart = new TGraphPilarNet(&parent, prompts);
         chart->setGeometry(0, 0, 610, 200);
         const QColor background = chart->palette().color(QPalette::Base);
         QVERIFY(background != chart->palette().color(QPalette::Window));
@@ -319,7 +322,7 @@ class TestStatForm : public QObject {
         TGui2RegMgr manager(options_);
         for (int i = 0; i < 8000; ++i) manager.Add(Forecast(3, 5));
         manager.Add(Forecast(4, 0));
-        TStatForm form;
+        TStatForm form(nullptr, fixture_.Prompts());
         form.SetRegMgr(&manager);
         form.resize(900, 900);
         form.StatTbrStat1Click();
@@ -338,13 +341,13 @@ class TestStatForm : public QObject {
 
     // A real search on generated draws, then the statistics window as the user sees it.
     void screenshotsAfterARealSearch() {
-        QTemporaryDir folder;
-        QFile draws(folder.filePath("draws.txt"));
+        QFile draws(fixture_.FilePath("draws.txt"));
         QVERIFY(draws.open(QIODevice::WriteOnly));
-        draws.write(RandomDrawFile(80, 2026));
+        draws.write(QByteArray::fromStdString(RandomDrawFile(2026, 80)));
         draws.close();
-        TMainForm main(folder.path(), std::make_unique<TScriptedPrompts>(log_));
-        main.ImportDrawFile(folder.filePath("draws.txt"));
+        const auto mainWindow = fixture_.NewUnshownWindow();
+        TMainForm& main = *mainWindow;
+        main.ImportDrawFile(fixture_.FilePath("draws.txt"));
         main.RegMenuSearchClick();
         QTRY_VERIFY_WITH_TIMEOUT(!main.RegMgr().Running(), 120000);
         QTRY_VERIFY(main.RegMgr().Count() > 0);
