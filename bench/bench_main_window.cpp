@@ -8,9 +8,9 @@
 #include <QTimer>
 #include <fstream>
 
-#include "app/Application.h"
-#include "app/Main.h"
-#include "app/PatternListModel.h"
+#include "app/patterns/PatternListModel.h"
+#include "app/window/Application.h"
+#include "app/window/Main.h"
 #include "bench/BenchDraws.h"
 #include "data/ProgramIdentity.h"
 #include "search/WorkDocument.h"

@@ -5,7 +5,7 @@
 #include <random>
 #include <vector>
 
-#include "app/PatternListModel.h"
+#include "app/patterns/PatternListModel.h"
 #include "search/PatternRows.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "app/BacktestForm.h"
+#include "app/analysis/BacktestForm.h"
 #include "stats/ui/BacktestChartView.h"
 #include "tests/support/RandomDraws.h"
 #include "tests/support/Screenshot.h"

@@ -8,11 +8,11 @@
 #include <QTimer>
 #include <QtTest>
 
-#include "app/AboutUs.h"
-#include "app/Application.h"
-#include "app/Main.h"
-#include "app/UserGuide.h"
-#include "app/Web.h"
+#include "app/help/AboutUs.h"
+#include "app/help/UserGuide.h"
+#include "app/help/Web.h"
+#include "app/window/Application.h"
+#include "app/window/Main.h"
 #include "tests/support/MainWindowFixture.h"
 #include "tests/support/Screenshot.h"
 #include "tests/support/ScriptedPrompts.h"

@@ -10,11 +10,11 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "app/Application.h"
-#include "app/DrawCommands.h"
-#include "app/ImportPreview.h"
-#include "app/Main.h"
-#include "app/PatternListModel.h"
+#include "app/draws/DrawCommands.h"
+#include "app/draws/ImportPreview.h"
+#include "app/patterns/PatternListModel.h"
+#include "app/window/Application.h"
+#include "app/window/Main.h"
 #include "search/PatternExport.h"
 #include "tests/support/MainWindowFixture.h"
 #include "tests/support/PatternFactory.h"

@@ -4,7 +4,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "app/Main.h"
+#include "app/window/Main.h"
 #include "data/DrawText.h"
 #include "search/OptionsIni.h"
 #include "tests/support/DrawServiceProcess.h"

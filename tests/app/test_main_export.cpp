@@ -5,8 +5,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "app/Main.h"
-#include "app/PatternListModel.h"
+#include "app/patterns/PatternListModel.h"
+#include "app/window/Main.h"
 #include "tests/support/MainWindowFixture.h"
 #include "tests/support/PatternFactory.h"
 #include "tests/support/ScriptedPrompts.h"

@@ -13,10 +13,10 @@
 #include <QToolBar>
 #include <QtTest>
 
-#include "app/Application.h"
-#include "app/BacktestForm.h"
-#include "app/Main.h"
-#include "app/PatternListModel.h"
+#include "app/analysis/BacktestForm.h"
+#include "app/patterns/PatternListModel.h"
+#include "app/window/Application.h"
+#include "app/window/Main.h"
 #include "data/DrawTable.h"
 #include "tests/support/MainWindowFixture.h"
 #include "tests/support/PatternFactory.h"

@@ -13,9 +13,9 @@
 #include <QTimer>
 #include <QtTest>
 
-#include "app/Application.h"
-#include "app/Gui2Options.h"
-#include "app/Main.h"
+#include "app/window/Application.h"
+#include "app/window/Gui2Options.h"
+#include "app/window/Main.h"
 #include "tests/support/MainWindowFixture.h"
 #include "tests/support/Screenshot.h"
 #include "tests/support/ScriptedPrompts.h"

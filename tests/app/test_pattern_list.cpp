@@ -7,8 +7,8 @@
 #include <set>
 #include <vector>
 
-#include "app/PatternListController.h"
-#include "app/PatternListModel.h"
+#include "app/patterns/PatternListController.h"
+#include "app/patterns/PatternListModel.h"
 #include "search/Gui2RegMgr.h"
 #include "tests/support/PatternFactory.h"
 #include "tests/support/Screenshot.h"

@@ -7,7 +7,7 @@
 #include <QTemporaryDir>
 #include <memory>
 
-#include "app/PictureExport.h"
+#include "app/patterns/PictureExport.h"
 #include "tests/support/Screenshot.h"
 #include "tests/support/ScriptedPrompts.h"
 #include "ui/BackgroundJob.h"

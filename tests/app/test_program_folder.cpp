@@ -5,7 +5,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "app/Application.h"
+#include "app/window/Application.h"
 
 class TestProgramFolder : public QObject {
     Q_OBJECT

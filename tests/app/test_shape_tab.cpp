@@ -10,9 +10,9 @@
 #include <QToolTip>
 #include <QtTest>
 
-#include "app/Application.h"
-#include "app/ShapeTab.h"
-#include "app/TrendForm.h"
+#include "app/analysis/ShapeTab.h"
+#include "app/analysis/TrendForm.h"
+#include "app/window/Application.h"
 #include "stats/ui/ShapeBarsView.h"
 #include "stats/ui/TrendChartView.h"
 #include "tests/support/Screenshot.h"

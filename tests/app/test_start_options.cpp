@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "app/StartOptions.h"
+#include "app/window/StartOptions.h"
 #include "data/ProgramIdentity.h"
 
 namespace {

@@ -10,9 +10,9 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "app/Application.h"
-#include "app/Main.h"
-#include "app/TrendForm.h"
+#include "app/analysis/TrendForm.h"
+#include "app/window/Application.h"
+#include "app/window/Main.h"
 #include "stats/ui/TrendChartView.h"
 #include "tests/support/MainWindowFixture.h"
 #include "tests/support/Screenshot.h"

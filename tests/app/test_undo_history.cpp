@@ -9,11 +9,11 @@
 #include <functional>
 #include <set>
 
-#include "app/Application.h"
-#include "app/ImportPreview.h"
-#include "app/Main.h"
-#include "app/PatternListModel.h"
-#include "app/UndoHistory.h"
+#include "app/draws/ImportPreview.h"
+#include "app/patterns/PatternListModel.h"
+#include "app/window/Application.h"
+#include "app/window/Main.h"
+#include "app/window/UndoHistory.h"
 #include "data/ui/CodeEditor.h"
 #include "tests/support/MainWindowFixture.h"
 #include "tests/support/PatternFactory.h"

@@ -6,7 +6,7 @@
 #include <QTemporaryDir>
 #include <memory>
 
-#include "app/Main.h"
+#include "app/window/Main.h"
 #include "tests/support/ScriptedPrompts.h"
 
 // A fresh program folder and scripted prompts for each test (call Reset from init()), and main

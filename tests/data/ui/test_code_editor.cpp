@@ -8,8 +8,8 @@
 #include <QtTest>
 #include <functional>
 
-#include "app/Application.h"
-#include "app/Main.h"
+#include "app/window/Application.h"
+#include "app/window/Main.h"
 #include "data/DrawLines.h"
 #include "data/ui/CodeEditor.h"
 #include "tests/support/MainWindowFixture.h"

@@ -10,8 +10,8 @@
 #include <QtTest>
 #include <cmath>
 
-#include "app/Application.h"
-#include "app/Main.h"
+#include "app/window/Application.h"
+#include "app/window/Main.h"
 #include "search/Gui2RegMgr.h"
 #include "stats/paint/GraphPillarPaint.h"
 #include "stats/ui/GraphPillar.h"

@@ -1,0 +1,76 @@
+#include "app/draws/DocumentOpening.h"
+
+#include <QPointer>
+#include <QProgressDialog>
+#include <memory>
+
+#include "data/Error.h"
+#include "search/DocumentSession.h"
+#include "search/Gui2RegMgr.h"
+#include "ui/BackgroundJob.h"
+
+namespace {
+
+struct TOpenedDocument {
+    TWorkDocumentContent Content;
+    TPatternListModel::TRows Rows;
+};
+
+}  // namespace
+
+void OpenDocumentInBackground(TBackgroundJob& job, TDocumentSession& session, TCodes& draws,
+                              TGui2RegMgr& manager, QWidget* parent,
+                              std::function<void(bool opened, TPatternListModel::TRows rows)> done,
+                              std::function<void(std::exception_ptr failure)> failed) {
+    constexpr int Steps = 1000;
+    // A window of its own: the main window is disabled while the document opens, and a child
+    // would be disabled with it. It goes when the job goes (the main window closed first).
+    QPointer<QProgressDialog> progress = new QProgressDialog(
+        QStringLiteral("正在打开文档..."), QStringLiteral("取消"), 0, Steps, nullptr);
+    QObject::connect(&job, &QObject::destroyed, progress, &QObject::deleteLater);
+    progress->setWindowTitle(QStringLiteral("打开文档"));
+    progress->setWindowModality(Qt::ApplicationModal);
+    progress->setMinimumDuration(500);
+    progress->setAutoReset(false);
+    progress->setAutoClose(false);
+    if (parent != nullptr) progress->move(parent->geometry().center() - progress->rect().center());
+    job.FollowIn(*progress);
+    const auto closeProgress = [progress] {
+        delete progress.data();  // at once: a dialog left for later could still show itself
+    };
+
+    job.Start(
+        [&session](TJobControl& control) {
+            TOpenedDocument opened;
+            opened.Content = session.Read([&control](size_t at, size_t total) {
+                return control.Report(static_cast<int64_t>(at), static_cast<int64_t>(total));
+            });
+            std::vector<const TGui2Reg*> rows;
+            rows.reserve(opened.Content.Piece.Patterns.size());
+            for (const auto& pattern : opened.Content.Piece.Patterns) rows.push_back(pattern.get());
+            opened.Rows = TPatternListModel::RowsInPointsOrder(std::move(rows));
+            return opened;
+        },
+        [&session, &draws, &manager, done, closeProgress](TOpenedDocument opened) {
+            closeProgress();
+            if (opened.Content.Empty) {
+                // An empty file changes nothing: the rows are those of the patterns held.
+                std::vector<const TGui2Reg*> rows;
+                for (const auto& pattern : manager.Patterns()) rows.push_back(pattern.get());
+                opened.Rows = TPatternListModel::RowsInPointsOrder(std::move(rows));
+            }
+            session.Take(std::move(opened.Content), draws, manager);
+            done(true, std::move(opened.Rows));
+        },
+        [&session, done, failed, closeProgress](std::exception_ptr failure) {
+            closeProgress();
+            session.OpenFailed();
+            try {
+                std::rethrow_exception(failure);
+            } catch (const TReadCancelled&) {
+                done(false, {});
+            } catch (...) {
+                failed(std::current_exception());
+            }
+        });
+}

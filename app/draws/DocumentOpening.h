@@ -1,0 +1,25 @@
+#pragma once
+
+#include <exception>
+#include <functional>
+
+#include "app/patterns/PatternListModel.h"
+
+class QWidget;
+class TBackgroundJob;
+class TCodes;
+class TDocumentSession;
+class TGui2RegMgr;
+
+// Opens the work document on the job while the window keeps answering: the file is read and
+// checked on the job's thread; a document that takes longer than half a second shows
+// "正在打开文档..." with its progress and 取消. Only a complete read changes the draws and the
+// patterns, on the window's thread, right before done(true, rows) with the pattern list's rows
+// for the new patterns, made on the job's thread in "点" order. When the user stopped it,
+// nothing changed and done(false, {}) runs (the session keeps the file as one that was not
+// opened, so the first save copies it aside). A failure reaches failed with the reason
+// TDocumentSession::Open would raise. The session, draws and manager must outlive the job.
+void OpenDocumentInBackground(TBackgroundJob& job, TDocumentSession& session, TCodes& draws,
+                              TGui2RegMgr& manager, QWidget* parent,
+                              std::function<void(bool opened, TPatternListModel::TRows rows)> done,
+                              std::function<void(std::exception_ptr failure)> failed);

@@ -1,0 +1,245 @@
+#include "app/draws/DrawCommands.h"
+
+#include <QAction>
+#include <QDialog>
+#include <QPointer>
+#include <QProgressDialog>
+#include <QWidget>
+#include <optional>
+
+#include "app/draws/ImportPreview.h"
+#include "app/window/StatusPanels.h"
+#include "data/DownloadCodec.h"
+#include "data/DrawExport.h"
+#include "data/DrawImport.h"
+#include "data/DrawLines.h"
+#include "data/DrawTable.h"
+#include "data/Error.h"
+#include "data/FileIo.h"
+#include "data/ui/CodeEditor.h"
+#include "ui/BackgroundJob.h"
+#include "ui/Prompts.h"
+#include "view/ui/Gui2Ctrl.h"
+
+namespace {
+
+const QString DownloadFailedText = QStringLiteral("下载开奖数据失败：\r\n");
+const QString DrawsKeptText = QStringLiteral("原有的开奖号码没有改动。");
+
+}  // namespace
+
+const QString TDrawCommands::DownloadingText = QStringLiteral("正在下载开奖数据...");
+
+TDrawCommands::TDrawCommands(QWidget& window, TGui2RegNet& grid, TPrompts& prompts,
+                             const SearchOptions& options, const TDownloadTiming& timing,
+                             TStatusPanels& status, QString programFolder)
+    : QObject(&window),
+      window_(window),
+      grid_(grid),
+      prompts_(prompts),
+      options_(options),
+      timing_(timing),
+      status_(status),
+      programFolder_(std::move(programFolder)),
+      download_(new TBackgroundJob(this)),
+      reading_(new TBackgroundJob(this)) {}
+
+TDrawCommands::~TDrawCommands() = default;
+
+bool TDrawCommands::DownloadRunning() const {
+    return download_->Running();
+}
+
+void TDrawCommands::StopDownload() {
+    download_->Abandon();
+}
+
+void TDrawCommands::SetDownloadActions(QAction* menuItem, QAction* button) {
+    downloadItem_ = menuItem;
+    downloadButton_ = button;
+}
+
+void TDrawCommands::ShowError(const QString& text) {
+    prompts_.ShowError(&window_, text);
+}
+
+void TDrawCommands::LoadDrawNumbers(const std::vector<int32_t>& numbers, const QString& message,
+                                    TDrawChange kind) {
+    // Nothing to load is a failure, not a success that leaves an empty grid.
+    if (numbers.empty()) throw TError(("没有收到任何开奖号码，" + DrawsKeptText).toStdString());
+    // Refuses a number that is no draw before anything changes, so the draws stay whole.
+    LoadDrawNumbersInto(numbers, grid_.Draws());
+    // A download still running keeps its command disabled: one download at a time.
+    SetDownloadEnabled(!DownloadRunning());
+    grid_.Pattern().Clear();
+    emit DrawsChanged(kind);
+    grid_.LayoutGrid();
+    grid_.DrawsReplaced();
+    grid_.PostScroll(srBottom);
+    prompts_.ShowMessage(&window_, message);
+}
+
+struct TDrawCommands::TLoadedFile {
+    std::unique_ptr<TDrawFileText> File;       // a table's text, read again when the preview asks
+    std::optional<TDrawFileReading> Detected;  // a table: the reading of its detected layout
+    std::vector<int32_t> Numbers;              // the plain form: its draws
+};
+
+TDrawCommands::TLoadedFile TDrawCommands::LoadFile(const std::string& path, TJobControl* control) {
+    // Three steps, each a look at the cancel request: the bytes, the lines, the columns.
+    constexpr int64_t Steps = 3;
+    const auto step = [control](int64_t done) {
+        if (control != nullptr && !control->Report(done, Steps)) throw TReadCancelled();
+    };
+    TLoadedFile loaded;
+    step(0);
+    const std::vector<uint8_t> bytes = ReadWholeFile(path, MaxDrawFileBytes);
+    step(1);
+    loaded.File = std::make_unique<TDrawFileText>(
+        std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+    step(2);
+    if (loaded.File->IsTable())
+        loaded.Detected = loaded.File->ReadTable(loaded.File->DetectLayout());
+    else
+        loaded.Numbers = loaded.File->Read().Numbers();
+    step(Steps);
+    return loaded;
+}
+
+void TDrawCommands::ImportLoaded(TLoadedFile& loaded) {
+    std::vector<int32_t> numbers;
+    if (loaded.Detected) {
+        TImportPreview preview(*loaded.File, std::move(*loaded.Detected), &window_);
+        const bool accepted =
+            previewRunner_ ? previewRunner_(preview) : preview.exec() == QDialog::Accepted;
+        if (!accepted || !preview.Readable()) return;
+        numbers = preview.Reading().Numbers();
+    } else {
+        numbers = std::move(loaded.Numbers);
+    }
+    LoadDrawNumbers(numbers, QStringLiteral("导入开奖号码成功！"), TDrawChange::Import);
+}
+
+void TDrawCommands::ImportFile(const QString& path) {
+    TLoadedFile loaded = LoadFile(path.toStdString(), nullptr);
+    ImportLoaded(loaded);
+}
+
+void TDrawCommands::Import() {
+    const QString path = prompts_.OpenFileName(
+        &window_, QStringLiteral("从文本文件中的开奖数据导入号码"), programFolder_,
+        QStringLiteral(
+            "文本文件和表格 (*.txt *.csv);;文本文件 (*.txt);;表格 (*.csv);;任何文件 (*)"));
+    if (path.isEmpty()) return;
+    QPointer<QProgressDialog> progress = new QProgressDialog(
+        QStringLiteral("正在读取开奖数据..."), QStringLiteral("取消"), 0, 100, &window_);
+    progress->setWindowTitle(QStringLiteral("读取开奖数据"));
+    progress->setWindowModality(Qt::WindowModal);
+    progress->setMinimumDuration(500);
+    progress->setAutoClose(false);
+    progress->setAutoReset(false);
+    progress->setValue(0);
+    reading_->FollowIn(*progress);
+    const auto closeProgress = [progress] {
+        delete progress.data();  // at once: a dialog left for later could still show itself
+    };
+    reading_->Start(
+        [file = path.toStdString()](TJobControl& control) { return LoadFile(file, &control); },
+        [this, closeProgress](TLoadedFile loaded) {
+            closeProgress();
+            try {
+                ImportLoaded(loaded);
+            } catch (const std::exception& e) {
+                ShowError(QString::fromStdString(e.what()));
+            }
+        },
+        [this, closeProgress](std::exception_ptr failure) {
+            closeProgress();
+            try {
+                std::rethrow_exception(failure);
+            } catch (const TReadCancelled&) {  // stopped by the user: nothing changed
+            } catch (const TNoDrawsError& e) {
+                ShowError(QString::fromStdString(e.what()) + QStringLiteral("\r\n") +
+                          DrawsKeptText);
+            } catch (const std::exception& e) {
+                ShowError(QString::fromStdString(e.what()));
+            } catch (...) {
+            }
+        });
+}
+
+void TDrawCommands::FinishReading() {
+    reading_->Finish();
+}
+
+void TDrawCommands::Export() {
+    const QString path =
+        prompts_.SaveFileName(&window_, QStringLiteral("导出开奖号码"), programFolder_,
+                              QStringLiteral("文本文件 (*.txt);;表格 (*.csv)"));
+    if (path.isEmpty()) return;
+    try {
+        ExportDraws(path.toStdString(), grid_.Draws());
+    } catch (const std::exception& e) {
+        ShowError(QString::fromStdString(e.what()));
+        return;
+    }
+    prompts_.ShowMessage(&window_, QStringLiteral("导出开奖号码成功！"));
+}
+
+void TDrawCommands::Edit() {
+    if (!editor_) editor_ = new TCodeEdtorForm(&window_, prompts_);
+    editor_->SetLines(DrawLinesOf(grid_.Draws()));
+    if (editor_->exec() != QDialog::Accepted) return;
+    try {
+        // The draws change only when every line reads as a draw.
+        LoadDrawLines(editor_->Lines(), grid_.Draws());
+    } catch (const std::exception& e) {
+        ShowError(QString::fromStdString(e.what()));
+        return;
+    }
+    emit DrawsChanged(TDrawChange::Editor);
+    // The grid keeps its place; only its scroll range follows the new number of draws.
+    grid_.DrawsReplaced();
+}
+
+void TDrawCommands::StartDownload() {
+    if (DownloadRunning()) return;
+    TDownloadRequest request;
+    request.ServiceUrl = options_.ServiceUrl.empty() ? DefaultServiceUrl() : options_.ServiceUrl;
+    request.MemberName = options_.MemberName;
+    request.MemberPassword = options_.MemberPassword;
+    SetDownloadEnabled(false);
+    status_.SetText(0, DownloadingText);
+    PrepareDownloads();
+    download_->Start(
+        [request = std::move(request), timing = timing_,
+         created = std::chrono::steady_clock::now()](TJobControl& control) {
+            return RunDownload(request, timing, created, control);
+        },
+        [this](const TDownloadResult& result) { OnDownloadResult(result); });
+}
+
+void TDrawCommands::SetDownloadEnabled(bool enabled) {
+    if (downloadItem_ != nullptr) downloadItem_->setEnabled(enabled);
+    if (downloadButton_ != nullptr) downloadButton_->setEnabled(enabled);
+}
+
+void TDrawCommands::OnDownloadResult(const TDownloadResult& result) {
+    if (status_.Text(0) == DownloadingText) status_.SetText(0, QString());
+    if (!result.Succeeded) {
+        SetDownloadEnabled(true);
+        ShowError(DownloadFailedText + QString::fromStdString(result.Error));
+        return;
+    }
+    ApplyDownloadedDraws(result.Items);
+}
+
+void TDrawCommands::ApplyDownloadedDraws(const std::vector<std::string>& items) {
+    try {
+        LoadDrawNumbers(DecodeReceivedItems(items, DrawKey()), QStringLiteral("下载开奖数据成功！"),
+                        TDrawChange::Download);
+    } catch (const std::exception& e) {
+        SetDownloadEnabled(!DownloadRunning());
+        ShowError(DownloadFailedText + QString::fromStdString(e.what()));
+    }
+}

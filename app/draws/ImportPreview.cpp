@@ -1,0 +1,234 @@
+#include "app/draws/ImportPreview.h"
+
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTableWidget>
+#include <QVBoxLayout>
+#include <algorithm>
+
+#include "ui/BackgroundJob.h"
+
+namespace {
+
+constexpr int DrawDigits = 7;
+constexpr int EdgeRows = 3;  // rows shown at each end of the reading
+
+QString SeparatorName(TFieldSeparator separator) {
+    switch (separator) {
+        case TFieldSeparator::Tab:
+            return QStringLiteral("制表符");
+        case TFieldSeparator::Comma:
+            return QStringLiteral("逗号");
+        case TFieldSeparator::Semicolon:
+            return QStringLiteral("分号");
+        case TFieldSeparator::Bar:
+            return QStringLiteral("竖线");
+        case TFieldSeparator::Blanks:
+            return QStringLiteral("空格");
+    }
+    return {};
+}
+
+QString ColumnName(int column) {
+    return QStringLiteral("第%1列").arg(column + 1);
+}
+
+QString DrawText(int32_t number) {
+    return QStringLiteral("%1").arg(number, DrawDigits, 10, QLatin1Char('0'));
+}
+
+// A draw choice packs the first column and whether the draw is seven fields.
+int DrawChoice(int column, bool split) {
+    return column * 2 + (split ? 1 : 0);
+}
+
+void SelectData(QComboBox& box, int value) {
+    const int index = box.findData(value);
+    box.setCurrentIndex(index >= 0 ? index : 0);
+}
+
+}  // namespace
+
+TImportPreview::TImportPreview(const TDrawFileText& file, TDrawFileReading detected,
+                               QWidget* parent)
+    : QDialog(parent),
+      file_(file),
+      detected_(detected.Layout),
+      reading_(std::move(detected)),
+      reread_(new TBackgroundJob(this)) {
+    setObjectName(QStringLiteral("ImportPreview"));
+    setWindowTitle(QStringLiteral("导入开奖号码"));
+    auto* layout = new QVBoxLayout(this);
+
+    auto* form = new QFormLayout;
+    SeparatorLbl = new QLabel(this);
+    SeparatorLbl->setObjectName(QStringLiteral("SeparatorLbl"));
+    form->addRow(QStringLiteral("分隔符："), SeparatorLbl);
+    DrawColumnCbb = new QComboBox(this);
+    DrawColumnCbb->setObjectName(QStringLiteral("DrawColumnCbb"));
+    form->addRow(QStringLiteral("开奖号码："), DrawColumnCbb);
+    IssueColumnCbb = new QComboBox(this);
+    IssueColumnCbb->setObjectName(QStringLiteral("IssueColumnCbb"));
+    form->addRow(QStringLiteral("期号："), IssueColumnCbb);
+    DateColumnCbb = new QComboBox(this);
+    DateColumnCbb->setObjectName(QStringLiteral("DateColumnCbb"));
+    form->addRow(QStringLiteral("开奖日期："), DateColumnCbb);
+    HeaderLinesSe = new QSpinBox(this);
+    HeaderLinesSe->setObjectName(QStringLiteral("HeaderLinesSe"));
+    HeaderLinesSe->setRange(0, std::max(file.LineCount(), 0));
+    form->addRow(QStringLiteral("跳过开头行数："), HeaderLinesSe);
+    layout->addLayout(form);
+
+    CountLbl = new QLabel(this);
+    CountLbl->setObjectName(QStringLiteral("CountLbl"));
+    layout->addWidget(CountLbl);
+    OrderLbl = new QLabel(this);
+    OrderLbl->setObjectName(QStringLiteral("OrderLbl"));
+    layout->addWidget(OrderLbl);
+    RowsGrid = new QTableWidget(0, 4, this);
+    RowsGrid->setObjectName(QStringLiteral("RowsGrid"));
+    RowsGrid->setHorizontalHeaderLabels({QStringLiteral("行"), QStringLiteral("期号"),
+                                         QStringLiteral("开奖日期"), QStringLiteral("开奖号码")});
+    RowsGrid->verticalHeader()->hide();
+    RowsGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    RowsGrid->horizontalHeader()->setStretchLastSection(true);
+    layout->addWidget(RowsGrid, 1);
+    ErrorLbl = new QLabel(this);
+    ErrorLbl->setObjectName(QStringLiteral("ErrorLbl"));
+    ErrorLbl->setTextFormat(Qt::PlainText);  // quotes a line of the file
+    ErrorLbl->setWordWrap(true);
+    layout->addWidget(ErrorLbl);
+
+    auto* buttons = new QDialogButtonBox(this);
+    ImportBt = buttons->addButton(QStringLiteral("导入"), QDialogButtonBox::AcceptRole);
+    ImportBt->setObjectName(QStringLiteral("ImportBt"));
+    ImportBt->setDefault(true);
+    CancelBt = buttons->addButton(QStringLiteral("取消"), QDialogButtonBox::RejectRole);
+    CancelBt->setObjectName(QStringLiteral("CancelBt"));
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    layout->addWidget(buttons);
+
+    FillChoices();
+    ShowReading();
+    for (QComboBox* box : {DrawColumnCbb, IssueColumnCbb, DateColumnCbb})
+        connect(box, &QComboBox::currentIndexChanged, this, &TImportPreview::Reread);
+    connect(HeaderLinesSe, &QSpinBox::valueChanged, this, &TImportPreview::Reread);
+    resize(520, 420);
+}
+
+void TImportPreview::FillChoices() {
+    SeparatorLbl->setText(SeparatorName(detected_.Separator));
+    // Columns past MaxKnownColumns are never offered: a line of very many fields must not make
+    // one item per field.
+    const int columns = std::clamp(detected_.ColumnCount, 1, MaxKnownColumns);
+    for (int c = 0; c < columns; ++c)
+        DrawColumnCbb->addItem(ColumnName(c) + QStringLiteral("（七位数字）"),
+                               DrawChoice(c, false));
+    for (int c = 0; c + DrawDigits <= columns; ++c)
+        DrawColumnCbb->addItem(
+            QStringLiteral("第%1至第%2列（每列一位）").arg(c + 1).arg(c + DrawDigits),
+            DrawChoice(c, true));
+    for (QComboBox* box : {IssueColumnCbb, DateColumnCbb}) {
+        box->addItem(QStringLiteral("无"), -1);
+        for (int c = 0; c < columns; ++c) box->addItem(ColumnName(c), c);
+    }
+    SelectData(*DrawColumnCbb, DrawChoice(detected_.DrawColumn, detected_.DrawSplit));
+    SelectData(*IssueColumnCbb, detected_.IssueColumn);
+    SelectData(*DateColumnCbb, detected_.DateColumn);
+    HeaderLinesSe->setValue(detected_.HeaderLines);
+}
+
+TDrawTableLayout TImportPreview::ChosenLayout() const {
+    TDrawTableLayout layout = detected_;
+    const int draw = DrawColumnCbb->currentData().toInt();
+    layout.DrawColumn = draw / 2;
+    layout.DrawSplit = draw % 2 == 1;
+    layout.IssueColumn = IssueColumnCbb->currentData().toInt();
+    layout.DateColumn = DateColumnCbb->currentData().toInt();
+    layout.HeaderLines = HeaderLinesSe->value();
+    return layout;
+}
+
+void TImportPreview::Reread() {
+    const TDrawTableLayout layout = ChosenLayout();
+    if (file_.LineCount() < BackgroundLines) {
+        try {
+            reading_ = file_.ReadTable(layout);
+            readable_ = true;
+        } catch (const TDrawLineError& e) {
+            ShowFailure(e);
+        } catch (const TError& e) {  // no draw at all under this layout
+            ShowFailure(TDrawLineError(e.what(), 0));
+        }
+        return ShowReading();
+    }
+    // The file outlives the dialog and is only read; a newer correction replaces this reading.
+    ImportBt->setEnabled(false);
+    CountLbl->setText(QStringLiteral("正在读取..."));
+    reread_->Start([file = &file_, layout](TJobControl&) { return file->ReadTable(layout); },
+                   [this](TDrawFileReading reading) {
+                       reading_ = std::move(reading);
+                       readable_ = true;
+                       ShowReading();
+                   },
+                   [this](std::exception_ptr failure) {
+                       try {
+                           std::rethrow_exception(failure);
+                       } catch (const TDrawLineError& e) {
+                           ShowFailure(e);
+                       } catch (const std::exception& e) {
+                           ShowFailure(TDrawLineError(e.what(), 0));
+                       }
+                       ShowReading();
+                   });
+}
+
+void TImportPreview::ShowFailure(const TDrawLineError& error) {
+    reading_ = {};
+    readable_ = false;
+    ErrorLbl->setText(QString::fromStdString(error.what()));
+}
+
+bool TImportPreview::Rereading() const {
+    return reread_->Running();
+}
+
+void TImportPreview::FinishRereading() {
+    reread_->Finish();
+}
+
+void TImportPreview::ShowReading() {
+    ImportBt->setEnabled(readable_);
+    if (readable_) ErrorLbl->clear();
+    const auto& rows = reading_.Rows;
+    CountLbl->setText(readable_ ? QStringLiteral("共%1期").arg(rows.size()) : QString());
+    OrderLbl->setText(!readable_ ? QString()
+                      : reading_.Reversed
+                          ? QStringLiteral("文件中新的一期在前，已倒过来按从旧到新的顺序导入")
+                          : QStringLiteral("按文件中的顺序导入（从旧到新）"));
+    std::vector<int> shown;
+    const int count = static_cast<int>(rows.size());
+    for (int i = 0; i < count; ++i)
+        if (i < EdgeRows || i >= count - EdgeRows) shown.push_back(i);
+    RowsGrid->setRowCount(0);
+    for (size_t k = 0; k < shown.size(); ++k) {
+        if (k > 0 && shown[k] != shown[k - 1] + 1) {
+            const int gap = RowsGrid->rowCount();
+            RowsGrid->insertRow(gap);
+            RowsGrid->setItem(gap, 3, new QTableWidgetItem(QStringLiteral("…")));
+        }
+        const TDrawFileRow& row = rows[static_cast<size_t>(shown[k])];
+        const int r = RowsGrid->rowCount();
+        RowsGrid->insertRow(r);
+        RowsGrid->setItem(r, 0, new QTableWidgetItem(QString::number(row.Line)));
+        RowsGrid->setItem(r, 1, new QTableWidgetItem(QString::fromStdString(row.Issue)));
+        RowsGrid->setItem(r, 2, new QTableWidgetItem(QString::fromStdString(row.Date)));
+        RowsGrid->setItem(r, 3, new QTableWidgetItem(DrawText(row.Number)));
+    }
+}

@@ -1,0 +1,564 @@
+#include "app/window/Main.h"
+
+#include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QMenu>
+#include <QSplitter>
+#include <QStackedWidget>
+#include <QStatusBar>
+#include <QStatusTipEvent>
+#include <QStyle>
+#include <QTableView>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+#include "app/analysis/AnalysisWindows.h"
+#include "app/draws/DocumentOpening.h"
+#include "app/draws/DrawCommands.h"
+#include "app/help/HelpCommands.h"
+#include "app/patterns/PatternListController.h"
+#include "app/patterns/PatternListModel.h"
+#include "app/patterns/PatternTableExport.h"
+#include "app/patterns/PictureExport.h"
+#include "app/patterns/SearchPresenter.h"
+#include "app/window/Gui2Options.h"
+#include "app/window/MainActions.h"
+#include "app/window/StatusPanels.h"
+#include "app/window/UndoHistory.h"
+#include "data/FileIo.h"
+#include "data/HelpTexts.h"
+#include "data/ProgramIdentity.h"
+#include "search/OptionRules.h"
+#include "search/OptionsIni.h"
+#include "search/SearchTexts.h"
+#include "ui/BackgroundJob.h"
+#include "view/paint/PaintBasics.h"
+#include "view/ui/Gui2Ctrl.h"
+
+namespace {
+
+const QString SearchingMessage = QString::fromUtf8(SearchRunningText);
+
+QString Text(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+// A new component with its name as objectName, so that tests find it.
+template <class W, class Parent>
+W* Named(const char* name, Parent* parent) {
+    auto* widget = new W(parent);
+    widget->setObjectName(QString::fromUtf8(name));
+    return widget;
+}
+
+}  // namespace
+
+TMainForm::TMainForm(const QString& programFolder, TPrompts& prompts, QWidget* parent)
+    : QMainWindow(parent), programFolder_(programFolder), prompts_(prompts) {
+    document_ = std::make_unique<TDocumentSession>(DocumentPath().toStdString());
+    setObjectName(QStringLiteral("MainForm"));
+    resize(687, 500);
+    setMinimumSize(300, 300);
+    setFont(SongFont());
+
+    TMainUiBuilder<TMainForm> ui(*this);
+    ui.BuildActions();
+    ui.BuildMenus();
+    CreatePanels();
+    StatusBar = statusBar();
+    // Hints go to panel 0; between hints, a running download keeps its passing text there.
+    status_ = std::make_unique<TStatusPanels>(*StatusBar, *this, [this] {
+        return DownloadRunning() ? TDrawCommands::DownloadingText : QString();
+    });
+    StatusPanel0 = status_->Panel(0);
+    StatusPanel1 = status_->Panel(1);
+    StatusPanel2 = status_->Panel(2);
+    FormCreate();
+    analysis_ = new TAnalysisWindows(*this, prompts_, Gui2RegNet->Draws(), Gui2RegNet->IssueBase(),
+                                     *regMgr_, Options, [this] { RegMenuOptionsClick(); });
+    connect(Gui2RegNet, &TGui2RegNet::DrawsChanged, analysis_, &TAnalysisWindows::DrawsChanged);
+}
+
+TMainForm::~TMainForm() {
+    // Jobs read the document, the draws and the patterns: stop them before those go (children
+    // would be deleted only after the members).
+    delete opening_;
+    opening_ = nullptr;
+    delete commands_;
+    commands_ = nullptr;
+    // Abort a download first: its result must not reach a window that is going away.
+    if (draws_) draws_->StopDownload();
+    // Stop a backtest and a search before the list and the grid go away.
+    if (analysis_) analysis_->Detach();
+    delete search_;
+    search_ = nullptr;
+    if (regMgr_) regMgr_->Stop();
+    if (listModel_) listModel_->Clear();
+    regMgr_.reset();
+}
+
+QString TMainForm::SettingsPath() const {
+    return QDir(programFolder_).filePath(QString::fromUtf8(SettingsFileName));
+}
+
+QString TMainForm::DocumentPath() const {
+    return QDir(programFolder_).filePath(QString::fromUtf8(WorkDocumentFileName));
+}
+
+void TMainForm::CreatePanels() {
+    Panels = Named<QStackedWidget>("Panels", this);
+    setCentralWidget(Panels);
+
+    PanelReg = Named<QWidget>("PanelReg", Panels);
+    auto* regLayout = new QVBoxLayout(PanelReg);
+    regLayout->setContentsMargins(0, 0, 0, 0);
+    regLayout->setSpacing(0);
+    TMainUiBuilder<TMainForm>(*this).BuildToolBar(PanelReg);
+    regLayout->addWidget(MainTbr);
+
+    Splitter = Named<QSplitter>("Splitter", PanelReg);
+    Splitter->setChildrenCollapsible(false);
+    regLayout->addWidget(Splitter, 1);
+
+    PanelRegLeft = Named<QWidget>("PanelRegLeft", Splitter);
+    auto* leftLayout = new QVBoxLayout(PanelRegLeft);
+    leftLayout->setContentsMargins(0, 0, 0, 0);
+    CreatePatternList();
+    Splitter->addWidget(PanelRegLeft);
+    Splitter->addWidget(ListView);
+    Splitter->setStretchFactor(0, 0);
+    Splitter->setStretchFactor(1, 1);
+
+    TMainUiBuilder<TMainForm>(*this).BuildIdlePanels();
+    Panels->addWidget(PanelReg);
+}
+
+void TMainForm::CreatePatternList() {
+    ListView = Named<QTableView>("ListView", Splitter);
+    listModel_ = new TPatternListModel(this);
+    ListView->setModel(listModel_);
+    SetUpPatternListView(*ListView, QFontMetrics(font()).height() + 4);
+    connect(ListView->horizontalHeader(), &QHeaderView::sectionClicked, this,
+            &TMainForm::ListViewColumnClick);
+    connect(ListView->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &TMainForm::ListViewChange);
+    connect(ListView, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
+        ContextPopup(ListView, ListView->viewport()->mapToGlobal(pos));
+    });
+}
+
+void TMainForm::FormCreate() {
+    Gui2RegNet = new TGui2RegNet(PanelRegLeft);
+    PanelRegLeft->layout()->addWidget(Gui2RegNet);
+    connect(Gui2RegNet, &TGui2RegNet::ContextPopupRequested, this,
+            [this](const QPoint& pos) { ContextPopup(Gui2RegNet, pos); });
+    history_ = new TUndoHistory(*Gui2RegNet, *document_, this);
+    history_->SetActions(EditMenuUndo, EditMenuRedo);
+    connect(Gui2RegNet, &TGui2RegNet::DrawsEdited, history_, &TUndoHistory::DrawsTyped);
+    connect(Gui2RegNet, &TGui2RegNet::PaintFailed, this, &TMainForm::ShowError);
+    // The "验证" column follows every change of the draws (typing, import, editor, download,
+    // undo, redo).
+    listModel_->SetDraws(&Gui2RegNet->Draws());
+    connect(Gui2RegNet, &TGui2RegNet::DrawsChanged, listModel_, &TPatternListModel::DrawsChanged);
+    Gui2RegNet->LayoutGrid();
+
+    setWindowTitle(QString::fromUtf8(ProductName));
+    QDir().mkpath(programFolder_);
+    LoadSettings();
+    ApplyGridSettings();
+
+    regMgr_ = std::make_unique<TGui2RegMgr>(Options);
+    // Patterns are verified against the draws of the search that found them.
+    listModel_->SetSearchDraws([this] { return regMgr_->SharedSearchDraws(); });
+    search_ = new TSearchPresenter(*regMgr_, *listModel_, *status_, this);
+    connect(search_, &TSearchPresenter::SearchEventHandled, this, &TMainForm::SearchEventHandled);
+    connect(search_, &TSearchPresenter::PendingRowsListed, this, &TMainForm::PendingRowsListed);
+    connect(search_, &TSearchPresenter::PatternsFound, history_, &TUndoHistory::PatternsFound);
+    connect(search_, &TSearchPresenter::SearchFailed, this, &TMainForm::ShowError);
+    list_ = new TPatternListController(*ListView, *listModel_, *regMgr_, this);
+    list_->SetDeleteActions(RegMenuDel, RegMenuDelBt);
+    history_->SetPatternList(*list_);
+    draws_ = new TDrawCommands(*this, *Gui2RegNet, prompts_, Options, DownloadTiming, *status_,
+                               programFolder_);
+    draws_->SetDownloadActions(FileMenuDown, FileMenuDownBt);
+    connect(draws_, &TDrawCommands::DrawsChanged, history_, &TUndoHistory::DrawsReplaced);
+    help_ = new THelpCommands(*this, prompts_, programFolder_);
+    opening_ = new TBackgroundJob(this);
+    commands_ = new TBackgroundJob(this);
+
+    ClearAll();
+    // Debris of writes that were killed: the document's and the settings' temporary files, and
+    // those of every export and picture noted while it ran, wherever it went.
+    RemoveStaleTemporaries(DocumentPath().toStdString());
+    RemoveStaleTemporaries(SettingsPath().toStdString());
+    const std::string notes =
+        QDir(programFolder_).filePath(QString::fromUtf8(WriteNotesFolderName)).toStdString();
+    RemoveDebrisOfKilledWrites(notes);
+    SetWriteNotesFolder(notes);
+    // A missing document is a first start, not a failure: the program starts empty.
+    if (QFileInfo::exists(DocumentPath()))
+        OpenDocument();
+    else
+        OpeningEnded();
+    ShowPanel(PanelReg);
+    ApplyStartupAdjustments(Options);
+}
+
+bool TMainForm::FormCloseQuery() {
+    if (regMgr_ && regMgr_->Running()) {
+        prompts_.ShowMessage(this, SearchingMessage);
+        return false;
+    }
+    if (DocumentModified()) {
+        const auto answer = prompts_.Ask(
+            this, QStringLiteral("文档已经修改，是否保存？"),
+            QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, QMessageBox::Save);
+        if (answer == QMessageBox::Cancel) return false;
+        if (answer == QMessageBox::Save && !SaveDocument()) return false;
+    }
+    return true;
+}
+
+void TMainForm::closeEvent(QCloseEvent* event) {
+    if (!FormCloseQuery()) {
+        event->ignore();
+        return;
+    }
+    SaveSettings();
+    // A download must not deliver into a closed window.
+    draws_->StopDownload();
+    event->accept();
+}
+
+void TMainForm::SetStatusText(int panel, const QString& text) {
+    status_->SetText(panel, text);
+}
+
+void TMainForm::ShowError(const QString& text) {
+    prompts_.ShowError(this, text);
+}
+
+void TMainForm::LoadSettings() {
+    const std::string error = LoadSearchOptionsOrDefaults(SettingsPath().toStdString(), Options);
+    if (!error.empty()) ShowError(Text(error));
+}
+
+void TMainForm::SaveSettings() {
+    const std::string error = TrySaveSearchOptions(SettingsPath().toStdString(), Options);
+    if (!error.empty()) ShowError(Text(error));
+}
+
+void TMainForm::ApplyGridSettings() {
+    const TGridDisplay display = GridDisplayFor(Options);
+    Options.CellHeightSe = display.CellHeight;  // kept in the settings as shown
+    Gui2RegNet->ApplyDisplay(display);
+    PlaceSplitter();
+}
+
+void TMainForm::PlaceSplitter() {
+    // The grid panel gets the grid's width; the user may drag the splitter from there.
+    const int width =
+        Gui2RegNet->TotalWidth() + style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 4;
+    const int rest = Splitter->width() - Splitter->handleWidth() - width;
+    Splitter->setSizes({width, std::max(rest, ListView->minimumWidth())});
+}
+
+void TMainForm::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (splitterPlaced_) return;
+    splitterPlaced_ = true;
+    PlaceSplitter();
+}
+
+void TMainForm::ClearAll() {
+    SetStatusText(2, QString());
+    search_->DropPendingRows();
+    listModel_->Clear();
+    Gui2RegNet->Clear();
+    Gui2RegNet->Pattern().Clear();
+    if (regMgr_) regMgr_->Clear();
+    RefreshCaption();
+}
+
+void TMainForm::OpenDocument() {
+    SetStatusText(0, QStringLiteral("正在打开文档..."));
+    // Nothing may touch the draws or the patterns while they are read.
+    setEnabled(false);
+    const auto ended = [this] {
+        SetStatusText(0, QString());
+        setEnabled(true);
+        OpeningEnded();
+    };
+    // All or nothing: a damaged document leaves the draws and the patterns as they were.
+    OpenDocumentInBackground(
+        *opening_, *document_, Gui2RegNet->Draws(), *regMgr_, this,
+        [this, ended](bool opened, TPatternListModel::TRows rows) {
+            if (!opened) {
+                prompts_.ShowMessage(this, QString::fromUtf8(DocumentNotOpenedText));
+                return ended();
+            }
+            Gui2RegNet->Pattern().Clear();
+            Gui2RegNet->LayoutGrid();
+            Gui2RegNet->DrawsReplaced();
+            search_->DropPendingRows();
+            listModel_->SwapRows(rows);
+            list_->UpdateDeleteEnabled();
+            ended();
+        },
+        [this, ended](std::exception_ptr) {
+            prompts_.ShowError(this, QStringLiteral("打开文档失败：\r\n") +
+                                         QString::fromUtf8(WorkDocumentFileName));
+            FileMenuNewClick();
+            ended();
+        });
+}
+
+bool TMainForm::Opening() const {
+    return opening_->Running();
+}
+
+void TMainForm::FinishOpening() {
+    opening_->Finish();
+}
+
+void TMainForm::FinishCommands() {
+    commands_->Finish();
+    draws_->FinishReading();
+}
+
+void TMainForm::OpeningEnded() {
+    history_->Opened();
+    RefreshCaption();
+    Gui2RegNet->PostScroll(srBottom);
+}
+
+bool TMainForm::SaveDocument() {
+    std::string error;
+    try {
+        document_->Save(Gui2RegNet->Draws(), *regMgr_);
+    } catch (const std::exception& e) {
+        error = e.what();
+    }
+    if (!document_->BackupPath().empty())  // told first, whether or not the save went well
+        prompts_.ShowMessage(
+            this, QStringLiteral("原文档无法读取，已备份为：\r\n") + Text(document_->BackupPath()));
+    if (!error.empty()) ShowError(Text(error));
+    if (error.empty()) history_->Saved();
+    return error.empty();
+}
+
+void TMainForm::RefreshCaption() {
+    setWindowTitle(Text(MainCaption()));
+    if (!regMgr_ || !regMgr_->Running())
+        SetStatusText(2, Text(PatternCountText(regMgr_ ? regMgr_->Count() : 0)));
+}
+
+void TMainForm::ShowPanel(QWidget* panel) {
+    Panels->setCurrentWidget(panel);
+}
+
+void TMainForm::ImportDrawFile(const QString& path) {
+    draws_->ImportFile(path);
+}
+
+void TMainForm::ApplyDownloadedDraws(const std::vector<std::string>& items) {
+    draws_->ApplyDownloadedDraws(items);
+}
+
+bool TMainForm::DownloadRunning() const {
+    return draws_ != nullptr && draws_->DownloadRunning();
+}
+
+// ---- Commands: each hands its work to the piece that does it ----
+
+void TMainForm::FileMenuNewClick() {}
+
+void TMainForm::FileMenuSaveClick() {
+    SaveDocument();
+}
+
+void TMainForm::FileMenuDownClick() {
+    draws_->StartDownload();
+}
+
+void TMainForm::FileMenuImportClick() {
+    draws_->Import();
+}
+
+void TMainForm::FileMenuExportClick() {
+    draws_->Export();
+}
+
+void TMainForm::FileMenuExportTableClick() {
+    TPatternTableExport(*this, prompts_, programFolder_, *commands_)
+        .Run(*listModel_, list_->SelectedPatterns());
+}
+
+void TMainForm::FileMenuEditClick() {
+    draws_->Edit();
+}
+
+void TMainForm::FileMenuExitClick() {
+    close();
+}
+
+void TMainForm::EditMenuUndoClick() {
+    if (regMgr_->Running()) return prompts_.ShowMessage(this, SearchingMessage);
+    // Right after 停止 the stopped search still hands over rows: the undo waits for them.
+    search_->WhenSettled([this] {
+        history_->Undo();
+        RefreshCaption();
+    });
+}
+
+void TMainForm::EditMenuRedoClick() {
+    if (regMgr_->Running()) return prompts_.ShowMessage(this, SearchingMessage);
+    search_->WhenSettled([this] {
+        history_->Redo();
+        RefreshCaption();
+    });
+}
+
+void TMainForm::CodeMenuOpenClick() {
+    ShowPanel(PanelCode);
+}
+
+void TMainForm::CodeMenuNothingClick() {}
+
+void TMainForm::RegMenuOpenClick() {
+    ShowPanel(PanelReg);
+    Gui2RegNet->LayoutGrid();
+}
+
+void TMainForm::RegMenuSelAllClick() {
+    list_->SelectAll();
+    RefreshCaption();
+}
+
+void TMainForm::RegMenuSelNoneClick() {
+    list_->InvertSelection();
+    RefreshCaption();
+}
+
+void TMainForm::RegMenuDelClick() {
+    if (auto deleted = list_->DeleteSelected()) history_->PatternsDeleted(std::move(*deleted));
+    RefreshCaption();
+}
+
+void TMainForm::RegMenuClearClick() {
+    // Also while a search runs: it goes on, and what it finds later joins the empty list.
+    search_->ListPendingRows();
+    if (regMgr_->Count() > 0) history_->PatternsCleared(list_->TakeAll());
+    Gui2RegNet->Pattern().Clear();
+    Gui2RegNet->viewport()->update();
+    RefreshCaption();
+}
+
+void TMainForm::RegMenuSearchClick() {
+    if (regMgr_->Running()) {
+        prompts_.ShowMessage(this, SearchingMessage);
+        return;
+    }
+    // Options from a hand-edited settings file are checked like those of the options dialog,
+    // before the patterns of the last search are discarded.
+    const std::string problems = SearchOptionMessage(Options);
+    if (!problems.empty()) {
+        ShowError(Text(problems));
+        return;
+    }
+    Gui2RegNet->Pattern().Clear();
+    try {
+        history_->SearchStarted(search_->StartSearch(*list_, Gui2RegNet->Draws()));
+    } catch (const std::exception& e) {
+        ShowError(Text(e.what()));
+    }
+    ListView->viewport()->repaint();
+    RefreshCaption();
+    if (!regMgr_->Running()) return;
+    SetStatusText(2, QString::fromUtf8(SearchStartedText));
+}
+
+void TMainForm::RegMenuStopClick() {
+    SetStatusText(2, QString::fromUtf8(SearchStoppingText));
+    StatusBar->repaint();
+    // The thread ends on its own; a search started next waits for it off this thread.
+    regMgr_->Stop();
+}
+
+void TMainForm::RegMenuOptionsClick() {
+    if (!optionsForm_) optionsForm_ = new TGui2OptionsForm(this, prompts_);
+    if (optionsForm_->ShowOptions(Options) != QDialog::Accepted) return;
+    Options = optionsForm_->Options();
+    SaveSettings();
+    RefreshCaption();
+    ApplyGridSettings();
+}
+
+void TMainForm::RegMenuStatClick() {
+    analysis_->ShowStatistics();
+}
+
+void TMainForm::RegMenuTrendClick() {
+    analysis_->ShowTrend();
+}
+
+void TMainForm::RegMenuExportPicClick() {
+    ExportPatternPictures(*commands_, *Gui2RegNet, list_->SelectedPatterns(), programFolder_,
+                          prompts_, this);
+}
+
+void TMainForm::RegMenuBacktestClick() {
+    analysis_->ShowBacktest();
+}
+
+void TMainForm::RegMenuExportPngClick() {
+    ExportPatternPictures(*commands_, *Gui2RegNet, list_->SelectedPatterns(), programFolder_,
+                          prompts_, this, TPictureFormat::Png);
+}
+
+void TMainForm::RegMenuCopyPicClick() {
+    CopyPatternPicture(*Gui2RegNet, list_->SingleSelectedPattern(), prompts_, this);
+}
+
+void TMainForm::RegMenuNothingClick() {}
+
+void TMainForm::HelpMenuTopicClick() {
+    help_->ShowTopics();
+}
+
+void TMainForm::HelpMenuSiteClick() {
+    help_->OpenSupportSite();
+}
+
+void TMainForm::HelpMenuAboutClick() {
+    help_->ShowAbout();
+}
+
+void TMainForm::HelpMenuGuideClick() {
+    help_->ToggleGuide();
+}
+
+void TMainForm::ListViewChange() {
+    list_->UpdateDeleteEnabled();
+    const TGui2Reg* pattern = list_->SingleSelectedPattern();
+    if (pattern == nullptr) return;
+    Gui2RegNet->SetSearchDraws(regMgr_->SharedSearchDraws());
+    Gui2RegNet->SetPattern(*pattern);
+    Gui2RegNet->SetSecIndex(Gui2RegNet->Pattern().StepTotal - 1);
+    Gui2RegNet->LayoutGrid();
+    RefreshCaption();
+}
+
+void TMainForm::ListViewColumnClick(int column) {
+    list_->SortByColumn(column);
+}
+
+void TMainForm::ContextPopup(QObject* sender, const QPoint& globalPos) {
+    RefreshCaption();
+    if (sender != ListView) return;
+    const QSize size = RegMenu->sizeHint();
+    RegMenu->popup(QPoint(globalPos.x(), globalPos.y() - size.height()));
+}

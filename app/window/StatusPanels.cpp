@@ -1,0 +1,54 @@
+#include "app/window/StatusPanels.h"
+
+#include <QLabel>
+#include <QStatusBar>
+#include <QStatusTipEvent>
+#include <cstdio>
+
+TStatusPanels::TStatusPanels(QStatusBar& bar, QObject& window, std::function<QString()> idleText)
+    : idleText_(std::move(idleText)) {
+    window.installEventFilter(this);
+    trace_ = qEnvironmentVariableIsSet("TOLVANE_STATUS_TRACE");
+    bar.setObjectName(QStringLiteral("StatusBar"));
+    bar.setSizeGripEnabled(true);
+    const int widths[3] = {350, 50, 50};
+    for (int i = 0; i < 3; ++i) {
+        auto* label = new QLabel(&bar);
+        label->setObjectName(QStringLiteral("StatusPanel") + QString::number(i));
+        label->setMinimumWidth(widths[i]);
+        // The last panel takes the rest of the bar: the search progress is a long text.
+        const int stretch = i == 2 ? 1 : 0;
+        if (stretch == 0) label->setFixedWidth(widths[i]);
+        label->setFrameShape(QFrame::StyledPanel);
+        label->setFrameShadow(QFrame::Sunken);
+        label->setTextFormat(Qt::PlainText);
+        bar.addWidget(label, stretch);
+        panels_[i] = label;
+    }
+}
+
+bool TStatusPanels::eventFilter(QObject*, QEvent* event) {
+    if (event->type() != QEvent::StatusTip) return false;
+    QString tip = static_cast<QStatusTipEvent*>(event)->tip();
+    if (tip.isEmpty() && idleText_) tip = idleText_();
+    SetText(0, tip);
+    return true;
+}
+
+QLabel* TStatusPanels::Panel(int panel) const {
+    return panels_[panel == 0 ? 0 : panel == 1 ? 1 : 2];
+}
+
+QString TStatusPanels::Text(int panel) const {
+    return Panel(panel)->text();
+}
+
+void TStatusPanels::SetText(int panel, const QString& text) {
+    QLabel* label = Panel(panel);
+    if (label->text() == text) return;
+    label->setText(text);
+    if (trace_ && panel != 1) {
+        std::fprintf(stderr, "status%d: %s\n", panel, text.toUtf8().constData());
+        std::fflush(stderr);
+    }
+}
