@@ -117,6 +117,9 @@ class TestBacktestWindow : public QObject {
     void stopEndsTheRunAndKeepsTheRowsScored() {
         form_->AllRowsBtClick();
         QCOMPARE(form_->RowsSe->value(), 300);
+        // Three points a line: the whole run takes seconds, so the stop lands midway even on an
+        // idle machine (with two it ends within one poll of the rows).
+        options_.LinedPtMaxSe = options_.LinegPtMaxSe = 3;
         QSignalSpy finished(form_.get(), &TBacktestForm::Finished);
         form_->StartBt->click();
         QTRY_VERIFY_WITH_TIMEOUT(form_->Rows().size() >= 2, 120000);
