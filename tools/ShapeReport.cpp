@@ -1,34 +1,10 @@
 #include "tools/ShapeReport.h"
 
-#include <charconv>
 #include <span>
 #include <vector>
 
 #include "stats/ShapeStats.h"
-
-namespace {
-
-template <typename T>
-void AppendNumber(std::string& text, T value) {
-    char buffer[32];
-    // Doubles come out in their shortest form that reads back to the same value.
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-    text.append(buffer, static_cast<size_t>(result.ptr - buffer));
-}
-
-template <typename T>
-void AppendArray(std::string& text, const char* key, const std::vector<T>& values) {
-    text += ", \"";
-    text += key;
-    text += "\": [";
-    for (size_t i = 0; i < values.size(); ++i) {
-        if (i > 0) text += ", ";
-        AppendNumber(text, values[i]);
-    }
-    text += ']';
-}
-
-}  // namespace
+#include "tools/JsonNumbers.h"
 
 std::string ShapeReportJson(const TCodes& draws, int32_t window) {
     const TShapeStats stats = ComputeShapeStats(draws, LastDraws(draws.Count(), window));

@@ -1,33 +1,9 @@
 #include "tools/TrendReport.h"
 
 #include <array>
-#include <charconv>
 
 #include "stats/TrendStats.h"
-
-namespace {
-
-template <typename T>
-void AppendNumber(std::string& text, T value) {
-    char buffer[32];
-    // Doubles come out in their shortest form that reads back to the same value.
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-    text.append(buffer, static_cast<size_t>(result.ptr - buffer));
-}
-
-template <typename T>
-void AppendArray(std::string& text, const char* key, const std::array<T, TrendDigitCount>& values) {
-    text += ", \"";
-    text += key;
-    text += "\": [";
-    for (size_t d = 0; d < values.size(); ++d) {
-        if (d > 0) text += ", ";
-        AppendNumber(text, values[d]);
-    }
-    text += ']';
-}
-
-}  // namespace
+#include "tools/JsonNumbers.h"
 
 std::string TrendReportJson(const TCodes& draws, int32_t window) {
     const TTrendStats stats = ComputeTrendStats(draws, LastDraws(draws.Count(), window));
