@@ -6,13 +6,12 @@
 #include <QPainter>
 
 #include "bench/BenchDraws.h"
+#include "bench/TrendScreen.h"
 #include "stats/paint/ShapeBarsPaint.h"
 #include "stats/paint/TrendPaint.h"
 #include "view/paint/PaintBasics.h"
 
 namespace {
-
-constexpr int32_t ScreenRows = 30;
 
 void BM_PaintShapeScreen(benchmark::State& state) {
     const auto draws = BenchDraws(100'000);
@@ -22,21 +21,7 @@ void BM_PaintShapeScreen(benchmark::State& state) {
     const TOmissionTable categories(ShapeRowCategories(*draws, stats.Window, metric),
                                     metric.CategoryCount());
     const TTrendPaintInput input{*draws, stats, categories, 0, 1, SongFont(), QPalette(), &shape};
-    const TTrendLayout layout = input.Layout();
-    QImage screen(layout.Width(), layout.TotalHeight(ScreenRows), QImage::Format_RGB32);
-    int32_t first = 0;
-    for (auto _ : state) {
-        first = (first + 7919) % (stats.Window.Length - ScreenRows);
-        screen.fill(Qt::white);
-        QPainter painter(&screen);
-        PaintTrendHeader(painter, input, 0);
-        painter.setClipRect(0, TTrendLayout::HeaderHeight, layout.Width(),
-                            ScreenRows * TTrendLayout::RowHeight);
-        PaintTrendRows(painter, input, first, ScreenRows, TTrendLayout::HeaderHeight);
-        painter.setClipping(false);
-        PaintTrendFooter(painter, input,
-                         TTrendLayout::HeaderHeight + ScreenRows * TTrendLayout::RowHeight);
-    }
+    PaintTrendScreens(state, input, stats.Window.Length);
 }
 BENCHMARK(BM_PaintShapeScreen)
     ->Arg(static_cast<int>(TShapeMetricId::Sum))
