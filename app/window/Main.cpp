@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QItemSelectionModel>
@@ -24,6 +25,7 @@
 #include "app/patterns/PatternTableExport.h"
 #include "app/patterns/PictureExport.h"
 #include "app/patterns/SearchPresenter.h"
+#include "app/tickets/TicketBookForm.h"
 #include "app/window/Gui2Options.h"
 #include "app/window/MainActions.h"
 #include "app/window/StatusPanels.h"
@@ -512,6 +514,23 @@ void TMainForm::RegMenuExportPicClick() {
 
 void TMainForm::RegMenuBacktestClick() {
     analysis_->ShowBacktest();
+}
+
+void TMainForm::TicketMenuBookClick() {
+    TicketBook()->OpenWindow();
+}
+
+TTicketBookForm* TMainForm::TicketBook() {
+    if (!ticketBook_) {
+        ticketBook_ = new TTicketBookForm(
+            this, prompts_, Gui2RegNet->Draws(),
+            QFile::decodeName(QByteArray::fromStdString(
+                TTicketStore::PathBeside(QFile::encodeName(DocumentPath()).toStdString()))),
+            QDir(programFolder_).filePath(QStringLiteral("game-rules.txt")));
+        connect(Gui2RegNet, &TGui2RegNet::DrawsChanged, ticketBook_,
+                &TTicketBookForm::DrawsChanged);
+    }
+    return ticketBook_;
 }
 
 void TMainForm::RegMenuExportPngClick() {

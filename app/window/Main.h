@@ -26,6 +26,7 @@ class QStatusBar;
 class TAnalysisWindows;
 class TBackgroundJob;
 class TBacktestForm;
+class TTicketBookForm;
 class TDrawCommands;
 class TGui2OptionsForm;
 class TGui2RegNet;
@@ -58,6 +59,7 @@ class TMainForm : public QMainWindow {
     QMenu* EditMenu = nullptr;
     QMenu* CodeMenu = nullptr;
     QMenu* RegMenu = nullptr;
+    QMenu* TicketMenu = nullptr;
     QMenu* HelpMenu = nullptr;
 
     QAction* FileMenuNew = nullptr;
@@ -94,6 +96,7 @@ class TMainForm : public QMainWindow {
     QAction* RegMenuExportPic = nullptr;
     QAction* RegMenuExportPng = nullptr;
     QAction* RegMenuBacktest = nullptr;
+    QAction* TicketMenuBook = nullptr;
     QAction* RegMenuCopyPic = nullptr;
     QAction* RegMenuFixed = nullptr;
     QAction* RegMenuSumSplit = nullptr;
@@ -119,6 +122,7 @@ class TMainForm : public QMainWindow {
     QAction* RegMenuStopBt = nullptr;
     QAction* RegMenuOptionsBt = nullptr;
     QAction* RegMenuBacktestBt = nullptr;
+    QAction* TicketMenuBookBt = nullptr;
     QAction* RegMenuDelBt = nullptr;
     QAction* RegMenuClearBt = nullptr;
     QAction* RegMenuStatBt = nullptr;
@@ -147,6 +151,9 @@ class TMainForm : public QMainWindow {
     TTrendForm* TrendForm() const { return analysis_->Trend(); }
     // The backtest window, once the command has opened it.
     TBacktestForm* BacktestForm() const { return analysis_->Backtest(); }
+    // The ticket book window (投注与兑奖), made on first use; other windows add tickets through
+    // its AddTickets.
+    TTicketBookForm* TicketBook();
     const QString& ProgramFolder() const { return programFolder_; }
     QString SettingsPath() const;
     QString DocumentPath() const;
@@ -208,6 +215,7 @@ class TMainForm : public QMainWindow {
     void RegMenuExportPicClick();
     void RegMenuExportPngClick();
     void RegMenuBacktestClick();
+    void TicketMenuBookClick();
     void RegMenuCopyPicClick();
     void RegMenuNothingClick();
     void HelpMenuTopicClick();
@@ -254,4 +262,5 @@ class TMainForm : public QMainWindow {
     TGui2OptionsForm* optionsForm_ = nullptr;
     bool splitterPlaced_ = false;
     TAnalysisWindows* analysis_ = nullptr;
+    TTicketBookForm* ticketBook_ = nullptr;
 };
