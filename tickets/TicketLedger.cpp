@@ -49,7 +49,8 @@ std::vector<TTicketDrawResult> TicketResults(const TBookTicket& ticket, const TG
 TLedger BuildLedger(const std::vector<TBookTicket>& tickets, const TGameRules& rules,
                     const std::vector<TDrawMasks>& masks, const TFloatingAmounts& floating) {
     TLedger ledger;
-    std::map<int32_t, TLedgerLine> byRow;
+    // By row: every drawn row, those without bets left out at the end.
+    std::vector<TLedgerLine> byRow(masks.size());
     const double expectedPerBet = rules.ExpectedFixedPrize();
     for (const TBookTicket& ticket : tickets) {
         const TTicketMatcher matcher(ticket.Ticket.Sets, rules);
@@ -61,7 +62,7 @@ TLedger BuildLedger(const std::vector<TBookTicket>& tickets, const TGameRules& r
                 ledger.PendingCost += bets * rules.Price;
                 continue;
             }
-            TLedgerLine& line = byRow[row];
+            TLedgerLine& line = byRow[static_cast<size_t>(row)];
             line.Row = row;
             line.Bets += bets;
             line.Cost += bets * rules.Price;
@@ -70,8 +71,9 @@ TLedger BuildLedger(const std::vector<TBookTicket>& tickets, const TGameRules& r
             for (int32_t t = 0; t < MaxTiers; ++t) line.Wins[t] += wins[t] * ticket.Ticket.Multiple;
         }
     }
-    for (auto& [row, line] : byRow) {
-        AddPrize(rules, line.Wins, row, floating, line.Prize, line.PrizeUnknown);
+    for (TLedgerLine& line : byRow) {
+        if (line.Bets == 0) continue;
+        AddPrize(rules, line.Wins, line.Row, floating, line.Prize, line.PrizeUnknown);
         line.ExpectedPrize = static_cast<double>(line.Bets) * expectedPerBet;
         TLedgerLine& total = ledger.Total;
         total.Bets += line.Bets;
@@ -97,15 +99,26 @@ std::string Money(double value) {
     return text;
 }
 
+// One field after a comma.
+void Field(std::string& csv, const std::string& text) {
+    csv += ',';
+    csv += text;
+}
+
 void CsvLine(std::string& csv, const std::string& label, const TLedgerLine& line,
              const TGameRules& rules) {
-    csv += label + "," + std::to_string(line.Bets) + "," + std::to_string(line.Cost);
-    for (int32_t t = 0; t < rules.TierCount(); ++t) csv += "," + std::to_string(line.Wins[t]);
-    csv += "," + std::to_string(line.Prize) + (line.PrizeUnknown ? "+浮动奖未知" : "");
-    csv += "," + std::to_string(line.Net());
-    csv += "," + (line.Cost > 0 ? Money(100.0 * line.Return()) : std::string());
-    csv += "," + Money(line.ExpectedPrize) + "," + std::to_string(line.CumulativeNet) + "," +
-           Money(line.CumulativeExpectedNet) + "\r\n";
+    csv += label;
+    Field(csv, std::to_string(line.Bets));
+    Field(csv, std::to_string(line.Cost));
+    for (int32_t t = 0; t < rules.TierCount(); ++t) Field(csv, std::to_string(line.Wins[t]));
+    Field(csv, std::to_string(line.Prize));
+    if (line.PrizeUnknown) csv += "+浮动奖未知";
+    Field(csv, std::to_string(line.Net()));
+    Field(csv, line.Cost > 0 ? Money(100.0 * line.Return()) : std::string());
+    Field(csv, Money(line.ExpectedPrize));
+    Field(csv, std::to_string(line.CumulativeNet));
+    Field(csv, Money(line.CumulativeExpectedNet));
+    csv += "\r\n";
 }
 
 }  // namespace
@@ -118,7 +131,9 @@ std::string LedgerCsv(const TLedger& ledger, const TGameRules& rules, const TCod
     for (const TLedgerLine& line : ledger.Draws)
         CsvLine(csv, IssueOfDrawRow(draws, line.Row), line, rules);
     CsvLine(csv, "合计", ledger.Total, rules);
-    csv += "未开奖," + std::to_string(ledger.PendingBets) + "," +
-           std::to_string(ledger.PendingCost) + "\r\n";
+    csv += "未开奖";
+    Field(csv, std::to_string(ledger.PendingBets));
+    Field(csv, std::to_string(ledger.PendingCost));
+    csv += "\r\n";
     return csv;
 }
