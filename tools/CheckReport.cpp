@@ -40,6 +40,7 @@ std::string CheckReportJson(const std::vector<TTicket>& tickets, const TGameRule
     text += ", \"expected_return\": ";
     AppendNumber(text, rules.ExpectedReturn());
     std::vector<double> odds;
+    odds.reserve(tiers);
     for (int32_t t = 0; t < rules.TierCount(); ++t) odds.push_back(rules.TierProbability(t));
     AppendArray(text, "odds", odds);
     text += "}}\n";

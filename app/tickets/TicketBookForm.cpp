@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
@@ -212,6 +213,10 @@ void TTicketBookForm::BuildLayout() {
         for (const TStoredTicket& stored : tickets_)
             if (stored.Id == ids.front()) TicketEd->setText(Q(TicketText(stored.Ticket)));
     });
+    // The window is a window of its own: its 撤销 and 删除 answer their usual keys here.
+    UndoBt->setShortcut(QKeySequence::Undo);
+    UndoBt->setToolTip(QStringLiteral("撤销上一次添加、删除或修改 (Ctrl+Z)"));
+    DeleteBt->setShortcut(QKeySequence::Delete);
     AddBt->setEnabled(false);
     EditBt->setEnabled(false);
     DeleteBt->setEnabled(false);

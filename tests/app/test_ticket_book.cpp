@@ -11,6 +11,7 @@
 #include "app/window/Main.h"
 #include "tests/support/MainWindowFixture.h"
 #include "tests/support/RandomDraws.h"
+#include "tests/support/Screenshot.h"
 #include "tests/support/ScriptedPrompts.h"
 #include "tickets/DrawIdentity.h"
 
@@ -156,6 +157,8 @@ class TestTicketBook : public QObject {
         QCOMPARE(ledger.PendingBets, 30 * 5);
         QCOMPARE(ledger.Draws.back().CumulativeNet, ledger.Total.Net());
         QCOMPARE(form_->LedgerTable->rowCount(), 36);
+        form_->Pages->setCurrentIndex(1);
+        QVERIFY(SaveScreenshot(*form_, QStringLiteral("ticket-ledger.png")));
 
         const QString csv = Path("ledger.csv");
         log_.FileNames.push_back(csv);

@@ -45,10 +45,15 @@ void PaintLedgerChart(QPainter& painter, const QRect& area, const TLedger& ledge
         high =
             std::max({high, static_cast<double>(line.CumulativeNet), line.CumulativeExpectedNet});
     }
-    if (high - low < 1) high = low + 1;
-    const double margin = (high - low) * 0.05;
-    low -= margin;
-    high += margin;
+    // Round steps of 1, 2 or 5 times a power of ten, about four of them.
+    const double rough = std::max(1.0, (high - low) / 4);
+    const double power = std::pow(10.0, std::floor(std::log10(rough)));
+    const double step = rough <= power       ? power
+                        : rough <= 2 * power ? 2 * power
+                        : rough <= 5 * power ? 5 * power
+                                             : 10 * power;
+    low = std::floor(low / step) * step;
+    high = std::max(low + step, std::ceil(high / step) * step);
     const size_t count = ledger.Draws.size();
     const auto x = [&](size_t i) {
         return count == 1 ? plot.center().x()
@@ -60,8 +65,7 @@ void PaintLedgerChart(QPainter& painter, const QRect& area, const TLedger& ledge
 
     // The value axis: five steps, and the zero line.
     painter.setPen(QColor(225, 225, 225));
-    for (int step = 0; step <= 4; ++step) {
-        const double value = low + (high - low) * step / 4;
+    for (double value = low; value <= high + step / 2; value += step) {
         const int at = static_cast<int>(std::lround(y(value)));
         painter.setPen(QColor(225, 225, 225));
         painter.drawLine(plot.left(), at, plot.right(), at);
