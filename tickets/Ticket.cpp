@@ -1,5 +1,6 @@
 #include "tickets/Ticket.h"
 
+#include <algorithm>
 #include <bit>
 #include <charconv>
 
@@ -12,21 +13,35 @@ std::string_view Trim(std::string_view text) {
     return text;
 }
 
-// The blank-separated tokens of a line; "×" and the ideographic space also separate.
+// The length of a mark that starts a new field even without a blank before it (a multiple,
+// 追号, a 期号), or 0.
+size_t FieldMark(std::string_view text) {
+    if (!text.empty() && (text[0] == 'x' || text[0] == 'X' || text[0] == '*')) return 1;
+    if (text.substr(0, 2) == "\xC3\x97") return 2;  // ×
+    if (text.substr(0, 3) == "追" || text.substr(0, 3) == "第") return 3;
+    return 0;
+}
+
+bool IsBlank(std::string_view text) {
+    return text.substr(0, 1) == " " || text.substr(0, 1) == "\t" ||
+           text.substr(0, 3) == "\xE3\x80\x80";  // 全角空格
+}
+
+// The fields of a line: separated by blanks (the ideographic space too), and split before
+// a mark, so that "1234567×5追10期" reads like "1234567 ×5 追10期".
 std::vector<std::string_view> Tokens(std::string_view text) {
     std::vector<std::string_view> tokens;
     size_t at = 0;
     while (at < text.size()) {
-        while (at < text.size() && (text[at] == ' ' || text[at] == '\t')) ++at;
-        if (text.substr(at, 3) == "\xE3\x80\x80") {  // 全角空格
-            at += 3;
+        if (IsBlank(text.substr(at))) {
+            at += text[at] == ' ' || text[at] == '\t' ? 1 : 3;
             continue;
         }
         const size_t start = at;
-        while (at < text.size() && text[at] != ' ' && text[at] != '\t' &&
-               text.substr(at, 3) != "\xE3\x80\x80")
+        at += std::max<size_t>(1, FieldMark(text.substr(at)));
+        while (at < text.size() && !IsBlank(text.substr(at)) && FieldMark(text.substr(at)) == 0)
             ++at;
-        if (at > start) tokens.push_back(text.substr(start, at - start));
+        tokens.push_back(text.substr(start, at - start));
     }
     return tokens;
 }

@@ -85,6 +85,19 @@ class TestTicketBook : public QObject {
         QCOMPARE(form_->Ledger().Total.Cost, 4);
         QCOMPARE(form_->Ledger().PendingCost, 36);
 
+        // The coming draw is drawn (a download, typing in the grid): against 1347000 the 复式's
+        // bets win 四等奖 (1347…), 五等奖 (2347…) and twice 六等奖 (13 5/6 7…); the first
+        // ticket keeps its 一等奖 ×2.
+        const int32_t row = draws_->Add();
+        const int digits[] = {1, 3, 4, 7, 0, 0, 0};
+        for (int p = 0; p < 7; ++p) draws_->SetNum(p + 1, row, digits[p]);
+        form_->DrawsChanged();
+        QVERIFY(table->item(1, 6)->text().contains(Issue(40) + QStringLiteral("期 四等奖 330元")));
+        QVERIFY(table->item(1, 6)->text().contains("2期未开奖"));
+        QCOMPARE(form_->Ledger().Total.Cost, 4 + 12);
+        QCOMPARE(form_->Ledger().Total.Wins, (TTierCounts{2, 0, 0, 1, 1, 2}));
+        QCOMPARE(form_->Ledger().PendingCost, 24);
+
         // Kept in the database: a new window sees the same book.
         NewForm();
         QCOMPARE(form_->Tickets().size(), size_t{2});
