@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <fstream>
 #include <string>
@@ -71,4 +72,22 @@ TEST(TicketStore, ADamagedBookIsMovedAsideNeverOverwritten) {
     }
     EXPECT_EQ(TTicketStore(path).Tickets().size(), 2u);
     EXPECT_TRUE(TTicketStore(path).AsideMessage().empty());
+
+    // A book of a newer schema is refused and left in place, not moved aside.
+    {
+        sqlite3* db = nullptr;
+        ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+        sqlite3_exec(db, "PRAGMA user_version = 9", nullptr, nullptr, nullptr);
+        sqlite3_close(db);
+    }
+    EXPECT_THROW(TTicketStore{path}, TError);
+    EXPECT_FALSE(std::ifstream(path + ".3.bak").good());
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+    sqlite3_stmt* count = nullptr;
+    sqlite3_prepare_v2(db, "SELECT count(*) FROM tickets", -1, &count, nullptr);
+    ASSERT_EQ(sqlite3_step(count), SQLITE_ROW);
+    EXPECT_EQ(sqlite3_column_int(count, 0), 2);
+    sqlite3_finalize(count);
+    sqlite3_close(db);
 }

@@ -69,6 +69,12 @@ class TStatement {
     sqlite3_stmt* statement_ = nullptr;
 };
 
+// A book of a newer program: refused, and left where it is.
+class TNewerBookError : public TError {
+  public:
+    using TError::TError;
+};
+
 bool FileExists(const std::string& path) {
     return ::access(path.c_str(), F_OK) == 0;
 }
@@ -90,6 +96,8 @@ TTicketStore::TTicketStore(const std::string& path) : path_(path) {
     try {
         Open();
         return;
+    } catch (const TNewerBookError&) {
+        throw;
     } catch (const TError& e) {
         if (db_) sqlite3_close(db_);
         db_ = nullptr;
@@ -137,8 +145,8 @@ void TTicketStore::Open() {
         sqlite3_close(db_);
         db_ = nullptr;
         // Kept as it is: a newer program's book is not damaged.
-        throw TError("票据库" + path_ + "由较新版本的程序建立（版本" + std::to_string(version) +
-                     "），无法打开");
+        throw TNewerBookError("票据库" + path_ + "由较新版本的程序建立（版本" +
+                              std::to_string(version) + "），无法打开");
     }
     if (version == 0) {
         TStatement tables(db_, "SELECT count(*) FROM sqlite_master");
