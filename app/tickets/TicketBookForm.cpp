@@ -75,7 +75,15 @@ TTicketBookForm::~TTicketBookForm() = default;
 
 void TTicketBookForm::LoadRules(const QString& rulesPath) {
     rules_ = DefaultGameRules();
-    if (rulesPath.isEmpty() || !QFileInfo::exists(rulesPath)) return;
+    if (rulesPath.isEmpty()) return;
+    if (!QFileInfo::exists(rulesPath)) {
+        // The built-in file, with its notes, where the player can edit it; best effort.
+        try {
+            WriteFileAtomically(QFile::encodeName(rulesPath).toStdString(), DefaultGameRulesText());
+        } catch (const TError&) {
+        }
+        return;
+    }
     try {
         const std::vector<uint8_t> bytes =
             ReadWholeFile(QFile::encodeName(rulesPath).toStdString(), 1 << 20);

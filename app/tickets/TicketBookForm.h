@@ -28,8 +28,9 @@ class TTicketBookForm : public QWidget {
     Q_OBJECT
 
   public:
-    // draws are the document's; databasePath the book beside it; rulesPath an edited rules
-    // file (used when it exists, its first game; the built-in table otherwise). prompts answers
+    // draws are the document's; databasePath the book beside it; rulesPath the rules file (its
+    // first game; when there is none, the built-in file is written there for editing and its
+    // table used). prompts answers
     // messages and file dialogs and must outlive the window.
     TTicketBookForm(QWidget* parent, TPrompts& prompts, const TCodes& draws,
                     const QString& databasePath, const QString& rulesPath);

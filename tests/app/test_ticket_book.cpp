@@ -225,6 +225,11 @@ class TestTicketBook : public QObject {
         form->TicketMenuBook->trigger();
         QVERIFY(form->TicketBook()->isVisible());
         QVERIFY(QFile::exists(form->DocumentPath() + ".tickets.db"));
+        // The rules file is put in the program folder for editing, and reads as the table used.
+        const QByteArray rules = fixture.ReadFile(QStringLiteral("game-rules.txt"));
+        QVERIFY(rules.contains("tier = 三等奖, 5, 1800"));
+        QCOMPARE(ReadGameRules(rules.toStdString()).front().ExpectedReturn(),
+                 form->TicketBook()->Rules().ExpectedReturn());
         QVERIFY(form->close());
     }
 
