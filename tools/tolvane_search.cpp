@@ -1,5 +1,6 @@
 // tolvane-search: runs one pattern search over a draw text file and prints every pattern found
 // as one JSON object per line, then a summary line.
+#include <algorithm>
 #include <atomic>
 #include <charconv>
 #include <chrono>
@@ -559,6 +560,17 @@ int RunCheck(const ToolArguments& args, const TCodes& draws) {
         for (const TTicketLineFault& fault : reading.Faults)
             std::fprintf(stderr, "tolvane-search: %s:%d: %s\n", args.CheckTickets->c_str(),
                          fault.Line, fault.Message.c_str());
+        return ExitBadInput;
+    }
+    // Money past 2^63 has no meaning here: such a list is refused rather than miscounted.
+    double money = 0;
+    int64_t largest = rules.Price;
+    for (const TPrizeTier& tier : rules.Tiers) largest = std::max(largest, tier.Amount);
+    for (const TTicket& ticket : reading.Tickets)
+        money += static_cast<double>(ticket.Bets()) * ticket.Multiple * draws.Count() * largest;
+    if (money > 1e18) {
+        std::fprintf(stderr, "tolvane-search: %s: the tickets stand for too many bets to count\n",
+                     args.CheckTickets->c_str());
         return ExitBadInput;
     }
     const std::string report = CheckReportJson(reading.Tickets, rules, DrawMasksOf(draws));

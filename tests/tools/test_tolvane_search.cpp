@@ -572,6 +572,26 @@ TEST_F(TolvaneSearchTool, CheckCountsEveryTicketAgainstEveryDraw) {
     // Exact odds of the top and bottom tiers: 1 and 2*9*(...) draws of 10^7 (independent sums).
     EXPECT_NE(summary.find("\"odds\": [1e-07, "), std::string::npos) << summary;
 
+    // Every one of the 10^7 bets against any draw: the return is the expected one exactly.
+    const std::string wheel =
+        "0123456789/0123456789/0123456789/0123456789/0123456789/"
+        "0123456789/0123456789";
+    {
+        std::ofstream list(tickets, std::ios::binary);
+        list << wheel << " x3\n";
+    }
+    const RunResult everyBet = RunTool("--check " + tickets + " " + checkDraws);
+    ASSERT_EQ(everyBet.ExitCode, 0);
+    EXPECT_EQ(NumberAfter(everyBet.Lines.back(), "return"),
+              NumberAfter(everyBet.Lines.back(), "expected_return"));
+    EXPECT_NE(everyBet.Lines.back().find("\"expected_return\": 0.24180075"), std::string::npos);
+    // So many of them that the money could not be counted: refused.
+    {
+        std::ofstream list(tickets, std::ios::binary);
+        for (int i = 0; i < 20000; ++i) list << wheel << " x99\n";
+    }
+    EXPECT_EQ(RunTool("--check " + tickets + " " + checkDraws).ExitCode, 1);
+
     // A bad ticket line is named on stderr with status 1; arguments in conflict give status 2.
     {
         std::ofstream list(tickets, std::ios::binary);
