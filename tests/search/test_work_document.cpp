@@ -9,6 +9,7 @@
 #include <fstream>
 
 #include "data/FileIo.h"
+#include "data/Platform.h"
 #include "search/Gui2RegMgr.h"
 #include "search/WorkDocument.h"
 #include "tests/support/SearchTestSupport.h"
@@ -150,7 +151,7 @@ TEST_F(WorkDocumentTest, FilesOpenSaveAndAFailedSaveKeepsTheOldFile) {
     const std::string folder = TempFolder("tolvane_doc");
     const std::string path = folder + "/" + WorkDocumentFileName;
     EXPECT_THROW(OpenWorkDocument(path, grid, manager), TError);  // not there yet
-    { std::ofstream(path, std::ios::binary); }
+    { std::ofstream(PathFromUtf8(path), std::ios::binary); }      // a Chinese name on Windows too
     manager.Add(MakePattern(2, 2, 4, 1));
     EXPECT_FALSE(OpenWorkDocument(path, grid, manager));
     EXPECT_EQ(manager.Count(), 1);
