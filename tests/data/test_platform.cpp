@@ -53,6 +53,27 @@ TEST(ConvertText, EverySystemGivesTheSameBytes) {
         EXPECT_EQ(ConvertText(c.To, c.From, c.Input, c.Replacement), c.Expected) << c.Input;
 }
 
+// Every two-byte code that decodes to a character encodes back to the same two bytes, and the
+// characters of GB2312's first level (0xB0A1-0xD7F9, ordered by their pronunciation) all decode.
+TEST(ConvertText, EveryGbkPairRoundTrips) {
+    int decoded = 0;
+    int firstLevel = 0;
+    for (int lead = 0x81; lead <= 0xFE; ++lead) {
+        for (int trail = 0x40; trail <= 0xFE; ++trail) {
+            const std::string pair{static_cast<char>(lead), static_cast<char>(trail)};
+            const std::string utf8 = ConvertText(TTextForm::Utf8, TTextForm::Gbk, pair, "#");
+            if (utf8.find('#') != std::string::npos) continue;
+            ++decoded;
+            firstLevel +=
+                lead >= 0xB0 && lead <= 0xD7 && trail >= 0xA1 && (lead < 0xD7 || trail <= 0xF9);
+            ASSERT_EQ(ConvertText(TTextForm::Gbk, TTextForm::Utf8, utf8, "?"), pair)
+                << std::hex << lead << trail;
+        }
+    }
+    EXPECT_EQ(firstLevel, 3755);  // GB2312's first level
+    EXPECT_GT(decoded, 21000);    // GBK holds 21886 characters
+}
+
 TEST(Platform, ChineseFileNamesAreWrittenReadAndListedAsTheyAre) {
     const std::string folder = TempFolder("tolvane_platform");
     const std::string path = folder + "/开奖号码.txt";
