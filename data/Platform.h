@@ -54,6 +54,8 @@ class TOsFile {
 // a mix or neither) and makes the change durable. On failure returns false with the system's
 // reason in error; from is left for the caller to remove.
 bool ReplaceFileDurably(const std::string& from, const std::string& to, std::string& error);
+// Whether nothing at all is at path (not a failure to look, such as a folder without access).
+bool IsMissing(const std::string& path);
 // Removes a file, ignoring any failure.
 void RemoveFileQuietly(const std::string& path);
 

@@ -146,6 +146,11 @@ bool ReplaceFileDurably(const std::string& from, const std::string& to, std::str
     return true;
 }
 
+bool IsMissing(const std::string& path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) != 0 && errno == ENOENT;
+}
+
 void RemoveFileQuietly(const std::string& path) {
     ::unlink(path.c_str());
 }

@@ -305,6 +305,12 @@ bool ReplaceFileDurably(const std::string& from, const std::string& to, std::str
     return false;
 }
 
+bool IsMissing(const std::string& path) {
+    if (::GetFileAttributesW(Wide(path).c_str()) != INVALID_FILE_ATTRIBUTES) return false;
+    const DWORD code = ::GetLastError();
+    return code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND;
+}
+
 void RemoveFileQuietly(const std::string& path) {
     ::DeleteFileW(Wide(path).c_str());
 }
