@@ -698,6 +698,7 @@ int main(int argc, char** argv) {
     // File names and texts in UTF-8 whatever the system's code page.
     std::vector<std::string> arguments = ProgramArguments(argc, argv);
     std::vector<char*> pointers;
+    pointers.reserve(arguments.size() + 1);
     for (std::string& argument : arguments) pointers.push_back(argument.data());
     pointers.push_back(nullptr);
     return Run(static_cast<int>(arguments.size()), pointers.data());
