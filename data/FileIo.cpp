@@ -1,25 +1,22 @@
 #include "data/FileIo.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <csignal>
-#include <cstring>
 #include <filesystem>
 #include <mutex>
 
 #include "data/Error.h"
+#include "data/Platform.h"
 
 namespace {
 
-[[noreturn]] void ThrowFileError(const char* action, const std::string& path, int error) {
-    throw TError(std::string(action) + path + "\r\n" + std::strerror(error));
+[[noreturn]] void ThrowFileError(const char* action, const std::string& path,
+                                 const std::string& reason) {
+    throw TError(std::string(action) + path + "\r\n" + reason);
 }
 
-[[noreturn]] void ThrowWriteError(const std::string& path, int error, bool started) {
-    throw TFileWriteError("无法写入文件：" + path + "\r\n" + std::strerror(error), started);
+[[noreturn]] void ThrowWriteError(const std::string& path, const std::string& reason,
+                                  bool started) {
+    throw TFileWriteError("无法写入文件：" + path + "\r\n" + reason, started);
 }
 
 constexpr char WriteNotePrefix[] = "write-";
@@ -40,18 +37,17 @@ class TWriteNote {
         const std::string folder = NotesFolder();
         if (folder.empty()) return;
         std::string name = folder + "/" + WriteNotePrefix + "XXXXXX";
-        const int fd = ::mkstemp(name.data());
-        if (fd < 0) return;
-        const std::string text = target + "\n";
-        const bool written = ::write(fd, text.data(), text.size()) == ssize_t(text.size());
-        if (::close(fd) != 0 || !written) {
-            ::unlink(name.c_str());
+        TOsFile file;
+        if (!file.CreateUnique(name)) return;
+        const bool written = file.WriteAll(target + "\n");
+        if (!file.Close() || !written) {
+            RemoveFileQuietly(name);
             return;
         }
         name_ = std::move(name);
     }
     ~TWriteNote() {
-        if (!name_.empty()) ::unlink(name_.c_str());
+        if (!name_.empty()) RemoveFileQuietly(name_);
     }
     TWriteNote(const TWriteNote&) = delete;
     TWriteNote& operator=(const TWriteNote&) = delete;
@@ -65,69 +61,37 @@ bool IsTemporaryName(const std::string& name, const std::string& prefix) {
            name.compare(0, prefix.size(), prefix) == 0;
 }
 
-std::string FolderOf(const std::string& path) {
-    const size_t slash = path.rfind('/');
-    if (slash == std::string::npos) return ".";
-    if (slash == 0) return "/";
-    return path.substr(0, slash);
-}
-
-bool WriteAll(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        bytes.remove_prefix(static_cast<size_t>(n));
-    }
-    return true;
-}
-
 }  // namespace
 
 void IgnoreFileSizeSignal() {
+#ifdef SIGXFSZ  // systems without the signal report the failed write anyway
     ::signal(SIGXFSZ, SIG_IGN);
+#endif
 }
 
 std::vector<uint8_t> ReadWholeFile(const std::string& path, uint64_t maxBytes) {
     // Non-blocking, so that opening a named pipe cannot hang; a regular file reads as usual.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) ThrowFileError("无法打开文件：", path, errno);
+    TOsFile file;
+    if (!file.OpenForReading(path)) ThrowFileError("无法打开文件：", path, file.ErrorText());
     std::vector<uint8_t> bytes;
-    struct stat info {};
-    if (::fstat(fd, &info) != 0) {
-        const int error = errno;
-        ::close(fd);
-        ThrowFileError("无法读取文件：", path, error);
-    }
-    if (!S_ISREG(info.st_mode)) {
-        ::close(fd);
-        throw TError("无法读取文件：" + path + "\r\n它不是普通文件（例如管道或设备）。");
-    }
-    if (static_cast<uint64_t>(info.st_size) > maxBytes) {
-        ::close(fd);
-        throw TError("文件太大（超过" + std::to_string(maxBytes >> 20) + "MB），不予读取：" + path);
-    }
-    if (info.st_size > 0) bytes.reserve(static_cast<size_t>(info.st_size));
+    bool regular = false;
+    uint64_t size = 0;
+    if (!file.Describe(regular, size)) ThrowFileError("无法读取文件：", path, file.ErrorText());
+    if (!regular) throw TError("无法读取文件：" + path + "\r\n它不是普通文件（例如管道或设备）。");
+    const auto tooLarge = [&] {
+        return TError("文件太大（超过" + std::to_string(maxBytes >> 20) + "MB），不予读取：" +
+                      path);
+    };
+    if (size > maxBytes) throw tooLarge();
+    if (size > 0) bytes.reserve(static_cast<size_t>(size));
     uint8_t buffer[1 << 16];
     for (;;) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            const int error = errno;
-            ::close(fd);
-            ThrowFileError("无法读取文件：", path, error);
-        }
+        const int64_t n = file.Read(buffer, sizeof buffer);
+        if (n < 0) ThrowFileError("无法读取文件：", path, file.ErrorText());
         if (n == 0) break;
         bytes.insert(bytes.end(), buffer, buffer + n);
-        if (bytes.size() > maxBytes) {  // the file grew while it was read
-            ::close(fd);
-            throw TError("文件太大（超过" + std::to_string(maxBytes >> 20) + "MB），不予读取：" +
-                         path);
-        }
+        if (bytes.size() > maxBytes) throw tooLarge();  // the file grew while it was read
     }
-    ::close(fd);
     return bytes;
 }
 
@@ -138,15 +102,16 @@ void WriteFileAtomically(const std::string& path, std::string_view bytes) {
 std::string WriteTarget(const std::string& path) {
     // Through a symbolic link the file it names is replaced, and the link stays a link.
     std::error_code error;
-    if (!std::filesystem::is_symlink(path, error)) return path;
-    const std::filesystem::path target = std::filesystem::weakly_canonical(path, error);
-    return error ? path : target.string();
+    if (!std::filesystem::is_symlink(PathFromUtf8(path), error)) return path;
+    const std::filesystem::path target =
+        std::filesystem::weakly_canonical(PathFromUtf8(path), error);
+    return error ? path : PathToUtf8(target);
 }
 
 void SetWriteNotesFolder(const std::string& folder) {
     if (!folder.empty()) {
         std::error_code error;
-        std::filesystem::create_directories(folder, error);
+        std::filesystem::create_directories(PathFromUtf8(folder), error);
     }
     const std::lock_guard lock(notesMutex);
     notesFolder = folder;
@@ -155,13 +120,13 @@ void SetWriteNotesFolder(const std::string& folder) {
 size_t RemoveDebrisOfKilledWrites(const std::string& folder) {
     std::error_code error;
     size_t removed = 0;
-    std::filesystem::directory_iterator entries(folder, error);
+    std::filesystem::directory_iterator entries(PathFromUtf8(folder), error);
     for (; !error && entries != std::filesystem::directory_iterator(); entries.increment(error)) {
-        if (!IsTemporaryName(entries->path().filename().string(), WriteNotePrefix)) continue;
+        if (!IsTemporaryName(PathToUtf8(entries->path().filename()), WriteNotePrefix)) continue;
         std::error_code ignored;
         if (!entries->is_regular_file(ignored)) continue;
         try {
-            const std::vector<uint8_t> bytes = ReadWholeFile(entries->path().string(), 1 << 16);
+            const std::vector<uint8_t> bytes = ReadWholeFile(PathToUtf8(entries->path()), 1 << 16);
             std::string target(bytes.begin(), bytes.end());
             if (!target.empty() && target.back() == '\n') target.pop_back();
             if (!target.empty()) removed += RemoveStaleTemporaries(target);
@@ -177,9 +142,9 @@ size_t RemoveStaleTemporariesIn(const std::string& folder,
                                 const std::vector<std::string>& extensions) {
     std::error_code error;
     size_t removed = 0;
-    std::filesystem::directory_iterator entries(folder, error);
+    std::filesystem::directory_iterator entries(PathFromUtf8(folder), error);
     for (; !error && entries != std::filesystem::directory_iterator(); entries.increment(error)) {
-        const std::string name = entries->path().filename().string();
+        const std::string name = PathToUtf8(entries->path().filename());
         const size_t mark = name.rfind(".tmp-");
         if (mark == std::string::npos || name.size() != mark + 5 + TempSuffixLength) continue;
         const std::string_view base = std::string_view(name).substr(0, mark);
@@ -196,14 +161,14 @@ size_t RemoveStaleTemporariesIn(const std::string& folder,
 
 size_t RemoveStaleTemporaries(const std::string& path) {
     // Only names of our own making: "<file>.tmp-" and six characters of mkstemp.
-    const std::filesystem::path file(WriteTarget(path));
-    const std::string prefix = file.filename().string() + ".tmp-";
+    const std::filesystem::path file = PathFromUtf8(WriteTarget(path));
+    const std::string prefix = PathToUtf8(file.filename()) + ".tmp-";
     std::error_code error;
     size_t removed = 0;
     std::filesystem::directory_iterator entries(
         file.has_parent_path() ? file.parent_path() : std::filesystem::path("."), error);
     for (; !error && entries != std::filesystem::directory_iterator(); entries.increment(error)) {
-        const std::string name = entries->path().filename().string();
+        const std::string name = PathToUtf8(entries->path().filename());
         if (!IsTemporaryName(name, prefix)) continue;
         std::error_code ignored;
         if (entries->is_regular_file(ignored) && std::filesystem::remove(entries->path(), ignored))
@@ -217,47 +182,31 @@ void WriteFileAtomically(const std::string& requestedPath,
     const std::string path = WriteTarget(requestedPath);
     const TWriteNote note(path);
     std::string temp = path + ".tmp-XXXXXX";
-    const int fd = ::mkstemp(temp.data());
-    if (fd < 0) ThrowWriteError(path, errno, false);
-    bool open = true;
-    const auto cleanUp = [&] {
-        ::close(fd);
-        open = false;
-        ::unlink(temp.c_str());
+    TOsFile file;
+    if (!file.CreateUnique(temp)) ThrowWriteError(path, file.ErrorText(), false);
+    const auto fail = [&] {
+        const std::string reason = file.ErrorText();
+        if (file.IsOpen()) file.Close();
+        RemoveFileQuietly(temp);
+        ThrowWriteError(path, reason, true);
     };
-    const auto fail = [&](int error) {
-        cleanUp();
-        ThrowWriteError(path, error, true);
-    };
-    // mkstemp creates the file for the owner only; keep the old file's permissions, or give
-    // a new file the usual ones.
-    struct stat old {};
-    const mode_t mode = ::stat(path.c_str(), &old) == 0 ? (old.st_mode & 07777) : 0644;
-    if (::fchmod(fd, mode) != 0) fail(errno);
+    if (!file.TakePermissionsOf(path)) fail();
     try {
         produce([&](std::string_view chunk) {
-            if (!WriteAll(fd, chunk)) fail(errno);
+            if (!file.WriteAll(chunk)) fail();
         });
     } catch (...) {
         // A producer's own error must not leave the temporary file behind either.
-        if (open) cleanUp();
+        if (file.IsOpen()) {
+            file.Close();
+            RemoveFileQuietly(temp);
+        }
         throw;
     }
-    if (::fsync(fd) != 0) fail(errno);
-    if (::close(fd) != 0) {
-        const int error = errno;
-        ::unlink(temp.c_str());
-        ThrowWriteError(path, error, true);
-    }
-    if (::rename(temp.c_str(), path.c_str()) != 0) {
-        const int error = errno;
-        ::unlink(temp.c_str());
-        ThrowWriteError(path, error, true);
-    }
-    // Make the rename itself durable; a failure here no longer endangers either version.
-    const int dir = ::open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir >= 0) {
-        ::fsync(dir);
-        ::close(dir);
+    if (!file.FlushToDisk() || !file.Close()) fail();
+    std::string reason;
+    if (!ReplaceFileDurably(temp, path, reason)) {
+        RemoveFileQuietly(temp);
+        ThrowWriteError(path, reason, true);
     }
 }

@@ -1,12 +1,9 @@
 #include "data/IniFile.h"
 
-#include <sys/stat.h>
-
-#include <cerrno>
-
 #include "data/DrawText.h"
 #include "data/Error.h"
 #include "data/FileIo.h"
+#include "data/Platform.h"
 #include "data/TextCodec.h"
 
 namespace {
@@ -82,8 +79,7 @@ TIniFile TIniFile::Parse(std::string_view bytes) {
 }
 
 TIniFile TIniFile::Load(const std::string& path) {
-    struct stat info {};
-    if (::stat(path.c_str(), &info) != 0 && errno == ENOENT) return {};
+    if (IsMissing(path)) return {};
     const std::vector<uint8_t> bytes = ReadWholeFile(path);
     return Parse(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
 }

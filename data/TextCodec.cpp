@@ -1,47 +1,13 @@
 #include "data/TextCodec.h"
 
-#include <iconv.h>
-
-#include <cerrno>
 #include <cstdint>
+
+#include "data/Platform.h"
 
 namespace {
 
-// Converts with iconv, replacing each unconvertible input byte by replacement.
-std::string Convert(const char* to, const char* from, std::string_view input,
-                    std::string_view replacement) {
-    iconv_t cd = iconv_open(to, from);
-    if (cd == reinterpret_cast<iconv_t>(-1)) return std::string(input);
-    const bool fromUtf8 = std::string_view(from) == "UTF-8";
-    std::string output;
-    char buffer[4096];
-    char* in = const_cast<char*>(input.data());
-    size_t inLeft = input.size();
-    while (inLeft > 0) {
-        char* out = buffer;
-        size_t outLeft = sizeof buffer;
-        const size_t rc = iconv(cd, &in, &inLeft, &out, &outLeft);
-        output.append(buffer, static_cast<size_t>(out - buffer));
-        if (rc != static_cast<size_t>(-1)) continue;
-        if (errno == E2BIG) continue;
-        // An invalid or incomplete sequence: replace one byte and go on after it.
-        output.append(replacement);
-        ++in;
-        --inLeft;
-        // From UTF-8, a character is skipped whole, not byte by byte.
-        while (fromUtf8 && inLeft > 0 && (static_cast<uint8_t>(*in) & 0xC0) == 0x80) {
-            ++in;
-            --inLeft;
-        }
-        iconv(cd, nullptr, nullptr, nullptr, nullptr);
-    }
-    char* out = buffer;
-    size_t outLeft = sizeof buffer;
-    iconv(cd, nullptr, nullptr, &out, &outLeft);
-    output.append(buffer, static_cast<size_t>(out - buffer));
-    iconv_close(cd);
-    return output;
-}
+constexpr TTextForm Utf8 = TTextForm::Utf8;
+constexpr TTextForm Gbk = TTextForm::Gbk;
 
 }  // namespace
 
@@ -84,28 +50,28 @@ bool IsValidUtf8(std::string_view bytes) {
 }
 
 std::string DecodeGbk(std::string_view bytes) {
-    return Convert("UTF-8", "GBK", bytes, "\xEF\xBF\xBD");
+    return ConvertText(Utf8, Gbk, bytes, "\xEF\xBF\xBD");
 }
 
 std::string DecodeExternalText(std::string_view bytes) {
     if (IsValidUtf8(bytes)) return std::string(bytes);
-    return Convert("UTF-8", "GBK", bytes, "\xEF\xBF\xBD");
+    return ConvertText(Utf8, Gbk, bytes, "\xEF\xBF\xBD");
 }
 
 std::string DecodeTextFile(std::string_view bytes) {
     if (bytes.substr(0, 3) == "\xEF\xBB\xBF") return DecodeExternalText(bytes.substr(3));
     if (bytes.substr(0, 2) == "\xFF\xFE")
-        return Convert("UTF-8", "UTF-16LE", bytes.substr(2), "\xEF\xBF\xBD");
+        return ConvertText(Utf8, TTextForm::Utf16Le, bytes.substr(2), "\xEF\xBF\xBD");
     if (bytes.substr(0, 2) == "\xFE\xFF")
-        return Convert("UTF-8", "UTF-16BE", bytes.substr(2), "\xEF\xBF\xBD");
+        return ConvertText(Utf8, TTextForm::Utf16Be, bytes.substr(2), "\xEF\xBF\xBD");
     return DecodeExternalText(bytes);
 }
 
 std::string EncodeUtf16(std::string_view utf8, bool bigEndian) {
-    return Convert(bigEndian ? "UTF-16BE" : "UTF-16LE", "UTF-8", utf8,
-                   bigEndian ? "\xFF\xFD" : "\xFD\xFF");
+    return ConvertText(bigEndian ? TTextForm::Utf16Be : TTextForm::Utf16Le, Utf8, utf8,
+                       bigEndian ? "\xFF\xFD" : "\xFD\xFF");
 }
 
 std::string EncodeGbk(std::string_view utf8) {
-    return Convert("GBK", "UTF-8", utf8, "?");
+    return ConvertText(Gbk, Utf8, utf8, "?");
 }

@@ -1,16 +1,15 @@
 #include "search/PatternBudget.h"
 
-#include <unistd.h>
-
 #include <algorithm>
+
+#include "data/Platform.h"
 
 int64_t PatternBudget(int64_t configured) {
     if (configured > 0) return configured;
     constexpr int64_t BytesPerPattern = 400;
-    const int64_t pages = ::sysconf(_SC_PHYS_PAGES);
-    const int64_t pageSize = ::sysconf(_SC_PAGESIZE);
-    if (pages <= 0 || pageSize <= 0) return int64_t{10'000'000};
-    return std::max<int64_t>(1'000'000, pages / 4 * pageSize / BytesPerPattern);
+    const auto memory = static_cast<int64_t>(PhysicalMemoryBytes());
+    if (memory <= 0) return int64_t{10'000'000};
+    return std::max<int64_t>(1'000'000, memory / 4 / BytesPerPattern);
 }
 
 std::string PatternBudgetText(int64_t budget) {

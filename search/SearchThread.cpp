@@ -1,10 +1,8 @@
 #include "search/SearchThread.h"
 
-#include <sys/resource.h>
-#include <unistd.h>
-
 #include <chrono>
 
+#include "data/Platform.h"
 #include "search/SearchEngine.h"
 
 namespace {
@@ -110,7 +108,7 @@ void TGui2SearchThread::Push(TSearchEvent event) {
 void TGui2SearchThread::Run() {
     // The search yields to the window: this thread and the engine's threads it starts (which
     // inherit it) run at a lower priority, so input is answered while every core searches.
-    setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), 10);
+    LowerThreadPriority();
     if (after_) {
         after_->WaitFinished();
         after_.reset();

@@ -21,6 +21,7 @@
 #include "data/Error.h"
 #include "data/FileIo.h"
 #include "data/IniFile.h"
+#include "data/Platform.h"
 #include "data/ProgramIdentity.h"
 #include "search/Backtest.h"
 #include "search/BacktestVerdict.h"
@@ -769,5 +770,12 @@ int Run(int argc, char** argv) {
 
 int main(int argc, char** argv) {
     IgnoreFileSizeSignal();  // a write past ulimit -f fails with a message
-    return Run(argc, argv);
+    UseUtf8Console();
+    // File names and texts in UTF-8 whatever the system's code page.
+    std::vector<std::string> arguments = ProgramArguments(argc, argv);
+    std::vector<char*> pointers;
+    pointers.reserve(arguments.size() + 1);
+    for (std::string& argument : arguments) pointers.push_back(argument.data());
+    pointers.push_back(nullptr);
+    return Run(static_cast<int>(arguments.size()), pointers.data());
 }

@@ -1,11 +1,11 @@
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstdlib>
 #include <fstream>
 
 #include "data/IniFile.h"
 #include "search/OptionsIni.h"
+#include "tests/support/TempFolder.h"
 
 namespace {
 
@@ -117,8 +117,7 @@ TEST(SearchOptionsIni, ReadsRawScrambledValuesAndGbkNames) {
 }
 
 TEST(SearchOptionsIni, SaveKeepsForeignKeysAndLoadReadsTheFile) {
-    std::string folder = ::testing::TempDir() + "tolvane_opt_XXXXXX";
-    ASSERT_NE(::mkdtemp(folder.data()), nullptr);
+    const std::string folder = TempFolder("tolvane_opt");
     const std::string path = folder + "/" + SettingsFileName;
     {
         std::ofstream out(path, std::ios::binary);
@@ -157,9 +156,7 @@ std::string Utf16Le(const std::string& ascii) {
 }
 
 TEST(SearchOptionsIni, AUnicodeFileIsReadAndWrittenBackAsUnicode) {
-    char folder[] = "/tmp/tolvane_ini16_XXXXXX";
-    ASSERT_NE(::mkdtemp(folder), nullptr);
-    const std::string path = std::string(folder) + "/pavolen.ini";
+    const std::string path = TempFolder("tolvane_ini16") + "/pavolen.ini";
     std::ofstream(path, std::ios::binary)
         << Utf16Le("[TGui2Options]\r\nCellHeightSe=40\r\nRefTailChk=1\r\n");
     SearchOptions options = LoadSearchOptions(path);
