@@ -6,8 +6,8 @@
 #include "data/Error.h"
 #include "data/FileIo.h"
 #include "search/DocumentSession.h"
-#include "search/WorkDocument.h"
 #include "search/SearchTexts.h"
+#include "search/WorkDocument.h"
 #include "tests/support/RandomDraws.h"
 #include "tests/support/TempFolder.h"
 
