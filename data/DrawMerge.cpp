@@ -70,6 +70,16 @@ std::vector<int32_t> ZFunction(const std::vector<int32_t>& s) {
 }
 
 void FindDuplicates(const TIncomingDraws& incoming, TDrawMergePlan& plan) {
+    // Issues that go strictly up (the usual source) cannot repeat.
+    int64_t last = -1;
+    bool rising = true;
+    for (const TDrawIdentity& id : incoming.Identities) {
+        const int64_t key = IssueKey(id.Issue);
+        if (key < 0) continue;
+        rising = rising && key > last;
+        last = key;
+    }
+    if (rising) return;
     std::unordered_set<int64_t> seen;
     seen.reserve(incoming.Identities.size());
     for (size_t i = 0; i < incoming.Identities.size(); ++i) {
@@ -98,7 +108,7 @@ void PlanByIssue(const TCodes& draws, const TDrawRegister& reg, const TIncomingD
         const int64_t key = IssueKey(reg.At(r).Issue);
         if (key >= 0) known.emplace_back(key, r);
     }
-    std::sort(known.begin(), known.end());
+    if (!std::is_sorted(known.begin(), known.end())) std::sort(known.begin(), known.end());
     const int64_t lastKey = known.back().first;
     const std::unordered_set<int32_t> duplicates(plan.Duplicates.begin(), plan.Duplicates.end());
     std::vector<std::pair<int64_t, int32_t>> added;
@@ -255,7 +265,7 @@ void ApplyDrawMerge(const TDrawMergePlan& plan, const TIncomingDraws& incoming,
         std::vector<std::pair<int64_t, size_t>> byKey;
         for (size_t i = 0; i < incoming.Numbers.size(); ++i)
             byKey.emplace_back(IssueKey(IdentityOf(incoming, i).Issue), i);
-        std::sort(byKey.begin(), byKey.end());
+        if (!std::is_sorted(byKey.begin(), byKey.end())) std::sort(byKey.begin(), byKey.end());
         for (int32_t r = 0; r < draws.Count(); ++r) {
             const int64_t key = IssueKey(result.At(r).Issue);
             const auto found =

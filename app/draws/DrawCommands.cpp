@@ -231,7 +231,7 @@ void TDrawCommands::Export() {
                               QStringLiteral("文本文件 (*.txt);;表格 (*.csv)"));
     if (path.isEmpty()) return;
     try {
-        ExportDraws(path.toStdString(), grid_.Draws());
+        ExportDraws(path.toStdString(), grid_.Draws(), grid_.Register());
     } catch (const std::exception& e) {
         ShowError(QString::fromStdString(e.what()));
         return;
