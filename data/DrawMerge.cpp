@@ -180,8 +180,10 @@ TIncomingDraws IncomingFromReading(const TDrawFileReading& reading) {
     TIncomingDraws incoming;
     incoming.Numbers.reserve(reading.Rows.size());
     incoming.Identities.reserve(reading.Rows.size());
+    incoming.Lines.reserve(reading.Rows.size());
     for (const TDrawFileRow& row : reading.Rows) {
         incoming.Numbers.push_back(row.Number);
+        incoming.Lines.push_back(row.Line);
         TDrawIdentity id;
         if (IsIssueText(row.Issue)) id.Issue = row.Issue;
         id.Date = NormalDate(row.Date);
@@ -210,6 +212,12 @@ TDrawMergePlan PlanDrawMerge(const TCodes& draws, const TDrawRegister& reg,
                              const TIncomingDraws& incoming) {
     TDrawMergePlan plan;
     FindDuplicates(incoming, plan);
+    int64_t last = -1;
+    for (size_t i = 0; i < incoming.Identities.size() && plan.Backward < 0; ++i) {
+        const int64_t key = IssueKey(incoming.Identities[i].Issue);
+        if (key >= 0 && key < last) plan.Backward = static_cast<int32_t>(i);
+        last = std::max(last, key);
+    }
     bool documentIssues = false;
     for (int32_t r = 0; r < draws.Count() && !documentIssues; ++r)
         documentIssues = !reg.At(r).Issue.empty();
@@ -354,6 +362,13 @@ std::string DescribeMergePlan(const TDrawMergePlan& plan, const TIncomingDraws& 
         for (size_t i = 0; i < plan.Duplicates.size() && i < 20; ++i)
             text += (i == 0 ? "" : "、") + issueOf(static_cast<size_t>(plan.Duplicates[i]));
         text += plan.Duplicates.size() > 20 ? "……\n" : "\n";
+    }
+    if (plan.Backward >= 0) {
+        const auto index = static_cast<size_t>(plan.Backward);
+        text += "来源" +
+                (index < incoming.Lines.size() ? "第" + std::to_string(incoming.Lines[index]) + "行"
+                                               : "第" + std::to_string(index + 1) + "条") +
+                "的期号比上一期小：" + issueOf(index) + "\n";
     }
     if (!plan.Older.empty())
         text += "来源中有" + std::to_string(plan.Older.size()) +
