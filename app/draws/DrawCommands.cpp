@@ -144,7 +144,7 @@ bool TDrawCommands::AddDraws(const TIncomingDraws& incoming, const QString& mess
             return false;
         }
         TMergeDialog dialog(title, QString::fromStdString(DescribeMergePlan(plan, incoming, reg)),
-                            !plan.Differences.empty(), &window_);
+                            !plan.Differences.empty(), plan.Match != TMergeMatch::None, &window_);
         const TMergeChoice choice = mergeRunner_ ? mergeRunner_(dialog) : [&dialog] {
             dialog.exec();
             return dialog.Choice();
