@@ -162,6 +162,12 @@ bool TDrawCommands::AddDraws(const TIncomingDraws& incoming, const QString& mess
                 break;
         }
     }
+    DrawsReplacedBy(kind);
+    prompts_.ShowMessage(&window_, message);
+    return true;
+}
+
+void TDrawCommands::DrawsReplacedBy(TDrawChange kind) {
     // A download still running keeps its command disabled: one download at a time.
     SetDownloadEnabled(!DownloadRunning());
     grid_.Pattern().Clear();
@@ -169,8 +175,20 @@ bool TDrawCommands::AddDraws(const TIncomingDraws& incoming, const QString& mess
     grid_.LayoutGrid();
     grid_.DrawsReplaced();
     grid_.PostScroll(srBottom);
-    prompts_.ShowMessage(&window_, message);
-    return true;
+}
+
+int32_t TDrawCommands::AddNewDrawsWithoutAsking(const TIncomingDraws& incoming, TDrawChange kind) {
+    TCodes& draws = grid_.Draws();
+    TDrawRegister& reg = grid_.Register();
+    reg.Fit(draws.Count());
+    const TDrawMergePlan plan = PlanDrawMerge(draws, reg, incoming);
+    if (draws.Count() == 0 || plan.Match == TMergeMatch::None || !plan.Differences.empty() ||
+        !plan.Duplicates.empty() || plan.Backward >= 0)
+        return -1;
+    if (plan.ChangesNothing()) return 0;
+    ApplyDrawMerge(plan, incoming, false, draws, reg);
+    DrawsReplacedBy(kind);
+    return static_cast<int32_t>(plan.NewDraws.size());
 }
 
 void TDrawCommands::ImportFile(const QString& path) {

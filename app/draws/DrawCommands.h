@@ -69,6 +69,11 @@ class TDrawCommands : public QObject {
     // (DrawsChanged, one undo step). Raises before anything changed on a number that is no
     // draw. True when the draws changed.
     bool AddDraws(const TIncomingDraws& incoming, const QString& message, TDrawChange kind);
+    // Adds only new draws, without a dialog or message (for updates that run on their own):
+    // when the plan matches the document (by 期号 or overlap) and nothing differs or repeats,
+    // the new draws are appended as one change (DrawsChanged, one undo step) and their count
+    // returned (0: nothing new); -1 when the plan needs the user (AddDraws), nothing changed.
+    int32_t AddNewDrawsWithoutAsking(const TIncomingDraws& incoming, TDrawChange kind);
     // Runs the merge dialog and returns the choice. Tests replace it.
     using TMergeRunner = std::function<TMergeChoice(TMergeDialog&)>;
     void SetMergeRunner(TMergeRunner runner) { mergeRunner_ = std::move(runner); }
@@ -92,6 +97,8 @@ class TDrawCommands : public QObject {
     void ImportLoaded(TLoadedFile& loaded);
     void OnDownloadResult(const TDownloadResult& result);
     void SetDownloadEnabled(bool enabled);
+    // After the draws were changed by a command: the grid, the windows and the undo step.
+    void DrawsReplacedBy(TDrawChange kind);
     void ShowError(const QString& text);
 
     QWidget& window_;

@@ -317,6 +317,21 @@ class TestUndoHistory : public QObject {
         QCOMPARE(draws.Count(), 5);
         QCOMPARE(reg.At(3).Issue, std::string("2024004"));
 
+        // An update on its own adds new draws without a word, and leaves differing ones to
+        // the user.
+        TIncomingDraws quiet;
+        quiet.Numbers = {6666666, 7777777};
+        quiet.Identities = {{"2024006", ""}, {"2024007", "2024-01-16"}};
+        const qsizetype messages = log_.Messages.size();
+        QCOMPARE(form->DrawCommands().AddNewDrawsWithoutAsking(quiet, TDrawChange::Download), 1);
+        QCOMPARE(draws.Count(), 6);
+        QCOMPARE(reg.At(5).Date, std::string("2024-01-16"));
+        quiet.Numbers[1] = 7777770;
+        QCOMPARE(form->DrawCommands().AddNewDrawsWithoutAsking(quiet, TDrawChange::Download), -1);
+        QCOMPARE(log_.Messages.size(), messages);
+        form->EditMenuUndoClick();
+        QCOMPARE(draws.Count(), 5);
+
         // The same file again: nothing new, no dialog, nothing to undo.
         Import(*form, "new.csv");
         QCOMPARE(fixture_.MergePlans.size(), 1);
