@@ -1,7 +1,9 @@
 // Undo and redo of the changes of the draws and of the pattern list, and the modified flag
 // that follows them.
 #include <QAction>
+#include <QCheckBox>
 #include <QFile>
+#include <QPushButton>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QThread>
@@ -18,6 +20,7 @@
 #include "tests/support/MainWindowFixture.h"
 #include "tests/support/PatternFactory.h"
 #include "tests/support/RandomDraws.h"
+#include "tests/support/Screenshot.h"
 #include "tests/support/ScriptedPrompts.h"
 #include "view/ui/Gui2Ctrl.h"
 
@@ -296,7 +299,16 @@ class TestUndoHistory : public QObject {
         const TDrawRegister before = reg;
         QCOMPARE(reg.At(2).Date, std::string("2024-01-07"));
 
-        fixture_.MergeAnswers.push_back(TMergeChoice::AddAndReplace);
+        // The dialog as the user sees it (a screenshot among the artifacts), answered by ticking
+        // the box and 添加.
+        form->DrawCommands().SetMergeRunner([this](TMergeDialog& dialog) {
+            dialog.show();
+            SaveScreenshot(dialog, QStringLiteral("merge_dialog.png"));
+            dialog.ReplaceDifferingChk->setChecked(true);
+            dialog.AddBt->click();
+            fixture_.MergePlans << dialog.PlanText();
+            return dialog.Choice();
+        });
         Import(*form, "new.csv");
         QCOMPARE(fixture_.MergePlans.size(), 1);
         const QString plan = fixture_.MergePlans[0];
@@ -309,6 +321,7 @@ class TestUndoHistory : public QObject {
                  (QStringList{"1111111", "2222222", "3333330", "4444444", "6666666"}));
         QCOMPARE(reg.At(4).Issue, std::string("2024006"));
         QCOMPARE(reg.NextIssue(), std::string("2024007"));
+        SaveScreenshot(*form, QStringLiteral("grid_issues.png"));
 
         form->EditMenuUndoClick();
         QCOMPARE(DrawTexts(draws), (QStringList{"1111111", "2222222", "3333333"}));

@@ -42,7 +42,9 @@ QString IssueCellText(const TGridPaintInput& grid, int32_t index, const QRect& c
     QFont font = grid.Font;
     font.setBold(true);
     font.setPixelSize(PointsToPixels(sizePoints));
-    if (QFontMetrics(font).horizontalAdvance(text) > cell.width() - 2)
+    // Judged by the widest digits, so that every label of one length is cut alike.
+    if (QFontMetrics(font).horizontalAdvance(QString(text.size(), QLatin1Char('8'))) >
+        cell.width() - 2)
         text = QString::fromStdString(ShortIssueLabel(label));
     return text;
 }
