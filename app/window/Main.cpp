@@ -81,7 +81,10 @@ TMainForm::TMainForm(const QString& programFolder, TPrompts& prompts, QWidget* p
     FormCreate();
     analysis_ = new TAnalysisWindows(*this, prompts_, Gui2RegNet->Draws(), Gui2RegNet->IssueBase(),
                                      *regMgr_, Options, [this] { RegMenuOptionsClick(); });
+    analysis_->SetRegister(&Gui2RegNet->Register());
     connect(Gui2RegNet, &TGui2RegNet::DrawsChanged, analysis_, &TAnalysisWindows::DrawsChanged);
+    connect(Gui2RegNet, &TGui2RegNet::CursorRowChanged, this,
+            [this](const QString& text) { SetStatusText(1, text); });
 }
 
 TMainForm::~TMainForm() {
@@ -302,6 +305,9 @@ void TMainForm::OpenDocument() {
                 prompts_.ShowMessage(this, QString::fromUtf8(DocumentNotOpenedText));
                 return ended();
             }
+            Gui2RegNet->Register() = document_->OpenRegister(Gui2RegNet->Draws());
+            if (!document_->RegisterMessage().empty())
+                prompts_.ShowError(this, Text(document_->RegisterMessage()));
             Gui2RegNet->Pattern().Clear();
             Gui2RegNet->LayoutGrid();
             Gui2RegNet->DrawsReplaced();
@@ -340,7 +346,7 @@ void TMainForm::OpeningEnded() {
 bool TMainForm::SaveDocument() {
     std::string error;
     try {
-        document_->Save(Gui2RegNet->Draws(), *regMgr_);
+        document_->Save(Gui2RegNet->Draws(), *regMgr_, Gui2RegNet->Register());
     } catch (const std::exception& e) {
         error = e.what();
     }

@@ -11,7 +11,8 @@ TStatusPanels::TStatusPanels(QStatusBar& bar, QObject& window, std::function<QSt
     trace_ = qEnvironmentVariableIsSet("TOLVANE_STATUS_TRACE");
     bar.setObjectName(QStringLiteral("StatusBar"));
     bar.setSizeGripEnabled(true);
-    const int widths[3] = {350, 50, 50};
+    // Panel 1 names the grid's cursor row: "第2024096期 2024-04-12 2381150".
+    const int widths[3] = {350, 230, 50};
     for (int i = 0; i < 3; ++i) {
         auto* label = new QLabel(&bar);
         label->setObjectName(QStringLiteral("StatusPanel") + QString::number(i));

@@ -145,11 +145,15 @@ class TestImportExport : public QObject {
         QCOMPARE(DrawAt(draws, 2), QStringLiteral("1111111"));
         QCOMPARE(log_.Messages.last(), QStringLiteral("导入开奖号码成功！"));
 
+        // Nothing in common with the draws held: the plan says so, and 全部替换 is chosen.
+        fixture_.MergeAnswers.push_back(TMergeChoice::ReplaceAll);
         log_.FileNames.push_back(FilePath("plain.txt"));
         form->FileMenuImportClick();
         form->FinishCommands();
         QCOMPARE(previews, 1);
         QCOMPARE(draws.Count(), 2);
+        QCOMPARE(fixture_.MergePlans.size(), 1);
+        QVERIFY(fixture_.MergePlans[0].startsWith(QStringLiteral("新增2期")));
 
         // A table line that fits no layout is named before any preview.
         WriteFile("broken.csv", SiteTable + "2024004,2024-01-11,1,2,x,4,5,6,7\r\n");
@@ -224,10 +228,17 @@ class TestImportExport : public QObject {
             QCOMPARE(log_.Messages.last(), QStringLiteral("导出开奖号码成功！"));
         }
         QCOMPARE(ReadFile("out.txt"), QByteArray("7712600\r\n0381562\r\n1111111\r\n"));
-        QVERIFY(ReadFile("out.csv").startsWith("\xEF\xBB\xBF期,A,B,C,D,E,F,G,和值\r\n"));
+        // The table carries the site's 期号 and dates.
+        QVERIFY(
+            ReadFile("out.csv").startsWith("\xEF\xBB\xBF期号,开奖日期,A,B,C,D,E,F,G,和值\r\n"
+                                           "2024001,2024-01-02,7,7,1,2,6,0,0,"));
         log_.FileNames.push_back(FilePath("out.csv"));
         form->FileMenuImportClick();
         form->FinishCommands();
+        // The same draws again: nothing to add, no plan to look at.
+        QCOMPARE(log_.Messages.last(),
+                 QStringLiteral("没有新的开奖号码，原有的开奖号码没有改动。"));
+        QVERIFY(fixture_.MergePlans.isEmpty());
         QCOMPARE(form->Gui2RegNet->Draws().Count(), 3);
         QCOMPARE(DrawAt(form->Gui2RegNet->Draws(), 1), QStringLiteral("0381562"));
         Discard(*form);
