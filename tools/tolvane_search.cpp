@@ -30,6 +30,7 @@
 #include "search/PatternColumns.h"
 #include "search/SearchEngine.h"
 #include "search/WorkDocument.h"
+#include "tools/ReduceReport.h"
 #include "tools/ShapeReport.h"
 #include "tools/ToolPictures.h"
 #include "tools/TrendReport.h"
@@ -45,6 +46,7 @@ constexpr char Usage[] =
     "usage: tolvane-search [options] DRAWS.txt\n"
     "       tolvane-search --trend N DRAWS.txt\n"
     "       tolvane-search --shape N DRAWS.txt\n"
+    "       tolvane-search --reduce CONDITIONS DRAWS.txt [--bets FILE] [--backtest W]\n"
     "\n"
     "Searches the draws of DRAWS.txt for patterns and prints one JSON object per pattern,\n"
     "then a summary line. DRAWS.txt is a draw text file (one draw of seven digits per line,\n"
@@ -74,6 +76,14 @@ constexpr char Usage[] =
     "                     span, ratios, roads, AC, repeats...) with their omission\n"
     "                     statistics, the counts chance expects and the chi-square fit,\n"
     "                     one line per metric, then a shape line\n"
+    "  --reduce FILE      no pattern list: apply the conditions of FILE (one a line, such\n"
+    "                     as '定位 A 123', '杀号 * 09', '胆码 7 2', '和值 20-35',\n"
+    "                     '奇偶比 3,4', '规律 2', '容错 1') to the coming draw and print\n"
+    "                     the bets kept, their share and cost; 规律 takes the patterns\n"
+    "                     the search of DRAWS.txt with the options finds\n"
+    "  --bets FILE        with --reduce: write the kept bets, one per line, ascending\n"
+    "                     (with --backtest: check the conditions against the last W\n"
+    "                     draws, one line per draw, then the verdict)\n"
     "  --help             show this text\n"
     "  --version          show the version\n";
 
@@ -103,6 +113,8 @@ struct ToolArguments {
     std::optional<int32_t> ShapeWindow;   // 0: every draw
     std::optional<int32_t> BacktestRows;  // with "all", the largest number
     std::optional<int64_t> MaxPatterns;
+    std::optional<std::string> ReducePath;
+    std::optional<std::string> BetsPath;
 };
 
 constexpr int MaxThreads = 256;
@@ -160,6 +172,8 @@ ToolArguments ParseArguments(int argc, char** argv) {
          [&](std::string_view v) {
              args.ShapeWindow = v == "all" ? 0 : ParseNumber<int32_t>(v, "--shape", 1);
          }},
+        {"--reduce", true, [&](std::string_view v) { args.ReducePath = std::string(v); }},
+        {"--bets", true, [&](std::string_view v) { args.BetsPath = std::string(v); }},
         {"--help", false, [&](std::string_view) { args.Help = true; }},
         {"--version", false, [&](std::string_view) { args.Version = true; }},
     };
@@ -200,7 +214,8 @@ ToolArguments ParseArguments(int argc, char** argv) {
     // The modes other than the search: at most one of them.
     const std::vector<std::pair<const char*, bool>> modes = {
         {"--trend", args.TrendWindow.has_value()},
-        {"--backtest", args.BacktestRows.has_value()},
+        {"--backtest", args.BacktestRows.has_value() && !args.ReducePath},
+        {"--reduce", args.ReducePath.has_value()},
     };
     std::string chosen;
     for (const auto& [name, given] : modes) {
@@ -209,6 +224,9 @@ ToolArguments ParseArguments(int argc, char** argv) {
             throw UsageError{chosen + " and " + name + " are different modes; give one of them"};
         chosen = name;
     }
+    if (args.BetsPath && !args.ReducePath) throw UsageError{"--bets goes with --reduce"};
+    if (args.ReducePath && (args.ShapeWindow || args.GifDir || args.DocumentPath))
+        throw UsageError{"--reduce writes no document and no pictures, and goes without --shape"};
     if (args.BacktestRows && (args.GifDir || args.DocumentPath))
         throw UsageError{"--backtest writes no document and no pictures"};
     if (args.GifDir && !ToolCanPaintPictures())
@@ -577,6 +595,23 @@ int Run(int argc, char** argv) {
         std::fprintf(stderr, "tolvane-search: the options cannot be searched: %s\n",
                      OneLine(problems).c_str());
         return ExitUsage;
+    }
+
+    if (args.ReducePath) {
+        TReduceToolRequest reduce;
+        reduce.ConditionsPath = *args.ReducePath;
+        reduce.BetsPath = args.BetsPath;
+        reduce.CheckRows = args.BacktestRows;
+        reduce.Options = options;
+        reduce.Threads = args.Threads;
+        reduce.Seed = args.Seed;
+        reduce.Quiet = args.Quiet;
+        const int status = RunReduceTool(draws, reduce, StopRequested, stdout, stderr);
+        if (std::fflush(stdout) != 0) {
+            std::perror("tolvane-search: writing the output");
+            return ExitBadInput;
+        }
+        return status;
     }
 
     if (args.BacktestRows) {
