@@ -173,6 +173,17 @@ bool PatternFormHits(const TPatternForm& form, const TShapeDraw& candidate) {
     return (form.Hits >> (r % 10)) & 1u;
 }
 
+std::vector<TPatternForm> PendingPatternForms(const std::vector<const TGui2Reg*>& patterns,
+                                              const TCodes& draws, const TCodes& searchDraws) {
+    std::vector<TPatternForm> forms;
+    const TPatternVerifier verifier(draws, searchDraws);
+    for (const TGui2Reg* pattern : patterns) {
+        if (verifier.Verify(*pattern) != TVerification::Pending) continue;
+        if (auto form = PatternFormOf(*pattern, draws)) forms.push_back(*form);
+    }
+    return forms;
+}
+
 std::string ReduceBetText(int32_t candidate) {
     std::string text(ReduceDigitCount, '0');
     for (int32_t i = ReduceDigitCount - 1; i >= 0; --i, candidate /= 10)

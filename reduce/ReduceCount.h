@@ -31,6 +31,11 @@ struct TPatternForm {
 // whose cells lie on them; none for any other pattern.
 std::optional<TPatternForm> PatternFormOf(const TGui2Reg& pattern, const TCodes& draws);
 bool PatternFormHits(const TPatternForm& form, const TShapeDraw& candidate);
+// The forms of the patterns whose coming draw is the next one, read as the verifier reads them:
+// patterns found on searchDraws whose draws before the base row are still the document's
+// (the others are left out).
+std::vector<TPatternForm> PendingPatternForms(const std::vector<const TGui2Reg*>& patterns,
+                                              const TCodes& draws, const TCodes& searchDraws);
 
 // What the conditions read besides the candidate.
 struct TReduceContext {

@@ -24,6 +24,7 @@
 #include "app/patterns/PatternTableExport.h"
 #include "app/patterns/PictureExport.h"
 #include "app/patterns/SearchPresenter.h"
+#include "app/reduce/ReduceForm.h"
 #include "app/window/Gui2Options.h"
 #include "app/window/MainActions.h"
 #include "app/window/StatusPanels.h"
@@ -93,6 +94,8 @@ TMainForm::~TMainForm() {
     if (draws_) draws_->StopDownload();
     // Stop a backtest and a search before the list and the grid go away.
     if (analysis_) analysis_->Detach();
+    delete reduce_;  // it reads the patterns and the draws
+    reduce_ = nullptr;
     delete search_;
     search_ = nullptr;
     if (regMgr_) regMgr_->Stop();
@@ -512,6 +515,25 @@ void TMainForm::RegMenuExportPicClick() {
 
 void TMainForm::RegMenuBacktestClick() {
     analysis_->ShowBacktest();
+}
+
+void TMainForm::RegMenuReduceClick() {
+    if (!reduce_) {
+        reduce_ = new TReduceForm(this, prompts_);
+        // The selected patterns, or every listed one when none is selected.
+        auto chosen = [this] {
+            std::vector<const TGui2Reg*> patterns = list_->SelectedPatterns();
+            if (patterns.empty())
+                for (int32_t i = 0; i < regMgr_->Count(); ++i) patterns.push_back(&regMgr_->Get(i));
+            return PendingPatternForms(patterns, Gui2RegNet->Draws(), regMgr_->SearchDraws());
+        };
+        reduce_->SetSource(&Gui2RegNet->Draws(), &Options, chosen,
+                           [this] { RegMenuOptionsClick(); });
+        connect(Gui2RegNet, &TGui2RegNet::DrawsChanged, reduce_, &TReduceForm::SourceChanged);
+        connect(ListView->selectionModel(), &QItemSelectionModel::selectionChanged, reduce_,
+                &TReduceForm::PatternsChanged);
+    }
+    reduce_->OpenWindow();
 }
 
 void TMainForm::RegMenuExportPngClick() {

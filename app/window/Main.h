@@ -26,6 +26,7 @@ class QStatusBar;
 class TAnalysisWindows;
 class TBackgroundJob;
 class TBacktestForm;
+class TReduceForm;
 class TDrawCommands;
 class TGui2OptionsForm;
 class TGui2RegNet;
@@ -94,6 +95,7 @@ class TMainForm : public QMainWindow {
     QAction* RegMenuExportPic = nullptr;
     QAction* RegMenuExportPng = nullptr;
     QAction* RegMenuBacktest = nullptr;
+    QAction* RegMenuReduce = nullptr;
     QAction* RegMenuCopyPic = nullptr;
     QAction* RegMenuFixed = nullptr;
     QAction* RegMenuSumSplit = nullptr;
@@ -147,6 +149,7 @@ class TMainForm : public QMainWindow {
     TTrendForm* TrendForm() const { return analysis_->Trend(); }
     // The backtest window, once the command has opened it.
     TBacktestForm* BacktestForm() const { return analysis_->Backtest(); }
+    TReduceForm* ReduceForm() const { return reduce_; }
     const QString& ProgramFolder() const { return programFolder_; }
     QString SettingsPath() const;
     QString DocumentPath() const;
@@ -208,6 +211,7 @@ class TMainForm : public QMainWindow {
     void RegMenuExportPicClick();
     void RegMenuExportPngClick();
     void RegMenuBacktestClick();
+    void RegMenuReduceClick();
     void RegMenuCopyPicClick();
     void RegMenuNothingClick();
     void HelpMenuTopicClick();
@@ -246,6 +250,7 @@ class TMainForm : public QMainWindow {
     TPatternListModel* listModel_ = nullptr;
     TSearchPresenter* search_ = nullptr;
     TPatternListController* list_ = nullptr;
+    TReduceForm* reduce_ = nullptr;  // 缩水选号, made on first use
     TDrawCommands* draws_ = nullptr;
     TBackgroundJob* opening_ = nullptr;   // the document's opening
     TBackgroundJob* commands_ = nullptr;  // the exports' work
