@@ -137,6 +137,8 @@ const std::vector<TActionRow<F>>& MainActionTable() {
 
 template <class F>
 const std::vector<TMenuRow<F>>& MainMenuTable() {
+    // One command a line, as the menu lists them.
+    // clang-format off
     static const std::vector<TMenuRow<F>> table = {
         {"FileMenu",
          "文件(&F)",
@@ -184,6 +186,7 @@ const std::vector<TMenuRow<F>>& MainMenuTable() {
          {"HelpMenuTopic", "HelpMenuSite", "-", "HelpMenuAbout"},
          &F::HelpMenu},
     };
+    // clang-format on
     return table;
 }
 
