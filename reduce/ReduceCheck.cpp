@@ -150,19 +150,20 @@ TReduceCheckResult RunReduceCheck(const TReduceCheckJob& job, const std::atomic<
                 context.Patterns = std::move(sink.Forms);
                 row.Patterns = static_cast<int32_t>(context.Patterns.size());
             }
-            const TReducePlan plan(set, context);
+            const TReducePlan judge(set, context, false);
+            row.DrawKept = judge.Keeps(*drawT);
             const TShapeDraw key = previous ? *before : TShapeDraw{};
             const auto known = patterns ? counts.end() : counts.find(key);
             if (known != counts.end()) {
                 row.Kept = known->second;
             } else {
+                const TReducePlan plan(set, context);
                 const TReduceCount counted = CountReduced(plan, false, job.CountThreads, cancel);
                 if (counted.Stopped) break;
                 row.Kept = counted.Kept;
                 if (!patterns) counts.emplace(key, row.Kept);
             }
             row.Share = static_cast<double>(row.Kept) / static_cast<double>(ReduceCandidateCount);
-            row.DrawKept = plan.Keeps(*drawT);
             result.Rows.push_back(row);
             if (progress)
                 progress({t, static_cast<int32_t>(result.Rows.size()), result.Total,

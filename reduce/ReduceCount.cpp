@@ -204,7 +204,7 @@ int32_t ReduceCandidateOf(const TShapeDraw& digits) {
     return n;
 }
 
-TReducePlan::TReducePlan(const TReduceSet& set, const TReduceContext& context)
+TReducePlan::TReducePlan(const TReduceSet& set, const TReduceContext& context, bool buildTables)
     : set_(set), context_(context), tolerance_(set.Tolerance) {
     const int32_t chosen = static_cast<int32_t>(context.Patterns.size());
     for (const TReduceCondition& c : set_.Items) {
@@ -225,6 +225,7 @@ TReducePlan::TReducePlan(const TReduceSet& set, const TReduceContext& context)
             patternsImpossible_ = true;
         }
     }
+    if (!buildTables) return;
 
     failsA_.assign(HalfA, 0);
     failsB_.assign(HalfB, 0);

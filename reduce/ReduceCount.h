@@ -57,7 +57,8 @@ int32_t ReduceCandidateOf(const TShapeDraw& digits);
 // the chosen patterns).
 class TReducePlan {
   public:
-    TReducePlan(const TReduceSet& set, const TReduceContext& context);
+    // Without tables the plan only answers Failures and Keeps (one candidate at a time).
+    TReducePlan(const TReduceSet& set, const TReduceContext& context, bool buildTables = true);
 
     // The conditions the candidate fails, each checked on its own.
     int32_t Failures(const TShapeDraw& candidate) const;
