@@ -248,7 +248,9 @@ TReducePlan::TReducePlan(const TReduceSet& set, const TReduceContext& context, b
             for (int32_t r = 0; r < 10; ++r)
                 hits[static_cast<size_t>(r)] += (form.Hits >> ((form.Offset + r) % 10)) & 1;
         }
-        for (const auto& [weights, hits] : groups) {
+        for (const auto& group : groups) {
+            const std::array<uint8_t, ReduceDigitCount>& weights = group.first;
+            const std::array<int32_t, 10>& hits = group.second;
             auto residue = [&weights](const TShapeDraw& d, int32_t from, int32_t to) {
                 uint32_t r = 0;
                 for (int32_t p = from; p < to; ++p)
