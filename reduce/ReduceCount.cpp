@@ -84,7 +84,11 @@ uint32_t RawKey(const TReduceCondition& c, const TReduceContext& context, const 
             }
             return n;
         }
-        case TShapeMetricId::Span:
+        case TShapeMetricId::Span: {
+            // The smallest and largest digit.
+            const auto [low, high] = std::minmax_element(draw.begin() + from, draw.begin() + to);
+            return static_cast<uint32_t>(*low * 10 + *high);
+        }
         case TShapeMetricId::Ac:
         case TShapeMetricId::Consecutive:
             break;
@@ -136,6 +140,46 @@ TReducePlan::TTable MakeTable(const THalfKeys& a, const THalfKeys& b, F cell) {
                 cell(Join(a.Representative[static_cast<size_t>(i)],
                           b.Representative[static_cast<size_t>(j)]));
     return table;
+}
+
+// Tables no larger than this (cells) are joined into one, so that one look-up per candidate
+// serves several conditions.
+constexpr size_t JoinedCells = size_t{1} << 16;
+
+// One table for two: its keys pair the two tables' keys, its cells add theirs.
+TReducePlan::TTable JoinTables(const TReducePlan::TTable& t, const TReducePlan::TTable& u) {
+    TReducePlan::TTable joined;
+    joined.KeysA = t.KeysA * u.KeysA;
+    joined.KeysB = t.KeysB * u.KeysB;
+    joined.KeyA.resize(t.KeyA.size());
+    for (size_t a = 0; a < t.KeyA.size(); ++a)
+        joined.KeyA[a] = static_cast<uint16_t>(t.KeyA[a] * u.KeysA + u.KeyA[a]);
+    joined.KeyB.resize(t.KeyB.size());
+    for (size_t b = 0; b < t.KeyB.size(); ++b)
+        joined.KeyB[b] = static_cast<uint16_t>(t.KeyB[b] * u.KeysB + u.KeyB[b]);
+    joined.Cells.resize(static_cast<size_t>(joined.KeysA) * static_cast<size_t>(joined.KeysB));
+    for (int32_t i = 0; i < t.KeysA; ++i)
+        for (int32_t k = 0; k < u.KeysA; ++k)
+            for (int32_t j = 0; j < t.KeysB; ++j)
+                for (int32_t l = 0; l < u.KeysB; ++l)
+                    joined.Cells[static_cast<size_t>((i * u.KeysA + k) * joined.KeysB +
+                                                     j * u.KeysB + l)] =
+                        t.Cells[static_cast<size_t>(i * t.KeysB + j)] +
+                        u.Cells[static_cast<size_t>(k * u.KeysB + l)];
+    return joined;
+}
+
+// Joins the smallest tables while the result stays small.
+void JoinSmallTables(std::vector<TReducePlan::TTable>& tables) {
+    auto size = [](const TReducePlan::TTable& t) { return t.Cells.size(); };
+    for (;;) {
+        std::sort(tables.begin(), tables.end(),
+                  [&](const auto& x, const auto& y) { return size(x) < size(y); });
+        if (tables.size() < 2 || size(tables[0]) * size(tables[1]) > JoinedCells) return;
+        TReducePlan::TTable joined = JoinTables(tables[0], tables[1]);
+        tables.erase(tables.begin(), tables.begin() + 2);
+        tables.push_back(std::move(joined));
+    }
 }
 
 }  // namespace
@@ -240,6 +284,7 @@ TReducePlan::TReducePlan(const TReduceSet& set, const TReduceContext& context, b
         });
         AddTable(MakeTable(a, b, [&](const TShapeDraw& d) { return Fails(c, d) ? 1 : 0; }), false);
     }
+    JoinSmallTables(mixed_);
     if (set_.HasPatterns() && !patternsImpossible_) {
         // Patterns of the same weights differ only in which sums hit: one table serves them.
         std::map<std::array<uint8_t, ReduceDigitCount>, std::array<int32_t, 10>> groups;
@@ -269,6 +314,7 @@ TReducePlan::TReducePlan(const TReduceSet& set, const TReduceContext& context, b
                      true);
         }
     }
+    JoinSmallTables(mixedPatterns_);
 }
 
 void TReducePlan::AddTable(TTable table, bool patterns) {
