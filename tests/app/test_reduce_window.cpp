@@ -183,6 +183,24 @@ class TestReduceWindow : public QObject {
         QVERIFY(SaveScreenshot(*form_, QStringLiteral("reduce-check.png")));
     }
 
+    // 规律 reads the chosen patterns: with none, the count says why by its line; with a form
+    // that hits on one residue of the digits' sum, a tenth of the candidates stays.
+    void patternConditionReadsTheChosenPatterns() {
+        form_->SetConditions(ReadReduceSet("和值 0-63\n规律 全部\n"));
+        QTRY_VERIFY_WITH_TIMEOUT(form_->ResultLbl->text().startsWith(QStringLiteral("第2行：")),
+                                 20000);
+        QVERIFY(!form_->KeptCount());
+        TPatternForm form;
+        form.Weights = {1, 1, 1, 1, 1, 1, 1};
+        form.Offset = 3;
+        form.Hits = 1;  // (3 + sum of digits) mod 10 = 0
+        forms_ = {form};
+        form_->PatternsChanged();
+        QTRY_COMPARE_WITH_TIMEOUT(form_->KeptCount(), std::optional<int64_t>(1'000'000), 20000);
+        form_->KindCbb->setCurrentIndex(form_->KindCbb->count() - 1);
+        QVERIFY(form_->PatternsLbl->text().contains(QStringLiteral("有 1 个")));
+    }
+
   private:
     TScriptedPrompts::TLog log_;
     std::unique_ptr<TScriptedPrompts> prompts_;

@@ -248,3 +248,130 @@ TEST(ReduceCount, BetsAreWrittenOnePerLineInOrder) {
     const std::atomic<bool> stop{true};
     EXPECT_TRUE(CountReduced(TReducePlan(ReadReduceSet("和值 3-9"), {}), true, 2, stop).Stopped);
 }
+
+// The summary against sums worked out by hand, including the edges: no spread (every q is 1),
+// too few draws, and the running lift of the chart.
+TEST(ReduceCheck, SummaryAndSeriesFollowTheirDefinitions) {
+    auto rows = [](std::vector<std::pair<double, bool>> values) {
+        std::vector<TReduceCheckRow> out;
+        for (const auto& [share, kept] : values) {
+            TReduceCheckRow row;
+            row.Row = static_cast<int32_t>(out.size()) + 1;
+            row.Share = share;
+            row.DrawKept = kept;
+            out.push_back(row);
+        }
+        return out;
+    };
+    // Twelve draws: q = 0.5 and 0.25 alternating, kept in draws 1, 2 and 5.
+    std::vector<std::pair<double, bool>> values;
+    for (int i = 0; i < 12; ++i)
+        values.emplace_back(i % 2 ? 0.25 : 0.5, i == 0 || i == 1 || i == 4);
+    const TReduceCheckSummary s = SummarizeReduceCheck(rows(values));
+    EXPECT_EQ(s.KeptDraws, 3);
+    EXPECT_DOUBLE_EQ(s.KeptRate, 0.25);
+    EXPECT_DOUBLE_EQ(s.MeanShare, 0.375);
+    EXPECT_DOUBLE_EQ(*s.Lift, 0.25 / 0.375);
+    // sum q = 4.5, sum q(1-q) = 6 x 0.25 + 6 x 0.1875 = 2.625.
+    EXPECT_DOUBLE_EQ(*s.Z, (3 - 4.5) / std::sqrt(2.625));
+    EXPECT_EQ(s.Verdict, TBacktestVerdict::NoDifference);
+    const std::vector<TReduceCheckPoint> series = ReduceCheckSeries(rows(values));
+    ASSERT_EQ(series.size(), 12u);
+    EXPECT_DOUBLE_EQ(*series[0].RunningLift, 1 / 0.5);
+    EXPECT_DOUBLE_EQ(*series[1].RunningLift, 2 / 0.75);
+    EXPECT_DOUBLE_EQ(*series[4].RunningLift, 3 / 2.0);
+
+    values.assign(12, {1.0, true});
+    const TReduceCheckSummary all = SummarizeReduceCheck(rows(values));
+    EXPECT_FALSE(all.Z);
+    EXPECT_DOUBLE_EQ(*all.Lift, 1);
+    EXPECT_EQ(all.Verdict, TBacktestVerdict::NoDifference);
+    values.assign(9, {0.1, true});
+    EXPECT_EQ(SummarizeReduceCheck(rows(values)).Verdict, TBacktestVerdict::TooFewDraws);
+    values.assign(12, {0.0, false});
+    EXPECT_FALSE(SummarizeReduceCheck(rows(values)).Lift);
+    EXPECT_EQ(ReduceCheckSentence(SummarizeReduceCheck({})), "没有可检验的开奖号码。");
+}
+
+// With 规律 the check searches the draws before each t: s_t is whether every pattern that
+// search finds hits draw t by the backtest's rule, and a draw with fewer patterns than m keeps
+// nothing.
+TEST(ReduceCheck, PatternConditionIsRebuiltFromTheDrawsBeforeEachDraw) {
+    const auto history = RandomDraws(19, 45);
+    SearchOptions options;
+    options.LinedPtMaxSe = options.LinegPtMaxSe = 2;
+    TReduceCheckJob job = MakeReduceCheckJob(*history, ReadReduceSet("规律 全部"), 4, options);
+    job.SearchThreads = 1;
+    const std::atomic<bool> never{false};
+    const TReduceCheckResult result = RunReduceCheck(job, never);
+    ASSERT_TRUE(result.Error.empty()) << result.Error;
+    ASSERT_EQ(result.Rows.size(), 4u);
+    for (const TReduceCheckRow& row : result.Rows) {
+        TCodes before;
+        before.Assign(*history);
+        before.SetCount(row.Row - 1);
+        TSearchRequest request;
+        request.Options = options;
+        request.Draws = &before;
+        request.Threads = 1;
+        request.Seed = 1;
+        TRecordingSink sink;
+        sink.KeepPatterns = true;
+        RunSearch(request, sink, never);
+        int32_t pending = 0;
+        bool allHit = true;
+        for (const auto& p : sink.Patterns) {
+            if (p->BaseRow != before.Count()) continue;
+            ++pending;
+            allHit = allHit && PatternHits(*p, *history);
+        }
+        EXPECT_EQ(row.Patterns, pending) << row.Row;
+        EXPECT_EQ(row.DrawKept, pending > 0 && allHit) << row.Row;
+        if (pending == 0) {
+            EXPECT_EQ(row.Kept, 0);
+        }
+    }
+    // More patterns asked for than any search finds: nothing is kept, no draw either.
+    job.Conditions = ReadReduceSet("规律 999999");
+    const TReduceCheckResult none = RunReduceCheck(job, never);
+    ASSERT_EQ(none.Rows.size(), 4u);
+    for (const TReduceCheckRow& row : none.Rows) EXPECT_EQ(row.Kept, 0);
+    EXPECT_EQ(none.Summary.KeptDraws, 0);
+}
+
+// Only patterns that predict the next draw, on draws that are still the document's, become
+// forms; a progress that says stop ends the count early.
+TEST(ReduceCount, PendingFormsAndAStoppedCount) {
+    const auto draws = RandomDraws(5, 40);
+    SearchOptions options;
+    options.LinedPtMaxSe = options.LinegPtMaxSe = 2;
+    TSearchRequest request;
+    request.Options = options;
+    request.Draws = draws.get();
+    request.Threads = 1;
+    TRecordingSink sink;
+    sink.KeepPatterns = true;
+    const std::atomic<bool> never{false};
+    RunSearch(request, sink, never);
+    ASSERT_FALSE(sink.Patterns.empty());
+    std::vector<const TGui2Reg*> patterns;
+    for (const auto& p : sink.Patterns) patterns.push_back(p.get());
+    EXPECT_EQ(PendingPatternForms(patterns, *draws, *draws).size(), patterns.size());
+    // The next draw became known: none predicts the draw after the document any more.
+    TCodes longer;
+    longer.Assign(*draws);
+    longer.Add();
+    EXPECT_TRUE(PendingPatternForms(patterns, longer, *draws).empty());
+    // An old draw edited: the patterns were found on other draws.
+    TCodes edited;
+    edited.Assign(*draws);
+    edited.SetNum(1, 3, (draws->GetNum(1, 3) + 1) % 10);
+    EXPECT_TRUE(PendingPatternForms(patterns, edited, *draws).empty());
+
+    const TReducePlan plan(ReadReduceSet("和值 10-50"), {});
+    const TReduceCount stopped =
+        CountReduced(plan, true, 1, never, [](int64_t done, int64_t) { return done < 3; });
+    EXPECT_TRUE(stopped.Stopped);
+    EXPECT_TRUE(stopped.Bets.empty());
+    EXPECT_LE(stopped.Kept, 30'000);
+}
