@@ -37,7 +37,8 @@ def layer(path):
         return WIDGETS
     if "paint" in parts[1:-1]:
         return RENDER
-    if "net" in parts[1:-1]:
+    # The layers that wrap an outside library without Qt: the download, the ticket database.
+    if "net" in parts[1:-1] or "store" in parts[1:-1]:
         return NET
     return CORE
 

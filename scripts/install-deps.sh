@@ -5,6 +5,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config python3
   qt6-base-dev qt6-translations-l10n libgif-dev giflib-tools libcurl4-openssl-dev
+  libsqlite3-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool fonts-noto-cjk
   clang clang-format clang-tidy libclang-rt-14-dev libcpp-httplib-dev libboost-dev

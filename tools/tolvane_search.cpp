@@ -31,6 +31,10 @@
 #include "search/SearchEngine.h"
 #include "search/WorkDocument.h"
 #include "tools/ReduceReport.h"
+#include "tickets/GameRules.h"
+#include "tickets/Ticket.h"
+#include "tickets/TicketCheck.h"
+#include "tools/CheckReport.h"
 #include "tools/ShapeReport.h"
 #include "tools/ToolPictures.h"
 #include "tools/TrendReport.h"
@@ -47,6 +51,7 @@ constexpr char Usage[] =
     "       tolvane-search --trend N DRAWS.txt\n"
     "       tolvane-search --shape N DRAWS.txt\n"
     "       tolvane-search --reduce CONDITIONS DRAWS.txt [--bets FILE] [--backtest W]\n"
+    "       tolvane-search --check TICKETS.txt [--rules FILE] DRAWS.txt\n"
     "\n"
     "Searches the draws of DRAWS.txt for patterns and prints one JSON object per pattern,\n"
     "then a summary line. DRAWS.txt is a draw text file (one draw of seven digits per line,\n"
@@ -84,6 +89,14 @@ constexpr char Usage[] =
     "  --bets FILE        with --reduce: write the kept bets, one per line, ascending\n"
     "                     (with --backtest: check the conditions against the last W\n"
     "                     draws, one line per draw, then the verdict)\n"
+    "  --check TICKETS    no search: check every ticket of TICKETS (one a line: 1234567,\n"
+    "                     or seven digit sets such as 12/3/456/7/8/9/0, optionally x5\n"
+    "                     for a multiple) against every draw; one JSON line per ticket\n"
+    "                     with its tier counts, prize and cost, then a check line with\n"
+    "                     the totals, the return and the return expected at the exact\n"
+    "                     odds; a ticket line that cannot be read gives exit status 1\n"
+    "  --rules FILE       with --check: the game rules file (default: the built-in one;\n"
+    "                     its first game)\n"
     "  --help             show this text\n"
     "  --version          show the version\n";
 
@@ -115,6 +128,8 @@ struct ToolArguments {
     std::optional<int64_t> MaxPatterns;
     std::optional<std::string> ReducePath;
     std::optional<std::string> BetsPath;
+    std::optional<std::string> CheckTickets;
+    std::optional<std::string> RulesPath;
 };
 
 constexpr int MaxThreads = 256;
@@ -174,6 +189,8 @@ ToolArguments ParseArguments(int argc, char** argv) {
          }},
         {"--reduce", true, [&](std::string_view v) { args.ReducePath = std::string(v); }},
         {"--bets", true, [&](std::string_view v) { args.BetsPath = std::string(v); }},
+        {"--check", true, [&](std::string_view v) { args.CheckTickets = std::string(v); }},
+        {"--rules", true, [&](std::string_view v) { args.RulesPath = std::string(v); }},
         {"--help", false, [&](std::string_view) { args.Help = true; }},
         {"--version", false, [&](std::string_view) { args.Version = true; }},
     };
@@ -216,6 +233,7 @@ ToolArguments ParseArguments(int argc, char** argv) {
         {"--trend", args.TrendWindow.has_value()},
         {"--backtest", args.BacktestRows.has_value() && !args.ReducePath},
         {"--reduce", args.ReducePath.has_value()},
+        {"--check", args.CheckTickets.has_value()},
     };
     std::string chosen;
     for (const auto& [name, given] : modes) {
@@ -239,6 +257,12 @@ ToolArguments ParseArguments(int argc, char** argv) {
     if (args.ShapeWindow && (args.IniPath || !args.Sets.empty() || args.Threads != 0 ||
                              args.DocumentPath || args.GifDir || args.Quiet))
         throw UsageError{"--shape runs no search and takes no search options"};
+    if (args.CheckTickets && args.ShapeWindow)
+        throw UsageError{"--shape and --check are different modes; give one of them"};
+    if (args.CheckTickets && (args.IniPath || !args.Sets.empty() || args.Threads != 0 ||
+                              args.DocumentPath || args.GifDir || args.Quiet || args.MaxPatterns))
+        throw UsageError{"--check runs no search and takes no search options"};
+    if (args.RulesPath && !args.CheckTickets) throw UsageError{"--rules goes with --check"};
     args.DrawsPath = positional.front();
     return args;
 }
@@ -526,6 +550,44 @@ class PrintingBacktestSink : public IBacktestSink {
     JsonWriter json_;
 };
 
+// --check: the tickets and the rules are read before anything is printed.
+int RunCheck(const ToolArguments& args, const TCodes& draws) {
+    TGameRules rules = DefaultGameRules();
+    try {
+        if (args.RulesPath) {
+            const std::vector<uint8_t> bytes = ReadWholeFile(*args.RulesPath, 1 << 20);
+            rules = ReadGameRules(
+                        std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()))
+                        .front();
+        }
+    } catch (const TError& e) {
+        std::fprintf(stderr, "tolvane-search: %s: %s\n", args.RulesPath->c_str(), e.what());
+        return ExitUsage;
+    }
+    TTicketReading reading;
+    try {
+        const std::vector<uint8_t> bytes = ReadWholeFile(*args.CheckTickets, MaxDrawFileBytes);
+        reading = ReadTicketLines(
+            std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+    } catch (const TError& e) {
+        std::fprintf(stderr, "tolvane-search: %s\n", OneLine(e.what()).c_str());
+        return ExitBadInput;
+    }
+    if (!reading.Faults.empty()) {
+        for (const TTicketLineFault& fault : reading.Faults)
+            std::fprintf(stderr, "tolvane-search: %s:%d: %s\n", args.CheckTickets->c_str(),
+                         fault.Line, fault.Message.c_str());
+        return ExitBadInput;
+    }
+    const std::string report = CheckReportJson(reading.Tickets, rules, DrawMasksOf(draws));
+    if (std::fwrite(report.data(), 1, report.size(), stdout) != report.size() ||
+        std::fflush(stdout) != 0) {
+        std::perror("tolvane-search: writing the output");
+        return ExitBadInput;
+    }
+    return ExitOk;
+}
+
 extern "C" void OnInterrupt(int) {
     StopRequested.store(true);
 }
@@ -573,6 +635,8 @@ int Run(int argc, char** argv) {
         return ExitBadInput;
     }
     bytes = {};
+
+    if (args.CheckTickets) return RunCheck(args, draws);
 
     if (args.TrendWindow || args.ShapeWindow) {
         const std::string report = args.ShapeWindow ? ShapeReportJson(draws, *args.ShapeWindow)

@@ -9,7 +9,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QLocale>
-#include <QMetaMethod>
+#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSignalBlocker>
@@ -49,6 +49,8 @@ constexpr int PagePatterns = 4;
 constexpr int32_t FewestCheckRows = 10;
 constexpr int32_t DefaultCheckRows = 100;
 constexpr int64_t ConditionFileBytes = 1 << 20;
+// Sending more bets than this to the ticket book asks first.
+constexpr size_t ManyBets = 10'000;
 
 QString Text(const std::string& text) {
     return QString::fromStdString(text);
@@ -762,7 +764,7 @@ void TReduceForm::ExportBtClick() {
 }
 
 void TReduceForm::SendBtClick() {
-    if (!isSignalConnected(QMetaMethod::fromSignal(&TReduceForm::BetsReady))) {
+    if (!betsTaker_) {
         prompts_.ShowMessage(this, QStringLiteral("投注功能还没有接入，可以先导出号码。"));
         emit BetsHandled();
         return;
@@ -772,6 +774,7 @@ void TReduceForm::SendBtClick() {
     WithBets([this, sample, k](std::vector<int32_t> bets) {
         const int64_t all = static_cast<int64_t>(bets.size());
         QString said = QStringLiteral("已把全部 %1 注发送到投注。").arg(Number(all));
+        QString source = QStringLiteral("缩水选号");
         if (sample && k < all) {
             std::vector<int32_t> chosen;
             chosen.reserve(static_cast<size_t>(k));
@@ -780,9 +783,17 @@ void TReduceForm::SendBtClick() {
             bets = std::move(chosen);
             said = QStringLiteral("已从 %1 注中随机抽取 %2 注发送到投注。")
                        .arg(Number(all), Number(k));
+            source =
+                QStringLiteral("缩水选号（从 %1 注中随机抽取 %2 注）").arg(Number(all), Number(k));
         }
-        emit BetsReady(std::move(bets));
-        prompts_.ShowMessage(this, said);
+        if (bets.size() > ManyBets &&
+            prompts_.Ask(
+                this,
+                QStringLiteral("要把 %1 注逐注加入投注吗？注数很多，也可以勾选“随机抽取”。")
+                    .arg(Number(static_cast<int64_t>(bets.size()))),
+                QMessageBox::Yes | QMessageBox::No, QMessageBox::No) != QMessageBox::Yes)
+            return;
+        if (betsTaker_(bets, source)) prompts_.ShowMessage(this, said);
     });
 }
 

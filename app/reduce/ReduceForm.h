@@ -48,6 +48,10 @@ class TReduceForm : public QWidget {
     void SetSource(const TCodes* draws, const SearchOptions* options, TPatternSource patterns,
                    std::function<void()> openOptions);
     void OpenWindow();
+    // Who takes the bets of 发送到投注 (the ticket book), ascending, with a note of where they
+    // came from; false when it took none (and told the user why).
+    using TBetsTaker = std::function<bool(const std::vector<int32_t>& bets, const QString& source)>;
+    void SetBetsTaker(TBetsTaker taker) { betsTaker_ = std::move(taker); }
 
     TReduceSet Conditions() const;
     void SetConditions(const TReduceSet& set);
@@ -115,8 +119,6 @@ class TReduceForm : public QWidget {
     void Counted();
     // The strategy check ended (finished, stopped or failed) and is shown.
     void CheckFinished();
-    // 发送到投注: the bets to add to the ticket book, ascending.
-    void BetsReady(std::vector<int32_t> bets);
     // An export or a send ended.
     void BetsHandled();
 
@@ -145,6 +147,7 @@ class TReduceForm : public QWidget {
     const SearchOptions* options_ = nullptr;
     TPatternSource patterns_;
     std::function<void()> openOptions_;
+    TBetsTaker betsTaker_;
 
     std::vector<TReduceCondition> items_;
     bool showing_ = false;  // the editor is being filled from the list

@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QItemSelectionModel>
@@ -25,6 +26,7 @@
 #include "app/patterns/PictureExport.h"
 #include "app/patterns/SearchPresenter.h"
 #include "app/reduce/ReduceForm.h"
+#include "app/tickets/TicketBookForm.h"
 #include "app/window/Gui2Options.h"
 #include "app/window/MainActions.h"
 #include "app/window/StatusPanels.h"
@@ -532,8 +534,37 @@ void TMainForm::RegMenuReduceClick() {
         connect(Gui2RegNet, &TGui2RegNet::DrawsChanged, reduce_, &TReduceForm::SourceChanged);
         connect(ListView->selectionModel(), &QItemSelectionModel::selectionChanged, reduce_,
                 &TReduceForm::PatternsChanged);
+        // 发送到投注: each kept bet becomes a single ticket of the coming draw.
+        reduce_->SetBetsTaker([this](const std::vector<int32_t>& bets, const QString& source) {
+            std::vector<TTicket> tickets(bets.size());
+            for (size_t i = 0; i < bets.size(); ++i) {
+                const TShapeDraw digits = ReduceCandidateDigits(bets[i]);
+                for (size_t p = 0; p < digits.size(); ++p)
+                    tickets[i].Sets[p] = static_cast<uint16_t>(1u << digits[p]);
+            }
+            TTicketBookForm* book = TicketBook();
+            book->OpenWindow();
+            return book->AddTickets(tickets, source);
+        });
     }
     reduce_->OpenWindow();
+}
+
+void TMainForm::TicketMenuBookClick() {
+    TicketBook()->OpenWindow();
+}
+
+TTicketBookForm* TMainForm::TicketBook() {
+    if (!ticketBook_) {
+        ticketBook_ = new TTicketBookForm(
+            this, prompts_, Gui2RegNet->Draws(),
+            QFile::decodeName(QByteArray::fromStdString(
+                TTicketStore::PathBeside(QFile::encodeName(DocumentPath()).toStdString()))),
+            QDir(programFolder_).filePath(QStringLiteral("game-rules.txt")));
+        connect(Gui2RegNet, &TGui2RegNet::DrawsChanged, ticketBook_,
+                &TTicketBookForm::DrawsChanged);
+    }
+    return ticketBook_;
 }
 
 void TMainForm::RegMenuExportPngClick() {

@@ -27,6 +27,7 @@ class TAnalysisWindows;
 class TBackgroundJob;
 class TBacktestForm;
 class TReduceForm;
+class TTicketBookForm;
 class TDrawCommands;
 class TGui2OptionsForm;
 class TGui2RegNet;
@@ -59,6 +60,7 @@ class TMainForm : public QMainWindow {
     QMenu* EditMenu = nullptr;
     QMenu* CodeMenu = nullptr;
     QMenu* RegMenu = nullptr;
+    QMenu* TicketMenu = nullptr;
     QMenu* HelpMenu = nullptr;
 
     QAction* FileMenuNew = nullptr;
@@ -96,6 +98,7 @@ class TMainForm : public QMainWindow {
     QAction* RegMenuExportPng = nullptr;
     QAction* RegMenuBacktest = nullptr;
     QAction* RegMenuReduce = nullptr;
+    QAction* TicketMenuBook = nullptr;
     QAction* RegMenuCopyPic = nullptr;
     QAction* RegMenuFixed = nullptr;
     QAction* RegMenuSumSplit = nullptr;
@@ -121,6 +124,7 @@ class TMainForm : public QMainWindow {
     QAction* RegMenuStopBt = nullptr;
     QAction* RegMenuOptionsBt = nullptr;
     QAction* RegMenuBacktestBt = nullptr;
+    QAction* TicketMenuBookBt = nullptr;
     QAction* RegMenuDelBt = nullptr;
     QAction* RegMenuClearBt = nullptr;
     QAction* RegMenuStatBt = nullptr;
@@ -150,6 +154,9 @@ class TMainForm : public QMainWindow {
     // The backtest window, once the command has opened it.
     TBacktestForm* BacktestForm() const { return analysis_->Backtest(); }
     TReduceForm* ReduceForm() const { return reduce_; }
+    // The ticket book window (投注与兑奖), made on first use; other windows add tickets through
+    // its AddTickets.
+    TTicketBookForm* TicketBook();
     const QString& ProgramFolder() const { return programFolder_; }
     QString SettingsPath() const;
     QString DocumentPath() const;
@@ -212,6 +219,7 @@ class TMainForm : public QMainWindow {
     void RegMenuExportPngClick();
     void RegMenuBacktestClick();
     void RegMenuReduceClick();
+    void TicketMenuBookClick();
     void RegMenuCopyPicClick();
     void RegMenuNothingClick();
     void HelpMenuTopicClick();
@@ -259,4 +267,5 @@ class TMainForm : public QMainWindow {
     TGui2OptionsForm* optionsForm_ = nullptr;
     bool splitterPlaced_ = false;
     TAnalysisWindows* analysis_ = nullptr;
+    TTicketBookForm* ticketBook_ = nullptr;
 };

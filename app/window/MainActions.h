@@ -127,6 +127,8 @@ const std::vector<TActionRow<F>>& MainActionTable() {
         {"RegMenuContrast", "明对(&M)", "", "", false, true, &F::RegMenuNothingClick, &F::RegMenuContrast},
         {"RegMenuFiveStep", "五步(&B)", "", "", false, true, &F::RegMenuNothingClick, &F::RegMenuFiveStep},
 
+        {"TicketMenuBook", "投注与兑奖(&T)", "投注与兑奖|记下自己的投注，对照开奖号码兑奖，并记账", "Ctrl+T", true, true, &F::TicketMenuBookClick, &F::TicketMenuBook},
+
         {"HelpMenuTopic", "帮助主题(&C)", "", "F1", true, true, &F::HelpMenuTopicClick, &F::HelpMenuTopic},
         {"HelpMenuSite", "支持网站(&H)", "", "", true, true, &F::HelpMenuSiteClick, &F::HelpMenuSite},
         {"HelpMenuAbout", "关于(&A)...", "", "", true, true, &F::HelpMenuAboutClick, &F::HelpMenuAbout},
@@ -180,6 +182,7 @@ const std::vector<TMenuRow<F>>& MainMenuTable() {
           "RegMenuContrast",
           "RegMenuFiveStep"},
          &F::RegMenu},
+        {"TicketMenu", "投注(&T)", true, {"TicketMenuBook"}, &F::TicketMenu},
         {"HelpMenu",
          "帮助(&H)",
          true,
@@ -213,6 +216,7 @@ const std::vector<TToolButtonRow<F>>& MainToolBarTable() {
         {"RegMenuStatBt", "统计", S::SP_FileDialogInfoView, "RegMenuStat", nullptr, true, &F::RegMenuStatBt},
         {"HelpMenuGuideBt", "入门", S::SP_DialogHelpButton, "", &F::HelpMenuGuideClick, true, &F::HelpMenuGuideBt},
         {"RegMenuExportPicBt", "出图", S::SP_DriveFDIcon, "RegMenuExportPic", nullptr, true, &F::RegMenuExportPicBt},
+        {"TicketMenuBookBt", "兑奖", S::SP_DialogApplyButton, "TicketMenuBook", nullptr, true, &F::TicketMenuBookBt},
         {"-", "", S::SP_CustomBase, "", nullptr, true, nullptr},
         {"HelpMenuTopicBt", "帮助", S::SP_TitleBarContextHelpButton, "HelpMenuTopic", nullptr, true, &F::HelpMenuTopicBt},
         {"HelpMenuAboutBt", "关于", S::SP_MessageBoxInformation, "HelpMenuAbout", nullptr, true, &F::HelpMenuAboutBt},

@@ -96,9 +96,9 @@ class TestMainWindow : public QObject {
         QStringList captions;
         for (QAction* a : form->MainTbr->actions())
             if (!a->isSeparator() && a->isVisible()) captions << a->text();
-        QCOMPARE(captions,
-                 (QStringList{"下载", "编辑", "保存", "搜索", "停止", "设置", "回测", "删除",
-                              "清空", "走势", "统计", "入门", "出图", "帮助", "关于", "退出"}));
+        QCOMPARE(captions, (QStringList{"下载", "编辑", "保存", "搜索", "停止", "设置", "回测",
+                                        "删除", "清空", "走势", "统计", "入门", "出图", "兑奖",
+                                        "帮助", "关于", "退出"}));
         QCOMPARE(form->RegMenuBacktest->shortcut(), QKeySequence("Ctrl+B"));
         form->RegMenuBacktest->trigger();
         QVERIFY(form->BacktestForm() && form->BacktestForm()->isVisible());
@@ -178,6 +178,10 @@ class TestMainWindow : public QObject {
               {"RegMenuSkip", "隔版(&G)", "", false},
               {"RegMenuContrast", "明对(&M)", "", false},
               {"RegMenuFiveStep", "五步(&B)", "", false}}},
+            {"TicketMenu",
+             "投注(&T)",
+             true,
+             {{"TicketMenuBook", "投注与兑奖(&T)", "Ctrl+T", true}}},
             {"HelpMenu",
              "帮助(&H)",
              true,

@@ -18,8 +18,6 @@
 #include "tests/support/Screenshot.h"
 #include "tests/support/ScriptedPrompts.h"
 
-Q_DECLARE_METATYPE(std::vector<int32_t>)
-
 class TestReduceWindow : public QObject {
     Q_OBJECT
 
@@ -124,10 +122,13 @@ class TestReduceWindow : public QObject {
 
     // 发送到投注 hands the kept bets over, all or a sample of k, and says which.
     void sendingHandsTheBetsOverAllOrASample() {
-        qRegisterMetaType<std::vector<int32_t>>();
         std::vector<std::vector<int32_t>> received;
-        connect(form_.get(), &TReduceForm::BetsReady, this,
-                [&](std::vector<int32_t> bets) { received.push_back(std::move(bets)); });
+        QStringList sources;
+        form_->SetBetsTaker([&](const std::vector<int32_t>& bets, const QString& source) {
+            received.push_back(bets);
+            sources << source;
+            return true;
+        });
         TReduceSet set = ReadReduceSet("定位 A 9\n定位 B 9\n定位 C 9\n定位 D 9\n和值 36-38\n");
         form_->SetConditions(set);
         QSignalSpy handled(form_.get(), &TReduceForm::BetsHandled);
@@ -149,6 +150,15 @@ class TestReduceWindow : public QObject {
         for (int32_t bet : received[1])
             QVERIFY(std::binary_search(received[0].begin(), received[0].end(), bet));
         QCOMPARE(log_.Messages.last(), QStringLiteral("已从 10 注中随机抽取 4 注发送到投注。"));
+        QCOMPARE(sources.last(), QStringLiteral("缩水选号（从 10 注中随机抽取 4 注）"));
+        // Many bets are sent only when the player says so.
+        form_->SetConditions(ReadReduceSet("定位 A 9\n定位 B 9\n"));
+        form_->SampleChk->setChecked(false);
+        log_.Answers.push_back(QMessageBox::No);
+        form_->SendBt->click();
+        QVERIFY(handled.wait(20000));
+        QCOMPARE(received.size(), size_t{2});
+        QVERIFY(log_.Questions.last().contains(QStringLiteral("100,000")));
     }
 
     // The strategy check fills the chart, the progress and the verdict, and says what

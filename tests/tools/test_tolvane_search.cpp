@@ -563,3 +563,87 @@ TEST_F(TolvaneSearchTool, ReduceCountsWritesTheBetsAndChecksTheConditionsAgainst
     EXPECT_EQ(RunTool("--reduce " + conditions + " --bets " + bets + " " + draws).ExitCode, 1);
     EXPECT_FALSE(std::ifstream(bets).good());
 }
+
+// --check against a count of every bet of every ticket matched on its own, draw by draw.
+TEST_F(TolvaneSearchTool, CheckCountsEveryTicketAgainstEveryDraw) {
+    const std::vector<std::string> drawLines = RandomDrawLines(11, 300);
+    const std::string checkDraws = folder + "/check-draws.txt";
+    const std::string tickets = folder + "/tickets.txt";
+    {
+        std::ofstream out(checkDraws, std::ios::binary);
+        for (const std::string& line : drawLines) out << line << "\n";
+        out << drawLines[5].substr(0, 6) << (drawLines[5][6] == '9' ? '0' : '9') << "\n";
+        std::ofstream list(tickets, std::ios::binary);
+        list << "# 本周\n"
+             << drawLines[5] << " x3\n12/3/456/7/8/9/0\n"
+             << drawLines[7][0] << '/' << drawLines[7][1] << '/' << drawLines[7][2]
+             << "/0123456789/1/2/3\n";
+    }
+    const int32_t draws = static_cast<int32_t>(drawLines.size()) + 1;
+    const RunResult run = RunTool("--check " + tickets + " " + checkDraws);
+    ASSERT_EQ(run.ExitCode, 0);
+    ASSERT_EQ(run.Lines.size(), 4u);
+    std::vector<std::string> all = drawLines;
+    all.push_back(drawLines[5].substr(0, 6) + (drawLines[5][6] == '9' ? '0' : '9'));
+    // Bets of each ticket, written out.
+    std::vector<std::vector<std::string>> bets(3);
+    bets[0] = {drawLines[5]};
+    for (char a : std::string("12"))
+        for (char c : std::string("456"))
+            bets[1].push_back(std::string{a, '3', c, '7', '8', '9', '0'});
+    for (char d = '0'; d <= '9'; ++d) bets[2].push_back(drawLines[7].substr(0, 3) + d + "123");
+    const int multiples[] = {3, 1, 1};
+    const int amounts[] = {0, 0, 1800, 300, 20, 5};
+    double totalPrize = 0, totalCost = 0;
+    for (int t = 0; t < 3; ++t) {
+        int64_t counts[6] = {};
+        for (const std::string& bet : bets[t])
+            for (const std::string& draw : all) {
+                int best = 0, runLength = 0;
+                for (int p = 0; p < 7; ++p) {
+                    runLength = bet[p] == draw[p] ? runLength + 1 : 0;
+                    best = std::max(best, runLength);
+                }
+                if (best >= 2) counts[7 - best] += multiples[t];
+            }
+        std::string tiers = "\"tiers\": [";
+        double prize = 0;
+        for (int i = 0; i < 6; ++i) {
+            tiers += (i ? ", " : "") + std::to_string(counts[i]);
+            prize += static_cast<double>(counts[i]) * amounts[i];
+        }
+        const std::string& line = run.Lines[t];
+        EXPECT_NE(line.find(tiers + "]"), std::string::npos) << line;
+        EXPECT_EQ(NumberAfter(line, "bets"), static_cast<double>(bets[t].size())) << line;
+        EXPECT_EQ(NumberAfter(line, "prize"), prize) << line;
+        const double cost = 2.0 * static_cast<double>(bets[t].size()) * multiples[t] * draws;
+        EXPECT_EQ(NumberAfter(line, "cost"), cost) << line;
+        totalPrize += prize;
+        totalCost += cost;
+    }
+    EXPECT_NE(run.Lines[1].find("\"ticket\": \"12/3/456/7/8/9/0\""), std::string::npos);
+    const std::string& summary = run.Lines[3];
+    std::vector<std::string> keys;
+    EXPECT_TRUE(ValidJson(summary, keys)) << summary;
+    EXPECT_EQ(NumberAfter(summary, "tickets"), 3);
+    EXPECT_EQ(NumberAfter(summary, "draws"), draws);
+    EXPECT_EQ(NumberAfter(summary, "prize"), totalPrize);
+    EXPECT_EQ(NumberAfter(summary, "net"), totalPrize - totalCost);
+    EXPECT_DOUBLE_EQ(NumberAfter(summary, "return"), totalPrize / totalCost);
+    // Exact odds of the top and bottom tiers: 1 and 2*9*(...) draws of 10^7 (independent sums).
+    EXPECT_NE(summary.find("\"odds\": [1e-07, "), std::string::npos) << summary;
+
+    // A bad ticket line is named on stderr with status 1; arguments in conflict give status 2.
+    {
+        std::ofstream list(tickets, std::ios::binary);
+        list << "1234567\n12/3/456/7/8/9\n";
+    }
+    const auto [status, errors] =
+        RunForErrors(std::string(TOLVANE_SEARCH_PATH) + " --check " + tickets + " " + checkDraws);
+    EXPECT_EQ(status, 1);
+    EXPECT_NE(errors.find("tickets.txt:2:"), std::string::npos) << errors;
+    EXPECT_EQ(RunTool("--check " + tickets + " --trend 5 " + checkDraws).ExitCode, 2);
+    EXPECT_EQ(RunTool("--check " + tickets + " --threads 2 " + checkDraws).ExitCode, 2);
+    EXPECT_EQ(RunTool("--rules " + tickets + " " + checkDraws).ExitCode, 2);
+    EXPECT_EQ(RunTool("--check " + tickets).ExitCode, 2);
+}

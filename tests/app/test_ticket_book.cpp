@@ -1,0 +1,240 @@
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPrinter>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "app/tickets/TicketBookForm.h"
+#include "app/window/Main.h"
+#include "tests/support/MainWindowFixture.h"
+#include "tests/support/RandomDraws.h"
+#include "tests/support/Screenshot.h"
+#include "tests/support/ScriptedPrompts.h"
+#include "tickets/DrawIdentity.h"
+
+class TestTicketBook : public QObject {
+    Q_OBJECT
+
+  private:
+    QString Issue(int32_t row) const {
+        return QString::fromStdString(IssueOfDrawRow(*draws_, row));
+    }
+    QString Path(const char* name) const { return folder_->filePath(QString::fromUtf8(name)); }
+    void NewForm() {
+        form_ = std::make_unique<TTicketBookForm>(nullptr, *prompts_, *draws_,
+                                                  Path("work.gtmq.tickets.db"), Path("rules.txt"));
+        form_->OpenWindow();
+    }
+    void Type(const QString& text) { form_->TicketEd->setText(text); }
+    static QByteArray Read(const QString& path) {
+        QFile file(path);
+        file.open(QIODevice::ReadOnly);
+        return file.readAll();
+    }
+    static void Write(const QString& path, const QByteArray& bytes) {
+        QFile file(path);
+        file.open(QIODevice::WriteOnly);
+        file.write(bytes);
+    }
+
+  private slots:
+    void init() {
+        log_ = {};
+        prompts_ = std::make_unique<TScriptedPrompts>(log_);
+        folder_ = std::make_unique<QTemporaryDir>();
+        draws_ = RandomDraws(5, 40);
+        NewForm();
+    }
+    void cleanup() {
+        form_.reset();
+        folder_.reset();
+    }
+
+    // Typing validates at once; the bets are checked against their draws, kept across a restart,
+    // and deleting, editing and adding are each taken back by 撤销.
+    void typedTicketsAreCheckedStoredAndUndone() {
+        Type("123456");
+        QVERIFY(!form_->AddBt->isEnabled());
+        QVERIFY(form_->TicketHintLbl->text().contains("有6位"));
+        Type("1234567 x100");
+        QVERIFY(form_->TicketHintLbl->text().contains("倍数"));
+        Type(QStringLiteral("1234567 第%1期").arg(Issue(41)));
+        QVERIFY(form_->TicketHintLbl->text().contains("不存在"));
+
+        // The draw of row 3 itself, x2: 一等奖 (floating, amount unknown); then the coming draw.
+        const QString won = QString::fromStdString(RandomDrawLines(5, 40)[3]);
+        Type(won + QStringLiteral(" ×2 第%1期").arg(Issue(3)));
+        QVERIFY(form_->AddBt->isEnabled());
+        form_->AddBt->click();
+        QVERIFY(form_->TicketEd->text().isEmpty());
+        Type("12/3/456/7/8/9/0 追3期");
+        form_->AddBt->click();
+        QCOMPARE(form_->Tickets().size(), size_t{2});
+        QTableWidget* table = form_->TicketTable;
+        QCOMPARE(table->rowCount(), 2);
+        QVERIFY(table->item(0, 6)->text().contains("一等奖"));
+        QVERIFY(table->item(0, 6)->text().contains("金额未知"));
+        QCOMPARE(table->item(0, 6)->foreground().color(), QColor(200, 0, 0));
+        QCOMPARE(table->item(1, 0)->text(), Issue(40) + QStringLiteral("–") + Issue(42));
+        QCOMPARE(table->item(1, 3)->text(), QStringLiteral("6"));
+        QCOMPARE(table->item(1, 5)->text(), QStringLiteral("36"));
+        QVERIFY(table->item(1, 6)->text().contains("3期未开奖"));
+        QCOMPARE(form_->Ledger().Total.Cost, 4);
+        QCOMPARE(form_->Ledger().PendingCost, 36);
+
+        // The coming draw is drawn (a download, typing in the grid): against 1347000 the 复式's
+        // bets win 四等奖 (1347…), 五等奖 (2347…) and twice 六等奖 (13 5/6 7…); the first
+        // ticket keeps its 一等奖 ×2.
+        const int32_t row = draws_->Add();
+        const int digits[] = {1, 3, 4, 7, 0, 0, 0};
+        for (int p = 0; p < 7; ++p) draws_->SetNum(p + 1, row, digits[p]);
+        form_->DrawsChanged();
+        QVERIFY(table->item(1, 6)->text().contains(Issue(40) + QStringLiteral("期 四等奖 330元")));
+        QVERIFY(table->item(1, 6)->text().contains("2期未开奖"));
+        QCOMPARE(form_->Ledger().Total.Cost, 4 + 12);
+        QCOMPARE(form_->Ledger().Total.Wins, (TTierCounts{2, 0, 0, 1, 1, 2}));
+        QCOMPARE(form_->Ledger().PendingCost, 24);
+
+        // Kept in the database: a new window sees the same book.
+        NewForm();
+        QCOMPARE(form_->Tickets().size(), size_t{2});
+        table = form_->TicketTable;
+        table->selectRow(1);
+        QCOMPARE(form_->TicketEd->text(), QStringLiteral("12/3/456/7/8/9/0 追3期"));
+        Type("12/3/456/7/8/9/0 x3 追3期");
+        form_->EditBt->click();
+        QCOMPARE(form_->Tickets()[1].Ticket.Multiple, 3);
+        table->selectRow(0);
+        form_->DeleteBt->click();
+        QCOMPARE(form_->Tickets().size(), size_t{1});
+        form_->UndoBt->click();
+        QCOMPARE(form_->Tickets().size(), size_t{2});
+        form_->UndoBt->click();
+        QCOMPARE(form_->Tickets()[1].Ticket.Multiple, 1);
+        QVERIFY(!form_->UndoBt->isEnabled());  // the earlier window's steps are its own
+        QVERIFY(log_.Messages.isEmpty());
+    }
+
+    // An import with a bad line adds nothing and names the line; a good file adds every
+    // ticket in one step; the export reads back to the same tickets.
+    void importNamesBadLinesAndExportReadsBack() {
+        const QString bad = Path("bad.txt");
+        Write(bad, "1234567\n# 注释\n12/3/456/7/8/9\n7654321 x0\n");
+        log_.FileNames.push_back(bad);
+        form_->ImportBt->click();
+        QCOMPARE(form_->Tickets().size(), size_t{0});
+        QCOMPARE(log_.Messages.size(), 1);
+        QVERIFY(log_.Messages[0].contains("第3行"));
+        QVERIFY(log_.Messages[0].contains("第4行"));
+
+        const QString good = Path("good.txt");
+        Write(good,
+              QStringLiteral("1234567 x2\n0/1/2/3/4/5/67 追2期 第%1期\n").arg(Issue(10)).toUtf8());
+        log_.FileNames.push_back(good);
+        form_->ImportBt->click();
+        QCOMPARE(form_->Tickets().size(), size_t{2});
+        QCOMPARE(form_->Tickets()[0].FirstRow, 10);
+        form_->UndoBt->click();
+        QCOMPARE(form_->Tickets().size(), size_t{0});
+        log_.FileNames.push_back(good);
+        form_->ImportBt->click();
+
+        const QString out = Path("out.txt");
+        log_.FileNames.push_back(out);
+        form_->ExportBt->click();
+        const TTicketReading again = ReadTicketLines(Read(out).toStdString());
+        QVERIFY(again.Faults.empty());
+        QCOMPARE(again.Tickets.size(), size_t{2});
+        QCOMPARE(TicketText(again.Tickets[0]),
+                 QStringLiteral("0/1/2/3/4/5/67 追2期 第%1期").arg(Issue(10)).toStdString());
+        QCOMPARE(again.Tickets[1].Issue, Issue(40).toStdString());  // entered for the coming draw
+    }
+
+    // Tickets sent from another window, the ledger's CSV and print, the history of one bet.
+    void ledgerExportsPrintsAndHistoryCounts() {
+        std::vector<TTicket> sent;
+        for (const std::string& line : RandomDrawLines(9, 30)) {
+            TTicket ticket = ParseTicket(line);
+            ticket.Issue = IssueOfDrawRow(*draws_, 5);
+            ticket.DrawCount = 40;  // rows 5-44: the last five not yet drawn
+            sent.push_back(ticket);
+        }
+        QVERIFY(form_->AddTickets(sent, QStringLiteral("缩水")));
+        QCOMPARE(form_->TicketTable->item(0, 7)->text(), QStringLiteral("缩水"));
+        const TLedger& ledger = form_->Ledger();
+        QCOMPARE(ledger.Draws.size(), size_t{35});
+        QCOMPARE(ledger.Total.Cost, 30 * 35 * 2);
+        QCOMPARE(ledger.PendingBets, 30 * 5);
+        QCOMPARE(ledger.Draws.back().CumulativeNet, ledger.Total.Net());
+        QCOMPARE(form_->LedgerTable->rowCount(), 36);
+        form_->Pages->setCurrentIndex(1);
+        QVERIFY(SaveScreenshot(*form_, QStringLiteral("ticket-ledger.png")));
+
+        const QString csv = Path("ledger.csv");
+        log_.FileNames.push_back(csv);
+        form_->ExportCsvBt->click();
+        const QString text = QString::fromUtf8(Read(csv));
+        QVERIFY(Read(csv).startsWith("\xEF\xBB\xBF"));
+        QVERIFY(text.contains(QStringLiteral("期号,注数")));
+        QCOMPARE(text.count(QStringLiteral("\r\n")), 1 + 35 + 2);
+
+        const QString pdf = Path("ledger.pdf");
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(pdf);
+        form_->PrintLedger(printer);
+        QVERIFY(Read(pdf).startsWith("%PDF"));
+
+        // Row 0's own draw wins 一等奖 once, last at row 0 or later.
+        form_->HistoryEd->setText(QString::fromStdString(RandomDrawLines(5, 40)[0]));
+        form_->HistoryBt->click();
+        QVERIFY(form_->HistoryTable->item(0, 1)->text().toInt() >= 1);
+        QVERIFY(form_->HistoryLbl->text().contains("40期"));
+        form_->HistoryEd->setText("12");
+        form_->HistoryBt->click();
+        QVERIFY(form_->HistoryLbl->text().contains("有2位"));
+        QVERIFY(log_.Messages.isEmpty());
+    }
+
+    // A damaged book is moved aside with a message; the window opens an empty one.
+    void aDamagedBookIsKeptAside() {
+        form_.reset();
+        Write(Path("work.gtmq.tickets.db"), QByteArray(3000, 'z'));
+        NewForm();
+        QCOMPARE(log_.Messages.size(), 1);
+        QVERIFY(log_.Messages[0].contains(".bak"));
+        QCOMPARE(Read(Path("work.gtmq.tickets.db.bak")), QByteArray(3000, 'z'));
+        QCOMPARE(form_->Tickets().size(), size_t{0});
+        // A rules file that cannot be used: the built-in table, and a message.
+        form_.reset();
+        Write(Path("rules.txt"), "[a]\ntier = x, 7, 5\ntier = y, 7, 1\n");
+        NewForm();
+        QCOMPARE(log_.Messages.size(), 2);
+        QVERIFY(log_.Messages[1].contains("重叠"));
+        QCOMPARE(form_->Rules().TierCount(), 6);
+    }
+
+    // The main window's command opens the book beside the work document.
+    void theMainWindowOpensTheBook() {
+        TMainWindowFixture fixture;
+        auto form = fixture.NewWindow();
+        QCOMPARE(form->TicketMenuBook->shortcut(), QKeySequence("Ctrl+T"));
+        form->TicketMenuBook->trigger();
+        QVERIFY(form->TicketBook()->isVisible());
+        QVERIFY(QFile::exists(form->DocumentPath() + ".tickets.db"));
+        QVERIFY(form->close());
+    }
+
+  private:
+    TScriptedPrompts::TLog log_;
+    std::unique_ptr<TScriptedPrompts> prompts_;
+    std::unique_ptr<QTemporaryDir> folder_;
+    std::unique_ptr<TCodes> draws_;
+    std::unique_ptr<TTicketBookForm> form_;
+};
+
+QTEST_MAIN(TestTicketBook)
+#include "test_ticket_book.moc"

@@ -1,0 +1,139 @@
+#include "tickets/TicketLedger.h"
+
+#include <cstdio>
+
+#include "tickets/DrawIdentity.h"
+
+int32_t TTicketDrawResult::BestTier() const {
+    for (int32_t t = 0; t < MaxTiers; ++t)
+        if (Wins[t] > 0) return t;
+    return -1;
+}
+
+namespace {
+
+// The prize of tier counts at a row: fixed amounts, and typed floating ones.
+void AddPrize(const TGameRules& rules, const TTierCounts& wins, int32_t row,
+              const TFloatingAmounts& floating, int64_t& prize, bool& unknown) {
+    for (int32_t t = 0; t < rules.TierCount(); ++t) {
+        if (wins[t] == 0) continue;
+        if (!rules.Tiers[t].Floating) {
+            prize += wins[t] * rules.Tiers[t].Amount;
+        } else if (const auto found = floating.find({row, t}); found != floating.end()) {
+            prize += wins[t] * found->second;
+        } else {
+            unknown = true;
+        }
+    }
+}
+
+}  // namespace
+
+std::vector<TTicketDrawResult> TicketResults(const TBookTicket& ticket, const TGameRules& rules,
+                                             const std::vector<TDrawMasks>& masks,
+                                             const TFloatingAmounts& floating) {
+    std::vector<TTicketDrawResult> results;
+    const TTicketMatcher matcher(ticket.Ticket.Sets, rules);
+    for (int32_t i = 0; i < ticket.Ticket.DrawCount; ++i) {
+        TTicketDrawResult& result = results.emplace_back();
+        result.Row = ticket.FirstRow + i;
+        result.Drawn = result.Row >= 0 && static_cast<size_t>(result.Row) < masks.size();
+        if (!result.Drawn) continue;
+        result.Wins = matcher.Wins(masks[result.Row]);
+        for (int64_t& count : result.Wins) count *= ticket.Ticket.Multiple;
+        AddPrize(rules, result.Wins, result.Row, floating, result.Prize, result.PrizeUnknown);
+    }
+    return results;
+}
+
+TLedger BuildLedger(const std::vector<TBookTicket>& tickets, const TGameRules& rules,
+                    const std::vector<TDrawMasks>& masks, const TFloatingAmounts& floating) {
+    TLedger ledger;
+    // By row: every drawn row, those without bets left out at the end.
+    std::vector<TLedgerLine> byRow(masks.size());
+    const double expectedPerBet = rules.ExpectedFixedPrize();
+    for (const TBookTicket& ticket : tickets) {
+        const TTicketMatcher matcher(ticket.Ticket.Sets, rules);
+        const int64_t bets = ticket.Ticket.Bets() * ticket.Ticket.Multiple;
+        for (int32_t i = 0; i < ticket.Ticket.DrawCount; ++i) {
+            const int32_t row = ticket.FirstRow + i;
+            if (row < 0 || static_cast<size_t>(row) >= masks.size()) {
+                ledger.PendingBets += bets;
+                ledger.PendingCost += bets * rules.Price;
+                continue;
+            }
+            TLedgerLine& line = byRow[static_cast<size_t>(row)];
+            line.Row = row;
+            line.Bets += bets;
+            line.Cost += bets * rules.Price;
+            TTierCounts wins{};
+            matcher.AddWins(matcher.Hits(masks[row]), wins);
+            for (int32_t t = 0; t < MaxTiers; ++t) line.Wins[t] += wins[t] * ticket.Ticket.Multiple;
+        }
+    }
+    for (TLedgerLine& line : byRow) {
+        if (line.Bets == 0) continue;
+        AddPrize(rules, line.Wins, line.Row, floating, line.Prize, line.PrizeUnknown);
+        line.ExpectedPrize = static_cast<double>(line.Bets) * expectedPerBet;
+        TLedgerLine& total = ledger.Total;
+        total.Bets += line.Bets;
+        total.Cost += line.Cost;
+        for (int32_t t = 0; t < MaxTiers; ++t) total.Wins[t] += line.Wins[t];
+        total.Prize += line.Prize;
+        total.PrizeUnknown = total.PrizeUnknown || line.PrizeUnknown;
+        total.ExpectedPrize += line.ExpectedPrize;
+        line.CumulativeNet = total.Net();
+        line.CumulativeExpectedNet = total.ExpectedNet();
+        ledger.Draws.push_back(line);
+    }
+    ledger.Total.CumulativeNet = ledger.Total.Net();
+    ledger.Total.CumulativeExpectedNet = ledger.Total.ExpectedNet();
+    return ledger;
+}
+
+namespace {
+
+std::string Money(double value) {
+    char text[48];
+    std::snprintf(text, sizeof text, "%.2f", value);
+    return text;
+}
+
+// One field after a comma.
+void Field(std::string& csv, const std::string& text) {
+    csv += ',';
+    csv += text;
+}
+
+void CsvLine(std::string& csv, const std::string& label, const TLedgerLine& line,
+             const TGameRules& rules) {
+    csv += label;
+    Field(csv, std::to_string(line.Bets));
+    Field(csv, std::to_string(line.Cost));
+    for (int32_t t = 0; t < rules.TierCount(); ++t) Field(csv, std::to_string(line.Wins[t]));
+    Field(csv, std::to_string(line.Prize));
+    if (line.PrizeUnknown) csv += "+浮动奖未知";
+    Field(csv, std::to_string(line.Net()));
+    Field(csv, line.Cost > 0 ? Money(100.0 * line.Return()) : std::string());
+    Field(csv, Money(line.ExpectedPrize));
+    Field(csv, std::to_string(line.CumulativeNet));
+    Field(csv, Money(line.CumulativeExpectedNet));
+    csv += "\r\n";
+}
+
+}  // namespace
+
+std::string LedgerCsv(const TLedger& ledger, const TGameRules& rules, const TCodes& draws) {
+    std::string csv = "期号,注数,投入（元）";
+    for (const TPrizeTier& tier : rules.Tiers) csv += "," + tier.Name + "（注）";
+    csv +=
+        ",奖金（元）,盈亏（元）,返奖率（%）,期望奖金（元）,累计盈亏（元）,期望累计盈亏（元）\r\n";
+    for (const TLedgerLine& line : ledger.Draws)
+        CsvLine(csv, IssueOfDrawRow(draws, line.Row), line, rules);
+    CsvLine(csv, "合计", ledger.Total, rules);
+    csv += "未开奖";
+    Field(csv, std::to_string(ledger.PendingBets));
+    Field(csv, std::to_string(ledger.PendingCost));
+    csv += "\r\n";
+    return csv;
+}

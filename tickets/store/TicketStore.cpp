@@ -1,0 +1,263 @@
+#include "tickets/store/TicketStore.h"
+
+#include <sqlite3.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <utility>
+
+#include "data/Error.h"
+
+namespace {
+
+constexpr const char* Schema = R"sql(
+CREATE TABLE tickets(
+  id INTEGER PRIMARY KEY,
+  numbers TEXT NOT NULL,
+  multiple INTEGER NOT NULL CHECK(multiple BETWEEN 1 AND 99),
+  draws INTEGER NOT NULL CHECK(draws >= 1),
+  issue TEXT NOT NULL,
+  first_row INTEGER NOT NULL,
+  source TEXT NOT NULL,
+  added TEXT NOT NULL DEFAULT (datetime('now')));
+CREATE INDEX tickets_by_row ON tickets(first_row);
+CREATE TABLE floating_prizes(
+  draw_row INTEGER NOT NULL,
+  tier INTEGER NOT NULL,
+  amount INTEGER NOT NULL,
+  PRIMARY KEY(draw_row, tier));
+PRAGMA user_version = 1;
+)sql";
+
+// A prepared statement, finalized on every path.
+class TStatement {
+  public:
+    TStatement(sqlite3* db, const char* sql) : db_(db) {
+        if (sqlite3_prepare_v2(db, sql, -1, &statement_, nullptr) != SQLITE_OK)
+            throw TError(std::string("票据库无法读写：") + sqlite3_errmsg(db));
+    }
+    ~TStatement() { sqlite3_finalize(statement_); }
+    TStatement(const TStatement&) = delete;
+    TStatement& operator=(const TStatement&) = delete;
+    void Bind(int index, int64_t value) { sqlite3_bind_int64(statement_, index, value); }
+    void Bind(int index, const std::string& value) {
+        sqlite3_bind_text(statement_, index, value.data(), static_cast<int>(value.size()),
+                          SQLITE_TRANSIENT);
+    }
+    void BindNull(int index) { sqlite3_bind_null(statement_, index); }
+    // True while there is a row.
+    bool Step() {
+        const int status = sqlite3_step(statement_);
+        if (status == SQLITE_ROW) return true;
+        if (status == SQLITE_DONE) return false;
+        throw TError(std::string("票据库无法读写：") + sqlite3_errmsg(db_));
+    }
+    void Reset() {
+        sqlite3_reset(statement_);
+        sqlite3_clear_bindings(statement_);
+    }
+    int64_t Int(int column) const { return sqlite3_column_int64(statement_, column); }
+    std::string Text(int column) const {
+        const auto* text = sqlite3_column_text(statement_, column);
+        return text ? std::string(reinterpret_cast<const char*>(text),
+                                  static_cast<size_t>(sqlite3_column_bytes(statement_, column)))
+                    : std::string();
+    }
+
+  private:
+    sqlite3* db_;
+    sqlite3_stmt* statement_ = nullptr;
+};
+
+bool FileExists(const std::string& path) {
+    return ::access(path.c_str(), F_OK) == 0;
+}
+
+// "<path>.bak", or "<path>.2.bak" … when that is taken: an earlier copy is never overwritten.
+std::string FreeAsideName(const std::string& path) {
+    std::string name = path + ".bak";
+    for (int n = 2; FileExists(name); ++n) name = path + "." + std::to_string(n) + ".bak";
+    return name;
+}
+
+}  // namespace
+
+std::string TTicketStore::PathBeside(const std::string& documentPath) {
+    return documentPath + ".tickets.db";
+}
+
+TTicketStore::TTicketStore(const std::string& path) : path_(path) {
+    try {
+        Open();
+        return;
+    } catch (const TError& e) {
+        if (db_) sqlite3_close(db_);
+        db_ = nullptr;
+        if (!FileExists(path_)) throw;
+        const std::string aside = FreeAsideName(path_);
+        if (std::rename(path_.c_str(), aside.c_str()) != 0)
+            throw TError("票据库" + path_ + "已损坏，也无法移到一旁：" + e.what());
+        // The journal of the damaged file belongs to it.
+        std::rename((path_ + "-journal").c_str(), (aside + "-journal").c_str());
+        asideMessage_ = "票据库" + path_ + "无法打开或已损坏（" + e.what() + "），已移到" + aside +
+                        "保存，并新建了一个空的票据库。";
+    }
+    Open();
+}
+
+TTicketStore::~TTicketStore() {
+    if (db_) sqlite3_close(db_);
+}
+
+void TTicketStore::Execute(const char* sql) const {
+    char* error = nullptr;
+    if (sqlite3_exec(db_, sql, nullptr, nullptr, &error) != SQLITE_OK) {
+        const std::string message = error ? error : sqlite3_errmsg(db_);
+        sqlite3_free(error);
+        throw TError("票据库无法读写：" + message);
+    }
+}
+
+void TTicketStore::Open() {
+    if (sqlite3_open_v2(path_.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) !=
+        SQLITE_OK)
+        throw TError(db_ ? sqlite3_errmsg(db_) : "out of memory");
+    sqlite3_busy_timeout(db_, 2000);
+    Execute("PRAGMA synchronous = FULL");
+    {
+        TStatement check(db_, "PRAGMA integrity_check");
+        if (!check.Step() || check.Text(0) != "ok") throw TError("完整性检查未通过");
+    }
+    int64_t version = 0;
+    {
+        TStatement read(db_, "PRAGMA user_version");
+        if (read.Step()) version = read.Int(0);
+    }
+    if (version > TicketStoreSchemaVersion) {
+        sqlite3_close(db_);
+        db_ = nullptr;
+        // Kept as it is: a newer program's book is not damaged.
+        throw TError("票据库" + path_ + "由较新版本的程序建立（版本" + std::to_string(version) +
+                     "），无法打开");
+    }
+    if (version == 0) {
+        TStatement tables(db_, "SELECT count(*) FROM sqlite_master");
+        if (tables.Step() && tables.Int(0) != 0) throw TError("不是票据库");
+        InTransaction([&] { Execute(Schema); });
+    }
+    // Every stored ticket must read back.
+    (void)Tickets();
+}
+
+template <typename Work>
+void TTicketStore::InTransaction(Work&& work) {
+    Execute("BEGIN IMMEDIATE");
+    try {
+        work();
+        Execute("COMMIT");
+    } catch (...) {
+        sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+        throw;
+    }
+}
+
+std::vector<TStoredTicket> TTicketStore::Tickets() const {
+    std::vector<TStoredTicket> tickets;
+    TStatement read(db_,
+                    "SELECT id, numbers, multiple, draws, issue, first_row, source FROM tickets "
+                    "ORDER BY first_row, id");
+    while (read.Step()) {
+        TStoredTicket& stored = tickets.emplace_back();
+        stored.Id = read.Int(0);
+        try {
+            stored.Ticket.Sets = ParseNumbers(read.Text(1));
+        } catch (const TError& e) {
+            throw TError("第" + std::to_string(stored.Id) + "张票据的号码无法读取：" + e.what());
+        }
+        stored.Ticket.Multiple = static_cast<int32_t>(read.Int(2));
+        stored.Ticket.DrawCount = static_cast<int32_t>(read.Int(3));
+        if (stored.Ticket.DrawCount > MaxDrawsCovered)
+            throw TError("第" + std::to_string(stored.Id) + "张票据的追号期数无法读取");
+        stored.Ticket.Issue = read.Text(4);
+        stored.FirstRow = static_cast<int32_t>(read.Int(5));
+        stored.Source = read.Text(6);
+    }
+    return tickets;
+}
+
+std::vector<int64_t> TTicketStore::Add(const std::vector<TStoredTicket>& tickets) {
+    std::vector<int64_t> ids;
+    InTransaction([&] {
+        TStatement insert(db_,
+                          "INSERT INTO tickets(id, numbers, multiple, draws, issue, first_row, "
+                          "source) VALUES(?, ?, ?, ?, ?, ?, ?)");
+        for (const TStoredTicket& stored : tickets) {
+            if (stored.Id > 0)
+                insert.Bind(1, stored.Id);
+            else
+                insert.BindNull(1);
+            insert.Bind(2, NumbersText(stored.Ticket.Sets));
+            insert.Bind(3, stored.Ticket.Multiple);
+            insert.Bind(4, stored.Ticket.DrawCount);
+            insert.Bind(5, stored.Ticket.Issue);
+            insert.Bind(6, stored.FirstRow);
+            insert.Bind(7, stored.Source);
+            insert.Step();
+            insert.Reset();
+            ids.push_back(sqlite3_last_insert_rowid(db_));
+        }
+    });
+    return ids;
+}
+
+void TTicketStore::Remove(const std::vector<int64_t>& ids) {
+    InTransaction([&] {
+        TStatement remove(db_, "DELETE FROM tickets WHERE id = ?");
+        for (const int64_t id : ids) {
+            remove.Bind(1, id);
+            remove.Step();
+            remove.Reset();
+        }
+    });
+}
+
+void TTicketStore::Replace(const TStoredTicket& stored) {
+    InTransaction([&] {
+        TStatement update(db_,
+                          "UPDATE tickets SET numbers = ?, multiple = ?, draws = ?, issue = ?, "
+                          "first_row = ?, source = ? WHERE id = ?");
+        update.Bind(1, NumbersText(stored.Ticket.Sets));
+        update.Bind(2, stored.Ticket.Multiple);
+        update.Bind(3, stored.Ticket.DrawCount);
+        update.Bind(4, stored.Ticket.Issue);
+        update.Bind(5, stored.FirstRow);
+        update.Bind(6, stored.Source);
+        update.Bind(7, stored.Id);
+        update.Step();
+    });
+}
+
+TFloatingAmounts TTicketStore::FloatingAmounts() const {
+    TFloatingAmounts amounts;
+    TStatement read(db_, "SELECT draw_row, tier, amount FROM floating_prizes");
+    while (read.Step())
+        amounts[{static_cast<int32_t>(read.Int(0)), static_cast<int32_t>(read.Int(1))}] =
+            read.Int(2);
+    return amounts;
+}
+
+void TTicketStore::SetFloatingAmount(int32_t row, int32_t tier, std::optional<int64_t> amount) {
+    InTransaction([&] {
+        TStatement remove(db_, "DELETE FROM floating_prizes WHERE draw_row = ? AND tier = ?");
+        remove.Bind(1, row);
+        remove.Bind(2, tier);
+        remove.Step();
+        if (!amount) return;
+        TStatement insert(db_,
+                          "INSERT INTO floating_prizes(draw_row, tier, amount) VALUES(?, ?, ?)");
+        insert.Bind(1, row);
+        insert.Bind(2, tier);
+        insert.Bind(3, *amount);
+        insert.Step();
+    });
+}
