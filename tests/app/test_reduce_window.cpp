@@ -13,7 +13,10 @@
 #include <fstream>
 
 #include "app/reduce/ReduceForm.h"
+#include "app/tickets/TicketBookForm.h"
+#include "app/window/Main.h"
 #include "reduce/ui/ReduceChartView.h"
+#include "tests/support/MainWindowFixture.h"
 #include "tests/support/RandomDraws.h"
 #include "tests/support/Screenshot.h"
 #include "tests/support/ScriptedPrompts.h"
@@ -209,6 +212,25 @@ class TestReduceWindow : public QObject {
         QTRY_COMPARE_WITH_TIMEOUT(form_->KeptCount(), std::optional<int64_t>(1'000'000), 20000);
         form_->KindCbb->setCurrentIndex(form_->KindCbb->count() - 1);
         QVERIFY(form_->PatternsLbl->text().contains(QStringLiteral("有 1 个")));
+    }
+
+    // From the main window: 缩水选号's kept bets land in the ticket book as single tickets.
+    void theMainWindowSendsTheBetsToTheTicketBook() {
+        TMainWindowFixture fixture;
+        auto main = fixture.NewWindow();
+        main->RegMenuReduce->trigger();
+        TReduceForm* reduce = main->ReduceForm();
+        QVERIFY(reduce && reduce->isVisible());
+        reduce->SetConditions(ReadReduceSet(
+            "定位 A 1\n定位 B 2\n定位 C 3\n定位 D 4\n定位 E 5\n定位 F 6\n定位 G 70\n"));
+        QSignalSpy handled(reduce, &TReduceForm::BetsHandled);
+        reduce->SendBt->click();
+        QVERIFY(handled.wait(20000));
+        const auto& tickets = main->TicketBook()->Tickets();
+        QCOMPARE(tickets.size(), size_t{2});
+        QCOMPARE(NumbersText(tickets[0].Ticket.Sets), std::string("1234560"));
+        QCOMPARE(NumbersText(tickets[1].Ticket.Sets), std::string("1234567"));
+        QVERIFY(main->close());
     }
 
   private:
