@@ -287,15 +287,21 @@ TReducePlan::TReducePlan(const TReduceSet& set, const TReduceContext& context, b
     JoinSmallTables(mixed_);
     if (set_.HasPatterns() && !patternsImpossible_) {
         // Patterns of the same weights differ only in which sums hit: one table serves them.
-        std::map<std::array<uint8_t, ReduceDigitCount>, std::array<int32_t, 10>> groups;
+        struct TGroup {
+            std::array<int32_t, 10> Hits{};  // by the residue of the weighted digits
+            int32_t Patterns = 0;
+        };
+        std::map<std::array<uint8_t, ReduceDigitCount>, TGroup> groups;
         for (const TPatternForm& form : context_.Patterns) {
-            auto& hits = groups[form.Weights];
+            TGroup& group = groups[form.Weights];
+            ++group.Patterns;
+            auto& hits = group.Hits;
             for (int32_t r = 0; r < 10; ++r)
                 hits[static_cast<size_t>(r)] += (form.Hits >> ((form.Offset + r) % 10)) & 1;
         }
         for (const auto& group : groups) {
             const std::array<uint8_t, ReduceDigitCount>& weights = group.first;
-            const std::array<int32_t, 10>& hits = group.second;
+            const std::array<int32_t, 10>& hits = group.second.Hits;
             auto residue = [&weights](const TShapeDraw& d, int32_t from, int32_t to) {
                 uint32_t r = 0;
                 for (int32_t p = from; p < to; ++p)
@@ -307,14 +313,16 @@ TReducePlan::TReducePlan(const TReduceSet& set, const TReduceContext& context, b
             const THalfKeys b = DenseKeys(HalfB, false, [&](const TShapeDraw& d) {
                 return residue(d, DigitsA, ReduceDigitCount);
             });
-            AddTable(MakeTable(a, b,
-                               [&](const TShapeDraw& d) {
-                                   return hits[residue(d, 0, ReduceDigitCount)];
-                               }),
-                     true);
+            TTable table = MakeTable(
+                a, b, [&](const TShapeDraw& d) { return hits[residue(d, 0, ReduceDigitCount)]; });
+            table.Patterns = group.second.Patterns;
+            AddTable(std::move(table), true);
         }
     }
-    JoinSmallTables(mixedPatterns_);
+    // The largest groups first: they decide the most candidates.
+    std::sort(mixedPatterns_.begin(), mixedPatterns_.end(),
+              [](const TTable& x, const TTable& y) { return x.Patterns > y.Patterns; });
+    for (const TTable& t : mixedPatterns_) mixedPatternCount_ += t.Patterns;
 }
 
 void TReducePlan::AddTable(TTable table, bool patterns) {
@@ -381,22 +389,38 @@ int64_t TReducePlan::RunBlock(int32_t a, TScratch& scratch, std::vector<int32_t>
         if (patternsImpossible_) {
             for (int32_t& f : fails) ++f;
         } else {
+            // Each candidate leaves the open list as soon as the patterns decide it: m hits
+            // reached, or too few patterns left to reach them.
+            const int32_t m = patternsNeeded_;
             std::vector<int32_t>& hits = scratch.Hits;
+            std::vector<uint16_t>& open = scratch.Open;
             hits.resize(HalfB);
+            open.clear();
+            int32_t left = mixedPatternCount_;
             const int32_t hitsOfA = hitsA_[static_cast<size_t>(a)];
-            for (int32_t b = 0; b < HalfB; ++b)
-                hits[static_cast<size_t>(b)] = hitsB_[static_cast<size_t>(b)] + hitsOfA;
+            for (int32_t b = 0; b < HalfB; ++b) {
+                const int32_t h = hitsB_[static_cast<size_t>(b)] + hitsOfA;
+                hits[static_cast<size_t>(b)] = h;
+                if (fails[static_cast<size_t>(b)] <= tolerance_ && h < m && h + left >= m)
+                    open.push_back(static_cast<uint16_t>(b));
+            }
             for (const TTable& t : mixedPatterns_) {
+                if (open.empty()) break;
                 const int32_t* row =
                     t.Cells.data() +
                     static_cast<ptrdiff_t>(t.KeyA[static_cast<size_t>(a)]) * t.KeysB;
                 const uint16_t* keys = t.KeyB.data();
                 int32_t* h = hits.data();
-                for (int32_t b = 0; b < HalfB; ++b) h[b] += row[keys[b]];
+                left -= t.Patterns;
+                size_t still = 0;
+                for (const uint16_t b : open) {
+                    const int32_t now = h[b] += row[keys[b]];
+                    if (now < m && now + left >= m) open[still++] = b;
+                }
+                open.resize(still);
             }
             for (int32_t b = 0; b < HalfB; ++b)
-                fails[static_cast<size_t>(b)] +=
-                    hits[static_cast<size_t>(b)] < patternsNeeded_ ? 1 : 0;
+                fails[static_cast<size_t>(b)] += hits[static_cast<size_t>(b)] < m ? 1 : 0;
         }
     }
     int64_t kept = 0;

@@ -76,6 +76,7 @@ class TReducePlan {
         std::vector<uint16_t> KeyA;  // 1000
         std::vector<uint16_t> KeyB;  // 10000
         std::vector<int32_t> Cells;  // KeysA x KeysB
+        int32_t Patterns = 0;        // a pattern group's table: the patterns it counts
     };
 
     // Runs one block of 10,000 candidates that share the first three digits a, adding their
@@ -83,6 +84,7 @@ class TReducePlan {
     struct TScratch {
         std::vector<int32_t> Fails;
         std::vector<int32_t> Hits;
+        std::vector<uint16_t> Open;  // candidates the patterns have not decided yet
     };
     int64_t RunBlock(int32_t a, TScratch& scratch, std::vector<int32_t>* bets) const;
 
@@ -99,6 +101,7 @@ class TReducePlan {
     std::vector<int32_t> hitsA_;   // pattern hits of forms on A alone
     std::vector<int32_t> hitsB_;
     std::vector<TTable> mixedPatterns_;
+    int32_t mixedPatternCount_ = 0;  // the patterns of mixedPatterns_
 
     bool Fails(const TReduceCondition& condition, const TShapeDraw& candidate) const;
     int32_t PatternHits(const TShapeDraw& candidate) const;
