@@ -156,6 +156,8 @@ TReduceCheckResult RunReduceCheck(const TReduceCheckJob& job, const std::atomic<
             const auto known = patterns ? counts.end() : counts.find(key);
             if (known != counts.end()) {
                 row.Kept = known->second;
+            } else if (judge.PatternsFallShort()) {
+                row.Kept = 0;
             } else {
                 const TReducePlan plan(set, context);
                 const TReduceCount counted = CountReduced(plan, false, job.CountThreads, cancel);

@@ -66,6 +66,9 @@ class TReducePlan {
     int32_t Tolerance() const { return tolerance_; }
     // How many patterns the 规律 condition needs (0 without one).
     int32_t PatternsNeeded() const { return patternsNeeded_; }
+    // 规律 asks for more patterns than were chosen (allowed by PatternsMayFallShort): nothing
+    // can be kept.
+    bool PatternsFallShort() const { return patternsImpossible_; }
 
     // One condition's table: the candidate's first three digits (A) give row keyA, the last
     // four (B) column keyB, and the cell says whether it fails (or, for a pattern group, how
