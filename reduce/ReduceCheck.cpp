@@ -4,7 +4,9 @@
 #include <cmath>
 #include <cstdio>
 #include <map>
+#include <mutex>
 #include <new>
+#include <thread>
 
 #include "search/OptionRules.h"
 #include "search/SearchEngine.h"
@@ -103,6 +105,61 @@ std::string TReduceCheckResult::EndText() const {
     return "检验完成。";
 }
 
+namespace {
+
+// One draw t of the check: its conditions rebuilt from the draws before it, counted. None when
+// a stop cut it short. prefix keeps the draws before the last t asked (rows copied so far).
+std::optional<TReduceCheckRow> CheckRow(const TReduceCheckJob& job, int32_t t, TCodes& prefix,
+                                        int32_t& copied, std::map<TShapeDraw, int64_t>* counts,
+                                        int searchThreads, int countThreads,
+                                        const std::atomic<bool>& cancel) {
+    const TReduceSet& set = job.Conditions;
+    const bool patterns = set.HasPatterns();
+    TReduceContext context;
+    context.Conventions = job.Conventions;
+    context.PatternsMayFallShort = true;
+    const auto drawT = ShapeDrawOf(job.Draws->GetCode(t - 1));
+    const auto before = ShapeDrawOf(job.Draws->GetCode(t - 2));
+    if (!drawT || !before) throw TError("第" + std::to_string(t) + "期的号码不是7个数字");
+    context.Previous = *before;
+    TReduceCheckRow row;
+    row.Row = t;
+    if (patterns) {
+        prefix.SetCount(t - 1);  // keeps the rows copied before
+        for (int32_t i = copied; i < t - 1; ++i) prefix.SetCode(i, job.Draws->GetCode(i));
+        copied = t - 1;
+        TSearchRequest search;
+        search.Options = job.Options;
+        search.Draws = &prefix;
+        search.Threads = searchThreads;
+        search.Seed = job.Seed;
+        TFormSink sink(prefix);
+        RunSearch(search, sink, cancel);
+        if (cancel.load()) return std::nullopt;
+        context.Patterns = std::move(sink.Forms);
+        row.Patterns = static_cast<int32_t>(context.Patterns.size());
+    }
+    const TReducePlan judge(set, context, false);
+    row.DrawKept = judge.Keeps(*drawT);
+    const TShapeDraw key = set.NeedsPrevious() ? *before : TShapeDraw{};
+    const auto known = counts ? counts->find(key) : std::map<TShapeDraw, int64_t>::iterator{};
+    if (counts && known != counts->end()) {
+        row.Kept = known->second;
+    } else if (judge.PatternsFallShort()) {
+        row.Kept = 0;
+    } else {
+        const TReducePlan plan(set, context);
+        const TReduceCount counted = CountReduced(plan, false, countThreads, cancel);
+        if (counted.Stopped) return std::nullopt;
+        row.Kept = counted.Kept;
+        if (counts) counts->emplace(key, row.Kept);
+    }
+    row.Share = static_cast<double>(row.Kept) / static_cast<double>(ReduceCandidateCount);
+    return row;
+}
+
+}  // namespace
+
 TReduceCheckResult RunReduceCheck(const TReduceCheckJob& job, const std::atomic<bool>& cancel,
                                   const TReduceCheckProgressFn& progress) {
     TReduceCheckResult result;
@@ -112,70 +169,72 @@ TReduceCheckResult RunReduceCheck(const TReduceCheckJob& job, const std::atomic<
     result.FirstRow = count - result.Total + 1;
     const TReduceSet& set = job.Conditions;
     const bool patterns = set.HasPatterns();
-    const bool previous = set.NeedsPrevious();
     try {
         if (patterns) {
             if (const std::string problems = SearchOptionMessage(job.Options); !problems.empty())
                 throw TError(problems);
         }
-        // Counts of conditions that do not change with t, or change only with the previous draw.
-        std::map<TShapeDraw, int64_t> counts;
-        TCodes prefix;  // the draws before t
-        int32_t copied = 0;
-        for (int32_t t = result.FirstRow; t <= count; ++t) {
-            if (cancel.load()) break;
-            if (progress)
-                progress({t, static_cast<int32_t>(result.Rows.size()), result.Total, nullptr});
-            TReduceContext context;
-            context.Conventions = job.Conventions;
-            context.PatternsMayFallShort = true;
-            const auto drawT = ShapeDrawOf(job.Draws->GetCode(t - 1));
-            const auto before = ShapeDrawOf(job.Draws->GetCode(t - 2));
-            if (!drawT || !before) throw TError("第" + std::to_string(t) + "期的号码不是7个数字");
-            context.Previous = *before;
-            TReduceCheckRow row;
-            row.Row = t;
-            if (patterns) {
-                prefix.SetCount(t - 1);  // keeps the rows copied before
-                for (int32_t i = copied; i < t - 1; ++i) prefix.SetCode(i, job.Draws->GetCode(i));
-                copied = t - 1;
-                TSearchRequest search;
-                search.Options = job.Options;
-                search.Draws = &prefix;
-                search.Threads = job.SearchThreads;
-                search.Seed = job.Seed;
-                TFormSink sink(prefix);
-                RunSearch(search, sink, cancel);
-                if (cancel.load()) break;
-                context.Patterns = std::move(sink.Forms);
-                row.Patterns = static_cast<int32_t>(context.Patterns.size());
-            }
-            const TReducePlan judge(set, context, false);
-            row.DrawKept = judge.Keeps(*drawT);
-            const TShapeDraw key = previous ? *before : TShapeDraw{};
-            const auto known = patterns ? counts.end() : counts.find(key);
-            if (known != counts.end()) {
-                row.Kept = known->second;
-            } else if (judge.PatternsFallShort()) {
-                row.Kept = 0;
-            } else {
-                const TReducePlan plan(set, context);
-                const TReduceCount counted = CountReduced(plan, false, job.CountThreads, cancel);
-                if (counted.Stopped) break;
-                row.Kept = counted.Kept;
-                if (!patterns) counts.emplace(key, row.Kept);
-            }
-            row.Share = static_cast<double>(row.Kept) / static_cast<double>(ReduceCandidateCount);
-            result.Rows.push_back(row);
-            if (progress)
-                progress({t, static_cast<int32_t>(result.Rows.size()), result.Total,
-                          &result.Rows.back()});
-        }
-    } catch (const std::bad_alloc&) {
-        result.Error = "内存不足";
     } catch (const std::exception& error) {
         result.Error = error.what();
+        result.Stopped = result.Total > 0;
+        return result;
     }
+    // Conditions that do not change with t are counted once, on every core. Those that do
+    // (重号, 邻号, 规律) are counted a draw per core at once, each on one thread, as the
+    // backtest searches its rows.
+    const bool changing = patterns || set.NeedsPrevious();
+    int workers = 1;
+    if (changing)
+        workers = std::clamp(static_cast<int>(std::thread::hardware_concurrency()), 1,
+                             std::max(1, result.Total));
+    std::map<TShapeDraw, int64_t> counts;
+    std::atomic<int32_t> next{0};
+    std::atomic<bool> halt{false};
+    std::mutex mutex;                          // guards what follows and every call of progress
+    std::map<int32_t, TReduceCheckRow> early;  // rows done before an earlier one
+    auto work = [&] {
+        TCodes prefix;  // the draws before t
+        int32_t copied = 0;
+        while (!cancel.load() && !halt.load()) {
+            const int32_t index = next.fetch_add(1);
+            if (index >= result.Total) break;
+            const int32_t t = result.FirstRow + index;
+            if (progress) {
+                std::lock_guard lock(mutex);
+                progress({t, static_cast<int32_t>(result.Rows.size()), result.Total, nullptr});
+            }
+            std::optional<TReduceCheckRow> row;
+            try {
+                row = CheckRow(job, t, prefix, copied, changing ? nullptr : &counts,
+                               changing ? 1 : job.SearchThreads, changing ? 1 : job.CountThreads,
+                               cancel);
+            } catch (const std::bad_alloc&) {
+                std::lock_guard lock(mutex);
+                if (result.Error.empty()) result.Error = "内存不足";
+                halt = true;
+            } catch (const std::exception& error) {
+                std::lock_guard lock(mutex);
+                if (result.Error.empty()) result.Error = error.what();
+                halt = true;
+            }
+            if (!row) break;
+            std::lock_guard lock(mutex);
+            early.emplace(t, *row);
+            for (auto it = early.find(result.FirstRow + static_cast<int32_t>(result.Rows.size()));
+                 it != early.end();
+                 it = early.find(result.FirstRow + static_cast<int32_t>(result.Rows.size()))) {
+                result.Rows.push_back(it->second);
+                early.erase(it);
+                if (progress)
+                    progress({result.Rows.back().Row, static_cast<int32_t>(result.Rows.size()),
+                              result.Total, &result.Rows.back()});
+            }
+        }
+    };
+    std::vector<std::thread> pool;
+    for (int i = 1; i < workers; ++i) pool.emplace_back(work);
+    work();
+    for (std::thread& thread : pool) thread.join();
     result.Stopped = static_cast<int32_t>(result.Rows.size()) < result.Total;
     result.Summary = SummarizeReduceCheck(result.Rows);
     return result;
