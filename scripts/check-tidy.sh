@@ -10,7 +10,7 @@ runner=$(command -v run-clang-tidy-14 || command -v run-clang-tidy || true)
 [[ -n "$runner" ]] || { echo "run-clang-tidy not found (scripts/install-deps.sh)" >&2; exit 1; }
 [[ -f "$dir/compile_commands.json" ]] || { echo "no $dir/compile_commands.json" >&2; exit 1; }
 root=$(pwd)
-ours="^$root/(app|data|search|stats|tickets|tools|ui|view)/"
+ours="^$root/(app|data|reduce|search|stats|tickets|tools|ui|view)/"
 # Our headers are checked where they are included; Qt's and the build tree's are not.
 status=0
 "$runner" -p "$dir" -quiet -j "$(nproc)" -header-filter "$ours" "$ours.*\.cpp$" 2>&1 |

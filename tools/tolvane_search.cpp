@@ -36,6 +36,7 @@
 #include "tickets/Ticket.h"
 #include "tickets/TicketCheck.h"
 #include "tools/CheckReport.h"
+#include "tools/ReduceReport.h"
 #include "tools/ShapeReport.h"
 #include "tools/ToolPictures.h"
 #include "tools/TrendReport.h"
@@ -51,6 +52,7 @@ constexpr char Usage[] =
     "usage: tolvane-search [options] DRAWS.txt\n"
     "       tolvane-search --trend N DRAWS.txt\n"
     "       tolvane-search --shape N DRAWS.txt\n"
+    "       tolvane-search --reduce CONDITIONS DRAWS.txt [--bets FILE] [--backtest W]\n"
     "       tolvane-search --check TICKETS.txt [--rules FILE] DRAWS.txt\n"
     "\n"
     "Searches the draws of DRAWS.txt for patterns and prints one JSON object per pattern,\n"
@@ -81,6 +83,14 @@ constexpr char Usage[] =
     "                     span, ratios, roads, AC, repeats...) with their omission\n"
     "                     statistics, the counts chance expects and the chi-square fit,\n"
     "                     one line per metric, then a shape line\n"
+    "  --reduce FILE      no pattern list: apply the conditions of FILE (one a line, such\n"
+    "                     as '定位 A 123', '杀号 * 09', '胆码 7 2', '和值 20-35',\n"
+    "                     '奇偶比 3,4', '规律 2', '容错 1') to the coming draw and print\n"
+    "                     the bets kept, their share and cost; 规律 takes the patterns\n"
+    "                     the search of DRAWS.txt with the options finds\n"
+    "  --bets FILE        with --reduce: write the kept bets, one per line, ascending\n"
+    "                     (with --backtest: check the conditions against the last W\n"
+    "                     draws, one line per draw, then the verdict)\n"
     "  --check TICKETS    no search: check every ticket of TICKETS (one a line: 1234567,\n"
     "                     or seven digit sets such as 12/3/456/7/8/9/0, optionally x5\n"
     "                     for a multiple) against every draw; one JSON line per ticket\n"
@@ -118,6 +128,8 @@ struct ToolArguments {
     std::optional<int32_t> ShapeWindow;   // 0: every draw
     std::optional<int32_t> BacktestRows;  // with "all", the largest number
     std::optional<int64_t> MaxPatterns;
+    std::optional<std::string> ReducePath;
+    std::optional<std::string> BetsPath;
     std::optional<std::string> CheckTickets;
     std::optional<std::string> RulesPath;
 };
@@ -177,6 +189,8 @@ ToolArguments ParseArguments(int argc, char** argv) {
          [&](std::string_view v) {
              args.ShapeWindow = v == "all" ? 0 : ParseNumber<int32_t>(v, "--shape", 1);
          }},
+        {"--reduce", true, [&](std::string_view v) { args.ReducePath = std::string(v); }},
+        {"--bets", true, [&](std::string_view v) { args.BetsPath = std::string(v); }},
         {"--check", true, [&](std::string_view v) { args.CheckTickets = std::string(v); }},
         {"--rules", true, [&](std::string_view v) { args.RulesPath = std::string(v); }},
         {"--help", false, [&](std::string_view) { args.Help = true; }},
@@ -219,7 +233,8 @@ ToolArguments ParseArguments(int argc, char** argv) {
     // The modes other than the search: at most one of them.
     const std::vector<std::pair<const char*, bool>> modes = {
         {"--trend", args.TrendWindow.has_value()},
-        {"--backtest", args.BacktestRows.has_value()},
+        {"--backtest", args.BacktestRows.has_value() && !args.ReducePath},
+        {"--reduce", args.ReducePath.has_value()},
         {"--check", args.CheckTickets.has_value()},
     };
     std::string chosen;
@@ -229,6 +244,9 @@ ToolArguments ParseArguments(int argc, char** argv) {
             throw UsageError{chosen + " and " + name + " are different modes; give one of them"};
         chosen = name;
     }
+    if (args.BetsPath && !args.ReducePath) throw UsageError{"--bets goes with --reduce"};
+    if (args.ReducePath && (args.ShapeWindow || args.GifDir || args.DocumentPath))
+        throw UsageError{"--reduce writes no document and no pictures, and goes without --shape"};
     if (args.BacktestRows && (args.GifDir || args.DocumentPath))
         throw UsageError{"--backtest writes no document and no pictures"};
     if (args.GifDir && !ToolCanPaintPictures())
@@ -654,6 +672,23 @@ int Run(int argc, char** argv) {
         std::fprintf(stderr, "tolvane-search: the options cannot be searched: %s\n",
                      OneLine(problems).c_str());
         return ExitUsage;
+    }
+
+    if (args.ReducePath) {
+        TReduceToolRequest reduce;
+        reduce.ConditionsPath = *args.ReducePath;
+        reduce.BetsPath = args.BetsPath;
+        reduce.CheckRows = args.BacktestRows;
+        reduce.Options = options;
+        reduce.Threads = args.Threads;
+        reduce.Seed = args.Seed;
+        reduce.Quiet = args.Quiet;
+        const int status = RunReduceTool(draws, reduce, StopRequested, stdout, stderr);
+        if (std::fflush(stdout) != 0) {
+            std::perror("tolvane-search: writing the output");
+            return ExitBadInput;
+        }
+        return status;
     }
 
     if (args.BacktestRows) {

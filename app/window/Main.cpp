@@ -25,6 +25,7 @@
 #include "app/patterns/PatternTableExport.h"
 #include "app/patterns/PictureExport.h"
 #include "app/patterns/SearchPresenter.h"
+#include "app/reduce/ReduceForm.h"
 #include "app/tickets/TicketBookForm.h"
 #include "app/window/Gui2Options.h"
 #include "app/window/MainActions.h"
@@ -98,6 +99,8 @@ TMainForm::~TMainForm() {
     if (draws_) draws_->StopDownload();
     // Stop a backtest and a search before the list and the grid go away.
     if (analysis_) analysis_->Detach();
+    delete reduce_;  // it reads the patterns and the draws
+    reduce_ = nullptr;
     delete search_;
     search_ = nullptr;
     if (regMgr_) regMgr_->Stop();
@@ -520,6 +523,37 @@ void TMainForm::RegMenuExportPicClick() {
 
 void TMainForm::RegMenuBacktestClick() {
     analysis_->ShowBacktest();
+}
+
+void TMainForm::RegMenuReduceClick() {
+    if (!reduce_) {
+        reduce_ = new TReduceForm(this, prompts_);
+        // The selected patterns, or every listed one when none is selected.
+        auto chosen = [this] {
+            std::vector<const TGui2Reg*> patterns = list_->SelectedPatterns();
+            if (patterns.empty())
+                for (int32_t i = 0; i < regMgr_->Count(); ++i) patterns.push_back(&regMgr_->Get(i));
+            return PendingPatternForms(patterns, Gui2RegNet->Draws(), regMgr_->SearchDraws());
+        };
+        reduce_->SetSource(&Gui2RegNet->Draws(), &Options, chosen,
+                           [this] { RegMenuOptionsClick(); });
+        connect(Gui2RegNet, &TGui2RegNet::DrawsChanged, reduce_, &TReduceForm::SourceChanged);
+        connect(ListView->selectionModel(), &QItemSelectionModel::selectionChanged, reduce_,
+                &TReduceForm::PatternsChanged);
+        // 发送到投注: each kept bet becomes a single ticket of the coming draw.
+        reduce_->SetBetsTaker([this](const std::vector<int32_t>& bets, const QString& source) {
+            std::vector<TTicket> tickets(bets.size());
+            for (size_t i = 0; i < bets.size(); ++i) {
+                const TShapeDraw digits = ReduceCandidateDigits(bets[i]);
+                for (size_t p = 0; p < digits.size(); ++p)
+                    tickets[i].Sets[p] = static_cast<uint16_t>(1u << digits[p]);
+            }
+            TTicketBookForm* book = TicketBook();
+            book->OpenWindow();
+            return book->AddTickets(tickets, source);
+        });
+    }
+    reduce_->OpenWindow();
 }
 
 void TMainForm::TicketMenuBookClick() {

@@ -26,6 +26,7 @@ class QStatusBar;
 class TAnalysisWindows;
 class TBackgroundJob;
 class TBacktestForm;
+class TReduceForm;
 class TTicketBookForm;
 class TDrawCommands;
 class TGui2OptionsForm;
@@ -96,6 +97,7 @@ class TMainForm : public QMainWindow {
     QAction* RegMenuExportPic = nullptr;
     QAction* RegMenuExportPng = nullptr;
     QAction* RegMenuBacktest = nullptr;
+    QAction* RegMenuReduce = nullptr;
     QAction* TicketMenuBook = nullptr;
     QAction* RegMenuCopyPic = nullptr;
     QAction* RegMenuFixed = nullptr;
@@ -151,6 +153,7 @@ class TMainForm : public QMainWindow {
     TTrendForm* TrendForm() const { return analysis_->Trend(); }
     // The backtest window, once the command has opened it.
     TBacktestForm* BacktestForm() const { return analysis_->Backtest(); }
+    TReduceForm* ReduceForm() const { return reduce_; }
     // The ticket book window (投注与兑奖), made on first use; other windows add tickets through
     // its AddTickets.
     TTicketBookForm* TicketBook();
@@ -215,6 +218,7 @@ class TMainForm : public QMainWindow {
     void RegMenuExportPicClick();
     void RegMenuExportPngClick();
     void RegMenuBacktestClick();
+    void RegMenuReduceClick();
     void TicketMenuBookClick();
     void RegMenuCopyPicClick();
     void RegMenuNothingClick();
@@ -254,6 +258,7 @@ class TMainForm : public QMainWindow {
     TPatternListModel* listModel_ = nullptr;
     TSearchPresenter* search_ = nullptr;
     TPatternListController* list_ = nullptr;
+    TReduceForm* reduce_ = nullptr;  // 缩水选号, made on first use
     TDrawCommands* draws_ = nullptr;
     TBackgroundJob* opening_ = nullptr;   // the document's opening
     TBackgroundJob* commands_ = nullptr;  // the exports' work

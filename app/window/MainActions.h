@@ -118,6 +118,7 @@ const std::vector<TActionRow<F>>& MainActionTable() {
         {"RegMenuExportPic", "出图(&G)", "规律出图|把选中的规律保存为图片", "F9", true, true, &F::RegMenuExportPicClick, &F::RegMenuExportPic},
         {"RegMenuExportPng", "出图为PNG(&N)", "规律出图为PNG|把选中的规律保存为PNG图片", "Shift+F9", true, true, &F::RegMenuExportPngClick, &F::RegMenuExportPng},
         {"RegMenuBacktest", "规律回测(&R)", "规律回测|用已有的开奖数据检验规律的预测是否胜过随机", "Ctrl+B", true, true, &F::RegMenuBacktestClick, &F::RegMenuBacktest},
+        {"RegMenuReduce", "缩水选号(&Z)", "缩水选号|用条件和规律缩减投注号码，并用已有的开奖数据检验这些条件", "", true, true, &F::RegMenuReduceClick, &F::RegMenuReduce},
         {"RegMenuCopyPic", "复制图片(&P)", "复制图片|将选中规律的图片复制到剪贴板", "Ctrl+Shift+C", true, true, &F::RegMenuCopyPicClick, &F::RegMenuCopyPic},
         {"RegMenuFixed", "定位定数(&P)", "", "", false, true, &F::RegMenuNothingClick, &F::RegMenuFixed},
         {"RegMenuSumSplit", "两位合分(&H)", "", "", false, true, &F::RegMenuNothingClick, &F::RegMenuSumSplit},
@@ -138,6 +139,8 @@ const std::vector<TActionRow<F>>& MainActionTable() {
 
 template <class F>
 const std::vector<TMenuRow<F>>& MainMenuTable() {
+    // One command a line, as the menu lists them.
+    // clang-format off
     static const std::vector<TMenuRow<F>> table = {
         {"FileMenu",
          "文件(&F)",
@@ -165,6 +168,7 @@ const std::vector<TMenuRow<F>>& MainMenuTable() {
           "RegMenuStop",
           "RegMenuOptions",
           "RegMenuBacktest",
+          "RegMenuReduce",
           "-",
           "RegMenuTrend",
           "RegMenuStat",
@@ -185,6 +189,7 @@ const std::vector<TMenuRow<F>>& MainMenuTable() {
          {"HelpMenuTopic", "HelpMenuSite", "-", "HelpMenuAbout"},
          &F::HelpMenu},
     };
+    // clang-format on
     return table;
 }
 

@@ -15,6 +15,7 @@
 
 #include "app/analysis/BacktestForm.h"
 #include "app/patterns/PatternListModel.h"
+#include "app/reduce/ReduceForm.h"
 #include "app/window/Application.h"
 #include "app/window/Main.h"
 #include "data/DrawTable.h"
@@ -101,6 +102,8 @@ class TestMainWindow : public QObject {
         QCOMPARE(form->RegMenuBacktest->shortcut(), QKeySequence("Ctrl+B"));
         form->RegMenuBacktest->trigger();
         QVERIFY(form->BacktestForm() && form->BacktestForm()->isVisible());
+        form->RegMenuReduce->trigger();
+        QVERIFY(form->ReduceForm() && form->ReduceForm()->isVisible());
         form->RegMenuSearch->showStatusText(form.get());  // hints go to the first panel
         QCOMPARE(Panel(*form, 0), QStringLiteral("搜索开奖数据里面的规律走势"));
         // The menus the user is offered, written out here and not taken from the command
@@ -162,6 +165,7 @@ class TestMainWindow : public QObject {
               {"RegMenuStop", "停止(&O)", "F6", true},
               {"RegMenuOptions", "设置(&O)...", "F12", true},
               {"RegMenuBacktest", "规律回测(&R)", "Ctrl+B", true},
+              {"RegMenuReduce", "缩水选号(&Z)", "", true},
               separator,
               {"RegMenuTrend", "走势分析(&T)", "F7", true},
               {"RegMenuStat", "统计(&B)", "F8", true},

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -502,6 +503,66 @@ TEST_F(TolvaneSearchTool, ShapeReportGivesTheNumbersOfTheShapeStatistics) {
 }
 
 }  // namespace
+
+TEST_F(TolvaneSearchTool, ReduceCountsWritesTheBetsAndChecksTheConditionsAgainstTheDraws) {
+    const std::string conditions = folder + "/conditions.txt";
+    std::ofstream(conditions) << "# 第一位是5\n定位 A 5\n";
+    const std::string bets = folder + "/bets.txt";
+    RunResult run = RunTool("--reduce " + conditions + " --bets " + bets + " " + draws);
+    ASSERT_EQ(run.ExitCode, 0);
+    ASSERT_EQ(run.Lines.size(), 1u);
+    std::vector<std::string> keys;
+    EXPECT_TRUE(ValidJson(run.Lines[0], keys)) << run.Lines[0];
+    EXPECT_EQ(keys, (std::vector<std::string>{"kept", "share", "cost"}));
+    EXPECT_EQ(NumberAfter(run.Lines[0], "kept"), 1'000'000);
+    EXPECT_EQ(NumberAfter(run.Lines[0], "share"), 0.1);
+    EXPECT_EQ(NumberAfter(run.Lines[0], "cost"), 2'000'000);
+    std::ifstream written(bets);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(written, line);) lines.push_back(line);
+    ASSERT_EQ(lines.size(), 1'000'000u);
+    EXPECT_EQ(lines.front(), "5000000");
+    EXPECT_EQ(lines[12345], "5012345");
+    EXPECT_EQ(lines.back(), "5999999");
+
+    // The check of the last 12 draws: s_t is whether draw t begins with 5, q_t is 0.1.
+    run = RunTool("--reduce " + conditions + " --backtest 12 " + draws);
+    ASSERT_EQ(run.ExitCode, 0);
+    ASSERT_EQ(run.Lines.size(), 14u);
+    std::ifstream drawFile(draws);
+    std::vector<std::string> drawLines;
+    for (std::string line; drawFile >> line;) drawLines.push_back(line);
+    ASSERT_EQ(drawLines.size(), 40u);
+    int keptDraws = 0;
+    for (int i = 0; i < 12; ++i) {
+        const std::string& line = run.Lines[static_cast<size_t>(i + 1)];
+        keys.clear();
+        EXPECT_TRUE(ValidJson(line, keys)) << line;
+        EXPECT_EQ(keys, (std::vector<std::string>{"row", "share", "kept"}));
+        EXPECT_EQ(NumberAfter(line, "row"), 29 + i);
+        EXPECT_EQ(NumberAfter(line, "share"), 0.1);
+        const bool kept = drawLines[static_cast<size_t>(28 + i)][0] == '5';
+        EXPECT_EQ(NumberAfter(line, "kept"), kept ? 1 : 0) << line;
+        keptDraws += kept;
+    }
+    const std::string& last = run.Lines.back();
+    keys.clear();
+    EXPECT_TRUE(ValidJson(last, keys)) << last;
+    EXPECT_EQ(keys, std::vector<std::string>{"reduce_check"});
+    EXPECT_EQ(NumberAfter(last, "kept_draws"), keptDraws);
+    EXPECT_NEAR(NumberAfter(last, "z"), (keptDraws - 1.2) / std::sqrt(12 * 0.1 * 0.9), 1e-9);
+
+    // A bad line is named, and conditions that keep nothing write no bets.
+    std::ofstream(conditions) << "定位 A 5\n和值 9-3\n";
+    auto [status, message] =
+        RunForErrors(std::string(TOLVANE_SEARCH_PATH) + " --reduce " + conditions + " " + draws);
+    EXPECT_EQ(status, 1);
+    EXPECT_NE(message.find("第2行：和值的范围上下颠倒"), std::string::npos) << message;
+    std::ofstream(conditions) << "定位 A 5\n和值 0\n";
+    std::remove(bets.c_str());
+    EXPECT_EQ(RunTool("--reduce " + conditions + " --bets " + bets + " " + draws).ExitCode, 1);
+    EXPECT_FALSE(std::ifstream(bets).good());
+}
 
 // --check against a count of every bet of every ticket matched on its own, draw by draw.
 TEST_F(TolvaneSearchTool, CheckCountsEveryTicketAgainstEveryDraw) {

@@ -1,0 +1,257 @@
+#include "reduce/ReduceCheck.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <map>
+#include <mutex>
+#include <new>
+#include <thread>
+
+#include "search/OptionRules.h"
+#include "search/SearchEngine.h"
+
+namespace {
+
+// |z| below this reads "与随机水平无显著差异", as the backtest reads it.
+constexpr double ZCritical = 2.0;
+
+template <typename... Args>
+std::string Format(const char* format, Args... args) {
+    char buffer[512];
+    std::snprintf(buffer, sizeof buffer, format, args...);
+    return buffer;
+}
+
+// Keeps the forms of the patterns a search finds, drops the patterns.
+class TFormSink : public ISearchSink {
+  public:
+    explicit TFormSink(const TCodes& draws) : draws_(draws) {}
+    void Progress(int64_t) override {}
+    void Found(std::unique_ptr<TGui2Reg> pattern, int64_t) override {
+        if (auto form = PatternFormOf(*pattern, draws_)) Forms.push_back(*form);
+    }
+    std::vector<TPatternForm> Forms;
+
+  private:
+    const TCodes& draws_;
+};
+
+}  // namespace
+
+TReduceCheckJob MakeReduceCheckJob(const TCodes& draws, const TReduceSet& conditions,
+                                   int32_t window, const SearchOptions& options) {
+    auto copy = std::make_shared<TCodes>();
+    copy->Assign(draws);
+    TReduceCheckJob job;
+    job.Draws = std::move(copy);
+    job.Conditions = conditions;
+    job.Window = window;
+    job.Options = options;
+    return job;
+}
+
+TReduceCheckSummary SummarizeReduceCheck(const std::vector<TReduceCheckRow>& rows) {
+    TReduceCheckSummary summary;
+    summary.Rows = static_cast<int32_t>(rows.size());
+    if (rows.empty()) return summary;
+    double shares = 0;
+    double variance = 0;
+    for (const TReduceCheckRow& row : rows) {
+        summary.KeptDraws += row.DrawKept ? 1 : 0;
+        shares += row.Share;
+        variance += row.Share * (1 - row.Share);
+    }
+    const double n = static_cast<double>(rows.size());
+    summary.KeptRate = summary.KeptDraws / n;
+    summary.MeanShare = shares / n;
+    if (summary.MeanShare > 0) summary.Lift = summary.KeptRate / summary.MeanShare;
+    if (variance > 0) summary.Z = (summary.KeptDraws - shares) / std::sqrt(variance);
+    if (summary.Rows < FewestVerdictRows)
+        summary.Verdict = TBacktestVerdict::TooFewDraws;
+    else if (summary.Z && *summary.Z >= ZCritical)
+        summary.Verdict = TBacktestVerdict::Above;
+    else if (summary.Z && *summary.Z <= -ZCritical)
+        summary.Verdict = TBacktestVerdict::Below;
+    else
+        summary.Verdict = TBacktestVerdict::NoDifference;
+    return summary;
+}
+
+std::vector<TReduceCheckPoint> ReduceCheckSeries(const std::vector<TReduceCheckRow>& rows) {
+    std::vector<TReduceCheckPoint> points;
+    double kept = 0;
+    double shares = 0;
+    for (const TReduceCheckRow& row : rows) {
+        kept += row.DrawKept ? 1 : 0;
+        shares += row.Share;
+        TReduceCheckPoint point;
+        point.Row = row.Row;
+        point.Share = row.Share;
+        point.DrawKept = row.DrawKept;
+        if (shares > 0) point.RunningLift = kept / shares;
+        points.push_back(point);
+    }
+    return points;
+}
+
+std::string TReduceCheckResult::EndText() const {
+    std::string rows = "没有检验完任何一期";
+    if (!Rows.empty())
+        rows = "已检验第" + std::to_string(Rows.front().Row) + "–" +
+               std::to_string(Rows.back().Row) + "期";
+    if (!Error.empty()) return "检验未能完成，" + rows + "：" + Error;
+    if (Stopped) return "检验已停止，" + rows + "。";
+    return "检验完成。";
+}
+
+namespace {
+
+// One draw t of the check: its conditions rebuilt from the draws before it, counted. None when
+// a stop cut it short. prefix keeps the draws before the last t asked (rows copied so far).
+std::optional<TReduceCheckRow> CheckRow(const TReduceCheckJob& job, int32_t t, TCodes& prefix,
+                                        int32_t& copied, std::map<TShapeDraw, int64_t>* counts,
+                                        int searchThreads, int countThreads,
+                                        const std::atomic<bool>& cancel) {
+    const TReduceSet& set = job.Conditions;
+    const bool patterns = set.HasPatterns();
+    TReduceContext context;
+    context.Conventions = job.Conventions;
+    context.PatternsMayFallShort = true;
+    const auto drawT = ShapeDrawOf(job.Draws->GetCode(t - 1));
+    const auto before = ShapeDrawOf(job.Draws->GetCode(t - 2));
+    if (!drawT || !before) throw TError("第" + std::to_string(t) + "期的号码不是7个数字");
+    context.Previous = *before;
+    TReduceCheckRow row;
+    row.Row = t;
+    if (patterns) {
+        prefix.SetCount(t - 1);  // keeps the rows copied before
+        for (int32_t i = copied; i < t - 1; ++i) prefix.SetCode(i, job.Draws->GetCode(i));
+        copied = t - 1;
+        TSearchRequest search;
+        search.Options = job.Options;
+        search.Draws = &prefix;
+        search.Threads = searchThreads;
+        search.Seed = job.Seed;
+        TFormSink sink(prefix);
+        RunSearch(search, sink, cancel);
+        if (cancel.load()) return std::nullopt;
+        context.Patterns = std::move(sink.Forms);
+        row.Patterns = static_cast<int32_t>(context.Patterns.size());
+    }
+    const TReducePlan judge(set, context, false);
+    row.DrawKept = judge.Keeps(*drawT);
+    const TShapeDraw key = set.NeedsPrevious() ? *before : TShapeDraw{};
+    const auto known = counts ? counts->find(key) : std::map<TShapeDraw, int64_t>::iterator{};
+    if (counts && known != counts->end()) {
+        row.Kept = known->second;
+    } else if (judge.PatternsFallShort()) {
+        row.Kept = 0;
+    } else {
+        const TReducePlan plan(set, context);
+        const TReduceCount counted = CountReduced(plan, false, countThreads, cancel);
+        if (counted.Stopped) return std::nullopt;
+        row.Kept = counted.Kept;
+        if (counts) counts->emplace(key, row.Kept);
+    }
+    row.Share = static_cast<double>(row.Kept) / static_cast<double>(ReduceCandidateCount);
+    return row;
+}
+
+}  // namespace
+
+TReduceCheckResult RunReduceCheck(const TReduceCheckJob& job, const std::atomic<bool>& cancel,
+                                  const TReduceCheckProgressFn& progress) {
+    TReduceCheckResult result;
+    const int32_t count = job.Draws ? job.Draws->Count() : 0;
+    result.DrawCount = count;
+    result.Total = std::clamp(job.Window, 0, std::max(0, count - 1));
+    result.FirstRow = count - result.Total + 1;
+    const TReduceSet& set = job.Conditions;
+    const bool patterns = set.HasPatterns();
+    try {
+        if (patterns) {
+            if (const std::string problems = SearchOptionMessage(job.Options); !problems.empty())
+                throw TError(problems);
+        }
+    } catch (const std::exception& error) {
+        result.Error = error.what();
+        result.Stopped = result.Total > 0;
+        return result;
+    }
+    // Conditions that do not change with t are counted once, on every core. Those that do
+    // (重号, 邻号, 规律) are counted a draw per core at once, each on one thread, as the
+    // backtest searches its rows.
+    const bool changing = patterns || set.NeedsPrevious();
+    int workers = 1;
+    if (changing)
+        workers = std::clamp(static_cast<int>(std::thread::hardware_concurrency()), 1,
+                             std::max(1, result.Total));
+    std::map<TShapeDraw, int64_t> counts;
+    std::atomic<int32_t> next{0};
+    std::atomic<bool> halt{false};
+    std::mutex mutex;                          // guards what follows and every call of progress
+    std::map<int32_t, TReduceCheckRow> early;  // rows done before an earlier one
+    auto work = [&] {
+        TCodes prefix;  // the draws before t
+        int32_t copied = 0;
+        while (!cancel.load() && !halt.load()) {
+            const int32_t index = next.fetch_add(1);
+            if (index >= result.Total) break;
+            const int32_t t = result.FirstRow + index;
+            if (progress) {
+                std::lock_guard lock(mutex);
+                progress({t, static_cast<int32_t>(result.Rows.size()), result.Total, nullptr});
+            }
+            std::optional<TReduceCheckRow> row;
+            try {
+                row = CheckRow(job, t, prefix, copied, changing ? nullptr : &counts,
+                               changing ? 1 : job.SearchThreads, changing ? 1 : job.CountThreads,
+                               cancel);
+            } catch (const std::bad_alloc&) {
+                std::lock_guard lock(mutex);
+                if (result.Error.empty()) result.Error = "内存不足";
+                halt = true;
+            } catch (const std::exception& error) {
+                std::lock_guard lock(mutex);
+                if (result.Error.empty()) result.Error = error.what();
+                halt = true;
+            }
+            if (!row) break;
+            std::lock_guard lock(mutex);
+            early.emplace(t, *row);
+            for (auto it = early.find(result.FirstRow + static_cast<int32_t>(result.Rows.size()));
+                 it != early.end();
+                 it = early.find(result.FirstRow + static_cast<int32_t>(result.Rows.size()))) {
+                result.Rows.push_back(it->second);
+                early.erase(it);
+                if (progress)
+                    progress({result.Rows.back().Row, static_cast<int32_t>(result.Rows.size()),
+                              result.Total, &result.Rows.back()});
+            }
+        }
+    };
+    std::vector<std::thread> pool;
+    for (int i = 1; i < workers; ++i) pool.emplace_back(work);
+    work();
+    for (std::thread& thread : pool) thread.join();
+    result.Stopped = static_cast<int32_t>(result.Rows.size()) < result.Total;
+    result.Summary = SummarizeReduceCheck(result.Rows);
+    return result;
+}
+
+std::string ReduceCheckSentence(const TReduceCheckSummary& s) {
+    if (s.Rows == 0) return "没有可检验的开奖号码。";
+    std::string text =
+        Format("检验最近 %d 期：条件平均保留全部号码的 %.2f%%，实际开奖号码被保留 %d 期（%.1f%%）",
+               s.Rows, s.MeanShare * 100, s.KeptDraws, s.KeptRate * 100);
+    if (s.Lift) text += Format("，是随机水平的 %.2f 倍", *s.Lift);
+    text += s.Z ? Format("，z = %.2f", *s.Z) : std::string("，无 z 值");
+    if (s.Verdict == TBacktestVerdict::TooFewDraws)
+        text += Format("；期数少于 %d 期", FewestVerdictRows);
+    return text + "，" + BacktestVerdictText(s.Verdict) + "。";
+}
+
+const char* ReduceChanceSentence() {
+    return "条件不能改变单注的中奖机会，只能改变买多少注。";
+}

@@ -1,0 +1,89 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "data/Hao.h"
+#include "reduce/ReduceConditions.h"
+#include "reduce/ReduceCount.h"
+#include "search/BacktestVerdict.h"
+#include "search/SearchOptions.h"
+
+// The strategy check of a set of conditions: for each of the last draws t, the conditions are
+// rebuilt from the draws before t alone (重号 and 邻号 against draw t-1; 规律 from a search of
+// the draws before t with the given options, every pattern it finds), the share q_t they keep
+// is counted exactly over all candidates, and s_t says whether they kept the real draw t.
+
+struct TReduceCheckJob {
+    std::shared_ptr<const TCodes> Draws;
+    TReduceSet Conditions;
+    int32_t Window = 100;  // the last Window draws (at most all but the first)
+    SearchOptions Options;
+    int SearchThreads = 0;  // threads of each search; 0 = every core
+    int CountThreads = 0;   // threads of each count; 0 = every core
+    uint64_t Seed = 1;
+    TShapeConventions Conventions;
+};
+TReduceCheckJob MakeReduceCheckJob(const TCodes& draws, const TReduceSet& conditions,
+                                   int32_t window, const SearchOptions& options);
+
+struct TReduceCheckRow {
+    int32_t Row = 0;        // t, 1-based
+    int64_t Kept = 0;       // candidates kept with the conditions of t
+    double Share = 0;       // q_t = Kept / 10^7
+    bool DrawKept = false;  // s_t: draw t was among them
+    int32_t Patterns = 0;   // patterns the search before t gave (规律)
+};
+
+struct TReduceCheckSummary {
+    int32_t Rows = 0;
+    int32_t KeptDraws = 0;       // the sum of s_t
+    double KeptRate = 0;         // r: the mean of s_t
+    double MeanShare = 0;        // the mean of q_t
+    std::optional<double> Lift;  // r / mean q (none when nothing was kept in any draw)
+    std::optional<double> Z;     // (sum s - sum q) / sqrt(sum q (1 - q)); none when that is 0
+    TBacktestVerdict Verdict = TBacktestVerdict::Empty;
+};
+TReduceCheckSummary SummarizeReduceCheck(const std::vector<TReduceCheckRow>& rows);
+
+// One point of the chart per row: q_t, s_t and the lift up to it.
+struct TReduceCheckPoint {
+    int32_t Row = 0;
+    double Share = 0;
+    bool DrawKept = false;
+    std::optional<double> RunningLift;
+};
+std::vector<TReduceCheckPoint> ReduceCheckSeries(const std::vector<TReduceCheckRow>& rows);
+
+struct TReduceCheckProgress {
+    int32_t CurrentRow = 0;
+    int32_t Done = 0;
+    int32_t Total = 0;
+    const TReduceCheckRow* Scored = nullptr;  // the row just counted, or none
+};
+using TReduceCheckProgressFn = std::function<void(const TReduceCheckProgress&)>;
+
+struct TReduceCheckResult {
+    int32_t FirstRow = 0;
+    int32_t Total = 0;
+    int32_t DrawCount = 0;
+    std::vector<TReduceCheckRow> Rows;
+    TReduceCheckSummary Summary;
+    bool Stopped = false;
+    std::string Error;  // why it could not finish, or empty
+    std::string EndText() const;
+};
+
+// Runs the check on the calling thread (its counts and searches on the cores) until done or
+// cancel; never raises: refused options and conditions that cannot apply end it with Error.
+TReduceCheckResult RunReduceCheck(const TReduceCheckJob& job, const std::atomic<bool>& cancel,
+                                  const TReduceCheckProgressFn& progress = {});
+
+// The one sentence of the verdict, and the sentence on what conditions can and cannot do.
+std::string ReduceCheckSentence(const TReduceCheckSummary& summary);
+const char* ReduceChanceSentence();

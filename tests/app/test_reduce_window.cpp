@@ -1,0 +1,246 @@
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QSpinBox>
+#include <QTemporaryDir>
+#include <QToolButton>
+#include <QtTest>
+#include <fstream>
+
+#include "app/reduce/ReduceForm.h"
+#include "app/tickets/TicketBookForm.h"
+#include "app/window/Main.h"
+#include "reduce/ui/ReduceChartView.h"
+#include "tests/support/MainWindowFixture.h"
+#include "tests/support/RandomDraws.h"
+#include "tests/support/Screenshot.h"
+#include "tests/support/ScriptedPrompts.h"
+
+class TestReduceWindow : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void init() {
+        log_ = {};
+        prompts_ = std::make_unique<TScriptedPrompts>(log_);
+        draws_ = RandomDraws(31, 60);
+        form_ = std::make_unique<TReduceForm>(nullptr, *prompts_);
+        form_->SetSource(draws_.get(), &options_, [this] { return forms_; }, {});
+        form_->OpenWindow();
+    }
+    void cleanup() { form_.reset(); }
+
+    // Conditions built with the controls: the count follows each change of the list.
+    void controlsBuildConditionsAndTheCountFollows() {
+        QCOMPARE(form_->KeptCount(), std::optional<int64_t>(10'000'000));
+        QSignalSpy counted(form_.get(), &TReduceForm::Counted);
+        form_->KindCbb->setCurrentIndex(0);  // 定位
+        form_->PositionCbb->setCurrentIndex(2);
+        form_->DigitBts[4]->setChecked(true);
+        form_->DigitBts[7]->setChecked(true);
+        form_->AddBt->click();
+        QCOMPARE(form_->ConditionList->count(), 1);
+        QCOMPARE(form_->ConditionList->item(0)->text(), QStringLiteral("定位 C 47"));
+        QTRY_COMPARE_WITH_TIMEOUT(form_->KeptCount(), std::optional<int64_t>(2'000'000), 20000);
+        QVERIFY(form_->ResultLbl->text().contains(QStringLiteral("4,000,000 元")));
+
+        // Editing the selected condition changes it at once.
+        form_->DigitBts[7]->setChecked(false);
+        QCOMPARE(form_->ConditionList->item(0)->text(), QStringLiteral("定位 C 4"));
+        QTRY_COMPARE_WITH_TIMEOUT(form_->KeptCount(), std::optional<int64_t>(1'000'000), 20000);
+
+        // 和值 0 with 定位 C 4 keeps nothing; with one condition allowed to fail, 1,000,001.
+        form_->KindCbb->setCurrentIndex(3);  // 和值
+        form_->LoSe->setValue(0);
+        form_->HiSe->setValue(0);
+        form_->AddBt->click();
+        QCOMPARE(form_->ConditionList->item(0)->text(), QStringLiteral("定位 C 4"));
+        QCOMPARE(form_->ConditionList->item(1)->text(), QStringLiteral("和值 0-0"));
+        QTRY_COMPARE_WITH_TIMEOUT(form_->KeptCount(), std::optional<int64_t>(0), 20000);
+        QCOMPARE(form_->ResultLbl->text(), QStringLiteral("条件没有留下任何号码。"));
+        form_->ToleranceSe->setValue(1);
+        QTRY_COMPARE_WITH_TIMEOUT(form_->KeptCount(), std::optional<int64_t>(1'000'001), 20000);
+        // Exporting conditions that keep nothing says so and writes nothing.
+        form_->ToleranceSe->setValue(0);
+        QTRY_COMPARE_WITH_TIMEOUT(form_->KeptCount(), std::optional<int64_t>(0), 20000);
+        QTemporaryDir folder;
+        const QString bets = folder.filePath(QStringLiteral("bets.txt"));
+        log_.FileNames.push_back(bets);
+        form_->ExportBt->click();
+        QCOMPARE(log_.Messages.last(), QStringLiteral("条件没有留下任何号码。"));
+        QVERIFY(!QFile::exists(bets));
+        QVERIFY(counted.count() > 0);
+        QVERIFY(SaveScreenshot(*form_, QStringLiteral("reduce-window.png")));
+    }
+
+    // Saved and loaded as text; a bad file is refused by its line; the kept bets are exported.
+    void conditionSetsAreSavedLoadedAndTheBetsExported() {
+        QTemporaryDir folder;
+        const QString conditions = folder.filePath(QStringLiteral("c.txt"));
+        {
+            std::ofstream out(QFile::encodeName(conditions).toStdString());
+            out << "定位 A 1\n定位 B 2\n定位 C 3\n奇偶比 3\n";
+        }
+        log_.FileNames.push_back(conditions);
+        form_->LoadBt->click();
+        QCOMPARE(form_->ConditionList->count(), 4);
+        QTRY_VERIFY_WITH_TIMEOUT(form_->KeptCount().has_value(), 20000);
+        // The first three digits 1, 2, 3 (two odd), so one odd digit among the last four.
+        QCOMPARE(*form_->KeptCount(), int64_t{4 * 5 * 5 * 5 * 5});
+
+        const QString saved = folder.filePath(QStringLiteral("saved.txt"));
+        log_.FileNames.push_back(saved);
+        form_->SaveBt->click();
+        QFile file(saved);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(QString::fromUtf8(file.readAll()),
+                 QStringLiteral("定位 A 1\n定位 B 2\n定位 C 3\n奇偶比 3\n"));
+
+        const QString bets = folder.filePath(QStringLiteral("bets.txt"));
+        log_.FileNames.push_back(bets);
+        QSignalSpy handled(form_.get(), &TReduceForm::BetsHandled);
+        form_->ExportBt->click();
+        QVERIFY(handled.wait(20000));
+        QFile written(bets);
+        QVERIFY(written.open(QIODevice::ReadOnly));
+        const QList<QByteArray> lines = written.readAll().split('\n');
+        QCOMPARE(lines.size(), 2500 + 1);  // the last line ends with a line feed
+        QCOMPARE(lines.front(), QByteArray("1230001"));
+        for (int i = 1; i + 1 < lines.size(); ++i) QVERIFY(lines[i - 1] < lines[i]);
+
+        {
+            std::ofstream out(QFile::encodeName(conditions).toStdString());
+            out << "定位 A 1\n\n跨度 9-2\n";
+        }
+        log_.FileNames.push_back(conditions);
+        form_->LoadBt->click();
+        QVERIFY(log_.Messages.last().contains(QStringLiteral("第3行：跨度的范围上下颠倒")));
+        QCOMPARE(form_->ConditionList->count(), 4);  // the list is kept
+    }
+
+    // 发送到投注 hands the kept bets over, all or a sample of k, and says which.
+    void sendingHandsTheBetsOverAllOrASample() {
+        std::vector<std::vector<int32_t>> received;
+        QStringList sources;
+        form_->SetBetsTaker([&](const std::vector<int32_t>& bets, const QString& source) {
+            received.push_back(bets);
+            sources << source;
+            return true;
+        });
+        TReduceSet set = ReadReduceSet("定位 A 9\n定位 B 9\n定位 C 9\n定位 D 9\n和值 36-38\n");
+        form_->SetConditions(set);
+        QSignalSpy handled(form_.get(), &TReduceForm::BetsHandled);
+        form_->SendBt->click();
+        QVERIFY(handled.wait(20000));
+        QCOMPARE(received.size(), size_t{1});
+        // The last three digits sum to 0, 1 or 2: 1 + 3 + 6 bets.
+        QCOMPARE(received[0].size(), size_t{10});
+        QCOMPARE(received[0].front(), 9999000);
+        QCOMPARE(log_.Messages.last(), QStringLiteral("已把全部 10 注发送到投注。"));
+
+        form_->SampleChk->setChecked(true);
+        form_->SampleSe->setValue(4);
+        form_->SendBt->click();
+        QVERIFY(handled.wait(20000));
+        QCOMPARE(received.size(), size_t{2});
+        QCOMPARE(received[1].size(), size_t{4});
+        QVERIFY(std::is_sorted(received[1].begin(), received[1].end()));
+        for (int32_t bet : received[1])
+            QVERIFY(std::binary_search(received[0].begin(), received[0].end(), bet));
+        QCOMPARE(log_.Messages.last(), QStringLiteral("已从 10 注中随机抽取 4 注发送到投注。"));
+        QCOMPARE(sources.last(), QStringLiteral("缩水选号（从 10 注中随机抽取 4 注）"));
+        // Many bets are sent only when the player says so.
+        form_->SetConditions(ReadReduceSet("定位 A 9\n定位 B 9\n"));
+        form_->SampleChk->setChecked(false);
+        log_.Answers.push_back(QMessageBox::No);
+        form_->SendBt->click();
+        QVERIFY(handled.wait(20000));
+        QCOMPARE(received.size(), size_t{2});
+        QVERIFY(log_.Questions.last().contains(QStringLiteral("100,000")));
+    }
+
+    // The strategy check fills the chart, the progress and the verdict, and says what
+    // conditions cannot do.
+    void strategyCheckShowsChartAndVerdict() {
+        form_->SetConditions(ReadReduceSet("和值 20-43\n重号 0-1\n"));
+        form_->WindowSe->setValue(15);
+        QSignalSpy finished(form_.get(), &TReduceForm::CheckFinished);
+        form_->CheckBt->click();
+        QVERIFY(!form_->CheckBt->isEnabled());
+        QVERIFY(finished.wait(120000));
+        QVERIFY(form_->CheckBt->isEnabled());
+        QCOMPARE(form_->CheckRows().size(), size_t{15});
+        QCOMPARE(form_->CheckRows().front().Row, 46);
+        QCOMPARE(form_->Chart->Points().size(), size_t{15});
+        QCOMPARE(form_->CheckProgress->value(), 15);
+        QVERIFY(form_->VerdictLbl->text().startsWith(QStringLiteral("检验最近 15 期")));
+        QVERIFY(form_->VerdictLbl->text().contains(
+            QString::fromUtf8(BacktestVerdictText(form_->CheckSummary().Verdict))));
+        QCOMPARE(form_->ChanceLbl->text(), QString::fromUtf8(ReduceChanceSentence()));
+        // Each row's s_t: whether that draw meets the conditions rebuilt before it.
+        for (const TReduceCheckRow& row : form_->CheckRows()) {
+            const auto drawn = *ShapeDrawOf(draws_->GetCode(row.Row - 1));
+            const auto before = *ShapeDrawOf(draws_->GetCode(row.Row - 2));
+            int sum = 0, repeats = 0;
+            for (size_t p = 0; p < 7; ++p) {
+                sum += drawn[p];
+                repeats += drawn[p] == before[p];
+            }
+            QCOMPARE(row.DrawKept, sum >= 20 && sum <= 43 && repeats <= 1);
+        }
+        QVERIFY(SaveScreenshot(*form_, QStringLiteral("reduce-check.png")));
+    }
+
+    // 规律 reads the chosen patterns: with none, the count says why by its line; with a form
+    // that hits on one residue of the digits' sum, a tenth of the candidates stays.
+    void patternConditionReadsTheChosenPatterns() {
+        form_->SetConditions(ReadReduceSet("和值 0-63\n规律 全部\n"));
+        QTRY_VERIFY_WITH_TIMEOUT(form_->ResultLbl->text().startsWith(QStringLiteral("第2行：")),
+                                 20000);
+        QVERIFY(!form_->KeptCount());
+        TPatternForm form;
+        form.Weights = {1, 1, 1, 1, 1, 1, 1};
+        form.Offset = 3;
+        form.Hits = 1;  // (3 + sum of digits) mod 10 = 0
+        forms_ = {form};
+        form_->PatternsChanged();
+        QTRY_COMPARE_WITH_TIMEOUT(form_->KeptCount(), std::optional<int64_t>(1'000'000), 20000);
+        form_->KindCbb->setCurrentIndex(form_->KindCbb->count() - 1);
+        QVERIFY(form_->PatternsLbl->text().contains(QStringLiteral("有 1 个")));
+    }
+
+    // From the main window: 缩水选号's kept bets land in the ticket book as single tickets.
+    void theMainWindowSendsTheBetsToTheTicketBook() {
+        TMainWindowFixture fixture;
+        auto main = fixture.NewWindow();
+        main->RegMenuReduce->trigger();
+        TReduceForm* reduce = main->ReduceForm();
+        QVERIFY(reduce && reduce->isVisible());
+        reduce->SetConditions(ReadReduceSet(
+            "定位 A 1\n定位 B 2\n定位 C 3\n定位 D 4\n定位 E 5\n定位 F 6\n定位 G 70\n"));
+        QSignalSpy handled(reduce, &TReduceForm::BetsHandled);
+        reduce->SendBt->click();
+        QVERIFY(handled.wait(20000));
+        const auto& tickets = main->TicketBook()->Tickets();
+        QCOMPARE(tickets.size(), size_t{2});
+        QCOMPARE(NumbersText(tickets[0].Ticket.Sets), std::string("1234560"));
+        QCOMPARE(NumbersText(tickets[1].Ticket.Sets), std::string("1234567"));
+        QVERIFY(main->close());
+    }
+
+  private:
+    TScriptedPrompts::TLog log_;
+    std::unique_ptr<TScriptedPrompts> prompts_;
+    std::unique_ptr<TCodes> draws_;
+    SearchOptions options_;
+    std::vector<TPatternForm> forms_;
+    std::unique_ptr<TReduceForm> form_;
+};
+
+QTEST_MAIN(TestReduceWindow)
+#include "test_reduce_window.moc"

@@ -1,0 +1,377 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <numeric>
+#include <random>
+
+#include "reduce/ReduceCheck.h"
+#include "reduce/ReduceConditions.h"
+#include "reduce/ReduceCount.h"
+#include "search/PatternCheck.h"
+#include "tests/support/SearchTestSupport.h"
+
+namespace {
+
+int64_t Kept(const std::string& text, const TReduceContext& context = {}) {
+    const std::atomic<bool> stop{false};
+    return CountReduced(TReducePlan(ReadReduceSet(text), context), false, 2, stop).Kept;
+}
+
+TShapeDraw Digits(std::array<int, 7> d) {
+    TShapeDraw draw;
+    for (size_t i = 0; i < 7; ++i) draw[i] = static_cast<uint8_t>(d[i]);
+    return draw;
+}
+
+std::unique_ptr<TCodes> Draws(const std::vector<TShapeDraw>& rows) {
+    auto draws = std::make_unique<TCodes>();
+    for (const TShapeDraw& d : rows) {
+        const int32_t row = draws->Add();
+        for (int32_t p = 1; p <= 7; ++p) draws->SetNum(p, row, d[static_cast<size_t>(p - 1)]);
+    }
+    return draws;
+}
+
+}  // namespace
+
+// Counts known in closed form, and every category of every metric against the shape module's
+// own exact counts (a different way of counting: multisets and polynomials).
+TEST(ReduceCount, CountsAgreeWithClosedFormsAndTheShapeCounts) {
+    const struct {
+        const char* text;
+        int64_t kept;
+    } cases[] = {
+        {"定位 A 5", 1'000'000},
+        {"定位 G 13579", 5'000'000},
+        {"和值 0", 1},
+        {"和值 63", 1},
+        {"和值 0-63", 10'000'000},
+        {"杀号 * 0", 4'782'969},  // 9^7
+        {"杀号 C 0123", 6'000'000},
+        {"胆码 7 1", 10'000'000 - 4'782'969},
+        {"胆码 7 7", 1},
+        {"定位 A 1\n定位 B 2\n定位 C 3\n定位 D 4", 1000},
+        {"跨度 0", 10},
+        {"奇偶比 7", 78'125},  // 5^7
+    };
+    for (const auto& c : cases) EXPECT_EQ(Kept(c.text), c.kept) << c.text;
+
+    const TShapeDraw previous = Digits({0, 9, 5, 5, 1, 8, 4});
+    TReduceContext context;
+    context.Previous = previous;
+    for (const TShapeMetric& metric : AllShapeMetrics()) {
+        const std::vector<int64_t> expected = ShapeCategoryCounts(metric, &previous);
+        // A few categories of each metric, the first, the last and one inside.
+        const int32_t n = metric.CategoryCount();
+        for (int32_t category : {0, n / 2, n - 1}) {
+            TReduceSet set;
+            TReduceCondition condition;
+            condition.Kind = TConditionKind::Metric;
+            condition.Metric = metric.Id();
+            condition.Categories = uint64_t{1} << category;
+            set.Items.push_back(condition);
+            const std::atomic<bool> stop{false};
+            EXPECT_EQ(CountReduced(TReducePlan(set, context), false, 1, stop).Kept,
+                      expected[static_cast<size_t>(category)])
+                << metric.Name() << " " << category;
+        }
+    }
+}
+
+// Tolerance: the count and the kept bets against a plain loop over every candidate that checks
+// each condition its own way.
+TEST(ReduceCount, ToleranceAgreesWithBruteForce) {
+    const std::string text = "定位 A 0123\n和值 25-40\n跨度 7-9\n奇偶比 3,4\n杀号 * 9\n";
+    auto fails = [](const std::array<int, 7>& d) {
+        const int sum = std::accumulate(d.begin(), d.end(), 0);
+        const auto [lo, hi] = std::minmax_element(d.begin(), d.end());
+        const int odd =
+            static_cast<int>(std::count_if(d.begin(), d.end(), [](int x) { return x % 2; }));
+        return (d[0] > 3) + (sum < 25 || sum > 40) + (*hi - *lo < 7) + (odd != 3 && odd != 4) +
+               (std::find(d.begin(), d.end(), 9) != d.end());
+    };
+    std::array<int64_t, 3> expected{};
+    std::vector<int32_t> keptWithOne;
+    for (int32_t n = 0; n < 10'000'000; ++n) {
+        std::array<int, 7> d{};
+        for (int32_t i = 6, v = n; i >= 0; --i, v /= 10) d[static_cast<size_t>(i)] = v % 10;
+        const int f = fails(d);
+        for (int e = 0; e < 3; ++e) expected[static_cast<size_t>(e)] += f <= e;
+        if (f <= 1) keptWithOne.push_back(n);
+    }
+    for (int e = 0; e < 3; ++e) {
+        TReduceSet set = ReadReduceSet(text);
+        set.Tolerance = e;
+        const std::atomic<bool> stop{false};
+        const TReduceCount count = CountReduced(TReducePlan(set, {}), e == 1, 2, stop);
+        EXPECT_EQ(count.Kept, expected[static_cast<size_t>(e)]) << "容错 " << e;
+        if (e == 1) {
+            EXPECT_EQ(count.Bets, keptWithOne);
+        }
+    }
+}
+
+// The 规律 condition against the backtest's own hit rule: each candidate, put after the draws
+// as the coming draw, is kept exactly when at least m of the patterns hit by PatternHits.
+TEST(ReduceCount, PatternConditionFollowsTheBacktestHitRule) {
+    const auto history = RandomDraws(7, 60);
+    SearchOptions options;
+    options.SumConstrastGbx = 3;
+    TSearchRequest request;
+    request.Options = options;
+    request.Draws = history.get();
+    request.Threads = 1;
+    TRecordingSink sink;
+    sink.KeepPatterns = true;
+    const std::atomic<bool> never{false};
+    RunSearch(request, sink, never);
+    TReduceContext context;
+    std::vector<const TGui2Reg*> patterns;
+    for (const auto& p : sink.Patterns)
+        if (auto form = PatternFormOf(*p, *history)) {
+            context.Patterns.push_back(*form);
+            patterns.push_back(p.get());
+        }
+    ASSERT_GE(patterns.size(), 3u);
+    const int32_t m = static_cast<int32_t>(patterns.size() + 1) / 2;
+    const TReducePlan plan(ReadReduceSet("规律 " + std::to_string(m)), context);
+    const TReduceCount count = CountReduced(plan, true, 2, never);
+
+    TCodes withCandidate;
+    withCandidate.Assign(*history);
+    const int32_t row = withCandidate.Add();
+    std::mt19937 random(11);
+    for (int i = 0; i < 3000; ++i) {
+        const int32_t candidate = static_cast<int32_t>(random() % 10'000'000);
+        const TShapeDraw digits = ReduceCandidateDigits(candidate);
+        for (int32_t p = 1; p <= 7; ++p)
+            withCandidate.SetNum(p, row, digits[static_cast<size_t>(p - 1)]);
+        int32_t hits = 0;
+        for (const TGui2Reg* p : patterns) hits += PatternHits(*p, withCandidate) ? 1 : 0;
+        const bool kept = std::binary_search(count.Bets.begin(), count.Bets.end(), candidate);
+        ASSERT_EQ(kept, hits >= m) << ReduceBetText(candidate) << " hits " << hits;
+    }
+    // m above the patterns chosen is refused, naming the line.
+    EXPECT_EQ(ErrorOf([&] {
+                  TReducePlan(
+                      ReadReduceSet("和值 3-60\n规律 " + std::to_string(patterns.size() + 1)),
+                      context);
+              }).substr(0, 10),
+              "第2行：");
+}
+
+// A history whose every draw the conditions keep: r = 1 and lift = 1 / mean q, with mean q
+// from the shape module's exact chances.
+TEST(ReduceCheck, EveryDrawKeptGivesLiftOfOneOverMeanShare) {
+    std::mt19937 random(3);
+    std::vector<TShapeDraw> rows;
+    while (rows.size() < 40) {
+        TShapeDraw d;
+        for (auto& x : d) x = static_cast<uint8_t>(random() % 10);
+        const int sum = std::accumulate(d.begin(), d.end(), 0);
+        if (sum >= 25 && sum <= 40) rows.push_back(d);
+    }
+    const auto draws = Draws(rows);
+    TReduceCheckJob job = MakeReduceCheckJob(*draws, ReadReduceSet("和值 25-40"), 30, {});
+    const std::atomic<bool> never{false};
+    const TReduceCheckResult result = RunReduceCheck(job, never);
+    ASSERT_TRUE(result.Error.empty()) << result.Error;
+    ASSERT_EQ(result.Rows.size(), 30u);
+    const std::vector<double>& chances = ShapeChances(TShapeMetric(TShapeMetricId::Sum));
+    const double q = std::accumulate(chances.begin() + 25, chances.begin() + 41, 0.0);
+    const TReduceCheckSummary& s = result.Summary;
+    EXPECT_EQ(s.KeptDraws, 30);
+    EXPECT_NEAR(s.MeanShare, q, 1e-12);
+    ASSERT_TRUE(s.Lift);
+    EXPECT_NEAR(*s.Lift, 1 / q, 1e-9);
+    ASSERT_TRUE(s.Z);
+    EXPECT_NEAR(*s.Z, (30 - 30 * q) / std::sqrt(30 * q * (1 - q)), 1e-9);
+    EXPECT_EQ(s.Verdict, TBacktestVerdict::Above);
+    EXPECT_EQ(result.Rows.front().Row, 11);
+
+    // 重号 against the draw before each t: q_t follows the exact chance given that draw.
+    job.Conditions = ReadReduceSet("重号 0");
+    const TReduceCheckResult repeat = RunReduceCheck(job, never);
+    for (const TReduceCheckRow& row : repeat.Rows) {
+        const TShapeDraw before = rows[static_cast<size_t>(row.Row - 2)];
+        EXPECT_NEAR(row.Share, ShapeChances(TShapeMetric(TShapeMetricId::Repeat), &before)[0],
+                    1e-12);
+        const TShapeDraw drawn = rows[static_cast<size_t>(row.Row - 1)];
+        bool none = true;
+        for (size_t p = 0; p < 7; ++p) none = none && drawn[p] != before[p];
+        EXPECT_EQ(row.DrawKept, none);
+    }
+}
+
+TEST(ReduceConditions, TextRoundTripsAndBadLinesNameTheirLine) {
+    const std::string text =
+        "定位 A 123\n杀号 * 09\n杀号 G 5\n胆码 7 2\n和值 20-35\n跨度 6-9\n奇偶比 3,4\n"
+        "012路 2:3:2,3:2:2\n连号 1-3\n重号 0,1\nAC值 4\n规律 全部\n规律 3\n容错 1\n";
+    const TReduceSet set = ReadReduceSet(text);
+    EXPECT_EQ(set.Items.size(), 13u);
+    EXPECT_EQ(WriteReduceSet(set), text);
+    EXPECT_EQ(ReadReduceSet(WriteReduceSet(set)), set);
+    // Comments, blank lines, CRLF and lower-case letters are read; written in the one form.
+    EXPECT_EQ(WriteReduceSet(ReadReduceSet("# 我的条件\r\n\r\n定位 a 321\r\n")), "定位 A 123\n");
+
+    const struct {
+        const char* text;
+        const char* message;
+    } bad[] = {
+        {"和值 20-35\n尾数 3", "第2行：未知的条件或形态指标“尾数”"},
+        {"和值 35-20", "第1行：和值的范围上下颠倒：35-20"},
+        {"\n\n奇偶比 ,", "第3行：奇偶比没有允许的取值"},
+        {"定位 H 1", "第1行：位置“H”应是A–G"},
+        {"跨度 10", "第1行：跨度的取值“10”不在0–9之内"},
+        {"012路 3:3:3", "第1行：012路的取值“3:3:3”应是 n0:n1:n2，三数之和为7"},
+        {"胆码 5 8", "第1行：胆码的次数“8”应是1–7"},
+        {"规律 0", "第1行：规律的个数“0”应是正整数或“全部”"},
+        {"杀号 * 0123456789", "第1行：杀号杀掉了全部数字，没有号码可留"},
+        {"和值 1-9\n容错 1\n容错 2", "第3行：容错只能写一次"},
+    };
+    for (const auto& b : bad) EXPECT_EQ(ErrorOf([&] { ReadReduceSet(b.text); }), b.message);
+    // 重号 with no previous draw is refused by its line.
+    EXPECT_EQ(ErrorOf([] { TReducePlan(ReadReduceSet("和值 3-9\n重号 1"), {}); }),
+              "第2行：重号需要上一期号码，但还没有开奖号码");
+}
+
+TEST(ReduceCount, BetsAreWrittenOnePerLineInOrder) {
+    const std::atomic<bool> never{false};
+    const TReduceCount count = CountReduced(
+        TReducePlan(ReadReduceSet("定位 A 0\n定位 B 0\n定位 C 0\n和值 0-1"), {}), true, 2, never);
+    std::string text;
+    WriteBetsText(count.Bets, [&](std::string_view piece) { text += piece; });
+    EXPECT_EQ(text, "0000000\n0000001\n0000010\n0000100\n0001000\n");
+    EXPECT_EQ(count.Cost(), 10);
+    // A raised stop ends the count with nothing claimed for the blocks left.
+    const std::atomic<bool> stop{true};
+    EXPECT_TRUE(CountReduced(TReducePlan(ReadReduceSet("和值 3-9"), {}), true, 2, stop).Stopped);
+}
+
+// The summary against sums worked out by hand, including the edges: no spread (every q is 1),
+// too few draws, and the running lift of the chart.
+TEST(ReduceCheck, SummaryAndSeriesFollowTheirDefinitions) {
+    auto rows = [](std::vector<std::pair<double, bool>> values) {
+        std::vector<TReduceCheckRow> out;
+        for (const auto& [share, kept] : values) {
+            TReduceCheckRow row;
+            row.Row = static_cast<int32_t>(out.size()) + 1;
+            row.Share = share;
+            row.DrawKept = kept;
+            out.push_back(row);
+        }
+        return out;
+    };
+    // Twelve draws: q = 0.5 and 0.25 alternating, kept in draws 1, 2 and 5.
+    std::vector<std::pair<double, bool>> values;
+    for (int i = 0; i < 12; ++i)
+        values.emplace_back(i % 2 ? 0.25 : 0.5, i == 0 || i == 1 || i == 4);
+    const TReduceCheckSummary s = SummarizeReduceCheck(rows(values));
+    EXPECT_EQ(s.KeptDraws, 3);
+    EXPECT_DOUBLE_EQ(s.KeptRate, 0.25);
+    EXPECT_DOUBLE_EQ(s.MeanShare, 0.375);
+    EXPECT_DOUBLE_EQ(*s.Lift, 0.25 / 0.375);
+    // sum q = 4.5, sum q(1-q) = 6 x 0.25 + 6 x 0.1875 = 2.625.
+    EXPECT_DOUBLE_EQ(*s.Z, (3 - 4.5) / std::sqrt(2.625));
+    EXPECT_EQ(s.Verdict, TBacktestVerdict::NoDifference);
+    const std::vector<TReduceCheckPoint> series = ReduceCheckSeries(rows(values));
+    ASSERT_EQ(series.size(), 12u);
+    EXPECT_DOUBLE_EQ(*series[0].RunningLift, 1 / 0.5);
+    EXPECT_DOUBLE_EQ(*series[1].RunningLift, 2 / 0.75);
+    EXPECT_DOUBLE_EQ(*series[4].RunningLift, 3 / 2.0);
+
+    values.assign(12, {1.0, true});
+    const TReduceCheckSummary all = SummarizeReduceCheck(rows(values));
+    EXPECT_FALSE(all.Z);
+    EXPECT_DOUBLE_EQ(*all.Lift, 1);
+    EXPECT_EQ(all.Verdict, TBacktestVerdict::NoDifference);
+    values.assign(9, {0.1, true});
+    EXPECT_EQ(SummarizeReduceCheck(rows(values)).Verdict, TBacktestVerdict::TooFewDraws);
+    values.assign(12, {0.0, false});
+    EXPECT_FALSE(SummarizeReduceCheck(rows(values)).Lift);
+    EXPECT_EQ(ReduceCheckSentence(SummarizeReduceCheck({})), "没有可检验的开奖号码。");
+}
+
+// With 规律 the check searches the draws before each t: s_t is whether every pattern that
+// search finds hits draw t by the backtest's rule, and a draw with fewer patterns than m keeps
+// nothing.
+TEST(ReduceCheck, PatternConditionIsRebuiltFromTheDrawsBeforeEachDraw) {
+    const auto history = RandomDraws(19, 45);
+    SearchOptions options;
+    options.LinedPtMaxSe = options.LinegPtMaxSe = 2;
+    TReduceCheckJob job = MakeReduceCheckJob(*history, ReadReduceSet("规律 全部"), 4, options);
+    job.SearchThreads = 1;
+    const std::atomic<bool> never{false};
+    const TReduceCheckResult result = RunReduceCheck(job, never);
+    ASSERT_TRUE(result.Error.empty()) << result.Error;
+    ASSERT_EQ(result.Rows.size(), 4u);
+    for (const TReduceCheckRow& row : result.Rows) {
+        TCodes before;
+        before.Assign(*history);
+        before.SetCount(row.Row - 1);
+        TSearchRequest request;
+        request.Options = options;
+        request.Draws = &before;
+        request.Threads = 1;
+        request.Seed = 1;
+        TRecordingSink sink;
+        sink.KeepPatterns = true;
+        RunSearch(request, sink, never);
+        int32_t pending = 0;
+        bool allHit = true;
+        for (const auto& p : sink.Patterns) {
+            if (p->BaseRow != before.Count()) continue;
+            ++pending;
+            allHit = allHit && PatternHits(*p, *history);
+        }
+        EXPECT_EQ(row.Patterns, pending) << row.Row;
+        EXPECT_EQ(row.DrawKept, pending > 0 && allHit) << row.Row;
+        if (pending == 0) {
+            EXPECT_EQ(row.Kept, 0);
+        }
+    }
+    // More patterns asked for than any search finds: nothing is kept, no draw either.
+    job.Conditions = ReadReduceSet("规律 999999");
+    const TReduceCheckResult none = RunReduceCheck(job, never);
+    ASSERT_EQ(none.Rows.size(), 4u);
+    for (const TReduceCheckRow& row : none.Rows) EXPECT_EQ(row.Kept, 0);
+    EXPECT_EQ(none.Summary.KeptDraws, 0);
+}
+
+// Only patterns that predict the next draw, on draws that are still the document's, become
+// forms; a progress that says stop ends the count early.
+TEST(ReduceCount, PendingFormsAndAStoppedCount) {
+    const auto draws = RandomDraws(5, 40);
+    SearchOptions options;
+    options.LinedPtMaxSe = options.LinegPtMaxSe = 2;
+    TSearchRequest request;
+    request.Options = options;
+    request.Draws = draws.get();
+    request.Threads = 1;
+    TRecordingSink sink;
+    sink.KeepPatterns = true;
+    const std::atomic<bool> never{false};
+    RunSearch(request, sink, never);
+    ASSERT_FALSE(sink.Patterns.empty());
+    std::vector<const TGui2Reg*> patterns;
+    for (const auto& p : sink.Patterns) patterns.push_back(p.get());
+    EXPECT_EQ(PendingPatternForms(patterns, *draws, *draws).size(), patterns.size());
+    // The next draw became known: none predicts the draw after the document any more.
+    TCodes longer;
+    longer.Assign(*draws);
+    longer.Add();
+    EXPECT_TRUE(PendingPatternForms(patterns, longer, *draws).empty());
+    // An old draw edited: the patterns were found on other draws.
+    TCodes edited;
+    edited.Assign(*draws);
+    edited.SetNum(1, 3, (draws->GetNum(1, 3) + 1) % 10);
+    EXPECT_TRUE(PendingPatternForms(patterns, edited, *draws).empty());
+
+    const TReducePlan plan(ReadReduceSet("和值 10-50"), {});
+    const TReduceCount stopped =
+        CountReduced(plan, true, 1, never, [](int64_t done, int64_t) { return done < 3; });
+    EXPECT_TRUE(stopped.Stopped);
+    EXPECT_TRUE(stopped.Bets.empty());
+    EXPECT_LE(stopped.Kept, 30'000);
+}
