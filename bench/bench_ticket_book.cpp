@@ -19,7 +19,8 @@ void BM_TicketBookRefresh(benchmark::State& state) {
     const auto draws = BenchDraws(2'500);
     TScriptedPrompts::TLog log;
     TScriptedPrompts prompts(log);
-    TTicketBookForm form(nullptr, prompts, *draws, folder.filePath(QStringLiteral("book.db")),
+    TTicketBookForm form(nullptr, prompts, *draws, TDrawRegister{},
+                         folder.filePath(QStringLiteral("book.db")),
                          folder.filePath(QStringLiteral("rules.txt")));
     form.OpenWindow();
     std::mt19937 random(7);
@@ -27,7 +28,7 @@ void BM_TicketBookRefresh(benchmark::State& state) {
     for (size_t i = 0; i < tickets.size(); ++i) {
         for (uint16_t& set : tickets[i].Sets) set = static_cast<uint16_t>(1u << (random() % 10));
         if (i < 100) tickets[i].Sets[i % TicketPositions] = tickets[i].Sets[(i + 1) % 7] = 0x3FF;
-        tickets[i].Issue = IssueOfDrawRow(*draws, static_cast<int32_t>(i % 2'500));
+        tickets[i].Issue = IssueOfDrawRow(*draws, TDrawRegister{}, static_cast<int32_t>(i % 2'500));
     }
     if (!form.AddTickets(tickets, QStringLiteral("缩水"))) state.SkipWithError("not added");
     for (auto _ : state) form.DrawsChanged();

@@ -1,19 +1,19 @@
 #include "tickets/DrawIdentity.h"
 
-#include <charconv>
-
 #include "data/Error.h"
 
-int32_t DrawRowOfIssue(const TCodes& draws, std::string_view issue) {
-    int64_t number = 0;
-    const auto [end, error] = std::from_chars(issue.data(), issue.data() + issue.size(), number);
-    const int64_t row = number - draws.FirstIssue();
-    if (issue.empty() || error != std::errc() || end != issue.data() + issue.size() || row < 0 ||
-        row > draws.Count())
-        throw TError("期号" + std::string(issue) + "不存在");
-    return static_cast<int32_t>(row);
+std::string IssueOfDrawRow(const TCodes& draws, const TDrawRegister& reg, int32_t row) {
+    const std::string label = IssueLabel(reg, row, draws.Count(), draws.FirstIssue());
+    // The coming draw after a last row without a 期号 continues the row numbering.
+    return label.empty() ? std::to_string(static_cast<int64_t>(draws.FirstIssue()) + row) : label;
 }
 
-std::string IssueOfDrawRow(const TCodes& draws, int32_t row) {
-    return std::to_string(static_cast<int64_t>(draws.FirstIssue()) + row);
+int32_t DrawRowOfIssue(const TCodes& draws, const TDrawRegister& reg, std::string_view issue) {
+    const int64_t key = IssueKey(issue);
+    // Newest first: tickets are nearly always for the last draws or the coming one.
+    if (key >= 0) {
+        for (int32_t row = draws.Count(); row >= 0; --row)
+            if (IssueKey(IssueOfDrawRow(draws, reg, row)) == key) return row;
+    }
+    throw TError("期号" + std::string(issue) + "不存在");
 }

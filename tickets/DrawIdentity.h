@@ -4,13 +4,15 @@
 #include <string>
 #include <string_view>
 
+#include "data/DrawRegister.h"
 #include "data/Hao.h"
 
-// Which draw a 期号 names, in one place: for now the draws' rows are numbered from the list's
-// first issue (the grid's issue column), and the row after the last is the coming draw.
+// Which draw a 期号 names, in one place. A row whose 期号 the register knows is named by it
+// (five- and seven-digit forms alike); a row it does not know is numbered from the list's
+// first issue, as the grid's 期 column numbers it. The row after the last is the coming draw.
 
 // The row of a typed 期号: 0..draws.Count() (Count(): the coming draw). Throws TError
 // "期号…不存在" for any other.
-int32_t DrawRowOfIssue(const TCodes& draws, std::string_view issue);
+int32_t DrawRowOfIssue(const TCodes& draws, const TDrawRegister& reg, std::string_view issue);
 // The 期号 shown for a row.
-std::string IssueOfDrawRow(const TCodes& draws, int32_t row);
+std::string IssueOfDrawRow(const TCodes& draws, const TDrawRegister& reg, int32_t row);

@@ -123,13 +123,14 @@ void CsvLine(std::string& csv, const std::string& label, const TLedgerLine& line
 
 }  // namespace
 
-std::string LedgerCsv(const TLedger& ledger, const TGameRules& rules, const TCodes& draws) {
+std::string LedgerCsv(const TLedger& ledger, const TGameRules& rules, const TCodes& draws,
+                      const TDrawRegister& reg) {
     std::string csv = "期号,注数,投入（元）";
     for (const TPrizeTier& tier : rules.Tiers) csv += "," + tier.Name + "（注）";
     csv +=
         ",奖金（元）,盈亏（元）,返奖率（%）,期望奖金（元）,累计盈亏（元）,期望累计盈亏（元）\r\n";
     for (const TLedgerLine& line : ledger.Draws)
-        CsvLine(csv, IssueOfDrawRow(draws, line.Row), line, rules);
+        CsvLine(csv, IssueOfDrawRow(draws, reg, line.Row), line, rules);
     CsvLine(csv, "合计", ledger.Total, rules);
     csv += "未开奖";
     Field(csv, std::to_string(ledger.PendingBets));

@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "data/DrawRegister.h"
 #include "tickets/TicketCheck.h"
 
 // The ticket book's ledger: per draw and in total, the bets, the money spent and won, and what
@@ -60,4 +61,5 @@ TLedger BuildLedger(const std::vector<TBookTicket>& tickets, const TGameRules& r
 class TCodes;
 // The ledger as a CSV table: one line per drawn draw (named by its 期号), then the totals and
 // the bets not yet drawn.
-std::string LedgerCsv(const TLedger& ledger, const TGameRules& rules, const TCodes& draws);
+std::string LedgerCsv(const TLedger& ledger, const TGameRules& rules, const TCodes& draws,
+                      const TDrawRegister& reg);

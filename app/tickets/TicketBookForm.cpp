@@ -62,8 +62,13 @@ QString Percent(double share) {
 }  // namespace
 
 TTicketBookForm::TTicketBookForm(QWidget* parent, TPrompts& prompts, const TCodes& draws,
-                                 const QString& databasePath, const QString& rulesPath)
-    : QWidget(parent, Qt::Window), prompts_(prompts), draws_(draws), databasePath_(databasePath) {
+                                 const TDrawRegister& reg, const QString& databasePath,
+                                 const QString& rulesPath)
+    : QWidget(parent, Qt::Window),
+      prompts_(prompts),
+      draws_(draws),
+      register_(reg),
+      databasePath_(databasePath) {
     setObjectName(QStringLiteral("TicketBookForm"));
     setWindowTitle(QStringLiteral("投注与兑奖"));
     LoadRules(rulesPath);
@@ -111,7 +116,7 @@ void TTicketBookForm::BuildLayout() {
     TicketEd = new QLineEdit(ticketsPage);
     TicketEd->setObjectName(QStringLiteral("TicketEd"));
     TicketEd->setPlaceholderText(QStringLiteral("如 1234567、12/3/456/7/8/9/0 ×5 追10期 第%1期")
-                                     .arg(Q(IssueOfDrawRow(draws_, 0))));
+                                     .arg(Q(IssueOfDrawRow(draws_, register_, 0))));
     entry->addWidget(new QLabel(QStringLiteral("号码："), ticketsPage));
     entry->addWidget(TicketEd, 1);
     const auto button = [&](QPushButton*& member, const char* name, const QString& caption,
@@ -256,7 +261,7 @@ void TTicketBookForm::ShowError(const QString& text) {
 }
 
 int32_t TTicketBookForm::FirstRowOf(const TTicket& ticket) const {
-    return ticket.Issue.empty() ? draws_.Count() : DrawRowOfIssue(draws_, ticket.Issue);
+    return ticket.Issue.empty() ? draws_.Count() : DrawRowOfIssue(draws_, register_, ticket.Issue);
 }
 
 TStoredTicket TTicketBookForm::TypedTicket(const QString& text, const QString& source) const {
@@ -295,7 +300,7 @@ void TTicketBookForm::TicketEdChange() {
 }
 
 QString TTicketBookForm::IssueText(int32_t row) const {
-    return Q(IssueOfDrawRow(draws_, row));
+    return Q(IssueOfDrawRow(draws_, register_, row));
 }
 
 bool TTicketBookForm::Store(const std::vector<TStoredTicket>& tickets, TUndoStep step) {
@@ -443,7 +448,7 @@ void TTicketBookForm::ExportBtClick() {
     for (const TStoredTicket& stored : tickets_) {
         TTicket ticket = stored.Ticket;
         // A ticket for the coming draw is written with the 期号 it was entered for.
-        if (ticket.Issue.empty()) ticket.Issue = IssueOfDrawRow(draws_, stored.FirstRow);
+        if (ticket.Issue.empty()) ticket.Issue = IssueOfDrawRow(draws_, register_, stored.FirstRow);
         tickets.push_back(ticket);
     }
     WriteFile(path, QByteArray::fromStdString(WriteTicketLines(tickets)));
@@ -598,7 +603,8 @@ void TTicketBookForm::FillLedger() {
 void TTicketBookForm::FloatingSetBtClick() {
     if (!EnsureStore() || FloatingTierCbb->count() == 0) return;
     try {
-        const int32_t row = DrawRowOfIssue(draws_, FloatingIssueEd->text().trimmed().toStdString());
+        const int32_t row =
+            DrawRowOfIssue(draws_, register_, FloatingIssueEd->text().trimmed().toStdString());
         const QString amountText = FloatingAmountEd->text().trimmed();
         std::optional<int64_t> amount;
         if (!amountText.isEmpty()) {
@@ -620,7 +626,7 @@ void TTicketBookForm::ExportCsvBtClick() {
                               QStringLiteral("CSV 文件 (*.csv)"));
     if (path.isEmpty()) return;
     WriteFile(path, QByteArray(Utf8ByteOrderMark) +
-                        QByteArray::fromStdString(LedgerCsv(ledger_, rules_, draws_)));
+                        QByteArray::fromStdString(LedgerCsv(ledger_, rules_, draws_, register_)));
 }
 
 void TTicketBookForm::PrintBtClick() {

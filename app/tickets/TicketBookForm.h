@@ -5,6 +5,7 @@
 #include <memory>
 #include <vector>
 
+#include "data/DrawRegister.h"
 #include "tickets/GameRules.h"
 #include "tickets/Ticket.h"
 #include "tickets/TicketLedger.h"
@@ -28,12 +29,13 @@ class TTicketBookForm : public QWidget {
     Q_OBJECT
 
   public:
-    // draws are the document's; databasePath the book beside it; rulesPath the rules file (its
-    // first game; when there is none, the built-in file is written there for editing and its
-    // table used). prompts answers
-    // messages and file dialogs and must outlive the window.
+    // draws are the document's and reg their 期号 (both followed as they change); databasePath the
+    // book beside it; rulesPath the rules file (its first game; when there is none, the built-in
+    // file is written there for editing and its table used). prompts answers messages and file
+    // dialogs and must outlive the window.
     TTicketBookForm(QWidget* parent, TPrompts& prompts, const TCodes& draws,
-                    const QString& databasePath, const QString& rulesPath);
+                    const TDrawRegister& reg, const QString& databasePath,
+                    const QString& rulesPath);
     ~TTicketBookForm() override;
 
     // Shows the window (opening the book on first use) and brings it to the front.
@@ -114,6 +116,7 @@ class TTicketBookForm : public QWidget {
 
     TPrompts& prompts_;
     const TCodes& draws_;
+    const TDrawRegister& register_;
     QString databasePath_;
     TGameRules rules_;
     std::unique_ptr<TTicketStore> store_;

@@ -563,7 +563,7 @@ void TMainForm::TicketMenuBookClick() {
 TTicketBookForm* TMainForm::TicketBook() {
     if (!ticketBook_) {
         ticketBook_ = new TTicketBookForm(
-            this, prompts_, Gui2RegNet->Draws(),
+            this, prompts_, Gui2RegNet->Draws(), Gui2RegNet->Register(),
             QFile::decodeName(QByteArray::fromStdString(
                 TTicketStore::PathBeside(QFile::encodeName(DocumentPath()).toStdString()))),
             QDir(programFolder_).filePath(QStringLiteral("game-rules.txt")));

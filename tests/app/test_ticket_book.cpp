@@ -20,11 +20,11 @@ class TestTicketBook : public QObject {
 
   private:
     QString Issue(int32_t row) const {
-        return QString::fromStdString(IssueOfDrawRow(*draws_, row));
+        return QString::fromStdString(IssueOfDrawRow(*draws_, register_, row));
     }
     QString Path(const char* name) const { return folder_->filePath(QString::fromUtf8(name)); }
     void NewForm() {
-        form_ = std::make_unique<TTicketBookForm>(nullptr, *prompts_, *draws_,
+        form_ = std::make_unique<TTicketBookForm>(nullptr, *prompts_, *draws_, register_,
                                                   Path("work.gtmq.tickets.db"), Path("rules.txt"));
         form_->OpenWindow();
     }
@@ -158,7 +158,7 @@ class TestTicketBook : public QObject {
         std::vector<TTicket> sent;
         for (const std::string& line : RandomDrawLines(9, 30)) {
             TTicket ticket = ParseTicket(line);
-            ticket.Issue = IssueOfDrawRow(*draws_, 5);
+            ticket.Issue = IssueOfDrawRow(*draws_, register_, 5);
             ticket.DrawCount = 40;  // rows 5-44: the last five not yet drawn
             sent.push_back(ticket);
         }
@@ -238,6 +238,7 @@ class TestTicketBook : public QObject {
     std::unique_ptr<TScriptedPrompts> prompts_;
     std::unique_ptr<QTemporaryDir> folder_;
     std::unique_ptr<TCodes> draws_;
+    TDrawRegister register_;  // no 期号 known: rows are numbered from the first issue
     std::unique_ptr<TTicketBookForm> form_;
 };
 

@@ -268,9 +268,23 @@ TEST(TicketLedger, HistoryOfOneBetAndDrawIdentity) {
 
     const auto draws = RandomDraws(1, 5);
     const int32_t first = draws->FirstIssue();
-    EXPECT_EQ(DrawRowOfIssue(*draws, std::to_string(first + 2)), 2);
-    EXPECT_EQ(DrawRowOfIssue(*draws, std::to_string(first + 5)), 5);  // the coming draw
-    EXPECT_THROW(DrawRowOfIssue(*draws, std::to_string(first + 6)), TError);
-    EXPECT_THROW(DrawRowOfIssue(*draws, std::to_string(first - 1)), TError);
-    EXPECT_EQ(IssueOfDrawRow(*draws, 3), std::to_string(first + 3));
+    const TDrawRegister unknown;
+    EXPECT_EQ(DrawRowOfIssue(*draws, unknown, std::to_string(first + 2)), 2);
+    EXPECT_EQ(DrawRowOfIssue(*draws, unknown, std::to_string(first + 5)), 5);  // the coming draw
+    EXPECT_THROW(DrawRowOfIssue(*draws, unknown, std::to_string(first + 6)), TError);
+    EXPECT_THROW(DrawRowOfIssue(*draws, unknown, std::to_string(first - 1)), TError);
+    EXPECT_EQ(IssueOfDrawRow(*draws, unknown, 3), std::to_string(first + 3));
+
+    // With the register's 期号 (a year's turn inside), a ticket names its draw by them, in the
+    // five- or seven-digit form, and the coming draw is the last 期号 + 1.
+    TDrawRegister known;
+    for (const char* issue : {"2024151", "2024152", "2025001", "2025002", "2025003"})
+        known.Rows.push_back({issue, ""});
+    EXPECT_EQ(DrawRowOfIssue(*draws, known, "2025001"), 2);
+    EXPECT_EQ(DrawRowOfIssue(*draws, known, "25002"), 3);
+    EXPECT_EQ(DrawRowOfIssue(*draws, known, "2025004"), 5);
+    EXPECT_THROW(DrawRowOfIssue(*draws, known, "2024153"), TError);
+    EXPECT_THROW(DrawRowOfIssue(*draws, known, std::to_string(first + 2)), TError);
+    EXPECT_EQ(IssueOfDrawRow(*draws, known, 4), "2025003");
+    EXPECT_EQ(IssueOfDrawRow(*draws, known, 5), "2025004");
 }
