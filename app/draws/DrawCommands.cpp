@@ -98,9 +98,16 @@ TDrawCommands::TLoadedFile TDrawCommands::LoadFile(const std::string& path, TJob
     loaded.File = std::make_unique<TDrawFileText>(
         std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
     step(2);
-    if (loaded.File->IsTable())
-        loaded.Detected = loaded.File->ReadTable(loaded.File->DetectLayout());
-    else
+    if (loaded.File->IsTable()) {
+        const TDrawTableLayout layout = loaded.File->DetectLayout();
+        if (layout.Decided()) {
+            loaded.Detected = loaded.File->ReadTable(layout);
+        } else {  // the preview asks the user which column holds the draw
+            loaded.Detected.emplace();
+            loaded.Detected->IsTable = true;
+            loaded.Detected->Layout = layout;
+        }
+    } else
         loaded.Numbers = loaded.File->Read().Numbers();
     step(Steps);
     return loaded;
