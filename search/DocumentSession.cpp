@@ -45,6 +45,30 @@ std::string TDocumentSession::FreeBackupName(const std::string& path) {
 }
 
 void TDocumentSession::Save(const TCodes& draws, const TGui2RegMgr& manager) {
+    Save(draws, manager, TDrawRegister());
+}
+
+TDrawRegister TDocumentSession::OpenRegister(const TCodes& draws) {
+    registerMessage_.clear();
+    const std::string companion = RegisterPathOf(path_);
+    std::error_code error;
+    if (!fs::exists(companion, error)) return {};
+    try {
+        const std::vector<uint8_t> bytes = ReadWholeFile(companion, MaxDrawFileBytes);
+        return ParseRegister(
+            std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), draws);
+    } catch (const std::exception& e) {
+        const std::string backup = FreeBackupName(companion);
+        fs::rename(companion, backup, error);
+        registerMessage_ = std::string(e.what()) + "\r\n" +
+                           (error ? "无法移开期号文件：" + companion
+                                  : "期号和日期没有读入，原文件已改名为：" + backup);
+        return {};
+    }
+}
+
+void TDocumentSession::Save(const TCodes& draws, const TGui2RegMgr& manager,
+                            const TDrawRegister& reg) {
     backupPath_.clear();
     std::error_code error;
     if (openFailed_ && fs::exists(path_, error)) {
@@ -56,5 +80,13 @@ void TDocumentSession::Save(const TCodes& draws, const TGui2RegMgr& manager) {
     openFailed_ = false;
     RemoveStaleTemporaries(path_);  // left by a save that was killed
     SaveWorkDocument(path_, draws, manager);
+    const std::string companion = RegisterPathOf(path_);
+    if (reg.Known()) {
+        TDrawRegister fitted = reg;
+        fitted.Fit(draws.Count());
+        WriteFileAtomically(companion, RegisterText(fitted, draws));
+    } else if (fs::exists(companion, error)) {
+        fs::remove(companion, error);
+    }
     modified_ = false;
 }

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "data/DrawRegister.h"
 #include "data/Hao.h"
 #include "search/Gui2RegMgr.h"
 #include "search/WorkDocument.h"
@@ -34,6 +35,16 @@ class TDocumentSession {
     // replacing an unreadable document it copies it aside; BackupPath() then names the copy.
     // Raises the reason of a failure; the session stays modified then.
     void Save(const TCodes& draws, const TGui2RegMgr& manager);
+    // The same, and the draws' register into the companion file (RegisterPathOf) written
+    // after the document; a register that knows nothing removes the companion.
+    void Save(const TCodes& draws, const TGui2RegMgr& manager, const TDrawRegister& reg);
+
+    // The register of the document's draws from its companion file, read after the document.
+    // No companion: a register of unknowns. A companion that does not match the draws (other
+    // draws, damaged, issues out of order, a date that is no date) is never trusted: it is
+    // moved aside (FreeBackupName) and RegisterMessage() tells why and where it went.
+    TDrawRegister OpenRegister(const TCodes& draws);
+    const std::string& RegisterMessage() const { return registerMessage_; }
 
     // The copy of an unreadable document made by the last save, else empty.
     const std::string& BackupPath() const { return backupPath_; }
@@ -46,4 +57,5 @@ class TDocumentSession {
     bool modified_ = false;
     bool openFailed_ = false;
     std::string backupPath_;
+    std::string registerMessage_;
 };

@@ -7,12 +7,14 @@
 #include <QWidget>
 #include <optional>
 
+#include "app/draws/DrawHistory.h"
 #include "app/draws/ImportPreview.h"
 #include "app/window/StatusPanels.h"
 #include "data/DownloadCodec.h"
 #include "data/DrawExport.h"
 #include "data/DrawImport.h"
 #include "data/DrawLines.h"
+#include "data/DrawMerge.h"
 #include "data/DrawTable.h"
 #include "data/Error.h"
 #include "data/FileIo.h"
@@ -69,6 +71,7 @@ void TDrawCommands::LoadDrawNumbers(const std::vector<int32_t>& numbers, const Q
     if (numbers.empty()) throw TError(("没有收到任何开奖号码，" + DrawsKeptText).toStdString());
     // Refuses a number that is no draw before anything changes, so the draws stay whole.
     LoadDrawNumbersInto(numbers, grid_.Draws());
+    grid_.Register().Clear();
     // A download still running keeps its command disabled: one download at a time.
     SetDownloadEnabled(!DownloadRunning());
     grid_.Pattern().Clear();
@@ -114,17 +117,67 @@ TDrawCommands::TLoadedFile TDrawCommands::LoadFile(const std::string& path, TJob
 }
 
 void TDrawCommands::ImportLoaded(TLoadedFile& loaded) {
-    std::vector<int32_t> numbers;
+    TIncomingDraws incoming;
     if (loaded.Detected) {
         TImportPreview preview(*loaded.File, std::move(*loaded.Detected), &window_);
         const bool accepted =
             previewRunner_ ? previewRunner_(preview) : preview.exec() == QDialog::Accepted;
         if (!accepted || !preview.Readable()) return;
-        numbers = preview.Reading().Numbers();
+        incoming = IncomingFromReading(preview.Reading());
     } else {
-        numbers = std::move(loaded.Numbers);
+        incoming.Numbers = std::move(loaded.Numbers);
+        incoming.Identities.resize(incoming.Numbers.size());
     }
-    LoadDrawNumbers(numbers, QStringLiteral("导入开奖号码成功！"), TDrawChange::Import);
+    AddDraws(incoming, QStringLiteral("导入开奖号码成功！"), TDrawChange::Import);
+}
+
+bool TDrawCommands::AddDraws(const TIncomingDraws& incoming, const QString& message,
+                             TDrawChange kind) {
+    // Nothing to add is a failure, not a success that leaves the draws as they were unsaid.
+    if (incoming.Numbers.empty())
+        throw TError(("没有收到任何开奖号码，" + DrawsKeptText).toStdString());
+    TCodes& draws = grid_.Draws();
+    TDrawRegister& reg = grid_.Register();
+    reg.Fit(draws.Count());
+    const bool download = kind == TDrawChange::Download;
+    const QString title = download ? QStringLiteral("下载数据") : QStringLiteral("导入号码");
+    if (draws.Count() == 0) {
+        ReplaceAllDraws(incoming, draws, reg);
+    } else {
+        const TDrawMergePlan plan = PlanDrawMerge(draws, reg, incoming);
+        if (plan.ChangesNothing() && plan.Match != TMergeMatch::None) {
+            SetDownloadEnabled(!DownloadRunning());
+            prompts_.ShowMessage(&window_, QStringLiteral("没有新的开奖号码，") + DrawsKeptText);
+            return false;
+        }
+        TMergeDialog dialog(title, QString::fromStdString(DescribeMergePlan(plan, incoming, reg)),
+                            !plan.Differences.empty(), &window_);
+        const TMergeChoice choice = mergeRunner_ ? mergeRunner_(dialog) : [&dialog] {
+            dialog.exec();
+            return dialog.Choice();
+        }();
+        SetDownloadEnabled(!DownloadRunning());
+        switch (choice) {
+            case TMergeChoice::Cancel:
+                return false;
+            case TMergeChoice::ReplaceAll:
+                ReplaceAllDraws(incoming, draws, reg);
+                break;
+            case TMergeChoice::Add:
+            case TMergeChoice::AddAndReplace:
+                ApplyDrawMerge(plan, incoming, choice == TMergeChoice::AddAndReplace, draws, reg);
+                break;
+        }
+    }
+    // A download still running keeps its command disabled: one download at a time.
+    SetDownloadEnabled(!DownloadRunning());
+    grid_.Pattern().Clear();
+    emit DrawsChanged(kind);
+    grid_.LayoutGrid();
+    grid_.DrawsReplaced();
+    grid_.PostScroll(srBottom);
+    prompts_.ShowMessage(&window_, message);
+    return true;
 }
 
 void TDrawCommands::ImportFile(const QString& path) {
@@ -197,9 +250,11 @@ void TDrawCommands::Edit() {
     if (!editor_) editor_ = new TCodeEdtorForm(&window_, prompts_);
     editor_->SetLines(DrawLinesOf(grid_.Draws()));
     if (editor_->exec() != QDialog::Accepted) return;
+    const TDrawRows before = RowsOf(grid_.Draws());
     try {
         // The draws change only when every line reads as a draw.
         LoadDrawLines(editor_->Lines(), grid_.Draws());
+        grid_.Register() = RealignRegister(before, grid_.Register(), RowsOf(grid_.Draws()));
     } catch (const std::exception& e) {
         ShowError(QString::fromStdString(e.what()));
         return;
@@ -243,8 +298,8 @@ void TDrawCommands::OnDownloadResult(const TDownloadResult& result) {
 
 void TDrawCommands::ApplyDownloadedDraws(const std::vector<std::string>& items) {
     try {
-        LoadDrawNumbers(DecodeReceivedItems(items, DrawKey()), QStringLiteral("下载开奖数据成功！"),
-                        TDrawChange::Download);
+        AddDraws(IncomingFromItems(items), QStringLiteral("下载开奖数据成功！"),
+                 TDrawChange::Download);
     } catch (const std::exception& e) {
         SetDownloadEnabled(!DownloadRunning());
         ShowError(DownloadFailedText + QString::fromStdString(e.what()));

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "app/draws/MergeDialog.h"
+#include "data/DrawMerge.h"
 #include "data/net/DataDown.h"
 #include "search/SearchOptions.h"
 
@@ -58,12 +60,21 @@ class TDrawCommands : public QObject {
     bool DownloadRunning() const;
     // Abandons a running download: its result must not reach a window that goes away.
     void StopDownload();
-    // Replaces the draws with received items ("issue#scrambled digits"); an item that is no
+    // Adds received items ("issue#scrambled digits") as AddDraws does; an item that is no
     // draw changes nothing and is reported.
     void ApplyDownloadedDraws(const std::vector<std::string>& items);
 
-    // Replaces the grid's draws with draw numbers; on a number that is no draw raises the
-    // conversion error before anything changed.
+    // Adds draws from outside: an empty document takes them all; otherwise the plan
+    // (PlanDrawMerge) is shown in a TMergeDialog and applied as chosen, as one change
+    // (DrawsChanged, one undo step). Raises before anything changed on a number that is no
+    // draw. True when the draws changed.
+    bool AddDraws(const TIncomingDraws& incoming, const QString& message, TDrawChange kind);
+    // Runs the merge dialog and returns the choice. Tests replace it.
+    using TMergeRunner = std::function<TMergeChoice(TMergeDialog&)>;
+    void SetMergeRunner(TMergeRunner runner) { mergeRunner_ = std::move(runner); }
+
+    // Replaces the grid's draws with draw numbers (their 期号 unknown); on a number that is
+    // no draw raises the conversion error before anything changed.
     void LoadDrawNumbers(const std::vector<int32_t>& numbers, const QString& message,
                          TDrawChange kind);
 
@@ -96,4 +107,5 @@ class TDrawCommands : public QObject {
     TBackgroundJob* download_ = nullptr;  // runs the download
     TBackgroundJob* reading_ = nullptr;   // reads a file to import
     TPreviewRunner previewRunner_;
+    TMergeRunner mergeRunner_;
 };

@@ -300,6 +300,9 @@ void TMainForm::OpenDocument() {
                 prompts_.ShowMessage(this, QString::fromUtf8(DocumentNotOpenedText));
                 return ended();
             }
+            Gui2RegNet->Register() = document_->OpenRegister(Gui2RegNet->Draws());
+            if (!document_->RegisterMessage().empty())
+                prompts_.ShowError(this, Text(document_->RegisterMessage()));
             Gui2RegNet->Pattern().Clear();
             Gui2RegNet->LayoutGrid();
             Gui2RegNet->DrawsReplaced();
@@ -338,7 +341,7 @@ void TMainForm::OpeningEnded() {
 bool TMainForm::SaveDocument() {
     std::string error;
     try {
-        document_->Save(Gui2RegNet->Draws(), *regMgr_);
+        document_->Save(Gui2RegNet->Draws(), *regMgr_, Gui2RegNet->Register());
     } catch (const std::exception& e) {
         error = e.what();
     }

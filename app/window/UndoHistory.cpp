@@ -24,7 +24,7 @@ TUndoHistory::TUndoHistory(TGui2RegNet& grid, TDocumentSession& document, QObjec
     });
     // Undo and redo replace the rows: what they leave is the base of the next change.
     connect(&stack_, &QUndoStack::indexChanged, this, [this] {
-        committed_ = RowsOf(grid_.Draws());
+        committed_ = StateOf(grid_);
         BoundHeldPatterns();
         UpdateActions();
     });
@@ -105,18 +105,18 @@ void TUndoHistory::Record(QUndoCommand* command) {
 }
 
 void TUndoHistory::DrawsTyped() {
-    TDrawRows after = RowsOf(grid_.Draws());
+    TDrawState after = StateOf(grid_);
     if (after == committed_) return;  // the same digit typed again: no change, no step
-    TDrawRows before = std::move(committed_);
+    TDrawState before = std::move(committed_);
     Record(new TTypeDigitsCommand(grid_, std::move(before), std::move(after)));
 }
 
 void TUndoHistory::DrawsReplaced(TDrawChange kind) {
-    TDrawRows after = RowsOf(grid_.Draws());
+    TDrawState after = StateOf(grid_);
     // The editor saved unchanged, or the same draws imported again: nothing to undo, and the
     // modified flag stays as it is.
     if (after == committed_) return;
-    TDrawRows before = std::move(committed_);
+    TDrawState before = std::move(committed_);
     switch (kind) {
         case TDrawChange::Import:
             Record(new TImportDrawsCommand(grid_, std::move(before), std::move(after)));
@@ -132,7 +132,7 @@ void TUndoHistory::DrawsReplaced(TDrawChange kind) {
 
 void TUndoHistory::Opened() {
     stack_.clear();
-    committed_ = RowsOf(grid_.Draws());
+    committed_ = StateOf(grid_);
     stack_.setClean();
     document_.MarkUnmodified();
 }

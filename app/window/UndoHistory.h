@@ -71,5 +71,5 @@ class TUndoHistory : public QObject {
     QAction* undoAction_ = nullptr;
     QAction* redoAction_ = nullptr;
     size_t heldLimit_;
-    TDrawRows committed_;  // the rows as the last recorded change left them
+    TDrawState committed_;  // the draws as the last recorded change left them
 };

@@ -146,11 +146,15 @@ class TestImportExport : public QObject {
         QCOMPARE(DrawAt(draws, 2), QStringLiteral("1111111"));
         QCOMPARE(log_.Messages.last(), QStringLiteral("导入开奖号码成功！"));
 
+        // Nothing in common with the draws held: the plan says so, and 全部替换 is chosen.
+        fixture_.MergeAnswers.push_back(TMergeChoice::ReplaceAll);
         log_.FileNames.push_back(FilePath("plain.txt"));
         form->FileMenuImportClick();
         form->FinishCommands();
         QCOMPARE(previews, 1);
         QCOMPARE(draws.Count(), 2);
+        QCOMPARE(fixture_.MergePlans.size(), 1);
+        QVERIFY(fixture_.MergePlans[0].startsWith(QStringLiteral("新增2期")));
 
         // A table line that fits no layout is named before any preview.
         WriteFile("broken.csv", SiteTable + "2024004,2024-01-11,1,2,x,4,5,6,7\r\n");

@@ -110,6 +110,7 @@ class TestMainDownload : public QObject {
         QVERIFY(!service.Url.empty());
         auto form = NewWindow(service.Url, "张 三&#");
         log_.Messages.clear();
+        fixture_.MergeAnswers.push_back(TMergeChoice::ReplaceAll);
         form->FileMenuDown->trigger();
         QVERIFY(!DownloadEnabled(*form));
         QCOMPARE(Panel0(*form), QStringLiteral("正在下载开奖数据..."));
@@ -117,6 +118,9 @@ class TestMainDownload : public QObject {
         form->FileMenuDownClick();
         QTRY_COMPARE_WITH_TIMEOUT(log_.Messages, QStringList{Succeeded}, 60000);
         QCOMPARE(DrawTexts(form->Gui2RegNet->Draws()), expected);
+        // The service's 期号 come with the draws.
+        QCOMPARE(form->Gui2RegNet->Register().At(0).Issue, std::string("2019001"));
+        QCOMPARE(form->Gui2RegNet->Register().At(249).Issue, std::string("2019250"));
         QCOMPARE(form->RegMgr().Count(), 1);
         QVERIFY(DownloadEnabled(*form));
         QVERIFY(Panel0(*form).isEmpty());
@@ -171,6 +175,7 @@ class TestMainDownload : public QObject {
         QStatusTipEvent leave{QString()};
         QCoreApplication::sendEvent(form.get(), &leave);
         QCOMPARE(Panel0(*form), QStringLiteral("正在下载开奖数据..."));
+        fixture_.MergeAnswers.push_back(TMergeChoice::ReplaceAll);
         form->ImportDrawFile(fixture_.FilePath("draws.txt"));
         QCOMPARE(DrawTexts(form->Gui2RegNet->Draws()), (QStringList{"1111111", "2222222"}));
         QVERIFY(!DownloadEnabled(*form));

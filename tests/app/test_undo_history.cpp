@@ -67,6 +67,7 @@ class TestUndoHistory : public QObject {
         Import(*form, "a.txt");
         form->FileMenuSaveClick();
         QVERIFY(!form->DocumentModified());
+        fixture_.MergeAnswers.push_back(TMergeChoice::ReplaceAll);
         Import(*form, "b.csv");
         const TCodes& draws = form->Gui2RegNet->Draws();
         QCOMPARE(DrawTexts(draws), (QStringList{"3333333", "4444444"}));
@@ -277,6 +278,66 @@ class TestUndoHistory : public QObject {
         QVERIFY(form->close());
     }
 
+    // An update by 期号: new draws appended, a differing one replaced as agreed, the 期号 and
+    // dates with them; one undo takes it all back, one redo brings it again; a save and a new
+    // window keep the 期号; typing the coming draw continues them.
+    void anUpdateIsOneStepWithItsIssues() {
+        WriteFile("old.csv",
+                  "期号,日期,号码\r\n2024001,2024-01-02,1111111\r\n"
+                  "2024002,2024-01-04,2222222\r\n2024003,2024-01-07,3333333\r\n");
+        WriteFile("new.csv",
+                  "期号,日期,号码\r\n2024003,2024-01-07,3333330\r\n"
+                  "2024004,2024-01-09,4444444\r\n2024006,2024-01-14,6666666\r\n");
+        auto form = NewWindow();
+        Import(*form, "old.csv");
+        QVERIFY(fixture_.MergePlans.isEmpty());  // an empty document takes everything
+        const TCodes& draws = form->Gui2RegNet->Draws();
+        const TDrawRegister& reg = form->Gui2RegNet->Register();
+        const TDrawRegister before = reg;
+        QCOMPARE(reg.At(2).Date, std::string("2024-01-07"));
+
+        fixture_.MergeAnswers.push_back(TMergeChoice::AddAndReplace);
+        Import(*form, "new.csv");
+        QCOMPARE(fixture_.MergePlans.size(), 1);
+        const QString plan = fixture_.MergePlans[0];
+        QVERIFY2(plan.startsWith(QStringLiteral("新增2期（第2024004期至第2024006期）")),
+                 qPrintable(plan));
+        QVERIFY2(plan.contains(QStringLiteral("第3行（第2024003期）：文档 3333333，来源 3333330")),
+                 qPrintable(plan));
+        QVERIFY2(plan.contains(QStringLiteral("缺少1期：2024005")), qPrintable(plan));
+        QCOMPARE(DrawTexts(draws),
+                 (QStringList{"1111111", "2222222", "3333330", "4444444", "6666666"}));
+        QCOMPARE(reg.At(4).Issue, std::string("2024006"));
+        QCOMPARE(reg.NextIssue(), std::string("2024007"));
+
+        form->EditMenuUndoClick();
+        QCOMPARE(DrawTexts(draws), (QStringList{"1111111", "2222222", "3333333"}));
+        QVERIFY(reg == before);
+        form->EditMenuRedoClick();
+        QCOMPARE(draws.Count(), 5);
+        QCOMPARE(reg.At(3).Issue, std::string("2024004"));
+
+        // The same file again: nothing new, no dialog, nothing to undo.
+        Import(*form, "new.csv");
+        QCOMPARE(fixture_.MergePlans.size(), 1);
+        QVERIFY(log_.Messages.last().startsWith(QStringLiteral("没有新的开奖号码")));
+
+        form->Gui2RegNet->Geometry().CursorRow = 5;  // the coming draw
+        form->Gui2RegNet->Geometry().CursorCol = 2;
+        QTest::keyClick(form->Gui2RegNet, Qt::Key_1);
+        QCOMPARE(draws.Count(), 6);
+        QCOMPARE(reg.At(5).Issue, std::string("2024007"));
+
+        form->FileMenuSaveClick();
+        auto again = fixture_.NewWindow();
+        QCOMPARE(again->Gui2RegNet->Draws().Count(), 6);
+        QVERIFY(again->Gui2RegNet->Register() == reg);
+        form->EditMenuUndoClick();  // typing is undone with its 期号
+        QCOMPARE(reg.Count(), 5);
+        log_.Answers.push_back(QMessageBox::Discard);
+        QVERIFY(form->close());
+    }
+
     void aSearchIsUndoneToThePatternsAndDrawsBeforeIt() {
         std::vector<std::unique_ptr<TGui2Reg>> patterns;
         patterns.push_back(MakePattern(2, 2, 4));
@@ -285,6 +346,7 @@ class TestUndoHistory : public QObject {
         auto form = NewWindow();
         const TGui2Reg* before = form->ListModel().PatternAt(0);
         const int searchDrawsBefore = form->RegMgr().SearchDraws().Count();
+        fixture_.MergeAnswers.push_back(TMergeChoice::ReplaceAll);
         Import(*form, "draws.txt");
         form->Options.LinedPtMaxSe = 3;
         form->RegMenuSearchClick();
@@ -317,6 +379,7 @@ class TestUndoHistory : public QObject {
         WriteFile("draws.txt", QByteArray::fromStdString(RandomDrawFile(7, 150)));
         auto form = NewWindow();
         const TGui2Reg* before = form->ListModel().PatternAt(0);
+        fixture_.MergeAnswers.push_back(TMergeChoice::ReplaceAll);
         Import(*form, "draws.txt");
         // A search long enough to be stopped while it finds patterns.
         form->Options.LinedPtMaxSe = 4;

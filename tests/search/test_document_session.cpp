@@ -8,6 +8,7 @@
 #include "data/FileIo.h"
 #include "search/DocumentSession.h"
 #include "search/SearchTexts.h"
+#include "search/WorkDocument.h"
 #include "tests/support/RandomDraws.h"
 #include "tests/support/TempFolder.h"
 
@@ -38,6 +39,40 @@ TEST(DocumentSession, SaveOpenAndTheModifiedFlag) {
     EXPECT_FALSE(again.Modified());
     ASSERT_EQ(draws.Count(), 12);
     EXPECT_EQ(draws.GetNum(5, 11), saved->GetNum(5, 11));
+}
+
+TEST(DocumentSession, TheRegisterGoesBesideTheDocumentAndAMismatchAside) {
+    const std::string folder = TempFolder("tolvane_register");
+    const std::string path = folder + "/doc.gtmq";
+    const SearchOptions options;
+    TGui2RegMgr manager(options);
+    const auto draws = RandomDraws(5, 20);
+    TDrawRegister reg;
+    for (int i = 0; i < 20; ++i) reg.Rows.push_back({std::to_string(2024001 + i), "2024-02-01"});
+    TDocumentSession session(path);
+    session.Save(*draws, manager);
+    const std::vector<uint8_t> plainDocument = ReadWholeFile(path);
+    EXPECT_FALSE(fs::exists(RegisterPathOf(path)));  // nothing known: no companion
+    session.Save(*draws, manager, reg);
+    EXPECT_EQ(ReadWholeFile(path), plainDocument);  // the document's bytes stay as they were
+
+    TCodes opened;
+    TDocumentSession again(path);
+    again.Open(opened, manager);
+    EXPECT_EQ(again.OpenRegister(opened), reg);
+    EXPECT_TRUE(again.RegisterMessage().empty());
+
+    // The document changed behind the companion's back (saved by a program that knows no
+    // register): the companion is set aside and nothing of it is trusted.
+    SaveWorkDocument(path, *RandomDraws(6, 20), manager);
+    again.Open(opened, manager);
+    EXPECT_FALSE(again.OpenRegister(opened).Known());
+    EXPECT_NE(again.RegisterMessage().find("第2行"), std::string::npos) << again.RegisterMessage();
+    EXPECT_FALSE(fs::exists(RegisterPathOf(path)));
+    EXPECT_TRUE(fs::exists(RegisterPathOf(path) + ".bak"));
+    // No companion any more: the document opens as before, without a message.
+    EXPECT_FALSE(again.OpenRegister(opened).Known());
+    EXPECT_TRUE(again.RegisterMessage().empty());
 }
 
 TEST(DocumentSession, AnUnreadableDocumentIsCopiedAsideOnceBeforeTheSave) {

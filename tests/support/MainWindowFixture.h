@@ -4,8 +4,11 @@
 #include <QFile>
 #include <QString>
 #include <QTemporaryDir>
+#include <deque>
 #include <memory>
 
+#include "app/draws/DrawCommands.h"
+#include "app/draws/MergeDialog.h"
 #include "app/window/Main.h"
 #include "tests/support/ScriptedPrompts.h"
 
@@ -16,10 +19,15 @@
 class TMainWindowFixture {
   public:
     TScriptedPrompts::TLog Log;
+    // The plans the merge dialog showed, and its answers in turn (添加 when none is left).
+    QStringList MergePlans;
+    std::deque<TMergeChoice> MergeAnswers;
 
     void Reset() {
         folder_ = std::make_unique<QTemporaryDir>();
         Log = {};
+        MergePlans.clear();
+        MergeAnswers.clear();
     }
     QString Folder() const { return folder_->path(); }
     QString FilePath(const QString& name) const { return folder_->filePath(name); }
@@ -35,7 +43,15 @@ class TMainWindowFixture {
     }
     // A main window on the folder that is not shown yet.
     std::unique_ptr<TMainForm> NewUnshownWindow() {
-        return std::make_unique<TMainForm>(Folder(), prompts_);
+        auto form = std::make_unique<TMainForm>(Folder(), prompts_);
+        form->DrawCommands().SetMergeRunner([this](TMergeDialog& dialog) {
+            MergePlans << dialog.PlanText();
+            if (MergeAnswers.empty()) return TMergeChoice::Add;
+            const TMergeChoice answer = MergeAnswers.front();
+            MergeAnswers.pop_front();
+            return answer;
+        });
+        return form;
     }
 
     bool WriteFile(const QString& name, const QByteArray& bytes) const {

@@ -81,12 +81,14 @@ void TGui2RegNet::SetPattern(const TGui2Reg& pattern) {
 void TGui2RegNet::Clear() {
     pattern_.Clear();
     draws_.Clear();
+    register_.Clear();
     if (parentWidget() != nullptr) LayoutGrid();
     emit DrawsChanged();
 }
 
 int32_t TGui2RegNet::AppendRow() {
     const int32_t index = geometry_.AppendRow(draws_);
+    register_.Fit(draws_.Count());
     SyncScrollBar();
     viewport()->update();
     Change();
@@ -103,6 +105,7 @@ void TGui2RegNet::LayoutGrid() {
 }
 
 void TGui2RegNet::DrawsReplaced() {
+    register_.Fit(draws_.Count());
     geometry_.FitRows(draws_.Count());
     SyncScrollBar();
     viewport()->repaint();
@@ -208,6 +211,7 @@ void TGui2RegNet::keyPressEvent(QKeyEvent* event) {
         return;
     }
     if (result == tyTyped) {
+        register_.Fit(draws_.Count());  // a draw typed in the coming row takes the next 期号
         // The same digit typed again changes nothing: no undo step, no modified document.
         if (draws_.Count() != count || !(draws_.GetCode(row) == old)) {
             emit DrawsEdited();

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "data/DrawRegister.h"
 #include "data/Hao.h"
 #include "data/Stream.h"
 #include "search/Gui2Reg.h"
@@ -27,6 +28,10 @@ class TGui2RegNet : public QAbstractScrollArea {
 
     TCodes& Draws() { return draws_; }
     const TCodes& Draws() const { return draws_; }
+    // The 期号 and date of each draw; kept as long as the draws (typing a new draw continues
+    // the last 期号). Whoever replaces the draws sets it before DrawsReplaced.
+    TDrawRegister& Register() { return register_; }
+    const TDrawRegister& Register() const { return register_; }
     TGui2Reg& Pattern() { return pattern_; }
     const TGui2Reg& Pattern() const { return pattern_; }
     TGridGeometry& Geometry() { return geometry_; }
@@ -94,6 +99,7 @@ class TGui2RegNet : public QAbstractScrollArea {
     void PostKeyDown(TGridKey key);
 
     TCodes draws_;
+    TDrawRegister register_;
     TGui2Reg pattern_;
     std::shared_ptr<const TCodes> searchDraws_;
     TGridGeometry geometry_;

@@ -1,0 +1,267 @@
+#include "data/DrawRegister.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <unordered_set>
+
+namespace {
+
+constexpr std::string_view RegisterFirstLine = "Tolvane draw register 1";
+
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// Reads a run of 1..maxDigits digits at text[at]; -1 when there is none or it is longer.
+int ReadNumber(std::string_view text, size_t& at, size_t maxDigits) {
+    size_t end = at;
+    while (end < text.size() && IsDigit(text[end])) ++end;
+    if (end == at || end - at > maxDigits) return -1;
+    int value = 0;
+    for (size_t i = at; i < end; ++i) value = value * 10 + (text[i] - '0');
+    at = end;
+    return value;
+}
+
+bool ConsumeAny(std::string_view text, size_t& at, std::initializer_list<std::string_view> seps) {
+    for (std::string_view sep : seps)
+        if (text.substr(at, sep.size()) == sep) {
+            at += sep.size();
+            return true;
+        }
+    return false;
+}
+
+bool IsCalendarDate(int year, int month, int day) {
+    if (year < 1900 || year > 2199 || month < 1 || month > 12 || day < 1) return false;
+    static constexpr int Days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+    return day <= Days[month - 1] + (month == 2 && leap ? 1 : 0);
+}
+
+std::string FormatDate(int year, int month, int day) {
+    char text[40];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d", year, month, day);
+    return text;
+}
+
+uint64_t DigitsHash(const TCodes& draws) {
+    uint64_t hash = 14695981039346656037ull;
+    const DrawRecord* rows = draws.Rows();
+    for (int32_t r = 0; r < draws.Count(); ++r)
+        for (int p = 1; p <= 7; ++p) {
+            hash ^= static_cast<uint64_t>(static_cast<uint32_t>(rows[r][p]));
+            hash *= 1099511628211ull;
+        }
+    return hash;
+}
+
+std::string HexOf(uint64_t value) {
+    char text[24];
+    std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(value));
+    return text;
+}
+
+[[noreturn]] void Refuse(int32_t line, const std::string& why) {
+    throw TRegisterError("期号文件第" + std::to_string(line) + "行" + why, line);
+}
+
+}  // namespace
+
+bool IsIssueText(std::string_view text) {
+    return !text.empty() && text.size() <= MaxIssueDigits &&
+           std::all_of(text.begin(), text.end(), IsDigit);
+}
+
+int64_t IssueKey(std::string_view issue) {
+    if (!IsIssueText(issue)) return -1;
+    int64_t value = 0;
+    for (char c : issue) value = value * 10 + (c - '0');
+    if (issue.size() == 5) value += 2000 * 1000;  // yyNNN → 20yyNNN
+    return value;
+}
+
+std::string NextIssueAfter(std::string_view issue) {
+    if (!IsIssueText(issue)) return {};
+    std::string next(issue);
+    size_t i = next.size();
+    while (i > 0) {
+        --i;
+        if (next[i] != '9') {
+            ++next[i];
+            return next;
+        }
+        next[i] = '0';
+    }
+    return "1" + next;
+}
+
+std::string NormalDate(std::string_view text) {
+    size_t at = 0;
+    while (at < text.size() && (text[at] == ' ' || text[at] == '\t')) ++at;
+    int year = -1, month = -1, day = -1;
+    size_t start = at;
+    size_t end = start;
+    while (end < text.size() && IsDigit(text[end])) ++end;
+    if (end - start == 8) {  // 20240102
+        const auto num = [&](size_t from, size_t count) {
+            int v = 0;
+            for (size_t i = from; i < from + count; ++i) v = v * 10 + (text[i] - '0');
+            return v;
+        };
+        year = num(start, 4);
+        month = num(start + 4, 2);
+        day = num(start + 6, 2);
+        at = end;
+    } else {
+        year = ReadNumber(text, at, 4);
+        if (year < 0 || at - start != 4) return {};
+        const bool chinese = ConsumeAny(text, at, {"年"});
+        if (!chinese && !ConsumeAny(text, at, {"-", "/", "."})) return {};
+        month = ReadNumber(text, at, 2);
+        if (month < 0) return {};
+        if (chinese ? !ConsumeAny(text, at, {"月"}) : !ConsumeAny(text, at, {"-", "/", "."}))
+            return {};
+        day = ReadNumber(text, at, 2);
+        if (day < 0) return {};
+        if (chinese) ConsumeAny(text, at, {"日"});
+    }
+    // What follows may be a weekday or a time, never more digits of the date.
+    if (at < text.size() && IsDigit(text[at])) return {};
+    if (!IsCalendarDate(year, month, day)) return {};
+    return FormatDate(year, month, day);
+}
+
+int32_t DrawNumberOf(const DrawRecord& record) {
+    int32_t number = 0;
+    for (int p = 1; p <= 7; ++p) number = number * 10 + record[p];
+    return number;
+}
+
+const TDrawIdentity& TDrawRegister::At(int32_t row) const {
+    static const TDrawIdentity unknown;
+    return row >= 0 && row < Count() ? Rows[static_cast<size_t>(row)] : unknown;
+}
+
+bool TDrawRegister::Known() const {
+    return std::any_of(Rows.begin(), Rows.end(), [](const auto& r) { return !r.Empty(); });
+}
+
+std::string TDrawRegister::NextIssue() const {
+    return Rows.empty() ? std::string() : NextIssueAfter(Rows.back().Issue);
+}
+
+void TDrawRegister::Fit(int32_t count) {
+    const size_t wanted = static_cast<size_t>(std::max(count, 0));
+    if (Rows.size() >= wanted) {
+        Rows.resize(wanted);
+        return;
+    }
+    Rows.reserve(wanted);
+    while (Rows.size() < wanted) {
+        TDrawIdentity next;
+        if (!Rows.empty()) next.Issue = NextIssueAfter(Rows.back().Issue);
+        Rows.push_back(std::move(next));
+    }
+}
+
+void CheckIssueOrder(const std::vector<TDrawIdentity>& rows, int32_t firstLine) {
+    int64_t last = -1;
+    std::unordered_set<int64_t> seen;
+    seen.reserve(rows.size());
+    for (size_t i = 0; i < rows.size(); ++i) {
+        const int32_t line = firstLine + static_cast<int32_t>(i);
+        const TDrawIdentity& row = rows[i];
+        if (!row.Date.empty() && NormalDate(row.Date) != row.Date)
+            Refuse(line, "的日期不是日期：" + row.Date.substr(0, 40));
+        if (row.Issue.empty()) continue;
+        const int64_t key = IssueKey(row.Issue);
+        if (key < 0) Refuse(line, "的期号不是期号：" + row.Issue.substr(0, 40));
+        if (!seen.insert(key).second) Refuse(line, "的期号重复：" + row.Issue);
+        if (key < last) Refuse(line, "的期号比上一期小：" + row.Issue);
+        last = key;
+    }
+}
+
+std::string RegisterPathOf(const std::string& documentPath) {
+    return documentPath + ".issues";
+}
+
+std::string RegisterText(const TDrawRegister& reg, const TCodes& draws) {
+    std::string text;
+    text.reserve(64 + static_cast<size_t>(draws.Count()) * 20);
+    text += RegisterFirstLine;
+    text += "\ndraws " + std::to_string(draws.Count()) + " " + HexOf(DigitsHash(draws)) + "\n";
+    for (int32_t r = 0; r < draws.Count(); ++r) {
+        const TDrawIdentity& id = reg.At(r);
+        text += id.Issue;
+        text += '\t';
+        text += id.Date;
+        text += '\n';
+    }
+    return text;
+}
+
+TDrawRegister ParseRegister(std::string_view text, const TCodes& draws) {
+    size_t at = 0;
+    int32_t line = 0;
+    // The next line without its end; false at the end of the text.
+    const auto next = [&](std::string_view& out) {
+        if (at >= text.size()) return false;
+        size_t end = text.find('\n', at);
+        if (end == std::string_view::npos) end = text.size();
+        out = text.substr(at, end - at);
+        if (!out.empty() && out.back() == '\r') out.remove_suffix(1);
+        at = end + 1;
+        ++line;
+        return true;
+    };
+    std::string_view current;
+    if (!next(current) || current != RegisterFirstLine) Refuse(1, "不是本程序的期号文件。");
+    const std::string expected =
+        "draws " + std::to_string(draws.Count()) + " " + HexOf(DigitsHash(draws));
+    if (!next(current)) Refuse(2, "缺少期数。");
+    if (current != expected) Refuse(2, "与文档的开奖号码不符（期数或号码不同）。");
+    TDrawRegister reg;
+    reg.Rows.reserve(static_cast<size_t>(draws.Count()));
+    while (next(current)) {
+        if (reg.Count() == draws.Count()) Refuse(line, "多于文档的期数。");
+        const size_t tab = current.find('\t');
+        if (tab == std::string_view::npos || current.find('\t', tab + 1) != std::string_view::npos)
+            Refuse(line, "无法识别。");
+        TDrawIdentity id{std::string(current.substr(0, tab)), std::string(current.substr(tab + 1))};
+        if (!id.Issue.empty() && !IsIssueText(id.Issue)) Refuse(line, "的期号不是期号。");
+        if (!id.Date.empty() && NormalDate(id.Date) != id.Date) Refuse(line, "的日期不是日期。");
+        reg.Rows.push_back(std::move(id));
+    }
+    if (reg.Count() != draws.Count()) Refuse(line + 1, "少于文档的期数。");
+    CheckIssueOrder(reg.Rows, 3);
+    return reg;
+}
+
+TDrawRegister RealignRegister(const std::vector<DrawRecord>& before, const TDrawRegister& reg,
+                              const std::vector<DrawRecord>& after) {
+    TDrawRegister old = reg;
+    old.Fit(static_cast<int32_t>(before.size()));
+    const size_t n = before.size(), m = after.size();
+    size_t prefix = 0;
+    while (prefix < n && prefix < m && before[prefix] == after[prefix]) ++prefix;
+    size_t suffix = 0;
+    while (suffix < n - prefix && suffix < m - prefix &&
+           before[n - 1 - suffix] == after[m - 1 - suffix])
+        ++suffix;
+    TDrawRegister result;
+    result.Rows.assign(old.Rows.begin(), old.Rows.begin() + static_cast<ptrdiff_t>(prefix));
+    const size_t oldMiddle = n - prefix - suffix, newMiddle = m - prefix - suffix;
+    if (oldMiddle == newMiddle) {
+        for (size_t i = 0; i < newMiddle; ++i) result.Rows.push_back(old.Rows[prefix + i]);
+    } else if (prefix == n) {
+        result.Fit(static_cast<int32_t>(m));  // rows added after the last: last + 1 …
+        return result;
+    } else {
+        result.Rows.resize(prefix + newMiddle);
+    }
+    result.Rows.insert(result.Rows.end(), old.Rows.end() - static_cast<ptrdiff_t>(suffix),
+                       old.Rows.end());
+    return result;
+}

@@ -1,0 +1,92 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "data/Error.h"
+#include "data/Hao.h"
+
+// The register of the draws: for each row of the draw list its 期号 (as the source writes
+// it, such as "2024096" or "24096") and its date (YYYY-MM-DD), either possibly unknown. It
+// lives beside the work document in a companion file of its own, so the document's bytes stay
+// as they are; a document without a companion has a register of unknowns.
+
+struct TDrawIdentity {
+    std::string Issue;  // decimal digits, or empty when unknown
+    std::string Date;   // YYYY-MM-DD, or empty when unknown
+    bool Empty() const { return Issue.empty() && Date.empty(); }
+    bool operator==(const TDrawIdentity&) const = default;
+};
+
+// The longest 期号 kept: longer digit runs are no issue number.
+inline constexpr size_t MaxIssueDigits = 12;
+
+// True for one to MaxIssueDigits decimal digits.
+bool IsIssueText(std::string_view text);
+// The issue as a number that orders issues of different widths alike: a five-digit issue
+// (two-digit year and three-digit serial, "24096") counts as its seven-digit form
+// ("2024096"). -1 for a text that is no issue.
+int64_t IssueKey(std::string_view issue);
+// The issue after this one: the number plus one in the same width ("2024096" → "2024097",
+// "00999" → "01000"; a carry past the width adds a digit). Empty for a text that is no issue.
+std::string NextIssueAfter(std::string_view issue);
+// The date of a text such as "2024-01-02", "2024/1/2", "2024.01.02", "2024年1月2日",
+// "20240102", each maybe followed by a weekday in brackets or after a blank; YYYY-MM-DD, or
+// empty when the text holds no real calendar date of the years 1900-2199.
+std::string NormalDate(std::string_view text);
+// The seven digits of a row as one number (digit A the highest).
+int32_t DrawNumberOf(const DrawRecord& record);
+
+class TDrawRegister {
+  public:
+    // One identity per draw, oldest first.
+    std::vector<TDrawIdentity> Rows;
+
+    int32_t Count() const { return static_cast<int32_t>(Rows.size()); }
+    // The identity of a row; an empty one past the end.
+    const TDrawIdentity& At(int32_t row) const;
+    // True when some row has an issue or a date.
+    bool Known() const;
+    // The issue after the last row's one, or empty when the last row has none.
+    std::string NextIssue() const;
+    // Makes the register as long as the draws: rows past count go; new rows continue the
+    // issues of the last row (last + 1) when it has one, else stay unknown.
+    void Fit(int32_t count);
+    void Clear() { Rows.clear(); }
+    bool operator==(const TDrawRegister&) const = default;
+};
+
+// A register that does not fit its draws or is damaged. Line is 1-based in the companion (or
+// the row, for a check of rows); what() is the text the user reads.
+class TRegisterError : public TError {
+  public:
+    TRegisterError(const std::string& message, int32_t line) : TError(message), Line(line) {}
+    int32_t Line;
+};
+
+// Checks that the known issues of rows go strictly up and that every date is a date; raises
+// TRegisterError naming the row (1-based, plus firstLine - 1, so callers can name a file's
+// line) of the first duplicated or backward issue.
+void CheckIssueOrder(const std::vector<TDrawIdentity>& rows, int32_t firstLine = 1);
+
+// The companion file of the work document at documentPath.
+std::string RegisterPathOf(const std::string& documentPath);
+
+// The companion text (UTF-8, LF line ends):
+//   Tolvane draw register 1
+//   draws <count> <16 hex digits: FNV-1a of the draws' digits>
+//   <issue>\t<date>          one line per draw, oldest first, either field empty when unknown
+std::string RegisterText(const TDrawRegister& reg, const TCodes& draws);
+// Reads a companion text for the given draws. Raises TRegisterError naming the line when the
+// text is damaged, was written for other draws (count or digits), or holds a duplicated or
+// backward issue or a date that is no date. CR LF line ends are read as well.
+TDrawRegister ParseRegister(std::string_view text, const TCodes& draws);
+
+// The register after the draw editor changed the rows from before to after: rows kept at the
+// start and at the end keep their identities, a changed middle of the same length keeps them
+// row by row, rows added after the last old row continue its issues, other new rows are
+// unknown.
+TDrawRegister RealignRegister(const std::vector<DrawRecord>& before, const TDrawRegister& reg,
+                              const std::vector<DrawRecord>& after);
