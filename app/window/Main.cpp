@@ -1,5 +1,6 @@
 #include "app/window/Main.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
@@ -16,6 +17,7 @@
 #include <QVBoxLayout>
 
 #include "app/analysis/AnalysisWindows.h"
+#include "app/draws/AutoUpdate.h"
 #include "app/draws/DocumentOpening.h"
 #include "app/draws/DrawCommands.h"
 #include "app/help/HelpCommands.h"
@@ -185,6 +187,13 @@ void TMainForm::FormCreate() {
                                programFolder_);
     draws_->SetDownloadActions(FileMenuDown, FileMenuDownBt);
     connect(draws_, &TDrawCommands::DrawsChanged, history_, &TUndoHistory::DrawsReplaced);
+    autoUpdate_ = new TAutoUpdate(
+        *draws_, *Gui2RegNet, *status_, Options,
+        [this] {
+            return regMgr_->Running() || Opening() || draws_->DownloadRunning() || !isEnabled() ||
+                   QApplication::activeModalWidget() != nullptr;
+        },
+        this);
     help_ = new THelpCommands(*this, prompts_, programFolder_);
     opening_ = new TBackgroundJob(this);
     commands_ = new TBackgroundJob(this);
@@ -229,6 +238,7 @@ void TMainForm::closeEvent(QCloseEvent* event) {
     }
     SaveSettings();
     // A download must not deliver into a closed window.
+    autoUpdate_->Stop();
     draws_->StopDownload();
     event->accept();
 }
@@ -335,6 +345,7 @@ void TMainForm::FinishCommands() {
 void TMainForm::OpeningEnded() {
     history_->Opened();
     RefreshCaption();
+    autoUpdate_->Start();
     Gui2RegNet->PostScroll(srBottom);
 }
 
@@ -496,6 +507,7 @@ void TMainForm::RegMenuOptionsClick() {
     if (optionsForm_->ShowOptions(Options) != QDialog::Accepted) return;
     Options = optionsForm_->Options();
     SaveSettings();
+    autoUpdate_->OptionsChanged();
     RefreshCaption();
     ApplyGridSettings();
 }

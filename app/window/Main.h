@@ -26,6 +26,7 @@ class QStatusBar;
 class TAnalysisWindows;
 class TBackgroundJob;
 class TBacktestForm;
+class TAutoUpdate;
 class TDrawCommands;
 class TGui2OptionsForm;
 class TGui2RegNet;
@@ -178,6 +179,7 @@ class TMainForm : public QMainWindow {
     bool DownloadRunning() const;
     // The import, editor, download and draw export commands.
     TDrawCommands& DrawCommands() { return *draws_; }
+    TAutoUpdate& AutoUpdate() { return *autoUpdate_; }
     // Undo and redo of the changes of the draws and of the pattern list.
     TUndoHistory& History() { return *history_; }
     void SetStatusText(int panel, const QString& text);
@@ -247,6 +249,7 @@ class TMainForm : public QMainWindow {
     TSearchPresenter* search_ = nullptr;
     TPatternListController* list_ = nullptr;
     TDrawCommands* draws_ = nullptr;
+    TAutoUpdate* autoUpdate_ = nullptr;   // checks for new draws at start and every few hours
     TBackgroundJob* opening_ = nullptr;   // the document's opening
     TBackgroundJob* commands_ = nullptr;  // the exports' work
     TUndoHistory* history_ = nullptr;
