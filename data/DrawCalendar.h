@@ -27,7 +27,7 @@ std::string WeekdayName(int32_t weekday);
 // no date or no day is set.
 std::string NextDrawDate(std::string_view date, int32_t days, bool onOrAfter = false);
 
-// Status panel 1: "最近开奖：2024-08-18 周日　下次开奖：2024-08-20 周二". Without a known date of
+// Status panel 3: "最近开奖：2024-08-18 周日　下次开奖：2024-08-20 周二". Without a known date of
 // the last draw only the next draw day from today (YYYY-MM-DD) is shown.
 std::string DrawDatesText(const TDrawRegister& reg, int32_t drawCount, int32_t days,
                           std::string_view today);

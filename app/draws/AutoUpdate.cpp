@@ -70,6 +70,6 @@ void TAutoUpdate::CheckNow() {
 
 void TAutoUpdate::ShowDrawDates() {
     const std::string today = QDate::currentDate().toString(Qt::ISODate).toStdString();
-    status_.SetText(1, QString::fromStdString(DrawDatesText(grid_.Register(), grid_.Draws().Count(),
+    status_.SetText(3, QString::fromStdString(DrawDatesText(grid_.Register(), grid_.Draws().Count(),
                                                             options_.DrawDays, today)));
 }

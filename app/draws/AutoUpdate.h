@@ -13,7 +13,7 @@ class TStatusPanels;
 // Automatic updates of the draws: a quiet download (TDrawCommands::StartDownload(true)) soon
 // after the document opened and every few hours while the program runs, when the option is on.
 // A check that finds the window busy (a search, a dialog, a download) waits a minute. It also
-// keeps status panel 1 showing the date of the last draw and of the next draw day.
+// keeps status panel 3 showing the date of the last draw and of the next draw day.
 class TAutoUpdate : public QObject {
     Q_OBJECT
 
@@ -33,7 +33,7 @@ class TAutoUpdate : public QObject {
     void SetSuspended(bool suspended);
     // A check now, or a minute later when the window is busy.
     void CheckNow();
-    // Shows the last and the next draw date in status panel 1 (today from the clock).
+    // Shows the last and the next draw date in status panel 3 (today from the clock).
     void ShowDrawDates();
 
     // How soon the first check follows Start, and how long a busy window delays one.

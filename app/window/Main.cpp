@@ -78,6 +78,7 @@ TMainForm::TMainForm(const QString& programFolder, TPrompts& prompts, QWidget* p
     StatusPanel0 = status_->Panel(0);
     StatusPanel1 = status_->Panel(1);
     StatusPanel2 = status_->Panel(2);
+    StatusPanel3 = status_->Panel(3);
     FormCreate();
     analysis_ = new TAnalysisWindows(*this, prompts_, Gui2RegNet->Draws(), Gui2RegNet->IssueBase(),
                                      *regMgr_, Options, [this] { RegMenuOptionsClick(); });

@@ -137,6 +137,7 @@ class TMainForm : public QMainWindow {
     QLabel* StatusPanel0 = nullptr;
     QLabel* StatusPanel1 = nullptr;
     QLabel* StatusPanel2 = nullptr;
+    QLabel* StatusPanel3 = nullptr;  // the dates of the last and the next draw
 
     SearchOptions Options;
     // How long the download waits before its request and how long the request may take.

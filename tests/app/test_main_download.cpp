@@ -219,7 +219,7 @@ class TestMainDownload : public QObject {
         // The first check runs from the event loop and, nothing differing, fills in the 期号.
         QTRY_COMPARE_WITH_TIMEOUT(handled.size(), 1, 60000);
         QCOMPARE(form->Gui2RegNet->Register().At(2).Issue, std::string("2024094"));
-        const QString dates = form->StatusPanel1->text();
+        const QString dates = form->StatusPanel3->text();
         QVERIFY2(dates.contains(QStringLiteral("下次开奖：")), qPrintable(dates));
         QVERIFY2(!dates.contains(QStringLiteral("最近开奖")),
                  qPrintable(dates));  // no dates served
