@@ -15,9 +15,13 @@ std::string DrawsAsText(const TCodes& draws) {
     return text;
 }
 
-std::string DrawsAsCsv(const TCodes& draws) {
+std::string DrawsAsCsv(const TCodes& draws, const TDrawRegister& reg) {
+    // A date column with holes is no date column to the reader: dates go out when every draw
+    // has one.
+    bool dated = draws.Count() > 0;
+    for (int32_t row = 0; row < draws.Count() && dated; ++row) dated = !reg.At(row).Date.empty();
     std::string text = Utf8ByteOrderMark;
-    text += "期";
+    text += "期号,开奖日期";
     for (int32_t position = 1; position <= 7; ++position) {
         text += ',';
         text += PositionLetters[position];
@@ -25,7 +29,9 @@ std::string DrawsAsCsv(const TCodes& draws) {
     text += ",和值\r\n";
     for (int32_t row = 0; row < draws.Count(); ++row) {
         const DrawRecord record = draws.GetCode(row);
-        text += std::to_string(static_cast<int64_t>(draws.FirstIssue()) + row);
+        text += IssueLabel(reg, row, draws.Count(), draws.FirstIssue());
+        text += ',';
+        if (dated) text += reg.At(row).Date;
         for (int32_t position = 1; position <= 7; ++position) {
             text += ',';
             text += std::to_string(record[position]);
@@ -45,8 +51,8 @@ bool IsCsvFileName(std::string_view path) {
     return extension == ".csv";
 }
 
-void ExportDraws(const std::string& path, const TCodes& draws) {
-    WriteFileAtomically(path, IsCsvFileName(path) ? DrawsAsCsv(draws) : DrawsAsText(draws));
+void ExportDraws(const std::string& path, const TCodes& draws, const TDrawRegister& reg) {
+    WriteFileAtomically(path, IsCsvFileName(path) ? DrawsAsCsv(draws, reg) : DrawsAsText(draws));
 }
 
 void AppendCsvField(std::string& out, std::string_view field) {

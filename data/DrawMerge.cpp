@@ -70,6 +70,16 @@ std::vector<int32_t> ZFunction(const std::vector<int32_t>& s) {
 }
 
 void FindDuplicates(const TIncomingDraws& incoming, TDrawMergePlan& plan) {
+    // Issues that go strictly up (the usual source) cannot repeat.
+    int64_t last = -1;
+    bool rising = true;
+    for (const TDrawIdentity& id : incoming.Identities) {
+        const int64_t key = IssueKey(id.Issue);
+        if (key < 0) continue;
+        rising = rising && key > last;
+        last = key;
+    }
+    if (rising) return;
     std::unordered_set<int64_t> seen;
     seen.reserve(incoming.Identities.size());
     for (size_t i = 0; i < incoming.Identities.size(); ++i) {
@@ -98,7 +108,7 @@ void PlanByIssue(const TCodes& draws, const TDrawRegister& reg, const TIncomingD
         const int64_t key = IssueKey(reg.At(r).Issue);
         if (key >= 0) known.emplace_back(key, r);
     }
-    std::sort(known.begin(), known.end());
+    if (!std::is_sorted(known.begin(), known.end())) std::sort(known.begin(), known.end());
     const int64_t lastKey = known.back().first;
     const std::unordered_set<int32_t> duplicates(plan.Duplicates.begin(), plan.Duplicates.end());
     std::vector<std::pair<int64_t, int32_t>> added;
@@ -170,8 +180,10 @@ TIncomingDraws IncomingFromReading(const TDrawFileReading& reading) {
     TIncomingDraws incoming;
     incoming.Numbers.reserve(reading.Rows.size());
     incoming.Identities.reserve(reading.Rows.size());
+    incoming.Lines.reserve(reading.Rows.size());
     for (const TDrawFileRow& row : reading.Rows) {
         incoming.Numbers.push_back(row.Number);
+        incoming.Lines.push_back(row.Line);
         TDrawIdentity id;
         if (IsIssueText(row.Issue)) id.Issue = row.Issue;
         id.Date = NormalDate(row.Date);
@@ -200,6 +212,12 @@ TDrawMergePlan PlanDrawMerge(const TCodes& draws, const TDrawRegister& reg,
                              const TIncomingDraws& incoming) {
     TDrawMergePlan plan;
     FindDuplicates(incoming, plan);
+    int64_t last = -1;
+    for (size_t i = 0; i < incoming.Identities.size() && plan.Backward < 0; ++i) {
+        const int64_t key = IssueKey(incoming.Identities[i].Issue);
+        if (key >= 0 && key < last) plan.Backward = static_cast<int32_t>(i);
+        last = std::max(last, key);
+    }
     bool documentIssues = false;
     for (int32_t r = 0; r < draws.Count() && !documentIssues; ++r)
         documentIssues = !reg.At(r).Issue.empty();
@@ -255,7 +273,7 @@ void ApplyDrawMerge(const TDrawMergePlan& plan, const TIncomingDraws& incoming,
         std::vector<std::pair<int64_t, size_t>> byKey;
         for (size_t i = 0; i < incoming.Numbers.size(); ++i)
             byKey.emplace_back(IssueKey(IdentityOf(incoming, i).Issue), i);
-        std::sort(byKey.begin(), byKey.end());
+        if (!std::is_sorted(byKey.begin(), byKey.end())) std::sort(byKey.begin(), byKey.end());
         for (int32_t r = 0; r < draws.Count(); ++r) {
             const int64_t key = IssueKey(result.At(r).Issue);
             const auto found =
@@ -344,6 +362,13 @@ std::string DescribeMergePlan(const TDrawMergePlan& plan, const TIncomingDraws& 
         for (size_t i = 0; i < plan.Duplicates.size() && i < 20; ++i)
             text += (i == 0 ? "" : "、") + issueOf(static_cast<size_t>(plan.Duplicates[i]));
         text += plan.Duplicates.size() > 20 ? "……\n" : "\n";
+    }
+    if (plan.Backward >= 0) {
+        const auto index = static_cast<size_t>(plan.Backward);
+        text += "来源" +
+                (index < incoming.Lines.size() ? "第" + std::to_string(incoming.Lines[index]) + "行"
+                                               : "第" + std::to_string(index + 1) + "条") +
+                "的期号比上一期小：" + issueOf(index) + "\n";
     }
     if (!plan.Older.empty())
         text += "来源中有" + std::to_string(plan.Older.size()) +

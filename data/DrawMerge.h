@@ -17,6 +17,7 @@
 struct TIncomingDraws {
     std::vector<int32_t> Numbers;
     std::vector<TDrawIdentity> Identities;  // as many as Numbers (empty identities when unknown)
+    std::vector<int32_t> Lines;  // the file line of each draw (1-based), when read from a file
 };
 
 // The draws of a file as read: numbers, issues (kept when they are issue numbers) and dates.
@@ -54,6 +55,7 @@ struct TDrawMergePlan {
     std::vector<std::string> Gaps;    // missing issues inside the sequence after the merge
     int64_t GapCount = 0;             // all of them (Gaps holds at most MaxListedGaps)
     int32_t FilledIdentities = 0;     // rows of the document that gain an issue or a date
+    int32_t Backward = -1;  // the first incoming draw whose issue is below the one before it
 
     bool ChangesNothing() const {
         return NewDraws.empty() && Differences.empty() && FilledIdentities == 0;

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <unordered_set>
 
 namespace {
 
@@ -60,6 +59,19 @@ std::string HexOf(uint64_t value) {
     char text[24];
     std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(value));
     return text;
+}
+
+// The YYYY-MM-DD form of a real date, checked without making a text.
+bool IsNormalDate(std::string_view date) {
+    if (date.size() != 10 || date[4] != '-' || date[7] != '-') return false;
+    for (size_t i : {0, 1, 2, 3, 5, 6, 8, 9})
+        if (!IsDigit(date[i])) return false;
+    const auto num = [&](size_t from, size_t count) {
+        int v = 0;
+        for (size_t i = from; i < from + count; ++i) v = v * 10 + (date[i] - '0');
+        return v;
+    };
+    return IsCalendarDate(num(0, 4), num(5, 2), num(8, 2));
 }
 
 [[noreturn]] void Refuse(int32_t line, const std::string& why) {
@@ -165,20 +177,45 @@ void TDrawRegister::Fit(int32_t count) {
     }
 }
 
+std::string IssueLabel(const TDrawRegister& reg, int32_t row, int32_t count, int64_t firstIssue) {
+    if (row == count) return reg.Count() >= count ? reg.NextIssue() : std::string();
+    const std::string& issue = reg.At(row).Issue;
+    return issue.empty() ? std::to_string(firstIssue + row) : issue;
+}
+
+std::string ShortIssueLabel(const std::string& label) {
+    return label.size() > 5 ? label.substr(label.size() - 5) : label;
+}
+
+std::string RowDescription(const TDrawRegister& reg, int32_t row, int32_t count) {
+    const TDrawIdentity& id = reg.At(row);
+    if (row == count) {
+        const std::string next = IssueLabel(reg, row, count, 1);
+        return next.empty() ? "下一期" : "下一期：第" + next + "期";
+    }
+    std::string text =
+        id.Issue.empty() ? "第" + std::to_string(row + 1) + "行" : "第" + id.Issue + "期";
+    if (!id.Date.empty()) text += " " + id.Date;
+    return text;
+}
+
 void CheckIssueOrder(const std::vector<TDrawIdentity>& rows, int32_t firstLine) {
     int64_t last = -1;
-    std::unordered_set<int64_t> seen;
-    seen.reserve(rows.size());
     for (size_t i = 0; i < rows.size(); ++i) {
         const int32_t line = firstLine + static_cast<int32_t>(i);
         const TDrawIdentity& row = rows[i];
-        if (!row.Date.empty() && NormalDate(row.Date) != row.Date)
+        if (!row.Date.empty() && !IsNormalDate(row.Date))
             Refuse(line, "的日期不是日期：" + row.Date.substr(0, 40));
         if (row.Issue.empty()) continue;
         const int64_t key = IssueKey(row.Issue);
         if (key < 0) Refuse(line, "的期号不是期号：" + row.Issue.substr(0, 40));
-        if (!seen.insert(key).second) Refuse(line, "的期号重复：" + row.Issue);
-        if (key < last) Refuse(line, "的期号比上一期小：" + row.Issue);
+        if (key <= last) {
+            // Issues so far go strictly up: an equal one is among them exactly when it repeats.
+            const bool repeated =
+                std::any_of(rows.begin(), rows.begin() + static_cast<ptrdiff_t>(i),
+                            [key](const TDrawIdentity& r) { return IssueKey(r.Issue) == key; });
+            Refuse(line, (repeated ? "的期号重复：" : "的期号比上一期小：") + row.Issue);
+        }
         last = key;
     }
 }
@@ -231,7 +268,7 @@ TDrawRegister ParseRegister(std::string_view text, const TCodes& draws) {
             Refuse(line, "无法识别。");
         TDrawIdentity id{std::string(current.substr(0, tab)), std::string(current.substr(tab + 1))};
         if (!id.Issue.empty() && !IsIssueText(id.Issue)) Refuse(line, "的期号不是期号。");
-        if (!id.Date.empty() && NormalDate(id.Date) != id.Date) Refuse(line, "的日期不是日期。");
+        if (!id.Date.empty() && !IsNormalDate(id.Date)) Refuse(line, "的日期不是日期。");
         reg.Rows.push_back(std::move(id));
     }
     if (reg.Count() != draws.Count()) Refuse(line + 1, "少于文档的期数。");

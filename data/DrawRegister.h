@@ -58,6 +58,16 @@ class TDrawRegister {
     bool operator==(const TDrawRegister&) const = default;
 };
 
+// What names a row where the player looks (the grid's 期 column, the charts' axes, the
+// exports, the status text): the row's 期号 when known, else its number counted from
+// firstIssue as before. The coming draw (row == count) shows the next 期号 when the last is
+// known, else nothing.
+std::string IssueLabel(const TDrawRegister& reg, int32_t row, int32_t count, int64_t firstIssue);
+// The last five characters of a label, for a narrow column.
+std::string ShortIssueLabel(const std::string& label);
+// "第2024096期 2024-04-12" (or without the date) for a row whose 期号 is known, else "第N行".
+std::string RowDescription(const TDrawRegister& reg, int32_t row, int32_t count);
+
 // A register that does not fit its draws or is damaged. Line is 1-based in the companion (or
 // the row, for a check of rows); what() is the text the user reads.
 class TRegisterError : public TError {

@@ -24,6 +24,12 @@ TAnalysisWindows::TAnalysisWindows(QWidget& window, TPrompts& prompts, const TCo
 
 TAnalysisWindows::~TAnalysisWindows() = default;
 
+void TAnalysisWindows::SetRegister(const TDrawRegister* reg) {
+    register_ = reg;
+    trend_->SetRegister(reg);
+    if (backtest_) backtest_->SetRegister(reg);
+}
+
 void TAnalysisWindows::ShowStatistics() {
     stat_->SetRegMgr(&manager_);
     stat_->OpenWindow();
@@ -38,6 +44,7 @@ void TAnalysisWindows::ShowBacktest() {
     if (!backtest_) {
         backtest_ = new TBacktestForm(&window_, prompts_);
         backtest_->SetSource(&draws_, &options_, editOptions_);
+        backtest_->SetRegister(register_);
     }
     backtest_->OpenWindow();
 }

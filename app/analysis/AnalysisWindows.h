@@ -6,6 +6,7 @@
 class QWidget;
 class TBacktestForm;
 class TCodes;
+class TDrawRegister;
 class TGui2RegMgr;
 class TPrompts;
 class TStatForm;
@@ -23,6 +24,9 @@ class TAnalysisWindows : public QObject {
                      TGui2RegMgr& manager, SearchOptions& options,
                      std::function<void()> editOptions);
     ~TAnalysisWindows() override;
+
+    // The 期号 of the draws (not owned): the trend chart and the backtest chart show them.
+    void SetRegister(const TDrawRegister* reg);
 
     void ShowStatistics();
     void ShowTrend();
@@ -48,4 +52,5 @@ class TAnalysisWindows : public QObject {
     TStatForm* stat_ = nullptr;
     TTrendForm* trend_ = nullptr;
     TBacktestForm* backtest_ = nullptr;
+    const TDrawRegister* register_ = nullptr;
 };

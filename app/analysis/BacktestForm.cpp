@@ -219,6 +219,7 @@ void TBacktestForm::StartBtClick() {
     drawCount_ = job.Draws->Count();
     total_ = job.Rows;
     firstRow_ = drawCount_ - total_ + 1;
+    runRegister_ = register_ != nullptr ? *register_ : TDrawRegister();
     rows_.clear();
     summary_ = SummarizeBacktest(rows_, minimumSteps_);
     StartBt->setEnabled(false);
@@ -309,7 +310,12 @@ void TBacktestForm::RunEnded(TBacktestResult result) {
 
 void TBacktestForm::ShowResults() {
     if (summary_.Rows > 0) VerdictLbl->setText(Text(BacktestSentence(summary_, drawCount_)));
-    Chart->SetPoints(BacktestSeries(rows_), firstRow_, firstRow_ + std::max(total_, 1) - 1);
+    const int32_t lastRow = firstRow_ + std::max(total_, 1) - 1;
+    // Rows count from 1; a row whose 期号 is unknown keeps its number.
+    const auto label = [this](int32_t row) {
+        return QString::fromStdString(IssueLabel(runRegister_, row - 1, drawCount_, 1));
+    };
+    Chart->SetPoints(BacktestSeries(rows_), firstRow_, lastRow, label(firstRow_), label(lastRow));
     const std::vector<TBacktestTableRow> table = BacktestTable(summary_);
     GroupTable->setRowCount(static_cast<int>(table.size()));
     for (size_t row = 0; row < table.size(); ++row) {

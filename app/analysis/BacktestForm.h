@@ -6,6 +6,7 @@
 #include <memory>
 #include <vector>
 
+#include "data/DrawRegister.h"
 #include "data/Hao.h"
 #include "search/BacktestRun.h"
 #include "search/SearchOptions.h"
@@ -35,6 +36,9 @@ class TBacktestForm : public QWidget {
     // options button calls openOptions and then shows the options again.
     void SetSource(const TCodes* draws, const SearchOptions* options,
                    std::function<void()> openOptions);
+    // The 期号 of the draws (not owned; copied when a run starts), so that the chart's axis
+    // names the rows scored by their 期号; null: row numbers.
+    void SetRegister(const TDrawRegister* reg) { register_ = reg; }
     // Shows the window and brings it to the front.
     void OpenWindow();
     bool Running() const;
@@ -98,6 +102,8 @@ class TBacktestForm : public QWidget {
     int32_t total_ = 0;
     int32_t firstRow_ = 0;
     int32_t drawCount_ = 0;
+    const TDrawRegister* register_ = nullptr;
+    TDrawRegister runRegister_;  // the 期号 of the draws the run scores
 
     std::vector<TBacktestRow> rows_;
     TBacktestSummary summary_;

@@ -166,7 +166,7 @@ void TTrendForm::ShowPosition() {
     if (shape) ShapeTab->Compute(draws, stats_.Window);
     input_.emplace(TTrendPaintInput{draws, stats_, shape ? ShapeTab->Omissions() : omissions_,
                                     position, issueBase_, font(), palette(),
-                                    shape ? &ShapeTab->Stats() : nullptr});
+                                    shape ? &ShapeTab->Stats() : nullptr, register_});
     TrendChart->SetChart(&*input_);
     TrendViews->setCurrentIndex(shape && ShapeTab->ShowsBars() ? 1 : 0);
 }

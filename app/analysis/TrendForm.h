@@ -31,6 +31,8 @@ class TTrendForm : public QWidget {
 
     // The draws to read, not owned (null reads none); issueBase numbers draw index 0.
     void SetDraws(const TCodes* draws, int32_t issueBase = 1);
+    // The 期号 of the draws (not owned): the chart's issue column shows them; null: numbers.
+    void SetRegister(const TDrawRegister* reg) { register_ = reg; }
     // Shows the window (centred on the screen the first time) and brings it to the front.
     void OpenWindow();
 
@@ -73,6 +75,7 @@ class TTrendForm : public QWidget {
     const TCodes* draws_ = nullptr;
     TCodes noDraws_;
     int32_t issueBase_ = 1;
+    const TDrawRegister* register_ = nullptr;
     TTrendStats stats_;
     TOmissionTable omissions_;
     std::optional<TTrendPaintInput> input_;

@@ -153,7 +153,7 @@ bool TDrawCommands::AddDraws(const TIncomingDraws& incoming, const QString& mess
             return false;
         }
         TMergeDialog dialog(title, QString::fromStdString(DescribeMergePlan(plan, incoming, reg)),
-                            !plan.Differences.empty(), &window_);
+                            !plan.Differences.empty(), plan.Match != TMergeMatch::None, &window_);
         const TMergeChoice choice = mergeRunner_ ? mergeRunner_(dialog) : [&dialog] {
             dialog.exec();
             return dialog.Choice();
@@ -278,7 +278,7 @@ void TDrawCommands::Export() {
                               QStringLiteral("文本文件 (*.txt);;表格 (*.csv)"));
     if (path.isEmpty()) return;
     try {
-        ExportDraws(path.toStdString(), grid_.Draws());
+        ExportDraws(path.toStdString(), grid_.Draws(), grid_.Register());
     } catch (const std::exception& e) {
         ShowError(QString::fromStdString(e.what()));
         return;

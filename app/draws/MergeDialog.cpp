@@ -8,7 +8,7 @@
 #include <QVBoxLayout>
 
 TMergeDialog::TMergeDialog(const QString& title, const QString& planText, bool differences,
-                           QWidget* parent)
+                           bool matched, QWidget* parent)
     : QDialog(parent) {
     setObjectName(QStringLiteral("MergeDialog"));
     setWindowTitle(title);
@@ -32,11 +32,12 @@ TMergeDialog::TMergeDialog(const QString& title, const QString& planText, bool d
     buttons->addStretch();
     AddBt = new QPushButton(QStringLiteral("添加"), this);
     AddBt->setObjectName(QStringLiteral("AddBt"));
-    AddBt->setDefault(true);
+    AddBt->setDefault(matched);
     ReplaceAllBt = new QPushButton(QStringLiteral("全部替换"), this);
     ReplaceAllBt->setObjectName(QStringLiteral("ReplaceAllBt"));
     CancelBt = new QPushButton(QStringLiteral("取消"), this);
     CancelBt->setObjectName(QStringLiteral("CancelBt"));
+    CancelBt->setDefault(!matched);
     buttons->addWidget(AddBt);
     buttons->addWidget(ReplaceAllBt);
     buttons->addWidget(CancelBt);

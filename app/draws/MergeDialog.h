@@ -22,8 +22,10 @@ class TMergeDialog : public QDialog {
     Q_OBJECT
 
   public:
+    // Without a match (nothing in common with the document) 取消 is the default button, so
+    // that Enter never appends unrelated draws.
     TMergeDialog(const QString& title, const QString& planText, bool differences,
-                 QWidget* parent = nullptr);
+                 bool matched = true, QWidget* parent = nullptr);
 
     TMergeChoice Choice() const { return choice_; }
     QString PlanText() const;

@@ -82,7 +82,10 @@ TMainForm::TMainForm(const QString& programFolder, TPrompts& prompts, QWidget* p
     FormCreate();
     analysis_ = new TAnalysisWindows(*this, prompts_, Gui2RegNet->Draws(), Gui2RegNet->IssueBase(),
                                      *regMgr_, Options, [this] { RegMenuOptionsClick(); });
+    analysis_->SetRegister(&Gui2RegNet->Register());
     connect(Gui2RegNet, &TGui2RegNet::DrawsChanged, analysis_, &TAnalysisWindows::DrawsChanged);
+    connect(Gui2RegNet, &TGui2RegNet::CursorRowChanged, this,
+            [this](const QString& text) { SetStatusText(1, text); });
 }
 
 TMainForm::~TMainForm() {

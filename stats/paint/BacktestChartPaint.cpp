@@ -64,7 +64,7 @@ void LegendEntry(QPainter& painter, int x, int y, const QPen& pen, const QString
 
 void PaintBacktestChart(QPainter& painter, const QRect& area,
                         const std::vector<TBacktestPoint>& points, int32_t firstRow,
-                        int32_t lastRow) {
+                        int32_t lastRow, const QString& firstLabel, const QString& lastLabel) {
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing, true);
     painter.fillRect(area, Qt::white);
@@ -92,8 +92,8 @@ void PaintBacktestChart(QPainter& painter, const QRect& area,
     painter.setPen(Qt::black);
     painter.drawRect(plot);
     painter.drawText(QPointF(plot.left(), plot.bottom() + metrics.ascent() + 4),
-                     QString::number(firstRow));
-    const QString last = QString::number(lastRow);
+                     firstLabel.isEmpty() ? QString::number(firstRow) : firstLabel);
+    const QString last = lastLabel.isEmpty() ? QString::number(lastRow) : lastLabel;
     painter.drawText(QPointF(plot.right() - metrics.horizontalAdvance(last),
                              plot.bottom() + metrics.ascent() + 4),
                      last);

@@ -260,8 +260,7 @@ void PaintTrendRows(QPainter& painter, const TTrendPaintInput& input, int32_t fi
         painter.fillRect(
             QRect(layout.ValueLeft(0), y, width - layout.ValueLeft(0), TTrendLayout::RowHeight),
             input.Palette.color(QPalette::Base));
-        issueWriter.Draw(painter, static_cast<int64_t>(input.IssueBase) + drawIndex, issue,
-                         IssueColor);
+        issueWriter.Draw(painter, input.IssueText(drawIndex), issue, IssueColor);
         DrawDigits(painter, input, draw, digits);
         if (cellValues &&
             static_cast<int32_t>(omissions.size()) >= (row - first + 1) * valueCount) {
@@ -433,6 +432,12 @@ void PaintTrendFooter(QPainter& painter, const TTrendPaintInput& input, int32_t 
     painter.restore();
 }
 
+QString TTrendPaintInput::IssueText(int32_t drawIndex) const {
+    static const TDrawRegister none;
+    return QString::fromStdString(
+        IssueLabel(Register != nullptr ? *Register : none, drawIndex, Draws.Count(), IssueBase));
+}
+
 QString TrendRowToolTip(const TTrendPaintInput& input, int32_t row) {
     const int32_t value = DrawnValue(input, row);
     if (!input.Shape || value < 0) return {};
@@ -443,7 +448,7 @@ QString TrendRowToolTip(const TTrendPaintInput& input, int32_t row) {
     for (uint8_t d : *draw) digits += QChar(u'0' + d);
     QString tip =
         QStringLiteral("第 %1 期 %2\n%3：%4")
-            .arg(static_cast<int64_t>(input.IssueBase) + drawIndex)
+            .arg(input.IssueText(drawIndex))
             .arg(digits, QString::fromUtf8(input.Shape->Metric.Name()), ValueLabel(input, value));
     if (input.Shape->Metric.Id() == TShapeMetricId::Roads)
         tip += QStringLiteral("（各位012路 %1）").arg(QString::fromStdString(ShapeRoads(*draw)));

@@ -7,6 +7,7 @@
 #include <QString>
 #include <cstdint>
 
+#include "data/DrawRegister.h"
 #include "data/Hao.h"
 #include "stats/ShapeStats.h"
 #include "stats/TrendLayout.h"
@@ -28,6 +29,12 @@ struct TTrendPaintInput {
     QFont Font;
     QPalette Palette;
     const TShapeMetricStats* Shape = nullptr;  // over Stats.Window
+    // The 期号 of the draws: the issue column shows them where known; null: numbers from
+    // IssueBase.
+    const TDrawRegister* Register = nullptr;
+
+    // What the issue column shows for a draw index.
+    QString IssueText(int32_t drawIndex) const;
 
     TTrendLayout Layout() const {
         if (Shape) return TTrendLayout::Shape(Shape->Metric);

@@ -11,10 +11,12 @@ TBacktestChartView::TBacktestChartView(QWidget* parent) : QWidget(parent) {
 }
 
 void TBacktestChartView::SetPoints(std::vector<TBacktestPoint> points, int32_t firstRow,
-                                   int32_t lastRow) {
+                                   int32_t lastRow, QString firstLabel, QString lastLabel) {
     points_ = std::move(points);
     firstRow_ = firstRow;
     lastRow_ = lastRow;
+    firstLabel_ = std::move(firstLabel);
+    lastLabel_ = std::move(lastLabel);
     update();
 }
 
@@ -23,11 +25,12 @@ QImage TBacktestChartView::Picture(const QSize& size) const {
     image.fill(Qt::white);
     QPainter painter(&image);
     painter.setFont(font());
-    PaintBacktestChart(painter, QRect(QPoint(0, 0), size), points_, firstRow_, lastRow_);
+    PaintBacktestChart(painter, QRect(QPoint(0, 0), size), points_, firstRow_, lastRow_,
+                       firstLabel_, lastLabel_);
     return image;
 }
 
 void TBacktestChartView::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    PaintBacktestChart(painter, rect(), points_, firstRow_, lastRow_);
+    PaintBacktestChart(painter, rect(), points_, firstRow_, lastRow_, firstLabel_, lastLabel_);
 }

@@ -11,7 +11,11 @@ class TBacktestChartView : public QWidget {
 
   public:
     explicit TBacktestChartView(QWidget* parent = nullptr);
-    void SetPoints(std::vector<TBacktestPoint> points, int32_t firstRow, int32_t lastRow);
+    // The axis names its ends by the labels (their 期号), or by the rows when they are empty.
+    void SetPoints(std::vector<TBacktestPoint> points, int32_t firstRow, int32_t lastRow,
+                   QString firstLabel = {}, QString lastLabel = {});
+    QString FirstLabel() const { return firstLabel_; }
+    QString LastLabel() const { return lastLabel_; }
     const std::vector<TBacktestPoint>& Points() const { return points_; }
     // The chart alone as a picture of the given size.
     QImage Picture(const QSize& size) const;
@@ -23,4 +27,6 @@ class TBacktestChartView : public QWidget {
     std::vector<TBacktestPoint> points_;
     int32_t firstRow_ = 1;
     int32_t lastRow_ = 1;
+    QString firstLabel_;
+    QString lastLabel_;
 };

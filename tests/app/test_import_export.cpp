@@ -304,10 +304,17 @@ class TestImportExport : public QObject {
             QCOMPARE(log_.Messages.last(), QStringLiteral("导出开奖号码成功！"));
         }
         QCOMPARE(ReadFile("out.txt"), QByteArray("7712600\r\n0381562\r\n1111111\r\n"));
-        QVERIFY(ReadFile("out.csv").startsWith("\xEF\xBB\xBF期,A,B,C,D,E,F,G,和值\r\n"));
+        // The table carries the site's 期号 and dates.
+        QVERIFY(
+            ReadFile("out.csv").startsWith("\xEF\xBB\xBF期号,开奖日期,A,B,C,D,E,F,G,和值\r\n"
+                                           "2024001,2024-01-02,7,7,1,2,6,0,0,"));
         log_.FileNames.push_back(FilePath("out.csv"));
         form->FileMenuImportClick();
         form->FinishCommands();
+        // The same draws again: nothing to add, no plan to look at.
+        QCOMPARE(log_.Messages.last(),
+                 QStringLiteral("没有新的开奖号码，原有的开奖号码没有改动。"));
+        QVERIFY(fixture_.MergePlans.isEmpty());
         QCOMPARE(form->Gui2RegNet->Draws().Count(), 3);
         QCOMPARE(DrawAt(form->Gui2RegNet->Draws(), 1), QStringLiteral("0381562"));
         Discard(*form);

@@ -204,7 +204,7 @@ class TestTrendForm : public QObject {
         main.Gui2RegNet->Geometry().CursorCol = 2;
         QTest::keyClick(main.Gui2RegNet, Qt::Key_5);
         QCOMPARE(form->Stats().Position(1).Current[5], 0);
-        // A new import that replaces the draws ("全部替换" in the merge plan).
+        // A new import replaces the draws (全部替换).
         fixture_.MergeAnswers.push_back(TMergeChoice::ReplaceAll);
         {
             QFile out(file);

@@ -31,6 +31,21 @@ TEST(DrawExport, BothFormsImportBackToTheSameDraws) {
         EXPECT_TRUE(table.IsTable);
         EXPECT_FALSE(table.Reversed);
         ExpectSameDraws(table.Numbers(), *draws);
+        // With 期号 and dates, they come back as well; draws typed after the last known one
+        // have a 期号 and no date, and the file still reads back.
+        TDrawRegister reg;
+        for (int32_t r = 0; r < count; ++r)
+            reg.Rows.push_back(
+                {std::to_string(2023001 + r),
+                 r + 1 < count || count == 1 ? "2023-05-0" + std::to_string(r % 9 + 1) : ""});
+        const bool allDated = count == 1;
+        const TDrawFileReading known = ReadDrawFile(DrawsAsCsv(*draws, reg));
+        ExpectSameDraws(known.Numbers(), *draws);
+        ASSERT_EQ(known.Rows.size(), reg.Rows.size());
+        for (size_t r = 0; r < reg.Rows.size(); ++r) {
+            EXPECT_EQ(known.Rows[r].Issue, reg.Rows[r].Issue);
+            EXPECT_EQ(known.Rows[r].Date, allDated ? reg.Rows[r].Date : "");
+        }
     }
 }
 
@@ -40,8 +55,8 @@ TEST(DrawExport, TableHasItsHeaderIssueNumbersAndSums) {
     const int32_t digits[] = {0, 3, 8, 1, 5, 6, 2};
     for (int32_t p = 1; p <= 7; ++p) draws.SetNum(p, row, digits[p - 1]);
     EXPECT_EQ(DrawsAsCsv(draws),
-              "\xEF\xBB\xBF期,A,B,C,D,E,F,G,和值\r\n"
-              "1,0,3,8,1,5,6,2,12\r\n");
+              "\xEF\xBB\xBF期号,开奖日期,A,B,C,D,E,F,G,和值\r\n"
+              "1,,0,3,8,1,5,6,2,12\r\n");
     EXPECT_EQ(DrawsAsText(draws), "0381562\r\n");
 }
 

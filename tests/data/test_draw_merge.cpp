@@ -17,7 +17,10 @@ std::vector<int32_t> NumbersOf(const TCodes& draws) {
 
 void Load(const std::vector<int32_t>& numbers, TCodes& draws) {
     TDrawRegister unused;
-    ReplaceAllDraws({numbers, std::vector<TDrawIdentity>(numbers.size())}, draws, unused);
+    TIncomingDraws in;
+    in.Numbers = numbers;
+    in.Identities.resize(numbers.size());
+    ReplaceAllDraws(in, draws, unused);
 }
 
 TIncomingDraws Slice(const std::vector<int32_t>& numbers, int from, int to, int firstIssue) {
@@ -57,6 +60,15 @@ TEST(DrawMerge, ByIssueFindsNewGapsDuplicatesAndDifferences) {
     EXPECT_EQ(plan.Gaps, (std::vector<std::string>{"2024012"}));
     EXPECT_EQ(plan.Duplicates, (std::vector<int32_t>{6}));
     EXPECT_EQ(plan.FilledIdentities, 2);  // 2024008 and 2024010 gain their dates
+    EXPECT_EQ(plan.Backward, -1);
+    // A source whose issues go back is named at its line.
+    TIncomingDraws back = in;
+    back.Identities[2].Issue = "2024007";
+    back.Lines = {2, 3, 4, 5, 6, 7, 8, 9, 10};
+    const TDrawMergePlan backPlan = PlanDrawMerge(draws, reg, back);
+    EXPECT_EQ(backPlan.Backward, 2);
+    EXPECT_NE(DescribeMergePlan(backPlan, back, reg).find("来源第4行的期号比上一期小：2024007"),
+              std::string::npos);
 
     TCodes kept;
     TDrawRegister keptReg = reg;

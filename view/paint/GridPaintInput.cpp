@@ -33,6 +33,20 @@ void DrawHeaderCell(QPainter& painter, const QPalette& palette, const QRect& rec
     painter.fillRect(rect.adjusted(1, 1, -1, -1), palette.color(QPalette::Button));
 }
 
+QString IssueCellText(const TGridPaintInput& grid, int32_t index, const QRect& cell,
+                      int32_t sizePoints) {
+    static const TDrawRegister none;
+    const std::string label = IssueLabel(grid.Register != nullptr ? *grid.Register : none, index,
+                                         grid.Draws.Count(), grid.IssueBase);
+    QString text = QString::fromStdString(label);
+    QFont font = grid.Font;
+    font.setBold(true);
+    font.setPixelSize(PointsToPixels(sizePoints));
+    if (QFontMetrics(font).horizontalAdvance(text) > cell.width() - 2)
+        text = QString::fromStdString(ShortIssueLabel(label));
+    return text;
+}
+
 void DrawCellText(QPainter& painter, const TGridPaintInput& grid, const QString& text,
                   const QRect& rect, bool bold, const QColor& color, int32_t sizePoints) {
     QFont font = grid.Font;

@@ -7,6 +7,7 @@
 #include <QString>
 #include <cstdint>
 
+#include "data/DrawRegister.h"
 #include "data/Hao.h"
 #include "search/Gui2Reg.h"
 #include "view/GridGeometry.h"
@@ -29,7 +30,14 @@ struct TGridPaintInput {
     QPalette Palette;
     // The draws of the search that found the pattern, for its verdict rings; null: Draws.
     const TCodes* SearchDraws = nullptr;
+    // The 期号 of the draws (the 期 column shows them when known); null: row numbers.
+    const TDrawRegister* Register = nullptr;
 };
+
+// The text of the 期 column for a draw index (the coming draw at Draws.Count()): its 期号, or
+// the last five characters of it when the column is too narrow, else the row number.
+QString IssueCellText(const TGridPaintInput& grid, int32_t index, const QRect& cell,
+                      int32_t sizePoints);
 
 // A grid coordinate scaled, halves to even.
 int32_t ScaleCoord(int32_t v, float scale);

@@ -87,14 +87,20 @@ void PaintTo(QPainter& painter, const TGridPaintInput& grid, bool onScreen, int3
     // 6. Issue numbers, sums and digits.
     for (int32_t t = 0; t <= rows + 1; ++t) {
         const int32_t index = first + t;
+        if (index == n) {  // the coming draw: its 期号 when the last one's is known
+            const QRect r = cell(t + 1, 0);
+            const QString next = IssueCellText(grid, index, r, SizeFor(g, 9));
+            if (!next.isEmpty() && !r.isEmpty())
+                DrawCellText(painter, grid, next, r, true, black, SizeFor(g, 9));
+        }
         if (index >= n) break;
         if (index < 0) continue;
         const DrawRecord record = grid.Draws.GetCode(index);
         for (int32_t c = 0; c <= lc - 2; ++c) {
             const QRect r = cell(t + 1, c);
             if (c == 0) {
-                DrawCellText(painter, grid, QString::number(grid.IssueBase + index), r, true, black,
-                             SizeFor(g, 9));
+                DrawCellText(painter, grid, IssueCellText(grid, index, r, SizeFor(g, 9)), r, true,
+                             black, SizeFor(g, 9));
             } else if (c == 1) {
                 DrawCellText(painter, grid, QString::number(record[0]), r, true, black,
                              SizeFor(g, 10));

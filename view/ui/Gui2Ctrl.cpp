@@ -2,9 +2,11 @@
 
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QHelpEvent>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QToolTip>
 #include <QWheelEvent>
 
 #include "data/Error.h"
@@ -115,7 +117,8 @@ void TGui2RegNet::DrawsReplaced() {
 
 TGridPaintInput TGui2RegNet::PaintInput() const {
     return TGridPaintInput{geometry_,     draws_,       pattern_, issueBase_, BoxColorMode,
-                           LinkLineStyle, DrawBoxStyle, font(),   palette(),  searchDraws_.get()};
+                           LinkLineStyle, DrawBoxStyle, font(),   palette(),  searchDraws_.get(),
+                           &register_};
 }
 
 void TGui2RegNet::SyncScrollBar() {
@@ -153,7 +156,39 @@ void TGui2RegNet::GridKeyDown(TGridKey key) {
 }
 
 void TGui2RegNet::Change() {
+    ReportCursorRow();
     emit OnChange();
+}
+
+QString TGui2RegNet::CursorRowText() const {
+    const int32_t row = geometry_.CursorRow;
+    const int32_t count = draws_.Count();
+    if (row < 0 || row > count) return {};
+    QString text = QString::fromStdString(RowDescription(register_, row, count));
+    if (row < count) {
+        QString digits;
+        for (int p = 1; p <= 7; ++p) digits += QString::number(draws_.GetNum(p, row));
+        text += QStringLiteral(" ") + digits;
+    }
+    return text;
+}
+
+void TGui2RegNet::ReportCursorRow() {
+    const QString text = CursorRowText();
+    if (text == cursorRowText_) return;
+    cursorRowText_ = text;
+    emit CursorRowChanged(text);
+}
+
+QString TGui2RegNet::ToolTipAt(const QPoint& point) const {
+    for (int32_t k = 0; k < geometry_.VisibleRows; ++k) {
+        const int32_t index = geometry_.TopRow + k;
+        if (index < 0 || index > draws_.Count()) continue;
+        for (int32_t c = 0; c <= geometry_.ColCount - 2; ++c)
+            if (geometry_.RectOfCell(k + 1, c).Contains(point.x(), point.y()))
+                return QString::fromStdString(RowDescription(register_, index, draws_.Count()));
+    }
+    return {};
 }
 
 void TGui2RegNet::paintEvent(QPaintEvent*) {
@@ -219,6 +254,7 @@ void TGui2RegNet::keyPressEvent(QKeyEvent* event) {
         }
         SyncScrollBar();
         viewport()->update();
+        ReportCursorRow();
         PostKeyDown(gkRight);
     }
 }
@@ -228,6 +264,7 @@ void TGui2RegNet::mousePressEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton) {
         const QPoint p = event->position().toPoint();
         geometry_.ClickAt(p.x(), p.y());
+        ReportCursorRow();
     }
     viewport()->update();
     QAbstractScrollArea::mousePressEvent(event);
@@ -265,6 +302,19 @@ bool TGui2RegNet::event(QEvent* event) {
         }
     }
     return QAbstractScrollArea::event(event);
+}
+
+bool TGui2RegNet::viewportEvent(QEvent* event) {
+    if (event->type() == QEvent::ToolTip) {
+        auto* help = static_cast<QHelpEvent*>(event);
+        const QString tip = ToolTipAt(help->pos());
+        if (tip.isEmpty())
+            QToolTip::hideText();
+        else
+            QToolTip::showText(help->globalPos(), tip, viewport());
+        return true;
+    }
+    return QAbstractScrollArea::viewportEvent(event);
 }
 
 void TGui2RegNet::scrollContentsBy(int, int) {

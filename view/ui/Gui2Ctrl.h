@@ -59,6 +59,13 @@ class TGui2RegNet : public QAbstractScrollArea {
     // tells the windows that show draws (DrawsChanged). Whoever replaces the draws calls it.
     void DrawsReplaced();
 
+    // The row of the edit cursor as the status bar tells it: "第2024096期 2024-04-12 2381150",
+    // "第12行 …" without a 期号, "下一期：第2024097期" on the coming draw.
+    QString CursorRowText() const;
+    // The 期号 and date of the draw under a point of the viewport, for its tool tip; empty
+    // off the draws.
+    QString ToolTipAt(const QPoint& point) const;
+
     // The things the painting needs, with this control's font and palette.
     TGridPaintInput PaintInput() const;
 
@@ -77,6 +84,8 @@ class TGui2RegNet : public QAbstractScrollArea {
     // undo and redo, an opened or cleared document. Every window that shows draws follows it.
     void DrawsChanged();
     void ContextPopupRequested(const QPoint& globalPos);
+    // The edit cursor moved to another row, or that row's draw or 期号 changed.
+    void CursorRowChanged(const QString& text);
     // Painting failed (posted, once until a paint succeeds again).
     void PaintFailed(const QString& message);
 
@@ -92,11 +101,13 @@ class TGui2RegNet : public QAbstractScrollArea {
     void focusOutEvent(QFocusEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     bool event(QEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
 
   private:
     void SyncScrollBar();
     void PostKeyDown(TGridKey key);
+    void ReportCursorRow();
 
     TCodes draws_;
     TDrawRegister register_;
@@ -107,4 +118,5 @@ class TGui2RegNet : public QAbstractScrollArea {
     int32_t issueBase_ = 1;
     bool syncingScrollBar_ = false;
     bool paintFailureReported_ = false;
+    QString cursorRowText_;
 };

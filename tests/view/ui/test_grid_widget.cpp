@@ -3,6 +3,7 @@
 
 #include "data/Error.h"
 #include "tests/support/PatternFactory.h"
+#include "view/paint/GridPaintInput.h"
 #include "view/ui/Gui2Ctrl.h"
 
 class TestGridWidget : public QObject {
@@ -77,6 +78,58 @@ class TestGridWidget : public QObject {
         QTest::keyClick(grid_, Qt::Key_A);  // a letter: a beep and nothing else
         QCOMPARE(edited.count(), 1);
         QCOMPARE(grid_->Draws().Count(), 6);
+    }
+
+    // The 期 column names each draw by its 期号 (the last five characters in a narrow column),
+    // the coming draw by the next one; the tool tip and the cursor's status text give the whole
+    // 期号 and the date; a row without 期号 keeps its number.
+    void theIssueColumnShowsTheIssues() {
+        AddDraws(20);
+        TDrawRegister& reg = grid_->Register();
+        for (int i = 0; i < 20; ++i)
+            reg.Rows.push_back({std::to_string(2024081 + i), i == 19 ? "2024-04-12" : ""});
+        reg.Rows[3] = {};
+        grid_->DrawsReplaced();
+        grid_->VScroll(srBottom);
+        const TGridGeometry& g = grid_->Geometry();
+        const TGridPaintInput input = grid_->PaintInput();
+        const auto cellOf = [&](int index) {
+            return ToQRect(g.RectOfCell(index - g.TopRow + 1, 0));
+        };
+        const auto shown = [&](int index) {
+            return IssueCellText(input, index, cellOf(index), SizeFor(g, 9));
+        };
+        const bool narrow = shown(19).size() == 5;
+        QCOMPARE(shown(19), narrow ? QStringLiteral("24100") : QStringLiteral("2024100"));
+        QCOMPARE(shown(20), narrow ? QStringLiteral("24101") : QStringLiteral("2024101"));
+        // A column wide enough for the whole 期号 shows it whole.
+        QCOMPARE(IssueCellText(input, 19, cellOf(19).adjusted(0, 0, 200, 0), SizeFor(g, 9)),
+                 QStringLiteral("2024100"));
+        grid_->VScroll(srTop);
+        QCOMPARE(IssueCellText(grid_->PaintInput(), 3, ToQRect(g.RectOfCell(4, 0)), SizeFor(g, 9)),
+                 QStringLiteral("4"));
+
+        grid_->VScroll(srBottom);
+        QCOMPARE(grid_->ToolTipAt(cellOf(19).center()), QStringLiteral("第2024100期 2024-04-12"));
+        QCOMPARE(grid_->ToolTipAt(cellOf(20).center()), QStringLiteral("下一期：第2024101期"));
+        QSignalSpy status(grid_, &TGui2RegNet::CursorRowChanged);
+        QTest::mouseClick(grid_->viewport(), Qt::LeftButton, {},
+                          ToQRect(g.RectOfCell(19 - g.TopRow + 1, 3)).center());
+        QCOMPARE(grid_->Geometry().CursorRow, 19);
+        QVERIFY(!status.isEmpty());
+        QCOMPARE(status.last().at(0).toString(), QStringLiteral("第2024100期 2024-04-12 0123456"));
+
+        // The painted column differs from the row numbers it showed before.
+        const auto issueColumn = [&] {
+            QImage image(grid_->viewport()->size(), QImage::Format_RGB32);
+            grid_->viewport()->render(&image);
+            return image.copy(
+                ToQRect(g.RectOfCell(1, 0)).united(ToQRect(g.RectOfCell(g.VisibleRows, 0))));
+        };
+        const QImage withIssues = issueColumn();
+        reg.Clear();
+        grid_->DrawsReplaced();
+        QVERIFY(issueColumn() != withIssues);
     }
 
     void clickMovesTheCursor() {
