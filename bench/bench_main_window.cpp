@@ -8,6 +8,7 @@
 #include <QTimer>
 #include <fstream>
 
+#include "app/draws/AutoUpdate.h"
 #include "app/patterns/PatternListModel.h"
 #include "app/window/Application.h"
 #include "app/window/Main.h"
@@ -87,6 +88,7 @@ void BM_SearchIntoTheWindow(benchmark::State& state) {
     }
     TSilentPrompts prompts;
     TMainForm form(folder.path(), prompts);
+    form.AutoUpdate().SetSuspended(true);  // no real service is asked
     form.resize(1200, 800);
     form.show();
     form.ImportDrawFile(folder.filePath("draws.txt"));
@@ -171,6 +173,7 @@ void BM_HeavySearchResidentBytes(benchmark::State& state) {
     }
     TSilentPrompts prompts;
     TMainForm form(folder.path(), prompts);
+    form.AutoUpdate().SetSuspended(true);  // no real service is asked
     form.resize(1200, 800);
     form.show();
     form.ImportDrawFile(folder.filePath("draws.txt"));
@@ -206,7 +209,8 @@ void BM_OpenLargeDocument(benchmark::State& state) {
         clock.start();
         pauses.Start();
         auto form = std::make_unique<TMainForm>(folder.path(), prompts);
-        while (form->Opening())  // read on a background job while the window answers
+        form->AutoUpdate().SetSuspended(true);  // no real service is asked
+        while (form->Opening())                 // read on a background job while the window answers
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
         const qint64 openMs = clock.elapsed();
         QTimer::singleShot(20, [] {});

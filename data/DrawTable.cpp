@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdlib>
+#include <initializer_list>
+#include <iterator>
 #include <optional>
 
 #include "data/DrawImport.h"
@@ -126,20 +129,101 @@ std::string_view TrimView(std::string_view text) {
 
 // A line above the first draw that has digits and no word (no letter, no Chinese) is a data
 // line that failed, never a header: "1,2,3,,5,6,7" under a header must not vanish silently.
-bool LooksLikeData(std::string_view line) {
-    bool digit = false;
+bool HasWord(std::string_view line) {
     for (char c : line) {
         const auto u = static_cast<unsigned char>(c);
-        if (u >= 0x80 || (u >= 'A' && u <= 'Z') || (u >= 'a' && u <= 'z')) return false;
-        digit = digit || IsDigit(c);
+        if (u >= 0x80 || (u >= 'A' && u <= 'Z') || (u >= 'a' && u <= 'z')) return true;
     }
-    return digit;
+    return false;
+}
+
+bool LooksLikeData(std::string_view line) {
+    return !HasWord(line) && std::any_of(line.begin(), line.end(), IsDigit);
+}
+
+// The length of the mark between two digits of a draw written in one field ("2 3 8 1 1 5 0",
+// "2,3,8,1,1,5,0", "2-3-…", "2|3|…", "2、3、…"), or 0.
+size_t DigitGapLength(std::string_view rest) {
+    constexpr std::string_view marks = " \t,-|;/+._";
+    if (marks.find(rest.front()) != std::string_view::npos) return 1;
+    for (const std::string_view wide : {"、", "，", "　"})
+        if (rest.starts_with(wide)) return wide.size();
+    return 0;
+}
+
+// A draw in one field: seven digits in a row, or seven single digits with marks between them.
+std::optional<int32_t> OneFieldDraw(std::string_view field) {
+    if (field.size() == DrawDigits)
+        return AllDigits(field) ? std::optional(static_cast<int32_t>(DigitsValue(field)))
+                                : std::nullopt;
+    if (field.size() < 2 * DrawDigits - 1 || field.size() > 64 || !IsDigit(field.front()) ||
+        !IsDigit(field.back()))
+        return std::nullopt;
+    int32_t value = 0;
+    int32_t digits = 0;
+    bool afterDigit = false;
+    for (size_t i = 0; i < field.size();) {
+        if (IsDigit(field[i])) {
+            if (afterDigit) return std::nullopt;  // two digits in a row: a number, not a draw
+            value = value * 10 + (field[i] - '0');
+            ++digits;
+            afterDigit = true;
+            ++i;
+            continue;
+        }
+        const size_t gap = DigitGapLength(field.substr(i));
+        if (gap == 0) return std::nullopt;
+        afterDigit = false;
+        i += gap;
+    }
+    return digits == DrawDigits ? std::optional(value) : std::nullopt;
+}
+
+// Seven digits that read as a year from 2000 and a running number of at most 200 (2024096):
+// an issue number, which a draw resembles once in five hundred lines.
+bool IsIssueLike(std::string_view field) {
+    if (!IsSevenDigits(field) || !field.starts_with("20")) return false;
+    const int64_t running = DigitsValue(field.substr(4));
+    return running >= 1 && running <= 200;
+}
+
+// 1 (Monday) to 7 (Sunday) of a date yyyymmdd.
+int32_t IsoWeekday(int64_t date) {
+    static constexpr std::array<int32_t, 12> offsets = {0, 3, 2, 5, 0, 3, 5, 1, 4, 6, 2, 4};
+    int64_t year = date / 10000;
+    const auto month = static_cast<int32_t>(date / 100 % 100);
+    const auto day = static_cast<int32_t>(date % 100);
+    if (month < 3) --year;
+    const auto sunday0 = static_cast<int32_t>((year + year / 4 - year / 100 + year / 400 +
+                                               offsets[static_cast<size_t>(month - 1)] + day) %
+                                              7);
+    return sunday0 == 0 ? 7 : sunday0;
+}
+
+// What a header field says its column holds.
+enum class THeaderKind { None, Draw, Issue, Date, Other };
+
+THeaderKind HeaderKindOf(std::string_view name) {
+    const auto has = [name](std::initializer_list<std::string_view> words) {
+        return std::any_of(words.begin(), words.end(), [name](std::string_view word) {
+            return name.find(word) != std::string_view::npos;
+        });
+    };
+    if (has({"星期", "周"})) return THeaderKind::Other;
+    if (has({"期", "序号"})) return THeaderKind::Issue;
+    if (has({"日", "时间"})) return THeaderKind::Date;
+    if (has({"销售", "奖池", "金额", "元", "奖金", "注数", "滚存", "总额", "合计"}))
+        return THeaderKind::Other;
+    if (has({"号码", "开奖结果"})) return THeaderKind::Draw;
+    return THeaderKind::None;
 }
 
 // Per-column tallies over the data lines of a table.
 struct TColumnTally {
-    int32_t SevenDigits = 0;
+    int32_t Draws = 0;  // one field that reads as a draw
     int32_t OneDigit = 0;
+    int32_t IssueLike = 0;
+    int32_t Weekdays = 0;  // one digit that is the weekday of the line's date
     int32_t Issues = 0;
     int32_t Dates = 0;
     int32_t StepsUp = 0;
@@ -170,6 +254,25 @@ bool FallsDownTheFile(const std::vector<TDrawFileRow>& rows, Value value) {
 
 TNoDrawsError::TNoDrawsError() : TError(NoDrawsMessage) {}
 
+std::string DrawColumnsName(TDrawColumns columns) {
+    if (!columns.Split) return "第" + std::to_string(columns.Column + 1) + "列";
+    return "第" + std::to_string(columns.Column + 1) + "至第" +
+           std::to_string(columns.Column + DrawDigits) + "列";
+}
+
+std::string UndecidedDrawsMessage(const std::vector<TDrawColumns>& candidates) {
+    constexpr size_t Named = 5;  // a sentence, not a list of sixty columns
+    std::string names;
+    for (size_t k = 0; k < candidates.size() && k < Named; ++k)
+        names += (k == 0 ? "" : "、") + DrawColumnsName(candidates[k]);
+    if (candidates.size() > Named) names += "等" + std::to_string(candidates.size()) + "处";
+    if (names.empty()) return "无法确定哪一列是开奖号码。";
+    return "无法确定哪一列是开奖号码（可能是" + names + "）。";
+}
+
+TUndecidedDrawsError::TUndecidedDrawsError(std::vector<TDrawColumns> candidates)
+    : TError(UndecidedDrawsMessage(candidates)), Candidates(std::move(candidates)) {}
+
 std::vector<int32_t> TDrawFileReading::Numbers() const {
     std::vector<int32_t> numbers;
     numbers.reserve(Rows.size());
@@ -196,9 +299,12 @@ TDrawFileText::TDrawFileText(std::string_view bytes) : text_(DecodeDrawFile(byte
                              [](size_t at, const TSpan& line) { return at < line.End; }) -
             lines_.begin());
 
+    // A table has a separator between fields, or is one column of draws written with marks
+    // between the digits ("2-3-8-1-1-5-0").
     for (const TSpan& line : lines_) {
         const std::string_view trimmed = TrimView(Text(line));
-        if (trimmed.find_first_of(",;\t| ") != std::string_view::npos) {
+        if (trimmed.find_first_of(",;\t| ") != std::string_view::npos ||
+            (trimmed.size() > DrawDigits && OneFieldDraw(trimmed))) {
             isTable_ = true;
             break;
         }
@@ -221,8 +327,26 @@ void TDrawFileText::RefuseZeroBytes() const {
     if (firstZeroLine_ >= 0) ThrowUnreadable(firstZeroLine_);
 }
 
+bool TDrawFileText::HoldsDraw(const TFields& fields) const {
+    int32_t run = 0;
+    for (const TSpan& span : fields) {
+        const std::string_view field = Text(span);
+        if (OneFieldDraw(field)) return true;
+        run = IsOneDigit(field) ? run + 1 : 0;
+        if (run == DrawDigits) return true;
+    }
+    return false;
+}
+
+bool TDrawFileText::HoldsWord(int32_t index) const {
+    return HasWord(LineText(index));
+}
+
 TFieldSeparator TDrawFileText::ChooseSeparator() const {
-    // The separator found in the most lines; ties go to the first of this list.
+    // Separators in the order of the number of lines that hold them outside quotes (ties go to
+    // the first of this list); of those, the one under which most of the first lines hold a
+    // draw, so that "2,3,8,1,1,5,0" inside a semicolon file or "2 3 8 1 1 5 0" inside a comma
+    // file stays one field.
     constexpr std::array<TFieldSeparator, 5> order = {
         TFieldSeparator::Tab, TFieldSeparator::Comma, TFieldSeparator::Semicolon,
         TFieldSeparator::Bar, TFieldSeparator::Blanks};
@@ -230,16 +354,43 @@ TFieldSeparator TDrawFileText::ChooseSeparator() const {
     for (const TSpan& line : lines_) {
         const std::string_view trimmed = TrimView(Text(line));
         std::array<bool, 5> seen{};
+        bool quoted = false;
         for (char c : trimmed) {
+            if (c == '"') quoted = !quoted;
             const int k = SeparatorSlot[static_cast<unsigned char>(c)];
-            if (k >= 0) seen[static_cast<size_t>(k)] = true;
+            if (k >= 0 && !quoted) seen[static_cast<size_t>(k)] = true;
         }
         for (size_t k = 0; k < order.size(); ++k) counts[k] += seen[k];
     }
-    size_t best = 0;
-    for (size_t k = 1; k < order.size(); ++k)
-        if (counts[k] > counts[best]) best = k;
-    return order[best];
+    std::array<size_t, 5> ranked = {0, 1, 2, 3, 4};
+    std::stable_sort(ranked.begin(), ranked.end(),
+                     [&](size_t a, size_t b) { return counts[a] > counts[b]; });
+    if (counts[ranked[0]] == 0) return TFieldSeparator::Comma;  // one column
+
+    constexpr int32_t SampleLines = 100;
+    TFieldSeparator best = order[ranked[0]];
+    int32_t bestDraws = -1;
+    TFields fields;
+    for (const size_t k : ranked) {
+        if (counts[k] == 0) break;
+        int32_t draws = 0;
+        int32_t sampled = 0;
+        for (int32_t i = 0; i < LineCount() && sampled < SampleLines; ++i) {
+            try {
+                SplitFields(i, order[k], fields);
+            } catch (const TDrawLineError&) {
+                break;  // too many fields: DetectLayout names the line
+            }
+            if (fields.empty()) continue;
+            ++sampled;
+            draws += HoldsDraw(fields);
+        }
+        if (draws > bestDraws) {
+            best = order[k];
+            bestDraws = draws;
+        }
+    }
+    return best;
 }
 
 void TDrawFileText::SplitFields(int32_t index, TFieldSeparator separator, TFields& fields) const {
@@ -255,14 +406,30 @@ void TDrawFileText::SplitFields(int32_t index, TFieldSeparator separator, TField
                                  std::to_string(MaxLineFields) + "个，不是开奖号码表格。",
                              index + 1);
     };
+    // A quoted field may hold the separator; doubled quotes stand for one. i is at the opening
+    // quote; afterwards it is just past the closing one.
+    const auto quoted = [&]() -> TSpan {
+        uint32_t begin = ++i;
+        while (i < end && !(text_[i] == '"' && (i + 1 >= end || text_[i + 1] != '"')))
+            i += text_[i] == '"' ? 2 : 1;
+        uint32_t stop = std::min(i, end);
+        if (i < end) ++i;
+        while (begin < stop && IsBlank(text_[begin])) ++begin;
+        while (stop > begin && IsBlank(text_[stop - 1])) --stop;
+        return {begin, stop};
+    };
     if (separator == TFieldSeparator::Blanks) {
         while (i < end) {
             if (fields.size() == MaxLineFields) tooMany();
-            uint32_t j = i;
-            while (j < end && !IsBlank(text_[j])) ++j;
-            fields.push_back({i, j});
-            while (j < end && IsBlank(text_[j])) ++j;
-            i = j;
+            if (text_[i] == '"') {
+                fields.push_back(quoted());
+                while (i < end && !IsBlank(text_[i])) ++i;
+            } else {
+                const uint32_t begin = i;
+                while (i < end && !IsBlank(text_[i])) ++i;
+                fields.push_back({begin, i});
+            }
+            while (i < end && IsBlank(text_[i])) ++i;
         }
         return;
     }
@@ -270,21 +437,16 @@ void TDrawFileText::SplitFields(int32_t index, TFieldSeparator separator, TField
     for (;;) {
         if (fields.size() == MaxLineFields) tooMany();
         while (i < end && text_[i] != mark && IsBlank(text_[i])) ++i;
-        uint32_t begin = i;
-        uint32_t stop;
         if (i < end && text_[i] == '"') {
-            // A quoted field may hold the separator; doubled quotes stand for one.
-            begin = ++i;
-            while (i < end && !(text_[i] == '"' && (i + 1 >= end || text_[i + 1] != '"')))
-                i += text_[i] == '"' ? 2 : 1;
-            stop = i;
+            fields.push_back(quoted());
             while (i < end && text_[i] != mark) ++i;
         } else {
+            const uint32_t begin = i;
             while (i < end && text_[i] != mark) ++i;
-            stop = i;
+            uint32_t stop = i;
             while (stop > begin && IsBlank(text_[stop - 1])) --stop;
+            fields.push_back({begin, stop});
         }
-        fields.push_back({begin, stop});
         if (i >= end) break;
         ++i;  // the separator
     }
@@ -298,28 +460,37 @@ std::vector<std::string> TDrawFileText::FieldsOf(int32_t index, TFieldSeparator 
     return fields;
 }
 
+int32_t TDrawFileText::ColumnCountOf(TFieldSeparator separator) const {
+    TFields fields;
+    size_t widest = 0;
+    for (int32_t i = 0; i < LineCount(); ++i) {
+        try {
+            SplitFields(i, separator, fields);
+        } catch (const TDrawLineError&) {
+            return MaxLineFields;
+        }
+        widest = std::max(widest, fields.size());
+    }
+    return static_cast<int32_t>(widest);
+}
+
 TDrawTableLayout TDrawFileText::DetectLayout() const {
     RefuseZeroBytes();
+    return DetectLayout(ChooseSeparator());
+}
+
+TDrawTableLayout TDrawFileText::DetectLayout(TFieldSeparator separator) const {
+    RefuseZeroBytes();
     TDrawTableLayout layout;
-    layout.Separator = ChooseSeparator();
+    layout.Separator = separator;
     const auto lineCount = static_cast<int32_t>(lines_.size());
 
     // Header lines: those before the first line that holds something a draw could be.
     TFields fields;
-    const auto holdsDraw = [&](const TFields& f) {
-        int32_t run = 0;
-        for (const TSpan& span : f) {
-            const std::string_view field = Text(span);
-            if (IsSevenDigits(field)) return true;
-            run = IsOneDigit(field) ? run + 1 : 0;
-            if (run == DrawDigits) return true;
-        }
-        return false;
-    };
     int32_t first = 0;
     for (; first < lineCount; ++first) {
         SplitFields(first, layout.Separator, fields);
-        if (holdsDraw(fields)) break;
+        if (HoldsDraw(fields)) break;
     }
     if (first == lineCount) {
         for (int32_t i = 0; i < lineCount; ++i)
@@ -329,15 +500,32 @@ TDrawTableLayout TDrawFileText::DetectLayout() const {
     layout.HeaderLines = first;
     for (int32_t i = 0; i < first; ++i)
         if (LooksLikeData(LineText(i))) ThrowUnreadable(i);
+    // Summary lines at the end ("共 2 期") hold a word and no draw; they say nothing of the
+    // columns.
+    int32_t end = lineCount;
+    for (; end > first; --end) {
+        SplitFields(end - 1, layout.Separator, fields);
+        if (!fields.empty() && (!HoldsWord(end - 1) || HoldsDraw(fields))) break;
+    }
 
     std::vector<TColumnTally> tally(MaxKnownColumns);
     int32_t dataLines = 0;
     int32_t width = 0;
-    for (int32_t i = first; i < lineCount; ++i) {
+    for (int32_t i = first; i < end; ++i) {
         SplitFields(i, layout.Separator, fields);
         if (fields.empty()) continue;
         ++dataLines;
         width = std::max(width, static_cast<int32_t>(fields.size()));
+        // The weekday of the line's first date, for telling a weekday column from a digit.
+        int32_t weekday = 0;
+        for (const TSpan& span : fields) {
+            const std::string_view field = Text(span);
+            if (field.size() < 8 || !AllDigits(field.substr(0, 4))) continue;
+            if (const auto date = DateValue(field)) {
+                weekday = IsoWeekday(*date);
+                break;
+            }
+        }
         for (size_t c = 0; c < tally.size(); ++c) {
             TColumnTally& t = tally[c];
             if (c >= fields.size()) {
@@ -346,8 +534,12 @@ TDrawTableLayout TDrawFileText::DetectLayout() const {
             }
             const std::string_view field = Text(fields[c]);
             const bool digits = AllDigits(field);
-            t.SevenDigits += digits && field.size() == DrawDigits;
-            t.OneDigit += digits && field.size() == 1;
+            const bool oneDigit = digits && field.size() == 1;
+            t.OneDigit += oneDigit;
+            t.Weekdays += oneDigit && weekday > 0 &&
+                          (field[0] - '0' == weekday || (weekday == 7 && field[0] == '0'));
+            t.Draws += digits ? field.size() == DrawDigits : OneFieldDraw(field).has_value();
+            t.IssueLike += IsIssueLike(field);
             // Only fields that start with a four-digit year can be dates.
             t.Dates +=
                 field.size() >= 8 && AllDigits(field.substr(0, 4)) && DateValue(field).has_value();
@@ -374,57 +566,104 @@ TDrawTableLayout TDrawFileText::DetectLayout() const {
         return Majority(t.Issues, dataLines) && !isDate(c) &&
                (dataLines == 1 || Majority(std::max(t.StepsUp, t.StepsDown), dataLines - 1));
     };
+    const auto countsByOne = [&](int32_t c) { return dataLines > 1 && isIssueRun(c); };
 
-    // Header fields that name an issue or a date ("期号", "开奖日期") mark columns that are no
-    // part of the draw.
-    std::vector<bool> named(static_cast<size_t>(known), false);
+    // What the header line (the last non-blank line above the data) names each column.
+    std::vector<THeaderKind> named(static_cast<size_t>(known), THeaderKind::None);
     for (int32_t i = first - 1; i >= 0; --i) {
         SplitFields(i, layout.Separator, fields);
         if (fields.empty()) continue;
         for (size_t c = 0; c < fields.size() && c < named.size(); ++c)
-            named[c] = Text(fields[c]).find("期") != std::string_view::npos;
+            named[c] = HeaderKindOf(Text(fields[c]));
         break;
     }
-    const auto isNamed = [&](int32_t c) { return named[static_cast<size_t>(c)]; };
-    // A draw digit that rises or falls by one from every line to the next is no draw digit.
-    const auto plausibleDraw = [&](int32_t c) {
-        return !isNamed(c) && (dataLines == 1 || !isIssueRun(c));
-    };
-    const auto isDigitRun = [&](int32_t s, bool strict) {
-        for (int32_t k = 0; k < DrawDigits; ++k)
-            if (!Majority(column(s + k).OneDigit, dataLines) || (strict && isNamed(s + k)))
-                return false;
-        return !strict || plausibleDraw(s);
-    };
-    // The draw: seven one-digit fields (the leftmost run), else a seven-digit field (the
-    // rightmost); first among plausible columns, then among any.
-    for (const bool strict : {true, false}) {
-        for (int32_t s = 0; s + DrawDigits <= known && layout.DrawColumn < 0; ++s) {
-            if (isDigitRun(s, strict)) {
-                layout.DrawColumn = s;
-                layout.DrawSplit = true;
-            }
-        }
-        for (int32_t c = known - 1; c >= 0 && layout.DrawColumn < 0; --c)
-            if (Majority(column(c).SevenDigits, dataLines) && (!strict || plausibleDraw(c)))
-                layout.DrawColumn = c;
-        if (layout.DrawColumn >= 0) break;
+    const auto kind = [&](int32_t c) { return named[static_cast<size_t>(c)]; };
+    const bool drawNamed = std::find(named.begin(), named.end(), THeaderKind::Draw) != named.end();
+
+    // Every place that holds a draw on most lines.
+    std::vector<TDrawColumns> held;
+    const auto span = [](TDrawColumns d) { return d.Split ? DrawDigits : 1; };
+    for (int32_t c = 0; c < known; ++c) {
+        if (Majority(column(c).Draws, dataLines)) held.push_back({c, false});
+        bool run = c + DrawDigits <= known;
+        for (int32_t k = 0; run && k < DrawDigits; ++k)
+            run = Majority(column(c + k).OneDigit, dataLines);
+        if (run) held.push_back({c, true});
     }
-    if (layout.DrawColumn < 0) {
+    if (held.empty()) {
         // Lines hold draws, but not in one column: the first line without one is at fault.
-        for (int32_t i = first; i < lineCount; ++i) {
+        for (int32_t i = first; i < end; ++i) {
             SplitFields(i, layout.Separator, fields);
-            if (!fields.empty() && !holdsDraw(fields)) ThrowUnreadable(i);
+            if (!fields.empty() && !HoldsDraw(fields)) ThrowUnreadable(i);
         }
         ThrowUnreadable(first);
     }
-    const int32_t drawEnd = layout.DrawColumn + (layout.DrawSplit ? DrawDigits : 1);
+    const auto anyColumn = [&](TDrawColumns d, auto test) {
+        for (int32_t c = d.Column; c < d.Column + span(d); ++c)
+            if (test(c)) return true;
+        return false;
+    };
+
+    std::optional<TDrawColumns> chosen;
+    // A header that names the draw decides.
+    for (const TDrawColumns& d : held)
+        if (!chosen && drawNamed && kind(d.Column) == THeaderKind::Draw) chosen = d;
+    if (!chosen) {
+        // Never the draw: a column the header names for something else, a field of seven
+        // digits that counts by one from line to line.
+        std::vector<TDrawColumns> pool;
+        for (const TDrawColumns& d : held) {
+            const bool namedOther = !drawNamed && anyColumn(d, [&](int32_t c) {
+                return kind(c) != THeaderKind::None && kind(c) != THeaderKind::Draw;
+            });
+            if (!namedOther && (d.Split || !countsByOne(d.Column))) pool.push_back(d);
+        }
+        // Then, as long as some remain: no one-digit column that counts by one or is the
+        // weekday of the date; the draw on every line; not mostly issue numbers.
+        const auto narrow = [&](auto keep) {
+            std::vector<TDrawColumns> kept;
+            std::copy_if(pool.begin(), pool.end(), std::back_inserter(kept), keep);
+            if (!kept.empty()) pool = std::move(kept);
+        };
+        narrow([&](TDrawColumns d) {
+            return !d.Split || !anyColumn(d, [&](int32_t c) {
+                return countsByOne(c) || Majority(column(c).Weekdays, dataLines);
+            });
+        });
+        narrow([&](TDrawColumns d) {
+            return !anyColumn(d, [&](int32_t c) {
+                return (d.Split ? column(c).OneDigit : column(c).Draws) != dataLines;
+            });
+        });
+        narrow([&](TDrawColumns d) {
+            return d.Split || !Majority(column(d.Column).IssueLike, column(d.Column).Draws);
+        });
+        // Seven one-digit fields inside a longer stretch of them do not say where the draw
+        // starts.
+        narrow([&](TDrawColumns d) {
+            return !d.Split || std::none_of(held.begin(), held.end(), [&](TDrawColumns other) {
+                return other.Split && other.Column != d.Column &&
+                       std::abs(other.Column - d.Column) < DrawDigits;
+            });
+        });
+        if (pool.size() == 1)
+            chosen = pool.front();
+        else
+            layout.Candidates = pool.empty() ? held : pool;
+    }
+    int32_t drawEnd = -1;
+    if (chosen) {
+        layout.DrawColumn = chosen->Column;
+        layout.DrawSplit = chosen->Split;
+        drawEnd = chosen->Column + span(*chosen);
+    }
     const auto inDraw = [&](int32_t c) { return c >= layout.DrawColumn && c < drawEnd; };
     for (int32_t c = 0; c < known && layout.DateColumn < 0; ++c)
         if (!inDraw(c) && isDate(c)) layout.DateColumn = c;
     for (int32_t c = 0; c < known && layout.IssueColumn < 0; ++c)
         if (!inDraw(c) && c != layout.DateColumn &&
-            (isIssueRun(c) || (isNamed(c) && Majority(column(c).Issues, dataLines))))
+            (isIssueRun(c) ||
+             (kind(c) == THeaderKind::Issue && Majority(column(c).Issues, dataLines))))
             layout.IssueColumn = c;
 
     // A top line with an issue number or a date where the data has them is a data line that
@@ -458,19 +697,33 @@ TDrawFileReading TDrawFileText::ReadPlain() const {
 
 TDrawFileReading TDrawFileText::ReadTable(const TDrawTableLayout& layout) const {
     RefuseZeroBytes();
+    if (!layout.Decided()) throw TUndecidedDrawsError(layout.Candidates);
     TDrawFileReading reading;
     reading.IsTable = true;
     reading.Layout = layout;
     const auto lineCount = static_cast<int32_t>(lines_.size());
-    reading.Rows.reserve(static_cast<size_t>(std::max(lineCount - layout.HeaderLines, 0)));
+    const int32_t first = std::max(layout.HeaderLines, 0);
     TFields fields;
-    for (int32_t i = std::max(layout.HeaderLines, 0); i < lineCount; ++i) {
+    const auto fieldAt = [&](int32_t c) {
+        return c >= 0 && static_cast<size_t>(c) < fields.size() ? Text(fields[c])
+                                                                : std::string_view();
+    };
+    // Summary lines at the end: a word, and neither a draw nor an issue number or a date where
+    // the layout has them ("2024003,1,x,3,…" is a broken data line, "共 2 期" a summary).
+    int32_t end = lineCount;
+    for (; end > first; --end) {
+        SplitFields(end - 1, layout.Separator, fields);
+        if (fields.empty()) continue;
+        const bool summary =
+            HoldsWord(end - 1) && !HoldsDraw(fields) &&
+            !(layout.IssueColumn >= 0 && IssueValue(fieldAt(layout.IssueColumn))) &&
+            !(layout.DateColumn >= 0 && DateValue(fieldAt(layout.DateColumn)));
+        if (!summary) break;
+    }
+    reading.Rows.reserve(static_cast<size_t>(std::max(end - first, 0)));
+    for (int32_t i = first; i < end; ++i) {
         SplitFields(i, layout.Separator, fields);
         if (fields.empty()) continue;
-        const auto fieldAt = [&](int32_t c) {
-            return c >= 0 && static_cast<size_t>(c) < fields.size() ? Text(fields[c])
-                                                                    : std::string_view();
-        };
         TDrawFileRow row;
         row.Line = i + 1;
         if (layout.DrawSplit) {
@@ -480,9 +733,9 @@ TDrawFileReading TDrawFileText::ReadTable(const TDrawTableLayout& layout) const 
                 row.Number = row.Number * 10 + (digit[0] - '0');
             }
         } else {
-            const std::string_view draw = fieldAt(layout.DrawColumn);
-            if (!IsSevenDigits(draw)) ThrowUnreadable(i);
-            row.Number = static_cast<int32_t>(DigitsValue(draw));
+            const std::optional<int32_t> draw = OneFieldDraw(fieldAt(layout.DrawColumn));
+            if (!draw) ThrowUnreadable(i);
+            row.Number = *draw;
         }
         if (layout.IssueColumn >= 0) {
             row.Issue = fieldAt(layout.IssueColumn);

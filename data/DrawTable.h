@@ -10,10 +10,17 @@
 
 // Draw files as results sites give them. A file whose lines hold no field separator is the
 // plain form (one draw of seven characters per line, data/DrawImport); any other file is a
-// table whose columns are decided once for the whole file: the draw (one field of seven digits
-// or seven one-digit fields), an issue number that counts by one from line to line, a date.
-// Header lines at the top are skipped and newest-first files are turned round, so the rows
-// always come out oldest first.
+// table whose columns are decided once for the whole file: the draw (one field of seven digits,
+// in a row or with separators between them such as "2 3 8 1 1 5 0", or seven one-digit
+// fields), an issue number that counts by one from line to line, a date. Header lines at the
+// top and summary lines at the end are skipped and newest-first files are turned round, so the
+// rows always come out oldest first.
+//
+// A column is never taken for the draw when its header names an issue, a date, a weekday or
+// money (期号, 开奖日期, 销售额 …) or when it counts by one from line to line; a header that
+// names the draw (开奖号码, 号码, 中奖号码) decides. Otherwise the draw must be the only column
+// that can hold it, else the file's columns stay undecided and the user (or the refusal of a
+// command-line tool) is told which columns could be the draw.
 
 // Lines with more fields than this are refused (a file of a million columns is no draw file,
 // and splitting it would take the memory of the machine).
@@ -45,17 +52,42 @@ enum class TFieldSeparator : char {
     Blanks = ' ',  // runs of blanks and tabs
 };
 
+// Where a draw may stand: one field, or the first of seven one-digit fields.
+struct TDrawColumns {
+    int32_t Column = -1;
+    bool Split = false;
+
+    bool operator==(const TDrawColumns&) const = default;
+};
+// "第3列" or "第3至第9列".
+std::string DrawColumnsName(TDrawColumns columns);
+
 struct TDrawTableLayout {
     TFieldSeparator Separator = TFieldSeparator::Comma;
     int32_t HeaderLines = 0;   // lines skipped at the top, blank ones included
-    int32_t DrawColumn = -1;   // the draw's field, or the first of its seven one-digit fields
+    int32_t DrawColumn = -1;   // the draw's field, or the first of its seven one-digit fields;
+                               // -1: undecided (see Candidates)
     bool DrawSplit = false;    // seven one-digit fields
     int32_t IssueColumn = -1;  // -1: none
     int32_t DateColumn = -1;   // -1: none
     int32_t ColumnCount = 0;   // fields of the widest line, for choosing columns by hand
+    // When the draw's columns are undecided: the columns that hold a draw on most lines.
+    std::vector<TDrawColumns> Candidates;
 
+    bool Decided() const { return DrawColumn >= 0; }
     bool operator==(const TDrawTableLayout&) const = default;
 };
+
+// A table whose draw column cannot be told: what() names the candidate columns in one
+// sentence ("无法确定哪一列是开奖号码（可能是第3列、第5列）。").
+class TUndecidedDrawsError : public TError {
+  public:
+    explicit TUndecidedDrawsError(std::vector<TDrawColumns> candidates);
+    std::vector<TDrawColumns> Candidates;
+};
+std::string UndecidedDrawsMessage(const std::vector<TDrawColumns>& candidates);
+// What a program without the preview adds to that sentence.
+inline constexpr char UndecidedDrawsHint[] = "请给开奖号码所在的列加上表头“开奖号码”后再读取。";
 
 struct TDrawFileRow {
     int32_t Line = 0;    // 1-based line of the file
@@ -82,16 +114,24 @@ class TDrawFileText {
     // True when some non-empty line holds a comma, semicolon, tab, "|" or a blank between two
     // non-blank characters.
     bool IsTable() const { return isTable_; }
-    // The columns of a table, decided from all its lines. Throws TDrawLineError naming the
-    // first line when no line holds a draw, a top line that is a broken data line (it has
-    // digits and no word), a line with a zero byte or more than MaxLineFields fields.
+    // The columns of a table, decided from all its lines; the separator is the one under
+    // which most of the first lines hold a draw. The draw may stay undecided (Decided() false,
+    // Candidates filled). Throws TDrawLineError naming the first line when no line holds a
+    // draw, a top line that is a broken data line (it has digits and no word), a line with a
+    // zero byte or more than MaxLineFields fields.
     TDrawTableLayout DetectLayout() const;
+    // The same under a separator the user chose.
+    TDrawTableLayout DetectLayout(TFieldSeparator separator) const;
     // The plain form by the plain rules, a table by its detected layout. Throws TDrawLineError
-    // at a bad line, TNoDrawsError when no line gives a draw.
+    // at a bad line, TNoDrawsError when no line gives a draw, TUndecidedDrawsError when the
+    // draw's column cannot be told.
     TDrawFileReading Read() const;
-    // A table by the given layout; every line after the header must fit it, and at least one
-    // must give a draw.
+    // A table by the given layout; every line after the header must fit it, except summary
+    // lines at the end (a word and no draw, issue or date where the layout has them), and at
+    // least one must give a draw. An undecided layout throws TUndecidedDrawsError.
     TDrawFileReading ReadTable(const TDrawTableLayout& layout) const;
+    // Fields of the widest line under a separator (at most MaxLineFields).
+    int32_t ColumnCountOf(TFieldSeparator separator) const;
 
     int32_t LineCount() const { return static_cast<int32_t>(lines_.size()); }
     std::string_view LineText(int32_t index) const;
@@ -108,6 +148,8 @@ class TDrawFileText {
 
     TDrawFileReading ReadPlain() const;
     TFieldSeparator ChooseSeparator() const;
+    bool HoldsDraw(const TFields& fields) const;
+    bool HoldsWord(int32_t index) const;
     void SplitFields(int32_t index, TFieldSeparator separator, TFields& fields) const;
     std::string_view Text(TSpan span) const;
     [[noreturn]] void ThrowUnreadable(int32_t index) const;

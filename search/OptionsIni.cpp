@@ -142,6 +142,11 @@ void ReadSearchOptions(const TIniFile& ini, SearchOptions& options) {
             options.*key.Flag = ini.ReadBool(OptionsSection, key.Name, defaults.*key.Flag);
     }
     options.ServiceUrl = DecodeExternalText(ini.ReadString(DownloadSection, "ServiceUrl", ""));
+    options.AutoUpdateChk = ini.ReadBool(DownloadSection, "AutoUpdate", defaults.AutoUpdateChk);
+    options.AutoUpdateHoursSe = std::clamp(
+        ini.ReadInteger(DownloadSection, "AutoUpdateHours", defaults.AutoUpdateHoursSe), 1, 24);
+    options.DrawDays =
+        ParseDrawDays(ini.ReadString(DownloadSection, "DrawDays", DrawDaysText(defaults.DrawDays)));
     options.MaxPatterns = std::max(0, ini.ReadInteger(LimitsSection, "MaxPatterns", 0));
     // The colour mode is the user's choice in the options dialog; one the painter does not
     // know becomes the default.
@@ -165,6 +170,9 @@ void WriteSearchOptions(TIniFile& ini, const SearchOptions& options) {
     std::string url = options.ServiceUrl;
     std::erase_if(url, [](char c) { return c == '\r' || c == '\n' || c == '\0'; });
     ini.WriteString(DownloadSection, "ServiceUrl", url);
+    ini.WriteBool(DownloadSection, "AutoUpdate", options.AutoUpdateChk);
+    ini.WriteInteger(DownloadSection, "AutoUpdateHours", options.AutoUpdateHoursSe);
+    ini.WriteString(DownloadSection, "DrawDays", DrawDaysText(options.DrawDays));
     ini.WriteInteger(LimitsSection, "MaxPatterns", options.MaxPatterns);
 }
 

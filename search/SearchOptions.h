@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string>
 
+#include "data/DrawCalendar.h"
+
 // Every search and display option; each field bears the name of its INI key.
 struct SearchOptions {
     std::string MemberName;      // [TRegOptions] userName; the download's member name
@@ -20,16 +22,19 @@ struct SearchOptions {
     bool RefSumChk = false;    // the sum column H takes part
     bool RefTailChk = false;   // digit columns E-G take part
     int32_t RefWidthSe = 7;
-    int32_t SecInterGbx = 0;       // 0 every layout, 1-4 only that layout
-    int32_t SumConstrastGbx = 0;   // contrast kind of the patterns; 0 builds them as 3 (明对)
-    int32_t FallTargetGbx = 0;     // negative switches the position filter off
-    int32_t FallStyleGbx = 0;      // 0 any, 1 定位定数, 2 两位合分, 3 两位差分
-    int32_t LinkLineStyleGbx = 0;  // display: straight (0) or curved (1) links
-    int32_t DrawBoxStyleCbb = 1;   // display: marker shape
-    int32_t BoxColorModeCbb = 3;   // display: colour mode
-    int32_t CellHeightSe = 30;     // display: grid cell size in pixels
-    std::string ServiceUrl;        // [TDataDown] ServiceUrl; empty: the built-in service
-    int32_t MaxPatterns = 0;       // [TSearchLimits] MaxPatterns; 0: a share of the memory
+    int32_t SecInterGbx = 0;        // 0 every layout, 1-4 only that layout
+    int32_t SumConstrastGbx = 0;    // contrast kind of the patterns; 0 builds them as 3 (明对)
+    int32_t FallTargetGbx = 0;      // negative switches the position filter off
+    int32_t FallStyleGbx = 0;       // 0 any, 1 定位定数, 2 两位合分, 3 两位差分
+    int32_t LinkLineStyleGbx = 0;   // display: straight (0) or curved (1) links
+    int32_t DrawBoxStyleCbb = 1;    // display: marker shape
+    int32_t BoxColorModeCbb = 3;    // display: colour mode
+    int32_t CellHeightSe = 30;      // display: grid cell size in pixels
+    std::string ServiceUrl;         // [TDataDown] ServiceUrl; empty: the built-in service
+    bool AutoUpdateChk = true;      // [TDataDown] AutoUpdate: check the service for new draws
+    int32_t AutoUpdateHoursSe = 3;  // [TDataDown] AutoUpdateHours: hours between checks, 1-24
+    int32_t DrawDays = DefaultDrawDays;  // [TDataDown] DrawDays "2,5,7": the draw weekdays
+    int32_t MaxPatterns = 0;             // [TSearchLimits] MaxPatterns; 0: a share of the memory
 
     bool operator==(const SearchOptions&) const = default;
 };

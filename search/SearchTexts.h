@@ -17,7 +17,8 @@ inline constexpr char SearchRunningText[] =
 inline constexpr char DocumentNotOpenedText[] = "已停止打开文档。保存时原文档会先备份。";
 
 // The text after a search event. candidates: accepted candidates so far; found: patterns in
-// the manager; seconds: whole seconds since the start; running: the search goes on;
-// finishedEvent: the event is the search's last.
-std::string SearchProgressText(int64_t candidates, int64_t found, int64_t seconds, bool running,
-                               bool finishedEvent);
+// the manager; milliseconds: time since the start (the text shows whole seconds, the speed is
+// reckoned from the milliseconds, so that a search under a second has one); running: the
+// search goes on; finishedEvent: the event is the search's last.
+std::string SearchProgressText(int64_t candidates, int64_t found, int64_t milliseconds,
+                               bool running, bool finishedEvent);

@@ -151,6 +151,10 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "tolvane-drawsvc: %s:%d: %s\n", args.DrawsPath.c_str(), e.Line,
                      e.what());
         return 1;
+    } catch (const TUndecidedDrawsError& e) {
+        std::fprintf(stderr, "tolvane-drawsvc: %s: %s%s\n", args.DrawsPath.c_str(), e.what(),
+                     UndecidedDrawsHint);
+        return 1;
     } catch (const std::exception& e) {
         std::fprintf(stderr, "tolvane-drawsvc: %s\n", e.what());
         return 1;

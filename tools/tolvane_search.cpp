@@ -643,6 +643,10 @@ int Run(int argc, char** argv) {
         std::fprintf(stderr, "tolvane-search: %s:%d: %s\n", args.DrawsPath.c_str(), e.Line,
                      e.what());
         return ExitBadInput;
+    } catch (const TUndecidedDrawsError& e) {
+        std::fprintf(stderr, "tolvane-search: %s: %s%s\n", args.DrawsPath.c_str(), e.what(),
+                     UndecidedDrawsHint);
+        return ExitBadInput;
     } catch (const TError& e) {
         std::fprintf(stderr, "tolvane-search: %s: %s\n", args.DrawsPath.c_str(), e.what());
         return ExitBadInput;

@@ -1,6 +1,7 @@
 #include "app/draws/DrawCommands.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QDialog>
 #include <QPointer>
 #include <QProgressDialog>
@@ -11,6 +12,7 @@
 #include "app/draws/ImportPreview.h"
 #include "app/window/StatusPanels.h"
 #include "data/DownloadCodec.h"
+#include "data/DrawCalendar.h"
 #include "data/DrawExport.h"
 #include "data/DrawImport.h"
 #include "data/DrawLines.h"
@@ -101,9 +103,16 @@ TDrawCommands::TLoadedFile TDrawCommands::LoadFile(const std::string& path, TJob
     loaded.File = std::make_unique<TDrawFileText>(
         std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
     step(2);
-    if (loaded.File->IsTable())
-        loaded.Detected = loaded.File->ReadTable(loaded.File->DetectLayout());
-    else
+    if (loaded.File->IsTable()) {
+        const TDrawTableLayout layout = loaded.File->DetectLayout();
+        if (layout.Decided()) {
+            loaded.Detected = loaded.File->ReadTable(layout);
+        } else {  // the preview asks the user which column holds the draw
+            loaded.Detected.emplace();
+            loaded.Detected->IsTable = true;
+            loaded.Detected->Layout = layout;
+        }
+    } else
         loaded.Numbers = loaded.File->Read().Numbers();
     step(Steps);
     return loaded;
@@ -191,6 +200,32 @@ int32_t TDrawCommands::AddNewDrawsWithoutAsking(const TIncomingDraws& incoming, 
     return static_cast<int32_t>(plan.NewDraws.size());
 }
 
+bool TDrawCommands::AddDrawsQuietly(const TIncomingDraws& incoming) {
+    TCodes& draws = grid_.Draws();
+    const int32_t before = draws.Count();
+    if (incoming.Numbers.empty()) {
+        status_.SetText(0, QString::fromUtf8(UpToDateText));
+        return false;
+    }
+    if (before == 0) {
+        ReplaceAllDraws(incoming, draws, grid_.Register());
+        DrawsReplacedBy(TDrawChange::Download);
+    } else {
+        const int32_t added = AddNewDrawsWithoutAsking(incoming, TDrawChange::Download);
+        if (added == 0) {
+            status_.SetText(0, QString::fromUtf8(UpToDateText));
+            return false;
+        }
+        // Something differs (or does not match): the user decides, with the plan before them.
+        if (added < 0 &&
+            !AddDraws(incoming, QStringLiteral("下载开奖数据成功！"), TDrawChange::Download))
+            return false;
+    }
+    status_.SetText(0, QString::fromStdString(UpdatedText(grid_.Register(), draws.Count(),
+                                                          std::max(draws.Count() - before, 0))));
+    return true;
+}
+
 void TDrawCommands::ImportFile(const QString& path) {
     TLoadedFile loaded = LoadFile(path.toStdString(), nullptr);
     ImportLoaded(loaded);
@@ -275,21 +310,24 @@ void TDrawCommands::Edit() {
     grid_.DrawsReplaced();
 }
 
-void TDrawCommands::StartDownload() {
+void TDrawCommands::StartDownload(bool quiet) {
     if (DownloadRunning()) return;
     TDownloadRequest request;
     request.ServiceUrl = options_.ServiceUrl.empty() ? DefaultServiceUrl() : options_.ServiceUrl;
     request.MemberName = options_.MemberName;
     request.MemberPassword = options_.MemberPassword;
     SetDownloadEnabled(false);
-    status_.SetText(0, DownloadingText);
+    status_.SetText(0, quiet ? QString::fromUtf8(UpdateCheckingText) : DownloadingText);
     PrepareDownloads();
     download_->Start(
         [request = std::move(request), timing = timing_,
          created = std::chrono::steady_clock::now()](TJobControl& control) {
             return RunDownload(request, timing, created, control);
         },
-        [this](const TDownloadResult& result) { OnDownloadResult(result); });
+        [this, quiet](const TDownloadResult& result) {
+            OnDownloadResult(result, quiet);
+            emit DownloadHandled(quiet);
+        });
 }
 
 void TDrawCommands::SetDownloadEnabled(bool enabled) {
@@ -297,8 +335,27 @@ void TDrawCommands::SetDownloadEnabled(bool enabled) {
     if (downloadButton_ != nullptr) downloadButton_->setEnabled(enabled);
 }
 
-void TDrawCommands::OnDownloadResult(const TDownloadResult& result) {
-    if (status_.Text(0) == DownloadingText) status_.SetText(0, QString());
+void TDrawCommands::OnDownloadResult(const TDownloadResult& result, bool quiet) {
+    if (status_.Text(0) == DownloadingText || status_.Text(0) == UpdateCheckingText)
+        status_.SetText(0, QString());
+    if (quiet) {
+        // One quiet status text for whatever keeps the update from arriving; never a box.
+        SetDownloadEnabled(true);
+        try {
+            if (!result.Succeeded) throw TError(UpdateUnreachableText);
+            // A dialog open over the window (the editor, a preview) holds the draws it showed:
+            // they are not changed under it; the next check brings the update.
+            if (QApplication::activeModalWidget() != nullptr)
+                throw TError("窗口正在使用，稍后再试。");
+            AddDrawsQuietly(IncomingFromItems(result.Items));
+        } catch (const std::exception& e) {
+            status_.SetText(0, result.Succeeded ? QStringLiteral("自动更新未完成：") +
+                                                      QString::fromUtf8(e.what())
+                                                : QString::fromUtf8(UpdateUnreachableText));
+        }
+        SetDownloadEnabled(!DownloadRunning());
+        return;
+    }
     if (!result.Succeeded) {
         SetDownloadEnabled(true);
         ShowError(DownloadFailedText + QString::fromStdString(result.Error));

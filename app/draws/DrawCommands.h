@@ -56,8 +56,16 @@ class TDrawCommands : public QObject {
     // The draw editor: the draws change when the user saves good lines.
     void Edit();
 
-    void StartDownload();
+    // The download command. quiet: an automatic update, which tells the user only through the
+    // status bar unless draws differ (see AddDrawsQuietly).
+    void StartDownload(bool quiet = false);
     bool DownloadRunning() const;
+    // Adds draws of an automatic update: when nothing differs from the document (or it is
+    // empty) the new draws are added without asking and the status bar says "已更新到第…期";
+    // when something differs the plan is shown as AddDraws does. True when the draws changed.
+    bool AddDrawsQuietly(const TIncomingDraws& incoming);
+    // Emitted when a download (quiet or not) has been handled, and the status text it left.
+    Q_SIGNAL void DownloadHandled(bool quiet);
     // Abandons a running download: its result must not reach a window that goes away.
     void StopDownload();
     // Adds received items ("issue#scrambled digits") as AddDraws does; an item that is no
@@ -95,7 +103,7 @@ class TDrawCommands : public QObject {
     static TLoadedFile LoadFile(const std::string& path, TJobControl* control);
     // The preview of a table, then the change of the draws; raises as ImportFile does.
     void ImportLoaded(TLoadedFile& loaded);
-    void OnDownloadResult(const TDownloadResult& result);
+    void OnDownloadResult(const TDownloadResult& result, bool quiet);
     void SetDownloadEnabled(bool enabled);
     // After the draws were changed by a command: the grid, the windows and the undo step.
     void DrawsReplacedBy(TDrawChange kind);

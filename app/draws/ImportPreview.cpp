@@ -34,6 +34,17 @@ QString SeparatorName(TFieldSeparator separator) {
     return {};
 }
 
+constexpr TFieldSeparator Separators[] = {TFieldSeparator::Comma, TFieldSeparator::Semicolon,
+                                          TFieldSeparator::Tab, TFieldSeparator::Bar,
+                                          TFieldSeparator::Blanks};
+
+// The reason shown while no draw column is chosen: the reader's sentence, asking for a choice.
+QString ReasonText(const std::vector<TDrawColumns>& candidates) {
+    QString text = QString::fromStdString(UndecidedDrawsMessage(candidates));
+    if (text.endsWith(QStringLiteral("。"))) text.chop(1);
+    return text + QStringLiteral("，请选择开奖号码所在的列。");
+}
+
 QString ColumnName(int column) {
     return QStringLiteral("第%1列").arg(column + 1);
 }
@@ -42,9 +53,9 @@ QString DrawText(int32_t number) {
     return QStringLiteral("%1").arg(number, DrawDigits, 10, QLatin1Char('0'));
 }
 
-// A draw choice packs the first column and whether the draw is seven fields.
+// A draw choice packs the first column and whether the draw is seven fields; -1: none chosen.
 int DrawChoice(int column, bool split) {
-    return column * 2 + (split ? 1 : 0);
+    return column < 0 ? -1 : column * 2 + (split ? 1 : 0);
 }
 
 void SelectData(QComboBox& box, int value) {
@@ -66,9 +77,11 @@ TImportPreview::TImportPreview(const TDrawFileText& file, TDrawFileReading detec
     auto* layout = new QVBoxLayout(this);
 
     auto* form = new QFormLayout;
-    SeparatorLbl = new QLabel(this);
-    SeparatorLbl->setObjectName(QStringLiteral("SeparatorLbl"));
-    form->addRow(QStringLiteral("分隔符："), SeparatorLbl);
+    SeparatorCbb = new QComboBox(this);
+    SeparatorCbb->setObjectName(QStringLiteral("SeparatorCbb"));
+    for (const TFieldSeparator separator : Separators)
+        SeparatorCbb->addItem(SeparatorName(separator), static_cast<int>(separator));
+    form->addRow(QStringLiteral("分隔符："), SeparatorCbb);
     DrawColumnCbb = new QComboBox(this);
     DrawColumnCbb->setObjectName(QStringLiteral("DrawColumnCbb"));
     form->addRow(QStringLiteral("开奖号码："), DrawColumnCbb);
@@ -78,12 +91,17 @@ TImportPreview::TImportPreview(const TDrawFileText& file, TDrawFileReading detec
     DateColumnCbb = new QComboBox(this);
     DateColumnCbb->setObjectName(QStringLiteral("DateColumnCbb"));
     form->addRow(QStringLiteral("开奖日期："), DateColumnCbb);
-    HeaderLinesSe = new QSpinBox(this);
-    HeaderLinesSe->setObjectName(QStringLiteral("HeaderLinesSe"));
-    HeaderLinesSe->setRange(0, std::max(file.LineCount(), 0));
-    form->addRow(QStringLiteral("跳过开头行数："), HeaderLinesSe);
+    FirstLineSe = new QSpinBox(this);
+    FirstLineSe->setObjectName(QStringLiteral("FirstLineSe"));
+    FirstLineSe->setRange(1, std::max(file.LineCount(), 1));
+    form->addRow(QStringLiteral("第一行数据：第"), FirstLineSe);
+    FirstLineSe->setSuffix(QStringLiteral("行"));
     layout->addLayout(form);
 
+    ReasonLbl = new QLabel(this);
+    ReasonLbl->setObjectName(QStringLiteral("ReasonLbl"));
+    ReasonLbl->setWordWrap(true);
+    layout->addWidget(ReasonLbl);
     CountLbl = new QLabel(this);
     CountLbl->setObjectName(QStringLiteral("CountLbl"));
     layout->addWidget(CountLbl);
@@ -115,18 +133,27 @@ TImportPreview::TImportPreview(const TDrawFileText& file, TDrawFileReading detec
     layout->addWidget(buttons);
 
     FillChoices();
+    if (!detected_.Decided()) readable_ = false;
     ShowReading();
     for (QComboBox* box : {DrawColumnCbb, IssueColumnCbb, DateColumnCbb})
-        connect(box, &QComboBox::currentIndexChanged, this, &TImportPreview::Reread);
-    connect(HeaderLinesSe, &QSpinBox::valueChanged, this, &TImportPreview::Reread);
+        connect(box, &QComboBox::currentIndexChanged, this, [this] {
+            if (!filling_) Reread();
+        });
+    connect(FirstLineSe, &QSpinBox::valueChanged, this, [this] {
+        if (!filling_) Reread();
+    });
+    connect(SeparatorCbb, &QComboBox::currentIndexChanged, this, &TImportPreview::SeparatorChosen);
     resize(520, 420);
 }
 
 void TImportPreview::FillChoices() {
-    SeparatorLbl->setText(SeparatorName(detected_.Separator));
+    filling_ = true;
+    SelectData(*SeparatorCbb, static_cast<int>(detected_.Separator));
     // Columns past MaxKnownColumns are never offered: a line of very many fields must not make
     // one item per field.
     const int columns = std::clamp(detected_.ColumnCount, 1, MaxKnownColumns);
+    for (QComboBox* box : {DrawColumnCbb, IssueColumnCbb, DateColumnCbb}) box->clear();
+    if (!detected_.Decided()) DrawColumnCbb->addItem(QStringLiteral("（请选择）"), -1);
     for (int c = 0; c < columns; ++c)
         DrawColumnCbb->addItem(ColumnName(c) + QStringLiteral("（七位数字）"),
                                DrawChoice(c, false));
@@ -141,7 +168,30 @@ void TImportPreview::FillChoices() {
     SelectData(*DrawColumnCbb, DrawChoice(detected_.DrawColumn, detected_.DrawSplit));
     SelectData(*IssueColumnCbb, detected_.IssueColumn);
     SelectData(*DateColumnCbb, detected_.DateColumn);
-    HeaderLinesSe->setValue(detected_.HeaderLines);
+    FirstLineSe->setValue(detected_.HeaderLines + 1);
+    filling_ = false;
+}
+
+void TImportPreview::SeparatorChosen() {
+    if (filling_) return;
+    const auto separator = static_cast<TFieldSeparator>(SeparatorCbb->currentData().toInt());
+    if (separator == detected_.Separator) return;
+    // The columns under the new separator, as the reader sees them; where it sees no draw the
+    // user still chooses among the columns.
+    TDrawTableLayout layout;
+    QString failure;
+    try {
+        layout = file_.DetectLayout(separator);
+    } catch (const TDrawLineError& e) {
+        failure = QString::fromStdString(e.what());
+        layout.Separator = separator;
+        layout.ColumnCount = file_.ColumnCountOf(separator);
+        layout.HeaderLines = detected_.HeaderLines;
+    }
+    detected_ = layout;
+    FillChoices();
+    Reread();
+    if (!failure.isEmpty() && !readable_) ErrorLbl->setText(failure);
 }
 
 TDrawTableLayout TImportPreview::ChosenLayout() const {
@@ -151,12 +201,19 @@ TDrawTableLayout TImportPreview::ChosenLayout() const {
     layout.DrawSplit = draw % 2 == 1;
     layout.IssueColumn = IssueColumnCbb->currentData().toInt();
     layout.DateColumn = DateColumnCbb->currentData().toInt();
-    layout.HeaderLines = HeaderLinesSe->value();
+    layout.HeaderLines = FirstLineSe->value() - 1;
     return layout;
 }
 
 void TImportPreview::Reread() {
     const TDrawTableLayout layout = ChosenLayout();
+    if (!layout.Decided()) {  // nothing to read until the user points at the draw
+        reread_->Abandon();
+        reading_ = {};
+        readable_ = false;
+        ErrorLbl->clear();
+        return ShowReading();
+    }
     if (file_.LineCount() < BackgroundLines) {
         try {
             reading_ = file_.ReadTable(layout);
@@ -206,6 +263,9 @@ void TImportPreview::FinishRereading() {
 void TImportPreview::ShowReading() {
     ImportBt->setEnabled(readable_);
     if (readable_) ErrorLbl->clear();
+    const bool chosen = DrawColumnCbb->currentData().toInt() >= 0;
+    ReasonLbl->setText(chosen ? QString() : ReasonText(detected_.Candidates));
+    ReasonLbl->setVisible(!chosen);
     const auto& rows = reading_.Rows;
     CountLbl->setText(readable_ ? QStringLiteral("共%1期").arg(rows.size()) : QString());
     OrderLbl->setText(!readable_ ? QString()

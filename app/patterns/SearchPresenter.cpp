@@ -82,9 +82,9 @@ void TSearchPresenter::SearchEventTaken(const TSearchNotice& notice) {
         }
         emit PatternsFound();
     }
-    const int64_t seconds = (TGui2RegMgr::NowTick() - manager_.StartTick()) / 1000;
+    const int64_t milliseconds = TGui2RegMgr::NowTick() - manager_.StartTick();
     status_.SetText(2, QString::fromStdString(
-                           SearchProgressText(notice.CandidateCount, manager_.Count(), seconds,
+                           SearchProgressText(notice.CandidateCount, manager_.Count(), milliseconds,
                                               manager_.Running(), notice.Kind == sekFinished)));
     if (notice.Kind == sekFinished && !notice.Error.empty())
         emit SearchFailed(QString::fromStdString(notice.Error));

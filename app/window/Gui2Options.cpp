@@ -73,6 +73,40 @@ TGui2OptionsForm::TGui2OptionsForm(QWidget* parent, TPrompts& prompts)
             [this](const QString& text) { copy_.MemberPassword = text.toStdString(); });
     layout->addWidget(userGbx);
 
+    // Automatic updates and the draw days that the status bar's next draw date follows.
+    UpdateGbx = new QGroupBox(QStringLiteral("开奖数据："), this);
+    UpdateGbx->setObjectName(QStringLiteral("UpdateGbx"));
+    AutoUpdateChk = new QCheckBox(QStringLiteral("自动更新开奖号码：启动时和每隔"), UpdateGbx);
+    AutoUpdateChk->setObjectName(QStringLiteral("AutoUpdateChk"));
+    connect(AutoUpdateChk, &QCheckBox::toggled, this, [this](bool on) {
+        copy_.AutoUpdateChk = on;
+        AutoUpdateHoursSe->setEnabled(on);
+    });
+    AutoUpdateHoursSe = Spin("AutoUpdateHoursSe", 1, 24, &SearchOptions::AutoUpdateHoursSe);
+    auto* updateLayout = new QVBoxLayout(UpdateGbx);
+    auto* autoRow =
+        SentenceRow({QString(), QStringLiteral("小时检查一次")}, {AutoUpdateHoursSe}, UpdateGbx);
+    static_cast<QHBoxLayout*>(autoRow->layout())->insertWidget(0, AutoUpdateChk);
+    updateLayout->addWidget(autoRow);
+    auto* daysRow = new QWidget(UpdateGbx);
+    auto* daysLayout = new QHBoxLayout(daysRow);
+    daysLayout->setContentsMargins(0, 0, 0, 0);
+    daysLayout->addWidget(new QLabel(QStringLiteral("开奖日：周"), daysRow));
+    const QStringList dayWords = {QStringLiteral("一"), QStringLiteral("二"), QStringLiteral("三"),
+                                  QStringLiteral("四"), QStringLiteral("五"), QStringLiteral("六"),
+                                  QStringLiteral("日")};
+    for (int d = 0; d < 7; ++d) {
+        DrawDayChk[d] = new QCheckBox(dayWords[d], daysRow);
+        DrawDayChk[d]->setObjectName(QStringLiteral("DrawDay%1Chk").arg(d + 1));
+        connect(DrawDayChk[d], &QCheckBox::toggled, this, [this, d](bool on) {
+            copy_.DrawDays = on ? copy_.DrawDays | (1 << d) : copy_.DrawDays & ~(1 << d);
+        });
+        daysLayout->addWidget(DrawDayChk[d]);
+    }
+    daysLayout->addStretch(1);
+    updateLayout->addWidget(daysRow);
+    layout->addWidget(UpdateGbx);
+
     BaseGbx = new QGroupBox(QStringLiteral("搜索设置："), this);
     BaseGbx->setObjectName(QStringLiteral("BaseGbx"));
     LinegDistMinSe = Spin("LinegDistMinSe", 0, 20, &SearchOptions::LinegDistMinSe);
@@ -281,6 +315,11 @@ void TGui2OptionsForm::LoadOptions(const SearchOptions& options) {
     BoxColorModeCbb->setCurrentIndex(std::clamp(options.BoxColorModeCbb, 0, 4));
     set(CellHeightSe, &SearchOptions::CellHeightSe);
     SetRadio(LinkLineStyleGbx, options.LinkLineStyleGbx);
+    AutoUpdateChk->setChecked(options.AutoUpdateChk);
+    AutoUpdateHoursSe->setEnabled(options.AutoUpdateChk);
+    set(AutoUpdateHoursSe, &SearchOptions::AutoUpdateHoursSe);
+    for (int d = 0; d < 7; ++d) DrawDayChk[d]->setChecked((options.DrawDays >> d & 1) != 0);
+    copy_.DrawDays = options.DrawDays;
     // An index outside a group's items shows as its nearest item, and is kept as shown.
     copy_.SecInterGbx = SecInterGbx->checkedId();
     copy_.SumConstrastGbx = SumConstrastGbx->checkedId();

@@ -34,6 +34,10 @@ class TGui2OptionsForm : public QDialog {
     QGroupBox* userGbx = nullptr;
     QLineEdit* userNameEd = nullptr;
     QLineEdit* userPWEd = nullptr;
+    QGroupBox* UpdateGbx = nullptr;
+    QCheckBox* AutoUpdateChk = nullptr;
+    QSpinBox* AutoUpdateHoursSe = nullptr;
+    QCheckBox* DrawDayChk[7] = {};  // Monday … Sunday
     QGroupBox* BaseGbx = nullptr;
     QSpinBox* LinegDistMinSe = nullptr;
     QSpinBox* LinegDistMaxSe = nullptr;

@@ -1,5 +1,6 @@
 #include "app/window/Main.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
 #include <QFile>
@@ -17,6 +18,7 @@
 #include <QVBoxLayout>
 
 #include "app/analysis/AnalysisWindows.h"
+#include "app/draws/AutoUpdate.h"
 #include "app/draws/DocumentOpening.h"
 #include "app/draws/DrawCommands.h"
 #include "app/help/HelpCommands.h"
@@ -79,6 +81,7 @@ TMainForm::TMainForm(const QString& programFolder, TPrompts& prompts, QWidget* p
     StatusPanel0 = status_->Panel(0);
     StatusPanel1 = status_->Panel(1);
     StatusPanel2 = status_->Panel(2);
+    StatusPanel3 = status_->Panel(3);
     FormCreate();
     analysis_ = new TAnalysisWindows(*this, prompts_, Gui2RegNet->Draws(), Gui2RegNet->IssueBase(),
                                      *regMgr_, Options, [this] { RegMenuOptionsClick(); });
@@ -193,6 +196,13 @@ void TMainForm::FormCreate() {
                                programFolder_);
     draws_->SetDownloadActions(FileMenuDown, FileMenuDownBt);
     connect(draws_, &TDrawCommands::DrawsChanged, history_, &TUndoHistory::DrawsReplaced);
+    autoUpdate_ = new TAutoUpdate(
+        *draws_, *Gui2RegNet, *status_, Options,
+        [this] {
+            return regMgr_->Running() || Opening() || draws_->DownloadRunning() || !isEnabled() ||
+                   QApplication::activeModalWidget() != nullptr;
+        },
+        this);
     help_ = new THelpCommands(*this, prompts_, programFolder_);
     opening_ = new TBackgroundJob(this);
     commands_ = new TBackgroundJob(this);
@@ -237,6 +247,7 @@ void TMainForm::closeEvent(QCloseEvent* event) {
     }
     SaveSettings();
     // A download must not deliver into a closed window.
+    autoUpdate_->Stop();
     draws_->StopDownload();
     event->accept();
 }
@@ -343,6 +354,7 @@ void TMainForm::FinishCommands() {
 void TMainForm::OpeningEnded() {
     history_->Opened();
     RefreshCaption();
+    autoUpdate_->Start();
     Gui2RegNet->PostScroll(srBottom);
 }
 
@@ -504,6 +516,7 @@ void TMainForm::RegMenuOptionsClick() {
     if (optionsForm_->ShowOptions(Options) != QDialog::Accepted) return;
     Options = optionsForm_->Options();
     SaveSettings();
+    autoUpdate_->OptionsChanged();
     RefreshCaption();
     ApplyGridSettings();
 }

@@ -26,6 +26,7 @@ class QStatusBar;
 class TAnalysisWindows;
 class TBackgroundJob;
 class TBacktestForm;
+class TAutoUpdate;
 class TReduceForm;
 class TTicketBookForm;
 class TDrawCommands;
@@ -142,6 +143,7 @@ class TMainForm : public QMainWindow {
     QLabel* StatusPanel0 = nullptr;
     QLabel* StatusPanel1 = nullptr;
     QLabel* StatusPanel2 = nullptr;
+    QLabel* StatusPanel3 = nullptr;  // the dates of the last and the next draw
 
     SearchOptions Options;
     // How long the download waits before its request and how long the request may take.
@@ -188,6 +190,7 @@ class TMainForm : public QMainWindow {
     bool DownloadRunning() const;
     // The import, editor, download and draw export commands.
     TDrawCommands& DrawCommands() { return *draws_; }
+    TAutoUpdate& AutoUpdate() { return *autoUpdate_; }
     // Undo and redo of the changes of the draws and of the pattern list.
     TUndoHistory& History() { return *history_; }
     void SetStatusText(int panel, const QString& text);
@@ -260,6 +263,7 @@ class TMainForm : public QMainWindow {
     TPatternListController* list_ = nullptr;
     TReduceForm* reduce_ = nullptr;  // 缩水选号, made on first use
     TDrawCommands* draws_ = nullptr;
+    TAutoUpdate* autoUpdate_ = nullptr;   // checks for new draws at start and every few hours
     TBackgroundJob* opening_ = nullptr;   // the document's opening
     TBackgroundJob* commands_ = nullptr;  // the exports' work
     TUndoHistory* history_ = nullptr;

@@ -3,6 +3,7 @@
 #include <QLabel>
 #include <QStatusBar>
 #include <QStatusTipEvent>
+#include <algorithm>
 #include <cstdio>
 
 TStatusPanels::TStatusPanels(QStatusBar& bar, QObject& window, std::function<QString()> idleText)
@@ -26,6 +27,12 @@ TStatusPanels::TStatusPanels(QStatusBar& bar, QObject& window, std::function<QSt
         bar.addWidget(label, stretch);
         panels_[i] = label;
     }
+    // At the right end, as wide as its text: the dates of the last and the next draw.
+    auto* dates = new QLabel(&bar);
+    dates->setObjectName(QStringLiteral("StatusPanel3"));
+    dates->setTextFormat(Qt::PlainText);
+    bar.addPermanentWidget(dates);
+    panels_[3] = dates;
 }
 
 bool TStatusPanels::eventFilter(QObject*, QEvent* event) {
@@ -37,7 +44,7 @@ bool TStatusPanels::eventFilter(QObject*, QEvent* event) {
 }
 
 QLabel* TStatusPanels::Panel(int panel) const {
-    return panels_[panel == 0 ? 0 : panel == 1 ? 1 : 2];
+    return panels_[std::clamp(panel, 0, 3)];
 }
 
 QString TStatusPanels::Text(int panel) const {
@@ -48,7 +55,7 @@ void TStatusPanels::SetText(int panel, const QString& text) {
     QLabel* label = Panel(panel);
     if (label->text() == text) return;
     label->setText(text);
-    if (trace_ && panel != 1) {
+    if (trace_ && (panel == 0 || panel == 2)) {
         std::fprintf(stderr, "status%d: %s\n", panel, text.toUtf8().constData());
         std::fflush(stderr);
     }

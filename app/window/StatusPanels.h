@@ -8,10 +8,10 @@ class QEvent;
 class QLabel;
 class QStatusBar;
 
-// The three panels of the main window's status bar: 0 passing texts and hints, 1 the grid's
-// cursor row (its 期号, date and draw), 2 the pattern count and the search progress. With
-// TOLVANE_STATUS_TRACE set in the environment (a diagnostic used by the end-to-end runs), panels 0
-// and 2 are echoed on stderr.
+// The panels of the main window's status bar: 0 passing texts and hints, 1 the grid's cursor
+// row (its 期号, date and draw), 2 the pattern count and the search progress, 3 (at the right
+// end) the dates of the last and the next draw. With TOLVANE_STATUS_TRACE set in the
+// environment (a diagnostic used by the end-to-end runs), panels 0 and 2 are echoed on stderr.
 class TStatusPanels : public QObject {
   public:
     // Status tips of window's actions and widgets go to panel 0; an empty tip shows what
@@ -26,6 +26,6 @@ class TStatusPanels : public QObject {
 
   private:
     std::function<QString()> idleText_;
-    QLabel* panels_[3] = {};
+    QLabel* panels_[4] = {};
     bool trace_ = false;
 };

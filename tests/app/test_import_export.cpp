@@ -84,11 +84,12 @@ class TestImportExport : public QObject {
     void previewShowsTheLayoutAndCancelChangesNothing() {
         const TDrawFileText file(SiteTable.toStdString());
         TImportPreview preview(file, file.Read());
-        QCOMPARE(preview.SeparatorLbl->text(), QStringLiteral("逗号"));
+        QCOMPARE(preview.SeparatorCbb->currentText(), QStringLiteral("逗号"));
+        QVERIFY(preview.ReasonLbl->isHidden());
         QCOMPARE(preview.DrawColumnCbb->currentText(), QStringLiteral("第3至第9列（每列一位）"));
         QCOMPARE(preview.IssueColumnCbb->currentText(), QStringLiteral("第1列"));
         QCOMPARE(preview.DateColumnCbb->currentText(), QStringLiteral("第2列"));
-        QCOMPARE(preview.HeaderLinesSe->value(), 1);
+        QCOMPARE(preview.FirstLineSe->value(), 2);
         QCOMPARE(preview.CountLbl->text(), QStringLiteral("共3期"));
         QVERIFY(preview.OrderLbl->text().contains(QStringLiteral("新的一期在前")));
         // Oldest first, as imported: line 4 of the file comes first.
@@ -104,7 +105,7 @@ class TestImportExport : public QObject {
         QVERIFY(!preview.ImportBt->isEnabled());
         QCOMPARE(preview.ErrorLbl->text(),
                  QStringLiteral("第2行无法识别：2024003,2024-01-08,1,1,1,1,1,1,1"));
-        preview.HeaderLinesSe->setValue(0);
+        preview.FirstLineSe->setValue(1);
         preview.DrawColumnCbb->setCurrentIndex(
             preview.DrawColumnCbb->findText(QStringLiteral("第3至第9列（每列一位）")));
         QVERIFY(!preview.Readable());  // the header line is now a row that does not fit
@@ -165,6 +166,81 @@ class TestImportExport : public QObject {
         QCOMPARE(previews, 1);
         QCOMPARE(draws.Count(), 2);
         Discard(*form);
+    }
+
+    // Two columns of seven digits and no header: the preview opens with none chosen, says why,
+    // and imports only what the user points at; a line that does not fit the choice is named.
+    void anUndecidedFileOpensThePreviewWithTheChoiceLeftToTheUser() {
+        {
+            const TDrawFileText file(
+                "24001,3982597,5930676\r\n24002,0381562,5930771\r\n"
+                "24003,1111111x,5931001x\r\n");
+            TImportPreview preview(file, {true, file.DetectLayout(), false, {}});
+            QCOMPARE(
+                preview.ReasonLbl->text(),
+                QStringLiteral(
+                    "无法确定哪一列是开奖号码（可能是第2列、第3列），请选择开奖号码所在的列。"));
+            QCOMPARE(preview.DrawColumnCbb->currentText(), QStringLiteral("（请选择）"));
+            QVERIFY(!preview.ImportBt->isEnabled());
+            QCOMPARE(preview.IssueColumnCbb->currentText(), QStringLiteral("第1列"));
+            preview.DrawColumnCbb->setCurrentIndex(
+                preview.DrawColumnCbb->findText(QStringLiteral("第3列（七位数字）")));
+            QVERIFY(!preview.Readable());
+            QVERIFY(!preview.ImportBt->isEnabled());
+            QCOMPARE(preview.ErrorLbl->text(),
+                     QStringLiteral("第3行无法识别：24003,1111111x,5931001x"));
+            QVERIFY(preview.ReasonLbl->isHidden());
+        }
+
+        WriteFile("undecided.csv",
+                  "24001,3982597,5930676\r\n24002,0381562,5930771\r\n"
+                  "24003,1111111,5931001\r\n");
+        auto form = NewWindow();
+        QStringList reasons;
+        form->DrawCommands().SetPreviewRunner([&](TImportPreview& preview) {
+            reasons << preview.ReasonLbl->text();
+            if (reasons.size() == 1) return true;  // "导入" without a choice imports nothing
+            preview.DrawColumnCbb->setCurrentIndex(
+                preview.DrawColumnCbb->findText(QStringLiteral("第2列（七位数字）")));
+            return preview.ImportBt->isEnabled();
+        });
+        const TCodes& draws = form->Gui2RegNet->Draws();
+        for (int attempt = 0; attempt < 2; ++attempt) {
+            log_.FileNames.push_back(FilePath("undecided.csv"));
+            form->FileMenuImportClick();
+            form->FinishCommands();
+            QCOMPARE(draws.Count(), attempt == 0 ? 0 : 3);
+        }
+        QCOMPARE(reasons.size(), 2);
+        QVERIFY(reasons[0].startsWith(QStringLiteral("无法确定哪一列是开奖号码")));
+        QCOMPARE(DrawAt(draws, 1), QStringLiteral("0381562"));
+        QCOMPARE(log_.Messages, QStringList{QStringLiteral("导入开奖号码成功！")});
+        Discard(*form);
+    }
+
+    // The separator is the user's to choose: the columns follow it.
+    void choosingTheSeparatorReadsTheColumnsAgain() {
+        const TDrawFileText file(
+            "期号;开奖号码;奖金\n2024001;2,3,8,1,1,5,0;\"1,000\"\n2024002;0,0,1,9,4,4,2;\"2,"
+            "000\"\n");
+        TImportPreview preview(file, file.Read());
+        QCOMPARE(preview.SeparatorCbb->currentText(), QStringLiteral("分号"));
+        QCOMPARE(preview.DrawColumnCbb->currentText(), QStringLiteral("第2列（七位数字）"));
+        QCOMPARE(preview.CountLbl->text(), QStringLiteral("共2期"));
+        // Under commas no line holds a draw: none is chosen and the reader says where it failed.
+        preview.SeparatorCbb->setCurrentIndex(
+            preview.SeparatorCbb->findText(QStringLiteral("逗号")));
+        QCOMPARE(preview.DrawColumnCbb->currentText(), QStringLiteral("（请选择）"));
+        QVERIFY(!preview.Readable());
+        QVERIFY(!preview.ImportBt->isEnabled());
+        QCOMPARE(preview.ErrorLbl->text(), QStringLiteral("第1行无法识别：期号;开奖号码;奖金"));
+        preview.SeparatorCbb->setCurrentIndex(
+            preview.SeparatorCbb->findText(QStringLiteral("分号")));
+        QVERIFY(preview.Readable());
+        QVERIFY(preview.ErrorLbl->text().isEmpty());
+        QCOMPARE(preview.Reading().Numbers(), (std::vector<int32_t>{2381150, 19442}));
+        QCOMPARE(preview.Reading().Rows[1].Issue, std::string("2024002"));
+        QCOMPARE(preview.FirstLineSe->value(), 2);
     }
 
     void wideLinesAreRefusedOrOfferOnlyTheKnownColumns() {

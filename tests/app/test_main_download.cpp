@@ -4,6 +4,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "app/draws/AutoUpdate.h"
+#include "app/draws/DrawCommands.h"
 #include "app/window/Main.h"
 #include "data/DrawText.h"
 #include "search/OptionsIni.h"
@@ -133,6 +135,107 @@ class TestMainDownload : public QObject {
         QCOMPARE(LoadSearchOptions(FilePath("pavolen.ini")).ServiceUrl, service.Url);
         QCOMPARE(QDir(fixture_.Folder()).entryList(QDir::Files),
                  (QStringList{"pavolen.ini", "served.txt", "工作文档.gtmq"}));
+    }
+
+    // The automatic update: new draws that fit the document are added without a question and
+    // the status bar names the last 期号; nothing new, a service out of reach and draws that
+    // differ (which ask) each say so their own way.
+    void automaticUpdatesAddOnlyWhatIsNewAndStayQuiet() {
+        // The document's three draws, then two new ones, 期号 2024092 to 2024096.
+        WriteFile("served.txt", "1234567\r\n7654321\r\n0000009\r\n2381150\r\n0019442\r\n");
+        TDrawServiceProcess service(
+            TOLVANE_DRAWSVC_PATH, {"--draws", FilePath("served.txt"), "--first-issue", "2024092"});
+        QVERIFY(!service.Url.empty());
+        auto form = NewWindow(service.Url);
+        QSignalSpy handled(&form->DrawCommands(), &TDrawCommands::DownloadHandled);
+        const auto check = [&] {
+            const qsizetype before = handled.size();
+            form->AutoUpdate().CheckNow();
+            QVERIFY(form->DrawCommands().DownloadRunning());
+            QCOMPARE(Panel0(*form), QStringLiteral("正在检查新的开奖号码..."));
+            QTRY_VERIFY_WITH_TIMEOUT(handled.size() > before, 60000);
+        };
+        log_.Messages.clear();
+        check();
+        QCOMPARE(DrawTexts(form->Gui2RegNet->Draws()),
+                 (QStringList{"1234567", "7654321", "0000009", "2381150", "0019442"}));
+        QCOMPARE(Panel0(*form), QStringLiteral("已更新到第2024096期"));
+        QVERIFY(log_.Messages.isEmpty());
+        QVERIFY(fixture_.MergePlans.isEmpty());
+        QCOMPARE(form->Gui2RegNet->Register().At(0).Issue, std::string("2024092"));
+        QVERIFY(DownloadEnabled(*form));
+        // One undo step takes the update back.
+        form->EditMenuUndoClick();
+        QCOMPARE(form->Gui2RegNet->Draws().Count(), 3);
+        form->EditMenuRedoClick();
+        QCOMPARE(form->Gui2RegNet->Draws().Count(), 5);
+
+        check();
+        QCOMPARE(Panel0(*form), QStringLiteral("开奖号码已是最新"));
+        QCOMPARE(form->Gui2RegNet->Draws().Count(), 5);
+        QVERIFY(log_.Messages.isEmpty());
+
+        // A draw that differs: the plan is shown and the user's answer counts.
+        WriteFile("differs.txt",
+                  "1234567\r\n7654321\r\n0000009\r\n2381150\r\n1019442\r\n"
+                  "5555555\r\n");
+        TDrawServiceProcess differs(
+            TOLVANE_DRAWSVC_PATH, {"--draws", FilePath("differs.txt"), "--first-issue", "2024092"});
+        form->Options.ServiceUrl = differs.Url;
+        fixture_.MergeAnswers.push_back(TMergeChoice::Cancel);
+        check();
+        QCOMPARE(fixture_.MergePlans.size(), 1);
+        QVERIFY(fixture_.MergePlans[0].contains(QStringLiteral("新增1期")));
+        QCOMPARE(form->Gui2RegNet->Draws().Count(), 5);
+
+        // Out of reach: one quiet status text, no message box, the draws as they were.
+        TTestPort refused(false);
+        form->Options.ServiceUrl = "http://127.0.0.1:" + std::to_string(refused.Port) + "/";
+        check();
+        QCOMPARE(Panel0(*form),
+                 QStringLiteral("自动更新未完成：暂时无法连接开奖数据服务，稍后再试。"));
+        QVERIFY(log_.Messages.isEmpty());
+        QCOMPARE(form->Gui2RegNet->Draws().Count(), 5);
+        QVERIFY(DownloadEnabled(*form));
+        log_.Answers.push_back(QMessageBox::Discard);
+        QVERIFY(form->close());
+    }
+
+    // The option: on by default, a first check soon after the start and one every few hours;
+    // off, no timer runs. The status bar shows the last and the next draw day.
+    void theOptionStartsAndStopsTheChecks() {
+        WriteFile("served.txt", "1234567\r\n7654321\r\n0000009\r\n");
+        TDrawServiceProcess service(
+            TOLVANE_DRAWSVC_PATH, {"--draws", FilePath("served.txt"), "--first-issue", "2024092"});
+        auto form = NewWindow(service.Url);
+        TAutoUpdate& updates = form->AutoUpdate();
+        QVERIFY(form->Options.AutoUpdateChk);
+        updates.SetSuspended(false);
+        updates.StartDelayMs = 0;
+        QSignalSpy handled(&form->DrawCommands(), &TDrawCommands::DownloadHandled);
+        updates.Start();
+        QVERIFY(updates.PeriodicTimer()->isActive());
+        QCOMPARE(updates.PeriodicTimer()->interval(), 3 * 60 * 60 * 1000);
+        // The first check runs from the event loop and, nothing differing, fills in the 期号.
+        QTRY_COMPARE_WITH_TIMEOUT(handled.size(), 1, 60000);
+        QCOMPARE(form->Gui2RegNet->Register().At(2).Issue, std::string("2024094"));
+        const QString dates = form->StatusPanel3->text();
+        QVERIFY2(dates.contains(QStringLiteral("下次开奖：")), qPrintable(dates));
+        QVERIFY2(!dates.contains(QStringLiteral("最近开奖")),
+                 qPrintable(dates));  // no dates served
+        QVERIFY(log_.Messages.isEmpty());
+
+        form->Options.AutoUpdateHoursSe = 5;
+        updates.OptionsChanged();
+        QCOMPARE(updates.PeriodicTimer()->interval(), 5 * 60 * 60 * 1000);
+        form->Options.AutoUpdateChk = false;
+        updates.OptionsChanged();
+        QVERIFY(!updates.PeriodicTimer()->isActive());
+        QVERIFY(!updates.SoonTimer()->isActive());
+        updates.CheckNow();  // switched off: no download
+        QVERIFY(!form->DrawCommands().DownloadRunning());
+        log_.Answers.push_back(QMessageBox::Discard);
+        QVERIFY(form->close());
     }
 
     // Refused, empty or malformed replies and a connection that fails: the draws stay.

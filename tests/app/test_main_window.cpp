@@ -449,6 +449,15 @@ class TestMainWindow : public QObject {
                            "秒\\)\\.\\.\\.\\.$"));
         for (int i = 0; i + 1 < progress.size(); ++i)
             QVERIFY2(running.match(progress[i]).hasMatch(), qPrintable(progress[i]));
+        // Once ten thousand combinations are walked the speed is never 0, even within the
+        // first second.
+        const QRegularExpression walked(
+            QStringLiteral("搜索第(\\d+)万个组合.*耗时\\d+秒,速度:(\\d+)个"));
+        for (const QString& text : progress) {
+            const QRegularExpressionMatch m = walked.match(text);
+            if (m.hasMatch() && m.captured(1).toLongLong() > 0)
+                QVERIFY2(m.captured(2).toLongLong() > 0, qPrintable(text));
+        }
         QString previous;
         for (int r = 0; r < count; ++r) {
             const QString points =

@@ -137,6 +137,9 @@ class TestOptionsDialog : public QObject {
         options.DrawBoxStyleCbb = 4;
         options.BoxColorModeCbb = 2;
         options.CellHeightSe = 44;
+        options.AutoUpdateChk = false;
+        options.AutoUpdateHoursSe = 7;
+        options.DrawDays = (1 << 0) | (1 << 6);
         TScriptedPrompts::TLog log;
         TScriptedPrompts prompts(log);
         TGui2OptionsForm form(nullptr, prompts);
@@ -148,6 +151,18 @@ class TestOptionsDialog : public QObject {
         QCOMPARE(form.SecInterGbx->checkedId(), 4);
         QCOMPARE(form.DrawBoxStyleCbb->currentIndex(), 4);
         QCOMPARE(form.userPWEd->text(), QStringLiteral("p=w;[x]"));
+        QVERIFY(!form.AutoUpdateChk->isChecked());
+        QVERIFY(!form.AutoUpdateHoursSe->isEnabled());
+        QVERIFY(form.DrawDayChk[0]->isChecked() && form.DrawDayChk[6]->isChecked());
+        QVERIFY(!form.DrawDayChk[1]->isChecked());
+        // Ticking the boxes edits the copy: Tuesday added, Monday taken away.
+        form.DrawDayChk[1]->setChecked(true);
+        form.DrawDayChk[0]->setChecked(false);
+        QCOMPARE(form.Options().DrawDays, (1 << 1) | (1 << 6));
+        form.AutoUpdateChk->setChecked(true);
+        QVERIFY(form.AutoUpdateHoursSe->isEnabled());
+        QVERIFY(form.Options().AutoUpdateChk);
+        form.LoadOptions(options);
         form.show();
         form.OkBt->click();
         QVERIFY(log.Messages.isEmpty());

@@ -153,6 +153,7 @@ int main(int argc, char** argv) {
     options.MemberName = member;
     options.MemberPassword = password;
     options.ServiceUrl = service.Url;
+    options.AutoUpdateChk = false;  // the download here is the command's
     SaveSearchOptions(settings.toStdString(), options);
 
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();

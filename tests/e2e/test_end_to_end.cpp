@@ -63,7 +63,10 @@ int main(int argc, char** argv) {
         draws.write(QByteArray::fromStdString(RandomDrawFile(2024, 150)));
         QFile ini(folder + "/pavolen.ini");
         ini.open(QIODevice::WriteOnly);
-        ini.write("[TGui2Options]\r\nSecCountSe=4\r\nRefTailChk=0\r\n");
+        // No automatic update: the program must not ask a real service.
+        ini.write(
+            "[TGui2Options]\r\nSecCountSe=4\r\nRefTailChk=0\r\n"
+            "[TDataDown]\r\nAutoUpdate=0\r\n");
     }
     int exitCode = -1;
     Run(search,

@@ -51,6 +51,12 @@ int main(int argc, char** argv) {
     const QString document = folder + "/工作文档.gtmq";
     // An empty document opens without a message.
     QFile(document).open(QIODevice::WriteOnly);
+    // No automatic update: the program must not ask a real service.
+    {
+        QFile ini(folder + "/pavolen.ini");
+        ini.open(QIODevice::WriteOnly);
+        ini.write("[TDataDown]\r\nAutoUpdate=0\r\n");
+    }
 
     // 60 draws, newest first, issue numbers across a new year, a header, CRLF, UTF-8 with BOM.
     QStringList draws;

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <vector>
 
 #include "data/Error.h"
 #include "data/FileIo.h"
@@ -125,14 +126,28 @@ TEST(DocumentSession, AFailedSaveKeepsTheChangesMarked) {
 }
 
 TEST(SearchTexts, ProgressWhileRunningAndAtTheEnd) {
-    EXPECT_EQ(SearchProgressText(1234567, 42, 3, true, false),
+    EXPECT_EQ(SearchProgressText(1234567, 42, 3000, true, false),
               "搜索第123万个组合搜索到42条规律(耗时3秒,速度:411522个组合/秒)....");
-    // In the first second the speed reads 0 rather than dividing by zero.
-    EXPECT_EQ(SearchProgressText(5000, 0, 0, true, false),
-              "搜索第0万个组合搜索到0条规律(耗时0秒,速度:0个组合/秒)....");
-    EXPECT_EQ(SearchProgressText(50000, 7, 2, true, true),
+    EXPECT_EQ(SearchProgressText(50000, 7, 2000, true, true),
               "搜索到7条规律(耗时2秒,速度:25000个组合/秒)....");
-    EXPECT_EQ(SearchProgressText(50000, 7, 2, false, true), "结束搜索，花费2秒，总共搜索到7个规律");
+    EXPECT_EQ(SearchProgressText(50000, 7, 2999, false, true),
+              "结束搜索，花费2秒，总共搜索到7个规律");
+    // The speed comes from the milliseconds: a search under a second has one, and the seconds
+    // shown are whole ones.
+    struct TSpeedCase {
+        int64_t Candidates;
+        int64_t Milliseconds;
+        const char* Shown;  // 耗时…秒,速度:…
+    };
+    for (const TSpeedCase& c : std::vector<TSpeedCase>{{5000, 250, "0秒,速度:20000个"},
+                                                       {123456, 999, "0秒,速度:123579个"},
+                                                       {1234567, 3999, "3秒,速度:308718个"},
+                                                       {7, 0, "0秒,速度:7000个"},
+                                                       {0, 0, "0秒,速度:0个"}}) {
+        SCOPED_TRACE(c.Candidates);
+        const std::string text = SearchProgressText(c.Candidates, 1, c.Milliseconds, true, true);
+        EXPECT_EQ(text, std::string("搜索到1条规律(耗时") + c.Shown + "组合/秒)....");
+    }
     EXPECT_EQ(PatternCountText(0), "总共0个规律");
 }
 

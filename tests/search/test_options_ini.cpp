@@ -71,6 +71,16 @@ TEST(SearchOptionsIni, DefaultsOfAnEmptyFileAndTheLoadingAdjustments) {
     }
     ReadSearchOptions(TIniFile::Parse("[TGui2Options]\nCellHeightSe=60\n"), options);
     EXPECT_EQ(options.CellHeightSe, 60);
+    // Automatic updates are on by default, every 3 hours, on the draw days 周二、周五、周日; a
+    // hand-edited interval stays within 1-24 hours and a list without a day is the default.
+    EXPECT_TRUE(options.AutoUpdateChk);
+    EXPECT_EQ(options.AutoUpdateHoursSe, 3);
+    EXPECT_EQ(options.DrawDays, DefaultDrawDays);
+    ReadSearchOptions(
+        TIniFile::Parse("[TDataDown]\nAutoUpdate=0\nAutoUpdateHours=100\nDrawDays=x\n"), options);
+    EXPECT_FALSE(options.AutoUpdateChk);
+    EXPECT_EQ(options.AutoUpdateHoursSe, 24);
+    EXPECT_EQ(options.DrawDays, DefaultDrawDays);
 }
 
 TEST(SearchOptionsIni, WritesEveryKeyInOrderAndReadsItBack) {
@@ -81,6 +91,9 @@ TEST(SearchOptionsIni, WritesEveryKeyInOrderAndReadsItBack) {
     options.ClearDupChk = true;
     options.CellHeightSe = 45;
     options.ServiceUrl = "http://127.0.0.1:8080/draws?site=2";
+    options.AutoUpdateChk = false;
+    options.AutoUpdateHoursSe = 6;
+    options.DrawDays = (1 << 0) | (1 << 3);
     TIniFile ini;
     WriteSearchOptions(ini, options);
     const std::string text = ini.ToText();
@@ -94,7 +107,8 @@ TEST(SearchOptionsIni, WritesEveryKeyInOrderAndReadsItBack) {
         "RefTailChk=0",       "SecInterGbx=0",     "SumConstrastGbx=0",
         "FallTargetGbx=0",    "FallStyleGbx=0",    "RefWidthSe=7",
         "LinkLineStyleGbx=0", "DrawBoxStyleCbb=1", "BoxColorModeCbb=3",
-        "CellHeightSe=45",    "[TDataDown]",       "ServiceUrl=http://127.0.0.1:8080/draws?site=2"};
+        "CellHeightSe=45",    "[TDataDown]",       "ServiceUrl=http://127.0.0.1:8080/draws?site=2",
+        "AutoUpdate=0",       "AutoUpdateHours=6", "DrawDays=1,4"};
     size_t at = 0;
     for (const char* piece : order) {
         const size_t found = lines.find(std::string("\n") + piece, at);

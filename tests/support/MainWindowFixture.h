@@ -7,6 +7,7 @@
 #include <deque>
 #include <memory>
 
+#include "app/draws/AutoUpdate.h"
 #include "app/draws/DrawCommands.h"
 #include "app/draws/MergeDialog.h"
 #include "app/window/Main.h"
@@ -44,6 +45,8 @@ class TMainWindowFixture {
     // A main window on the folder that is not shown yet.
     std::unique_ptr<TMainForm> NewUnshownWindow() {
         auto form = std::make_unique<TMainForm>(Folder(), prompts_);
+        // Automatic updates would ask the real service; tests check by hand.
+        form->AutoUpdate().SetSuspended(true);
         form->DrawCommands().SetMergeRunner([this](TMergeDialog& dialog) {
             MergePlans << dialog.PlanText();
             if (MergeAnswers.empty()) return TMergeChoice::Add;

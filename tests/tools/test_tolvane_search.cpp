@@ -254,6 +254,28 @@ TEST_F(TolvaneSearchTool, ABadLineOfATableIsNamedByTheToolAndTheService) {
     }
 }
 
+TEST_F(TolvaneSearchTool, ATableWhoseDrawColumnCannotBeToldIsRefusedNamingTheCandidates) {
+    // Two columns of seven digits, neither counting by one, and no header to say which.
+    const std::string undecided = folder + "/undecided.csv";
+    std::ofstream(undecided) << "24001,3982597,5930676\n24002,0381562,5930771\n"
+                                "24003,1111111,5931001\n";
+    for (const std::string& tool : {TOLVANE_SEARCH_PATH + std::string(" "),
+                                    TOLVANE_DRAWSVC_PATH + std::string(" --draws ")}) {
+        const auto [status, errors] = RunForErrors(tool + undecided);
+        EXPECT_EQ(status, 1);
+        EXPECT_NE(errors.find("无法确定哪一列是开奖号码（可能是第2列、第3列）。"),
+                  std::string::npos)
+            << errors;
+    }
+    // A header that names the draw settles it.
+    std::ofstream(undecided) << "期号,开奖号码,奖池\n24001,3982597,5930676\n24002,0381562,5930771\n"
+                                "24003,1111111,5931001\n";
+    const RunResult headed = RunTool(Small + undecided);
+    EXPECT_EQ(headed.ExitCode, 0);
+    ASSERT_FALSE(headed.Lines.empty());
+    EXPECT_NE(headed.Lines.back().find("\"draws\":3"), std::string::npos) << headed.Lines.back();
+}
+
 TEST_F(TolvaneSearchTool, AFileSizeLimitMakesTheDocumentWriteFailWithAMessage) {
     // ulimit -f counts blocks of 512 bytes (dash) or 1024 (bash): the document of 40 draws is
     // larger than either, so its write must fail with a message, and the old document stay.
