@@ -11,7 +11,6 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 #include <memory>
-#include <mutex>
 
 #include "data/DrawExport.h"
 #include "data/Error.h"
@@ -62,13 +61,6 @@ QString TimeText(qint64 seconds) {
 }
 
 }  // namespace
-
-// The rows scored and the row searched last, between two looks of the window.
-struct TBacktestForm::TNews {
-    std::mutex Mutex;
-    std::vector<TBacktestRow> Rows;
-    int32_t CurrentRow = 0;
-};
 
 TBacktestForm::TBacktestForm(QWidget* parent, TPrompts& prompts)
     : QWidget(parent, Qt::Window), prompts_(prompts), run_(new TBackgroundJob(this)) {
@@ -232,18 +224,13 @@ void TBacktestForm::StartBtClick() {
     VerdictLbl->setText(QStringLiteral("正在回测，结论在回测期间随已回测的期数更新。"));
     ShowResults();
     clock_.start();
-    news_ = std::make_shared<TNews>();
+    news_ = std::make_shared<TRowNews<TBacktestRow>>();
     run_->Start(
         [job = std::move(job), news = news_](TJobControl& control) {
             int64_t reports = 0;  // each report is news: the window looks when it changes
             return RunBacktestToEnd(job, control.CancelFlag(),
                                     [&](const TBacktestProgress& progress) {
-                                        {
-                                            std::lock_guard lock(news->Mutex);
-                                            news->CurrentRow = progress.CurrentRow;
-                                            if (progress.Scored)
-                                                news->Rows.push_back(*progress.Scored);
-                                        }
+                                        news->Report(progress);
                                         control.Report(++reports, 0);
                                     });
         },
@@ -266,14 +253,8 @@ void TBacktestForm::AllRowsBtClick() {
 
 void TBacktestForm::DrainNews() {
     if (!Running() || !news_) return;
-    std::vector<TBacktestRow> scored;
-    int32_t currentRow = 0;
-    {
-        std::lock_guard lock(news_->Mutex);
-        scored.swap(news_->Rows);
-        currentRow = news_->CurrentRow;
-    }
-    for (auto& row : scored) rows_.push_back(std::move(row));
+    const size_t before = rows_.size();
+    const int32_t currentRow = news_->TakeInto(rows_);
     const int32_t done = static_cast<int32_t>(rows_.size());
     ProgressBar->setValue(done);
     const qint64 elapsed = clock_.elapsed();
@@ -284,7 +265,7 @@ void TBacktestForm::DrainNews() {
             .arg(done)
             .arg(total_)
             .arg(left >= 0 ? QStringLiteral("，剩余约 ") + TimeText(left) : QString()));
-    if (!scored.empty()) {
+    if (rows_.size() != before) {
         summary_ = SummarizeBacktest(rows_, minimumSteps_);
         ShowResults();
     }

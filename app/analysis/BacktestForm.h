@@ -8,6 +8,7 @@
 
 #include "data/DrawRegister.h"
 #include "data/Hao.h"
+#include "data/RowNews.h"
 #include "search/BacktestRun.h"
 #include "search/SearchOptions.h"
 
@@ -94,9 +95,9 @@ class TBacktestForm : public QWidget {
     std::function<void()> openOptions_;
 
     // The run and what it has handed over.
-    struct TNews;
     TBackgroundJob* run_ = nullptr;
-    std::shared_ptr<TNews> news_;  // filled by the run's threads, drained by the window
+    std::shared_ptr<TRowNews<TBacktestRow>>
+        news_;  // filled by the run's threads, drained by the window
     int32_t minimumSteps_ = 0;
     QElapsedTimer clock_;
     int32_t total_ = 0;

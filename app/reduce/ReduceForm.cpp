@@ -21,7 +21,6 @@
 #include <algorithm>
 #include <bit>
 #include <iterator>
-#include <mutex>
 #include <random>
 
 #include "data/Error.h"
@@ -92,13 +91,6 @@ struct TCountOutcome {
 };
 
 }  // namespace
-
-// The rows the check has counted since the window last looked.
-struct TReduceForm::TNews {
-    std::mutex Mutex;
-    std::vector<TReduceCheckRow> Rows;
-    int32_t CurrentRow = 0;
-};
 
 TReduceForm::TReduceForm(QWidget* parent, TPrompts& prompts)
     : QWidget(parent, Qt::Window),
@@ -851,18 +843,13 @@ void TReduceForm::CheckBtClick() {
     CheckStopBt->setEnabled(true);
     CheckProgress->setRange(0, checkLast_ - checkFirst_ + 1);
     CheckProgress->setValue(0);
-    news_ = std::make_shared<TNews>();
+    news_ = std::make_shared<TRowNews<TReduceCheckRow>>();
     check_->Start(
         [job = std::move(job), news = news_](TJobControl& control) {
             int64_t reports = 0;
             return RunReduceCheck(job, control.CancelFlag(),
                                   [&](const TReduceCheckProgress& progress) {
-                                      {
-                                          std::lock_guard lock(news->Mutex);
-                                          news->CurrentRow = progress.CurrentRow;
-                                          if (progress.Scored)
-                                              news->Rows.push_back(*progress.Scored);
-                                      }
+                                      news->Report(progress);
                                       control.Report(++reports, 0);
                                   });
         },
@@ -875,13 +862,7 @@ void TReduceForm::CheckStopBtClick() {
 
 void TReduceForm::DrainCheck() {
     if (!news_) return;
-    int32_t current = 0;
-    {
-        std::lock_guard lock(news_->Mutex);
-        for (TReduceCheckRow& row : news_->Rows) checkRows_.push_back(row);
-        news_->Rows.clear();
-        current = news_->CurrentRow;
-    }
+    const int32_t current = news_->TakeInto(checkRows_);
     CheckProgress->setValue(static_cast<int>(checkRows_.size()));
     VerdictLbl->setText(QStringLiteral("正在检验第 %1 期……").arg(current));
     Chart->SetPoints(ReduceCheckSeries(checkRows_), checkFirst_, checkLast_);

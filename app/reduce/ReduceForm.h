@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "data/Hao.h"
+#include "data/RowNews.h"
 #include "reduce/ReduceCheck.h"
 #include "reduce/ReduceConditions.h"
 #include "reduce/ReduceCount.h"
@@ -156,8 +157,7 @@ class TReduceForm : public QWidget {
     TBackgroundJob* count_ = nullptr;
     TBackgroundJob* bets_ = nullptr;
     TBackgroundJob* check_ = nullptr;
-    struct TNews;
-    std::shared_ptr<TNews> news_;
+    std::shared_ptr<TRowNews<TReduceCheckRow>> news_;  // filled by the check, drained by the window
     int32_t checkFirst_ = 0;
     int32_t checkLast_ = 0;
     std::vector<TReduceCheckRow> checkRows_;
