@@ -5,15 +5,9 @@
 #include <charconv>
 
 #include "tickets/DefaultGameRules.h"
+#include "tickets/TextLines.h"
 
 namespace {
-
-std::string_view Trim(std::string_view text) {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r'))
-        text.remove_suffix(1);
-    return text;
-}
 
 int64_t Power(int64_t base, int32_t exponent) {
     int64_t value = 1;
@@ -107,29 +101,20 @@ std::string_view DefaultGameRulesText() {
 std::vector<TGameRules> ReadGameRules(std::string_view text) {
     std::vector<TGameRules> games;
     std::vector<int32_t> firstLines;
-    if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
-    int32_t line = 0;
-    size_t start = 0;
-    while (start <= text.size()) {
-        size_t end = text.find('\n', start);
-        if (end == std::string_view::npos) end = text.size();
-        ++line;
-        const std::string_view content = Trim(text.substr(start, end - start));
-        start = end + 1;
-        if (content.empty() || content.front() == '#') continue;
+    ForEachContentLine(text, [&](int32_t line, std::string_view content) {
         if (content.front() == '[') {
             if (content.back() != ']' || content.size() < 3)
                 throw TError(LineText(line) + "游戏名称应写在[ ]之间");
             games.emplace_back().Name = std::string(content.substr(1, content.size() - 2));
             firstLines.push_back(line);
-            continue;
+            return;
         }
         const size_t equals = content.find('=');
         if (equals == std::string_view::npos) throw TError(LineText(line) + "应为“键 = 值”");
         if (games.empty()) throw TError(LineText(line) + "应先写游戏名称，如[七位数]");
         TGameRules& game = games.back();
-        const std::string_view key = Trim(content.substr(0, equals));
-        const std::string_view value = Trim(content.substr(equals + 1));
+        const std::string_view key = TrimBlanks(content.substr(0, equals));
+        const std::string_view value = TrimBlanks(content.substr(equals + 1));
         if (key == "price") {
             const int64_t price = WholeNumber(value);
             if (price < 1 || price > 1'000'000)
@@ -146,8 +131,8 @@ std::vector<TGameRules> ReadGameRules(std::string_view text) {
             std::vector<std::string_view> fields;
             size_t from = 0;
             for (size_t at; (at = value.find(',', from)) != std::string_view::npos; from = at + 1)
-                fields.push_back(Trim(value.substr(from, at - from)));
-            fields.push_back(Trim(value.substr(from)));
+                fields.push_back(TrimBlanks(value.substr(from, at - from)));
+            fields.push_back(TrimBlanks(value.substr(from)));
             if (fields.size() != 3 || fields[0].empty())
                 throw TError(LineText(line) + "tier应为“名称, 比对值, 金额或浮动”");
             TPrizeTier tier;
@@ -169,7 +154,7 @@ std::vector<TGameRules> ReadGameRules(std::string_view text) {
         } else {
             throw TError(LineText(line) + "无法识别的键“" + std::string(key) + "”");
         }
-    }
+    });
     if (games.empty()) throw TError("游戏规则里没有游戏");
     for (size_t g = 0; g < games.size(); ++g) {
         try {

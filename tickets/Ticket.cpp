@@ -4,14 +4,9 @@
 #include <bit>
 #include <charconv>
 
-namespace {
+#include "tickets/TextLines.h"
 
-std::string_view Trim(std::string_view text) {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r'))
-        text.remove_suffix(1);
-    return text;
-}
+namespace {
 
 // The length of a mark that starts a new field even without a blank before it (a multiple,
 // 追号, a 期号), or 0.
@@ -185,19 +180,10 @@ std::string TTicketLineFault::Text() const {
 
 TTicketReading ReadTicketLines(std::string_view text) {
     TTicketReading reading;
-    if (StartsWith(text, "\xEF\xBB\xBF")) text.remove_prefix(3);  // a byte order mark
-    int32_t line = 0;
-    size_t start = 0;
-    while (start <= text.size()) {
-        size_t end = text.find('\n', start);
-        if (end == std::string_view::npos) end = text.size();
-        ++line;
-        const std::string_view content = Trim(text.substr(start, end - start));
-        start = end + 1;
-        if (content.empty() || content.front() == '#') continue;
+    ForEachContentLine(text, [&](int32_t line, std::string_view content) {
         if (content.find('\0') != std::string_view::npos) {
             reading.Faults.push_back({line, "含有零字节"});
-            continue;
+            return;
         }
         try {
             reading.Tickets.push_back(ParseTicket(content));
@@ -205,7 +191,7 @@ TTicketReading ReadTicketLines(std::string_view text) {
         } catch (const TError& e) {
             reading.Faults.push_back({line, e.what()});
         }
-    }
+    });
     return reading;
 }
 
