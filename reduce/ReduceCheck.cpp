@@ -8,13 +8,11 @@
 #include <new>
 #include <thread>
 
+#include "search/CountDistribution.h"
 #include "search/OptionRules.h"
 #include "search/SearchEngine.h"
 
 namespace {
-
-// |z| below this reads "与随机水平无显著差异", as the backtest reads it.
-constexpr double ZCritical = 2.0;
 
 template <typename... Args>
 std::string Format(const char* format, Args... args) {
@@ -51,28 +49,74 @@ TReduceCheckJob MakeReduceCheckJob(const TCodes& draws, const TReduceSet& condit
     return job;
 }
 
+namespace {
+
+// The chances of the draws when the conditions keep k times as much of each (at most all).
+std::vector<double> ScaledShares(const std::vector<double>& shares, double factor) {
+    std::vector<double> scaled(shares.size());
+    for (size_t i = 0; i < shares.size(); ++i) scaled[i] = std::min(1.0, shares[i] * factor);
+    return scaled;
+}
+
+// The factor at which a tail of the observed kept count (AtLeast for the interval's low end,
+// AtMost for its high end) is the given level, by bisection: AtLeast rises with the factor
+// and AtMost falls.
+double LiftBound(const std::vector<double>& shares, int64_t kept, bool atLeast, double highest,
+                 double level) {
+    double low = 0;
+    double high = highest;
+    for (int i = 0; i < 45; ++i) {
+        const double mid = (low + high) / 2;
+        const TCountTails tails = TailsOf(PoissonBinomial(ScaledShares(shares, mid)), kept);
+        const bool beyond = atLeast ? tails.AtLeast > level : tails.AtMost <= level;
+        (beyond ? high : low) = mid;
+    }
+    return (low + high) / 2;
+}
+
+}  // namespace
+
 TReduceCheckSummary SummarizeReduceCheck(const std::vector<TReduceCheckRow>& rows) {
     TReduceCheckSummary summary;
     summary.Rows = static_cast<int32_t>(rows.size());
     if (rows.empty()) return summary;
     double shares = 0;
     double variance = 0;
+    double smallest = 1;  // the smallest positive q
+    std::vector<double> chances;
+    int64_t possible = 0;  // draws with q > 0
     for (const TReduceCheckRow& row : rows) {
         summary.KeptDraws += row.DrawKept ? 1 : 0;
         shares += row.Share;
         variance += row.Share * (1 - row.Share);
+        chances.push_back(row.Share);
+        if (row.Share > 0) {
+            smallest = std::min(smallest, row.Share);
+            ++possible;
+        }
     }
     const double n = static_cast<double>(rows.size());
     summary.KeptRate = summary.KeptDraws / n;
     summary.MeanShare = shares / n;
+    summary.ExpectedKept = shares;
     if (summary.MeanShare > 0) summary.Lift = summary.KeptRate / summary.MeanShare;
     if (variance > 0) summary.Z = (summary.KeptDraws - shares) / std::sqrt(variance);
+    const TCountTails tails = TailsOf(PoissonBinomial(chances), summary.KeptDraws);
+    summary.P = tails.TwoSided();
+    if (summary.Lift) {
+        const double level = VerdictLevel / 2;
+        const double highest = 1 / smallest;
+        summary.LiftLow = summary.KeptDraws == 0
+                              ? 0.0
+                              : LiftBound(chances, summary.KeptDraws, true, highest, level);
+        if (summary.KeptDraws < possible)
+            summary.LiftHigh = LiftBound(chances, summary.KeptDraws, false, highest, level);
+        summary.LiftJudged = summary.KeptDraws >= FewestJudgedKept || shares >= FewestJudgedKept;
+    }
     if (summary.Rows < FewestVerdictRows)
         summary.Verdict = TBacktestVerdict::TooFewDraws;
-    else if (summary.Z && *summary.Z >= ZCritical)
-        summary.Verdict = TBacktestVerdict::Above;
-    else if (summary.Z && *summary.Z <= -ZCritical)
-        summary.Verdict = TBacktestVerdict::Below;
+    else if (*summary.P <= VerdictLevel)
+        summary.Verdict = tails.Upper() ? TBacktestVerdict::Above : TBacktestVerdict::Below;
     else
         summary.Verdict = TBacktestVerdict::NoDifference;
     return summary;
@@ -245,8 +289,15 @@ std::string ReduceCheckSentence(const TReduceCheckSummary& s) {
     std::string text =
         Format("检验最近 %d 期：条件平均保留全部号码的 %.2f%%，实际开奖号码被保留 %d 期（%.1f%%）",
                s.Rows, s.MeanShare * 100, s.KeptDraws, s.KeptRate * 100);
-    if (s.Lift) text += Format("，是随机水平的 %.2f 倍", *s.Lift);
+    text += Format("，随机情况下平均保留 %.2f 期", s.ExpectedKept);
+    if (s.Lift && s.LiftJudged) {
+        text += Format("，是随机水平的 %.2f 倍（95%% 区间 %.2f–", *s.Lift, s.LiftLow.value_or(0));
+        text += s.LiftHigh ? Format("%.2f 倍）", *s.LiftHigh) : std::string("无上限）");
+    } else if (s.Lift) {
+        text += "，被保留的期数太少，无法判断是随机水平的几倍";
+    }
     text += s.Z ? Format("，z = %.2f", *s.Z) : std::string("，无 z 值");
+    if (s.P) text += *s.P < 0.001 ? std::string("，p < 0.001") : Format("，p = %.3f", *s.P);
     if (s.Verdict == TBacktestVerdict::TooFewDraws)
         text += Format("；期数少于 %d 期", FewestVerdictRows);
     return text + "，" + BacktestVerdictText(s.Verdict) + "。";

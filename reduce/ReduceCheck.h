@@ -45,10 +45,26 @@ struct TReduceCheckSummary {
     int32_t KeptDraws = 0;       // the sum of s_t
     double KeptRate = 0;         // r: the mean of s_t
     double MeanShare = 0;        // the mean of q_t
+    double ExpectedKept = 0;     // sum q: the draws chance keeps on average
     std::optional<double> Lift;  // r / mean q (none when nothing was kept in any draw)
-    std::optional<double> Z;     // (sum s - sum q) / sqrt(sum q (1 - q)); none when that is 0
+    // The 95% interval of the lift: the factors k for which keeping each draw with chance
+    // min(1, k q_t) makes the kept count no rarer than 2.5% on either side; High is none when
+    // no factor is too high (every draw that could be kept was).
+    std::optional<double> LiftLow;
+    std::optional<double> LiftHigh;
+    // Whether the lift says anything: at least FewestJudgedKept draws kept or expected.
+    bool LiftJudged = false;
+    // (sum s - sum q) / sqrt(sum q (1 - q)); none when that is 0. Shown only; the verdict is
+    // read from P.
+    std::optional<double> Z;
+    // The exact two-sided probability of a kept count this far from chance: the kept count
+    // is a sum of Bernoulli(q_t) under chance, so its distribution is Poisson-binomial; twice
+    // the smaller tail, at most 1. None with no rows.
+    std::optional<double> P;
     TBacktestVerdict Verdict = TBacktestVerdict::Empty;
 };
+// Fewer kept draws than this, with fewer expected, make the lift too rough to state.
+inline constexpr int32_t FewestJudgedKept = 5;
 TReduceCheckSummary SummarizeReduceCheck(const std::vector<TReduceCheckRow>& rows);
 
 // One point of the chart per row: q_t, s_t and the lift up to it.

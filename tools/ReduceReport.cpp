@@ -144,8 +144,16 @@ int RunReduceTool(const TCodes& draws, const TReduceToolRequest& request,
     AppendNumber(line, s.MeanShare);
     line += ", \"lift\": ";
     AppendOptional(line, s.Lift);
+    line += ", \"lift_low\": ";
+    AppendOptional(line, s.LiftLow);
+    line += ", \"lift_high\": ";
+    AppendOptional(line, s.LiftHigh);
+    line += ", \"expected_kept\": ";
+    AppendNumber(line, s.ExpectedKept);
     line += ", \"z\": ";
     AppendOptional(line, s.Z);
+    line += ", \"p\": ";
+    AppendOptional(line, s.P);
     line += ", \"verdict\": ";
     AppendJsonString(line, BacktestVerdictText(s.Verdict));
     line += "}}\n";

@@ -573,6 +573,17 @@ TEST_F(TolvaneSearchTool, ReduceCountsWritesTheBetsAndChecksTheConditionsAgainst
     EXPECT_EQ(keys, std::vector<std::string>{"reduce_check"});
     EXPECT_EQ(NumberAfter(last, "kept_draws"), keptDraws);
     EXPECT_NEAR(NumberAfter(last, "z"), (keptDraws - 1.2) / std::sqrt(12 * 0.1 * 0.9), 1e-9);
+    // p: twice the smaller tail of Binomial(12, 0.1) at the kept count.
+    double atMost = 0;
+    double atLeast = 0;
+    for (int k = 0; k <= 12; ++k) {
+        const double chance =
+            std::exp(std::lgamma(13.0) - std::lgamma(k + 1.0) - std::lgamma(13.0 - k) +
+                     k * std::log(0.1) + (12 - k) * std::log(0.9));
+        if (k <= keptDraws) atMost += chance;
+        if (k >= keptDraws) atLeast += chance;
+    }
+    EXPECT_NEAR(NumberAfter(last, "p"), std::min(1.0, 2 * std::min(atMost, atLeast)), 1e-6);
 
     // A bad line is named, and conditions that keep nothing write no bets.
     std::ofstream(conditions) << "定位 A 5\n和值 9-3\n";
