@@ -40,6 +40,7 @@
 #include "search/OptionsIni.h"
 #include "search/SearchTexts.h"
 #include "ui/BackgroundJob.h"
+#include "ui/DocumentFeed.h"
 #include "view/paint/PaintBasics.h"
 #include "view/ui/Gui2Ctrl.h"
 
@@ -84,7 +85,7 @@ TMainForm::TMainForm(const QString& programFolder, TPrompts& prompts, QWidget* p
     StatusPanel3 = status_->Panel(3);
     FormCreate();
     analysis_ = new TAnalysisWindows(*this, prompts_, Gui2RegNet->Draws(), Gui2RegNet->IssueBase(),
-                                     *regMgr_, Options, [this] { RegMenuOptionsClick(); });
+                                     *regMgr_, options_, [this] { RegMenuOptionsClick(); });
     analysis_->SetRegister(&Gui2RegNet->Register());
     connect(Gui2RegNet, &TGui2RegNet::DrawsChanged, analysis_, &TAnalysisWindows::DrawsChanged);
     connect(Gui2RegNet, &TGui2RegNet::CursorRowChanged, this,
@@ -181,7 +182,7 @@ void TMainForm::FormCreate() {
     LoadSettings();
     ApplyGridSettings();
 
-    regMgr_ = std::make_unique<TGui2RegMgr>(Options);
+    regMgr_ = std::make_unique<TGui2RegMgr>(options_);
     // Patterns are verified against the draws of the search that found them.
     listModel_->SetSearchDraws([this] { return regMgr_->SharedSearchDraws(); });
     search_ = new TSearchPresenter(*regMgr_, *listModel_, *status_, this);
@@ -191,18 +192,36 @@ void TMainForm::FormCreate() {
     connect(search_, &TSearchPresenter::SearchFailed, this, &TMainForm::ShowError);
     list_ = new TPatternListController(*ListView, *listModel_, *regMgr_, this);
     list_->SetDeleteActions(RegMenuDel, RegMenuDelBt);
+    // The one view of the document that every window is handed; the chosen patterns are the
+    // list's selection, or every pattern when none is selected.
+    feed_ = new TDocumentFeed(TDocumentView(Gui2RegNet->Draws(), Gui2RegNet->Register(), *regMgr_,
+                                            options_, Gui2RegNet->IssueBase(),
+                                            [this] {
+                                                std::vector<const TGui2Reg*> patterns =
+                                                    list_->SelectedPatterns();
+                                                if (patterns.empty())
+                                                    for (int32_t i = 0; i < regMgr_->Count(); ++i)
+                                                        patterns.push_back(&regMgr_->Get(i));
+                                                return patterns;
+                                            }),
+                              this);
+    connect(Gui2RegNet, &TGui2RegNet::DrawsChanged, feed_, &TDocumentFeed::DrawsChanged);
+    connect(ListView->selectionModel(), &QItemSelectionModel::selectionChanged, feed_,
+            &TDocumentFeed::PatternsChanged);
+    connect(feed_, &TDocumentFeed::OptionsEditRequested, this, &TMainForm::RegMenuOptionsClick);
     history_->SetPatternList(*list_);
-    draws_ = new TDrawCommands(*this, *Gui2RegNet, prompts_, Options, DownloadTiming, *status_,
+    draws_ = new TDrawCommands(*this, *Gui2RegNet, prompts_, options_, downloadTiming_, *status_,
                                programFolder_);
     draws_->SetDownloadActions(FileMenuDown, FileMenuDownBt);
     connect(draws_, &TDrawCommands::DrawsChanged, history_, &TUndoHistory::DrawsReplaced);
     autoUpdate_ = new TAutoUpdate(
-        *draws_, *Gui2RegNet, *status_, Options,
+        *draws_, *Gui2RegNet, *status_, options_,
         [this] {
             return regMgr_->Running() || Opening() || draws_->DownloadRunning() || !isEnabled() ||
                    QApplication::activeModalWidget() != nullptr;
         },
         this);
+    connect(feed_, &TDocumentFeed::OptionsChanged, autoUpdate_, &TAutoUpdate::OptionsChanged);
     help_ = new THelpCommands(*this, prompts_, programFolder_);
     opening_ = new TBackgroundJob(this);
     commands_ = new TBackgroundJob(this);
@@ -222,7 +241,7 @@ void TMainForm::FormCreate() {
     else
         OpeningEnded();
     ShowPanel(PanelReg);
-    ApplyStartupAdjustments(Options);
+    ApplyStartupAdjustments(options_);
 }
 
 bool TMainForm::FormCloseQuery() {
@@ -261,18 +280,18 @@ void TMainForm::ShowError(const QString& text) {
 }
 
 void TMainForm::LoadSettings() {
-    const std::string error = LoadSearchOptionsOrDefaults(SettingsPath().toStdString(), Options);
+    const std::string error = LoadSearchOptionsOrDefaults(SettingsPath().toStdString(), options_);
     if (!error.empty()) ShowError(Text(error));
 }
 
 void TMainForm::SaveSettings() {
-    const std::string error = TrySaveSearchOptions(SettingsPath().toStdString(), Options);
+    const std::string error = TrySaveSearchOptions(SettingsPath().toStdString(), options_);
     if (!error.empty()) ShowError(Text(error));
 }
 
 void TMainForm::ApplyGridSettings() {
-    const TGridDisplay display = GridDisplayFor(Options);
-    Options.CellHeightSe = display.CellHeight;  // kept in the settings as shown
+    const TGridDisplay display = GridDisplayFor(options_);
+    options_.CellHeightSe = display.CellHeight;  // kept in the settings as shown
     Gui2RegNet->ApplyDisplay(display);
     PlaceSplitter();
 }
@@ -487,7 +506,7 @@ void TMainForm::RegMenuSearchClick() {
     }
     // Options from a hand-edited settings file are checked like those of the options dialog,
     // before the patterns of the last search are discarded.
-    const std::string problems = SearchOptionMessage(Options);
+    const std::string problems = SearchOptionMessage(options_);
     if (!problems.empty()) {
         ShowError(Text(problems));
         return;
@@ -513,12 +532,16 @@ void TMainForm::RegMenuStopClick() {
 
 void TMainForm::RegMenuOptionsClick() {
     if (!optionsForm_) optionsForm_ = new TGui2OptionsForm(this, prompts_);
-    if (optionsForm_->ShowOptions(Options) != QDialog::Accepted) return;
-    Options = optionsForm_->Options();
+    if (optionsForm_->ShowOptions(options_) != QDialog::Accepted) return;
+    SetOptions(optionsForm_->Options());
     SaveSettings();
-    autoUpdate_->OptionsChanged();
     RefreshCaption();
     ApplyGridSettings();
+}
+
+void TMainForm::SetOptions(const SearchOptions& options) {
+    options_ = options;
+    emit feed_->OptionsChanged();
 }
 
 void TMainForm::RegMenuStatClick() {
@@ -548,7 +571,7 @@ void TMainForm::RegMenuReduceClick() {
                 for (int32_t i = 0; i < regMgr_->Count(); ++i) patterns.push_back(&regMgr_->Get(i));
             return PendingPatternForms(patterns, Gui2RegNet->Draws(), regMgr_->SearchDraws());
         };
-        reduce_->SetSource(&Gui2RegNet->Draws(), &Options, chosen,
+        reduce_->SetSource(&Gui2RegNet->Draws(), &options_, chosen,
                            [this] { RegMenuOptionsClick(); });
         connect(Gui2RegNet, &TGui2RegNet::DrawsChanged, reduce_, &TReduceForm::SourceChanged);
         connect(ListView->selectionModel(), &QItemSelectionModel::selectionChanged, reduce_,

@@ -29,6 +29,7 @@ class TBacktestForm;
 class TAutoUpdate;
 class TReduceForm;
 class TTicketBookForm;
+class TDocumentFeed;
 class TDrawCommands;
 class TGui2OptionsForm;
 class TGui2RegNet;
@@ -145,9 +146,14 @@ class TMainForm : public QMainWindow {
     QLabel* StatusPanel2 = nullptr;
     QLabel* StatusPanel3 = nullptr;  // the dates of the last and the next draw
 
-    SearchOptions Options;
+    // The document as every window reads it, and its change signals (ui/DocumentFeed.h).
+    TDocumentFeed& Document() { return *feed_; }
+    const SearchOptions& Options() const { return options_; }
+    // Puts options in place as the options dialog does, without the dialog and the settings
+    // file (tests); the windows hear of it through the feed's OptionsChanged.
+    void SetOptions(const SearchOptions& options);
     // How long the download waits before its request and how long the request may take.
-    TDownloadTiming DownloadTiming;
+    void SetDownloadTiming(TDownloadTiming timing) { downloadTiming_ = timing; }
 
     TGui2RegMgr& RegMgr() { return *regMgr_; }
     TPatternListModel& ListModel() { return *listModel_; }
@@ -255,6 +261,9 @@ class TMainForm : public QMainWindow {
 
     QString programFolder_;
     TPrompts& prompts_;
+    SearchOptions options_;
+    TDownloadTiming downloadTiming_;
+    TDocumentFeed* feed_ = nullptr;
     std::unique_ptr<TDocumentSession> document_;
     std::unique_ptr<TGui2RegMgr> regMgr_;
     std::unique_ptr<TStatusPanels> status_;

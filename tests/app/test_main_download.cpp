@@ -61,7 +61,7 @@ class TestMainDownload : public QObject {
         options.MemberName = member;
         SaveSearchOptions(FilePath("pavolen.ini"), options);
         auto form = fixture_.NewUnshownWindow();
-        form->DownloadTiming = {1ms, 20000ms};
+        form->SetDownloadTiming({1ms, 20000ms});
         form->show();
         form->FinishOpening();
         return form;
@@ -181,7 +181,9 @@ class TestMainDownload : public QObject {
                   "5555555\r\n");
         TDrawServiceProcess differs(
             TOLVANE_DRAWSVC_PATH, {"--draws", FilePath("differs.txt"), "--first-issue", "2024092"});
-        form->Options.ServiceUrl = differs.Url;
+        SearchOptions options = form->Options();
+        options.ServiceUrl = differs.Url;
+        form->SetOptions(options);
         fixture_.MergeAnswers.push_back(TMergeChoice::Cancel);
         check();
         QCOMPARE(fixture_.MergePlans.size(), 1);
@@ -190,7 +192,9 @@ class TestMainDownload : public QObject {
 
         // Out of reach: one quiet status text, no message box, the draws as they were.
         TTestPort refused(false);
-        form->Options.ServiceUrl = "http://127.0.0.1:" + std::to_string(refused.Port) + "/";
+        options = form->Options();
+        options.ServiceUrl = "http://127.0.0.1:" + std::to_string(refused.Port) + "/";
+        form->SetOptions(options);
         check();
         QCOMPARE(Panel0(*form),
                  QStringLiteral("自动更新未完成：暂时无法连接开奖数据服务，稍后再试。"));
@@ -209,7 +213,7 @@ class TestMainDownload : public QObject {
             TOLVANE_DRAWSVC_PATH, {"--draws", FilePath("served.txt"), "--first-issue", "2024092"});
         auto form = NewWindow(service.Url);
         TAutoUpdate& updates = form->AutoUpdate();
-        QVERIFY(form->Options.AutoUpdateChk);
+        QVERIFY(form->Options().AutoUpdateChk);
         updates.SetSuspended(false);
         updates.StartDelayMs = 0;
         QSignalSpy handled(&form->DrawCommands(), &TDrawCommands::DownloadHandled);
@@ -225,10 +229,14 @@ class TestMainDownload : public QObject {
                  qPrintable(dates));  // no dates served
         QVERIFY(log_.Messages.isEmpty());
 
-        form->Options.AutoUpdateHoursSe = 5;
+        SearchOptions options = form->Options();
+        options.AutoUpdateHoursSe = 5;
+        form->SetOptions(options);
         updates.OptionsChanged();
         QCOMPARE(updates.PeriodicTimer()->interval(), 5 * 60 * 60 * 1000);
-        form->Options.AutoUpdateChk = false;
+        options = form->Options();
+        options.AutoUpdateChk = false;
+        form->SetOptions(options);
         updates.OptionsChanged();
         QVERIFY(!updates.PeriodicTimer()->isActive());
         QVERIFY(!updates.SoonTimer()->isActive());
@@ -270,7 +278,7 @@ class TestMainDownload : public QObject {
         TTestPort silent(true);
         WriteFile("draws.txt", "1111111\r\n2222222\r\n");
         auto form = NewWindow("http://127.0.0.1:" + std::to_string(silent.Port) + "/down");
-        form->DownloadTiming = {0ms, 3600s};
+        form->SetDownloadTiming({0ms, 3600s});
         form->FileMenuDown->trigger();
         // Hints pass over the status text; it comes back between them.
         form->RegMenuSearch->showStatusText(form.get());

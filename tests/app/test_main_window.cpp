@@ -231,11 +231,11 @@ class TestMainWindow : public QObject {
                   "[TGui2Options]\r\nSecInterGbx=4\r\nSumConstrastGbx=3\r\nSecCountSe=8\r\n"
                   "RefTailChk=1\r\nBoxColorModeCbb=7\r\nCellHeightSe=70\r\n");
         auto form = NewWindow();
-        QCOMPARE(form->Options.SecInterGbx, 1);
-        QCOMPARE(form->Options.SumConstrastGbx, 3);
-        QCOMPARE(form->Options.SecCountSe, 3);
-        QCOMPARE(form->Options.BoxColorModeCbb, 3);
-        QCOMPARE(form->Options.CellHeightSe, 30);
+        QCOMPARE(form->Options().SecInterGbx, 1);
+        QCOMPARE(form->Options().SumConstrastGbx, 3);
+        QCOMPARE(form->Options().SecCountSe, 3);
+        QCOMPARE(form->Options().BoxColorModeCbb, 3);
+        QCOMPARE(form->Options().CellHeightSe, 30);
         QCOMPARE(form->Gui2RegNet->ColCount(), 10);
         QCOMPARE(form->Gui2RegNet->CellHeight(), 30);
         QCOMPARE(form->PanelRegLeft->width(),
@@ -247,8 +247,10 @@ class TestMainWindow : public QObject {
         QVERIFY(ini.contains("RefTailChk=1"));
 
         auto again = NewWindow();
-        again->Options.RefTailChk = false;
-        again->Options.CellHeightSe = 40;
+        SearchOptions options = again->Options();
+        options.RefTailChk = false;
+        options.CellHeightSe = 40;
+        again->SetOptions(options);
         again->ApplyGridSettings();
         QCOMPARE(again->Gui2RegNet->ColCount(), 7);
         QCOMPARE(again->PanelRegLeft->width(),
@@ -469,7 +471,9 @@ class TestMainWindow : public QObject {
         QCOMPARE(Panel(*form, 2), QStringLiteral("总共%1个规律").arg(count));
 
         // Options the search cannot use are refused before the found patterns are discarded.
-        form->Options.LinegPtMinSe = form->Options.LinegPtMaxSe + 1;
+        SearchOptions options = form->Options();
+        options.LinegPtMinSe = options.LinegPtMaxSe + 1;
+        form->SetOptions(options);
         log_.Messages.clear();
         form->RegMenuSearchClick();
         QCOMPARE(log_.Messages.size(), 1);
@@ -486,9 +490,11 @@ class TestMainWindow : public QObject {
         WriteDraws(400);
         auto form = NewWindow();
         form->ImportDrawFile(FilePath("draws.txt"));
-        form->Options.LinedPtMaxSe = 4;
-        form->Options.LinegPtMaxSe = 4;
-        form->Options.SecCountSe = 3;
+        SearchOptions options = form->Options();
+        options.LinedPtMaxSe = 4;
+        options.LinegPtMaxSe = 4;
+        options.SecCountSe = 3;
+        form->SetOptions(options);
         const QString searching =
             QStringLiteral("程序正在搜索...\r\n请停止搜索或者等待搜索结束再执行此命令");
         form->RegMenuSearchClick();

@@ -252,7 +252,7 @@ class TestOptionsDialog : public QObject {
         const auto mainWindow = fixture.NewUnshownWindow();
         TMainForm& window = *mainWindow;
         window.show();
-        const SearchOptions before = window.Options;
+        const SearchOptions before = window.Options();
         log.Messages.clear();
         // A refused OK, then Cancel: nothing reaches the window or the settings file.
         QTimer::singleShot(0, &window, [&window] {
@@ -267,7 +267,7 @@ class TestOptionsDialog : public QObject {
         window.RegMenuOptionsClick();
         QCOMPARE(log.Messages.size(), 1);
         QVERIFY(log.Messages[0].contains(QStringLiteral("高线有9个至3个点")));
-        QVERIFY(window.Options == before);
+        QVERIFY(window.Options() == before);
         QCOMPARE(window.Gui2RegNet->CellHeight(), 30);
         QVERIFY(!QFile::exists(fixture.FilePath("pavolen.ini")));
 
@@ -279,8 +279,8 @@ class TestOptionsDialog : public QObject {
             dialog->OkBt->click();
         });
         window.RegMenuOptionsClick();
-        QCOMPARE(window.Options.CellHeightSe, 40);
-        QVERIFY(window.Options.RefTailChk);
+        QCOMPARE(window.Options().CellHeightSe, 40);
+        QVERIFY(window.Options().RefTailChk);
         QCOMPARE(window.Gui2RegNet->ColCount(), 10);
         QCOMPARE(window.Gui2RegNet->CellHeight(), 40);
         QCOMPARE(window.PanelRegLeft->width(),

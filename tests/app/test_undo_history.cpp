@@ -376,7 +376,9 @@ class TestUndoHistory : public QObject {
         const int searchDrawsBefore = form->RegMgr().SearchDraws().Count();
         fixture_.MergeAnswers.push_back(TMergeChoice::ReplaceAll);
         Import(*form, "draws.txt");
-        form->Options.LinedPtMaxSe = 3;
+        SearchOptions options = form->Options();
+        options.LinedPtMaxSe = 3;
+        form->SetOptions(options);
         form->RegMenuSearchClick();
         log_.Messages.clear();
         form->EditMenuUndoClick();  // refused while the search runs
@@ -410,9 +412,11 @@ class TestUndoHistory : public QObject {
         fixture_.MergeAnswers.push_back(TMergeChoice::ReplaceAll);
         Import(*form, "draws.txt");
         // A search long enough to be stopped while it finds patterns.
-        form->Options.LinedPtMaxSe = 4;
-        form->Options.LinegPtMaxSe = 4;
-        form->Options.SecCountSe = 3;
+        SearchOptions options = form->Options();
+        options.LinedPtMaxSe = 4;
+        options.LinegPtMaxSe = 4;
+        options.SecCountSe = 3;
+        form->SetOptions(options);
         form->RegMenuSearchClick();
         QTRY_VERIFY_WITH_TIMEOUT(form->RegMgr().Count() > 0, 60000);
         // The search goes on finding while this thread does not look at its queue, so rows are
