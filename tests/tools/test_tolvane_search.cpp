@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -699,4 +700,56 @@ TEST_F(TolvaneSearchTool, CheckCountsEveryTicketAgainstEveryDraw) {
     EXPECT_EQ(RunTool("--check " + tickets + " --threads 2 " + checkDraws).ExitCode, 2);
     EXPECT_EQ(RunTool("--rules " + tickets + " " + checkDraws).ExitCode, 2);
     EXPECT_EQ(RunTool("--check " + tickets).ExitCode, 2);
+}
+
+// Each earlier form of the command line prints what the command it names prints, with the same
+// exit status; every command answers --help; a mode or option given twice is refused.
+TEST_F(TolvaneSearchTool, EarlierOptionsAreTheirCommandsAndEachCommandHasItsHelp) {
+    const std::string conditions = folder + "/conditions.txt";
+    std::ofstream(conditions) << "定位 A 5\n";
+    const std::string tickets = folder + "/tickets.txt";
+    std::ofstream(tickets) << "1234567 x3\n12/3/456/7/8/9/0\n";
+    const std::string timing = R"re("(seconds|output_seconds)":[-0-9.]+)re";
+    const std::vector<std::pair<std::string, std::string>> forms = {
+        {Small + draws, "search " + Small + draws},
+        {Small + "--quiet --max-patterns 2 " + draws,
+         "search --max-patterns=2 --quiet " + Small + draws},
+        {Small + "--set SecCountSe=3 --backtest 3 " + draws,
+         "backtest 3 " + Small + "--set SecCountSe=3 " + draws},
+        {"--trend 4 " + draws, "trend 4 " + draws},
+        {"--trend=all " + draws, "trend all " + draws},
+        {"--shape 20 " + draws, "shape 20 " + draws},
+        {"--reduce " + conditions + " --backtest 5 " + draws,
+         "reduce " + conditions + " " + draws + " --backtest 5"},
+        {"--check " + tickets + " " + draws, "check " + tickets + " " + draws},
+        {"--trend 0 " + draws, "trend 0 " + draws},
+        {"--shape 5 --threads 2 " + draws, "shape 5 --threads 2 " + draws},
+        {"--reduce " + conditions + " --document x " + draws,
+         "reduce " + conditions + " --document x " + draws},
+        {"--check " + folder + "/missing.txt " + draws,
+         "check " + folder + "/missing.txt " + draws},
+    };
+    for (const auto& [earlier, command] : forms) {
+        SCOPED_TRACE(earlier);
+        RunResult before = RunTool(earlier), after = RunTool(command);
+        for (RunResult* run : {&before, &after})
+            for (std::string& line : run->Lines)
+                line = std::regex_replace(line, std::regex(timing), "\"$1\":T");
+        EXPECT_EQ(before.ExitCode, after.ExitCode);
+        EXPECT_EQ(before.Lines, after.Lines);
+        EXPECT_TRUE(before.ExitCode != 0 || !before.Lines.empty());
+    }
+
+    for (const char* name : {"search", "backtest", "trend", "shape", "reduce", "check"}) {
+        const RunResult help = RunTool(std::string(name) + " --help");
+        EXPECT_EQ(help.ExitCode, 0) << name;
+        ASSERT_FALSE(help.Lines.empty());
+        EXPECT_EQ(help.Lines[0].find(std::string("usage: tolvane-search ") + name + " "), 0u);
+        EXPECT_EQ(help.Lines.back(), "  --help             show this text");
+    }
+    for (const std::string& twice :
+         {"--reduce " + conditions + " --reduce " + conditions + " " + draws,
+          "--trend 5 --trend 6 " + draws, "search --threads 2 --threads 3 " + draws,
+          "trend 5 --bets x " + draws})
+        EXPECT_EQ(RunTool(twice).ExitCode, 2) << twice;
 }
