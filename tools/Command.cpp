@@ -21,13 +21,13 @@ void AppendOptionLines(std::string& text, const std::string& left, const std::st
         head.clear();
     }
     head.resize(OptionColumn, ' ');
-    size_t start = 0;
-    while (start <= help.size()) {
-        const size_t end = std::min(help.find('\n', start), help.size());
-        text += (start == 0 ? head : std::string(OptionColumn, ' ')) +
-                help.substr(start, end - start) + "\n";
-        start = end + 1;
+    text += head;
+    // The help's further lines start at the same column.
+    for (const char c : help) {
+        text += c;
+        if (c == '\n') text.append(OptionColumn, ' ');
     }
+    text += '\n';
 }
 
 }  // namespace
