@@ -33,7 +33,7 @@ std::unique_ptr<TCommand> MakeCommand(std::string_view name) {
 
 constexpr char Overview[] =
     "usage: tolvane-search COMMAND ARGUMENTS... [options]\n"
-    "       tolvane-search [options] DRAWS.txt   (the search)\n"
+    "   or: tolvane-search [options] DRAWS.txt (the search)\n"
     "\n"
     "Searches the draws of a seven-digit numbers lottery for patterns, scores them against\n"
     "history and reports on the draws, one JSON object per line. The commands:\n"
