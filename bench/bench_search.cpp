@@ -3,6 +3,7 @@
 
 #include <chrono>
 #include <ctime>
+#include <random>
 
 #include "bench/BenchDraws.h"
 #include "search/SearchEngine.h"
@@ -34,10 +35,12 @@ void SetTotals(benchmark::State& state, const TSearchTotals& totals) {
     state.counters["patterns"] = static_cast<double>(totals.Found);
 }
 
-// Arguments: draw count, engine threads (0 = every core).
-void RunWith(benchmark::State& state, const SearchOptions& options) {
+// Arguments: draw count, engine threads (0 = every core). drawingOrder: the found patterns come
+// in drawing order, or in the walk's order (as the backtest asks).
+void RunWith(benchmark::State& state, const SearchOptions& options, bool drawingOrder = true) {
     const auto draws = BenchDraws(static_cast<int32_t>(state.range(0)));
-    const TSearchRequest request = MakeRequest(options, *draws, static_cast<int>(state.range(1)));
+    TSearchRequest request = MakeRequest(options, *draws, static_cast<int>(state.range(1)));
+    request.DrawingOrder = drawingOrder;
     const std::atomic<bool> stop{false};
     TSearchTotals totals;
     for (auto _ : state) {
@@ -50,6 +53,10 @@ void RunWith(benchmark::State& state, const SearchOptions& options) {
 
 void BM_Heavy(benchmark::State& state) {
     RunWith(state, HeavyOptions());
+}
+// Arguments: draw count, engine threads, ordered (1 drawing order, 0 the walk's order).
+void BM_HeavyOrdered(benchmark::State& state) {
+    RunWith(state, HeavyOptions(), state.range(2) != 0);
 }
 void BM_Default(benchmark::State& state) {
     RunWith(state, SearchOptions{});
@@ -91,6 +98,32 @@ void BM_TailAgainstPlainWalk(benchmark::State& state) {
     state.counters["speedup"] = plainSeconds / (engineSeconds / static_cast<double>(runs));
 }
 
+// Putting lines of four grid cells in drawing order: the quick way the engine uses (each step
+// measured once) against the literal way (every path measured step by step). Argument: 1 quick,
+// 0 literal.
+void BM_DrawingOrder(benchmark::State& state) {
+    std::mt19937 random(7);
+    std::vector<std::unique_ptr<TGui2Reg>> patterns;
+    for (int i = 0; i < 10000; ++i) {
+        auto& pattern = patterns.emplace_back(std::make_unique<TGui2Reg>());
+        for (int32_t l = 0; l < TGui2Reg::LineCount; ++l)
+            for (int32_t k = 0; k < 4; ++k)
+                pattern->Line(l).Add(
+                    {static_cast<int32_t>(random() % 8), -static_cast<int32_t>(random() % 10)});
+    }
+    const bool quick = state.range(0) != 0;
+    for (auto _ : state) {
+        for (auto& pattern : patterns) {
+            if (quick)
+                pattern->OrderByShortestPath();
+            else
+                OrderLinesLiterally(*pattern);
+        }
+        benchmark::DoNotOptimize(patterns.front()->Line(0).Items());
+    }
+    state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(patterns.size()));
+}
+
 // Heap bytes one kept pattern costs: the object and its blocks, as the allocator counts them.
 void BM_PatternMemory(benchmark::State& state) {
     const auto draws = BenchDraws();
@@ -130,6 +163,16 @@ BENCHMARK(BM_Heavy)
     ->MeasureProcessCPUTime()
     ->UseRealTime()
     ->Iterations(3);
+// The heavy set on one thread with and without the drawing order of the found patterns.
+BENCHMARK(BM_HeavyOrdered)
+    ->ArgNames({"draws", "threads", "ordered"})
+    ->Args({2496, 1, 1})
+    ->Args({2496, 1, 0})
+    ->Unit(benchmark::kMillisecond)
+    ->MeasureProcessCPUTime()
+    ->UseRealTime()
+    ->Iterations(3);
+BENCHMARK(BM_DrawingOrder)->ArgName("quick")->Arg(1)->Arg(0)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_Default)
     ->ArgNames({"draws", "threads"})
     ->Args({300, 1})

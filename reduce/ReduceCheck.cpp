@@ -177,6 +177,7 @@ std::optional<TReduceCheckRow> CheckRow(const TReduceCheckJob& job, int32_t t, T
         search.Draws = &prefix;
         search.Threads = searchThreads;
         search.Seed = job.Seed;
+        search.DrawingOrder = false;  // only the hits count
         TFormSink sink(prefix);
         RunSearch(search, sink, cancel);
         if (cancel.load()) return std::nullopt;

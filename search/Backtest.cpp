@@ -191,6 +191,7 @@ TBacktestOutcome RunBacktest(const TBacktestRequest& request, IBacktestSink& sin
             search.Draws = &prefix.Before(row);
             search.Threads = request.SearchThreads;
             search.Seed = request.Seed;
+            search.DrawingOrder = false;  // only the hits count
             TScoringSink scoring(draws, row, request.Options.SecCountSe, request.MaxPatterns, stop,
                                  halt, limitRow);
             try {

@@ -5,38 +5,50 @@
 
 namespace {
 
-// Every visiting order of 3 or 4 points, up to reversal; digit k names the k-th point.
-constexpr std::array<const char*, 3> PathOrders3 = {"123", "132", "213"};
-constexpr std::array<const char*, 12> PathOrders4 = {
-    "1234", "1243", "1324", "1342", "1423", "1432", "2134", "2143", "2314", "2413", "3124", "3214"};
+// Every visiting order of 3 or 4 points, up to reversal, by point index; earlier orders win ties.
+constexpr std::array<std::array<uint8_t, 3>, 3> PathOrders3 = {{{0, 1, 2}, {0, 2, 1}, {1, 0, 2}}};
+constexpr std::array<std::array<uint8_t, 4>, 12> PathOrders4 = {{{0, 1, 2, 3},
+                                                                 {0, 1, 3, 2},
+                                                                 {0, 2, 1, 3},
+                                                                 {0, 2, 3, 1},
+                                                                 {0, 3, 1, 2},
+                                                                 {0, 3, 2, 1},
+                                                                 {1, 0, 2, 3},
+                                                                 {1, 0, 3, 2},
+                                                                 {1, 2, 0, 3},
+                                                                 {1, 3, 0, 2},
+                                                                 {2, 0, 1, 3},
+                                                                 {2, 1, 0, 3}}};
 
-float PathLength(const TPointList& line, const char* order) {
-    float length = 0.0f;
-    for (int i = 1; order[i] != '\0'; ++i) {
-        const TPoint a = line.Get(order[i - 1] - '1');
-        const TPoint b = line.Get(order[i] - '1');
-        const double dx = b.X - a.X;
-        const double dy = b.Y - a.Y;
-        length += static_cast<float>(std::sqrt(dx * dx + dy * dy));
-    }
-    return length;
+// A path's length is the float sum of its steps in visiting order; each step's length is
+// rounded to float, so a tie between two orders is decided the same way on every machine.
+float StepLength(TPoint a, TPoint b) {
+    const double dx = b.X - a.X;
+    const double dy = b.Y - a.Y;
+    return static_cast<float>(std::sqrt(dx * dx + dy * dy));
 }
 
-template <size_t N>
-void ReorderLine(TPointList& line, const std::array<const char*, N>& orders) {
+template <size_t N, size_t M>
+void OrderPoints(TPoint* points, const std::array<std::array<uint8_t, N>, M>& orders) {
+    // Each of the N(N-1)/2 step lengths once, instead of once per order.
+    float step[N][N];
+    for (size_t i = 0; i < N; ++i)
+        for (size_t j = i + 1; j < N; ++j)
+            step[i][j] = step[j][i] = StepLength(points[i], points[j]);
     float best = 10000.0f;
-    const char* bestOrder = nullptr;
-    for (const char* order : orders) {
-        const float length = PathLength(line, order);
+    const std::array<uint8_t, N>* bestOrder = nullptr;
+    for (const auto& order : orders) {
+        float length = step[order[0]][order[1]];
+        for (size_t i = 2; i < N; ++i) length += step[order[i - 1]][order[i]];
         if (length < best) {
             best = length;
-            bestOrder = order;
+            bestOrder = &order;
         }
     }
     if (bestOrder == nullptr) return;
-    TPointList ordered;
-    for (const char* k = bestOrder; *k != '\0'; ++k) ordered.Add(line.Get(*k - '1'));
-    line.Assign(ordered);
+    TPoint ordered[N];
+    for (size_t i = 0; i < N; ++i) ordered[i] = points[(*bestOrder)[i]];
+    std::copy(ordered, ordered + N, points);
 }
 
 }  // namespace
@@ -172,12 +184,21 @@ std::string TGui2Reg::PointsText() const {
     return std::to_string(lines_[1].Count()) + std::to_string(lines_[0].Count());
 }
 
+void OrderForDrawing(TPoint* points, int32_t count) {
+    if (count == 3)
+        OrderPoints(points, PathOrders3);
+    else if (count == 4)
+        OrderPoints(points, PathOrders4);
+}
+
 void TGui2Reg::OrderByShortestPath() {
     for (auto& line : lines_) {
-        if (line.Count() == 3)
-            ReorderLine(line, PathOrders3);
-        else if (line.Count() == 4)
-            ReorderLine(line, PathOrders4);
+        const int32_t count = line.Count();
+        if (count > MaxOrderedPoints) continue;
+        TPoint points[MaxOrderedPoints];
+        std::copy(line.Items(), line.Items() + count, points);
+        OrderForDrawing(points, count);
+        line.SetPoints(count, [&](int32_t i) { return points[i]; });
     }
 }
 

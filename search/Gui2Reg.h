@@ -35,6 +35,12 @@ struct TLineResult {
     std::array<uint8_t, 8> Positions{};
 };
 
+// Puts the points of a line of three or four in drawing order: the order of the shortest path
+// through them (the first such order of a fixed list when several tie); other lines keep their
+// order.
+inline constexpr int32_t MaxOrderedPoints = 4;
+void OrderForDrawing(TPoint* points, int32_t count);
+
 // One pattern: a low line (0) and a high line (1) of cells whose sums kept a relation over
 // StepTotal steps, laid back over the draws every Layout rows, and the digits it predicts.
 class TGui2Reg : public TPersistent {

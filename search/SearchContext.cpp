@@ -6,8 +6,8 @@ static_assert(TSearchContext::TargetOffset >= 9 * MaxLinePoints,
               "a sum difference of two lines must find its target");
 static_assert(int64_t{MaxRowOffset + 2} * MaxGridWidth < int64_t{1} << 31);
 
-TSearchContext::TSearchContext(const SearchOptions& options, const TCodes& draws)
-    : Options(options), Grid(MakeWalkGrid(options)) {
+TSearchContext::TSearchContext(const SearchOptions& options, const TCodes& draws, bool drawingOrder)
+    : Options(options), DrawingOrder(drawingOrder), Grid(MakeWalkGrid(options)) {
     Contrast = PatternContrast(options.SumConstrastGbx);
     DrawCount = draws.Count();
     CellCount = Grid.CellCount;
@@ -76,7 +76,14 @@ std::unique_ptr<TGui2Reg> TSearchContext::MakePattern(const int32_t* low, int32_
     int32_t predicting = 0;
     for (int32_t l = 0; l < 2; ++l) {
         const int32_t* cells = lines[l];
-        reg->Line(l).SetPoints(counts[l], [&](int32_t i) { return Cells[cells[i]]; });
+        if (DrawingOrder && counts[l] <= MaxOrderedPoints) {
+            TPoint points[MaxOrderedPoints];
+            for (int32_t i = 0; i < counts[l]; ++i) points[i] = Cells[cells[i]];
+            OrderForDrawing(points, counts[l]);
+            reg->Line(l).SetPoints(counts[l], [&](int32_t i) { return points[i]; });
+        } else {
+            reg->Line(l).SetPoints(counts[l], [&](int32_t i) { return Cells[cells[i]]; });
+        }
         if (cells[0] >= Grid.W) continue;
         ++predicting;
         auto& marks = reg->LineResults[static_cast<size_t>(l)].Positions;
@@ -102,8 +109,5 @@ std::unique_ptr<TGui2Reg> TSearchContext::MakePattern(const int32_t* low, int32_
         reg->SetResult(0, (-(s0 - s1) + shift) % 10);  // the random digit is added in walk order
         needsRandom = true;
     }
-    // Every taker of a found pattern (the manager, a document, a picture) wants its lines in
-    // the order they are drawn in; the walk's order is no longer needed.
-    reg->OrderByShortestPath();
     return reg;
 }

@@ -39,6 +39,7 @@ struct alignas(16) TLanes {
 
 struct TSearchContext {
     SearchOptions Options;
+    bool DrawingOrder = true;  // MakePattern puts each line's cells in drawing order
     TWalkGrid Grid;
     int32_t Contrast = 3;
     int32_t DrawCount = 0;
@@ -61,7 +62,7 @@ struct TSearchContext {
     // The difference of a prefix's and the low line's sums over any lines lies within this.
     static constexpr int32_t TargetOffset = 9 * MaxLinePoints + 9;
 
-    TSearchContext(const SearchOptions& options, const TCodes& draws);
+    TSearchContext(const SearchOptions& options, const TCodes& draws, bool drawingOrder = true);
 
     const uint8_t* ValuesAt(int32_t layout, int32_t step) const {
         return Values[layout].data() + static_cast<size_t>(step) * CellCount;
@@ -84,8 +85,9 @@ struct TSearchContext {
         highSum = b % 10;
     }
 
-    // The pattern of a figure that passed every test, at its number of steps. The high line's
-    // random digit is added later, in walk order; needsRandom tells whether it is owed.
+    // The pattern of a figure that passed every test, at its number of steps, its lines in
+    // drawing order when DrawingOrder asks for it. The high line's random digit is added later,
+    // in walk order; needsRandom tells whether it is owed.
     std::unique_ptr<TGui2Reg> MakePattern(const int32_t* low, int32_t nl, const int32_t* high,
                                           int32_t nh, int32_t slot, int32_t steps,
                                           bool& needsRandom) const;

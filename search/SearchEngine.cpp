@@ -9,7 +9,7 @@ TSearchTotals RunSearch(const TSearchRequest& request, ISearchSink& sink,
     if (request.Draws == nullptr) throw TError("RunSearch Draws isnot valid!");
     const TWalkGrid grid = MakeWalkGrid(request.Options);
     CheckWalkOptions(request.Options, grid);
-    const TSearchContext context(request.Options, *request.Draws);
+    const TSearchContext context(request.Options, *request.Draws, request.DrawingOrder);
     TParallelSearch search(context, request, sink, stop);
     return search.Run();
 }

@@ -37,4 +37,8 @@ struct TSearchRequest {
     const TCodes* Draws = nullptr;
     int Threads = 0;    // worker threads; 0 = all cores
     uint64_t Seed = 0;  // source of the random result digit when both lines predict
+    // Found patterns come with each line's cells in drawing order (OrderForDrawing), as every
+    // taker that shows, saves or pictures them wants; a taker that only scores them (the
+    // backtest, the strategy check, a quiet tool run) turns it off and gets the walk's order.
+    bool DrawingOrder = true;
 };

@@ -115,6 +115,7 @@ int TReduceCommand::Reduce(const TCodes& draws, const SearchOptions& options) {
             search.Draws = &draws;
             search.Threads = search_.Threads;
             search.Seed = search_.Seed;
+            search.DrawingOrder = false;  // only the hits count
             TFormCollector collector(draws);
             RunSearch(search, collector, StopRequested);
             if (StopRequested.load()) return ExitInterrupted;

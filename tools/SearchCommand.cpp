@@ -180,6 +180,9 @@ int TSearchCommand::Run() {
     request.Draws = &draws;
     request.Threads = search_.Threads;
     request.Seed = search_.Seed;
+    // Printed, saved and pictured patterns show their lines in drawing order; a quiet run
+    // that keeps none of them skips it.
+    request.DrawingOrder = !search_.Quiet || documentPath_ || !gifPositions_.empty();
     const int64_t limit = search_.MaxPatterns ? *search_.MaxPatterns
                           : documentPath_     ? PatternBudget(options.MaxPatterns)
                                               : INT64_MAX;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <random>
 #include <tuple>
 
 #include "search/Gui2Reg.h"
@@ -90,6 +91,34 @@ TEST(TGui2Reg, ShortestPathOrderingAndItsTieRule) {
     const auto before = PointsOf(five.Line(1));
     five.OrderByShortestPath();
     EXPECT_EQ(PointsOf(five.Line(1)), before);
+}
+
+// The quick drawing order (each step measured once) against the literal one (every path
+// measured step by step) on random lines of three and four cells of a small grid, where
+// paths of equal length are common.
+TEST(TGui2Reg, DrawingOrderAgreesWithTheLiteralOrderOnRandomLines) {
+    std::mt19937 random(39);
+    int reordered = 0;
+    for (int round = 0; round < 20000; ++round) {
+        TGui2Reg quick;
+        TGui2Reg literal;
+        for (int32_t l = 0; l < TGui2Reg::LineCount; ++l) {
+            const int32_t count = 3 + static_cast<int32_t>(random() % 2);
+            for (int32_t i = 0; i < count; ++i) {
+                const TPoint p{static_cast<int32_t>(random() % 8),
+                               -static_cast<int32_t>(random() % (round % 2 ? 4 : 12))};
+                quick.Line(l).Add(p);
+                literal.Line(l).Add(p);
+            }
+        }
+        const auto before = PointsOf(quick.Line(1));
+        quick.OrderByShortestPath();
+        OrderLinesLiterally(literal);
+        for (int32_t l = 0; l < TGui2Reg::LineCount; ++l)
+            ASSERT_EQ(PointsOf(quick.Line(l)), PointsOf(literal.Line(l))) << round << " " << l;
+        reordered += PointsOf(quick.Line(1)) != before;
+    }
+    EXPECT_GT(reordered, 5000);
 }
 
 TEST(TGui2Reg, AssignReproducesEveryMemberAndErrorsCarryTheirTexts) {

@@ -5,16 +5,68 @@
 #include "tests/support/SearchReference.h"
 
 #include <algorithm>
+#include <array>
+#include <cmath>
 
 #include "search/SearchWalk.h"
+
+namespace {
+
+// Drawing order the literal way: every visiting order of the line's points up to reversal
+// (digit k names the k-th point), each path measured step by step, the first shortest kept.
+constexpr std::array<const char*, 3> PathOrders3 = {"123", "132", "213"};
+constexpr std::array<const char*, 12> PathOrders4 = {
+    "1234", "1243", "1324", "1342", "1423", "1432", "2134", "2143", "2314", "2413", "3124", "3214"};
+
+float PathLength(const TPointList& line, const char* order) {
+    float length = 0.0f;
+    for (int i = 1; order[i] != '\0'; ++i) {
+        const TPoint a = line.Get(order[i - 1] - '1');
+        const TPoint b = line.Get(order[i] - '1');
+        const double dx = b.X - a.X;
+        const double dy = b.Y - a.Y;
+        length += static_cast<float>(std::sqrt(dx * dx + dy * dy));
+    }
+    return length;
+}
+
+template <size_t N>
+void ReorderLine(TPointList& line, const std::array<const char*, N>& orders) {
+    float best = 10000.0f;
+    const char* bestOrder = nullptr;
+    for (const char* order : orders) {
+        const float length = PathLength(line, order);
+        if (length < best) {
+            best = length;
+            bestOrder = order;
+        }
+    }
+    if (bestOrder == nullptr) return;
+    TPointList ordered;
+    for (const char* k = bestOrder; *k != '\0'; ++k) ordered.Add(line.Get(*k - '1'));
+    line.Assign(ordered);
+}
+
+}  // namespace
+
+void OrderLinesLiterally(TGui2Reg& reg) {
+    for (int32_t l = 0; l < TGui2Reg::LineCount; ++l) {
+        if (reg.Line(l).Count() == 3) ReorderLine(reg.Line(l), PathOrders3);
+        if (reg.Line(l).Count() == 4) ReorderLine(reg.Line(l), PathOrders4);
+    }
+}
 
 namespace {
 
 class TReferenceBuilder {
   public:
     TReferenceBuilder(const SearchOptions& options, const TPointList& gridCells,
-                      const TCodes& draws, uint64_t seed)
-        : options_(options), gridCells_(gridCells), draws_(draws), seed_(seed) {}
+                      const TCodes& draws, uint64_t seed, bool drawingOrder)
+        : options_(options),
+          gridCells_(gridCells),
+          draws_(draws),
+          seed_(seed),
+          drawingOrder_(drawingOrder) {}
 
     std::unique_ptr<TGui2Reg> Build(const TChoice& choice, int32_t layout,
                                     int64_t candidate) const {
@@ -99,8 +151,8 @@ class TReferenceBuilder {
                 if (reg->PositionUsed(column)) valid = false;
         }
         if (!valid) return nullptr;
-        // A found pattern's lines come out in the order they are drawn in.
-        reg->OrderByShortestPath();
+        // A found pattern's lines come out in the order they are drawn in, when asked.
+        if (drawingOrder_) OrderLinesLiterally(*reg);
         return reg;
     }
 
@@ -121,6 +173,7 @@ class TReferenceBuilder {
     const TPointList& gridCells_;
     const TCodes& draws_;
     uint64_t seed_;
+    bool drawingOrder_;
 };
 
 }  // namespace
@@ -135,7 +188,8 @@ TSearchTotals RunReferenceSearch(const TSearchRequest& request, ISearchSink& sin
     TPointList gridCells;
     for (int32_t cell = 0; cell < grid.CellCount; ++cell)
         gridCells.Add({grid.Column(cell), -grid.RowOffset(cell)});
-    const TReferenceBuilder builder(options, gridCells, *request.Draws, request.Seed);
+    const TReferenceBuilder builder(options, gridCells, *request.Draws, request.Seed,
+                                    request.DrawingOrder);
 
     TSearchTotals totals;
     const auto stopped = [&] { return stop.load(std::memory_order_relaxed); };

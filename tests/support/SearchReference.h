@@ -8,3 +8,7 @@
 // engine is tested against. Single-threaded; lives with the tests, not in the shipped core.
 TSearchTotals RunReferenceSearch(const TSearchRequest& request, ISearchSink& sink,
                                  const std::atomic<bool>& stop);
+
+// Puts each line of three or four points in drawing order the literal way: every visiting
+// order measured, the first shortest kept.
+void OrderLinesLiterally(TGui2Reg& reg);

@@ -74,8 +74,10 @@ class TRecordingSink : public ISearchSink {
 using TEngine = TSearchTotals (*)(const TSearchRequest&, ISearchSink&, const std::atomic<bool>&);
 
 inline TSearchTotals Search(TEngine engine, const SearchOptions& options, const TCodes& draws,
-                            TRecordingSink& sink, int threads = 0, uint64_t seed = 7) {
+                            TRecordingSink& sink, int threads = 0, uint64_t seed = 7,
+                            bool drawingOrder = true) {
     TSearchRequest request;
+    request.DrawingOrder = drawingOrder;
     request.Options = options;
     request.Draws = &draws;
     request.Threads = threads;
