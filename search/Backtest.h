@@ -3,10 +3,12 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
 #include "data/Hao.h"
+#include "search/CountDistribution.h"
 #include "search/Gui2Reg.h"
 #include "search/SearchOptions.h"
 
@@ -36,12 +38,31 @@ const char* BacktestDimensionName(TBacktestDimension dimension);  // 类别, 对
 // "定位定数" … "明对", "4步" … "7步及以上".
 std::string BacktestGroupName(int32_t group, int32_t minimumSteps);
 
+// The lines of a row: the overall line (0), then group g (1 + g).
+inline constexpr int32_t BacktestLineCount = BacktestGroupCount + 1;
+
 // One scored row t (1-based): the patterns found on rows 1..t-1, scored against row t.
 struct TBacktestRow {
     int32_t Row = 0;
     TBacktestCounts Total;
     std::array<TBacktestCounts, BacktestGroupCount> Groups{};
+    // What chance gives the row, line by line: the distribution of its hit count when the
+    // coming draw is any of the 10^7 equally likely, its patterns as they were found (a
+    // pattern's hit depends only on the coming digits under its cells). Exact; when the
+    // patterns use so many columns that walking their digits costs too much, a normal of the
+    // exact mean and variance on the whole numbers, and Approximate is set. Made by Close.
+    std::array<TCountDistribution, BacktestLineCount> Null{};
+    bool Approximate = false;
     void Score(const TGui2Reg& pattern, const TCodes& draws, int32_t minimumSteps);
+    // Makes Null from the patterns scored and forgets them. Walking the coming digits costs
+    // (digit combinations) x (forms + their lines); past walkBudget the normal stands in.
+    void Close(double walkBudget = 4e8);
+
+  private:
+    // Per hit form (the weights of the coming digits): how many of its patterns of each line
+    // hit for each value 0-9 of the form.
+    using TFormHits = std::array<std::array<int32_t, 10>, BacktestLineCount>;
+    std::map<std::array<uint8_t, 7>, TFormHits> forms_;
 };
 
 // One point of the chart per row with patterns: h_t, c_t and their running means up to it.

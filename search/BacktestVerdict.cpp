@@ -18,20 +18,21 @@ std::string Format(const char* format, auto... values) {
 }
 
 bool Significant(const TBacktestT& t, double level) {
-    if (t.T && t.Critical) return std::abs(*t.T) >= *t.Critical;
     return t.P && *t.P <= level;
 }
 
 TBacktestVerdict Judge(const TBacktestT& t, bool significant) {
     if (t.Rows == 0) return TBacktestVerdict::Empty;
     if (t.Rows < FewestVerdictRows) return TBacktestVerdict::TooFewDraws;
-    if (!significant || t.MeanDifference == 0) return TBacktestVerdict::NoDifference;
-    return t.MeanDifference > 0 ? TBacktestVerdict::Above : TBacktestVerdict::Below;
+    if (!significant) return TBacktestVerdict::NoDifference;
+    return t.Upper ? TBacktestVerdict::Above : TBacktestVerdict::Below;
 }
 
 TBacktestLine SummarizeLine(const std::vector<TBacktestRow>& rows, int32_t group) {
     TBacktestLine line;
     std::vector<TBacktestRates> rates;
+    std::vector<TCountDistribution> nulls;
+    bool approximate = false;
     for (const TBacktestRow& row : rows) {
         const TBacktestCounts& c = group < 0 ? row.Total : row.Groups[static_cast<size_t>(group)];
         if (c.Patterns == 0) continue;
@@ -40,8 +41,12 @@ TBacktestLine SummarizeLine(const std::vector<TBacktestRow>& rows, int32_t group
         line.Counts.Chance += c.Chance;
         const double p = static_cast<double>(c.Patterns);
         rates.push_back({static_cast<double>(c.Hits) / p, c.Chance / p});
+        nulls.push_back(row.Null[static_cast<size_t>(group + 1)]);
+        approximate = approximate || row.Approximate;
     }
     line.T = BacktestT(rates);
+    JudgeTotalHits(line.T, nulls, line.Counts.Hits);
+    line.T.Approximate = approximate;
     return line;
 }
 
@@ -49,10 +54,10 @@ std::string ProbabilityText(double p) {
     return p < 0.001 ? "<0.001" : Format("%.3f", p);
 }
 
-// A bound of the probability (no spread) is marked as such.
+// A probability from the normal approximation of some draw is marked as such.
 std::string PText(const TBacktestT& t) {
     if (!t.P) return "-";
-    return (t.NoT == TNoTReason::NoSpread ? "≤" : "") + ProbabilityText(*t.P);
+    return (t.Approximate ? "≈" : "") + ProbabilityText(*t.P);
 }
 
 }  // namespace
@@ -80,52 +85,45 @@ TBacktestT BacktestT(const std::vector<TBacktestRates>& draws) {
     result.MeanChance /= m;
     result.MeanDifference = result.MeanHit - result.MeanChance;
     if (draws.size() < 2) return result;
-    result.Critical = StudentCriticalValue(result.Rows - 1);
     double squares = 0;
+    double cubes = 0;
     for (const TBacktestRates& d : draws) {
         const double deviation = d.Hit - d.Chance - result.MeanDifference;
         squares += deviation * deviation;
+        cubes += deviation * deviation * deviation;
     }
     const double sd = std::sqrt(squares / (m - 1));
     if (sd > NoSpreadBelow) {
-        // A draw's patterns share its digits, so its hit rate is skewed (most draws a little
-        // under their chance, a few far over it), and the plain t over-reads the lower tail.
-        // Hall's transformation of t removes the skewness to the next order:
-        // T = sqrt(m) (S + g S^2 / 3 + g^2 S^3 / 27 + g / (6 m)), S = mean / sd, g the sample
-        // skewness; it is increasing in S and is the plain t when g = 0.
-        double cubes = 0;
-        for (const TBacktestRates& d : draws) {
-            const double deviation = d.Hit - d.Chance - result.MeanDifference;
-            cubes += deviation * deviation * deviation;
-        }
-        const double g = (cubes / m) / std::pow(squares / m, 1.5);
-        const double s = result.MeanDifference / sd;
-        result.PlainT = s * std::sqrt(m);
-        result.Skewness = g;
-        result.NoT = TNoTReason::None;
-        result.T = std::sqrt(m) * (s + g * s * s / 3 + g * g * s * s * s / 27 + g / (6 * m));
-        result.P = StudentTwoSidedP(*result.T, result.Rows - 1);
-        return result;
+        result.PlainT = result.MeanDifference / sd * std::sqrt(m);
+        result.Skewness = (cubes / m) / std::pow(squares / m, 1.5);
     }
-    // Every draw has the same difference: no t, but a plain result when chance makes it
-    // unlikely. A draw's hit rate h has mean c under chance, so it reaches h with probability
-    // at most c / h (Markov), and falls to h with at most (1 - c) / (1 - h); every draw doing
-    // so, one after another, at most the product.
-    result.NoT = TNoTReason::NoSpread;
-    if (std::abs(result.MeanDifference) <= NoSpreadBelow) {
-        result.MeanDifference = 0;
-        result.P = 1.0;
-        return result;
-    }
-    double bound = 1;
-    for (const TBacktestRates& d : draws) {
-        const bool above = result.MeanDifference > 0;
-        const double room = above ? d.Hit : 1 - d.Hit;
-        const double chance = above ? d.Chance : 1 - d.Chance;
-        if (room > 0) bound *= std::min(1.0, chance / room);
-    }
-    result.P = std::min(1.0, 2 * bound);
     return result;
+}
+
+void JudgeTotalHits(TBacktestT& t, const std::vector<TCountDistribution>& draws, int64_t hits) {
+    t.NoT = TNoTReason::TooFewDraws;
+    t.P.reset();
+    t.T.reset();
+    if (draws.empty()) return;
+    const TCountDistribution total = SumOfIndependent(draws);
+    double mean = 0;
+    double squares = 0;
+    for (size_t k = 0; k < total.Mass.size(); ++k) mean += total.Mass[k] * static_cast<double>(k);
+    for (size_t k = 0; k < total.Mass.size(); ++k) {
+        const double deviation = static_cast<double>(k) - mean;
+        squares += total.Mass[k] * deviation * deviation;
+    }
+    t.ExpectedHits = static_cast<double>(total.Low) + mean;
+    t.HitsSd = std::sqrt(squares);
+    const TCountTails tails = TailsOf(total, hits);
+    t.P = tails.TwoSided();
+    t.Upper = tails.Upper();
+    if (t.HitsSd > NoSpreadBelow) {
+        t.NoT = TNoTReason::None;
+        t.T = (static_cast<double>(hits) - t.ExpectedHits) / t.HitsSd;
+    } else {
+        t.NoT = TNoTReason::NoSpread;
+    }
 }
 
 const char* BacktestVerdictText(TBacktestVerdict verdict) {
@@ -211,20 +209,14 @@ std::string BacktestSentence(const TBacktestSummary& summary, int32_t drawCount)
                       static_cast<long long>(total.Counts.Patterns),
                       static_cast<long long>(total.Counts.Hits), total.HitRate() * 100,
                       total.ChanceRate() * 100);
-    text += Format("结论针对每期命中率的平均：平均命中率 %.1f%%，平均随机水平 %.1f%%，",
-                   t.MeanHit * 100, t.MeanChance * 100);
-    if (t.T) {
-        text += Format("t = %.2f（经偏度校正；有规律的 %d 期，5%% 临界值 ±%.2f）", *t.T, t.Rows,
-                       *t.Critical);
-    } else if (t.NoT == TNoTReason::NoSpread) {
-        text += Format("有规律的 %d 期差值都是 %+.1f%%，没有离散，无 t 值", t.Rows,
-                       t.MeanDifference * 100);
-        if (t.Rows >= FewestVerdictRows && t.P)
-            text += *t.P < 0.001 ? std::string("（随机情况下出现的概率不到 0.001）")
-                                 : Format("（随机情况下出现的概率至多 %.3f）", *t.P);
-    } else {
-        text += Format("只有 %d 期有规律，无 t 值", t.Rows);
-    }
+    text += Format("随机情况下平均命中 %.1f 次（标准差 %.1f），", t.ExpectedHits, t.HitsSd);
+    if (t.P)
+        text += (*t.P < 0.001 ? std::string("命中次数偏离到这种程度的双侧概率 p < 0.001")
+                              : Format("命中次数偏离到这种程度的双侧概率 p = %.3f", *t.P)) +
+                (t.Approximate ? "（部分期的规律涉及的位置太多，其随机分布按精确均值和方差的正态"
+                                 "近似计算）"
+                               : "（由每期规律的精确随机分布算出）");
+    text += Format("，有规律的 %d 期", t.Rows);
     if (total.Verdict == TBacktestVerdict::TooFewDraws)
         text += Format("；有规律的期数少于 %d 期", FewestVerdictRows);
     return text + "，" + total.VerdictText() + "。";
@@ -232,8 +224,9 @@ std::string BacktestSentence(const TBacktestSummary& summary, int32_t drawCount)
 
 std::string BacktestTableNote(const TBacktestSummary& summary) {
     return Format(
-        "t 检验针对每期命中率的平均（t 经偏度校正）；各分组的结论经 Holm–Bonferroni "
-        "校正（参与比较的分组 %d "
+        "p 是总命中次数在随机情况下偏离到这种程度的双侧概率，由每期命中次数的精确分布（给定当期"
+        "找到的规律，下一期号码的每种可能同样可能）合成；z 为（命中 − 随机平均）/ 标准差，仅供"
+        "参考；各分组的结论经 Holm–Bonferroni 校正（参与比较的分组 %d "
         "个，总体 5%% 水平）；有规律的期数少于 %d 期的分组不作判断，没有预测的分组显示“-”。"
         "“全部”一行单独按 5%% 水平判断。",
         summary.TestedGroups, FewestVerdictRows);
@@ -242,7 +235,7 @@ std::string BacktestTableNote(const TBacktestSummary& summary) {
 const std::vector<std::string>& BacktestTableHeaders() {
     static const std::vector<std::string> headers = {
         "分组", "名称",       "预测",         "命中", "命中率", "随机水平", "差值",
-        "期数", "平均命中率", "平均随机水平", "t",    "p",      "结论"};
+        "期数", "平均命中率", "平均随机水平", "z",    "p",      "结论"};
     return headers;
 }
 

@@ -8,10 +8,18 @@
 
 #include "search/Backtest.h"
 
-// The verdicts of a backtest: a one-sample t test of the per-draw differences h_t - c_t (the
-// draw's hit rate minus its chance rate) over the m draws with predictions, corrected for their
-// skewness, the overall line at its own 5% level and the groups of the table under
-// Holm-Bonferroni over the groups tested.
+// The verdicts of a backtest. Each line (the whole backtest, or one group) is judged by its
+// total hits over the draws with predictions against the exact distribution chance gives that
+// total: each draw's hit count, given the patterns found for it, has an exact distribution over
+// the equally likely coming draws (TBacktestRow::Null), and the draws' counts add as
+// independent counts, so the total's distribution is their convolution. The p of a line is
+// twice the smaller tail at the observed total (at most 1); more hits can only make the upper
+// tail smaller, so more hits never read worse than fewer, and a line with no spread in its
+// rates is read the same way as any other. At level a each direction is a test at a / 2.
+// Why not Student's t over the per-draw rates: a draw's patterns share its digits, so its rate
+// is lumpy and skewed, and with few patterns per draw (sparse options) t read verdicts at
+// several times their level and could invert (one hit below chance, no hit none). The groups of
+// the table are judged under Holm-Bonferroni over the groups tested.
 
 // No verdict on fewer draws with predictions than this.
 inline constexpr int32_t FewestVerdictRows = 10;
@@ -29,11 +37,11 @@ struct TBacktestRates {
     double Chance = 0;
 };
 
-// Why a line has no t value.
+// Why a line has no z value.
 enum class TNoTReason {
     None,
-    TooFewDraws,  // fewer than two draws with predictions
-    NoSpread,     // every draw has the same difference
+    TooFewDraws,  // no draws with predictions
+    NoSpread,     // chance gives the total only one value
 };
 
 struct TBacktestT {
@@ -41,20 +49,25 @@ struct TBacktestT {
     double MeanHit = 0;
     double MeanChance = 0;
     double MeanDifference = 0;
-    // The statistic judged: t of the differences with their skewness removed (Hall's
-    // transformation), read against Student's t with m - 1 degrees of freedom.
+    // The standardised total: (hits - its mean under chance) / its standard deviation under
+    // chance. Shown only; the verdict reads P.
     std::optional<double> T;
-    std::optional<double> PlainT;  // mean / (sd / sqrt m), before the correction
+    std::optional<double> PlainT;  // Student's t of the per-draw differences, shown only
     double Skewness = 0;           // of the differences (third central moment / sd^3)
     TNoTReason NoT = TNoTReason::TooFewDraws;
-    // How likely a result this far from chance is under chance, two-sided: from t with m - 1
-    // degrees of freedom or, with no spread, a bound from each draw's own chance (a draw whose
-    // patterns hit at rate h or more has probability at most c / h, so all of them at most the
-    // product). None with fewer than two draws.
+    double ExpectedHits = 0;  // the total's mean under chance (the sum of the chances)
+    double HitsSd = 0;        // the total's standard deviation under chance
+    // The exact two-sided probability of a total this far from chance: twice the smaller
+    // tail, at most 1. None with no draws.
     std::optional<double> P;
-    std::optional<double> Critical;  // the 5% critical value of t for m - 1 degrees of freedom
+    bool Upper = false;              // the total lies in the upper tail
+    bool Approximate = false;        // some draw's distribution is the normal approximation
+    std::optional<double> Critical;  // none: no critical value of t is read any more
 };
+// The descriptive part of a line from its draws' rates (means, plain t, skewness).
 TBacktestT BacktestT(const std::vector<TBacktestRates>& draws);
+// The test of a line: its draws' distributions under chance and the total hits.
+void JudgeTotalHits(TBacktestT& t, const std::vector<TCountDistribution>& draws, int64_t hits);
 
 enum class TBacktestVerdict { Empty, TooFewDraws, NoDifference, Above, Below };
 // "-" (no predictions), "期数不足，无法判断", "与随机水平无显著差异", "高于随机水平",

@@ -48,44 +48,51 @@ bool PatternHits(const TGui2Reg& pattern, const TCodes& draws) {
                             pattern.LineSum(pattern.BaseRow, HighLine, draws));
 }
 
-double PatternChance(const TGui2Reg& pattern, const TCodes& draws) {
-    if (!PatternFitsDraws(pattern, draws)) return 0;
+bool THitForm::HitsAt(int32_t v) const {
+    return SumsKeepRelation(ContrastKind, Mod10(Offset + v), 0);
+}
+
+THitForm HitFormOf(const TGui2Reg& pattern, const TCodes& draws) {
     // low sum - high sum = known + sum over the coming draw's columns of weight x digit, where a
     // column's weight counts its low-line cells minus its high-line cells.
     std::array<int32_t, 8> weight{};
-    for (int32_t line = 0; line < TGui2Reg::LineCount; ++line) {
-        const int32_t sign = line == LowLine ? 1 : -1;
-        const TPointList& points = pattern.Line(line);
-        for (int32_t i = 0; i < points.Count(); ++i)
-            if (points.Get(i).Y == 0) weight[static_cast<size_t>(points.Get(i).X)] += sign;
-    }
-    // Column H adds digits 1-4 once more each.
-    for (int32_t column = 1; column <= LastSummedDigit; ++column)
-        weight[static_cast<size_t>(column)] += weight[SumColumn];
-
-    int32_t kept = 0;  // differences mod 10 that keep the relation
-    for (int32_t d = 0; d < 10; ++d) kept += SumsKeepRelation(pattern.ContrastKind, d, 0) ? 1 : 0;
-    // A digit whose weight is prime to 10 alone makes the difference uniform (the usual case).
-    for (int32_t column = 1; column < 8; ++column) {
-        const int32_t w = Mod10(weight[static_cast<size_t>(column)]);
-        if (w == 1 || w == 3 || w == 7 || w == 9) return kept / 10.0;
-    }
-
     int64_t known = 0;
     for (int32_t line = 0; line < TGui2Reg::LineCount; ++line) {
         const int32_t sign = line == LowLine ? 1 : -1;
         const TPointList& points = pattern.Line(line);
         for (int32_t i = 0; i < points.Count(); ++i) {
             const TPoint p = points.Get(i);
-            if (p.Y < 0) known += sign * draws.GetNum(p.X, pattern.BaseRow + p.Y);
+            if (p.Y == 0)
+                weight[static_cast<size_t>(p.X)] += sign;
+            else
+                known += sign * draws.GetNum(p.X, pattern.BaseRow + p.Y);
         }
     }
-    // Distribution of the difference mod 10, one independent digit column at a time.
+    // Column H adds digits 1-4 once more each.
+    for (int32_t column = 1; column <= LastSummedDigit; ++column)
+        weight[static_cast<size_t>(column)] += weight[SumColumn];
+    THitForm form;
+    for (int32_t column = 1; column < 8; ++column)
+        form.Weights[static_cast<size_t>(column - 1)] =
+            static_cast<uint8_t>(Mod10(weight[static_cast<size_t>(column)]));
+    form.Offset = static_cast<uint8_t>(Mod10(known));
+    form.ContrastKind = pattern.ContrastKind;
+    return form;
+}
+
+double PatternChance(const TGui2Reg& pattern, const TCodes& draws) {
+    if (!PatternFitsDraws(pattern, draws)) return 0;
+    const THitForm form = HitFormOf(pattern, draws);
+    // The value of the form mod 10, one independent uniform digit at a time.
     std::array<double, 10> chance{};
-    chance[static_cast<size_t>(Mod10(known))] = 1.0;
-    for (int32_t column = 1; column < 8; ++column) {
-        const int32_t w = Mod10(weight[static_cast<size_t>(column)]);
+    chance[0] = 1.0;
+    for (const uint8_t w : form.Weights) {
         if (w == 0) continue;
+        // A digit whose weight is prime to 10 alone makes the value uniform (the usual case).
+        if (w % 2 != 0 && w != 5) {
+            chance.fill(0.1);
+            break;
+        }
         std::array<double, 10> next{};
         for (int32_t d = 0; d < 10; ++d)
             for (int32_t digit = 0; digit < 10; ++digit)
@@ -94,8 +101,8 @@ double PatternChance(const TGui2Reg& pattern, const TCodes& draws) {
         chance = next;
     }
     double hit = 0;
-    for (int32_t d = 0; d < 10; ++d)
-        if (SumsKeepRelation(pattern.ContrastKind, d, 0)) hit += chance[static_cast<size_t>(d)];
+    for (int32_t v = 0; v < 10; ++v)
+        if (form.HitsAt(v)) hit += chance[static_cast<size_t>(v)];
     return hit;
 }
 

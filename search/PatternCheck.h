@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 
 #include "data/Hao.h"
@@ -14,6 +15,19 @@ bool SumsKeepRelation(int32_t contrastKind, int32_t lowSum, int32_t highSum);
 // step-0 sums of both lines over all their cells keep the relation of the contrast kind.
 // Needs every cell on an existing draw (PatternFitsDraws with the coming draw known).
 bool PatternHits(const TGui2Reg& pattern, const TCodes& draws);
+
+// The hit rule of a pattern as a linear form of the coming draw's digits A-G: the pattern hits
+// when (Offset + sum over c of Weights[c] x digit c) mod 10 is a difference its contrast kind
+// keeps (0 全明, 5 全对, either 明对). Column H is folded into digits A-D. Needs
+// PatternFitsDraws.
+struct THitForm {
+    std::array<uint8_t, 7> Weights{};
+    uint8_t Offset = 0;
+    int32_t ContrastKind = 0;
+    // Whether the coming digits giving the value v = sum Weights[c] x digit c mod 10 make a hit.
+    bool HitsAt(int32_t v) const;
+};
+THitForm HitFormOf(const TGui2Reg& pattern, const TCodes& draws);
 
 // The probability of a hit if the cells of the coming draw held independent uniform digits
 // (column H then being the sum of digits 1-4), the cells of earlier draws as they are. Exact.

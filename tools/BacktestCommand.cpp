@@ -32,8 +32,9 @@ void OptionalNumber(TJsonWriter& json, const std::optional<double>& value) {
         json.Null();
 }
 
-// "z" is the t statistic judged, of the per-draw differences with their skewness removed (the
-// key of earlier versions is kept); "t_plain" the t before that correction.
+// "z" is the total hits standardised by their exact distribution under chance (the key of
+// earlier versions is kept), shown only; "t_plain" Student's t of the per-draw differences,
+// shown only; "p" the exact two-sided probability the verdict reads; "critical" is null.
 void WriteVerdict(TJsonWriter& json, const TBacktestLine& line) {
     OptionalNumber(json.Key("z"), line.T.T);
     OptionalNumber(json.Key("t_plain"), line.T.PlainT);

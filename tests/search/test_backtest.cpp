@@ -282,6 +282,80 @@ TEST(Backtest, RowsEqualSearchingEachPrefixAndScoringByHand) {
     }
 }
 
+// A row's distribution under chance against the hit rule itself: every digit combination of
+// the coming draw's columns A-D (the only ones the default options reach) is put into the
+// draws and each pattern checked with PatternHits. The normal stand-in for rows too costly to
+// walk keeps the exact mean and variance (where the cut at 0 leaves it whole).
+TEST(Backtest, RowDistributionMatchesEveryComingDrawCheckedByTheHitRule) {
+    const auto draws = RandomDraws(17, 40);
+    SearchOptions options;
+    options.SecCountSe = 7;    // a few hundred patterns
+    options.RefSumChk = true;  // H folds into A-D
+    TCodes prefix;
+    prefix.Assign(*draws);
+    prefix.SetCount(39);
+    TRecordingSink found;
+    found.KeepPatterns = true;
+    const std::atomic<bool> stop{false};
+    RunSearch(TSearchRequest{options, &prefix, 1, 1}, found, stop);
+    ASSERT_GT(found.Patterns.size(), 20u);
+    TBacktestRow row;
+    for (const auto& pattern : found.Patterns) row.Score(*pattern, *draws, options.SecCountSe);
+    TBacktestRow approximate = row;
+    row.Close();
+    approximate.Close(0);
+    EXPECT_FALSE(row.Approximate);
+    EXPECT_TRUE(approximate.Approximate);
+
+    TCodes filled;
+    filled.Assign(*draws);
+    std::vector<double> total(found.Patterns.size() + 1, 0.0);
+    std::vector<double> contrast(found.Patterns.size() + 1, 0.0);  // the 明对 group
+    for (int32_t n = 0; n < 10000; ++n) {
+        for (int32_t c = 1, rest = n; c <= 4; ++c, rest /= 10) filled.SetNum(c, 39, rest % 10);
+        int32_t hits = 0;
+        int32_t mingdui = 0;
+        for (const auto& pattern : found.Patterns) {
+            const bool hit = PatternHits(*pattern, filled);
+            hits += hit;
+            mingdui += hit && pattern->ContrastKind == 3;
+        }
+        total[static_cast<size_t>(hits)] += 1e-4;
+        contrast[static_cast<size_t>(mingdui)] += 1e-4;
+    }
+    const auto expectSame = [](const TCountDistribution& d, const std::vector<double>& mass) {
+        for (size_t k = 0; k < mass.size(); ++k) {
+            const int64_t at = static_cast<int64_t>(k) - d.Low;
+            const double got = at >= 0 && at < static_cast<int64_t>(d.Mass.size())
+                                   ? d.Mass[static_cast<size_t>(at)]
+                                   : 0.0;
+            EXPECT_NEAR(got, mass[k], 1e-12) << k;
+        }
+    };
+    expectSame(row.Null[0], total);
+    expectSame(row.Null[1 + FirstContrastGroup + 2], contrast);
+    const auto moments = [](const TCountDistribution& d) {
+        double mean = d.Mean();
+        double variance = 0;
+        for (size_t k = 0; k < d.Mass.size(); ++k)
+            variance += d.Mass[k] *
+                        std::pow(static_cast<double>(d.Low + static_cast<int64_t>(k)) - mean, 2);
+        return std::pair{mean, variance};
+    };
+    EXPECT_NEAR(row.Null[0].Mean(), row.Total.Chance, 1e-9 * row.Total.Chance);
+    for (int32_t line = 0; line < BacktestLineCount; ++line) {
+        SCOPED_TRACE(line);
+        const auto [mean, variance] = moments(row.Null[static_cast<size_t>(line)]);
+        const auto [normalMean, normalVariance] =
+            moments(approximate.Null[static_cast<size_t>(line)]);
+        if (mean < 5 * std::sqrt(variance)) continue;  // cut at 0: no longer that normal
+        EXPECT_NEAR(normalMean, mean, 0.01 + 1e-3 * mean);
+        // The normal on whole numbers adds about 1/12 to the variance.
+        EXPECT_NEAR(normalVariance, variance + (variance > 1 ? 1.0 / 12 : 0),
+                    0.02 * variance + 0.1);
+    }
+}
+
 TEST(Backtest, RowsAreClampedAndAStopReturnsNoUnfinishedRow) {
     const auto draws = RandomDraws(5, 12);
     TBacktestRequest request;

@@ -1,5 +1,5 @@
-// The verdicts of the backtest: Student's t, Holm's step-down, which mean is judged, no spread
-// and empty groups.
+// The verdicts of the backtest: the exact distribution of the total hits, Holm's step-down,
+// no inversion, the level in each direction, empty groups.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,31 +10,37 @@
 
 namespace {
 
-// Rows whose overall line (and every group, if asked) hold the given per-draw rates, as counts
-// of a billion patterns.
-std::vector<TBacktestRow> RowsOf(const std::vector<TBacktestRates>& rates, bool inGroups) {
-    constexpr double Scale = 1e9;
+// Rows of independent patterns (each draw's patterns, hits and their common chance): the
+// overall line (and every group, if asked) with the binomial distribution chance gives.
+struct TDraw {
+    int32_t Patterns;
+    int32_t Hits;
+    double Chance;
+};
+std::vector<TBacktestRow> RowsOf(const std::vector<TDraw>& draws, bool inGroups) {
     std::vector<TBacktestRow> rows;
-    for (const TBacktestRates& r : rates) {
+    for (const TDraw& d : draws) {
         TBacktestRow row;
         row.Row = static_cast<int32_t>(rows.size()) + 1;
-        row.Total = {static_cast<int64_t>(Scale), std::llround(r.Hit * Scale), r.Chance * Scale};
-        if (inGroups) row.Groups.fill(row.Total);
+        row.Total = {d.Patterns, d.Hits, d.Patterns * d.Chance};
+        row.Null[0] =
+            PoissonBinomial(std::vector<double>(static_cast<size_t>(d.Patterns), d.Chance));
+        if (inGroups) {
+            row.Groups.fill(row.Total);
+            row.Null.fill(row.Null[0]);
+        }
         rows.push_back(row);
     }
     return rows;
 }
 
-// m draws (m even) at chance 10% whose differences are mean + spread, mean - spread, ... : their
-// sample deviation is spread * sqrt(m / (m - 1)), so t = mean * sqrt(m - 1) / spread by hand.
-std::vector<TBacktestRates> Alternating(int m, double mean, double spread) {
-    std::vector<TBacktestRates> rates;
-    for (int i = 0; i < m; ++i) rates.push_back({0.1 + mean + (i % 2 ? -spread : spread), 0.1});
-    return rates;
-}
-
-std::vector<TBacktestRates> Same(int m, double hit, double chance) {
-    return std::vector<TBacktestRates>(static_cast<size_t>(m), TBacktestRates{hit, chance});
+// The binomial tail P(X <= k) for X ~ Bin(n, c), by its closed form.
+double BinomialAtMost(int32_t n, int32_t k, double c) {
+    double sum = 0;
+    for (int32_t i = 0; i <= k; ++i)
+        sum += std::exp(std::lgamma(n + 1.0) - std::lgamma(i + 1.0) - std::lgamma(n - i + 1.0) +
+                        i * std::log(c) + (n - i) * std::log1p(-c));
+    return sum;
 }
 
 TEST(BacktestVerdict, StudentCriticalValuesMatchPublishedTables) {
@@ -55,116 +61,69 @@ TEST(BacktestVerdict, StudentCriticalValuesMatchPublishedTables) {
     EXPECT_NEAR(StudentTwoSidedP(2.0, 4), 0.1161, 1e-4);
 }
 
-TEST(BacktestVerdict, VerdictsOfConstructedSeries) {
-    const double t9 = StudentCriticalValue(9);
-    const struct {
-        const char* Name;
-        std::vector<TBacktestRates> Rates;
-        TBacktestVerdict Verdict;
-        TNoTReason NoT;
-        std::optional<double> T;
-    } cases[] = {
-        {"no draws", {}, TBacktestVerdict::Empty, TNoTReason::TooFewDraws, {}},
-        {"one draw", {{0.5, 0.1}}, TBacktestVerdict::TooFewDraws, TNoTReason::TooFewDraws, {}},
-        // A large t on six draws is no verdict.
-        {"six draws", Alternating(6, 0.1, 0.02), TBacktestVerdict::TooFewDraws, TNoTReason::None,
-         0.1 * std::sqrt(5.0) / 0.02},
-        {"just above", Alternating(10, (t9 + 0.01) * 0.03 / 3, 0.03), TBacktestVerdict::Above,
-         TNoTReason::None, t9 + 0.01},
-        {"just below", Alternating(10, (t9 - 0.01) * 0.03 / 3, 0.03),
-         TBacktestVerdict::NoDifference, TNoTReason::None, t9 - 0.01},
-        {"below", Alternating(10, -(t9 + 0.01) * 0.03 / 3, 0.03), TBacktestVerdict::Below,
-         TNoTReason::None, -(t9 + 0.01)},
-        // No spread: every pattern of ten draws missed at chance 10%, which chance gives with
-        // probability 0.9^10 = 0.35, so no verdict either way.
-        {"all missed, likely",
-         Same(10, 0.0, 0.1),
-         TBacktestVerdict::NoDifference,
-         TNoTReason::NoSpread,
-         {}},
-        // ... at 20% on forty draws: at most 2 * 0.8^40.
-        {"all missed, unlikely",
-         Same(40, 0.0, 0.2),
-         TBacktestVerdict::Below,
-         TNoTReason::NoSpread,
-         {}},
-        // Half of each draw's patterns hit at chance 10%: at most 2 * 0.2^10.
-        {"half hit every draw",
-         Same(10, 0.5, 0.1),
-         TBacktestVerdict::Above,
-         TNoTReason::NoSpread,
-         {}},
-        {"at chance every draw",
-         Same(12, 0.1, 0.1),
-         TBacktestVerdict::NoDifference,
-         TNoTReason::NoSpread,
-         {}},
-        {"no spread, few draws",
-         Same(4, 0.5, 0.1),
-         TBacktestVerdict::TooFewDraws,
-         TNoTReason::NoSpread,
-         {}},
+// The sparse case of 全明 with seven steps: 49 patterns over twelve draws (one to seven each) at
+// chance 10%. One hit: p = 2 P(Bin(49, 0.1) <= 1) = 0.0738, no verdict; no hit: p = 0.011, below.
+// Over every total the verdicts never turn back (more hits never read worse) and the chance of
+// each verdict under chance is at most 2.5%.
+TEST(BacktestVerdict, TotalHitsReadAgainstTheirExactDistribution) {
+    const int32_t counts[] = {1, 7, 2, 5, 3, 4, 6, 1, 7, 5, 4, 4};
+    std::vector<TDraw> draws;
+    for (int32_t n : counts) draws.push_back({n, 0, 0.1});
+    const auto summarize = [&](int32_t hits) {
+        std::vector<TBacktestRow> rows = RowsOf(draws, false);
+        rows[1].Total.Hits = hits;  // where the hits fall does not matter
+        return SummarizeBacktest(rows, 7);
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.Name);
-        const TBacktestSummary summary = SummarizeBacktest(RowsOf(c.Rates, false), 4);
-        const TBacktestLine& total = summary.Total;
-        EXPECT_EQ(total.Verdict, c.Verdict) << total.VerdictText();
-        EXPECT_EQ(total.T.NoT, c.NoT);
-        EXPECT_EQ(total.T.Rows, static_cast<int32_t>(c.Rates.size()));
-        ASSERT_EQ(total.T.T.has_value(), c.T.has_value());
-        if (c.T) {
-            EXPECT_NEAR(*total.T.T, *c.T, 1e-6);
-        }
-        const std::string sentence =
-            BacktestSentence(summary, static_cast<int32_t>(c.Rates.size()));
-        if (c.Rates.empty()) continue;
-        EXPECT_NE(sentence.find(total.VerdictText()), std::string::npos) << sentence;
-        // The missing t names its real reason.
-        const char* reason = c.NoT == TNoTReason::NoSpread ? "没有离散"
-                             : c.Rates.size() < 10 && !c.T ? "只有"
-                                                           : "t = ";
-        EXPECT_NE(sentence.find(reason), std::string::npos) << sentence;
-        if (c.Rates.size() < 10) {
-            EXPECT_NE(sentence.find("期数不足，无法判断"), std::string::npos) << sentence;
-        }
+    const TBacktestSummary one = summarize(1);
+    EXPECT_EQ(one.Total.Counts.Patterns, 49);
+    EXPECT_NEAR(*one.Total.T.P, 2 * BinomialAtMost(49, 1, 0.1), 1e-12);
+    EXPECT_NEAR(*one.Total.T.P, 0.0738, 1e-4);
+    EXPECT_EQ(one.Total.Verdict, TBacktestVerdict::NoDifference);
+    const std::string sentence = BacktestSentence(one, 12);
+    for (const char* part : {"命中 1 次", "随机情况下平均命中 4.9 次", "p = 0.074",
+                             "有规律的 12 期", "与随机水平无显著差异"})
+        EXPECT_NE(sentence.find(part), std::string::npos) << part << "\n" << sentence;
+    EXPECT_EQ(summarize(0).Total.Verdict, TBacktestVerdict::Below);
+
+    double above = 0;
+    double below = 0;
+    TBacktestVerdict last = TBacktestVerdict::Below;
+    for (int32_t hits = 0; hits <= 49; ++hits) {
+        const TBacktestVerdict verdict = summarize(hits).Total.Verdict;
+        const double chance =
+            BinomialAtMost(49, hits, 0.1) - (hits > 0 ? BinomialAtMost(49, hits - 1, 0.1) : 0);
+        if (verdict == TBacktestVerdict::Above) above += chance;
+        if (verdict == TBacktestVerdict::Below) below += chance;
+        const auto rank = [](TBacktestVerdict v) {
+            return v == TBacktestVerdict::Below ? 0 : v == TBacktestVerdict::Above ? 2 : 1;
+        };
+        EXPECT_GE(rank(verdict), rank(last)) << hits;
+        last = verdict;
     }
-    EXPECT_NEAR(*SummarizeBacktest(RowsOf(Same(40, 0.0, 0.2), false), 4).Total.T.P,
-                2 * std::pow(0.8, 40), 1e-15);
+    EXPECT_EQ(last, TBacktestVerdict::Above);
+    EXPECT_LE(above, 0.025);
+    EXPECT_LE(below, 0.025);
+    EXPECT_GT(below, 0);
+
+    // Fewer than ten draws with predictions: no verdict, whatever p says.
+    std::vector<TBacktestRow> few = RowsOf({{5, 5, 0.1}, {5, 5, 0.1}}, false);
+    const TBacktestSummary fewSummary = SummarizeBacktest(few, 4);
+    EXPECT_LT(*fewSummary.Total.T.P, 1e-6);
+    EXPECT_EQ(fewSummary.Total.Verdict, TBacktestVerdict::TooFewDraws);
+    EXPECT_EQ(SummarizeBacktest({}, 4).Total.Verdict, TBacktestVerdict::Empty);
 }
 
-TEST(BacktestVerdict, TheSkewnessOfTheDrawsIsRemovedFromT) {
-    // Eight draws 5 points under chance and two over it by 5 and 15: skewed to the right, as a
-    // draw's shared digits make it. Worked apart (Python): plain t = -0.93704, skewness 1.91979,
-    // Hall's t = -0.66941; the mirrored series gives the mirrored values.
-    for (const double sign : {1.0, -1.0}) {
-        std::vector<TBacktestRates> rates = Same(8, 0.1 - sign * 0.05, 0.1);
-        rates.push_back({0.1 + sign * 0.05, 0.1});
-        rates.push_back({0.1 + sign * 0.15, 0.1});
-        const TBacktestT t = SummarizeBacktest(RowsOf(rates, false), 4).Total.T;
-        ASSERT_TRUE(t.T && t.PlainT);
-        EXPECT_NEAR(*t.PlainT, -sign * 0.9370426, 1e-6);
-        EXPECT_NEAR(t.Skewness, sign * 1.9197945, 1e-6);
-        EXPECT_NEAR(*t.T, -sign * 0.6694061, 1e-6);
-    }
-}
-
-TEST(BacktestVerdict, PooledRateAndMeanRateCanPointOppositeWays) {
+TEST(BacktestVerdict, PooledRateAndMeanRateAreBothShown) {
     // 1,000 patterns with 80 hits and 10 with 5, each at chance 10%: pooled 85 / 1,010 = 8.4%
-    // below 10%, while the per-draw rates 8% and 50% average 29%, 19 points above.
-    std::vector<TBacktestRow> rows(2);
-    rows[0] = {1, {1000, 80, 100.0}, {}};
-    rows[1] = {2, {10, 5, 1.0}, {}};
+    // below 10%, while the per-draw rates 8% and 50% average 29%. The total is judged.
+    const std::vector<TBacktestRow> rows = RowsOf({{1000, 80, 0.1}, {10, 5, 0.1}}, false);
     const TBacktestSummary summary = SummarizeBacktest(rows, 4);
     EXPECT_NEAR(summary.Total.HitRate(), 85.0 / 1010, 1e-12);
     EXPECT_NEAR(summary.Total.T.MeanHit, 0.29, 1e-12);
-    EXPECT_NEAR(summary.Total.T.MeanChance, 0.1, 1e-12);
-    EXPECT_NEAR(summary.Total.T.MeanDifference, 0.19, 1e-12);
-    const std::string sentence = BacktestSentence(summary, 2);
-    for (const char* part :
-         {"命中率 8.4%", "随机水平 10.0%", "结论针对每期命中率的平均", "平均命中率 29.0%",
-          "平均随机水平 10.0%", "有规律的 2 期", "期数不足，无法判断"})
-        EXPECT_NE(sentence.find(part), std::string::npos) << part << "\n" << sentence;
+    EXPECT_NEAR(summary.Total.T.ExpectedHits, 101, 1e-9);
+    EXPECT_NEAR(summary.Total.T.HitsSd, std::sqrt(1010 * 0.09), 1e-9);
+    EXPECT_NEAR(*summary.Total.T.T, (85 - 101) / std::sqrt(1010 * 0.09), 1e-9);
+    EXPECT_NEAR(*summary.Total.T.P, 2 * BinomialAtMost(1010, 85, 0.1), 1e-12);
     const auto table = BacktestTable(summary);
     EXPECT_EQ(table[0].Cells[4], "8.4%");
     EXPECT_EQ(table[0].Cells[6], "-1.6%");
@@ -214,10 +173,15 @@ TEST(BacktestVerdict, HolmStepsDownOverTheTestedGroupsOnly) {
 }
 
 TEST(BacktestVerdict, GroupsReadAVerdictOnlyAfterHolmTheOverallLineAtItsOwnLevel) {
-    // t = 2.574 on ten draws: p = 0.03, under 5% but over 5% / 11.
-    const auto rates = Alternating(10, 2.574 * 0.03 / 3, 0.03);
-    const TBacktestSummary all = SummarizeBacktest(RowsOf(rates, true), 4);
-    ASSERT_NEAR(*all.Total.T.P, 0.03, 1e-3);
+    // Twelve draws of 20 patterns at 10% with 37 hits: p = 2 P(Bin(240, 0.1) >= 37), about
+    // 0.02, under 5% but over 5% / 11.
+    std::vector<TDraw> draws(12, {20, 3, 0.1});
+    draws[0].Hits = 4;
+    const double p = 2 * (1 - BinomialAtMost(240, 36, 0.1));
+    ASSERT_GT(p, 0.05 / 11);
+    ASSERT_LT(p, 0.05);
+    const TBacktestSummary all = SummarizeBacktest(RowsOf(draws, true), 4);
+    EXPECT_NEAR(*all.Total.T.P, p, 1e-12);
     EXPECT_EQ(all.Total.Verdict, TBacktestVerdict::Above);
     EXPECT_EQ(all.TestedGroups, BacktestGroupCount);
     for (const TBacktestLine& group : all.Groups)
@@ -226,8 +190,11 @@ TEST(BacktestVerdict, GroupsReadAVerdictOnlyAfterHolmTheOverallLineAtItsOwnLevel
               std::string::npos);
 
     // Alone in its family, the same group reads the verdict; the empty groups read "-".
-    std::vector<TBacktestRow> rows = RowsOf(rates, false);
-    for (auto& row : rows) row.Groups[FirstContrastGroup + 2] = row.Total;
+    std::vector<TBacktestRow> rows = RowsOf(draws, false);
+    for (auto& row : rows) {
+        row.Groups[FirstContrastGroup + 2] = row.Total;
+        row.Null[1 + FirstContrastGroup + 2] = row.Null[0];
+    }
     const TBacktestSummary one = SummarizeBacktest(rows, 4);
     EXPECT_EQ(one.TestedGroups, 1);
     EXPECT_EQ(one.Groups[FirstContrastGroup + 2].Verdict, TBacktestVerdict::Above);
@@ -239,12 +206,12 @@ TEST(BacktestVerdict, GroupsReadAVerdictOnlyAfterHolmTheOverallLineAtItsOwnLevel
     EXPECT_EQ(table[1 + FirstContrastGroup + 2].Cells.back(), "高于随机水平");
     const std::string csv = BacktestTableCsv(one);
     EXPECT_EQ(csv.substr(0, csv.find("\r\n")),
-              "分组,名称,预测,命中,命中率,随机水平,差值,期数,平均命中率,平均随机水平,t,p,结论");
+              "分组,名称,预测,命中,命中率,随机水平,差值,期数,平均命中率,平均随机水平,z,p,结论");
     EXPECT_NE(csv.find("\r\n对比,全明,0,0,-,-,-,0,-,-,-,-,-\r\n"), std::string::npos) << csv;
 }
 
 TEST(BacktestVerdict, AStoppedRunNamesTheRowsItScored) {
-    std::vector<TBacktestRow> rows = RowsOf(Alternating(12, 0, 0.01), false);
+    std::vector<TBacktestRow> rows = RowsOf(std::vector<TDraw>(12, {10, 1, 0.1}), false);
     for (auto& row : rows) row.Row += 2400;
     const TBacktestSummary summary = SummarizeBacktest(rows, 4);
     EXPECT_EQ(BacktestSentence(summary, 2412).rfind("回测最近 12 期：", 0), 0u);
