@@ -2,14 +2,12 @@
 
 #include <QString>
 #include <QWidget>
-#include <memory>
+#include <functional>
 #include <vector>
 
+#include "app/tickets/TicketTables.h"
 #include "data/DrawRegister.h"
-#include "tickets/GameRules.h"
-#include "tickets/Ticket.h"
-#include "tickets/TicketLedger.h"
-#include "tickets/store/TicketStore.h"
+#include "tickets/TicketBook.h"
 
 class QComboBox;
 class QLabel;
@@ -17,14 +15,16 @@ class QLineEdit;
 class QPrinter;
 class QPushButton;
 class QTabWidget;
-class QTableWidget;
+class QTableView;
+class TCellTableModel;
 class TCodes;
 class TLedgerChartView;
 class TPrompts;
 
-// The window "投注与兑奖": the player's tickets, kept in a database beside the work document,
-// checked against the draws they cover; the ledger of money spent and won beside what the
-// same bets give on average at the exact odds; and the history of one bet over every draw.
+// The window "投注与兑奖", a view of the ticket book (TTicketBook, tickets/TicketBook.h): the
+// player's tickets, kept in a database beside the work document, checked against the draws
+// they cover; the ledger of money spent and won beside what the same bets give on average at
+// the exact odds; and the history of one bet over every draw.
 class TTicketBookForm : public QWidget {
     Q_OBJECT
 
@@ -44,10 +44,13 @@ class TTicketBookForm : public QWidget {
     // draw. One transaction and one undo step; false (the user told why) when nothing was
     // added.
     bool AddTickets(const std::vector<TTicket>& tickets, const QString& source);
+    // The same for the 缩水 results' bets (candidate numbers), each a single ticket.
+    bool AddBets(const std::vector<int32_t>& bets, const QString& source);
 
-    const std::vector<TStoredTicket>& Tickets() const { return tickets_; }
-    const TLedger& Ledger() const { return ledger_; }
-    const TGameRules& Rules() const { return rules_; }
+    const TTicketBook& Book() const { return book_; }
+    const std::vector<TStoredTicket>& Tickets() const { return book_.Tickets(); }
+    const TLedger& Ledger() const { return book_.Ledger(); }
+    const TGameRules& Rules() const { return book_.Rules(); }
     // Prints the ledger (table and chart) on a printer or into a PDF file.
     void PrintLedger(QPrinter& printer);
 
@@ -60,9 +63,9 @@ class TTicketBookForm : public QWidget {
     QPushButton* UndoBt = nullptr;
     QPushButton* ImportBt = nullptr;
     QPushButton* ExportBt = nullptr;
-    QTableWidget* TicketTable = nullptr;
+    QTableView* TicketTable = nullptr;
     QLabel* SummaryLbl = nullptr;
-    QTableWidget* LedgerTable = nullptr;
+    QTableView* LedgerTable = nullptr;
     TLedgerChartView* Chart = nullptr;
     QLineEdit* FloatingIssueEd = nullptr;
     QComboBox* FloatingTierCbb = nullptr;
@@ -73,7 +76,7 @@ class TTicketBookForm : public QWidget {
     QLineEdit* HistoryEd = nullptr;
     QPushButton* HistoryBt = nullptr;
     QLabel* HistoryLbl = nullptr;
-    QTableWidget* HistoryTable = nullptr;
+    QTableView* HistoryTable = nullptr;
 
   public slots:
     // Any change of the document's draws: results and the ledger follow.
@@ -91,37 +94,26 @@ class TTicketBookForm : public QWidget {
     void HistoryBtClick();
 
   private:
-    // One step of the book that 撤销 takes back.
-    struct TUndoStep {
-        std::vector<int64_t> AddedIds;               // undone by removing them
-        std::vector<TStoredTicket> RemovedTickets;   // undone by adding them back
-        std::vector<TStoredTicket> ReplacedTickets;  // undone by putting them back
-    };
-
     void BuildLayout();
+    void BuildLedgerPage();
+    void BuildHistoryPage();
+    void ConnectCommands();
+    // Opens the book on first use; false (the user told why) when it cannot be.
     bool EnsureStore();
-    void LoadRules(const QString& rulesPath);
-    // Reads the typed ticket and places it: throws TError with the user's message.
-    TStoredTicket TypedTicket(const QString& text, const QString& source) const;
-    int32_t FirstRowOf(const TTicket& ticket) const;
-    bool Store(const std::vector<TStoredTicket>& tickets, TUndoStep step);
-    void Reload();
+    // Runs a change of the book, shows its failure and the book again when it moved; false
+    // when it failed.
+    bool Change(const std::function<void()>& change);
     void Refresh();
-    void FillTicketTable();
-    void FillLedger();
+    void SelectionChanged();
     std::vector<int64_t> SelectedIds() const;
     QString IssueText(int32_t row) const;
     void ShowError(const QString& text);
     void WriteFile(const QString& path, const QByteArray& bytes);
 
     TPrompts& prompts_;
-    const TCodes& draws_;
-    const TDrawRegister& register_;
-    QString databasePath_;
-    TGameRules rules_;
-    std::unique_ptr<TTicketStore> store_;
-    std::vector<TStoredTicket> tickets_;
-    TFloatingAmounts floating_;
-    TLedger ledger_;
-    std::vector<TUndoStep> undo_;
+    TTicketBook book_;
+    TShownBetHistory history_;
+    TCellTableModel* ticketModel_ = nullptr;
+    TCellTableModel* ledgerModel_ = nullptr;
+    TCellTableModel* historyModel_ = nullptr;
 };

@@ -39,6 +39,7 @@
 #include "search/OptionRules.h"
 #include "search/OptionsIni.h"
 #include "search/SearchTexts.h"
+#include "tickets/store/TicketStore.h"
 #include "ui/BackgroundJob.h"
 #include "ui/DocumentFeed.h"
 #include "view/paint/PaintBasics.h"
@@ -578,15 +579,9 @@ void TMainForm::RegMenuReduceClick() {
                 &TReduceForm::PatternsChanged);
         // 发送到投注: each kept bet becomes a single ticket of the coming draw.
         reduce_->SetBetsTaker([this](const std::vector<int32_t>& bets, const QString& source) {
-            std::vector<TTicket> tickets(bets.size());
-            for (size_t i = 0; i < bets.size(); ++i) {
-                const TShapeDraw digits = ReduceCandidateDigits(bets[i]);
-                for (size_t p = 0; p < digits.size(); ++p)
-                    tickets[i].Sets[p] = static_cast<uint16_t>(1u << digits[p]);
-            }
             TTicketBookForm* book = TicketBook();
             book->OpenWindow();
-            return book->AddTickets(tickets, source);
+            return book->AddBets(bets, source);
         });
     }
     reduce_->OpenWindow();

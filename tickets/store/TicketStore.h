@@ -5,8 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "tickets/Ticket.h"
-#include "tickets/TicketLedger.h"
+#include "tickets/TicketStorage.h"
 
 struct sqlite3;
 
@@ -17,15 +16,7 @@ struct sqlite3;
 
 inline constexpr int32_t TicketStoreSchemaVersion = 1;
 
-struct TStoredTicket {
-    int64_t Id = 0;  // 0 until stored
-    TTicket Ticket;
-    int32_t FirstRow = 0;  // the row of the first draw it covers
-    std::string Source;    // "输入", "导入", "缩水"…
-    bool operator==(const TStoredTicket&) const = default;
-};
-
-class TTicketStore {
+class TTicketStore final : public TTicketStorage {
   public:
     // "<document>.tickets.db"
     static std::string PathBeside(const std::string& documentPath);
@@ -33,24 +24,21 @@ class TTicketStore {
     // Opens the book at path, or makes a new one. Throws TError when neither works (a folder
     // that cannot be written) or when the book is of a newer program.
     explicit TTicketStore(const std::string& path);
-    ~TTicketStore();
+    ~TTicketStore() override;
     TTicketStore(const TTicketStore&) = delete;
     TTicketStore& operator=(const TTicketStore&) = delete;
 
     const std::string& Path() const { return path_; }
     // Empty, or the message saying where a damaged book was moved.
-    const std::string& AsideMessage() const { return asideMessage_; }
+    const std::string& AsideMessage() const override { return asideMessage_; }
 
-    std::vector<TStoredTicket> Tickets() const;
-    // Adds the tickets in one transaction; those with an Id keep it (an undone delete). Returns
-    // the ids.
-    std::vector<int64_t> Add(const std::vector<TStoredTicket>& tickets);
-    void Remove(const std::vector<int64_t>& ids);
-    void Replace(const TStoredTicket& ticket);
-
-    TFloatingAmounts FloatingAmounts() const;
-    // Sets (or with none, clears) the amount per bet of a floating tier at a draw.
-    void SetFloatingAmount(int32_t row, int32_t tier, std::optional<int64_t> amount);
+    // Each change is one transaction.
+    std::vector<TStoredTicket> Tickets() const override;
+    std::vector<int64_t> Add(const std::vector<TStoredTicket>& tickets) override;
+    void Remove(const std::vector<int64_t>& ids) override;
+    void Replace(const TStoredTicket& ticket) override;
+    TFloatingAmounts FloatingAmounts() const override;
+    void SetFloatingAmount(int32_t row, int32_t tier, std::optional<int64_t> amount) override;
 
   private:
     void Open();

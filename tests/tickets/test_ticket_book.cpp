@@ -1,0 +1,242 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fstream>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "data/FileIo.h"
+#include "tests/support/RandomDraws.h"
+#include "tests/support/TempFolder.h"
+#include "tickets/DrawIdentity.h"
+#include "tickets/TicketBook.h"
+
+namespace {
+
+// The book's storage in memory, with the database's rules: ids count up from the highest one,
+// a given id is kept, a clash refuses the whole change. failing makes every change throw.
+class TMemoryStorage final : public TTicketStorage {
+  public:
+    bool Failing = false;
+
+    const std::string& AsideMessage() const override { return aside_; }
+    std::vector<TStoredTicket> Tickets() const override {
+        std::vector<TStoredTicket> list;
+        for (const auto& [id, ticket] : tickets_) list.push_back(ticket);
+        std::stable_sort(list.begin(), list.end(),
+                         [](const auto& a, const auto& b) { return a.FirstRow < b.FirstRow; });
+        return list;
+    }
+    std::vector<int64_t> Add(const std::vector<TStoredTicket>& tickets) override {
+        Check();
+        std::map<int64_t, TStoredTicket> next = tickets_;
+        std::vector<int64_t> ids;
+        for (TStoredTicket ticket : tickets) {
+            if (ticket.Id == 0) ticket.Id = next.empty() ? 1 : next.rbegin()->first + 1;
+            if (!next.emplace(ticket.Id, ticket).second) throw TError("UNIQUE constraint failed");
+            ids.push_back(ticket.Id);
+        }
+        tickets_ = next;
+        return ids;
+    }
+    void Remove(const std::vector<int64_t>& ids) override {
+        Check();
+        for (const int64_t id : ids) tickets_.erase(id);
+    }
+    void Replace(const TStoredTicket& ticket) override {
+        Check();
+        if (tickets_.count(ticket.Id)) tickets_[ticket.Id] = ticket;
+    }
+    TFloatingAmounts FloatingAmounts() const override { return floating_; }
+    void SetFloatingAmount(int32_t row, int32_t tier, std::optional<int64_t> amount) override {
+        Check();
+        if (amount)
+            floating_[{row, tier}] = *amount;
+        else
+            floating_.erase({row, tier});
+    }
+
+  private:
+    void Check() const {
+        if (Failing) throw TError("disk I/O error");
+    }
+    std::string aside_;
+    std::map<int64_t, TStoredTicket> tickets_;
+    TFloatingAmounts floating_;
+};
+
+class TicketBookTest : public ::testing::Test {
+  protected:
+    TicketBookTest()
+        : draws_(RandomDraws(5, 40)), book_(*draws_, register_, DefaultGameRules(), [this] {
+              auto storage = std::make_unique<TMemoryStorage>();
+              storage_ = storage.get();
+              return storage;
+          }) {
+        book_.Open();
+    }
+    std::string Issue(int32_t row) const { return IssueOfDrawRow(*draws_, register_, row); }
+    std::string Message(const std::function<void()>& work) {
+        try {
+            work();
+        } catch (const TError& e) {
+            return e.what();
+        }
+        return "(nothing thrown)";
+    }
+
+    std::unique_ptr<TCodes> draws_;
+    TDrawRegister register_;  // no 期号 known: rows are numbered from the first issue
+    TMemoryStorage* storage_ = nullptr;
+    TTicketBook book_;
+};
+
+}  // namespace
+
+// Every kind of change is one step, and 撤销 takes them back in turn to exactly the book
+// before it, ids included.
+TEST_F(TicketBookTest, UndoRestoresTheBookBeforeEachChange) {
+    std::vector<std::vector<TStoredTicket>> before;
+    const auto change = [&](const std::function<void()>& work) {
+        before.push_back(book_.Tickets());
+        work();
+        EXPECT_NE(book_.Tickets(), before.back());
+    };
+    change([&] { book_.AddTyped(" 1234567 x2 ", "输入"); });
+    change([&] { book_.AddTickets({ParseTicket("0/1/2/3/4/5/67 追3期")}, "缩水"); });
+    change([&] { book_.AddTickets(TTicketBook::TicketsOfBets({7, 1234567}), "缩水"); });
+    change([&] { book_.Edit(book_.Tickets()[0].Id, "7654321 x5 第" + Issue(3) + "期"); });
+    change([&] { book_.Remove({book_.Tickets()[1].Id, book_.Tickets()[3].Id}); });
+    change([&] { book_.Edit(book_.Tickets()[1].Id, "1111111"); });
+    EXPECT_EQ(book_.UndoSteps().size(), before.size());
+    while (!before.empty()) {
+        ASSERT_TRUE(book_.CanUndo());
+        book_.Undo();
+        EXPECT_EQ(book_.Tickets(), before.back());
+        before.pop_back();
+    }
+    EXPECT_FALSE(book_.CanUndo());
+}
+
+// A ticket belongs to the draw its 期号 names, or without one to the draw coming when it was
+// entered, which an edit keeps though draws were added since.
+TEST_F(TicketBookTest, TicketsBelongToTheDrawTheirIssueNames) {
+    EXPECT_EQ(book_.Place(ParseTicket("1234567 第" + Issue(10) + "期"), "输入").FirstRow, 10);
+    EXPECT_EQ(book_.Place(ParseTicket("1234567 第" + Issue(40) + "期"), "输入").FirstRow, 40);
+    EXPECT_EQ(book_.Place(ParseTicket("1234567"), "输入").FirstRow, 40);
+    EXPECT_NE(
+        Message([&] { book_.AddTyped("1234567 第" + Issue(41) + "期", "输入"); }).find("不存在"),
+        std::string::npos);
+    EXPECT_TRUE(book_.Tickets().empty());
+
+    book_.AddTyped("1234567", "输入");
+    draws_->Add();
+    book_.DrawsChanged();
+    book_.Edit(book_.Tickets()[0].Id, "1234567 x3");
+    EXPECT_EQ(book_.Tickets()[0].FirstRow, 40);
+    EXPECT_EQ(book_.Tickets()[0].Source, "输入");
+    book_.Edit(book_.Tickets()[0].Id, "1234567 第" + Issue(41) + "期");
+    EXPECT_EQ(book_.Tickets()[0].FirstRow, 41);
+    EXPECT_EQ(book_.TypedSummary("12/3/456/7/8/9/0 ×5 追2期"),
+              "复式，6注 ×5倍，2期（" + Issue(41) + "起），120元");
+    // The export names the coming draw's tickets by the 期号 they were entered for.
+    book_.AddTickets({ParseTicket("7654321")}, "缩水");
+    const TTicketReading again = ReadTicketLines(book_.ExportText());
+    ASSERT_EQ(again.Tickets.size(), 2u);
+    EXPECT_EQ(again.Tickets[0].Issue, Issue(41));
+    EXPECT_EQ(again.Tickets[1].Issue, Issue(41));
+}
+
+// An import adds every line as one step or nothing at all, naming the bad lines in order (a
+// 期号 of no draw among them) and at most 20 of them.
+TEST_F(TicketBookTest, AnImportWithABadLineAddsNothing) {
+    const std::string bad = "1234567 第" + Issue(99) + "期\n1234567\n\n12/3\n7654321 x0\n";
+    const std::string message = Message([&] { book_.CheckImport(bad); });
+    EXPECT_EQ(message.find("文件里有3行无法读取"), 0u) << message;
+    const size_t first = message.find("第1行"), third = message.find("第4行"),
+                 fourth = message.find("第5行");
+    EXPECT_TRUE(first < third && third < fourth && fourth != std::string::npos) << message;
+    std::string many;
+    for (int i = 0; i < 25; ++i) many += "123\n";
+    EXPECT_NE(Message([&] { book_.CheckImport(many); }).find("第20行："), std::string::npos);
+    EXPECT_EQ(Message([&] { book_.CheckImport(many); }).find("第21行："), std::string::npos);
+    EXPECT_EQ(Message([&] { book_.CheckImport("# 只有注释\n\n"); }), "文件里没有票据。");
+
+    const std::string path = TempFolder("ticket_book_import") + "/list.txt";
+    std::ofstream(path) << bad;
+    EXPECT_THROW(book_.ImportFile(path), TError);
+    std::ofstream(path) << "1234567 x2\n0/1/2/3/4/5/67 追2期 第" + Issue(10) + "期\n";
+    book_.ImportFile(path);
+    ASSERT_EQ(book_.Tickets().size(), 2u);
+    EXPECT_EQ(book_.Tickets()[0].FirstRow, 10);
+    EXPECT_EQ(book_.Tickets()[1].Source, "导入");
+    EXPECT_EQ(book_.UndoSteps().size(), 1u);
+}
+
+// A failed change of the storage adds no step, says what failed and leaves the book as it
+// was; a failed undo keeps its step for another try.
+TEST_F(TicketBookTest, AFailedChangeSaysWhatFailedAndKeepsTheSteps) {
+    book_.AddTyped("1234567", "输入");
+    storage_->Failing = true;
+    EXPECT_EQ(Message([&] { book_.AddTyped("7654321", "输入"); }),
+              "票据没有保存：\r\ndisk I/O error");
+    EXPECT_EQ(Message([&] { book_.Remove({book_.Tickets()[0].Id}); }),
+              "票据没有删除：\r\ndisk I/O error");
+    EXPECT_EQ(Message([&] { book_.Undo(); }), "无法撤销：\r\ndisk I/O error");
+    EXPECT_EQ(book_.Tickets().size(), 1u);
+    EXPECT_EQ(book_.UndoSteps().size(), 1u);
+    storage_->Failing = false;
+    book_.Undo();
+    EXPECT_TRUE(book_.Tickets().empty());
+
+    TTicketBook closed(*draws_, register_, DefaultGameRules(),
+                       []() -> std::unique_ptr<TTicketStorage> { throw TError("只读"); });
+    EXPECT_EQ(Message([&] { closed.Open(); }), "无法打开票据库：\r\n只读");
+    EXPECT_FALSE(closed.IsOpen());
+}
+
+// A bet number is the seven digits read as a decimal number, leading zeros included.
+TEST(TicketBook, BetsBecomeSingleTicketsOfTheComingDraw) {
+    const std::vector<int32_t> bets = {0, 70, 1234567, 9999999, 3050709};
+    const std::vector<TTicket> tickets = TTicketBook::TicketsOfBets(bets);
+    ASSERT_EQ(tickets.size(), bets.size());
+    for (size_t i = 0; i < bets.size(); ++i) {
+        char digits[8];
+        std::snprintf(digits, sizeof digits, "%07d", bets[i]);
+        EXPECT_EQ(TicketText(tickets[i]), digits);
+        EXPECT_TRUE(tickets[i].IsSingle() && tickets[i].Multiple == 1);
+    }
+}
+
+// The list's row and the ledger say what a ticket won, and a floating prize typed for its
+// draw joins the money.
+TEST_F(TicketBookTest, RowsAndLedgerFollowWinsAndFloatingAmounts) {
+    const std::string drawn = RandomDrawLines(5, 40)[38];
+    book_.AddTyped(drawn + " x2 追3期 第" + Issue(38) + "期", "输入");
+    TTicketRow row = book_.Row(0);
+    EXPECT_EQ(row.Issues, Issue(38) + "–" + Issue(40));
+    EXPECT_TRUE(row.Won);
+    EXPECT_EQ(row.Result.find("中奖：" + Issue(38) + "期 一等奖 金额未知"), 0u) << row.Result;
+    EXPECT_NE(row.Result.find("1期未开奖"), std::string::npos);
+    EXPECT_EQ(row.Amount, 2 * 2 * 3);
+    EXPECT_EQ(Message([&] { book_.SetFloatingAmount(Issue(38), 0, "12.5"); }),
+              "金额应为整数元，空为未知");
+    book_.SetFloatingAmount(" " + Issue(38), 0, "5000000");
+    EXPECT_EQ(book_.Ledger().Draws.front().Prize, 2 * 5'000'000);
+    EXPECT_NE(book_.Row(0).Result.find("一等奖 10000000元"), std::string::npos);
+    EXPECT_NE(book_.LedgerSummary().find("未开奖：2注，4元。"), std::string::npos);
+}
+
+// A missing rules file is written from the built-in one for editing; one that cannot be used
+// is refused with the reason.
+TEST(TicketBook, RulesComeFromTheFileOrAreWrittenThere) {
+    const std::string path = TempFolder("ticket_book_rules") + "/game-rules.txt";
+    EXPECT_EQ(TTicketBook::LoadRules(path).TierCount(), DefaultGameRules().TierCount());
+    const std::vector<uint8_t> written = ReadWholeFile(path);
+    EXPECT_EQ(std::string(written.begin(), written.end()), DefaultGameRulesText());
+    std::ofstream(path) << "[a]\ntier = x, 7, 5\ntier = y, 7, 1\n";
+    EXPECT_THROW(TTicketBook::LoadRules(path), TError);
+    std::ofstream(path) << "[直选]\nprice = 2\nmatch = all-positions\ntier = 一等奖, 7, 10000\n";
+    EXPECT_EQ(TTicketBook::LoadRules(path).TierCount(), 1);
+}

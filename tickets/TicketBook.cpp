@@ -1,0 +1,334 @@
+#include "tickets/TicketBook.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstdio>
+#include <set>
+#include <utility>
+
+#include "data/Error.h"
+#include "data/FileIo.h"
+#include "data/Platform.h"
+#include "reduce/ReduceCount.h"
+#include "tickets/DrawIdentity.h"
+
+namespace {
+
+constexpr uint64_t MaxRulesBytes = 1 << 20;
+constexpr uint64_t MaxImportBytes = 64 << 20;
+constexpr size_t ImportFaultsShown = 20;
+
+std::string Fixed2(double value) {
+    char text[48];
+    std::snprintf(text, sizeof text, "%.2f", value);
+    return text;
+}
+
+std::string Percent(double share) {
+    return Fixed2(100.0 * share) + "%";
+}
+
+// White space off both ends, as a typed field is read.
+std::string_view TrimBlanksOf(std::string_view text) {
+    constexpr std::string_view blanks = " \t\r\n\v\f";
+    const size_t first = text.find_first_not_of(blanks);
+    if (first == std::string_view::npos) return {};
+    return text.substr(first, text.find_last_not_of(blanks) - first + 1);
+}
+
+std::string Text(const std::vector<uint8_t>& bytes) {
+    return std::string(bytes.begin(), bytes.end());
+}
+
+std::string TicketCost(const TGameRules& rules, const TTicket& t) {
+    return std::to_string(rules.Price * t.Bets() * t.Multiple * t.DrawCount);
+}
+
+}  // namespace
+
+TTicketBook::TTicketBook(const TCodes& draws, const TDrawRegister& reg, TGameRules rules,
+                         TOpener opener)
+    : draws_(draws), register_(reg), rules_(std::move(rules)), opener_(std::move(opener)) {}
+
+TTicketBook::~TTicketBook() = default;
+
+TGameRules TTicketBook::LoadRules(const std::string& path) {
+    if (path.empty()) return DefaultGameRules();
+    if (IsMissing(path)) {
+        // The built-in file, with its notes, where the player can edit it; best effort.
+        try {
+            WriteFileAtomically(path, DefaultGameRulesText());
+        } catch (const TError&) {
+        }
+        return DefaultGameRules();
+    }
+    return ReadGameRules(Text(ReadWholeFile(path, MaxRulesBytes))).front();
+}
+
+std::vector<TTicket> TTicketBook::TicketsOfBets(const std::vector<int32_t>& bets) {
+    std::vector<TTicket> tickets(bets.size());
+    for (size_t i = 0; i < bets.size(); ++i) {
+        const TShapeDraw digits = ReduceCandidateDigits(bets[i]);
+        for (size_t p = 0; p < digits.size(); ++p)
+            tickets[i].Sets[p] = static_cast<uint16_t>(1u << digits[p]);
+    }
+    return tickets;
+}
+
+void TTicketBook::Open() {
+    if (storage_) return;
+    try {
+        storage_ = opener_();
+    } catch (const TError& e) {
+        throw TError(std::string("无法打开票据库：\r\n") + e.what());
+    }
+    Reload();
+}
+
+std::string TTicketBook::AsideMessage() const {
+    return storage_ ? storage_->AsideMessage() : std::string();
+}
+
+TTicketStorage& TTicketBook::Storage() {
+    Open();
+    return *storage_;
+}
+
+void TTicketBook::Reload() {
+    ++revision_;
+    try {
+        tickets_ = Storage().Tickets();
+        floating_ = storage_->FloatingAmounts();
+    } catch (const TError&) {
+        Recount();
+        throw;
+    }
+    Recount();
+}
+
+void TTicketBook::DrawsChanged() {
+    if (!storage_) return;
+    ++revision_;
+    Recount();
+}
+
+void TTicketBook::Recount() {
+    masks_ = DrawMasksOf(draws_);
+    std::vector<TBookTicket> book;
+    book.reserve(tickets_.size());
+    for (const TStoredTicket& stored : tickets_) book.push_back({stored.Ticket, stored.FirstRow});
+    ledger_ = BuildLedger(book, rules_, masks_, floating_);
+}
+
+int32_t TTicketBook::FirstRowOf(const TTicket& ticket) const {
+    return ticket.Issue.empty() ? draws_.Count() : DrawRowOfIssue(draws_, register_, ticket.Issue);
+}
+
+TStoredTicket TTicketBook::Place(const TTicket& ticket, std::string source) const {
+    TStoredTicket stored;
+    stored.Ticket = ticket;
+    stored.FirstRow = FirstRowOf(ticket);
+    stored.Source = std::move(source);
+    return stored;
+}
+
+std::string TTicketBook::IssueText(int32_t row) const {
+    return IssueOfDrawRow(draws_, register_, row);
+}
+
+std::string TTicketBook::TypedSummary(std::string_view text) const {
+    const TTicket t = ParseTicket(TrimBlanksOf(text));
+    const int32_t first = FirstRowOf(t);
+    return std::string(t.IsSingle() ? "单式" : "复式") + "，" + std::to_string(t.Bets()) + "注 ×" +
+           std::to_string(t.Multiple) + "倍，" + std::to_string(t.DrawCount) + "期（" +
+           IssueText(first) + "起），" + TicketCost(rules_, t) + "元";
+}
+
+void TTicketBook::Store(const std::vector<TStoredTicket>& tickets) {
+    TTicketUndoStep step;
+    try {
+        step.AddedIds = Storage().Add(tickets);
+    } catch (const TError& e) {
+        throw TError(std::string("票据没有保存：\r\n") + e.what());
+    }
+    undo_.push_back(std::move(step));
+    Reload();
+}
+
+void TTicketBook::AddTyped(std::string_view text, std::string_view source) {
+    Store({Place(ParseTicket(TrimBlanksOf(text)), std::string(source))});
+}
+
+bool TTicketBook::AddTickets(const std::vector<TTicket>& tickets, std::string_view source) {
+    std::vector<TStoredTicket> stored;
+    stored.reserve(tickets.size());
+    for (const TTicket& ticket : tickets) stored.push_back(Place(ticket, std::string(source)));
+    if (stored.empty()) return false;
+    Store(stored);
+    return true;
+}
+
+void TTicketBook::Edit(int64_t id, std::string_view text) {
+    TTicketStorage& storage = Storage();
+    const auto old = std::find_if(tickets_.begin(), tickets_.end(),
+                                  [&](const TStoredTicket& s) { return s.Id == id; });
+    if (old == tickets_.end()) return;
+    TStoredTicket changed = Place(ParseTicket(TrimBlanksOf(text)), old->Source);
+    changed.Id = old->Id;
+    // A ticket without a 期号 keeps the draw it was entered for.
+    if (changed.Ticket.Issue.empty()) changed.FirstRow = old->FirstRow;
+    TTicketUndoStep step;
+    step.ReplacedTickets = {*old};
+    storage.Replace(changed);
+    undo_.push_back(std::move(step));
+    Reload();
+}
+
+void TTicketBook::Remove(const std::vector<int64_t>& ids) {
+    if (ids.empty()) return;
+    TTicketStorage& storage = Storage();
+    TTicketUndoStep step;
+    const std::set<int64_t> chosen(ids.begin(), ids.end());
+    for (const TStoredTicket& stored : tickets_)
+        if (chosen.count(stored.Id)) step.RemovedTickets.push_back(stored);
+    try {
+        storage.Remove(ids);
+    } catch (const TError& e) {
+        throw TError(std::string("票据没有删除：\r\n") + e.what());
+    }
+    undo_.push_back(std::move(step));
+    Reload();
+}
+
+void TTicketBook::Undo() {
+    if (undo_.empty()) return;
+    TTicketStorage& storage = Storage();
+    const TTicketUndoStep& step = undo_.back();
+    try {
+        if (!step.AddedIds.empty()) storage.Remove(step.AddedIds);
+        if (!step.RemovedTickets.empty()) storage.Add(step.RemovedTickets);
+        for (const TStoredTicket& stored : step.ReplacedTickets) storage.Replace(stored);
+    } catch (const TError& e) {
+        throw TError(std::string("无法撤销：\r\n") + e.what());
+    }
+    undo_.pop_back();
+    Reload();
+}
+
+std::vector<TStoredTicket> TTicketBook::CheckImport(std::string_view text) const {
+    TTicketReading reading = ReadTicketLines(text);
+    // A 期号 that names no draw is a bad line too.
+    std::vector<TStoredTicket> stored;
+    for (size_t i = 0; i < reading.Tickets.size(); ++i) {
+        try {
+            stored.push_back(Place(reading.Tickets[i], "导入"));
+        } catch (const TError& e) {
+            reading.Faults.push_back({reading.Lines[i], e.what()});
+        }
+    }
+    if (!reading.Faults.empty()) {
+        std::sort(reading.Faults.begin(), reading.Faults.end(),
+                  [](const auto& a, const auto& b) { return a.Line < b.Line; });
+        std::string message =
+            "文件里有" + std::to_string(reading.Faults.size()) + "行无法读取，没有导入任何票据：";
+        for (size_t i = 0; i < reading.Faults.size() && i < ImportFaultsShown; ++i)
+            message += "\r\n" + reading.Faults[i].Text();
+        if (reading.Faults.size() > ImportFaultsShown) message += "\r\n……";
+        throw TError(message);
+    }
+    if (stored.empty()) throw TError("文件里没有票据。");
+    return stored;
+}
+
+void TTicketBook::ImportFile(const std::string& path) {
+    Store(CheckImport(Text(ReadWholeFile(path, MaxImportBytes))));
+}
+
+std::string TTicketBook::ExportText() const {
+    std::vector<TTicket> tickets;
+    tickets.reserve(tickets_.size());
+    for (const TStoredTicket& stored : tickets_) {
+        TTicket ticket = stored.Ticket;
+        // A ticket for the coming draw is written with the 期号 it was entered for.
+        if (ticket.Issue.empty()) ticket.Issue = IssueText(stored.FirstRow);
+        tickets.push_back(ticket);
+    }
+    return WriteTicketLines(tickets);
+}
+
+void TTicketBook::SetFloatingAmount(std::string_view issue, int32_t tier,
+                                    std::string_view amountText) {
+    TTicketStorage& storage = Storage();
+    const int32_t row = DrawRowOfIssue(draws_, register_, TrimBlanksOf(issue));
+    amountText = TrimBlanksOf(amountText);
+    std::optional<int64_t> amount;
+    if (!amountText.empty()) {
+        int64_t value = 0;
+        const char* end = amountText.data() + amountText.size();
+        const auto [stop, fault] = std::from_chars(amountText.data(), end, value);
+        if (fault != std::errc() || stop != end || value < 0)
+            throw TError("金额应为整数元，空为未知");
+        amount = value;
+    }
+    storage.SetFloatingAmount(row, tier, amount);
+    Reload();
+}
+
+TTicketRow TTicketBook::Row(size_t index) const {
+    const TStoredTicket& stored = tickets_.at(index);
+    const TTicket& t = stored.Ticket;
+    TTicketRow row;
+    row.Issues = IssueText(stored.FirstRow);
+    if (t.DrawCount > 1) row.Issues += "–" + IssueText(stored.FirstRow + t.DrawCount - 1);
+    row.Numbers = NumbersText(t.Sets);
+    row.Kind = t.IsSingle() ? "单式" : "复式";
+    row.Bets = t.Bets();
+    row.Multiple = t.Multiple;
+    row.Amount = rules_.Price * t.Bets() * t.Multiple * t.DrawCount;
+    row.Source = stored.Source;
+    std::vector<std::string> parts;
+    int32_t pending = 0, drawn = 0;
+    for (const TTicketDrawResult& result :
+         TicketResults({t, stored.FirstRow}, rules_, masks_, floating_)) {
+        if (!result.Drawn) {
+            ++pending;
+            continue;
+        }
+        ++drawn;
+        const int32_t best = result.BestTier();
+        if (best < 0) continue;
+        row.Won = true;
+        const std::string amount =
+            result.PrizeUnknown ? "金额未知" : std::to_string(result.Prize) + "元";
+        parts.push_back(IssueText(result.Row) + "期 " + rules_.Tiers[best].Name + " " + amount);
+    }
+    if (!row.Won && drawn > 0) parts.push_back("未中奖");
+    if (pending > 0)
+        parts.push_back(t.DrawCount > 1 ? std::to_string(pending) + "期未开奖" : "未开奖");
+    if (row.Won) row.Result = "中奖：";
+    for (size_t i = 0; i < parts.size(); ++i) row.Result += (i > 0 ? "；" : "") + parts[i];
+    return row;
+}
+
+std::string TTicketBook::LedgerCsvText() const {
+    return LedgerCsv(ledger_, rules_, draws_, register_);
+}
+
+TBetHistory TTicketBook::HistoryOf(const TDigitSets& sets) const {
+    return BetHistory(sets, rules_, DrawMasksOf(draws_));
+}
+
+std::string TTicketBook::LedgerSummary() const {
+    const TLedgerLine& total = ledger_.Total;
+    std::string summary = "已开奖：投入" + std::to_string(total.Cost) + "元，奖金" +
+                          std::to_string(total.Prize) + "元" +
+                          (total.PrizeUnknown ? "（另有浮动奖金额未知）" : "") + "，盈亏" +
+                          std::to_string(total.Net()) + "元，返奖率" +
+                          (total.Cost > 0 ? Percent(total.Return()) : "—") +
+                          "；同样的投注按理论概率平均返奖" + Fixed2(total.ExpectedPrize) +
+                          "元（返奖率" + Percent(rules_.ExpectedReturn()) + "，浮动奖不计）。";
+    if (ledger_.PendingBets > 0)
+        summary += "未开奖：" + std::to_string(ledger_.PendingBets) + "注，" +
+                   std::to_string(ledger_.PendingCost) + "元。";
+    return summary;
+}

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "tickets/Ticket.h"
+#include "tickets/TicketLedger.h"
+
+// Where the ticket book keeps its tickets and the floating prizes typed for them. The program
+// keeps them in an SQLite file (TTicketStore, tickets/store/); the book itself (TTicketBook)
+// needs only this, so it builds where the database does not.
+
+struct TStoredTicket {
+    int64_t Id = 0;  // 0 until stored
+    TTicket Ticket;
+    int32_t FirstRow = 0;  // the row of the first draw it covers
+    std::string Source;    // "输入", "导入", "缩水"…
+    bool operator==(const TStoredTicket&) const = default;
+};
+
+class TTicketStorage {
+  public:
+    virtual ~TTicketStorage() = default;
+
+    // Empty, or the message saying where a damaged book was moved when it was opened.
+    virtual const std::string& AsideMessage() const = 0;
+    // Every change throws TError with the reason and leaves the storage as it was.
+    virtual std::vector<TStoredTicket> Tickets() const = 0;
+    // Adds the tickets at once; those with an Id keep it (an undone delete). Returns the ids.
+    virtual std::vector<int64_t> Add(const std::vector<TStoredTicket>& tickets) = 0;
+    virtual void Remove(const std::vector<int64_t>& ids) = 0;
+    virtual void Replace(const TStoredTicket& ticket) = 0;
+    virtual TFloatingAmounts FloatingAmounts() const = 0;
+    // Sets (or with none, clears) the amount per bet of a floating tier at a draw.
+    virtual void SetFloatingAmount(int32_t row, int32_t tier, std::optional<int64_t> amount) = 0;
+};
