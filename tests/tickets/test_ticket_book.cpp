@@ -1,12 +1,15 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
 
 #include "data/FileIo.h"
+#include "data/Platform.h"
 #include "tests/support/RandomDraws.h"
 #include "tests/support/TempFolder.h"
 #include "tickets/DrawIdentity.h"
@@ -164,9 +167,9 @@ TEST_F(TicketBookTest, AnImportWithABadLineAddsNothing) {
     EXPECT_EQ(Message([&] { book_.CheckImport("# 只有注释\n\n"); }), "文件里没有票据。");
 
     const std::string path = TempFolder("ticket_book_import") + "/list.txt";
-    std::ofstream(path) << bad;
+    std::ofstream(PathFromUtf8(path)) << bad;
     EXPECT_THROW(book_.ImportFile(path), TError);
-    std::ofstream(path) << "1234567 x2\n0/1/2/3/4/5/67 追2期 第" + Issue(10) + "期\n";
+    std::ofstream(PathFromUtf8(path)) << "1234567 x2\n0/1/2/3/4/5/67 追2期 第" + Issue(10) + "期\n";
     book_.ImportFile(path);
     ASSERT_EQ(book_.Tickets().size(), 2u);
     EXPECT_EQ(book_.Tickets()[0].FirstRow, 10);
@@ -235,8 +238,9 @@ TEST(TicketBook, RulesComeFromTheFileOrAreWrittenThere) {
     EXPECT_EQ(TTicketBook::LoadRules(path).TierCount(), DefaultGameRules().TierCount());
     const std::vector<uint8_t> written = ReadWholeFile(path);
     EXPECT_EQ(std::string(written.begin(), written.end()), DefaultGameRulesText());
-    std::ofstream(path) << "[a]\ntier = x, 7, 5\ntier = y, 7, 1\n";
+    std::ofstream(PathFromUtf8(path)) << "[a]\ntier = x, 7, 5\ntier = y, 7, 1\n";
     EXPECT_THROW(TTicketBook::LoadRules(path), TError);
-    std::ofstream(path) << "[直选]\nprice = 2\nmatch = all-positions\ntier = 一等奖, 7, 10000\n";
+    std::ofstream(PathFromUtf8(path))
+        << "[直选]\nprice = 2\nmatch = all-positions\ntier = 一等奖, 7, 10000\n";
     EXPECT_EQ(TTicketBook::LoadRules(path).TierCount(), 1);
 }
