@@ -10,16 +10,19 @@
 #include "app/tickets/TicketBookForm.h"
 #include "bench/BenchDraws.h"
 #include "tests/support/ScriptedPrompts.h"
+#include "tests/support/StandaloneDocument.h"
 #include "tickets/DrawIdentity.h"
 
 namespace {
 
 void BM_TicketBookRefresh(benchmark::State& state) {
     QTemporaryDir folder;
-    const auto draws = BenchDraws(2'500);
+    TStandaloneDocument document;
+    document.Draws.Assign(*BenchDraws(2'500));
+    const TCodes& draws = document.Draws;
     TScriptedPrompts::TLog log;
     TScriptedPrompts prompts(log);
-    TTicketBookForm form(nullptr, prompts, *draws, TDrawRegister{},
+    TTicketBookForm form(nullptr, prompts, document.Feed,
                          folder.filePath(QStringLiteral("book.db")),
                          folder.filePath(QStringLiteral("rules.txt")));
     form.OpenWindow();
@@ -28,10 +31,10 @@ void BM_TicketBookRefresh(benchmark::State& state) {
     for (size_t i = 0; i < tickets.size(); ++i) {
         for (uint16_t& set : tickets[i].Sets) set = static_cast<uint16_t>(1u << (random() % 10));
         if (i < 100) tickets[i].Sets[i % TicketPositions] = tickets[i].Sets[(i + 1) % 7] = 0x3FF;
-        tickets[i].Issue = IssueOfDrawRow(*draws, TDrawRegister{}, static_cast<int32_t>(i % 2'500));
+        tickets[i].Issue = IssueOfDrawRow(draws, TDrawRegister{}, static_cast<int32_t>(i % 2'500));
     }
     if (!form.AddTickets(tickets, QStringLiteral("缩水"))) state.SkipWithError("not added");
-    for (auto _ : state) form.DrawsChanged();
+    for (auto _ : state) emit document.Feed.DrawsChanged();
     state.counters["tickets"] = static_cast<double>(form.Tickets().size());
 }
 

@@ -23,6 +23,7 @@
 #include "data/FileIo.h"
 #include "tickets/store/TicketStore.h"
 #include "ui/CellTableModel.h"
+#include "ui/DocumentFeed.h"
 #include "ui/Prompts.h"
 
 namespace {
@@ -72,17 +73,17 @@ TGameRules RulesOrBuiltIn(TPrompts& prompts, QWidget* parent, const QString& rul
 
 }  // namespace
 
-TTicketBookForm::TTicketBookForm(QWidget* parent, TPrompts& prompts, const TCodes& draws,
-                                 const TDrawRegister& reg, const QString& databasePath,
-                                 const QString& rulesPath)
+TTicketBookForm::TTicketBookForm(QWidget* parent, TPrompts& prompts, TDocumentFeed& feed,
+                                 const QString& databasePath, const QString& rulesPath)
     : QWidget(parent, Qt::Window),
       prompts_(prompts),
-      book_(draws, reg, RulesOrBuiltIn(prompts, parent, rulesPath),
+      book_(feed.View().Draws(), feed.View().Register(), RulesOrBuiltIn(prompts, parent, rulesPath),
             [path = FileName(databasePath)] { return std::make_unique<TTicketStore>(path); }) {
     setObjectName(QStringLiteral("TicketBookForm"));
     setWindowTitle(QStringLiteral("投注与兑奖"));
     BuildLayout();
     ConnectCommands();
+    connect(&feed, &TDocumentFeed::DrawsChanged, this, &TTicketBookForm::DrawsChanged);
     resize(980, 640);
 }
 

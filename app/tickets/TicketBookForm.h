@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "app/tickets/TicketTables.h"
-#include "data/DrawRegister.h"
 #include "tickets/TicketBook.h"
 
 class QComboBox;
@@ -17,7 +16,7 @@ class QPushButton;
 class QTabWidget;
 class QTableView;
 class TCellTableModel;
-class TCodes;
+class TDocumentFeed;
 class TLedgerChartView;
 class TPrompts;
 
@@ -29,13 +28,12 @@ class TTicketBookForm : public QWidget {
     Q_OBJECT
 
   public:
-    // draws are the document's and reg their 期号 (both followed as they change); databasePath the
-    // book beside it; rulesPath the rules file (its first game; when there is none, the built-in
-    // file is written there for editing and its table used). prompts answers messages and file
-    // dialogs and must outlive the window.
-    TTicketBookForm(QWidget* parent, TPrompts& prompts, const TCodes& draws,
-                    const TDrawRegister& reg, const QString& databasePath,
-                    const QString& rulesPath);
+    // The document's draws and their 期号 come from feed (followed as they change);
+    // databasePath is the book beside it; rulesPath the rules file (its first game; when there
+    // is none, the built-in file is written there for editing and its table used). prompts
+    // answers messages and file dialogs; both must outlive the window.
+    TTicketBookForm(QWidget* parent, TPrompts& prompts, TDocumentFeed& feed,
+                    const QString& databasePath, const QString& rulesPath);
     ~TTicketBookForm() override;
 
     // Shows the window (opening the book on first use) and brings it to the front.
@@ -47,7 +45,6 @@ class TTicketBookForm : public QWidget {
     // The same for the 缩水 results' bets (candidate numbers), each a single ticket.
     bool AddBets(const std::vector<int32_t>& bets, const QString& source);
 
-    const TTicketBook& Book() const { return book_; }
     const std::vector<TStoredTicket>& Tickets() const { return book_.Tickets(); }
     const TLedger& Ledger() const { return book_.Ledger(); }
     const TGameRules& Rules() const { return book_.Rules(); }

@@ -594,12 +594,10 @@ void TMainForm::TicketMenuBookClick() {
 TTicketBookForm* TMainForm::TicketBook() {
     if (!ticketBook_) {
         ticketBook_ = new TTicketBookForm(
-            this, prompts_, Gui2RegNet->Draws(), Gui2RegNet->Register(),
+            this, prompts_, *feed_,
             QFile::decodeName(QByteArray::fromStdString(
                 TTicketStore::PathBeside(QFile::encodeName(DocumentPath()).toStdString()))),
             QDir(programFolder_).filePath(QStringLiteral("game-rules.txt")));
-        connect(Gui2RegNet, &TGui2RegNet::DrawsChanged, ticketBook_,
-                &TTicketBookForm::DrawsChanged);
     }
     return ticketBook_;
 }

@@ -13,6 +13,7 @@
 #include "tests/support/RandomDraws.h"
 #include "tests/support/Screenshot.h"
 #include "tests/support/ScriptedPrompts.h"
+#include "tests/support/StandaloneDocument.h"
 #include "tickets/DrawIdentity.h"
 
 class TestTicketBook : public QObject {
@@ -20,11 +21,11 @@ class TestTicketBook : public QObject {
 
   private:
     QString Issue(int32_t row) const {
-        return QString::fromStdString(IssueOfDrawRow(*draws_, register_, row));
+        return QString::fromStdString(IssueOfDrawRow(document_->Draws, document_->Register, row));
     }
     QString Path(const char* name) const { return folder_->filePath(QString::fromUtf8(name)); }
     void NewForm() {
-        form_ = std::make_unique<TTicketBookForm>(nullptr, *prompts_, *draws_, register_,
+        form_ = std::make_unique<TTicketBookForm>(nullptr, *prompts_, document_->Feed,
                                                   Path("work.gtmq.tickets.db"), Path("rules.txt"));
         form_->OpenWindow();
     }
@@ -49,7 +50,8 @@ class TestTicketBook : public QObject {
         log_ = {};
         prompts_ = std::make_unique<TScriptedPrompts>(log_);
         folder_ = std::make_unique<QTemporaryDir>();
-        draws_ = RandomDraws(5, 40);
+        document_ = std::make_unique<TStandaloneDocument>();
+        document_->Draws.Assign(*RandomDraws(5, 40));
         NewForm();
     }
     void cleanup() {
@@ -93,10 +95,11 @@ class TestTicketBook : public QObject {
         // The coming draw is drawn (a download, typing in the grid): against 1347000 the 复式's
         // bets win 四等奖 (1347…), 五等奖 (2347…) and twice 六等奖 (13 5/6 7…); the first
         // ticket keeps its 一等奖 ×2.
-        const int32_t row = draws_->Add();
+        TCodes& draws = document_->Draws;
+        const int32_t row = draws.Add();
         const int digits[] = {1, 3, 4, 7, 0, 0, 0};
-        for (int p = 0; p < 7; ++p) draws_->SetNum(p + 1, row, digits[p]);
-        form_->DrawsChanged();
+        for (int p = 0; p < 7; ++p) draws.SetNum(p + 1, row, digits[p]);
+        emit document_->Feed.DrawsChanged();
         QVERIFY(Cell(table, 1, 6).contains(Issue(40) + QStringLiteral("期 四等奖 330元")));
         QVERIFY(Cell(table, 1, 6).contains("2期未开奖"));
         QCOMPARE(form_->Ledger().Total.Cost, 4 + 12);
@@ -163,7 +166,7 @@ class TestTicketBook : public QObject {
         std::vector<TTicket> sent;
         for (const std::string& line : RandomDrawLines(9, 30)) {
             TTicket ticket = ParseTicket(line);
-            ticket.Issue = IssueOfDrawRow(*draws_, register_, 5);
+            ticket.Issue = IssueOfDrawRow(document_->Draws, document_->Register, 5);
             ticket.DrawCount = 40;  // rows 5-44: the last five not yet drawn
             sent.push_back(ticket);
         }
@@ -242,8 +245,8 @@ class TestTicketBook : public QObject {
     TScriptedPrompts::TLog log_;
     std::unique_ptr<TScriptedPrompts> prompts_;
     std::unique_ptr<QTemporaryDir> folder_;
-    std::unique_ptr<TCodes> draws_;
-    TDrawRegister register_;  // no 期号 known: rows are numbered from the first issue
+    // No 期号 known: rows are numbered from the first issue.
+    std::unique_ptr<TStandaloneDocument> document_;
     std::unique_ptr<TTicketBookForm> form_;
 };
 
