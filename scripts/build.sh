@@ -7,6 +7,6 @@ preset=$1
 shift
 launcher=()
 # Rebuilds of other trees reuse object files when ccache is installed (optional).
-if command -v ccache >/dev/null; then launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache); fi
+if command -v ccache >/dev/null; then launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache); fi
 cmake --preset "$preset" "${launcher[@]}" "$@" >/dev/null
 cmake --build --preset "$preset"

@@ -1,29 +1,56 @@
 #!/usr/bin/env bash
-# The Windows build, checked under Wine: cross-builds the mingw preset (MinGW-w64), runs the
-# core tests under Wine, then runs tolvane-search.exe and the native tolvane-search on the same
-# draw file and fails on any difference apart from the timing fields.
-#   check-windows.sh [NATIVE_TOOL]   (default build/test/tolvane-search)
+# The Windows build, checked under Wine on an X server of its own (xvfb-run): cross-builds the
+# mingw preset (MinGW-w64 and Qt for Windows, scripts/windows-env.sh), runs its tests under
+# Wine, compares tolvane-search.exe's answers with the native tool's, drives tolvane.exe in a
+# portable folder end to end (import, F5, Ctrl+S, exit; the saved bytes must be the native
+# tool's), then makes the installer and the zip, installs silently, runs the installed
+# tolvane.exe --version and uninstalls.
+#   check-windows.sh [NATIVE_TREE]   (default build/test: its tolvane-search and
+#                                     tests/test_wine_end_to_end)
 set -euo pipefail
 cd "$(dirname "$0")/.."
-native=${1:-build/test/tolvane-search}
-[[ -x "$native" ]] || { echo "no native tool at $native (build the test preset first)" >&2; exit 1; }
+native_tree=${1:-build/test}
+native=$native_tree/tolvane-search
+driver=$native_tree/tests/test_wine_end_to_end
+for needed in "$native" "$driver"; do
+  [[ -x "$needed" ]] || { echo "no $needed (build the test preset first)" >&2; exit 1; }
+done
 
-scripts/build.sh mingw
-exe=build/mingw/tolvane-search.exe
+if [[ -z "${TOLVANE_CHECK_WINDOWS_DISPLAY:-}" ]]; then
+  # shellcheck source=scripts/windows-env.sh
+  source scripts/windows-env.sh
+  echo "Qt for Windows: $TOLVANE_QT_MINGW"
+  scripts/build.sh mingw
+  # Everything that runs under Wine gets one X server; the windows platform needs it.
+  exec env TOLVANE_CHECK_WINDOWS_DISPLAY=1 xvfb-run -a -s "-screen 0 1280x800x24" "$0" "$@"
+fi
+
+tree=build/mingw
+exe=$tree/tolvane-search.exe
 wine=$(command -v wine64 || command -v wine || echo /usr/lib/wine/wine64)
+wineserver=$(dirname "$wine")/wineserver
+[[ -x "$wineserver" ]] || wineserver=$(command -v wineserver)
 
-# Wine without a display, in a prefix of the build tree; file names and arguments in UTF-8.
-export WINEPREFIX=$PWD/build/mingw/wine WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-export LC_ALL=C.UTF-8
-unset DISPLAY WAYLAND_DISPLAY
-# The prefix is made once, before anything runs in parallel in it.
+# Wine in a prefix of the build tree; file names and arguments in UTF-8.
+export WINEPREFIX=$PWD/$tree/wine WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEPATH=$PWD/$tree LC_ALL=C.UTF-8
+unset WAYLAND_DISPLAY
+# The prefix is made once, before anything runs in parallel in it; Chinese text needs a CJK
+# font Wine can see.
 "$wine" "$exe" --version
-trap '"$(dirname "$wine")/wineserver" -k 2>/dev/null || true' EXIT
+fonts=$WINEPREFIX/drive_c/windows/Fonts
+mkdir -p "$fonts"
+for font in /usr/share/fonts/opentype/noto/NotoSansCJK-Regular.ttc \
+            /usr/share/fonts/opentype/noto/NotoSerifCJK-Regular.ttc; do
+  [[ -f "$font" && ! -f "$fonts/$(basename "$font")" ]] && cp "$font" "$fonts/"
+done
+work=$(mktemp -d)
+trap 'rm -rf "$work"; "$wineserver" -k 2>/dev/null || true' EXIT
 
+echo "== the Windows build's tests under Wine"
 ctest --preset mingw
 
-work=$(mktemp -d)
-trap 'rm -rf "$work"; "$(dirname "$wine")/wineserver" -k 2>/dev/null || true' EXIT
+echo "== tolvane-search.exe answers as the native tool"
 # 400 draws of seven digits from a fixed linear congruential generator, under a Chinese name.
 draws="$work/开奖号码.txt"
 awk 'BEGIN { x = 12345; for (i = 0; i < 400; i++) { line = ""
@@ -50,12 +77,46 @@ for args in "--quiet" "--backtest 20 --quiet" "--trend 100" "--shape 100" ""; do
 done
 
 # A document saved under a Chinese name by the Windows build reads back in the native tool's
-# format: the same bytes as the native tool writes.
+# format: the same bytes as the native tool writes; pictures go to a folder of that name.
 "$native" --quiet --document "$work/文档-linux.gtmq" "$draws" >/dev/null
-"$wine" "$exe" --quiet --document "$work/文档-windows.gtmq" "$draws" >/dev/null
+"$wine" "$exe" --quiet --document "$work/文档-windows.gtmq" --gif 1,2,3 --gif-dir "$work/图片" "$draws" >/dev/null
 if cmp "$work/文档-linux.gtmq" "$work/文档-windows.gtmq"; then
   echo "same document bytes under a Chinese file name"
 else
   status=1
+fi
+if ls "$work/图片"/*.gif >/dev/null 2>&1; then
+  echo "tolvane-search.exe --gif wrote $(ls "$work/图片" | wc -l) pictures"
+else
+  echo "tolvane-search.exe --gif wrote no picture" >&2
+  status=1
+fi
+
+echo "== tolvane.exe in a portable folder under Wine: import, search, save, exit"
+portable="$work/便携版"
+cmake --install "$tree" --prefix "$portable" >/dev/null
+mkdir -p "$tree/artifacts"
+"$driver" "$wine" "$portable" "$native" "$PWD/$tree/artifacts" || status=1
+
+echo "== the installer: silent install under Wine, the installed program's --version, uninstall"
+(cd "$tree" && cpack -G "NSIS;ZIP" >/dev/null)
+installer=$(ls "$tree"/Tolvane-*-win64.exe)
+echo "$installer: $(($(stat -c %s "$installer") / 1024 / 1024)) MB"
+"$wine" "$installer" /S
+"$wineserver" -w
+installed="$WINEPREFIX/drive_c/Program Files/Tolvane"
+answer=$("$wine" "$installed/tolvane.exe" --version | tr -d '\r' | tail -n 1)
+echo "installed: $answer"
+[[ "$answer" =~ ^tolvane\ [0-9] ]] || { echo "the installed tolvane.exe --version printed: $answer" >&2; status=1; }
+[[ -n "$(ls "$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Tolvane/"*.lnk 2>/dev/null)" ]] ||
+  { echo "no Start-menu entry" >&2; status=1; }
+"$wine" "$installed/Uninstall.exe" /S
+"$wineserver" -w
+sleep 2
+if [[ -e "$installed/tolvane.exe" ]]; then
+  echo "the uninstaller left tolvane.exe" >&2
+  status=1
+else
+  echo "uninstalled"
 fi
 exit $status

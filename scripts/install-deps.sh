@@ -10,7 +10,7 @@ packages=(
   xvfb xauth xdotool fonts-noto-cjk
   clang clang-format clang-tidy libclang-rt-14-dev libcpp-httplib-dev libboost-dev
   help2man dpkg-dev file desktop-file-utils appstream
-  g++-mingw-w64-x86-64-posix wine64 googletest
+  g++-mingw-w64-x86-64-posix wine64 googletest nsis tcl
 )
 
 missing=()

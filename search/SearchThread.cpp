@@ -1,11 +1,27 @@
 #include "search/SearchThread.h"
 
 #include <chrono>
+#include <cstdlib>
+#include <string>
 
 #include "data/Platform.h"
 #include "search/SearchEngine.h"
 
 namespace {
+
+// The clock's seed; TOLVANE_SEARCH_SEED (a positive number) fixes it, so that a scripted run
+// of the program saves the same bytes as tolvane-search --seed on any system.
+uint64_t ClockOrFixedSeed() {
+    if (const char* fixed = std::getenv("TOLVANE_SEARCH_SEED")) {
+        try {
+            const uint64_t seed = std::stoull(fixed);
+            if (seed != 0) return seed;
+        } catch (const std::exception&) {
+            // not a number: the clock's seed, as without it
+        }
+    }
+    return static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()) | 1;
+}
 
 // Collects found patterns on the worker and hands them to the queue in batches, so the worker
 // takes the queue's lock once per batch instead of once per pattern.
@@ -122,11 +138,7 @@ void TGui2SearchThread::Run() {
         request.Options = options_;
         request.Draws = draws_.get();
         request.Threads = Threads;
-        request.Seed = Seed != 0
-                           ? Seed
-                           : static_cast<uint64_t>(
-                                 std::chrono::steady_clock::now().time_since_epoch().count()) |
-                                 1;
+        request.Seed = Seed != 0 ? Seed : ClockOrFixedSeed();
         const TSearchTotals totals = RunSearch(request, sink, stopRequested_);
         sink.FlushFound();
         candidateCount_.store(totals.Candidates, std::memory_order_relaxed);

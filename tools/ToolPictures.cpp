@@ -6,6 +6,7 @@
 #include <memory>
 #include <system_error>
 
+#include "data/Platform.h"
 #include "view/GridDisplay.h"
 #include "view/PictureNames.h"
 #include "view/paint/PatternPaint.h"
@@ -57,8 +58,8 @@ bool WriteToolPictures(const std::string& folder, const std::vector<const TGui2R
                        std::vector<std::string>& written, std::string& error) {
     written.clear();
     std::error_code failure;
-    std::filesystem::create_directories(folder, failure);
-    if (failure || !std::filesystem::is_directory(folder)) {
+    std::filesystem::create_directories(PathFromUtf8(folder), failure);
+    if (failure || !std::filesystem::is_directory(PathFromUtf8(folder))) {
         error = "文件夹创建失败！ " + folder;
         return false;
     }
@@ -68,18 +69,19 @@ bool WriteToolPictures(const std::string& folder, const std::vector<const TGui2R
     const QFont font = GridFont();
     const QPalette palette = QGuiApplication::palette();
     const int32_t comingIssue = draws.FirstIssue() + draws.Count();
-    const TPictureSeriesResult series = WritePictureSeries(
-        folder, comingIssue, patterns, [&](const TGui2Reg& pattern) -> TGridPaintInput {
-            return {geometry,
-                    draws,
-                    pattern,
-                    draws.FirstIssue(),
-                    display.BoxColorMode,
-                    display.LinkLineStyle,
-                    display.DrawBoxStyle,
-                    font,
-                    palette};
-        });
+    const TPictureSeriesResult series =
+        WritePictureSeries(PathFromUtf8(folder), comingIssue, patterns,
+                           [&](const TGui2Reg& pattern) -> TGridPaintInput {
+                               return {geometry,
+                                       draws,
+                                       pattern,
+                                       draws.FirstIssue(),
+                                       display.BoxColorMode,
+                                       display.LinkLineStyle,
+                                       display.DrawBoxStyle,
+                                       font,
+                                       palette};
+                           });
     written = series.Written;
     if (!series.Ok()) {
         error = PictureFailureText(TPictureFormat::Gif, series.Failure, series.FailedFile);

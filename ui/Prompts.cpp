@@ -7,7 +7,30 @@
 #include <QUrl>
 #include <cstdio>
 
+#ifdef _WIN32
+#include <shellapi.h>
+#include <windows.h>
+
+#include <QDir>
+#endif
+
 namespace {
+
+// The desktop hand-over: the user's browser for an address, Explorer or the file's program
+// for a local file or folder.
+bool HandToDesktop(const QUrl& url) {
+#ifdef _WIN32
+    // Windows: the shell itself, with the file's wide name (never the code page's narrow one).
+    const QString target = url.isLocalFile() ? QDir::toNativeSeparators(url.toLocalFile())
+                                             : url.toString(QUrl::FullyEncoded);
+    const auto answer = reinterpret_cast<intptr_t>(
+        ShellExecuteW(nullptr, L"open", reinterpret_cast<const wchar_t*>(target.utf16()), nullptr,
+                      nullptr, SW_SHOWNORMAL));
+    return answer > 32;  // a number of 32 or less is the shell's error
+#else
+    return QDesktopServices::openUrl(url);
+#endif
+}
 
 // With TOLVANE_STATUS_TRACE set, every message and question is also written to stderr on one
 // line, so that a script driving the program can tell which box it is looking at.
@@ -65,11 +88,11 @@ QString TDialogPrompts::SaveFileName(QWidget* parent, const QString& title, cons
 
 void TDialogPrompts::OpenUrl(QWidget*, const QUrl& url) {
     // A missing file or an absent browser is the desktop's to report.
-    QDesktopServices::openUrl(url);
+    HandToDesktop(url);
 }
 
 bool TDialogPrompts::OpenFolder(QWidget*, const QUrl& url) {
-    return QDesktopServices::openUrl(url);
+    return HandToDesktop(url);
 }
 
 QString TPrompts::SaveFileName(QWidget*, const QString&, const QString&, const QString&) {

@@ -11,6 +11,7 @@
 #include <memory>
 #include <system_error>
 
+#include "data/Platform.h"
 #include "ui/BackgroundJob.h"
 #include "ui/Prompts.h"
 #include "view/PictureNames.h"
@@ -24,7 +25,7 @@ namespace {
 constexpr size_t AskAbovePictures = 50;
 
 QString FolderText(const std::filesystem::path& folder) {
-    return QDir::toNativeSeparators(QString::fromStdString(folder.string())) + QDir::separator();
+    return QDir::toNativeSeparators(QString::fromStdString(PathToUtf8(folder))) + QDir::separator();
 }
 
 // What the pictures are painted from: copies, so that the grid and the patterns may change
@@ -70,14 +71,14 @@ void ExportPatternPictures(TBackgroundJob& job, TGui2RegNet& grid,
     }
 
     const std::filesystem::path folder =
-        NextExportFolder(std::filesystem::path(programFolder.toStdString()));
+        NextExportFolder(PathFromUtf8(programFolder.toStdString()));
     std::error_code error;
     std::filesystem::create_directories(folder, error);
     if (error || !std::filesystem::is_directory(folder)) {
         prompts.ShowError(parent, QStringLiteral("文件夹创建失败！\r\n") + FolderText(folder));
         return endNow();
     }
-    result.Folder = QString::fromStdString(folder.string());
+    result.Folder = QString::fromStdString(PathToUtf8(folder));
 
     // The coming draw's issue names every file of this export.
     const int32_t comingIssue = grid.Draws().FirstIssue() + grid.Draws().Count();

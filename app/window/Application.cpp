@@ -3,11 +3,13 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QFont>
+#include <QFontDatabase>
 #include <QIcon>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QMessageBox>
 #include <QStandardPaths>
+#include <QTemporaryFile>
 #include <QTranslator>
 #include <exception>
 
@@ -37,7 +39,23 @@ bool TApplication::notify(QObject* receiver, QEvent* event) {
 
 void InstallFontSubstitutes() {
     SongFont();  // maps "宋体" to an installed CJK serif
-    QFont::insertSubstitution(QStringLiteral("SimSun"), QStringLiteral("Noto Serif CJK SC"));
+    QFont::insertSubstitutions(
+        QStringLiteral("SimSun"),
+        {QStringLiteral("NSimSun"), QStringLiteral("Noto Serif CJK SC"),
+         QStringLiteral("Microsoft YaHei"), QStringLiteral("Noto Sans CJK SC")});
+#ifdef _WIN32
+    // Windows: the system's interface font may lack Chinese (an English system, or Wine), so
+    // the Chinese faces come next, one character at a time, the first installed one first.
+    QFont font = QApplication::font();
+    QStringList families{font.family()};
+    const QStringList installed = QFontDatabase::families();
+    for (const char* family : {"Microsoft YaHei UI", "Microsoft YaHei", "SimSun", "NSimSun",
+                               "Noto Sans CJK SC", "Noto Serif CJK SC"})
+        if (installed.contains(QString::fromLatin1(family), Qt::CaseInsensitive))
+            families << QString::fromLatin1(family);
+    font.setFamilies(families);
+    QApplication::setFont(font);
+#endif
 }
 
 bool InstallChineseTranslations(QCoreApplication& application) {
@@ -62,13 +80,27 @@ QIcon ProgramIcon() {
     return QIcon::fromTheme(id, compiledIn);
 }
 
+bool CanCreateFilesIn(const QString& folder) {
+    // A real try: the folder's permission bits (or a Windows folder's read-only mark) do not
+    // tell what the system lets this user do.
+    QTemporaryFile probe(QDir(folder).filePath(QStringLiteral(".tolvane-probe-XXXXXX")));
+    return probe.open();
+}
+
 QString ChooseProgramFolder(const QString& exeFolder, const QString& dataFolder) {
-    // A folder the user cannot write (such as /usr/bin) could keep neither the document nor
-    // the settings.
-    if (QFileInfo::exists(QDir(exeFolder).filePath(QString::fromUtf8(SettingsFileName))) &&
-        QFileInfo(exeFolder).isWritable())
+    // A folder the user cannot write (such as /usr/bin or C:\Program Files) could keep neither
+    // the document nor the settings.
+    if (!CanCreateFilesIn(exeFolder)) return dataFolder;
+#ifdef _WIN32
+    // Windows: a program folder the user may write is the portable program's own (an unpacked
+    // zip keeps its settings and document beside tolvane.exe from the first start).
+    return exeFolder;
+#else
+    // Elsewhere only a folder that already holds the settings is a portable install.
+    if (QFileInfo::exists(QDir(exeFolder).filePath(QString::fromUtf8(SettingsFileName))))
         return exeFolder;
     return dataFolder;
+#endif
 }
 
 QString ProgramFolder() {

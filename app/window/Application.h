@@ -31,9 +31,12 @@ bool InstallChineseTranslations(QCoreApplication& application);
 // The window icon: the installed theme icon, else the copy compiled into the program.
 QIcon ProgramIcon();
 
-// The folder of the settings and the work document: the executable's own folder when it
-// holds pavolen.ini and can be written (a portable install), else the user's data folder,
+// The folder of the settings and the work document: the executable's own folder when files
+// can be created there and it holds pavolen.ini (on Windows: whenever files can be created
+// there; a portable install), else the user's data folder (%APPDATA%\Tolvane on Windows),
 // created if missing.
 QString ProgramFolder();
 // The choice behind ProgramFolder, without creating anything.
 QString ChooseProgramFolder(const QString& exeFolder, const QString& dataFolder);
+// Whether a file can be created in folder, tried for real.
+bool CanCreateFilesIn(const QString& folder);

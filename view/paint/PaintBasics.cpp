@@ -4,7 +4,12 @@
 
 QFont SongFont(int pixelSize, bool bold) {
     static const bool mapped = [] {
-        QFont::insertSubstitution(QStringLiteral("宋体"), QStringLiteral("Noto Serif CJK SC"));
+        // "宋体" is SimSun's Chinese name; where neither is installed, a CJK serif or sans.
+        QFont::insertSubstitutions(
+            QStringLiteral("宋体"),
+            {QStringLiteral("SimSun"), QStringLiteral("NSimSun"),
+             QStringLiteral("Noto Serif CJK SC"), QStringLiteral("Microsoft YaHei"),
+             QStringLiteral("Noto Sans CJK SC")});
         return true;
     }();
     (void)mapped;

@@ -4,6 +4,7 @@
 #include <QString>
 
 #include "data/FileIo.h"
+#include "data/Platform.h"
 #include "view/PictureNames.h"
 #include "view/paint/PatternPaint.h"
 #include "view/paint/PngWriter.h"
@@ -34,22 +35,22 @@ TPictureSeriesResult WritePictureSeries(
     const TPictureProgress& progress, TPictureFormat format) {
     TPictureSeriesResult result;
     // Temporary files of a series that was killed in this folder go before new ones come.
-    RemoveStaleTemporariesIn(folder.string(), {".gif", ".png"});
+    RemoveStaleTemporariesIn(PathToUtf8(folder), {".gif", ".png"});
     int32_t number = 0;
     for (const TGui2Reg* pattern : patterns) {
         if (pattern == nullptr) continue;
         const bool png = format == TPictureFormat::Png;
         const std::filesystem::path file =
             folder / PictureFileName(comingIssue, ++number, png ? ".png" : ".gif");
-        const QString path = QString::fromStdString(file.string());
+        const QString path = QString::fromStdString(PathToUtf8(file));
         const TGifResult saved = png ? SavePngPicture(prepare(*pattern), path)
                                      : SavePatternPicture(prepare(*pattern), path);
         if (!saved.Ok()) {
             result.Failure = saved;
-            result.FailedFile = file.string();
+            result.FailedFile = PathToUtf8(file);
             return result;
         }
-        result.Written.push_back(file.string());
+        result.Written.push_back(PathToUtf8(file));
         if (progress && !progress(result.Written.size())) {
             result.Cancelled = true;
             return result;

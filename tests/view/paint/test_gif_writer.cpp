@@ -1,8 +1,10 @@
 #include <gif_lib.h>
 #include <gtest/gtest.h>
+#ifndef _WIN32
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 #include <cstdio>
 #include <filesystem>
@@ -145,6 +147,7 @@ TEST_F(GifWriterTest, UnwritablePathIsReportedAndLeavesNoFile) {
     EXPECT_FALSE(fs::exists(path));
 }
 
+#ifndef _WIN32  // Windows has no file-size limit to fail a write with
 // A write that fails halfway (here past a file-size limit, in a child process) reports an
 // internal error and leaves the picture that was there before, and nothing else.
 TEST_F(GifWriterTest, AFailedWriteKeepsTheExistingFile) {
@@ -168,5 +171,6 @@ TEST_F(GifWriterTest, AFailedWriteKeepsTheExistingFile) {
     EXPECT_EQ(FileStart(path, 15), "the old picture");
     EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 1);
 }
+#endif
 
 }  // namespace
