@@ -47,7 +47,7 @@ done
 work=$(mktemp -d)
 trap 'rm -rf "$work"; "$wineserver" -k 2>/dev/null || true' EXIT
 
-echo "== the Windows build's tests under Wine"
+echo "== the Windows build's tests under Wine (the core's; see TOLVANE_WINE_WIDGET_TESTS)"
 ctest --preset mingw
 
 echo "== tolvane-search.exe answers as the native tool"
@@ -103,16 +103,15 @@ echo "== the installer: silent install under Wine, the installed program's --ver
 installer=$(ls "$tree"/Tolvane-*-win64.exe)
 echo "$installer: $(($(stat -c %s "$installer") / 1024 / 1024)) MB"
 "$wine" "$installer" /S
-"$wineserver" -w
 installed="$WINEPREFIX/drive_c/Program Files/Tolvane"
 answer=$("$wine" "$installed/tolvane.exe" --version | tr -d '\r' | tail -n 1)
 echo "installed: $answer"
 [[ "$answer" =~ ^tolvane\ [0-9] ]] || { echo "the installed tolvane.exe --version printed: $answer" >&2; status=1; }
 [[ -n "$(ls "$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Tolvane/"*.lnk 2>/dev/null)" ]] ||
   { echo "no Start-menu entry" >&2; status=1; }
+# The uninstaller runs on from a copy of itself and returns at once.
 "$wine" "$installed/Uninstall.exe" /S
-"$wineserver" -w
-sleep 2
+for _ in $(seq 120); do [[ -e "$installed/tolvane.exe" ]] || break; sleep 1; done
 if [[ -e "$installed/tolvane.exe" ]]; then
   echo "the uninstaller left tolvane.exe" >&2
   status=1
