@@ -146,7 +146,15 @@ void TJsonWriter::BeforeValue() {
 void TJsonWriter::AppendEscaped(std::string_view value) {
     static constexpr char Hex[] = "0123456789abcdef";
     text_ += '"';
-    for (size_t i = 0; i < value.size();) {
+    // Printable ASCII other than the quote and the backslash goes as it is, in one piece.
+    size_t plain = 0;
+    while (plain < value.size()) {
+        const auto c = static_cast<unsigned char>(value[plain]);
+        if (c < 0x20 || c >= 0x80 || c == '"' || c == '\\') break;
+        ++plain;
+    }
+    text_.append(value.substr(0, plain));
+    for (size_t i = plain; i < value.size();) {
         const auto c = static_cast<unsigned char>(value[i]);
         if (c == '"' || c == '\\') {
             text_ += '\\';
