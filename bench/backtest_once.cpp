@@ -19,7 +19,7 @@ int main(int argc, char** argv) {
     if (heavy) request.Options = HeavyOptions();
     request.Workers = argc > 3 ? std::atoi(argv[3]) : 0;
     request.SearchThreads = argc > 4 ? std::atoi(argv[4]) : 1;
-    const std::atomic<bool> stop{false};
+    TJobControl stop;
     TCountingBacktest sink;
     const auto start = std::chrono::steady_clock::now();
     const auto rows = RunBacktest(request, sink, stop).Rows;

@@ -49,7 +49,7 @@ int main(int argc, char** argv) {
     bool within = true;
     std::printf("| 设置 | 回测次数 | 高于随机水平 | 低于随机水平 | 上限（2.5%% + 2 个标准误） |\n");
     std::printf("|---|---|---|---|---|\n");
-    const std::atomic<bool> stop{false};
+    TJobControl stop;
     for (const TSetting& setting : settings) {
         int64_t above = 0;
         int64_t below = 0;

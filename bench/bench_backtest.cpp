@@ -18,7 +18,7 @@ void RunWith(benchmark::State& state, const SearchOptions& options, int32_t rows
     request.Rows = rows;
     request.Workers = workers;
     request.SearchThreads = searchThreads;
-    const std::atomic<bool> stop{false};
+    TJobControl stop;
     int64_t patterns = 0;
     for (auto _ : state) {
         TCountingBacktest sink;

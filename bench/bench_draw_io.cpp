@@ -115,12 +115,13 @@ class PatternRows {
 void BM_ExportPatternTable(benchmark::State& state) {
     const PatternRows rows(state.range(0));
     const std::string path = "/tmp/tolvane_bench_patterns.csv";
-    std::atomic<bool> stop{false};
-    TExportControl control;
-    control.Stop = &stop;
+    TJobControl control;
     int64_t reports = 0;
-    control.Progress = [&](int64_t) { ++reports; };
-    for (auto _ : state) ExportPatternTable(path, rows.Rows, control);
+    control.SetWake([&] {
+        ++reports;
+        control.Looked();
+    });
+    for (auto _ : state) ExportPatternTable(path, rows.Rows, &control);
     state.counters["bytes"] = static_cast<double>(ReadWholeFile(path).size());
     state.counters["progress_reports"] = static_cast<double>(reports / state.iterations());
     std::remove(path.c_str());

@@ -26,7 +26,7 @@ TReduceContext Context() {
 
 void BM_CountTenConditions(benchmark::State& state) {
     const TReduceSet set = ReadReduceSet(TenConditions);
-    const std::atomic<bool> never{false};
+    TJobControl never;
     for (auto _ : state) {
         const TReducePlan plan(set, Context());
         benchmark::DoNotOptimize(CountReduced(plan, false, 2, never).Kept);
@@ -36,7 +36,7 @@ void BM_CountTenConditions(benchmark::State& state) {
 
 void BM_CountAndKeepBets(benchmark::State& state) {
     const TReduceSet set = ReadReduceSet(TenConditions);
-    const std::atomic<bool> never{false};
+    TJobControl never;
     const TReducePlan plan(set, Context());
     for (auto _ : state) benchmark::DoNotOptimize(CountReduced(plan, true, 2, never).Bets.size());
 }
@@ -57,7 +57,7 @@ void BM_CheckStatic(benchmark::State& state) {
     const TReduceSet set = ReadReduceSet(
         "定位 A 0123456\n杀号 * 9\n胆码 3 1\n和值 20-40\n跨度 5-9\n奇偶比 2,3,4,5\n大小比 2-5\n"
         "012路 2:3:2,3:2:2,2:2:3,3:3:1\nAC值 2-5\n连号 1-3\n容错 1\n");
-    const std::atomic<bool> never{false};
+    TJobControl never;
     for (auto _ : state) {
         TReduceCheckJob job = MakeReduceCheckJob(*draws, set, 100, {});
         job.CountThreads = 2;
@@ -68,7 +68,7 @@ void BM_CheckStatic(benchmark::State& state) {
 void BM_CheckWithRepeats(benchmark::State& state) {
     const auto draws = BenchDraws(300);
     const TReduceSet set = ReadReduceSet(TenConditions);
-    const std::atomic<bool> never{false};
+    TJobControl never;
     for (auto _ : state) {
         TReduceCheckJob job = MakeReduceCheckJob(*draws, set, 100, {});
         job.CountThreads = 2;
@@ -79,7 +79,7 @@ void BM_CheckWithRepeats(benchmark::State& state) {
 void BM_CheckWithPatterns(benchmark::State& state) {
     const auto draws = BenchDraws(300);
     const TReduceSet set = ReadReduceSet("和值 20-40\n规律 全部\n");
-    const std::atomic<bool> never{false};
+    TJobControl never;
     for (auto _ : state) {
         TReduceCheckJob job = MakeReduceCheckJob(*draws, set, 100, {});
         job.CountThreads = 2;

@@ -41,7 +41,7 @@ void RunWith(benchmark::State& state, const SearchOptions& options, bool drawing
     const auto draws = BenchDraws(static_cast<int32_t>(state.range(0)));
     TSearchRequest request = MakeRequest(options, *draws, static_cast<int>(state.range(1)));
     request.DrawingOrder = drawingOrder;
-    const std::atomic<bool> stop{false};
+    TJobControl stop;
     TSearchTotals totals;
     for (auto _ : state) {
         TCountingSink sink;
@@ -75,7 +75,7 @@ void BM_TailAgainstPlainWalk(benchmark::State& state) {
     SearchOptions options;
     options.RefTailChk = true;
     const TSearchRequest request = MakeRequest(options, *draws, 1);
-    const std::atomic<bool> stop{false};
+    TJobControl stop;
     double plainSeconds = 0;
     {
         TCountingSink sink;
@@ -130,7 +130,7 @@ void BM_PatternMemory(benchmark::State& state) {
     SearchOptions options = HeavyOptions();
     options.LinedDistMaxSe = 3;
     const TSearchRequest request = MakeRequest(options, *draws, 0);
-    const std::atomic<bool> stop{false};
+    TJobControl stop;
     class TKeepingSink : public ISearchSink {
       public:
         std::vector<std::unique_ptr<TGui2Reg>> Kept;

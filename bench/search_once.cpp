@@ -36,7 +36,7 @@ int main(int argc, char** argv) {
         request.Options = SearchOptions{};
         request.Options.RefTailChk = true;
     }
-    std::atomic<bool> stop{false};
+    TJobControl stop;
     TCountingSink sink;
     if (argc > 2 && std::strcmp(argv[2], "stop") == 0) {
         std::chrono::steady_clock::time_point returned;
@@ -46,7 +46,7 @@ int main(int argc, char** argv) {
         });
         std::this_thread::sleep_for(std::chrono::milliseconds(300));
         const auto requested = std::chrono::steady_clock::now();
-        stop = true;
+        stop.Cancel();
         search.join();
         std::printf("returned %.3f ms after the stop request\n",
                     std::chrono::duration<double, std::milli>(returned - requested).count());

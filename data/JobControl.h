@@ -20,6 +20,8 @@ class TJobControl {
 
     // Asks the work to stop; wakes a WaitFor at once.
     void Cancel();
+    // The same from a signal handler: lock-free, so a WaitFor sleeps on to the end of its span.
+    void CancelFromSignal() { cancelled_.store(true, std::memory_order_release); }
     bool Cancelled() const { return cancelled_.load(std::memory_order_acquire); }
     const std::atomic<bool>& CancelFlag() const { return cancelled_; }
 

@@ -155,8 +155,7 @@ namespace {
 // a stop cut it short. prefix keeps the draws before the last t asked (rows copied so far).
 std::optional<TReduceCheckRow> CheckRow(const TReduceCheckJob& job, int32_t t, TCodes& prefix,
                                         int32_t& copied, std::map<TShapeDraw, int64_t>* counts,
-                                        int searchThreads, int countThreads,
-                                        const std::atomic<bool>& cancel) {
+                                        int searchThreads, int countThreads, TJobControl& control) {
     const TReduceSet& set = job.Conditions;
     const bool patterns = set.HasPatterns();
     TReduceContext context;
@@ -179,8 +178,8 @@ std::optional<TReduceCheckRow> CheckRow(const TReduceCheckJob& job, int32_t t, T
         search.Seed = job.Seed;
         search.DrawingOrder = false;  // only the hits count
         TFormSink sink(prefix);
-        RunSearch(search, sink, cancel);
-        if (cancel.load()) return std::nullopt;
+        RunSearch(search, sink, control);
+        if (control.Cancelled()) return std::nullopt;
         context.Patterns = std::move(sink.Forms);
         row.Patterns = static_cast<int32_t>(context.Patterns.size());
     }
@@ -194,7 +193,7 @@ std::optional<TReduceCheckRow> CheckRow(const TReduceCheckJob& job, int32_t t, T
         row.Kept = 0;
     } else {
         const TReducePlan plan(set, context);
-        const TReduceCount counted = CountReduced(plan, false, countThreads, cancel);
+        const TReduceCount counted = CountReduced(plan, false, countThreads, control);
         if (counted.Stopped) return std::nullopt;
         row.Kept = counted.Kept;
         if (counts) counts->emplace(key, row.Kept);
@@ -205,8 +204,8 @@ std::optional<TReduceCheckRow> CheckRow(const TReduceCheckJob& job, int32_t t, T
 
 }  // namespace
 
-TReduceCheckResult RunReduceCheck(const TReduceCheckJob& job, const std::atomic<bool>& cancel,
-                                  const TReduceCheckProgressFn& progress) {
+TReduceCheckResult RunReduceCheck(const TReduceCheckJob& job, TJobControl& control,
+                                  const TReduceCheckNewsFn& news) {
     TReduceCheckResult result;
     const int32_t count = job.Draws ? job.Draws->Count() : 0;
     result.DrawCount = count;
@@ -240,19 +239,21 @@ TReduceCheckResult RunReduceCheck(const TReduceCheckJob& job, const std::atomic<
     auto work = [&] {
         TCodes prefix;  // the draws before t
         int32_t copied = 0;
-        while (!cancel.load() && !halt.load()) {
+        while (!control.Cancelled() && !halt.load()) {
             const int32_t index = next.fetch_add(1);
             if (index >= result.Total) break;
             const int32_t t = result.FirstRow + index;
-            if (progress) {
+            {
                 std::lock_guard lock(mutex);
-                progress({t, static_cast<int32_t>(result.Rows.size()), result.Total, nullptr});
+                const auto done = static_cast<int32_t>(result.Rows.size());
+                if (news) news({t, done, result.Total, nullptr});
+                control.Report(done, result.Total);
             }
             std::optional<TReduceCheckRow> row;
             try {
                 row = CheckRow(job, t, prefix, copied, changing ? nullptr : &counts,
                                changing ? 1 : job.SearchThreads, changing ? 1 : job.CountThreads,
-                               cancel);
+                               control);
             } catch (const std::bad_alloc&) {
                 std::lock_guard lock(mutex);
                 if (result.Error.empty()) result.Error = "内存不足";
@@ -270,9 +271,9 @@ TReduceCheckResult RunReduceCheck(const TReduceCheckJob& job, const std::atomic<
                  it = early.find(result.FirstRow + static_cast<int32_t>(result.Rows.size()))) {
                 result.Rows.push_back(it->second);
                 early.erase(it);
-                if (progress)
-                    progress({result.Rows.back().Row, static_cast<int32_t>(result.Rows.size()),
-                              result.Total, &result.Rows.back()});
+                const auto done = static_cast<int32_t>(result.Rows.size());
+                if (news) news({result.Rows.back().Row, done, result.Total, &result.Rows.back()});
+                control.Report(done, result.Total);
             }
         }
     };

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -82,7 +81,9 @@ struct TReduceCheckProgress {
     int32_t Total = 0;
     const TReduceCheckRow* Scored = nullptr;  // the row just counted, or none
 };
-using TReduceCheckProgressFn = std::function<void(const TReduceCheckProgress&)>;
+// News of the check for its window: a draw started (Scored null) or a draw was counted, in
+// order (TRowNews takes them).
+using TReduceCheckNewsFn = std::function<void(const TReduceCheckProgress&)>;
 
 struct TReduceCheckResult {
     int32_t FirstRow = 0;
@@ -96,9 +97,11 @@ struct TReduceCheckResult {
 };
 
 // Runs the check on the calling thread (its counts and searches on the cores) until done or
-// cancel; never raises: refused options and conditions that cannot apply end it with Error.
-TReduceCheckResult RunReduceCheck(const TReduceCheckJob& job, const std::atomic<bool>& cancel,
-                                  const TReduceCheckProgressFn& progress = {});
+// control is cancelled; news is called one call at a time, each call followed by control's
+// Report (the counts report their blocks in between). Never raises: refused options and
+// conditions that cannot apply end it with Error.
+TReduceCheckResult RunReduceCheck(const TReduceCheckJob& job, TJobControl& control,
+                                  const TReduceCheckNewsFn& news = {});
 
 // The one sentence of the verdict, and the sentence on what conditions can and cannot do.
 std::string ReduceCheckSentence(const TReduceCheckSummary& summary);

@@ -434,7 +434,7 @@ int64_t TReducePlan::RunBlock(int32_t a, TScratch& scratch, std::vector<int32_t>
 }
 
 TReduceCount CountReduced(const TReducePlan& plan, bool keepBets, int threads,
-                          const std::atomic<bool>& stop, const TReduceProgressFn& progress) {
+                          TJobControl& control) {
     if (threads <= 0) threads = std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
     threads = std::min(threads, HalfA);
     std::atomic<int32_t> next{0};
@@ -445,12 +445,12 @@ TReduceCount CountReduced(const TReducePlan& plan, bool keepBets, int threads,
     auto work = [&] {
         TReducePlan::TScratch scratch;
         int64_t mine = 0;
-        while (!stop.load(std::memory_order_relaxed) && !halted.load(std::memory_order_relaxed)) {
+        while (!control.Cancelled() && !halted.load(std::memory_order_relaxed)) {
             const int32_t a = next.fetch_add(1);
             if (a >= HalfA) break;
             mine += plan.RunBlock(a, scratch, keepBets ? &blocks[static_cast<size_t>(a)] : nullptr);
             const int64_t n = done.fetch_add(1) + 1;
-            if (progress && !progress(n, HalfA)) halted = true;
+            if (!control.Report(n, HalfA)) halted = true;
         }
         kept += mine;
     };

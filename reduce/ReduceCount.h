@@ -11,6 +11,7 @@
 
 #include "data/FileIo.h"
 #include "data/Hao.h"
+#include "data/JobControl.h"
 #include "reduce/ReduceConditions.h"
 #include "search/Gui2Reg.h"
 #include "stats/ShapeMetrics.h"
@@ -121,14 +122,11 @@ struct TReduceCount {
     int64_t Cost() const { return Kept * ReduceBetPrice; }
 };
 
-// Progress from the count's threads (blocks of 10,000 done out of 1,000); returns whether to go
-// on. It may be called from several threads at once.
-using TReduceProgressFn = std::function<bool(int64_t done, int64_t total)>;
-
-// Counts the kept candidates over all 10^7, on threads workers (0: one per core); a raised stop
-// (or a progress that says stop) ends it within one block of each thread, Stopped set.
+// Counts the kept candidates over all 10^7, on threads workers (0: one per core), reporting to
+// control the blocks of 10,000 done out of 1,000; a cancel ends it within one block of each
+// thread, Stopped set.
 TReduceCount CountReduced(const TReducePlan& plan, bool keepBets, int threads,
-                          const std::atomic<bool>& stop, const TReduceProgressFn& progress = {});
+                          TJobControl& control);
 
 // The bets as text, one per line (LF), in the order given, handed over in pieces.
 void WriteBetsText(std::span<const int32_t> bets, const TWriteChunk& write);

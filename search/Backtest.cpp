@@ -16,18 +16,18 @@
 namespace {
 
 // Scores each pattern of one row's search as it arrives and drops it. With a pattern limit the
-// row's search watches a flag of its own, which this sink raises past the limit and whenever
-// the backtest is to end or an earlier row has passed the limit (passed on at each report of
-// the search).
+// row's search watches a control of its own, which this sink cancels past the limit and
+// whenever the backtest is to end or an earlier row has passed the limit (passed on at each
+// report of the search).
 class TScoringSink : public ISearchSink {
   public:
     TScoringSink(const TCodes& draws, int32_t row, int32_t minimumSteps, int64_t limit,
-                 const std::atomic<bool>& stop, const std::atomic<bool>& halt,
+                 const TJobControl& control, const std::atomic<bool>& halt,
                  const std::atomic<int32_t>& limitRow)
         : draws_(draws),
           minimumSteps_(minimumSteps),
           limit_(limit),
-          stop_(stop),
+          control_(control),
           halt_(halt),
           limitRow_(limitRow) {
         Row.Row = row;
@@ -36,28 +36,29 @@ class TScoringSink : public ISearchSink {
     void Found(std::unique_ptr<TGui2Reg> pattern, int64_t) override {
         if (limit_ > 0 && ++found_ > limit_) {
             LimitReached = true;
-            RowStop = true;
+            if (!RowControl.Cancelled()) RowControl.Cancel();
             return;
         }
         Row.Score(*pattern, draws_, minimumSteps_);
     }
     void BatchEnd() override { PassOnStop(); }
     // What the row's search watches.
-    const std::atomic<bool>& SearchStop() const { return limit_ > 0 ? RowStop : stop_; }
+    const TJobControl& SearchControl() const { return limit_ > 0 ? RowControl : control_; }
 
     TBacktestRow Row;
     bool LimitReached = false;
-    std::atomic<bool> RowStop{false};
+    TJobControl RowControl;
 
   private:
     void PassOnStop() {
-        if (stop_.load() || halt_.load() || limitRow_.load() < Row.Row) RowStop = true;
+        if (RowControl.Cancelled()) return;
+        if (control_.Cancelled() || halt_.load() || limitRow_.load() < Row.Row) RowControl.Cancel();
     }
     const TCodes& draws_;
     int32_t minimumSteps_;
     int64_t limit_;
     int64_t found_ = 0;
-    const std::atomic<bool>& stop_;
+    const TJobControl& control_;
     const std::atomic<bool>& halt_;
     const std::atomic<int32_t>& limitRow_;
 };
@@ -321,7 +322,7 @@ std::vector<TBacktestPoint> BacktestSeries(const std::vector<TBacktestRow>& rows
 }
 
 TBacktestOutcome RunBacktest(const TBacktestRequest& request, IBacktestSink& sink,
-                             const std::atomic<bool>& stop) {
+                             const TJobControl& control) {
     if (request.Draws == nullptr) throw TError("RunBacktest Draws isnot valid!");
     if (const std::string problems = SearchOptionMessage(request.Options); !problems.empty())
         throw TError(problems);
@@ -345,7 +346,7 @@ TBacktestOutcome RunBacktest(const TBacktestRequest& request, IBacktestSink& sin
 
     auto work = [&] {
         TPrefixDraws prefix(draws);
-        while (!stop.load() && !halt.load()) {
+        while (!control.Cancelled() && !halt.load()) {
             const int32_t index = nextIndex.fetch_add(1);
             const int32_t row = firstRow + index;
             if (index >= total || row > limitRow.load()) break;
@@ -359,10 +360,10 @@ TBacktestOutcome RunBacktest(const TBacktestRequest& request, IBacktestSink& sin
             search.Threads = request.SearchThreads;
             search.Seed = request.Seed;
             search.DrawingOrder = false;  // only the hits count
-            TScoringSink scoring(draws, row, request.Options.SecCountSe, request.MaxPatterns, stop,
-                                 halt, limitRow);
+            TScoringSink scoring(draws, row, request.Options.SecCountSe, request.MaxPatterns,
+                                 control, halt, limitRow);
             try {
-                RunSearch(search, scoring, scoring.SearchStop());
+                RunSearch(search, scoring, scoring.SearchControl());
                 scoring.Row.Close();
             } catch (...) {
                 std::lock_guard lock(mutex);
@@ -377,7 +378,7 @@ TBacktestOutcome RunBacktest(const TBacktestRequest& request, IBacktestSink& sin
                 break;
             }
             // The search may have ended early.
-            if (stop.load() || halt.load() || row > limitRow.load()) break;
+            if (control.Cancelled() || halt.load() || row > limitRow.load()) break;
             early.emplace(row, std::move(scoring.Row));
             for (auto it = early.find(firstRow + static_cast<int32_t>(scored.size()));
                  it != early.end();

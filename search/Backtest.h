@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "data/Hao.h"
+#include "data/JobControl.h"
 #include "search/CountDistribution.h"
 #include "search/Gui2Reg.h"
 #include "search/SearchOptions.h"
@@ -100,8 +101,8 @@ struct TBacktestOutcome {
 };
 
 // Scores the last rows of the draws: each row t is one search of rows 1..t-1, its patterns
-// scored as they arrive and dropped. A stop ends it after the rows finished by then. Options
+// scored as they arrive and dropped. A cancel ends it after the rows finished by then. Options
 // that 搜索 refuses raise TError with its message (SearchOptionMessage); other errors of the
 // search are raised as they came.
 TBacktestOutcome RunBacktest(const TBacktestRequest& request, IBacktestSink& sink,
-                             const std::atomic<bool>& stop);
+                             const TJobControl& control);

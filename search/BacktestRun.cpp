@@ -7,19 +7,22 @@ namespace {
 
 class TProgressSink : public IBacktestSink {
   public:
-    TProgressSink(const TBacktestProgressFn& progress, int32_t total)
-        : progress_(progress), total_(total) {}
+    TProgressSink(const TBacktestNewsFn& news, TJobControl& control, int32_t total)
+        : news_(news), control_(control), total_(total) {}
     void RowStarted(int32_t row) override {
         current_ = row;
-        if (progress_) progress_({row, done_, total_, nullptr});
+        if (news_) news_({row, done_, total_, nullptr});
+        control_.Report(done_, total_);
     }
     void RowScored(const TBacktestRow& row, int32_t done, int32_t) override {
         done_ = done;
-        if (progress_) progress_({current_, done, total_, &row});
+        if (news_) news_({current_, done, total_, &row});
+        control_.Report(done_, total_);
     }
 
   private:
-    const TBacktestProgressFn& progress_;
+    const TBacktestNewsFn& news_;
+    TJobControl& control_;
     int32_t total_;
     int32_t current_ = 0;
     int32_t done_ = 0;
@@ -49,8 +52,8 @@ std::string TBacktestResult::EndText() const {
     return "回测完成。";
 }
 
-TBacktestResult RunBacktestJob(const TBacktestJob& job, const std::atomic<bool>& cancel,
-                               const TBacktestProgressFn& progress) {
+TBacktestResult RunBacktestJob(const TBacktestJob& job, TJobControl& control,
+                               const TBacktestNewsFn& news) {
     TBacktestResult result;
     const int32_t draws = job.Draws ? job.Draws->Count() : 0;
     result.DrawCount = draws;
@@ -64,8 +67,8 @@ TBacktestResult RunBacktestJob(const TBacktestJob& job, const std::atomic<bool>&
     request.SearchThreads = job.SearchThreads;
     request.Seed = job.Seed;
     request.MaxPatterns = job.MaxPatterns;
-    TProgressSink sink(progress, result.Total);
-    TBacktestOutcome outcome = RunBacktest(request, sink, cancel);
+    TProgressSink sink(news, control, result.Total);
+    TBacktestOutcome outcome = RunBacktest(request, sink, control);
     result.Rows = std::move(outcome.Rows);
     result.LimitRow = outcome.LimitRow;
     result.Stopped = static_cast<int32_t>(result.Rows.size()) < result.Total;
@@ -73,13 +76,13 @@ TBacktestResult RunBacktestJob(const TBacktestJob& job, const std::atomic<bool>&
     return result;
 }
 
-TBacktestResult RunBacktestToEnd(const TBacktestJob& job, const std::atomic<bool>& cancel,
-                                 const TBacktestProgressFn& progress) {
+TBacktestResult RunBacktestToEnd(const TBacktestJob& job, TJobControl& control,
+                                 const TBacktestNewsFn& news) {
     std::vector<TBacktestRow> scored;  // kept for a run that fails later
     try {
-        return RunBacktestJob(job, cancel, [&](const TBacktestProgress& report) {
+        return RunBacktestJob(job, control, [&](const TBacktestProgress& report) {
             if (report.Scored) scored.push_back(*report.Scored);
-            if (progress) progress(report);
+            if (news) news(report);
         });
     } catch (const std::exception& e) {
         // The rows scored before the failure stand.

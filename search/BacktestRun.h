@@ -1,6 +1,5 @@
 #pragma once
 
-#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -27,14 +26,15 @@ struct TBacktestJob {
 };
 TBacktestJob MakeBacktestJob(const TCodes& draws, const SearchOptions& options, int32_t rows);
 
-// A report of the run: a row's search started (Scored null) or a row was scored, in order.
+// News of the run for its window: a row's search started (Scored null) or a row was scored,
+// in order (TRowNews takes them).
 struct TBacktestProgress {
     int32_t CurrentRow = 0;
     int32_t Done = 0;   // rows scored so far
     int32_t Total = 0;  // rows the run scores
     const TBacktestRow* Scored = nullptr;
 };
-using TBacktestProgressFn = std::function<void(const TBacktestProgress&)>;
+using TBacktestNewsFn = std::function<void(const TBacktestProgress&)>;
 
 struct TBacktestResult {
     int32_t FirstRow = 0;   // the first row the run was to score
@@ -49,13 +49,14 @@ struct TBacktestResult {
     std::string EndText() const;
 };
 
-// Runs the job on the calling thread until it is done or cancel is raised; progress is called
-// from the run's threads one call at a time. Options 搜索 refuses and failures of the search
-// raise their exception; the result then is the caller's to make (see RunBacktestToEnd).
-TBacktestResult RunBacktestJob(const TBacktestJob& job, const std::atomic<bool>& cancel,
-                               const TBacktestProgressFn& progress);
+// Runs the job on the calling thread until it is done or control is cancelled; news is called
+// from the run's threads one call at a time, each call followed by control's Report (rows
+// scored out of the rows to score). Options 搜索 refuses and failures of the search raise their
+// exception; the result then is the caller's to make (see RunBacktestToEnd).
+TBacktestResult RunBacktestJob(const TBacktestJob& job, TJobControl& control,
+                               const TBacktestNewsFn& news = {});
 
 // The same run, never raising: a refused start or a failure of the search ends it with Error
 // set and the rows scored before it (the form a window shows).
-TBacktestResult RunBacktestToEnd(const TBacktestJob& job, const std::atomic<bool>& cancel,
-                                 const TBacktestProgressFn& progress);
+TBacktestResult RunBacktestToEnd(const TBacktestJob& job, TJobControl& control,
+                                 const TBacktestNewsFn& news = {});

@@ -24,7 +24,7 @@ TDocumentSession::TDocumentSession(std::string path) : path_(std::move(path)) {}
 void TDocumentSession::Open(TCodes& draws, TGui2RegMgr& manager) {
     TWorkDocumentContent content;
     try {
-        content = Read({});
+        content = Read(nullptr);
     } catch (...) {
         OpenFailed();
         throw;
@@ -32,8 +32,8 @@ void TDocumentSession::Open(TCodes& draws, TGui2RegMgr& manager) {
     Take(std::move(content), draws, manager);
 }
 
-TWorkDocumentContent TDocumentSession::Read(const TGui2RegMgr::TReadProgress& progress) const {
-    return ParseWorkDocument(ReadWholeFile(path_), progress);
+TWorkDocumentContent TDocumentSession::Read(TJobControl* control) const {
+    return ParseWorkDocument(ReadWholeFile(path_), control);
 }
 
 void TDocumentSession::Take(TWorkDocumentContent&& content, TCodes& draws, TGui2RegMgr& manager) {

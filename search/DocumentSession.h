@@ -27,7 +27,7 @@ class TDocumentSession {
     // Open in steps, for a caller that reads on another thread: Read reads and checks the file
     // (any thread; it changes nothing here), Take puts what was read in place, OpenFailed
     // records that the document was not opened (failed or stopped), so that its file is kept.
-    TWorkDocumentContent Read(const TGui2RegMgr::TReadProgress& progress) const;
+    TWorkDocumentContent Read(TJobControl* control) const;
     void Take(TWorkDocumentContent&& content, TCodes& draws, TGui2RegMgr& manager);
     void OpenFailed();
 

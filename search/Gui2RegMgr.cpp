@@ -199,7 +199,7 @@ void TGui2RegMgr::ProcessEvents() {
     }
 }
 
-TGui2RegMgr::TLoaded TGui2RegMgr::ReadPiece(TMemoryStream& stream, const TReadProgress& progress) {
+TGui2RegMgr::TLoaded TGui2RegMgr::ReadPiece(TMemoryStream& stream, TJobControl* control) {
     TLoaded piece;
     const int32_t count = stream.ReadInt32("the pattern count");
     if (count < 0) throw TError("The pattern count is negative: " + std::to_string(count));
@@ -209,7 +209,9 @@ TGui2RegMgr::TLoaded TGui2RegMgr::ReadPiece(TMemoryStream& stream, const TReadPr
                               " bytes.");
     piece.Patterns.reserve(static_cast<size_t>(count));
     for (int32_t i = 0; i < count; ++i) {
-        if (progress && i % 16384 == 0 && !progress(stream.Position(), stream.Size()))
+        if (control != nullptr && i % 16384 == 0 &&
+            !control->Report(static_cast<int64_t>(stream.Position()),
+                             static_cast<int64_t>(stream.Size())))
             throw TReadCancelled();
         auto pattern = std::make_unique<TGui2Reg>();
         pattern->LoadFromStream(stream);

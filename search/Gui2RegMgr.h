@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "data/Hao.h"
+#include "data/JobControl.h"
 #include "data/Stream.h"
 #include "search/Gui2Reg.h"
 #include "search/PatternDisposer.h"
@@ -116,9 +117,9 @@ class TGui2RegMgr {
 
     // A piece read but not yet taken in, so a caller can check a whole document first.
     using TLoaded = TPatternSet;
-    // Told now and then how far the reading has come: false stops it (TReadCancelled).
-    using TReadProgress = std::function<bool(size_t position, size_t size)>;
-    static TLoaded ReadPiece(TMemoryStream& stream, const TReadProgress& progress = {});
+    // Reports to control (when given) now and then how far the reading has come, bytes out of
+    // the stream's; a cancel stops it (TReadCancelled).
+    static TLoaded ReadPiece(TMemoryStream& stream, TJobControl* control = nullptr);
     void TakePiece(TLoaded&& piece) noexcept;
 
   private:

@@ -56,28 +56,29 @@ void AppendPatternRow(std::string& out, const TGui2Reg& pattern) {
 }
 
 bool WritePatternTable(std::span<const TGui2Reg* const> patterns, const TWriteChunk& write,
-                       const TExportControl& control) {
+                       TJobControl* control) {
     std::string buffer = Utf8ByteOrderMark + PatternTableHeader();
     buffer.reserve(ChunkBytes + 4096);
     int64_t written = 0;
+    const auto total = static_cast<int64_t>(patterns.size());
     for (const TGui2Reg* pattern : patterns) {
         AppendPatternRow(buffer, *pattern);
         if (buffer.size() >= ChunkBytes) {
             write(buffer);
             buffer.clear();
         }
-        if (++written % RowsBetweenLooks == 0) {
-            if (control.Stop != nullptr && control.Stop->load()) return false;
-            if (control.Progress) control.Progress(written);
+        if (++written % RowsBetweenLooks == 0 && control != nullptr) {
+            if (control->Cancelled()) return false;
+            control->Report(written, total);
         }
     }
     write(buffer);
-    if (control.Progress) control.Progress(written);
+    if (control != nullptr) control->Report(written, total);
     return true;
 }
 
 bool ExportPatternTable(const std::string& path, std::span<const TGui2Reg* const> patterns,
-                        const TExportControl& control) {
+                        TJobControl* control) {
     try {
         WriteFileAtomically(path, [&](const TWriteChunk& write) {
             if (!WritePatternTable(patterns, write, control)) throw TExportStopped{};

@@ -5,11 +5,11 @@
 #include "search/SearchWalk.h"
 
 TSearchTotals RunSearch(const TSearchRequest& request, ISearchSink& sink,
-                        const std::atomic<bool>& stop) {
+                        const TJobControl& control) {
     if (request.Draws == nullptr) throw TError("RunSearch Draws isnot valid!");
     const TWalkGrid grid = MakeWalkGrid(request.Options);
     CheckWalkOptions(request.Options, grid);
     const TSearchContext context(request.Options, *request.Draws, request.DrawingOrder);
-    TParallelSearch search(context, request, sink, stop);
+    TParallelSearch search(context, request, sink, control.CancelFlag());
     return search.Run();
 }

@@ -139,7 +139,7 @@ void TGui2SearchThread::Run() {
         request.Draws = draws_.get();
         request.Threads = Threads;
         request.Seed = Seed != 0 ? Seed : ClockOrFixedSeed();
-        const TSearchTotals totals = RunSearch(request, sink, stopRequested_);
+        const TSearchTotals totals = RunSearch(request, sink, control_);
         sink.FlushFound();
         candidateCount_.store(totals.Candidates, std::memory_order_relaxed);
     } catch (const std::exception& error) {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "data/Hao.h"
+#include "data/JobControl.h"
 #include "search/Gui2Reg.h"
 #include "search/SearchOptions.h"
 
@@ -44,8 +45,8 @@ class TGui2SearchThread {
     // Starts the run; if after is given, the run first waits for that thread to end
     // (without blocking the caller), so a new search never overlaps a stopped one.
     void Start(std::shared_ptr<TGui2SearchThread> after = nullptr);
-    void RequestStop() { stopRequested_.store(true, std::memory_order_relaxed); }
-    bool StopRequested() const { return stopRequested_.load(std::memory_order_relaxed); }
+    void RequestStop() { control_.Cancel(); }
+    bool StopRequested() const { return control_.Cancelled(); }
     bool Finished() const { return finished_.load(std::memory_order_acquire); }
     void Wait();  // joins the worker
 
@@ -60,7 +61,7 @@ class TGui2SearchThread {
     std::shared_ptr<const TCodes> draws_;
     SearchOptions options_;
     std::shared_ptr<TGui2SearchThread> after_;
-    std::atomic<bool> stopRequested_{false};
+    TJobControl control_;  // cancelled by RequestStop
     std::atomic<bool> started_{false};
     std::atomic<bool> finished_{false};
     std::condition_variable finishedCv_;

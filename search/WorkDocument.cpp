@@ -6,8 +6,7 @@
 #include "data/FileIo.h"
 #include "search/StoredChecks.h"
 
-TWorkDocumentContent ParseWorkDocument(std::vector<uint8_t> bytes,
-                                       const TGui2RegMgr::TReadProgress& progress) {
+TWorkDocumentContent ParseWorkDocument(std::vector<uint8_t> bytes, TJobControl* control) {
     TWorkDocumentContent content;
     if (bytes.empty()) return content;
     TMemoryStream stream(std::move(bytes));
@@ -16,7 +15,7 @@ TWorkDocumentContent ParseWorkDocument(std::vector<uint8_t> bytes,
     grid.LoadFromStream(stream);
     CheckStoredDraws(grid, "grid draws");
     const size_t gridEnd = stream.Position();
-    content.Piece = TGui2RegMgr::ReadPiece(stream, progress);
+    content.Piece = TGui2RegMgr::ReadPiece(stream, control);
     if (stream.Remaining() != 0)
         throw TError("The work document has " + std::to_string(stream.Remaining()) +
                      " unexpected bytes after its end.");

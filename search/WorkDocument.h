@@ -18,15 +18,14 @@
 void ReadWorkDocument(std::vector<uint8_t> bytes, TCodes& gridDraws, TGui2RegMgr& manager);
 
 // The same in two steps, so that the long part can run on another thread: ParseWorkDocument
-// reads and checks everything (throwing as above, or TReadCancelled when progress says stop)
+// reads and checks everything (throwing as above, or TReadCancelled when control is cancelled)
 // and touches nothing; TakeWorkDocument then puts it in place and cannot fail.
 struct TWorkDocumentContent {
     std::vector<uint8_t> GridRecord;  // the grid's record as stored
     TGui2RegMgr::TLoaded Piece;
     bool Empty = true;  // an empty file: taking it changes nothing
 };
-TWorkDocumentContent ParseWorkDocument(std::vector<uint8_t> bytes,
-                                       const TGui2RegMgr::TReadProgress& progress = {});
+TWorkDocumentContent ParseWorkDocument(std::vector<uint8_t> bytes, TJobControl* control = nullptr);
 void TakeWorkDocument(TWorkDocumentContent&& content, TCodes& gridDraws, TGui2RegMgr& manager);
 std::vector<uint8_t> WriteWorkDocument(const TCodes& gridDraws, const TGui2RegMgr& manager);
 // The same layout from plain parts, for writers without a manager (the command-line tool).

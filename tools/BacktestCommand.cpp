@@ -174,7 +174,7 @@ int TBacktestCommand::Run() {
                      PatternBudgetText(*search_.MaxPatterns).c_str());
         return ExitBadInput;
     }
-    return StopRequested.load() ? ExitInterrupted : ExitOk;
+    return StopRequested.Cancelled() ? ExitInterrupted : ExitOk;
 }
 
 }  // namespace

@@ -155,11 +155,11 @@ int WriteOutput(std::string_view text) {
     return FlushOutput();
 }
 
-std::atomic<bool> StopRequested{false};
+TJobControl StopRequested;
 
 namespace {
 extern "C" void OnInterrupt(int) {
-    StopRequested.store(true);
+    StopRequested.CancelFromSignal();
 }
 }  // namespace
 

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <atomic>
 #include <charconv>
 #include <cstdint>
 #include <functional>
@@ -10,6 +9,7 @@
 #include <vector>
 
 #include "data/Hao.h"
+#include "data/JobControl.h"
 
 // The base of tolvane-search's commands (search, backtest, trend, shape, reduce, check): each
 // command names its options with their --help lines, its arguments and its work; RunCommand
@@ -82,7 +82,7 @@ int WriteOutput(std::string_view text);
 int FlushOutput();
 
 // Set by Ctrl+C (and SIGTERM) once CatchInterrupts ran; long work stops at its next look.
-extern std::atomic<bool> StopRequested;
+extern TJobControl StopRequested;
 // Buffers stdout for many lines and turns SIGINT and SIGTERM into StopRequested.
 void CatchInterrupts();
 

@@ -118,7 +118,7 @@ int TReduceCommand::Reduce(const TCodes& draws, const SearchOptions& options) {
             search.DrawingOrder = false;  // only the hits count
             TFormCollector collector(draws);
             RunSearch(search, collector, StopRequested);
-            if (StopRequested.load()) return ExitInterrupted;
+            if (StopRequested.Cancelled()) return ExitInterrupted;
             context.Patterns = std::move(collector.Forms);
         }
     } catch (const TError& e) {

@@ -64,7 +64,7 @@ class PrintingSink : public ISearchSink {
         if (found_ >= limit_) {
             // Past the limit the search stops; the patterns found so far stand.
             LimitReached = true;
-            StopRequested.store(true);
+            if (!StopRequested.Cancelled()) StopRequested.Cancel();
             return;
         }
         ++found_;
@@ -249,7 +249,7 @@ int TSearchCommand::Run() {
         std::fprintf(stderr, "tolvane-search: %s\n", PatternBudgetText(limit).c_str());
         return ExitBadInput;
     }
-    return StopRequested.load() ? ExitInterrupted : ExitOk;
+    return StopRequested.Cancelled() ? ExitInterrupted : ExitOk;
 }
 
 }  // namespace

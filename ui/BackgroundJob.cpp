@@ -58,7 +58,9 @@ void TBackgroundJob::DeliverOf(uint64_t serial) {
 void TBackgroundJob::ReportProgressOf(uint64_t serial) {
     if (!task_ || task_->Serial != serial) return;
     task_->Control.Looked();  // before reading: a report from now on wakes the window again
-    ShowProgress(task_->Control.Progress());
+    // Every report is news, even with the same figures (a run that started its next row).
+    shown_ = task_->Control.Progress();
+    emit ProgressChanged(shown_.Done, shown_.Total);
 }
 
 void TBackgroundJob::ShowProgress(TJobControl::TProgress now) {

@@ -52,8 +52,8 @@ class TBackgroundJob : public QObject {
     void FollowIn(QProgressDialog& dialog);
 
   signals:
-    // On this object's thread, soon after the work reported a change (reports that come
-    // faster than the window looks are seen together).
+    // On this object's thread, soon after the work reported (reports that come faster than
+    // the window looks are seen together), and at the end when the last figures were not shown.
     void ProgressChanged(qint64 done, qint64 total);
     // A job started, or it ended (after its result was handed over).
     void RunningChanged(bool running);

@@ -227,12 +227,8 @@ void TBacktestForm::StartBtClick() {
     news_ = std::make_shared<TRowNews<TBacktestRow>>();
     run_->Start(
         [job = std::move(job), news = news_](TJobControl& control) {
-            int64_t reports = 0;  // each report is news: the window looks when it changes
-            return RunBacktestToEnd(job, control.CancelFlag(),
-                                    [&](const TBacktestProgress& progress) {
-                                        news->Report(progress);
-                                        control.Report(++reports, 0);
-                                    });
+            return RunBacktestToEnd(
+                job, control, [&](const TBacktestProgress& progress) { news->Report(progress); });
         },
         [this](TBacktestResult result) { RunEnded(std::move(result)); });
 }

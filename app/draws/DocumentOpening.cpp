@@ -42,9 +42,7 @@ void OpenDocumentInBackground(TBackgroundJob& job, TDocumentSession& session, TC
     job.Start(
         [&session](TJobControl& control) {
             TOpenedDocument opened;
-            opened.Content = session.Read([&control](size_t at, size_t total) {
-                return control.Report(static_cast<int64_t>(at), static_cast<int64_t>(total));
-            });
+            opened.Content = session.Read(&control);
             std::vector<const TGui2Reg*> rows;
             rows.reserve(opened.Content.Piece.Patterns.size());
             for (const auto& pattern : opened.Content.Piece.Patterns) rows.push_back(pattern.get());

@@ -55,11 +55,7 @@ void TPatternTableExport::Run(const TPatternListModel& list,
     TPrompts* prompts = &prompts_;
     job_.Start(
         [rows = std::move(rows), path](TJobControl& control) {
-            TExportControl watch;
-            watch.Stop = &control.CancelFlag();
-            const auto total = static_cast<int64_t>(rows.size());
-            watch.Progress = [&control, total](int64_t written) { control.Report(written, total); };
-            return ExportPatternTable(path.toStdString(), rows, watch);
+            return ExportPatternTable(path.toStdString(), rows, &control);
         },
         [window, prompts, path, count, finish, closeProgress](bool completed) {
             closeProgress();

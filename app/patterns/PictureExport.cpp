@@ -120,7 +120,6 @@ void ExportPatternPictures(TBackgroundJob& job, TGui2RegNet& grid,
         [source = std::move(source), folderPath = folder, comingIssue,
          format](TJobControl& control) {
             TPicturesWritten written;
-            const auto count = static_cast<int64_t>(source->Patterns.size());
             std::vector<const TGui2Reg*> patterns;
             for (const auto& pattern : source->Patterns) patterns.push_back(pattern.get());
             TGui2Reg painted;
@@ -141,10 +140,7 @@ void ExportPatternPictures(TBackgroundJob& job, TGui2RegNet& grid,
                             source->Font,
                             source->Palette};
                 },
-                [&control, count](size_t done) {
-                    return control.Report(static_cast<int64_t>(done), count);
-                },
-                format);
+                &control, format);
             return written;
         },
         [kept, result, shownGrid, shownPrompts, owner, folder, format, done,

@@ -669,7 +669,7 @@ void TReduceForm::Recount() {
     count_->Start(
         [set, context](TJobControl& control) {
             const TReducePlan plan(set, context);
-            const TReduceCount count = CountReduced(plan, false, 0, control.CancelFlag());
+            const TReduceCount count = CountReduced(plan, false, 0, control);
             return TCountOutcome{
                 count.Kept, count.Stopped,
                 set.HasPatterns() ? static_cast<int32_t>(context.Patterns.size()) : -1};
@@ -716,7 +716,7 @@ void TReduceForm::WithBets(std::function<void(std::vector<int32_t>)> done) {
     SendBt->setEnabled(false);
     bets_->Start(
         [set, context](TJobControl& control) {
-            return CountReduced(TReducePlan(set, context), true, 0, control.CancelFlag()).Bets;
+            return CountReduced(TReducePlan(set, context), true, 0, control).Bets;
         },
         [this, done = std::move(done)](std::vector<int32_t> bets) {
             ExportBt->setEnabled(true);
@@ -846,12 +846,9 @@ void TReduceForm::CheckBtClick() {
     news_ = std::make_shared<TRowNews<TReduceCheckRow>>();
     check_->Start(
         [job = std::move(job), news = news_](TJobControl& control) {
-            int64_t reports = 0;
-            return RunReduceCheck(job, control.CancelFlag(),
-                                  [&](const TReduceCheckProgress& progress) {
-                                      news->Report(progress);
-                                      control.Report(++reports, 0);
-                                  });
+            return RunReduceCheck(job, control, [&](const TReduceCheckProgress& progress) {
+                news->Report(progress);
+            });
         },
         [this](TReduceCheckResult result) { CheckEnded(std::move(result)); });
 }

@@ -130,7 +130,7 @@ TEST_F(PictureExportTest, PngPicturesShowWhatTheGifPicturesShow) {
             grid_.VScroll(srBottom);
             return grid_.PaintInput();
         },
-        {}, TPictureFormat::Png);
+        nullptr, TPictureFormat::Png);
     ASSERT_FALSE(failed.Ok());
     EXPECT_EQ(PictureFailureText(TPictureFormat::Png, failed.Failure, failed.FailedFile),
               "保存为PNG文件失败：" + failed.FailedFile);

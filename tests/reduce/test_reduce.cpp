@@ -15,7 +15,7 @@
 namespace {
 
 int64_t Kept(const std::string& text, const TReduceContext& context = {}) {
-    const std::atomic<bool> stop{false};
+    TJobControl stop;
     return CountReduced(TReducePlan(ReadReduceSet(text), context), false, 2, stop).Kept;
 }
 
@@ -72,7 +72,7 @@ TEST(ReduceCount, CountsAgreeWithClosedFormsAndTheShapeCounts) {
             condition.Metric = metric.Id();
             condition.Categories = uint64_t{1} << category;
             set.Items.push_back(condition);
-            const std::atomic<bool> stop{false};
+            TJobControl stop;
             EXPECT_EQ(CountReduced(TReducePlan(set, context), false, 1, stop).Kept,
                       expected[static_cast<size_t>(category)])
                 << metric.Name() << " " << category;
@@ -104,7 +104,7 @@ TEST(ReduceCount, ToleranceAgreesWithBruteForce) {
     for (int e = 0; e < 3; ++e) {
         TReduceSet set = ReadReduceSet(text);
         set.Tolerance = e;
-        const std::atomic<bool> stop{false};
+        TJobControl stop;
         const TReduceCount count = CountReduced(TReducePlan(set, {}), e == 1, 2, stop);
         EXPECT_EQ(count.Kept, expected[static_cast<size_t>(e)]) << "容错 " << e;
         if (e == 1) {
@@ -125,7 +125,7 @@ TEST(ReduceCount, PatternConditionFollowsTheBacktestHitRule) {
     request.Threads = 1;
     TRecordingSink sink;
     sink.KeepPatterns = true;
-    const std::atomic<bool> never{false};
+    TJobControl never;
     RunSearch(request, sink, never);
     TReduceContext context;
     std::vector<const TGui2Reg*> patterns;
@@ -175,7 +175,7 @@ TEST(ReduceCheck, EveryDrawKeptGivesLiftOfOneOverMeanShare) {
     }
     const auto draws = Draws(rows);
     TReduceCheckJob job = MakeReduceCheckJob(*draws, ReadReduceSet("和值 25-40"), 30, {});
-    const std::atomic<bool> never{false};
+    TJobControl never;
     const TReduceCheckResult result = RunReduceCheck(job, never);
     ASSERT_TRUE(result.Error.empty()) << result.Error;
     ASSERT_EQ(result.Rows.size(), 30u);
@@ -238,7 +238,7 @@ TEST(ReduceConditions, TextRoundTripsAndBadLinesNameTheirLine) {
 }
 
 TEST(ReduceCount, BetsAreWrittenOnePerLineInOrder) {
-    const std::atomic<bool> never{false};
+    TJobControl never;
     const TReduceCount count = CountReduced(
         TReducePlan(ReadReduceSet("定位 A 0\n定位 B 0\n定位 C 0\n和值 0-1"), {}), true, 2, never);
     std::string text;
@@ -246,7 +246,8 @@ TEST(ReduceCount, BetsAreWrittenOnePerLineInOrder) {
     EXPECT_EQ(text, "0000000\n0000001\n0000010\n0000100\n0001000\n");
     EXPECT_EQ(count.Cost(), 10);
     // A raised stop ends the count with nothing claimed for the blocks left.
-    const std::atomic<bool> stop{true};
+    TJobControl stop;
+    stop.Cancel();
     EXPECT_TRUE(CountReduced(TReducePlan(ReadReduceSet("和值 3-9"), {}), true, 2, stop).Stopped);
 }
 
@@ -379,7 +380,7 @@ TEST(ReduceCheck, PatternConditionIsRebuiltFromTheDrawsBeforeEachDraw) {
     options.LinedPtMaxSe = options.LinegPtMaxSe = 2;
     TReduceCheckJob job = MakeReduceCheckJob(*history, ReadReduceSet("规律 全部"), 4, options);
     job.SearchThreads = 1;
-    const std::atomic<bool> never{false};
+    TJobControl never;
     const TReduceCheckResult result = RunReduceCheck(job, never);
     ASSERT_TRUE(result.Error.empty()) << result.Error;
     ASSERT_EQ(result.Rows.size(), 4u);
@@ -428,7 +429,7 @@ TEST(ReduceCount, PendingFormsAndAStoppedCount) {
     request.Threads = 1;
     TRecordingSink sink;
     sink.KeepPatterns = true;
-    const std::atomic<bool> never{false};
+    TJobControl never;
     RunSearch(request, sink, never);
     ASSERT_FALSE(sink.Patterns.empty());
     std::vector<const TGui2Reg*> patterns;
@@ -446,8 +447,12 @@ TEST(ReduceCount, PendingFormsAndAStoppedCount) {
     EXPECT_TRUE(PendingPatternForms(patterns, edited, *draws).empty());
 
     const TReducePlan plan(ReadReduceSet("和值 10-50"), {});
-    const TReduceCount stopped =
-        CountReduced(plan, true, 1, never, [](int64_t done, int64_t) { return done < 3; });
+    TJobControl cancelled;  // after the third block
+    cancelled.SetWake([&] {
+        cancelled.Looked();
+        if (cancelled.Progress().Done >= 3) cancelled.Cancel();
+    });
+    const TReduceCount stopped = CountReduced(plan, true, 1, cancelled);
     EXPECT_TRUE(stopped.Stopped);
     EXPECT_TRUE(stopped.Bets.empty());
     EXPECT_LE(stopped.Kept, 30'000);

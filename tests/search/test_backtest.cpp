@@ -251,7 +251,7 @@ TEST(Backtest, RowsEqualSearchingEachPrefixAndScoringByHand) {
         request.Rows = 4;
         request.Workers = workers;
         TRecordingBacktest sink;
-        const std::atomic<bool> stop{false};
+        TJobControl stop;
         const auto rows = RunBacktest(request, sink, stop).Rows;
         ASSERT_EQ(rows.size(), 4u);
         EXPECT_EQ(sink.Scored, (std::vector<int32_t>{37, 38, 39, 40}));
@@ -296,7 +296,7 @@ TEST(Backtest, RowDistributionMatchesEveryComingDrawCheckedByTheHitRule) {
     prefix.SetCount(39);
     TRecordingSink found;
     found.KeepPatterns = true;
-    const std::atomic<bool> stop{false};
+    TJobControl stop;
     RunSearch(TSearchRequest{options, &prefix, 1, 1}, found, stop);
     ASSERT_GT(found.Patterns.size(), 20u);
     TBacktestRow row;
@@ -362,13 +362,15 @@ TEST(Backtest, RowsAreClampedAndAStopReturnsNoUnfinishedRow) {
     request.Draws = draws.get();
     request.Rows = 50;
     TRecordingBacktest sink;
-    const std::atomic<bool> go{false};
+    TJobControl go;
     const auto rows = RunBacktest(request, sink, go).Rows;
     ASSERT_EQ(rows.size(), 12u);
     EXPECT_EQ(rows.front().Row, 1);
     EXPECT_EQ(rows.front().Total.Patterns, 0);  // nothing before the first draw
 
-    const std::atomic<bool> stopped{true};
+    TJobControl stopped;
+
+    stopped.Cancel();
     TRecordingBacktest none;
     EXPECT_TRUE(RunBacktest(request, none, stopped).Rows.empty());
     EXPECT_TRUE(none.Scored.empty());
@@ -377,7 +379,7 @@ TEST(Backtest, RowsAreClampedAndAStopReturnsNoUnfinishedRow) {
 TEST(Backtest, OptionsThatSearchRefusesAreRefusedWithItsMessage) {
     const auto draws = RandomDraws(5, 30);
     TRecordingBacktest sink;
-    const std::atomic<bool> stop{false};
+    TJobControl stop;
     SearchOptions shapeless, reversed;
     shapeless.LinedPtMinSe = 0;   // refused by the walk
     reversed.LinegDistMinSe = 6;  // refused by the options' rules before any walk
@@ -399,7 +401,7 @@ TEST(Backtest, APatternLimitEndsTheBacktestAtTheRowPastIt) {
     request.Options.LinedPtMaxSe = request.Options.LinegPtMaxSe = 2;
     request.Rows = 4;
     request.Workers = 1;
-    const std::atomic<bool> stop{false};
+    TJobControl stop;
     TRecordingBacktest unlimited;
     const auto all = RunBacktest(request, unlimited, stop).Rows;
     ASSERT_EQ(all.size(), 4u);
@@ -428,7 +430,7 @@ TEST(BacktestRun, HandsOverEveryRowThenTheResult) {
     const auto draws = RandomDraws(31, 40);
     SearchOptions options;
     options.SecCountSe = 3;
-    std::atomic<bool> cancel{false};
+    TJobControl cancel;
     std::vector<int32_t> taken;
     const TBacktestResult result = RunBacktestToEnd(MakeBacktestJob(*draws, options, 4), cancel,
                                                     [&](const TBacktestProgress& p) {
@@ -455,11 +457,11 @@ TEST(BacktestRun, AStoppedJobNamesTheRowsItScored) {
     TBacktestJob job = MakeBacktestJob(*draws, SearchOptions{}, 4);
     job.Options.SecCountSe = 3;
     job.Workers = 1;
-    std::atomic<bool> cancel{false};
+    TJobControl cancel;
     std::vector<int32_t> started;
     const TBacktestResult result = RunBacktestJob(job, cancel, [&](const TBacktestProgress& p) {
         if (p.Scored == nullptr) started.push_back(p.CurrentRow);
-        if (p.Done == 2) cancel = true;  // after the second row
+        if (p.Done == 2) cancel.Cancel();  // after the second row
     });
     EXPECT_EQ(started, (std::vector<int32_t>{37, 38}));
     EXPECT_TRUE(result.Stopped);

@@ -104,7 +104,9 @@ TEST(DocumentSession, AStoppedOpenKeepsTheDocumentForTheFirstSave) {
     const auto original = ReadWholeFile(path);
 
     TDocumentSession session(path);
-    EXPECT_THROW(session.Read([](size_t, size_t) { return false; }), TReadCancelled);
+    TJobControl cancelled;
+    cancelled.Cancel();
+    EXPECT_THROW(session.Read(&cancelled), TReadCancelled);
     session.OpenFailed();
     TGui2RegMgr empty(options);
     session.Save(TCodes(), empty);  // the unopened document is copied aside first

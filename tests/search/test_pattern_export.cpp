@@ -67,15 +67,14 @@ TEST(PatternExport, AStoppedExportLeavesTheOldFileAndProgressCounts) {
         owned.push_back(Pattern(1 + i % 4, 1 + i % 3));
         rows.push_back(owned.back().get());
     }
-    std::atomic<bool> stop{false};
     std::vector<int64_t> reports;
-    TExportControl control;
-    control.Stop = &stop;
-    control.Progress = [&](int64_t written) {
-        reports.push_back(written);
-        stop = true;
-    };
-    EXPECT_FALSE(ExportPatternTable(path, rows, control));
+    TJobControl control;
+    control.SetWake([&] {
+        reports.push_back(control.Progress().Done);
+        control.Looked();
+        control.Cancel();
+    });
+    EXPECT_FALSE(ExportPatternTable(path, rows, &control));
     EXPECT_EQ(reports.size(), 1u);
     auto bytes = ReadWholeFile(path);
     EXPECT_EQ(std::string(bytes.begin(), bytes.end()), "old");
@@ -84,9 +83,12 @@ TEST(PatternExport, AStoppedExportLeavesTheOldFileAndProgressCounts) {
     EXPECT_EQ(std::distance(std::filesystem::begin(entries), std::filesystem::end(entries)), 1);
 
     reports.clear();
-    control.Progress = [&](int64_t written) { reports.push_back(written); };
-    stop = false;
-    EXPECT_TRUE(ExportPatternTable(path, rows, control));
+    TJobControl going;
+    going.SetWake([&] {
+        reports.push_back(going.Progress().Done);
+        going.Looked();
+    });
+    EXPECT_TRUE(ExportPatternTable(path, rows, &going));
     ASSERT_FALSE(reports.empty());
     EXPECT_EQ(reports.back(), 40000);
     bytes = ReadWholeFile(path);

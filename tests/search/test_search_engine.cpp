@@ -244,13 +244,13 @@ TEST_P(SearchEngines, StopEndsTheWalk) {
     options.RefTailChk = true;
     options.SecCountSe = 3;
     struct StopSink : TRecordingSink {
-        std::atomic<bool>* Stop = nullptr;
+        TJobControl* Stop = nullptr;
         void Found(std::unique_ptr<TGui2Reg> pattern, int64_t count) override {
             TRecordingSink::Found(std::move(pattern), count);
-            Stop->store(true);
+            if (!Stop->Cancelled()) Stop->Cancel();
         }
     } sink;
-    std::atomic<bool> stop{false};
+    TJobControl stop;
     sink.Stop = &stop;
     TSearchRequest request;
     request.Options = options;

@@ -127,12 +127,15 @@ TEST_F(WorkDocumentTest, AReadInStepsTellsItsProgressAndCanBeStoppedWithoutChang
     for (int i = 0; i < 40000; ++i) source.Add(MakePattern(2, 3, 4, i));
     const auto bytes = WriteWorkDocument(sourceGrid, source);
 
-    std::vector<size_t> positions;
-    TWorkDocumentContent content = ParseWorkDocument(bytes, [&](size_t at, size_t size) {
-        EXPECT_EQ(size, bytes.size());
-        positions.push_back(at);
-        return true;
+    std::vector<int64_t> positions;
+    TJobControl reading;
+    reading.SetWake([&] {
+        reading.Looked();
+        const TJobControl::TProgress at = reading.Progress();
+        EXPECT_EQ(at.Total, static_cast<int64_t>(bytes.size()));
+        positions.push_back(at.Done);
     });
+    TWorkDocumentContent content = ParseWorkDocument(bytes, &reading);
     EXPECT_EQ(positions.size(), 3u);  // every 16384 patterns
     EXPECT_TRUE(std::is_sorted(positions.begin(), positions.end()));
     EXPECT_EQ(manager.Count(), 0);  // nothing taken yet
@@ -141,8 +144,12 @@ TEST_F(WorkDocumentTest, AReadInStepsTellsItsProgressAndCanBeStoppedWithoutChang
 
     const auto before = WriteWorkDocument(grid, manager);
     int calls = 0;
-    EXPECT_THROW(ParseWorkDocument(bytes, [&](size_t, size_t) { return ++calls < 2; }),
-                 TReadCancelled);
+    TJobControl stopped;  // at the second look
+    stopped.SetWake([&] {
+        stopped.Looked();
+        if (++calls == 2) stopped.Cancel();
+    });
+    EXPECT_THROW(ParseWorkDocument(bytes, &stopped), TReadCancelled);
     EXPECT_EQ(calls, 2);
     EXPECT_EQ(WriteWorkDocument(grid, manager), before);
 }

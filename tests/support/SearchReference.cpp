@@ -179,7 +179,7 @@ class TReferenceBuilder {
 }  // namespace
 
 TSearchTotals RunReferenceSearch(const TSearchRequest& request, ISearchSink& sink,
-                                 const std::atomic<bool>& stop) {
+                                 const TJobControl& control) {
     if (request.Draws == nullptr) throw TError("RunSearch Draws isnot valid!");
     const SearchOptions options = request.Options;
     const TWalkGrid grid = MakeWalkGrid(options);
@@ -192,7 +192,7 @@ TSearchTotals RunReferenceSearch(const TSearchRequest& request, ISearchSink& sin
                                     request.DrawingOrder);
 
     TSearchTotals totals;
-    const auto stopped = [&] { return stop.load(std::memory_order_relaxed); };
+    const auto stopped = [&] { return control.Cancelled(); };
     int32_t nl = grid.MinPoints;
     int32_t nh = grid.MinPoints;
     if (grid.MinPoints > grid.MaxPoints) return totals;

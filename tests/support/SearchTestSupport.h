@@ -71,7 +71,7 @@ class TRecordingSink : public ISearchSink {
     }
 };
 
-using TEngine = TSearchTotals (*)(const TSearchRequest&, ISearchSink&, const std::atomic<bool>&);
+using TEngine = TSearchTotals (*)(const TSearchRequest&, ISearchSink&, const TJobControl&);
 
 inline TSearchTotals Search(TEngine engine, const SearchOptions& options, const TCodes& draws,
                             TRecordingSink& sink, int threads = 0, uint64_t seed = 7,
@@ -82,6 +82,6 @@ inline TSearchTotals Search(TEngine engine, const SearchOptions& options, const 
     request.Draws = &draws;
     request.Threads = threads;
     request.Seed = seed;
-    const std::atomic<bool> stop{false};
-    return engine(request, sink, stop);
+    const TJobControl never;
+    return engine(request, sink, never);
 }

@@ -31,8 +31,8 @@ TGifResult SavePngPicture(const TGridPaintInput& input, const QString& file) {
 TPictureSeriesResult WritePictureSeries(
     const std::filesystem::path& folder, int32_t comingIssue,
     std::span<const TGui2Reg* const> patterns,
-    const std::function<TGridPaintInput(const TGui2Reg&)>& prepare,
-    const TPictureProgress& progress, TPictureFormat format) {
+    const std::function<TGridPaintInput(const TGui2Reg&)>& prepare, TJobControl* control,
+    TPictureFormat format) {
     TPictureSeriesResult result;
     // Temporary files of a series that was killed in this folder go before new ones come.
     RemoveStaleTemporariesIn(PathToUtf8(folder), {".gif", ".png"});
@@ -51,7 +51,8 @@ TPictureSeriesResult WritePictureSeries(
             return result;
         }
         result.Written.push_back(PathToUtf8(file));
-        if (progress && !progress(result.Written.size())) {
+        if (control != nullptr && !control->Report(static_cast<int64_t>(result.Written.size()),
+                                                   static_cast<int64_t>(patterns.size()))) {
             result.Cancelled = true;
             return result;
         }

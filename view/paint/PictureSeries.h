@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "data/JobControl.h"
 #include "search/Gui2Reg.h"
 #include "view/paint/GifWriter.h"
 #include "view/paint/GridPaintInput.h"
@@ -26,17 +27,14 @@ struct TPictureSeriesResult {
     std::vector<std::string> Written;  // files written, in order
     TGifResult Failure;                // the failed write, if any; writing stopped there
     std::string FailedFile;
-    bool Cancelled = false;  // progress asked to stop; the files written stay
+    bool Cancelled = false;  // control was cancelled; the files written stay
     bool Ok() const { return Failure.Ok(); }
 };
-
-// Told after each picture how many are written; returns false to stop.
-using TPictureProgress = std::function<bool(size_t written)>;
 
 // prepare readies what is painted for one pattern (the grid showing it) and returns it; its
 // references must stay valid until the next call. Null patterns are skipped, uncounted.
 TPictureSeriesResult WritePictureSeries(
     const std::filesystem::path& folder, int32_t comingIssue,
     std::span<const TGui2Reg* const> patterns,
-    const std::function<TGridPaintInput(const TGui2Reg&)>& prepare,
-    const TPictureProgress& progress = {}, TPictureFormat format = TPictureFormat::Gif);
+    const std::function<TGridPaintInput(const TGui2Reg&)>& prepare, TJobControl* control = nullptr,
+    TPictureFormat format = TPictureFormat::Gif);
