@@ -4,10 +4,10 @@
 #include <cmath>
 #include <cstdio>
 #include <map>
-#include <mutex>
 #include <new>
 #include <thread>
 
+#include "data/OrderedPool.h"
 #include "search/CountDistribution.h"
 #include "search/OptionRules.h"
 #include "search/SearchEngine.h"
@@ -232,55 +232,35 @@ TReduceCheckResult RunReduceCheck(const TReduceCheckJob& job, TJobControl& contr
         workers = std::clamp(static_cast<int>(std::thread::hardware_concurrency()), 1,
                              std::max(1, result.Total));
     std::map<TShapeDraw, int64_t> counts;
-    std::atomic<int32_t> next{0};
-    std::atomic<bool> halt{false};
-    std::mutex mutex;                          // guards what follows and every call of progress
-    std::map<int32_t, TReduceCheckRow> early;  // rows done before an earlier one
-    auto work = [&] {
-        TCodes prefix;  // the draws before t
-        int32_t copied = 0;
-        while (!control.Cancelled() && !halt.load()) {
-            const int32_t index = next.fetch_add(1);
-            if (index >= result.Total) break;
-            const int32_t t = result.FirstRow + index;
-            {
-                std::lock_guard lock(mutex);
+    TOrderedPool pool;
+    try {
+        pool.Run(
+            result.Total, workers, control,
+            [&] {
+                return [&, prefix = TCodes(), copied = int32_t{0}](
+                           int32_t index) mutable -> std::optional<TReduceCheckRow> {
+                    return CheckRow(job, result.FirstRow + index, prefix, copied,
+                                    changing ? nullptr : &counts, changing ? 1 : job.SearchThreads,
+                                    changing ? 1 : job.CountThreads, control);
+                };
+            },
+            [&](int32_t index) {
                 const auto done = static_cast<int32_t>(result.Rows.size());
-                if (news) news({t, done, result.Total, nullptr});
+                if (news) news({result.FirstRow + index, done, result.Total, nullptr});
                 control.Report(done, result.Total);
-            }
-            std::optional<TReduceCheckRow> row;
-            try {
-                row = CheckRow(job, t, prefix, copied, changing ? nullptr : &counts,
-                               changing ? 1 : job.SearchThreads, changing ? 1 : job.CountThreads,
-                               control);
-            } catch (const std::bad_alloc&) {
-                std::lock_guard lock(mutex);
-                if (result.Error.empty()) result.Error = "内存不足";
-                halt = true;
-            } catch (const std::exception& error) {
-                std::lock_guard lock(mutex);
-                if (result.Error.empty()) result.Error = error.what();
-                halt = true;
-            }
-            if (!row) break;
-            std::lock_guard lock(mutex);
-            early.emplace(t, *row);
-            for (auto it = early.find(result.FirstRow + static_cast<int32_t>(result.Rows.size()));
-                 it != early.end();
-                 it = early.find(result.FirstRow + static_cast<int32_t>(result.Rows.size()))) {
-                result.Rows.push_back(it->second);
-                early.erase(it);
+            },
+            [&](TReduceCheckRow&& row) {
+                result.Rows.push_back(std::move(row));
+                const TReduceCheckRow& scored = result.Rows.back();
                 const auto done = static_cast<int32_t>(result.Rows.size());
-                if (news) news({result.Rows.back().Row, done, result.Total, &result.Rows.back()});
+                if (news) news({scored.Row, done, result.Total, &scored});
                 control.Report(done, result.Total);
-            }
-        }
-    };
-    std::vector<std::thread> pool;
-    for (int i = 1; i < workers; ++i) pool.emplace_back(work);
-    work();
-    for (std::thread& thread : pool) thread.join();
+            });
+    } catch (const std::bad_alloc&) {
+        result.Error = "内存不足";
+    } catch (const std::exception& error) {
+        result.Error = error.what();
+    }
     result.Stopped = static_cast<int32_t>(result.Rows.size()) < result.Total;
     result.Summary = SummarizeReduceCheck(result.Rows);
     return result;

@@ -1,14 +1,12 @@
 #include "search/Backtest.h"
 
 #include <algorithm>
-#include <climits>
 #include <cmath>
-#include <exception>
-#include <map>
-#include <mutex>
+#include <optional>
 #include <thread>
 
 #include "data/Error.h"
+#include "data/OrderedPool.h"
 #include "search/OptionRules.h"
 #include "search/PatternCheck.h"
 #include "search/SearchEngine.h"
@@ -21,15 +19,14 @@ namespace {
 // report of the search).
 class TScoringSink : public ISearchSink {
   public:
-    TScoringSink(const TCodes& draws, int32_t row, int32_t minimumSteps, int64_t limit,
-                 const TJobControl& control, const std::atomic<bool>& halt,
-                 const std::atomic<int32_t>& limitRow)
+    TScoringSink(const TCodes& draws, int32_t row, int32_t index, int32_t minimumSteps,
+                 int64_t limit, const TJobControl& control, const TOrderedPool& pool)
         : draws_(draws),
+          index_(index),
           minimumSteps_(minimumSteps),
           limit_(limit),
           control_(control),
-          halt_(halt),
-          limitRow_(limitRow) {
+          pool_(pool) {
         Row.Row = row;
     }
     void Progress(int64_t) override { PassOnStop(); }
@@ -52,15 +49,15 @@ class TScoringSink : public ISearchSink {
   private:
     void PassOnStop() {
         if (RowControl.Cancelled()) return;
-        if (control_.Cancelled() || halt_.load() || limitRow_.load() < Row.Row) RowControl.Cancel();
+        if (control_.Cancelled() || pool_.Drops(index_)) RowControl.Cancel();
     }
     const TCodes& draws_;
+    int32_t index_;
     int32_t minimumSteps_;
     int64_t limit_;
     int64_t found_ = 0;
     const TJobControl& control_;
-    const std::atomic<bool>& halt_;
-    const std::atomic<int32_t>& limitRow_;
+    const TOrderedPool& pool_;
 };
 
 // The draws before a row, kept between rows so that only new rows are copied.
@@ -329,70 +326,42 @@ TBacktestOutcome RunBacktest(const TBacktestRequest& request, IBacktestSink& sin
     const TCodes& draws = *request.Draws;
     const int32_t total = std::clamp(request.Rows, 0, draws.Count());
     const int32_t firstRow = draws.Count() - total + 1;
-    int workers = request.Workers > 0
-                      ? request.Workers
-                      : std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
-    workers = std::min(workers, std::max(total, 1));
+    const int workers = request.Workers > 0
+                            ? request.Workers
+                            : std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
 
-    std::atomic<int32_t> nextIndex{0};
-    std::atomic<bool> halt{false};  // a failure ends every worker
-    // The first row past the pattern limit: later rows end, earlier ones are still scored.
-    std::atomic<int32_t> limitRow{INT32_MAX};
-    std::mutex mutex;  // guards what follows and every call into the sink
-    std::exception_ptr error;
-    std::map<int32_t, TBacktestRow> early;  // rows done before an earlier row
+    // Rows are searched side by side; the first row past the pattern limit ends the pool there
+    // (later rows end, earlier ones are still scored).
+    TOrderedPool pool;
     TBacktestOutcome outcome;
-    std::vector<TBacktestRow>& scored = outcome.Rows;
-
-    auto work = [&] {
-        TPrefixDraws prefix(draws);
-        while (!control.Cancelled() && !halt.load()) {
-            const int32_t index = nextIndex.fetch_add(1);
-            const int32_t row = firstRow + index;
-            if (index >= total || row > limitRow.load()) break;
-            {
-                std::lock_guard lock(mutex);
-                sink.RowStarted(row);
-            }
-            TSearchRequest search;
-            search.Options = request.Options;
-            search.Draws = &prefix.Before(row);
-            search.Threads = request.SearchThreads;
-            search.Seed = request.Seed;
-            search.DrawingOrder = false;  // only the hits count
-            TScoringSink scoring(draws, row, request.Options.SecCountSe, request.MaxPatterns,
-                                 control, halt, limitRow);
-            try {
+    pool.Run(
+        total, workers, control,
+        [&] {
+            return [&, prefix = TPrefixDraws(draws)](
+                       int32_t index) mutable -> std::optional<TBacktestRow> {
+                const int32_t row = firstRow + index;
+                TSearchRequest search;
+                search.Options = request.Options;
+                search.Draws = &prefix.Before(row);
+                search.Threads = request.SearchThreads;
+                search.Seed = request.Seed;
+                search.DrawingOrder = false;  // only the hits count
+                TScoringSink scoring(draws, row, index, request.Options.SecCountSe,
+                                     request.MaxPatterns, control, pool);
                 RunSearch(search, scoring, scoring.SearchControl());
                 scoring.Row.Close();
-            } catch (...) {
-                std::lock_guard lock(mutex);
-                if (!error) error = std::current_exception();
-                halt = true;
-                break;
-            }
-            std::lock_guard lock(mutex);
-            if (scoring.LimitReached) {
-                limitRow = std::min(limitRow.load(), row);
-                outcome.LimitRow = limitRow;
-                break;
-            }
-            // The search may have ended early.
-            if (control.Cancelled() || halt.load() || row > limitRow.load()) break;
-            early.emplace(row, std::move(scoring.Row));
-            for (auto it = early.find(firstRow + static_cast<int32_t>(scored.size()));
-                 it != early.end();
-                 it = early.find(firstRow + static_cast<int32_t>(scored.size()))) {
-                scored.push_back(std::move(it->second));
-                early.erase(it);
-                sink.RowScored(scored.back(), static_cast<int32_t>(scored.size()), total);
-            }
-        }
-    };
-    std::vector<std::thread> threads;
-    for (int i = 1; i < workers; ++i) threads.emplace_back(work);
-    work();
-    for (auto& t : threads) t.join();
-    if (error) std::rethrow_exception(error);
+                if (scoring.LimitReached) {
+                    pool.EndAt(index);
+                    return std::nullopt;
+                }
+                return std::move(scoring.Row);
+            };
+        },
+        [&](int32_t index) { sink.RowStarted(firstRow + index); },
+        [&](TBacktestRow&& row) {
+            outcome.Rows.push_back(std::move(row));
+            sink.RowScored(outcome.Rows.back(), static_cast<int32_t>(outcome.Rows.size()), total);
+        });
+    if (pool.End() < total) outcome.LimitRow = firstRow + pool.End();
     return outcome;
 }
