@@ -193,7 +193,14 @@ std::optional<TReduceCheckRow> CheckRow(const TReduceCheckJob& job, int32_t t, T
         row.Kept = 0;
     } else {
         const TReducePlan plan(set, context);
-        const TReduceCount counted = CountReduced(plan, false, countThreads, control);
+        // The count reports its blocks to a control of its own, so that the check's progress
+        // stays its draws; the check's cancel reaches it at its next block.
+        TJobControl part;
+        part.SetWake([&] {
+            part.Looked();
+            if (control.Cancelled()) part.Cancel();
+        });
+        const TReduceCount counted = CountReduced(plan, false, countThreads, part);
         if (counted.Stopped) return std::nullopt;
         row.Kept = counted.Kept;
         if (counts) counts->emplace(key, row.Kept);

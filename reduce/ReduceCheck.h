@@ -98,7 +98,7 @@ struct TReduceCheckResult {
 
 // Runs the check on the calling thread (its counts and searches on the cores) until done or
 // control is cancelled; news is called one call at a time, each call followed by control's
-// Report (the counts report their blocks in between). Never raises: refused options and
+// Report (draws counted out of the draws to count). Never raises: refused options and
 // conditions that cannot apply end it with Error.
 TReduceCheckResult RunReduceCheck(const TReduceCheckJob& job, TJobControl& control,
                                   const TReduceCheckNewsFn& news = {});
