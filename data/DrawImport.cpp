@@ -5,6 +5,7 @@
 #include "data/DrawText.h"
 #include "data/Error.h"
 #include "data/TextCodec.h"
+#include "data/TextLines.h"
 
 namespace {
 
@@ -82,19 +83,12 @@ std::string UnreadableLineMessage(int32_t line, std::string_view text) {
 std::vector<int32_t> ParseDrawNumbers(std::string_view bytes) {
     const std::string text = DecodeDrawFile(bytes);
     std::vector<int32_t> numbers;
-    int32_t lineNumber = 0;
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t end = text.find_first_of("\r\n", start);
-        if (end == std::string::npos) end = text.size();
-        const std::string_view line = std::string_view(text).substr(start, end - start);
-        ++lineNumber;
+    ForEachLine(text, [&](int32_t lineNumber, std::string_view line) {
         int32_t number = 0;
         const TPlainLine kind = ReadPlainDrawLine(line, number);
         if (kind == TPlainLine::Bad) throw TError(UnreadableLineMessage(lineNumber, line));
         if (kind == TPlainLine::Draw) numbers.push_back(number);
-        start = end + (text.compare(end, 2, "\r\n") == 0 ? 2 : 1);
-    }
+    });
     return numbers;
 }
 

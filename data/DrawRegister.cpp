@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "data/TextLines.h"
+
 namespace {
 
 constexpr std::string_view RegisterFirstLine = "Tolvane draw register 1";
@@ -240,17 +242,12 @@ std::string RegisterText(const TDrawRegister& reg, const TCodes& draws) {
 }
 
 TDrawRegister ParseRegister(std::string_view text, const TCodes& draws) {
-    size_t at = 0;
+    TTextLines lines(text);
     int32_t line = 0;
     // The next line without its end; false at the end of the text.
     const auto next = [&](std::string_view& out) {
-        if (at >= text.size()) return false;
-        size_t end = text.find('\n', at);
-        if (end == std::string_view::npos) end = text.size();
-        out = text.substr(at, end - at);
-        if (!out.empty() && out.back() == '\r') out.remove_suffix(1);
-        at = end + 1;
-        ++line;
+        if (!lines.Next(out)) return false;
+        line = lines.Number();
         return true;
     };
     std::string_view current;

@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "data/DrawImport.h"
+#include "data/TextLines.h"
 
 namespace {
 
@@ -281,16 +282,10 @@ std::vector<int32_t> TDrawFileReading::Numbers() const {
 }
 
 TDrawFileText::TDrawFileText(std::string_view bytes) : text_(DecodeDrawFile(bytes)) {
-    uint32_t start = 0;
-    const auto size = static_cast<uint32_t>(text_.size());
-    for (uint32_t i = 0; i < size; ++i) {
-        const char c = text_[i];
-        if (c != '\r' && c != '\n') continue;
-        lines_.push_back({start, i});
-        if (c == '\r' && i + 1 < size && text_[i + 1] == '\n') ++i;
-        start = i + 1;
-    }
-    if (start < size) lines_.push_back({start, size});
+    ForEachLine(text_, [&](int32_t, std::string_view line) {
+        const auto start = static_cast<uint32_t>(line.data() - text_.data());
+        lines_.push_back({start, start + static_cast<uint32_t>(line.size())});
+    });
     // A zero byte is damage in the middle of a file, not its end: its line is refused.
     const size_t zero = text_.find('\0');
     if (zero != std::string::npos)

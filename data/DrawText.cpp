@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "data/TextLines.h"
+
 namespace {
 
 int HexValue(char c) {
@@ -115,14 +117,6 @@ std::vector<std::string> SplitLines(std::string_view text) {
     const size_t zero = text.find('\0');
     if (zero != std::string_view::npos) text = text.substr(0, zero);
     std::vector<std::string> lines;
-    size_t start = 0;
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\r' || text[i] == '\n') {
-            lines.emplace_back(text.substr(start, i - start));
-            if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-            start = i + 1;
-        }
-    }
-    if (start < text.size()) lines.emplace_back(text.substr(start));
+    ForEachLine(text, [&](int32_t, std::string_view line) { lines.emplace_back(line); });
     return lines;
 }

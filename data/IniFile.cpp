@@ -5,16 +5,7 @@
 #include "data/FileIo.h"
 #include "data/Platform.h"
 #include "data/TextCodec.h"
-
-namespace {
-
-std::string_view TrimBlanks(std::string_view text) {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
-    return text;
-}
-
-}  // namespace
+#include "data/TextLines.h"
 
 bool SameIniName(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
@@ -37,19 +28,12 @@ TIniFile TIniFile::Parse(std::string_view bytes) {
         decoded = DecodeTextFile(bytes);
         bytes = decoded;
     }
-    std::string_view text = bytes;
-    if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
     TIniFile ini;
     ini.encoding_ = encoding;
     Section* current = nullptr;
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t end = text.find_first_of("\r\n", start);
-        if (end == std::string_view::npos) end = text.size();
-        const std::string_view line = text.substr(start, end - start);
-        start = end + 1;
-        if (end + 1 < text.size() && text[end] == '\r' && text[end + 1] == '\n') ++start;
-
+    TTextLines lines(WithoutByteOrderMark(bytes));
+    std::string_view line;
+    while (lines.Next(line)) {
         const std::string_view trimmed = TrimBlanks(line);
         if (trimmed.empty() || trimmed.front() == ';') continue;
         if (trimmed.front() == '[') {

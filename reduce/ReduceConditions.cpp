@@ -4,6 +4,8 @@
 #include <bit>
 #include <charconv>
 
+#include "data/TextLines.h"
+
 namespace {
 
 constexpr std::string_view FullWidthSpace = "\xE3\x80\x80";
@@ -236,18 +238,13 @@ std::string CategoryValueText(TShapeMetricId metric, int32_t category) {
 }
 
 TReduceSet ReadReduceSet(std::string_view text) {
-    if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
     TReduceSet set;
     bool toleranceSeen = false;
     int32_t line = 0;
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t end = text.find('\n', start);
-        if (end == std::string_view::npos) end = text.size();
-        std::string_view content = text.substr(start, end - start);
-        start = end + 1;
-        ++line;
-        if (!content.empty() && content.back() == '\r') content.remove_suffix(1);
+    TTextLines lines(WithoutByteOrderMark(text));
+    std::string_view content;
+    while (lines.Next(content)) {
+        line = lines.Number();
         if (content.find('\0') != std::string_view::npos)
             throw TReduceError(line, "含有无法识别的字符");
         const std::vector<std::string_view> tokens = Tokens(content);

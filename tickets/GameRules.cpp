@@ -4,8 +4,8 @@
 #include <bit>
 #include <charconv>
 
+#include "data/TextLines.h"
 #include "tickets/DefaultGameRules.h"
-#include "tickets/TextLines.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <bit>
 #include <charconv>
 
-#include "tickets/TextLines.h"
+#include "data/TextLines.h"
 
 namespace {
 
