@@ -169,12 +169,29 @@ std::string TGui2Reg::ResultsText() const {
     return text;
 }
 
+std::string TGui2Reg::PredictionText() const {
+    std::string text;
+    for (int32_t l = LineCount - 1; l >= 0; --l) {
+        if (PositionCount(l) == 0) continue;
+        if (!text.empty()) text += "，";
+        std::string letters;
+        for (int32_t column = 0; column < 8; ++column)
+            if (GetPosition(l, column))
+                letters += std::string(letters.empty() ? "" : "+") + PositionLetters[column];
+        const int32_t value = GetResult(l);
+        text += letters + "=" + std::to_string(value);
+        if (ContrastKind != 1 && ContrastKind != 2) text += "或" + std::to_string(PairDigit(value));
+    }
+    if (text.empty()) return text;
+    // Two differences of ten keep the relation under 明对, one under 全明 and 全对.
+    return text + (ContrastKind == 1 || ContrastKind == 2 ? "，命中机会10%" : "，命中机会20%");
+}
+
 std::string TGui2Reg::ResultText(int32_t value) const {
     switch (ContrastKind) {
         case 1:
+        case 2:  // the stored digit is the one that keeps the sums 5 apart: the one that hits
             return std::to_string(value);
-        case 2:
-            return std::to_string(PairDigit(value));
         default:
             return std::to_string(value) + std::to_string(PairDigit(value));
     }

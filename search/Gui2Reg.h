@@ -85,6 +85,9 @@ class TGui2Reg : public TPersistent {
     std::string SumsText() const;
     std::string ResultsText() const;
     std::string ResultText(int32_t value) const;
+    // The prediction in words with the chance any pattern of its kind has of a hit, for the
+    // 规律走势 line: "A+B=4或9，命中机会20%" (明对), "A=3，命中机会10%" (全明, 全对).
+    std::string PredictionText() const;
     // "点" column: points of the high line, then of the low line.
     std::string PointsText() const;
 

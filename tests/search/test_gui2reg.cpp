@@ -4,6 +4,7 @@
 #include <tuple>
 
 #include "search/Gui2Reg.h"
+#include "search/PatternCheck.h"
 #include "tests/support/SearchTestSupport.h"
 
 namespace {
@@ -55,6 +56,7 @@ TEST(TGui2Reg, ListTextsOfAPattern) {
     EXPECT_EQ(reg.PositionsText(), "A,C");
     EXPECT_EQ(reg.SumsText(), "38,27,8x");
     EXPECT_EQ(reg.ResultsText(), "A+C=38");
+    EXPECT_EQ(reg.PredictionText(), "A+C=3或8，命中机会20%");
     EXPECT_EQ(reg.TopOffset(), -3);
     EXPECT_EQ(reg.MarkedLineCount(), 1);
     EXPECT_TRUE(reg.PositionUsed(3));
@@ -64,16 +66,50 @@ TEST(TGui2Reg, ListTextsOfAPattern) {
     reg.SetResult(1, 8);
     reg.ContrastKind = 1;
     EXPECT_EQ(reg.ResultsText(), "B=8,A+C=3");
+    EXPECT_EQ(reg.PredictionText(), "B=8，A+C=3，命中机会10%");
     EXPECT_EQ(reg.SumsText(), "38,27,xx");
     EXPECT_EQ(reg.PositionsText(), "A,B,C");
 }
 
-TEST(TGui2Reg, ResultTextByContrastKind) {
+// The text names the digit that hits: for found 全明 and 全对 patterns of one predicted digit
+// position, that digit put into the coming draw verifies as 中 by the hit rule, and every other
+// digit as 未中; 明对 names the stored digit and its pair.
+TEST(TGui2Reg, ResultTextNamesTheDigitThatHits) {
     TGui2Reg reg;
     for (auto [kind, digit, text] :
-         {std::tuple{1, 3, "3"}, {2, 3, "8"}, {3, 3, "38"}, {3, 7, "72"}}) {
+         {std::tuple{1, 3, "3"}, {2, 3, "3"}, {3, 3, "38"}, {3, 7, "72"}}) {
         reg.ContrastKind = kind;
         EXPECT_EQ(reg.ResultText(digit), text) << kind << digit;
+    }
+    const auto draws = RandomDraws(23, 40);
+    for (int32_t contrast : {1, 2}) {
+        SCOPED_TRACE(contrast);
+        SearchOptions options;
+        options.SumConstrastGbx = contrast;
+        options.FallStyleGbx = 1;  // 定位定数
+        options.SecCountSe = 3;
+        TRecordingSink found;
+        found.KeepPatterns = true;
+        const std::atomic<bool> stop{false};
+        RunSearch(TSearchRequest{options, draws.get(), 1, 1}, found, stop);
+        int32_t checked = 0;
+        for (const auto& pattern : found.Patterns) {
+            const std::string text = pattern->ResultsText();
+            const int32_t column =
+                static_cast<int32_t>(std::string_view(PositionLetters).find(text[0]));
+            if (text.size() != 3 || column < 1) continue;  // one digit position A-G
+            for (int32_t d = 0; d < 10; ++d) {
+                TCodes coming;
+                coming.Assign(*draws);
+                coming.SetNum(column, coming.Add(), d);
+                const bool shown = d == text[2] - '0';
+                EXPECT_EQ(VerifyPattern(*pattern, coming),
+                          shown ? TVerification::Hit : TVerification::Miss)
+                    << text << " with " << d;
+            }
+            if (++checked == 20) break;
+        }
+        EXPECT_GT(checked, 0);
     }
 }
 

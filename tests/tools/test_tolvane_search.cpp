@@ -439,7 +439,7 @@ TEST_F(TolvaneSearchTool, PrintedPatternsAndDocumentsKeepEveryByte) {
          1975, 0xf78a882943c157deu, 0x48eb165532f2fbfcu},
         {"--set SumConstrastGbx=2 --set LinegDistMinSe=0 --set LinegDistMaxSe=2 "
          "--set SecInterGbx=2 --set LinedPtMaxSe=4 --set LinegPtMaxSe=4 --set SecCountSe=3",
-         2374, 0xfb51062b15d49b48u, 0x0fd32a57e364c87fu},
+         2374, 0x415157c2636b663au, 0x0fd32a57e364c87fu},
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.Options);

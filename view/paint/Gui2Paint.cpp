@@ -164,7 +164,7 @@ void PaintTo(QPainter& painter, const TGridPaintInput& grid, bool onScreen, int3
         textAt(issueCell, 16, 4, QStringLiteral("点"));
         textAt(issueCell, 16, g.CellHeight + w, QStringLiteral("评"));
         textAt(valueCell, 12, 4,
-               QStringLiteral("规律走势：") + QString::fromStdString(pattern.ResultsText()));
+               QStringLiteral("规律走势：") + QString::fromStdString(pattern.PredictionText()));
         textAt(valueCell, 12, g.CellHeight + w, QString::fromStdString(FeaturesText(pattern)));
     }
 }
