@@ -90,7 +90,7 @@ TEST(TGui2Reg, ResultTextNamesTheDigitThatHits) {
         options.SecCountSe = 3;
         TRecordingSink found;
         found.KeepPatterns = true;
-        const std::atomic<bool> stop{false};
+        TJobControl stop;
         RunSearch(TSearchRequest{options, draws.get(), 1, 1}, found, stop);
         int32_t checked = 0;
         for (const auto& pattern : found.Patterns) {
