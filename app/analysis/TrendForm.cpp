@@ -17,7 +17,9 @@
 #include "app/analysis/ShapeTab.h"
 #include "stats/ui/ShapeBarsView.h"
 #include "stats/ui/TrendChartView.h"
+#include "ui/DocumentFeed.h"
 #include "ui/Prompts.h"
+#include "ui/WidgetBuild.h"
 #include "ui/WindowPlacement.h"
 #include "view/paint/PaintBasics.h"
 
@@ -28,14 +30,13 @@ constexpr int DefaultChoice = 2;  // 100 draws
 
 }  // namespace
 
-TTrendForm::TTrendForm(QWidget* parent, TPrompts& prompts)
-    : QWidget(parent, Qt::Window), prompts_(prompts) {
+TTrendForm::TTrendForm(QWidget* parent, TPrompts& prompts, TDocumentFeed& document)
+    : QWidget(parent, Qt::Window), document_(document), prompts_(prompts) {
     setObjectName(QStringLiteral("TrendForm"));
     setWindowTitle(QStringLiteral("走势分析"));
     setFont(SongFont());
 
-    TrendTabs = new QTabBar(this);
-    TrendTabs->setObjectName(QStringLiteral("TrendTabs"));
+    TrendTabs = Named<QTabBar>("TrendTabs", this);
     for (int32_t p = 1; p <= TrendPositionCount; ++p)
         TrendTabs->addTab(QStringLiteral("%1位").arg(QLatin1Char(PositionLetters[p])));
     TrendTabs->addTab(QStringLiteral("和值"));
@@ -44,53 +45,33 @@ TTrendForm::TTrendForm(QWidget* parent, TPrompts& prompts)
     TrendTabs->setDrawBase(false);
 
     auto* windowLabel = new QLabel(QStringLiteral("最近期数"), this);
-    TrendWindowCbb = new QComboBox(this);
-    TrendWindowCbb->setObjectName(QStringLiteral("TrendWindowCbb"));
+    TrendWindowCbb = Named<QComboBox>("TrendWindowCbb", this);
     for (int32_t choice : WindowChoices)
         TrendWindowCbb->addItem(choice > 0 ? QString::number(choice) : QStringLiteral("全部"),
                                 choice);
     TrendWindowCbb->setCurrentIndex(DefaultChoice);
     windowLabel->setBuddy(TrendWindowCbb);
 
-    TrendSaveBtn = new QPushButton(QStringLiteral("保存图片"), this);
-    TrendSaveBtn->setObjectName(QStringLiteral("TrendSaveBtn"));
-    TrendSaveBtn->setToolTip(QStringLiteral("把走势图保存为PNG或GIF图片"));
-    TrendCopyBtn = new QPushButton(QStringLiteral("复制图片"), this);
-    TrendCopyBtn->setObjectName(QStringLiteral("TrendCopyBtn"));
-    TrendCopyBtn->setToolTip(QStringLiteral("把走势图复制到剪贴板"));
+    TrendSaveBtn = NamedButton("TrendSaveBtn", QStringLiteral("保存图片"), this,
+                               QStringLiteral("把走势图保存为PNG或GIF图片"));
+    TrendCopyBtn = NamedButton("TrendCopyBtn", QStringLiteral("复制图片"), this,
+                               QStringLiteral("把走势图复制到剪贴板"));
     TrendSaveBtn->setShortcut(QKeySequence::Save);
     TrendCopyBtn->setShortcut(QKeySequence::Copy);
-
-    TrendInfoLbl = new QLabel(this);
-    TrendInfoLbl->setObjectName(QStringLiteral("TrendInfoLbl"));
+    TrendInfoLbl = NamedLabel("TrendInfoLbl", this);
 
     TrendChart = new TTrendChartView(this);
     TrendViews = new QStackedWidget(this);
     TrendViews->addWidget(TrendChart);
     TrendViews->addWidget(ShapeTab->ShapeBars);
 
-    auto* bar = new QHBoxLayout;
-    bar->setContentsMargins(6, 4, 6, 4);
-    bar->addWidget(TrendTabs);
-    bar->addSpacing(12);
-    bar->addWidget(windowLabel);
-    bar->addWidget(TrendWindowCbb);
-    bar->addSpacing(12);
-    bar->addWidget(TrendSaveBtn);
-    bar->addWidget(TrendCopyBtn);
-    bar->addStretch(1);
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-    layout->addLayout(bar);
     // The 形态 tab's choosers on a line of their own, shown with the tab.
     ShapeTab->Controls->setContentsMargins(6, 0, 6, 4);
-    layout->addWidget(ShapeTab->Controls);
-    layout->addWidget(TrendViews, 1);
-    auto* info = new QHBoxLayout;
-    info->setContentsMargins(6, 2, 6, 2);
-    info->addWidget(TrendInfoLbl);
-    layout->addLayout(info);
+    Column({Row({TrendTabs, TGap{12}, windowLabel, TrendWindowCbb, TGap{12}, TrendSaveBtn,
+                 TrendCopyBtn, TStretch{}},
+                {{6, 4, 6, 4}}),
+            ShapeTab->Controls, TGrow{TrendViews}, Row({TrendInfoLbl}, {{6, 2, 6, 2}})},
+           {{0, 0, 0, 0}, 0}, this);
     resize(TrendChart->sizeHint().width(), 720);
 
     connect(TrendTabs, &QTabBar::currentChanged, this, [this] { ShowPosition(); });
@@ -98,18 +79,13 @@ TTrendForm::TTrendForm(QWidget* parent, TPrompts& prompts)
     connect(ShapeTab, &TShapeTab::Changed, this, [this] { ShowPosition(); });
     connect(TrendSaveBtn, &QPushButton::clicked, this, &TTrendForm::TrendSaveBtnClick);
     connect(TrendCopyBtn, &QPushButton::clicked, this, &TTrendForm::TrendCopyBtnClick);
+    connect(&document_, &TDocumentFeed::DrawsChanged, this, &TTrendForm::DrawsChanged);
     Recompute();
 }
 
 TTrendForm::~TTrendForm() {
     TrendChart->SetChart(nullptr);
     ShapeTab->ShapeBars->SetChart(nullptr);
-}
-
-void TTrendForm::SetDraws(const TCodes* draws, int32_t issueBase) {
-    draws_ = draws;
-    issueBase_ = issueBase;
-    DrawsChanged();
 }
 
 void TTrendForm::OpenWindow() {
@@ -149,7 +125,7 @@ void TTrendForm::showEvent(QShowEvent* event) {
 
 void TTrendForm::Recompute() {
     stale_ = false;
-    const TCodes& draws = draws_ ? *draws_ : noDraws_;
+    const TCodes& draws = document_.View().Draws();
     stats_ = ComputeTrendStats(draws, LastDraws(draws.Count(), WindowChoice()));
     TrendInfoLbl->setText(
         QStringLiteral("共 %1 期，统计最近 %2 期").arg(draws.Count()).arg(stats_.Window.Length));
@@ -157,7 +133,8 @@ void TTrendForm::Recompute() {
 }
 
 void TTrendForm::ShowPosition() {
-    const TCodes& draws = draws_ ? *draws_ : noDraws_;
+    const TDocumentView& document = document_.View();
+    const TCodes& draws = document.Draws();
     const int32_t position = Position();
     omissions_ = position > 0 ? TOmissionTable(draws, stats_.Window, position) : TOmissionTable();
     TrendChart->SetChart(nullptr);
@@ -165,8 +142,8 @@ void TTrendForm::ShowPosition() {
     ShapeTab->Controls->setVisible(shape);
     if (shape) ShapeTab->Compute(draws, stats_.Window);
     input_.emplace(TTrendPaintInput{draws, stats_, shape ? ShapeTab->Omissions() : omissions_,
-                                    position, issueBase_, font(), palette(),
-                                    shape ? &ShapeTab->Stats() : nullptr, register_});
+                                    position, document.IssueBase(), font(), palette(),
+                                    shape ? &ShapeTab->Stats() : nullptr, &document.Register()});
     TrendChart->SetChart(&*input_);
     TrendViews->setCurrentIndex(shape && ShapeTab->ShowsBars() ? 1 : 0);
 }
@@ -184,7 +161,7 @@ QImage TTrendForm::ChartPicture() const {
 bool TTrendForm::SavePictureTo(const QString& path) {
     QString error;
     if (SaveTrendPicture(ChartPicture(), path, error)) return true;
-    prompts_.ShowMessage(this, error);
+    prompts_.ShowError(this, error);
     return false;
 }
 

@@ -13,26 +13,24 @@ class QLabel;
 class QPushButton;
 class QStackedWidget;
 class QTabBar;
+class TDocumentFeed;
 class TShapeTab;
 class TPrompts;
 class TTrendChartView;
 
 // The trend window (走势分析): a tab per position A-G, one for the sums of digits 1-4 and one
 // for the shapes of the draws (形态, its choosers in TShapeTab), the
-// number of latest draws to read, and the chart with its omission statistics. It reads the draw
-// list it is given and never changes it; DrawsChanged brings it up to date.
+// number of latest draws to read, and the chart with its omission statistics. It reads the
+// document's draws and their 期号 and never changes them; it follows the feed's DrawsChanged.
 class TTrendForm : public QWidget {
     Q_OBJECT
 
   public:
-    // prompts shows the messages and the save dialog and must outlive the window.
-    TTrendForm(QWidget* parent, TPrompts& prompts);
+    // prompts shows the messages and the save dialog; both it and the document must outlive
+    // the window.
+    TTrendForm(QWidget* parent, TPrompts& prompts, TDocumentFeed& document);
     ~TTrendForm() override;
 
-    // The draws to read, not owned (null reads none); issueBase numbers draw index 0.
-    void SetDraws(const TCodes* draws, int32_t issueBase = 1);
-    // The 期号 of the draws (not owned): the chart's issue column shows them; null: numbers.
-    void SetRegister(const TDrawRegister* reg) { register_ = reg; }
     // Shows the window (centred on the screen the first time) and brings it to the front.
     void OpenWindow();
 
@@ -72,10 +70,7 @@ class TTrendForm : public QWidget {
     void Recompute();
     void ShowPosition();
 
-    const TCodes* draws_ = nullptr;
-    TCodes noDraws_;
-    int32_t issueBase_ = 1;
-    const TDrawRegister* register_ = nullptr;
+    TDocumentFeed& document_;
     TTrendStats stats_;
     TOmissionTable omissions_;
     std::optional<TTrendPaintInput> input_;

@@ -5,9 +5,14 @@
 #include <memory>
 
 #include "data/Error.h"
+#include "data/ProgramIdentity.h"
 #include "search/DocumentSession.h"
 #include "search/Gui2RegMgr.h"
+#include "search/SearchTexts.h"
 #include "ui/BackgroundJob.h"
+#include "ui/Failure.h"
+#include "ui/Prompts.h"
+#include "view/ui/Gui2Ctrl.h"
 
 namespace {
 
@@ -63,12 +68,53 @@ void OpenDocumentInBackground(TBackgroundJob& job, TDocumentSession& session, TC
         [&session, done, failed, closeProgress](std::exception_ptr failure) {
             closeProgress();
             session.OpenFailed();
-            try {
-                std::rethrow_exception(failure);
-            } catch (const TReadCancelled&) {
+            if (FailureIs<TReadCancelled>(failure))
                 done(false, {});
-            } catch (...) {
-                failed(std::current_exception());
-            }
+            else
+                failed(failure);
         });
+}
+
+void OpenWorkDocument(TBackgroundJob& job, TDocumentSession& session, TGui2RegNet& grid,
+                      TGui2RegMgr& manager, TPrompts& prompts, QWidget* parent,
+                      std::function<void(TPatternListModel::TRows& rows)> listRows,
+                      std::function<void()> ended) {
+    // All or nothing: a damaged document leaves the draws and the patterns as they were.
+    OpenDocumentInBackground(
+        job, session, grid.Draws(), manager, parent,
+        [&session, &grid, &prompts, parent, listRows, ended](bool opened,
+                                                             TPatternListModel::TRows rows) {
+            if (!opened) {
+                prompts.ShowMessage(parent, QString::fromUtf8(DocumentNotOpenedText));
+                return ended();
+            }
+            grid.Register() = session.OpenRegister(grid.Draws());
+            if (!session.RegisterMessage().empty())
+                prompts.ShowError(parent, QString::fromStdString(session.RegisterMessage()));
+            grid.Pattern().Clear();
+            grid.LayoutGrid();
+            grid.DrawsReplaced();
+            listRows(rows);
+            ended();
+        },
+        [&prompts, parent, ended](std::exception_ptr) {
+            prompts.ShowError(parent, QStringLiteral("打开文档失败：\r\n") +
+                                          QString::fromUtf8(WorkDocumentFileName));
+            ended();
+        });
+}
+
+bool SaveWorkDocument(TDocumentSession& session, const TGui2RegNet& grid,
+                      const TGui2RegMgr& manager, TPrompts& prompts, QWidget* parent) {
+    std::exception_ptr failure;
+    try {
+        session.Save(grid.Draws(), manager, grid.Register());
+    } catch (const std::exception&) {
+        failure = std::current_exception();
+    }
+    if (!session.BackupPath().empty())  // told first, whether or not the save went well
+        prompts.ShowMessage(parent, QStringLiteral("原文档无法读取，已备份为：\r\n") +
+                                        QString::fromStdString(session.BackupPath()));
+    if (failure) ShowFailure(prompts, parent, failure);
+    return !failure;
 }

@@ -10,6 +10,8 @@ class TBackgroundJob;
 class TCodes;
 class TDocumentSession;
 class TGui2RegMgr;
+class TGui2RegNet;
+class TPrompts;
 
 // Opens the work document on the job while the window keeps answering: the file is read and
 // checked on the job's thread; a document that takes longer than half a second shows
@@ -23,3 +25,19 @@ void OpenDocumentInBackground(TBackgroundJob& job, TDocumentSession& session, TC
                               TGui2RegMgr& manager, QWidget* parent,
                               std::function<void(bool opened, TPatternListModel::TRows rows)> done,
                               std::function<void(std::exception_ptr failure)> failed);
+
+// The main window's opening of its document: OpenDocumentInBackground into the grid's draws and
+// the manager; once read, the register from the document's companion (a message when it was
+// not trusted) and the grid laid out for the new draws, then listRows with the pattern list's
+// rows. A document that was not opened says so ("打开文档失败", or the stopped opening's
+// message) and changes nothing. ended runs last in every case.
+void OpenWorkDocument(TBackgroundJob& job, TDocumentSession& session, TGui2RegNet& grid,
+                      TGui2RegMgr& manager, TPrompts& prompts, QWidget* parent,
+                      std::function<void(TPatternListModel::TRows& rows)> listRows,
+                      std::function<void()> ended);
+
+// Saves the document with the grid's draws and register and the manager's patterns. A copy
+// made of an unreadable document is told first, then a failure with its reason; true when
+// saved.
+bool SaveWorkDocument(TDocumentSession& session, const TGui2RegNet& grid,
+                      const TGui2RegMgr& manager, TPrompts& prompts, QWidget* parent);

@@ -22,6 +22,7 @@
 #include "data/FileIo.h"
 #include "data/ui/CodeEditor.h"
 #include "ui/BackgroundJob.h"
+#include "ui/Failure.h"
 #include "ui/Prompts.h"
 #include "view/ui/Gui2Ctrl.h"
 
@@ -261,16 +262,9 @@ void TDrawCommands::Import() {
         },
         [this, closeProgress](std::exception_ptr failure) {
             closeProgress();
-            try {
-                std::rethrow_exception(failure);
-            } catch (const TReadCancelled&) {  // stopped by the user: nothing changed
-            } catch (const TNoDrawsError& e) {
-                ShowError(QString::fromStdString(e.what()) + QStringLiteral("\r\n") +
-                          DrawsKeptText);
-            } catch (const std::exception& e) {
-                ShowError(QString::fromStdString(e.what()));
-            } catch (...) {
-            }
+            // A stop by the user shows nothing: nothing changed.
+            ShowFailure(prompts_, &window_, failure,
+                        FailureIs<TNoDrawsError>(failure) ? DrawsKeptText : QString());
         });
 }
 

@@ -12,6 +12,7 @@
 #include <algorithm>
 
 #include "ui/BackgroundJob.h"
+#include "ui/Failure.h"
 
 namespace {
 
@@ -235,13 +236,10 @@ void TImportPreview::Reread() {
                        ShowReading();
                    },
                    [this](std::exception_ptr failure) {
-                       try {
-                           std::rethrow_exception(failure);
-                       } catch (const TDrawLineError& e) {
-                           ShowFailure(e);
-                       } catch (const std::exception& e) {
-                           ShowFailure(TDrawLineError(e.what(), 0));
-                       }
+                       int32_t line = 0;  // a failure of no line of the file
+                       WhenFailureIs<TDrawLineError>(
+                           failure, [&line](const TDrawLineError& e) { line = e.Line; });
+                       ShowFailure(TDrawLineError(FailureText(failure).toStdString(), line));
                        ShowReading();
                    });
 }

@@ -47,6 +47,13 @@ std::vector<int> TPatternListController::SelectedRows() const {
     return rows;
 }
 
+std::vector<const TGui2Reg*> TPatternListController::ChosenPatterns() const {
+    std::vector<const TGui2Reg*> patterns = SelectedPatterns();
+    if (patterns.empty())
+        for (int32_t i = 0; i < manager_.Count(); ++i) patterns.push_back(&manager_.Get(i));
+    return patterns;
+}
+
 std::vector<const TGui2Reg*> TPatternListController::SelectedPatterns() const {
     const std::vector<int> rows = SelectedRows();
     std::vector<const TGui2Reg*> patterns;

@@ -42,6 +42,8 @@ class TPatternListController : public QObject {
     // Selected rows ascending, each once (a selection may hold a row in more than one range).
     std::vector<int> SelectedRows() const;
     std::vector<const TGui2Reg*> SelectedPatterns() const;
+    // The patterns other windows work on: the selected ones, or every one when none is.
+    std::vector<const TGui2Reg*> ChosenPatterns() const;
     int SelectedRowCount() const;
     // The pattern of the one selected row, or null when not exactly one row is selected.
     const TGui2Reg* SingleSelectedPattern() const;

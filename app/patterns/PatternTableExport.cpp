@@ -6,6 +6,7 @@
 #include "app/patterns/PatternListModel.h"
 #include "search/PatternExport.h"
 #include "ui/BackgroundJob.h"
+#include "ui/Failure.h"
 #include "ui/Prompts.h"
 
 void TPatternTableExport::Run(const TPatternListModel& list,
@@ -65,12 +66,7 @@ void TPatternTableExport::Run(const TPatternListModel& list,
         },
         [window, prompts, finish, closeProgress](std::exception_ptr failure) {
             closeProgress();
-            try {
-                std::rethrow_exception(failure);
-            } catch (const std::exception& e) {
-                prompts->ShowMessage(window, QString::fromStdString(e.what()));
-            } catch (...) {
-            }
+            ShowFailure(*prompts, window, failure);
             finish({});
         });
 }

@@ -13,6 +13,7 @@
 
 #include "data/Platform.h"
 #include "ui/BackgroundJob.h"
+#include "ui/Failure.h"
 #include "ui/Prompts.h"
 #include "view/PictureNames.h"
 #include "view/paint/PatternPaint.h"
@@ -168,12 +169,7 @@ void ExportPatternPictures(TBackgroundJob& job, TGui2RegNet& grid,
         },
         [result, shownPrompts, owner, done, ended](std::exception_ptr failure) {
             ended();
-            try {
-                std::rethrow_exception(failure);
-            } catch (const std::exception& e) {
-                shownPrompts->ShowError(owner, QString::fromStdString(e.what()));
-            } catch (...) {
-            }
+            ShowFailure(*shownPrompts, owner, failure);
             if (done) done(result);
         });
 }

@@ -7,7 +7,9 @@
 #include "app/patterns/PatternListController.h"
 #include "app/patterns/PatternListModel.h"
 #include "app/window/StatusPanels.h"
+#include "search/OptionRules.h"
 #include "search/SearchTexts.h"
+#include "ui/Prompts.h"
 
 TSearchPresenter::TSearchPresenter(TGui2RegMgr& manager, TPatternListModel& list,
                                    TStatusPanels& status, QObject* parent)
@@ -55,6 +57,17 @@ void TSearchPresenter::RunSettledActions() {
     std::vector<std::function<void()>> actions;
     actions.swap(settledActions_);
     for (auto& action : actions) action();
+}
+
+bool TSearchPresenter::CanStart(const SearchOptions& options, TPrompts& prompts,
+                                QWidget* parent) const {
+    if (manager_.Running()) {
+        prompts.ShowMessage(parent, QString::fromUtf8(SearchRunningText));
+        return false;
+    }
+    const std::string problems = SearchOptionMessage(options);
+    if (!problems.empty()) prompts.ShowError(parent, QString::fromStdString(problems));
+    return problems.empty();
 }
 
 TListContents TSearchPresenter::StartSearch(TPatternListController& list, const TCodes& draws) {

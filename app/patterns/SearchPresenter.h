@@ -7,7 +7,10 @@
 
 #include "search/Gui2RegMgr.h"
 
+class QWidget;
 class TPatternListController;
+class TPrompts;
+struct SearchOptions;
 class TPatternListModel;
 struct TListContents;
 class TStatusPanels;
@@ -34,6 +37,10 @@ class TSearchPresenter : public QObject, private TSearchListener {
     // stopped search hands over late never join the state an undo brought back. Waiting
     // actions are dropped when a new search starts.
     void WhenSettled(std::function<void()> action);
+    // Whether 搜索 may start: not while a search runs, nor with options no search can use
+    // (checked as the options dialog checks them, so a hand-edited settings file is caught
+    // before the patterns of the last search are set aside); the reason is shown over parent.
+    bool CanStart(const SearchOptions& options, TPrompts& prompts, QWidget* parent) const;
     // Sets the whole list aside (returned, with the draws of the last search, so that undoing
     // the search brings it back) and starts a search on the draws. Raises the reason when the
     // search cannot start; the list is then as it was.

@@ -111,3 +111,11 @@ QString ProgramFolder() {
     QDir().mkpath(folder);
     return folder;
 }
+
+void RemoveDebrisAtStart(const QString& programFolder, const QStringList& paths) {
+    for (const QString& path : paths) RemoveStaleTemporaries(path.toStdString());
+    const std::string notes =
+        QDir(programFolder).filePath(QString::fromUtf8(WriteNotesFolderName)).toStdString();
+    RemoveDebrisOfKilledWrites(notes);
+    SetWriteNotesFolder(notes);
+}

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QIcon>
 #include <QString>
+#include <QStringList>
 
 #include "ui/Prompts.h"
 
@@ -36,6 +37,11 @@ QIcon ProgramIcon();
 // there; a portable install), else the user's data folder (%APPDATA%\Tolvane on Windows),
 // created if missing.
 QString ProgramFolder();
+
+// At start, the debris of writes that were killed: the temporary files beside each of paths
+// (the document, the settings) and those of every export and picture noted while it ran,
+// wherever it went; then notes the writes of this run in the program folder's notes folder.
+void RemoveDebrisAtStart(const QString& programFolder, const QStringList& paths);
 // The choice behind ProgramFolder, without creating anything.
 QString ChooseProgramFolder(const QString& exeFolder, const QString& dataFolder);
 // Whether a file can be created in folder, tried for real.

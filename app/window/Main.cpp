@@ -5,17 +5,14 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QMenu>
 #include <QSplitter>
 #include <QStackedWidget>
 #include <QStatusBar>
-#include <QStatusTipEvent>
 #include <QStyle>
 #include <QTableView>
 #include <QToolBar>
-#include <QVBoxLayout>
 
 #include "app/analysis/AnalysisWindows.h"
 #include "app/draws/AutoUpdate.h"
@@ -29,6 +26,7 @@
 #include "app/patterns/SearchPresenter.h"
 #include "app/reduce/ReduceForm.h"
 #include "app/tickets/TicketBookForm.h"
+#include "app/window/Application.h"
 #include "app/window/Gui2Options.h"
 #include "app/window/MainActions.h"
 #include "app/window/StatusPanels.h"
@@ -53,14 +51,6 @@ QString Text(const std::string& text) {
     return QString::fromStdString(text);
 }
 
-// A new component with its name as objectName, so that tests find it.
-template <class W, class Parent>
-W* Named(const char* name, Parent* parent) {
-    auto* widget = new W(parent);
-    widget->setObjectName(QString::fromUtf8(name));
-    return widget;
-}
-
 }  // namespace
 
 TMainForm::TMainForm(const QString& programFolder, TPrompts& prompts, QWidget* parent)
@@ -74,7 +64,8 @@ TMainForm::TMainForm(const QString& programFolder, TPrompts& prompts, QWidget* p
     TMainUiBuilder<TMainForm> ui(*this);
     ui.BuildActions();
     ui.BuildMenus();
-    CreatePanels();
+    listModel_ = new TPatternListModel(this);
+    ui.BuildPanels(*listModel_);
     StatusBar = statusBar();
     // Hints go to panel 0; between hints, a running download keeps its passing text there.
     status_ = std::make_unique<TStatusPanels>(*StatusBar, *this, [this] {
@@ -85,10 +76,7 @@ TMainForm::TMainForm(const QString& programFolder, TPrompts& prompts, QWidget* p
     StatusPanel2 = status_->Panel(2);
     StatusPanel3 = status_->Panel(3);
     FormCreate();
-    analysis_ = new TAnalysisWindows(*this, prompts_, Gui2RegNet->Draws(), Gui2RegNet->IssueBase(),
-                                     *regMgr_, options_, [this] { RegMenuOptionsClick(); });
-    analysis_->SetRegister(&Gui2RegNet->Register());
-    connect(Gui2RegNet, &TGui2RegNet::DrawsChanged, analysis_, &TAnalysisWindows::DrawsChanged);
+    analysis_ = new TAnalysisWindows(*this, prompts_, *feed_);
     connect(Gui2RegNet, &TGui2RegNet::CursorRowChanged, this,
             [this](const QString& text) { SetStatusText(1, text); });
 }
@@ -119,48 +107,6 @@ QString TMainForm::SettingsPath() const {
 
 QString TMainForm::DocumentPath() const {
     return QDir(programFolder_).filePath(QString::fromUtf8(WorkDocumentFileName));
-}
-
-void TMainForm::CreatePanels() {
-    Panels = Named<QStackedWidget>("Panels", this);
-    setCentralWidget(Panels);
-
-    PanelReg = Named<QWidget>("PanelReg", Panels);
-    auto* regLayout = new QVBoxLayout(PanelReg);
-    regLayout->setContentsMargins(0, 0, 0, 0);
-    regLayout->setSpacing(0);
-    TMainUiBuilder<TMainForm>(*this).BuildToolBar(PanelReg);
-    regLayout->addWidget(MainTbr);
-
-    Splitter = Named<QSplitter>("Splitter", PanelReg);
-    Splitter->setChildrenCollapsible(false);
-    regLayout->addWidget(Splitter, 1);
-
-    PanelRegLeft = Named<QWidget>("PanelRegLeft", Splitter);
-    auto* leftLayout = new QVBoxLayout(PanelRegLeft);
-    leftLayout->setContentsMargins(0, 0, 0, 0);
-    CreatePatternList();
-    Splitter->addWidget(PanelRegLeft);
-    Splitter->addWidget(ListView);
-    Splitter->setStretchFactor(0, 0);
-    Splitter->setStretchFactor(1, 1);
-
-    TMainUiBuilder<TMainForm>(*this).BuildIdlePanels();
-    Panels->addWidget(PanelReg);
-}
-
-void TMainForm::CreatePatternList() {
-    ListView = Named<QTableView>("ListView", Splitter);
-    listModel_ = new TPatternListModel(this);
-    ListView->setModel(listModel_);
-    SetUpPatternListView(*ListView, QFontMetrics(font()).height() + 4);
-    connect(ListView->horizontalHeader(), &QHeaderView::sectionClicked, this,
-            &TMainForm::ListViewColumnClick);
-    connect(ListView->selectionModel(), &QItemSelectionModel::selectionChanged, this,
-            &TMainForm::ListViewChange);
-    connect(ListView, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
-        ContextPopup(ListView, ListView->viewport()->mapToGlobal(pos));
-    });
 }
 
 void TMainForm::FormCreate() {
@@ -195,17 +141,10 @@ void TMainForm::FormCreate() {
     list_->SetDeleteActions(RegMenuDel, RegMenuDelBt);
     // The one view of the document that every window is handed; the chosen patterns are the
     // list's selection, or every pattern when none is selected.
-    feed_ = new TDocumentFeed(TDocumentView(Gui2RegNet->Draws(), Gui2RegNet->Register(), *regMgr_,
-                                            options_, Gui2RegNet->IssueBase(),
-                                            [this] {
-                                                std::vector<const TGui2Reg*> patterns =
-                                                    list_->SelectedPatterns();
-                                                if (patterns.empty())
-                                                    for (int32_t i = 0; i < regMgr_->Count(); ++i)
-                                                        patterns.push_back(&regMgr_->Get(i));
-                                                return patterns;
-                                            }),
-                              this);
+    feed_ = new TDocumentFeed(
+        TDocumentView(Gui2RegNet->Draws(), Gui2RegNet->Register(), *regMgr_, options_,
+                      Gui2RegNet->IssueBase(), [this] { return list_->ChosenPatterns(); }),
+        this);
     connect(Gui2RegNet, &TGui2RegNet::DrawsChanged, feed_, &TDocumentFeed::DrawsChanged);
     connect(ListView->selectionModel(), &QItemSelectionModel::selectionChanged, feed_,
             &TDocumentFeed::PatternsChanged);
@@ -228,14 +167,7 @@ void TMainForm::FormCreate() {
     commands_ = new TBackgroundJob(this);
 
     ClearAll();
-    // Debris of writes that were killed: the document's and the settings' temporary files, and
-    // those of every export and picture noted while it ran, wherever it went.
-    RemoveStaleTemporaries(DocumentPath().toStdString());
-    RemoveStaleTemporaries(SettingsPath().toStdString());
-    const std::string notes =
-        QDir(programFolder_).filePath(QString::fromUtf8(WriteNotesFolderName)).toStdString();
-    RemoveDebrisOfKilledWrites(notes);
-    SetWriteNotesFolder(notes);
+    RemoveDebrisAtStart(programFolder_, {DocumentPath(), SettingsPath()});
     // A missing document is a first start, not a failure: the program starts empty.
     if (QFileInfo::exists(DocumentPath()))
         OpenDocument();
@@ -324,37 +256,18 @@ void TMainForm::ClearAll() {
 
 void TMainForm::OpenDocument() {
     SetStatusText(0, QStringLiteral("正在打开文档..."));
-    // Nothing may touch the draws or the patterns while they are read.
-    setEnabled(false);
-    const auto ended = [this] {
-        SetStatusText(0, QString());
-        setEnabled(true);
-        OpeningEnded();
-    };
-    // All or nothing: a damaged document leaves the draws and the patterns as they were.
-    OpenDocumentInBackground(
-        *opening_, *document_, Gui2RegNet->Draws(), *regMgr_, this,
-        [this, ended](bool opened, TPatternListModel::TRows rows) {
-            if (!opened) {
-                prompts_.ShowMessage(this, QString::fromUtf8(DocumentNotOpenedText));
-                return ended();
-            }
-            Gui2RegNet->Register() = document_->OpenRegister(Gui2RegNet->Draws());
-            if (!document_->RegisterMessage().empty())
-                prompts_.ShowError(this, Text(document_->RegisterMessage()));
-            Gui2RegNet->Pattern().Clear();
-            Gui2RegNet->LayoutGrid();
-            Gui2RegNet->DrawsReplaced();
+    setEnabled(false);  // nothing may touch the draws or the patterns while they are read
+    OpenWorkDocument(
+        *opening_, *document_, *Gui2RegNet, *regMgr_, prompts_, this,
+        [this](TPatternListModel::TRows& rows) {
             search_->DropPendingRows();
             listModel_->SwapRows(rows);
             list_->UpdateDeleteEnabled();
-            ended();
         },
-        [this, ended](std::exception_ptr) {
-            prompts_.ShowError(this, QStringLiteral("打开文档失败：\r\n") +
-                                         QString::fromUtf8(WorkDocumentFileName));
-            FileMenuNewClick();
-            ended();
+        [this] {
+            SetStatusText(0, QString());
+            setEnabled(true);
+            OpeningEnded();
         });
 }
 
@@ -379,18 +292,9 @@ void TMainForm::OpeningEnded() {
 }
 
 bool TMainForm::SaveDocument() {
-    std::string error;
-    try {
-        document_->Save(Gui2RegNet->Draws(), *regMgr_, Gui2RegNet->Register());
-    } catch (const std::exception& e) {
-        error = e.what();
-    }
-    if (!document_->BackupPath().empty())  // told first, whether or not the save went well
-        prompts_.ShowMessage(
-            this, QStringLiteral("原文档无法读取，已备份为：\r\n") + Text(document_->BackupPath()));
-    if (!error.empty()) ShowError(Text(error));
-    if (error.empty()) history_->Saved();
-    return error.empty();
+    if (!SaveWorkDocument(*document_, *Gui2RegNet, *regMgr_, prompts_, this)) return false;
+    history_->Saved();
+    return true;
 }
 
 void TMainForm::RefreshCaption() {
@@ -501,17 +405,7 @@ void TMainForm::RegMenuClearClick() {
 }
 
 void TMainForm::RegMenuSearchClick() {
-    if (regMgr_->Running()) {
-        prompts_.ShowMessage(this, SearchingMessage);
-        return;
-    }
-    // Options from a hand-edited settings file are checked like those of the options dialog,
-    // before the patterns of the last search are discarded.
-    const std::string problems = SearchOptionMessage(options_);
-    if (!problems.empty()) {
-        ShowError(Text(problems));
-        return;
-    }
+    if (!search_->CanStart(options_, prompts_, this)) return;
     Gui2RegNet->Pattern().Clear();
     try {
         history_->SearchStarted(search_->StartSearch(*list_, Gui2RegNet->Draws()));
@@ -520,8 +414,7 @@ void TMainForm::RegMenuSearchClick() {
     }
     ListView->viewport()->repaint();
     RefreshCaption();
-    if (!regMgr_->Running()) return;
-    SetStatusText(2, QString::fromUtf8(SearchStartedText));
+    if (regMgr_->Running()) SetStatusText(2, QString::fromUtf8(SearchStartedText));
 }
 
 void TMainForm::RegMenuStopClick() {
@@ -567,10 +460,8 @@ void TMainForm::RegMenuReduceClick() {
         reduce_ = new TReduceForm(this, prompts_);
         // The selected patterns, or every listed one when none is selected.
         auto chosen = [this] {
-            std::vector<const TGui2Reg*> patterns = list_->SelectedPatterns();
-            if (patterns.empty())
-                for (int32_t i = 0; i < regMgr_->Count(); ++i) patterns.push_back(&regMgr_->Get(i));
-            return PendingPatternForms(patterns, Gui2RegNet->Draws(), regMgr_->SearchDraws());
+            return PendingPatternForms(list_->ChosenPatterns(), Gui2RegNet->Draws(),
+                                       regMgr_->SearchDraws());
         };
         reduce_->SetSource(&Gui2RegNet->Draws(), &options_, chosen,
                            [this] { RegMenuOptionsClick(); });

@@ -252,8 +252,6 @@ class TMainForm : public QMainWindow {
   private:
     void FormCreate();
     bool FormCloseQuery();
-    void CreatePanels();
-    void CreatePatternList();
     void PlaceSplitter();
     void ShowError(const QString& text);
     // What follows the opening of the document, or the start without one.

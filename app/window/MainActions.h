@@ -1,17 +1,24 @@
 #pragma once
 
 #include <QAction>
+#include <QHeaderView>
+#include <QItemSelectionModel>
 #include <QKeySequence>
 #include <QMenu>
 #include <QMenuBar>
 #include <QShortcut>
+#include <QSplitter>
+#include <QStackedWidget>
 #include <QStyle>
+#include <QTableView>
 #include <QToolBar>
 #include <QVBoxLayout>
 #include <cstring>
 #include <vector>
 
+#include "app/patterns/PatternListController.h"
 #include "ui/Hints.h"
+#include "ui/WidgetBuild.h"
 
 // The main window's commands as data: every menu item and tool-bar button with its caption,
 // hint, short cut, visibility and handler. TMainUiBuilder turns the tables into actions,
@@ -71,6 +78,10 @@ class TMainUiBuilder {
     void BuildActions();
     void BuildMenus();
     void BuildToolBar(QWidget* parent);
+    // The central pages (Panels): the page of the grid and the pattern list (PanelReg: the
+    // tool bar above the splitter, the grid's panel PanelRegLeft on the left, ListView showing
+    // listModel on the right) and the idle pages.
+    void BuildPanels(QAbstractItemModel& listModel);
     // The pages of Panels that no command shows (data, statistics, site), kept so that the
     // window has its named pages.
     void BuildIdlePanels();
@@ -309,6 +320,37 @@ void TMainUiBuilder<F>::BuildToolBar(QWidget* parent) {
         button->setVisible(row.Visible);
         form_.*row.Member = button;
     }
+}
+
+template <class F>
+void TMainUiBuilder<F>::BuildPanels(QAbstractItemModel& listModel) {
+    F& f = form_;
+    f.Panels = Named<QStackedWidget>("Panels", &f);
+    f.setCentralWidget(f.Panels);
+    f.PanelReg = Named<QWidget>("PanelReg", f.Panels);
+    BuildToolBar(f.PanelReg);
+    f.Splitter = Named<QSplitter>("Splitter", f.PanelReg);
+    f.Splitter->setChildrenCollapsible(false);
+    Column({f.MainTbr, TGrow{f.Splitter}}, {{0, 0, 0, 0}, 0}, f.PanelReg);
+    f.PanelRegLeft = Named<QWidget>("PanelRegLeft", f.Splitter);
+    Column({}, {}, f.PanelRegLeft);  // the grid joins it
+
+    f.ListView = Named<QTableView>("ListView", f.Splitter);
+    f.ListView->setModel(&listModel);
+    SetUpPatternListView(*f.ListView, QFontMetrics(f.font()).height() + 4);
+    QObject::connect(f.ListView->horizontalHeader(), &QHeaderView::sectionClicked, &f,
+                     &F::ListViewColumnClick);
+    QObject::connect(f.ListView->selectionModel(), &QItemSelectionModel::selectionChanged, &f,
+                     &F::ListViewChange);
+    QObject::connect(f.ListView, &QWidget::customContextMenuRequested, &f, [&f](const QPoint& pos) {
+        f.ContextPopup(f.ListView, f.ListView->viewport()->mapToGlobal(pos));
+    });
+    f.Splitter->addWidget(f.PanelRegLeft);
+    f.Splitter->addWidget(f.ListView);
+    f.Splitter->setStretchFactor(0, 0);
+    f.Splitter->setStretchFactor(1, 1);
+    BuildIdlePanels();
+    f.Panels->addWidget(f.PanelReg);
 }
 
 template <class F>

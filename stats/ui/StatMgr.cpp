@@ -17,6 +17,7 @@
 #include "search/Gui2RegMgr.h"
 #include "stats/paint/GraphPillarPaint.h"
 #include "stats/ui/GraphPillar.h"
+#include "ui/DocumentFeed.h"
 #include "ui/Hints.h"
 #include "ui/WindowPlacement.h"
 #include "view/paint/PaintBasics.h"
@@ -75,8 +76,8 @@ void MakeRoomForAxisLabels(TGraphPilarNet& chart) {
 
 }  // namespace
 
-TStatForm::TStatForm(QWidget* parent, TPrompts& prompts)
-    : QWidget(parent, Qt::Window), prompts_(prompts) {
+TStatForm::TStatForm(QWidget* parent, TPrompts& prompts, TDocumentFeed& document)
+    : QWidget(parent, Qt::Window), document_(document), prompts_(prompts) {
     setObjectName(QStringLiteral("StatForm"));
     setWindowTitle(QStringLiteral("规律统计分析"));
     setFont(SongFont());
@@ -141,10 +142,15 @@ TStatForm::TStatForm(QWidget* parent, TPrompts& prompts)
     connect(StatTbrStat3, &QAction::triggered, this, &TStatForm::StatTbrStat3Click);
     connect(StatTbrClose, &QAction::triggered, this, &TStatForm::StatTbrCloseClick);
     connect(StatTbrHits, &QAction::toggled, this, [this] { RunStat(chosen_); });
+    connect(&document_, &TDocumentFeed::DrawsChanged, this, &TStatForm::DrawsChanged);
 }
 
 TStatForm::~TStatForm() {
     FreeCharts();
+}
+
+const TGui2RegMgr* TStatForm::RegMgr() const {
+    return &document_.View().Patterns();
 }
 
 void TStatForm::OpenWindow() {
@@ -162,9 +168,7 @@ void TStatForm::OpenWindow() {
 }
 
 bool TStatForm::RefreshIfOutOfDate() {
-    if (ran_ && !drawsStale_ && ranOn_ == regMgr_ &&
-        (!regMgr_ || ranRevision_ == regMgr_->Revision()))
-        return false;
+    if (ran_ && !drawsStale_ && ranRevision_ == RegMgr()->Revision()) return false;
     RunStat(chosen_);
     return true;
 }
@@ -220,21 +224,20 @@ void TStatForm::RunStat(TStatKind kind) {
     FreeCharts();
     chosen_ = kind;
     ran_ = true;
-    ranOn_ = regMgr_;
-    ranRevision_ = regMgr_ ? regMgr_->Revision() : 0;
+    const TGui2RegMgr& patterns = document_.View().Patterns();
+    ranRevision_ = patterns.Revision();
     drawsStale_ = false;
     const QList<QAction*> stats = statGroup_->actions();
     stats[static_cast<int>(kind)]->setChecked(true);
 
     int32_t count = StatChartCount(kind);
     const bool countHits = StatTbrHits->isChecked();
-    std::vector<TStatTally> tallies = regMgr_ ? RunStatistic(kind, regMgr_->Patterns())
-                                              : std::vector<TStatTally>(static_cast<size_t>(count));
-    std::string why = StatEmptyReason(kind, regMgr_ ? regMgr_->Patterns().size() : 0, tallies);
+    std::vector<TStatTally> tallies = RunStatistic(kind, patterns.Patterns());
+    std::string why = StatEmptyReason(kind, patterns.Patterns().size(), tallies);
     std::vector<THitTally> hits(static_cast<size_t>(count));
     if (countHits && why.empty()) {
-        if (draws_ != nullptr)
-            hits = RunHitStatistic(kind, regMgr_->Patterns(), *draws_, regMgr_->SearchDraws());
+        hits = RunHitStatistic(kind, patterns.Patterns(), document_.View().Draws(),
+                               patterns.SearchDraws());
         why = HitEmptyReason(kind, hits);
         // The bars' heights: the patterns the hits are counted of.
         for (size_t k = 0; k < hits.size(); ++k) tallies[k].Slots = hits[k].Patterns;

@@ -10,7 +10,7 @@ class QActionGroup;
 class QLabel;
 class QScrollArea;
 class QToolBar;
-class TCodes;
+class TDocumentFeed;
 class TGraphPilarNet;
 class TGui2RegMgr;
 class TPrompts;
@@ -26,15 +26,13 @@ class TStatForm : public QWidget {
     Q_OBJECT
 
   public:
-    // prompts answers the charts' messages and must outlive the window.
-    TStatForm(QWidget* parent, TPrompts& prompts);
+    // prompts answers the charts' messages; it and the document (whose patterns the
+    // statistics count, verified against its draws) must outlive the window.
+    TStatForm(QWidget* parent, TPrompts& prompts, TDocumentFeed& document);
     ~TStatForm() override;
 
-    // The patterns the statistics read; not owned. Null counts nothing.
-    void SetRegMgr(const TGui2RegMgr* manager) { regMgr_ = manager; }
-    const TGui2RegMgr* RegMgr() const { return regMgr_; }
-    // The draws the hit counts verify against; not owned. Null counts no hits.
-    void SetDraws(const TCodes* draws) { draws_ = draws; }
+    // The patterns the statistics read.
+    const TGui2RegMgr* RegMgr() const;
     // Shows the window (centred on the screen the first time) and brings it to the front.
     void OpenWindow();
     // Runs the chosen statistic again when the patterns changed since it last ran (or it never
@@ -78,15 +76,13 @@ class TStatForm : public QWidget {
 
     QWidget* chartBox_ = nullptr;  // the scroll box's contents, parent of the charts
     std::vector<TGraphPilarNet*> charts_;
-    const TGui2RegMgr* regMgr_ = nullptr;
-    const TCodes* draws_ = nullptr;
+    TDocumentFeed& document_;
     bool drawsStale_ = false;  // hit counts shown before the draws changed
     TPrompts& prompts_;
     QActionGroup* statGroup_ = nullptr;
     bool placed_ = false;
     TStatKind chosen_ = skFixedDigit;
     bool ran_ = false;
-    const TGui2RegMgr* ranOn_ = nullptr;
     uint64_t ranRevision_ = 0;
     int columns_ = 1;
 };

@@ -17,6 +17,7 @@
 #include "stats/ui/TrendChartView.h"
 #include "tests/support/Screenshot.h"
 #include "tests/support/ScriptedPrompts.h"
+#include "tests/support/StandaloneDocument.h"
 
 namespace {
 
@@ -50,10 +51,10 @@ class TestShapeTab : public QObject {
   private slots:
     void init() { log_ = {}; }
     void shapeTabChartsTheChosenMetricAgainstChance() {
-        TCodes draws;
+        TStandaloneDocument document;
+        TCodes& draws = document.Draws;
         FillDraws(draws, 130);
-        TTrendForm form(nullptr, prompts_);
-        form.SetDraws(&draws);
+        TTrendForm form(nullptr, prompts_, document.Feed);
         form.resize(900, 760);
         form.OpenWindow();
         Choose(*form.TrendWindowCbb, "30");
@@ -117,10 +118,10 @@ class TestShapeTab : public QObject {
     }
 
     void roadsRowTellsItsRoadsInAToolTip() {
-        TCodes draws;
+        TStandaloneDocument document;
+        TCodes& draws = document.Draws;
         FillDraws(draws, 12);
-        TTrendForm form(nullptr, prompts_);
-        form.SetDraws(&draws);
+        TTrendForm form(nullptr, prompts_, document.Feed);
         form.resize(900, 700);
         form.OpenWindow();
         form.TrendTabs->setCurrentIndex(form.TrendTabs->count() - 1);

@@ -17,6 +17,7 @@
 #include "tests/support/MainWindowFixture.h"
 #include "tests/support/Screenshot.h"
 #include "tests/support/ScriptedPrompts.h"
+#include "tests/support/StandaloneDocument.h"
 #include "view/ui/Gui2Ctrl.h"
 
 namespace {
@@ -55,10 +56,10 @@ class TestTrendForm : public QObject {
     void init() { fixture_.Reset(); }
 
     void tabsAndWindowChoicesShowTheirNumbers() {
-        TCodes draws;
+        TStandaloneDocument document;
+        TCodes& draws = document.Draws;
         FillDraws(draws, 45);
-        TTrendForm form(nullptr, fixture_.Prompts());
-        form.SetDraws(&draws);
+        TTrendForm form(nullptr, fixture_.Prompts(), document.Feed);
         form.resize(760, 700);
         form.OpenWindow();
         QCOMPARE(form.windowTitle(), QStringLiteral("走势分析"));
@@ -95,32 +96,32 @@ class TestTrendForm : public QObject {
     }
 
     void followsTheDrawListWhenItChanges() {
-        TCodes draws;
+        TStandaloneDocument document;
+        TCodes& draws = document.Draws;
         FillDraws(draws, 20);
-        TTrendForm form(nullptr, fixture_.Prompts());
-        form.SetDraws(&draws);
+        TTrendForm form(nullptr, fixture_.Prompts(), document.Feed);
         form.OpenWindow();
         QCOMPARE(form.Stats().Window.Length, 20);
         const int32_t row = draws.Add();
         draws.SetNum(1, row, 3);
-        form.DrawsChanged();
+        emit document.Feed.DrawsChanged();
         QCOMPARE(form.Stats().Window.Length, 21);
         QCOMPARE(form.Stats().Position(1).Current[3], 0);
 
         // A hidden window catches up when it is shown again.
         form.hide();
         FillDraws(draws, 5);
-        form.DrawsChanged();
+        emit document.Feed.DrawsChanged();
         form.OpenWindow();
         QCOMPARE(form.Stats().Window.Length, 5);
         QCOMPARE(form.TrendInfoLbl->text(), QStringLiteral("共 5 期，统计最近 5 期"));
     }
 
     void scrollsOverAHundredThousandDrawsAndPicturesTheView() {
-        TCodes draws;
+        TStandaloneDocument document;
+        TCodes& draws = document.Draws;
         FillDraws(draws, 100'000);
-        TTrendForm form(nullptr, fixture_.Prompts());
-        form.SetDraws(&draws);
+        TTrendForm form(nullptr, fixture_.Prompts(), document.Feed);
         form.resize(760, 700);
         form.OpenWindow();
         ChooseWindow(form, "全部");
@@ -147,10 +148,10 @@ class TestTrendForm : public QObject {
     }
 
     void savesAndCopiesThePicture() {
-        TCodes draws;
+        TStandaloneDocument document;
+        TCodes& draws = document.Draws;
         FillDraws(draws, 60);
-        TTrendForm form(nullptr, fixture_.Prompts());
-        form.SetDraws(&draws);
+        TTrendForm form(nullptr, fixture_.Prompts(), document.Feed);
         form.OpenWindow();
         QTemporaryDir folder;
         QString answer = folder.filePath(QStringLiteral("走势"));

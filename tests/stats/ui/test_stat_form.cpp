@@ -21,6 +21,7 @@
 #include "tests/support/RandomDraws.h"
 #include "tests/support/Screenshot.h"
 #include "tests/support/ScriptedPrompts.h"
+#include "tests/support/StandaloneDocument.h"
 
 namespace {
 
@@ -66,13 +67,13 @@ class TestStatForm : public QObject {
   private:
     TMainWindowFixture fixture_;
     TScriptedPrompts::TLog& log_ = fixture_.Log;
-    SearchOptions options_;
 
   private slots:
     void init() { fixture_.Reset(); }
 
     void toolBarOffersAllThreeStatistics() {
-        TStatForm form(nullptr, fixture_.Prompts());
+        TStandaloneDocument document;
+        TStatForm form(nullptr, fixture_.Prompts(), document.Feed);
         QStringList texts;
         for (QAction* a : form.StatTbr->actions())
             texts << (a->isSeparator() ? "|" : a->isVisible() ? a->text() : "hidden");
@@ -89,13 +90,13 @@ class TestStatForm : public QObject {
     }
 
     void onePositionStatisticMakesFourCharts() {
-        TGui2RegMgr manager(options_);
+        TStandaloneDocument document;
+        TGui2RegMgr& manager = document.Patterns;
         for (int i = 0; i < 15; ++i) manager.Add(Forecast(2, 4));
         manager.Add(Forecast(1, 0));
         manager.Add(Forecast(5, 0));        // E: no chart
         manager.Add(Forecast(1, 9, 3, 2));  // both lines mark: no chart
-        TStatForm form(nullptr, fixture_.Prompts());
-        form.SetRegMgr(&manager);
+        TStatForm form(nullptr, fixture_.Prompts(), document.Feed);
         form.StatTbrStat1->trigger();
 
         QCOMPARE(Titles(form), (QStringList{"定位定数 规律统计:A位", "定位定数 规律统计:B位",
@@ -133,13 +134,13 @@ class TestStatForm : public QObject {
     }
 
     void eachRunReplacesTheChartsOfTheLastOne() {
-        TGui2RegMgr manager(options_);
+        TStandaloneDocument document;
+        TGui2RegMgr& manager = document.Patterns;
         manager.Add(Forecast(1, 3, 2, 8));
         manager.Add(Forecast(2, 3, 1, 8));                     // B low, A high: counted nowhere
         manager.Add(Forecast(1, 5));                           // 定位定数 A
         manager.Add(Forecast(3, 5))->SetPosition(0, 4, true);  // 两位合分 C+D
-        TStatForm form(nullptr, fixture_.Prompts());
-        form.SetRegMgr(&manager);
+        TStatForm form(nullptr, fixture_.Prompts(), document.Feed);
         form.StatTbrStat3->trigger();
         QCOMPARE(form.Charts().size(), size_t{6});
         QCOMPARE(Titles(form).first(), QStringLiteral("两位差分 规律统计:AB位差"));
@@ -217,11 +218,10 @@ class TestStatForm : public QObject {
         set.Patterns.back()->ContrastKind = 1;  // 全明: miss
         set.Patterns.push_back(Forecast(1, 0));
         set.Patterns.back()->BaseRow = 21;  // its draw is not out yet: not counted
-        TGui2RegMgr manager(options_);
-        manager.SwapContents(set);
-        TStatForm form(nullptr, fixture_.Prompts());
-        form.SetRegMgr(&manager);
-        form.SetDraws(&draws);
+        TStandaloneDocument document;
+        document.Draws.Assign(draws);
+        document.Patterns.SwapContents(set);
+        TStatForm form(nullptr, fixture_.Prompts(), document.Feed);
         form.StatTbrStat1Click();
         QCOMPARE(Row(*form.Charts()[0], 1)[0], "1");  // counting patterns: A=0 is there
 
@@ -242,8 +242,8 @@ class TestStatForm : public QObject {
         QVERIFY(SaveScreenshot(form, QStringLiteral("statistics-hits.png")));
 
         // An old draw edited: no verdict holds, nothing is counted, and the window says why.
-        draws.SetNum(3, 5, 8);
-        form.DrawsChanged();
+        document.Draws.SetNum(3, 5, 8);
+        emit document.Feed.DrawsChanged();
         QVERIFY(form.Charts().empty());
         QVERIFY(form.StatHintLbl->text().contains(QStringLiteral("没有改变")));
         form.StatTbrHits->trigger();
@@ -252,10 +252,10 @@ class TestStatForm : public QObject {
     }
 
     void aStatisticThatCountsNothingSaysWhy() {
-        TGui2RegMgr manager(options_);
+        TStandaloneDocument document;
+        TGui2RegMgr& manager = document.Patterns;
         manager.Add(Forecast(1, 3));  // one low mark, nothing on the high line
-        TStatForm form(nullptr, fixture_.Prompts());
-        form.SetRegMgr(&manager);
+        TStatForm form(nullptr, fixture_.Prompts(), document.Feed);
         form.StatTbrStat3Click();
         QVERIFY(form.Charts().empty());
         QVERIFY(form.StatHintLbl->isVisibleTo(&form));
@@ -319,11 +319,11 @@ class TestStatForm : public QObject {
     }
 
     void wideCountsMoveThePlotSoNoAxisLabelIsCut() {
-        TGui2RegMgr manager(options_);
+        TStandaloneDocument document;
+        TGui2RegMgr& manager = document.Patterns;
         for (int i = 0; i < 8000; ++i) manager.Add(Forecast(3, 5));
         manager.Add(Forecast(4, 0));
-        TStatForm form(nullptr, fixture_.Prompts());
-        form.SetRegMgr(&manager);
+        TStatForm form(nullptr, fixture_.Prompts(), document.Feed);
         form.resize(900, 900);
         form.StatTbrStat1Click();
         TGraphPilarNet& chart = *form.Charts()[2];
