@@ -169,3 +169,15 @@ void CatchInterrupts() {
     std::signal(SIGINT, OnInterrupt);
     std::signal(SIGTERM, OnInterrupt);
 }
+
+void TDrawWindowCommand::TakeArguments(const std::vector<std::string>& arguments) {
+    if (arguments.size() != 2) throw TUsageError{"give the number of draws N and one draw file"};
+    window_ = ParseWindow(arguments[0], "N", 0);
+    drawsPath_ = arguments[1];
+}
+
+int TDrawWindowCommand::Run() {
+    TCodes draws;
+    if (!ReadDrawsFile(drawsPath_, draws)) return ExitBadInput;
+    return WriteOutput(Report(draws, window_));
+}

@@ -49,6 +49,24 @@ class TCommand {
     virtual int Run() = 0;
 };
 
+// A command over the last N draws of a draw file ("N DRAWS.txt"), without options: it reads
+// the file and prints what Report makes of it.
+class TDrawWindowCommand : public TCommand {
+  public:
+    const char* Synopsis() const override { return "N DRAWS.txt"; }
+    std::vector<TOption> Options() override { return {}; }
+    void TakeArguments(const std::vector<std::string>& arguments) override;
+    int Run() override;
+
+  protected:
+    // The text to print for the last `window` draws (every draw when window <= 0).
+    virtual std::string Report(const TCodes& draws, int32_t window) const = 0;
+
+  private:
+    int32_t window_ = 0;  // 0: every draw
+    std::string drawsPath_;
+};
+
 // "usage: tolvane-search NAME SYNOPSIS", the description and the options.
 std::string UsageText(TCommand& command);
 

@@ -44,10 +44,9 @@ std::string ShapeReportJson(const TCodes& draws, int32_t window) {
     return json.Text();
 }
 
-class TShapeCommand : public TCommand {
+class TShapeCommand : public TDrawWindowCommand {
   public:
     const char* Name() const override { return "shape"; }
-    const char* Synopsis() const override { return "N DRAWS.txt"; }
     const char* Description() const override {
         return "No search: prints the shape metrics of the last N draws (sum, span, ratios, "
                "roads,\n"
@@ -56,22 +55,11 @@ class TShapeCommand : public TCommand {
                "chi-square fit, one JSON line per metric, then a shape line. The earlier form is\n"
                "--shape N.\n";
     }
-    std::vector<TOption> Options() override { return {}; }
-    void TakeArguments(const std::vector<std::string>& arguments) override {
-        if (arguments.size() != 2)
-            throw TUsageError{"give the number of draws N and one draw file"};
-        window_ = ParseWindow(arguments[0], "N", 0);
-        drawsPath_ = arguments[1];
-    }
-    int Run() override {
-        TCodes draws;
-        if (!ReadDrawsFile(drawsPath_, draws)) return ExitBadInput;
-        return WriteOutput(ShapeReportJson(draws, window_));
-    }
 
-  private:
-    int32_t window_ = 0;  // 0: every draw
-    std::string drawsPath_;
+  protected:
+    std::string Report(const TCodes& draws, int32_t window) const override {
+        return ShapeReportJson(draws, window);
+    }
 };
 
 }  // namespace

@@ -32,10 +32,9 @@ std::string TrendReportJson(const TCodes& draws, int32_t window) {
     return json.Text();
 }
 
-class TTrendCommand : public TCommand {
+class TTrendCommand : public TDrawWindowCommand {
   public:
     const char* Name() const override { return "trend"; }
-    const char* Synopsis() const override { return "N DRAWS.txt"; }
     const char* Description() const override {
         return "No search: prints the omission statistics of the last N draws (N a positive "
                "number\n"
@@ -43,22 +42,11 @@ class TTrendCommand : public TCommand {
                "is\n"
                "--trend N.\n";
     }
-    std::vector<TOption> Options() override { return {}; }
-    void TakeArguments(const std::vector<std::string>& arguments) override {
-        if (arguments.size() != 2)
-            throw TUsageError{"give the number of draws N and one draw file"};
-        window_ = ParseWindow(arguments[0], "N", 0);
-        drawsPath_ = arguments[1];
-    }
-    int Run() override {
-        TCodes draws;
-        if (!ReadDrawsFile(drawsPath_, draws)) return ExitBadInput;
-        return WriteOutput(TrendReportJson(draws, window_));
-    }
 
-  private:
-    int32_t window_ = 0;  // 0: every draw
-    std::string drawsPath_;
+  protected:
+    std::string Report(const TCodes& draws, int32_t window) const override {
+        return TrendReportJson(draws, window);
+    }
 };
 
 }  // namespace
