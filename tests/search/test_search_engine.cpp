@@ -83,10 +83,11 @@ TEST_P(SearchEngines, StepWalkKeepsTheRelation) {
 }
 
 TEST_P(SearchEngines, ResultOfEachLineByContrastKind) {
-    // High line's step-0 sum 3, low line's 0 (its only cell is on the coming draw).
+    // High line's step-0 sum 3, low line's 0 (its only cell is on the coming draw). The text
+    // names the digit that hits: 全对 the one 5 away, 明对 both.
     auto draws = ColumnA({1, 3});
     SearchOptions options = SingleCellOptions();
-    for (auto [kind, result, text] : {std::tuple{1, 3, "A=3"}, {2, 8, "A=3"}, {3, 8, "A=83"}}) {
+    for (auto [kind, result, text] : {std::tuple{1, 3, "A=3"}, {2, 8, "A=8"}, {3, 8, "A=83"}}) {
         options.SumConstrastGbx = kind;
         auto found = Run(options, *draws);
         EXPECT_EQ(found["1 1,0 1,-1"]->GetResult(0), result) << kind;
