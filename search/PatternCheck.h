@@ -23,7 +23,7 @@ bool PatternHits(const TGui2Reg& pattern, const TCodes& draws);
 struct THitForm {
     std::array<uint8_t, 7> Weights{};
     uint8_t Offset = 0;
-    int32_t ContrastKind = 0;
+    int8_t ContrastKind = 0;  // as the pattern stores it
     // Whether the coming digits giving the value v = sum Weights[c] x digit c mod 10 make a hit.
     bool HitsAt(int32_t v) const;
 };
