@@ -27,9 +27,13 @@ void SkipRuntimeFolderWarning(QtMsgType type, const QMessageLogContext& context,
 }
 
 // Painting needs fonts, hence an application object; without a display it paints offscreen.
+// Qt for Windows has no offscreen platform (it needs FreeType): there the system's own one
+// paints, which needs no window either.
 std::unique_ptr<QGuiApplication> EnsureApplication() {
     if (QGuiApplication::instance() != nullptr) return nullptr;
+#ifndef _WIN32
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+#endif
     PreviousHandler = qInstallMessageHandler(SkipRuntimeFolderWarning);
     static int argc = 1;
     static char name[] = "tolvane-search";
