@@ -110,7 +110,7 @@ TGui2OptionsForm::TGui2OptionsForm(QWidget* parent, TPrompts& prompts)
     BaseGbx = new QGroupBox(QStringLiteral("搜索设置："), this);
     BaseGbx->setObjectName(QStringLiteral("BaseGbx"));
     LinegDistMinSe = Spin("LinegDistMinSe", 0, 20, &SearchOptions::LinegDistMinSe);
-    LinegDistMaxSe = Spin("LinegDistMaxSe", 1, 4, &SearchOptions::LinegDistMaxSe);
+    LinegDistMaxSe = Spin("LinegDistMaxSe", 1, 9, &SearchOptions::LinegDistMaxSe);
     LinegPtMinSe = Spin("LinegPtMinSe", 1, 20, &SearchOptions::LinegPtMinSe);
     LinegPtMaxSe = Spin("LinegPtMaxSe", 1, 3, &SearchOptions::LinegPtMaxSe);
     LinedDistMinSe = Spin("LinedDistMinSe", 0, 5, &SearchOptions::LinedDistMinSe);
@@ -289,9 +289,11 @@ void TGui2OptionsForm::LoadOptions(const SearchOptions& options) {
     copy_ = options;
     userNameEd->setText(QString::fromStdString(options.MemberName));
     userPWEd->setText(QString::fromStdString(options.MemberPassword));
+    // A value outside a control's range shows clamped but is stored clamped only once the user
+    // changes that control: confirming an unchanged dialog leaves the search as it was.
     auto set = [this](QSpinBox* spin, int32_t SearchOptions::*field) {
+        const QSignalBlocker quiet(spin);
         SetSpin(spin, copy_.*field, spin->property("low").toInt(), spin->property("high").toInt());
-        copy_.*field = spin->value();  // what the control shows, clamped or not
     };
     set(LinedDistMinSe, &SearchOptions::LinedDistMinSe);
     set(LinedDistMaxSe, &SearchOptions::LinedDistMaxSe);

@@ -79,12 +79,12 @@ class TestOptionsDialog : public QObject {
         TGui2OptionsForm form(nullptr, prompts);
         form.LoadOptions(SearchOptions{});
         form.show();
-        while (form.LinegDistMinSe->value() < 5) form.LinegDistMinSe->stepUp();
+        while (form.LinegDistMinSe->value() < 6) form.LinegDistMinSe->stepUp();
         while (form.LinedPtMinSe->value() < 4) form.LinedPtMinSe->stepUp();
         form.OkBt->click();
         QCOMPARE(log.Messages,
                  QStringList{QStringLiteral("这组搜索设置无法搜索，请修改后再确定：\r\n"
-                                            "高线跨越第5行至4行：起始行不能大于结束行。\r\n"
+                                            "高线跨越第6行至5行：起始行不能大于结束行。\r\n"
                                             "低线有4个至3个点：最少点数不能大于最多点数。")});
         QVERIFY(form.isVisible());
         QCOMPARE(form.result(), int(QDialog::Rejected));
@@ -169,8 +169,8 @@ class TestOptionsDialog : public QObject {
         QCOMPARE(form.result(), int(QDialog::Accepted));
         QVERIFY(form.Options() == options);
 
-        // Out-of-range values show clamped and are stored as shown; a control of one value
-        // shows and keeps any value.
+        // Out-of-range spin values show clamped but are kept until the user moves that
+        // control; radio groups store what they show. The default high line (5 rows) fits.
         SearchOptions wild = options;
         wild.LinedDistMaxSe = 99;
         wild.LinegDistMaxSe = 5;
@@ -180,12 +180,30 @@ class TestOptionsDialog : public QObject {
         wild.SecCountSe = 9;
         wild.FallTargetGbx = 8;
         form.LoadOptions(wild);
-        QCOMPARE(form.LinegDistMaxSe->value(), 4);
+        QCOMPARE(form.LinegDistMaxSe->value(), 5);
+        QCOMPARE(form.LinedDistMaxSe->value(), 9);
         const SearchOptions shown = form.Options();
         QCOMPARE((std::vector<int>{shown.LinedDistMaxSe, shown.LinegDistMaxSe, shown.CellHeightSe,
                                    shown.FallStyleGbx, shown.SecInterGbx, shown.SecCountSe,
                                    shown.FallTargetGbx}),
-                 (std::vector<int>{9, 4, 30, 3, 0, 7, 3}));
+                 (std::vector<int>{99, 5, 7, 3, 0, 9, 3}));
+        form.LinedDistMaxSe->stepDown();
+        form.SecCountSe->stepDown();
+        QCOMPARE(form.Options().LinedDistMaxSe, 8);
+        QCOMPARE(form.Options().SecCountSe, 6);
+    }
+
+    // Confirming the dialog untouched on the default options stores exactly those options.
+    void okOnUntouchedDefaultsChangesNothing() {
+        TScriptedPrompts::TLog log;
+        TScriptedPrompts prompts(log);
+        TGui2OptionsForm form(nullptr, prompts);
+        form.LoadOptions(SearchOptions{});
+        form.show();
+        form.OkBt->click();
+        QVERIFY(log.Messages.isEmpty());
+        QVERIFY(form.Options() == SearchOptions{});
+        QCOMPARE(form.LinegDistMaxSe->value(), 5);
     }
 
     void formerlyFixedControlsAreOfferedWithRangesTheSearchAccepts() {

@@ -1,7 +1,7 @@
-// Runs the real program on an X display (started by xvfb-run): a prepared program folder, F5,
-// the finish text, a pattern selected in the list, a screenshot, Ctrl+S and the File menu's
-// exit. The saved document must hold exactly the patterns tolvane-search finds for the same
-// draws and options.
+// Runs the real program on an X display (started by xvfb-run): a prepared program folder, 确定 in
+// an untouched 搜索设置, F5, the finish text, a pattern selected in the list, a screenshot, Ctrl+S
+// and the File menu's exit. The saved document must hold exactly the patterns tolvane-search finds
+// for the same draws and options.
 //
 // usage: test_end_to_end TOLVANE TOLVANE_SEARCH ARTIFACTS_DIR
 #include <QDateTime>
@@ -12,6 +12,7 @@
 #include <QTemporaryDir>
 #include <cstdio>
 
+#include "search/OptionsIni.h"
 #include "tests/e2e/E2eDocument.h"
 #include "tests/e2e/E2eDriver.h"
 #include "tests/support/RandomDraws.h"
@@ -106,6 +107,14 @@ int main(int argc, char** argv) {
     Check(waitFor(QStringLiteral("status2: 总共").toUtf8(), 10000), "the pattern count shows");
     Sleep(500);
 
+    // 确定 in an untouched 搜索设置 must leave the search as it was.
+    const SearchOptions started = LoadSearchOptions((folder + "/pavolen.ini").toStdString());
+    XdoKey(window, "F12");
+    const QString optionsDialog = WaitForWindow("^搜索设置$", 10000);
+    Check(!optionsDialog.isEmpty(), "搜索设置 opens");
+    XdoKey(optionsDialog, "Return");
+    Check(WaitUntilGone("^搜索设置$", 10000), "确定 closes 搜索设置");
+
     XdoKey(window, "F5");
     Check(waitFor(QStringLiteral("status2: 开始搜索规律,请稍候...").toUtf8(), 10000),
           "the search starts");
@@ -138,6 +147,8 @@ int main(int argc, char** argv) {
     Check(ended, "the program closes from the File menu");
     if (!ended) program.kill();
     Check(QFile::exists(folder + "/pavolen.ini"), "the settings are written at exit");
+    Check(LoadSearchOptions((folder + "/pavolen.ini").toStdString()) == started,
+          "the search options written at exit are those the program started with");
 
     TDocument saved;
     TDocument expected;
