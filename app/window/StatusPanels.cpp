@@ -55,6 +55,10 @@ void TStatusPanels::SetText(int panel, const QString& text) {
     QLabel* label = Panel(panel);
     if (label->text() == text) return;
     label->setText(text);
+    // A panel of fixed width grows to show a longer text whole; it never shrinks, so hints
+    // passing over the menus do not shake the bar.
+    const int needed = label->sizeHint().width();
+    if (panel < 2 && needed > label->minimumWidth()) label->setFixedWidth(needed);
     if (trace_ && (panel == 0 || panel == 2)) {
         std::fprintf(stderr, "status%d: %s\n", panel, text.toUtf8().constData());
         std::fflush(stderr);

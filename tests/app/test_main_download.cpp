@@ -198,6 +198,7 @@ class TestMainDownload : public QObject {
         check();
         QCOMPARE(Panel0(*form),
                  QStringLiteral("自动更新未完成：暂时无法连接开奖数据服务，稍后再试。"));
+        QVERIFY(form->StatusPanel0->width() >= form->StatusPanel0->sizeHint().width());
         QVERIFY(log_.Messages.isEmpty());
         QCOMPARE(form->Gui2RegNet->Draws().Count(), 5);
         QVERIFY(DownloadEnabled(*form));
