@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QElapsedTimer>
 #include <QWidget>
 #include <functional>
 #include <memory>
@@ -8,17 +7,15 @@
 
 #include "data/DrawRegister.h"
 #include "data/Hao.h"
-#include "data/RowNews.h"
 #include "search/BacktestRun.h"
 #include "search/SearchOptions.h"
 
 class QLabel;
-class QProgressBar;
 class QPushButton;
-class QSpinBox;
-class QTableWidget;
-class TBackgroundJob;
+class QTableView;
 class TBacktestChartView;
+class TTextTableModel;
+class TPastCheckPanel;
 class TPrompts;
 
 // The window "规律回测": a view of a backtest run (RunBacktestToEnd, which scores the search with
@@ -45,29 +42,20 @@ class TBacktestForm : public QWidget {
     bool Running() const;
     const std::vector<TBacktestRow>& Rows() const { return rows_; }
     const TBacktestSummary& Summary() const { return summary_; }
-    // The number of rows a start scores: the spin box, capped by the draws.
-    int32_t RowsToScore() const;
 
-    QLabel* VerdictLbl = nullptr;
-    QSpinBox* RowsSe = nullptr;
-    QPushButton* AllRowsBt = nullptr;
     QLabel* OptionsLbl = nullptr;
-    QPushButton* OptionsBt = nullptr;
-    QPushButton* StartBt = nullptr;
-    QPushButton* StopBt = nullptr;
-    QProgressBar* ProgressBar = nullptr;
-    QLabel* ProgressLbl = nullptr;
+    // The rows to score, start, stop, options, progress, chart and verdict.
+    TPastCheckPanel* Check = nullptr;
     TBacktestChartView* Chart = nullptr;
-    QTableWidget* GroupTable = nullptr;
+    QTableView* GroupTable = nullptr;
+    TTextTableModel* GroupModel = nullptr;
     QLabel* TableNoteLbl = nullptr;
     QPushButton* ExportCsvBt = nullptr;
     QPushButton* ExportChartBt = nullptr;
 
   public slots:
     void StartBtClick();
-    void StopBtClick();
     void OptionsBtClick();
-    void AllRowsBtClick();
     void ExportCsvBtClick();
     void ExportChartBtClick();
 
@@ -81,8 +69,8 @@ class TBacktestForm : public QWidget {
   private:
     void BuildLayout();
     void RefreshSource();
-    // Shows the rows scored since the last look; on the job's progress.
-    void DrainNews();
+    // Takes the rows scored since the last look.
+    void RowsScored(std::vector<TBacktestRow> fresh);
     void RunEnded(TBacktestResult result);
     void ShowResults();
     void ShowMessage(const QString& text);
@@ -94,17 +82,10 @@ class TBacktestForm : public QWidget {
     const SearchOptions* options_ = nullptr;
     std::function<void()> openOptions_;
 
-    // The run and what it has handed over.
-    TBackgroundJob* run_ = nullptr;
-    std::shared_ptr<TRowNews<TBacktestRow>>
-        news_;  // filled by the run's threads, drained by the window
+    // What the run has handed over.
     int32_t minimumSteps_ = 0;
-    QElapsedTimer clock_;
-    int32_t total_ = 0;
-    int32_t firstRow_ = 0;
     int32_t drawCount_ = 0;
     const TDrawRegister* register_ = nullptr;
-    TDrawRegister runRegister_;  // the 期号 of the draws the run scores
 
     std::vector<TBacktestRow> rows_;
     TBacktestSummary summary_;

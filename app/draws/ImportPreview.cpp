@@ -7,12 +7,13 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QSpinBox>
-#include <QTableWidget>
+#include <QTableView>
 #include <QVBoxLayout>
 #include <algorithm>
 
 #include "ui/BackgroundJob.h"
 #include "ui/Failure.h"
+#include "ui/TextTableModel.h"
 
 namespace {
 
@@ -109,12 +110,13 @@ TImportPreview::TImportPreview(const TDrawFileText& file, TDrawFileReading detec
     OrderLbl = new QLabel(this);
     OrderLbl->setObjectName(QStringLiteral("OrderLbl"));
     layout->addWidget(OrderLbl);
-    RowsGrid = new QTableWidget(0, 4, this);
+    RowsModel = new TTextTableModel({QStringLiteral("行"), QStringLiteral("期号"),
+                                     QStringLiteral("开奖日期"), QStringLiteral("开奖号码")},
+                                    this);
+    RowsGrid = new QTableView(this);
     RowsGrid->setObjectName(QStringLiteral("RowsGrid"));
-    RowsGrid->setHorizontalHeaderLabels({QStringLiteral("行"), QStringLiteral("期号"),
-                                         QStringLiteral("开奖日期"), QStringLiteral("开奖号码")});
+    RowsGrid->setModel(RowsModel);
     RowsGrid->verticalHeader()->hide();
-    RowsGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     RowsGrid->horizontalHeader()->setStretchLastSection(true);
     layout->addWidget(RowsGrid, 1);
     ErrorLbl = new QLabel(this);
@@ -274,19 +276,12 @@ void TImportPreview::ShowReading() {
     const int count = static_cast<int>(rows.size());
     for (int i = 0; i < count; ++i)
         if (i < EdgeRows || i >= count - EdgeRows) shown.push_back(i);
-    RowsGrid->setRowCount(0);
+    std::vector<std::vector<std::string>> cells;
     for (size_t k = 0; k < shown.size(); ++k) {
-        if (k > 0 && shown[k] != shown[k - 1] + 1) {
-            const int gap = RowsGrid->rowCount();
-            RowsGrid->insertRow(gap);
-            RowsGrid->setItem(gap, 3, new QTableWidgetItem(QStringLiteral("…")));
-        }
+        if (k > 0 && shown[k] != shown[k - 1] + 1) cells.push_back({"", "", "", "…"});
         const TDrawFileRow& row = rows[static_cast<size_t>(shown[k])];
-        const int r = RowsGrid->rowCount();
-        RowsGrid->insertRow(r);
-        RowsGrid->setItem(r, 0, new QTableWidgetItem(QString::number(row.Line)));
-        RowsGrid->setItem(r, 1, new QTableWidgetItem(QString::fromStdString(row.Issue)));
-        RowsGrid->setItem(r, 2, new QTableWidgetItem(QString::fromStdString(row.Date)));
-        RowsGrid->setItem(r, 3, new QTableWidgetItem(DrawText(row.Number)));
+        cells.push_back(
+            {std::to_string(row.Line), row.Issue, row.Date, DrawText(row.Number).toStdString()});
     }
+    RowsModel->SetRows(std::move(cells));
 }

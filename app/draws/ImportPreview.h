@@ -8,7 +8,8 @@ class QComboBox;
 class QLabel;
 class QPushButton;
 class QSpinBox;
-class QTableWidget;
+class QTableView;
+class TTextTableModel;
 class TBackgroundJob;
 
 // Shows what the import understood of a table before anything changes: the separator and which
@@ -44,7 +45,8 @@ class TImportPreview : public QDialog {
     QLabel* CountLbl = nullptr;
     QLabel* OrderLbl = nullptr;
     QLabel* ErrorLbl = nullptr;
-    QTableWidget* RowsGrid = nullptr;
+    QTableView* RowsGrid = nullptr;
+    TTextTableModel* RowsModel = nullptr;
     QPushButton* ImportBt = nullptr;
     QPushButton* CancelBt = nullptr;
 

@@ -1,31 +1,27 @@
 #pragma once
 
 #include <QWidget>
-#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
 
+#include "data/DrawRegister.h"
 #include "data/Hao.h"
-#include "data/RowNews.h"
+#include "reduce/ReduceBets.h"
 #include "reduce/ReduceCheck.h"
 #include "reduce/ReduceConditions.h"
 #include "reduce/ReduceCount.h"
 #include "search/SearchOptions.h"
 
 class QCheckBox;
-class QComboBox;
-class QGridLayout;
 class QLabel;
-class QListWidget;
-class QProgressBar;
 class QPushButton;
 class QSpinBox;
-class QStackedWidget;
-class QToolButton;
 class TBackgroundJob;
+class TConditionEditor;
+class TPastCheckPanel;
 class TPrompts;
 class TReduceChartView;
 
@@ -48,6 +44,9 @@ class TReduceForm : public QWidget {
     // check's searches, the chosen patterns and the options dialog; read when used.
     void SetSource(const TCodes* draws, const SearchOptions* options, TPatternSource patterns,
                    std::function<void()> openOptions);
+    // The 期号 of the draws (not owned; copied when a check starts), so that the check names
+    // its rows by them; null: row numbers.
+    void SetRegister(const TDrawRegister* reg) { register_ = reg; }
     void OpenWindow();
     // Who takes the bets of 发送到投注 (the ticket book), ascending, with a note of where they
     // came from; false when it took none (and told the user why).
@@ -63,25 +62,8 @@ class TReduceForm : public QWidget {
     const std::vector<TReduceCheckRow>& CheckRows() const { return checkRows_; }
     const TReduceCheckSummary& CheckSummary() const { return checkSummary_; }
 
-    // The list and the editor of its selected condition.
-    QListWidget* ConditionList = nullptr;
-    QComboBox* KindCbb = nullptr;
-    QStackedWidget* KindPages = nullptr;
-    QComboBox* PositionCbb = nullptr;
-    std::array<QToolButton*, 10> DigitBts{};
-    QSpinBox* MustDigitSe = nullptr;
-    QSpinBox* MustTimesSe = nullptr;
-    QSpinBox* LoSe = nullptr;
-    QSpinBox* HiSe = nullptr;
-    std::vector<QCheckBox*> CategoryChks;
-    QCheckBox* PatternsAllChk = nullptr;
-    QSpinBox* PatternsSe = nullptr;
-    QLabel* PatternsLbl = nullptr;
-    QLabel* EditorLbl = nullptr;  // why the editor's condition is not taken
-    QPushButton* AddBt = nullptr;
-    QPushButton* RemoveBt = nullptr;
-    QPushButton* ClearBt = nullptr;
-    QSpinBox* ToleranceSe = nullptr;
+    // The list of conditions and the editor of the selected one.
+    TConditionEditor* Editor = nullptr;
     QLabel* ResultLbl = nullptr;
     QPushButton* LoadBt = nullptr;
     QPushButton* SaveBt = nullptr;
@@ -89,15 +71,10 @@ class TReduceForm : public QWidget {
     QPushButton* SendBt = nullptr;
     QCheckBox* SampleChk = nullptr;
     QSpinBox* SampleSe = nullptr;
-    // The strategy check.
-    QSpinBox* WindowSe = nullptr;
-    QPushButton* CheckBt = nullptr;
-    QPushButton* CheckStopBt = nullptr;
-    QPushButton* OptionsBt = nullptr;
-    QProgressBar* CheckProgress = nullptr;
-    QLabel* CheckLbl = nullptr;
+    // The strategy check: the rows to check, start, stop, options, progress, chart, verdict.
+    TPastCheckPanel* Check = nullptr;
     TReduceChartView* Chart = nullptr;
-    QLabel* VerdictLbl = nullptr;
+    QLabel* CheckLbl = nullptr;
     QLabel* ChanceLbl = nullptr;
 
   public slots:
@@ -105,15 +82,11 @@ class TReduceForm : public QWidget {
     void SourceChanged();
     // The chosen patterns changed (the list's selection): count again when 规律 reads them.
     void PatternsChanged();
-    void AddBtClick();
-    void RemoveBtClick();
-    void ClearBtClick();
     void LoadBtClick();
     void SaveBtClick();
     void ExportBtClick();
     void SendBtClick();
     void CheckBtClick();
-    void CheckStopBtClick();
 
   signals:
     // A count ended and is shown (kept, or the reason it could not be made).
@@ -125,22 +98,14 @@ class TReduceForm : public QWidget {
 
   private:
     void BuildLayout();
-    QWidget* BuildEditor();
+    QWidget* BuildBets();
     QWidget* BuildCheck();
-    void KindChanged();
-    bool PatternsInUse() const;
-    void RefreshPatternsLabel();
-    void ShowInEditor(const TReduceCondition& condition);
-    // The editor's condition, or the reason it is not one.
-    std::optional<TReduceCondition> EditorCondition(QString& problem) const;
-    void EditorChanged();
-    void RowChanged();
-    void RefreshList();
     void Recount();
     TReduceContext Context(const TReduceSet& set) const;
-    // Counts with the bets on a job, then hands them to done (nothing when they cannot be made).
-    void WithBets(std::function<void(std::vector<int32_t>)> done);
-    void DrainCheck();
+    // Makes the bets of the request on a job (a progress dialog with 取消 follows it), then
+    // hands them to done (nothing when stopped or when the conditions keep none).
+    void WithBets(TBetsRequest request, std::function<void(TBetsOutcome)> done);
+    void ShowChart();
     void CheckEnded(TReduceCheckResult result);
 
     TPrompts& prompts_;
@@ -148,18 +113,13 @@ class TReduceForm : public QWidget {
     const SearchOptions* options_ = nullptr;
     TPatternSource patterns_;
     std::function<void()> openOptions_;
+    const TDrawRegister* register_ = nullptr;
     TBetsTaker betsTaker_;
 
-    std::vector<TReduceCondition> items_;
-    bool showing_ = false;  // the editor is being filled from the list
     std::optional<int64_t> kept_;
 
     TBackgroundJob* count_ = nullptr;
     TBackgroundJob* bets_ = nullptr;
-    TBackgroundJob* check_ = nullptr;
-    std::shared_ptr<TRowNews<TReduceCheckRow>> news_;  // filled by the check, drained by the window
-    int32_t checkFirst_ = 0;
-    int32_t checkLast_ = 0;
     std::vector<TReduceCheckRow> checkRows_;
     TReduceCheckSummary checkSummary_;
 };

@@ -1,10 +1,8 @@
 #include "app/tickets/LedgerChartView.h"
 
-#include <QPainter>
-
 #include "tickets/paint/LedgerChartPaint.h"
 
-TLedgerChartView::TLedgerChartView(QWidget* parent) : QWidget(parent) {
+TLedgerChartView::TLedgerChartView(QWidget* parent) : TChartView(parent) {
     setObjectName(QStringLiteral("Chart"));
     setMinimumHeight(180);
     rowLabel_ = [](int32_t row) { return QString::number(row + 1); };
@@ -18,9 +16,4 @@ void TLedgerChartView::SetLedger(const TLedger& ledger, std::function<QString(in
 
 void TLedgerChartView::PaintOn(QPainter& painter, const QRect& area) const {
     PaintLedgerChart(painter, area, ledger_, rowLabel_);
-}
-
-void TLedgerChartView::paintEvent(QPaintEvent*) {
-    QPainter painter(this);
-    PaintOn(painter, rect());
 }

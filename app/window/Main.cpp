@@ -465,6 +465,7 @@ void TMainForm::RegMenuReduceClick() {
         };
         reduce_->SetSource(&Gui2RegNet->Draws(), &options_, chosen,
                            [this] { RegMenuOptionsClick(); });
+        reduce_->SetRegister(&Gui2RegNet->Register());
         connect(Gui2RegNet, &TGui2RegNet::DrawsChanged, reduce_, &TReduceForm::SourceChanged);
         connect(ListView->selectionModel(), &QItemSelectionModel::selectionChanged, reduce_,
                 &TReduceForm::PatternsChanged);

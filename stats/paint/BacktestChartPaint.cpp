@@ -1,18 +1,16 @@
 #include "stats/paint/BacktestChartPaint.h"
 
 #include <QPainter>
-#include <QPainterPath>
 #include <algorithm>
 #include <cmath>
+
+#include "view/paint/LineChart.h"
 
 namespace {
 
 const QColor HitColor(220, 80, 60);
 const QColor ChanceColor(60, 110, 200);
-constexpr int LeftMargin = 44;
-constexpr int RightMargin = 12;
-constexpr int TopMargin = 26;
-constexpr int BottomMargin = 24;
+constexpr TChartMargins Margins{44, 26, 12, 24};
 
 // Maps rows and rates onto the plot rectangle.
 class TChartScale {
@@ -40,24 +38,12 @@ double AxisTop(const std::vector<TBacktestPoint>& points) {
 
 void Series(QPainter& painter, const std::vector<TBacktestPoint>& points, const TChartScale& scale,
             double TBacktestPoint::*value, const QPen& pen) {
-    QPainterPath path;
-    for (size_t i = 0; i < points.size(); ++i) {
-        const QPointF at(scale.X(points[i].Row), scale.Y(points[i].*value));
-        if (i == 0)
-            path.moveTo(at);
-        else
-            path.lineTo(at);
-    }
+    std::vector<QPointF> at;
+    at.reserve(points.size());
+    for (const TBacktestPoint& p : points) at.emplace_back(scale.X(p.Row), scale.Y(p.*value));
     painter.setPen(pen);
     painter.setBrush(Qt::NoBrush);
-    painter.drawPath(path);
-}
-
-void LegendEntry(QPainter& painter, int x, int y, const QPen& pen, const QString& text) {
-    painter.setPen(pen);
-    painter.drawLine(x, y, x + 24, y);
-    painter.setPen(Qt::black);
-    painter.drawText(x + 28, y + 5, text);
+    painter.drawPath(LinePath(at));
 }
 
 }  // namespace
@@ -66,10 +52,8 @@ void PaintBacktestChart(QPainter& painter, const QRect& area,
                         const std::vector<TBacktestPoint>& points, int32_t firstRow,
                         int32_t lastRow, const QString& firstLabel, const QString& lastLabel) {
     painter.save();
-    painter.setRenderHint(QPainter::Antialiasing, true);
-    painter.fillRect(area, Qt::white);
-    const QRect plot = area.adjusted(LeftMargin, TopMargin, -RightMargin, -BottomMargin);
-    if (plot.width() < 20 || plot.height() < 20) {
+    const QRect plot = BeginLineChart(painter, area, Margins);
+    if (plot.isEmpty()) {
         painter.restore();
         return;
     }
@@ -77,26 +61,12 @@ void PaintBacktestChart(QPainter& painter, const QRect& area,
     const TChartScale scale(plot, firstRow, lastRow, top);
 
     // Grid and value axis in steps of a tenth.
-    painter.setPen(QColor(225, 225, 225));
-    const QFontMetrics metrics(painter.font());
-    for (int tenth = 0; tenth <= static_cast<int>(std::lround(top * 10)); ++tenth) {
-        const double y = scale.Y(tenth / 10.0);
-        painter.setPen(QColor(225, 225, 225));
-        painter.drawLine(QPointF(plot.left(), y), QPointF(plot.right(), y));
-        painter.setPen(Qt::black);
-        const QString label = QString::number(tenth * 10) + QLatin1Char('%');
-        painter.drawText(QPointF(plot.left() - 6 - metrics.horizontalAdvance(label),
-                                 y + metrics.ascent() / 2.0 - 1),
-                         label);
-    }
-    painter.setPen(Qt::black);
-    painter.drawRect(plot);
-    painter.drawText(QPointF(plot.left(), plot.bottom() + metrics.ascent() + 4),
-                     firstLabel.isEmpty() ? QString::number(firstRow) : firstLabel);
-    const QString last = lastLabel.isEmpty() ? QString::number(lastRow) : lastLabel;
-    painter.drawText(QPointF(plot.right() - metrics.horizontalAdvance(last),
-                             plot.bottom() + metrics.ascent() + 4),
-                     last);
+    for (int tenth = 0; tenth <= static_cast<int>(std::lround(top * 10)); ++tenth)
+        PaintValueLine(painter, plot, scale.Y(tenth / 10.0),
+                       QString::number(tenth * 10) + QLatin1Char('%'));
+    PaintChartFrame(painter, plot);
+    PaintRowEnds(painter, plot, firstLabel.isEmpty() ? QString::number(firstRow) : firstLabel,
+                 lastLabel.isEmpty() ? QString::number(lastRow) : lastLabel);
 
     QPen hitPen(HitColor, 1);
     QPen chancePen(ChanceColor, 1);
@@ -109,10 +79,11 @@ void PaintBacktestChart(QPainter& painter, const QRect& area,
     Series(painter, points, scale, &TBacktestPoint::MeanHit, hitMeanPen);
     painter.setClipping(false);
 
-    const int legendY = area.top() + TopMargin / 2;
-    LegendEntry(painter, plot.left(), legendY, hitPen, QStringLiteral("命中率"));
-    LegendEntry(painter, plot.left() + 110, legendY, chancePen, QStringLiteral("随机水平"));
-    LegendEntry(painter, plot.left() + 230, legendY, hitMeanPen, QStringLiteral("命中率均值"));
-    LegendEntry(painter, plot.left() + 370, legendY, chanceMeanPen, QStringLiteral("随机水平均值"));
+    const int legendY = area.top() + Margins.Top / 2;
+    PaintLegendLine(painter, plot.left(), legendY, hitPen, QStringLiteral("命中率"));
+    PaintLegendLine(painter, plot.left() + 110, legendY, chancePen, QStringLiteral("随机水平"));
+    PaintLegendLine(painter, plot.left() + 230, legendY, hitMeanPen, QStringLiteral("命中率均值"));
+    PaintLegendLine(painter, plot.left() + 370, legendY, chanceMeanPen,
+                    QStringLiteral("随机水平均值"));
     painter.restore();
 }

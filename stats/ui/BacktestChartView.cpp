@@ -1,11 +1,10 @@
 #include "stats/ui/BacktestChartView.h"
 
-#include <QImage>
 #include <QPainter>
 
 #include "stats/paint/BacktestChartPaint.h"
 
-TBacktestChartView::TBacktestChartView(QWidget* parent) : QWidget(parent) {
+TBacktestChartView::TBacktestChartView(QWidget* parent) : TChartView(parent) {
     setObjectName(QStringLiteral("BacktestChart"));
     setMinimumSize(480, 220);
 }
@@ -20,17 +19,6 @@ void TBacktestChartView::SetPoints(std::vector<TBacktestPoint> points, int32_t f
     update();
 }
 
-QImage TBacktestChartView::Picture(const QSize& size) const {
-    QImage image(size, QImage::Format_RGB32);
-    image.fill(Qt::white);
-    QPainter painter(&image);
-    painter.setFont(font());
-    PaintBacktestChart(painter, QRect(QPoint(0, 0), size), points_, firstRow_, lastRow_,
-                       firstLabel_, lastLabel_);
-    return image;
-}
-
-void TBacktestChartView::paintEvent(QPaintEvent*) {
-    QPainter painter(this);
-    PaintBacktestChart(painter, rect(), points_, firstRow_, lastRow_, firstLabel_, lastLabel_);
+void TBacktestChartView::PaintOn(QPainter& painter, const QRect& area) const {
+    PaintBacktestChart(painter, area, points_, firstRow_, lastRow_, firstLabel_, lastLabel_);
 }

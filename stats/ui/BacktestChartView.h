@@ -1,12 +1,12 @@
 #pragma once
 
-#include <QWidget>
 #include <vector>
 
 #include "search/Backtest.h"
+#include "ui/ChartView.h"
 
 // The chart of the backtest window: shows the points it was last given.
-class TBacktestChartView : public QWidget {
+class TBacktestChartView : public TChartView {
     Q_OBJECT
 
   public:
@@ -17,11 +17,7 @@ class TBacktestChartView : public QWidget {
     QString FirstLabel() const { return firstLabel_; }
     QString LastLabel() const { return lastLabel_; }
     const std::vector<TBacktestPoint>& Points() const { return points_; }
-    // The chart alone as a picture of the given size.
-    QImage Picture(const QSize& size) const;
-
-  protected:
-    void paintEvent(QPaintEvent* event) override;
+    void PaintOn(QPainter& painter, const QRect& area) const override;
 
   private:
     std::vector<TBacktestPoint> points_;

@@ -6,7 +6,6 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QSpinBox>
-#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -15,6 +14,8 @@
 #include "tests/support/RandomDraws.h"
 #include "tests/support/Screenshot.h"
 #include "tests/support/ScriptedPrompts.h"
+#include "ui/PastCheckPanel.h"
+#include "ui/TextTableModel.h"
 
 class TestBacktestWindow : public QObject {
     Q_OBJECT
@@ -39,28 +40,28 @@ class TestBacktestWindow : public QObject {
     void cleanup() { form_.reset(); }
 
     void scoresTheRowsAndShowsVerdictChartAndTable() {
-        QCOMPARE(form_->RowsSe->value(), 100);
-        QCOMPARE(form_->RowsSe->minimum(), 10);
-        QCOMPARE(form_->RowsSe->maximum(), 300);
+        QCOMPARE(form_->Check->RowsSe->value(), 100);
+        QCOMPARE(form_->Check->RowsSe->minimum(), 10);
+        QCOMPARE(form_->Check->RowsSe->maximum(), 300);
         QVERIFY(form_->OptionsLbl->text().contains("至少 3 步"));
-        form_->OptionsBt->click();
+        form_->Check->OptionsBt->click();
         QCOMPARE(optionsOpened_, 1);
         QVERIFY(form_->OptionsLbl->text().contains("至少 5 步"));
         options_.SecCountSe = 3;
 
-        form_->RowsSe->setValue(12);
+        form_->Check->RowsSe->setValue(12);
         QSignalSpy finished(form_.get(), &TBacktestForm::Finished);
-        form_->StartBt->click();
-        QVERIFY(!form_->StartBt->isEnabled());
-        QVERIFY(form_->StopBt->isEnabled());
+        form_->Check->StartBt->click();
+        QVERIFY(!form_->Check->StartBt->isEnabled());
+        QVERIFY(form_->Check->StopBt->isEnabled());
         QVERIFY(finished.wait(120000));
         QVERIFY(!form_->Running());
-        QVERIFY(form_->StartBt->isEnabled());
+        QVERIFY(form_->Check->StartBt->isEnabled());
 
         const auto& rows = form_->Rows();
         QCOMPARE(rows.size(), size_t{12});
         QCOMPARE(rows.front().Row, 289);
-        QCOMPARE(form_->ProgressBar->value(), 12);
+        QCOMPARE(form_->Check->ProgressBar->value(), 12);
         int64_t patterns = 0, hits = 0, withPatterns = 0;
         for (const auto& row : rows) {
             patterns += row.Total.Patterns;
@@ -68,17 +69,17 @@ class TestBacktestWindow : public QObject {
             withPatterns += row.Total.Patterns > 0;
         }
         QVERIFY(patterns > 0);
-        QCOMPARE(form_->GroupTable->rowCount(), 1 + BacktestGroupCount);
-        QCOMPARE(form_->GroupTable->item(0, 2)->text(), QString::number(patterns));
-        QCOMPARE(form_->GroupTable->item(0, 3)->text(), QString::number(hits));
-        QCOMPARE(form_->GroupTable->item(1, 1)->text(), QStringLiteral("定位定数"));
+        QCOMPARE(form_->GroupModel->rowCount(), 1 + BacktestGroupCount);
+        QCOMPARE(form_->GroupModel->Text(0, 2), QString::number(patterns));
+        QCOMPARE(form_->GroupModel->Text(0, 3), QString::number(hits));
+        QCOMPARE(form_->GroupModel->Text(1, 1), QStringLiteral("定位定数"));
         QVERIFY(form_->OptionsLbl->text().contains("至少 3 步"));  // read again at the start
         QCOMPARE(form_->Chart->Points().size(), static_cast<size_t>(withPatterns));
-        QVERIFY(form_->VerdictLbl->text().startsWith("回测最近 12 期"));
+        QVERIFY(form_->Check->VerdictLbl->text().startsWith("回测最近 12 期"));
         // Twelve draws with patterns at most: t and m beside the verdict, which needs ten.
-        QVERIFY(form_->VerdictLbl->text().contains(
+        QVERIFY(form_->Check->VerdictLbl->text().contains(
             QString::fromUtf8(form_->Summary().Total.VerdictText())));
-        QVERIFY(form_->VerdictLbl->text().contains(
+        QVERIFY(form_->Check->VerdictLbl->text().contains(
             QStringLiteral("有规律的 %1 期").arg(form_->Summary().Total.T.Rows)));
         QVERIFY(form_->TableNoteLbl->text().contains("Holm–Bonferroni"));
         QVERIFY(SaveScreenshot(*form_, "backtest.png"));
@@ -106,49 +107,50 @@ class TestBacktestWindow : public QObject {
         QVERIFY(log_.Messages.front().contains(QStringLiteral("missing/table.csv")));
 
         // A new start clears the verdict of the last run.
-        const QString before = form_->VerdictLbl->text();
-        form_->StartBt->click();
-        QVERIFY(form_->VerdictLbl->text() != before);
-        QVERIFY(!form_->VerdictLbl->text().contains(QStringLiteral("回测最近")));
-        form_->StopBt->click();
+        const QString before = form_->Check->VerdictLbl->text();
+        form_->Check->StartBt->click();
+        QVERIFY(form_->Check->VerdictLbl->text() != before);
+        QVERIFY(!form_->Check->VerdictLbl->text().contains(QStringLiteral("回测最近")));
+        form_->Check->StopBt->click();
         QVERIFY(finished.wait(120000));
     }
 
     void stopEndsTheRunAndKeepsTheRowsScored() {
-        form_->AllRowsBtClick();
-        QCOMPARE(form_->RowsSe->value(), 300);
+        form_->Check->AllRowsBt->click();
+        QCOMPARE(form_->Check->RowsSe->value(), 300);
         // Three points a line: the whole run takes seconds, so the stop lands midway even on an
         // idle machine (with two it ends within one poll of the rows).
         options_.LinedPtMaxSe = options_.LinegPtMaxSe = 3;
         QSignalSpy finished(form_.get(), &TBacktestForm::Finished);
-        form_->StartBt->click();
+        form_->Check->StartBt->click();
         QTRY_VERIFY_WITH_TIMEOUT(form_->Rows().size() >= 2, 120000);
-        form_->StopBt->click();
+        form_->Check->StopBt->click();
         QVERIFY(finished.wait(30000));
         const auto& rows = form_->Rows();
         QVERIFY(rows.size() >= 2 && rows.size() < 300);
-        QVERIFY(form_->StartBt->isEnabled());
-        QVERIFY(!form_->StopBt->isEnabled());
+        QVERIFY(form_->Check->StartBt->isEnabled());
+        QVERIFY(!form_->Check->StopBt->isEnabled());
         // The rows scored are named, in the status line and in the verdict.
         const QString scored =
             QStringLiteral("第%1–%2期").arg(rows.front().Row).arg(rows.back().Row);
-        QCOMPARE(form_->ProgressLbl->text(), QStringLiteral("回测已停止，已回测") + scored + "。");
-        QVERIFY(form_->VerdictLbl->text().startsWith(QStringLiteral("回测") + scored));
+        QCOMPARE(form_->Check->ProgressLbl->text(),
+                 QStringLiteral("回测已停止，已回测") + scored + "。");
+        QVERIFY(form_->Check->VerdictLbl->text().startsWith(QStringLiteral("回测") + scored));
     }
 
     void optionsTheSearchRefusesAreReported() {
         options_.LinedPtMinSe = 0;
-        form_->RowsSe->setValue(10);
+        form_->Check->RowsSe->setValue(10);
         QSignalSpy finished(form_.get(), &TBacktestForm::Finished);
-        form_->StartBt->click();
+        form_->Check->StartBt->click();
         QVERIFY(finished.wait(30000));
         QCOMPARE(log_.Messages.size(), 1);
         QVERIFY(log_.Messages.front().contains("搜索条件无效"));
     }
 
     void closingWhileRunningStopsTheSearch() {
-        form_->AllRowsBtClick();
-        form_->StartBt->click();
+        form_->Check->AllRowsBt->click();
+        form_->Check->StartBt->click();
         QVERIFY(form_->Running());
         form_.reset();  // joins the worker; must neither hang nor crash
     }

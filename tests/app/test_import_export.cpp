@@ -6,7 +6,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QSpinBox>
-#include <QTableWidget>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -19,6 +19,7 @@
 #include "tests/support/MainWindowFixture.h"
 #include "tests/support/PatternFactory.h"
 #include "tests/support/ScriptedPrompts.h"
+#include "ui/TextTableModel.h"
 #include "view/paint/PatternPaint.h"
 #include "view/ui/Gui2Ctrl.h"
 
@@ -93,9 +94,9 @@ class TestImportExport : public QObject {
         QCOMPARE(preview.CountLbl->text(), QStringLiteral("共3期"));
         QVERIFY(preview.OrderLbl->text().contains(QStringLiteral("新的一期在前")));
         // Oldest first, as imported: line 4 of the file comes first.
-        QCOMPARE(preview.RowsGrid->item(0, 0)->text(), QStringLiteral("4"));
-        QCOMPARE(preview.RowsGrid->item(0, 3)->text(), QStringLiteral("7712600"));
-        QCOMPARE(preview.RowsGrid->item(2, 1)->text(), QStringLiteral("2024003"));
+        QCOMPARE(preview.RowsModel->Text(0, 0), QStringLiteral("4"));
+        QCOMPARE(preview.RowsModel->Text(0, 3), QStringLiteral("7712600"));
+        QCOMPARE(preview.RowsModel->Text(2, 1), QStringLiteral("2024003"));
 
         // A wrong correction names the line that does not fit and disables the import.
         preview.DrawColumnCbb->setCurrentIndex(0);  // 第1列 as seven digits: an issue number

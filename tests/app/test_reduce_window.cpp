@@ -15,11 +15,13 @@
 #include "app/reduce/ReduceForm.h"
 #include "app/tickets/TicketBookForm.h"
 #include "app/window/Main.h"
+#include "reduce/ui/ConditionEditor.h"
 #include "reduce/ui/ReduceChartView.h"
 #include "tests/support/MainWindowFixture.h"
 #include "tests/support/RandomDraws.h"
 #include "tests/support/Screenshot.h"
 #include "tests/support/ScriptedPrompts.h"
+#include "ui/PastCheckPanel.h"
 
 class TestReduceWindow : public QObject {
     Q_OBJECT
@@ -39,34 +41,34 @@ class TestReduceWindow : public QObject {
     void controlsBuildConditionsAndTheCountFollows() {
         QCOMPARE(form_->KeptCount(), std::optional<int64_t>(10'000'000));
         QSignalSpy counted(form_.get(), &TReduceForm::Counted);
-        form_->KindCbb->setCurrentIndex(0);  // 定位
-        form_->PositionCbb->setCurrentIndex(2);
-        form_->DigitBts[4]->setChecked(true);
-        form_->DigitBts[7]->setChecked(true);
-        form_->AddBt->click();
-        QCOMPARE(form_->ConditionList->count(), 1);
-        QCOMPARE(form_->ConditionList->item(0)->text(), QStringLiteral("定位 C 47"));
+        form_->Editor->KindCbb->setCurrentIndex(0);  // 定位
+        form_->Editor->PositionCbb->setCurrentIndex(2);
+        form_->Editor->DigitBts[4]->setChecked(true);
+        form_->Editor->DigitBts[7]->setChecked(true);
+        form_->Editor->AddBt->click();
+        QCOMPARE(form_->Editor->ConditionList->count(), 1);
+        QCOMPARE(form_->Editor->ConditionList->item(0)->text(), QStringLiteral("定位 C 47"));
         QTRY_COMPARE_WITH_TIMEOUT(form_->KeptCount(), std::optional<int64_t>(2'000'000), 20000);
         QVERIFY(form_->ResultLbl->text().contains(QStringLiteral("4,000,000 元")));
 
         // Editing the selected condition changes it at once.
-        form_->DigitBts[7]->setChecked(false);
-        QCOMPARE(form_->ConditionList->item(0)->text(), QStringLiteral("定位 C 4"));
+        form_->Editor->DigitBts[7]->setChecked(false);
+        QCOMPARE(form_->Editor->ConditionList->item(0)->text(), QStringLiteral("定位 C 4"));
         QTRY_COMPARE_WITH_TIMEOUT(form_->KeptCount(), std::optional<int64_t>(1'000'000), 20000);
 
         // 和值 0 with 定位 C 4 keeps nothing; with one condition allowed to fail, 1,000,001.
-        form_->KindCbb->setCurrentIndex(3);  // 和值
-        form_->LoSe->setValue(0);
-        form_->HiSe->setValue(0);
-        form_->AddBt->click();
-        QCOMPARE(form_->ConditionList->item(0)->text(), QStringLiteral("定位 C 4"));
-        QCOMPARE(form_->ConditionList->item(1)->text(), QStringLiteral("和值 0-0"));
+        form_->Editor->KindCbb->setCurrentIndex(3);  // 和值
+        form_->Editor->LoSe->setValue(0);
+        form_->Editor->HiSe->setValue(0);
+        form_->Editor->AddBt->click();
+        QCOMPARE(form_->Editor->ConditionList->item(0)->text(), QStringLiteral("定位 C 4"));
+        QCOMPARE(form_->Editor->ConditionList->item(1)->text(), QStringLiteral("和值 0-0"));
         QTRY_COMPARE_WITH_TIMEOUT(form_->KeptCount(), std::optional<int64_t>(0), 20000);
         QCOMPARE(form_->ResultLbl->text(), QStringLiteral("条件没有留下任何号码。"));
-        form_->ToleranceSe->setValue(1);
+        form_->Editor->ToleranceSe->setValue(1);
         QTRY_COMPARE_WITH_TIMEOUT(form_->KeptCount(), std::optional<int64_t>(1'000'001), 20000);
         // Exporting conditions that keep nothing says so and writes nothing.
-        form_->ToleranceSe->setValue(0);
+        form_->Editor->ToleranceSe->setValue(0);
         QTRY_COMPARE_WITH_TIMEOUT(form_->KeptCount(), std::optional<int64_t>(0), 20000);
         QTemporaryDir folder;
         const QString bets = folder.filePath(QStringLiteral("bets.txt"));
@@ -88,7 +90,7 @@ class TestReduceWindow : public QObject {
         }
         log_.FileNames.push_back(conditions);
         form_->LoadBt->click();
-        QCOMPARE(form_->ConditionList->count(), 4);
+        QCOMPARE(form_->Editor->ConditionList->count(), 4);
         QTRY_VERIFY_WITH_TIMEOUT(form_->KeptCount().has_value(), 20000);
         // The first three digits 1, 2, 3 (two odd), so one odd digit among the last four.
         QCOMPARE(*form_->KeptCount(), int64_t{4 * 5 * 5 * 5 * 5});
@@ -120,7 +122,7 @@ class TestReduceWindow : public QObject {
         log_.FileNames.push_back(conditions);
         form_->LoadBt->click();
         QVERIFY(log_.Messages.last().contains(QStringLiteral("第3行：跨度的范围上下颠倒")));
-        QCOMPARE(form_->ConditionList->count(), 4);  // the list is kept
+        QCOMPARE(form_->Editor->ConditionList->count(), 4);  // the list is kept
     }
 
     // 发送到投注 hands the kept bets over, all or a sample of k, and says which.
@@ -167,19 +169,27 @@ class TestReduceWindow : public QObject {
     // The strategy check fills the chart, the progress and the verdict, and says what
     // conditions cannot do.
     void strategyCheckShowsChartAndVerdict() {
+        // Rows named by their 期号 on the axis, as the backtest names them.
+        TDrawRegister reg;
+        reg.Rows.resize(static_cast<size_t>(draws_->Count()));
+        for (size_t i = 0; i < reg.Rows.size(); ++i)
+            reg.Rows[i].Issue = std::to_string(2024001 + i);
+        form_->SetRegister(&reg);
         form_->SetConditions(ReadReduceSet("和值 20-43\n重号 0-1\n"));
-        form_->WindowSe->setValue(15);
+        form_->Check->RowsSe->setValue(15);
         QSignalSpy finished(form_.get(), &TReduceForm::CheckFinished);
-        form_->CheckBt->click();
-        QVERIFY(!form_->CheckBt->isEnabled());
+        form_->Check->StartBt->click();
+        QVERIFY(!form_->Check->StartBt->isEnabled());
         QVERIFY(finished.wait(120000));
-        QVERIFY(form_->CheckBt->isEnabled());
+        QVERIFY(form_->Check->StartBt->isEnabled());
         QCOMPARE(form_->CheckRows().size(), size_t{15});
         QCOMPARE(form_->CheckRows().front().Row, 46);
         QCOMPARE(form_->Chart->Points().size(), size_t{15});
-        QCOMPARE(form_->CheckProgress->value(), 15);
-        QVERIFY(form_->VerdictLbl->text().startsWith(QStringLiteral("检验最近 15 期")));
-        QVERIFY(form_->VerdictLbl->text().contains(
+        QCOMPARE(form_->Chart->FirstLabel(), QStringLiteral("2024046"));
+        QCOMPARE(form_->Chart->LastLabel(), QStringLiteral("2024060"));
+        QCOMPARE(form_->Check->ProgressBar->value(), 15);
+        QVERIFY(form_->Check->VerdictLbl->text().startsWith(QStringLiteral("检验最近 15 期")));
+        QVERIFY(form_->Check->VerdictLbl->text().contains(
             QString::fromUtf8(BacktestVerdictText(form_->CheckSummary().Verdict))));
         QCOMPARE(form_->ChanceLbl->text(), QString::fromUtf8(ReduceChanceSentence()));
         // Each row's s_t: whether that draw meets the conditions rebuilt before it.
@@ -210,8 +220,8 @@ class TestReduceWindow : public QObject {
         forms_ = {form};
         form_->PatternsChanged();
         QTRY_COMPARE_WITH_TIMEOUT(form_->KeptCount(), std::optional<int64_t>(1'000'000), 20000);
-        form_->KindCbb->setCurrentIndex(form_->KindCbb->count() - 1);
-        QVERIFY(form_->PatternsLbl->text().contains(QStringLiteral("有 1 个")));
+        form_->Editor->KindCbb->setCurrentIndex(form_->Editor->KindCbb->count() - 1);
+        QVERIFY(form_->Editor->PatternsLbl->text().contains(QStringLiteral("有 1 个")));
     }
 
     // From the main window: 缩水选号's kept bets land in the ticket book as single tickets.

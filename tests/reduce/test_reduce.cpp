@@ -3,14 +3,18 @@
 #include <algorithm>
 #include <boost/math/distributions/chi_squared.hpp>
 #include <cmath>
+#include <fstream>
+#include <iterator>
 #include <numeric>
 #include <random>
 
+#include "reduce/ReduceBets.h"
 #include "reduce/ReduceCheck.h"
 #include "reduce/ReduceConditions.h"
 #include "reduce/ReduceCount.h"
 #include "search/PatternCheck.h"
 #include "tests/support/SearchTestSupport.h"
+#include "tests/support/TempFolder.h"
 
 namespace {
 
@@ -456,4 +460,60 @@ TEST(ReduceCount, PendingFormsAndAStoppedCount) {
     EXPECT_TRUE(stopped.Stopped);
     EXPECT_TRUE(stopped.Bets.empty());
     EXPECT_LE(stopped.Kept, 30'000);
+}
+
+// A sample is k distinct bets of the list in its order, every bet equally likely to be in it
+// (over many seeds each of 10 bets is in a sample of 3 about 30% of the time); the bets made
+// for a file are those the count keeps, written as WriteBetsText writes them, and a stopped
+// run writes nothing.
+TEST(ReduceBets, SamplesAreFairAndTheFileHoldsTheKeptBets) {
+    const std::vector<int32_t> bets = {3, 8, 15, 16, 23, 42, 77, 90, 91, 99};
+    std::array<int, 10> seen{};
+    constexpr int Draws = 4000;
+    for (uint64_t seed = 1; seed <= Draws; ++seed) {
+        const std::vector<int32_t> sample = SampleBets(bets, 3, seed);
+        ASSERT_EQ(sample.size(), size_t{3});
+        ASSERT_TRUE(std::is_sorted(sample.begin(), sample.end()));
+        ASSERT_EQ(std::adjacent_find(sample.begin(), sample.end()), sample.end());
+        for (int32_t bet : sample) {
+            const auto at = std::find(bets.begin(), bets.end(), bet);
+            ASSERT_NE(at, bets.end());
+            ++seen[static_cast<size_t>(at - bets.begin())];
+        }
+    }
+    // Binomial(4000, 0.3): mean 1200, standard deviation 29; six of them either side.
+    for (int n : seen) EXPECT_NEAR(n, Draws * 3 / 10, 175);
+    EXPECT_EQ(SampleBets(bets, 10, 7), bets);
+    EXPECT_EQ(SampleBets(bets, 50, 7), bets);
+
+    TBetsRequest request;
+    request.Conditions = ReadReduceSet("定位 A 1\n定位 B 2\n定位 C 3\n定位 D 4\n和值 10-12\n");
+    TJobControl never;
+    const std::vector<int32_t> kept =
+        CountReduced(TReducePlan(request.Conditions, {}), true, 2, never).Bets;
+    ASSERT_EQ(kept.size(), size_t{1 + 3 + 6});  // the last three sum to 0, 1 or 2
+    const TBetsOutcome all = MakeBets(request, never);
+    EXPECT_EQ(all.Bets, kept);
+    EXPECT_EQ(all.Kept, 10);
+    request.Sample = 5;
+    const TBetsOutcome some = MakeBets(request, never);
+    EXPECT_EQ(some.Kept, 10);
+    EXPECT_EQ(some.Chosen, 5);
+    EXPECT_TRUE(std::includes(kept.begin(), kept.end(), some.Bets.begin(), some.Bets.end()));
+
+    request.Sample = 0;
+    request.Path = TempFolder("reduce_bets") + "/bets.txt";
+    const TBetsOutcome written = MakeBets(request, never);
+    EXPECT_EQ(written.Chosen, 10);
+    EXPECT_TRUE(written.Bets.empty());
+    std::string expected;
+    WriteBetsText(kept, [&](std::string_view piece) { expected += piece; });
+    std::ifstream in(request.Path, std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), expected);
+
+    TJobControl stop;
+    stop.Cancel();
+    request.Path = TempFolder("reduce_bets") + "/stopped.txt";
+    EXPECT_TRUE(MakeBets(request, stop).Stopped);
+    EXPECT_FALSE(std::ifstream(request.Path).good());
 }
