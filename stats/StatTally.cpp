@@ -65,7 +65,7 @@ TPatternClass CountedClass(TStatKind kind) {
 }
 
 // Each statistic counts a pattern of its class in at most one chart; its marks name that
-// chart, so one look at them replaces testing every chart (StatDigit states the tests chart by
+// chart, so one look at them replaces testing every chart (StatForecast states the tests chart by
 // chart). The chart, or -1.
 int32_t ChartOf(TStatKind kind, const TGui2Reg& pattern) {
     if (ClassifyPattern(pattern) != CountedClass(kind)) return -1;
@@ -90,11 +90,20 @@ int32_t ChartOf(TStatKind kind, const TGui2Reg& pattern) {
     return chart;
 }
 
+// Under 全明 and 全对 one difference of the forms keeps the relation, under 明对 two.
+bool PairedKind(const TGui2Reg& pattern) {
+    return pattern.ContrastKind != 1 && pattern.ContrastKind != 2;
+}
+
 void Count(TStatKind kind, const TGui2Reg& pattern, std::vector<TStatTally>& tallies) {
     const int32_t chart = ChartOf(kind, pattern);
     if (chart < 0) return;
-    const int32_t digit = StatDigit(kind, chart, pattern);
-    if (digit >= 0) ++tallies[static_cast<size_t>(chart)].Slots[static_cast<size_t>(digit) + 1];
+    const TStatForecast forecast = StatForecast(kind, chart, pattern);
+    if (!forecast.Counted()) return;
+    TStatTally& tally = tallies[static_cast<size_t>(chart)];
+    for (size_t d = 0; d < forecast.Pairs.size(); ++d)
+        if (forecast.Pairs[d] > 0) ++tally.Slots[d + 1];
+    ++(PairedKind(pattern) ? tally.PairKind : tally.SingleKind);
 }
 
 template <typename Patterns>
@@ -132,8 +141,17 @@ std::string StatColumnLabel(TStatKind kind, int32_t chart, int32_t digit) {
     return StatSubject(kind, chart) + (kind == skPairDiff ? "差" : "=") + std::to_string(digit);
 }
 
-int32_t StatDigit(TStatKind kind, int32_t chart, const TGui2Reg& pattern) {
-    if (chart < 0 || chart >= StatChartCount(kind)) return -1;
+bool TStatForecast::Counted() const {
+    for (const int8_t n : Pairs)
+        if (n > 0) return true;
+    return false;
+}
+
+TStatForecast StatForecast(TStatKind kind, int32_t chart, const TGui2Reg& pattern) {
+    TStatForecast forecast;
+    if (chart < 0 || chart >= StatChartCount(kind)) return forecast;
+    // The pattern's form of the coming digits at the chart's positions (A; A+B; A-B mod 10)
+    // takes the value `digit` at a hit (全明, 全对), or `digit` and digit + 5 (明对).
     int32_t digit = -1;
     switch (kind) {
         case skFixedDigit:
@@ -154,13 +172,53 @@ int32_t StatDigit(TStatKind kind, int32_t chart, const TGui2Reg& pattern) {
                 const int32_t low = pattern.GetResult(LowLine);
                 const int32_t high = pattern.GetResult(HighLine);
                 // Digits outside 0-9 only come from damaged documents; keep the subtraction safe.
-                if (low >= 0 && low <= 9 && high >= 0 && high <= 9)
-                    digit = DigitDistance(low, high);
+                if (low >= 0 && low <= 9 && high >= 0 && high <= 9) digit = (low - high + 10) % 10;
             }
             break;
         }
     }
-    return digit >= 0 && digit <= 9 ? digit : -1;
+    if (digit < 0 || digit > 9) return forecast;
+    const bool paired = PairedKind(pattern);
+    for (int32_t a = 0; a <= 9; ++a) {
+        for (int32_t b = 0; b <= 9; ++b) {
+            const int32_t form = kind == skFixedDigit ? a
+                                 : kind == skPairSum  ? (a + b) % 10
+                                                      : (a - b + 10) % 10;
+            const int32_t off = (form - digit + 10) % 10;
+            if (off != 0 && !(paired && off == 5)) continue;
+            const int32_t subject = kind == skFixedDigit ? a
+                                    : kind == skPairSum  ? (a + b) % 10
+                                                         : DigitDistance(a, b);
+            ++forecast.Pairs[static_cast<size_t>(subject)];
+        }
+    }
+    return forecast;
+}
+
+int32_t StatSubjectValue(TStatKind kind, int32_t chart, const TCodes& draws, int32_t row) {
+    if (chart < 0 || chart >= StatChartCount(kind) || row < 0 || row >= draws.Count()) return -1;
+    const auto [p, q] = kind == skFixedDigit ? std::pair{chart + 1, chart + 1}
+                                             : PositionPairs[static_cast<size_t>(chart)];
+    const int32_t a = draws.GetNum(p, row);
+    const int32_t b = draws.GetNum(q, row);
+    if (a < 0 || a > 9 || b < 0 || b > 9) return -1;
+    switch (kind) {
+        case skFixedDigit:
+            return a;
+        case skPairSum:
+            return (a + b) % 10;
+        case skPairDiff:
+            return DigitDistance(a, b);
+    }
+    return -1;
+}
+
+std::string StatChanceText(const TStatTally& tally) {
+    if (tally.PairKind > 0 && tally.SingleKind > 0)
+        return "随机命中机会：明对规律20%，全明、全对规律10%";
+    if (tally.PairKind > 0) return "每个规律随机命中机会20%";
+    if (tally.SingleKind > 0) return "每个规律随机命中机会10%";
+    return {};
 }
 
 int32_t TStatTally::AxisMaximum() const {
@@ -186,15 +244,22 @@ std::vector<THitTally> RunHitStatistic(TStatKind kind,
     for (const auto& pattern : patterns) {
         if (!pattern) continue;
         const int32_t chart = ChartOf(kind, *pattern);
-        const int32_t digit = chart < 0 ? -1 : StatDigit(kind, chart, *pattern);
-        if (digit < 0) continue;
+        if (chart < 0) continue;
+        const TStatForecast forecast = StatForecast(kind, chart, *pattern);
+        if (!forecast.Counted()) continue;
         const TVerification verdict = verifier.Verify(*pattern);
         if (verdict != TVerification::Hit && verdict != TVerification::Miss) continue;
         THitTally& tally = tallies[static_cast<size_t>(chart)];
-        const auto slot = static_cast<size_t>(digit) + 1;
-        ++tally.Patterns[slot];
-        tally.Hits[slot] += verdict == TVerification::Hit ? 1 : 0;
-        tally.Chance[slot] += PatternChance(*pattern, draws);
+        for (size_t d = 0; d < forecast.Pairs.size(); ++d) {
+            if (forecast.Pairs[d] == 0) continue;
+            ++tally.Patterns[d + 1];
+            tally.Chance[d + 1] += forecast.Pairs[d] / 100.0;
+        }
+        // The hit goes to the value the draw gave, which the pattern forecast.
+        const int32_t drawn = StatSubjectValue(kind, chart, draws, pattern->BaseRow);
+        if (verdict == TVerification::Hit && drawn >= 0 &&
+            forecast.Pairs[static_cast<size_t>(drawn)] > 0)
+            ++tally.Hits[static_cast<size_t>(drawn) + 1];
     }
     return tallies;
 }

@@ -29,15 +29,33 @@ int32_t StatChartCount(TStatKind kind);
 std::string StatSubject(TStatKind kind, int32_t chart);
 std::string StatTitle(TStatKind kind, int32_t chart);
 std::string StatColumnLabel(TStatKind kind, int32_t chart, int32_t digit);
-// The digit a pattern adds to chart k, or -1 when the chart does not count it.
-int32_t StatDigit(TStatKind kind, int32_t chart, const TGui2Reg& pattern);
+// What chart k makes of a pattern: Pairs[x] of the 100 equally likely pairs of coming digits at
+// the chart's positions make the pattern hit with the chart's subject (A; the last digit of A+B;
+// |A-B|) equal to x. The chart counts the pattern under every x with Pairs[x] > 0: under 明对
+// both digits of the pair (A=3 or 8), under 全明 and 全对 one for a position or a sum; for a
+// difference both ways round (A-B = 3 or -7 are 3 and 7 apart). Pairs[x] / 100 is the chance of
+// a hit with x, and the Pairs add up to 20 (明对) or 10 (全明, 全对). All 0 when the chart does not
+// count the pattern.
+struct TStatForecast {
+    std::array<int8_t, 10> Pairs{};
+    bool Counted() const;
+};
+TStatForecast StatForecast(TStatKind kind, int32_t chart, const TGui2Reg& pattern);
+// The chart's subject in draw row `row` (A, the last digit of A+B, or |A-B|), -1 when the row or
+// a digit is missing.
+int32_t StatSubjectValue(TStatKind kind, int32_t chart, const TCodes& draws, int32_t row);
 
-// One chart's counts: Slots[d + 1] counts digit d (slot 0 is unused).
+// One chart's counts: Slots[d + 1] counts digit d (slot 0 is unused). PairKind and SingleKind
+// count the patterns of the chart that hit with 20% (明对) and 10% (全明, 全对) by chance.
 struct TStatTally {
     std::array<int32_t, 11> Slots{};
+    int32_t PairKind = 0;
+    int32_t SingleKind = 0;
     // The largest slot (at least 1) rounded up to a multiple of ten: the value axis' top.
     int32_t AxisMaximum() const;
 };
+// What chance gives the chart's patterns, for its title: "每个规律命中机会20%" when all are 明对.
+std::string StatChanceText(const TStatTally& tally);
 
 // The tallies of every chart of a statistic over the patterns, in chart order. A pattern whose
 // digit lies outside 0-9 (a damaged document) is counted nowhere.
@@ -46,9 +64,9 @@ std::vector<TStatTally> RunStatistic(TStatKind kind,
                                      const std::vector<std::unique_ptr<TGui2Reg>>& patterns);
 
 // A chart's hit counts over the patterns whose coming draw is known (verdict 中 or 未中, see
-// TPatternVerifier): by digit d at [d + 1], how many such patterns it counts, how many of
-// them hit, and the hits that chance alone gives on average (the sum of their chances,
-// PatternChance).
+// TPatternVerifier): by digit d at [d + 1], how many such patterns it counts under d, how many
+// of them hit with the chart's subject at d, and the hits at d that chance alone gives on
+// average (the sum of their Pairs[d] / 100).
 struct THitTally {
     std::array<int32_t, 11> Patterns{};
     std::array<int32_t, 11> Hits{};

@@ -155,6 +155,16 @@ int32_t AxisLabelWidth(const TGraphPilarData& chart, const QFont& font) {
     return widest;
 }
 
+int32_t ValueTextWidth(const TGraphPilarData& chart, const QFont& font) {
+    const QFontMetrics metrics(ChartTextFont(font, false));
+    int32_t widest = 0;
+    for (int32_t r = 1; r <= chart.FDynRowCount; ++r)
+        for (int32_t c = 1; c <= chart.FDynColCount; ++c)
+            widest = std::max(widest, static_cast<int32_t>(metrics.horizontalAdvance(
+                                          QString::fromStdString(chart.GetValue(c, r)))));
+    return widest;
+}
+
 void PaintGraphPilar(QPainter& painter, const TGraphPilarData& chart, const QFont& font,
                      const QColor& background, const QSize& size) {
     painter.save();

@@ -16,6 +16,8 @@ int32_t AxisLabelEnd(const TGraphPilarData& chart);
 int32_t AxisLabelSpacing(const QFont& font);
 // Width of the widest value-axis label.
 int32_t AxisLabelWidth(const TGraphPilarData& chart, const QFont& font);
+// Width of the widest value text over a bar.
+int32_t ValueTextWidth(const TGraphPilarData& chart, const QFont& font);
 
 // Paints the chart on any painter: background, title, frame, value axis with its labels and
 // grid lines, column labels, bars with their values, axes. font gives the family (the control's

@@ -38,8 +38,13 @@ const std::vector<TArgb> ChartRowColors = {ColorToArgb(0, 0, 255), ColorToArgb(2
 const std::vector<TArgb> HitRowColors = {ColorToArgb(0, 0, 255), ColorToArgb(150, 170, 255),
                                          ColorToArgb(255, 98, 84)};
 const QString HitLegend = QStringLiteral(
-    "只统计预测的那一期已经开出的规律。浅蓝柱：这样的规律数；红柱：其中命中的规律数；"
-    "绿线：随机开奖时平均会命中的规律数。");
+    "只统计预测的那一期已经开出的规律。浅蓝柱：预测了这个数字的规律数；红柱：开出这个数字而命中的"
+    "规律数；绿线：随机开奖时平均会在这个数字上命中的规律数。");
+// What the bars of the pattern counts are, and what they are not.
+const QString CountLegend = QStringLiteral(
+    "柱高是预测了这个数字的规律个数：明对规律预测一对数字（如A=3或8），两个数字都计入。"
+    "个数多不等于更可能开出：随机开奖时每个规律命中的机会都是20%（明对）或10%（全明、全对），"
+    "要看规律是否胜过随机，请用“规律回测”（Ctrl+B）。");
 
 constexpr int PlotSteps = 10;  // the plot is ten fifteenths of the chart's height
 constexpr int MaxColumns = 2;
@@ -72,6 +77,27 @@ void MakeRoomForAxisLabels(TGraphPilarNet& chart) {
     const int32_t shift = needed - data.PlotOrigin.X;
     data.PlotOrigin.X = needed;
     chart.resize(chart.width() + shift, chart.height());
+}
+
+// Bars at least as wide as their widest value text, so that the texts over neighbouring bars
+// never run together ("231" beside "231"); the gaps give up what the bars take, and the chart
+// grows when that is not enough.
+void WidenBarsForValues(TGraphPilarNet& chart) {
+    TGraphPilarData& data = chart.Chart;
+    const int32_t before =
+        data.PlotOrigin.X +
+        (data.FDynRowCount * data.BarWidth + 2 * data.GroupGap) * data.FDynColCount +
+        2 * data.GroupGap;
+    const int32_t widest = ValueTextWidth(data, chart.font()) + 2;
+    if (widest <= data.BarWidth) return;
+    const int32_t group = data.FDynRowCount * data.BarWidth + 2 * data.GroupGap;
+    data.BarWidth = widest;
+    data.GroupGap = std::max(3, (group - data.FDynRowCount * widest) / 2);
+    const int32_t after =
+        data.PlotOrigin.X +
+        (data.FDynRowCount * data.BarWidth + 2 * data.GroupGap) * data.FDynColCount +
+        2 * data.GroupGap;
+    if (after > before) chart.resize(chart.width() + after - before, chart.height());
 }
 
 }  // namespace
@@ -244,7 +270,7 @@ void TStatForm::RunStat(TStatKind kind) {
     }
     StatHintLbl->setText(!why.empty() ? QString::fromStdString(why)
                          : countHits  ? HitLegend
-                                      : QString());
+                                      : CountLegend);
     StatHintLbl->setVisible(!StatHintLbl->text().isEmpty());
     if (!why.empty()) count = 0;  // no charts of zeros
 
@@ -280,9 +306,12 @@ void TStatForm::RunStat(TStatKind kind) {
         const int64_t covered = (tallest * plotHeight + room - 1) / room;
         const TValueAxis axis = NiceValueAxis(std::max<int64_t>(tally.AxisMaximum(), covered),
                                               plotHeight, labelSpacing);
-        data.Title = StatTitle(kind, k) + (countHits ? " 命中" : "");
+        const std::string chance = StatChanceText(tally);
+        data.Title =
+            StatTitle(kind, k) + (countHits ? " 命中" : "") + (chance.empty() ? "" : "  " + chance);
         data.BarWidth = countHits ? 14 : 16;  // two bars a digit in the same width
         data.GroupGap = countHits ? 8 : 18;
+        WidenBarsForValues(*chart);
         data.StepHeight = axis.StepHeight;
         data.StepCount = axis.StepCount;
         data.ValueScale = axis.ValueScale;

@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <random>
+#include <tuple>
 #include <vector>
 
 #include "search/Gui2Reg.h"
@@ -11,10 +12,11 @@
 
 namespace {
 
-// A pattern that marks the given columns on its low and high lines and forecasts the digits.
+// A 全明 pattern that marks the given columns on its low and high lines and forecasts the digits.
 std::unique_ptr<TGui2Reg> Marked(std::vector<int> low, int lowDigit, std::vector<int> high = {},
-                                 int highDigit = 0) {
+                                 int highDigit = 0, int contrastKind = 1) {
     auto p = std::make_unique<TGui2Reg>();
+    p->ContrastKind = static_cast<int8_t>(contrastKind);
     for (int c : low) p->SetPosition(0, c, true);
     for (int c : high) p->SetPosition(1, c, true);
     p->SetResult(0, lowDigit);
@@ -81,15 +83,15 @@ TEST(StatTally, PairSumNeedsExactlyBothPositionsOnTheLowLine) {
 
 TEST(StatTally, PairDifferenceTakesTheLowerPositionFromTheLowLine) {
     std::vector<std::unique_ptr<TGui2Reg>> patterns;
-    patterns.push_back(Marked({1}, 2, {2}, 9));  // AB: |2-9| = 7
-    patterns.push_back(Marked({1}, 9, {2}, 2));  // AB: 7 again
+    patterns.push_back(Marked({1}, 2, {2}, 9));  // AB: A-B = 3 or -7: 3 and 7 apart
+    patterns.push_back(Marked({1}, 9, {2}, 2));  // AB: A-B = 7 or -3, the same distances
     patterns.push_back(Marked({2}, 5, {1}, 5));  // B low, A high: no chart
     patterns.push_back(Marked({3}, 4, {4}, 4));  // CD: 0
     patterns.push_back(Marked({1}, 0, {1}, 9));  // same position on both lines
     patterns.push_back(Marked({1, 2}, 0, {3}, 9));
     patterns.push_back(Marked({2}, 0, {4, 5}, 9));
     patterns.push_back(Marked({1}, 0, {5}, 9));  // E is not counted
-    EXPECT_EQ(Counted(skPairDiff, patterns), "0:7*2 5:0*1");
+    EXPECT_EQ(Counted(skPairDiff, patterns), "0:3*2 0:7*2 5:0*1");
 }
 
 TEST(StatTally, DigitsOutsideZeroToNineAreCountedNowhere) {
@@ -129,6 +131,7 @@ TEST(StatTally, AgreesWithTheChartByChartTests) {
                 p->SetPosition(line, static_cast<int>(random() % 8), true);
             p->SetResult(line, static_cast<int>(random() % 10));
         }
+        p->ContrastKind = static_cast<int8_t>(1 + random() % 3);
         patterns.push_back(std::move(p));
     }
     std::vector<const TGui2Reg*> view;
@@ -139,8 +142,9 @@ TEST(StatTally, AgreesWithTheChartByChartTests) {
         for (int k = 0; k < StatChartCount(kind); ++k) {
             TStatTally expected;
             for (const auto& p : patterns) {
-                const int32_t d = StatDigit(kind, k, *p);
-                if (d >= 0) ++expected.Slots[static_cast<size_t>(d) + 1];
+                const TStatForecast forecast = StatForecast(kind, k, *p);
+                for (size_t d = 0; d < 10; ++d)
+                    if (forecast.Pairs[d] > 0) ++expected.Slots[d + 1];
             }
             EXPECT_EQ(tallies[static_cast<size_t>(k)].Slots, expected.Slots)
                 << StatName(kind) << " chart " << k;
@@ -171,16 +175,33 @@ TEST(StatTally, EmptyStatisticsSayWhy) {
 
 namespace {
 
-// The hit counts against patterns a search found, counted chart by chart with StatDigit and the
-// hit rule on the full draws.
+// A chart counts a 明对 pattern under both digits of its pair, a 全明 or 全对 one under one.
+TEST(StatTally, PairedPatternsCountUnderBothDigitsOfThePair) {
+    std::vector<std::unique_ptr<TGui2Reg>> patterns;
+    patterns.push_back(Marked({1}, 8, {}, 0, 3));     // A = 3 or 8
+    patterns.push_back(Marked({2}, 4, {}, 0, 2));     // 全对 B = 4
+    patterns.push_back(Marked({1, 2}, 9, {}, 0, 3));  // A+B = 4 or 9
+    EXPECT_EQ(Counted(skFixedDigit, patterns), "0:3*1 0:8*1 1:4*1");
+    EXPECT_EQ(Counted(skPairSum, patterns), "0:4*1 0:9*1");
+    const auto tallies = RunStatistic(skFixedDigit, patterns);
+    EXPECT_EQ(StatChanceText(tallies[0]), "每个规律随机命中机会20%");
+    EXPECT_EQ(StatChanceText(tallies[1]), "每个规律随机命中机会10%");
+    EXPECT_EQ(StatChanceText(tallies[2]), "");
+}
+
+// The hit counts against patterns a search found (明对, 全明), checked against the hit rule
+// and the exact chance of each pattern: a pattern hits exactly when the chart counts it under
+// the value the draw gave, and that hit is counted there (not under the stored digit).
 TEST(StatTally, HitCountsAreThoseOfThePatternsWhoseComingDrawIsKnown) {
     const auto searched = RandomDraws(23, 40);
-    for (const auto& [kind, style] :
-         {std::pair{skFixedDigit, 1}, std::pair{skPairSum, 2}, std::pair{skPairDiff, 3}}) {
-        SCOPED_TRACE(StatName(kind));
+    for (const auto& [kind, style, contrast] :
+         {std::tuple{skFixedDigit, 1, 3}, std::tuple{skPairSum, 2, 3}, std::tuple{skPairDiff, 3, 3},
+          std::tuple{skFixedDigit, 1, 1}, std::tuple{skPairDiff, 3, 1}}) {
+        SCOPED_TRACE(StatName(kind) + std::to_string(contrast));
         SearchOptions options;
         options.SecCountSe = 3;
         options.FallStyleGbx = style;
+        options.SumConstrastGbx = contrast;
         if (kind == skPairDiff) options.LinegDistMinSe = 0;  // its high line starts at row 0
         TRecordingSink found;
         found.KeepPatterns = true;
@@ -198,12 +219,27 @@ TEST(StatTally, HitCountsAreThoseOfThePatternsWhoseComingDrawIsKnown) {
         int32_t hits = 0;
         for (int32_t k = 0; k < StatChartCount(kind); ++k) {
             THitTally expected;
+            const int32_t drawn = StatSubjectValue(kind, k, today, coming);
+            ASSERT_GE(drawn, 0);
             for (const auto& pattern : found.Patterns) {
-                const int32_t d = StatDigit(kind, k, *pattern);
-                if (d < 0) continue;
-                ++expected.Patterns[static_cast<size_t>(d) + 1];
-                expected.Hits[static_cast<size_t>(d) + 1] += PatternHits(*pattern, today) ? 1 : 0;
-                expected.Chance[static_cast<size_t>(d) + 1] += PatternChance(*pattern, today);
+                const TStatForecast forecast = StatForecast(kind, k, *pattern);
+                if (!forecast.Counted()) continue;
+                int32_t pairs = 0;
+                for (size_t d = 0; d < 10; ++d) {
+                    if (forecast.Pairs[d] == 0) continue;
+                    ++expected.Patterns[d + 1];
+                    expected.Chance[d + 1] += forecast.Pairs[d] / 100.0;
+                    pairs += forecast.Pairs[d];
+                }
+                EXPECT_NEAR(pairs / 100.0, PatternChance(*pattern, today), 1e-12);
+                const bool hit = PatternHits(*pattern, today);
+                // A distance also comes from the other difference (7 apart is A-B = 7 or -7).
+                const bool counts = forecast.Pairs[static_cast<size_t>(drawn)] > 0;
+                if (kind == skPairDiff)
+                    EXPECT_TRUE(counts || !hit);
+                else
+                    EXPECT_EQ(hit, counts);
+                expected.Hits[static_cast<size_t>(drawn) + 1] += hit ? 1 : 0;
             }
             const THitTally& got = tallies[static_cast<size_t>(k)];
             EXPECT_EQ(got.Patterns, expected.Patterns);

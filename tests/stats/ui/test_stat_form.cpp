@@ -99,7 +99,8 @@ class TestStatForm : public QObject {
         TStatForm form(nullptr, fixture_.Prompts(), document.Feed);
         form.StatTbrStat1->trigger();
 
-        QCOMPARE(Titles(form), (QStringList{"定位定数 规律统计:A位", "定位定数 规律统计:B位",
+        QCOMPARE(Titles(form), (QStringList{"定位定数 规律统计:A位  每个规律随机命中机会20%",
+                                            "定位定数 规律统计:B位  每个规律随机命中机会20%",
                                             "定位定数 规律统计:C位", "定位定数 规律统计:D位"}));
         const auto& charts = form.Charts();
         const QRect box = form.StatGrphScrollBox->widget()->rect();
@@ -111,9 +112,9 @@ class TestStatForm : public QObject {
                 QVERIFY(!charts[j]->geometry().intersects(charts[k]->geometry()));
         }
         QCOMPARE(Row(*charts[0], 1),
-                 (QStringList{"1", "0", "0", "0", "0", "0", "0", "0", "0", "0"}));
+                 (QStringList{"1", "0", "0", "0", "0", "1", "0", "0", "0", "0"}));
         QCOMPARE(Row(*charts[1], 1),
-                 (QStringList{"0", "0", "0", "0", "15", "0", "0", "0", "0", "0"}));
+                 (QStringList{"0", "0", "0", "0", "15", "0", "0", "0", "0", "15"}));
         QCOMPARE(Row(*charts[1], 0), (QStringList{"B=0", "B=1", "B=2", "B=3", "B=4", "B=5", "B=6",
                                                   "B=7", "B=8", "B=9"}));
         // Fifteen in the tallest column: the axis runs to 20 on a 1-2-5 step; otherwise to 10.
@@ -143,9 +144,11 @@ class TestStatForm : public QObject {
         TStatForm form(nullptr, fixture_.Prompts(), document.Feed);
         form.StatTbrStat3->trigger();
         QCOMPARE(form.Charts().size(), size_t{6});
-        QCOMPARE(Titles(form).first(), QStringLiteral("两位差分 规律统计:AB位差"));
+        QCOMPARE(Titles(form).first(),
+                 QStringLiteral("两位差分 规律统计:AB位差  每个规律随机命中机会20%"));
+        // 明对 A-B = 3-8: -5, 0 or 5, that is 0 or 5 apart.
         QCOMPARE(Row(*form.Charts()[0], 1),
-                 (QStringList{"0", "0", "0", "0", "0", "1", "0", "0", "0", "0"}));
+                 (QStringList{"1", "0", "0", "0", "0", "1", "0", "0", "0", "0"}));
         QCOMPARE(form.Charts()[5]->GetValue(10, 0), std::string("CD差9"));
         QPointer<TGraphPilarNet> old = form.Charts()[5];
 
@@ -156,7 +159,8 @@ class TestStatForm : public QObject {
 
         form.StatTbrStat2->trigger();
         QCOMPARE(form.findChildren<TGraphPilarNet*>().size(), 6);
-        QCOMPARE(Titles(form).last(), QStringLiteral("两位合分 规律统计:C+D位"));
+        QCOMPARE(Titles(form).last(),
+                 QStringLiteral("两位合分 规律统计:C+D位  每个规律随机命中机会20%"));
         QCOMPARE(form.Charts()[0]->GetValue(1, 0), std::string("A+B=0"));
     }
 
@@ -223,16 +227,26 @@ class TestStatForm : public QObject {
         document.Patterns.SwapContents(set);
         TStatForm form(nullptr, fixture_.Prompts(), document.Feed);
         form.StatTbrStat1Click();
-        QCOMPARE(Row(*form.Charts()[0], 1)[0], "1");  // counting patterns: A=0 is there
+        // Counting patterns: the 明对 A=0 is there under both digits of its pair, and every
+        // chart says what chance gives a pattern.
+        QCOMPARE(Row(*form.Charts()[0], 1),
+                 (QStringList{"1", "0", "0", "0", "0", "1", "0", "0", "0", "0"}));
+        QCOMPARE(Row(*form.Charts()[1], 1),
+                 (QStringList{"0", "0", "0", "0", "4", "0", "0", "0", "0", "3"}));
+        QVERIFY(Titles(form)[0].endsWith(QStringLiteral("每个规律随机命中机会20%")));
+        QVERIFY(Titles(form)[1].endsWith(QStringLiteral("明对规律20%，全明、全对规律10%")));
+        QVERIFY(form.StatHintLbl->text().contains(QStringLiteral("两个数字都计入")));
 
         form.StatTbrHits->trigger();
         QCOMPARE(form.Charts().size(), size_t{4});
         const TGraphPilarNet& b = *form.Charts()[1];
-        QCOMPARE(Row(b, 1), (QStringList{"0", "0", "0", "0", "4", "0", "0", "0", "0", "0"}));
+        QCOMPARE(Row(b, 1), (QStringList{"0", "0", "0", "0", "4", "0", "0", "0", "0", "3"}));
+        // The hits stand on the digit drawn (B=4), never on the pair's other digit.
         QCOMPARE(Row(b, 2), (QStringList{"0", "0", "0", "0", "3", "0", "0", "0", "0", "0"}));
         QCOMPARE(Row(*form.Charts()[0], 1)[0], "0");
-        // Chance: 2 in 10 for each 明对, 1 in 10 for the 全明.
-        QVERIFY(std::abs(b.Chart.Marks[5] - 0.7) < 1e-9);
+        // Chance of a hit with B=4: 1 in 10 for each pattern, of the 明对's 2 in 10 half at 9.
+        QVERIFY(std::abs(b.Chart.Marks[5] - 0.4) < 1e-9);
+        QVERIFY(std::abs(b.Chart.Marks[10] - 0.3) < 1e-9);
         const TChartRect mark = b.Chart.MarkRect(5);
         const TChartRect hits = b.Chart.ScaleBar(b.Chart.BarRect(5, 2));
         QVERIFY(mark.Left < hits.Left && mark.Right > hits.Right);
@@ -248,7 +262,47 @@ class TestStatForm : public QObject {
         QVERIFY(form.StatHintLbl->text().contains(QStringLiteral("没有改变")));
         form.StatTbrHits->trigger();
         QCOMPARE(Row(*form.Charts()[1], 1)[4], "4");
-        QVERIFY(!form.StatHintLbl->isVisibleTo(&form));
+        QVERIFY(form.StatHintLbl->text().contains(QStringLiteral("两个数字都计入")));
+    }
+
+    // Two bars of three-digit counts side by side: their value texts keep apart.
+    void hitValueTextsNeverRunTogether() {
+        auto searched = std::make_shared<TCodes>();
+        searched->SetCount(20);
+        TCodes draws;
+        draws.Assign(*searched);
+        const int32_t coming = draws.Add();
+        draws.SetNum(1, coming, 1);
+        draws.SetNum(2, coming, 4);
+        TPatternSet set;
+        set.SearchDraws = searched;
+        for (int i = 0; i < 231; ++i) set.Patterns.push_back(Forecast(2, 4));
+        TStandaloneDocument document;
+        document.Draws.Assign(draws);
+        document.Patterns.SwapContents(set);
+        TStatForm form(nullptr, fixture_.Prompts(), document.Feed);
+        form.StatTbrStat1Click();
+        form.StatTbrHits->trigger();
+        const TGraphPilarNet& b = *form.Charts()[1];
+        QCOMPARE(Row(b, 1)[4], "231");
+        QCOMPARE(Row(b, 2)[4], "231");
+        const QFontMetrics metrics(ChartTextFont(b.font(), false));
+        // Each value text centred over its bar, as painted; neighbours must not overlap.
+        int previousRight = -1000;
+        for (int c = 1; c <= 10; ++c) {
+            for (int r = 1; r <= 2; ++r) {
+                const TChartRect box =
+                    b.Chart.ValueTextRect(b.Chart.ScaleBar(b.Chart.BarRect(c, r)));
+                const int width =
+                    metrics.horizontalAdvance(QString::fromStdString(b.GetValue(c, r)));
+                const TChartPoint at = CenteredTextOrigin(box, width, metrics.height());
+                QVERIFY2(at.X >= previousRight, qPrintable(QStringLiteral("column %1").arg(c)));
+                previousRight = at.X + width;
+            }
+        }
+        QVERIFY(b.Chart.PlotRect.Right + 15 <= b.width());
+        form.show();
+        QVERIFY(SaveScreenshot(form, QStringLiteral("statistics-hits-wide-values.png")));
     }
 
     void aStatisticThatCountsNothingSaysWhy() {
@@ -261,7 +315,7 @@ class TestStatForm : public QObject {
         QVERIFY(form.StatHintLbl->isVisibleTo(&form));
         QVERIFY(form.StatHintLbl->text().contains(QStringLiteral("现有的1条规律中没有这样的规律")));
         form.StatTbrStat1Click();
-        QVERIFY(!form.StatHintLbl->isVisibleTo(&form));
+        QVERIFY(form.StatHintLbl->text().contains(QStringLiteral("两个数字都计入")));
         QCOMPARE(form.Charts().size(), size_t{4});
     }
 
