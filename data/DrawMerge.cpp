@@ -101,8 +101,9 @@ bool Adds(const TDrawIdentity& row, const TDrawIdentity& incoming, bool byIssue)
            (row.Date.empty() && !incoming.Date.empty() && row.Issue.empty());
 }
 
-void PlanByIssue(const TCodes& draws, const TDrawRegister& reg, const TIncomingDraws& incoming,
-                 TDrawMergePlan& plan) {
+// Returns how many incoming draws carry an issue the document has.
+int32_t PlanByIssue(const TCodes& draws, const TDrawRegister& reg, const TIncomingDraws& incoming,
+                    TDrawMergePlan& plan) {
     std::vector<std::pair<int64_t, int32_t>> known;  // key, row
     for (int32_t r = 0; r < draws.Count(); ++r) {
         const int64_t key = IssueKey(reg.At(r).Issue);
@@ -112,12 +113,14 @@ void PlanByIssue(const TCodes& draws, const TDrawRegister& reg, const TIncomingD
     const int64_t lastKey = known.back().first;
     const std::unordered_set<int32_t> duplicates(plan.Duplicates.begin(), plan.Duplicates.end());
     std::vector<std::pair<int64_t, int32_t>> added;
+    int32_t shared = 0;
     for (size_t i = 0; i < incoming.Numbers.size(); ++i) {
         const int32_t index = static_cast<int32_t>(i);
         if (duplicates.count(index) != 0) continue;
         const int64_t key = IssueKey(incoming.Identities[i].Issue);
         const auto found = std::lower_bound(known.begin(), known.end(), std::make_pair(key, -1));
         if (found != known.end() && found->first == key) {
+            ++shared;
             const int32_t row = found->second;
             const int32_t number = DrawNumberOf(draws.Rows()[row]);
             if (number != incoming.Numbers[i])
@@ -132,6 +135,7 @@ void PlanByIssue(const TCodes& draws, const TDrawRegister& reg, const TIncomingD
     }
     std::sort(added.begin(), added.end());
     for (const auto& [key, index] : added) plan.NewDraws.push_back(index);
+    return shared;
 }
 
 void PlanByOverlap(const TCodes& draws, const TDrawRegister& reg, const TIncomingDraws& incoming,
@@ -229,7 +233,18 @@ TDrawMergePlan PlanDrawMerge(const TCodes& draws, const TDrawRegister& reg,
             plan.NewDraws.push_back(static_cast<int32_t>(i));
     } else if (documentIssues && incomingIssues) {
         plan.Match = TMergeMatch::Issue;
-        PlanByIssue(draws, reg, incoming, plan);
+        const int32_t shared = PlanByIssue(draws, reg, incoming, plan);
+        // Not one 期号 in common: when the document's newest draws are found in the source, or
+        // the source reaches back before the document's last draw, the two are numbered
+        // differently and the digits decide, as without 期号.
+        if (shared == 0) {
+            TDrawMergePlan byDigits;
+            byDigits.Backward = plan.Backward;
+            byDigits.NumberingDiffers = true;
+            PlanByOverlap(draws, reg, incoming, byDigits);
+            if (byDigits.Match == TMergeMatch::Overlap || !plan.Older.empty())
+                plan = std::move(byDigits);
+        }
     } else {
         plan.Duplicates.clear();  // without issues on both sides the source is taken as it is
         PlanByOverlap(draws, reg, incoming, plan);
@@ -246,8 +261,12 @@ TDrawMergePlan PlanDrawMerge(const TCodes& draws, const TDrawRegister& reg,
         }
         issues.push_back(issue);
     }
+    // New draws numbered another way keep no 期号 (see ApplyDrawMerge), so they add no gaps.
+    static const std::string unknown;
     for (int32_t index : plan.NewDraws)
-        issues.push_back(&IdentityOf(incoming, static_cast<size_t>(index)).Issue);
+        issues.push_back(plan.NumberingDiffers
+                             ? &unknown
+                             : &IdentityOf(incoming, static_cast<size_t>(index)).Issue);
     FindGaps(issues, plan);
     return plan;
 }
@@ -291,7 +310,9 @@ void ApplyDrawMerge(const TDrawMergePlan& plan, const TIncomingDraws& incoming,
         }
     for (int32_t index : plan.NewDraws) {
         rows.push_back(RecordOf(incoming.Numbers[static_cast<size_t>(index)]));
-        result.Rows.push_back(IdentityOf(incoming, static_cast<size_t>(index)));
+        TDrawIdentity id = IdentityOf(incoming, static_cast<size_t>(index));
+        if (plan.NumberingDiffers) id.Issue.clear();  // another numbering: not the document's
+        result.Rows.push_back(std::move(id));
     }
     try {
         CheckIssueOrder(result.Rows);
@@ -335,6 +356,7 @@ std::string DescribeMergePlan(const TDrawMergePlan& plan, const TIncomingDraws& 
         if (!first.empty()) text += "（第" + first + "期至第" + last + "期）";
     }
     text += "。\n";
+    if (plan.NumberingDiffers) text += "来源的期号与文档的期号对不上，已按开奖号码比较。\n";
     if (plan.Match == TMergeMatch::None && reg.Count() > 0)
         text += "没有找到与文档相同的最近开奖号码，无法确定哪些是新的开奖号码。\n";
     if (!plan.Differences.empty()) {

@@ -56,6 +56,9 @@ struct TDrawMergePlan {
     int64_t GapCount = 0;             // all of them (Gaps holds at most MaxListedGaps)
     int32_t FilledIdentities = 0;     // rows of the document that gain an issue or a date
     int32_t Backward = -1;  // the first incoming draw whose issue is below the one before it
+    // Both sides have issues but share none while the source reaches back before the document's
+    // last draw: the plan is the overlap of the digits instead.
+    bool NumberingDiffers = false;
 
     bool ChangesNothing() const {
         return NewDraws.empty() && Differences.empty() && FilledIdentities == 0;
@@ -67,8 +70,8 @@ inline constexpr size_t MaxListedGaps = 200;
 inline constexpr int32_t MinOverlap = 3;
 
 // Compares the incoming draws with the document's: by 期号 when the document knows some and
-// every incoming draw has one, else by the longest run of the document's newest draws found
-// in the source. Changes nothing.
+// every incoming draw has one (unless the two numberings share no 期号, see NumberingDiffers),
+// else by the longest run of the document's newest draws found in the source. Changes nothing.
 TDrawMergePlan PlanDrawMerge(const TCodes& draws, const TDrawRegister& reg,
                              const TIncomingDraws& incoming);
 

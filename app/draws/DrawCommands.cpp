@@ -163,9 +163,28 @@ bool TDrawCommands::AddDraws(const TIncomingDraws& incoming, const QString& mess
         switch (choice) {
             case TMergeChoice::Cancel:
                 return false;
-            case TMergeChoice::ReplaceAll:
+            case TMergeChoice::ReplaceAll: {
+                const int32_t before = draws.Count();
+                const auto after = static_cast<int32_t>(incoming.Numbers.size());
+                // Replacing with fewer draws throws draws away: said and asked first.
+                if (after < before &&
+                    prompts_.Ask(&window_,
+                                 QStringLiteral("全部替换后，文档的开奖号码将从%1期变为%2期，"
+                                                "删除%3期。确定要全部替换吗？")
+                                     .arg(before)
+                                     .arg(after)
+                                     .arg(before - after),
+                                 QMessageBox::Yes | QMessageBox::No,
+                                 QMessageBox::No) != QMessageBox::Yes)
+                    return false;
                 ReplaceAllDraws(incoming, draws, reg);
-                break;
+                DrawsReplacedBy(kind);
+                prompts_.ShowMessage(
+                    &window_,
+                    message +
+                        QStringLiteral("\r\n已替换：原有%1期，现在%2期").arg(before).arg(after));
+                return true;
+            }
             case TMergeChoice::Add:
             case TMergeChoice::AddAndReplace:
                 ApplyDrawMerge(plan, incoming, choice == TMergeChoice::AddAndReplace, draws, reg);
@@ -193,7 +212,8 @@ int32_t TDrawCommands::AddNewDrawsWithoutAsking(const TIncomingDraws& incoming, 
     reg.Fit(draws.Count());
     const TDrawMergePlan plan = PlanDrawMerge(draws, reg, incoming);
     if (draws.Count() == 0 || plan.Match == TMergeMatch::None || !plan.Differences.empty() ||
-        !plan.Duplicates.empty() || plan.Backward >= 0)
+        !plan.Duplicates.empty() || plan.Backward >= 0 ||
+        (plan.NumberingDiffers && !plan.ChangesNothing()))
         return -1;
     if (plan.ChangesNothing()) return 0;
     ApplyDrawMerge(plan, incoming, false, draws, reg);

@@ -147,14 +147,24 @@ class TestImportExport : public QObject {
         QCOMPARE(DrawAt(draws, 2), QStringLiteral("1111111"));
         QCOMPARE(log_.Messages.last(), QStringLiteral("导入开奖号码成功！"));
 
-        // Nothing in common with the draws held: the plan says so, and 全部替换 is chosen.
-        fixture_.MergeAnswers.push_back(TMergeChoice::ReplaceAll);
-        log_.FileNames.push_back(FilePath("plain.txt"));
-        form->FileMenuImportClick();
-        form->FinishCommands();
+        // Nothing in common with the draws held: the plan says so, and 全部替换 is chosen. It
+        // would drop a draw: asked first, 否 (the default) keeps the draws, 是 replaces them.
+        for (const auto answer : {QMessageBox::No, QMessageBox::Yes}) {
+            fixture_.MergeAnswers.push_back(TMergeChoice::ReplaceAll);
+            log_.Questions.clear();
+            if (answer == QMessageBox::Yes) log_.Answers.push_back(answer);
+            log_.FileNames.push_back(FilePath("plain.txt"));
+            form->FileMenuImportClick();
+            form->FinishCommands();
+            QCOMPARE(log_.Questions, QStringList{QStringLiteral(
+                                         "全部替换后，文档的开奖号码将从3期变为2期，删除1期。"
+                                         "确定要全部替换吗？")});
+            QCOMPARE(draws.Count(), answer == QMessageBox::Yes ? 2 : 3);
+        }
+        QCOMPARE(log_.Messages.last(),
+                 QStringLiteral("导入开奖号码成功！\r\n已替换：原有3期，现在2期"));
         QCOMPARE(previews, 1);
-        QCOMPARE(draws.Count(), 2);
-        QCOMPARE(fixture_.MergePlans.size(), 1);
+        QCOMPARE(fixture_.MergePlans.size(), 2);
         QVERIFY(fixture_.MergePlans[0].startsWith(QStringLiteral("新增2期")));
 
         // A table line that fits no layout is named before any preview.

@@ -118,7 +118,8 @@ class TestMainDownload : public QObject {
         QCOMPARE(Panel0(*form), QStringLiteral("正在下载开奖数据..."));
         // A second start while the first runs does nothing.
         form->FileMenuDownClick();
-        QTRY_COMPARE_WITH_TIMEOUT(log_.Messages, QStringList{Succeeded}, 60000);
+        const QString replaced = Succeeded + QStringLiteral("\r\n已替换：原有3期，现在250期");
+        QTRY_COMPARE_WITH_TIMEOUT(log_.Messages, QStringList{replaced}, 60000);
         QCOMPARE(DrawTexts(form->Gui2RegNet->Draws()), expected);
         // The service's 期号 come with the draws.
         QCOMPARE(form->Gui2RegNet->Register().At(0).Issue, std::string("2019001"));
@@ -129,7 +130,7 @@ class TestMainDownload : public QObject {
         QVERIFY(form->DocumentModified());
         // Nothing but the settings is written for a download; they keep the address.
         QTest::qWait(50);
-        QCOMPARE(log_.Messages, QStringList{Succeeded});
+        QCOMPARE(log_.Messages, QStringList{replaced});
         log_.Answers.push_back(QMessageBox::Discard);
         QVERIFY(form->close());
         QCOMPARE(LoadSearchOptions(FilePath("pavolen.ini")).ServiceUrl, service.Url);
@@ -288,6 +289,7 @@ class TestMainDownload : public QObject {
         QCoreApplication::sendEvent(form.get(), &leave);
         QCOMPARE(Panel0(*form), QStringLiteral("正在下载开奖数据..."));
         fixture_.MergeAnswers.push_back(TMergeChoice::ReplaceAll);
+        log_.Answers.push_back(QMessageBox::Yes);  // fewer draws than before: asked
         form->ImportDrawFile(fixture_.FilePath("draws.txt"));
         QCOMPARE(DrawTexts(form->Gui2RegNet->Draws()), (QStringList{"1111111", "2222222"}));
         QVERIFY(!DownloadEnabled(*form));

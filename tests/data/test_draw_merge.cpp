@@ -133,6 +133,37 @@ TEST(DrawMerge, ByOverlapOfTheNewestDraws) {
     EXPECT_NO_THROW(CheckIssueOrder(reg.Rows));
 }
 
+// 期号 of two numberings that share none: the digits decide when the document's newest draws
+// are in the source (either numbering the larger), and new draws keep no foreign 期号; a source
+// that simply continues the document's numbering stays matched by 期号.
+TEST(DrawMerge, NumberingsThatShareNoIssueAreMatchedByTheDigits) {
+    const std::vector<int32_t> truth = Truth(31, 40);
+    struct TCase {
+        int DocumentFirst, SourceFrom, SourceFirst;
+        TMergeMatch Match;
+    };
+    for (const TCase& c :
+         {TCase{2024001, 0, 1, TMergeMatch::Overlap}, TCase{1, 0, 2024001, TMergeMatch::Overlap},
+          TCase{2024001, 30, 2024001, TMergeMatch::Issue}}) {
+        TCodes draws;
+        Load({truth.begin(), truth.begin() + 30}, draws);
+        TDrawRegister reg;
+        for (int i = 0; i < 30; ++i) reg.Rows.push_back({std::to_string(c.DocumentFirst + i), ""});
+        const TIncomingDraws in = Slice(truth, c.SourceFrom, 40, c.SourceFirst);
+        const TDrawMergePlan plan = PlanDrawMerge(draws, reg, in);
+        EXPECT_EQ(plan.Match, c.Match);
+        EXPECT_EQ(plan.NumberingDiffers, c.Match == TMergeMatch::Overlap);
+        EXPECT_EQ(plan.NewDraws.size(), 10u);
+        EXPECT_EQ(plan.GapCount, 0);
+        EXPECT_EQ(DescribeMergePlan(plan, in, reg).find("期号对不上") != std::string::npos,
+                  plan.NumberingDiffers);
+        ApplyDrawMerge(plan, in, false, draws, reg);
+        EXPECT_EQ(NumbersOf(draws), truth);
+        EXPECT_EQ(reg.At(29).Issue, std::to_string(c.DocumentFirst + 29));
+        EXPECT_EQ(reg.At(39).Issue, plan.NumberingDiffers ? "" : "2024040");
+    }
+}
+
 // The plan of random documents and sources, against a brute-force search for the alignment:
 // the largest k such that the document's last k draws end the source's first j draws, the
 // latest j among equals; no overlap under three (or the whole of a shorter document).
