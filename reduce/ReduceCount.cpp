@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <bit>
 #include <map>
+#include <numeric>
 #include <thread>
+#include <unordered_map>
 
 #include "search/PatternCheck.h"
 
@@ -12,7 +14,7 @@ namespace {
 constexpr int32_t HalfA = 1000;   // candidates' first three digits
 constexpr int32_t HalfB = 10000;  // last four
 constexpr int32_t DigitsA = 3;
-constexpr int32_t RawKeys = 1024;  // every raw key below is under this
+constexpr int32_t RawKeys = 10000;  // every raw key below is under this
 
 int32_t Mod10(int64_t value) {
     return static_cast<int32_t>(((value % 10) + 10) % 10);
@@ -140,6 +142,14 @@ TReducePlan::TTable MakeTable(const THalfKeys& a, const THalfKeys& b, F cell) {
                 cell(Join(a.Representative[static_cast<size_t>(i)],
                           b.Representative[static_cast<size_t>(j)]));
     return table;
+}
+
+// Pattern groups that read the same digits share one table while it has no more cells than this.
+constexpr int32_t MergedPatternCells = 100'000;
+
+uint64_t MixHash(uint64_t value, uint64_t hash) {
+    hash ^= value + 0x9e3779b97f4a7c15u + (hash << 6) + (hash >> 2);
+    return hash * 0xff51afd7ed558ccdu;
 }
 
 // Tables no larger than this (cells) are joined into one, so that one look-up per candidate
@@ -285,44 +295,127 @@ TReducePlan::TReducePlan(const TReduceSet& set, const TReduceContext& context, b
         AddTable(MakeTable(a, b, [&](const TShapeDraw& d) { return Fails(c, d) ? 1 : 0; }), false);
     }
     JoinSmallTables(mixed_);
-    if (set_.HasPatterns() && !patternsImpossible_) {
-        // Patterns of the same weights differ only in which sums hit: one table serves them.
-        struct TGroup {
-            std::array<int32_t, 10> Hits{};  // by the residue of the weighted digits
-            int32_t Patterns = 0;
-        };
-        std::map<std::array<uint8_t, ReduceDigitCount>, TGroup> groups;
-        for (const TPatternForm& form : context_.Patterns) {
-            TGroup& group = groups[form.Weights];
-            ++group.Patterns;
-            auto& hits = group.Hits;
-            for (int32_t r = 0; r < 10; ++r)
-                hits[static_cast<size_t>(r)] += (form.Hits >> ((form.Offset + r) % 10)) & 1;
-        }
-        for (const auto& group : groups) {
-            const std::array<uint8_t, ReduceDigitCount>& weights = group.first;
-            const std::array<int32_t, 10>& hits = group.second.Hits;
-            auto residue = [&weights](const TShapeDraw& d, int32_t from, int32_t to) {
-                uint32_t r = 0;
-                for (int32_t p = from; p < to; ++p)
-                    r += weights[static_cast<size_t>(p)] * d[static_cast<size_t>(p)];
-                return r % 10;
-            };
-            const THalfKeys a =
-                DenseKeys(HalfA, true, [&](const TShapeDraw& d) { return residue(d, 0, DigitsA); });
-            const THalfKeys b = DenseKeys(HalfB, false, [&](const TShapeDraw& d) {
-                return residue(d, DigitsA, ReduceDigitCount);
-            });
-            TTable table = MakeTable(
-                a, b, [&](const TShapeDraw& d) { return hits[residue(d, 0, ReduceDigitCount)]; });
-            table.Patterns = group.second.Patterns;
-            AddTable(std::move(table), true);
-        }
-    }
+    if (set_.HasPatterns() && !patternsImpossible_) AddPatternTables();
     // The largest groups first: they decide the most candidates.
     std::sort(mixedPatterns_.begin(), mixedPatterns_.end(),
               [](const TTable& x, const TTable& y) { return x.Patterns > y.Patterns; });
     for (const TTable& t : mixedPatterns_) mixedPatternCount_ += t.Patterns;
+    MakeJointKeys();
+}
+
+void TReducePlan::AddPatternTables() {
+    // Patterns of the same weights differ only in which sums hit: their hits by the residue of
+    // the weighted digits add up.
+    struct TGroup {
+        std::array<uint8_t, ReduceDigitCount> Weights{};
+        std::array<int32_t, 10> Hits{};  // by the residue of the weighted digits
+        int32_t Patterns = 0;
+        int32_t Residue(const TShapeDraw& d, int32_t from, int32_t to) const {
+            int32_t r = 0;
+            for (int32_t p = from; p < to; ++p)
+                r += Weights[static_cast<size_t>(p)] * d[static_cast<size_t>(p)];
+            return r % 10;
+        }
+    };
+    std::map<std::array<uint8_t, ReduceDigitCount>, TGroup> byWeights;
+    for (const TPatternForm& form : context_.Patterns) {
+        TGroup& group = byWeights[form.Weights];
+        group.Weights = form.Weights;
+        ++group.Patterns;
+        for (int32_t r = 0; r < 10; ++r)
+            group.Hits[static_cast<size_t>(r)] += (form.Hits >> ((form.Offset + r) % 10)) & 1;
+    }
+    // Groups that read the same digits of the coming draw share one table over those digits
+    // while it stays small; alone, a group's table is over the residues of its two halves.
+    std::map<uint32_t, std::vector<const TGroup*>> byDigits;  // bit p: digit p read
+    for (const auto& [weights, group] : byWeights) {
+        uint32_t read = 0;
+        for (int32_t p = 0; p < ReduceDigitCount; ++p)
+            if (weights[static_cast<size_t>(p)] != 0) read |= 1u << p;
+        byDigits[read].push_back(&group);
+    }
+    for (const auto& [read, groups] : byDigits) {
+        int32_t cells = 1;
+        for (int32_t p = 0; p < ReduceDigitCount; ++p) cells *= (read >> p) & 1u ? 10 : 1;
+        auto countHits = [&](const std::vector<const TGroup*>& counted, auto halfKey) {
+            const THalfKeys a =
+                DenseKeys(HalfA, true, [&](const TShapeDraw& d) { return halfKey(d, 0, DigitsA); });
+            const THalfKeys b = DenseKeys(HalfB, false, [&](const TShapeDraw& d) {
+                return halfKey(d, DigitsA, ReduceDigitCount);
+            });
+            TTable table = MakeTable(a, b, [&](const TShapeDraw& d) {
+                int32_t hits = 0;
+                for (const TGroup* g : counted)
+                    hits += g->Hits[static_cast<size_t>(g->Residue(d, 0, ReduceDigitCount))];
+                return hits;
+            });
+            for (const TGroup* g : counted) table.Patterns += g->Patterns;
+            AddTable(std::move(table), true);
+        };
+        if (groups.size() >= 2 && cells <= MergedPatternCells) {
+            countHits(groups, [read](const TShapeDraw& d, int32_t from, int32_t to) {
+                uint32_t key = 0;
+                for (int32_t p = from; p < to; ++p)
+                    if ((read >> p) & 1u) key = key * 10 + d[static_cast<size_t>(p)];
+                return key;
+            });
+        } else {
+            for (const TGroup* g : groups)
+                countHits({g}, [g](const TShapeDraw& d, int32_t from, int32_t to) {
+                    return static_cast<uint32_t>(g->Residue(d, from, to));
+                });
+        }
+    }
+}
+
+void TReducePlan::MakeJointKeys() {
+    // Every table's key of the second half, and the second half's own fails and hits, side by
+    // side: the second halves that agree on all of them are counted once, times their number.
+    std::vector<const std::vector<uint16_t>*> keys;
+    for (const TTable& t : mixed_) keys.push_back(&t.KeyB);
+    for (const TTable& t : mixedPatterns_) keys.push_back(&t.KeyB);
+    auto same = [&](int32_t b, int32_t c) {
+        const auto i = static_cast<size_t>(b);
+        const auto j = static_cast<size_t>(c);
+        if (failsB_[i] != failsB_[j] || hitsB_[i] != hitsB_[j]) return false;
+        return std::all_of(keys.begin(), keys.end(),
+                           [&](const std::vector<uint16_t>* k) { return (*k)[i] == (*k)[j]; });
+    };
+    jointB_.assign(HalfB, 0);
+    jointFirst_.clear();
+    std::unordered_map<uint64_t, uint16_t> seen;
+    bool distinct = true;
+    for (int32_t b = 0; b < HalfB && distinct; ++b) {
+        const auto i = static_cast<size_t>(b);
+        uint64_t hash = MixHash(static_cast<uint32_t>(failsB_[i]), 0);
+        hash = MixHash(static_cast<uint32_t>(hitsB_[i]), hash);
+        for (const std::vector<uint16_t>* k : keys) hash = MixHash((*k)[i], hash);
+        const auto [at, added] = seen.emplace(hash, static_cast<uint16_t>(jointFirst_.size()));
+        if (added) jointFirst_.push_back(b);
+        // Two second halves of one hash that differ: keep every one apart.
+        distinct = same(b, jointFirst_[at->second]);
+        jointB_[i] = at->second;
+    }
+    if (!distinct) {
+        jointFirst_.resize(HalfB);
+        std::iota(jointFirst_.begin(), jointFirst_.end(), 0);
+        std::iota(jointB_.begin(), jointB_.end(), 0);
+    }
+    const size_t joint = jointFirst_.size();
+    jointCount_.assign(joint, 0);
+    for (const uint16_t k : jointB_) ++jointCount_[k];
+    jointFails_.resize(joint);
+    jointHits_.resize(joint);
+    for (size_t k = 0; k < joint; ++k) {
+        jointFails_[k] = failsB_[static_cast<size_t>(jointFirst_[k])];
+        jointHits_[k] = hitsB_[static_cast<size_t>(jointFirst_[k])];
+    }
+    for (std::vector<TTable>* tables : {&mixed_, &mixedPatterns_})
+        for (TTable& t : *tables) {
+            t.Columns.resize(joint);
+            for (size_t k = 0; k < joint; ++k)
+                t.Columns[k] = t.KeyB[static_cast<size_t>(jointFirst_[k])];
+        }
 }
 
 void TReducePlan::AddTable(TTable table, bool patterns) {
@@ -372,63 +465,67 @@ int32_t TReducePlan::Failures(const TShapeDraw& candidate) const {
 }
 
 int64_t TReducePlan::RunBlock(int32_t a, TScratch& scratch, std::vector<int32_t>* bets) const {
+    // Over the joint keys of the second half (each stands for jointCount_ second halves).
     const int32_t base = failsA_[static_cast<size_t>(a)];
     if (base > tolerance_) return 0;
+    const auto joint = static_cast<int32_t>(jointFirst_.size());
     std::vector<int32_t>& fails = scratch.Fails;
-    fails.resize(HalfB);
-    for (int32_t b = 0; b < HalfB; ++b)
-        fails[static_cast<size_t>(b)] = failsB_[static_cast<size_t>(b)] + base;
+    fails.resize(static_cast<size_t>(joint));
+    for (int32_t k = 0; k < joint; ++k)
+        fails[static_cast<size_t>(k)] = jointFails_[static_cast<size_t>(k)] + base;
     for (const TTable& t : mixed_) {
         const int32_t* row =
             t.Cells.data() + static_cast<ptrdiff_t>(t.KeyA[static_cast<size_t>(a)]) * t.KeysB;
-        const uint16_t* keys = t.KeyB.data();
+        const uint16_t* columns = t.Columns.data();
         int32_t* f = fails.data();
-        for (int32_t b = 0; b < HalfB; ++b) f[b] += row[keys[b]];
+        for (int32_t k = 0; k < joint; ++k) f[k] += row[columns[k]];
     }
     if (set_.HasPatterns()) {
         if (patternsImpossible_) {
             for (int32_t& f : fails) ++f;
         } else {
-            // Each candidate leaves the open list as soon as the patterns decide it: m hits
-            // reached, or too few patterns left to reach them.
+            // Each key leaves the open list as soon as the patterns decide it: m hits reached,
+            // or too few patterns left to reach them.
             const int32_t m = patternsNeeded_;
             std::vector<int32_t>& hits = scratch.Hits;
             std::vector<uint16_t>& open = scratch.Open;
-            hits.resize(HalfB);
+            hits.resize(static_cast<size_t>(joint));
             open.clear();
             int32_t left = mixedPatternCount_;
             const int32_t hitsOfA = hitsA_[static_cast<size_t>(a)];
-            for (int32_t b = 0; b < HalfB; ++b) {
-                const int32_t h = hitsB_[static_cast<size_t>(b)] + hitsOfA;
-                hits[static_cast<size_t>(b)] = h;
-                if (fails[static_cast<size_t>(b)] <= tolerance_ && h < m && h + left >= m)
-                    open.push_back(static_cast<uint16_t>(b));
+            for (int32_t k = 0; k < joint; ++k) {
+                const int32_t h = jointHits_[static_cast<size_t>(k)] + hitsOfA;
+                hits[static_cast<size_t>(k)] = h;
+                if (fails[static_cast<size_t>(k)] <= tolerance_ && h < m && h + left >= m)
+                    open.push_back(static_cast<uint16_t>(k));
             }
             for (const TTable& t : mixedPatterns_) {
                 if (open.empty()) break;
                 const int32_t* row =
                     t.Cells.data() +
                     static_cast<ptrdiff_t>(t.KeyA[static_cast<size_t>(a)]) * t.KeysB;
-                const uint16_t* keys = t.KeyB.data();
+                const uint16_t* columns = t.Columns.data();
                 int32_t* h = hits.data();
                 left -= t.Patterns;
                 size_t still = 0;
-                for (const uint16_t b : open) {
-                    const int32_t now = h[b] += row[keys[b]];
-                    if (now < m && now + left >= m) open[still++] = b;
+                for (const uint16_t k : open) {
+                    const int32_t now = h[k] += row[columns[k]];
+                    if (now < m && now + left >= m) open[still++] = k;
                 }
                 open.resize(still);
             }
-            for (int32_t b = 0; b < HalfB; ++b)
-                fails[static_cast<size_t>(b)] += hits[static_cast<size_t>(b)] < m ? 1 : 0;
+            for (int32_t k = 0; k < joint; ++k)
+                fails[static_cast<size_t>(k)] += hits[static_cast<size_t>(k)] < m ? 1 : 0;
         }
     }
     int64_t kept = 0;
-    const int32_t first = a * HalfB;
-    for (int32_t b = 0; b < HalfB; ++b) {
-        if (fails[static_cast<size_t>(b)] > tolerance_) continue;
-        ++kept;
-        if (bets) bets->push_back(first + b);
+    for (int32_t k = 0; k < joint; ++k)
+        if (fails[static_cast<size_t>(k)] <= tolerance_)
+            kept += jointCount_[static_cast<size_t>(k)];
+    if (bets && kept > 0) {
+        const int32_t first = a * HalfB;
+        for (int32_t b = 0; b < HalfB; ++b)
+            if (fails[jointB_[static_cast<size_t>(b)]] <= tolerance_) bets->push_back(first + b);
     }
     return kept;
 }

@@ -77,10 +77,11 @@ class TReducePlan {
     struct TTable {
         int32_t KeysA = 1;
         int32_t KeysB = 1;
-        std::vector<uint16_t> KeyA;  // 1000
-        std::vector<uint16_t> KeyB;  // 10000
-        std::vector<int32_t> Cells;  // KeysA x KeysB
-        int32_t Patterns = 0;        // a pattern group's table: the patterns it counts
+        std::vector<uint16_t> KeyA;     // 1000
+        std::vector<uint16_t> KeyB;     // 10000
+        std::vector<int32_t> Cells;     // KeysA x KeysB
+        int32_t Patterns = 0;           // a pattern group's table: the patterns it counts
+        std::vector<uint16_t> Columns;  // keyB by the plan's joint key of the second half
     };
 
     // Runs one block of 10,000 candidates that share the first three digits a, adding their
@@ -106,10 +107,19 @@ class TReducePlan {
     std::vector<int32_t> hitsB_;
     std::vector<TTable> mixedPatterns_;
     int32_t mixedPatternCount_ = 0;  // the patterns of mixedPatterns_
+    // Second halves that every table, failsB_ and hitsB_ treat alike share a joint key: the
+    // count runs once per joint key and multiplies.
+    std::vector<uint16_t> jointB_;     // per second half: its joint key
+    std::vector<int32_t> jointFirst_;  // per joint key: its first second half
+    std::vector<int32_t> jointCount_;  // per joint key: how many second halves have it
+    std::vector<int32_t> jointFails_;  // failsB_ and hitsB_ by joint key
+    std::vector<int32_t> jointHits_;
 
     bool Fails(const TReduceCondition& condition, const TShapeDraw& candidate) const;
     int32_t PatternHits(const TShapeDraw& candidate) const;
     void AddTable(TTable table, bool patterns);
+    void AddPatternTables();
+    void MakeJointKeys();
 };
 
 struct TReduceCount {

@@ -166,6 +166,85 @@ TEST(ReduceCount, PatternConditionFollowsTheBacktestHitRule) {
               "第2行：");
 }
 
+// The grouped count of pattern hits against a plain loop that tests every pattern on every
+// candidate: random forms that read overlapping digits (several weights on one set of digits,
+// one weight twice, all seven digits, none), masks that never and always hit, m at 1, at the
+// middle and at every pattern, and beside a 和值 condition with one failure allowed.
+TEST(ReduceCount, GroupedPatternCountAgreesWithEveryPatternOnEveryCandidate) {
+    std::mt19937 random(23);
+    auto form = [&](uint32_t read) {
+        TPatternForm f;
+        for (int32_t p = 0; p < 7; ++p)
+            if ((read >> p) & 1u) f.Weights[static_cast<size_t>(p)] = 1 + random() % 9;
+        f.Offset = static_cast<uint8_t>(random() % 10);
+        f.Hits = static_cast<uint16_t>(random() % 1024);
+        return f;
+    };
+    std::vector<TPatternForm> forms;
+    for (int i = 0; i < 4; ++i) forms.push_back(form(0b0001001));  // digits A and D
+    forms.push_back(forms[0]);
+    forms.back().Offset = static_cast<uint8_t>((forms[0].Offset + 3) % 10);
+    for (int i = 0; i < 2; ++i) forms.push_back(form(0b1111111));
+    for (uint32_t read : {0b0000110u, 0b1100000u, 0b0011000u, 0b0101010u})
+        forms.push_back(form(read));
+    forms.push_back(form(0));
+    forms.push_back(form(0b0000001));
+    forms.back().Hits = 0;
+    forms.push_back(form(0b1000000));
+    forms.back().Hits = 0x3ff;
+    const auto count = static_cast<int32_t>(forms.size());
+
+    // Hits of every candidate, digit by digit with each form's partial residue.
+    std::vector<uint8_t> hits(static_cast<size_t>(ReduceCandidateCount));
+    std::vector<int32_t> sums(static_cast<size_t>(count) * 8);
+    auto walk = [&](auto& self, int32_t position, int32_t candidate) -> void {
+        for (int32_t d = 0; d < 10; ++d) {
+            for (int32_t i = 0; i < count; ++i) {
+                const auto at = static_cast<size_t>(i * 8 + position);
+                sums[at + 1] =
+                    sums[at] +
+                    forms[static_cast<size_t>(i)].Weights[static_cast<size_t>(position)] * d;
+            }
+            const int32_t next = candidate * 10 + d;
+            if (position < 6) {
+                self(self, position + 1, next);
+                continue;
+            }
+            uint8_t h = 0;
+            for (int32_t i = 0; i < count; ++i) {
+                const TPatternForm& f = forms[static_cast<size_t>(i)];
+                h += (f.Hits >> ((f.Offset + sums[static_cast<size_t>(i * 8 + 7)]) % 10)) & 1u;
+            }
+            hits[static_cast<size_t>(next)] = h;
+        }
+    };
+    walk(walk, 0, 0);
+    std::vector<uint8_t> digitSums(hits.size());
+    for (size_t n = 1; n < digitSums.size(); ++n)
+        digitSums[n] = static_cast<uint8_t>(digitSums[n / 10] + n % 10);
+
+    TReduceContext context;
+    context.Patterns = forms;
+    for (const int32_t m : {1, count / 2, count}) {
+        for (const bool withSum : {false, true}) {
+            const std::string text =
+                (withSum ? "和值 20-40\n容错 1\n" : "") + std::string("规律 ") + std::to_string(m);
+            std::vector<int32_t> expected;
+            for (int32_t n = 0; n < ReduceCandidateCount; ++n) {
+                const int sum = digitSums[static_cast<size_t>(n)];
+                const int fails =
+                    (hits[static_cast<size_t>(n)] < m) + (withSum && (sum < 20 || sum > 40));
+                if (fails <= (withSum ? 1 : 0)) expected.push_back(n);
+            }
+            TJobControl never;
+            const TReduceCount counted =
+                CountReduced(TReducePlan(ReadReduceSet(text), context), true, 2, never);
+            EXPECT_EQ(counted.Kept, static_cast<int64_t>(expected.size())) << text;
+            EXPECT_TRUE(counted.Bets == expected) << text;
+        }
+    }
+}
+
 // A history whose every draw the conditions keep: r = 1 and lift = 1 / mean q, with mean q
 // from the shape module's exact chances.
 TEST(ReduceCheck, EveryDrawKeptGivesLiftOfOneOverMeanShare) {
