@@ -136,7 +136,20 @@ std::string TTicketBook::IssueText(int32_t row) const {
     return IssueOfDrawRow(draws_, register_, row);
 }
 
+namespace {
+
+// Text of more than one line (a pasted list): each line is a ticket, under the import's rules.
+bool IsSeveralLines(std::string_view text) {
+    return TrimBlanksOf(text).find_first_of("\r\n") != std::string_view::npos;
+}
+
+}  // namespace
+
 std::string TTicketBook::TypedSummary(std::string_view text) const {
+    if (IsSeveralLines(text)) {
+        const size_t count = CheckLines(text, "粘贴的文字", "输入").size();
+        return "共" + std::to_string(count) + "张票据，添加时一起加入";
+    }
     const TTicket t = ParseTicket(TrimBlanksOf(text));
     const int32_t first = FirstRowOf(t);
     return std::string(t.IsSingle() ? "单式" : "复式") + "，" + std::to_string(t.Bets()) + "注 ×" +
@@ -156,7 +169,10 @@ void TTicketBook::Store(const std::vector<TStoredTicket>& tickets) {
 }
 
 void TTicketBook::AddTyped(std::string_view text, std::string_view source) {
-    Store({Place(ParseTicket(TrimBlanksOf(text)), std::string(source))});
+    if (IsSeveralLines(text))
+        Store(CheckLines(text, "粘贴的文字", source));
+    else
+        Store({Place(ParseTicket(TrimBlanksOf(text)), std::string(source))});
 }
 
 bool TTicketBook::AddTickets(const std::vector<TTicket>& tickets, std::string_view source) {
@@ -216,12 +232,17 @@ void TTicketBook::Undo() {
 }
 
 std::vector<TStoredTicket> TTicketBook::CheckImport(std::string_view text) const {
+    return CheckLines(text, "文件", "导入");
+}
+
+std::vector<TStoredTicket> TTicketBook::CheckLines(std::string_view text, std::string_view where,
+                                                   std::string_view source) const {
     TTicketReading reading = ReadTicketLines(text);
     // A 期号 that names no draw is a bad line too.
     std::vector<TStoredTicket> stored;
     for (size_t i = 0; i < reading.Tickets.size(); ++i) {
         try {
-            stored.push_back(Place(reading.Tickets[i], "导入"));
+            stored.push_back(Place(reading.Tickets[i], std::string(source)));
         } catch (const TError& e) {
             reading.Faults.push_back({reading.Lines[i], e.what()});
         }
@@ -229,14 +250,14 @@ std::vector<TStoredTicket> TTicketBook::CheckImport(std::string_view text) const
     if (!reading.Faults.empty()) {
         std::sort(reading.Faults.begin(), reading.Faults.end(),
                   [](const auto& a, const auto& b) { return a.Line < b.Line; });
-        std::string message =
-            "文件里有" + std::to_string(reading.Faults.size()) + "行无法读取，没有导入任何票据：";
+        std::string message = std::string(where) + "里有" + std::to_string(reading.Faults.size()) +
+                              "行无法读取，没有导入任何票据：";
         for (size_t i = 0; i < reading.Faults.size() && i < ImportFaultsShown; ++i)
             message += "\r\n" + reading.Faults[i].Text();
         if (reading.Faults.size() > ImportFaultsShown) message += "\r\n……";
         throw TError(message);
     }
-    if (stored.empty()) throw TError("文件里没有票据。");
+    if (stored.empty()) throw TError(std::string(where) + "里没有票据。");
     return stored;
 }
 

@@ -85,10 +85,11 @@ class TTicketBook {
     // The 期号 shown for a row.
     std::string IssueText(int32_t row) const;
     // What a typed ticket is: "单式，1注 ×2倍，1期（2026001起），4元"; throws the typing's fault.
+    // Text of several lines (a pasted list) is read as CheckImport reads a file.
     std::string TypedSummary(std::string_view text) const;
 
     // The changes; each is one undo step and reads the book again.
-    // Adds typed text as a ticket of the source.
+    // Adds typed text as a ticket of the source (several lines: all of them, or none).
     void AddTyped(std::string_view text, std::string_view source);
     // Adds the tickets (those without a 期号 to the coming draw); false when there are none.
     bool AddTickets(const std::vector<TTicket>& tickets, std::string_view source);
@@ -117,6 +118,9 @@ class TTicketBook {
   private:
     TTicketStorage& Storage();
     void Store(const std::vector<TStoredTicket>& tickets);
+    // The tickets of a ticket list, placed, of the source; where names the text in messages.
+    std::vector<TStoredTicket> CheckLines(std::string_view text, std::string_view where,
+                                          std::string_view source) const;
     void Recount();
 
     const TCodes& draws_;

@@ -1,4 +1,6 @@
+#include <QClipboard>
 #include <QFile>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPrinter>
@@ -57,6 +59,16 @@ class TestTicketBook : public QObject {
     void cleanup() {
         form_.reset();
         folder_.reset();
+    }
+
+    // A list pasted into the field is added line by line, all at once.
+    void aPastedListAddsEveryLine() {
+        QGuiApplication::clipboard()->setText(QStringLiteral("1234567\r\n7654321 x2\r\n"));
+        form_->TicketEd->paste();
+        QCOMPARE(form_->TicketHintLbl->text(), QStringLiteral("共2张票据，添加时一起加入"));
+        form_->AddBt->click();
+        QCOMPARE(form_->Tickets().size(), size_t{2});
+        QVERIFY(form_->TicketEd->text().isEmpty());
     }
 
     // Typing validates at once; the bets are checked against their draws, kept across a restart,

@@ -151,6 +151,22 @@ TEST_F(TicketBookTest, TicketsBelongToTheDrawTheirIssueNames) {
     EXPECT_EQ(again.Tickets[1].Issue, Issue(41));
 }
 
+// A list pasted into the ticket field is read line by line under the import's rules: all of it
+// as one step, or nothing with the bad lines named by number (never a line break quoted).
+TEST_F(TicketBookTest, APastedListAddsEveryLineOrNothing) {
+    EXPECT_EQ(book_.TypedSummary("1234567\r\n7654321 x2\r\n0/1/2/3/4/5/67\r\n"),
+              "共3张票据，添加时一起加入");
+    const std::string message =
+        Message([&] { book_.AddTyped("1234567\n12/3\n7654321\n", "输入"); });
+    EXPECT_EQ(message.find("粘贴的文字里有1行无法读取"), 0u) << message;
+    EXPECT_NE(message.find("第2行"), std::string::npos) << message;
+    EXPECT_EQ(std::count(message.begin(), message.end(), '\n'), 1) << message;
+    EXPECT_TRUE(book_.Tickets().empty());
+    book_.AddTyped("1234567\r7654321 x2\r", "输入");
+    ASSERT_EQ(book_.Tickets().size(), 2u);
+    EXPECT_EQ(book_.UndoSteps().size(), 1u);
+}
+
 // An import adds every line as one step or nothing at all, naming the bad lines in order (a
 // 期号 of no draw among them) and at most 20 of them.
 TEST_F(TicketBookTest, AnImportWithABadLineAddsNothing) {
