@@ -384,7 +384,7 @@ void TTicketBookForm::PrintBtClick() {
 }
 
 void TTicketBookForm::PrintLedger(QPrinter& printer) {
-    if (!::PrintLedger(printer, SummaryLbl->text(), *Chart, *ledgerModel_))
+    if (!::PrintLedger(printer, SummaryLbl->text(), *Chart, *ledgerModel_).has_value())
         ShowError(QStringLiteral("无法打印。"));
 }
 

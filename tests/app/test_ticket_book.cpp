@@ -1,14 +1,19 @@
 #include <QClipboard>
 #include <QFile>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPrinter>
 #include <QPushButton>
+#include <QStandardItemModel>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "app/tickets/LedgerChartView.h"
+#include "app/tickets/LedgerPrint.h"
 #include "app/tickets/TicketBookForm.h"
 #include "app/window/Main.h"
 #include "tests/support/MainWindowFixture.h"
@@ -207,6 +212,43 @@ class TestTicketBook : public QObject {
         printer.setOutputFileName(pdf);
         form_->PrintLedger(printer);
         QVERIFY(Read(pdf).startsWith("%PDF"));
+        // Every text fits its column and the columns fit the page (turned when needed), also
+        // for texts far wider than the ledger's; the first page is kept as a picture.
+        QStandardItemModel wide(2, 8);
+        for (int c = 0; c < 8; ++c) {
+            wide.setHorizontalHeaderItem(c, new QStandardItem(QStringLiteral("累计盈亏（元）")));
+            wide.setItem(0, c, new QStandardItem(QStringLiteral("2024123–2024134")));
+            wide.setItem(1, c, new QStandardItem(QStringLiteral("5,000,000+未知")));
+        }
+        const QAbstractItemModel& ledgerModel = *form_->LedgerTable->model();
+        for (const QAbstractItemModel* model :
+             {&ledgerModel, static_cast<const QAbstractItemModel*>(&wide)}) {
+            QPrinter paper(QPrinter::ScreenResolution);
+            paper.setOutputFormat(QPrinter::PdfFormat);
+            const TLedgerLayout layout = LayOutLedger(paper, *model);
+            const QFontMetrics metrics(layout.Font, &paper);
+            int total = 0;
+            for (int c = 0; c < model->columnCount(); ++c) {
+                const int width = layout.Widths[static_cast<size_t>(c)];
+                total += width;
+                QVERIFY(metrics.horizontalAdvance(model->headerData(c, Qt::Horizontal).toString()) <
+                        width);
+                for (int r = 0; r < model->rowCount(); ++r)
+                    QVERIFY(metrics.horizontalAdvance(model->index(r, c).data().toString()) <
+                            width);
+            }
+            QVERIFY(total <= paper.pageLayout().paintRectPixels(paper.resolution()).width());
+            QCOMPARE(layout.Landscape, model == &wide);
+            if (model != &ledgerModel) continue;
+            QImage page(paper.pageLayout().paintRectPixels(paper.resolution()).size(),
+                        QImage::Format_RGB32);
+            page.fill(Qt::white);
+            QPainter painter(&page);
+            PaintLedger(painter, page.rect(), layout, form_->SummaryLbl->text(), *form_->Chart,
+                        *model, [] { return false; });
+            painter.end();
+            QVERIFY(page.save(ArtifactPath(QStringLiteral("ticket-ledger-print.png"))));
+        }
 
         // Row 0's own draw wins 一等奖 once, last at row 0 or later.
         form_->HistoryEd->setText(QString::fromStdString(RandomDrawLines(5, 40)[0]));
