@@ -272,9 +272,13 @@ void TGui2RegNet::mousePressEvent(QMouseEvent* event) {
 
 void TGui2RegNet::wheelEvent(QWheelEvent* event) {
     event->accept();
-    const int delta = event->angleDelta().y();
-    if (delta == 0) return;
-    PostScroll(delta > 0 ? srLineUp : srLineDown);
+    // A notch moves as many rows as the desktop's wheel setting says (three by default); the
+    // small steps of a fine wheel add up to notches. Each row is one posted line request.
+    wheelRest_ += event->angleDelta().y();
+    const int notches = wheelRest_ / QWheelEvent::DefaultDeltasPerStep;
+    wheelRest_ -= notches * QWheelEvent::DefaultDeltasPerStep;
+    const int rows = notches * std::max(1, QApplication::wheelScrollLines());
+    for (int i = 0; i < std::abs(rows); ++i) PostScroll(rows > 0 ? srLineUp : srLineDown);
 }
 
 void TGui2RegNet::focusInEvent(QFocusEvent* event) {

@@ -117,6 +117,7 @@ class TGui2RegNet : public QAbstractScrollArea {
     int32_t secIndex_ = -1;
     int32_t issueBase_ = 1;
     bool syncingScrollBar_ = false;
+    int wheelRest_ = 0;  // wheel turn short of a whole notch
     bool paintFailureReported_ = false;
     QString cursorRowText_;
 };

@@ -47,20 +47,26 @@ class TestGridWidget : public QObject {
         QCOMPARE(grid_->Geometry().TopRow, 40);
     }
 
-    void wheelMovesOneRowPerTurn() {
+    // A notch moves the desktop's number of rows; half notches add up.
+    void wheelMovesTheDesktopsRowsPerNotch() {
         AddDraws(100);
         grid_->VScroll(srThumbPosition, 50);
+        const int lines = QApplication::wheelScrollLines();
         const QPoint centre = grid_->viewport()->rect().center();
-        QWheelEvent away(centre, grid_->viewport()->mapToGlobal(centre), QPoint(), QPoint(0, 120),
-                         Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
-        QApplication::sendEvent(grid_->viewport(), &away);
-        QTRY_COMPARE(grid_->Geometry().TopRow, 49);
-        QWheelEvent towards(centre, grid_->viewport()->mapToGlobal(centre), QPoint(),
-                            QPoint(0, -120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase,
-                            false);
-        QApplication::sendEvent(grid_->viewport(), &towards);
-        QApplication::sendEvent(grid_->viewport(), &towards);
-        QTRY_COMPARE(grid_->Geometry().TopRow, 51);
+        const auto turn = [&](int delta) {
+            QWheelEvent wheel(centre, grid_->viewport()->mapToGlobal(centre), QPoint(),
+                              QPoint(0, delta), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase,
+                              false);
+            QApplication::sendEvent(grid_->viewport(), &wheel);
+        };
+        turn(120);
+        QTRY_COMPARE(grid_->Geometry().TopRow, 50 - lines);
+        turn(-60);
+        QTest::qWait(20);
+        QCOMPARE(grid_->Geometry().TopRow, 50 - lines);
+        turn(-60);
+        turn(-120);
+        QTRY_COMPARE(grid_->Geometry().TopRow, 50 + lines);
     }
 
     void typingOnTheAppendRowAddsADraw() {
