@@ -2,6 +2,7 @@
 
 #include <QLabel>
 #include <QPushButton>
+#include <QShortcut>
 
 QPushButton* NamedButton(const char* name, const QString& caption, QWidget* parent,
                          const QString& tip) {
@@ -12,6 +13,12 @@ QPushButton* NamedButton(const char* name, const QString& caption, QWidget* pare
 
 QLabel* NamedLabel(const char* name, QWidget* parent, const QString& text) {
     return Named<QLabel>(name, text, parent);
+}
+
+void CloseOnEscape(QWidget& window) {
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), &window);
+    escape->setContext(Qt::WindowShortcut);
+    QObject::connect(escape, &QShortcut::activated, &window, &QWidget::close);
 }
 
 QBoxLayout* FillBox(QBoxLayout* box, std::initializer_list<TBoxItem> items, TBoxSpacing spacing) {

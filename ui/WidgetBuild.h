@@ -30,6 +30,9 @@ QPushButton* NamedButton(const char* name, const QString& caption, QWidget* pare
 // A label with its name, for labels that a window changes later.
 QLabel* NamedLabel(const char* name, QWidget* parent, const QString& text = {});
 
+// Escape closes window, as it closes a dialog (for windows of their own beside the main one).
+void CloseOnEscape(QWidget& window);
+
 // The items of a row or column, in order: a widget, a layout, a gap in pixels, or the stretch.
 struct TGap {
     int Pixels = 0;

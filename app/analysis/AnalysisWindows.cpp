@@ -6,11 +6,14 @@
 #include "app/analysis/TrendForm.h"
 #include "stats/ui/StatMgr.h"
 #include "ui/DocumentFeed.h"
+#include "ui/WidgetBuild.h"
 
 TAnalysisWindows::TAnalysisWindows(QWidget& window, TPrompts& prompts, TDocumentFeed& document)
     : QObject(&window), window_(window), prompts_(prompts), document_(document) {
     stat_ = new TStatForm(&window_, prompts_, document_);
     trend_ = new TTrendForm(&window_, prompts_, document_);
+    CloseOnEscape(*stat_);
+    CloseOnEscape(*trend_);
 }
 
 TAnalysisWindows::~TAnalysisWindows() = default;
@@ -30,6 +33,7 @@ void TAnalysisWindows::ShowBacktest() {
         backtest_ = new TBacktestForm(&window_, prompts_);
         backtest_->SetSource(&view.Draws(), &view.Options(), [this] { document_.EditOptions(); });
         backtest_->SetRegister(&view.Register());
+        CloseOnEscape(*backtest_);
     }
     backtest_->OpenWindow();
 }

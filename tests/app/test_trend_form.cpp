@@ -226,6 +226,11 @@ class TestTrendForm : public QObject {
         QCOMPARE(form->Stats().Window.Length, 60);
         QCOMPARE(form->Stats().Position(1).Count[2], 60);
         QVERIFY(SaveScreenshot(*form, QStringLiteral("trend-from-main-window.png")));
+        // Escape closes it, as it closes a dialog.
+        form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(form));
+        QTest::keyClick(form, Qt::Key_Escape);
+        QVERIFY(!form->isVisible());
     }
 };
 
