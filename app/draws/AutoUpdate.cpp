@@ -61,7 +61,8 @@ void TAutoUpdate::SetSuspended(bool suspended) {
 
 void TAutoUpdate::CheckNow() {
     if (!options_.AutoUpdateChk) return;
-    if (busy_ && busy_()) {
+    // Busy, or the main window not shown yet: a plan dialog must not open on its own before it.
+    if ((busy_ && busy_()) || !grid_.window()->isVisible()) {
         soon_.start(BusyDelayMs);
         return;
     }

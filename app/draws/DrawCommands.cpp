@@ -135,15 +135,16 @@ void TDrawCommands::ImportLoaded(TLoadedFile& loaded) {
 }
 
 bool TDrawCommands::AddDraws(const TIncomingDraws& incoming, const QString& message,
-                             TDrawChange kind) {
+                             TDrawChange kind, QString title) {
     // Nothing to add is a failure, not a success that leaves the draws as they were unsaid.
     if (incoming.Numbers.empty())
         throw TError(("没有收到任何开奖号码，" + DrawsKeptText).toStdString());
     TCodes& draws = grid_.Draws();
     TDrawRegister& reg = grid_.Register();
     reg.Fit(draws.Count());
-    const bool download = kind == TDrawChange::Download;
-    const QString title = download ? QStringLiteral("下载数据") : QStringLiteral("导入号码");
+    if (title.isEmpty())
+        title =
+            kind == TDrawChange::Download ? QStringLiteral("下载数据") : QStringLiteral("导入号码");
     if (draws.Count() == 0) {
         ReplaceAllDraws(incoming, draws, reg);
     } else {
@@ -238,8 +239,8 @@ bool TDrawCommands::AddDrawsQuietly(const TIncomingDraws& incoming) {
             return false;
         }
         // Something differs (or does not match): the user decides, with the plan before them.
-        if (added < 0 &&
-            !AddDraws(incoming, QStringLiteral("下载开奖数据成功！"), TDrawChange::Download))
+        if (added < 0 && !AddDraws(incoming, QStringLiteral("下载开奖数据成功！"),
+                                   TDrawChange::Download, QStringLiteral("自动更新")))
             return false;
     }
     status_.SetText(0, QString::fromStdString(UpdatedText(grid_.Register(), draws.Count(),

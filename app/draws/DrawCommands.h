@@ -76,7 +76,9 @@ class TDrawCommands : public QObject {
     // (PlanDrawMerge) is shown in a TMergeDialog and applied as chosen, as one change
     // (DrawsChanged, one undo step). Raises before anything changed on a number that is no
     // draw. True when the draws changed.
-    bool AddDraws(const TIncomingDraws& incoming, const QString& message, TDrawChange kind);
+    // title names the plan dialog (by default after kind).
+    bool AddDraws(const TIncomingDraws& incoming, const QString& message, TDrawChange kind,
+                  QString title = {});
     // Adds only new draws, without a dialog or message (for updates that run on their own):
     // when the plan matches the document (by 期号 or overlap) and nothing differs or repeats,
     // the new draws are appended as one change (DrawsChanged, one undo step) and their count

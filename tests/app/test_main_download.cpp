@@ -186,7 +186,12 @@ class TestMainDownload : public QObject {
         options.ServiceUrl = differs.Url;
         form->SetOptions(options);
         fixture_.MergeAnswers.push_back(TMergeChoice::Cancel);
+        form->hide();  // no check before the window is shown
+        form->AutoUpdate().CheckNow();
+        QVERIFY(!form->DrawCommands().DownloadRunning());
+        form->show();
         check();
+        QCOMPARE(fixture_.MergeTitles, QStringList{QStringLiteral("自动更新")});
         QCOMPARE(fixture_.MergePlans.size(), 1);
         QVERIFY(fixture_.MergePlans[0].contains(QStringLiteral("新增1期")));
         QCOMPARE(form->Gui2RegNet->Draws().Count(), 5);

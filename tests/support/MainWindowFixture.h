@@ -22,12 +22,14 @@ class TMainWindowFixture {
     TScriptedPrompts::TLog Log;
     // The plans the merge dialog showed, and its answers in turn (添加 when none is left).
     QStringList MergePlans;
+    QStringList MergeTitles;
     std::deque<TMergeChoice> MergeAnswers;
 
     void Reset() {
         folder_ = std::make_unique<QTemporaryDir>();
         Log = {};
         MergePlans.clear();
+        MergeTitles.clear();
         MergeAnswers.clear();
     }
     QString Folder() const { return folder_->path(); }
@@ -49,6 +51,7 @@ class TMainWindowFixture {
         form->AutoUpdate().SetSuspended(true);
         form->DrawCommands().SetMergeRunner([this](TMergeDialog& dialog) {
             MergePlans << dialog.PlanText();
+            MergeTitles << dialog.windowTitle();
             if (MergeAnswers.empty()) return TMergeChoice::Add;
             const TMergeChoice answer = MergeAnswers.front();
             MergeAnswers.pop_front();
