@@ -253,7 +253,7 @@ std::vector<TBacktestTableRow> BacktestTable(const TBacktestSummary& summary) {
                      std::to_string(line.Counts.Hits),
                      rate(line.HitRate()),
                      rate(line.ChanceRate()),
-                     empty ? "-" : Format("%+.1f%%", line.Difference() * 100),
+                     empty ? "-" : BacktestDifferenceText(line.Difference()),
                      std::to_string(line.T.Rows),
                      rate(line.T.MeanHit),
                      rate(line.T.MeanChance),
@@ -282,6 +282,12 @@ std::string BacktestTableCsv(const TBacktestSummary& summary) {
 
 std::string BacktestPercent(double rate) {
     return Format("%.1f%%", rate * 100);
+}
+
+std::string BacktestDifferenceText(double difference) {
+    // What rounds to zero is written without a sign ("0.0%", never "-0.0%").
+    const double tenths = std::round(difference * 1000);
+    return tenths == 0 ? "0.0%" : Format("%+.1f%%", tenths / 10);
 }
 
 std::string BacktestTText(const std::optional<double>& t) {

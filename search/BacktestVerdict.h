@@ -120,4 +120,6 @@ std::string BacktestTableCsv(const TBacktestSummary& summary);
 
 // A rate as a percentage with one decimal ("10.3%"); t with two decimals ("-" when none).
 std::string BacktestPercent(double rate);
+// A difference of rates with its sign ("+1.2%", "-0.4%"; "0.0%" for what rounds to zero).
+std::string BacktestDifferenceText(double difference);
 std::string BacktestTText(const std::optional<double>& t);

@@ -219,3 +219,11 @@ TEST(BacktestVerdict, AStoppedRunNamesTheRowsItScored) {
 }
 
 }  // namespace
+
+// A difference that rounds to zero has no sign; others keep theirs, rounded to a tenth.
+TEST(BacktestVerdict, DifferencesRoundToATenthAndZeroHasNoSign) {
+    EXPECT_EQ(BacktestDifferenceText(-0.00001), "0.0%");
+    EXPECT_EQ(BacktestDifferenceText(0.0004), "0.0%");
+    EXPECT_EQ(BacktestDifferenceText(-0.0006), "-0.1%");
+    EXPECT_EQ(BacktestDifferenceText(0.0123), "+1.2%");
+}
