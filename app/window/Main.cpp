@@ -115,6 +115,7 @@ void TMainForm::FormCreate() {
     connect(Gui2RegNet, &TGui2RegNet::ContextPopupRequested, this,
             [this](const QPoint& pos) { ContextPopup(Gui2RegNet, pos); });
     history_ = new TUndoHistory(*Gui2RegNet, *document_, this);
+    connect(history_, &TUndoHistory::ModifiedChanged, this, &QWidget::setWindowModified);
     history_->SetActions(EditMenuUndo, EditMenuRedo);
     connect(Gui2RegNet, &TGui2RegNet::DrawsEdited, history_, &TUndoHistory::DrawsTyped);
     connect(Gui2RegNet, &TGui2RegNet::PaintFailed, this, &TMainForm::ShowError);
@@ -124,7 +125,7 @@ void TMainForm::FormCreate() {
     connect(Gui2RegNet, &TGui2RegNet::DrawsChanged, listModel_, &TPatternListModel::DrawsChanged);
     Gui2RegNet->LayoutGrid();
 
-    setWindowTitle(QString::fromUtf8(ProductName));
+    setWindowTitle(QString::fromUtf8(ProductName) + QStringLiteral("[*]"));
     QDir().mkpath(programFolder_);
     LoadSettings();
     ApplyGridSettings();
@@ -294,11 +295,12 @@ void TMainForm::OpeningEnded() {
 bool TMainForm::SaveDocument() {
     if (!SaveWorkDocument(*document_, *Gui2RegNet, *regMgr_, prompts_, this)) return false;
     history_->Saved();
+    SetStatusText(0, QStringLiteral("文档已保存"));
     return true;
 }
 
 void TMainForm::RefreshCaption() {
-    setWindowTitle(Text(MainCaption()));
+    setWindowTitle(Text(MainCaption()) + QStringLiteral("[*]"));  // "*" while modified
     if (!regMgr_ || !regMgr_->Running())
         SetStatusText(2, Text(PatternCountText(regMgr_ ? regMgr_->Count() : 0)));
 }

@@ -16,12 +16,7 @@ TUndoHistory::TUndoHistory(TGui2RegNet& grid, TDocumentSession& document, QObjec
       heldLimit_(std::min<size_t>(
           HeldPatternLimit, static_cast<size_t>(std::max<int64_t>(PatternBudget(0) / 2, 1)))) {
     stack_.setUndoLimit(DepthLimit);
-    connect(&stack_, &QUndoStack::cleanChanged, this, [this](bool clean) {
-        if (clean)
-            document_.MarkUnmodified();
-        else
-            document_.MarkModified();
-    });
+    connect(&stack_, &QUndoStack::cleanChanged, this, [this](bool clean) { SetModified(!clean); });
     // Undo and redo replace the rows: what they leave is the base of the next change.
     connect(&stack_, &QUndoStack::indexChanged, this, [this] {
         committed_ = StateOf(grid_);
@@ -89,6 +84,14 @@ void TUndoHistory::PatternsCleared(TListContents held) {
     Record(new TReplacePatternsCommand(QStringLiteral("清空"), *list_, disposer_, std::move(held)));
 }
 
+void TUndoHistory::SetModified(bool modified) {
+    if (modified)
+        document_.MarkModified();
+    else
+        document_.MarkUnmodified();
+    emit ModifiedChanged(modified);
+}
+
 void TUndoHistory::SearchStarted(TListContents held) {
     Record(new TReplacePatternsCommand(QStringLiteral("搜索"), *list_, disposer_, std::move(held)));
 }
@@ -96,12 +99,12 @@ void TUndoHistory::SearchStarted(TListContents held) {
 void TUndoHistory::PatternsFound() {
     // Found after the state last saved: that state cannot be reached by undoing any more.
     if (stack_.isClean()) stack_.resetClean();
-    document_.MarkModified();
+    SetModified(true);
 }
 
 void TUndoHistory::Record(QUndoCommand* command) {
     stack_.push(command);  // its first redo does nothing: the change has happened
-    document_.MarkModified();
+    SetModified(true);
 }
 
 void TUndoHistory::DrawsTyped() {
@@ -134,10 +137,10 @@ void TUndoHistory::Opened() {
     stack_.clear();
     committed_ = StateOf(grid_);
     stack_.setClean();
-    document_.MarkUnmodified();
+    SetModified(false);
 }
 
 void TUndoHistory::Saved() {
     stack_.setClean();
-    document_.MarkUnmodified();
+    SetModified(false);
 }

@@ -55,7 +55,12 @@ class TUndoHistory : public QObject {
     void Redo() { stack_.redo(); }
     bool CanUndo() const;
 
+  signals:
+    // The document's modified flag was set or cleared (the title's "*" follows it).
+    void ModifiedChanged(bool modified);
+
   private:
+    void SetModified(bool modified);
     void Record(QUndoCommand* command);
     TPatternsCommand* PatternCommand(int index) const;
     // Expires the oldest pattern changes until the held patterns are within the limit; the

@@ -220,7 +220,7 @@ class TestMainWindow : public QObject {
         }
         // The hidden 新建 still answers its keys.
         QStringList hiddenKeys;
-        for (auto* shortcut : form->findChildren<QShortcut*>())
+        for (auto* shortcut : form->findChildren<QShortcut*>(Qt::FindDirectChildrenOnly))
             hiddenKeys << shortcut->key().toString(QKeySequence::PortableText);
         QCOMPARE(hiddenKeys, QStringList{"Ctrl+N"});
         Close(*form);
@@ -337,8 +337,11 @@ class TestMainWindow : public QObject {
         QCOMPARE(log_.Messages.last(), QStringLiteral("导入开奖号码成功！"));
         QCOMPARE(form->Gui2RegNet->Draws().Count(), 3);
         QVERIFY(form->DocumentModified());
+        QVERIFY(form->isWindowModified());  // the title's "*"
         form->FileMenuSaveClick();
         QVERIFY(!form->DocumentModified());
+        QVERIFY(!form->isWindowModified());
+        QCOMPARE(Panel(*form, 0), QStringLiteral("文档已保存"));
         const QByteArray saved = ReadFile("工作文档.gtmq");
         QCOMPARE(saved.size(), 8 + 3 * 32 + 4 + 8);
         Close(*form);
