@@ -29,10 +29,7 @@ void TAnalysisWindows::ShowTrend() {
 
 void TAnalysisWindows::ShowBacktest() {
     if (!backtest_) {
-        const TDocumentView& view = document_.View();
-        backtest_ = new TBacktestForm(&window_, prompts_);
-        backtest_->SetSource(&view.Draws(), &view.Options(), [this] { document_.EditOptions(); });
-        backtest_->SetRegister(&view.Register());
+        backtest_ = new TBacktestForm(&window_, prompts_, document_);
         CloseOnEscape(*backtest_);
     }
     backtest_->OpenWindow();

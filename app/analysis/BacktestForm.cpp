@@ -16,6 +16,7 @@
 #include "data/FileIo.h"
 #include "search/PatternClass.h"
 #include "stats/ui/BacktestChartView.h"
+#include "ui/DocumentFeed.h"
 #include "ui/PastCheckPanel.h"
 #include "ui/Prompts.h"
 #include "ui/TextTableModel.h"
@@ -54,11 +55,14 @@ QString OptionsLine(const SearchOptions& o) {
 
 }  // namespace
 
-TBacktestForm::TBacktestForm(QWidget* parent, TPrompts& prompts)
-    : QWidget(parent, Qt::Window), prompts_(prompts) {
+TBacktestForm::TBacktestForm(QWidget* parent, TPrompts& prompts, TDocumentFeed& document)
+    : QWidget(parent, Qt::Window), prompts_(prompts), document_(document) {
     setObjectName(QStringLiteral("BacktestForm"));
     setWindowTitle(QStringLiteral("规律回测"));
     BuildLayout();
+    connect(&document_, &TDocumentFeed::DrawsChanged, this, &TBacktestForm::RefreshSource);
+    connect(&document_, &TDocumentFeed::OptionsChanged, this, &TBacktestForm::RefreshSource);
+    RefreshSource();
     ShowResults();
 }
 
@@ -120,17 +124,9 @@ void TBacktestForm::BuildLayout() {
     resize(1000, 720);
 }
 
-void TBacktestForm::SetSource(const TCodes* draws, const SearchOptions* options,
-                              std::function<void()> openOptions) {
-    draws_ = draws;
-    options_ = options;
-    openOptions_ = std::move(openOptions);
-    RefreshSource();
-}
-
 void TBacktestForm::RefreshSource() {
-    OptionsLbl->setText(options_ ? OptionsLine(*options_) : QString());
-    Check->SetAvailable(draws_ ? draws_->Count() : 0);
+    OptionsLbl->setText(OptionsLine(document_.View().Options()));
+    Check->SetAvailable(document_.View().Draws().Count());
 }
 
 void TBacktestForm::OpenWindow() {
@@ -151,15 +147,15 @@ void TBacktestForm::ShowMessage(const QString& text) {
 void TBacktestForm::StartBtClick() {
     if (Running()) return;
     RefreshSource();  // the options may have changed in the main window since
-    if (draws_ == nullptr || options_ == nullptr || draws_->Count() < 2) {
+    const TDocumentView& document = document_.View();
+    if (document.Draws().Count() < 2) {
         ShowMessage(QStringLiteral("开奖数据太少，无法回测。"));
         return;
     }
-    TBacktestJob job = MakeBacktestJob(*draws_, *options_, Check->RowsToScore());
+    TBacktestJob job = MakeBacktestJob(document.Draws(), document.Options(), Check->RowsToScore());
     minimumSteps_ = job.Options.SecCountSe;
     drawCount_ = job.Draws->Count();
-    Check->SetSpan(drawCount_ - job.Rows + 1, drawCount_, drawCount_,
-                   register_ != nullptr ? *register_ : TDrawRegister());
+    Check->SetSpan(drawCount_ - job.Rows + 1, drawCount_, drawCount_, document.Register());
     rows_.clear();
     summary_ = SummarizeBacktest(rows_, minimumSteps_);
     // The verdict of the previous run is not this run's.
@@ -174,8 +170,8 @@ void TBacktestForm::StartBtClick() {
 }
 
 void TBacktestForm::OptionsBtClick() {
-    if (Running() || !openOptions_) return;
-    openOptions_();
+    if (Running()) return;
+    document_.EditOptions();  // OptionsChanged follows when the options were accepted
     RefreshSource();
 }
 

@@ -16,6 +16,7 @@ class QTableView;
 class TBacktestChartView;
 class TTextTableModel;
 class TPastCheckPanel;
+class TDocumentFeed;
 class TPrompts;
 
 // The window "规律回测": a view of a backtest run (RunBacktestToEnd, which scores the search with
@@ -26,17 +27,11 @@ class TBacktestForm : public QWidget {
     Q_OBJECT
 
   public:
-    // prompts answers messages and file dialogs; it must outlive the window.
-    TBacktestForm(QWidget* parent, TPrompts& prompts);
+    // prompts answers messages and file dialogs; document gives the draws, their 期号 and the
+    // options a run scores (copied when it starts). Both must outlive the window.
+    TBacktestForm(QWidget* parent, TPrompts& prompts, TDocumentFeed& document);
     ~TBacktestForm() override;
 
-    // What a run scores: the draws and options are read (and copied) when it starts. The
-    // options button calls openOptions and then shows the options again.
-    void SetSource(const TCodes* draws, const SearchOptions* options,
-                   std::function<void()> openOptions);
-    // The 期号 of the draws (not owned; copied when a run starts), so that the chart's axis
-    // names the rows scored by their 期号; null: row numbers.
-    void SetRegister(const TDrawRegister* reg) { register_ = reg; }
     // Shows the window and brings it to the front.
     void OpenWindow();
     bool Running() const;
@@ -78,14 +73,11 @@ class TBacktestForm : public QWidget {
     void WriteExport(const QString& path, const QByteArray& bytes);
 
     TPrompts& prompts_;
-    const TCodes* draws_ = nullptr;
-    const SearchOptions* options_ = nullptr;
-    std::function<void()> openOptions_;
+    TDocumentFeed& document_;
 
     // What the run has handed over.
     int32_t minimumSteps_ = 0;
     int32_t drawCount_ = 0;
-    const TDrawRegister* register_ = nullptr;
 
     std::vector<TBacktestRow> rows_;
     TBacktestSummary summary_;

@@ -19,7 +19,9 @@
 #include "data/FileIo.h"
 #include "reduce/ui/ConditionEditor.h"
 #include "reduce/ui/ReduceChartView.h"
+#include "search/Gui2RegMgr.h"
 #include "ui/BackgroundJob.h"
+#include "ui/DocumentFeed.h"
 #include "ui/PastCheckPanel.h"
 #include "ui/Prompts.h"
 
@@ -46,15 +48,26 @@ struct TCountOutcome {
 
 }  // namespace
 
-TReduceForm::TReduceForm(QWidget* parent, TPrompts& prompts)
+TReduceForm::TReduceForm(QWidget* parent, TPrompts& prompts, TDocumentFeed& document,
+                         TPatternSource patterns)
     : QWidget(parent, Qt::Window),
       prompts_(prompts),
+      document_(document),
+      patterns_(std::move(patterns)),
       count_(new TBackgroundJob(this)),
       bets_(new TBackgroundJob(this)) {
     setObjectName(QStringLiteral("ReduceForm"));
     setWindowTitle(QStringLiteral("缩水选号"));
+    if (!patterns_)
+        patterns_ = [this] {
+            const TDocumentView& view = document_.View();
+            return PendingPatternForms(view.ChosenPatterns(), view.Draws(),
+                                       view.Patterns().SearchDraws());
+        };
     BuildLayout();
-    Recount();
+    connect(&document_, &TDocumentFeed::DrawsChanged, this, &TReduceForm::SourceChanged);
+    connect(&document_, &TDocumentFeed::PatternsChanged, this, &TReduceForm::PatternsChanged);
+    SourceChanged();
 }
 
 TReduceForm::~TReduceForm() {
@@ -88,8 +101,7 @@ QWidget* TReduceForm::BuildBets() {
     layout->setContentsMargins(0, 0, 0, 0);
     Editor = new TConditionEditor(panel);
     Editor->setObjectName(QStringLiteral("ConditionEditor"));
-    Editor->SetChosenPatterns(
-        [this] { return patterns_ ? static_cast<int32_t>(patterns_().size()) : 0; });
+    Editor->SetChosenPatterns([this] { return static_cast<int32_t>(patterns_().size()); });
     layout->addWidget(Editor, 1);
     ResultLbl = new QLabel(panel);
     ResultLbl->setObjectName(QStringLiteral("ResultLbl"));
@@ -156,19 +168,8 @@ QWidget* TReduceForm::BuildCheck() {
         Chart);
     layout->addWidget(Check, 1);
     connect(Check, &TPastCheckPanel::StartClicked, this, &TReduceForm::CheckBtClick);
-    connect(Check, &TPastCheckPanel::OptionsClicked, this, [this] {
-        if (openOptions_) openOptions_();
-    });
+    connect(Check, &TPastCheckPanel::OptionsClicked, this, [this] { document_.EditOptions(); });
     return panel;
-}
-
-void TReduceForm::SetSource(const TCodes* draws, const SearchOptions* options,
-                            TPatternSource patterns, std::function<void()> openOptions) {
-    draws_ = draws;
-    options_ = options;
-    patterns_ = std::move(patterns);
-    openOptions_ = std::move(openOptions);
-    SourceChanged();
 }
 
 void TReduceForm::OpenWindow() {
@@ -179,7 +180,7 @@ void TReduceForm::OpenWindow() {
 }
 
 void TReduceForm::SourceChanged() {
-    Check->SetAvailable(draws_ ? draws_->Count() - 1 : 0);
+    Check->SetAvailable(document_.View().Draws().Count() - 1);
     if (Editor->PatternsInUse()) Editor->RefreshPatternsLabel();
     Recount();
 }
@@ -200,9 +201,10 @@ void TReduceForm::SetConditions(const TReduceSet& set) {
 
 TReduceContext TReduceForm::Context(const TReduceSet& set) const {
     TReduceContext context;
-    if (draws_ && draws_->Count() > 0)
-        if (auto last = ShapeDrawOf(draws_->GetCode(draws_->Count() - 1))) context.Previous = *last;
-    if (set.HasPatterns() && patterns_) context.Patterns = patterns_();
+    const TCodes& draws = document_.View().Draws();
+    if (draws.Count() > 0)
+        if (auto last = ShapeDrawOf(draws.GetCode(draws.Count() - 1))) context.Previous = *last;
+    if (set.HasPatterns()) context.Patterns = patterns_();
     return context;
 }
 
@@ -384,15 +386,15 @@ void TReduceForm::CheckBtClick() {
         prompts_.ShowMessage(this, QStringLiteral("还没有条件，无从检验。"));
         return;
     }
-    if (!draws_ || draws_->Count() <= FewestCheckRows) {
+    const TDocumentView& document = document_.View();
+    if (document.Draws().Count() <= FewestCheckRows) {
         prompts_.ShowMessage(this, QStringLiteral("开奖数据太少，无法检验。"));
         return;
     }
-    TReduceCheckJob job = MakeReduceCheckJob(*draws_, set, Check->RowsToScore(),
-                                             options_ ? *options_ : SearchOptions{});
+    TReduceCheckJob job =
+        MakeReduceCheckJob(document.Draws(), set, Check->RowsToScore(), document.Options());
     const int32_t count = job.Draws->Count();
-    Check->SetSpan(count - std::min(job.Window, count - 1) + 1, count, count,
-                   register_ != nullptr ? *register_ : TDrawRegister());
+    Check->SetSpan(count - std::min(job.Window, count - 1) + 1, count, count, document.Register());
     checkRows_.clear();
     checkSummary_ = {};
     ShowChart();

@@ -21,6 +21,7 @@ class QPushButton;
 class QSpinBox;
 class TBackgroundJob;
 class TConditionEditor;
+class TDocumentFeed;
 class TPastCheckPanel;
 class TPrompts;
 class TReduceChartView;
@@ -37,16 +38,13 @@ class TReduceForm : public QWidget {
     // The chosen patterns, as forms of the coming draw (the list's selected patterns, or all).
     using TPatternSource = std::function<std::vector<TPatternForm>()>;
 
-    TReduceForm(QWidget* parent, TPrompts& prompts);
+    // document gives the draws (the last one is the previous draw of 重号 and 邻号), their
+    // 期号, the options of the check's searches and the chosen patterns, read when used;
+    // patterns, when given, stands for the chosen patterns' forms (a test's own).
+    TReduceForm(QWidget* parent, TPrompts& prompts, TDocumentFeed& document,
+                TPatternSource patterns = {});
     ~TReduceForm() override;
 
-    // The draws (the last one is the previous draw of 重号 and 邻号), the options of the
-    // check's searches, the chosen patterns and the options dialog; read when used.
-    void SetSource(const TCodes* draws, const SearchOptions* options, TPatternSource patterns,
-                   std::function<void()> openOptions);
-    // The 期号 of the draws (not owned; copied when a check starts), so that the check names
-    // its rows by them; null: row numbers.
-    void SetRegister(const TDrawRegister* reg) { register_ = reg; }
     void OpenWindow();
     // Who takes the bets of 发送到投注 (the ticket book), ascending, with a note of where they
     // came from; false when it took none (and told the user why).
@@ -109,11 +107,8 @@ class TReduceForm : public QWidget {
     void CheckEnded(TReduceCheckResult result);
 
     TPrompts& prompts_;
-    const TCodes* draws_ = nullptr;
-    const SearchOptions* options_ = nullptr;
+    TDocumentFeed& document_;
     TPatternSource patterns_;
-    std::function<void()> openOptions_;
-    const TDrawRegister* register_ = nullptr;
     TBetsTaker betsTaker_;
 
     std::optional<int64_t> kept_;

@@ -459,18 +459,7 @@ void TMainForm::RegMenuBacktestClick() {
 
 void TMainForm::RegMenuReduceClick() {
     if (!reduce_) {
-        reduce_ = new TReduceForm(this, prompts_);
-        // The selected patterns, or every listed one when none is selected.
-        auto chosen = [this] {
-            return PendingPatternForms(list_->ChosenPatterns(), Gui2RegNet->Draws(),
-                                       regMgr_->SearchDraws());
-        };
-        reduce_->SetSource(&Gui2RegNet->Draws(), &options_, chosen,
-                           [this] { RegMenuOptionsClick(); });
-        reduce_->SetRegister(&Gui2RegNet->Register());
-        connect(Gui2RegNet, &TGui2RegNet::DrawsChanged, reduce_, &TReduceForm::SourceChanged);
-        connect(ListView->selectionModel(), &QItemSelectionModel::selectionChanged, reduce_,
-                &TReduceForm::PatternsChanged);
+        reduce_ = new TReduceForm(this, prompts_, *feed_);
         // 发送到投注: each kept bet becomes a single ticket of the coming draw.
         reduce_->SetBetsTaker([this](const std::vector<int32_t>& bets, const QString& source) {
             TTicketBookForm* book = TicketBook();

@@ -14,6 +14,7 @@
 #include "tests/support/RandomDraws.h"
 #include "tests/support/Screenshot.h"
 #include "tests/support/ScriptedPrompts.h"
+#include "tests/support/StandaloneDocument.h"
 #include "ui/PastCheckPanel.h"
 #include "ui/TextTableModel.h"
 
@@ -24,20 +25,25 @@ class TestBacktestWindow : public QObject {
     void init() {
         log_ = {};
         prompts_ = std::make_unique<TScriptedPrompts>(log_);
-        draws_ = RandomDraws(77, 300);
+        document_ = std::make_unique<TStandaloneDocument>();
+        document_->Draws.Assign(*RandomDraws(77, 300));
         // Two points per line keep each row's search short.
-        options_ = SearchOptions{};
-        options_.LinedPtMaxSe = options_.LinegPtMaxSe = 2;
-        options_.SecCountSe = 3;
+        document_->Options.LinedPtMaxSe = document_->Options.LinegPtMaxSe = 2;
+        document_->Options.SecCountSe = 3;
         optionsOpened_ = 0;
-        form_ = std::make_unique<TBacktestForm>(nullptr, *prompts_);
-        form_->SetSource(draws_.get(), &options_, [this] {
+        // The options dialog of the main window, as the feed asks for it.
+        connect(&document_->Feed, &TDocumentFeed::OptionsEditRequested, this, [this] {
             ++optionsOpened_;
-            options_.SecCountSe = 5;
+            document_->Options.SecCountSe = 5;
+            emit document_->Feed.OptionsChanged();
         });
+        form_ = std::make_unique<TBacktestForm>(nullptr, *prompts_, document_->Feed);
         form_->OpenWindow();
     }
-    void cleanup() { form_.reset(); }
+    void cleanup() {
+        form_.reset();
+        document_.reset();
+    }
 
     void scoresTheRowsAndShowsVerdictChartAndTable() {
         QCOMPARE(form_->Check->RowsSe->value(), 100);
@@ -47,7 +53,7 @@ class TestBacktestWindow : public QObject {
         form_->Check->OptionsBt->click();
         QCOMPARE(optionsOpened_, 1);
         QVERIFY(form_->OptionsLbl->text().contains("至少 5 步"));
-        options_.SecCountSe = 3;
+        document_->Options.SecCountSe = 3;
 
         form_->Check->RowsSe->setValue(12);
         QSignalSpy finished(form_.get(), &TBacktestForm::Finished);
@@ -120,7 +126,7 @@ class TestBacktestWindow : public QObject {
         QCOMPARE(form_->Check->RowsSe->value(), 300);
         // Three points a line: the whole run takes seconds, so the stop lands midway even on an
         // idle machine (with two it ends within one poll of the rows).
-        options_.LinedPtMaxSe = options_.LinegPtMaxSe = 3;
+        document_->Options.LinedPtMaxSe = document_->Options.LinegPtMaxSe = 3;
         QSignalSpy finished(form_.get(), &TBacktestForm::Finished);
         form_->Check->StartBt->click();
         QTRY_VERIFY_WITH_TIMEOUT(form_->Rows().size() >= 2, 120000);
@@ -139,7 +145,7 @@ class TestBacktestWindow : public QObject {
     }
 
     void optionsTheSearchRefusesAreReported() {
-        options_.LinedPtMinSe = 0;
+        document_->Options.LinedPtMinSe = 0;
         form_->Check->RowsSe->setValue(10);
         QSignalSpy finished(form_.get(), &TBacktestForm::Finished);
         form_->Check->StartBt->click();
@@ -158,8 +164,7 @@ class TestBacktestWindow : public QObject {
   private:
     TScriptedPrompts::TLog log_;
     std::unique_ptr<TScriptedPrompts> prompts_;
-    std::unique_ptr<TCodes> draws_;
-    SearchOptions options_;
+    std::unique_ptr<TStandaloneDocument> document_;
     int optionsOpened_ = 0;
     std::unique_ptr<TBacktestForm> form_;
 };

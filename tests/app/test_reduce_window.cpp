@@ -21,6 +21,7 @@
 #include "tests/support/RandomDraws.h"
 #include "tests/support/Screenshot.h"
 #include "tests/support/ScriptedPrompts.h"
+#include "tests/support/StandaloneDocument.h"
 #include "ui/PastCheckPanel.h"
 
 class TestReduceWindow : public QObject {
@@ -30,9 +31,10 @@ class TestReduceWindow : public QObject {
     void init() {
         log_ = {};
         prompts_ = std::make_unique<TScriptedPrompts>(log_);
-        draws_ = RandomDraws(31, 60);
-        form_ = std::make_unique<TReduceForm>(nullptr, *prompts_);
-        form_->SetSource(draws_.get(), &options_, [this] { return forms_; }, {});
+        document_ = std::make_unique<TStandaloneDocument>();
+        document_->Draws.Assign(*RandomDraws(31, 60));
+        form_ = std::make_unique<TReduceForm>(nullptr, *prompts_, document_->Feed,
+                                              [this] { return forms_; });
         form_->OpenWindow();
     }
     void cleanup() { form_.reset(); }
@@ -170,11 +172,11 @@ class TestReduceWindow : public QObject {
     // conditions cannot do.
     void strategyCheckShowsChartAndVerdict() {
         // Rows named by their 期号 on the axis, as the backtest names them.
-        TDrawRegister reg;
-        reg.Rows.resize(static_cast<size_t>(draws_->Count()));
+        TDrawRegister& reg = document_->Register;
+        reg.Rows.resize(static_cast<size_t>(document_->Draws.Count()));
         for (size_t i = 0; i < reg.Rows.size(); ++i)
             reg.Rows[i].Issue = std::to_string(2024001 + i);
-        form_->SetRegister(&reg);
+        emit document_->Feed.DrawsChanged();
         form_->SetConditions(ReadReduceSet("和值 20-43\n重号 0-1\n"));
         form_->Check->RowsSe->setValue(15);
         QSignalSpy finished(form_.get(), &TReduceForm::CheckFinished);
@@ -194,8 +196,8 @@ class TestReduceWindow : public QObject {
         QCOMPARE(form_->ChanceLbl->text(), QString::fromUtf8(ReduceChanceSentence()));
         // Each row's s_t: whether that draw meets the conditions rebuilt before it.
         for (const TReduceCheckRow& row : form_->CheckRows()) {
-            const auto drawn = *ShapeDrawOf(draws_->GetCode(row.Row - 1));
-            const auto before = *ShapeDrawOf(draws_->GetCode(row.Row - 2));
+            const auto drawn = *ShapeDrawOf(document_->Draws.GetCode(row.Row - 1));
+            const auto before = *ShapeDrawOf(document_->Draws.GetCode(row.Row - 2));
             int sum = 0, repeats = 0;
             for (size_t p = 0; p < 7; ++p) {
                 sum += drawn[p];
@@ -246,8 +248,7 @@ class TestReduceWindow : public QObject {
   private:
     TScriptedPrompts::TLog log_;
     std::unique_ptr<TScriptedPrompts> prompts_;
-    std::unique_ptr<TCodes> draws_;
-    SearchOptions options_;
+    std::unique_ptr<TStandaloneDocument> document_;
     std::vector<TPatternForm> forms_;
     std::unique_ptr<TReduceForm> form_;
 };
