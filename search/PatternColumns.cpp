@@ -30,3 +30,13 @@ std::string PatternColumnText(const TGui2Reg& pattern, int column) {
             return {};
     }
 }
+
+std::string PatternResultHint(const TGui2Reg& pattern) {
+    const std::string prediction = pattern.PredictionText();
+    if (prediction.empty()) return {};
+    std::string hint = "规律给出：" + prediction + "。";
+    if (pattern.ContrastKind != 1 && pattern.ContrastKind != 2)
+        hint += "列表里写作“" + pattern.ResultsText() +
+                "”：两位数字是相差5的一对，开出其中一个就命中。";
+    return hint + "这与其他同类规律的机会相同；规律是否胜过随机，请看规律回测（Ctrl+B）。";
+}

@@ -23,7 +23,7 @@ class TTrendLayout {
     // 出现次数, 理论次数, the four omission statistics and the hot/cold marks, then the fit
     // line and the level it is read at.
     static constexpr int32_t StatisticRows = 7;
-    static constexpr int32_t FitRows = 2;
+    static constexpr int32_t FitRows = 3;  // the fit, its level, the 冷热 legend
     static constexpr int32_t DigitFooterRows = StatisticRows + FitRows;
     static constexpr int32_t SumBarBandHeight = 90;
     static constexpr int32_t BallMargin = 2;  // between a ball and its cell's edges

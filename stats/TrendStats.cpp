@@ -1,6 +1,7 @@
 #include "stats/TrendStats.h"
 
 #include <algorithm>
+#include <cmath>
 #include <numeric>
 
 namespace {
@@ -49,36 +50,19 @@ TTrendStats ComputeTrendStats(const TCodes& draws, TTrendWindow window) {
     return stats;
 }
 
-TTrendMarks HotColdMarks(const std::array<int32_t, TrendDigitCount>& count,
-                         const std::array<int32_t, TrendDigitCount>& tieBreak) {
-    const std::vector<int8_t> marks = HotColdMarks(std::span<const int32_t>(count), tieBreak);
-    TTrendMarks fixed{};
-    std::copy(marks.begin(), marks.end(), fixed.begin());
-    return fixed;
-}
-
-std::vector<int8_t> HotColdMarks(std::span<const int32_t> count,
-                                 std::span<const int32_t> tieBreak) {
-    const auto n = static_cast<int32_t>(count.size());
+std::vector<int8_t> HotColdMarks(std::span<const int32_t> count, std::span<const double> expected) {
     std::vector<int8_t> marks(count.size(), 0);
-    if (n == 0 || tieBreak.size() != count.size()) return marks;
-    const auto [low, high] = std::minmax_element(count.begin(), count.end());
-    if (*low == *high) return marks;
-    std::vector<int32_t> order(count.size());
-    std::iota(order.begin(), order.end(), 0);
-    // Most frequent first; one strict order, so the first three and the last three differ.
-    std::sort(order.begin(), order.end(), [&](int32_t a, int32_t b) {
-        if (count[a] != count[b]) return count[a] > count[b];
-        if (tieBreak[a] != tieBreak[b]) return tieBreak[a] < tieBreak[b];
-        return a < b;
-    });
-    // A digit seen as rarely as the rarest is never hot, nor one seen as often as the most
-    // frequent cold.
-    for (int32_t i = 0; i < std::min(3, n); ++i) {
-        const int32_t hot = order[static_cast<size_t>(i)];
-        const int32_t cold = order[static_cast<size_t>(n - 1 - i)];
-        if (count[hot] > *low) marks[static_cast<size_t>(hot)] = 1;
-        if (count[cold] < *high) marks[static_cast<size_t>(cold)] = -1;
+    if (expected.size() != count.size()) return marks;
+    std::vector<double> z(count.size(), 0.0);
+    for (size_t i = 0; i < count.size(); ++i)
+        if (expected[i] > 0) z[i] = (count[i] - expected[i]) / std::sqrt(expected[i]);
+    for (size_t i = 0; i < count.size(); ++i) {
+        if (!(expected[i] > 0) || z[i] == 0) continue;
+        // Categories strictly further out the same way: fewer than three means a mark.
+        int32_t further = 0;
+        for (size_t j = 0; j < count.size(); ++j)
+            if (expected[j] > 0 && (z[i] > 0 ? z[j] > z[i] : z[j] < z[i])) ++further;
+        if (further < 3) marks[i] = z[i] > 0 ? 1 : -1;
     }
     return marks;
 }

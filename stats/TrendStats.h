@@ -112,15 +112,15 @@ struct TTrendStats {
 // Every statistic of every position and the sums, in one pass over the window.
 TTrendStats ComputeTrendStats(const TCodes& draws, TTrendWindow window);
 
-// Hot (+1) and cold (-1) marks of a tally: the three largest values hot, the three smallest
-// cold. Ties go to the digit with the smaller tie value, then to the smaller digit, so that
-// marks never overlap; a digit with the smallest value is never hot, one with the largest never
-// cold (nothing is marked when every value is the same).
-using TTrendMarks = std::array<int8_t, TrendDigitCount>;
-TTrendMarks HotColdMarks(const std::array<int32_t, TrendDigitCount>& count,
-                         const std::array<int32_t, TrendDigitCount>& tieBreak);
-// The same marks for any number of categories (tieBreak as long as count).
-std::vector<int8_t> HotColdMarks(std::span<const int32_t> count, std::span<const int32_t> tieBreak);
+// Hot (+1) and cold (-1) marks of a tally against what chance gives each category: hot only
+// where the count is above its expected count, cold only where it is below, the three furthest
+// from it each way (measured in standard deviations of a Poisson count, (count - expected) /
+// sqrt(expected)); categories that tie are marked alike, so a tie at the third place marks
+// every one of them. A category expected never is never marked.
+std::vector<int8_t> HotColdMarks(std::span<const int32_t> count, std::span<const double> expected);
+// The one-line legend of the marks.
+inline constexpr const char* HotColdLegend =
+    "冷热只描述过去，不预测下一期（热、冷：出现次数高于、低于理论次数）";
 
 // The 遗漏值 of every cell of one position's chart (or of one shape metric's), read a few rows
 // at a time: for row r and a value d not drawn in it, the rows since d last occurred, counting

@@ -31,6 +31,10 @@ QVariant TPatternListModel::data(const QModelIndex& index, int role) const {
         const QString hint = VerifyHint(*PatternAt(index.row()));
         return hint.isEmpty() ? QVariant() : QVariant(hint);
     }
+    if (role == Qt::ToolTipRole && index.column() == ResultColumn) {
+        const std::string hint = PatternResultHint(*PatternAt(index.row()));
+        return hint.empty() ? QVariant() : QVariant(QString::fromStdString(hint));
+    }
     if (role != Qt::DisplayRole) return {};
     const TGui2Reg& pattern = *PatternAt(index.row());
     return index.column() == VerifyColumn ? VerifyText(pattern) : CellText(pattern, index.column());
@@ -40,6 +44,8 @@ QVariant TPatternListModel::headerData(int section, Qt::Orientation orientation,
     if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 &&
         section < ColumnCount)
         return QString::fromUtf8(Headers[section]);
+    if (orientation == Qt::Horizontal && role == Qt::ToolTipRole && section == ResultColumn)
+        return QString::fromUtf8(PatternResultHeaderHint);
     return QAbstractTableModel::headerData(section, orientation, role);
 }
 

@@ -28,6 +28,7 @@ class TPatternListModel : public QAbstractTableModel {
   public:
     // The pattern's seven columns, then "验证": whether its prediction came true.
     static constexpr int VerifyColumn = PatternVerifyColumn;
+    static constexpr int ResultColumn = 6;  // 结果
     static constexpr int ColumnCount = PatternListColumnCount;
 
     explicit TPatternListModel(QObject* parent = nullptr);

@@ -209,7 +209,7 @@ TFooterColumns FooterColumns(const TTrendPaintInput& input) {
                    DigitFit(trend),
                    false};
     }
-    columns.Marks = HotColdMarks(columns.Count, columns.Current);
+    columns.Marks = HotColdMarks(columns.Count, columns.Expected);
     return columns;
 }
 
@@ -427,6 +427,9 @@ void PaintTrendFooter(QPainter& painter, const TTrendPaintInput& input, int32_t 
         painter.setPen(DrawDigitColor);
         painter.drawText(fitLine.translated(0, rowHeight), Qt::AlignLeft | Qt::AlignVCenter,
                          QString::fromStdString(FitLevelText(columns.Shapes)));
+        painter.setPen(HotText);
+        painter.drawText(fitLine.translated(0, 2 * rowHeight), Qt::AlignLeft | Qt::AlignVCenter,
+                         QString::fromUtf8(HotColdLegend));
     }
     HorizontalLine(painter, top, width, FiveRowLineColor);
     painter.restore();

@@ -52,6 +52,13 @@ class TestPatternList : public QObject {
         for (int c : {0, 1, 2, 3, 6})
             texts << model.data(model.index(0, c), Qt::DisplayRole).toString();
         QCOMPARE(texts, (QStringList{"32", "4", "隔一", "明对", "A=72"}));
+        // The 结果 cell and its header say what the two digits are and what chance gives them.
+        const QString tip = model.data(model.index(0, 6), Qt::ToolTipRole).toString();
+        QVERIFY2(tip.startsWith(QStringLiteral("规律给出：A=7或2，命中机会20%。")),
+                 qPrintable(tip));
+        QVERIFY(model.headerData(6, Qt::Horizontal, Qt::ToolTipRole)
+                    .toString()
+                    .contains(QStringLiteral("38表示3或8")));
     }
 
     void verificationFollowsTheDraws() {

@@ -5,6 +5,7 @@
 
 #include "search/Gui2Reg.h"
 #include "search/PatternCheck.h"
+#include "search/PatternColumns.h"
 #include "tests/support/SearchTestSupport.h"
 
 namespace {
@@ -57,6 +58,10 @@ TEST(TGui2Reg, ListTextsOfAPattern) {
     EXPECT_EQ(reg.SumsText(), "38,27,8x");
     EXPECT_EQ(reg.ResultsText(), "A+C=38");
     EXPECT_EQ(reg.PredictionText(), "A+C=3或8，命中机会20%");
+    // The 结果 tool tip: the chance, the two-digit form explained, the backtest named.
+    const std::string hint = PatternResultHint(reg);
+    EXPECT_EQ(hint.rfind("规律给出：A+C=3或8，命中机会20%。列表里写作“A+C=38”", 0), 0u) << hint;
+    EXPECT_NE(hint.find("规律回测（Ctrl+B）"), std::string::npos);
     EXPECT_EQ(reg.TopOffset(), -3);
     EXPECT_EQ(reg.MarkedLineCount(), 1);
     EXPECT_TRUE(reg.PositionUsed(3));
@@ -67,6 +72,7 @@ TEST(TGui2Reg, ListTextsOfAPattern) {
     reg.ContrastKind = 1;
     EXPECT_EQ(reg.ResultsText(), "B=8,A+C=3");
     EXPECT_EQ(reg.PredictionText(), "B=8，A+C=3，命中机会10%");
+    EXPECT_EQ(PatternResultHint(reg).find("列表里写作"), std::string::npos);  // one digit each
     EXPECT_EQ(reg.SumsText(), "38,27,xx");
     EXPECT_EQ(reg.PositionsText(), "A,B,C");
 }

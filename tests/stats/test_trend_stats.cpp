@@ -119,18 +119,23 @@ TEST(TrendStats, SumsOfTheFirstFourDigits) {
     EXPECT_DOUBLE_EQ(stats.Sum.Mean, 46.0 / 3.0);
 }
 
-TEST(TrendStats, HotAndColdMarks) {
-    const std::array<int32_t, 10> none{};
-    // Most frequent 3, 0, 9; least 4, then 1 and 2 (equal, the smaller digit is colder last).
-    const TTrendMarks marks = HotColdMarks({5, 1, 1, 9, 0, 3, 3, 3, 2, 4}, none);
-    EXPECT_EQ(marks, (TTrendMarks{1, -1, -1, 1, -1, 0, 0, 0, 0, 1}));
-    // Equal counts at the edge: the more recent digit (smaller omission) is the hotter one.
-    EXPECT_EQ(HotColdMarks({2, 2, 2, 2, 1, 1, 1, 1, 1, 1}, {3, 0, 1, 2, 9, 9, 9, 1, 1, 1}),
-              (TTrendMarks{0, 1, 1, 1, -1, -1, -1, 0, 0, 0}));
-    EXPECT_EQ(HotColdMarks({4, 4, 4, 4, 4, 4, 4, 4, 4, 4}, none), TTrendMarks{});
-    // Two digits seen, eight never: no digit that never came is hot.
-    EXPECT_EQ(HotColdMarks({0, 3, 0, 0, 0, 0, 0, 0, 1, 0}, {4, 0, 4, 4, 4, 4, 4, 4, 2, 4}),
-              (TTrendMarks{0, 1, 0, 0, 0, 0, -1, -1, 1, -1}));
+TEST(TrendStats, HotAndColdMarksStandAgainstTheExpectedCounts) {
+    using TMarks = std::vector<int8_t>;
+    const auto marks = [](std::vector<int32_t> count, std::vector<double> expected) {
+        return HotColdMarks(count, expected);
+    };
+    const std::vector<double> three(10, 3.0);
+    // Most above 3: 3, 0, 9; most below: 4, then 1 and 2; 8 (2) is fourth; 3s are unmarked.
+    EXPECT_EQ(marks({5, 1, 1, 9, 0, 3, 3, 3, 2, 4}, three),
+              (TMarks{1, -1, -1, 1, -1, 0, 0, 0, 0, 1}));
+    // Ties are marked alike, however many.
+    EXPECT_EQ(marks({2, 2, 2, 2, 1, 1, 1, 1, 1, 1}, std::vector<double>(10, 1.4)),
+              (TMarks{1, 1, 1, 1, -1, -1, -1, -1, -1, -1}));
+    EXPECT_EQ(marks({3, 3, 3, 3, 3, 3, 3, 3, 3, 3}, three), TMarks(10, 0));
+    // The most frequent category is cold when it came less often than chance gives it.
+    EXPECT_EQ(marks({10, 28, 12, 0}, {5.0, 34.2, 10.8, 0.0}), (TMarks{1, -1, 1, 0}));
+    // Lengths that differ mark nothing.
+    EXPECT_EQ(marks({1, 2}, {1.0}), TMarks(2, 0));
 }
 
 TEST(OmissionTable, CellValuesOfAFewRows) {

@@ -10,6 +10,7 @@
 #include <QWheelEvent>
 
 #include "data/Error.h"
+#include "search/PatternColumns.h"
 #include "view/paint/Gui2Paint.h"
 
 namespace {
@@ -185,8 +186,16 @@ QString TGui2RegNet::ToolTipAt(const QPoint& point) const {
         const int32_t index = geometry_.TopRow + k;
         if (index < 0 || index > draws_.Count()) continue;
         for (int32_t c = 0; c <= geometry_.ColCount - 2; ++c)
-            if (geometry_.RectOfCell(k + 1, c).Contains(point.x(), point.y()))
-                return QString::fromStdString(RowDescription(register_, index, draws_.Count()));
+            if (geometry_.RectOfCell(k + 1, c).Contains(point.x(), point.y())) {
+                QString tip =
+                    QString::fromStdString(RowDescription(register_, index, draws_.Count()));
+                // A cell the shown pattern predicts: its digits with their chance.
+                if (pattern_.StepTotal > 0 && index == pattern_.BaseRow && c >= 1 &&
+                    pattern_.PositionUsed(c - 1))
+                    tip +=
+                        QStringLiteral("\n") + QString::fromStdString(PatternResultHint(pattern_));
+                return tip;
+            }
     }
     return {};
 }

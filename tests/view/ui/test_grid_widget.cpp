@@ -118,6 +118,20 @@ class TestGridWidget : public QObject {
         grid_->VScroll(srBottom);
         QCOMPARE(grid_->ToolTipAt(cellOf(19).center()), QStringLiteral("第2024100期 2024-04-12"));
         QCOMPARE(grid_->ToolTipAt(cellOf(20).center()), QStringLiteral("下一期：第2024101期"));
+        // The cell a shown pattern predicts gives the pattern's digits with their chance.
+        TGui2Reg predicting;
+        predicting.AddStep({3, 8});
+        predicting.BaseRow = 20;
+        predicting.ContrastKind = 3;
+        predicting.SetPosition(0, 2, true);
+        predicting.SetResult(0, 4);
+        grid_->SetPattern(predicting);
+        const QRect bCell = ToQRect(g.RectOfCell(20 - g.TopRow + 1, 3));
+        QCOMPARE(grid_->ToolTipAt(bCell.center()).section(QLatin1Char('\n'), 0, 0),
+                 QStringLiteral("下一期：第2024101期"));
+        QVERIFY(grid_->ToolTipAt(bCell.center()).contains(QStringLiteral("B=4或9，命中机会20%")));
+        QVERIFY(!grid_->ToolTipAt(cellOf(20).center()).contains(QStringLiteral("命中机会")));
+        grid_->SetPattern(TGui2Reg());
         QSignalSpy status(grid_, &TGui2RegNet::CursorRowChanged);
         QTest::mouseClick(grid_->viewport(), Qt::LeftButton, {},
                           ToQRect(g.RectOfCell(19 - g.TopRow + 1, 3)).center());
