@@ -1,6 +1,7 @@
 #include "data/JsonWriter.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -34,38 +35,29 @@ size_t Utf8SequenceLength(std::string_view s) {
     return length;
 }
 
+// Printable ASCII other than the quote and the backslash: written as it is.
+constexpr std::array<bool, 256> PlainAscii = [] {
+    std::array<bool, 256> plain{};
+    for (int c = 0x20; c < 0x80; ++c) plain[static_cast<size_t>(c)] = c != '"' && c != '\\';
+    return plain;
+}();
+
 }  // namespace
 
-TJsonWriter& TJsonWriter::BeginObject() {
-    BeforeValue();
-    text_ += '{';
-    hasItems_.push_back(false);
-    return *this;
+void TJsonWriter::KeepOutermost() {
+    deeper_.push_back((hasItems_ >> 63) & 1u);
 }
 
-TJsonWriter& TJsonWriter::EndObject() {
-    text_ += '}';
-    hasItems_.pop_back();
-    return *this;
-}
-
-TJsonWriter& TJsonWriter::BeginArray() {
-    BeforeValue();
-    text_ += '[';
-    hasItems_.push_back(false);
-    return *this;
-}
-
-TJsonWriter& TJsonWriter::EndArray() {
-    text_ += ']';
-    hasItems_.pop_back();
-    return *this;
+void TJsonWriter::TakeOutermost() {
+    hasItems_ |= uint64_t{deeper_.back()} << 63;
+    deeper_.pop_back();
 }
 
 TJsonWriter& TJsonWriter::Key(std::string_view name) {
     BeforeValue();
     AppendEscaped(name);
-    text_ += style_ == TStyle::Spaced ? ": " : ":";
+    text_ += ':';
+    if (style_ == TStyle::Spaced) text_ += ' ';
     afterKey_ = true;
     return *this;
 }
@@ -88,7 +80,7 @@ TJsonWriter& TJsonWriter::Bool(bool value) {
     return *this;
 }
 
-TJsonWriter& TJsonWriter::Int(int64_t value) {
+TJsonWriter& TJsonWriter::Integer(int64_t value) {
     BeforeValue();
     char buffer[24];
     const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
@@ -129,49 +121,44 @@ TJsonWriter& TJsonWriter::EndLine() {
 
 void TJsonWriter::Clear() {
     text_.clear();
-    hasItems_.clear();
+    hasItems_ = 0;
+    depth_ = 0;
+    deeper_.clear();
     afterKey_ = false;
-}
-
-void TJsonWriter::BeforeValue() {
-    if (afterKey_) {
-        afterKey_ = false;
-        return;
-    }
-    if (hasItems_.empty()) return;
-    if (hasItems_.back()) text_ += style_ == TStyle::Spaced ? ", " : ",";
-    hasItems_.back() = true;
 }
 
 void TJsonWriter::AppendEscaped(std::string_view value) {
     static constexpr char Hex[] = "0123456789abcdef";
     text_ += '"';
-    // Printable ASCII other than the quote and the backslash goes as it is, in one piece.
-    size_t plain = 0;
-    while (plain < value.size()) {
-        const auto c = static_cast<unsigned char>(value[plain]);
-        if (c < 0x20 || c >= 0x80 || c == '"' || c == '\\') break;
-        ++plain;
-    }
-    text_.append(value.substr(0, plain));
-    for (size_t i = plain; i < value.size();) {
-        const auto c = static_cast<unsigned char>(value[i]);
+    for (size_t i = 0; i < value.size();) {
+        // Printable ASCII other than the quote and the backslash, and well-formed UTF-8, go as
+        // they are, a run at a time.
+        size_t end = i;
+        while (end < value.size()) {
+            const auto c = static_cast<unsigned char>(value[end]);
+            if (PlainAscii[c]) {
+                ++end;
+            } else if (const size_t length = c >= 0x80 ? Utf8SequenceLength(value.substr(end)) : 0;
+                       length > 0) {
+                end += length;
+            } else {
+                break;
+            }
+        }
+        text_.append(value.data() + i, end - i);
+        if (end == value.size()) break;
+        const auto c = static_cast<unsigned char>(value[end]);
         if (c == '"' || c == '\\') {
             text_ += '\\';
             text_ += static_cast<char>(c);
-            ++i;
         } else if (c < 0x20) {
             text_ += "\\u00";
             text_ += Hex[c >> 4];
             text_ += Hex[c & 0xF];
-            ++i;
-        } else if (const size_t length = Utf8SequenceLength(value.substr(i)); length > 0) {
-            text_.append(value.substr(i, length));
-            i += length;
         } else {
             text_ += "\xEF\xBF\xBD";  // U+FFFD for a byte that starts no UTF-8 character
-            ++i;
         }
+        i = end + 1;
     }
     text_ += '"';
 }

@@ -17,10 +17,22 @@ class TJsonWriter {
 
     explicit TJsonWriter(TStyle style = TStyle::Compact) : style_(style) {}
 
-    TJsonWriter& BeginObject();
-    TJsonWriter& EndObject();
-    TJsonWriter& BeginArray();
-    TJsonWriter& EndArray();
+    TJsonWriter& BeginObject() {
+        Open('{');
+        return *this;
+    }
+    TJsonWriter& EndObject() {
+        Close('}');
+        return *this;
+    }
+    TJsonWriter& BeginArray() {
+        Open('[');
+        return *this;
+    }
+    TJsonWriter& EndArray() {
+        Close(']');
+        return *this;
+    }
     // The name of the next member of the open object.
     TJsonWriter& Key(std::string_view name);
 
@@ -55,14 +67,52 @@ class TJsonWriter {
     void Clear();
 
   private:
-    TJsonWriter& Int(int64_t value);
+    // Printing many small numbers (a pattern's cells and marks) takes the short way here.
+    TJsonWriter& Int(int64_t value) {
+        if (value < 0 || value > 9) return Integer(value);
+        BeforeValue();
+        text_ += static_cast<char>('0' + value);
+        return *this;
+    }
+    TJsonWriter& Integer(int64_t value);
     TJsonWriter& UInt(uint64_t value);
     TJsonWriter& Double(double value);
-    void BeforeValue();
+    // The separator before a value: none after a key or at the top, a comma after a sibling.
+    void BeforeValue() {
+        if (afterKey_) {
+            afterKey_ = false;
+        } else if (depth_ > 0) {
+            if (hasItems_ & 1u) AppendSeparator();
+            hasItems_ |= 1u;
+        }
+    }
+    void AppendSeparator() {
+        text_ += ',';
+        if (style_ == TStyle::Spaced) text_ += ' ';
+    }
+    void Open(char bracket) {
+        BeforeValue();
+        text_ += bracket;
+        if (depth_ >= 64) KeepOutermost();
+        hasItems_ <<= 1;
+        ++depth_;
+    }
+    void Close(char bracket) {
+        text_ += bracket;
+        --depth_;
+        hasItems_ >>= 1;
+        if (depth_ >= 64) TakeOutermost();
+    }
+    void KeepOutermost();
+    void TakeOutermost();
     void AppendEscaped(std::string_view value);
 
     TStyle style_;
     std::string text_;
-    std::vector<bool> hasItems_;  // per open object or array: whether it holds a member yet
+    // Per open object or array, whether it holds a member yet: bit 0 the innermost, bit i the
+    // one i levels out; levels beyond 64 out wait in deeper_.
+    uint64_t hasItems_ = 0;
+    int32_t depth_ = 0;
+    std::vector<bool> deeper_;
     bool afterKey_ = false;
 };

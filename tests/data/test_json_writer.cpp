@@ -95,6 +95,19 @@ TEST(JsonWriter, SeparatesMembersAndWritesOnlyNumbersJsonCanHold) {
                                    : "{\"a\": 1, \"b\": [0.1, -2, {}], \"c\": null}\n"
                                      "[null, null, null, 0.667, 18446744073709551615]\n");
     }
+    // Nested deeper than the writer keeps in one word: each level still knows it has an item.
+    constexpr int Levels = 150;
+    TJsonWriter json;
+    std::string expected;
+    for (int level = 0; level < Levels; ++level) {
+        json.BeginArray().Number(level);
+        expected += (level > 0 ? ",[" : "[") + std::to_string(level);
+    }
+    for (int level = Levels - 1; level >= 0; --level) {
+        json.Number(level).EndArray();
+        expected += "," + std::to_string(level) + "]";
+    }
+    EXPECT_EQ(json.Text(), expected);
 }
 
 }  // namespace
