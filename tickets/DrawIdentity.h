@@ -14,5 +14,5 @@
 // The row of a typed 期号: 0..draws.Count() (Count(): the coming draw). Throws TError
 // "期号…不存在" for any other.
 int32_t DrawRowOfIssue(const TCodes& draws, const TDrawRegister& reg, std::string_view issue);
-// The 期号 shown for a row.
+// The 期号 shown for a row; a row after the coming draw counts on from the last known 期号.
 std::string IssueOfDrawRow(const TCodes& draws, const TDrawRegister& reg, int32_t row);

@@ -132,6 +132,26 @@ TStoredTicket TTicketBook::Place(const TTicket& ticket, std::string source) cons
     return stored;
 }
 
+namespace {
+
+// Every tier won with its count, best first: "一等奖×1，二等奖×2".
+std::string TiersWonText(const TGameRules& rules, const TTierCounts& wins) {
+    std::string text;
+    for (int32_t t = 0; t < rules.TierCount(); ++t)
+        if (wins[t] > 0)
+            text +=
+                (text.empty() ? "" : "，") + rules.Tiers[t].Name + "×" + std::to_string(wins[t]);
+    return text;
+}
+
+// A prize with the part a floating tier leaves open: "1800元", "1800元+未知", "金额未知".
+std::string PrizeText(int64_t prize, bool unknown) {
+    if (!unknown) return std::to_string(prize) + "元";
+    return prize > 0 ? std::to_string(prize) + "元+" + UnknownText : "金额未知";
+}
+
+}  // namespace
+
 std::string TTicketBook::IssueText(int32_t row) const {
     return IssueOfDrawRow(draws_, register_, row);
 }
@@ -316,12 +336,10 @@ TTicketRow TTicketBook::Row(size_t index) const {
             continue;
         }
         ++drawn;
-        const int32_t best = result.BestTier();
-        if (best < 0) continue;
+        if (result.BestTier() < 0) continue;
         row.Won = true;
-        const std::string amount =
-            result.PrizeUnknown ? "金额未知" : std::to_string(result.Prize) + "元";
-        parts.push_back(IssueText(result.Row) + "期 " + rules_.Tiers[best].Name + " " + amount);
+        parts.push_back(IssueText(result.Row) + "期 " + TiersWonText(rules_, result.Wins) + " " +
+                        PrizeText(result.Prize, result.PrizeUnknown));
     }
     if (!row.Won && drawn > 0) parts.push_back("未中奖");
     if (pending > 0)
@@ -341,13 +359,19 @@ TBetHistory TTicketBook::HistoryOf(const TDigitSets& sets) const {
 
 std::string TTicketBook::LedgerSummary() const {
     const TLedgerLine& total = ledger_.Total;
+    // A floating prize without its amount leaves the net and the return open, never 0.
+    const bool open = total.PrizeUnknown;
     std::string summary = "已开奖：投入" + std::to_string(total.Cost) + "元，奖金" +
-                          std::to_string(total.Prize) + "元" +
-                          (total.PrizeUnknown ? "（另有浮动奖金额未知）" : "") + "，盈亏" +
-                          std::to_string(total.Net()) + "元，返奖率" +
-                          (total.Cost > 0 ? Percent(total.Return()) : "—") +
+                          PrizeText(total.Prize, open) + "，盈亏" +
+                          (open ? std::string(UnknownText) : std::to_string(total.Net()) + "元") +
+                          "，返奖率" +
+                          (open             ? std::string(UnknownText)
+                           : total.Cost > 0 ? Percent(total.Return())
+                                            : "—") +
                           "；同样的投注按理论概率平均返奖" + Fixed2(total.ExpectedPrize) +
-                          "元（返奖率" + Percent(rules_.ExpectedReturn()) + "，浮动奖不计）。";
+                          "元（返奖率" + Percent(rules_.ExpectedReturn()) +
+                          "）。理论和图中的累计盈亏只算固定奖（浮动奖不计），"
+                          "两者可以直接比较。";
     if (ledger_.PendingBets > 0)
         summary += "未开奖：" + std::to_string(ledger_.PendingBets) + "注，" +
                    std::to_string(ledger_.PendingCost) + "元。";

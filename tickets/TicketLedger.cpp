@@ -14,11 +14,13 @@ namespace {
 
 // The prize of tier counts at a row: fixed amounts, and typed floating ones.
 void AddPrize(const TGameRules& rules, const TTierCounts& wins, int32_t row,
-              const TFloatingAmounts& floating, int64_t& prize, bool& unknown) {
+              const TFloatingAmounts& floating, int64_t& prize, bool& unknown,
+              int64_t* fixedPrize = nullptr) {
     for (int32_t t = 0; t < rules.TierCount(); ++t) {
         if (wins[t] == 0) continue;
         if (!rules.Tiers[t].Floating) {
             prize += wins[t] * rules.Tiers[t].Amount;
+            if (fixedPrize != nullptr) *fixedPrize += wins[t] * rules.Tiers[t].Amount;
         } else if (const auto found = floating.find({row, t}); found != floating.end()) {
             prize += wins[t] * found->second;
         } else {
@@ -73,7 +75,8 @@ TLedger BuildLedger(const std::vector<TBookTicket>& tickets, const TGameRules& r
     }
     for (TLedgerLine& line : byRow) {
         if (line.Bets == 0) continue;
-        AddPrize(rules, line.Wins, line.Row, floating, line.Prize, line.PrizeUnknown);
+        AddPrize(rules, line.Wins, line.Row, floating, line.Prize, line.PrizeUnknown,
+                 &line.FixedPrize);
         line.ExpectedPrize = static_cast<double>(line.Bets) * expectedPerBet;
         TLedgerLine& total = ledger.Total;
         total.Bets += line.Bets;
@@ -81,12 +84,13 @@ TLedger BuildLedger(const std::vector<TBookTicket>& tickets, const TGameRules& r
         for (int32_t t = 0; t < MaxTiers; ++t) total.Wins[t] += line.Wins[t];
         total.Prize += line.Prize;
         total.PrizeUnknown = total.PrizeUnknown || line.PrizeUnknown;
+        total.FixedPrize += line.FixedPrize;
         total.ExpectedPrize += line.ExpectedPrize;
-        line.CumulativeNet = total.Net();
+        line.CumulativeFixedNet = total.FixedNet();
         line.CumulativeExpectedNet = total.ExpectedNet();
         ledger.Draws.push_back(line);
     }
-    ledger.Total.CumulativeNet = ledger.Total.Net();
+    ledger.Total.CumulativeFixedNet = ledger.Total.FixedNet();
     ledger.Total.CumulativeExpectedNet = ledger.Total.ExpectedNet();
     return ledger;
 }
@@ -113,10 +117,12 @@ void CsvLine(std::string& csv, const std::string& label, const TLedgerLine& line
     for (int32_t t = 0; t < rules.TierCount(); ++t) Field(csv, std::to_string(line.Wins[t]));
     Field(csv, std::to_string(line.Prize));
     if (line.PrizeUnknown) csv += "+浮动奖未知";
-    Field(csv, std::to_string(line.Net()));
-    Field(csv, line.Cost > 0 ? Money(100.0 * line.Return()) : std::string());
+    Field(csv, line.PrizeUnknown ? std::string(UnknownText) : std::to_string(line.Net()));
+    Field(csv, line.PrizeUnknown ? std::string(UnknownText)
+               : line.Cost > 0   ? Money(100.0 * line.Return())
+                                 : std::string());
     Field(csv, Money(line.ExpectedPrize));
-    Field(csv, std::to_string(line.CumulativeNet));
+    Field(csv, std::to_string(line.CumulativeFixedNet));
     Field(csv, Money(line.CumulativeExpectedNet));
     csv += "\r\n";
 }
@@ -128,7 +134,8 @@ std::string LedgerCsv(const TLedger& ledger, const TGameRules& rules, const TCod
     std::string csv = "期号,注数,投入（元）";
     for (const TPrizeTier& tier : rules.Tiers) csv += "," + tier.Name + "（注）";
     csv +=
-        ",奖金（元）,盈亏（元）,返奖率（%）,期望奖金（元）,累计盈亏（元）,期望累计盈亏（元）\r\n";
+        ",奖金（元）,盈亏（元）,返奖率（%）,期望奖金（元）,累计盈亏（元，固定奖）,"
+        "期望累计盈亏（元，固定奖）\r\n";
     for (const TLedgerLine& line : ledger.Draws)
         CsvLine(csv, IssueOfDrawRow(draws, reg, line.Row), line, rules);
     CsvLine(csv, "合计", ledger.Total, rules);

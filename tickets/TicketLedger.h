@@ -34,6 +34,11 @@ std::vector<TTicketDrawResult> TicketResults(const TBookTicket& ticket, const TG
                                              const std::vector<TDrawMasks>& masks,
                                              const TFloatingAmounts& floating);
 
+// A line's prize counts the fixed tiers and the floating ones whose amount is typed; while a
+// floating tier won has no amount, the prize, the net and the return are unknown (the known part
+// stays in Prize). What chance gives (ExpectedPrize) can only count the fixed tiers, so the
+// cumulative lines that are set against each other (CumulativeFixedNet, CumulativeExpectedNet,
+// the chart's two lines) both count the fixed tiers alone: always known, on one basis.
 struct TLedgerLine {
     int32_t Row = -1;  // -1: the totals
     int64_t Bets = 0;  // times the multiples
@@ -41,10 +46,12 @@ struct TLedgerLine {
     TTierCounts Wins{};
     int64_t Prize = 0;
     bool PrizeUnknown = false;
+    int64_t FixedPrize = 0;    // the fixed tiers alone
     double ExpectedPrize = 0;  // the fixed tiers at the exact odds
-    int64_t CumulativeNet = 0;
+    int64_t CumulativeFixedNet = 0;
     double CumulativeExpectedNet = 0;
-    int64_t Net() const { return Prize - Cost; }
+    int64_t Net() const { return Prize - Cost; }  // meaningful only when !PrizeUnknown
+    int64_t FixedNet() const { return FixedPrize - Cost; }
     double ExpectedNet() const { return ExpectedPrize - static_cast<double>(Cost); }
     double Return() const { return Cost > 0 ? static_cast<double>(Prize) / Cost : 0.0; }
 };
@@ -57,6 +64,9 @@ struct TLedger {
 };
 TLedger BuildLedger(const std::vector<TBookTicket>& tickets, const TGameRules& rules,
                     const std::vector<TDrawMasks>& masks, const TFloatingAmounts& floating);
+
+// What the ledger shows for a net or a return that an untyped floating prize leaves open.
+inline constexpr const char* UnknownText = "未知";
 
 class TCodes;
 // The ledger as a CSV table: one line per drawn draw (named by its 期号), then the totals and

@@ -20,6 +20,10 @@ TTableCell Wins(int64_t count) {
     return {QString::number(count), true, count > 0 ? WinColor : QColor()};
 }
 
+QString Unknown() {
+    return QString::fromUtf8(UnknownText);
+}
+
 QString Percent(double share) {
     return QString::number(100.0 * share, 'f', 2) + QStringLiteral("%");
 }
@@ -33,17 +37,18 @@ TTableCell LedgerCell(const TLedgerLine& line, int tiers, int column) {
     switch (column - 3 - tiers) {
         case 0:
             return {QString::number(line.Prize) +
-                        (line.PrizeUnknown ? QStringLiteral("+未知") : QString()),
+                        (line.PrizeUnknown ? QStringLiteral("+") + Unknown() : QString()),
                     true,
                     {}};
         case 1:
-            return Number(line.Net());
+            return line.PrizeUnknown ? TTableCell{Unknown(), true, {}} : Number(line.Net());
         case 2:
+            if (line.PrizeUnknown) return {Unknown(), true, {}};
             return {line.Cost > 0 ? Percent(line.Return()) : QString(), true, {}};
         case 3:
             return {QString::number(line.ExpectedPrize, 'f', 2), true, {}};
         case 4:
-            return Number(line.CumulativeNet);
+            return Number(line.CumulativeFixedNet);
         default:
             return {QString::number(line.CumulativeExpectedNet, 'f', 2), true, {}};
     }

@@ -117,9 +117,18 @@ class TestTicketBook : public QObject {
         const int digits[] = {1, 3, 4, 7, 0, 0, 0};
         for (int p = 0; p < 7; ++p) draws.SetNum(p + 1, row, digits[p]);
         emit document_->Feed.DrawsChanged();
-        QVERIFY(Cell(table, 1, 6).contains(Issue(40) + QStringLiteral("期 四等奖 330元")));
+        // Every tier the 复式 won, not only its best.
+        QVERIFY2(Cell(table, 1, 6)
+                     .contains(Issue(40) + QStringLiteral("期 四等奖×1，五等奖×1，六等奖×2 330元")),
+                 qPrintable(Cell(table, 1, 6)));
         QVERIFY(Cell(table, 1, 6).contains("2期未开奖"));
         QCOMPARE(form_->Ledger().Total.Cost, 4 + 12);
+        // The 一等奖 has no amount yet: the total's net and return are open, not -12 or 0%.
+        const int tiers = form_->Rules().TierCount();
+        const int total = Rows(form_->LedgerTable) - 1;
+        QCOMPARE(Cell(form_->LedgerTable, total, 4 + tiers), QStringLiteral("未知"));
+        QCOMPARE(Cell(form_->LedgerTable, total, 5 + tiers), QStringLiteral("未知"));
+        QVERIFY(form_->SummaryLbl->text().contains(QStringLiteral("盈亏未知")));
         QCOMPARE(form_->Ledger().Total.Wins, (TTierCounts{2, 0, 0, 1, 1, 2}));
         QCOMPARE(form_->Ledger().PendingCost, 24);
 
@@ -193,7 +202,7 @@ class TestTicketBook : public QObject {
         QCOMPARE(ledger.Draws.size(), size_t{35});
         QCOMPARE(ledger.Total.Cost, 30 * 35 * 2);
         QCOMPARE(ledger.PendingBets, 30 * 5);
-        QCOMPARE(ledger.Draws.back().CumulativeNet, ledger.Total.Net());
+        QCOMPARE(ledger.Draws.back().CumulativeFixedNet, ledger.Total.FixedNet());
         QCOMPARE(Rows(form_->LedgerTable), 36);
         form_->Pages->setCurrentIndex(1);
         QVERIFY(SaveScreenshot(*form_, QStringLiteral("ticket-ledger.png")));

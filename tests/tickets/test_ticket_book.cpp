@@ -236,15 +236,46 @@ TEST_F(TicketBookTest, RowsAndLedgerFollowWinsAndFloatingAmounts) {
     TTicketRow row = book_.Row(0);
     EXPECT_EQ(row.Issues, Issue(38) + "–" + Issue(40));
     EXPECT_TRUE(row.Won);
-    EXPECT_EQ(row.Result.find("中奖：" + Issue(38) + "期 一等奖 金额未知"), 0u) << row.Result;
+    EXPECT_EQ(row.Result.find("中奖：" + Issue(38) + "期 一等奖×2 金额未知"), 0u) << row.Result;
+    EXPECT_NE(book_.LedgerSummary().find("盈亏未知，返奖率未知"), std::string::npos)
+        << book_.LedgerSummary();
     EXPECT_NE(row.Result.find("1期未开奖"), std::string::npos);
     EXPECT_EQ(row.Amount, 2 * 2 * 3);
     EXPECT_EQ(Message([&] { book_.SetFloatingAmount(Issue(38), 0, "12.5"); }),
               "金额应为整数元，空为未知");
     book_.SetFloatingAmount(" " + Issue(38), 0, "5000000");
     EXPECT_EQ(book_.Ledger().Draws.front().Prize, 2 * 5'000'000);
-    EXPECT_NE(book_.Row(0).Result.find("一等奖 10000000元"), std::string::npos);
+    EXPECT_NE(book_.Row(0).Result.find("一等奖×2 10000000元"), std::string::npos);
+    EXPECT_EQ(book_.LedgerSummary().find("未知"), std::string::npos);
     EXPECT_NE(book_.LedgerSummary().find("未开奖：2注，4元。"), std::string::npos);
+}
+
+// A 复式 names every tier it won; a ticket for several draws names its last one by its 期号,
+// before those draws arrive and after.
+TEST_F(TicketBookTest, ManyTiersAndTheLastIssueOfSeveralDraws) {
+    for (int32_t row = 0; row < draws_->Count(); ++row)
+        register_.Rows.push_back({std::to_string(2024085 + row), ""});
+    book_.DrawsChanged();
+    const std::string drawn = RandomDrawLines(5, 40)[39];  // 2024124
+    const int last = drawn[6] - '0';
+    std::string sets;
+    for (int p = 0; p < 6; ++p) sets += std::string(1, drawn[p]) + "/";
+    sets +=
+        std::to_string(last) + std::to_string((last + 1) % 10) + std::to_string((last + 2) % 10);
+    book_.AddTyped(sets + " 第2024124期", "输入");
+    EXPECT_NE(book_.Row(0).Result.find("2024124期 一等奖×1，二等奖×2 "), std::string::npos)
+        << book_.Row(0).Result;
+
+    book_.AddTyped("1234567 ×5 追10期", "输入");
+    EXPECT_EQ(book_.Row(1).Issues, "2024125–2024134");
+    for (int i = 0; i < 3; ++i) {  // three of its draws arrive, their 期号 following on
+        const int32_t row = draws_->Add();
+        for (int32_t p = 1; p <= 7; ++p) draws_->SetNum(p, row, 0);
+    }
+    register_.Fit(draws_->Count());
+    book_.DrawsChanged();
+    EXPECT_EQ(book_.Row(1).Issues, "2024125–2024134");
+    EXPECT_NE(book_.Row(1).Result.find("7期未开奖"), std::string::npos) << book_.Row(1).Result;
 }
 
 // A missing rules file is written from the built-in one for editing; one that cannot be used

@@ -238,16 +238,28 @@ TEST(TicketLedger, TotalsOfAHandWorkedBook) {
     EXPECT_EQ(ledger.Draws[2].Prize, 2 * 5);
     EXPECT_EQ(ledger.Total.Cost, 6 + 4 + 8);
     EXPECT_EQ(ledger.Total.Prize, 3600 + 40 + 10);
-    EXPECT_EQ(ledger.Draws[2].CumulativeNet, 3650 - 18);
+    EXPECT_EQ(ledger.Draws[2].CumulativeFixedNet, 3650 - 18);
     EXPECT_EQ(ledger.PendingBets, 2);
     EXPECT_EQ(ledger.PendingCost, 4);
     EXPECT_DOUBLE_EQ(ledger.Total.ExpectedPrize, 9 * rules.ExpectedFixedPrize());
     EXPECT_DOUBLE_EQ(ledger.Draws[1].CumulativeExpectedNet, 5 * rules.ExpectedFixedPrize() - 10);
 
+    // The open 一等奖 leaves row 0's and the total's net and return unknown in the CSV too.
+    TCodes draws;
+    for (int i = 0; i < 3; ++i) draws.Add();
+    const std::string csv = LedgerCsv(ledger, rules, draws, TDrawRegister());
+    const std::string firstLine = csv.substr(
+        csv.find("\r\n") + 2, csv.find("\r\n", csv.find("\r\n") + 2) - csv.find("\r\n") - 2);
+    EXPECT_NE(firstLine.find("3600+浮动奖未知,未知,未知,"), std::string::npos) << firstLine;
+    EXPECT_NE(csv.find("\r\n合计,9,18,"), std::string::npos);
+    EXPECT_NE(csv.find("+浮动奖未知,未知,未知,", csv.find("合计")), std::string::npos);
+
     floating[{0, 0}] = 5'000'000;
     ledger = BuildLedger(book, rules, masks, floating);
     EXPECT_FALSE(ledger.Total.PrizeUnknown);
     EXPECT_EQ(ledger.Total.Prize, 5'003'650);
+    // The cumulative line set against chance counts the fixed tiers alone, as chance does.
+    EXPECT_EQ(ledger.Total.CumulativeFixedNet, 3650 - 18);
 
     const std::vector<TTicketDrawResult> results = TicketResults(book[2], rules, masks, floating);
     ASSERT_EQ(results.size(), 2u);

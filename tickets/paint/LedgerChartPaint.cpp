@@ -30,9 +30,10 @@ void PaintLedgerChart(QPainter& painter, const QRect& area, const TLedger& ledge
     }
     double low = 0, high = 0;
     for (const TLedgerLine& line : ledger.Draws) {
-        low = std::min({low, static_cast<double>(line.CumulativeNet), line.CumulativeExpectedNet});
-        high =
-            std::max({high, static_cast<double>(line.CumulativeNet), line.CumulativeExpectedNet});
+        low = std::min(
+            {low, static_cast<double>(line.CumulativeFixedNet), line.CumulativeExpectedNet});
+        high = std::max(
+            {high, static_cast<double>(line.CumulativeFixedNet), line.CumulativeExpectedNet});
     }
     // Round steps of 1, 2 or 5 times a power of ten, about four of them.
     const double rough = std::max(1.0, (high - low) / 4);
@@ -70,14 +71,15 @@ void PaintLedgerChart(QPainter& painter, const QRect& area, const TLedger& ledge
     const QPen expectedPen(ExpectedColor, 2, Qt::DashLine);
     const QPen netPen(NetColor, 2);
     series([](const TLedgerLine& line) { return line.CumulativeExpectedNet; }, expectedPen);
-    series([](const TLedgerLine& line) { return static_cast<double>(line.CumulativeNet); }, netPen);
+    series([](const TLedgerLine& line) { return static_cast<double>(line.CumulativeFixedNet); },
+           netPen);
 
     // The first and last draw under the axis; the legend above.
     PaintRowEnds(painter, plot, rowLabel(ledger.Draws.front().Row),
                  rowLabel(ledger.Draws.back().Row));
     PaintLegendLine(painter, plot.left() + 4, area.top() + 14, netPen,
-                    QStringLiteral("累计盈亏（元）"));
-    PaintLegendLine(painter, plot.left() + 170, area.top() + 14, expectedPen,
-                    QStringLiteral("按理论概率的期望累计盈亏"));
+                    QStringLiteral("累计盈亏（元，固定奖）"));
+    PaintLegendLine(painter, plot.left() + 190, area.top() + 14, expectedPen,
+                    QStringLiteral("按理论概率的期望（固定奖）"));
     painter.restore();
 }
