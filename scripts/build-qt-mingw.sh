@@ -24,7 +24,8 @@ if [[ ! -f "$src/CMakeLists.txt" ]]; then
   rm -rf "$cache/qt-src"
   mkdir -p "$cache/qt-src"
   "$here/mingw-apt-source.sh" "$cache" "qt6-base=$version"
-  mv "$cache/src/qt6-base-6.4.2" "$src"
+  # dpkg-source names the folder after the upstream version (qt6-base-6.4.2+dfsg).
+  mv "$cache"/src/qt6-base-6.4.2* "$src"
   rm -rf "$cache/src"
 fi
 
