@@ -1,7 +1,5 @@
 #include "ui/Failure.h"
 
-#include <QFile>
-
 #include "data/Error.h"
 #include "data/FileIo.h"
 #include "ui/Prompts.h"
@@ -29,7 +27,7 @@ bool WriteFileShowingFailure(TPrompts& prompts, QWidget* parent, const QString& 
                              std::string_view bytes) {
     try {
         // Its error names the file and says why: "无法写入文件：<path>" and the reason.
-        WriteFileAtomically(QFile::encodeName(path).toStdString(), bytes);
+        WriteFileAtomically(path.toStdString(), bytes);
         return true;
     } catch (const std::exception&) {
         ShowFailure(prompts, parent, std::current_exception());

@@ -1,7 +1,6 @@
 #include "app/analysis/BacktestForm.h"
 
 #include <QBuffer>
-#include <QFile>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -204,7 +203,7 @@ void TBacktestForm::ShowResults() {
 
 void TBacktestForm::WriteExport(const QString& path, const QByteArray& bytes) {
     try {
-        WriteFileAtomically(QFile::encodeName(path).toStdString(),
+        WriteFileAtomically(path.toStdString(),
                             std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())));
     } catch (const TError&) {
         ShowMessage(QStringLiteral("无法写入文件：\r\n") + path);

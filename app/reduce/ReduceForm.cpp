@@ -1,7 +1,6 @@
 #include "app/reduce/ReduceForm.h"
 
 #include <QCheckBox>
-#include <QFile>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLocale>
@@ -312,7 +311,7 @@ void TReduceForm::ExportBtClick() {
                               QStringLiteral("文本文件 (*.txt)"));
     if (path.isEmpty()) return;
     TBetsRequest request;
-    request.Path = QFile::encodeName(path).toStdString();
+    request.Path = path.toStdString();
     WithBets(std::move(request), [this, path](TBetsOutcome outcome) {
         prompts_.ShowMessage(
             this, QStringLiteral("已导出 %1 注到 %2。").arg(Number(outcome.Chosen), path));
@@ -355,8 +354,7 @@ void TReduceForm::LoadBtClick() {
                                                QStringLiteral("条件文件 (*.txt);;所有文件 (*)"));
     if (path.isEmpty()) return;
     try {
-        const std::vector<uint8_t> bytes =
-            ReadWholeFile(QFile::encodeName(path).toStdString(), ConditionFileBytes);
+        const std::vector<uint8_t> bytes = ReadWholeFile(path.toStdString(), ConditionFileBytes);
         SetConditions(ReadReduceSet(
             std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size())));
     } catch (const TError& e) {
@@ -372,7 +370,7 @@ void TReduceForm::SaveBtClick() {
                               QStringLiteral("条件文件 (*.txt)"));
     if (path.isEmpty()) return;
     try {
-        WriteFileAtomically(QFile::encodeName(path).toStdString(), WriteReduceSet(Conditions()));
+        WriteFileAtomically(path.toStdString(), WriteReduceSet(Conditions()));
     } catch (const TError& e) {
         prompts_.ShowError(this, QString::fromUtf8(e.what()));
     }

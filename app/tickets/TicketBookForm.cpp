@@ -1,7 +1,6 @@
 #include "app/tickets/TicketBookForm.h"
 
 #include <QComboBox>
-#include <QFile>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QItemSelectionModel>
@@ -36,8 +35,9 @@ std::string Utf8(const QString& text) {
     return text.toStdString();
 }
 
+// The core takes file names in UTF-8 on every system.
 std::string FileName(const QString& path) {
-    return QFile::encodeName(path).toStdString();
+    return path.toStdString();
 }
 
 QTableView* MakeTable(QWidget* parent, const char* name, TCellTableModel* model) {
@@ -83,6 +83,7 @@ TTicketBookForm::TTicketBookForm(QWidget* parent, TPrompts& prompts, TDocumentFe
     setWindowTitle(QStringLiteral("投注与兑奖"));
     BuildLayout();
     ConnectCommands();
+    TicketEd->setFocus();  // the window opens ready for a ticket's numbers
     connect(&feed, &TDocumentFeed::DrawsChanged, this, &TTicketBookForm::DrawsChanged);
     resize(980, 640);
 }

@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QItemSelectionModel>
 #include <QMenu>
@@ -478,8 +477,7 @@ TTicketBookForm* TMainForm::TicketBook() {
     if (!ticketBook_) {
         ticketBook_ = new TTicketBookForm(
             this, prompts_, *feed_,
-            QFile::decodeName(QByteArray::fromStdString(
-                TTicketStore::PathBeside(QFile::encodeName(DocumentPath()).toStdString()))),
+            QString::fromStdString(TTicketStore::PathBeside(DocumentPath().toStdString())),
             QDir(programFolder_).filePath(QStringLiteral("game-rules.txt")));
     }
     return ticketBook_;

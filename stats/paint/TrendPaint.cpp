@@ -1,6 +1,5 @@
 #include "stats/paint/TrendPaint.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <QFontMetrics>
 #include <QPainter>
@@ -479,10 +478,9 @@ QImage PaintTrendPicture(const TTrendPaintInput& input, int32_t first, int32_t r
 bool SaveTrendPicture(const QImage& picture, const QString& path, QString& error) {
     if (QFileInfo(path).suffix().compare(QStringLiteral("gif"), Qt::CaseInsensitive) == 0) {
         const QImage pixels = picture.convertToFormat(QImage::Format_RGB32);
-        const TGifResult result =
-            WriteGifFile(QFile::encodeName(path).toStdString(),
-                         reinterpret_cast<const uint32_t*>(pixels.constBits()), pixels.width(),
-                         pixels.height(), static_cast<int32_t>(pixels.bytesPerLine() / 4));
+        const TGifResult result = WriteGifFile(
+            path.toStdString(), reinterpret_cast<const uint32_t*>(pixels.constBits()),
+            pixels.width(), pixels.height(), static_cast<int32_t>(pixels.bytesPerLine() / 4));
         if (result.Ok()) return true;
         error = QString::fromStdString(
             PictureFailureText(TPictureFormat::Gif, result, path.toStdString()));

@@ -1,12 +1,13 @@
 #include "tickets/store/TicketStore.h"
 
 #include <sqlite3.h>
-#include <unistd.h>
 
-#include <cstdio>
+#include <filesystem>
+#include <system_error>
 #include <utility>
 
 #include "data/Error.h"
+#include "data/Platform.h"
 
 namespace {
 
@@ -75,8 +76,15 @@ class TNewerBookError : public TError {
     using TError::TError;
 };
 
+// File names are UTF-8 (SQLite takes them so on every system); the wide path on Windows.
 bool FileExists(const std::string& path) {
-    return ::access(path.c_str(), F_OK) == 0;
+    return !IsMissing(path);
+}
+
+bool Rename(const std::string& from, const std::string& to) {
+    std::error_code error;
+    std::filesystem::rename(PathFromUtf8(from), PathFromUtf8(to), error);
+    return !error;
 }
 
 // "<path>.bak", or "<path>.2.bak" … when that is taken: an earlier copy is never overwritten.
@@ -103,10 +111,10 @@ TTicketStore::TTicketStore(const std::string& path) : path_(path) {
         db_ = nullptr;
         if (!FileExists(path_)) throw;
         const std::string aside = FreeAsideName(path_);
-        if (std::rename(path_.c_str(), aside.c_str()) != 0)
+        if (!Rename(path_, aside))
             throw TError("票据库" + path_ + "已损坏，也无法移到一旁：" + e.what());
         // The journal of the damaged file belongs to it.
-        std::rename((path_ + "-journal").c_str(), (aside + "-journal").c_str());
+        Rename(path_ + "-journal", aside + "-journal");
         asideMessage_ = "票据库" + path_ + "无法打开或已损坏（" + e.what() + "），已移到" + aside +
                         "保存，并新建了一个空的票据库。";
     }

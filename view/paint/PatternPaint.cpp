@@ -1,6 +1,5 @@
 #include "view/paint/PatternPaint.h"
 
-#include <QFile>
 #include <QFontMetrics>
 #include <QPainter>
 #include <cmath>
@@ -22,8 +21,9 @@ QImage PaintPatternPicture(const TGridPaintInput& grid) {
 
 TGifResult SavePatternPicture(const TGridPaintInput& grid, const QString& path) {
     const QImage picture = PaintPatternPicture(grid);
-    const QByteArray encodedPath = QFile::encodeName(path);
-    return WriteGifFile(encodedPath.toStdString(),
-                        reinterpret_cast<const uint32_t*>(picture.constBits()), picture.width(),
-                        picture.height(), static_cast<int32_t>(picture.bytesPerLine() / 4));
+    // The core takes file names in UTF-8 on every system (QFile::encodeName would give the
+    // code page's bytes on Windows, which cannot hold a Chinese folder's name).
+    return WriteGifFile(path.toStdString(), reinterpret_cast<const uint32_t*>(picture.constBits()),
+                        picture.width(), picture.height(),
+                        static_cast<int32_t>(picture.bytesPerLine() / 4));
 }

@@ -2,7 +2,6 @@
 
 #include <QBuffer>
 #include <QByteArray>
-#include <QFile>
 
 #include "data/FileIo.h"
 
@@ -12,7 +11,7 @@ bool WritePngFile(const QImage& picture, const QString& path) {
     QBuffer buffer(&bytes);
     if (!buffer.open(QIODevice::WriteOnly) || !picture.save(&buffer, "PNG")) return false;
     try {
-        WriteFileAtomically(QFile::encodeName(path).toStdString(),
+        WriteFileAtomically(path.toStdString(),
                             std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())));
     } catch (const TError&) {
         return false;
