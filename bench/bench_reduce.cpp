@@ -117,26 +117,12 @@ void BM_BacktestOf2000(benchmark::State& state) {
     }
 }
 
-// Keeps the forms of the patterns that predict the draw after the last.
-class TFormsOnly : public ISearchSink {
-  public:
-    explicit TFormsOnly(const TCodes& draws) : draws_(draws) {}
-    void Progress(int64_t) override {}
-    void Found(std::unique_ptr<TGui2Reg> pattern, int64_t) override {
-        if (auto form = PatternFormOf(*pattern, draws_)) Forms.push_back(*form);
-    }
-    std::vector<TPatternForm> Forms;
-
-  private:
-    const TCodes& draws_;
-};
-
 void BM_CountPatternsOf2000(benchmark::State& state) {
     const auto draws = BenchDraws(2000);
     TSearchRequest search;
     search.Draws = draws.get();
     search.DrawingOrder = false;
-    TFormsOnly sink(*draws);
+    TPatternFormSink sink(*draws);
     TJobControl never;
     RunSearch(search, sink, never);
     TReduceContext context;

@@ -21,21 +21,11 @@ std::string Format(const char* format, Args... args) {
     return buffer;
 }
 
-// Keeps the forms of the patterns a search finds, drops the patterns.
-class TFormSink : public ISearchSink {
-  public:
-    explicit TFormSink(const TCodes& draws) : draws_(draws) {}
-    void Progress(int64_t) override {}
-    void Found(std::unique_ptr<TGui2Reg> pattern, int64_t) override {
-        if (auto form = PatternFormOf(*pattern, draws_)) Forms.push_back(*form);
-    }
-    std::vector<TPatternForm> Forms;
-
-  private:
-    const TCodes& draws_;
-};
-
 }  // namespace
+
+void TPatternFormSink::Found(std::unique_ptr<TGui2Reg> pattern, int64_t) {
+    if (auto form = PatternFormOf(*pattern, draws_)) Forms.push_back(*form);
+}
 
 TReduceCheckJob MakeReduceCheckJob(const TCodes& draws, const TReduceSet& conditions,
                                    int32_t window, const SearchOptions& options) {
@@ -177,7 +167,7 @@ std::optional<TReduceCheckRow> CheckRow(const TReduceCheckJob& job, int32_t t, T
         search.Threads = searchThreads;
         search.Seed = job.Seed;
         search.DrawingOrder = false;  // only the hits count
-        TFormSink sink(prefix);
+        TPatternFormSink sink(prefix);
         RunSearch(search, sink, control);
         if (control.Cancelled()) return std::nullopt;
         context.Patterns = std::move(sink.Forms);

@@ -12,11 +12,25 @@
 #include "reduce/ReduceCount.h"
 #include "search/BacktestVerdict.h"
 #include "search/SearchOptions.h"
+#include "search/SearchTypes.h"
 
 // The strategy check of a set of conditions: for each of the last draws t, the conditions are
 // rebuilt from the draws before t alone (重号 and 邻号 against draw t-1; 规律 from a search of
 // the draws before t with the given options, every pattern it finds), the share q_t they keep
 // is counted exactly over all candidates, and s_t says whether they kept the real draw t.
+
+// A search's taker that keeps the forms of the patterns predicting the draw after the draws
+// (PatternFormOf) and drops the patterns.
+class TPatternFormSink : public ISearchSink {
+  public:
+    explicit TPatternFormSink(const TCodes& draws) : draws_(draws) {}
+    void Progress(int64_t) override {}
+    void Found(std::unique_ptr<TGui2Reg> pattern, int64_t) override;
+    std::vector<TPatternForm> Forms;
+
+  private:
+    const TCodes& draws_;
+};
 
 struct TReduceCheckJob {
     std::shared_ptr<const TCodes> Draws;

@@ -19,20 +19,6 @@
 
 namespace {
 
-// Keeps the forms of the patterns found after the draws.
-class TFormCollector : public ISearchSink {
-  public:
-    explicit TFormCollector(const TCodes& draws) : draws_(draws) {}
-    void Progress(int64_t) override {}
-    void Found(std::unique_ptr<TGui2Reg> pattern, int64_t) override {
-        if (auto form = PatternFormOf(*pattern, draws_)) Forms.push_back(*form);
-    }
-    std::vector<TPatternForm> Forms;
-
-  private:
-    const TCodes& draws_;
-};
-
 template <typename T>
 void OptionalNumber(TJsonWriter& json, const std::optional<T>& value) {
     if (value)
@@ -116,7 +102,7 @@ int TReduceCommand::Reduce(const TCodes& draws, const SearchOptions& options) {
             search.Threads = search_.Threads;
             search.Seed = search_.Seed;
             search.DrawingOrder = false;  // only the hits count
-            TFormCollector collector(draws);
+            TPatternFormSink collector(draws);
             RunSearch(search, collector, StopRequested);
             if (StopRequested.Cancelled()) return ExitInterrupted;
             context.Patterns = std::move(collector.Forms);
