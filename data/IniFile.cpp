@@ -101,6 +101,15 @@ bool TIniFile::ReadBool(std::string_view section, std::string_view key, bool def
     return ReadInteger(section, key, defaultValue ? 1 : 0) != 0;
 }
 
+std::vector<std::pair<std::string, std::string>> TIniFile::SectionValues(
+    std::string_view section) const {
+    std::vector<std::pair<std::string, std::string>> values;
+    for (const Section& s : sections_)
+        if (SameIniName(s.Name, section))
+            for (const Entry& entry : s.Entries) values.emplace_back(entry.Key, entry.Value);
+    return values;
+}
+
 void TIniFile::WriteString(std::string_view section, std::string_view key, std::string_view value) {
     if (value.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos)
         throw TError("TIniFile.WriteString Value isnot valid!");

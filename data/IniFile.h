@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 // Section and key names compare without regard to ASCII case, as on Windows.
@@ -37,6 +38,8 @@ class TIniFile {
     int32_t ReadInteger(std::string_view section, std::string_view key, int32_t defaultValue) const;
     // True for any non-zero integer.
     bool ReadBool(std::string_view section, std::string_view key, bool defaultValue) const;
+    // Every key of a section and its raw value, in file order (none when the section is missing).
+    std::vector<std::pair<std::string, std::string>> SectionValues(std::string_view section) const;
 
     // Replaces the value in place, or appends the key to its section (a new section goes to
     // the end). The value must not hold CR, LF or a zero byte (throws TError).

@@ -118,6 +118,11 @@ TImportPreview::TImportPreview(const TDrawFileText& file, TDrawFileReading detec
     RowsGrid->setModel(RowsModel);
     RowsGrid->verticalHeader()->hide();
     RowsGrid->horizontalHeader()->setStretchLastSection(true);
+    // Tall enough for every row it can show (the ends of the reading and the "…" between).
+    RowsGrid->setMinimumHeight(RowsGrid->horizontalHeader()->sizeHint().height() +
+                               (2 * EdgeRows + 1) *
+                                   RowsGrid->verticalHeader()->defaultSectionSize() +
+                               2 * RowsGrid->frameWidth() + 2);
     layout->addWidget(RowsGrid, 1);
     ErrorLbl = new QLabel(this);
     ErrorLbl->setObjectName(QStringLiteral("ErrorLbl"));
@@ -146,7 +151,7 @@ TImportPreview::TImportPreview(const TDrawFileText& file, TDrawFileReading detec
         if (!filling_) Reread();
     });
     connect(SeparatorCbb, &QComboBox::currentIndexChanged, this, &TImportPreview::SeparatorChosen);
-    resize(520, 420);
+    resize(std::max(520, sizeHint().width()), sizeHint().height());
 }
 
 void TImportPreview::FillChoices() {

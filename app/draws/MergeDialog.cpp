@@ -19,9 +19,10 @@ TMergeDialog::TMergeDialog(const QString& title, const QString& planText, bool d
     PlanEdit = new QPlainTextEdit(this);
     PlanEdit->setObjectName(QStringLiteral("PlanEdit"));
     PlanEdit->setReadOnly(true);
+    PlanEdit->setTabChangesFocus(true);  // Tab goes on to the choices and the buttons
     PlanEdit->setPlainText(planText.trimmed());
     layout->addWidget(PlanEdit);
-    ReplaceDifferingChk = new QCheckBox(QStringLiteral("用新数据替换不同的开奖号码"), this);
+    ReplaceDifferingChk = new QCheckBox(QStringLiteral("用新数据替换不同的开奖号码(&D)"), this);
     ReplaceDifferingChk->setObjectName(QStringLiteral("ReplaceDifferingChk"));
     ReplaceDifferingChk->setVisible(differences);
     layout->addWidget(ReplaceDifferingChk);
@@ -30,12 +31,12 @@ TMergeDialog::TMergeDialog(const QString& title, const QString& planText, bool d
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
-    AddBt = new QPushButton(QStringLiteral("添加"), this);
+    AddBt = new QPushButton(QStringLiteral("添加(&A)"), this);
     AddBt->setObjectName(QStringLiteral("AddBt"));
     AddBt->setDefault(matched);
-    ReplaceAllBt = new QPushButton(QStringLiteral("全部替换"), this);
+    ReplaceAllBt = new QPushButton(QStringLiteral("全部替换(&R)"), this);
     ReplaceAllBt->setObjectName(QStringLiteral("ReplaceAllBt"));
-    CancelBt = new QPushButton(QStringLiteral("取消"), this);
+    CancelBt = new QPushButton(QStringLiteral("取消(&C)"), this);
     CancelBt->setObjectName(QStringLiteral("CancelBt"));
     CancelBt->setDefault(!matched);
     buttons->addWidget(AddBt);

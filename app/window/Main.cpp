@@ -39,6 +39,7 @@
 #include "tickets/store/TicketStore.h"
 #include "ui/BackgroundJob.h"
 #include "ui/DocumentFeed.h"
+#include "ui/WindowPlacement.h"
 #include "view/paint/PaintBasics.h"
 #include "view/ui/Gui2Ctrl.h"
 
@@ -126,6 +127,7 @@ void TMainForm::FormCreate() {
 
     setWindowTitle(QString::fromUtf8(ProductName) + QStringLiteral("[*]"));
     QDir().mkpath(programFolder_);
+    places_ = new TWindowPlaces(this);
     LoadSettings();
     ApplyGridSettings();
 
@@ -215,10 +217,16 @@ void TMainForm::ShowError(const QString& text) {
 void TMainForm::LoadSettings() {
     const std::string error = LoadSearchOptionsOrDefaults(SettingsPath().toStdString(), options_);
     if (!error.empty()) ShowError(Text(error));
+    places_->LoadFrom(SettingsPath().toStdString());
 }
 
 void TMainForm::SaveSettings() {
-    const std::string error = TrySaveSearchOptions(SettingsPath().toStdString(), options_);
+    std::string error = TrySaveSearchOptions(SettingsPath().toStdString(), options_);
+    try {
+        if (error.empty()) places_->SaveTo(SettingsPath().toStdString());
+    } catch (const TError& e) {
+        error = e.what();
+    }
     if (!error.empty()) ShowError(Text(error));
 }
 

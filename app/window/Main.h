@@ -41,6 +41,7 @@ class TStatForm;
 class TStatusPanels;
 class TTrendForm;
 class TUndoHistory;
+class TWindowPlaces;
 
 // The main window: the grid of draws, the pattern list, menus, tool bar and status bar. It
 // owns the document (draws and patterns) and the options for the whole run, and hands each
@@ -274,6 +275,7 @@ class TMainForm : public QMainWindow {
     TBackgroundJob* opening_ = nullptr;   // the document's opening
     TBackgroundJob* commands_ = nullptr;  // the exports' work
     TUndoHistory* history_ = nullptr;
+    TWindowPlaces* places_ = nullptr;  // where the windows were
     THelpCommands* help_ = nullptr;
     TGui2OptionsForm* optionsForm_ = nullptr;
     bool splitterPlaced_ = false;

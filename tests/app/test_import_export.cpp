@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTableView>
@@ -12,6 +13,7 @@
 
 #include "app/draws/DrawCommands.h"
 #include "app/draws/ImportPreview.h"
+#include "app/draws/MergeDialog.h"
 #include "app/patterns/PatternListModel.h"
 #include "app/window/Application.h"
 #include "app/window/Main.h"
@@ -80,6 +82,38 @@ class TestImportExport : public QObject {
         QVERIFY(preview.Readable());
         QVERIFY(preview.ImportBt->isEnabled());
         QCOMPARE(preview.CountLbl->text(), QStringLiteral("共3期"));
+    }
+
+    // Shown, the preview's table has room for all seven rows it lists of a long file.
+    void thePreviewShowsEveryListedRowWhole() {
+        QString text = QStringLiteral("期号,开奖日期,号码\n");
+        for (int i = 0; i < 30; ++i)
+            text += QStringLiteral("%1,2024-01-01,%2\n").arg(2024030 - i).arg(1234500 + i);
+        const TDrawFileText file(text.toStdString());
+        TImportPreview preview(file, file.Read());
+        preview.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&preview));
+        const int rows = preview.RowsModel->rowCount();
+        QCOMPARE(rows, 7);
+        QTableView* grid = preview.RowsGrid;
+        QVERIFY(grid->rowViewportPosition(rows - 1) + grid->rowHeight(rows - 1) <=
+                grid->viewport()->height());
+    }
+
+    // The plan dialog is usable from the keyboard: Tab leaves the plan's text, each button has
+    // its Alt key.
+    void theMergePlanAnswersItsKeys() {
+        TMergeDialog dialog(QStringLiteral("导入号码"), QStringLiteral("新增1期。\n"), false,
+                            false);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        dialog.PlanEdit->setFocus();
+        QTest::keyClick(dialog.PlanEdit, Qt::Key_Tab);
+        QVERIFY(!dialog.PlanEdit->hasFocus());
+        for (const auto& [button, keys] :
+             {std::pair{dialog.AddBt, "Alt+A"}, std::pair{dialog.ReplaceAllBt, "Alt+R"},
+              std::pair{dialog.CancelBt, "Alt+C"}})
+            QCOMPARE(button->shortcut(), QKeySequence(QString::fromLatin1(keys)));
     }
 
     void previewShowsTheLayoutAndCancelChangesNothing() {

@@ -14,6 +14,7 @@
 #include <QtTest>
 
 #include "app/analysis/BacktestForm.h"
+#include "app/analysis/TrendForm.h"
 #include "app/patterns/PatternListModel.h"
 #include "app/reduce/ReduceForm.h"
 #include "app/window/Application.h"
@@ -326,6 +327,22 @@ class TestMainWindow : public QObject {
         log_.Answers.push_back(QMessageBox::Discard);
         Close(*form);
         QCOMPARE(log_.Questions.size(), 1);
+    }
+
+    // Window frames go into the settings at exit and come back at the next start.
+    void windowPlacesAreKeptAcrossStarts() {
+        {
+            auto form = NewWindow();
+            form->RegMenuTrendClick();
+            form->TrendForm()->resize(640, 420);
+            QTRY_COMPARE(form->TrendForm()->size(), QSize(640, 420));
+            Close(*form);
+        }
+        QVERIFY(ReadFile("pavolen.ini").contains("[TWindowPlaces]"));
+        auto form = NewWindow();
+        form->RegMenuTrendClick();
+        QCOMPARE(form->TrendForm()->size(), QSize(640, 420));
+        Close(*form);
     }
 
     void saveAndReopenGiveTheSameDocument() {
