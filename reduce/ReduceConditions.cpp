@@ -83,6 +83,12 @@ std::optional<int32_t> CategoryOfValue(TShapeMetricId metric, std::string_view t
         if (!n0 || !n1 || !n2 || *n0 + *n1 + *n2 != ReduceDigitCount) return std::nullopt;
         return RoadsCategory(*n0, *n1);
     }
+    // A ratio may also be written as 形态 shows it ("奇偶比 3:4").
+    if (text.find(':') != std::string_view::npos) {
+        for (int32_t c = 0; c < shape.CategoryCount(); ++c)
+            if (shape.CategoryLabel(c) == text) return c;
+        return std::nullopt;
+    }
     const auto value = Number(text);
     if (!value) return std::nullopt;
     const int32_t category = metric == TShapeMetricId::Consecutive ? *value - 1 : *value;

@@ -16,8 +16,9 @@
 //   杀号 C 09         position C holds neither 0 nor 9 (杀号 * 09: no position does)
 //   胆码 7 2          the digit 7 appears at least twice
 //   和值 20-35        a shape metric's categories as a range ...
-//   奇偶比 3,4        ... or a list (the ratios take k of "k:7-k", 012路 takes n0:n1:n2
-//                     triples, 连号 its run length 1-7, every other metric its value)
+//   奇偶比 3,4        ... or a list (the ratios take k of "k:7-k" or "k:7-k" itself, as 形态
+//                     writes it, 012路 takes n0:n1:n2 triples, 连号 its run length 1-7, every
+//                     other metric its value)
 //   规律 2            at least 2 of the chosen patterns hit (规律 全部: every one)
 //   容错 1            keep a candidate that fails at most one condition
 // Blank lines and lines starting with # are skipped.

@@ -298,6 +298,9 @@ TEST(ReduceConditions, TextRoundTripsAndBadLinesNameTheirLine) {
     EXPECT_EQ(ReadReduceSet(WriteReduceSet(set)), set);
     // Comments, blank lines, CRLF and lower-case letters are read; written in the one form.
     EXPECT_EQ(WriteReduceSet(ReadReduceSet("# 我的条件\r\n\r\n定位 a 321\r\n")), "定位 A 123\n");
+    // Ratios as 形态 writes them are the same conditions.
+    EXPECT_EQ(ReadReduceSet("奇偶比 3:4,2:5\n大小比 1:6-4:3\n"),
+              ReadReduceSet("奇偶比 3,2\n大小比 1-4\n"));
 
     const struct {
         const char* text;
@@ -308,6 +311,7 @@ TEST(ReduceConditions, TextRoundTripsAndBadLinesNameTheirLine) {
         {"\n\n奇偶比 ,", "第3行：奇偶比没有允许的取值"},
         {"定位 H 1", "第1行：位置“H”应是A–G"},
         {"跨度 10", "第1行：跨度的取值“10”不在0–9之内"},
+        {"奇偶比 3:5", "第1行：奇偶比的取值“3:5”不在0–7之内"},
         {"012路 3:3:3", "第1行：012路的取值“3:3:3”应是 n0:n1:n2，三数之和为7"},
         {"胆码 5 8", "第1行：胆码的次数“8”应是1–7"},
         {"规律 0", "第1行：规律的个数“0”应是正整数或“全部”"},
