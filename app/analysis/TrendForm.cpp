@@ -39,7 +39,7 @@ TTrendForm::TTrendForm(QWidget* parent, TPrompts& prompts, TDocumentFeed& docume
     TrendTabs = Named<QTabBar>("TrendTabs", this);
     for (int32_t p = 1; p <= TrendPositionCount; ++p)
         TrendTabs->addTab(QStringLiteral("%1位").arg(QLatin1Char(PositionLetters[p])));
-    TrendTabs->addTab(QStringLiteral("和值"));
+    TrendTabs->addTab(QStringLiteral("前四和"));  // digits 1-4, as 形态 names it
     TrendTabs->addTab(QStringLiteral("形态"));
     ShapeTab = new TShapeTab(this);
     TrendTabs->setDrawBase(false);
@@ -170,7 +170,7 @@ void TTrendForm::TrendSaveBtnClick() {
     const QString chart =
         ShowsShape()     ? QStringLiteral("形态_") + QString::fromUtf8(ShapeTab->Metric().Name())
         : Position() > 0 ? QString(QLatin1Char(PositionLetters[Position()]))
-                         : QStringLiteral("和值");
+                         : QStringLiteral("前四和");
     const QString name = QStringLiteral("走势图_%1_%2.png").arg(chart).arg(stats_.Window.Length);
     QString path =
         prompts_.SaveFileName(this, QStringLiteral("保存走势图"), QDir(folder).filePath(name),

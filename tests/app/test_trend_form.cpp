@@ -66,7 +66,7 @@ class TestTrendForm : public QObject {
         QStringList tabs;
         for (int i = 0; i < form.TrendTabs->count(); ++i) tabs << form.TrendTabs->tabText(i);
         QCOMPARE(tabs,
-                 (QStringList{"A位", "B位", "C位", "D位", "E位", "F位", "G位", "和值", "形态"}));
+                 (QStringList{"A位", "B位", "C位", "D位", "E位", "F位", "G位", "前四和", "形态"}));
         QStringList choices;
         for (int i = 0; i < form.TrendWindowCbb->count(); ++i)
             choices << form.TrendWindowCbb->itemText(i);
