@@ -351,6 +351,12 @@ void TStatForm::ArrangeCharts(int columns) {
 }
 
 void TStatForm::FitToCharts() {
+    // The window is fitted to the charts when it opens; after that it keeps its size (the
+    // user's), and each run arranges its charts in it and scrolls.
+    if (isVisible()) {
+        ArrangeCharts(ColumnsThatFit(StatGrphScrollBox->viewport()->width()));
+        return;
+    }
     const QScreen* screen =
         QWidget::screen() ? QWidget::screen() : QGuiApplication::primaryScreen();
     const QRect available = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);

@@ -176,7 +176,11 @@ class TestStatForm : public QObject {
         // Opening runs the chosen statistic: 定位定数 at first.
         QCOMPARE(form->Charts().size(), size_t{4});
         QCOMPARE(form->Charts()[3]->GetValue(7, 1), std::string("1"));
+        const QSize opened = form->size();  // one size for every statistic once it is open
         form->StatTbrStat2Click();
+        form->StatTbrStat3Click();
+        form->StatTbrStat2Click();
+        QCOMPARE(form->size(), opened);
         form->StatTbrClose->trigger();
         QVERIFY(form->isHidden());
         const std::vector<TGraphPilarNet*> charts = form->Charts();
