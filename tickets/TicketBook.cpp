@@ -9,6 +9,7 @@
 #include "data/Error.h"
 #include "data/FileIo.h"
 #include "data/Platform.h"
+#include "data/TextLines.h"
 #include "reduce/ReduceCount.h"
 #include "tickets/DrawIdentity.h"
 
@@ -160,7 +161,9 @@ namespace {
 
 // Text of more than one line (a pasted list): each line is a ticket, under the import's rules.
 bool IsSeveralLines(std::string_view text) {
-    return TrimBlanksOf(text).find_first_of("\r\n") != std::string_view::npos;
+    TTextLines lines(TrimBlanksOf(text));
+    std::string_view line;
+    return lines.Next(line) && lines.Next(line);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <QTextCursor>
 
 #include "data/DrawLines.h"
+#include "data/TextLines.h"
 #include "ui/Prompts.h"
 #include "view/paint/PaintBasics.h"
 
@@ -87,11 +88,9 @@ void TCodeEdtorForm::SetLines(const std::vector<std::string>& lines) {
 
 std::vector<std::string> TCodeEdtorForm::Lines() const {
     // Split at line breaks only: any other character, a zero included, belongs to its line.
-    const QStringList parts = Memo->toPlainText().split(QLatin1Char('\n'));
+    const std::string text = Memo->toPlainText().toStdString();
     std::vector<std::string> lines;
-    lines.reserve(static_cast<size_t>(parts.size()));
-    for (const QString& part : parts) lines.push_back(part.toStdString());
-    if (!lines.empty() && lines.back().empty()) lines.pop_back();
+    ForEachLine(text, [&](int32_t, std::string_view line) { lines.emplace_back(line); });
     return lines;
 }
 
