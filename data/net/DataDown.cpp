@@ -1,6 +1,7 @@
 #include "data/net/DataDown.h"
 
 #include <algorithm>
+#include <cctype>
 #include <random>
 
 #include "data/Error.h"
@@ -27,6 +28,16 @@ bool WaitBeforeRequest(const TDownloadTiming& timing, std::chrono::steady_clock:
 }
 
 }  // namespace
+
+std::string WholeSeconds(std::chrono::milliseconds span) {
+    return std::to_string(std::max<int64_t>(1, (span.count() + 999) / 1000));
+}
+
+bool IsWebAddress(const std::string& address) {
+    std::string scheme = address.substr(0, address.find("://"));
+    for (char& c : scheme) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return address.find("://") != std::string::npos && (scheme == "http" || scheme == "https");
+}
 
 TDownloadResult RunDownload(const TDownloadRequest& request, const TDownloadTiming& timing,
                             std::chrono::steady_clock::time_point created, TJobControl& control) {

@@ -36,6 +36,11 @@ struct TFetchResult {
 TFetchResult FetchUrl(const std::string& url, std::chrono::milliseconds timeout,
                       const std::atomic<bool>& stop, const std::string& shownAddress);
 
+// For the failure texts of both FetchUrl implementations: a span in whole seconds, rounded up,
+// at least 1 ("30" for 30000 ms), and whether an address is an http or https one (any case).
+std::string WholeSeconds(std::chrono::milliseconds span);
+bool IsWebAddress(const std::string& address);
+
 // Readies the network library; call it on the thread that starts downloads, before the first.
 void PrepareDownloads();
 

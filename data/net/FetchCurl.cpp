@@ -2,7 +2,6 @@
 #include <curl/curl.h>
 
 #include <algorithm>
-#include <cctype>
 #include <mutex>
 
 #include "data/ProgramIdentity.h"
@@ -37,16 +36,6 @@ int CheckStop(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
 void InitCurlOnce() {
     static std::once_flag once;
     std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
-}
-
-std::string WholeSeconds(std::chrono::milliseconds span) {
-    return std::to_string(std::max<int64_t>(1, (span.count() + 999) / 1000));
-}
-
-bool IsWebAddress(const std::string& address) {
-    std::string scheme = address.substr(0, address.find("://"));
-    for (char& c : scheme) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return address.find("://") != std::string::npos && (scheme == "http" || scheme == "https");
 }
 
 std::string CurlFault(CURLcode code, const char* detail, std::chrono::milliseconds timeout,

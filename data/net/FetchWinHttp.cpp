@@ -3,7 +3,6 @@
 #include <winhttp.h>
 
 #include <algorithm>
-#include <cctype>
 #include <condition_variable>
 #include <mutex>
 #include <thread>
@@ -46,16 +45,6 @@ std::string ErrorText(DWORD code) {
     while (!why.empty() && (why.back() == '\n' || why.back() == '\r' || why.back() == ' '))
         why.pop_back();
     return why.empty() ? "WinHTTP " + std::to_string(code) : why;
-}
-
-std::string WholeSeconds(std::chrono::milliseconds span) {
-    return std::to_string(std::max<int64_t>(1, (span.count() + 999) / 1000));
-}
-
-bool IsWebAddress(const std::string& address) {
-    std::string scheme = address.substr(0, address.find("://"));
-    for (char& c : scheme) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return address.find("://") != std::string::npos && (scheme == "http" || scheme == "https");
 }
 
 std::string WinHttpFault(DWORD code, std::chrono::milliseconds timeout,

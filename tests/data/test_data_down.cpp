@@ -164,4 +164,21 @@ TEST_F(DataDownTest, CancelEndsTheWaitOrTheRequest) {
     }
 }
 
+// The failure texts name a time limit in whole seconds rounded up (never 0) and tell an http or
+// https address, in any case, from anything else.
+TEST(DataDownTexts, SecondsRoundUpAndWebAddressesAreHttpOrHttps) {
+    using std::chrono::milliseconds;
+    for (const auto& [span, text] : std::vector<std::pair<int64_t, std::string>>{
+             {0, "1"}, {1, "1"}, {1000, "1"}, {1001, "2"}, {30000, "30"}})
+        EXPECT_EQ(WholeSeconds(milliseconds(span)), text) << span;
+    for (const auto& [address, web] :
+         std::vector<std::pair<std::string, bool>>{{"http://a", true},
+                                                   {"HTTPS://a/b", true},
+                                                   {"ftp://a", false},
+                                                   {"http:/a", false},
+                                                   {"a.cn:80", false},
+                                                   {"", false}})
+        EXPECT_EQ(IsWebAddress(address), web) << address;
+}
+
 }  // namespace
