@@ -60,9 +60,7 @@ void BM_RegisterWriteAndRead(benchmark::State& state) {
     const std::string path = TempFolder("tolvane_bench_register") + "/doc.gtmq.issues";
     for (auto _ : state) {
         WriteFileAtomically(path, RegisterText(reg, *draws));
-        const std::vector<uint8_t> bytes = ReadWholeFile(path);
-        const TDrawRegister back = ParseRegister(
-            std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), *draws);
+        const TDrawRegister back = ParseRegister(ReadTextFile(path), *draws);
         if (back.Count() != 2500) state.SkipWithError("the register did not read back");
     }
 }

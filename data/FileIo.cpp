@@ -69,11 +69,15 @@ void IgnoreFileSizeSignal() {
 #endif
 }
 
-std::vector<uint8_t> ReadWholeFile(const std::string& path, uint64_t maxBytes) {
+namespace {
+
+// Reads the file into a string or a byte vector: the one reading of a whole file.
+template <typename TContainer>
+TContainer ReadInto(const std::string& path, uint64_t maxBytes) {
     // Non-blocking, so that opening a named pipe cannot hang; a regular file reads as usual.
     TOsFile file;
     if (!file.OpenForReading(path)) ThrowFileError("无法打开文件：", path, file.ErrorText());
-    std::vector<uint8_t> bytes;
+    TContainer bytes;
     bool regular = false;
     uint64_t size = 0;
     if (!file.Describe(regular, size)) ThrowFileError("无法读取文件：", path, file.ErrorText());
@@ -84,7 +88,7 @@ std::vector<uint8_t> ReadWholeFile(const std::string& path, uint64_t maxBytes) {
     };
     if (size > maxBytes) throw tooLarge();
     if (size > 0) bytes.reserve(static_cast<size_t>(size));
-    uint8_t buffer[1 << 16];
+    char buffer[1 << 16];
     for (;;) {
         const int64_t n = file.Read(buffer, sizeof buffer);
         if (n < 0) ThrowFileError("无法读取文件：", path, file.ErrorText());
@@ -93,6 +97,16 @@ std::vector<uint8_t> ReadWholeFile(const std::string& path, uint64_t maxBytes) {
         if (bytes.size() > maxBytes) throw tooLarge();  // the file grew while it was read
     }
     return bytes;
+}
+
+}  // namespace
+
+std::string ReadTextFile(const std::string& path, uint64_t maxBytes) {
+    return ReadInto<std::string>(path, maxBytes);
+}
+
+std::vector<uint8_t> ReadWholeFile(const std::string& path, uint64_t maxBytes) {
+    return ReadInto<std::vector<uint8_t>>(path, maxBytes);
 }
 
 void WriteFileAtomically(const std::string& path, std::string_view bytes) {
@@ -126,8 +140,7 @@ size_t RemoveDebrisOfKilledWrites(const std::string& folder) {
         std::error_code ignored;
         if (!entries->is_regular_file(ignored)) continue;
         try {
-            const std::vector<uint8_t> bytes = ReadWholeFile(PathToUtf8(entries->path()), 1 << 16);
-            std::string target(bytes.begin(), bytes.end());
+            std::string target = ReadTextFile(PathToUtf8(entries->path()), 1 << 16);
             if (!target.empty() && target.back() == '\n') target.pop_back();
             if (!target.empty()) removed += RemoveStaleTemporaries(target);
         } catch (const TError&) {
@@ -204,9 +217,10 @@ void WriteFileAtomically(const std::string& requestedPath,
         throw;
     }
     if (!file.FlushToDisk() || !file.Close()) fail();
-    std::string reason;
-    if (!ReplaceFileDurably(temp, path, reason)) {
+    try {
+        ReplaceFileDurably(temp, path);
+    } catch (const TError& e) {
         RemoveFileQuietly(temp);
-        ThrowWriteError(path, reason, true);
+        ThrowWriteError(path, e.what(), true);
     }
 }

@@ -20,7 +20,10 @@ void IgnoreFileSizeSignal();
 
 // Reads the whole file; throws TError naming the file and the system's reason on failure.
 // What is not a regular file (a pipe, a device) and a file of more than maxBytes are refused
-// before anything is read.
+// before anything is read. Every reader of a text (draws, settings, conditions, tickets, rules)
+// takes it this way, as a string.
+std::string ReadTextFile(const std::string& path, uint64_t maxBytes = UINT64_MAX);
+// The same as bytes, for the binary work document and its stream.
 std::vector<uint8_t> ReadWholeFile(const std::string& path, uint64_t maxBytes = UINT64_MAX);
 
 // Where a write to path goes: path itself, or the file a symbolic link at path names.

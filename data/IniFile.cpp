@@ -64,8 +64,7 @@ TIniFile TIniFile::Parse(std::string_view bytes) {
 
 TIniFile TIniFile::Load(const std::string& path) {
     if (IsMissing(path)) return {};
-    const std::vector<uint8_t> bytes = ReadWholeFile(path);
-    return Parse(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+    return Parse(ReadTextFile(path));
 }
 
 const TIniFile::Entry* TIniFile::Find(std::string_view section, std::string_view key) const {

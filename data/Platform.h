@@ -51,9 +51,9 @@ class TOsFile {
 };
 
 // Puts the file from in the place of the file to in one step (the old or the new file, never
-// a mix or neither) and makes the change durable. On failure returns false with the system's
-// reason in error; from is left for the caller to remove.
-bool ReplaceFileDurably(const std::string& from, const std::string& to, std::string& error);
+// a mix or neither) and makes the change durable. On failure throws TError whose text is the
+// system's reason; from is left for the caller to remove.
+void ReplaceFileDurably(const std::string& from, const std::string& to);
 // Whether nothing at all is at path (not a failure to look, such as a folder without access).
 bool IsMissing(const std::string& path);
 // Removes a file, ignoring any failure.

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "data/Error.h"
 #include "data/Platform.h"
 
 namespace {
@@ -132,18 +133,14 @@ bool TOsFile::Close() {
     return false;
 }
 
-bool ReplaceFileDurably(const std::string& from, const std::string& to, std::string& error) {
-    if (::rename(from.c_str(), to.c_str()) != 0) {
-        error = std::strerror(errno);
-        return false;
-    }
+void ReplaceFileDurably(const std::string& from, const std::string& to) {
+    if (::rename(from.c_str(), to.c_str()) != 0) throw TError(std::strerror(errno));
     // Make the rename itself durable; a failure here no longer endangers either version.
     const int dir = ::open(FolderOf(to).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dir >= 0) {
         ::fsync(dir);
         ::close(dir);
     }
-    return true;
 }
 
 bool IsMissing(const std::string& path) {

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <random>
 
+#include "data/Error.h"
 #include "data/Platform.h"
 
 namespace {
@@ -295,14 +296,12 @@ bool TOsFile::Close() {
     return false;
 }
 
-bool ReplaceFileDurably(const std::string& from, const std::string& to, std::string& error) {
+void ReplaceFileDurably(const std::string& from, const std::string& to) {
     // One rename on the same volume: the old file or the new one, and written through before
     // the call returns.
-    if (::MoveFileExW(Wide(from).c_str(), Wide(to).c_str(),
-                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        return true;
-    error = ErrorWords(::GetLastError());
-    return false;
+    if (!::MoveFileExW(Wide(from).c_str(), Wide(to).c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        throw TError(ErrorWords(::GetLastError()));
 }
 
 bool IsMissing(const std::string& path) {

@@ -65,9 +65,7 @@ TDrawRegister TDocumentSession::OpenRegister(const TCodes& draws) {
     std::error_code error;
     if (!fs::exists(Native(companion), error)) return {};
     try {
-        const std::vector<uint8_t> bytes = ReadWholeFile(companion, MaxDrawFileBytes);
-        return ParseRegister(
-            std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), draws);
+        return ParseRegister(ReadTextFile(companion, MaxDrawFileBytes), draws);
     } catch (const std::exception& e) {
         const std::string backup = FreeBackupName(companion);
         fs::rename(Native(companion), Native(backup), error);

@@ -37,10 +37,6 @@ std::string_view TrimBlanksOf(std::string_view text) {
     return text.substr(first, text.find_last_not_of(blanks) - first + 1);
 }
 
-std::string Text(const std::vector<uint8_t>& bytes) {
-    return std::string(bytes.begin(), bytes.end());
-}
-
 std::string TicketCost(const TGameRules& rules, const TTicket& t) {
     return std::to_string(rules.Price * t.Bets() * t.Multiple * t.DrawCount);
 }
@@ -63,7 +59,7 @@ TGameRules TTicketBook::LoadRules(const std::string& path) {
         }
         return DefaultGameRules();
     }
-    return ReadGameRules(Text(ReadWholeFile(path, MaxRulesBytes))).front();
+    return ReadGameRules(ReadTextFile(path, MaxRulesBytes)).front();
 }
 
 std::vector<TTicket> TTicketBook::TicketsOfBets(const std::vector<int32_t>& bets) {
@@ -285,7 +281,7 @@ std::vector<TStoredTicket> TTicketBook::CheckLines(std::string_view text, std::s
 }
 
 void TTicketBook::ImportFile(const std::string& path) {
-    Store(CheckImport(Text(ReadWholeFile(path, MaxImportBytes))));
+    Store(CheckImport(ReadTextFile(path, MaxImportBytes)));
 }
 
 std::string TTicketBook::ExportText() const {

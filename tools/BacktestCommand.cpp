@@ -107,7 +107,7 @@ class PrintingBacktestSink : public IBacktestSink {
     TJsonWriter json_;
 };
 
-class TBacktestCommand : public TCommand {
+class TBacktestCommand : public TSearchingCommand {
   public:
     const char* Name() const override { return "backtest"; }
     const char* Synopsis() const override { return "W [options] DRAWS.txt"; }
@@ -130,21 +130,14 @@ class TBacktestCommand : public TCommand {
         rows_ = ParseWindow(arguments[0], "W", INT32_MAX);
         drawsPath_ = arguments[1];
     }
-    int Run() override;
 
   private:
-    TSearchArgs search_;
+    int Search(const TCodes& draws, const SearchOptions& options) override;
+
     int32_t rows_ = 0;  // with "all", the largest number
-    std::string drawsPath_;
 };
 
-int TBacktestCommand::Run() {
-    const SearchOptions options = search_.BuildOptions();
-    TCodes draws;
-    if (!ReadDrawsFile(drawsPath_, draws)) return ExitBadInput;
-    CatchInterrupts();
-    if (!SearchableOrSay(options)) return ExitUsage;
-
+int TBacktestCommand::Search(const TCodes& draws, const SearchOptions& options) {
     TBacktestRequest backtest;
     backtest.Options = options;
     backtest.Draws = &draws;

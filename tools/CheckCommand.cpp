@@ -92,10 +92,7 @@ int TCheckCommand::Run() {
     TGameRules rules = DefaultGameRules();
     try {
         if (rulesPath_) {
-            const std::vector<uint8_t> bytes = ReadWholeFile(*rulesPath_, 1 << 20);
-            rules = ReadGameRules(
-                        std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()))
-                        .front();
+            rules = ReadGameRules(ReadTextFile(*rulesPath_, 1 << 20)).front();
         }
     } catch (const TError& e) {
         std::fprintf(stderr, "tolvane-search: %s: %s\n", rulesPath_->c_str(), e.what());
@@ -103,9 +100,7 @@ int TCheckCommand::Run() {
     }
     TTicketReading reading;
     try {
-        const std::vector<uint8_t> bytes = ReadWholeFile(ticketsPath_, MaxDrawFileBytes);
-        reading = ReadTicketLines(
-            std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+        reading = ReadTicketLines(ReadTextFile(ticketsPath_, MaxDrawFileBytes));
     } catch (const TError& e) {
         std::fprintf(stderr, "tolvane-search: %s\n", OneLine(e.what()).c_str());
         return ExitBadInput;

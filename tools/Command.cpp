@@ -111,15 +111,14 @@ int32_t ParseWindow(std::string_view text, std::string_view name, int32_t allVal
 }
 
 bool ReadDrawsFile(const std::string& path, TCodes& draws) {
-    std::vector<uint8_t> bytes;
+    std::string text;
     try {
-        bytes = ReadWholeFile(path, MaxDrawFileBytes);
+        text = ReadTextFile(path, MaxDrawFileBytes);
     } catch (const TError& e) {
         std::fprintf(stderr, "tolvane-search: %s\n", OneLine(e.what()).c_str());
         return false;
     }
     try {
-        const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
         const TDrawFileReading reading = ReadDrawFile(text);
         // A negative number of the plain form has no digits to give.
         for (const TDrawFileRow& row : reading.Rows)

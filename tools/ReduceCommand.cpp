@@ -27,7 +27,7 @@ void OptionalNumber(TJsonWriter& json, const std::optional<T>& value) {
         json.Null();
 }
 
-class TReduceCommand : public TCommand {
+class TReduceCommand : public TSearchingCommand {
   public:
     const char* Name() const override { return "reduce"; }
     const char* Synopsis() const override {
@@ -58,28 +58,21 @@ class TReduceCommand : public TCommand {
         conditionsPath_ = arguments[0];
         drawsPath_ = arguments[1];
     }
-    int Run() override;
 
   private:
+    int Search(const TCodes& draws, const SearchOptions& options) override;
     // Prints {"kept", "share", "cost", "patterns"} (patterns with 规律 only); with the check one
     // line per draw {"row": t, "share": q_t, "kept": s_t} and then {"reduce_check": {"rows",
     // "kept_draws", "r", "mean_share", "lift", "lift_low", "lift_high", "expected_kept", "z", "p",
     // "verdict"}}.
     int Reduce(const TCodes& draws, const SearchOptions& options);
 
-    TSearchArgs search_;
     std::string conditionsPath_;
-    std::string drawsPath_;
     std::optional<std::string> betsPath_;
     std::optional<int32_t> checkRows_;
 };
 
-int TReduceCommand::Run() {
-    const SearchOptions options = search_.BuildOptions();
-    TCodes draws;
-    if (!ReadDrawsFile(drawsPath_, draws)) return ExitBadInput;
-    CatchInterrupts();
-    if (!SearchableOrSay(options)) return ExitUsage;
+int TReduceCommand::Search(const TCodes& draws, const SearchOptions& options) {
     const int status = Reduce(draws, options);
     if (FlushOutput() != ExitOk) return ExitBadInput;
     return status;
@@ -90,9 +83,7 @@ int TReduceCommand::Reduce(const TCodes& draws, const SearchOptions& options) {
     TReduceSet set;
     TReduceContext context;
     try {
-        const std::vector<uint8_t> bytes = ReadWholeFile(path, 1 << 20);
-        set = ReadReduceSet(
-            std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+        set = ReadReduceSet(ReadTextFile(path, 1 << 20));
         if (draws.Count() > 0)
             if (auto last = ShapeDrawOf(draws.GetCode(draws.Count() - 1))) context.Previous = *last;
         if (set.HasPatterns()) {

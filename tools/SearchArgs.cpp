@@ -42,10 +42,7 @@ SearchOptions TSearchArgs::BuildOptions() const {
     if (IniPath) {
         TIniFile ini;
         try {
-            ini = TIniFile::Parse([&] {
-                const auto bytes = ReadWholeFile(*IniPath);
-                return std::string(bytes.begin(), bytes.end());
-            }());
+            ini = TIniFile::Parse(ReadTextFile(*IniPath));
         } catch (const TError& e) {
             throw TUsageError{OneLine(e.what())};
         }
@@ -61,6 +58,15 @@ SearchOptions TSearchArgs::BuildOptions() const {
             throw TUsageError{"--set " + set + ": unknown key or a value that is not an integer"};
     }
     return options;
+}
+
+int TSearchingCommand::Run() {
+    const SearchOptions options = search_.BuildOptions();
+    TCodes draws;
+    if (!ReadDrawsFile(drawsPath_, draws)) return ExitBadInput;
+    CatchInterrupts();
+    if (!SearchableOrSay(options)) return ExitUsage;
+    return Search(draws, options);
 }
 
 bool SearchableOrSay(const SearchOptions& options) {

@@ -26,6 +26,20 @@ struct TSearchArgs {
     SearchOptions BuildOptions() const;
 };
 
+// A command that searches the draws of a file with these options (search, backtest, reduce):
+// Run builds the options, reads the draws, catches Ctrl+C and refuses options that 搜索
+// refuses, each failure with its message and exit status, then hands over to Search.
+class TSearchingCommand : public TCommand {
+  public:
+    int Run() final;
+
+  protected:
+    virtual int Search(const TCodes& draws, const SearchOptions& options) = 0;
+
+    TSearchArgs search_;
+    std::string drawsPath_;
+};
+
 // Options that 搜索 refuses are refused with its message before anything runs: false after the
 // message (exit status 2).
 bool SearchableOrSay(const SearchOptions& options);

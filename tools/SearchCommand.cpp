@@ -112,7 +112,7 @@ class PrintingSink : public ISearchSink {
     TJsonWriter json_;
 };
 
-class TSearchCommand : public TCommand {
+class TSearchCommand : public TSearchingCommand {
   public:
     const char* Name() const override { return "search"; }
     const char* Synopsis() const override { return "[options] DRAWS.txt"; }
@@ -158,23 +158,16 @@ class TSearchCommand : public TCommand {
             throw TUsageError{"this build cannot paint pictures (built without Qt)"};
         drawsPath_ = arguments.front();
     }
-    int Run() override;
 
   private:
-    TSearchArgs search_;
-    std::string drawsPath_;
+    int Search(const TCodes& draws, const SearchOptions& options) override;
+
     std::optional<std::string> documentPath_;
     std::optional<std::string> gifDir_;
     std::vector<int64_t> gifPositions_;  // ascending
 };
 
-int TSearchCommand::Run() {
-    const SearchOptions options = search_.BuildOptions();
-    TCodes draws;
-    if (!ReadDrawsFile(drawsPath_, draws)) return ExitBadInput;
-    CatchInterrupts();
-    if (!SearchableOrSay(options)) return ExitUsage;
-
+int TSearchCommand::Search(const TCodes& draws, const SearchOptions& options) {
     TSearchRequest request;
     request.Options = options;
     request.Draws = &draws;

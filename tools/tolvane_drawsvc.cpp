@@ -108,8 +108,7 @@ TServiceArgs ParseArgs(int argc, char** argv) {
 }
 
 std::string ReadFile(const std::string& path) {
-    const std::vector<uint8_t> bytes = ReadWholeFile(path, MaxDrawFileBytes);
-    return std::string(bytes.begin(), bytes.end());
+    return ReadTextFile(path, MaxDrawFileBytes);
 }
 
 // The reply for the draws of a draw text file, issue numbers counting up from firstIssue.

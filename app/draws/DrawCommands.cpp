@@ -99,10 +99,9 @@ TDrawCommands::TLoadedFile TDrawCommands::LoadFile(const std::string& path, TJob
     };
     TLoadedFile loaded;
     step(0);
-    const std::vector<uint8_t> bytes = ReadWholeFile(path, MaxDrawFileBytes);
+    const std::string text = ReadTextFile(path, MaxDrawFileBytes);
     step(1);
-    loaded.File = std::make_unique<TDrawFileText>(
-        std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+    loaded.File = std::make_unique<TDrawFileText>(text);
     step(2);
     if (loaded.File->IsTable()) {
         const TDrawTableLayout layout = loaded.File->DetectLayout();

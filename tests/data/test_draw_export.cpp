@@ -66,9 +66,9 @@ TEST(DrawExport, TheFileNameChoosesTheForm) {
     for (const char* name : {"/a.CSV", "/a.txt", "/a"}) {
         const std::string path = folder + name;
         ExportDraws(path, *draws);
-        const auto bytes = ReadWholeFile(path);
-        const std::string text(bytes.begin(), bytes.end());
-        EXPECT_EQ(text, IsCsvFileName(path) ? DrawsAsCsv(*draws) : DrawsAsText(*draws)) << name;
+        EXPECT_EQ(ReadTextFile(path),
+                  IsCsvFileName(path) ? DrawsAsCsv(*draws) : DrawsAsText(*draws))
+            << name;
     }
     EXPECT_TRUE(IsCsvFileName("x.Csv"));
     EXPECT_FALSE(IsCsvFileName("csv"));

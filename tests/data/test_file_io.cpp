@@ -26,7 +26,7 @@ std::string ReadText(const std::string& path) {
 }
 
 std::string ReadError(const std::string& path, uint64_t maxBytes = UINT64_MAX) {
-    return ErrorOf([&] { ReadWholeFile(path, maxBytes); });
+    return ErrorOf([&] { ReadTextFile(path, maxBytes); });
 }
 
 TEST(FileIo, WhatIsNotAPlainFileOrTooLargeIsRefusedBeforeReading) {

@@ -79,8 +79,7 @@ TEST(Platform, ChineseFileNamesAreWrittenReadAndListedAsTheyAre) {
     const std::string path = folder + "/开奖号码.txt";
     WriteFileAtomically(path, "1234567\n");
     WriteFileAtomically(path, "7654321\n");
-    const std::vector<uint8_t> bytes = ReadWholeFile(path);
-    EXPECT_EQ(std::string(bytes.begin(), bytes.end()), "7654321\n");
+    EXPECT_EQ(ReadTextFile(path), "7654321\n");
     std::vector<std::string> names;
     for (const fs::directory_entry& entry : fs::directory_iterator(PathFromUtf8(folder)))
         names.push_back(PathToUtf8(entry.path().filename()));
@@ -104,15 +103,12 @@ TEST(Platform, AReplaceThatCannotHappenLeavesTheOldFile) {
 
     // Over a folder the replace fails with the system's reason; both files stay.
     fs::create_directory(PathFromUtf8(folder + "/doc"));
-    std::string error;
-    EXPECT_FALSE(ReplaceFileDurably(first, folder + "/doc", error));
-    EXPECT_FALSE(error.empty());
+    EXPECT_THROW(ReplaceFileDurably(first, folder + "/doc"), TError);
     EXPECT_TRUE(fs::is_directory(PathFromUtf8(folder + "/doc")));
     // Over a file it takes the file's place.
     WriteFileAtomically(folder + "/old.txt", "old");
-    ASSERT_TRUE(ReplaceFileDurably(first, folder + "/old.txt", error)) << error;
-    const std::vector<uint8_t> bytes = ReadWholeFile(folder + "/old.txt");
-    EXPECT_EQ(std::string(bytes.begin(), bytes.end()), "new");
+    ReplaceFileDurably(first, folder + "/old.txt");
+    EXPECT_EQ(ReadTextFile(folder + "/old.txt"), "new");
     EXPECT_FALSE(fs::exists(PathFromUtf8(first)));
 }
 

@@ -76,8 +76,7 @@ TEST(PatternExport, AStoppedExportLeavesTheOldFileAndProgressCounts) {
     });
     EXPECT_FALSE(ExportPatternTable(path, rows, &control));
     EXPECT_EQ(reports.size(), 1u);
-    auto bytes = ReadWholeFile(path);
-    EXPECT_EQ(std::string(bytes.begin(), bytes.end()), "old");
+    EXPECT_EQ(ReadTextFile(path), "old");
     // Its temporary file goes with it: the folder holds the old table alone.
     const std::filesystem::directory_iterator entries(folder);
     EXPECT_EQ(std::distance(std::filesystem::begin(entries), std::filesystem::end(entries)), 1);
@@ -91,8 +90,7 @@ TEST(PatternExport, AStoppedExportLeavesTheOldFileAndProgressCounts) {
     EXPECT_TRUE(ExportPatternTable(path, rows, &going));
     ASSERT_FALSE(reports.empty());
     EXPECT_EQ(reports.back(), 40000);
-    bytes = ReadWholeFile(path);
-    EXPECT_EQ(Lines(std::string(bytes.begin() + 3, bytes.end())).size(), 40001u);
+    EXPECT_EQ(Lines(ReadTextFile(path).substr(3)).size(), 40001u);
 }
 
 }  // namespace

@@ -283,8 +283,7 @@ TEST_F(TicketBookTest, ManyTiersAndTheLastIssueOfSeveralDraws) {
 TEST(TicketBook, RulesComeFromTheFileOrAreWrittenThere) {
     const std::string path = TempFolder("ticket_book_rules") + "/game-rules.txt";
     EXPECT_EQ(TTicketBook::LoadRules(path).TierCount(), DefaultGameRules().TierCount());
-    const std::vector<uint8_t> written = ReadWholeFile(path);
-    EXPECT_EQ(std::string(written.begin(), written.end()), DefaultGameRulesText());
+    EXPECT_EQ(ReadTextFile(path), DefaultGameRulesText());
     std::ofstream(PathFromUtf8(path)) << "[a]\ntier = x, 7, 5\ntier = y, 7, 1\n";
     EXPECT_THROW(TTicketBook::LoadRules(path), TError);
     std::ofstream(PathFromUtf8(path))

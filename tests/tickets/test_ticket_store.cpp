@@ -17,8 +17,7 @@ std::vector<TStoredTicket> SomeTickets() {
 }
 
 std::string Contents(const std::string& path) {
-    const std::vector<uint8_t> bytes = ReadWholeFile(path);
-    return std::string(bytes.begin(), bytes.end());
+    return ReadTextFile(path);
 }
 
 }  // namespace
