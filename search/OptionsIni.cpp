@@ -199,24 +199,10 @@ void SaveSearchOptions(const std::string& path, const SearchOptions& options) {
     ini.Save(path);
 }
 
-std::string LoadSearchOptionsOrDefaults(const std::string& path, SearchOptions& options) {
-    try {
-        options = LoadSearchOptions(path);
-        return {};
-    } catch (const std::exception& e) {
-        options = SearchOptions{};
-        ReadSearchOptions(TIniFile{}, options);
-        return e.what();
-    }
-}
-
-std::string TrySaveSearchOptions(const std::string& path, const SearchOptions& options) {
-    try {
-        SaveSearchOptions(path, options);
-        return {};
-    } catch (const std::exception& e) {
-        return e.what();
-    }
+SearchOptions DefaultSearchOptions() {
+    SearchOptions options;
+    ReadSearchOptions(TIniFile{}, options);
+    return options;
 }
 
 bool SetOptionByKey(SearchOptions& options, std::string_view key, std::string_view value) {

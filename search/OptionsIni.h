@@ -41,11 +41,8 @@ void ApplyStartupAdjustments(SearchOptions& options);
 
 // Reads the settings file (a missing file gives the defaults); read errors throw TError.
 SearchOptions LoadSearchOptions(const std::string& path);
-// The same for the main window: the options of path, or the defaults when the file cannot
-// be read; returns the reason then (empty when all went well).
-std::string LoadSearchOptionsOrDefaults(const std::string& path, SearchOptions& options);
-// SaveSearchOptions, returning the reason of a failure instead of raising it.
-std::string TrySaveSearchOptions(const std::string& path, const SearchOptions& options);
+// The options of an empty settings file.
+SearchOptions DefaultSearchOptions();
 // Writes every key into the settings file, keeping any other sections and keys it holds, and
 // replaces the file through a temporary file.
 void SaveSearchOptions(const std::string& path, const SearchOptions& options);

@@ -1,6 +1,7 @@
 #include "app/tickets/TicketBookForm.h"
 
 #include <QComboBox>
+#include <QDir>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QItemSelectionModel>
@@ -19,10 +20,10 @@
 #include "app/tickets/LedgerPrint.h"
 #include "data/DrawExport.h"
 #include "data/Error.h"
-#include "data/FileIo.h"
 #include "tickets/store/TicketStore.h"
 #include "ui/CellTableModel.h"
 #include "ui/DocumentFeed.h"
+#include "ui/Failure.h"
 #include "ui/Prompts.h"
 
 namespace {
@@ -89,6 +90,15 @@ TTicketBookForm::TTicketBookForm(QWidget* parent, TPrompts& prompts, TDocumentFe
 }
 
 TTicketBookForm::~TTicketBookForm() = default;
+
+TTicketBookForm* TTicketBookForm::BesideDocument(QWidget* parent, TPrompts& prompts,
+                                                 TDocumentFeed& feed, const QString& documentPath,
+                                                 const QString& programFolder) {
+    return new TTicketBookForm(
+        parent, prompts, feed,
+        QString::fromStdString(TTicketStore::PathBeside(FileName(documentPath))),
+        QDir(programFolder).filePath(QStringLiteral("game-rules.txt")));
+}
 
 void TTicketBookForm::BuildLayout() {
     auto* layout = new QVBoxLayout(this);
@@ -316,13 +326,8 @@ void TTicketBookForm::ExportBtClick() {
 }
 
 void TTicketBookForm::WriteFile(const QString& path, const QByteArray& bytes) {
-    try {
-        WriteFileAtomically(FileName(path),
+    WriteFileShowingFailure(prompts_, isVisible() ? this : parentWidget(), path,
                             std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())));
-    } catch (const TError& e) {
-        ShowError(QStringLiteral("无法写入文件：\r\n") + path + QStringLiteral("\r\n") +
-                  Q(e.what()));
-    }
 }
 
 void TTicketBookForm::DrawsChanged() {

@@ -35,6 +35,11 @@ class TTicketBookForm : public QWidget {
     TTicketBookForm(QWidget* parent, TPrompts& prompts, TDocumentFeed& feed,
                     const QString& databasePath, const QString& rulesPath);
     ~TTicketBookForm() override;
+    // The program's book: its database beside the document at documentPath, its rules in
+    // game-rules.txt of the program folder.
+    static TTicketBookForm* BesideDocument(QWidget* parent, TPrompts& prompts, TDocumentFeed& feed,
+                                           const QString& documentPath,
+                                           const QString& programFolder);
 
     // Shows the window (opening the book on first use) and brings it to the front.
     void OpenWindow();

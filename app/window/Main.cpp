@@ -28,15 +28,14 @@
 #include "app/window/Application.h"
 #include "app/window/Gui2Options.h"
 #include "app/window/MainActions.h"
+#include "app/window/SettingsFile.h"
 #include "app/window/StatusPanels.h"
 #include "app/window/UndoHistory.h"
-#include "data/FileIo.h"
 #include "data/HelpTexts.h"
 #include "data/ProgramIdentity.h"
 #include "search/OptionRules.h"
 #include "search/OptionsIni.h"
 #include "search/SearchTexts.h"
-#include "tickets/store/TicketStore.h"
 #include "ui/BackgroundJob.h"
 #include "ui/DocumentFeed.h"
 #include "ui/WindowPlacement.h"
@@ -56,6 +55,7 @@ QString Text(const std::string& text) {
 TMainForm::TMainForm(const QString& programFolder, TPrompts& prompts, QWidget* parent)
     : QMainWindow(parent), programFolder_(programFolder), prompts_(prompts) {
     document_ = std::make_unique<TDocumentSession>(DocumentPath().toStdString());
+    settings_ = std::make_unique<TSettingsFile>(programFolder_, prompts_, this);
     setObjectName(QStringLiteral("MainForm"));
     resize(687, 500);
     setMinimumSize(300, 300);
@@ -101,10 +101,6 @@ TMainForm::~TMainForm() {
     regMgr_.reset();
 }
 
-QString TMainForm::SettingsPath() const {
-    return QDir(programFolder_).filePath(QString::fromUtf8(SettingsFileName));
-}
-
 QString TMainForm::DocumentPath() const {
     return QDir(programFolder_).filePath(QString::fromUtf8(WorkDocumentFileName));
 }
@@ -128,7 +124,7 @@ void TMainForm::FormCreate() {
     setWindowTitle(QString::fromUtf8(ProductName) + QStringLiteral("[*]"));
     QDir().mkpath(programFolder_);
     places_ = new TWindowPlaces(this);
-    LoadSettings();
+    options_ = settings_->Load(*places_);
     ApplyGridSettings();
 
     regMgr_ = std::make_unique<TGui2RegMgr>(options_);
@@ -169,7 +165,7 @@ void TMainForm::FormCreate() {
     commands_ = new TBackgroundJob(this);
 
     ClearAll();
-    RemoveDebrisAtStart(programFolder_, {DocumentPath(), SettingsPath()});
+    RemoveDebrisAtStart(programFolder_, {DocumentPath(), settings_->Path()});
     // A missing document is a first start, not a failure: the program starts empty.
     if (QFileInfo::exists(DocumentPath()))
         OpenDocument();
@@ -199,7 +195,7 @@ void TMainForm::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
-    SaveSettings();
+    settings_->Save(options_, *places_);
     // A download must not deliver into a closed window.
     autoUpdate_->Stop();
     draws_->StopDownload();
@@ -212,22 +208,6 @@ void TMainForm::SetStatusText(int panel, const QString& text) {
 
 void TMainForm::ShowError(const QString& text) {
     prompts_.ShowError(this, text);
-}
-
-void TMainForm::LoadSettings() {
-    const std::string error = LoadSearchOptionsOrDefaults(SettingsPath().toStdString(), options_);
-    if (!error.empty()) ShowError(Text(error));
-    places_->LoadFrom(SettingsPath().toStdString());
-}
-
-void TMainForm::SaveSettings() {
-    std::string error = TrySaveSearchOptions(SettingsPath().toStdString(), options_);
-    try {
-        if (error.empty()) places_->SaveTo(SettingsPath().toStdString());
-    } catch (const TError& e) {
-        error = e.what();
-    }
-    if (!error.empty()) ShowError(Text(error));
 }
 
 void TMainForm::ApplyGridSettings() {
@@ -256,8 +236,7 @@ void TMainForm::ClearAll() {
     SetStatusText(2, QString());
     search_->DropPendingRows();
     listModel_->Clear();
-    Gui2RegNet->Clear();
-    Gui2RegNet->Pattern().Clear();
+    Gui2RegNet->Clear();  // the pattern shown too
     if (regMgr_) regMgr_->Clear();
     RefreshCaption();
 }
@@ -437,7 +416,7 @@ void TMainForm::RegMenuOptionsClick() {
     if (!optionsForm_) optionsForm_ = new TGui2OptionsForm(this, prompts_);
     if (optionsForm_->ShowOptions(options_) != QDialog::Accepted) return;
     SetOptions(optionsForm_->Options());
-    SaveSettings();
+    settings_->Save(options_, *places_);
     RefreshCaption();
     ApplyGridSettings();
 }
@@ -482,12 +461,9 @@ void TMainForm::TicketMenuBookClick() {
 }
 
 TTicketBookForm* TMainForm::TicketBook() {
-    if (!ticketBook_) {
-        ticketBook_ = new TTicketBookForm(
-            this, prompts_, *feed_,
-            QString::fromStdString(TTicketStore::PathBeside(DocumentPath().toStdString())),
-            QDir(programFolder_).filePath(QStringLiteral("game-rules.txt")));
-    }
+    if (!ticketBook_)
+        ticketBook_ =
+            TTicketBookForm::BesideDocument(this, prompts_, *feed_, DocumentPath(), programFolder_);
     return ticketBook_;
 }
 
@@ -522,10 +498,7 @@ void TMainForm::ListViewChange() {
     list_->UpdateDeleteEnabled();
     const TGui2Reg* pattern = list_->SingleSelectedPattern();
     if (pattern == nullptr) return;
-    Gui2RegNet->SetSearchDraws(regMgr_->SharedSearchDraws());
-    Gui2RegNet->SetPattern(*pattern);
-    Gui2RegNet->SetSecIndex(Gui2RegNet->Pattern().StepTotal - 1);
-    Gui2RegNet->LayoutGrid();
+    Gui2RegNet->ShowPattern(*pattern, regMgr_->SharedSearchDraws());
     RefreshCaption();
 }
 

@@ -29,6 +29,7 @@ class TBacktestForm;
 class TAutoUpdate;
 class TReduceForm;
 class TTicketBookForm;
+class TSettingsFile;
 class TDocumentFeed;
 class TDrawCommands;
 class TGui2OptionsForm;
@@ -167,14 +168,11 @@ class TMainForm : public QMainWindow {
     // its AddTickets.
     TTicketBookForm* TicketBook();
     const QString& ProgramFolder() const { return programFolder_; }
-    QString SettingsPath() const;
     QString DocumentPath() const;
     // True when draws or patterns changed since the last open or save.
     bool DocumentModified() const { return document_->Modified(); }
 
     // Operations used by other windows and by tests.
-    void LoadSettings();
-    void SaveSettings();
     void ApplyGridSettings();
     void ClearAll();
     // Starts opening the work document on a job of its own (OpenDocumentInBackground); the
@@ -264,6 +262,7 @@ class TMainForm : public QMainWindow {
     TDownloadTiming downloadTiming_;
     TDocumentFeed* feed_ = nullptr;
     std::unique_ptr<TDocumentSession> document_;
+    std::unique_ptr<TSettingsFile> settings_;
     std::unique_ptr<TGui2RegMgr> regMgr_;
     std::unique_ptr<TStatusPanels> status_;
     TPatternListModel* listModel_ = nullptr;

@@ -185,6 +185,15 @@ class TestTicketBook : public QObject {
         QCOMPARE(TicketText(again.Tickets[0]),
                  QStringLiteral("0/1/2/3/4/5/67 追2期 第%1期").arg(Issue(10)).toStdString());
         QCOMPARE(again.Tickets[1].Issue, Issue(40).toStdString());  // entered for the coming draw
+
+        // A write that fails says so once, naming the file once, with the reason.
+        const QString nowhere = Path("missing/out.txt");
+        log_.FileNames.push_back(nowhere);
+        log_.Messages.clear();
+        form_->ExportBt->click();
+        QCOMPARE(log_.Messages.size(), 1);
+        QCOMPARE(log_.Messages[0].count(nowhere), 1);
+        QVERIFY(log_.Messages[0].contains(QStringLiteral("无法写入文件")));
     }
 
     // Tickets sent from another window, the ledger's CSV and print, the history of one bet.

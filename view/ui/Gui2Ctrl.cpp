@@ -81,6 +81,13 @@ void TGui2RegNet::SetPattern(const TGui2Reg& pattern) {
     secIndex_ = -1;
 }
 
+void TGui2RegNet::ShowPattern(const TGui2Reg& pattern, std::shared_ptr<const TCodes> searchDraws) {
+    SetSearchDraws(std::move(searchDraws));
+    SetPattern(pattern);
+    SetSecIndex(pattern_.StepTotal - 1);
+    LayoutGrid();
+}
+
 void TGui2RegNet::Clear() {
     pattern_.Clear();
     draws_.Clear();

@@ -49,6 +49,8 @@ class TGui2RegNet : public QAbstractScrollArea {
     void ApplyDisplay(const TGridDisplay& display);
     void SetSecIndex(int32_t index);
     void SetPattern(const TGui2Reg& pattern);
+    // Shows pattern, found in searchDraws, at its last step.
+    void ShowPattern(const TGui2Reg& pattern, std::shared_ptr<const TCodes> searchDraws);
     // The draws of the search that found the pattern shown (its verdict needs them); null: the
     // grid's own draws.
     void SetSearchDraws(std::shared_ptr<const TCodes> draws) { searchDraws_ = std::move(draws); }
