@@ -11,6 +11,7 @@
 
 #include "data/DownloadCodec.h"
 #include "data/DrawText.h"
+#include "data/Error.h"
 #include "data/TextCodec.h"
 #include "data/net/DataDown.h"
 #include "tests/support/DrawServiceProcess.h"
@@ -55,9 +56,13 @@ void BM_FetchFromLocalService(benchmark::State& state) {
     const std::string url = BuildRequestUrl({service.Url, "", ""});
     const std::atomic<bool> stop{false};
     for (auto _ : state) {
-        const TFetchResult result = FetchUrl(url, std::chrono::seconds(30), stop, service.Url);
-        if (!result.Succeeded) return state.SkipWithError(result.Error.c_str());
-        benchmark::DoNotOptimize(ParseDownloadReply(result.Body).size());
+        try {
+            benchmark::DoNotOptimize(
+                ParseDownloadReply(FetchUrl(url, std::chrono::seconds(30), stop, service.Url))
+                    .size());
+        } catch (const TError& e) {
+            return state.SkipWithError(e.what());
+        }
     }
     std::remove(path.c_str());
     ::rmdir(folder.c_str());

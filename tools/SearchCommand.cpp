@@ -140,14 +140,11 @@ class TSearchCommand : public TSearchingCommand {
         options.push_back({"--gif-dir", "DIR",
                            "write GIF pictures of chosen patterns into DIR (with --gif)",
                            [this](std::string_view v) { gifDir_ = std::string(v); }});
-        options.push_back({"--gif", "N[,N...]",
-                           "the patterns to picture, by 1-based position in found order;\n"
-                           "painted with the display options of --ini, or the defaults",
-                           [this](std::string_view v) {
-                               std::string error;
-                               if (!ParsePicturePositions(v, gifPositions_, error))
-                                   throw TUsageError{error};
-                           }});
+        options.push_back(
+            {"--gif", "N[,N...]",
+             "the patterns to picture, by 1-based position in found order;\n"
+             "painted with the display options of --ini, or the defaults",
+             [this](std::string_view v) { gifPositions_ = ParsePicturePositions(v); }});
         return options;
     }
     void TakeArguments(const std::vector<std::string>& arguments) override {
@@ -225,10 +222,10 @@ int TSearchCommand::Search(const TCodes& draws, const SearchOptions& options) {
     if (gifDir_) {
         std::vector<const TGui2Reg*> pictured;
         for (const auto& pattern : sink.Pictured) pictured.push_back(pattern.get());
-        std::vector<std::string> written;
-        std::string error;
-        if (!WriteToolPictures(*gifDir_, pictured, draws, options, written, error)) {
-            std::fprintf(stderr, "tolvane-search: %s\n", error.c_str());
+        try {
+            WriteToolPictures(*gifDir_, pictured, draws, options);
+        } catch (const TError& e) {
+            std::fprintf(stderr, "tolvane-search: %s\n", e.what());
             return ExitBadInput;
         }
         if (pictured.size() < gifPositions_.size()) {

@@ -6,6 +6,7 @@
 #include <memory>
 #include <system_error>
 
+#include "data/Error.h"
 #include "data/Platform.h"
 #include "view/GridDisplay.h"
 #include "view/PictureNames.h"
@@ -57,39 +58,30 @@ bool ToolCanPaintPictures() {
     return true;
 }
 
-bool WriteToolPictures(const std::string& folder, const std::vector<const TGui2Reg*>& patterns,
-                       const TCodes& draws, const SearchOptions& options,
-                       std::vector<std::string>& written, std::string& error) {
-    written.clear();
+std::vector<std::string> WriteToolPictures(const std::string& folder,
+                                           const std::vector<const TGui2Reg*>& patterns,
+                                           const TCodes& draws, const SearchOptions& options) {
     std::error_code failure;
     std::filesystem::create_directories(PathFromUtf8(folder), failure);
-    if (failure || !std::filesystem::is_directory(PathFromUtf8(folder))) {
-        error = "文件夹创建失败！ " + folder;
-        return false;
-    }
+    if (failure || !std::filesystem::is_directory(PathFromUtf8(folder)))
+        throw TError("文件夹创建失败！ " + folder);
     const auto application = EnsureApplication();
     const TGridDisplay display = GridDisplayFor(options);
     const TGridGeometry geometry = GridFor(draws, display);
     const QFont font = GridFont();
     const QPalette palette = QGuiApplication::palette();
     const int32_t comingIssue = draws.FirstIssue() + draws.Count();
-    const TPictureSeriesResult series =
-        WritePictureSeries(PathFromUtf8(folder), comingIssue, patterns,
-                           [&](const TGui2Reg& pattern) -> TGridPaintInput {
-                               return {geometry,
-                                       draws,
-                                       pattern,
-                                       draws.FirstIssue(),
-                                       display.BoxColorMode,
-                                       display.LinkLineStyle,
-                                       display.DrawBoxStyle,
-                                       font,
-                                       palette};
-                           });
-    written = series.Written;
-    if (!series.Ok()) {
-        error = PictureFailureText(TPictureFormat::Gif, series.Failure, series.FailedFile);
-        return false;
-    }
-    return true;
+    return WritePictureSeries(PathFromUtf8(folder), comingIssue, patterns,
+                              [&](const TGui2Reg& pattern) -> TGridPaintInput {
+                                  return {geometry,
+                                          draws,
+                                          pattern,
+                                          draws.FirstIssue(),
+                                          display.BoxColorMode,
+                                          display.LinkLineStyle,
+                                          display.DrawBoxStyle,
+                                          font,
+                                          palette};
+                              })
+        .Written;
 }

@@ -1,3 +1,4 @@
+#include "data/Error.h"
 #include "tools/ToolPictures.h"
 
 // A build without Qt cannot paint pictures.
@@ -5,10 +6,7 @@ bool ToolCanPaintPictures() {
     return false;
 }
 
-bool WriteToolPictures(const std::string&, const std::vector<const TGui2Reg*>&, const TCodes&,
-                       const SearchOptions&, std::vector<std::string>& written,
-                       std::string& error) {
-    written.clear();
-    error = "this build of tolvane-search has no picture support (built without Qt)";
-    return false;
+std::vector<std::string> WriteToolPictures(const std::string&, const std::vector<const TGui2Reg*>&,
+                                           const TCodes&, const SearchOptions&) {
+    throw TError("this build of tolvane-search has no picture support (built without Qt)");
 }

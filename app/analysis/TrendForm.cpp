@@ -15,9 +15,11 @@
 #include <algorithm>
 
 #include "app/analysis/ShapeTab.h"
+#include "data/Error.h"
 #include "stats/ui/ShapeBarsView.h"
 #include "stats/ui/TrendChartView.h"
 #include "ui/DocumentFeed.h"
+#include "ui/Failure.h"
 #include "ui/Prompts.h"
 #include "ui/WidgetBuild.h"
 #include "ui/WindowPlacement.h"
@@ -159,10 +161,13 @@ QImage TTrendForm::ChartPicture() const {
 }
 
 bool TTrendForm::SavePictureTo(const QString& path) {
-    QString error;
-    if (SaveTrendPicture(ChartPicture(), path, error)) return true;
-    prompts_.ShowError(this, error);
-    return false;
+    try {
+        SaveTrendPicture(ChartPicture(), path);
+        return true;
+    } catch (const TError&) {
+        ShowFailure(prompts_, this, std::current_exception());
+        return false;
+    }
 }
 
 void TTrendForm::TrendSaveBtnClick() {

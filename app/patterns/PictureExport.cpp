@@ -9,6 +9,7 @@
 #include <QUrl>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <system_error>
 
 #include "data/Platform.h"
@@ -43,8 +44,11 @@ struct TPictureSource {
     QPalette Palette;
 };
 
+// What the job hands to the window: the series, or the picture that could not be written (the
+// pictures before it, as many as LastPainted, stay).
 struct TPicturesWritten {
     TPictureSeriesResult Series;
+    std::optional<TPictureError> Failure;
     int LastPainted = -1;  // the index of the pattern painted last
 };
 
@@ -125,26 +129,30 @@ void ExportPatternPictures(TBackgroundJob& job, TGui2RegNet& grid,
             for (const auto& pattern : source->Patterns) patterns.push_back(pattern.get());
             TGui2Reg painted;
             TGridGeometry geometry = source->Geometry;
-            written.Series = WritePictureSeries(
-                folderPath, comingIssue, patterns,
-                [&](const TGui2Reg& pattern) -> TGridPaintInput {
-                    painted.Assign(pattern);
-                    geometry.Scroll(srBottom);
-                    ++written.LastPainted;
-                    return {geometry,
-                            source->Draws,
-                            painted,
-                            source->IssueBase,
-                            source->BoxColorMode,
-                            source->LinkLineStyle,
-                            source->DrawBoxStyle,
-                            source->Font,
-                            source->Palette};
-                },
-                &control, format);
+            try {
+                written.Series = WritePictureSeries(
+                    folderPath, comingIssue, patterns,
+                    [&](const TGui2Reg& pattern) -> TGridPaintInput {
+                        painted.Assign(pattern);
+                        geometry.Scroll(srBottom);
+                        ++written.LastPainted;
+                        return {geometry,
+                                source->Draws,
+                                painted,
+                                source->IssueBase,
+                                source->BoxColorMode,
+                                source->LinkLineStyle,
+                                source->DrawBoxStyle,
+                                source->Font,
+                                source->Palette};
+                    },
+                    &control, format);
+            } catch (const TPictureError& e) {
+                written.Failure = e;
+            }
             return written;
         },
-        [kept, result, shownGrid, shownPrompts, owner, folder, format, done,
+        [kept, result, shownGrid, shownPrompts, owner, folder, done,
          ended](const TPicturesWritten& written) mutable {
             ended();
             // kept lives as long as the job's work, which is destroyed only after this call.
@@ -154,11 +162,11 @@ void ExportPatternPictures(TBackgroundJob& job, TGui2RegNet& grid,
                 shownGrid->VScroll(srBottom);
             }
             const TPictureSeriesResult& series = written.Series;
-            result.Written = static_cast<int>(series.Written.size());
-            if (!series.Ok()) {
+            result.Written =
+                written.Failure ? written.LastPainted : static_cast<int>(series.Written.size());
+            if (written.Failure) {
                 // The files written so far stay; the folder is not opened.
-                shownPrompts->ShowError(owner, QString::fromStdString(PictureFailureText(
-                                                   format, series.Failure, series.FailedFile)));
+                shownPrompts->ShowError(owner, QString::fromStdString(written.Failure->what()));
             } else if (!series.Cancelled) {  // a stop keeps the pictures written so far
                 if (!shownPrompts->OpenFolder(owner, QUrl::fromLocalFile(result.Folder)))
                     shownPrompts->ShowMessage(

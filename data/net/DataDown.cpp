@@ -46,14 +46,9 @@ TDownloadResult RunDownload(const TDownloadRequest& request, const TDownloadTimi
         result.Error = "下载已取消。";
         return result;
     }
-    const TFetchResult fetched = FetchUrl(BuildRequestUrl(request), timing.Timeout,
-                                          control.CancelFlag(), request.ServiceUrl);
-    if (!fetched.Succeeded) {
-        result.Error = fetched.Error;
-        return result;
-    }
     try {
-        result.Items = ParseDownloadReply(fetched.Body);
+        result.Items = ParseDownloadReply(FetchUrl(BuildRequestUrl(request), timing.Timeout,
+                                                   control.CancelFlag(), request.ServiceUrl));
         result.Succeeded = true;
     } catch (const TError& e) {
         result.Error = e.what();

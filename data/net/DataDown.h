@@ -24,17 +24,11 @@ struct TDownloadResult {
     std::string Error;               // what went wrong, for the user, on failure
 };
 
-// One GET of url into memory. Fails with a message for the user on a connection error, an
-// HTTP error status, a timeout or a reply larger than a draw history can be; stop aborts it
-// (Cancelled is then set).
-struct TFetchResult {
-    bool Succeeded = false;
-    bool Cancelled = false;
-    std::string Body;
-    std::string Error;
-};
-TFetchResult FetchUrl(const std::string& url, std::chrono::milliseconds timeout,
-                      const std::atomic<bool>& stop, const std::string& shownAddress);
+// One GET of url into memory; returns the reply's body. Raises TError with a message for the
+// user on a connection error, an HTTP error status, a timeout or a reply larger than a draw
+// history can be, and when stop aborts it ("下载已取消。").
+std::string FetchUrl(const std::string& url, std::chrono::milliseconds timeout,
+                     const std::atomic<bool>& stop, const std::string& shownAddress);
 
 // For the failure texts of both FetchUrl implementations: a span in whole seconds, rounded up,
 // at least 1 ("30" for 30000 ms), and whether an address is an http or https one (any case).

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <mutex>
 
+#include "data/Error.h"
 #include "data/ProgramIdentity.h"
 #include "data/net/DataDown.h"
 
@@ -78,15 +79,11 @@ std::string CurlFault(CURLcode code, const char* detail, std::chrono::millisecon
 
 }  // namespace
 
-TFetchResult FetchUrl(const std::string& url, std::chrono::milliseconds timeout,
-                      const std::atomic<bool>& stop, const std::string& shownAddress) {
+std::string FetchUrl(const std::string& url, std::chrono::milliseconds timeout,
+                     const std::atomic<bool>& stop, const std::string& shownAddress) {
     InitCurlOnce();
-    TFetchResult result;
     CURL* curl = curl_easy_init();
-    if (curl == nullptr) {
-        result.Error = "下载失败（无法初始化网络连接）。";
-        return result;
-    }
+    if (curl == nullptr) throw TError("下载失败（无法初始化网络连接）。");
     TBodySink sink;
     char detail[CURL_ERROR_SIZE] = {};
     curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
@@ -112,20 +109,13 @@ TFetchResult FetchUrl(const std::string& url, std::chrono::milliseconds timeout,
     curl_easy_getinfo(curl, CURLINFO_REDIRECT_COUNT, &redirects);
     curl_easy_cleanup(curl);
 
-    if (code == CURLE_ABORTED_BY_CALLBACK || stop.load()) {
-        result.Cancelled = true;
-        result.Error = "下载已取消。";
-    } else if (sink.TooLarge) {
-        result.Error = "下载服务器的回复太大，不是开奖数据。";
-    } else if (code != CURLE_OK) {
-        result.Error = CurlFault(code, detail, timeout, shownAddress, redirects, status);
-    } else if (status < 200 || status >= 300) {
-        result.Error = "下载服务器返回了错误（HTTP " + std::to_string(status) + "）。";
-    } else {
-        result.Succeeded = true;
-        result.Body = std::move(sink.Body);
-    }
-    return result;
+    if (code == CURLE_ABORTED_BY_CALLBACK || stop.load()) throw TError("下载已取消。");
+    if (sink.TooLarge) throw TError("下载服务器的回复太大，不是开奖数据。");
+    if (code != CURLE_OK)
+        throw TError(CurlFault(code, detail, timeout, shownAddress, redirects, status));
+    if (status < 200 || status >= 300)
+        throw TError("下载服务器返回了错误（HTTP " + std::to_string(status) + "）。");
+    return std::move(sink.Body);
 }
 
 void PrepareDownloads() {

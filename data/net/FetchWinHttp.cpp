@@ -7,6 +7,7 @@
 #include <mutex>
 #include <thread>
 
+#include "data/Error.h"
 #include "data/ProgramIdentity.h"
 #include "data/net/DataDown.h"
 
@@ -134,9 +135,8 @@ class TWatch {
 
 }  // namespace
 
-TFetchResult FetchUrl(const std::string& url, std::chrono::milliseconds timeout,
-                      const std::atomic<bool>& stop, const std::string& shownAddress) {
-    TFetchResult result;
+std::string FetchUrl(const std::string& url, std::chrono::milliseconds timeout,
+                     const std::atomic<bool>& stop, const std::string& shownAddress) {
     std::wstring wideUrl = Wide(url);
     URL_COMPONENTSW parts{};
     parts.dwStructSize = sizeof(parts);
@@ -144,11 +144,9 @@ TFetchResult FetchUrl(const std::string& url, std::chrono::milliseconds timeout,
         parts.dwExtraInfoLength = static_cast<DWORD>(-1);
     if (!WinHttpCrackUrl(wideUrl.c_str(), 0, 0, &parts) ||
         (parts.nScheme != INTERNET_SCHEME_HTTP && parts.nScheme != INTERNET_SCHEME_HTTPS)) {
-        result.Error = IsWebAddress(shownAddress)
-                           ? "下载服务器出错：回复无法识别或不完整（" +
-                                 ErrorText(ERROR_WINHTTP_INVALID_URL) + "）。"
-                           : "下载服务器地址无效：" + shownAddress;
-        return result;
+        throw TError(IsWebAddress(shownAddress) ? "下载服务器出错：回复无法识别或不完整（" +
+                                                      ErrorText(ERROR_WINHTTP_INVALID_URL) + "）。"
+                                                : "下载服务器地址无效：" + shownAddress);
     }
     const std::wstring host(parts.lpszHostName, parts.dwHostNameLength);
     std::wstring path(parts.lpszUrlPath, parts.dwUrlPathLength);
@@ -158,10 +156,7 @@ TFetchResult FetchUrl(const std::string& url, std::chrono::milliseconds timeout,
     const std::wstring agent = Wide(SoftName() + "/" + SoftVersion);
     THandle session{WinHttpOpen(agent.c_str(), WINHTTP_ACCESS_TYPE_DEFAULT_PROXY,
                                 WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0)};
-    if (session.Value == nullptr) {
-        result.Error = "下载失败（无法初始化网络连接）。";
-        return result;
-    }
+    if (session.Value == nullptr) throw TError("下载失败（无法初始化网络连接）。");
     const int step = static_cast<int>(std::clamp<int64_t>(timeout.count(), 1, INT32_MAX));
     WinHttpSetTimeouts(session.Value, step, step, step, step);
     DWORD redirects = 5;
@@ -173,18 +168,13 @@ TFetchResult FetchUrl(const std::string& url, std::chrono::milliseconds timeout,
                      sizeof(decompression));
 
     THandle connection{WinHttpConnect(session.Value, host.c_str(), parts.nPort, 0)};
-    if (connection.Value == nullptr) {
-        result.Error = WinHttpFault(GetLastError(), timeout, shownAddress);
-        return result;
-    }
+    if (connection.Value == nullptr)
+        throw TError(WinHttpFault(GetLastError(), timeout, shownAddress));
     const DWORD secure = parts.nScheme == INTERNET_SCHEME_HTTPS ? WINHTTP_FLAG_SECURE : 0;
     HINTERNET request =
         WinHttpOpenRequest(connection.Value, L"GET", path.c_str(), nullptr, WINHTTP_NO_REFERER,
                            WINHTTP_DEFAULT_ACCEPT_TYPES, secure);
-    if (request == nullptr) {
-        result.Error = WinHttpFault(GetLastError(), timeout, shownAddress);
-        return result;
-    }
+    if (request == nullptr) throw TError(WinHttpFault(GetLastError(), timeout, shownAddress));
 
     TWatch watch(request, timeout, stop);
     DWORD fault = ERROR_SUCCESS;
@@ -218,22 +208,13 @@ TFetchResult FetchUrl(const std::string& url, std::chrono::milliseconds timeout,
     }
     if (!watch.Finish()) WinHttpCloseHandle(request);
 
-    if (stop.load()) {
-        result.Cancelled = true;
-        result.Error = "下载已取消。";
-    } else if (tooLarge) {
-        result.Error = "下载服务器的回复太大，不是开奖数据。";
-    } else if (watch.TimedOut()) {
-        result.Error = WinHttpFault(ERROR_WINHTTP_TIMEOUT, timeout, shownAddress);
-    } else if (fault != ERROR_SUCCESS) {
-        result.Error = WinHttpFault(fault, timeout, shownAddress);
-    } else if (status < 200 || status >= 300) {
-        result.Error = "下载服务器返回了错误（HTTP " + std::to_string(status) + "）。";
-    } else {
-        result.Succeeded = true;
-        result.Body = std::move(body);
-    }
-    return result;
+    if (stop.load()) throw TError("下载已取消。");
+    if (tooLarge) throw TError("下载服务器的回复太大，不是开奖数据。");
+    if (watch.TimedOut()) throw TError(WinHttpFault(ERROR_WINHTTP_TIMEOUT, timeout, shownAddress));
+    if (fault != ERROR_SUCCESS) throw TError(WinHttpFault(fault, timeout, shownAddress));
+    if (status < 200 || status >= 300)
+        throw TError("下载服务器返回了错误（HTTP " + std::to_string(status) + "）。");
+    return body;
 }
 
 void PrepareDownloads() {}

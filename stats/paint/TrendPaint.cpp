@@ -475,18 +475,13 @@ QImage PaintTrendPicture(const TTrendPaintInput& input, int32_t first, int32_t r
     return picture;
 }
 
-bool SaveTrendPicture(const QImage& picture, const QString& path, QString& error) {
+void SaveTrendPicture(const QImage& picture, const QString& path) {
     if (QFileInfo(path).suffix().compare(QStringLiteral("gif"), Qt::CaseInsensitive) == 0) {
         const QImage pixels = picture.convertToFormat(QImage::Format_RGB32);
-        const TGifResult result = WriteGifFile(
-            path.toStdString(), reinterpret_cast<const uint32_t*>(pixels.constBits()),
-            pixels.width(), pixels.height(), static_cast<int32_t>(pixels.bytesPerLine() / 4));
-        if (result.Ok()) return true;
-        error = QString::fromStdString(
-            PictureFailureText(TPictureFormat::Gif, result, path.toStdString()));
-        return false;
+        WriteGifFile(path.toStdString(), reinterpret_cast<const uint32_t*>(pixels.constBits()),
+                     pixels.width(), pixels.height(),
+                     static_cast<int32_t>(pixels.bytesPerLine() / 4));  // its error names path
+    } else if (!WritePngFile(picture, path)) {
+        throw TPictureError(TPictureFormat::Png, TGifError::FileNotFound, path.toStdString());
     }
-    if (WritePngFile(picture, path)) return true;
-    error = QString::fromStdString(PictureFailureText(TPictureFormat::Png, {}, path.toStdString()));
-    return false;
 }

@@ -65,6 +65,6 @@ inline constexpr int32_t TrendPictureMaxRows = 500;
 // The picture of window rows [first, first + rows) with header and footer, on the palette's
 // base colour.
 QImage PaintTrendPicture(const TTrendPaintInput& input, int32_t first, int32_t rows);
-// Writes a picture as PNG or, for a name ending in ".gif", through the program's GIF writer.
-// False with a message text when it could not be written.
-bool SaveTrendPicture(const QImage& picture, const QString& path, QString& error);
+// Writes a picture as PNG or, for a name ending in ".gif", through the program's GIF writer;
+// TPictureError when it could not be written.
+void SaveTrendPicture(const QImage& picture, const QString& path);

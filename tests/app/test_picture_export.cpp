@@ -6,12 +6,14 @@
 #include <QPixmap>
 #include <QTemporaryDir>
 #include <memory>
+#include <stdexcept>
 
 #include "app/patterns/PictureExport.h"
 #include "tests/support/Screenshot.h"
 #include "tests/support/ScriptedPrompts.h"
 #include "ui/BackgroundJob.h"
 #include "view/paint/PatternPaint.h"
+#include "view/paint/PictureSeries.h"
 #include "view/ui/Gui2Ctrl.h"
 
 namespace {
@@ -122,31 +124,29 @@ TEST_F(PictureExportTest, PngPicturesShowWhatTheGifPicturesShow) {
     EXPECT_EQ(png.convertToFormat(QImage::Format_ARGB32),
               painted.convertToFormat(QImage::Format_ARGB32));
 
-    // A folder that cannot take the file names the PNG write in the message.
-    const TPictureSeriesResult failed = WritePictureSeries(
-        dir_.filePath("missing").toStdString(), 301, selected,
-        [this](const TGui2Reg& pattern) {
-            grid_.SetPattern(pattern);
-            grid_.VScroll(srBottom);
-            return grid_.PaintInput();
-        },
-        nullptr, TPictureFormat::Png);
-    ASSERT_FALSE(failed.Ok());
-    EXPECT_EQ(PictureFailureText(TPictureFormat::Png, failed.Failure, failed.FailedFile),
-              "保存为PNG文件失败：" + failed.FailedFile);
-    // The same failure as a GIF: the one text of the window, the tool and the trend window
-    // names the error code, its meaning and the file.
-    const TPictureSeriesResult failedGif = WritePictureSeries(
-        dir_.filePath("missing").toStdString(), 301, selected, [this](const TGui2Reg& pattern) {
-            grid_.SetPattern(pattern);
-            return grid_.PaintInput();
-        });
-    ASSERT_FALSE(failedGif.Ok());
-    EXPECT_EQ(PictureFailureText(TPictureFormat::Gif, failedGif.Failure, failedGif.FailedFile),
-              "保存为GIF文件失败. 错误代号 = " +
-                  std::to_string(static_cast<int>(failedGif.Failure.Code)) + " [" +
-                  GifErrorText(failedGif.Failure.Code) + "] " + failedGif.FailedFile);
-    EXPECT_NE(failedGif.FailedFile.find("missing"), std::string::npos);
+    // A folder that cannot take the file: the failure names the file, in the one text of the
+    // window, the tool and the trend window (for a GIF the error code and its meaning too).
+    const auto failure = [&](TPictureFormat format) {
+        try {
+            WritePictureSeries(
+                dir_.filePath("missing").toStdString(), 301, selected,
+                [this](const TGui2Reg& pattern) {
+                    grid_.SetPattern(pattern);
+                    grid_.VScroll(srBottom);
+                    return grid_.PaintInput();
+                },
+                nullptr, format);
+        } catch (const TPictureError& e) {
+            return e;
+        }
+        throw std::logic_error("written into a missing folder");
+    };
+    const TPictureError pngFailure = failure(TPictureFormat::Png);
+    EXPECT_NE(pngFailure.File.find("missing"), std::string::npos);
+    EXPECT_EQ(std::string(pngFailure.what()), "保存为PNG文件失败：" + pngFailure.File);
+    const TPictureError gifFailure = failure(TPictureFormat::Gif);
+    EXPECT_EQ(std::string(gifFailure.what()),
+              "保存为GIF文件失败. 错误代号 = 7 [File not Found] " + gifFailure.File);
 }
 
 TEST_F(PictureExportTest, AStoppedExportKeepsItsPicturesAndOpensNoFolder) {

@@ -28,6 +28,10 @@ struct MapFreer {
     void operator()(ColorMapObject* map) const { GifFreeMapObject(map); }
 };
 
+[[noreturn]] void Fail(TGifError code) {
+    throw TPictureError(TPictureFormat::Gif, code, {});
+}
+
 int PowerOfTwoAtLeast(size_t count) {
     int size = 2;  // the smallest table a GIF can hold
     while (static_cast<size_t>(size) < count) size *= 2;
@@ -35,6 +39,12 @@ int PowerOfTwoAtLeast(size_t count) {
 }
 
 }  // namespace
+
+std::string PictureFailureText(TPictureFormat format, TGifError code, const std::string& file) {
+    if (format == TPictureFormat::Png) return "保存为PNG文件失败：" + file;
+    return "保存为GIF文件失败. 错误代号 = " + std::to_string(static_cast<int>(code)) + " [" +
+           GifErrorText(code) + "] " + file;
+}
 
 const char* GifErrorText(TGifError code) {
     switch (code) {
@@ -60,26 +70,16 @@ const char* GifErrorText(TGifError code) {
     return "Internal Error";
 }
 
-TGifResult EncodeGif(const TIndexedPicture& picture, std::vector<uint8_t>& bytes) {
-    TGifResult result;
-    result.Reduced = picture.Reduced;
+void EncodeGif(const TIndexedPicture& picture, std::vector<uint8_t>& bytes) {
     bytes.clear();
     if (picture.Width <= 0 || picture.Height <= 0 || picture.Width > 65535 ||
         picture.Height > 65535 ||
         picture.Indices.size() != size_t(picture.Width) * size_t(picture.Height) ||
-        picture.Palette.empty()) {
-        result.Code = TGifError::OutOfBounds;
-        return result;
-    }
-    if (picture.Palette.size() > MaxPaletteSize) {
-        result.Code = TGifError::TooManyColors;
-        return result;
-    }
+        picture.Palette.empty())
+        Fail(TGifError::OutOfBounds);
+    if (picture.Palette.size() > MaxPaletteSize) Fail(TGifError::TooManyColors);
     for (uint8_t index : picture.Indices)
-        if (index >= picture.Palette.size()) {
-            result.Code = TGifError::OutOfBounds;
-            return result;
-        }
+        if (index >= picture.Palette.size()) Fail(TGifError::OutOfBounds);
 
     const int tableSize = PowerOfTwoAtLeast(picture.Palette.size());
     std::vector<GifColorType> colors(static_cast<size_t>(tableSize), GifColorType{0, 0, 0});
@@ -92,12 +92,12 @@ TGifResult EncodeGif(const TIndexedPicture& picture, std::vector<uint8_t>& bytes
 
     int error = 0;
     std::unique_ptr<GifFileType, GifCloser> gif(EGifOpen(&bytes, AppendToBuffer, &error));
-    result.Code = TGifError::Internal;
-    if (!gif || !map) return result;
+    // Any failure of the library below is an internal one.
+    if (!gif || !map) Fail(TGifError::Internal);
     EGifSetGifVersion(gif.get(), true);
     if (EGifPutScreenDesc(gif.get(), picture.Width, picture.Height, 8, 0, map.get()) != GIF_OK)
-        return result;
-    if (EGifPutComment(gif.get(), FrameComment) != GIF_OK) return result;
+        Fail(TGifError::Internal);
+    if (EGifPutComment(gif.get(), FrameComment) != GIF_OK) Fail(TGifError::Internal);
 
     GraphicsControlBlock control{};
     control.DisposalMode = DISPOSE_BACKGROUND;
@@ -107,34 +107,33 @@ TGifResult EncodeGif(const TIndexedPicture& picture, std::vector<uint8_t>& bytes
     GifByteType extension[4];
     const size_t length = EGifGCBToExtension(&control, extension);
     if (EGifPutExtension(gif.get(), GRAPHICS_EXT_FUNC_CODE, int(length), extension) != GIF_OK)
-        return result;
+        Fail(TGifError::Internal);
 
     if (EGifPutImageDesc(gif.get(), 0, 0, picture.Width, picture.Height, false, nullptr) != GIF_OK)
-        return result;
+        Fail(TGifError::Internal);
     std::vector<GifPixelType> line(static_cast<size_t>(picture.Width));
     for (int32_t y = 0; y < picture.Height; ++y) {
         const uint8_t* row = picture.Indices.data() + size_t(y) * size_t(picture.Width);
         line.assign(row, row + picture.Width);
-        if (EGifPutLine(gif.get(), line.data(), picture.Width) != GIF_OK) return result;
+        if (EGifPutLine(gif.get(), line.data(), picture.Width) != GIF_OK) Fail(TGifError::Internal);
     }
     GifFileType* raw = gif.release();
-    if (EGifCloseFile(raw, &error) != GIF_OK) return result;
-    result.Code = TGifError::None;
-    return result;
+    if (EGifCloseFile(raw, &error) != GIF_OK) Fail(TGifError::Internal);
 }
 
-TGifResult WriteGifFile(const std::string& path, const uint32_t* pixels, int32_t width,
-                        int32_t height, int32_t strideInPixels) {
+bool WriteGifFile(const std::string& path, const uint32_t* pixels, int32_t width, int32_t height,
+                  int32_t strideInPixels) {
     const TIndexedPicture picture = IndexPicture(pixels, width, height, strideInPixels);
     std::vector<uint8_t> bytes;
-    TGifResult result = EncodeGif(picture, bytes);
-    if (!result.Ok()) return result;
-
     try {
+        EncodeGif(picture, bytes);
         WriteFileAtomically(
             path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+    } catch (const TPictureError& e) {
+        throw TPictureError(TPictureFormat::Gif, e.Code, path);
     } catch (const TFileWriteError& e) {
-        result.Code = e.Started ? TGifError::Internal : TGifError::FileNotFound;
+        throw TPictureError(TPictureFormat::Gif,
+                            e.Started ? TGifError::Internal : TGifError::FileNotFound, path);
     }
-    return result;
+    return picture.Reduced;
 }

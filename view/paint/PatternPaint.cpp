@@ -19,7 +19,7 @@ QImage PaintPatternPicture(const TGridPaintInput& grid) {
     return picture;
 }
 
-TGifResult SavePatternPicture(const TGridPaintInput& grid, const QString& path) {
+bool SavePatternPicture(const TGridPaintInput& grid, const QString& path) {
     const QImage picture = PaintPatternPicture(grid);
     // The core takes file names in UTF-8 on every system (QFile::encodeName would give the
     // code page's bytes on Windows, which cannot hold a Chinese folder's name).

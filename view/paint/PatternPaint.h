@@ -19,5 +19,6 @@ QFont GridFont();
 // the grid drawn at (18, 16) in picture mode.
 QImage PaintPatternPicture(const TGridPaintInput& grid);
 
-// Paints the picture and writes it as a GIF file.
-TGifResult SavePatternPicture(const TGridPaintInput& grid, const QString& path);
+// Paints the picture and writes it as a GIF file (WriteGifFile: true when its colours were
+// reduced; TPictureError when it could not be written).
+bool SavePatternPicture(const TGridPaintInput& grid, const QString& path);

@@ -9,21 +9,16 @@
 #include "view/paint/PatternPaint.h"
 #include "view/paint/PngWriter.h"
 
-std::string PictureFailureText(TPictureFormat format, const TGifResult& result,
-                               const std::string& file) {
-    if (format == TPictureFormat::Png) return "保存为PNG文件失败：" + file;
-    return "保存为GIF文件失败. 错误代号 = " + std::to_string(static_cast<int>(result.Code)) + " [" +
-           GifErrorText(result.Code) + "] " + file;
-}
-
 namespace {
 
-TGifResult SavePngPicture(const TGridPaintInput& input, const QString& file) {
+void SavePngPicture(const TGridPaintInput& input, const QString& file) {
     const QImage picture = PaintPatternPicture(input);
-    if (picture.isNull()) return TGifResult{TGifError::Internal};
+    const auto fail = [&](TGifError code) {
+        throw TPictureError(TPictureFormat::Png, code, file.toStdString());
+    };
+    if (picture.isNull()) fail(TGifError::Internal);
     // Written beside the target first, so a failed write leaves no broken picture behind.
-    if (!WritePngFile(picture, file)) return TGifResult{TGifError::FileNotFound};
-    return {};
+    if (!WritePngFile(picture, file)) fail(TGifError::FileNotFound);
 }
 
 }  // namespace
@@ -43,12 +38,13 @@ TPictureSeriesResult WritePictureSeries(
         const std::filesystem::path file =
             folder / PictureFileName(comingIssue, ++number, png ? ".png" : ".gif");
         const QString path = QString::fromStdString(PathToUtf8(file));
-        const TGifResult saved = png ? SavePngPicture(prepare(*pattern), path)
-                                     : SavePatternPicture(prepare(*pattern), path);
-        if (!saved.Ok()) {
-            result.Failure = saved;
-            result.FailedFile = PathToUtf8(file);
-            return result;
+        try {
+            if (png)
+                SavePngPicture(prepare(*pattern), path);
+            else
+                SavePatternPicture(prepare(*pattern), path);
+        } catch (const TPictureError& e) {
+            throw TPictureError(e.Format, e.Code, PathToUtf8(file));  // the name as given
         }
         result.Written.push_back(PathToUtf8(file));
         if (control != nullptr && !control->Report(static_cast<int64_t>(result.Written.size()),

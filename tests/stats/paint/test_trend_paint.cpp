@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <QTemporaryDir>
 
+#include "data/Error.h"
 #include "stats/paint/ShapeBarsPaint.h"
 #include "stats/paint/TrendPaint.h"
 #include "view/paint/PaintBasics.h"
@@ -155,19 +156,26 @@ TEST_F(TrendPaint, SavesPngAndGifAndReportsAFolderThatIsMissing) {
     Fill(draws, {"1234567", "7654321", "1111111"});
     const QImage image = Picture(2);
     QTemporaryDir folder;
-    QString error;
     const QString gif = folder.filePath(QStringLiteral("趋势.gif"));
-    ASSERT_TRUE(SaveTrendPicture(image, gif, error)) << error.toStdString();
+    SaveTrendPicture(image, gif);
     QFile file(gif);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(file.read(6), QByteArray("GIF89a"));
     const QString png = folder.filePath(QStringLiteral("trend.png"));
-    ASSERT_TRUE(SaveTrendPicture(image, png, error));
+    SaveTrendPicture(image, png);
     EXPECT_EQ(QImage(png).size(), image.size());
 
-    EXPECT_FALSE(SaveTrendPicture(image, folder.filePath("no/such/trend.png"), error));
-    EXPECT_FALSE(error.isEmpty());
-    error.clear();
-    EXPECT_FALSE(SaveTrendPicture(image, folder.filePath("no/such/trend.gif"), error));
-    EXPECT_TRUE(error.startsWith(QStringLiteral("保存为GIF文件失败")));
+    const auto failureText = [&](const QString& path) {
+        try {
+            SaveTrendPicture(image, path);
+        } catch (const TError& e) {
+            return std::string(e.what());
+        }
+        return std::string("(written)");
+    };
+    const QString badPng = folder.filePath("no/such/trend.png");
+    EXPECT_EQ(failureText(badPng), "保存为PNG文件失败：" + badPng.toStdString());
+    const QString badGif = folder.filePath("no/such/trend.gif");
+    EXPECT_EQ(failureText(badGif),
+              "保存为GIF文件失败. 错误代号 = 7 [File not Found] " + badGif.toStdString());
 }

@@ -65,9 +65,7 @@ TEST_F(GifWriterTest, OneFrameWithCommentControlBlockAndExactColours) {
     pixels[7] = Rgb(0, 128, 64);
     pixels[14] = Rgb(1, 2, 3);
     const fs::path path = dir_ / "301_0001.gif";
-    const TGifResult result = WriteGifFile(path.string(), pixels.data(), w, h, w);
-    ASSERT_TRUE(result.Ok()) << GifErrorText(result.Code);
-    EXPECT_FALSE(result.Reduced);
+    EXPECT_FALSE(WriteGifFile(path.string(), pixels.data(), w, h, w));  // no colour reduced
 
     EXPECT_EQ(FileStart(path, 6), "GIF89a");
     Decoded d(path);
@@ -119,7 +117,7 @@ TEST_F(GifWriterTest, OneFrameWithCommentControlBlockAndExactColours) {
 TEST_F(GifWriterTest, OneColourStillGetsAValidTable) {
     std::vector<uint32_t> pixels(4, Rgb(10, 20, 30));
     const fs::path path = dir_ / "flat.gif";
-    ASSERT_TRUE(WriteGifFile(path.string(), pixels.data(), 2, 2, 2).Ok());
+    WriteGifFile(path.string(), pixels.data(), 2, 2, 2);
     Decoded d(path);
     ASSERT_NE(d.Gif, nullptr);
     EXPECT_EQ(d.Gif->SColorMap->ColorCount, 2);
@@ -133,17 +131,26 @@ TEST_F(GifWriterTest, EncoderRefusesMoreThan256PaletteEntries) {
     picture.Indices = {0};
     picture.Palette.assign(257, 0);
     std::vector<uint8_t> bytes;
-    const TGifResult result = EncodeGif(picture, bytes);
-    EXPECT_EQ(result.Code, TGifError::TooManyColors);
-    EXPECT_STREQ(GifErrorText(result.Code), "Image contains too many Colors (>256)");
+    try {
+        EncodeGif(picture, bytes);
+        ADD_FAILURE() << "encoded";
+    } catch (const TPictureError& e) {
+        EXPECT_EQ(e.Code, TGifError::TooManyColors);
+        EXPECT_STREQ(GifErrorText(e.Code), "Image contains too many Colors (>256)");
+    }
 }
 
 TEST_F(GifWriterTest, UnwritablePathIsReportedAndLeavesNoFile) {
     std::vector<uint32_t> pixels(4, Rgb(1, 1, 1));
     const fs::path path = dir_ / "missing" / "a.gif";
-    const TGifResult result = WriteGifFile(path.string(), pixels.data(), 2, 2, 2);
-    EXPECT_EQ(result.Code, TGifError::FileNotFound);
-    EXPECT_STREQ(GifErrorText(result.Code), "File not Found");
+    try {
+        WriteGifFile(path.string(), pixels.data(), 2, 2, 2);
+        ADD_FAILURE() << "written";
+    } catch (const TPictureError& e) {
+        EXPECT_EQ(e.Code, TGifError::FileNotFound);
+        EXPECT_EQ(std::string(e.what()),
+                  "保存为GIF文件失败. 错误代号 = 7 [File not Found] " + path.string());
+    }
     EXPECT_FALSE(fs::exists(path));
 }
 
@@ -162,7 +169,12 @@ TEST_F(GifWriterTest, AFailedWriteKeepsTheExistingFile) {
         IgnoreFileSizeSignal();
         const rlimit limit{1024, 1024};
         ::setrlimit(RLIMIT_FSIZE, &limit);
-        ::_exit(static_cast<int>(WriteGifFile(path.string(), pixels.data(), 128, 128, 128).Code));
+        try {
+            WriteGifFile(path.string(), pixels.data(), 128, 128, 128);
+        } catch (const TPictureError& e) {
+            ::_exit(static_cast<int>(e.Code));
+        }
+        ::_exit(0);
     }
     int status = 0;
     ASSERT_EQ(::waitpid(child, &status, 0), child);
