@@ -136,7 +136,7 @@ QWidget* TReduceForm::BuildBets() {
     send->addStretch(1);
     send->addWidget(SendBt);
     layout->addLayout(send);
-    connect(Editor, &TConditionEditor::Changed, this, &TReduceForm::Recount);
+    connect(Editor, &TConditionEditor::Changed, this, &TReduceForm::ConditionsChanged);
     connect(LoadBt, &QPushButton::clicked, this, &TReduceForm::LoadBtClick);
     connect(SaveBt, &QPushButton::clicked, this, &TReduceForm::SaveBtClick);
     connect(ExportBt, &QPushButton::clicked, this, &TReduceForm::ExportBtClick);
@@ -395,6 +395,7 @@ void TReduceForm::CheckBtClick() {
     Check->SetSpan(count - std::min(job.Window, count - 1) + 1, count, count, document.Register());
     checkRows_.clear();
     checkSummary_ = {};
+    checkedConditions_ = WriteReduceSet(set);
     ShowChart();
     Check->VerdictLbl->setText(QStringLiteral("正在检验……"));
     Check->Start<TReduceCheckRow>(
@@ -406,6 +407,27 @@ void TReduceForm::CheckBtClick() {
             ShowChart();
         },
         [this](TReduceCheckResult result) { CheckEnded(std::move(result)); });
+}
+
+void TReduceForm::ConditionsChanged() {
+    Recount();
+    if (!Checking()) ShowCheckVerdict();  // else its end looks
+}
+
+void TReduceForm::ShowCheckVerdict() {
+    const TReduceSet set = Conditions();
+    if (set.Items.empty()) {  // 清空: no check to show
+        checkRows_.clear();
+        checkSummary_ = {};
+        checkedConditions_.clear();
+        checkVerdict_.clear();
+        ShowChart();
+        Check->VerdictLbl->clear();
+    } else if (!checkedConditions_.empty()) {
+        Check->VerdictLbl->setText(WriteReduceSet(set) == checkedConditions_
+                                       ? checkVerdict_
+                                       : QStringLiteral("条件已改变，请重新检验"));
+    }
 }
 
 void TReduceForm::ShowChart() {
@@ -421,7 +443,8 @@ void TReduceForm::CheckEnded(TReduceCheckResult result) {
     const bool broken = result.Stopped || !result.Error.empty();
     QString text = Text(ReduceCheckSentence(checkSummary_));
     if (broken) text = Text(result.EndText()) + QLatin1Char(' ') + text;
-    Check->VerdictLbl->setText(text);
+    checkVerdict_ = text;
+    ShowCheckVerdict();  // the conditions may have changed while it ran
     Check->ShowEnd(static_cast<int32_t>(checkRows_.size()),
                    broken ? Text(result.EndText()) : QString());
     emit CheckFinished();

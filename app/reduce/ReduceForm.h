@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "data/DrawRegister.h"
@@ -104,6 +105,12 @@ class TReduceForm : public QWidget {
     // hands them to done (nothing when stopped or when the conditions keep none).
     void WithBets(TBetsRequest request, std::function<void(TBetsOutcome)> done);
     void ShowChart();
+    // The conditions changed: the count follows, and the check shown is marked out of date
+    // (or goes, when no condition is left).
+    void ConditionsChanged();
+    // The verdict of the check shown, or "条件已改变，请重新检验" when the conditions are no
+    // longer its own; no conditions: the check goes.
+    void ShowCheckVerdict();
     void CheckEnded(TReduceCheckResult result);
 
     TPrompts& prompts_;
@@ -117,4 +124,6 @@ class TReduceForm : public QWidget {
     TBackgroundJob* bets_ = nullptr;
     std::vector<TReduceCheckRow> checkRows_;
     TReduceCheckSummary checkSummary_;
+    std::string checkedConditions_;  // the conditions of the check shown, as their file text
+    QString checkVerdict_;           // its verdict
 };

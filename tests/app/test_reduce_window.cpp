@@ -206,6 +206,19 @@ class TestReduceWindow : public QObject {
             QCOMPARE(row.DrawKept, sum >= 20 && sum <= 43 && repeats <= 1);
         }
         QVERIFY(SaveScreenshot(*form_, QStringLiteral("reduce-check.png")));
+
+        // Changed conditions mark the check out of date, the same ones again bring its verdict
+        // back, and 清空 takes chart and verdict away.
+        const QString verdict = form_->Check->VerdictLbl->text();
+        form_->Editor->ToleranceSe->setValue(1);
+        QCOMPARE(form_->Check->VerdictLbl->text(), QStringLiteral("条件已改变，请重新检验"));
+        form_->Editor->ToleranceSe->setValue(0);
+        QCOMPARE(form_->Check->VerdictLbl->text(), verdict);
+        form_->Editor->RemoveBt->click();
+        QCOMPARE(form_->Check->VerdictLbl->text(), QStringLiteral("条件已改变，请重新检验"));
+        form_->Editor->ClearBt->click();
+        QVERIFY(form_->Chart->Points().empty());
+        QVERIFY(form_->Check->VerdictLbl->text().isEmpty());
     }
 
     // 规律 reads the chosen patterns: with none, the count says why by its line; with a form
