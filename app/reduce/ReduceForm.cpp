@@ -419,14 +419,12 @@ void TReduceForm::ShowCheckVerdict() {
     if (set.Items.empty()) {  // 清空: no check to show
         checkRows_.clear();
         checkSummary_ = {};
-        checkedConditions_.clear();
-        checkVerdict_.clear();
+        checkedConditions_ = {}, checkVerdict_ = {};
         ShowChart();
         Check->VerdictLbl->clear();
     } else if (!checkedConditions_.empty()) {
-        Check->VerdictLbl->setText(WriteReduceSet(set) == checkedConditions_
-                                       ? checkVerdict_
-                                       : QStringLiteral("条件已改变，请重新检验"));
+        const bool same = WriteReduceSet(set) == checkedConditions_;
+        Check->VerdictLbl->setText(same ? checkVerdict_ : QStringLiteral("条件已改变，请重新检验"));
     }
 }
 
