@@ -354,9 +354,7 @@ void TReduceForm::LoadBtClick() {
                                                QStringLiteral("条件文件 (*.txt);;所有文件 (*)"));
     if (path.isEmpty()) return;
     try {
-        const std::vector<uint8_t> bytes = ReadWholeFile(path.toStdString(), ConditionFileBytes);
-        SetConditions(ReadReduceSet(
-            std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size())));
+        SetConditions(ReadReduceSet(ReadTextFile(path.toStdString(), ConditionFileBytes)));
     } catch (const TError& e) {
         prompts_.ShowError(
             this,
