@@ -12,12 +12,15 @@ TTrendLayout TTrendLayout::Sums() {
     return {Kind::Sums, 37, SumCellWidth};
 }
 
-TTrendLayout TTrendLayout::Shape(const TShapeMetric& metric) {
+TTrendLayout TTrendLayout::Shape(const TShapeMetric& metric, int32_t windowLength) {
     int32_t width = ShapeCellWidth;
     if (metric.Id() == TShapeMetricId::Roads) width = WideShapeCellWidth;
-    // The sums have many narrow columns, as the sums chart.
-    if (metric.Id() == TShapeMetricId::Sum || metric.Id() == TShapeMetricId::FrontSum)
-        width = SumCellWidth;
+    // The sums have many narrow columns, each as wide as its widest number.
+    if (metric.Id() == TShapeMetricId::Sum || metric.Id() == TShapeMetricId::FrontSum) {
+        int32_t digits = 1;
+        for (int64_t n = std::max(windowLength, 0); n >= 10; n /= 10) ++digits;
+        width = std::max(SumCellWidth, std::max(3, digits) * NarrowDigitWidth + NarrowCellPadding);
+    }
     return {Kind::Shape, metric.CategoryCount(), width};
 }
 

@@ -31,8 +31,15 @@ class TTrendLayout {
     // The chart of one position (values 0-9) or of the sums of digits 1-4 (values 0-36).
     static TTrendLayout Digits();
     static TTrendLayout Sums();
-    // The chart of a shape metric: one column per category.
-    static TTrendLayout Shape(const TShapeMetric& metric);
+    // The chart of a shape metric over a window of `windowLength` draws: one column per
+    // category. The sums' many columns are as narrow as the numbers under them allow: counts
+    // and omissions up to the window's length, the expected counts and mean omissions with at
+    // most one decimal (at least three characters of NarrowDigitWidth pixels each).
+    static TTrendLayout Shape(const TShapeMetric& metric, int32_t windowLength = 0);
+    static constexpr int32_t NarrowDigitWidth = 7;
+    static constexpr int32_t NarrowCellPadding = 6;
+    // Whether the cells are too narrow for two decimals: the footer then writes one at most.
+    bool Narrow() const { return cellWidth_ < DigitCellWidth; }
 
     int32_t ValueCount() const { return valueCount_; }
     int32_t CellWidth() const { return cellWidth_; }

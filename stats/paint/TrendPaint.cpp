@@ -359,7 +359,7 @@ void PaintTrendFooter(QPainter& painter, const TTrendPaintInput& input, int32_t 
             QStringLiteral("冷热")};
         const int32_t markRow = TTrendLayout::StatisticRows - 1;
         // The sums' narrow cells show 理论次数 and 平均遗漏 shorter, to stay readable.
-        const bool narrow = layout.CellWidth() <= TTrendLayout::SumCellWidth;
+        const bool narrow = layout.Narrow();
         // One cell per category and row: the fitted fonts are found once per text length.
         TNumberWriter numbers(text, layout.CellWidth());
         TNumberWriter marksWriter(label, layout.CellWidth());
@@ -438,6 +438,27 @@ QString TTrendPaintInput::IssueText(int32_t drawIndex) const {
     static const TDrawRegister none;
     return QString::fromStdString(
         IssueLabel(Register != nullptr ? *Register : none, drawIndex, Draws.Count(), IssueBase));
+}
+
+int32_t TrendFooterTextWidth(const TTrendPaintInput& input) {
+    if (!input.Shape && input.Position == 0) return 0;
+    const TFooterColumns columns = FooterColumns(input);
+    const bool narrow = input.Layout().Narrow();
+    const QFontMetrics metrics(TextFont(input, false));
+    int32_t widest = 0;
+    for (size_t i = 0; i < columns.Count.size(); ++i) {
+        const QString texts[] = {
+            QString::number(columns.Count[i]),
+            narrow ? FormatShort(columns.Expected[i]) : FormatExpected(columns.Expected[i]),
+            narrow ? FormatShort(columns.Average[i])
+                   : QString::fromStdString(FormatAverage(columns.Average[i])),
+            QString::number(columns.MaxOmission[i]),
+            QString::number(columns.Streak[i]),
+            QString::number(columns.Current[i])};
+        for (const QString& text : texts)
+            widest = std::max(widest, static_cast<int32_t>(metrics.horizontalAdvance(text)));
+    }
+    return widest;
 }
 
 QString TrendRowToolTip(const TTrendPaintInput& input, int32_t row) {

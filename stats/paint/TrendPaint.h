@@ -37,7 +37,7 @@ struct TTrendPaintInput {
     QString IssueText(int32_t drawIndex) const;
 
     TTrendLayout Layout() const {
-        if (Shape) return TTrendLayout::Shape(Shape->Metric);
+        if (Shape) return TTrendLayout::Shape(Shape->Metric, Stats.Window.Length);
         return Position == 0 ? TTrendLayout::Sums() : TTrendLayout::Digits();
     }
 };
@@ -59,6 +59,10 @@ void PaintTrendFooter(QPainter& painter, const TTrendPaintInput& input, int32_t 
 // The tool tip of window row `row`: for a shape chart the issue, the draw and the metric's
 // category, with the roads of the draw for 012路; empty for the other charts.
 QString TrendRowToolTip(const TTrendPaintInput& input, int32_t row);
+
+// The width of the widest text of the summary rows under a position's or a shape's chart, in
+// the font they are painted in; the cells are at least this wide, so that no two run together.
+int32_t TrendFooterTextWidth(const TTrendPaintInput& input);
 
 // A picture holds the whole window up to this many rows.
 inline constexpr int32_t TrendPictureMaxRows = 500;

@@ -8,6 +8,7 @@
 #include "data/Error.h"
 #include "stats/paint/ShapeBarsPaint.h"
 #include "stats/paint/TrendPaint.h"
+#include "tests/support/RandomDraws.h"
 #include "view/paint/PaintBasics.h"
 
 namespace {
@@ -178,4 +179,25 @@ TEST_F(TrendPaint, SavesPngAndGifAndReportsAFolderThatIsMissing) {
     const QString badGif = folder.filePath("no/such/trend.gif");
     EXPECT_EQ(failureText(badGif),
               "保存为GIF文件失败. 错误代号 = 7 [File not Found] " + badGif.toStdString());
+}
+
+// 和值 and 前四和 have many columns: each still holds its widest number (counts, omissions, the
+// expected count with at most one decimal), for a short window and for the whole history, so
+// that the rows under the chart never run together.
+TEST_F(TrendPaint, SumShapeColumnsHoldTheirWidestNumbers) {
+    const auto history = RandomDraws(31, 2300);
+    for (TShapeMetricId id : {TShapeMetricId::Sum, TShapeMetricId::FrontSum}) {
+        const TShapeMetric metric(id);
+        for (int32_t window : {30, 100, 0}) {
+            const TTrendStats trend =
+                ComputeTrendStats(*history, LastDraws(history->Count(), window));
+            const TShapeMetricStats shape = ComputeShapeMetricStats(*history, trend.Window, metric);
+            const TOmissionTable categories(ShapeRowCategories(*history, trend.Window, metric),
+                                            metric.CategoryCount());
+            const TTrendPaintInput input{*history, trend,      categories, 0,
+                                         1,        SongFont(), QPalette(), &shape};
+            EXPECT_LE(TrendFooterTextWidth(input) + 2, input.Layout().CellWidth())
+                << metric.Name() << " " << window;
+        }
+    }
 }
