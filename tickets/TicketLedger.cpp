@@ -1,5 +1,7 @@
 #include "tickets/TicketLedger.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 
 #include "tickets/DrawIdentity.h"
@@ -93,6 +95,33 @@ TLedger BuildLedger(const std::vector<TBookTicket>& tickets, const TGameRules& r
     ledger.Total.CumulativeFixedNet = ledger.Total.FixedNet();
     ledger.Total.CumulativeExpectedNet = ledger.Total.ExpectedNet();
     return ledger;
+}
+
+std::string GroupedNumber(int64_t value) {
+    // The magnitude in unsigned arithmetic, so that the most negative value has one too.
+    const uint64_t magnitude =
+        value < 0 ? uint64_t{0} - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
+    const std::string digits = std::to_string(magnitude);
+    std::string text;
+    for (size_t i = 0; i < digits.size(); ++i) {
+        if (i > 0 && (digits.size() - i) % 3 == 0) text += ',';
+        text += digits[i];
+    }
+    return value < 0 ? "-" + text : text;
+}
+
+std::string ProbabilityText(double probability) {
+    if (!(probability > 0) || !std::isfinite(probability)) return "0%";
+    const double percent = probability * 100.0;
+    const int decimals = std::clamp(2 - static_cast<int>(std::floor(std::log10(percent))), 0, 15);
+    char text[64];
+    std::snprintf(text, sizeof text, "%.*f", decimals, percent);
+    std::string shown = text;
+    if (shown.find('.') != std::string::npos) {
+        while (shown.back() == '0') shown.pop_back();
+        if (shown.back() == '.') shown.pop_back();
+    }
+    return shown + "%";
 }
 
 namespace {

@@ -65,6 +65,12 @@ struct TLedger {
 TLedger BuildLedger(const std::vector<TBookTicket>& tickets, const TGameRules& rules,
                     const std::vector<TDrawMasks>& masks, const TFloatingAmounts& floating);
 
+// An amount or a count with thousands separators, as the windows show money: "4,999,992".
+std::string GroupedNumber(int64_t value);
+// A probability as a percentage of three significant digits, never in exponent form:
+// "0.00001%" (one in ten million), "0.018%", "12.5%".
+std::string ProbabilityText(double probability);
+
 // What the ledger shows for a net or a return that an untyped floating prize leaves open.
 inline constexpr const char* UnknownText = "未知";
 

@@ -13,11 +13,11 @@ QString Q(const std::string& text) {
 }
 
 TTableCell Number(int64_t value) {
-    return {QString::number(value), true, {}};
+    return {Q(GroupedNumber(value)), true, {}};
 }
 
 TTableCell Wins(int64_t count) {
-    return {QString::number(count), true, count > 0 ? WinColor : QColor()};
+    return {Q(GroupedNumber(count)), true, count > 0 ? WinColor : QColor()};
 }
 
 QString Unknown() {
@@ -36,7 +36,7 @@ TTableCell LedgerCell(const TLedgerLine& line, int tiers, int column) {
     if (column < 3 + tiers) return Wins(line.Wins[column - 3]);
     switch (column - 3 - tiers) {
         case 0:
-            return {QString::number(line.Prize) +
+            return {Q(GroupedNumber(line.Prize)) +
                         (line.PrizeUnknown ? QStringLiteral("+") + Unknown() : QString()),
                     true,
                     {}};
@@ -138,7 +138,7 @@ TCellTableModel* NewHistoryModel(const TTicketBook& book, const TShownBetHistory
                             false,
                             {}};
                 case 3:
-                    return {QString::number(rules.TierProbability(tier), 'g', 6), true, {}};
+                    return {Q(ProbabilityText(rules.TierProbability(tier))), true, {}};
                 default:
                     return {QString::number(
                                 rules.TierProbability(tier) * shown.Bets * history.Draws, 'f', 2),

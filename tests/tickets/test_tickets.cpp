@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <random>
 #include <string>
 #include <vector>
@@ -299,4 +300,18 @@ TEST(TicketLedger, HistoryOfOneBetAndDrawIdentity) {
     EXPECT_THROW(DrawRowOfIssue(*draws, known, std::to_string(first + 2)), TError);
     EXPECT_EQ(IssueOfDrawRow(*draws, known, 4), "2025003");
     EXPECT_EQ(IssueOfDrawRow(*draws, known, 5), "2025004");
+}
+
+// Money with thousands separators and probabilities without exponents, as the windows show them.
+TEST(TicketLedger, GroupedNumbersAndProbabilityTexts) {
+    EXPECT_EQ(GroupedNumber(0), "0");
+    EXPECT_EQ(GroupedNumber(999), "999");
+    EXPECT_EQ(GroupedNumber(4999992), "4,999,992");
+    EXPECT_EQ(GroupedNumber(-1000), "-1,000");
+    EXPECT_EQ(GroupedNumber(INT64_MIN), "-9,223,372,036,854,775,808");
+    EXPECT_EQ(ProbabilityText(1e-7), "0.00001%");
+    EXPECT_EQ(ProbabilityText(1.8e-4), "0.018%");
+    EXPECT_EQ(ProbabilityText(0.125), "12.5%");
+    EXPECT_EQ(ProbabilityText(1.0), "100%");
+    EXPECT_EQ(ProbabilityText(0.0), "0%");
 }
