@@ -19,6 +19,7 @@
 #include "reduce/ui/ConditionEditor.h"
 #include "reduce/ui/ReduceChartView.h"
 #include "search/Gui2RegMgr.h"
+#include "tickets/TicketLedger.h"
 #include "ui/BackgroundJob.h"
 #include "ui/DocumentFeed.h"
 #include "ui/PastCheckPanel.h"
@@ -236,10 +237,10 @@ void TReduceForm::Recount() {
                 ResultLbl->setText(QStringLiteral("条件没有留下任何号码。"));
             } else {
                 const double share = static_cast<double>(outcome.Kept) / ReduceCandidateCount;
-                ResultLbl->setText(
-                    QStringLiteral("保留 %1 注，金额 %2 元，占全部号码的 %3%。")
-                        .arg(Number(outcome.Kept), Number(outcome.Kept * ReduceBetPrice))
-                        .arg(share * 100, 0, 'g', 4));
+                ResultLbl->setText(QStringLiteral("保留 %1 注，金额 %2 元，占全部号码的 %3。")
+                                       .arg(Number(outcome.Kept),
+                                            Number(outcome.Kept * ReduceBetPrice),
+                                            QString::fromStdString(ProbabilityText(share))));
             }
             emit Counted();
         },

@@ -52,6 +52,7 @@ class TestReduceWindow : public QObject {
         QCOMPARE(form_->Editor->ConditionList->item(0)->text(), QStringLiteral("定位 C 47"));
         QTRY_COMPARE_WITH_TIMEOUT(form_->KeptCount(), std::optional<int64_t>(2'000'000), 20000);
         QVERIFY(form_->ResultLbl->text().contains(QStringLiteral("4,000,000 元")));
+        QVERIFY(form_->ResultLbl->text().endsWith(QStringLiteral("占全部号码的 20%。")));
 
         // Editing the selected condition changes it at once.
         form_->Editor->DigitBts[7]->setChecked(false);
