@@ -1,15 +1,16 @@
 #pragma once
 
-#include <QAbstractTableModel>
 #include <QStringList>
+#include <memory>
 #include <string>
 #include <vector>
 
-// A read-only table of texts the core made (a window's table rows): the one model of the
-// tables whose rows come from the core, shown in a QTableView. Replacing the rows resets the
-// view when their number changes and repaints the cells otherwise, so a table that follows a
-// running job keeps its scroll position.
-class TTextTableModel : public QAbstractTableModel {
+#include "ui/CellTableModel.h"
+
+// A TCellTableModel over rows of texts the core made whole (a window's table rows, an import
+// preview): SetRows replaces them, resetting the view when their number changes and repainting
+// the cells otherwise, so a table that follows a running job keeps its scroll position.
+class TTextTableModel : public TCellTableModel {
     Q_OBJECT
 
   public:
@@ -19,12 +20,10 @@ class TTextTableModel : public QAbstractTableModel {
     // The text of one cell (empty outside the rows).
     QString Text(int row, int column) const;
 
-    int rowCount(const QModelIndex& parent = {}) const override;
-    int columnCount(const QModelIndex& parent = {}) const override;
-    QVariant data(const QModelIndex& index, int role) const override;
-    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
-
   private:
-    QStringList headers_;
-    std::vector<std::vector<std::string>> rows_;
+    using TRows = std::vector<std::vector<std::string>>;
+    // The rows are made before the base, whose row count reads them at once.
+    TTextTableModel(std::shared_ptr<TRows> rows, QStringList headers, QObject* parent);
+
+    std::shared_ptr<TRows> rows_;
 };
