@@ -353,10 +353,10 @@ void TReducePlan::AddPatternTables() {
             AddTable(std::move(table), true);
         };
         if (groups.size() >= 2 && cells <= MergedPatternCells) {
-            countHits(groups, [read](const TShapeDraw& d, int32_t from, int32_t to) {
+            countHits(groups, [mask = read](const TShapeDraw& d, int32_t from, int32_t to) {
                 uint32_t key = 0;
                 for (int32_t p = from; p < to; ++p)
-                    if ((read >> p) & 1u) key = key * 10 + d[static_cast<size_t>(p)];
+                    if ((mask >> p) & 1u) key = key * 10 + d[static_cast<size_t>(p)];
                 return key;
             });
         } else {

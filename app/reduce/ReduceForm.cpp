@@ -313,7 +313,7 @@ void TReduceForm::ExportBtClick() {
     if (path.isEmpty()) return;
     TBetsRequest request;
     request.Path = path.toStdString();
-    WithBets(std::move(request), [this, path](TBetsOutcome outcome) {
+    WithBets(std::move(request), [this, path](const TBetsOutcome& outcome) {
         prompts_.ShowMessage(
             this, QStringLiteral("已导出 %1 注到 %2。").arg(Number(outcome.Chosen), path));
     });
@@ -330,7 +330,7 @@ void TReduceForm::SendBtClick() {
         request.Sample = static_cast<size_t>(SampleSe->value());
         request.Seed = std::random_device{}();
     }
-    WithBets(std::move(request), [this](TBetsOutcome outcome) {
+    WithBets(std::move(request), [this](const TBetsOutcome& outcome) {
         const int64_t all = outcome.Kept;
         QString said = QStringLiteral("已把全部 %1 注发送到投注。").arg(Number(all));
         QString source = QStringLiteral("缩水选号");
@@ -401,8 +401,8 @@ void TReduceForm::CheckBtClick() {
         [job = std::move(job)](TJobControl& control, const auto& news) {
             return RunReduceCheck(job, control, news);
         },
-        [this](std::vector<TReduceCheckRow> fresh) {
-            for (TReduceCheckRow& row : fresh) checkRows_.push_back(row);
+        [this](const std::vector<TReduceCheckRow>& fresh) {
+            for (const TReduceCheckRow& row : fresh) checkRows_.push_back(row);
             ShowChart();
         },
         [this](TReduceCheckResult result) { CheckEnded(std::move(result)); });
