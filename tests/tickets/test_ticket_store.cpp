@@ -1,6 +1,11 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <chrono>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -89,4 +94,79 @@ TEST(TicketStore, ADamagedBookIsMovedAsideNeverOverwritten) {
     EXPECT_EQ(sqlite3_column_int(count, 0), 2);
     sqlite3_finalize(count);
     sqlite3_close(db);
+}
+
+// Another program in the middle of a long change: a short wait gives up and says the book is
+// busy, the normal wait outlasts the change; neither moves the book aside, and the other
+// program's change lands.
+TEST(TicketStore, ABusyBookIsWaitedForAndNeverMovedAside) {
+    const std::string path = TempFolder("ticket_store_busy") + "/work.gtmq.tickets.db";
+    TTicketStore(path).Add(SomeTickets());
+    int ready[2], go[2];
+    ASSERT_EQ(pipe(ready), 0);
+    ASSERT_EQ(pipe(go), 0);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        sqlite3* db = nullptr;
+        char byte = 0;
+        const bool holding =
+            sqlite3_open(path.c_str(), &db) == SQLITE_OK &&
+            sqlite3_exec(db, "BEGIN EXCLUSIVE; DELETE FROM tickets WHERE first_row = 10", nullptr,
+                         nullptr, nullptr) == SQLITE_OK &&
+            write(ready[1], "r", 1) == 1 && read(go[0], &byte, 1) == 1;
+        usleep(2'500'000);  // longer than the wait of earlier versions
+        const bool committed =
+            holding && sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK;
+        _exit(committed ? 0 : 1);
+    }
+    char byte = 0;
+    ASSERT_EQ(read(ready[0], &byte, 1), 1);
+    try {
+        TTicketStore impatient(path, std::chrono::milliseconds(100));
+        ADD_FAILURE() << "opened a book another program is writing";
+    } catch (const TError& e) {
+        EXPECT_NE(std::string(e.what()).find("正被另一程序使用"), std::string::npos) << e.what();
+    }
+    EXPECT_FALSE(std::filesystem::exists(path + ".bak"));
+    ASSERT_EQ(write(go[1], "g", 1), 1);
+    const TTicketStore patient(path);
+    EXPECT_TRUE(patient.AsideMessage().empty());
+    const std::vector<TStoredTicket> left = patient.Tickets();
+    ASSERT_EQ(left.size(), 1u);
+    EXPECT_EQ(left[0].FirstRow, 11);
+    int status = -1;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the other program's commit";
+    EXPECT_FALSE(std::filesystem::exists(path + ".bak"));
+}
+
+// A book that cannot be opened or written for a reason other than damage is refused with the
+// reason and left as it is. Root reads every file, so a folder in the book's place stands for
+// an unreadable book there; other users check the permissions themselves too.
+TEST(TicketStore, AnUnreadableOrReadOnlyBookIsLeftAlone) {
+    const std::string path = TempFolder("ticket_store_denied") + "/work.gtmq.tickets.db";
+    const auto refusal = [&] {
+        try {
+            TTicketStore store(path);
+            store.Add(SomeTickets());
+        } catch (const TError& e) {
+            return std::string(e.what());
+        }
+        return std::string("(opened and written)");
+    };
+    std::filesystem::create_directory(path);
+    EXPECT_NE(refusal().find("权限"), std::string::npos) << refusal();
+    EXPECT_TRUE(std::filesystem::is_directory(path));
+    EXPECT_FALSE(std::filesystem::exists(path + ".bak"));
+    if (geteuid() == 0) return;
+    std::filesystem::remove(path);
+    TTicketStore(path).Add(SomeTickets());
+    for (const mode_t mode : {0000, 0444}) {
+        ASSERT_EQ(chmod(path.c_str(), mode), 0);
+        EXPECT_NE(refusal().find("权限"), std::string::npos) << refusal();
+        EXPECT_FALSE(std::filesystem::exists(path + ".bak"));
+    }
+    ASSERT_EQ(chmod(path.c_str(), 0644), 0);
+    EXPECT_EQ(TTicketStore(path).Tickets().size(), 2u);
 }

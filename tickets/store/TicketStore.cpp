@@ -30,12 +30,49 @@ CREATE TABLE floating_prizes(
 PRAGMA user_version = 1;
 )sql";
 
+// A failure of the database with SQLite's primary result code, so that opening can tell a
+// damaged book (moved aside) from one that is busy or may not be written (left alone).
+class TStoreError : public TError {
+  public:
+    TStoreError(const std::string& message, int code) : TError(message), Code(code) {}
+    int Code;
+};
+
+bool IsDamage(int code) {
+    return code == SQLITE_CORRUPT || code == SQLITE_NOTADB;
+}
+
+// The reason of a failure as the player reads it, with SQLite's own words after it.
+std::string ReasonText(int code, const std::string& detail) {
+    switch (code) {
+        case SQLITE_BUSY:
+        case SQLITE_LOCKED:
+            return "票据库正被另一程序使用，请等它完成后再试（" + detail + "）";
+        case SQLITE_READONLY:
+        case SQLITE_PERM:
+        case SQLITE_AUTH:
+        case SQLITE_CANTOPEN:
+            return "票据库文件无法打开或不允许写入，请检查它的权限（" + detail + "）";
+        case SQLITE_FULL:
+            return "磁盘已满（" + detail + "）";
+        case SQLITE_CORRUPT:
+        case SQLITE_NOTADB:
+            return "票据库已损坏（" + detail + "）";
+        default:
+            return "票据库无法读写（" + detail + "）";
+    }
+}
+
+[[noreturn]] void ThrowStoreError(sqlite3* db) {
+    const int code = sqlite3_errcode(db) & 0xff;
+    throw TStoreError(ReasonText(code, sqlite3_errmsg(db)), code);
+}
+
 // A prepared statement, finalized on every path.
 class TStatement {
   public:
     TStatement(sqlite3* db, const char* sql) : db_(db) {
-        if (sqlite3_prepare_v2(db, sql, -1, &statement_, nullptr) != SQLITE_OK)
-            throw TError(std::string("票据库无法读写：") + sqlite3_errmsg(db));
+        if (sqlite3_prepare_v2(db, sql, -1, &statement_, nullptr) != SQLITE_OK) ThrowStoreError(db);
     }
     ~TStatement() { sqlite3_finalize(statement_); }
     TStatement(const TStatement&) = delete;
@@ -51,7 +88,7 @@ class TStatement {
         const int status = sqlite3_step(statement_);
         if (status == SQLITE_ROW) return true;
         if (status == SQLITE_DONE) return false;
-        throw TError(std::string("票据库无法读写：") + sqlite3_errmsg(db_));
+        ThrowStoreError(db_);
     }
     void Reset() {
         sqlite3_reset(statement_);
@@ -68,12 +105,6 @@ class TStatement {
   private:
     sqlite3* db_;
     sqlite3_stmt* statement_ = nullptr;
-};
-
-// A book of a newer program: refused, and left where it is.
-class TNewerBookError : public TError {
-  public:
-    using TError::TError;
 };
 
 // File names are UTF-8 (SQLite takes them so on every system); the wide path on Windows.
@@ -100,23 +131,23 @@ std::string TTicketStore::PathBeside(const std::string& documentPath) {
     return documentPath + ".tickets.db";
 }
 
-TTicketStore::TTicketStore(const std::string& path) : path_(path) {
+TTicketStore::TTicketStore(const std::string& path, std::chrono::milliseconds busyWait)
+    : path_(path), busyWait_(busyWait) {
     try {
         Open();
         return;
-    } catch (const TNewerBookError&) {
-        throw;
-    } catch (const TError& e) {
-        if (db_) sqlite3_close(db_);
-        db_ = nullptr;
-        if (!FileExists(path_)) throw;
+    } catch (const TStoreError& e) {
+        // Only a book that is damaged goes aside: a busy, locked or unreadable one is the
+        // player's, and another program may be writing it right now.
+        if (!IsDamage(e.Code) || !FileExists(path_))
+            throw TError(path_ + "：" + e.what() + "。票据库没有改动。");
         const std::string aside = FreeAsideName(path_);
         if (!Rename(path_, aside))
             throw TError("票据库" + path_ + "已损坏，也无法移到一旁：" + e.what());
         // The journal of the damaged file belongs to it.
         Rename(path_ + "-journal", aside + "-journal");
-        asideMessage_ = "票据库" + path_ + "无法打开或已损坏（" + e.what() + "），已移到" + aside +
-                        "保存，并新建了一个空的票据库。";
+        asideMessage_ =
+            path_ + "：" + e.what() + "，已移到" + aside + "保存，并新建了一个空的票据库。";
     }
     Open();
 }
@@ -126,23 +157,32 @@ TTicketStore::~TTicketStore() {
 }
 
 void TTicketStore::Execute(const char* sql) const {
-    char* error = nullptr;
-    if (sqlite3_exec(db_, sql, nullptr, nullptr, &error) != SQLITE_OK) {
-        const std::string message = error ? error : sqlite3_errmsg(db_);
-        sqlite3_free(error);
-        throw TError("票据库无法读写：" + message);
-    }
+    if (sqlite3_exec(db_, sql, nullptr, nullptr, nullptr) != SQLITE_OK) ThrowStoreError(db_);
 }
 
 void TTicketStore::Open() {
+    try {
+        OpenDatabase();
+    } catch (...) {
+        sqlite3_close(db_);
+        db_ = nullptr;
+        throw;
+    }
+}
+
+void TTicketStore::OpenDatabase() {
     if (sqlite3_open_v2(path_.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) !=
-        SQLITE_OK)
-        throw TError(db_ ? sqlite3_errmsg(db_) : "out of memory");
-    sqlite3_busy_timeout(db_, 2000);
+        SQLITE_OK) {
+        if (!db_) throw TStoreError(ReasonText(SQLITE_NOMEM, "out of memory"), SQLITE_NOMEM);
+        ThrowStoreError(db_);
+    }
+    // Another program's change is waited for, up to busyWait_.
+    sqlite3_busy_timeout(db_, static_cast<int>(busyWait_.count()));
     Execute("PRAGMA synchronous = FULL");
     {
         TStatement check(db_, "PRAGMA integrity_check");
-        if (!check.Step() || check.Text(0) != "ok") throw TError("完整性检查未通过");
+        if (!check.Step() || check.Text(0) != "ok")
+            throw TStoreError(ReasonText(SQLITE_CORRUPT, "完整性检查未通过"), SQLITE_CORRUPT);
     }
     int64_t version = 0;
     {
@@ -150,15 +190,14 @@ void TTicketStore::Open() {
         if (read.Step()) version = read.Int(0);
     }
     if (version > TicketStoreSchemaVersion) {
-        sqlite3_close(db_);
-        db_ = nullptr;
         // Kept as it is: a newer program's book is not damaged.
-        throw TNewerBookError("票据库" + path_ + "由较新版本的程序建立（版本" +
-                              std::to_string(version) + "），无法打开");
+        throw TError("票据库" + path_ + "由较新版本的程序建立（版本" + std::to_string(version) +
+                     "），无法打开");
     }
     if (version == 0) {
         TStatement tables(db_, "SELECT count(*) FROM sqlite_master");
-        if (tables.Step() && tables.Int(0) != 0) throw TError("不是票据库");
+        if (tables.Step() && tables.Int(0) != 0)
+            throw TStoreError(ReasonText(SQLITE_NOTADB, "不是票据库"), SQLITE_NOTADB);
         InTransaction([&] { Execute(Schema); });
     }
     // Every stored ticket must read back.

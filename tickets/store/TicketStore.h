@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -10,11 +11,15 @@
 struct sqlite3;
 
 // The ticket book on disk: an SQLite database beside the work document. Every change is one
-// transaction, so a crash loses nothing that was confirmed. A file that cannot be opened or
-// fails its integrity check is moved aside as "<name>.bak" (never overwritten) and a new book
-// is started; AsideMessage() says so. The schema is in docs/ARCHITECTURE.md.
+// transaction, so a crash loses nothing that was confirmed. A file that SQLite finds damaged or
+// that fails its integrity check is moved aside as "<name>.bak" (never overwritten) and a new
+// book is started; AsideMessage() says so. A book another program is writing is waited for; one
+// still busy after the wait, or one that may not be read or written, is refused with the reason
+// and left as it is. The schema is in docs/ARCHITECTURE.md.
 
 inline constexpr int32_t TicketStoreSchemaVersion = 1;
+// How long a change or the opening waits for another program's change to the book.
+inline constexpr std::chrono::milliseconds TicketStoreBusyWait{10'000};
 
 class TTicketStore final : public TTicketStorage {
   public:
@@ -22,8 +27,10 @@ class TTicketStore final : public TTicketStorage {
     static std::string PathBeside(const std::string& documentPath);
 
     // Opens the book at path, or makes a new one. Throws TError when neither works (a folder
-    // that cannot be written) or when the book is of a newer program.
-    explicit TTicketStore(const std::string& path);
+    // that cannot be written), when the book is busy or unreadable, or when it is of a newer
+    // program.
+    explicit TTicketStore(const std::string& path,
+                          std::chrono::milliseconds busyWait = TicketStoreBusyWait);
     ~TTicketStore() override;
     TTicketStore(const TTicketStore&) = delete;
     TTicketStore& operator=(const TTicketStore&) = delete;
@@ -41,12 +48,15 @@ class TTicketStore final : public TTicketStorage {
     void SetFloatingAmount(int32_t row, int32_t tier, std::optional<int64_t> amount) override;
 
   private:
+    // Opens the database; on failure it is closed again.
     void Open();
+    void OpenDatabase();
     void Execute(const char* sql) const;
     template <typename Work>
     void InTransaction(Work&& work);
 
     std::string path_;
+    std::chrono::milliseconds busyWait_;
     std::string asideMessage_;
     sqlite3* db_ = nullptr;
 };
