@@ -86,6 +86,16 @@ std::string TTicketBook::AsideMessage() const {
     return storage_ ? storage_->AsideMessage() : std::string();
 }
 
+std::string TTicketBook::UnreadableMessage() const {
+    if (!storage_ || storage_->Unreadable().empty()) return {};
+    const std::vector<std::string>& lines = storage_->Unreadable();
+    std::string message = "票据库里有" + std::to_string(lines.size()) +
+                          "张票据无法读取，没有列出（它们仍留在票据库里），其余票据照常：";
+    for (size_t i = 0; i < lines.size() && i < ImportFaultsShown; ++i) message += "\r\n" + lines[i];
+    if (lines.size() > ImportFaultsShown) message += "\r\n……";
+    return message;
+}
+
 TTicketStorage& TTicketBook::Storage() {
     Open();
     return *storage_;
@@ -95,11 +105,15 @@ void TTicketBook::Reload() {
     ++revision_;
     try {
         tickets_ = Storage().Tickets();
+        storedRows_.clear();
+        for (const TStoredTicket& stored : tickets_) storedRows_.push_back(stored.FirstRow);
         floating_ = storage_->FloatingAmounts();
     } catch (const TError&) {
+        storedRows_.resize(tickets_.size());
         Recount();
         throw;
     }
+    KeyByIssue();
     Recount();
 }
 
@@ -109,11 +123,64 @@ void TTicketBook::DrawsChanged() {
     Recount();
 }
 
+void TTicketBook::KeyByIssue() {
+    std::vector<TStoredTicket> keyed;
+    std::vector<size_t> indexes;
+    for (size_t i = 0; i < tickets_.size(); ++i) {
+        if (!tickets_[i].FirstIssue.empty()) continue;
+        std::string issue = KnownIssueOfRow(draws_, register_, storedRows_[i]);
+        if (issue.empty()) continue;
+        keyed.push_back(AsStored(i));
+        keyed.back().FirstIssue = std::move(issue);
+        indexes.push_back(i);
+    }
+    if (keyed.empty()) return;
+    try {
+        storage_->Replace(keyed);
+    } catch (const TError&) {
+        // A book that cannot be written (read-only, busy) is keyed again at the next reading.
+    }
+    for (size_t k = 0; k < keyed.size(); ++k) tickets_[indexes[k]].FirstIssue = keyed[k].FirstIssue;
+}
+
+void TTicketBook::PlaceTickets() {
+    const TIssueRows rows(draws_, register_);
+    // Without a register (lost, or never made) every ticket stays at the row it was stored at.
+    const bool known = register_.Known();
+    for (size_t i = 0; i < tickets_.size(); ++i) {
+        TStoredTicket& stored = tickets_[i];
+        stored.FirstRow =
+            stored.FirstIssue.empty() || !known ? storedRows_[i] : rows.RowOf(stored.FirstIssue);
+    }
+}
+
+TStoredTicket TTicketBook::AsStored(size_t index) const {
+    TStoredTicket stored = tickets_.at(index);
+    stored.FirstRow = storedRows_.at(index);
+    return stored;
+}
+
+TError TTicketBook::GoneError(std::string_view what, int64_t id) {
+    std::string message = std::string(what) + "\r\n该票已不存在（可能已被另一程序删除）";
+    const auto gone = std::find_if(tickets_.begin(), tickets_.end(),
+                                   [&](const TStoredTicket& s) { return s.Id == id; });
+    if (gone != tickets_.end()) message += "：" + TicketText(gone->Ticket);
+    try {
+        Reload();
+    } catch (const TError& e) {
+        message += std::string("\r\n") + e.what();
+    }
+    return TError(message);
+}
+
 void TTicketBook::Recount() {
+    PlaceTickets();
     masks_ = DrawMasksOf(draws_);
     std::vector<TBookTicket> book;
     book.reserve(tickets_.size());
-    for (const TStoredTicket& stored : tickets_) book.push_back({stored.Ticket, stored.FirstRow});
+    // A ticket whose draw is no longer in the list counts as not drawn yet.
+    for (const TStoredTicket& stored : tickets_)
+        book.push_back({stored.Ticket, stored.FirstRow < 0 ? draws_.Count() : stored.FirstRow});
     ledger_ = BuildLedger(book, rules_, masks_, floating_);
 }
 
@@ -125,6 +192,10 @@ TStoredTicket TTicketBook::Place(const TTicket& ticket, std::string source) cons
     TStoredTicket stored;
     stored.Ticket = ticket;
     stored.FirstRow = FirstRowOf(ticket);
+    if (!KnownIssueOfRow(draws_, register_, stored.FirstRow).empty())
+        stored.FirstIssue = ticket.Issue.empty()
+                                ? IssueOfDrawRow(draws_, register_, stored.FirstRow)
+                                : ticket.Issue;
     stored.Source = std::move(source);
     return stored;
 }
@@ -207,14 +278,22 @@ void TTicketBook::Edit(int64_t id, std::string_view text) {
     TTicketStorage& storage = Storage();
     const auto old = std::find_if(tickets_.begin(), tickets_.end(),
                                   [&](const TStoredTicket& s) { return s.Id == id; });
-    if (old == tickets_.end()) return;
-    TStoredTicket changed = Place(ParseTicket(TrimBlanksOf(text)), old->Source);
-    changed.Id = old->Id;
+    if (old == tickets_.end()) throw GoneError("票据没有修改：", id);
+    const TStoredTicket before = AsStored(static_cast<size_t>(old - tickets_.begin()));
+    TStoredTicket changed = Place(ParseTicket(TrimBlanksOf(text)), before.Source);
+    changed.Id = id;
     // A ticket without a 期号 keeps the draw it was entered for.
-    if (changed.Ticket.Issue.empty()) changed.FirstRow = old->FirstRow;
+    if (changed.Ticket.Issue.empty()) {
+        changed.FirstRow = before.FirstRow;
+        changed.FirstIssue = before.FirstIssue;
+    }
+    try {
+        storage.Replace({changed});
+    } catch (const TTicketGoneError& e) {
+        throw GoneError("票据没有修改：", e.Id);
+    }
     TTicketUndoStep step;
-    step.ReplacedTickets = {*old};
-    storage.Replace(changed);
+    step.ReplacedTickets = {before};
     undo_.push_back(std::move(step));
     Reload();
 }
@@ -224,10 +303,12 @@ void TTicketBook::Remove(const std::vector<int64_t>& ids) {
     TTicketStorage& storage = Storage();
     TTicketUndoStep step;
     const std::set<int64_t> chosen(ids.begin(), ids.end());
-    for (const TStoredTicket& stored : tickets_)
-        if (chosen.count(stored.Id)) step.RemovedTickets.push_back(stored);
+    for (size_t i = 0; i < tickets_.size(); ++i)
+        if (chosen.count(tickets_[i].Id)) step.RemovedTickets.push_back(AsStored(i));
     try {
         storage.Remove(ids);
+    } catch (const TTicketGoneError& e) {
+        throw GoneError("票据没有删除：", e.Id);
     } catch (const TError& e) {
         throw TError(std::string("票据没有删除：\r\n") + e.what());
     }
@@ -242,7 +323,13 @@ void TTicketBook::Undo() {
     try {
         if (!step.AddedIds.empty()) storage.Remove(step.AddedIds);
         if (!step.RemovedTickets.empty()) storage.Add(step.RemovedTickets);
-        for (const TStoredTicket& stored : step.ReplacedTickets) storage.Replace(stored);
+        if (!step.ReplacedTickets.empty()) storage.Replace(step.ReplacedTickets);
+    } catch (const TTicketGoneError& e) {
+        // This step can never be taken back: it goes, the steps before it stay.
+        const int64_t id = e.Id;
+        TError gone = GoneError("无法撤销：", id);
+        undo_.pop_back();
+        throw gone;
     } catch (const TError& e) {
         throw TError(std::string("无法撤销：\r\n") + e.what());
     }
@@ -290,7 +377,8 @@ std::string TTicketBook::ExportText() const {
     for (const TStoredTicket& stored : tickets_) {
         TTicket ticket = stored.Ticket;
         // A ticket for the coming draw is written with the 期号 it was entered for.
-        if (ticket.Issue.empty()) ticket.Issue = IssueText(stored.FirstRow);
+        if (ticket.Issue.empty())
+            ticket.Issue = stored.FirstRow < 0 ? stored.FirstIssue : IssueText(stored.FirstRow);
         tickets.push_back(ticket);
     }
     return WriteTicketLines(tickets);
@@ -318,14 +406,19 @@ TTicketRow TTicketBook::Row(size_t index) const {
     const TStoredTicket& stored = tickets_.at(index);
     const TTicket& t = stored.Ticket;
     TTicketRow row;
-    row.Issues = IssueText(stored.FirstRow);
-    if (t.DrawCount > 1) row.Issues += "–" + IssueText(stored.FirstRow + t.DrawCount - 1);
+    row.Issues = stored.FirstRow < 0 ? stored.FirstIssue : IssueText(stored.FirstRow);
+    if (t.DrawCount > 1 && stored.FirstRow >= 0)
+        row.Issues += "–" + IssueText(stored.FirstRow + t.DrawCount - 1);
     row.Numbers = NumbersText(t.Sets);
     row.Kind = t.IsSingle() ? "单式" : "复式";
     row.Bets = t.Bets();
     row.Multiple = t.Multiple;
     row.Amount = rules_.Price * t.Bets() * t.Multiple * t.DrawCount;
     row.Source = stored.Source;
+    if (stored.FirstRow < 0) {
+        row.Result = "开奖数据里没有这一期";
+        return row;
+    }
     std::vector<std::string> parts;
     int32_t pending = 0, drawn = 0;
     for (const TTicketDrawResult& result :

@@ -65,12 +65,17 @@ class TTicketBook {
     bool IsOpen() const { return storage_ != nullptr; }
     // Empty, or where a damaged book was moved when it was opened.
     std::string AsideMessage() const;
+    // Empty, or which stored tickets could not be read (left out of the list, kept as they
+    // are in the storage).
+    std::string UnreadableMessage() const;
     // Reads the tickets and the floating amounts again.
     void Reload();
     // The draws changed: the results and the ledger follow.
     void DrawsChanged();
 
     const TGameRules& Rules() const { return rules_; }
+    // The tickets, each FirstRow the row its FirstIssue names in the draws as they are now
+    // (-1: a 期号 the register no longer holds); those without a FirstIssue keep their row.
     const std::vector<TStoredTicket>& Tickets() const { return tickets_; }
     const TLedger& Ledger() const { return ledger_; }
     bool CanUndo() const { return !undo_.empty(); }
@@ -81,6 +86,8 @@ class TTicketBook {
     // Which draw a ticket belongs to: its 期号's row, or without one the coming draw. Throws
     // "期号…不存在".
     int32_t FirstRowOf(const TTicket& ticket) const;
+    // The ticket with its draw: the row, and the 期号 that keeps it there when the draws are
+    // edited (the typed one, or the coming draw's) where the register knows 期号.
     TStoredTicket Place(const TTicket& ticket, std::string source) const;
     // The 期号 shown for a row.
     std::string IssueText(int32_t row) const;
@@ -94,6 +101,8 @@ class TTicketBook {
     // Adds the tickets (those without a 期号 to the coming draw); false when there are none.
     bool AddTickets(const std::vector<TTicket>& tickets, std::string_view source);
     // Replaces the ticket of id with the typed text; a ticket without a 期号 keeps its draw.
+    // Edit, Remove and Undo of a ticket another program deleted change nothing, read the book
+    // again and say that it is gone.
     void Edit(int64_t id, std::string_view text);
     void Remove(const std::vector<int64_t>& ids);
     void Undo();
@@ -122,13 +131,22 @@ class TTicketBook {
     std::vector<TStoredTicket> CheckLines(std::string_view text, std::string_view where,
                                           std::string_view source) const;
     void Recount();
-
+    // Gives the tickets placed by row alone the 期号 the register knows for that row (books of
+    // earlier versions, documents that had no register yet), stored in one change.
+    void KeyByIssue();
+    // Each ticket's row in the draws as they are now.
+    void PlaceTickets();
+    // The ticket at index as stored (its row as stored, not as placed).
+    TStoredTicket AsStored(size_t index) const;
+    // "该票已不存在…" naming the ticket of the id, then the book read again.
+    TError GoneError(std::string_view what, int64_t id);
     const TCodes& draws_;
     const TDrawRegister& register_;
     TGameRules rules_;
     TOpener opener_;
     std::unique_ptr<TTicketStorage> storage_;
     std::vector<TStoredTicket> tickets_;
+    std::vector<int32_t> storedRows_;  // per ticket, the row the storage holds
     TFloatingAmounts floating_;
     std::vector<TDrawMasks> masks_;
     TLedger ledger_;

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "data/Error.h"
 #include "tickets/Ticket.h"
 #include "tickets/TicketLedger.h"
 
@@ -17,7 +18,17 @@ struct TStoredTicket {
     TTicket Ticket;
     int32_t FirstRow = 0;  // the row of the first draw it covers
     std::string Source;    // "输入", "导入", "缩水"…
+    // The 期号 of that draw; empty where the document knows no 期号 (placed by FirstRow).
+    std::string FirstIssue;
     bool operator==(const TStoredTicket&) const = default;
+};
+
+// A change that names a ticket no longer stored (another program deleted it).
+class TTicketGoneError : public TError {
+  public:
+    explicit TTicketGoneError(int64_t id)
+        : TError("第" + std::to_string(id) + "张票据已不存在"), Id(id) {}
+    int64_t Id;
 };
 
 class TTicketStorage {
@@ -28,10 +39,15 @@ class TTicketStorage {
     virtual const std::string& AsideMessage() const = 0;
     // Every change throws TError with the reason and leaves the storage as it was.
     virtual std::vector<TStoredTicket> Tickets() const = 0;
-    // Adds the tickets at once; those with an Id keep it (an undone delete). Returns the ids.
+    // What the last Tickets() left out: one line per stored ticket that cannot be read.
+    virtual const std::vector<std::string>& Unreadable() const = 0;
+    // Adds the tickets at once; those with an Id keep it (an undone delete). Returns the ids,
+    // which are never those of an earlier ticket.
     virtual std::vector<int64_t> Add(const std::vector<TStoredTicket>& tickets) = 0;
+    // Removes or replaces every one at once; TTicketGoneError, and nothing changed, when one
+    // of them is no longer stored.
     virtual void Remove(const std::vector<int64_t>& ids) = 0;
-    virtual void Replace(const TStoredTicket& ticket) = 0;
+    virtual void Replace(const std::vector<TStoredTicket>& tickets) = 0;
     virtual TFloatingAmounts FloatingAmounts() const = 0;
     // Sets (or with none, clears) the amount per bet of a floating tier at a draw.
     virtual void SetFloatingAmount(int32_t row, int32_t tier, std::optional<int64_t> amount) = 0;

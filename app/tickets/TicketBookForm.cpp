@@ -236,6 +236,7 @@ bool TTicketBookForm::EnsureStore() {
     if (book_.IsOpen()) return true;
     Change([this] { book_.Open(); });
     if (!book_.AsideMessage().empty()) ShowError(Q(book_.AsideMessage()));
+    if (!book_.UnreadableMessage().empty()) ShowError(Q(book_.UnreadableMessage()));
     return book_.IsOpen();
 }
 

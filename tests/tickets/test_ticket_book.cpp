@@ -17,13 +17,15 @@
 
 namespace {
 
-// The book's storage in memory, with the database's rules: ids count up from the highest one,
-// a given id is kept, a clash refuses the whole change. failing makes every change throw.
+// The book's storage in memory, with the database's rules: ids count up and are never handed
+// out again, a given id is kept, a clash or a gone ticket refuses the whole change. failing
+// makes every change throw.
 class TMemoryStorage final : public TTicketStorage {
   public:
     bool Failing = false;
 
     const std::string& AsideMessage() const override { return aside_; }
+    const std::vector<std::string>& Unreadable() const override { return unreadable_; }
     std::vector<TStoredTicket> Tickets() const override {
         std::vector<TStoredTicket> list;
         for (const auto& [id, ticket] : tickets_) list.push_back(ticket);
@@ -35,21 +37,28 @@ class TMemoryStorage final : public TTicketStorage {
         Check();
         std::map<int64_t, TStoredTicket> next = tickets_;
         std::vector<int64_t> ids;
+        int64_t last = lastId_;
         for (TStoredTicket ticket : tickets) {
-            if (ticket.Id == 0) ticket.Id = next.empty() ? 1 : next.rbegin()->first + 1;
+            if (ticket.Id == 0) ticket.Id = last + 1;
+            last = std::max(last, ticket.Id);
             if (!next.emplace(ticket.Id, ticket).second) throw TError("UNIQUE constraint failed");
             ids.push_back(ticket.Id);
         }
         tickets_ = next;
+        lastId_ = last;
         return ids;
     }
     void Remove(const std::vector<int64_t>& ids) override {
         Check();
+        for (const int64_t id : ids)
+            if (!tickets_.count(id)) throw TTicketGoneError(id);
         for (const int64_t id : ids) tickets_.erase(id);
     }
-    void Replace(const TStoredTicket& ticket) override {
+    void Replace(const std::vector<TStoredTicket>& tickets) override {
         Check();
-        if (tickets_.count(ticket.Id)) tickets_[ticket.Id] = ticket;
+        for (const TStoredTicket& ticket : tickets)
+            if (!tickets_.count(ticket.Id)) throw TTicketGoneError(ticket.Id);
+        for (const TStoredTicket& ticket : tickets) tickets_[ticket.Id] = ticket;
     }
     TFloatingAmounts FloatingAmounts() const override { return floating_; }
     void SetFloatingAmount(int32_t row, int32_t tier, std::optional<int64_t> amount) override {
@@ -65,7 +74,9 @@ class TMemoryStorage final : public TTicketStorage {
         if (Failing) throw TError("disk I/O error");
     }
     std::string aside_;
+    std::vector<std::string> unreadable_;
     std::map<int64_t, TStoredTicket> tickets_;
+    int64_t lastId_ = 0;
     TFloatingAmounts floating_;
 };
 
@@ -213,6 +224,65 @@ TEST_F(TicketBookTest, AFailedChangeSaysWhatFailedAndKeepsTheSteps) {
                        []() -> std::unique_ptr<TTicketStorage> { throw TError("只读"); });
     EXPECT_EQ(Message([&] { closed.Open(); }), "无法打开票据库：\r\n只读");
     EXPECT_FALSE(closed.IsOpen());
+}
+
+// Where the register knows 期号, a ticket belongs to its 期号, not to a row: deleting the first
+// rows in the draw editor moves no ticket, a 追号 run counts its draws over the year's end, a
+// ticket whose draw is deleted says so, and a book kept by rows is keyed once by the register
+// it was made with.
+TEST(TicketBook, TicketsStayWithTheirIssueWhenTheDrawsAreEdited) {
+    const std::unique_ptr<TCodes> draws = RandomDraws(7, 40);
+    TDrawRegister reg;  // 2014329 … 2014358, then 2015001 … 2015010
+    for (int32_t row = 0; row < 40; ++row)
+        reg.Rows.push_back({std::to_string(row < 30 ? 2014329 + row : 2015001 + row - 30), ""});
+    TMemoryStorage* storage = nullptr;
+    TTicketBook book(*draws, reg, DefaultGameRules(), [&] {
+        auto made = std::make_unique<TMemoryStorage>();
+        made->Add({{0, ParseTicket("1111111"), 5, "输入", ""}});  // an earlier version's row
+        storage = made.get();
+        return made;
+    });
+    book.Open();
+    EXPECT_EQ(storage->Tickets()[0].FirstIssue, "2014334");
+    book.AddTyped("1234567 第2014339期", "输入");
+    book.AddTyped("7654321", "输入");
+    book.AddTyped("2222222 追5期 第14356期", "输入");
+    const auto at = [&](std::string_view numbers) {
+        size_t i = 0;
+        while (i + 1 < book.Tickets().size() &&
+               NumbersText(book.Tickets()[i].Ticket.Sets) != numbers)
+            ++i;
+        return i;
+    };
+    const auto issues = [&](std::string_view numbers) { return book.Row(at(numbers)).Issues; };
+    const auto expectIssues = [&] {
+        EXPECT_EQ(issues("1234567"), "2014339");
+        EXPECT_EQ(issues("7654321"), "2015011");
+        EXPECT_EQ(issues("2222222"), "2014356–2015002");
+    };
+    expectIssues();
+    EXPECT_EQ(issues("1111111"), "2014334");
+
+    std::vector<DrawRecord> before, after;
+    for (int32_t row = 0; row < draws->Count(); ++row) before.push_back(draws->GetCode(row));
+    after.assign(before.begin() + 10, before.end());
+    for (int32_t row = 0; row < 30; ++row) draws->SetCode(row, after[row]);
+    draws->SetCount(30);
+    reg = RealignRegister(before, reg, after);
+    book.DrawsChanged();
+    expectIssues();
+    EXPECT_EQ(book.Tickets()[at("1111111")].FirstRow, -1);
+    EXPECT_EQ(issues("1111111"), "2014334");
+    EXPECT_EQ(book.Row(at("1111111")).Result, "开奖数据里没有这一期");
+    // The coming draw arrives: the ticket bought for it is drawn.
+    draws->SetCount(31);
+    reg.Fit(31);
+    book.DrawsChanged();
+    expectIssues();
+    EXPECT_EQ(book.Tickets()[at("7654321")].FirstRow, 30);
+    EXPECT_NE(book.Row(at("7654321")).Result, "未开奖");
+    EXPECT_NE(book.ExportText().find("7654321 第2015011期"), std::string::npos)
+        << book.ExportText();
 }
 
 // A bet number is the seven digits read as a decimal number, leading zeros included.

@@ -7,22 +7,45 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "data/FileIo.h"
+#include "tests/support/RandomDraws.h"
 #include "tests/support/TempFolder.h"
+#include "tickets/TicketBook.h"
 #include "tickets/store/TicketStore.h"
 
 namespace {
 
 std::vector<TStoredTicket> SomeTickets() {
-    return {{0, ParseTicket("1234567 x2"), 10, "输入"},
-            {0, ParseTicket("12/3/456/7/8/9/0 追5期 第2026001期"), 11, "导入"}};
+    return {{0, ParseTicket("1234567 x2"), 10, "输入", ""},
+            {0, ParseTicket("12/3/456/7/8/9/0 追5期 第2026001期"), 11, "导入", "2026001"}};
 }
 
 std::string Contents(const std::string& path) {
     return ReadTextFile(path);
+}
+
+// Runs sql on the file as another program would.
+void RunSql(const std::string& path, const std::string& sql) {
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+    char* error = nullptr;
+    EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error), SQLITE_OK)
+        << (error ? error : "");
+    sqlite3_free(error);
+    sqlite3_close(db);
+}
+
+std::string Thrown(const std::function<void()>& work) {
+    try {
+        work();
+    } catch (const TError& e) {
+        return e.what();
+    }
+    return "(nothing thrown)";
 }
 
 }  // namespace
@@ -49,7 +72,7 @@ TEST(TicketStore, ChangesSurviveReopeningAndUndoneDeletesKeepTheirIds) {
     store.Add({tickets[0]});  // undo
     EXPECT_EQ(store.Tickets(), tickets);
     tickets[1].Ticket.Multiple = 7;
-    store.Replace(tickets[1]);
+    store.Replace({tickets[1]});
     EXPECT_EQ(TTicketStore(path).Tickets(), tickets);
     // A failed change leaves the book as it was: the second ticket's id is taken.
     std::vector<TStoredTicket> clash = SomeTickets();
@@ -169,4 +192,99 @@ TEST(TicketStore, AnUnreadableOrReadOnlyBookIsLeftAlone) {
     }
     ASSERT_EQ(chmod(path.c_str(), 0644), 0);
     EXPECT_EQ(TTicketStore(path).Tickets().size(), 2u);
+}
+
+// A book of the first version, which handed a deleted ticket's id to the next one, opens with
+// every ticket as it was and from then on never gives an id twice.
+TEST(TicketStore, ABookOfTheFirstVersionKeepsItsTicketsAndIdsAreNeverReused) {
+    const std::string path = TempFolder("ticket_store_v1") + "/work.gtmq.tickets.db";
+    RunSql(path, R"sql(
+CREATE TABLE tickets(id INTEGER PRIMARY KEY, numbers TEXT NOT NULL,
+  multiple INTEGER NOT NULL CHECK(multiple BETWEEN 1 AND 99),
+  draws INTEGER NOT NULL CHECK(draws >= 1), issue TEXT NOT NULL, first_row INTEGER NOT NULL,
+  source TEXT NOT NULL, added TEXT NOT NULL DEFAULT (datetime('now')));
+CREATE INDEX tickets_by_row ON tickets(first_row);
+CREATE TABLE floating_prizes(draw_row INTEGER NOT NULL, tier INTEGER NOT NULL,
+  amount INTEGER NOT NULL, PRIMARY KEY(draw_row, tier));
+PRAGMA user_version = 1;
+INSERT INTO tickets(id, numbers, multiple, draws, issue, first_row, source)
+  VALUES(4, '1234567', 2, 1, '', 10, '输入'),
+        (9, '12/3/456/7/8/9/0', 1, 5, '2026001', 11, '导入');
+INSERT INTO floating_prizes VALUES(10, 0, 4000000);
+)sql");
+    std::vector<TStoredTicket> tickets = SomeTickets();
+    tickets[0].Id = 4;
+    tickets[1].Id = 9;
+    tickets[1].FirstIssue.clear();  // placed by row until the book keys it
+    TTicketStore store(path);
+    EXPECT_TRUE(store.AsideMessage().empty());
+    EXPECT_EQ(store.Tickets(), tickets);
+    EXPECT_EQ(store.FloatingAmounts(), (TFloatingAmounts{{{10, 0}, 4'000'000}}));
+    const int64_t next = store.Add({SomeTickets()[0]})[0];
+    EXPECT_EQ(next, 10);
+    store.Remove({next, 9});
+    EXPECT_EQ(store.Add({SomeTickets()[0]})[0], 11);
+    EXPECT_EQ(TTicketStore(path).Add({SomeTickets()[1]})[0], 12);
+}
+
+// Two programs on one book: A adds a ticket, B deletes it and adds another. A's 撤销 and 修改
+// of the gone ticket change nothing, say so and show the book as it is; B's ticket stays.
+TEST(TicketStore, AnUndoOrEditOfATicketAnotherProgramDeletedSaysItIsGone) {
+    const std::string path = TempFolder("ticket_store_two") + "/work.gtmq.tickets.db";
+    const std::unique_ptr<TCodes> draws = RandomDraws(3, 20);
+    const TDrawRegister reg;
+    const auto book = [&] {
+        return std::make_unique<TTicketBook>(*draws, reg, DefaultGameRules(),
+                                             [&] { return std::make_unique<TTicketStore>(path); });
+    };
+    const auto a = book(), b = book();
+    a->AddTyped("1234567", "输入");
+    b->Open();
+    ASSERT_EQ(b->Tickets().size(), 1u);
+    b->Remove({b->Tickets()[0].Id});
+    b->AddTyped("7654321", "输入");
+    const int64_t gone = a->Tickets()[0].Id;
+    EXPECT_NE(b->Tickets()[0].Id, gone);
+    // 撤销 while A still shows the ticket, then 修改 and 删除 of the id it had.
+    const std::vector<std::function<void()>> changes = {
+        [&] { a->Undo(); }, [&] { a->Edit(gone, "1111111"); }, [&] { a->Remove({gone}); }};
+    for (size_t i = 0; i < changes.size(); ++i) {
+        const std::string message = Thrown(changes[i]);
+        EXPECT_NE(message.find(i == 0 ? "该票已不存在（可能已被另一程序删除）：1234567"
+                                      : "该票已不存在（可能已被另一程序删除）"),
+                  std::string::npos)
+            << message;
+        ASSERT_EQ(a->Tickets().size(), 1u);
+        EXPECT_EQ(NumbersText(a->Tickets()[0].Ticket.Sets), "7654321");
+    }
+    EXPECT_FALSE(a->CanUndo());
+    const std::vector<TStoredTicket> left = TTicketStore(path).Tickets();
+    ASSERT_EQ(left.size(), 1u);
+    EXPECT_EQ(NumbersText(left[0].Ticket.Sets), "7654321");
+}
+
+// One unreadable ticket in a large book leaves the others readable; it is named, kept in the
+// file untouched, and the book is not moved aside.
+TEST(TicketStore, OneUnreadableTicketLeavesTheOthersReadable) {
+    const std::string path = TempFolder("ticket_store_row") + "/work.gtmq.tickets.db";
+    TTicketStore(path).Add(std::vector<TStoredTicket>(20'000, SomeTickets()[0]));
+    RunSql(path,
+           "UPDATE tickets SET numbers = '12x4567' WHERE id = 777;"
+           "UPDATE tickets SET multiple = 0 WHERE id = 778;");
+    const std::unique_ptr<TCodes> draws = RandomDraws(3, 20);
+    const TDrawRegister reg;
+    TTicketBook book(*draws, reg, DefaultGameRules(),
+                     [&] { return std::make_unique<TTicketStore>(path); });
+    book.Open();
+    EXPECT_TRUE(book.AsideMessage().empty());
+    EXPECT_EQ(book.Tickets().size(), 19'998u);
+    const std::string message = book.UnreadableMessage();
+    EXPECT_NE(message.find("2张票据无法读取"), std::string::npos) << message;
+    EXPECT_NE(message.find("第777张票据的号码"), std::string::npos) << message;
+    EXPECT_NE(message.find("第778张票据的倍数"), std::string::npos) << message;
+    book.AddTyped("7654321", "输入");
+    EXPECT_EQ(book.Tickets().size(), 19'999u);
+    EXPECT_FALSE(std::filesystem::exists(path + ".bak"));
+    RunSql(path, "UPDATE tickets SET numbers = '1234567', multiple = 1 WHERE id IN (777, 778);");
+    EXPECT_EQ(TTicketStore(path).Tickets().size(), 20'001u);
 }

@@ -2,23 +2,30 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <limits>
 #include <system_error>
 #include <utility>
 
+#include "data/DrawRegister.h"
 #include "data/Error.h"
 #include "data/Platform.h"
 
 namespace {
 
+// Ids count up and are never handed out again (AUTOINCREMENT), so that another program's undo
+// of an add can never remove a ticket added after it. Values are checked when read, so that
+// one unreadable row leaves the others readable.
 constexpr const char* Schema = R"sql(
 CREATE TABLE tickets(
-  id INTEGER PRIMARY KEY,
+  id INTEGER PRIMARY KEY AUTOINCREMENT,
   numbers TEXT NOT NULL,
-  multiple INTEGER NOT NULL CHECK(multiple BETWEEN 1 AND 99),
-  draws INTEGER NOT NULL CHECK(draws >= 1),
+  multiple INTEGER NOT NULL,
+  draws INTEGER NOT NULL,
   issue TEXT NOT NULL,
   first_row INTEGER NOT NULL,
+  first_issue TEXT NOT NULL DEFAULT '',
   source TEXT NOT NULL,
   added TEXT NOT NULL DEFAULT (datetime('now')));
 CREATE INDEX tickets_by_row ON tickets(first_row);
@@ -27,7 +34,31 @@ CREATE TABLE floating_prizes(
   tier INTEGER NOT NULL,
   amount INTEGER NOT NULL,
   PRIMARY KEY(draw_row, tier));
-PRAGMA user_version = 1;
+PRAGMA user_version = 2;
+)sql";
+
+// Version 1 reused the highest id after a delete and kept no 期号 of the first draw: the
+// tickets move to the table of version 2 with their ids, their first_issue empty (placed by
+// row until the book keys them).
+constexpr const char* FromVersion1 = R"sql(
+CREATE TABLE tickets_2(
+  id INTEGER PRIMARY KEY AUTOINCREMENT,
+  numbers TEXT NOT NULL,
+  multiple INTEGER NOT NULL,
+  draws INTEGER NOT NULL,
+  issue TEXT NOT NULL,
+  first_row INTEGER NOT NULL,
+  first_issue TEXT NOT NULL DEFAULT '',
+  source TEXT NOT NULL,
+  added TEXT NOT NULL DEFAULT (datetime('now')));
+INSERT INTO tickets_2(id, numbers, multiple, draws, issue, first_row, source, added)
+  SELECT id, coalesce(numbers, ''), coalesce(multiple, 0), coalesce(draws, 0),
+         coalesce(issue, ''), coalesce(first_row, 0), coalesce(source, ''),
+         coalesce(added, '') FROM tickets;
+DROP TABLE tickets;
+ALTER TABLE tickets_2 RENAME TO tickets;
+CREATE INDEX tickets_by_row ON tickets(first_row);
+PRAGMA user_version = 2;
 )sql";
 
 // A failure of the database with SQLite's primary result code, so that opening can tell a
@@ -61,6 +92,10 @@ std::string ReasonText(int code, const std::string& detail) {
         default:
             return "票据库无法读写（" + detail + "）";
     }
+}
+
+[[noreturn]] void ThrowNotABook() {
+    throw TStoreError(ReasonText(SQLITE_NOTADB, "不是票据库"), SQLITE_NOTADB);
 }
 
 [[noreturn]] void ThrowStoreError(sqlite3* db) {
@@ -184,24 +219,40 @@ void TTicketStore::OpenDatabase() {
         if (!check.Step() || check.Text(0) != "ok")
             throw TStoreError(ReasonText(SQLITE_CORRUPT, "完整性检查未通过"), SQLITE_CORRUPT);
     }
-    int64_t version = 0;
-    {
-        TStatement read(db_, "PRAGMA user_version");
-        if (read.Step()) version = read.Int(0);
+    int64_t version = SchemaVersion();
+    if (version < TicketStoreSchemaVersion) {
+        // Made or brought up to date once, under the write lock: another program opening
+        // the same book at the same time waits and then finds it done.
+        InTransaction([&] {
+            version = SchemaVersion();
+            if (version == 0) {
+                TStatement tables(db_, "SELECT count(*) FROM sqlite_master");
+                if (tables.Step() && tables.Int(0) != 0) ThrowNotABook();
+                Execute(Schema);
+            } else if (version == 1) {
+                CheckTables();
+                Execute(FromVersion1);
+            }
+        });
     }
     if (version > TicketStoreSchemaVersion) {
         // Kept as it is: a newer program's book is not damaged.
         throw TError("票据库" + path_ + "由较新版本的程序建立（版本" + std::to_string(version) +
                      "），无法打开");
     }
-    if (version == 0) {
-        TStatement tables(db_, "SELECT count(*) FROM sqlite_master");
-        if (tables.Step() && tables.Int(0) != 0)
-            throw TStoreError(ReasonText(SQLITE_NOTADB, "不是票据库"), SQLITE_NOTADB);
-        InTransaction([&] { Execute(Schema); });
-    }
-    // Every stored ticket must read back.
-    (void)Tickets();
+    CheckTables();
+}
+
+int64_t TTicketStore::SchemaVersion() const {
+    TStatement read(db_, "PRAGMA user_version");
+    return read.Step() ? read.Int(0) : 0;
+}
+
+void TTicketStore::CheckTables() const {
+    TStatement tables(db_,
+                      "SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name IN "
+                      "('tickets', 'floating_prizes')");
+    if (!tables.Step() || tables.Int(0) != 2) ThrowNotABook();
 }
 
 template <typename Work>
@@ -218,24 +269,42 @@ void TTicketStore::InTransaction(Work&& work) {
 
 std::vector<TStoredTicket> TTicketStore::Tickets() const {
     std::vector<TStoredTicket> tickets;
+    unreadable_.clear();
     TStatement read(db_,
-                    "SELECT id, numbers, multiple, draws, issue, first_row, source FROM tickets "
-                    "ORDER BY first_row, id");
+                    "SELECT id, numbers, multiple, draws, issue, first_row, source, first_issue "
+                    "FROM tickets ORDER BY first_row, id");
     while (read.Step()) {
-        TStoredTicket& stored = tickets.emplace_back();
+        TStoredTicket stored;
         stored.Id = read.Int(0);
+        const std::string name = "第" + std::to_string(stored.Id) + "张票据";
         try {
             stored.Ticket.Sets = ParseNumbers(read.Text(1));
         } catch (const TError& e) {
-            throw TError("第" + std::to_string(stored.Id) + "张票据的号码无法读取：" + e.what());
+            unreadable_.push_back(name + "的号码无法读取：" + e.what());
+            continue;
         }
-        stored.Ticket.Multiple = static_cast<int32_t>(read.Int(2));
-        stored.Ticket.DrawCount = static_cast<int32_t>(read.Int(3));
-        if (stored.Ticket.DrawCount > MaxDrawsCovered)
-            throw TError("第" + std::to_string(stored.Id) + "张票据的追号期数无法读取");
+        const int64_t multiple = read.Int(2), draws = read.Int(3);
+        if (multiple < 1 || multiple > MaxMultiple) {
+            unreadable_.push_back(name + "的倍数无法读取");
+            continue;
+        }
+        if (draws < 1 || draws > MaxDrawsCovered) {
+            unreadable_.push_back(name + "的追号期数无法读取");
+            continue;
+        }
+        stored.Ticket.Multiple = static_cast<int32_t>(multiple);
+        stored.Ticket.DrawCount = static_cast<int32_t>(draws);
         stored.Ticket.Issue = read.Text(4);
-        stored.FirstRow = static_cast<int32_t>(read.Int(5));
+        stored.FirstRow = static_cast<int32_t>(
+            std::clamp<int64_t>(read.Int(5), std::numeric_limits<int32_t>::min() / 2,
+                                std::numeric_limits<int32_t>::max() / 2));
         stored.Source = read.Text(6);
+        stored.FirstIssue = read.Text(7);
+        if (!stored.FirstIssue.empty() && !IsIssueText(stored.FirstIssue)) {
+            unreadable_.push_back(name + "的期号无法读取");
+            continue;
+        }
+        tickets.push_back(std::move(stored));
     }
     return tickets;
 }
@@ -245,7 +314,7 @@ std::vector<int64_t> TTicketStore::Add(const std::vector<TStoredTicket>& tickets
     InTransaction([&] {
         TStatement insert(db_,
                           "INSERT INTO tickets(id, numbers, multiple, draws, issue, first_row, "
-                          "source) VALUES(?, ?, ?, ?, ?, ?, ?)");
+                          "source, first_issue) VALUES(?, ?, ?, ?, ?, ?, ?, ?)");
         for (const TStoredTicket& stored : tickets) {
             if (stored.Id > 0)
                 insert.Bind(1, stored.Id);
@@ -257,6 +326,7 @@ std::vector<int64_t> TTicketStore::Add(const std::vector<TStoredTicket>& tickets
             insert.Bind(5, stored.Ticket.Issue);
             insert.Bind(6, stored.FirstRow);
             insert.Bind(7, stored.Source);
+            insert.Bind(8, stored.FirstIssue);
             insert.Step();
             insert.Reset();
             ids.push_back(sqlite3_last_insert_rowid(db_));
@@ -272,23 +342,29 @@ void TTicketStore::Remove(const std::vector<int64_t>& ids) {
             remove.Bind(1, id);
             remove.Step();
             remove.Reset();
+            if (sqlite3_changes(db_) == 0) throw TTicketGoneError(id);
         }
     });
 }
 
-void TTicketStore::Replace(const TStoredTicket& stored) {
+void TTicketStore::Replace(const std::vector<TStoredTicket>& tickets) {
     InTransaction([&] {
         TStatement update(db_,
                           "UPDATE tickets SET numbers = ?, multiple = ?, draws = ?, issue = ?, "
-                          "first_row = ?, source = ? WHERE id = ?");
-        update.Bind(1, NumbersText(stored.Ticket.Sets));
-        update.Bind(2, stored.Ticket.Multiple);
-        update.Bind(3, stored.Ticket.DrawCount);
-        update.Bind(4, stored.Ticket.Issue);
-        update.Bind(5, stored.FirstRow);
-        update.Bind(6, stored.Source);
-        update.Bind(7, stored.Id);
-        update.Step();
+                          "first_row = ?, source = ?, first_issue = ? WHERE id = ?");
+        for (const TStoredTicket& stored : tickets) {
+            update.Bind(1, NumbersText(stored.Ticket.Sets));
+            update.Bind(2, stored.Ticket.Multiple);
+            update.Bind(3, stored.Ticket.DrawCount);
+            update.Bind(4, stored.Ticket.Issue);
+            update.Bind(5, stored.FirstRow);
+            update.Bind(6, stored.Source);
+            update.Bind(7, stored.FirstIssue);
+            update.Bind(8, stored.Id);
+            update.Step();
+            update.Reset();
+            if (sqlite3_changes(db_) == 0) throw TTicketGoneError(stored.Id);
+        }
     });
 }
 

@@ -17,7 +17,7 @@ struct sqlite3;
 // still busy after the wait, or one that may not be read or written, is refused with the reason
 // and left as it is. The schema is in docs/ARCHITECTURE.md.
 
-inline constexpr int32_t TicketStoreSchemaVersion = 1;
+inline constexpr int32_t TicketStoreSchemaVersion = 2;
 // How long a change or the opening waits for another program's change to the book.
 inline constexpr std::chrono::milliseconds TicketStoreBusyWait{10'000};
 
@@ -43,7 +43,8 @@ class TTicketStore final : public TTicketStorage {
     std::vector<TStoredTicket> Tickets() const override;
     std::vector<int64_t> Add(const std::vector<TStoredTicket>& tickets) override;
     void Remove(const std::vector<int64_t>& ids) override;
-    void Replace(const TStoredTicket& ticket) override;
+    void Replace(const std::vector<TStoredTicket>& tickets) override;
+    const std::vector<std::string>& Unreadable() const override { return unreadable_; }
     TFloatingAmounts FloatingAmounts() const override;
     void SetFloatingAmount(int32_t row, int32_t tier, std::optional<int64_t> amount) override;
 
@@ -52,6 +53,9 @@ class TTicketStore final : public TTicketStorage {
     void Open();
     void OpenDatabase();
     void Execute(const char* sql) const;
+    int64_t SchemaVersion() const;
+    // Both tables are there; otherwise this is no ticket book.
+    void CheckTables() const;
     template <typename Work>
     void InTransaction(Work&& work);
 
@@ -59,4 +63,5 @@ class TTicketStore final : public TTicketStorage {
     std::chrono::milliseconds busyWait_;
     std::string asideMessage_;
     sqlite3* db_ = nullptr;
+    mutable std::vector<std::string> unreadable_;
 };
