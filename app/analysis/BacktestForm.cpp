@@ -1,11 +1,13 @@
 #include "app/analysis/BacktestForm.h"
 
 #include <QBuffer>
+#include <QDir>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QStatusBar>
 #include <QTableView>
 #include <QVBoxLayout>
 #include <memory>
@@ -115,6 +117,9 @@ void TBacktestForm::BuildLayout() {
     exports->addWidget(ExportCsvBt);
     exports->addWidget(ExportChartBt);
     layout->addLayout(exports);
+    StatusBar = new QStatusBar(this);
+    StatusBar->setObjectName(QStringLiteral("StatusBar"));
+    layout->addWidget(StatusBar);
 
     connect(Check, &TPastCheckPanel::StartClicked, this, &TBacktestForm::StartBtClick);
     connect(Check, &TPastCheckPanel::OptionsClicked, this, &TBacktestForm::OptionsBtClick);
@@ -201,10 +206,11 @@ void TBacktestForm::ShowResults() {
     TableNoteLbl->setText(Text(BacktestTableNote(summary_)));
 }
 
-void TBacktestForm::WriteExport(const QString& path, const QByteArray& bytes) {
+void TBacktestForm::WriteExport(const QString& path, const QByteArray& bytes, const QString& done) {
     try {
         WriteFileAtomically(path.toStdString(),
                             std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())));
+        StatusBar->showMessage(QStringLiteral("%1到 %2").arg(done, QDir::toNativeSeparators(path)));
     } catch (const TError&) {
         ShowMessage(QStringLiteral("无法写入文件：\r\n") + path);
     }
@@ -216,8 +222,9 @@ void TBacktestForm::ExportCsvBtClick() {
                               QStringLiteral("CSV 文件 (*.csv)"));
     if (path.isEmpty()) return;
     // A byte-order mark lets spreadsheet programs read the UTF-8 text.
-    WriteExport(path, QByteArray(Utf8ByteOrderMark) +
-                          QByteArray::fromStdString(BacktestTableCsv(summary_)));
+    WriteExport(
+        path, QByteArray(Utf8ByteOrderMark) + QByteArray::fromStdString(BacktestTableCsv(summary_)),
+        QStringLiteral("表格已导出"));
 }
 
 void TBacktestForm::ExportChartBtClick() {
@@ -232,5 +239,5 @@ void TBacktestForm::ExportChartBtClick() {
         ShowMessage(QStringLiteral("无法写入文件：\r\n") + path);
         return;
     }
-    WriteExport(path, bytes);
+    WriteExport(path, bytes, QStringLiteral("图表已保存"));
 }

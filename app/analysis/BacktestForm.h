@@ -12,6 +12,7 @@
 
 class QLabel;
 class QPushButton;
+class QStatusBar;
 class QTableView;
 class TBacktestChartView;
 class TTextTableModel;
@@ -47,6 +48,7 @@ class TBacktestForm : public QWidget {
     QLabel* TableNoteLbl = nullptr;
     QPushButton* ExportCsvBt = nullptr;
     QPushButton* ExportChartBt = nullptr;
+    QStatusBar* StatusBar = nullptr;  // what an export did
 
   public slots:
     void StartBtClick();
@@ -69,8 +71,9 @@ class TBacktestForm : public QWidget {
     void RunEnded(TBacktestResult result);
     void ShowResults();
     void ShowMessage(const QString& text);
-    // Writes bytes over path through the atomic writer; says so when it cannot.
-    void WriteExport(const QString& path, const QByteArray& bytes);
+    // Writes bytes over path through the atomic writer; says so when it cannot, and in the
+    // status bar as done (what: "表格已导出") when it could.
+    void WriteExport(const QString& path, const QByteArray& bytes, const QString& done);
 
     TPrompts& prompts_;
     TDocumentFeed& document_;

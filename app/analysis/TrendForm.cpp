@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QStandardPaths>
+#include <QStatusBar>
 #include <QTabBar>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -61,6 +62,7 @@ TTrendForm::TTrendForm(QWidget* parent, TPrompts& prompts, TDocumentFeed& docume
     TrendSaveBtn->setShortcut(QKeySequence::Save);
     TrendCopyBtn->setShortcut(QKeySequence::Copy);
     TrendInfoLbl = NamedLabel("TrendInfoLbl", this);
+    StatusBar = Named<QStatusBar>("StatusBar", this);
 
     TrendChart = new TTrendChartView(this);
     TrendViews = new QStackedWidget(this);
@@ -72,7 +74,7 @@ TTrendForm::TTrendForm(QWidget* parent, TPrompts& prompts, TDocumentFeed& docume
     Column({Row({TrendTabs, TGap{12}, windowLabel, TrendWindowCbb, TGap{12}, TrendSaveBtn,
                  TrendCopyBtn, TStretch{}},
                 {{6, 4, 6, 4}}),
-            ShapeTab->Controls, TGrow{TrendViews}, Row({TrendInfoLbl}, {{6, 2, 6, 2}})},
+            ShapeTab->Controls, TGrow{TrendViews}, Row({TrendInfoLbl}, {{6, 2, 6, 2}}), StatusBar},
            {{0, 0, 0, 0}, 0}, this);
     resize(TrendChart->sizeHint().width(), 720);
 
@@ -182,7 +184,9 @@ void TTrendForm::TrendSaveBtnClick() {
                               QStringLiteral("PNG 图片 (*.png);;GIF 图片 (*.gif)"));
     if (path.isEmpty()) return;
     if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".png");
-    SavePictureTo(path);
+    if (SavePictureTo(path))
+        StatusBar->showMessage(
+            QStringLiteral("图表已保存到 %1").arg(QDir::toNativeSeparators(path)));
 }
 
 void TTrendForm::TrendCopyBtnClick() {

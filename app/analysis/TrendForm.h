@@ -12,6 +12,7 @@ class QComboBox;
 class QLabel;
 class QPushButton;
 class QStackedWidget;
+class QStatusBar;
 class QTabBar;
 class TDocumentFeed;
 class TShapeTab;
@@ -39,6 +40,7 @@ class TTrendForm : public QWidget {
     QPushButton* TrendSaveBtn = nullptr;
     QPushButton* TrendCopyBtn = nullptr;
     QLabel* TrendInfoLbl = nullptr;
+    QStatusBar* StatusBar = nullptr;  // what a save did
     TTrendChartView* TrendChart = nullptr;
     TShapeTab* ShapeTab = nullptr;
     QStackedWidget* TrendViews = nullptr;  // the chart, or the shape tab's bars

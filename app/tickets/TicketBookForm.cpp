@@ -11,6 +11,7 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QTableView>
 #include <QVBoxLayout>
@@ -105,6 +106,9 @@ void TTicketBookForm::BuildLayout() {
     Pages = new QTabWidget(this);
     Pages->setObjectName(QStringLiteral("Pages"));
     layout->addWidget(Pages);
+    StatusBar = new QStatusBar(this);
+    StatusBar->setObjectName(QStringLiteral("StatusBar"));
+    layout->addWidget(StatusBar);
 
     // 票据: entry, commands and the list.
     auto* ticketsPage = new QWidget(Pages);
@@ -315,7 +319,9 @@ void TTicketBookForm::ImportBtClick() {
     const QString path = prompts_.OpenFileName(this, QStringLiteral("导入票据"), QString(),
                                                QStringLiteral("文本文件 (*.txt);;所有文件 (*)"));
     if (path.isEmpty() || !EnsureStore()) return;
-    Change([&] { book_.ImportFile(FileName(path)); });
+    const size_t before = book_.Tickets().size();
+    if (Change([&] { book_.ImportFile(FileName(path)); }))
+        StatusBar->showMessage(QStringLiteral("已导入%1张票").arg(book_.Tickets().size() - before));
 }
 
 void TTicketBookForm::ExportBtClick() {
@@ -323,12 +329,14 @@ void TTicketBookForm::ExportBtClick() {
         prompts_.SaveFileName(this, QStringLiteral("导出票据"), QStringLiteral("票据.txt"),
                               QStringLiteral("文本文件 (*.txt)"));
     if (path.isEmpty()) return;
-    WriteFile(path, QByteArray::fromStdString(book_.ExportText()));
+    WriteFile(path, QByteArray::fromStdString(book_.ExportText()), QStringLiteral("票据已导出"));
 }
 
-void TTicketBookForm::WriteFile(const QString& path, const QByteArray& bytes) {
-    WriteFileShowingFailure(prompts_, isVisible() ? this : parentWidget(), path,
-                            std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())));
+void TTicketBookForm::WriteFile(const QString& path, const QByteArray& bytes, const QString& done) {
+    if (WriteFileShowingFailure(
+            prompts_, isVisible() ? this : parentWidget(), path,
+            std::string_view(bytes.constData(), static_cast<size_t>(bytes.size()))))
+        StatusBar->showMessage(QStringLiteral("%1到 %2").arg(done, QDir::toNativeSeparators(path)));
 }
 
 void TTicketBookForm::DrawsChanged() {
@@ -379,7 +387,8 @@ void TTicketBookForm::ExportCsvBtClick() {
                               QStringLiteral("CSV 文件 (*.csv)"));
     if (path.isEmpty()) return;
     WriteFile(path,
-              QByteArray(Utf8ByteOrderMark) + QByteArray::fromStdString(book_.LedgerCsvText()));
+              QByteArray(Utf8ByteOrderMark) + QByteArray::fromStdString(book_.LedgerCsvText()),
+              QStringLiteral("账目已导出"));
 }
 
 void TTicketBookForm::PrintBtClick() {

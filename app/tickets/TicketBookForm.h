@@ -13,6 +13,7 @@ class QLabel;
 class QLineEdit;
 class QPrinter;
 class QPushButton;
+class QStatusBar;
 class QTabWidget;
 class QTableView;
 class TCellTableModel;
@@ -57,6 +58,7 @@ class TTicketBookForm : public QWidget {
     void PrintLedger(QPrinter& printer);
 
     QTabWidget* Pages = nullptr;
+    QStatusBar* StatusBar = nullptr;  // what an import or an export did
     QLineEdit* TicketEd = nullptr;
     QLabel* TicketHintLbl = nullptr;
     QPushButton* AddBt = nullptr;
@@ -110,7 +112,8 @@ class TTicketBookForm : public QWidget {
     std::vector<int64_t> SelectedIds() const;
     QString IssueText(int32_t row) const;
     void ShowError(const QString& text);
-    void WriteFile(const QString& path, const QByteArray& bytes);
+    // Writes a file, showing a failure, or in the status bar done (what: "票据已导出") and where.
+    void WriteFile(const QString& path, const QByteArray& bytes, const QString& done);
 
     TPrompts& prompts_;
     TTicketBook book_;

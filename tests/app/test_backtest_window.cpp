@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QSpinBox>
+#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -102,6 +103,8 @@ class TestBacktestWindow : public QObject {
         QVERIFY(bytes.startsWith("\xEF\xBB\xBF分组,名称,预测,命中"));
         QCOMPARE(bytes.count("\r\n"), 2 + BacktestGroupCount);
         QCOMPARE(QImage(png).size(), QSize(900, 400));
+        QCOMPARE(form_->StatusBar->currentMessage(),
+                 QStringLiteral("图表已保存到 ") + QDir::toNativeSeparators(png));
         QVERIFY(log_.Messages.isEmpty());
         // Both went through the atomic writer: nothing but the two files in the folder.
         QCOMPARE(QDir(folder.path()).entryList(QDir::Files).size(), 2);

@@ -8,6 +8,7 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QStandardItemModel>
+#include <QStatusBar>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -163,6 +164,7 @@ class TestTicketBook : public QObject {
         QCOMPARE(log_.Messages.size(), 1);
         QVERIFY(log_.Messages[0].contains("第3行"));
         QVERIFY(log_.Messages[0].contains("第4行"));
+        QVERIFY(form_->StatusBar->currentMessage().isEmpty());  // nothing was imported
 
         const QString good = Path("good.txt");
         Write(good,
@@ -170,6 +172,7 @@ class TestTicketBook : public QObject {
         log_.FileNames.push_back(good);
         form_->ImportBt->click();
         QCOMPARE(form_->Tickets().size(), size_t{2});
+        QCOMPARE(form_->StatusBar->currentMessage(), QStringLiteral("已导入2张票"));
         QCOMPARE(form_->Tickets()[0].FirstRow, 10);
         form_->UndoBt->click();
         QCOMPARE(form_->Tickets().size(), size_t{0});
@@ -179,6 +182,8 @@ class TestTicketBook : public QObject {
         const QString out = Path("out.txt");
         log_.FileNames.push_back(out);
         form_->ExportBt->click();
+        QCOMPARE(form_->StatusBar->currentMessage(),
+                 QStringLiteral("票据已导出到 ") + QDir::toNativeSeparators(out));
         const TTicketReading again = ReadTicketLines(Read(out).toStdString());
         QVERIFY(again.Faults.empty());
         QCOMPARE(again.Tickets.size(), size_t{2});

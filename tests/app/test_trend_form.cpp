@@ -6,6 +6,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QStatusBar>
 #include <QTabBar>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -162,6 +163,8 @@ class TestTrendForm : public QObject {
         // A name without a suffix is saved as PNG.
         const QImage png(answer + ".png");
         QCOMPARE(png.size(), form.ChartPicture().size());
+        QCOMPARE(form.StatusBar->currentMessage(),
+                 QStringLiteral("图表已保存到 ") + QDir::toNativeSeparators(answer + ".png"));
 
         answer = folder.filePath(QStringLiteral("trend.gif"));
         log_.FileNames = {answer};
@@ -173,9 +176,11 @@ class TestTrendForm : public QObject {
         log_.FileNames = {QString()};  // cancelled
         form.TrendSaveBtn->click();
         QVERIFY(log_.Messages.isEmpty());
+        form.StatusBar->clearMessage();
         log_.FileNames = {folder.filePath(QStringLiteral("missing/trend.png"))};
         form.TrendSaveBtn->click();
         QCOMPARE(log_.Messages.size(), 1);
+        QVERIFY(form.StatusBar->currentMessage().isEmpty());  // a failed save says nothing there
 
         form.TrendCopyBtn->click();
         QCOMPARE(QGuiApplication::clipboard()->image().size(), form.ChartPicture().size());
