@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "tickets/TicketLedger.h"
 #include "view/paint/LineChart.h"
 
 namespace {
@@ -23,13 +24,19 @@ double Y(const QRect& plot, double value, double top) {
     return plot.bottom() - plot.height() * std::clamp(value / top, 0.0, 1.0);
 }
 
+// A value label never in exponent form: shares as percentages ("0.00001%"), lifts as plain
+// numbers ("0.5", "5,000,000"; a share of one in ten million kept once lifts to ten million).
+QString ValueText(double value, bool percent) {
+    if (percent) return QString::fromStdString(ProbabilityText(value));
+    if (value >= 100) return QString::fromStdString(GroupedNumber(std::llround(value)));
+    return QString::number(value, 'g', 3);
+}
+
 // The frame of one panel with its value labels at 0, top/2 and top.
 void Frame(QPainter& painter, const QRect& plot, double top, bool percent) {
     for (int i = 0; i <= 2; ++i) {
         const double value = top * i / 2;
-        PaintValueLine(painter, plot, Y(plot, value, top),
-                       percent ? QString::number(value * 100, 'g', 3) + QLatin1Char('%')
-                               : QString::number(value, 'g', 3));
+        PaintValueLine(painter, plot, Y(plot, value, top), ValueText(value, percent));
     }
     PaintChartFrame(painter, plot);
 }
