@@ -189,6 +189,11 @@ void TGui2RegNet::ReportCursorRow() {
 }
 
 QString TGui2RegNet::ToolTipAt(const QPoint& point) const {
+    // The 期 column's header: why its numbers change length from one row to the next.
+    if (geometry_.RectOfCell(0, 0).Contains(point.x(), point.y()))
+        return QStringLiteral(
+            "期：有期号的行写期号（列宽不够时只写后五位），没有期号的行写行号"
+            "（从1数起）；指向一行可看完整的期号和日期。");
     for (int32_t k = 0; k < geometry_.VisibleRows; ++k) {
         const int32_t index = geometry_.TopRow + k;
         if (index < 0 || index > draws_.Count()) continue;

@@ -118,6 +118,11 @@ class TestGridWidget : public QObject {
         grid_->VScroll(srBottom);
         QCOMPARE(grid_->ToolTipAt(cellOf(19).center()), QStringLiteral("第2024100期 2024-04-12"));
         QCOMPARE(grid_->ToolTipAt(cellOf(20).center()), QStringLiteral("下一期：第2024101期"));
+        // The column's header says why its labels are row numbers on some rows, 期号 on others.
+        const QString header = grid_->ToolTipAt(ToQRect(g.RectOfCell(0, 0)).center());
+        QVERIFY(header.contains(QStringLiteral("没有期号的行写行号")));
+        QVERIFY(header.contains(QStringLiteral("后五位")));
+        QVERIFY(grid_->ToolTipAt(ToQRect(g.RectOfCell(0, 3)).center()).isEmpty());
         // The cell a shown pattern predicts gives the pattern's digits with their chance.
         TGui2Reg predicting;
         predicting.AddStep({3, 8});
