@@ -227,6 +227,24 @@ bool PatternFormHits(const TPatternForm& form, const TShapeDraw& candidate) {
     return (form.Hits >> (r % 10)) & 1u;
 }
 
+double PatternFormChance(const TPatternForm& form) {
+    // The distribution of the difference mod 10, one digit's term added at a time.
+    std::array<double, 10> chances{};
+    chances[form.Offset % 10] = 1;
+    for (const uint8_t weight : form.Weights) {
+        std::array<double, 10> next{};
+        for (int32_t r = 0; r < 10; ++r)
+            for (int32_t digit = 0; digit < 10; ++digit)
+                next[static_cast<size_t>((r + weight * digit) % 10)] +=
+                    chances[static_cast<size_t>(r)] / 10;
+        chances = next;
+    }
+    double chance = 0;
+    for (int32_t r = 0; r < 10; ++r)
+        if ((form.Hits >> r) & 1u) chance += chances[static_cast<size_t>(r)];
+    return chance;
+}
+
 std::vector<TPatternForm> PendingPatternForms(const std::vector<const TGui2Reg*>& patterns,
                                               const TCodes& draws, const TCodes& searchDraws) {
     std::vector<TPatternForm> forms;

@@ -32,6 +32,9 @@ struct TPatternForm {
 // whose cells lie on them; none for any other pattern.
 std::optional<TPatternForm> PatternFormOf(const TGui2Reg& pattern, const TCodes& draws);
 bool PatternFormHits(const TPatternForm& form, const TShapeDraw& candidate);
+// The chance that a form hits a candidate of independent uniform digits (exact): what one
+// chosen pattern adds to the hits expected by chance.
+double PatternFormChance(const TPatternForm& form);
 // The forms of the patterns whose coming draw is the next one, read as the verifier reads them:
 // patterns found on searchDraws whose draws before the base row are still the document's
 // (the others are left out).

@@ -99,9 +99,9 @@ QWidget* TReduceForm::BuildBets() {
     auto* panel = new QWidget(this);
     auto* layout = new QVBoxLayout(panel);
     layout->setContentsMargins(0, 0, 0, 0);
-    Editor = new TConditionEditor(panel);
+    Editor = new TConditionEditor(prompts_, panel);
     Editor->setObjectName(QStringLiteral("ConditionEditor"));
-    Editor->SetChosenPatterns([this] { return static_cast<int32_t>(patterns_().size()); });
+    Editor->SetChosenPatterns([this] { return patterns_(); });
     layout->addWidget(Editor, 1);
     ResultLbl = new QLabel(panel);
     ResultLbl->setObjectName(QStringLiteral("ResultLbl"));

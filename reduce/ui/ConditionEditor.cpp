@@ -5,6 +5,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeySequence>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -17,6 +18,7 @@
 #include <bit>
 
 #include "stats/ShapeMetrics.h"
+#include "ui/Prompts.h"
 
 namespace {
 
@@ -33,6 +35,19 @@ constexpr int PageMust = 1;
 constexpr int PageRange = 2;
 constexpr int PageCategories = 3;
 constexpr int PagePatterns = 4;
+// The list remembers this many changes for 撤销.
+constexpr size_t UndoSteps = 100;
+constexpr uint16_t AllDigits = 0x3FF;
+
+// A chosen digit is filled and coloured, one not chosen white; focus is a thin outline of
+// either, never a fill, so that it cannot pass for a chosen digit.
+const char* const DigitButtonStyle =
+    "QToolButton { background: #ffffff; color: #202020; border: 1px solid #a0a0a0;"
+    " border-radius: 3px; min-height: 22px; }"
+    "QToolButton:hover { border-color: #2f6fd0; }"
+    "QToolButton:checked { background: #2f6fd0; color: #ffffff; font-weight: bold;"
+    " border-color: #1c4a94; }"
+    "QToolButton:focus { border: 1px dashed #1c4a94; }";
 
 QString Text(const std::string& text) {
     return QString::fromStdString(text);
@@ -65,7 +80,8 @@ TShapeMetricId MetricOfKind(int kind) {
 
 }  // namespace
 
-TConditionEditor::TConditionEditor(QWidget* parent) : QWidget(parent) {
+TConditionEditor::TConditionEditor(TPrompts& prompts, QWidget* parent)
+    : QWidget(parent), prompts_(prompts) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
 
@@ -80,9 +96,14 @@ TConditionEditor::TConditionEditor(QWidget* parent) : QWidget(parent) {
     RemoveBt->setObjectName(QStringLiteral("RemoveBt"));
     ClearBt = new QPushButton(QStringLiteral("清空"), this);
     ClearBt->setObjectName(QStringLiteral("ClearBt"));
+    UndoBt = new QPushButton(QStringLiteral("撤销"), this);
+    UndoBt->setObjectName(QStringLiteral("UndoBt"));
+    UndoBt->setShortcut(QKeySequence::Undo);
+    UndoBt->setToolTip(QStringLiteral("撤销条件列表的上一次改动 (Ctrl+Z)"));
     listButtons->addWidget(AddBt);
     listButtons->addWidget(RemoveBt);
     listButtons->addWidget(ClearBt);
+    listButtons->addWidget(UndoBt);
     layout->addLayout(listButtons);
 
     auto* editor = new QGroupBox(QStringLiteral("编辑所选条件（改动立即生效）"), this);
@@ -102,6 +123,7 @@ TConditionEditor::TConditionEditor(QWidget* parent) : QWidget(parent) {
     // 定位 and 杀号: a position and a pad of digits.
     auto* digits = new QWidget(KindPages);
     auto* digitsLayout = new QGridLayout(digits);
+    digits->setStyleSheet(QString::fromLatin1(DigitButtonStyle));
     PositionCbb = new QComboBox(digits);
     PositionCbb->setObjectName(QStringLiteral("PositionCbb"));
     for (char c = 'A'; c <= 'G'; ++c) PositionCbb->addItem(QStringLiteral("第%1位").arg(QChar(c)));
@@ -190,6 +212,8 @@ TConditionEditor::TConditionEditor(QWidget* parent) : QWidget(parent) {
 
     connect(KindCbb, &QComboBox::currentIndexChanged, this, [this] {
         KindChanged();
+        if (showing_) return;
+        KindPicked();
         EditorChanged();
     });
     connect(PositionCbb, &QComboBox::currentIndexChanged, this, &TConditionEditor::EditorChanged);
@@ -204,6 +228,7 @@ TConditionEditor::TConditionEditor(QWidget* parent) : QWidget(parent) {
     connect(AddBt, &QPushButton::clicked, this, &TConditionEditor::AddBtClick);
     connect(RemoveBt, &QPushButton::clicked, this, &TConditionEditor::RemoveBtClick);
     connect(ClearBt, &QPushButton::clicked, this, &TConditionEditor::ClearBtClick);
+    connect(UndoBt, &QPushButton::clicked, this, &TConditionEditor::UndoBtClick);
     KindChanged();
     RefreshList();
 }
@@ -216,10 +241,48 @@ bool TConditionEditor::PatternsInUse() const {
 }
 
 void TConditionEditor::RefreshPatternsLabel() {
-    const int32_t chosen = chosen_ ? chosen_() : 0;
+    const std::vector<TPatternForm> chosen = chosen_ ? chosen_() : std::vector<TPatternForm>();
+    double expected = 0;
+    for (const TPatternForm& form : chosen) expected += PatternFormChance(form);
     PatternsLbl->setText(
-        QStringLiteral("所选规律中以下一期为预测期的有 %1 个（在规律列表中选择；不选则用全部）。")
-            .arg(chosen));
+        QStringLiteral("所选规律中以下一期为预测期的有 %1 个（在规律列表中选择；不选则用全部）。"
+                       "所选 %1 个规律随机期望命中 %2 个：至少命中数高于它才会明显缩水。")
+            .arg(chosen.size())
+            .arg(expected, 0, 'f', 1));
+}
+
+void TConditionEditor::KindPicked() {
+    const int kind = KindCbb->currentIndex();
+    const int row = ConditionList->currentRow();
+    const bool fromPad = row < 0 || row >= static_cast<int>(items_.size()) ||
+                         items_[static_cast<size_t>(row)].Kind == TConditionKind::Position ||
+                         items_[static_cast<size_t>(row)].Kind == TConditionKind::Kill;
+    showing_ = true;
+    if (kind == KindPosition || kind == KindKill) {
+        // The pad stays as it is when it makes a condition of the new kind: 定位 C 47 becomes
+        // 杀号 C 47. Otherwise 定位 allows every digit of a position, 杀号 kills the 0.
+        uint16_t digits = 0;
+        for (int d = 0; fromPad && d < 10; ++d)
+            if (DigitBts[static_cast<size_t>(d)]->isChecked())
+                digits = static_cast<uint16_t>(digits | (1u << d));
+        if (kind == KindPosition) {
+            if (PositionCbb->currentIndex() == ReduceDigitCount) PositionCbb->setCurrentIndex(0);
+            if (digits == 0) digits = AllDigits;
+        } else if (digits == 0 || digits == AllDigits) {
+            digits = 1;
+        }
+        for (int d = 0; d < 10; ++d)
+            DigitBts[static_cast<size_t>(d)]->setChecked((digits >> d) & 1u);
+    } else if (kind >= KindFirstMetric && kind < KindPatterns) {
+        // A metric starts with every value allowed (the whole range of a sum).
+        if (RangeMetric(MetricOfKind(kind))) {
+            LoSe->setValue(LoSe->minimum());
+            HiSe->setValue(HiSe->maximum());
+        } else {
+            for (QCheckBox* box : CategoryChks) box->setChecked(true);
+        }
+    }
+    showing_ = false;
 }
 
 void TConditionEditor::KindChanged() {
@@ -357,15 +420,48 @@ std::optional<TReduceCondition> TConditionEditor::EditorCondition(QString& probl
 void TConditionEditor::EditorChanged() {
     if (showing_) return;
     QString problem;
-    const auto condition = EditorCondition(problem);
+    auto condition = EditorCondition(problem);
     EditorLbl->setText(problem);
     const int row = ConditionList->currentRow();
     if (!condition || row < 0 || row >= static_cast<int>(items_.size())) return;
-    // Another kind in the editor makes a new condition for 添加条件, never a changed one.
-    if (KindOf(items_[static_cast<size_t>(row)]) != KindCbb->currentIndex()) return;
+    condition->Line = items_[static_cast<size_t>(row)].Line;
     if (items_[static_cast<size_t>(row)] == *condition) return;
-    items_[static_cast<size_t>(row)] = *condition;
+    std::vector<TReduceCondition> items = items_;
+    items[static_cast<size_t>(row)] = *condition;
+    Commit(std::move(items), row);
+}
+
+void TConditionEditor::Remember() {
+    undo_.push_back(Conditions());
+    if (undo_.size() > UndoSteps) undo_.erase(undo_.begin());
+}
+
+void TConditionEditor::Commit(std::vector<TReduceCondition> items, int row) {
+    Remember();
+    items_ = std::move(items);
     RefreshList();
+    const QSignalBlocker block(ConditionList);  // the editor shows the new row already
+    ConditionList->setCurrentRow(std::min(row, static_cast<int>(items_.size()) - 1));
+    RemoveBt->setEnabled(ConditionList->currentRow() >= 0);
+}
+
+void TConditionEditor::UndoBtClick() {
+    if (undo_.empty()) return;
+    const TReduceSet before = undo_.back();
+    undo_.pop_back();
+    const int row = std::max(0, ConditionList->currentRow());
+    items_ = before.Items;
+    {
+        const QSignalBlocker block(ToleranceSe);
+        ToleranceSe->setRange(0, std::max(0, static_cast<int>(items_.size()) - 1));
+        ToleranceSe->setValue(before.Tolerance);
+    }
+    RefreshList();
+    {
+        const QSignalBlocker block(ConditionList);
+        ConditionList->setCurrentRow(std::min(row, static_cast<int>(items_.size()) - 1));
+    }
+    RowChanged();
 }
 
 void TConditionEditor::RowChanged() {
@@ -398,22 +494,27 @@ void TConditionEditor::AddBtClick() {
         }
         condition = fresh;
     }
-    items_.push_back(*condition);
-    RefreshList();
-    ConditionList->setCurrentRow(static_cast<int>(items_.size()) - 1);
+    std::vector<TReduceCondition> items = items_;
+    items.push_back(*condition);
+    Commit(std::move(items), static_cast<int>(items.size()) - 1);
+    ShowInEditor(items_.back());
 }
 
 void TConditionEditor::RemoveBtClick() {
     const int row = ConditionList->currentRow();
     if (row < 0 || row >= static_cast<int>(items_.size())) return;
-    items_.erase(items_.begin() + row);
-    RefreshList();
-    ConditionList->setCurrentRow(std::min(row, static_cast<int>(items_.size()) - 1));
+    std::vector<TReduceCondition> items = items_;
+    items.erase(items.begin() + row);
+    Commit(std::move(items), row);
+    RowChanged();
 }
 
 void TConditionEditor::ClearBtClick() {
-    items_.clear();
-    RefreshList();
+    if (items_.empty() ||
+        prompts_.Ask(this, QStringLiteral("清空全部条件？"), QMessageBox::Yes | QMessageBox::No,
+                     QMessageBox::No) != QMessageBox::Yes)
+        return;
+    Commit({}, -1);
 }
 
 TReduceSet TConditionEditor::Conditions() const {
@@ -424,6 +525,7 @@ TReduceSet TConditionEditor::Conditions() const {
 }
 
 void TConditionEditor::SetConditions(const TReduceSet& set) {
+    Remember();
     items_ = set.Items;
     RefreshList();
     ToleranceSe->setValue(set.Tolerance);
@@ -443,6 +545,7 @@ void TConditionEditor::RefreshList() {
     }
     RemoveBt->setEnabled(ConditionList->currentRow() >= 0);
     ClearBt->setEnabled(!items_.empty());
+    UndoBt->setEnabled(!undo_.empty());
     {
         const QSignalBlocker block(ToleranceSe);
         ToleranceSe->setRange(0, std::max(0, static_cast<int>(items_.size()) - 1));

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "reduce/ReduceConditions.h"
+#include "reduce/ReduceCount.h"
 
 class QCheckBox;
 class QComboBox;
@@ -17,20 +18,26 @@ class QPushButton;
 class QSpinBox;
 class QStackedWidget;
 class QToolButton;
+class TPrompts;
 
 // The conditions of 缩水选号 as a list (定位, 杀号, 胆码, the shape metrics, 规律) with the
 // editor of the selected one and the tolerance: changing the editor changes the selected
-// condition at once; another kind in the editor makes a new condition for 添加条件.
+// condition at once, its kind too (the condition becomes one of the new kind that keeps
+// everything it can); 添加条件 adds the editor's condition. 撤销 takes back the list's last
+// change (an edit, an addition, a removal, 清空, a loaded set).
 class TConditionEditor : public QWidget {
     Q_OBJECT
 
   public:
-    explicit TConditionEditor(QWidget* parent = nullptr);
+    // prompts asks before 清空.
+    explicit TConditionEditor(TPrompts& prompts, QWidget* parent = nullptr);
 
     TReduceSet Conditions() const;
     void SetConditions(const TReduceSet& set);
-    // How many patterns 规律 would read now (the label under its editor says it).
-    void SetChosenPatterns(std::function<int32_t()> count) { chosen_ = std::move(count); }
+    // The patterns 规律 would read now: the label under its editor says how many and how many
+    // of them chance alone would hit.
+    using TPatternSource = std::function<std::vector<TPatternForm>()>;
+    void SetChosenPatterns(TPatternSource patterns) { chosen_ = std::move(patterns); }
     // 规律 is in the list or in the editor.
     bool PatternsInUse() const;
     void RefreshPatternsLabel();
@@ -52,12 +59,14 @@ class TConditionEditor : public QWidget {
     QPushButton* AddBt = nullptr;
     QPushButton* RemoveBt = nullptr;
     QPushButton* ClearBt = nullptr;
+    QPushButton* UndoBt = nullptr;
     QSpinBox* ToleranceSe = nullptr;
 
   public slots:
     void AddBtClick();
     void RemoveBtClick();
     void ClearBtClick();
+    void UndoBtClick();
 
   signals:
     // The conditions or the tolerance changed.
@@ -65,14 +74,22 @@ class TConditionEditor : public QWidget {
 
   private:
     void KindChanged();
+    // The player chose another kind: its controls start where they keep the most.
+    void KindPicked();
     void ShowInEditor(const TReduceCondition& condition);
     // The editor's condition, or the reason it is not one.
     std::optional<TReduceCondition> EditorCondition(QString& problem) const;
     void EditorChanged();
     void RowChanged();
     void RefreshList();
+    // Keeps the list as it is for 撤销.
+    void Remember();
+    // Replaces the list (the old one kept for 撤销) and selects row.
+    void Commit(std::vector<TReduceCondition> items, int row);
 
+    TPrompts& prompts_;
     std::vector<TReduceCondition> items_;
-    bool showing_ = false;  // the editor is being filled from the list
-    std::function<int32_t()> chosen_;
+    std::vector<TReduceSet> undo_;  // the lists before each change, the latest last
+    bool showing_ = false;          // the editor is being filled from the list
+    TPatternSource chosen_;
 };

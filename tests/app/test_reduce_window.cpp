@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QListWidget>
+#include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -15,9 +16,11 @@
 #include "app/reduce/ReduceForm.h"
 #include "app/tickets/TicketBookForm.h"
 #include "app/window/Main.h"
+#include "reduce/paint/ReduceCheckPaint.h"
 #include "reduce/ui/ConditionEditor.h"
 #include "reduce/ui/ReduceChartView.h"
 #include "tests/support/MainWindowFixture.h"
+#include "tests/support/PaintedTexts.h"
 #include "tests/support/RandomDraws.h"
 #include "tests/support/Screenshot.h"
 #include "tests/support/ScriptedPrompts.h"
@@ -59,11 +62,15 @@ class TestReduceWindow : public QObject {
         QCOMPARE(form_->Editor->ConditionList->item(0)->text(), QStringLiteral("定位 C 4"));
         QTRY_COMPARE_WITH_TIMEOUT(form_->KeptCount(), std::optional<int64_t>(1'000'000), 20000);
 
-        // 和值 0 with 定位 C 4 keeps nothing; with one condition allowed to fail, 1,000,001.
-        form_->Editor->KindCbb->setCurrentIndex(3);  // 和值
-        form_->Editor->LoSe->setValue(0);
-        form_->Editor->HiSe->setValue(0);
+        // 添加条件 adds a copy of the selected condition, which a new kind turns into a 和值
+        // that keeps everything (the whole range, never 0-0).
         form_->Editor->AddBt->click();
+        QCOMPARE(form_->Editor->ConditionList->item(1)->text(), QStringLiteral("定位 C 4"));
+        form_->Editor->KindCbb->setCurrentIndex(3);  // 和值
+        QCOMPARE(form_->Editor->ConditionList->count(), 2);
+        QCOMPARE(form_->Editor->ConditionList->item(1)->text(), QStringLiteral("和值 0-63"));
+        // 和值 0 with 定位 C 4 keeps nothing; with one condition allowed to fail, 1,000,001.
+        form_->Editor->HiSe->setValue(0);
         QCOMPARE(form_->Editor->ConditionList->item(0)->text(), QStringLiteral("定位 C 4"));
         QCOMPARE(form_->Editor->ConditionList->item(1)->text(), QStringLiteral("和值 0-0"));
         QTRY_COMPARE_WITH_TIMEOUT(form_->KeptCount(), std::optional<int64_t>(0), 20000);
@@ -217,9 +224,103 @@ class TestReduceWindow : public QObject {
         QCOMPARE(form_->Check->VerdictLbl->text(), verdict);
         form_->Editor->RemoveBt->click();
         QCOMPARE(form_->Check->VerdictLbl->text(), QStringLiteral("条件已改变，请重新检验"));
+        log_.Answers.push_back(QMessageBox::Yes);
         form_->Editor->ClearBt->click();
         QVERIFY(form_->Chart->Points().empty());
         QVERIFY(form_->Check->VerdictLbl->text().isEmpty());
+    }
+
+    // The progress line names the draw worked on by its 期号, as the backtest's does, not by
+    // its row number. 规律 searches the draws before each row, so the run lasts long enough
+    // to be watched; it is stopped once seen.
+    void progressLineNamesTheDrawByItsIssue() {
+        document_->Draws.Assign(*RandomDraws(32, 400));
+        TDrawRegister& reg = document_->Register;
+        reg.Rows.resize(400);
+        for (size_t i = 0; i < reg.Rows.size(); ++i)
+            reg.Rows[i].Issue = std::to_string(2014001 + i);
+        emit document_->Feed.DrawsChanged();
+        form_->SetConditions(ReadReduceSet("规律 1\n"));
+        form_->Check->RowsSe->setValue(300);
+        QSignalSpy finished(form_.get(), &TReduceForm::CheckFinished);
+        form_->Check->StartBt->click();
+        const QRegularExpression issue(QStringLiteral("^正在检验第 2014\\d{3} 期（"));
+        QTRY_VERIFY2_WITH_TIMEOUT(issue.match(form_->Check->ProgressLbl->text()).hasMatch(),
+                                  qPrintable(form_->Check->ProgressLbl->text()), 60000);
+        form_->Check->StopBt->click();
+        QVERIFY(finished.wait(60000));
+    }
+
+    // The editor: a new kind changes the selected condition into one of that kind that keeps
+    // everything it can, 撤销 takes each change back, 清空 asks first (否 the default).
+    void editorChangesKindsUndoesAndAsksBeforeClearing() {
+        TConditionEditor& editor = *form_->Editor;
+        const auto text = [&](int row) { return editor.ConditionList->item(row)->text(); };
+        QVERIFY(!editor.UndoBt->isEnabled());
+        form_->SetConditions(ReadReduceSet("定位 C 47\n"));
+        QCOMPARE(editor.ConditionList->currentRow(), 0);
+        editor.KindCbb->setCurrentIndex(1);  // 杀号, the same digits
+        QCOMPARE(text(0), QStringLiteral("杀号 C 47"));
+        editor.KindCbb->setCurrentIndex(4);  // a metric of categories, every one allowed
+        QCOMPARE(editor.ConditionList->count(), 1);
+        QVERIFY(!text(0).startsWith(QStringLiteral("杀号")));
+        QTRY_COMPARE_WITH_TIMEOUT(form_->KeptCount(), std::optional<int64_t>(10'000'000), 20000);
+        editor.KindCbb->setCurrentIndex(0);  // 定位 from a metric: every digit of C
+        QCOMPARE(text(0), QStringLiteral("定位 C 0123456789"));
+        editor.UndoBt->click();
+        editor.UndoBt->click();
+        QCOMPARE(text(0), QStringLiteral("杀号 C 47"));
+        QCOMPARE(editor.KindCbb->currentIndex(), 1);  // the editor shows the condition again
+        editor.UndoBt->click();
+        QCOMPARE(text(0), QStringLiteral("定位 C 47"));
+
+        editor.ClearBt->click();  // 否, the default
+        QCOMPARE(log_.Questions.last(), QStringLiteral("清空全部条件？"));
+        QCOMPARE(editor.ConditionList->count(), 1);
+        log_.Answers.push_back(QMessageBox::Yes);
+        editor.ClearBt->click();
+        QCOMPARE(editor.ConditionList->count(), 0);
+        editor.UndoBt->click();
+        QCOMPARE(text(0), QStringLiteral("定位 C 47"));
+
+        // Chosen digits are filled, others white; focus does not fill a digit.
+        const auto inside = [&](int digit) {
+            QToolButton* button = editor.DigitBts[static_cast<size_t>(digit)];
+            const QImage image = button->grab().toImage();
+            return qGray(image.pixel(4, image.height() / 2));
+        };
+        QVERIFY(editor.DigitBts[4]->isChecked() && !editor.DigitBts[3]->isChecked());
+        QVERIFY2(inside(3) - inside(4) > 100,
+                 qPrintable(QStringLiteral("%1 %2").arg(inside(3)).arg(inside(4))));
+        form_->activateWindow();
+        editor.DigitBts[3]->setFocus(Qt::TabFocusReason);
+        QVERIFY(editor.DigitBts[3]->hasFocus());
+        QVERIFY(inside(3) - inside(4) > 100);
+        QVERIFY(SaveScreenshot(*form_, QStringLiteral("reduce-condition-editor.png")));
+    }
+
+    // 和值 chosen with nothing selected starts at its whole range, not at 0-0.
+    void aSumStartsWithItsWholeRange() {
+        form_->Editor->KindCbb->setCurrentIndex(3);  // 和值
+        QCOMPARE(form_->Editor->LoSe->value(), 0);
+        QCOMPARE(form_->Editor->HiSe->value(), 63);
+        form_->Editor->AddBt->click();
+        QCOMPARE(form_->Editor->ConditionList->item(0)->text(), QStringLiteral("和值 0-63"));
+    }
+
+    // A share of one in ten million kept once lifts the running lift to ten million: the value
+    // labels of both panels are written out, never in exponent form.
+    void chartLabelsHaveNoExponents() {
+        TPaintedTexts device(QSize(900, 500));
+        {
+            QPainter painter(&device);
+            PaintReduceCheckChart(painter, QRect(0, 0, 900, 500),
+                                  {{10, 1e-7, true, 1e7}, {11, 1e-7, false, 5e6}}, 10, 11);
+        }
+        const QString texts = device.Texts().join(QLatin1Char('|'));
+        QVERIFY2(!texts.contains(QLatin1Char('e')), qPrintable(texts));
+        QVERIFY2(texts.contains(QStringLiteral("10,000,000")), qPrintable(texts));
+        QVERIFY2(texts.contains(QStringLiteral("0.55%")), qPrintable(texts));  // half of 1.1%
     }
 
     // 规律 reads the chosen patterns: with none, the count says why by its line; with a form
@@ -238,6 +339,14 @@ class TestReduceWindow : public QObject {
         QTRY_COMPARE_WITH_TIMEOUT(form_->KeptCount(), std::optional<int64_t>(1'000'000), 20000);
         form_->Editor->KindCbb->setCurrentIndex(form_->Editor->KindCbb->count() - 1);
         QVERIFY(form_->Editor->PatternsLbl->text().contains(QStringLiteral("有 1 个")));
+        // The hits chance alone gives: 10% for this form, 20% for one that hits on two residues.
+        TPatternForm either = form;
+        either.Hits = 1u | 1u << 5;
+        forms_ = {form, either};
+        form_->PatternsChanged();
+        QVERIFY2(form_->Editor->PatternsLbl->text().contains(
+                     QStringLiteral("所选 2 个规律随机期望命中 0.3 个")),
+                 qPrintable(form_->Editor->PatternsLbl->text()));
     }
 
     // From the main window: 缩水选号's kept bets land in the ticket book as single tickets.

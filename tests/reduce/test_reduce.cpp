@@ -139,6 +139,16 @@ TEST(ReduceCount, PatternConditionFollowsTheBacktestHitRule) {
             patterns.push_back(p.get());
         }
     ASSERT_GE(patterns.size(), 3u);
+    // A form's chance is the pattern's own exact chance (10% 全明 or 全对, 20% 明对, other
+    // weights apart).
+    for (size_t i = 0; i < patterns.size(); ++i)
+        ASSERT_NEAR(PatternFormChance(context.Patterns[i]), PatternChance(*patterns[i], *history),
+                    1e-12);
+    TPatternForm even;  // 2 x digit A takes five values: each is one draw in five
+    even.Weights[0] = 2;
+    even.Offset = 4;
+    even.Hits = 1u << 4 | 1u << 5;
+    EXPECT_NEAR(PatternFormChance(even), 0.2, 1e-12);
     const int32_t m = static_cast<int32_t>(patterns.size() + 1) / 2;
     const TReducePlan plan(ReadReduceSet("规律 " + std::to_string(m)), context);
     const TReduceCount count = CountReduced(plan, true, 2, never);
