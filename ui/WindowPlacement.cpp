@@ -8,7 +8,6 @@
 #include <QTabWidget>
 #include <QWidget>
 
-#include "data/Error.h"
 #include "data/IniFile.h"
 
 void CentreOnScreen(QWidget& window) {
@@ -46,25 +45,17 @@ TWindowPlaces::TWindowPlaces(QObject* parent) : QObject(parent) {
     qApp->installEventFilter(this);
 }
 
-void TWindowPlaces::LoadFrom(const std::string& path) {
+void TWindowPlaces::LoadFrom(const TIniFile& settings) {
     values_.clear();
-    TIniFile ini;
-    try {
-        ini = TIniFile::Load(path);
-    } catch (const TError&) {
-        return;
-    }
-    for (const auto& [key, value] : ini.SectionValues(PlacesSection))
+    for (const auto& [key, value] : settings.SectionValues(PlacesSection))
         values_[QString::fromStdString(key)] = QString::fromStdString(value);
 }
 
-void TWindowPlaces::SaveTo(const std::string& path) {
+void TWindowPlaces::SaveTo(TIniFile& settings) {
     for (QWidget* window : QApplication::topLevelWidgets())
         if (IsPlacedWindow(window) && window->isVisible()) Remember(*window);
-    TIniFile ini = TIniFile::Load(path);
     for (const auto& [key, value] : values_)
-        ini.WriteString(PlacesSection, key.toStdString(), value.toStdString());
-    ini.Save(path);
+        settings.WriteString(PlacesSection, key.toStdString(), value.toStdString());
 }
 
 bool TWindowPlaces::eventFilter(QObject* watched, QEvent* event) {

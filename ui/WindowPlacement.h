@@ -10,6 +10,8 @@ void CentreOnScreen(QWidget& window);
 #include <map>
 #include <string>
 
+class TIniFile;
+
 // Where the program's windows were: each named window's frame (restored on a screen that still
 // exists), the state of its named splitters and the page of its named tab widgets. Kept in the
 // settings file's [TWindowPlaces] section and given back when a window is first shown.
@@ -18,12 +20,12 @@ class TWindowPlaces : public QObject {
     // Watches every window of the application while it lives.
     explicit TWindowPlaces(QObject* parent);
 
-    // Reads the places kept in the settings file at path (none when it cannot be read: the
-    // windows then open where they would).
-    void LoadFrom(const std::string& path);
-    // Writes what it knows, the windows open now included, into the settings file at path;
-    // throws TError when it cannot.
-    void SaveTo(const std::string& path);
+    // Takes the places kept in the settings (the file read once by its owner, with the
+    // options); none kept: the windows open where they would.
+    void LoadFrom(const TIniFile& settings);
+    // Writes what it knows, the windows open now included, into the settings, which their
+    // owner writes to the file once.
+    void SaveTo(TIniFile& settings);
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

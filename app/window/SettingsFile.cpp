@@ -3,6 +3,8 @@
 #include <QDir>
 #include <exception>
 
+#include "data/Error.h"
+#include "data/IniFile.h"
 #include "data/ProgramIdentity.h"
 #include "search/OptionsIni.h"
 #include "ui/Failure.h"
@@ -14,19 +16,32 @@ TSettingsFile::TSettingsFile(const QString& programFolder, TPrompts& prompts, QW
       parent_(parent) {}
 
 SearchOptions TSettingsFile::Load(TWindowPlaces& places) const {
-    places.LoadFrom(path_.toStdString());
+    // One read for the options and the places.
+    TIniFile settings;
     try {
-        return LoadSearchOptions(path_.toStdString());
+        settings = TIniFile::Load(path_.toStdString());
     } catch (const std::exception&) {
         ShowFailure(prompts_, parent_, std::current_exception());
+        places.LoadFrom(TIniFile{});
         return DefaultSearchOptions();
     }
+    places.LoadFrom(settings);
+    SearchOptions options;
+    ReadSearchOptions(settings, options);
+    return options;
 }
 
 void TSettingsFile::Save(const SearchOptions& options, TWindowPlaces& places) const {
     try {
-        SaveSearchOptions(path_.toStdString(), options);
-        places.SaveTo(path_.toStdString());
+        // The sections and keys of others stay; an unreadable old file is replaced.
+        TIniFile settings;
+        try {
+            settings = TIniFile::Load(path_.toStdString());
+        } catch (const TError&) {
+        }
+        WriteSearchOptions(settings, options);
+        places.SaveTo(settings);
+        settings.Save(path_.toStdString());  // one write for both
     } catch (const std::exception&) {
         ShowFailure(prompts_, parent_, std::current_exception());
     }
