@@ -52,6 +52,24 @@ std::unique_ptr<TGui2Reg> Forecast(int lowColumn, int lowDigit, int highColumn =
     return p;
 }
 
+// Draws 0-19 as the search read them and draw 20, out since, with A=1, B=4: the document of
+// those draws with patterns found on the first 20.
+std::unique_ptr<TStandaloneDocument> SearchedThenDrawn(
+    std::vector<std::unique_ptr<TGui2Reg>> patterns) {
+    auto searched = std::make_shared<TCodes>();
+    searched->SetCount(20);
+    auto document = std::make_unique<TStandaloneDocument>();
+    document->Draws.Assign(*searched);
+    const int32_t coming = document->Draws.Add();
+    document->Draws.SetNum(1, coming, 1);
+    document->Draws.SetNum(2, coming, 4);
+    TPatternSet set;
+    set.SearchDraws = searched;
+    set.Patterns = std::move(patterns);
+    document->Patterns.SwapContents(set);
+    return document;
+}
+
 // Rows of the bar colour in column x of the chart's picture.
 int BarPixels(const QImage& image, int x) {
     int n = 0;
@@ -210,25 +228,15 @@ class TestStatForm : public QObject {
     }
 
     void hitCountsShowThePatternsWithAKnownDrawTheirHitsAndChance() {
-        // Draws 0-19 as the search read them; draw 20 came out as A=1, B=4.
-        auto searched = std::make_shared<TCodes>();
-        searched->SetCount(20);
-        TCodes draws;
-        draws.Assign(*searched);
-        const int32_t coming = draws.Add();
-        draws.SetNum(1, coming, 1);
-        draws.SetNum(2, coming, 4);
         // Low line A+B of draw 20 against high line A+B of draw 19: 5 against 0.
-        TPatternSet set;
-        set.SearchDraws = searched;
-        for (int i = 0; i < 3; ++i) set.Patterns.push_back(Forecast(2, 4));  // 明对: hit
-        set.Patterns.push_back(Forecast(2, 4));
-        set.Patterns.back()->ContrastKind = 1;  // 全明: miss
-        set.Patterns.push_back(Forecast(1, 0));
-        set.Patterns.back()->BaseRow = 21;  // its draw is not out yet: not counted
-        TStandaloneDocument document;
-        document.Draws.Assign(draws);
-        document.Patterns.SwapContents(set);
+        std::vector<std::unique_ptr<TGui2Reg>> patterns;
+        for (int i = 0; i < 3; ++i) patterns.push_back(Forecast(2, 4));  // 明对: hit
+        patterns.push_back(Forecast(2, 4));
+        patterns.back()->ContrastKind = 1;  // 全明: miss
+        patterns.push_back(Forecast(1, 0));
+        patterns.back()->BaseRow = 21;  // its draw is not out yet: not counted
+        const auto owned = SearchedThenDrawn(std::move(patterns));
+        TStandaloneDocument& document = *owned;
         TStatForm form(nullptr, fixture_.Prompts(), document.Feed);
         form.StatTbrStat1Click();
         // Counting patterns: the 明对 A=0 is there under both digits of its pair, and every
@@ -271,20 +279,10 @@ class TestStatForm : public QObject {
 
     // Two bars of three-digit counts side by side: their value texts keep apart.
     void hitValueTextsNeverRunTogether() {
-        auto searched = std::make_shared<TCodes>();
-        searched->SetCount(20);
-        TCodes draws;
-        draws.Assign(*searched);
-        const int32_t coming = draws.Add();
-        draws.SetNum(1, coming, 1);
-        draws.SetNum(2, coming, 4);
-        TPatternSet set;
-        set.SearchDraws = searched;
-        for (int i = 0; i < 231; ++i) set.Patterns.push_back(Forecast(2, 4));
-        TStandaloneDocument document;
-        document.Draws.Assign(draws);
-        document.Patterns.SwapContents(set);
-        TStatForm form(nullptr, fixture_.Prompts(), document.Feed);
+        std::vector<std::unique_ptr<TGui2Reg>> patterns;
+        for (int i = 0; i < 231; ++i) patterns.push_back(Forecast(2, 4));
+        const auto document = SearchedThenDrawn(std::move(patterns));
+        TStatForm form(nullptr, fixture_.Prompts(), document->Feed);
         form.StatTbrStat1Click();
         form.StatTbrHits->trigger();
         const TGraphPilarNet& b = *form.Charts()[1];
