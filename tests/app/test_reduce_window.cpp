@@ -347,6 +347,7 @@ class TestReduceWindow : public QObject {
         QVERIFY2(form_->Editor->PatternsLbl->text().contains(
                      QStringLiteral("所选 2 个规律随机期望命中 0.3 个")),
                  qPrintable(form_->Editor->PatternsLbl->text()));
+        QVERIFY(SaveScreenshot(*form_->Editor, QStringLiteral("reduce-pattern-condition.png")));
     }
 
     // From the main window: 缩水选号's kept bets land in the ticket book as single tickets.

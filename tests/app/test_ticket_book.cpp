@@ -173,6 +173,7 @@ class TestTicketBook : public QObject {
         form_->ImportBt->click();
         QCOMPARE(form_->Tickets().size(), size_t{2});
         QCOMPARE(form_->StatusBar->currentMessage(), QStringLiteral("已导入2张票"));
+        QVERIFY(SaveScreenshot(*form_, QStringLiteral("ticket-book.png")));
         QCOMPARE(form_->Tickets()[0].FirstRow, 10);
         form_->UndoBt->click();
         QCOMPARE(form_->Tickets().size(), size_t{0});
@@ -229,7 +230,8 @@ class TestTicketBook : public QObject {
         QVERIFY(text.contains(QStringLiteral("期号,注数")));
         QCOMPARE(text.count(QStringLiteral("\r\n")), 1 + 35 + 2);
 
-        const QString pdf = Path("ledger.pdf");
+        // The PDF itself is kept among the artifacts beside the picture of its first page.
+        const QString pdf = ArtifactPath(QStringLiteral("ticket-ledger.pdf"));
         QPrinter printer(QPrinter::HighResolution);
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(pdf);

@@ -165,6 +165,7 @@ class TestTrendForm : public QObject {
         QCOMPARE(png.size(), form.ChartPicture().size());
         QCOMPARE(form.StatusBar->currentMessage(),
                  QStringLiteral("图表已保存到 ") + QDir::toNativeSeparators(answer + ".png"));
+        QVERIFY(SaveScreenshot(form, QStringLiteral("trend-saved.png")));
 
         answer = folder.filePath(QStringLiteral("trend.gif"));
         log_.FileNames = {answer};
