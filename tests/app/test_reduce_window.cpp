@@ -180,11 +180,7 @@ class TestReduceWindow : public QObject {
     // conditions cannot do.
     void strategyCheckShowsChartAndVerdict() {
         // Rows named by their 期号 on the axis, as the backtest names them.
-        TDrawRegister& reg = document_->Register;
-        reg.Rows.resize(static_cast<size_t>(document_->Draws.Count()));
-        for (size_t i = 0; i < reg.Rows.size(); ++i)
-            reg.Rows[i].Issue = std::to_string(2024001 + i);
-        emit document_->Feed.DrawsChanged();
+        NameDraws(2024001);
         form_->SetConditions(ReadReduceSet("和值 20-43\n重号 0-1\n"));
         form_->Check->RowsSe->setValue(15);
         QSignalSpy finished(form_.get(), &TReduceForm::CheckFinished);
@@ -235,11 +231,7 @@ class TestReduceWindow : public QObject {
     // to be watched; it is stopped once seen.
     void progressLineNamesTheDrawByItsIssue() {
         document_->Draws.Assign(*RandomDraws(32, 400));
-        TDrawRegister& reg = document_->Register;
-        reg.Rows.resize(400);
-        for (size_t i = 0; i < reg.Rows.size(); ++i)
-            reg.Rows[i].Issue = std::to_string(2014001 + i);
-        emit document_->Feed.DrawsChanged();
+        NameDraws(2014001);
         form_->SetConditions(ReadReduceSet("规律 1\n"));
         form_->Check->RowsSe->setValue(300);
         QSignalSpy finished(form_.get(), &TReduceForm::CheckFinished);
@@ -370,6 +362,15 @@ class TestReduceWindow : public QObject {
     }
 
   private:
+    // Gives the document's draws the 期号 first, first + 1, …
+    void NameDraws(int first) {
+        TDrawRegister& reg = document_->Register;
+        reg.Rows.resize(static_cast<size_t>(document_->Draws.Count()));
+        for (size_t i = 0; i < reg.Rows.size(); ++i)
+            reg.Rows[i].Issue = std::to_string(first + static_cast<int>(i));
+        emit document_->Feed.DrawsChanged();
+    }
+
     TScriptedPrompts::TLog log_;
     std::unique_ptr<TScriptedPrompts> prompts_;
     std::unique_ptr<TStandaloneDocument> document_;
