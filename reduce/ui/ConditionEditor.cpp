@@ -496,7 +496,8 @@ void TConditionEditor::AddBtClick() {
     }
     std::vector<TReduceCondition> items = items_;
     items.push_back(*condition);
-    Commit(std::move(items), static_cast<int>(items.size()) - 1);
+    const int row = static_cast<int>(items.size()) - 1;
+    Commit(std::move(items), row);
     ShowInEditor(items_.back());
 }
 
