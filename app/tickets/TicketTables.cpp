@@ -1,5 +1,6 @@
 #include "app/tickets/TicketTables.h"
 
+#include <QLocale>
 #include <memory>
 
 #include "tickets/TicketBook.h"
@@ -14,6 +15,11 @@ QString Q(const std::string& text) {
 
 TTableCell Number(int64_t value) {
     return {Q(GroupedNumber(value)), true, {}};
+}
+
+// An amount in yuan with fen, grouped as the whole amounts are: "-1,228.28".
+TTableCell Amount(double value) {
+    return {QLocale(QLocale::English, QLocale::UnitedStates).toString(value, 'f', 2), true, {}};
 }
 
 TTableCell Wins(int64_t count) {
@@ -46,11 +52,11 @@ TTableCell LedgerCell(const TLedgerLine& line, int tiers, int column) {
             if (line.PrizeUnknown) return {Unknown(), true, {}};
             return {line.Cost > 0 ? Percent(line.Return()) : QString(), true, {}};
         case 3:
-            return {QString::number(line.ExpectedPrize, 'f', 2), true, {}};
+            return Amount(line.ExpectedPrize);
         case 4:
             return Number(line.CumulativeFixedNet);
         default:
-            return {QString::number(line.CumulativeExpectedNet, 'f', 2), true, {}};
+            return Amount(line.CumulativeExpectedNet);
     }
 }
 

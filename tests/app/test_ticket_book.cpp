@@ -219,6 +219,13 @@ class TestTicketBook : public QObject {
         QCOMPARE(ledger.PendingBets, 30 * 5);
         QCOMPARE(ledger.Draws.back().CumulativeFixedNet, ledger.Total.FixedNet());
         QCOMPARE(Rows(form_->LedgerTable), 36);
+        // The expected amounts are grouped like the others: -1,046.31, not -1046.31.
+        const int expected = form_->LedgerTable->model()->columnCount() - 1;
+        for (int row = 0; row < 35; ++row) {
+            const double value = ledger.Draws[static_cast<size_t>(row)].CumulativeExpectedNet;
+            QCOMPARE(Cell(form_->LedgerTable, row, expected).contains(QLatin1Char(',')),
+                     std::abs(value) >= 999.995);
+        }
         form_->Pages->setCurrentIndex(1);
         QVERIFY(SaveScreenshot(*form_, QStringLiteral("ticket-ledger.png")));
 
