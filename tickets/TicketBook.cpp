@@ -107,7 +107,7 @@ void TTicketBook::Reload() {
         tickets_ = Storage().Tickets();
         storedRows_.clear();
         for (const TStoredTicket& stored : tickets_) storedRows_.push_back(stored.FirstRow);
-        floating_ = storage_->FloatingAmounts();
+        storedFloating_ = storage_->FloatingAmounts();
     } catch (const TError&) {
         storedRows_.resize(tickets_.size());
         Recount();
@@ -134,13 +134,24 @@ void TTicketBook::KeyByIssue() {
         keyed.back().FirstIssue = std::move(issue);
         indexes.push_back(i);
     }
-    if (keyed.empty()) return;
+    // A book that cannot be written (read-only, busy) is keyed again at the next reading.
     try {
-        storage_->Replace(keyed);
+        if (!keyed.empty()) storage_->Replace(keyed);
     } catch (const TError&) {
-        // A book that cannot be written (read-only, busy) is keyed again at the next reading.
     }
     for (size_t k = 0; k < keyed.size(); ++k) tickets_[indexes[k]].FirstIssue = keyed[k].FirstIssue;
+    for (TFloatingEntry& entry : storedFloating_) {
+        if (!entry.Issue.empty()) continue;
+        std::string issue = KnownIssueOfRow(draws_, register_, entry.Row);
+        if (issue.empty()) continue;
+        // Keyed first, then the row's entry cleared: a failure between leaves both, never none.
+        try {
+            storage_->SetFloatingAmount(entry.Row, issue, entry.Tier, entry.Amount);
+            storage_->SetFloatingAmount(entry.Row, "", entry.Tier, std::nullopt);
+        } catch (const TError&) {
+        }
+        entry.Issue = std::move(issue);
+    }
 }
 
 void TTicketBook::PlaceTickets() {
@@ -151,6 +162,11 @@ void TTicketBook::PlaceTickets() {
         TStoredTicket& stored = tickets_[i];
         stored.FirstRow =
             stored.FirstIssue.empty() || !known ? storedRows_[i] : rows.RowOf(stored.FirstIssue);
+    }
+    floating_.clear();
+    for (const TFloatingEntry& entry : storedFloating_) {
+        const int32_t row = entry.Issue.empty() || !known ? entry.Row : rows.RowOf(entry.Issue);
+        if (row >= 0) floating_[{row, entry.Tier}] = entry.Amount;
     }
 }
 
@@ -398,7 +414,7 @@ void TTicketBook::SetFloatingAmount(std::string_view issue, int32_t tier,
             throw TError("金额应为整数元，空为未知");
         amount = value;
     }
-    storage.SetFloatingAmount(row, tier, amount);
+    storage.SetFloatingAmount(row, KnownIssueOfRow(draws_, register_, row), tier, amount);
     Reload();
 }
 

@@ -134,7 +134,7 @@ class TTicketBook {
     // Gives the tickets placed by row alone the 期号 the register knows for that row (books of
     // earlier versions, documents that had no register yet), stored in one change.
     void KeyByIssue();
-    // Each ticket's row in the draws as they are now.
+    // Each ticket's and floating amount's row in the draws as they are now.
     void PlaceTickets();
     // The ticket at index as stored (its row as stored, not as placed).
     TStoredTicket AsStored(size_t index) const;
@@ -147,6 +147,7 @@ class TTicketBook {
     std::unique_ptr<TTicketStorage> storage_;
     std::vector<TStoredTicket> tickets_;
     std::vector<int32_t> storedRows_;  // per ticket, the row the storage holds
+    std::vector<TFloatingEntry> storedFloating_;
     TFloatingAmounts floating_;
     std::vector<TDrawMasks> masks_;
     TLedger ledger_;

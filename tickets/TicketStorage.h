@@ -23,6 +23,16 @@ struct TStoredTicket {
     bool operator==(const TStoredTicket&) const = default;
 };
 
+// The amount per bet of a floating tier typed for a draw, named by its 期号 where the register
+// knows it (so that editing the draws never moves it), else by its row.
+struct TFloatingEntry {
+    int32_t Row = 0;
+    std::string Issue;  // empty: placed by Row
+    int32_t Tier = 0;
+    int64_t Amount = 0;
+    bool operator==(const TFloatingEntry&) const = default;
+};
+
 // A change that names a ticket no longer stored (another program deleted it).
 class TTicketGoneError : public TError {
   public:
@@ -48,7 +58,10 @@ class TTicketStorage {
     // of them is no longer stored.
     virtual void Remove(const std::vector<int64_t>& ids) = 0;
     virtual void Replace(const std::vector<TStoredTicket>& tickets) = 0;
-    virtual TFloatingAmounts FloatingAmounts() const = 0;
-    // Sets (or with none, clears) the amount per bet of a floating tier at a draw.
-    virtual void SetFloatingAmount(int32_t row, int32_t tier, std::optional<int64_t> amount) = 0;
+    virtual std::vector<TFloatingEntry> FloatingAmounts() const = 0;
+    // Sets (or with none, clears) the amount per bet of a floating tier at the draw of issue,
+    // or with no issue at the row: it replaces the entry of the same 期号 (or, without one, of
+    // the same row) and tier.
+    virtual void SetFloatingAmount(int32_t row, const std::string& issue, int32_t tier,
+                                   std::optional<int64_t> amount) = 0;
 };

@@ -6,6 +6,7 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "data/FileIo.h"
@@ -60,13 +61,20 @@ class TMemoryStorage final : public TTicketStorage {
             if (!tickets_.count(ticket.Id)) throw TTicketGoneError(ticket.Id);
         for (const TStoredTicket& ticket : tickets) tickets_[ticket.Id] = ticket;
     }
-    TFloatingAmounts FloatingAmounts() const override { return floating_; }
-    void SetFloatingAmount(int32_t row, int32_t tier, std::optional<int64_t> amount) override {
+    std::vector<TFloatingEntry> FloatingAmounts() const override {
+        std::vector<TFloatingEntry> entries;
+        for (const auto& [key, amount] : floating_)
+            entries.push_back({std::get<0>(key), std::get<1>(key), std::get<2>(key), amount});
+        return entries;
+    }
+    void SetFloatingAmount(int32_t row, const std::string& issue, int32_t tier,
+                           std::optional<int64_t> amount) override {
         Check();
+        const auto key = std::make_tuple(issue.empty() ? row : 0, issue, tier);
         if (amount)
-            floating_[{row, tier}] = *amount;
+            floating_[key] = *amount;
         else
-            floating_.erase({row, tier});
+            floating_.erase(key);
     }
 
   private:
@@ -77,7 +85,7 @@ class TMemoryStorage final : public TTicketStorage {
     std::vector<std::string> unreadable_;
     std::map<int64_t, TStoredTicket> tickets_;
     int64_t lastId_ = 0;
-    TFloatingAmounts floating_;
+    std::map<std::tuple<int32_t, std::string, int32_t>, int64_t> floating_;
 };
 
 class TicketBookTest : public ::testing::Test {
@@ -226,10 +234,10 @@ TEST_F(TicketBookTest, AFailedChangeSaysWhatFailedAndKeepsTheSteps) {
     EXPECT_FALSE(closed.IsOpen());
 }
 
-// Where the register knows 期号, a ticket belongs to its 期号, not to a row: deleting the first
-// rows in the draw editor moves no ticket, a 追号 run counts its draws over the year's end, a
-// ticket whose draw is deleted says so, and a book kept by rows is keyed once by the register
-// it was made with.
+// Where the register knows 期号, a ticket and a floating amount belong to their 期号, not to a
+// row: deleting the first rows in the draw editor moves neither, a 追号 run counts its draws over
+// the year's end, a ticket whose draw is deleted says so, and a book kept by rows is keyed once by
+// the register it was made with.
 TEST(TicketBook, TicketsStayWithTheirIssueWhenTheDrawsAreEdited) {
     const std::unique_ptr<TCodes> draws = RandomDraws(7, 40);
     TDrawRegister reg;  // 2014329 … 2014358, then 2015001 … 2015010
@@ -238,12 +246,19 @@ TEST(TicketBook, TicketsStayWithTheirIssueWhenTheDrawsAreEdited) {
     TMemoryStorage* storage = nullptr;
     TTicketBook book(*draws, reg, DefaultGameRules(), [&] {
         auto made = std::make_unique<TMemoryStorage>();
-        made->Add({{0, ParseTicket("1111111"), 5, "输入", ""}});  // an earlier version's row
+        // An earlier version's ticket and floating amount, kept by row.
+        made->Add({{0, ParseTicket("1111111"), 5, "输入", ""}});
+        made->SetFloatingAmount(5, "", 1, 777);
         storage = made.get();
         return made;
     });
+    for (int32_t position = 0; position < TicketPositions; ++position)
+        draws->SetNum(position + 1, 10, position + 1);  // 2014339 drew 1234567
     book.Open();
     EXPECT_EQ(storage->Tickets()[0].FirstIssue, "2014334");
+    ASSERT_EQ(storage->FloatingAmounts().size(), 1u);
+    EXPECT_EQ(storage->FloatingAmounts()[0].Issue, "2014334");
+    book.SetFloatingAmount("2014339", 0, "5000000");
     book.AddTyped("1234567 第2014339期", "输入");
     book.AddTyped("7654321", "输入");
     book.AddTyped("2222222 追5期 第14356期", "输入");
@@ -259,6 +274,7 @@ TEST(TicketBook, TicketsStayWithTheirIssueWhenTheDrawsAreEdited) {
         EXPECT_EQ(issues("1234567"), "2014339");
         EXPECT_EQ(issues("7654321"), "2015011");
         EXPECT_EQ(issues("2222222"), "2014356–2015002");
+        EXPECT_EQ(book.Row(at("1234567")).Result, "中奖：2014339期 一等奖×1 5000000元");
     };
     expectIssues();
     EXPECT_EQ(issues("1111111"), "2014334");

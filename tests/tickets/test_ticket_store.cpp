@@ -60,13 +60,16 @@ TEST(TicketStore, ChangesSurviveReopeningAndUndoneDeletesKeepTheirIds) {
         ASSERT_EQ(ids.size(), 2u);
         tickets[0].Id = ids[0];
         tickets[1].Id = ids[1];
-        store.SetFloatingAmount(10, 0, 4'000'000);
-        store.SetFloatingAmount(10, 1, 50'000);
-        store.SetFloatingAmount(10, 1, std::nullopt);
+        store.SetFloatingAmount(10, "", 0, 4'000'000);
+        store.SetFloatingAmount(10, "", 1, 50'000);
+        store.SetFloatingAmount(10, "", 1, std::nullopt);
+        store.SetFloatingAmount(10, "2026001", 1, 7);
+        store.SetFloatingAmount(12, "2026001", 1, 80'000);
     }
     TTicketStore store(path);
     EXPECT_EQ(store.Tickets(), tickets);
-    EXPECT_EQ(store.FloatingAmounts(), (TFloatingAmounts{{{10, 0}, 4'000'000}}));
+    EXPECT_EQ(store.FloatingAmounts(),
+              (std::vector<TFloatingEntry>{{10, "", 0, 4'000'000}, {12, "2026001", 1, 80'000}}));
     store.Remove({tickets[0].Id});
     EXPECT_EQ(store.Tickets().size(), 1u);
     store.Add({tickets[0]});  // undo
@@ -219,7 +222,7 @@ INSERT INTO floating_prizes VALUES(10, 0, 4000000);
     TTicketStore store(path);
     EXPECT_TRUE(store.AsideMessage().empty());
     EXPECT_EQ(store.Tickets(), tickets);
-    EXPECT_EQ(store.FloatingAmounts(), (TFloatingAmounts{{{10, 0}, 4'000'000}}));
+    EXPECT_EQ(store.FloatingAmounts(), (std::vector<TFloatingEntry>{{10, "", 0, 4'000'000}}));
     const int64_t next = store.Add({SomeTickets()[0]})[0];
     EXPECT_EQ(next, 10);
     store.Remove({next, 9});

@@ -33,8 +33,8 @@ CREATE TABLE floating_prizes(
   draw_row INTEGER NOT NULL,
   tier INTEGER NOT NULL,
   amount INTEGER NOT NULL,
-  PRIMARY KEY(draw_row, tier));
-PRAGMA user_version = 2;
+  issue TEXT NOT NULL DEFAULT '');
+PRAGMA user_version = 3;
 )sql";
 
 // Version 1 reused the highest id after a delete and kept no 期号 of the first draw: the
@@ -59,6 +59,20 @@ DROP TABLE tickets;
 ALTER TABLE tickets_2 RENAME TO tickets;
 CREATE INDEX tickets_by_row ON tickets(first_row);
 PRAGMA user_version = 2;
+)sql";
+
+// Version 2 kept floating amounts by row alone: they move over unkeyed (the book keys them).
+constexpr const char* FromVersion2 = R"sql(
+CREATE TABLE floating_prizes_3(
+  draw_row INTEGER NOT NULL,
+  tier INTEGER NOT NULL,
+  amount INTEGER NOT NULL,
+  issue TEXT NOT NULL DEFAULT '');
+INSERT INTO floating_prizes_3(draw_row, tier, amount)
+  SELECT coalesce(draw_row, 0), coalesce(tier, 0), coalesce(amount, 0) FROM floating_prizes;
+DROP TABLE floating_prizes;
+ALTER TABLE floating_prizes_3 RENAME TO floating_prizes;
+PRAGMA user_version = 3;
 )sql";
 
 // A failure of the database with SQLite's primary result code, so that opening can tell a
@@ -229,9 +243,10 @@ void TTicketStore::OpenDatabase() {
                 TStatement tables(db_, "SELECT count(*) FROM sqlite_master");
                 if (tables.Step() && tables.Int(0) != 0) ThrowNotABook();
                 Execute(Schema);
-            } else if (version == 1) {
+            } else {
                 CheckTables();
-                Execute(FromVersion1);
+                if (version == 1) Execute(FromVersion1);
+                Execute(FromVersion2);
             }
         });
     }
@@ -368,27 +383,32 @@ void TTicketStore::Replace(const std::vector<TStoredTicket>& tickets) {
     });
 }
 
-TFloatingAmounts TTicketStore::FloatingAmounts() const {
-    TFloatingAmounts amounts;
-    TStatement read(db_, "SELECT draw_row, tier, amount FROM floating_prizes");
+std::vector<TFloatingEntry> TTicketStore::FloatingAmounts() const {
+    std::vector<TFloatingEntry> entries;
+    TStatement read(db_, "SELECT draw_row, issue, tier, amount FROM floating_prizes");
     while (read.Step())
-        amounts[{static_cast<int32_t>(read.Int(0)), static_cast<int32_t>(read.Int(1))}] =
-            read.Int(2);
-    return amounts;
+        entries.push_back({static_cast<int32_t>(read.Int(0)), read.Text(1),
+                           static_cast<int32_t>(read.Int(2)), read.Int(3)});
+    return entries;
 }
 
-void TTicketStore::SetFloatingAmount(int32_t row, int32_t tier, std::optional<int64_t> amount) {
+void TTicketStore::SetFloatingAmount(int32_t row, const std::string& issue, int32_t tier,
+                                     std::optional<int64_t> amount) {
     InTransaction([&] {
-        TStatement remove(db_, "DELETE FROM floating_prizes WHERE draw_row = ? AND tier = ?");
-        remove.Bind(1, row);
-        remove.Bind(2, tier);
+        TStatement remove(db_,
+                          "DELETE FROM floating_prizes WHERE tier = ?1 AND issue = ?2 AND "
+                          "(?2 <> '' OR draw_row = ?3)");
+        remove.Bind(1, tier);
+        remove.Bind(2, issue);
+        remove.Bind(3, row);
         remove.Step();
         if (!amount) return;
-        TStatement insert(db_,
-                          "INSERT INTO floating_prizes(draw_row, tier, amount) VALUES(?, ?, ?)");
+        TStatement insert(
+            db_, "INSERT INTO floating_prizes(draw_row, tier, amount, issue) VALUES(?, ?, ?, ?)");
         insert.Bind(1, row);
         insert.Bind(2, tier);
         insert.Bind(3, *amount);
+        insert.Bind(4, issue);
         insert.Step();
     });
 }

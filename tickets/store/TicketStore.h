@@ -17,7 +17,7 @@ struct sqlite3;
 // still busy after the wait, or one that may not be read or written, is refused with the reason
 // and left as it is. The schema is in docs/ARCHITECTURE.md.
 
-inline constexpr int32_t TicketStoreSchemaVersion = 2;
+inline constexpr int32_t TicketStoreSchemaVersion = 3;
 // How long a change or the opening waits for another program's change to the book.
 inline constexpr std::chrono::milliseconds TicketStoreBusyWait{10'000};
 
@@ -45,8 +45,9 @@ class TTicketStore final : public TTicketStorage {
     void Remove(const std::vector<int64_t>& ids) override;
     void Replace(const std::vector<TStoredTicket>& tickets) override;
     const std::vector<std::string>& Unreadable() const override { return unreadable_; }
-    TFloatingAmounts FloatingAmounts() const override;
-    void SetFloatingAmount(int32_t row, int32_t tier, std::optional<int64_t> amount) override;
+    std::vector<TFloatingEntry> FloatingAmounts() const override;
+    void SetFloatingAmount(int32_t row, const std::string& issue, int32_t tier,
+                           std::optional<int64_t> amount) override;
 
   private:
     // Opens the database; on failure it is closed again.
