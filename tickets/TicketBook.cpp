@@ -144,13 +144,19 @@ void TTicketBook::KeyByIssue() {
         if (!entry.Issue.empty()) continue;
         std::string issue = KnownIssueOfRow(draws_, register_, entry.Row);
         if (issue.empty()) continue;
+        // An amount typed for the 期号 since is newer than the row's and stays.
+        const bool typed = std::any_of(
+            storedFloating_.begin(), storedFloating_.end(), [&](const TFloatingEntry& other) {
+                return other.Tier == entry.Tier && IssueKey(other.Issue) == IssueKey(issue);
+            });
         // Keyed first, then the row's entry cleared: a failure between leaves both, never none.
         try {
-            storage_->SetFloatingAmount(entry.Row, issue, entry.Tier, entry.Amount);
+            if (!typed) storage_->SetFloatingAmount(entry.Row, issue, entry.Tier, entry.Amount);
             storage_->SetFloatingAmount(entry.Row, "", entry.Tier, std::nullopt);
         } catch (const TError&) {
         }
-        entry.Issue = std::move(issue);
+        entry.Issue = typed ? std::string() : std::move(issue);
+        if (typed) entry.Row = -1;  // no longer counts
     }
 }
 

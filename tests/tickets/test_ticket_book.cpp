@@ -249,6 +249,8 @@ TEST(TicketBook, TicketsStayWithTheirIssueWhenTheDrawsAreEdited) {
         // An earlier version's ticket and floating amount, kept by row.
         made->Add({{0, ParseTicket("1111111"), 5, "输入", ""}});
         made->SetFloatingAmount(5, "", 1, 777);
+        made->SetFloatingAmount(5, "", 0, 555);  // retyped for its 期号 since: 999 stays
+        made->SetFloatingAmount(0, "2014334", 0, 999);
         storage = made.get();
         return made;
     });
@@ -256,8 +258,8 @@ TEST(TicketBook, TicketsStayWithTheirIssueWhenTheDrawsAreEdited) {
         draws->SetNum(position + 1, 10, position + 1);  // 2014339 drew 1234567
     book.Open();
     EXPECT_EQ(storage->Tickets()[0].FirstIssue, "2014334");
-    ASSERT_EQ(storage->FloatingAmounts().size(), 1u);
-    EXPECT_EQ(storage->FloatingAmounts()[0].Issue, "2014334");
+    EXPECT_EQ(storage->FloatingAmounts(),
+              (std::vector<TFloatingEntry>{{0, "2014334", 0, 999}, {0, "2014334", 1, 777}}));
     book.SetFloatingAmount("2014339", 0, "5000000");
     book.AddTyped("1234567 第2014339期", "输入");
     book.AddTyped("7654321", "输入");

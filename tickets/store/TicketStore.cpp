@@ -83,8 +83,13 @@ class TStoreError : public TError {
     int Code;
 };
 
+// Results that say the file is not the book it claims to be (damaged, or tables and values that
+// no version wrote), as opposed to a book that is busy, may not be read or written, or does
+// not fit on the disk.
 bool IsDamage(int code) {
-    return code == SQLITE_CORRUPT || code == SQLITE_NOTADB;
+    return code == SQLITE_CORRUPT || code == SQLITE_NOTADB || code == SQLITE_ERROR ||
+           code == SQLITE_MISMATCH || code == SQLITE_CONSTRAINT || code == SQLITE_FORMAT ||
+           code == SQLITE_RANGE;
 }
 
 // The reason of a failure as the player reads it, with SQLite's own words after it.
