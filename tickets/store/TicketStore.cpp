@@ -14,32 +14,20 @@
 
 namespace {
 
-// Ids count up and are never handed out again (AUTOINCREMENT), so that another program's undo
-// of an add can never remove a ticket added after it. Values are checked when read, so that
-// one unreadable row leaves the others readable.
-constexpr const char* Schema = R"sql(
-CREATE TABLE tickets(
-  id INTEGER PRIMARY KEY AUTOINCREMENT,
-  numbers TEXT NOT NULL,
-  multiple INTEGER NOT NULL,
-  draws INTEGER NOT NULL,
-  issue TEXT NOT NULL,
-  first_row INTEGER NOT NULL,
-  first_issue TEXT NOT NULL DEFAULT '',
-  source TEXT NOT NULL,
-  added TEXT NOT NULL DEFAULT (datetime('now')));
-CREATE INDEX tickets_by_row ON tickets(first_row);
-CREATE TABLE floating_prizes(
-  draw_row INTEGER NOT NULL,
-  tier INTEGER NOT NULL,
-  amount INTEGER NOT NULL,
-  issue TEXT NOT NULL DEFAULT '');
-PRAGMA user_version = 3;
+// A new book is made as the first version's tables and brought up to date by the same steps
+// as a book of that version, so both end alike.
+constexpr const char* FirstVersion = R"sql(
+CREATE TABLE tickets(id INTEGER PRIMARY KEY, numbers TEXT, multiple INTEGER, draws INTEGER,
+  issue TEXT, first_row INTEGER, source TEXT, added TEXT);
+CREATE TABLE floating_prizes(draw_row INTEGER, tier INTEGER, amount INTEGER);
+PRAGMA user_version = 1;
 )sql";
 
 // Version 1 reused the highest id after a delete and kept no 期号 of the first draw: the
 // tickets move to the table of version 2 with their ids, their first_issue empty (placed by
-// row until the book keys them).
+// row until the book keys them). Ids count up and are never handed out again (AUTOINCREMENT),
+// so that another program's undo of an add can never remove a ticket added after it. Values
+// are checked when read, so that one unreadable row leaves the others readable.
 constexpr const char* FromVersion1 = R"sql(
 CREATE TABLE tickets_2(
   id INTEGER PRIMARY KEY AUTOINCREMENT,
@@ -244,15 +232,16 @@ void TTicketStore::OpenDatabase() {
         // the same book at the same time waits and then finds it done.
         InTransaction([&] {
             version = SchemaVersion();
-            if (version == 0) {
+            int64_t step = version;
+            if (step == 0) {
                 TStatement tables(db_, "SELECT count(*) FROM sqlite_master");
                 if (tables.Step() && tables.Int(0) != 0) ThrowNotABook();
-                Execute(Schema);
-            } else {
-                CheckTables();
-                if (version == 1) Execute(FromVersion1);
-                Execute(FromVersion2);
+                Execute(FirstVersion);
+                step = 1;
             }
+            CheckTables();
+            if (step == 1) Execute(FromVersion1);
+            Execute(FromVersion2);
         });
     }
     if (version > TicketStoreSchemaVersion) {
