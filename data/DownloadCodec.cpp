@@ -46,6 +46,8 @@ std::string DrawFieldsFault(std::string_view issue, std::string_view digits) {
     if (!IsDecimalNumber(issue)) return "期号不是数字";
     if (digits.size() < 7) return "开奖号码不足7位";
     if (!IsAllDigits(digits.substr(0, 7))) return "开奖号码不是数字";
+    // Anything after the seven digits is damage, not a draw to take in part.
+    if (digits.size() > 7) return "开奖号码后面有多余的字符";
     return {};
 }
 

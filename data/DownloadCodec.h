@@ -33,8 +33,8 @@ const TDrawKey& DrawKey();
 // Digit i (1-7) of a draw goes on the wire as (d + i*K0 + (issue mod 10)*Ki) mod 10.
 // digits must be seven decimal digits; throws TError otherwise.
 std::string ScrambleDraw(const TDrawKey& key, int64_t issue, std::string_view digits);
-// The exact inverse: issueText must be a decimal number and scrambled must start with seven
-// decimal digits (characters after them are ignored); throws TError otherwise.
+// The exact inverse: issueText must be a decimal number and scrambled seven decimal digits;
+// throws TError otherwise.
 std::string DescrambleDraw(const TDrawKey& key, std::string_view issueText,
                            std::string_view scrambled);
 
@@ -56,7 +56,7 @@ std::string BuildRequestUrl(const TDownloadRequest& request);
 // or UTF-8, in reply order; blank lines are skipped and fields after the third ignored.
 // Throws TError with a message for the user when the status line lacks "成功", when no draw
 // follows it, or at the first line that is no draw (fewer than three fields, an issue that is
-// not a decimal number, a digits field shorter than seven or not digits).
+// not a decimal number, a digits field that is not exactly seven digits).
 std::vector<std::string> ParseDownloadReply(std::string_view body);
 
 // The draw numbers of received items, descrambled with key; throws TError naming the first

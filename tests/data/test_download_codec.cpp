@@ -32,8 +32,8 @@ TEST(DrawKey, DigitsComeFromTheNameAndTheMultiplierFromTheirSum) {
 TEST(DrawScrambling, DescramblesByTheIssueTailAndPosition) {
     // c_i = (0 + 2000 - 7 i - 5 K_i) mod 10 for issue tail 5.
     EXPECT_EQ(DescrambleDraw(DrawKey(), "2019005", "0000000"), "3197531");
-    // Only the first seven characters count; the whole issue is read.
-    EXPECT_EQ(DescrambleDraw(DrawKey(), "2019005", "0000000999"), "3197531");
+    // The whole issue is read; digits after the seventh are damage.
+    EXPECT_THROW(DescrambleDraw(DrawKey(), "2019005", "0000000999"), TError);
     EXPECT_EQ(DescrambleDraw(DrawKey(), "15", "0000000"), "3197531");
 }
 
@@ -87,10 +87,10 @@ TEST(DownloadReply, TakesFieldsOneAndThreeOfEachLineInOrder) {
                              "2019001#x#1234567\r\n"
                              "\r\n"
                              "  2019002 # 2019-01-02 # 0012345 # extra \n"
-                             "2019003#y#76543210\r\n"
+                             "2019003#y#7654321\r\n"
                              "\r\n";
     EXPECT_EQ(ParseDownloadReply(body),
-              (std::vector<std::string>{"2019001#1234567", "2019002#0012345", "2019003#76543210"}));
+              (std::vector<std::string>{"2019001#1234567", "2019002#0012345", "2019003#7654321"}));
     // A UTF-8 reply with a byte order mark reads the same.
     EXPECT_EQ(ParseDownloadReply("\xEF\xBB\xBF下载成功\n1#a#0000000"),
               (std::vector<std::string>{"1#0000000"}));
@@ -107,6 +107,8 @@ TEST(DownloadReply, RefusesRepliesThatAreNoDrawList) {
         {ok + "1#a#1234567\r\n2##7654321", "回复第3行不是开奖数据：2##7654321"},
         {ok + "1#a#123456", "回复第2行的开奖号码不足7位：1#a#123456"},
         {ok + "1#a#12345x7", "回复第2行的开奖号码不是数字：1#a#12345x7"},
+        {ok + "1#a#76543210", "回复第2行的开奖号码后面有多余的字符：1#a#76543210"},
+        {ok + "1#a#1234567x", "回复第2行的开奖号码后面有多余的字符：1#a#1234567x"},
         {ok + "第1期#a#1234567", "回复第2行的期号不是数字：第1期#a#1234567"},
     };
     for (const auto& [body, message] : cases) EXPECT_EQ(ReplyFault(body), message) << body;
