@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "data/DrawRegister.h"
@@ -54,11 +55,22 @@ struct TDrawMergePlan {
                                       // issue that the document lacks (never inserted)
     std::vector<std::string> Gaps;    // missing issues inside the sequence after the merge
     int64_t GapCount = 0;             // all of them (Gaps holds at most MaxListedGaps)
-    int32_t FilledIdentities = 0;     // rows of the document that gain an issue or a date
-    int32_t Backward = -1;  // the first incoming draw whose issue is below the one before it
-    // Both sides have issues but share none while the source reaches back before the document's
-    // last draw: the plan is the overlap of the digits instead.
+    // A jump over whole years (2022150 → 2024001): draws missing that cannot be counted; the
+    // 期号 before and after it, both empty when there is none.
+    std::pair<std::string, std::string> UncountedGap;
+    // The new draws leave draws missing after the document's last 期号 (counted or not): the
+    // gaps the merge opens, not those the document already had.
+    bool OpensGap = false;
+    int32_t FilledIdentities = 0;  // rows of the document that gain an issue or a date
+    int32_t Backward = -1;         // the first incoming draw whose issue is below the one before it
+    // The source numbers draws another way: the two share no 期号 while the source reaches
+    // back before the document's last draw (the plan is the overlap of the digits instead), a
+    // draw both number has two 期号, or the source's first new 期号 cannot follow the
+    // document's last. Its 期号 are then given to no draw.
     bool NumberingDiffers = false;
+    // The 期号 after the merge would not go up, so the source's identities are given to no
+    // draw (the new draws stay without 期号 and date; FilledIdentities is then 0).
+    bool IdentitiesDropped = false;
 
     bool ChangesNothing() const {
         return NewDraws.empty() && Differences.empty() && FilledIdentities == 0;

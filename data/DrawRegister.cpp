@@ -87,12 +87,21 @@ bool IsIssueText(std::string_view text) {
            std::all_of(text.begin(), text.end(), IsDigit);
 }
 
-int64_t IssueKey(std::string_view issue) {
+int64_t IssueKey(std::string_view issue, bool serial) {
     if (!IsIssueText(issue)) return -1;
     int64_t value = 0;
     for (char c : issue) value = value * 10 + (c - '0');
-    if (issue.size() == 5) value += 2000 * 1000;  // yyNNN → 20yyNNN
+    if (issue.size() == 5 && !serial) value += 2000 * 1000;  // yyNNN → 20yyNNN
     return value;
+}
+
+bool SerialNumbering(const std::vector<TDrawIdentity>& rows) {
+    return std::any_of(rows.begin(), rows.end(),
+                       [](const TDrawIdentity& row) { return row.Issue.size() == 6; });
+}
+
+bool IsYearlyIssue(std::string_view issue, bool serial) {
+    return issue.size() == 7 || (issue.size() == 5 && !serial);
 }
 
 std::string NextIssueAfter(std::string_view issue) {
@@ -202,6 +211,7 @@ std::string RowDescription(const TDrawRegister& reg, int32_t row, int32_t count)
 }
 
 void CheckIssueOrder(const std::vector<TDrawIdentity>& rows, int32_t firstLine) {
+    const bool serial = SerialNumbering(rows);
     int64_t last = -1;
     for (size_t i = 0; i < rows.size(); ++i) {
         const int32_t line = firstLine + static_cast<int32_t>(i);
@@ -209,13 +219,13 @@ void CheckIssueOrder(const std::vector<TDrawIdentity>& rows, int32_t firstLine) 
         if (!row.Date.empty() && !IsNormalDate(row.Date))
             Refuse(line, "的日期不是日期：" + row.Date.substr(0, 40));
         if (row.Issue.empty()) continue;
-        const int64_t key = IssueKey(row.Issue);
+        const int64_t key = IssueKey(row.Issue, serial);
         if (key < 0) Refuse(line, "的期号不是期号：" + row.Issue.substr(0, 40));
         if (key <= last) {
             // Issues so far go strictly up: an equal one is among them exactly when it repeats.
-            const bool repeated =
-                std::any_of(rows.begin(), rows.begin() + static_cast<ptrdiff_t>(i),
-                            [key](const TDrawIdentity& r) { return IssueKey(r.Issue) == key; });
+            const bool repeated = std::any_of(
+                rows.begin(), rows.begin() + static_cast<ptrdiff_t>(i),
+                [&](const TDrawIdentity& r) { return IssueKey(r.Issue, serial) == key; });
             Refuse(line, (repeated ? "的期号重复：" : "的期号比上一期小：") + row.Issue);
         }
         last = key;

@@ -25,10 +25,23 @@ inline constexpr size_t MaxIssueDigits = 12;
 
 // True for one to MaxIssueDigits decimal digits.
 bool IsIssueText(std::string_view text);
-// The issue as a number that orders issues of different widths alike: a five-digit issue
-// (two-digit year and three-digit serial, "24096") counts as its seven-digit form
-// ("2024096"). -1 for a text that is no issue.
-int64_t IssueKey(std::string_view issue);
+// How 期号 of different widths order. Existing files use two yearly forms, yyyyNNN (seven
+// digits) and yyNNN (five digits, the same numbering written short: "24096" is "2024096"),
+// and services also number draws serially (1, 2, … 99999, 100000, …). No yearly form has six
+// digits, so a numbering that holds a six-digit 期号 is a serial one that has passed 99999,
+// and its five-digit 期号 are serials as well: 100000 follows 99999 instead of coming before
+// it as "2099999". Every set of 期号 compared together (a register, or a register and a
+// source being merged into it) is therefore read one way: serial when any of them has six
+// digits (SerialNumbering), else yearly.
+//
+// The issue as a number that orders the issues of one numbering: a five-digit issue counts
+// as its seven-digit form ("24096" → 2024096) unless serial; -1 for a text that is no issue.
+int64_t IssueKey(std::string_view issue, bool serial = false);
+// True when the issues of rows are serial numbers (one of them has six digits).
+bool SerialNumbering(const std::vector<TDrawIdentity>& rows);
+// True when the issue is a yearly form (yyyyNNN, or yyNNN outside a serial numbering), whose
+// serial starts again at 001 each year.
+bool IsYearlyIssue(std::string_view issue, bool serial);
 // The issue after this one: the number plus one in the same width ("2024096" → "2024097",
 // "00999" → "01000"; a carry past the width adds a digit). Empty for a text that is no issue.
 std::string NextIssueAfter(std::string_view issue);

@@ -211,8 +211,10 @@ int32_t TDrawCommands::AddNewDrawsWithoutAsking(const TIncomingDraws& incoming, 
     TDrawRegister& reg = grid_.Register();
     reg.Fit(draws.Count());
     const TDrawMergePlan plan = PlanDrawMerge(draws, reg, incoming);
+    // Gaps the new draws leave, differences, repeats and 期号 that do not line up: the user
+    // decides, with the plan before them.
     if (draws.Count() == 0 || plan.Match == TMergeMatch::None || !plan.Differences.empty() ||
-        !plan.Duplicates.empty() || plan.Backward >= 0 ||
+        !plan.Duplicates.empty() || plan.Backward >= 0 || plan.OpensGap || plan.IdentitiesDropped ||
         (plan.NumberingDiffers && !plan.ChangesNothing()))
         return -1;
     if (plan.ChangesNothing()) return 0;

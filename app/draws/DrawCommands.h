@@ -80,7 +80,8 @@ class TDrawCommands : public QObject {
     bool AddDraws(const TIncomingDraws& incoming, const QString& message, TDrawChange kind,
                   QString title = {});
     // Adds only new draws, without a dialog or message (for updates that run on their own):
-    // when the plan matches the document (by 期号 or overlap) and nothing differs or repeats,
+    // when the plan matches the document (by 期号 or overlap), nothing differs or repeats, the
+    // new draws leave no gap after the document's last 期号 and their 期号 line up,
     // the new draws are appended as one change (DrawsChanged, one undo step) and their count
     // returned (0: nothing new); -1 when the plan needs the user (AddDraws), nothing changed.
     int32_t AddNewDrawsWithoutAsking(const TIncomingDraws& incoming, TDrawChange kind);

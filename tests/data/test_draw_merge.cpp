@@ -122,7 +122,7 @@ TEST(DrawMerge, ByOverlapOfTheNewestDraws) {
     EXPECT_EQ(plan.Differences, (std::vector<TDrawDifference>{{20, 10, mine[20], truth[20]}}));
     ASSERT_EQ(plan.NewDraws.size(), 20u);
     EXPECT_EQ(plan.NewDraws.front(), 20);
-    EXPECT_EQ(plan.FilledIdentities, 19);
+    EXPECT_EQ(plan.FilledIdentities, 20);  // the differing row too: its place names it
 
     ApplyDrawMerge(plan, in, true, draws, reg);
     EXPECT_EQ(NumbersOf(draws), truth);
@@ -221,6 +221,91 @@ TEST(DrawMerge, OverlapAgreesWithABruteForceAlignment) {
     }
 }
 
+// A serial numbering past 99999: all 300 draws keep their 期号 (100000 follows 99999), and a
+// document numbered up to 99999 takes the rest as new draws.
+TEST(DrawMerge, SerialNumbersPassFiveDigits) {
+    const std::vector<int32_t> truth = Truth(41, 300);
+    TCodes draws;
+    TDrawRegister reg;
+    const TIncomingDraws all = Slice(truth, 0, 300, 99900);
+    ApplyDrawMerge(PlanDrawMerge(draws, reg, all), all, false, draws, reg);
+    ASSERT_EQ(reg.Count(), 300);
+    EXPECT_EQ(reg.At(99).Issue, "99999");
+    EXPECT_EQ(reg.At(100).Issue, "100000");
+    EXPECT_EQ(reg.NextIssue(), "100200");
+    TCodes fresh;
+    ReplaceAllDraws(all, fresh, reg);
+    EXPECT_EQ(reg.At(299).Issue, "100199");
+
+    ReplaceAllDraws(Slice(truth, 0, 100, 99900), draws, reg);  // 99900 … 99999
+    const TIncomingDraws later = Slice(truth, 90, 300, 99900);
+    const TDrawMergePlan plan = PlanDrawMerge(draws, reg, later);
+    EXPECT_EQ(plan.Match, TMergeMatch::Issue);
+    EXPECT_EQ(plan.NewDraws.size(), 200u);
+    EXPECT_TRUE(plan.Older.empty());
+    EXPECT_FALSE(plan.OpensGap);
+    ApplyDrawMerge(plan, later, false, draws, reg);
+    EXPECT_EQ(NumbersOf(draws), truth);
+    EXPECT_EQ(reg.At(299).Issue, "100199");
+}
+
+// What the new draws leave out after the document's last 期号, and numberings that cannot
+// follow it: a gap (1300 → 1311) is counted, a jump over years cannot be, and a five-digit
+// serial after a seven-digit 期号 is another numbering whose 期号 no draw takes.
+TEST(DrawMerge, NewDrawsThatDoNotFollowTheDocument) {
+    const std::vector<int32_t> truth = Truth(42, 60);
+    struct TCase {
+        int DocumentFirst, SourceFirst;  // the source's draws 30-59
+        int64_t Gaps;
+        bool Opens, Differs, Uncounted;
+    };
+    for (const TCase& c : {TCase{1271, 1311, 10, true, false, false},
+                           TCase{2024001, 2024031, 0, false, false, false},
+                           TCase{2022121, 2024001, 0, true, false, true},
+                           TCase{2015121, 32001, 0, false, true, false}}) {
+        TCodes draws;
+        TDrawRegister reg;
+        ReplaceAllDraws(Slice(truth, 0, 30, c.DocumentFirst), draws, reg);
+        TIncomingDraws in = Slice(truth, 30, 60, c.SourceFirst - 30);
+        const TDrawMergePlan plan = PlanDrawMerge(draws, reg, in);
+        EXPECT_EQ(plan.NewDraws.size(), 30u) << c.SourceFirst;
+        EXPECT_EQ(plan.GapCount, c.Gaps) << c.SourceFirst;
+        EXPECT_EQ(plan.OpensGap, c.Opens) << c.SourceFirst;
+        EXPECT_EQ(plan.NumberingDiffers, c.Differs) << c.SourceFirst;
+        EXPECT_EQ(plan.UncountedGap.second.empty(), !c.Uncounted) << c.SourceFirst;
+        const std::string text = DescribeMergePlan(plan, in, reg);
+        EXPECT_EQ(text.find("接不上") != std::string::npos, c.Differs) << text;
+        EXPECT_EQ(text.find("缺少的期数不明") != std::string::npos, c.Uncounted) << text;
+        ApplyDrawMerge(plan, in, false, draws, reg);
+        EXPECT_EQ(reg.At(59).Issue, c.Differs ? "" : std::to_string(c.SourceFirst + 29));
+    }
+}
+
+// A source numbered 3 lower than the document, one of its lines without a 期号: matched by
+// the digits, its 期号 named as another numbering and given to no draw; the plan's counts are
+// what applying it does.
+TEST(DrawMerge, ASourceNumberedOtherwiseWithALineMissingItsIssue) {
+    const std::vector<int32_t> truth = Truth(43, 40);
+    TCodes draws;
+    TDrawRegister reg;
+    ReplaceAllDraws(Slice(truth, 0, 30, 2024001), draws, reg);
+    TIncomingDraws in = Slice(truth, 20, 40, 2024001 - 3);
+    in.Identities[5].Issue.clear();
+    const TDrawMergePlan plan = PlanDrawMerge(draws, reg, in);
+    EXPECT_EQ(plan.Match, TMergeMatch::Overlap);
+    EXPECT_TRUE(plan.NumberingDiffers);
+    EXPECT_EQ(plan.NewDraws.size(), 10u);
+    EXPECT_EQ(plan.FilledIdentities, 0);
+    EXPECT_EQ(plan.GapCount, 0);
+    const std::string text = DescribeMergePlan(plan, in, reg);
+    EXPECT_NE(text.find("对不上"), std::string::npos) << text;
+    EXPECT_EQ(text.find("第2024028期"), std::string::npos) << text;
+    ApplyDrawMerge(plan, in, false, draws, reg);
+    EXPECT_EQ(NumbersOf(draws), truth);
+    EXPECT_EQ(reg.At(29).Issue, "2024030");
+    EXPECT_EQ(reg.At(30).Issue, "");
+}
+
 TEST(DrawMerge, DownloadItemsKeepTheirIssues) {
     const TDrawKey& key = DrawKey();
     const std::vector<std::string> items = {
@@ -244,6 +329,53 @@ TEST(DrawMerge, AnEmptyDocumentTakesEverything) {
     ApplyDrawMerge(plan, in, false, draws, reg);
     EXPECT_EQ(draws.Count(), 5);
     EXPECT_EQ(reg.NextIssue(), "24006");
+}
+
+}  // namespace
+
+namespace {
+
+// The same source merged a second time adds nothing, whatever its 期号 look like: going
+// backward, five digits beside seven, missing on some lines, repeated.
+TEST(DrawMerge, TheSameSourceTwiceAddsNothing) {
+    for (uint32_t seed = 1; seed <= 2000; ++seed) {
+        std::mt19937 random(seed);
+        const auto pick = [&](int below) { return static_cast<int>(random() % below); };
+        const std::vector<int32_t> truth = Truth(seed, 40);
+        TCodes draws;
+        TDrawRegister reg;
+        const int kept = pick(25);
+        ReplaceAllDraws(Slice(truth, 0, kept, pick(2) ? 2024001 : 0), draws, reg);
+        const int from = pick(30);
+        TIncomingDraws in = Slice(truth, from, 40, 2024001);
+        for (TDrawIdentity& id : in.Identities) {
+            if (pick(6) == 0) id.Issue = std::to_string(std::stoi(id.Issue) + pick(7) - 3);
+            if (pick(4) == 0) id.Issue = id.Issue.substr(2);  // yyNNN
+            if (pick(12) == 0) id.Issue.clear();
+        }
+        if (kept > 0 && pick(3) == 0)
+            for (int r = 0; r < kept; ++r)
+                reg.Rows[static_cast<size_t>(r)].Issue = std::to_string(24001 + r);
+        for (int swaps = pick(3); swaps > 0; --swaps) {
+            const auto i = static_cast<size_t>(pick(static_cast<int>(in.Numbers.size())));
+            const auto j = static_cast<size_t>(pick(static_cast<int>(in.Numbers.size())));
+            std::swap(in.Identities[i].Issue, in.Identities[j].Issue);
+        }
+        const TDrawMergePlan first = PlanDrawMerge(draws, reg, in);
+        const TDrawRegister old = reg;
+        const int32_t before = draws.Count();
+        ApplyDrawMerge(first, in, false, draws, reg);
+        // The plan said what happened: its new draws, and the rows that gained an identity.
+        ASSERT_EQ(draws.Count(), before + static_cast<int32_t>(first.NewDraws.size())) << seed;
+        int32_t filled = 0;
+        for (int32_t r = 0; r < before; ++r) filled += reg.At(r) == old.At(r) ? 0 : 1;
+        EXPECT_EQ(filled, first.FilledIdentities) << seed;
+        EXPECT_NO_THROW(CheckIssueOrder(reg.Rows)) << seed;
+        const TDrawMergePlan second = PlanDrawMerge(draws, reg, in);
+        EXPECT_TRUE(second.NewDraws.empty() && second.FilledIdentities == 0 &&
+                    second.Match != TMergeMatch::None)
+            << seed << ": " << DescribeMergePlan(second, in, reg);
+    }
 }
 
 }  // namespace
