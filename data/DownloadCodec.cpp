@@ -5,6 +5,7 @@
 #include "data/DrawText.h"
 #include "data/Error.h"
 #include "data/HiddenText.h"
+#include "data/MessageText.h"
 #include "data/TextCodec.h"
 
 namespace {
@@ -18,23 +19,6 @@ constexpr char StoredServiceUrl[] =
     "wpamqvgJoxYlTLefwnKm/bgdRxazTtvfapKdqboJRwYznLv.wpamqsgJpxY";
 
 constexpr char NoDrawsMessage[] = "下载服务器没有发来开奖数据。";
-
-// At most this many characters of a bad line go into a message.
-constexpr size_t ShownCharacters = 60;
-
-// The start of a UTF-8 text for a message, cut at a character boundary.
-std::string Excerpt(std::string_view utf8) {
-    size_t i = 0;
-    size_t count = 0;
-    while (i < utf8.size() && count < ShownCharacters) {
-        ++i;
-        while (i < utf8.size() && (static_cast<unsigned char>(utf8[i]) & 0xC0) == 0x80) ++i;
-        ++count;
-    }
-    std::string text(utf8.substr(0, i));
-    if (i < utf8.size()) text += "…";
-    return text;
-}
 
 bool IsDecimalNumber(std::string_view text) {
     int32_t ignored = 0;
@@ -153,7 +137,7 @@ std::vector<std::string> ParseDownloadReply(std::string_view body) {
     if (lines.front().find("成功") == std::string::npos) {
         const std::string status = Trim(lines.front());
         if (status.empty()) throw TError("下载服务器的回复不是开奖数据。");
-        throw TError("下载服务器拒绝了请求：" + Excerpt(status));
+        throw TError("下载服务器拒绝了请求：" + MessageExcerpt(status));
     }
     std::vector<std::string> items;
     for (size_t n = 1; n < lines.size(); ++n) {
@@ -161,11 +145,11 @@ std::vector<std::string> ParseDownloadReply(std::string_view body) {
         if (line.empty()) continue;
         const std::string where = "回复第" + std::to_string(n + 1) + "行";
         const std::vector<std::string> fields = SplitText("#", line);
-        if (fields.size() < 3) throw TError(where + "不是开奖数据：" + Excerpt(line));
+        if (fields.size() < 3) throw TError(where + "不是开奖数据：" + MessageExcerpt(line));
         const std::string issue = Trim(fields[0]);
         const std::string digits = Trim(fields[2]);
         const std::string fault = DrawFieldsFault(issue, digits);
-        if (!fault.empty()) throw TError(where + "的" + fault + "：" + Excerpt(line));
+        if (!fault.empty()) throw TError(where + "的" + fault + "：" + MessageExcerpt(line));
         items.push_back(issue + "#" + digits);
     }
     // Applying an empty list would wipe the whole history.
@@ -181,11 +165,11 @@ std::vector<int32_t> DecodeReceivedItems(const std::vector<std::string>& items,
     for (size_t n = 0; n < items.size(); ++n) {
         const std::vector<std::string> fields = SplitText("#", items[n]);
         const std::string where = "第" + std::to_string(n + 1) + "条数据";
-        if (fields.size() < 2) throw TError(where + "不是开奖数据：" + Excerpt(items[n]));
+        if (fields.size() < 2) throw TError(where + "不是开奖数据：" + MessageExcerpt(items[n]));
         const std::string issue = Trim(fields[0]);
         const std::string digits = Trim(fields[1]);
         const std::string fault = DrawFieldsFault(issue, digits);
-        if (!fault.empty()) throw TError(where + "的" + fault + "：" + Excerpt(items[n]));
+        if (!fault.empty()) throw TError(where + "的" + fault + "：" + MessageExcerpt(items[n]));
         numbers.push_back(StrToInt(DescrambleDraw(key, issue, digits)));
     }
     return numbers;

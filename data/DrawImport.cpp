@@ -4,6 +4,7 @@
 
 #include "data/DrawText.h"
 #include "data/Error.h"
+#include "data/MessageText.h"
 #include "data/TextCodec.h"
 #include "data/TextLines.h"
 
@@ -21,7 +22,6 @@ size_t CodePageLength(std::string_view utf8) {
 }
 
 constexpr size_t DrawDigits = 7;
-constexpr size_t MessageTextLimit = 60;  // characters of a refused line shown to the user
 
 bool IsDigit(char c) {
     return c >= '0' && c <= '9';
@@ -36,23 +36,6 @@ std::string_view TrimView(std::string_view text) {
     while (!text.empty() && IsTrimmed(text.front())) text.remove_prefix(1);
     while (!text.empty() && IsTrimmed(text.back())) text.remove_suffix(1);
     return text;
-}
-
-// The first characters of UTF-8 text, with "…" when something was cut; a zero byte, which
-// a message box would end the text at, shows as the replacement character.
-std::string ShortenForMessage(std::string_view utf8) {
-    std::string shown;
-    size_t i = 0;
-    for (size_t k = 0; k < MessageTextLimit && i < utf8.size(); ++k) {
-        const size_t begin = i++;
-        while (i < utf8.size() && (static_cast<unsigned char>(utf8[i]) & 0xC0) == 0x80) ++i;
-        if (utf8[begin] == '\0')
-            shown += "\uFFFD";
-        else
-            shown.append(utf8.substr(begin, i - begin));
-    }
-    if (i < utf8.size()) shown += "…";
-    return shown;
 }
 
 }  // namespace
@@ -77,7 +60,7 @@ TPlainLine ReadPlainDrawLine(std::string_view line, int32_t& number) {
 }
 
 std::string UnreadableLineMessage(int32_t line, std::string_view text) {
-    return "第" + std::to_string(line) + "行无法识别：" + ShortenForMessage(TrimView(text));
+    return "第" + std::to_string(line) + "行无法识别：" + MessageExcerpt(TrimView(text));
 }
 
 std::vector<int32_t> ParseDrawNumbers(std::string_view bytes) {

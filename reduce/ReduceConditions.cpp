@@ -4,6 +4,7 @@
 #include <bit>
 #include <charconv>
 
+#include "data/MessageText.h"
 #include "data/TextLines.h"
 
 namespace {
@@ -116,9 +117,9 @@ TReduceCondition ReadMetric(TShapeMetricId metric, const std::vector<std::string
         const auto lo = CategoryOfValue(metric, values.substr(0, dash));
         const auto hi = CategoryOfValue(metric, values.substr(dash + 1));
         if (!lo || !hi)
-            throw TReduceError(line, name + "的范围“" + std::string(values) + "”不在" +
+            throw TReduceError(line, name + "的范围" + QuotedExcerpt(values) + "不在" +
                                          ValueRangeText(metric) + "之内");
-        if (*lo > *hi) throw TReduceError(line, name + "的范围上下颠倒：" + std::string(values));
+        if (*lo > *hi) throw TReduceError(line, name + "的范围上下颠倒：" + MessageExcerpt(values));
         condition.IsRange = true;
         condition.Categories = CategoryRange(*lo, *hi);
         return condition;
@@ -134,7 +135,7 @@ TReduceCondition ReadMetric(TShapeMetricId metric, const std::vector<std::string
                 const std::string form = metric == TShapeMetricId::Roads
                                              ? "应是 n0:n1:n2，三数之和为7"
                                              : "不在" + ValueRangeText(metric) + "之内";
-                throw TReduceError(line, name + "的取值“" + std::string(value) + "”" + form);
+                throw TReduceError(line, name + "的取值" + QuotedExcerpt(value) + form);
             }
             condition.Categories |= uint64_t{1} << *category;
         }
@@ -157,9 +158,9 @@ TReduceCondition ReadLine(const std::vector<std::string_view>& tokens, int32_t l
         condition.Position = PositionOf(tokens[1]);
         if (condition.Position == -2 || (!kill && condition.Position == -1))
             throw TReduceError(line,
-                               "位置“" + std::string(tokens[1]) + "”应是A–G" + (kill ? "或*" : ""));
+                               "位置" + QuotedExcerpt(tokens[1]) + "应是A–G" + (kill ? "或*" : ""));
         const auto digits = DigitSetOf(tokens[2]);
-        if (!digits) throw TReduceError(line, "数字“" + std::string(tokens[2]) + "”应是0–9");
+        if (!digits) throw TReduceError(line, "数字" + QuotedExcerpt(tokens[2]) + "应是0–9");
         condition.Digits = *digits;
         if (!kill && condition.Digits == 0) throw TReduceError(line, "定位没有允许的数字");
         if (kill && condition.Digits == 0x3FF)
@@ -172,9 +173,9 @@ TReduceCondition ReadLine(const std::vector<std::string_view>& tokens, int32_t l
         const auto digit = Number(tokens[1]);
         const auto times = Number(tokens[2]);
         if (!digit || *digit > 9 || tokens[1].size() != 1)
-            throw TReduceError(line, "胆码的数字“" + std::string(tokens[1]) + "”应是0–9");
+            throw TReduceError(line, "胆码的数字" + QuotedExcerpt(tokens[1]) + "应是0–9");
         if (!times || *times < 1 || *times > ReduceDigitCount)
-            throw TReduceError(line, "胆码的次数“" + std::string(tokens[2]) + "”应是1–7");
+            throw TReduceError(line, "胆码的次数" + QuotedExcerpt(tokens[2]) + "应是1–7");
         condition.Digit = *digit;
         condition.AtLeast = *times;
         return condition;
@@ -190,7 +191,7 @@ TReduceCondition ReadLine(const std::vector<std::string_view>& tokens, int32_t l
         const auto m = Number(tokens[1]);
         if (!m || *m < 1)
             throw TReduceError(line,
-                               "规律的个数“" + std::string(tokens[1]) + "”应是正整数或“全部”");
+                               "规律的个数" + QuotedExcerpt(tokens[1]) + "应是正整数或“全部”");
         condition.Patterns = *m;
         return condition;
     }
@@ -199,7 +200,7 @@ TReduceCondition ReadLine(const std::vector<std::string_view>& tokens, int32_t l
         condition.Line = line;
         return condition;
     }
-    throw TReduceError(line, "未知的条件或形态指标“" + std::string(head) + "”");
+    throw TReduceError(line, "未知的条件或形态指标" + QuotedExcerpt(head));
 }
 
 }  // namespace

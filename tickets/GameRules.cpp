@@ -4,6 +4,7 @@
 #include <bit>
 #include <charconv>
 
+#include "data/MessageText.h"
 #include "data/TextLines.h"
 #include "tickets/DefaultGameRules.h"
 
@@ -152,7 +153,7 @@ std::vector<TGameRules> ReadGameRules(std::string_view text) {
                 throw TError(LineText(line) + "奖级最多" + std::to_string(MaxTiers) + "个");
             game.Tiers.push_back(std::move(tier));
         } else {
-            throw TError(LineText(line) + "无法识别的键“" + std::string(key) + "”");
+            throw TError(LineText(line) + "无法识别的键" + QuotedExcerpt(key));
         }
     });
     if (games.empty()) throw TError("游戏规则里没有游戏");

@@ -4,6 +4,7 @@
 #include <bit>
 #include <charconv>
 
+#include "data/MessageText.h"
 #include "data/TextLines.h"
 
 namespace {
@@ -58,7 +59,7 @@ int64_t WholeNumber(std::string_view text) {
 }
 
 std::string Quoted(std::string_view text) {
-    return "\xE2\x80\x9C" + std::string(text) + "\xE2\x80\x9D";  // “text”
+    return QuotedExcerpt(text);
 }
 
 std::string PositionName(int32_t position) {
@@ -102,6 +103,10 @@ std::string TicketText(const TTicket& ticket) {
 }
 
 TDigitSets ParseNumbers(std::string_view text) {
+    // Seven sets of ten digits and the six marks between them at most: anything longer is no
+    // ticket, however long (a damaged line of megabytes is refused at once).
+    constexpr size_t longestNumbers = TicketPositions * 10 + TicketPositions - 1;
+    if (text.size() > longestNumbers) throw TError("号码" + Quoted(text) + "太长");
     std::vector<std::string_view> parts;
     if (text.find('/') == std::string_view::npos) {
         // Single bet: seven digits, one per position.
