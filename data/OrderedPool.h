@@ -7,12 +7,26 @@
 #include <exception>
 #include <map>
 #include <mutex>
+#include <new>
 #include <optional>
+#include <system_error>
 #include <thread>
 #include <utility>
 #include <vector>
 
 #include "data/JobControl.h"
+
+// Starts count more threads running work, as many as the system gives: when it refuses one
+// (out of memory, a limit of threads) the work runs on those started, never taking the program
+// down with threads left unjoined.
+template <typename Work>
+void StartThreads(std::vector<std::thread>& pool, int count, const Work& work) {
+    try {
+        for (int i = 0; i < count; ++i) pool.emplace_back(work);
+    } catch (const std::system_error&) {
+    } catch (const std::bad_alloc&) {
+    }
+}
 
 // Rows 0..count-1 worked out on a pool of threads and handed over in order: each thread takes
 // the next row nobody took yet, and a row done before an earlier one waits for it. The runs
@@ -91,7 +105,7 @@ void TOrderedPool::Run(int32_t count, int threads, const TJobControl& control,
     };
     const int workers = std::max(1, std::min(threads, std::max(count, 1)));
     std::vector<std::thread> pool;
-    for (int i = 1; i < workers; ++i) pool.emplace_back(work);
+    StartThreads(pool, workers - 1, work);
     work();
     for (std::thread& thread : pool) thread.join();
     if (error) std::rethrow_exception(error);

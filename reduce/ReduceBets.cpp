@@ -15,8 +15,8 @@ std::vector<int32_t> SampleBets(const std::vector<int32_t>& bets, size_t k, uint
 
 TBetsOutcome MakeBets(const TBetsRequest& request, TJobControl& control) {
     TBetsOutcome outcome;
-    TReduceCount count =
-        CountReduced(TReducePlan(request.Conditions, request.Context), true, 0, control);
+    TReduceCount count = CountReduced(
+        TReducePlan(request.Conditions, request.Context, true, &control), true, 0, control);
     outcome.Kept = count.Kept;
     if (count.Stopped || control.Cancelled()) {
         outcome.Stopped = true;

@@ -182,7 +182,7 @@ std::optional<TReduceCheckRow> CheckRow(const TReduceCheckJob& job, int32_t t, T
     } else if (judge.PatternsFallShort()) {
         row.Kept = 0;
     } else {
-        const TReducePlan plan(set, context);
+        const TReducePlan plan(set, context, true, &control);
         // The count reports its blocks to a control of its own, so that the check's progress
         // stays its draws; the check's cancel reaches it at its next block.
         TJobControl part;

@@ -273,6 +273,12 @@ TReduceSet ReadReduceSet(std::string_view text) {
     return set;
 }
 
+TReduceSet ReadReduceFile(std::string_view text) {
+    TReduceSet set = ReadReduceSet(text);
+    if (set.Items.empty()) throw TError(NoConditionsMessage);
+    return set;
+}
+
 std::string ReduceConditionText(const TReduceCondition& c) {
     switch (c.Kind) {
         case TConditionKind::Position:

@@ -74,6 +74,10 @@ class TReduceError : public TError {
 
 // Reads the text form; raises TReduceError naming the first bad line.
 TReduceSet ReadReduceSet(std::string_view text);
+// A conditions file: its set, refused (TError) when it holds no condition, which would keep
+// every candidate as if nothing were asked.
+TReduceSet ReadReduceFile(std::string_view text);
+inline constexpr char NoConditionsMessage[] = "文件里没有条件（每行一个条件，如“定位 A 123”）。";
 // Writes the text form (UTF-8, LF), read back to the same set; renumbers the lines.
 std::string WriteReduceSet(const TReduceSet& set);
 // One condition as its line ("和值 20-35").

@@ -2,11 +2,14 @@
 
 #include <algorithm>
 #include <bit>
+#include <exception>
 #include <map>
+#include <mutex>
 #include <numeric>
 #include <thread>
 #include <unordered_map>
 
+#include "data/OrderedPool.h"
 #include "search/PatternCheck.h"
 
 namespace {
@@ -179,17 +182,29 @@ TReducePlan::TTable JoinTables(const TReducePlan::TTable& t, const TReducePlan::
     return joined;
 }
 
-// Joins the smallest tables while the result stays small.
-void JoinSmallTables(std::vector<TReducePlan::TTable>& tables) {
-    auto size = [](const TReducePlan::TTable& t) { return t.Cells.size(); };
-    for (;;) {
-        std::sort(tables.begin(), tables.end(),
-                  [&](const auto& x, const auto& y) { return size(x) < size(y); });
-        if (tables.size() < 2 || size(tables[0]) * size(tables[1]) > JoinedCells) return;
-        TReducePlan::TTable joined = JoinTables(tables[0], tables[1]);
-        tables.erase(tables.begin(), tables.begin() + 2);
-        tables.push_back(std::move(joined));
+// Joins the smallest tables while the result stays small (a heap keeps the smallest at hand,
+// so that tens of thousands of conditions join in n log n); smallest first at the end.
+void JoinSmallTables(std::vector<TReducePlan::TTable>& tables, const TJobControl* control) {
+    using TTable = TReducePlan::TTable;
+    const auto larger = [](const TTable& x, const TTable& y) {
+        return x.Cells.size() > y.Cells.size();
+    };
+    std::make_heap(tables.begin(), tables.end(), larger);
+    while (tables.size() >= 2 && !(control != nullptr && control->Cancelled())) {
+        std::pop_heap(tables.begin(), tables.end(), larger);
+        TTable first = std::move(tables.back());
+        tables.pop_back();
+        if (first.Cells.size() * tables.front().Cells.size() > JoinedCells) {
+            tables.push_back(std::move(first));
+            break;
+        }
+        std::pop_heap(tables.begin(), tables.end(), larger);
+        TTable joined = JoinTables(first, tables.back());
+        tables.back() = std::move(joined);
+        std::push_heap(tables.begin(), tables.end(), larger);
     }
+    std::sort(tables.begin(), tables.end(),
+              [&](const TTable& x, const TTable& y) { return larger(y, x); });
 }
 
 }  // namespace
@@ -276,8 +291,10 @@ int32_t ReduceCandidateOf(const TShapeDraw& digits) {
     return n;
 }
 
-TReducePlan::TReducePlan(const TReduceSet& set, const TReduceContext& context, bool buildTables)
+TReducePlan::TReducePlan(const TReduceSet& set, const TReduceContext& context, bool buildTables,
+                         const TJobControl* control)
     : set_(set), context_(context), tolerance_(set.Tolerance) {
+    const auto cancelled = [control] { return control != nullptr && control->Cancelled(); };
     const int32_t chosen = static_cast<int32_t>(context.Patterns.size());
     for (const TReduceCondition& c : set_.Items) {
         if (c.Kind == TConditionKind::Metric && TShapeMetric(c.Metric).NeedsPrevious() &&
@@ -304,6 +321,10 @@ TReducePlan::TReducePlan(const TReduceSet& set, const TReduceContext& context, b
     hitsA_.assign(HalfA, 0);
     hitsB_.assign(HalfB, 0);
     for (const TReduceCondition& c : set_.Items) {
+        if (cancelled()) {
+            stopped_ = true;
+            return;
+        }
         if (c.Kind == TConditionKind::Patterns) continue;
         const THalfKeys a = DenseKeys(
             HalfA, true, [&](const TShapeDraw& d) { return RawKey(c, context_, d, 0, DigitsA); });
@@ -312,8 +333,12 @@ TReducePlan::TReducePlan(const TReduceSet& set, const TReduceContext& context, b
         });
         AddTable(MakeTable(a, b, [&](const TShapeDraw& d) { return Fails(c, d) ? 1 : 0; }), false);
     }
-    JoinSmallTables(mixed_);
-    if (set_.HasPatterns() && !patternsImpossible_) AddPatternTables();
+    JoinSmallTables(mixed_, control);
+    if (set_.HasPatterns() && !patternsImpossible_ && !cancelled()) AddPatternTables();
+    if (cancelled()) {
+        stopped_ = true;
+        return;
+    }
     // The largest groups first: they decide the most candidates.
     std::sort(mixedPatterns_.begin(), mixedPatterns_.end(),
               [](const TTable& x, const TTable& y) { return x.Patterns > y.Patterns; });
@@ -550,6 +575,11 @@ int64_t TReducePlan::RunBlock(int32_t a, TScratch& scratch, std::vector<int32_t>
 
 TReduceCount CountReduced(const TReducePlan& plan, bool keepBets, int threads,
                           TJobControl& control) {
+    if (plan.Stopped()) {
+        TReduceCount stopped;
+        stopped.Stopped = true;
+        return stopped;
+    }
     if (threads <= 0) threads = std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
     threads = std::min(threads, HalfA);
     std::atomic<int32_t> next{0};
@@ -557,22 +587,32 @@ TReduceCount CountReduced(const TReducePlan& plan, bool keepBets, int threads,
     std::atomic<int64_t> kept{0};
     std::atomic<bool> halted{false};
     std::vector<std::vector<int32_t>> blocks(keepBets ? HalfA : 0);
+    std::mutex failureMutex;
+    std::exception_ptr failure;  // the first, raised once every thread ended
     auto work = [&] {
-        TReducePlan::TScratch scratch;
-        int64_t mine = 0;
-        while (!control.Cancelled() && !halted.load(std::memory_order_relaxed)) {
-            const int32_t a = next.fetch_add(1);
-            if (a >= HalfA) break;
-            mine += plan.RunBlock(a, scratch, keepBets ? &blocks[static_cast<size_t>(a)] : nullptr);
-            const int64_t n = done.fetch_add(1) + 1;
-            if (!control.Report(n, HalfA)) halted = true;
+        try {
+            TReducePlan::TScratch scratch;
+            int64_t mine = 0;
+            while (!control.Cancelled() && !halted.load(std::memory_order_relaxed)) {
+                const int32_t a = next.fetch_add(1);
+                if (a >= HalfA) break;
+                mine +=
+                    plan.RunBlock(a, scratch, keepBets ? &blocks[static_cast<size_t>(a)] : nullptr);
+                const int64_t n = done.fetch_add(1) + 1;
+                if (!control.Report(n, HalfA)) halted = true;
+            }
+            kept += mine;
+        } catch (...) {  // out of memory, say: every thread ends, the caller gets the reason
+            const std::lock_guard lock(failureMutex);
+            if (!failure) failure = std::current_exception();
+            halted = true;
         }
-        kept += mine;
     };
     std::vector<std::thread> pool;
-    for (int i = 1; i < threads; ++i) pool.emplace_back(work);
+    StartThreads(pool, threads - 1, work);
     work();
     for (std::thread& t : pool) t.join();
+    if (failure) std::rethrow_exception(failure);
 
     TReduceCount count;
     count.Kept = kept.load();

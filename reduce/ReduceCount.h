@@ -61,13 +61,18 @@ int32_t ReduceCandidateOf(const TShapeDraw& digits);
 // the chosen patterns).
 class TReducePlan {
   public:
-    // Without tables the plan only answers Failures and Keeps (one candidate at a time).
-    TReducePlan(const TReduceSet& set, const TReduceContext& context, bool buildTables = true);
+    // Without tables the plan only answers Failures and Keeps (one candidate at a time). A
+    // cancel of control while the tables are built stops it (Stopped): a plan of tens of
+    // thousands of conditions takes a while.
+    TReducePlan(const TReduceSet& set, const TReduceContext& context, bool buildTables = true,
+                const TJobControl* control = nullptr);
 
     // The conditions the candidate fails, each checked on its own.
     int32_t Failures(const TShapeDraw& candidate) const;
     bool Keeps(const TShapeDraw& candidate) const { return Failures(candidate) <= tolerance_; }
     int32_t Tolerance() const { return tolerance_; }
+    // The building was cancelled: the plan counts nothing (CountReduced says Stopped).
+    bool Stopped() const { return stopped_; }
     // How many patterns the 规律 condition needs (0 without one).
     int32_t PatternsNeeded() const { return patternsNeeded_; }
     // 规律 asks for more patterns than were chosen (allowed by PatternsMayFallShort): nothing
@@ -102,6 +107,7 @@ class TReducePlan {
     int32_t tolerance_ = 0;
     int32_t patternsNeeded_ = 0;
     bool patternsImpossible_ = false;  // 规律 that no candidate can meet
+    bool stopped_ = false;
 
     std::vector<int32_t> failsA_;  // per first half: the conditions of A alone
     std::vector<int32_t> failsB_;  // per second half: the conditions of B alone

@@ -156,7 +156,7 @@ int TBacktestCommand::Search(const TCodes& draws, const SearchOptions& options) 
         return ExitUsage;
     } catch (const std::exception& e) {  // out of memory or threads: never an abort
         std::fflush(stdout);
-        std::fprintf(stderr, "tolvane-search: the backtest failed: %s\n", e.what());
+        std::fprintf(stderr, "tolvane-search: the backtest failed: %s\n", FailureText(e).c_str());
         return ExitBadInput;
     }
     std::fputs(BacktestSummaryLine(SummarizeBacktest(outcome.Rows, options.SecCountSe)).c_str(),

@@ -4,6 +4,7 @@
 #include <climits>
 #include <csignal>
 #include <cstdio>
+#include <new>
 
 #include "data/DrawImport.h"
 #include "data/DrawTable.h"
@@ -99,6 +100,12 @@ int RunCommand(TCommand& command, const std::vector<std::string>& leading,
                      UsageText(command).c_str());
         return ExitUsage;
     }
+}
+
+std::string FailureText(const std::exception& failure) {
+    if (dynamic_cast<const std::bad_alloc*>(&failure) != nullptr)
+        return "内存不足，无法完成（out of memory）";
+    return failure.what();
 }
 
 std::string OneLine(std::string text) {

@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <memory>
 #include <string>
@@ -76,6 +77,10 @@ int RunCommand(TCommand& command, const std::vector<std::string>& leading,
                const std::vector<std::string>& arguments);
 
 // Helpers the commands share.
+
+// What a failure says on the terminal: its text, or for running out of memory a sentence
+// (never "std::bad_alloc").
+std::string FailureText(const std::exception& failure);
 
 // Messages meant for a message box break lines with CR LF; a terminal line joins them.
 std::string OneLine(std::string text);

@@ -83,7 +83,7 @@ int TReduceCommand::Reduce(const TCodes& draws, const SearchOptions& options) {
     TReduceSet set;
     TReduceContext context;
     try {
-        set = ReadReduceSet(ReadTextFile(path, 1 << 20));
+        set = ReadReduceFile(ReadTextFile(path, 1 << 20));
         if (draws.Count() > 0)
             if (auto last = ShapeDrawOf(draws.GetCode(draws.Count() - 1))) context.Previous = *last;
         if (set.HasPatterns()) {
@@ -104,7 +104,7 @@ int TReduceCommand::Reduce(const TCodes& draws, const SearchOptions& options) {
     }
     TReduceCount count;
     try {
-        const TReducePlan plan(set, context);
+        const TReducePlan plan(set, context, true, &StopRequested);
         count = CountReduced(plan, betsPath_.has_value(), search_.Threads, StopRequested);
     } catch (const TError& e) {
         std::fprintf(stderr, "tolvane-search: %s: %s\n", path.c_str(), e.what());

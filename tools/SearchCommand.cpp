@@ -190,7 +190,7 @@ int TSearchCommand::Search(const TCodes& draws, const SearchOptions& options) {
     } catch (const std::exception& e) {  // out of memory or threads: never an abort
         sink.Flush();
         std::fflush(stdout);
-        std::fprintf(stderr, "tolvane-search: the search failed: %s\n", e.what());
+        std::fprintf(stderr, "tolvane-search: the search failed: %s\n", FailureText(e).c_str());
         return ExitBadInput;
     }
     // "seconds" is the search's own time; writing the lines is "output_seconds".

@@ -103,7 +103,7 @@ int main(int argc, char** argv) {
         return Run(arguments);
     } catch (const std::exception& e) {  // out of memory: a message, never an abort
         std::fflush(stdout);
-        std::fprintf(stderr, "tolvane-search: %s\n", e.what());
+        std::fprintf(stderr, "tolvane-search: %s\n", FailureText(e).c_str());
         return ExitBadInput;
     }
 }

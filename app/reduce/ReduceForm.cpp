@@ -224,7 +224,7 @@ void TReduceForm::Recount() {
     const TReduceContext context = Context(set);
     count_->Start(
         [set, context](TJobControl& control) {
-            const TReducePlan plan(set, context);
+            const TReducePlan plan(set, context, true, &control);
             const TReduceCount count = CountReduced(plan, false, 0, control);
             return TCountOutcome{
                 count.Kept, count.Stopped,
@@ -355,7 +355,7 @@ void TReduceForm::LoadBtClick() {
                                                QStringLiteral("条件文件 (*.txt);;所有文件 (*)"));
     if (path.isEmpty()) return;
     try {
-        SetConditions(ReadReduceSet(ReadTextFile(path.toStdString(), ConditionFileBytes)));
+        SetConditions(ReadReduceFile(ReadTextFile(path.toStdString(), ConditionFileBytes)));
     } catch (const TError& e) {
         prompts_.ShowError(
             this,

@@ -610,3 +610,57 @@ TEST(ReduceBets, SamplesAreFairAndTheFileHoldsTheKeptBets) {
     EXPECT_TRUE(MakeBets(request, stop).Stopped);
     EXPECT_FALSE(std::ifstream(request.Path).good());
 }
+
+namespace {
+
+// Many conditions join into few tables; the count of them keeps a candidate exactly when the
+// plan's own condition by condition test keeps it; a plan cancelled while it is built counts
+// nothing; a file without conditions is refused.
+TEST(ReduceCount, ManyConditionsCountAsEachTestedAloneAndTheirPlanStopsOnCancel) {
+    std::mt19937 random(12);
+    std::string text;
+    for (int i = 0; i < 300; ++i) {
+        const char position = static_cast<char>('A' + random() % 7);
+        switch (i % 3) {
+            case 0:
+                text += std::string("杀号 ") + position + " " + std::to_string(random() % 10);
+                break;
+            case 1:
+                text += "和值 " + std::to_string(random() % 15) + "-" +
+                        std::to_string(40 + random() % 24);
+                break;
+            default:
+                text += "胆码 " + std::to_string(random() % 10) + " 1";
+        }
+        text += "\n";
+    }
+    text += "容错 150\n";
+    const TReduceSet set = ReadReduceSet(text);
+    const TReducePlan plan(set, {});
+    TJobControl never;
+    const TReduceCount count = CountReduced(plan, true, 2, never);
+    ASSERT_FALSE(count.Stopped);
+    ASSERT_EQ(count.Bets.size(), static_cast<size_t>(count.Kept));
+    ASSERT_GT(count.Kept, 0);
+    ASSERT_LT(count.Kept, ReduceCandidateCount);
+    for (int i = 0; i < 20'000; ++i) {
+        const auto candidate = static_cast<int32_t>(random() % ReduceCandidateCount);
+        EXPECT_EQ(std::binary_search(count.Bets.begin(), count.Bets.end(), candidate),
+                  plan.Keeps(ReduceCandidateDigits(candidate)))
+            << candidate;
+    }
+
+    TJobControl cancelled;
+    cancelled.Cancel();
+    const TReducePlan stopped(set, {}, true, &cancelled);
+    EXPECT_TRUE(stopped.Stopped());
+    const TReduceCount none = CountReduced(stopped, true, 1, never);
+    EXPECT_TRUE(none.Stopped);
+    EXPECT_EQ(none.Kept, 0);
+
+    for (const char* empty : {"", "\n# 只有注释\n\n", "容错 1\n"})
+        EXPECT_THROW(ReadReduceFile(empty), TError) << empty;
+    EXPECT_EQ(ReadReduceFile(text), set);
+}
+
+}  // namespace

@@ -1,15 +1,21 @@
 // Runs the built tolvane-search binary on small draw files.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cctype>
+#include <chrono>
 #include <cmath>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "data/DrawTable.h"
@@ -815,3 +821,98 @@ TEST_F(TolvaneSearchTool, EarlierOptionsAreTheirCommandsAndEachCommandHasItsHelp
           "trend 5 --bets x " + draws})
         EXPECT_EQ(RunTool(twice).ExitCode, 2) << twice;
 }
+
+namespace {
+
+// The tool in a forked child, its address space limited to limit bytes (0: no limit), its
+// error output in errorsPath; with interruptAfter, Ctrl+C (SIGINT) after that span. Returns the
+// wait status, or -1 when the child was still running 60 s after the start (it is killed).
+int RunChild(const std::vector<std::string>& arguments, const std::string& errorsPath,
+             rlim_t limit = 0,
+             std::chrono::milliseconds interruptAfter = std::chrono::milliseconds(0)) {
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (limit > 0) {
+            const rlimit space{limit, limit};
+            ::setrlimit(RLIMIT_AS, &space);
+        }
+        const int errors = ::open(errorsPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const int nothing = ::open("/dev/null", O_WRONLY);
+        ::dup2(errors, 2);
+        ::dup2(nothing, 1);
+        std::vector<char*> argv{const_cast<char*>(TOLVANE_SEARCH_PATH)};
+        for (const std::string& argument : arguments)
+            argv.push_back(const_cast<char*>(argument.c_str()));
+        argv.push_back(nullptr);
+        ::execv(TOLVANE_SEARCH_PATH, argv.data());
+        ::_exit(127);
+    }
+    if (interruptAfter.count() > 0) {
+        std::this_thread::sleep_for(interruptAfter);
+        ::kill(child, SIGINT);
+    }
+    int status = 0;
+    for (int tenths = 0; tenths < 600; ++tenths) {
+        if (::waitpid(child, &status, WNOHANG) == child) return status;
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    ::kill(child, SIGKILL);
+    ::waitpid(child, &status, 0);
+    return -1;
+}
+
+std::string FileText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+}  // namespace
+
+// Tens of thousands of conditions take minutes to prepare: Ctrl+C stops the preparing too. A
+// file without conditions is refused.
+TEST_F(TolvaneSearchTool, ReduceStopsOnCtrlCWhilePreparingAndRefusesAnEmptyConditionsFile) {
+    const std::string conditions = folder + "/conditions.txt";
+    {
+        std::ofstream out(conditions);
+        for (int i = 0; i < 20'000; ++i)
+            out << "和值 " << i % 10 << "-" << 50 + i % 13 << "\n跨度 " << i % 3 << "-9\n";
+        out << "容错 39999\n";
+    }
+    const std::string errors = folder + "/errors.txt";
+    const int status =
+        RunChild({"reduce", conditions, draws}, errors, 0, std::chrono::milliseconds(2000));
+    ASSERT_NE(status, -1) << "still running long after Ctrl+C";
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 130) << status;
+
+    std::ofstream(conditions) << "# 空的\n\n";
+    const auto [emptyStatus, message] =
+        RunForErrors(std::string(TOLVANE_SEARCH_PATH) + " reduce " + conditions + " " + draws);
+    EXPECT_EQ(emptyStatus, 1);
+    EXPECT_NE(message.find("没有条件"), std::string::npos) << message;
+}
+
+#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
+// Under a shrinking limit of memory the tool ends with a message and status 1, never an abort
+// (no "terminate called", no signal), whether a thread or an allocation is refused.
+TEST_F(TolvaneSearchTool, OutOfMemoryEndsWithAMessageAndStatusOne) {
+    const std::string conditions = folder + "/conditions.txt";
+    std::ofstream(conditions) << "和值 20-35\n";
+    const std::string errors = folder + "/errors.txt";
+    bool toldOutOfMemory = false;
+    for (rlim_t megabytes = 64; megabytes <= 1024; megabytes += 16) {
+        SCOPED_TRACE(megabytes);
+        const int status = RunChild(
+            {"reduce", conditions, "--bets", folder + "/bets.txt", "--threads", "4", draws}, errors,
+            megabytes << 20);
+        const std::string said = FileText(errors);
+        ASSERT_TRUE(WIFEXITED(status)) << status << " " << said;
+        EXPECT_EQ(said.find("terminate"), std::string::npos) << said;
+        const int code = WEXITSTATUS(status);
+        if (code == 127) continue;  // the loader could not map the libraries
+        if (code == 0) break;
+        EXPECT_EQ(code, 1) << said;
+        toldOutOfMemory = toldOutOfMemory || said.find("内存不足") != std::string::npos;
+    }
+    EXPECT_TRUE(toldOutOfMemory);
+}
+#endif
