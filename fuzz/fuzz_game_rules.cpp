@@ -1,6 +1,6 @@
 // Feeds arbitrary bytes to the game-rules reader. It reads or refuses with TError, never
 // crashes; rules it accepts give every pattern at most one tier, exact draw counts that add up
-// to no more than 10^7, and an expected return that is a number.
+// to no more than the game's draws, and an expected return that is a number.
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -19,7 +19,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (const TGameRules& rules : games) {
         int64_t total = 0;
         for (const int64_t count : rules.ExactDrawCounts()) total += count;
-        if (total > AllDraws || rules.TierCount() < 1 || rules.TierCount() > MaxTiers) std::abort();
+        if (total > rules.DrawSpace() || rules.TierCount() < 1 || rules.TierCount() > MaxTiers)
+            std::abort();
         for (uint32_t pattern = 0; pattern < MatchPatterns; ++pattern)
             if (rules.TierOf(pattern) >= rules.TierCount()) std::abort();
         if (!std::isfinite(rules.ExpectedReturn())) std::abort();

@@ -175,11 +175,12 @@ TEST(TicketText, FileRoundTripKeepsTicketsAndNamesBadLines) {
 
 TEST(GameRules, RulesAreDataAndBadTablesAreRefused) {
     const std::vector<TGameRules> shipped = ReadGameRules(DefaultGameRulesText());
-    ASSERT_EQ(shipped.size(), 2u);
+    ASSERT_GE(shipped.size(), 2u);
     EXPECT_EQ(shipped[0].Price, 2);
     EXPECT_EQ(shipped[0].TierCount(), 6);
     // 直选: only all seven agreeing wins, once in 10^7.
     const TGameRules& exact = shipped[1];
+    EXPECT_EQ(exact.Play, "直选");
     EXPECT_EQ(exact.TierOf(0x7F), 0);
     EXPECT_EQ(exact.TierOf(0x3F), -1);
     EXPECT_EQ(exact.ExactDrawCounts()[0], 1);
@@ -206,6 +207,15 @@ TEST(GameRules, RulesAreDataAndBadTablesAreRefused) {
         {"price = 2\n", "游戏名称"},
         {"", "没有游戏"},
         {"[a]\ncolour = red\n", "colour"},
+        {"[a]\nposition = x, 1-9\n", "position"},
+        {"[a]\nposition = x, 0-9\nmatch = front-and-back\ntier = x, 1+0, 5\n", "至少两位"},
+        {"[a]\nposition = x, 0-9\nposition = y, 0-9\nmatch = front-and-back\n"
+         "tier = x, 1+1, 5\ntier = y, 1+1 0+1, 1\n",
+         "重叠（比对值都是1+1）"},
+        {"[a]\nposition = x, 0-9\nposition = y, 0-14\nmatch = box\ntier = x, 组三, 5\n", "0-9"},
+        {"[a]\nmatch = box\ntier = x, 组九, 5\n", "组三"},
+        {"[a]\ntier = x, 7, 5\nmatch = box\n", "match应写在tier之前"},
+        {"[a]\ndays = 8\ntier = x, 7, 5\n", "days"},
     };
     for (const Bad& b : bad) {
         try {
