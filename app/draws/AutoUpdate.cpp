@@ -24,6 +24,9 @@ TAutoUpdate::TAutoUpdate(TDrawCommands& commands, TGui2RegNet& grid, TStatusPane
     soon_.setSingleShot(true);
     connect(&soon_, &QTimer::timeout, this, &TAutoUpdate::CheckNow);
     connect(&periodic_, &QTimer::timeout, this, &TAutoUpdate::CheckNow);
+    retry_.setSingleShot(true);
+    connect(&retry_, &QTimer::timeout, this, &TAutoUpdate::TryPendingUpdate);
+    connect(&commands_, &TDrawCommands::UpdateArrived, this, &TAutoUpdate::TryPendingUpdate);
     connect(&grid_, &TGui2RegNet::DrawsChanged, this, &TAutoUpdate::ShowDrawDates);
 }
 
@@ -51,6 +54,7 @@ void TAutoUpdate::Stop() {
     started_ = false;
     soon_.stop();
     periodic_.stop();
+    retry_.stop();
 }
 
 void TAutoUpdate::SetSuspended(bool suspended) {
@@ -61,12 +65,26 @@ void TAutoUpdate::SetSuspended(bool suspended) {
 
 void TAutoUpdate::CheckNow() {
     if (!options_.AutoUpdateChk) return;
+    if (commands_.UpdatePending()) {
+        TryPendingUpdate();
+        return;
+    }
     // Busy, or the main window not shown yet: a plan dialog must not open on its own before it.
     if ((busy_ && busy_()) || !grid_.window()->isVisible()) {
         soon_.start(BusyDelayMs);
         return;
     }
     commands_.StartDownload(true);
+}
+
+void TAutoUpdate::TryPendingUpdate() {
+    if (!commands_.UpdatePending()) return;
+    if ((busy_ && busy_()) || !grid_.window()->isVisible()) {
+        retry_.start(RetryDelayMs);
+        return;
+    }
+    retry_.stop();
+    commands_.ApplyPendingUpdate();
 }
 
 void TAutoUpdate::ShowDrawDates() {

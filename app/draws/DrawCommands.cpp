@@ -1,7 +1,6 @@
 #include "app/draws/DrawCommands.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QDialog>
 #include <QPointer>
 #include <QProgressDialog>
@@ -31,6 +30,15 @@ namespace {
 const QString DownloadFailedText = QStringLiteral("下载开奖数据失败：\r\n");
 const QString DrawsKeptText = QStringLiteral("原有的开奖号码没有改动。");
 
+// The one text of a download that failed or brought nothing that could be added, for both
+// paths: the manual download's message box names the reason, and so does the automatic
+// update's status text, except for a service out of reach, which says only that.
+QString DownloadFailureText(const std::string& reason, bool unreachable, bool quiet) {
+    if (!quiet) return DownloadFailedText + QString::fromStdString(reason);
+    if (unreachable) return QString::fromUtf8(UpdateUnreachableText);
+    return QStringLiteral("自动更新未完成：") + QString::fromStdString(reason);
+}
+
 }  // namespace
 
 const QString TDrawCommands::DownloadingText = QStringLiteral("正在下载开奖数据...");
@@ -53,6 +61,10 @@ TDrawCommands::~TDrawCommands() = default;
 
 bool TDrawCommands::DownloadRunning() const {
     return download_->Running();
+}
+
+bool TDrawCommands::ReadingRunning() const {
+    return reading_->Running();
 }
 
 void TDrawCommands::StopDownload() {
@@ -354,30 +366,36 @@ void TDrawCommands::SetDownloadEnabled(bool enabled) {
 void TDrawCommands::OnDownloadResult(const TDownloadResult& result, bool quiet) {
     if (status_.Text(0) == DownloadingText || status_.Text(0) == UpdateCheckingText)
         status_.SetText(0, QString());
-    if (quiet) {
-        // One quiet status text for whatever keeps the update from arriving; never a box.
-        SetDownloadEnabled(true);
-        try {
-            if (!result.Succeeded) throw TError(UpdateUnreachableText);
-            // A dialog open over the window (the editor, a preview) holds the draws it showed:
-            // they are not changed under it; the next check brings the update.
-            if (QApplication::activeModalWidget() != nullptr)
-                throw TError("窗口正在使用，稍后再试。");
-            AddDrawsQuietly(IncomingFromItems(result.Items));
-        } catch (const std::exception& e) {
-            status_.SetText(0, result.Succeeded ? QStringLiteral("自动更新未完成：") +
-                                                      QString::fromUtf8(e.what())
-                                                : QString::fromUtf8(UpdateUnreachableText));
-        }
-        SetDownloadEnabled(!DownloadRunning());
-        return;
-    }
+    SetDownloadEnabled(true);
     if (!result.Succeeded) {
-        SetDownloadEnabled(true);
-        ShowError(DownloadFailedText + QString::fromStdString(result.Error));
+        const QString text = DownloadFailureText(result.Error, result.Unreachable, quiet);
+        // An automatic update tells the status bar, never a box.
+        if (quiet)
+            status_.SetText(0, text);
+        else
+            ShowError(text);
         return;
     }
-    ApplyDownloadedDraws(result.Items);
+    if (!quiet) {
+        ApplyDownloadedDraws(result.Items);
+        return;
+    }
+    // Kept until the window is idle (TAutoUpdate decides when): the draws never change under
+    // a search, a dialog or a job.
+    pendingUpdate_ = result.Items;
+    emit UpdateArrived();
+}
+
+void TDrawCommands::ApplyPendingUpdate() {
+    if (!pendingUpdate_) return;
+    const std::vector<std::string> items = std::move(*pendingUpdate_);
+    pendingUpdate_.reset();
+    try {
+        AddDrawsQuietly(IncomingFromItems(items));
+    } catch (const std::exception& e) {
+        status_.SetText(0, DownloadFailureText(e.what(), false, true));
+    }
+    SetDownloadEnabled(!DownloadRunning());
 }
 
 void TDrawCommands::ApplyDownloadedDraws(const std::vector<std::string>& items) {
@@ -386,6 +404,6 @@ void TDrawCommands::ApplyDownloadedDraws(const std::vector<std::string>& items) 
                  TDrawChange::Download);
     } catch (const std::exception& e) {
         SetDownloadEnabled(!DownloadRunning());
-        ShowError(DownloadFailedText + QString::fromStdString(e.what()));
+        ShowError(DownloadFailureText(e.what(), false, false));
     }
 }

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -60,6 +61,16 @@ class TDrawCommands : public QObject {
     // status bar unless draws differ (see AddDrawsQuietly).
     void StartDownload(bool quiet = false);
     bool DownloadRunning() const;
+    // A file to import is being read.
+    bool ReadingRunning() const;
+    // The answer of an automatic update that arrived (UpdateArrived) and waits to be added.
+    bool UpdatePending() const { return pendingUpdate_.has_value(); }
+    // Adds the waiting answer now (AddDrawsQuietly), its failure in the status bar. Only
+    // when the window is idle: no search, dialog or job (TAutoUpdate calls it).
+    void ApplyPendingUpdate();
+    // An automatic update's answer arrived and waits (UpdatePending); emitted before
+    // DownloadHandled.
+    Q_SIGNAL void UpdateArrived();
     // Adds draws of an automatic update: when nothing differs from the document (or it is
     // empty) the new draws are added without asking and the status bar says "已更新到第…期";
     // when something differs the plan is shown as AddDraws does. True when the draws changed.
@@ -126,4 +137,5 @@ class TDrawCommands : public QObject {
     TBackgroundJob* reading_ = nullptr;   // reads a file to import
     TPreviewRunner previewRunner_;
     TMergeRunner mergeRunner_;
+    std::optional<std::vector<std::string>> pendingUpdate_;  // an automatic update's items
 };

@@ -155,8 +155,11 @@ void TMainForm::FormCreate() {
     autoUpdate_ = new TAutoUpdate(
         *draws_, *Gui2RegNet, *status_, options_,
         [this] {
-            return regMgr_->Running() || Opening() || draws_->DownloadRunning() || !isEnabled() ||
-                   QApplication::activeModalWidget() != nullptr;
+            // The draws change only under none of these: a search (and its last patterns
+            // joining), the opening, a download or import, an export, a dialog.
+            return regMgr_->Running() || regMgr_->HandingOver() || Opening() ||
+                   draws_->DownloadRunning() || draws_->ReadingRunning() || commands_->Running() ||
+                   !isEnabled() || QApplication::activeModalWidget() != nullptr;
         },
         this);
     connect(feed_, &TDocumentFeed::OptionsChanged, autoUpdate_, &TAutoUpdate::OptionsChanged);

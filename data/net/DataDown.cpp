@@ -50,6 +50,9 @@ TDownloadResult RunDownload(const TDownloadRequest& request, const TDownloadTimi
         result.Items = ParseDownloadReply(FetchUrl(BuildRequestUrl(request), timing.Timeout,
                                                    control.CancelFlag(), request.ServiceUrl));
         result.Succeeded = true;
+    } catch (const TUnreachableError& e) {
+        result.Error = e.what();
+        result.Unreachable = true;
     } catch (const TError& e) {
         result.Error = e.what();
     }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "data/DownloadCodec.h"
+#include "data/Error.h"
 #include "data/JobControl.h"
 
 // How long the worker waits before its request and how long the request may take.
@@ -22,11 +23,20 @@ struct TDownloadResult {
     bool Succeeded = false;
     std::vector<std::string> Items;  // received items ("issue#scrambled digits") on success
     std::string Error;               // what went wrong, for the user, on failure
+    bool Unreachable = false;        // the failure: the service was never reached
+};
+
+// A request that never reached the service (no connection, no such name, no answer in time),
+// told apart from a service that answered wrongly.
+class TUnreachableError : public TError {
+  public:
+    using TError::TError;
 };
 
 // One GET of url into memory; returns the reply's body. Raises TError with a message for the
 // user on a connection error, an HTTP error status, a timeout or a reply larger than a draw
-// history can be, and when stop aborts it ("下载已取消。").
+// history can be, and when stop aborts it ("下载已取消。"); TUnreachableError when the service
+// was not reached (the Windows request raises TError for that too).
 std::string FetchUrl(const std::string& url, std::chrono::milliseconds timeout,
                      const std::atomic<bool>& stop, const std::string& shownAddress);
 

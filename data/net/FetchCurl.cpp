@@ -111,6 +111,10 @@ std::string FetchUrl(const std::string& url, std::chrono::milliseconds timeout,
 
     if (code == CURLE_ABORTED_BY_CALLBACK || stop.load()) throw TError("下载已取消。");
     if (sink.TooLarge) throw TError("下载服务器的回复太大，不是开奖数据。");
+    // No connection, no name or no answer in time: the service was never reached.
+    if (code == CURLE_COULDNT_CONNECT || code == CURLE_COULDNT_RESOLVE_HOST ||
+        code == CURLE_COULDNT_RESOLVE_PROXY || code == CURLE_OPERATION_TIMEDOUT)
+        throw TUnreachableError(CurlFault(code, detail, timeout, shownAddress, redirects, status));
     if (code != CURLE_OK)
         throw TError(CurlFault(code, detail, timeout, shownAddress, redirects, status));
     if (status < 200 || status >= 300)

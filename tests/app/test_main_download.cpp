@@ -1,3 +1,4 @@
+#include <QDialog>
 #include <QFile>
 #include <QLabel>
 #include <QStatusTipEvent>
@@ -212,6 +213,53 @@ class TestMainDownload : public QObject {
         QVERIFY(form->close());
     }
 
+    // An update whose new draws leave a gap after the document's last 期号 asks first; one
+    // that arrives while a dialog is open waits and is added when the window is idle again.
+    void automaticUpdatesAskAcrossAGapAndWaitForAnIdleWindow() {
+        WriteFile("later.txt", "2381150\r\n0019442\r\n");
+        TDrawServiceProcess later(TOLVANE_DRAWSVC_PATH,
+                                  {"--draws", FilePath("later.txt"), "--first-issue", "2024010"});
+        WriteFile("next.txt", "2381150\r\n0019442\r\n");
+        TDrawServiceProcess next(TOLVANE_DRAWSVC_PATH,
+                                 {"--draws", FilePath("next.txt"), "--first-issue", "2024004"});
+        auto form = NewWindow(later.Url);
+        form->Gui2RegNet->Register().Rows = {{"2024001", ""}, {"2024002", ""}, {"2024003", ""}};
+        QSignalSpy handled(&form->DrawCommands(), &TDrawCommands::DownloadHandled);
+        log_.Messages.clear();
+        fixture_.MergeAnswers.push_back(TMergeChoice::Cancel);
+        form->AutoUpdate().CheckNow();
+        QTRY_COMPARE_WITH_TIMEOUT(handled.size(), 1, 60000);
+        QCOMPARE(fixture_.MergeTitles, QStringList{QStringLiteral("自动更新")});
+        QVERIFY2(fixture_.MergePlans[0].contains(QStringLiteral("缺少6期")),
+                 qPrintable(fixture_.MergePlans[0]));
+        QCOMPARE(form->Gui2RegNet->Draws().Count(), 3);
+
+        // The answer arrives while a dialog is open: kept, not added under it, not dropped.
+        SearchOptions options = form->Options();
+        options.ServiceUrl = next.Url;
+        form->SetOptions(options);
+        form->AutoUpdate().CheckNow();
+        QVERIFY(form->DrawCommands().DownloadRunning());
+        QDialog dialog(form.get());
+        dialog.setWindowModality(Qt::ApplicationModal);
+        dialog.show();
+        QTRY_COMPARE_WITH_TIMEOUT(handled.size(), 2, 60000);
+        QVERIFY(form->DrawCommands().UpdatePending());
+        QCOMPARE(form->Gui2RegNet->Draws().Count(), 3);
+        QVERIFY(form->AutoUpdate().RetryTimer()->isActive());
+        form->AutoUpdate().RetryDelayMs = 20;
+        QTest::qWait(100);
+        QCOMPARE(form->Gui2RegNet->Draws().Count(), 3);  // still open: still waiting
+        dialog.close();
+        QTRY_COMPARE_WITH_TIMEOUT(form->Gui2RegNet->Draws().Count(), 5, 5000);
+        QVERIFY(!form->DrawCommands().UpdatePending());
+        QCOMPARE(Panel0(*form), QStringLiteral("已更新到第2024005期"));
+        QCOMPARE(fixture_.MergePlans.size(), 1);
+        QVERIFY(log_.Messages.isEmpty());
+        log_.Answers.push_back(QMessageBox::Discard);
+        QVERIFY(form->close());
+    }
+
     // The option: on by default, a first check soon after the start and one every few hours;
     // off, no timer runs. The status bar shows the last and the next draw day.
     void theOptionStartsAndStopsTheChecks() {
@@ -278,6 +326,20 @@ class TestMainDownload : public QObject {
             // The command works again after a failure.
             Download(*form);
             ExpectUnchangedAfterFailure(*form, reason);
+            // The automatic update names the same reason in the status bar; only a service out
+            // of reach reads as such.
+            QSignalSpy handled(&form->DrawCommands(), &TDrawCommands::DownloadHandled);
+            form->AutoUpdate().CheckNow();
+            QTRY_VERIFY_WITH_TIMEOUT(!handled.isEmpty(), 60000);
+            const QString status = Panel0(*form);
+            if (reason == QStringLiteral("无法连接下载服务器"))
+                QCOMPARE(status,
+                         QStringLiteral("自动更新未完成：暂时无法连接开奖数据服务，稍后再试。"));
+            else
+                QVERIFY2(status.startsWith(QStringLiteral("自动更新未完成：")) &&
+                             status.contains(reason),
+                         qPrintable(status));
+            QCOMPARE(form->Gui2RegNet->Draws().Count(), 3);
         }
     }
 
