@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <numeric>
 
+#include "tickets/TicketLedger.h"
+
 namespace {
 
 // Differences that agree to this are taken as equal (a spread lost in rounding is none).
@@ -239,8 +241,11 @@ const std::vector<std::string>& BacktestTableHeaders() {
     return headers;
 }
 
-std::vector<TBacktestTableRow> BacktestTable(const TBacktestSummary& summary) {
+std::vector<TBacktestTableRow> BacktestTable(const TBacktestSummary& summary, bool groupedCounts) {
     std::vector<TBacktestTableRow> table;
+    const auto count = [&](int64_t value) {
+        return groupedCounts ? GroupedNumber(value) : std::to_string(value);
+    };
     const auto add = [&](std::string dimension, const TBacktestLine& line) {
         TBacktestTableRow row;
         row.Dimension = std::move(dimension);
@@ -249,12 +254,12 @@ std::vector<TBacktestTableRow> BacktestTable(const TBacktestSummary& summary) {
         const auto rate = [&](double value) { return empty ? "-" : BacktestPercent(value); };
         row.Cells = {row.Dimension,
                      line.Name,
-                     std::to_string(line.Counts.Patterns),
-                     std::to_string(line.Counts.Hits),
+                     count(line.Counts.Patterns),
+                     count(line.Counts.Hits),
                      rate(line.HitRate()),
                      rate(line.ChanceRate()),
                      empty ? "-" : BacktestDifferenceText(line.Difference()),
-                     std::to_string(line.T.Rows),
+                     count(line.T.Rows),
                      rate(line.T.MeanHit),
                      rate(line.T.MeanChance),
                      BacktestTText(line.T.T),
@@ -276,7 +281,7 @@ std::string BacktestTableCsv(const TBacktestSummary& summary) {
         return text + "\r\n";
     };
     std::string csv = line(BacktestTableHeaders());
-    for (const TBacktestTableRow& row : BacktestTable(summary)) csv += line(row.Cells);
+    for (const TBacktestTableRow& row : BacktestTable(summary, false)) csv += line(row.Cells);
     return csv;
 }
 

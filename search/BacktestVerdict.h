@@ -114,8 +114,10 @@ struct TBacktestTableRow {
     std::vector<std::string> Cells;       // as the headers
 };
 const std::vector<std::string>& BacktestTableHeaders();
-std::vector<TBacktestTableRow> BacktestTable(const TBacktestSummary& summary);
-// The table as CSV (UTF-8 without a byte-order mark, CRLF).
+// The counts are grouped ("18,109") for the eye, or plain for a file.
+std::vector<TBacktestTableRow> BacktestTable(const TBacktestSummary& summary,
+                                             bool groupedCounts = true);
+// The table as CSV (UTF-8 without a byte-order mark, CRLF), its counts plain.
 std::string BacktestTableCsv(const TBacktestSummary& summary);
 
 // A rate as a percentage with one decimal ("10.3%"); t with two decimals ("-" when none).

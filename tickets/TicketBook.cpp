@@ -236,8 +236,8 @@ std::string TiersWonText(const TGameRules& rules, const TTierCounts& wins) {
 
 // A prize with the part a floating tier leaves open: "1800元", "1800元+未知", "金额未知".
 std::string PrizeText(int64_t prize, bool unknown) {
-    if (!unknown) return std::to_string(prize) + "元";
-    return prize > 0 ? std::to_string(prize) + "元+" + UnknownText : "金额未知";
+    if (!unknown) return GroupedNumber(prize) + "元";
+    return prize > 0 ? GroupedNumber(prize) + "元+" + UnknownText : "金额未知";
 }
 
 }  // namespace
@@ -475,19 +475,19 @@ std::string TTicketBook::LedgerSummary() const {
     const TLedgerLine& total = ledger_.Total;
     // A floating prize without its amount leaves the net and the return open, never 0.
     const bool open = total.PrizeUnknown;
-    std::string summary = "已开奖：投入" + std::to_string(total.Cost) + "元，奖金" +
+    std::string summary = "已开奖：投入" + GroupedNumber(total.Cost) + "元，奖金" +
                           PrizeText(total.Prize, open) + "，盈亏" +
-                          (open ? std::string(UnknownText) : std::to_string(total.Net()) + "元") +
+                          (open ? std::string(UnknownText) : GroupedNumber(total.Net()) + "元") +
                           "，返奖率" +
                           (open             ? std::string(UnknownText)
                            : total.Cost > 0 ? Percent(total.Return())
                                             : "—") +
-                          "；同样的投注按理论概率平均返奖" + Fixed2(total.ExpectedPrize) +
+                          "；同样的投注按理论概率平均返奖" + GroupedAmount(total.ExpectedPrize) +
                           "元（返奖率" + Percent(rules_.ExpectedReturn()) +
                           "）。理论和图中的累计盈亏只算固定奖（浮动奖不计），"
                           "两者可以直接比较。";
     if (ledger_.PendingBets > 0)
-        summary += "未开奖：" + std::to_string(ledger_.PendingBets) + "注，" +
-                   std::to_string(ledger_.PendingCost) + "元。";
+        summary += "未开奖：" + GroupedNumber(ledger_.PendingBets) + "注，" +
+                   GroupedNumber(ledger_.PendingCost) + "元。";
     return summary;
 }

@@ -97,6 +97,16 @@ TLedger BuildLedger(const std::vector<TBookTicket>& tickets, const TGameRules& r
     return ledger;
 }
 
+namespace {
+
+std::string Money(double value) {
+    char text[48];
+    std::snprintf(text, sizeof text, "%.2f", value);
+    return text;
+}
+
+}  // namespace
+
 std::string GroupedNumber(int64_t value) {
     // The magnitude in unsigned arithmetic, so that the most negative value has one too.
     const uint64_t magnitude =
@@ -108,6 +118,19 @@ std::string GroupedNumber(int64_t value) {
         text += digits[i];
     }
     return value < 0 ? "-" + text : text;
+}
+
+std::string GroupedAmount(double value) {
+    // Counted in fen, so that rounding carries into the whole yuan; what is too large to count
+    // that way is written plainly.
+    if (!std::isfinite(value) || std::fabs(value) >= 9e15) return Money(value);
+    const int64_t fen = std::llround(value * 100.0);
+    const int64_t whole = fen / 100;
+    const int64_t part = fen < 0 ? -(fen % 100) : fen % 100;
+    char decimals[8];
+    std::snprintf(decimals, sizeof decimals, ".%02d", static_cast<int>(part));
+    // -0.40 has no whole yuan to carry its sign.
+    return (fen < 0 && whole == 0 ? "-" : "") + GroupedNumber(whole) + decimals;
 }
 
 std::string ProbabilityText(double probability) {
@@ -125,12 +148,6 @@ std::string ProbabilityText(double probability) {
 }
 
 namespace {
-
-std::string Money(double value) {
-    char text[48];
-    std::snprintf(text, sizeof text, "%.2f", value);
-    return text;
-}
 
 // One field after a comma.
 void Field(std::string& csv, const std::string& text) {

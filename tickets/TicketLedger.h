@@ -67,6 +67,8 @@ TLedger BuildLedger(const std::vector<TBookTicket>& tickets, const TGameRules& r
 
 // An amount or a count with thousands separators, as the windows show money: "4,999,992".
 std::string GroupedNumber(int64_t value);
+// An amount in yuan with fen, grouped the same way: "-1,228.28".
+std::string GroupedAmount(double value);
 // A probability as a percentage of three significant digits, never in exponent form:
 // "0.00001%" (one in ten million), "0.018%", "12.5%".
 std::string ProbabilityText(double probability);

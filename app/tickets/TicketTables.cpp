@@ -1,6 +1,5 @@
 #include "app/tickets/TicketTables.h"
 
-#include <QLocale>
 #include <memory>
 
 #include "tickets/TicketBook.h"
@@ -17,9 +16,8 @@ TTableCell Number(int64_t value) {
     return {Q(GroupedNumber(value)), true, {}};
 }
 
-// An amount in yuan with fen, grouped as the whole amounts are: "-1,228.28".
 TTableCell Amount(double value) {
-    return {QLocale(QLocale::English, QLocale::UnitedStates).toString(value, 'f', 2), true, {}};
+    return {Q(GroupedAmount(value)), true, {}};
 }
 
 TTableCell Wins(int64_t count) {

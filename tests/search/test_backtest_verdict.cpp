@@ -128,6 +128,10 @@ TEST(BacktestVerdict, PooledRateAndMeanRateAreBothShown) {
     EXPECT_EQ(table[0].Cells[4], "8.4%");
     EXPECT_EQ(table[0].Cells[6], "-1.6%");
     EXPECT_EQ(table[0].Cells[8], "29.0%");
+    // Counts are grouped on screen and plain in the CSV, whose fields commas part.
+    EXPECT_EQ(table[0].Cells[2], "1,010");
+    EXPECT_NE(BacktestTableCsv(summary).find(",1010,85,"), std::string::npos)
+        << BacktestTableCsv(summary);
 }
 
 // Holm by its adjusted probabilities, max over j <= i of (k - j + 1) p(j), written apart from

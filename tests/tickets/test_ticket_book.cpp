@@ -276,7 +276,7 @@ TEST(TicketBook, TicketsStayWithTheirIssueWhenTheDrawsAreEdited) {
         EXPECT_EQ(issues("1234567"), "2014339");
         EXPECT_EQ(issues("7654321"), "2015011");
         EXPECT_EQ(issues("2222222"), "2014356–2015002");
-        EXPECT_EQ(book.Row(at("1234567")).Result, "中奖：2014339期 一等奖×1 5000000元");
+        EXPECT_EQ(book.Row(at("1234567")).Result, "中奖：2014339期 一等奖×1 5,000,000元");
     };
     expectIssues();
     EXPECT_EQ(issues("1111111"), "2014334");
@@ -333,8 +333,10 @@ TEST_F(TicketBookTest, RowsAndLedgerFollowWinsAndFloatingAmounts) {
               "金额应为整数元，空为未知");
     book_.SetFloatingAmount(" " + Issue(38), 0, "5000000");
     EXPECT_EQ(book_.Ledger().Draws.front().Prize, 2 * 5'000'000);
-    EXPECT_NE(book_.Row(0).Result.find("一等奖×2 10000000元"), std::string::npos);
+    EXPECT_NE(book_.Row(0).Result.find("一等奖×2 10,000,000元"), std::string::npos);
     EXPECT_EQ(book_.LedgerSummary().find("未知"), std::string::npos);
+    EXPECT_NE(book_.LedgerSummary().find("投入8元，奖金10,0"), std::string::npos)
+        << book_.LedgerSummary();
     EXPECT_NE(book_.LedgerSummary().find("未开奖：2注，4元。"), std::string::npos);
 }
 

@@ -319,6 +319,10 @@ TEST(TicketLedger, GroupedNumbersAndProbabilityTexts) {
     EXPECT_EQ(GroupedNumber(4999992), "4,999,992");
     EXPECT_EQ(GroupedNumber(-1000), "-1,000");
     EXPECT_EQ(GroupedNumber(INT64_MIN), "-9,223,372,036,854,775,808");
+    EXPECT_EQ(GroupedAmount(-1228.284), "-1,228.28");
+    EXPECT_EQ(GroupedAmount(999.999), "1,000.00");
+    EXPECT_EQ(GroupedAmount(-0.4), "-0.40");
+    EXPECT_EQ(GroupedAmount(4999992), "4,999,992.00");
     EXPECT_EQ(ProbabilityText(1e-7), "0.00001%");
     EXPECT_EQ(ProbabilityText(1.8e-4), "0.018%");
     EXPECT_EQ(ProbabilityText(0.125), "12.5%");
