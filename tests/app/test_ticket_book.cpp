@@ -1,13 +1,16 @@
 #include <QClipboard>
 #include <QFile>
+#include <QFileInfo>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPrinter>
+#include <QProcess>
 #include <QPushButton>
 #include <QStandardItemModel>
+#include <QStandardPaths>
 #include <QStatusBar>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -244,6 +247,19 @@ class TestTicketBook : public QObject {
         printer.setOutputFileName(pdf);
         form_->PrintLedger(printer);
         QVERIFY(Read(pdf).startsWith("%PDF"));
+        // Its first page as the reader shows it, where poppler's pdftoppm is installed.
+        if (const QString pdftoppm = QStandardPaths::findExecutable(QStringLiteral("pdftoppm"));
+            !pdftoppm.isEmpty()) {
+            const QString png = ArtifactPath(QStringLiteral("ticket-ledger-pdf.png"));
+            QFile::remove(png);
+            QProcess render;
+            render.start(pdftoppm,
+                         {QStringLiteral("-png"), QStringLiteral("-r"), QStringLiteral("100"),
+                          QStringLiteral("-singlefile"), pdf, png.chopped(4)});
+            QVERIFY(render.waitForFinished(60000));
+            QCOMPARE(render.exitCode(), 0);
+            QVERIFY(QFileInfo(png).size() > 0);
+        }
         // Every text fits its column and the columns fit the page (turned when needed), also
         // for texts far wider than the ledger's; the first page is kept as a picture.
         QStandardItemModel wide(2, 8);
