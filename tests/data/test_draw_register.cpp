@@ -24,13 +24,6 @@ TEST(DrawRegister, IssueAndDateTexts) {
     // A five-digit issue orders among seven-digit ones of the same year.
     EXPECT_EQ(IssueKey("24096"), IssueKey("2024096"));
     EXPECT_LT(IssueKey("2023153"), IssueKey("24001"));
-    // A numbering with six-digit 期号 is serial: 100000 follows 99999, in a register too.
-    EXPECT_LT(IssueKey("99999", true), IssueKey("100000", true));
-    std::vector<TDrawIdentity> serial{{"99998", ""}, {"99999", ""}, {"100000", ""}};
-    EXPECT_TRUE(SerialNumbering(serial));
-    EXPECT_NO_THROW(CheckIssueOrder(serial));
-    serial.push_back({"24001", ""});  // 24001 is no later than 100000 in such a numbering
-    EXPECT_THROW(CheckIssueOrder(serial), TRegisterError);
 
     const struct {
         const char* text;
