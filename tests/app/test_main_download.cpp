@@ -13,6 +13,7 @@
 #include "tests/support/DrawServiceProcess.h"
 #include "tests/support/MainWindowFixture.h"
 #include "tests/support/PatternFactory.h"
+#include "tests/support/RandomDraws.h"
 #include "tests/support/ScriptedPrompts.h"
 #include "view/ui/Gui2Ctrl.h"
 
@@ -52,11 +53,12 @@ class TestMainDownload : public QObject {
         file.write(bytes);
     }
     // A window over a document of three draws and one pattern, asking serviceUrl.
-    std::unique_ptr<TMainForm> NewWindow(const std::string& serviceUrl,
-                                         const std::string& member = "") {
+    std::unique_ptr<TMainForm> NewWindow(
+        const std::string& serviceUrl, const std::string& member = "",
+        const std::vector<std::array<int, 7>>& draws = StartDraws()) {
         std::vector<std::unique_ptr<TGui2Reg>> patterns;
         patterns.push_back(MakePattern(2, 2, 4));
-        WriteFile(QStringLiteral("工作文档.gtmq"), DocumentBytes(StartDraws(), patterns));
+        WriteFile(QStringLiteral("工作文档.gtmq"), DocumentBytes(draws, patterns));
         SearchOptions options;
         options.ServiceUrl = serviceUrl;
         options.MemberName = member;
@@ -214,25 +216,33 @@ class TestMainDownload : public QObject {
     }
 
     // An update whose new draws leave a gap after the document's last 期号 asks first; one
-    // that arrives while a dialog is open waits and is added when the window is idle again.
+    // that arrives while a dialog is open or a search runs waits and is added when the window
+    // is idle again.
     void automaticUpdatesAskAcrossAGapAndWaitForAnIdleWindow() {
         WriteFile("later.txt", "2381150\r\n0019442\r\n");
         TDrawServiceProcess later(TOLVANE_DRAWSVC_PATH,
-                                  {"--draws", FilePath("later.txt"), "--first-issue", "2024010"});
-        WriteFile("next.txt", "2381150\r\n0019442\r\n");
+                                  {"--draws", FilePath("later.txt"), "--first-issue", "2024410"});
         TDrawServiceProcess next(TOLVANE_DRAWSVC_PATH,
-                                 {"--draws", FilePath("next.txt"), "--first-issue", "2024004"});
-        auto form = NewWindow(later.Url);
-        form->Gui2RegNet->Register().Rows = {{"2024001", ""}, {"2024002", ""}, {"2024003", ""}};
+                                 {"--draws", FilePath("later.txt"), "--first-issue", "2024401"});
+        TDrawServiceProcess more(TOLVANE_DRAWSVC_PATH,
+                                 {"--draws", FilePath("later.txt"), "--first-issue", "2024403"});
+        const std::unique_ptr<TCodes> random = RandomDraws(35, 400);
+        std::vector<std::array<int, 7>> draws(400);
+        for (int32_t r = 0; r < 400; ++r)
+            for (int p = 0; p < 7; ++p) draws[static_cast<size_t>(r)][p] = random->Rows()[r][p + 1];
+        auto form = NewWindow(later.Url, "", draws);
+        form->Gui2RegNet->Register().Clear();
+        for (int i = 1; i <= 400; ++i)
+            form->Gui2RegNet->Register().Rows.push_back({std::to_string(2024000 + i), ""});
         QSignalSpy handled(&form->DrawCommands(), &TDrawCommands::DownloadHandled);
         log_.Messages.clear();
         fixture_.MergeAnswers.push_back(TMergeChoice::Cancel);
         form->AutoUpdate().CheckNow();
         QTRY_COMPARE_WITH_TIMEOUT(handled.size(), 1, 60000);
         QCOMPARE(fixture_.MergeTitles, QStringList{QStringLiteral("自动更新")});
-        QVERIFY2(fixture_.MergePlans[0].contains(QStringLiteral("缺少6期")),
+        QVERIFY2(fixture_.MergePlans[0].contains(QStringLiteral("缺少9期")),
                  qPrintable(fixture_.MergePlans[0]));
-        QCOMPARE(form->Gui2RegNet->Draws().Count(), 3);
+        QCOMPARE(form->Gui2RegNet->Draws().Count(), 400);
 
         // The answer arrives while a dialog is open: kept, not added under it, not dropped.
         SearchOptions options = form->Options();
@@ -245,15 +255,34 @@ class TestMainDownload : public QObject {
         dialog.show();
         QTRY_COMPARE_WITH_TIMEOUT(handled.size(), 2, 60000);
         QVERIFY(form->DrawCommands().UpdatePending());
-        QCOMPARE(form->Gui2RegNet->Draws().Count(), 3);
+        QCOMPARE(form->Gui2RegNet->Draws().Count(), 400);
         QVERIFY(form->AutoUpdate().RetryTimer()->isActive());
         form->AutoUpdate().RetryDelayMs = 20;
         QTest::qWait(100);
-        QCOMPARE(form->Gui2RegNet->Draws().Count(), 3);  // still open: still waiting
+        QCOMPARE(form->Gui2RegNet->Draws().Count(), 400);  // still open: still waiting
         dialog.close();
-        QTRY_COMPARE_WITH_TIMEOUT(form->Gui2RegNet->Draws().Count(), 5, 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(form->Gui2RegNet->Draws().Count(), 402, 5000);
         QVERIFY(!form->DrawCommands().UpdatePending());
-        QCOMPARE(Panel0(*form), QStringLiteral("已更新到第2024005期"));
+        QCOMPARE(Panel0(*form), QStringLiteral("已更新到第2024402期"));
+
+        // The answer arrives during a search: the draws stay as the search has them until it
+        // has ended (stopped here) and handed its last patterns over.
+        options = form->Options();
+        options.ServiceUrl = more.Url;
+        options.LinedPtMaxSe = 4;
+        options.LinegPtMaxSe = 4;
+        options.SecCountSe = 3;
+        form->SetOptions(options);
+        form->AutoUpdate().CheckNow();
+        form->RegMenuSearchClick();
+        QVERIFY(form->RegMgr().Running());
+        QTRY_COMPARE_WITH_TIMEOUT(handled.size(), 3, 60000);
+        QVERIFY(form->RegMgr().Running());
+        QTest::qWait(100);
+        QCOMPARE(form->Gui2RegNet->Draws().Count(), 402);
+        form->RegMenuStopClick();
+        QTRY_COMPARE_WITH_TIMEOUT(form->Gui2RegNet->Draws().Count(), 404, 10000);
+        QCOMPARE(Panel0(*form), QStringLiteral("已更新到第2024404期"));
         QCOMPARE(fixture_.MergePlans.size(), 1);
         QVERIFY(log_.Messages.isEmpty());
         log_.Answers.push_back(QMessageBox::Discard);
