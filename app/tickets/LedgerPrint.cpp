@@ -12,6 +12,9 @@
 
 namespace {
 
+// The resolution the windows' charts are laid out for.
+constexpr qreal ScreenDpi = 96.0;
+
 QString CellText(const QAbstractItemModel& table, int row, int column) {
     return row < 0 ? table.headerData(column, Qt::Horizontal).toString()
                    : table.index(row, column).data().toString();
@@ -66,7 +69,18 @@ void PaintLedger(QPainter& painter, const QRect& area, const TLedgerLayout& layo
     painter.drawText(area, Qt::TextWordWrap | Qt::AlignLeft | Qt::AlignTop, heading);
     int y = area.top() + headingRect.height() + lineHeight;
     const int chartHeight = area.height() / 3;
-    chart.PaintOn(painter, QRect(area.left(), y, area.width(), chartHeight));
+    // The chart measures itself in screen pixels (margins, pens, the legend's places): on a
+    // printer it is painted at screen scale and enlarged, its font sized in those pixels.
+    const qreal scale = std::max<qreal>(1.0, painter.device()->logicalDpiX() / ScreenDpi);
+    painter.save();
+    painter.translate(area.left(), y);
+    painter.scale(scale, scale);
+    QFont chartFont = layout.Font;
+    const qreal points = chartFont.pointSizeF() > 0 ? chartFont.pointSizeF() : 10;
+    chartFont.setPixelSize(std::max(1, qRound(points * ScreenDpi / 72.0)));
+    painter.setFont(chartFont);
+    chart.PaintOn(painter, QRect(0, 0, qRound(area.width() / scale), qRound(chartHeight / scale)));
+    painter.restore();
     y += chartHeight + lineHeight;
     bool more = true;
     for (int r = -1; r < table.rowCount() && more; ++r) {

@@ -259,6 +259,13 @@ class TestTicketBook : public QObject {
             QVERIFY(render.waitForFinished(60000));
             QCOMPARE(render.exitCode(), 0);
             QVERIFY(QFileInfo(png).size() > 0);
+            // Nothing is painted into the page's left margin (the chart's value labels once
+            // were, measured at the screen's resolution on a printer's).
+            const QImage rendered(png);
+            QVERIFY(!rendered.isNull());
+            for (int y = 0; y < rendered.height(); ++y)
+                for (int x = 0; x < rendered.width() / 100; ++x)
+                    QVERIFY2(qGray(rendered.pixel(x, y)) > 128, qPrintable(QString::number(y)));
         }
         // Every text fits its column and the columns fit the page (turned when needed), also
         // for texts far wider than the ledger's; the first page is kept as a picture.
