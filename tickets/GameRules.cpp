@@ -352,7 +352,7 @@ void ReadGameLine(TGameReading& reading, int32_t line, std::string_view key,
             tier.Floating = true;
         } else {
             tier.Amount = WholeNumber(fields[2]);
-            if (tier.Amount < 0 || tier.Amount > 1'000'000'000)
+            if (tier.Amount < 0 || tier.Amount > MaxPrizeAmount)
                 throw TError(LineText(line) + "金额应为整数元或“浮动”");
         }
         if (play.Tiers.size() >= static_cast<size_t>(MaxTiers))

@@ -15,6 +15,8 @@
 // tiers needs no new code.
 
 inline constexpr int32_t MaxTiers = TicketPositions;
+// The most a lottery pays for one bet of a tier, in 元 (fixed or floating): more is a slip.
+inline constexpr int64_t MaxPrizeAmount = 10'000'000'000;
 inline constexpr int32_t MatchPatterns = 1 << TicketPositions;  // which positions match
 inline constexpr int64_t AllDraws = 10'000'000;   // the classic game's 10^7 equally likely draws
 inline constexpr int32_t MaxPositionValues = 16;  // a position's values fit a 16-bit mask

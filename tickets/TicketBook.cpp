@@ -416,8 +416,8 @@ void TTicketBook::SetFloatingAmount(std::string_view issue, int32_t tier,
         int64_t value = 0;
         const char* end = amountText.data() + amountText.size();
         const auto [stop, fault] = std::from_chars(amountText.data(), end, value);
-        if (fault != std::errc() || stop != end || value < 0)
-            throw TError("金额应为整数元，空为未知");
+        if (fault != std::errc() || stop != end || value < 0 || value > MaxPrizeAmount)
+            throw TError("金额应为0到" + GroupedNumber(MaxPrizeAmount) + "的整数元，空为未知");
         amount = value;
     }
     storage.SetFloatingAmount(row, KnownIssueOfRow(draws_, register_, row), tier, amount);

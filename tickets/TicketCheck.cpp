@@ -1,5 +1,7 @@
 #include "tickets/TicketCheck.h"
 
+#include "data/Error.h"
+
 namespace {
 
 uint16_t DigitMask(int32_t value) {
@@ -53,10 +55,28 @@ TTierCounts CountWins(const TTicketMatcher& matcher, const std::vector<TDrawMask
     return wins;
 }
 
+namespace {
+
+[[noreturn]] void ThrowMoneyOverflow() {
+    throw TError("金额超出可以计算的范围");
+}
+
+}  // namespace
+
+int64_t MoneyTimes(int64_t count, int64_t amount) {
+    int64_t product = 0;
+    if (__builtin_mul_overflow(count, amount, &product)) ThrowMoneyOverflow();
+    return product;
+}
+
+void AddMoney(int64_t& sum, int64_t amount) {
+    if (__builtin_add_overflow(sum, amount, &sum)) ThrowMoneyOverflow();
+}
+
 int64_t FixedPrize(const TGameRules& rules, const TTierCounts& wins) {
     int64_t prize = 0;
     for (int32_t t = 0; t < rules.TierCount(); ++t)
-        if (!rules.Tiers[t].Floating) prize += wins[t] * rules.Tiers[t].Amount;
+        if (!rules.Tiers[t].Floating) AddMoney(prize, MoneyTimes(wins[t], rules.Tiers[t].Amount));
     return prize;
 }
 
@@ -85,6 +105,7 @@ TTicketCheck CheckTicket(const TTicket& ticket, const TGameRules& rules,
     check.Wins = CountWins(matcher, masks, 0, masks.size());
     for (int64_t& count : check.Wins) count *= ticket.Multiple;
     check.Prize = FixedPrize(rules, check.Wins);
-    check.Cost = rules.Price * ticket.Bets() * ticket.Multiple * static_cast<int64_t>(masks.size());
+    check.Cost = MoneyTimes(rules.Price * ticket.Bets() * ticket.Multiple,
+                            static_cast<int64_t>(masks.size()));
     return check;
 }

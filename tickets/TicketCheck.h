@@ -57,6 +57,11 @@ class TTicketMatcher {
 TTierCounts CountWins(const TTicketMatcher& matcher, const std::vector<TDrawMasks>& masks,
                       size_t first, size_t count);
 
+// Money in 元 multiplied and summed with a check: past what 64 bits hold they throw TError
+// ("金额超出可以计算的范围") rather than wrap round.
+int64_t MoneyTimes(int64_t count, int64_t amount);
+void AddMoney(int64_t& sum, int64_t amount);
+
 // The money of tier counts: the fixed tiers' amounts only.
 int64_t FixedPrize(const TGameRules& rules, const TTierCounts& wins);
 

@@ -21,11 +21,14 @@ void AddPrize(const TGameRules& rules, const TTierCounts& wins, int32_t row,
     for (int32_t t = 0; t < rules.TierCount(); ++t) {
         if (wins[t] == 0) continue;
         if (!rules.Tiers[t].Floating) {
-            prize += wins[t] * rules.Tiers[t].Amount;
-            if (fixedPrize != nullptr) *fixedPrize += wins[t] * rules.Tiers[t].Amount;
-        } else if (const auto found = floating.find({row, t}); found != floating.end()) {
-            prize += wins[t] * found->second;
-        } else {
+            const int64_t won = MoneyTimes(wins[t], rules.Tiers[t].Amount);
+            AddMoney(prize, won);
+            if (fixedPrize != nullptr) AddMoney(*fixedPrize, won);
+        } else if (const auto found = floating.find({row, t}); found != floating.end() &&
+                                                               found->second >= 0 &&
+                                                               found->second <= MaxPrizeAmount) {
+            AddMoney(prize, MoneyTimes(wins[t], found->second));
+        } else {  // not typed, or beyond any prize (a damaged book): unknown
             unknown = true;
         }
     }
@@ -63,13 +66,13 @@ TLedger BuildLedger(const std::vector<TBookTicket>& tickets, const TGameRules& r
             const int32_t row = ticket.FirstRow + i;
             if (row < 0 || static_cast<size_t>(row) >= masks.size()) {
                 ledger.PendingBets += bets;
-                ledger.PendingCost += bets * rules.Price;
+                AddMoney(ledger.PendingCost, MoneyTimes(bets, rules.Price));
                 continue;
             }
             TLedgerLine& line = byRow[static_cast<size_t>(row)];
             line.Row = row;
             line.Bets += bets;
-            line.Cost += bets * rules.Price;
+            AddMoney(line.Cost, MoneyTimes(bets, rules.Price));
             TTierCounts wins{};
             matcher.AddWins(matcher.Hits(masks[row]), wins);
             for (int32_t t = 0; t < MaxTiers; ++t) line.Wins[t] += wins[t] * ticket.Ticket.Multiple;
@@ -82,11 +85,11 @@ TLedger BuildLedger(const std::vector<TBookTicket>& tickets, const TGameRules& r
         line.ExpectedPrize = static_cast<double>(line.Bets) * expectedPerBet;
         TLedgerLine& total = ledger.Total;
         total.Bets += line.Bets;
-        total.Cost += line.Cost;
+        AddMoney(total.Cost, line.Cost);
         for (int32_t t = 0; t < MaxTiers; ++t) total.Wins[t] += line.Wins[t];
-        total.Prize += line.Prize;
+        AddMoney(total.Prize, line.Prize);
         total.PrizeUnknown = total.PrizeUnknown || line.PrizeUnknown;
-        total.FixedPrize += line.FixedPrize;
+        AddMoney(total.FixedPrize, line.FixedPrize);
         total.ExpectedPrize += line.ExpectedPrize;
         line.CumulativeFixedNet = total.FixedNet();
         line.CumulativeExpectedNet = total.ExpectedNet();

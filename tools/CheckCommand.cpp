@@ -27,8 +27,8 @@ std::string CheckReportJson(const std::vector<TTicket>& tickets, const TGameRule
     const size_t tiers = static_cast<size_t>(rules.TierCount());
     for (const TTicket& ticket : tickets) {
         const TTicketCheck check = CheckTicket(ticket, rules, draws);
-        totals.Cost += check.Cost;
-        totals.Prize += check.Prize;
+        AddMoney(totals.Cost, check.Cost);
+        AddMoney(totals.Prize, check.Prize);
         json.BeginObject().Key("ticket").String(NumbersText(ticket.Sets));
         json.Key("bets").Number(ticket.Bets());
         json.Key("multiple").Number(ticket.Multiple);

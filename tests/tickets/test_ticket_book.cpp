@@ -329,8 +329,16 @@ TEST_F(TicketBookTest, RowsAndLedgerFollowWinsAndFloatingAmounts) {
         << book_.LedgerSummary();
     EXPECT_NE(row.Result.find("1期未开奖"), std::string::npos);
     EXPECT_EQ(row.Amount, 2 * 2 * 3);
-    EXPECT_EQ(Message([&] { book_.SetFloatingAmount(Issue(38), 0, "12.5"); }),
-              "金额应为整数元，空为未知");
+    // No lottery pays more than 10^10 元 a bet: 5×10^18 on this ×2 ticket is refused, the
+    // ledger as it was, never wrapped round to a loss.
+    for (const char* slip :
+         {"12.5", "5000000000000000000", "10000000001", "-1", "99999999999999999999"})
+        EXPECT_EQ(Message([&] { book_.SetFloatingAmount(Issue(38), 0, slip); }),
+                  "金额应为0到10,000,000,000的整数元，空为未知")
+            << slip;
+    EXPECT_TRUE(book_.Ledger().Total.PrizeUnknown);
+    book_.SetFloatingAmount(Issue(38), 0, "10000000000");
+    EXPECT_EQ(book_.Ledger().Total.Prize, 2 * MaxPrizeAmount);
     book_.SetFloatingAmount(" " + Issue(38), 0, "5000000");
     EXPECT_EQ(book_.Ledger().Draws.front().Prize, 2 * 5'000'000);
     EXPECT_NE(book_.Row(0).Result.find("一等奖×2 10,000,000元"), std::string::npos);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <limits>
 #include <random>
 #include <string>
 #include <vector>
@@ -276,6 +277,50 @@ TEST(TicketLedger, TotalsOfAHandWorkedBook) {
     ASSERT_EQ(results.size(), 2u);
     EXPECT_TRUE(results[0].Drawn);
     EXPECT_FALSE(results[1].Drawn);
+}
+
+// Money is multiplied and summed with a check against a 128-bit computation; an amount past
+// any prize in a damaged book counts as unknown rather than wrapping the ledger round.
+TEST(TicketLedger, MoneyNeverOverflows) {
+    const int64_t big = std::numeric_limits<int64_t>::max();
+    const std::vector<std::pair<int64_t, int64_t>> pairs = {{2, 5'000'000'000'000'000'000},
+                                                            {3, 3'074'457'345'618'258'602},
+                                                            {990'000'000, MaxPrizeAmount},
+                                                            {1, big},
+                                                            {big, 2},
+                                                            {0, big},
+                                                            {-4, big / 4},
+                                                            {7, 1'000'000'000}};
+    for (const auto& [a, b] : pairs) {
+        const __int128 product = static_cast<__int128>(a) * b;
+        const bool fits = product <= big && product >= std::numeric_limits<int64_t>::min();
+        if (fits)
+            EXPECT_EQ(MoneyTimes(a, b), static_cast<int64_t>(product)) << a << " " << b;
+        else
+            EXPECT_THROW(MoneyTimes(a, b), TError) << a << " " << b;
+        int64_t sum = a;
+        const __int128 exact = static_cast<__int128>(a) + b;
+        if (exact <= big) {
+            AddMoney(sum, b);
+            EXPECT_EQ(sum, static_cast<int64_t>(exact));
+        } else {
+            EXPECT_THROW(AddMoney(sum, b), TError);
+        }
+    }
+
+    const TGameRules rules = DefaultGameRules();
+    const int32_t floating = 0;  // the first tier floats
+    ASSERT_TRUE(rules.Tiers[floating].Floating);
+    TTicket ticket;
+    for (int32_t p = 0; p < TicketPositions; ++p) ticket.Sets[p] = static_cast<uint16_t>(1u << p);
+    ticket.Multiple = 2;
+    TDrawMasks draw{};
+    for (int32_t p = 0; p < TicketPositions; ++p) draw[p] = static_cast<uint16_t>(1u << p);
+    const TFloatingAmounts damaged = {{{0, floating}, 5'000'000'000'000'000'000}};
+    const TLedger ledger = BuildLedger({{ticket, 0}}, rules, {draw}, damaged);
+    EXPECT_TRUE(ledger.Total.PrizeUnknown);
+    EXPECT_EQ(ledger.Total.Prize, 0);
+    EXPECT_EQ(ledger.Total.Wins[floating], 2);
 }
 
 TEST(TicketLedger, HistoryOfOneBetAndDrawIdentity) {
