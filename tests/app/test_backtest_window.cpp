@@ -2,6 +2,7 @@
 #include <QFile>
 #include <QImage>
 #include <QLabel>
+#include <QLocale>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -77,8 +78,9 @@ class TestBacktestWindow : public QObject {
         }
         QVERIFY(patterns > 0);
         QCOMPARE(form_->GroupModel->rowCount(), 1 + BacktestGroupCount);
-        QCOMPARE(form_->GroupModel->Text(0, 2), QString::number(patterns));
-        QCOMPARE(form_->GroupModel->Text(0, 3), QString::number(hits));
+        // Counts are grouped by thousands ("18,109").
+        QCOMPARE(form_->GroupModel->Text(0, 2), QLocale(QLocale::English).toString(patterns));
+        QCOMPARE(form_->GroupModel->Text(0, 3), QLocale(QLocale::English).toString(hits));
         QCOMPARE(form_->GroupModel->Text(1, 1), QStringLiteral("定位定数"));
         QVERIFY(form_->OptionsLbl->text().contains("至少 3 步"));  // read again at the start
         QCOMPARE(form_->Chart->Points().size(), static_cast<size_t>(withPatterns));
