@@ -187,12 +187,16 @@ TError TTicketBook::GoneError(std::string_view what, int64_t id) {
     const auto gone = std::find_if(tickets_.begin(), tickets_.end(),
                                    [&](const TStoredTicket& s) { return s.Id == id; });
     if (gone != tickets_.end()) message += "：" + TicketText(gone->Ticket);
+    return TError(message + ReloadFailure());
+}
+
+std::string TTicketBook::ReloadFailure() {
     try {
         Reload();
     } catch (const TError& e) {
-        message += std::string("\r\n") + e.what();
+        return std::string("\r\n") + e.what();
     }
-    return TError(message);
+    return {};
 }
 
 void TTicketBook::Recount() {
@@ -352,6 +356,24 @@ void TTicketBook::Undo() {
         TError gone = GoneError("无法撤销：", id);
         undo_.pop_back();
         throw gone;
+    } catch (const TTicketTakenError& e) {
+        // Another program stored a ticket under the id of one deleted here: that ticket stays,
+        // and this step can never be taken back.
+        std::string message =
+            "无法撤销：\r\n该票无法恢复：票据库已被另一程序修改，它的编号已被另一张票据使用";
+        const auto taken = std::find_if(step.RemovedTickets.begin(), step.RemovedTickets.end(),
+                                        [&](const TStoredTicket& s) { return s.Id == e.Id; });
+        if (taken != step.RemovedTickets.end()) message += "：" + TicketText(taken->Ticket);
+        // Nor can the steps before it that name the id: they would take the other ticket.
+        const int64_t id = e.Id;
+        undo_.pop_back();
+        std::erase_if(undo_, [id](const TTicketUndoStep& earlier) {
+            const auto names = [id](const TStoredTicket& s) { return s.Id == id; };
+            return std::ranges::count(earlier.AddedIds, id) > 0 ||
+                   std::ranges::any_of(earlier.RemovedTickets, names) ||
+                   std::ranges::any_of(earlier.ReplacedTickets, names);
+        });
+        throw TError(message + ReloadFailure());
     } catch (const TError& e) {
         throw TError(std::string("无法撤销：\r\n") + e.what());
     }

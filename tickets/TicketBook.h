@@ -140,6 +140,9 @@ class TTicketBook {
     TStoredTicket AsStored(size_t index) const;
     // "该票已不存在…" naming the ticket of the id, then the book read again.
     TError GoneError(std::string_view what, int64_t id);
+    // Reads the book again after a change another program refused: empty, or the line saying
+    // why it could not be read.
+    std::string ReloadFailure();
     const TCodes& draws_;
     const TDrawRegister& register_;
     TGameRules rules_;

@@ -41,6 +41,14 @@ class TTicketGoneError : public TError {
     int64_t Id;
 };
 
+// An undone delete whose id another program has meanwhile given to a ticket of its own.
+class TTicketTakenError : public TError {
+  public:
+    explicit TTicketTakenError(int64_t id)
+        : TError("第" + std::to_string(id) + "张票据的编号已被另一张票据使用"), Id(id) {}
+    int64_t Id;
+};
+
 class TTicketStorage {
   public:
     virtual ~TTicketStorage() = default;
@@ -51,8 +59,9 @@ class TTicketStorage {
     virtual std::vector<TStoredTicket> Tickets() const = 0;
     // What the last Tickets() left out: one line per stored ticket that cannot be read.
     virtual const std::vector<std::string>& Unreadable() const = 0;
-    // Adds the tickets at once; those with an Id keep it (an undone delete). Returns the ids,
-    // which are never those of an earlier ticket.
+    // Adds the tickets at once; those with an Id keep it (an undone delete): TTicketTakenError,
+    // and nothing changed, when that id is stored already. Returns the ids, which are never
+    // those of an earlier ticket.
     virtual std::vector<int64_t> Add(const std::vector<TStoredTicket>& tickets) = 0;
     // Removes or replaces every one at once; TTicketGoneError, and nothing changed, when one
     // of them is no longer stored.

@@ -42,7 +42,7 @@ class TMemoryStorage final : public TTicketStorage {
         for (TStoredTicket ticket : tickets) {
             if (ticket.Id == 0) ticket.Id = last + 1;
             last = std::max(last, ticket.Id);
-            if (!next.emplace(ticket.Id, ticket).second) throw TError("UNIQUE constraint failed");
+            if (!next.emplace(ticket.Id, ticket).second) throw TTicketTakenError(ticket.Id);
             ids.push_back(ticket.Id);
         }
         tickets_ = next;

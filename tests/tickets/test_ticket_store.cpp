@@ -261,6 +261,30 @@ TEST(TicketStore, AnUndoOrEditOfATicketAnotherProgramDeletedSaysItIsGone) {
     EXPECT_EQ(NumbersText(left[0].Ticket.Sets), "7654321");
 }
 
+// A deletes a ticket and another program stores one of its own under that id: A's 撤销 says
+// why the ticket cannot come back and leaves the other program's ticket as it is.
+TEST(TicketStore, AnUndoneDeleteWhoseIdWasTakenMeanwhileChangesNothing) {
+    const std::string path = TempFolder("ticket_store_taken") + "/work.gtmq.tickets.db";
+    const std::unique_ptr<TCodes> draws = RandomDraws(3, 20);
+    const TDrawRegister reg;
+    TTicketBook a(*draws, reg, DefaultGameRules(),
+                  [&] { return std::make_unique<TTicketStore>(path); });
+    a.AddTyped("1234567", "输入");
+    const int64_t id = a.Tickets()[0].Id;
+    a.Remove({id});
+    TTicketStore(path).Add({{id, ParseTicket("7654321"), 5, "导入", ""}});
+    const std::string message = Thrown([&] { a.Undo(); });
+    EXPECT_EQ(message,
+              "无法撤销：\r\n该票无法恢复：票据库已被另一程序修改，它的编号已被另一张票据使用："
+              "1234567");
+    EXPECT_FALSE(a.CanUndo());
+    for (const std::vector<TStoredTicket>& shown : {a.Tickets(), TTicketStore(path).Tickets()}) {
+        ASSERT_EQ(shown.size(), 1u);
+        EXPECT_EQ(shown[0].Id, id);
+        EXPECT_EQ(NumbersText(shown[0].Ticket.Sets), "7654321");
+    }
+}
+
 // One unreadable ticket in a large book leaves the others readable; it is named, kept in the
 // file untouched, and the book is not moved aside.
 TEST(TicketStore, OneUnreadableTicketLeavesTheOthersReadable) {

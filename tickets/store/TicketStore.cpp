@@ -328,6 +328,13 @@ std::vector<int64_t> TTicketStore::Add(const std::vector<TStoredTicket>& tickets
         TStatement insert(db_,
                           "INSERT INTO tickets(id, numbers, multiple, draws, issue, first_row, "
                           "source, first_issue) VALUES(?, ?, ?, ?, ?, ?, ?, ?)");
+        TStatement stored(db_, "SELECT 1 FROM tickets WHERE id = ?");
+        for (const TStoredTicket& ticket : tickets) {
+            if (ticket.Id <= 0) continue;
+            stored.Bind(1, ticket.Id);
+            if (stored.Step()) throw TTicketTakenError(ticket.Id);
+            stored.Reset();
+        }
         for (const TStoredTicket& stored : tickets) {
             if (stored.Id > 0)
                 insert.Bind(1, stored.Id);
