@@ -62,8 +62,16 @@ if(TOLVANE_GUI)
   file(COPY ${qt}/bin/Qt6Core.dll ${qt}/bin/Qt6Gui.dll ${qt}/bin/Qt6Widgets.dll
     ${qt}/bin/Qt6PrintSupport.dll DESTINATION ${TOLVANE_PROGRAM_DIR})
   if(TOLVANE_TESTS)
+    # The tests also read the GIF pictures the programs write.
     file(COPY ${qt}/bin/Qt6Test.dll DESTINATION ${TOLVANE_PROGRAM_DIR})
+    file(COPY ${qt}/plugins/imageformats/qgif.dll DESTINATION ${TOLVANE_PROGRAM_DIR}/imageformats)
   endif()
   file(COPY ${qt}/plugins/platforms/qwindows.dll DESTINATION ${TOLVANE_PROGRAM_DIR}/platforms)
   file(COPY ${qt}/plugins/styles/qwindowsvistastyle.dll DESTINATION ${TOLVANE_PROGRAM_DIR}/styles)
+  # Qt's own texts in Chinese from the host's Qt of the same version, where Qt looks for them
+  # (the folder translations of the program's folder).
+  if(EXISTS /usr/share/qt6/translations/qtbase_zh_CN.qm)
+    file(COPY /usr/share/qt6/translations/qtbase_zh_CN.qm
+      DESTINATION ${TOLVANE_PROGRAM_DIR}/translations)
+  endif()
 endif()

@@ -76,6 +76,10 @@ void LowerThreadPriority();
 
 // Makes a console show the program's UTF-8 output as such (Windows); nothing elsewhere.
 void UseUtf8Console();
+// A window program (Windows) has no console of its own: when its standard output goes nowhere,
+// it is sent to the console of the program that started it, if that one has a console, so
+// that --version and --help answer there. Nothing elsewhere.
+void AnswerOnParentConsole();
 
 // The program's arguments in UTF-8: argv itself on POSIX systems, the command line's wide
 // form on Windows (where argv is in the code page and cannot hold every name).

@@ -202,6 +202,8 @@ void LowerThreadPriority() {
 
 void UseUtf8Console() {}
 
+void AnswerOnParentConsole() {}
+
 std::vector<std::string> ProgramArguments(int argc, char** argv) {
     return std::vector<std::string>(argv, argv + argc);
 }

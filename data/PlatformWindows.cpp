@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <random>
 
 #include "data/Error.h"
@@ -367,6 +368,17 @@ void LowerThreadPriority() {
 }
 
 void UseUtf8Console() {
+    ::SetConsoleOutputCP(CP_UTF8);
+}
+
+void AnswerOnParentConsole() {
+    // A redirected output (a pipe, a file) is inherited even by a window program: keep it.
+    const HANDLE output = ::GetStdHandle(STD_OUTPUT_HANDLE);
+    if (output != nullptr && output != INVALID_HANDLE_VALUE &&
+        ::GetFileType(output) != FILE_TYPE_UNKNOWN)
+        return;
+    if (!::AttachConsole(ATTACH_PARENT_PROCESS)) return;
+    if (std::freopen("CONOUT$", "w", stdout) == nullptr) return;
     ::SetConsoleOutputCP(CP_UTF8);
 }
 

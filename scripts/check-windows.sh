@@ -47,6 +47,22 @@ done
 work=$(mktemp -d)
 trap 'rm -rf "$work"; "$wineserver" -k 2>/dev/null || true' EXIT
 
+echo "== tolvane.exe is a window program with its icon and version"
+# Subsystem 2 is a window program (3 a console one); the resources hold the icon's pictures
+# (PNG) and the version's texts (UTF-16).
+subsystem=$(x86_64-w64-mingw32-objdump -p "$tree/tolvane.exe" | awk '$1 == "Subsystem" { print $2 }')
+[[ "$subsystem" == 00000002 ]] || { echo "tolvane.exe's subsystem is $subsystem, not a window program's" >&2; exit 1; }
+resources=$work/tolvane.rsrc
+x86_64-w64-mingw32-objcopy -O binary --only-section=.rsrc "$tree/tolvane.exe" "$resources"
+pictures=$(LC_ALL=C grep -a -o -P '\x89PNG' "$resources" | wc -l)
+version=$(LC_ALL=C grep -a -o -P 'P\x00r\x00o\x00d\x00u\x00c\x00t\x00V\x00e\x00r\x00s\x00i\x00o\x00n' "$resources" | wc -l)
+if (( pictures >= 3 && version >= 1 )); then
+  echo "window program; resources: $pictures icon pictures and the version"
+else
+  echo "tolvane.exe's resources lack the icon ($pictures pictures) or the version" >&2
+  exit 1
+fi
+
 echo "== the Windows build's tests under Wine (the core's; see TOLVANE_WINE_WIDGET_TESTS)"
 ctest --preset mingw
 

@@ -5,7 +5,8 @@
 #include <QFileDialog>
 #include <QPushButton>
 #include <QUrl>
-#include <cstdio>
+
+#include "ui/StatusTrace.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -33,17 +34,6 @@ bool HandToDesktop(const QUrl& url) {
 #endif
 }
 
-// With TOLVANE_STATUS_TRACE set, every message and question is also written to stderr on one
-// line, so that a script driving the program can tell which box it is looking at.
-void TraceBox(const char* kind, const QString& text) {
-    if (!qEnvironmentVariableIsSet("TOLVANE_STATUS_TRACE")) return;
-    QString line = text;
-    line.replace(QStringLiteral("\r\n"), QStringLiteral(" "))
-        .replace(QLatin1Char('\n'), QLatin1Char(' '));
-    std::fprintf(stderr, "%s: %s\n", kind, line.toUtf8().constData());
-    std::fflush(stderr);
-}
-
 }  // namespace
 
 void TDialogPrompts::ShowMessage(QWidget* parent, const QString& text) {
@@ -58,7 +48,7 @@ void TDialogPrompts::ShowBox(QWidget* parent, QMessageBox::Icon icon, const QStr
     QMessageBox box(icon, QApplication::applicationName(), text, QMessageBox::Ok, parent);
     // Messages may quote text from outside (a download reply, a file): never read it as HTML.
     box.setTextFormat(Qt::PlainText);
-    TraceBox("message", text);
+    TraceStatusLine("message", text);
     if (auto* ok = box.button(QMessageBox::Ok)) ok->setText(QStringLiteral("确定"));
     box.exec();
 }
@@ -68,7 +58,7 @@ QMessageBox::StandardButton TDialogPrompts::Ask(QWidget* parent, const QString& 
                                                 QMessageBox::StandardButton defaultButton) {
     QMessageBox box(QMessageBox::Question, QApplication::applicationName(), text, buttons, parent);
     box.setDefaultButton(defaultButton);
-    TraceBox("question", text);
+    TraceStatusLine("question", text);
     if (auto* b = box.button(QMessageBox::Save)) b->setText(QStringLiteral("保存"));
     if (auto* b = box.button(QMessageBox::Discard)) b->setText(QStringLiteral("不保存"));
     if (auto* b = box.button(QMessageBox::Cancel)) b->setText(QStringLiteral("取消"));

@@ -67,8 +67,12 @@ QString TGuideForm::GuideText() {
 void TGuideForm::PlaceAtLowerRight(const QWidget& owner) {
     // Outer frames: move() places the frame, and the frame is what the user sees.
     const QRect ownerFrame = owner.frameGeometry();
+    // The system window made before the first showing: where the system tells its frame then
+    // (Windows; a tool window's caption is lower than the main window's), that frame counts.
+    winId();
     QSize guideFrame = frameGeometry().size();
-    // Before its first showing the window has no frame yet: assume one like the owner's.
+    // Where it does not (a window manager frames the window once shown): assume a frame like
+    // the owner's.
     if (!testAttribute(Qt::WA_WState_Created) || guideFrame == size())
         guideFrame = size() + (ownerFrame.size() - owner.size());
     QPoint topLeft(ownerFrame.left() + ownerFrame.width() - guideFrame.width() - 8,

@@ -4,12 +4,12 @@
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <algorithm>
-#include <cstdio>
+
+#include "ui/StatusTrace.h"
 
 TStatusPanels::TStatusPanels(QStatusBar& bar, QObject& window, std::function<QString()> idleText)
     : idleText_(std::move(idleText)) {
     window.installEventFilter(this);
-    trace_ = qEnvironmentVariableIsSet("TOLVANE_STATUS_TRACE");
     bar.setObjectName(QStringLiteral("StatusBar"));
     bar.setSizeGripEnabled(true);
     // Panel 1 names the grid's cursor row: "第2024096期 2024-04-12 2381150".
@@ -59,8 +59,6 @@ void TStatusPanels::SetText(int panel, const QString& text) {
     // passing over the menus do not shake the bar.
     const int needed = label->sizeHint().width();
     if (panel < 2 && needed > label->minimumWidth()) label->setFixedWidth(needed);
-    if (trace_ && (panel == 0 || panel == 2)) {
-        std::fprintf(stderr, "status%d: %s\n", panel, text.toUtf8().constData());
-        std::fflush(stderr);
-    }
+    if (panel == 0) TraceStatusLine("status0", text);
+    if (panel == 2) TraceStatusLine("status2", text);
 }

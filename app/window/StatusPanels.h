@@ -10,8 +10,8 @@ class QStatusBar;
 
 // The panels of the main window's status bar: 0 passing texts and hints, 1 the grid's cursor
 // row (its 期号, date and draw), 2 the pattern count and the search progress, 3 (at the right
-// end) the dates of the last and the next draw. With TOLVANE_STATUS_TRACE set in the
-// environment (a diagnostic used by the end-to-end runs), panels 0 and 2 are echoed on stderr.
+// end) the dates of the last and the next draw. Panels 0 and 2 are traced for the end-to-end
+// runs (ui/StatusTrace.h).
 class TStatusPanels : public QObject {
   public:
     // Status tips of window's actions and widgets go to panel 0; an empty tip shows what
@@ -27,5 +27,4 @@ class TStatusPanels : public QObject {
   private:
     std::function<QString()> idleText_;
     QLabel* panels_[4] = {};
-    bool trace_ = false;
 };

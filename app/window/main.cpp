@@ -12,9 +12,11 @@
 
 #include "app/window/Application.h"
 #include "app/window/StartOptions.h"
+#include "data/Platform.h"
 
 int main(int argc, char* argv[]) {
     if (const auto answer = AnswerBeforeStart(std::span<const char* const>(argv, argc))) {
+        AnswerOnParentConsole();
         std::fputs(answer->Text.c_str(), stdout);
         return answer->ExitStatus;
     }

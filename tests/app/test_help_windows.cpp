@@ -16,6 +16,7 @@
 #include "tests/support/MainWindowFixture.h"
 #include "tests/support/Screenshot.h"
 #include "tests/support/ScriptedPrompts.h"
+#include "tests/support/TestPlatform.h"
 
 namespace {
 
@@ -198,7 +199,7 @@ class TestHelpWindows : public QObject {
 };
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    UseTestPlatform();
     TApplication app(argc, argv);
     TestHelpWindows test;
     return QTest::qExec(&test, argc, argv);

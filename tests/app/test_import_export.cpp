@@ -21,6 +21,7 @@
 #include "tests/support/MainWindowFixture.h"
 #include "tests/support/PatternFactory.h"
 #include "tests/support/ScriptedPrompts.h"
+#include "tests/support/TestPlatform.h"
 #include "ui/TextTableModel.h"
 #include "view/paint/PatternPaint.h"
 #include "view/ui/Gui2Ctrl.h"
@@ -319,7 +320,7 @@ class TestImportExport : public QObject {
         QVERIFY(QDir().mkpath(elsewhere));
         QVERIFY(QDir().mkpath(FilePath(QStringLiteral(".writes"))));
         const QString target = elsewhere + QStringLiteral("/规律.csv");
-        WriteFile(".writes/write-Ab12Cd", QFile::encodeName(target) + "\n");
+        WriteFile(".writes/write-Ab12Cd", target.toUtf8() + "\n");  // names in UTF-8
         for (const QString& name :
              {QStringLiteral("/规律.csv.tmp-Xy34Zw"), QStringLiteral("/工作文档.gtmq.tmp-Xy34Zw"),
               QStringLiteral("/pavolen.ini.tmp-Xy34Zw")}) {
@@ -414,7 +415,7 @@ class TestImportExport : public QObject {
 };
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    UseTestPlatform();
     TApplication app(argc, argv);
     TestImportExport test;
     return QTest::qExec(&test, argc, argv);

@@ -25,6 +25,8 @@
 #include "tests/support/RandomDraws.h"
 #include "tests/support/Screenshot.h"
 #include "tests/support/ScriptedPrompts.h"
+#include "tests/support/TestPlatform.h"
+#include "ui/StatusTrace.h"
 #include "view/ui/Gui2Ctrl.h"
 
 namespace {
@@ -75,6 +77,22 @@ class TestMainWindow : public QObject {
         QVERIFY(InstallChineseTranslations(*qApp));
         QVERIFY(QCoreApplication::translate("QPlatformTheme", "Cancel") !=
                 QStringLiteral("Cancel"));
+    }
+
+    // The status trace a driving script reads: appended to the named file, one line per text.
+    void statusTextsAndMessagesAreTracedToTheNamedFile() {
+        WriteFile("trace.txt", "earlier\n");
+        qputenv("TOLVANE_STATUS_TRACE_FILE", FilePath("trace.txt").toUtf8());
+        auto form = NewWindow();
+        TraceStatusLine("message", QStringLiteral("第一行\r\n第二行\n第三行"));
+        qunsetenv("TOLVANE_STATUS_TRACE_FILE");
+        TraceStatusLine("message", QStringLiteral("not traced"));
+        const QStringList lines = QString::fromUtf8(ReadFile("trace.txt")).split('\n');
+        QCOMPARE(lines.first(), QStringLiteral("earlier"));
+        QVERIFY(lines.contains(QStringLiteral("status2: 总共0个规律")));
+        QCOMPARE(lines.filter(QStringLiteral("message: ")),
+                 QStringList{QStringLiteral("message: 第一行 第二行 第三行")});
+        Close(*form);
     }
 
     void componentsMenusAndHints() {
@@ -561,7 +579,7 @@ class TestMainWindow : public QObject {
 };
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    UseTestPlatform();
     TApplication app(argc, argv);
     TestMainWindow test;
     return QTest::qExec(&test, argc, argv);

@@ -19,6 +19,7 @@
 #include "tests/support/MainWindowFixture.h"
 #include "tests/support/Screenshot.h"
 #include "tests/support/ScriptedPrompts.h"
+#include "tests/support/TestPlatform.h"
 #include "view/ui/Gui2Ctrl.h"
 
 namespace {
@@ -312,7 +313,7 @@ class TestOptionsDialog : public QObject {
 };
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    UseTestPlatform();
     TApplication app(argc, argv);
     TestOptionsDialog test;
     return QTest::qExec(&test, argc, argv);

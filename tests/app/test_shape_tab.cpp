@@ -18,6 +18,7 @@
 #include "tests/support/Screenshot.h"
 #include "tests/support/ScriptedPrompts.h"
 #include "tests/support/StandaloneDocument.h"
+#include "tests/support/TestPlatform.h"
 
 namespace {
 
@@ -138,7 +139,7 @@ class TestShapeTab : public QObject {
 };
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    UseTestPlatform();
     QApplication app(argc, argv);
     InstallFontSubstitutes();
     TestShapeTab test;

@@ -19,6 +19,7 @@
 #include "tests/support/Screenshot.h"
 #include "tests/support/ScriptedPrompts.h"
 #include "tests/support/StandaloneDocument.h"
+#include "tests/support/TestPlatform.h"
 #include "view/ui/Gui2Ctrl.h"
 
 namespace {
@@ -241,7 +242,7 @@ class TestTrendForm : public QObject {
 };
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    UseTestPlatform();
     QApplication app(argc, argv);
     InstallFontSubstitutes();
     TestTrendForm test;

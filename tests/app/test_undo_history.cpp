@@ -22,6 +22,7 @@
 #include "tests/support/RandomDraws.h"
 #include "tests/support/Screenshot.h"
 #include "tests/support/ScriptedPrompts.h"
+#include "tests/support/TestPlatform.h"
 #include "view/ui/Gui2Ctrl.h"
 
 namespace {
@@ -462,7 +463,7 @@ class TestUndoHistory : public QObject {
 };
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    UseTestPlatform();
     TApplication app(argc, argv);
     TestUndoHistory test;
     return QTest::qExec(&test, argc, argv);

@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPixmap>
@@ -133,13 +134,22 @@ inline bool Screenshot(const QString& path, const QRect& area = QRect()) {
     return !image.isNull() && image.save(path, "PNG");
 }
 
-// The program under test with its stderr trace; killed when this object goes, and by the
-// kernel should the test itself die.
+// The program under test with its status trace, read from its stderr or, when traceFile is
+// given, from that file as it grows (a Windows window program under Wine has no stderr to read;
+// it is told the file's name as nameForProgram, its Windows name); killed when this object goes,
+// and by the kernel should the test itself die.
 class TTracedProgram {
   public:
-    explicit TTracedProgram(const QProcessEnvironment& environment) {
+    explicit TTracedProgram(const QProcessEnvironment& environment,
+                            const QString& traceFile = QString(),
+                            const QString& nameForProgram = QString())
+        : traceFile_(traceFile) {
         QProcessEnvironment env = environment;
-        env.insert("TOLVANE_STATUS_TRACE", "1");
+        if (traceFile.isEmpty()) {
+            env.insert("TOLVANE_STATUS_TRACE", "1");
+        } else {
+            env.insert("TOLVANE_STATUS_TRACE_FILE", nameForProgram);
+        }
         env.remove("QT_QPA_PLATFORM");
         process_.setProcessEnvironment(env);
         process_.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
@@ -171,16 +181,31 @@ class TTracedProgram {
             if (process_.state() == QProcess::NotRunning) break;
             process_.waitForReadyRead(100);
             QGuiApplication::processEvents();
+            ReadTraceFile();
         }
+        ReadTraceFile();
         return trace_.indexOf(bytes, from) >= 0;
     }
     // Reads what the program has written so far without waiting.
     void Drain() {
         process_.waitForReadyRead(0);
         QGuiApplication::processEvents();
+        ReadTraceFile();
     }
 
   private:
+    // The lines added to the trace file since the last look.
+    void ReadTraceFile() {
+        if (traceFile_.isEmpty()) return;
+        QFile file(traceFile_);
+        if (!file.open(QIODevice::ReadOnly) || !file.seek(traceRead_)) return;
+        const QByteArray added = file.readAll();
+        trace_ += added;
+        traceRead_ += added.size();
+    }
+
+    QString traceFile_;
+    qint64 traceRead_ = 0;
     QProcess process_;
     QByteArray trace_;
 };

@@ -40,6 +40,12 @@ bool MenuCommand(const QString& window, const QString& itemKey,
     return false;
 }
 
+// A file's name as a Windows program under Wine sees it (drive Z: is the root).
+QString WindowsName(const QString& path) {
+    QString name = QStringLiteral("Z:") + path;
+    return name.replace(QLatin1Char('/'), QLatin1Char('\\'));
+}
+
 QByteArray Bytes(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
@@ -92,21 +98,23 @@ int main(int argc, char** argv) {
 
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("TOLVANE_SEARCH_SEED", Seed);
-    TTracedProgram program(env);
+    // tolvane.exe is a window program: its trace goes to a file (its Windows name: drive Z: is
+    // the root).
+    const QString traceFile = temp.filePath("trace.txt");
+    TTracedProgram program(env, traceFile, WindowsName(traceFile));
     program.Start(wine, {folder + "/tolvane.exe"});
     const QString window = WaitForWindow(MainTitlePattern(), 60000);
     Check(!window.isEmpty(), "the main window appears");
     Check(program.WaitFor(QStringLiteral("status2: 总共"), 20000), "the pattern count shows");
     Sleep(1000);
 
-    // The import: Wine's file dialog takes the file's Windows name (drive Z: is the root).
+    // The import: Wine's file dialog takes the file's Windows name.
     QString dialog;
     Check(MenuCommand(window, "i",
                       [&] { return !(dialog = WaitForWindow(FileDialogTitle, 10000)).isEmpty(); }),
           "the import opens the file dialog");
     Sleep(1000);
-    QString windowsName = QStringLiteral("Z:") + drawFile;
-    windowsName.replace(QLatin1Char('/'), QLatin1Char('\\'));
+    const QString windowsName = WindowsName(drawFile);
     Run("xdotool", {"windowfocus", "--sync", dialog});
     Run("xdotool", {"type", "--delay", "20", windowsName});
     Run("xdotool", {"key", "Return"});

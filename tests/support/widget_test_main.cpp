@@ -3,11 +3,12 @@
 #include <QApplication>
 #include <QFont>
 
+#include "tests/support/TestPlatform.h"
 #include "view/paint/PaintBasics.h"
 
-// Widget tests run on the offscreen platform; no window reaches a screen.
+// Widget tests run on the offscreen platform (see UseTestPlatform); no window reaches a screen.
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    UseTestPlatform();
     QApplication app(argc, argv);
     SongFont();  // maps the program's face to an installed CJK serif
     ::testing::InitGoogleTest(&argc, argv);

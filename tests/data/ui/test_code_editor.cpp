@@ -15,6 +15,7 @@
 #include "tests/support/MainWindowFixture.h"
 #include "tests/support/Screenshot.h"
 #include "tests/support/ScriptedPrompts.h"
+#include "tests/support/TestPlatform.h"
 #include "view/ui/Gui2Ctrl.h"
 
 namespace {
@@ -167,7 +168,7 @@ class TestCodeEditor : public QObject {
 };
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    UseTestPlatform();
     TApplication app(argc, argv);
     TestCodeEditor test;
     return QTest::qExec(&test, argc, argv);

@@ -22,6 +22,7 @@
 #include "tests/support/Screenshot.h"
 #include "tests/support/ScriptedPrompts.h"
 #include "tests/support/StandaloneDocument.h"
+#include "tests/support/TestPlatform.h"
 
 namespace {
 
@@ -428,7 +429,7 @@ class TestStatForm : public QObject {
 };
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    UseTestPlatform();
     QApplication app(argc, argv);
     InstallFontSubstitutes();
     TestStatForm test;
