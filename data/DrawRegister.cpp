@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <optional>
 
 #include "data/TextLines.h"
 
@@ -251,35 +252,89 @@ std::string RegisterText(const TDrawRegister& reg, const TCodes& draws) {
     return text;
 }
 
+namespace {
+
+std::string_view WithoutBlanks(std::string_view text) {
+    while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
+    while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+    return text;
+}
+
+// The identity on one row's line, or nothing when the line cannot be read.
+std::optional<TDrawIdentity> RowOfLine(std::string_view line) {
+    const size_t tab = line.find('\t');
+    if (tab == std::string_view::npos) return std::nullopt;
+    std::string_view issue = WithoutBlanks(line.substr(0, tab));
+    std::string_view date = line.substr(tab + 1);
+    while (!date.empty() && (date.back() == ' ' || date.back() == '\t')) date.remove_suffix(1);
+    date = WithoutBlanks(date);
+    TDrawIdentity id{std::string(issue), {}};
+    if (!issue.empty() && !IsIssueText(issue)) return std::nullopt;
+    if (!date.empty()) {
+        id.Date = NormalDate(date);  // 2024/01/02 and the like are read as the date they are
+        if (id.Date.empty() || date.find('\t') != std::string_view::npos) return std::nullopt;
+    }
+    return id;
+}
+
+}  // namespace
+
 TDrawRegister ParseRegister(std::string_view text, const TCodes& draws) {
-    TTextLines lines(text);
+    std::vector<int32_t> skipped;
+    TDrawRegister reg = ParseRegister(text, draws, skipped);
+    if (!skipped.empty()) Refuse(skipped.front(), "无法识别。");
+    return reg;
+}
+
+TDrawRegister ParseRegister(std::string_view text, const TCodes& draws,
+                            std::vector<int32_t>& skipped) {
+    skipped.clear();
+    TTextLines lines(WithoutByteOrderMark(text));
     int32_t line = 0;
-    // The next line without its end; false at the end of the text.
+    // The next line without its end and the blanks around it, skipping blank lines; false at
+    // the end of the text.
     const auto next = [&](std::string_view& out) {
-        if (!lines.Next(out)) return false;
-        line = lines.Number();
-        return true;
+        while (lines.Next(out)) {
+            line = lines.Number();
+            if (!WithoutBlanks(out).empty()) return true;
+        }
+        return false;
     };
     std::string_view current;
-    if (!next(current) || current != RegisterFirstLine) Refuse(1, "不是本程序的期号文件。");
+    if (!next(current) || WithoutBlanks(current) != RegisterFirstLine)
+        Refuse(1, "不是本程序的期号文件。");
     const std::string expected =
         "draws " + std::to_string(draws.Count()) + " " + HexOf(DigitsHash(draws));
-    if (!next(current)) Refuse(2, "缺少期数。");
-    if (current != expected) Refuse(2, "与文档的开奖号码不符（期数或号码不同）。");
+    if (!next(current)) Refuse(line + 1, "缺少期数。");
+    if (WithoutBlanks(current) != expected)
+        Refuse(line, "与文档的开奖号码不符（期数或号码不同）。");
     TDrawRegister reg;
     reg.Rows.reserve(static_cast<size_t>(draws.Count()));
+    std::vector<int32_t> rowLines;
     while (next(current)) {
         if (reg.Count() == draws.Count()) Refuse(line, "多于文档的期数。");
-        const size_t tab = current.find('\t');
-        if (tab == std::string_view::npos || current.find('\t', tab + 1) != std::string_view::npos)
-            Refuse(line, "无法识别。");
-        TDrawIdentity id{std::string(current.substr(0, tab)), std::string(current.substr(tab + 1))};
-        if (!id.Issue.empty() && !IsIssueText(id.Issue)) Refuse(line, "的期号不是期号。");
-        if (!id.Date.empty() && !IsNormalDate(id.Date)) Refuse(line, "的日期不是日期。");
-        reg.Rows.push_back(std::move(id));
+        std::optional<TDrawIdentity> id = RowOfLine(current);
+        if (!id) {
+            // One row left unknown costs nothing; many unreadable rows mean a damaged file.
+            if (skipped.size() == MaxSkippedRegisterLines) Refuse(line, "无法识别。");
+            skipped.push_back(line);
+            id.emplace();
+        }
+        reg.Rows.push_back(std::move(*id));
+        rowLines.push_back(line);
     }
     if (reg.Count() != draws.Count()) Refuse(line + 1, "少于文档的期数。");
-    CheckIssueOrder(reg.Rows, 3);
+    // Named by the file's own line numbers, whatever blank lines came between.
+    try {
+        CheckIssueOrder(reg.Rows, 1);
+    } catch (const TRegisterError& e) {
+        const int32_t fileLine = rowLines[static_cast<size_t>(e.Line - 1)];
+        std::string message = e.what();
+        const std::string rowText = "第" + std::to_string(e.Line) + "行";
+        message.replace(message.find(rowText), rowText.size(),
+                        "第" + std::to_string(fileLine) + "行");
+        throw TRegisterError(message, fileLine);
+    }
     return reg;
 }
 

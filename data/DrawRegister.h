@@ -104,8 +104,16 @@ std::string RegisterPathOf(const std::string& documentPath);
 std::string RegisterText(const TDrawRegister& reg, const TCodes& draws);
 // Reads a companion text for the given draws. Raises TRegisterError naming the line when the
 // text is damaged, was written for other draws (count or digits), or holds a duplicated or
-// backward issue or a date that is no date. CR LF line ends are read as well.
+// backward issue or a line that cannot be read. Forgiven, as nothing can be misread by them:
+// a byte order mark, blank lines, blanks around the fields, CR LF and lone CR line ends, and
+// dates in another common form (2024/01/02, read as 2024-01-02).
 TDrawRegister ParseRegister(std::string_view text, const TCodes& draws);
+// The same, but up to MaxSkippedRegisterLines lines whose row cannot be read (no tab, an issue
+// or a date that is none) leave that row unknown and are named in skipped (1-based file lines)
+// instead of refusing the whole text; the count and the draws must still match.
+inline constexpr size_t MaxSkippedRegisterLines = 10;
+TDrawRegister ParseRegister(std::string_view text, const TCodes& draws,
+                            std::vector<int32_t>& skipped);
 
 // The register after the draw editor changed the rows from before to after: rows kept at the
 // start and at the end keep their identities, a changed middle of the same length keeps them

@@ -25,6 +25,19 @@ constexpr size_t TempSuffixLength = 6;  // the characters mkstemp fills in
 std::mutex notesMutex;
 std::string notesFolder;  // guarded by notesMutex
 
+std::mutex stepCheckMutex;
+TWriteStepCheck stepCheck;  // guarded by stepCheckMutex
+
+// The reason a test's check gives for failing this step, else empty.
+std::string StepRefused(TWriteStep step, const std::string& target) {
+    TWriteStepCheck check;
+    {
+        const std::lock_guard lock(stepCheckMutex);
+        check = stepCheck;
+    }
+    return check ? check(step, target) : std::string();
+}
+
 std::string NotesFolder() {
     const std::lock_guard lock(notesMutex);
     return notesFolder;
@@ -172,41 +185,55 @@ size_t RemoveStaleTemporariesIn(const std::string& folder,
     return removed;
 }
 
-size_t RemoveStaleTemporaries(const std::string& path) {
+std::vector<std::string> StaleTemporaries(const std::string& path) {
     // Only names of our own making: "<file>.tmp-" and six characters of mkstemp.
     const std::filesystem::path file = PathFromUtf8(WriteTarget(path));
     const std::string prefix = PathToUtf8(file.filename()) + ".tmp-";
     std::error_code error;
-    size_t removed = 0;
+    std::vector<std::string> found;
     std::filesystem::directory_iterator entries(
         file.has_parent_path() ? file.parent_path() : std::filesystem::path("."), error);
     for (; !error && entries != std::filesystem::directory_iterator(); entries.increment(error)) {
-        const std::string name = PathToUtf8(entries->path().filename());
-        if (!IsTemporaryName(name, prefix)) continue;
         std::error_code ignored;
-        if (entries->is_regular_file(ignored) && std::filesystem::remove(entries->path(), ignored))
-            ++removed;
+        if (IsTemporaryName(PathToUtf8(entries->path().filename()), prefix) &&
+            entries->is_regular_file(ignored))
+            found.push_back(PathToUtf8(entries->path()));
+    }
+    return found;
+}
+
+size_t RemoveStaleTemporaries(const std::string& path) {
+    size_t removed = 0;
+    for (const std::string& temp : StaleTemporaries(path)) {
+        std::error_code ignored;
+        if (std::filesystem::remove(PathFromUtf8(temp), ignored)) ++removed;
     }
     return removed;
 }
 
-void WriteFileAtomically(const std::string& requestedPath,
-                         const std::function<void(const TWriteChunk&)>& produce) {
-    const std::string path = WriteTarget(requestedPath);
-    const TWriteNote note(path);
-    std::string temp = path + ".tmp-XXXXXX";
+void SetWriteStepCheck(TWriteStepCheck check) {
+    const std::lock_guard lock(stepCheckMutex);
+    stepCheck = std::move(check);
+}
+
+TStagedWrite::TStagedWrite(const std::string& path,
+                           const std::function<void(const TWriteChunk&)>& produce)
+    : target_(WriteTarget(path)) {
+    std::string temp = target_ + ".tmp-XXXXXX";
     TOsFile file;
-    if (!file.CreateUnique(temp)) ThrowWriteError(path, file.ErrorText(), false);
-    const auto fail = [&] {
-        const std::string reason = file.ErrorText();
+    if (!file.CreateUnique(temp)) ThrowWriteError(target_, file.ErrorText(), false);
+    const auto fail = [&](std::string reason) {
+        if (reason.empty()) reason = file.ErrorText();
         if (file.IsOpen()) file.Close();
         RemoveFileQuietly(temp);
-        ThrowWriteError(path, reason, true);
+        ThrowWriteError(target_, reason, true);
     };
-    if (!file.TakePermissionsOf(path)) fail();
+    if (!file.TakePermissionsOf(target_)) fail({});
     try {
         produce([&](std::string_view chunk) {
-            if (!file.WriteAll(chunk)) fail();
+            if (std::string refused = StepRefused(TWriteStep::Write, target_); !refused.empty())
+                fail(std::move(refused));
+            if (!file.WriteAll(chunk)) fail({});
         });
     } catch (...) {
         // A producer's own error must not leave the temporary file behind either.
@@ -216,11 +243,29 @@ void WriteFileAtomically(const std::string& requestedPath,
         }
         throw;
     }
-    if (!file.FlushToDisk() || !file.Close()) fail();
+    if (std::string refused = StepRefused(TWriteStep::Flush, target_); !refused.empty())
+        fail(std::move(refused));
+    if (!file.FlushToDisk() || !file.Close()) fail({});
+    temp_ = std::move(temp);
+}
+
+TStagedWrite::~TStagedWrite() {
+    if (!temp_.empty()) RemoveFileQuietly(temp_);
+}
+
+void TStagedWrite::Commit() {
     try {
-        ReplaceFileDurably(temp, path);
+        if (std::string refused = StepRefused(TWriteStep::Rename, target_); !refused.empty())
+            throw TError(refused);
+        ReplaceFileDurably(temp_, target_);
     } catch (const TError& e) {
-        RemoveFileQuietly(temp);
-        ThrowWriteError(path, e.what(), true);
+        ThrowWriteError(target_, e.what(), true);
     }
+    temp_.clear();
+}
+
+void WriteFileAtomically(const std::string& requestedPath,
+                         const std::function<void(const TWriteChunk&)>& produce) {
+    const TWriteNote note(WriteTarget(requestedPath));
+    TStagedWrite(requestedPath, produce).Commit();
 }

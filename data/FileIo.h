@@ -29,8 +29,10 @@ std::vector<uint8_t> ReadWholeFile(const std::string& path, uint64_t maxBytes = 
 // Where a write to path goes: path itself, or the file a symbolic link at path names.
 std::string WriteTarget(const std::string& path);
 
-// Removes temporary files that a write to path left behind when the process was killed
-// ("<name>.tmp-XXXXXX" beside the file); returns how many went.
+// The temporary files that writes to path left behind when the process was killed
+// ("<name>.tmp-XXXXXX" beside the file, or beside the file a symbolic link at path names).
+std::vector<std::string> StaleTemporaries(const std::string& path);
+// Removes them; returns how many went.
 size_t RemoveStaleTemporaries(const std::string& path);
 
 // Raised when a write fails. Started is false when not even the temporary file could be made
@@ -68,3 +70,31 @@ void WriteFileAtomically(const std::string& path, std::string_view bytes);
 using TWriteChunk = std::function<void(std::string_view)>;
 void WriteFileAtomically(const std::string& path,
                          const std::function<void(const TWriteChunk&)>& produce);
+
+// The first half of such a write, for files that must change together (the work document
+// and its register): the constructor writes the content to a temporary file beside the
+// target and flushes it to the disk (throwing TFileWriteError, nothing left behind); Commit
+// renames it over the target. A write neither committed nor kept removes its temporary file.
+class TStagedWrite {
+  public:
+    TStagedWrite(const std::string& path, const std::function<void(const TWriteChunk&)>& produce);
+    ~TStagedWrite();
+    TStagedWrite(const TStagedWrite&) = delete;
+    TStagedWrite& operator=(const TStagedWrite&) = delete;
+
+    // Throws TFileWriteError; the temporary file stays until the object goes.
+    void Commit();
+    // Leaves the temporary file on the disk, for the next start to put in place.
+    void KeepTemporary() { temp_.clear(); }
+
+  private:
+    std::string target_;
+    std::string temp_;
+};
+
+// The steps of a write that can fail. A test may install a check that is asked before each
+// step with the write's target and answers a reason to make that step fail as the system
+// would (an empty answer lets it run); an empty check, the default, lets every step run.
+enum class TWriteStep { Write, Flush, Rename };
+using TWriteStepCheck = std::function<std::string(TWriteStep, const std::string& target)>;
+void SetWriteStepCheck(TWriteStepCheck check);

@@ -1,6 +1,8 @@
 #include "search/DocumentSession.h"
 
+#include <algorithm>
 #include <filesystem>
+#include <optional>
 #include <system_error>
 
 #include "data/Error.h"
@@ -33,16 +35,21 @@ void TDocumentSession::Open(TCodes& draws, TGui2RegMgr& manager) {
 }
 
 TWorkDocumentContent TDocumentSession::Read(TJobControl* control) const {
-    return ParseWorkDocument(ReadWholeFile(path_), control);
+    return ParseWorkDocument(ReadWholeFile(OpenedPath()), control);
+}
+
+std::string TDocumentSession::OpenedPath() const {
+    return recovering_ ? RecoveryPathOf(path_) : path_;
 }
 
 void TDocumentSession::Take(TWorkDocumentContent&& content, TCodes& draws, TGui2RegMgr& manager) {
     TakeWorkDocument(std::move(content), draws, manager);
     openFailed_ = false;
-    modified_ = false;
+    modified_ = recovering_;  // the recovered changes are not saved yet
 }
 
 void TDocumentSession::OpenFailed() {
+    recovering_ = false;
     std::error_code error;
     openFailed_ = fs::exists(Native(path_), error);
 }
@@ -61,11 +68,28 @@ void TDocumentSession::Save(const TCodes& draws, const TGui2RegMgr& manager) {
 
 TDrawRegister TDocumentSession::OpenRegister(const TCodes& draws) {
     registerMessage_.clear();
-    const std::string companion = RegisterPathOf(path_);
+    const std::string companion = RegisterPathOf(OpenedPath());
+    recovering_ = false;
     std::error_code error;
     if (!fs::exists(Native(companion), error)) return {};
     try {
-        return ParseRegister(ReadTextFile(companion, MaxDrawFileBytes), draws);
+        std::vector<int32_t> skipped;
+        TDrawRegister reg =
+            ParseRegister(ReadTextFile(companion, MaxDrawFileBytes), draws, skipped);
+        if (!skipped.empty()) {
+            // The rest is sound: only the rows of those lines stay unknown, and the file as it
+            // was is kept aside, as the next save writes the register without them.
+            std::string named;
+            for (const int32_t line : skipped)
+                named += (named.empty() ? "" : "、") + std::to_string(line);
+            const std::string backup = FreeBackupName(companion);
+            registerMessage_ = "期号文件第" + named +
+                               "行无法识别，这些期的期号和日期没有读入。\r\n" +
+                               (fs::copy_file(Native(companion), Native(backup), error)
+                                    ? "原文件已备份为：" + backup
+                                    : "无法备份期号文件：" + companion);
+        }
+        return reg;
     } catch (const std::exception& e) {
         const std::string backup = FreeBackupName(companion);
         fs::rename(Native(companion), Native(backup), error);
@@ -88,15 +112,90 @@ void TDocumentSession::Save(const TCodes& draws, const TGui2RegMgr& manager,
         backupPath_ = backup;
     }
     openFailed_ = false;
-    RemoveStaleTemporaries(path_);  // left by a save that was killed
-    SaveWorkDocument(path_, draws, manager);
-    const std::string companion = RegisterPathOf(path_);
+    WritePair(path_, draws, manager, reg);
+    modified_ = false;
+    DiscardRecoveryCopy();  // the document holds every change now
+}
+
+void TDocumentSession::WritePair(const std::string& path, const TCodes& draws,
+                                 const TGui2RegMgr& manager, const TDrawRegister& reg) {
+    FinishInterruptedSaveOf(path);
+    // Both files are written and flushed before either is renamed; the document goes first,
+    // so a save stopped between the renames leaves the new register waiting beside the new
+    // document, which FinishInterruptedSave puts in place.
+    const std::string companion = RegisterPathOf(path);
+    TStagedWrite document(path, [&](const TWriteChunk& write) {
+        WriteWorkDocument(write, draws, manager.Patterns(), manager.SearchDraws());
+    });
+    std::optional<TStagedWrite> registerFile;
     if (reg.Known()) {
         TDrawRegister fitted = reg;
         fitted.Fit(draws.Count());
-        WriteFileAtomically(companion, RegisterText(fitted, draws));
+        const std::string text = RegisterText(fitted, draws);
+        registerFile.emplace(companion, [&](const TWriteChunk& write) { write(text); });
+    }
+    document.Commit();
+    std::error_code error;
+    if (registerFile) {
+        try {
+            registerFile->Commit();
+        } catch (...) {
+            registerFile->KeepTemporary();  // the next save or start puts it in place
+            throw;
+        }
     } else if (fs::exists(Native(companion), error)) {
         fs::remove(Native(companion), error);
     }
-    modified_ = false;
+}
+
+std::string TDocumentSession::RecoveryPathOf(const std::string& path) {
+    return path + ".recovery";
+}
+
+void TDocumentSession::SaveRecoveryCopy(const TCodes& draws, const TGui2RegMgr& manager,
+                                        const TDrawRegister& reg) {
+    WritePair(RecoveryPathOf(path_), draws, manager, reg);
+}
+
+bool TDocumentSession::HasRecoveryCopy() const {
+    FinishInterruptedSaveOf(RecoveryPathOf(path_));
+    return !IsMissing(RecoveryPathOf(path_));
+}
+
+void TDocumentSession::DiscardRecoveryCopy() {
+    const std::string copy = RecoveryPathOf(path_);
+    RemoveStaleTemporaries(copy);
+    RemoveStaleTemporaries(RegisterPathOf(copy));
+    RemoveFileQuietly(RegisterPathOf(copy));
+    RemoveFileQuietly(copy);
+}
+
+bool TDocumentSession::FinishInterruptedSave() {
+    return FinishInterruptedSaveOf(path_);
+}
+
+bool TDocumentSession::FinishInterruptedSaveOf(const std::string& path) {
+    const std::vector<std::string> documents = StaleTemporaries(path);
+    std::vector<std::string> registers = StaleTemporaries(RegisterPathOf(path));
+    if (documents.empty() && registers.empty()) return false;
+    if (!documents.empty()) {
+        // The document was never replaced: the old pair stands, the new one goes.
+        for (const auto& temp : documents) RemoveFileQuietly(temp);
+        for (const auto& temp : registers) RemoveFileQuietly(temp);
+        return true;
+    }
+    // The document was replaced and its register not yet: the newest one belongs to it.
+    std::error_code error;
+    const auto newest = std::max_element(
+        registers.begin(), registers.end(), [&](const std::string& a, const std::string& b) {
+            return fs::last_write_time(Native(a), error) < fs::last_write_time(Native(b), error);
+        });
+    try {
+        ReplaceFileDurably(*newest, WriteTarget(RegisterPathOf(path)));
+        registers.erase(newest);
+    } catch (const TError&) {
+        return false;  // tried again at the next save or start
+    }
+    for (const auto& temp : registers) RemoveFileQuietly(temp);
+    return true;
 }

@@ -66,25 +66,31 @@ void SaveWorkDocument(const std::string& path, const TCodes& gridDraws,
     SaveWorkDocument(path, gridDraws, manager.Patterns(), manager.SearchDraws());
 }
 
+void WriteWorkDocument(const TWriteChunk& write, const TCodes& gridDraws,
+                       const std::vector<std::unique_ptr<TGui2Reg>>& patterns,
+                       const TCodes& searchDraws) {
+    // One reused buffer: records are written at its start and handed on once it is full.
+    constexpr size_t ChunkSize = 1 << 20;
+    TMemoryStream chunk;
+    const auto flush = [&] {
+        write(std::string_view(reinterpret_cast<const char*>(chunk.Bytes().data()),
+                               chunk.Position()));
+        chunk.SetPosition(0);
+    };
+    gridDraws.SaveToStream(chunk);
+    chunk.WriteInt32(static_cast<int32_t>(patterns.size()));
+    for (const auto& pattern : patterns) {
+        pattern->SaveToStream(chunk);
+        if (chunk.Position() >= ChunkSize) flush();
+    }
+    searchDraws.SaveToStream(chunk);
+    flush();
+}
+
 void SaveWorkDocument(const std::string& path, const TCodes& gridDraws,
                       const std::vector<std::unique_ptr<TGui2Reg>>& patterns,
                       const TCodes& searchDraws) {
     WriteFileAtomically(path, [&](const TWriteChunk& write) {
-        // One reused buffer: records are written at its start and handed on once it is full.
-        constexpr size_t ChunkSize = 1 << 20;
-        TMemoryStream chunk;
-        const auto flush = [&] {
-            write(std::string_view(reinterpret_cast<const char*>(chunk.Bytes().data()),
-                                   chunk.Position()));
-            chunk.SetPosition(0);
-        };
-        gridDraws.SaveToStream(chunk);
-        chunk.WriteInt32(static_cast<int32_t>(patterns.size()));
-        for (const auto& pattern : patterns) {
-            pattern->SaveToStream(chunk);
-            if (chunk.Position() >= ChunkSize) flush();
-        }
-        searchDraws.SaveToStream(chunk);
-        flush();
+        WriteWorkDocument(write, gridDraws, patterns, searchDraws);
     });
 }

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "data/FileIo.h"
 #include "data/Hao.h"
 #include "data/ProgramIdentity.h"
 #include "search/Gui2Reg.h"
@@ -32,6 +33,11 @@ std::vector<uint8_t> WriteWorkDocument(const TCodes& gridDraws, const TGui2RegMg
 std::vector<uint8_t> WriteWorkDocument(const TCodes& gridDraws,
                                        const std::vector<std::unique_ptr<TGui2Reg>>& patterns,
                                        const TCodes& searchDraws);
+
+// The same written piece by piece, so that saving millions of patterns needs little memory.
+void WriteWorkDocument(const TWriteChunk& write, const TCodes& gridDraws,
+                       const std::vector<std::unique_ptr<TGui2Reg>>& patterns,
+                       const TCodes& searchDraws);
 
 // File forms. Opening a file of size 0 changes nothing and answers false. Saving goes through a
 // temporary file in the same folder, so a failed save leaves the previous document intact.

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "data/DrawRegister.h"
 #include "tests/support/RandomDraws.h"
 
@@ -9,6 +11,11 @@ TDrawRegister IssuesFrom(int first, int count, const std::string& date = "") {
     TDrawRegister reg;
     for (int i = 0; i < count; ++i) reg.Rows.push_back({std::to_string(first + i), date});
     return reg;
+}
+
+// The first two lines of a companion text.
+std::string RegisterFirstLineAndCount(const std::string& text) {
+    return text.substr(0, text.find('\n', text.find('\n') + 1) + 1);
 }
 
 TEST(DrawRegister, IssueAndDateTexts) {
@@ -75,6 +82,38 @@ TEST(DrawRegister, CompanionRoundTrip) {
     EXPECT_EQ(ParseRegister(crlf, *draws), reg);
 }
 
+// What editors and other systems do to a text is read as the text meant; a few unreadable
+// row lines leave their rows unknown, and the rest of a sound companion is kept.
+TEST(DrawRegister, ForgivenFormsAndSkippedLines) {
+    const auto draws = RandomDraws(7, 30);
+    TDrawRegister reg = IssuesFrom(2024001, 30, "2024-05-06");
+    const std::string text = RegisterText(reg, *draws);
+    std::string edited = "\xEF\xBB\xBF";  // a byte order mark, lone CR ends, blanks, 2024/05/06
+    for (char c : text) edited += c == '\n' ? std::string("  \r") : std::string(1, c);
+    for (size_t at = edited.find("2024-05-06"); at != std::string::npos;
+         at = edited.find("2024-05-06", at))
+        edited.replace(at, 10, "2024/5/6");
+    edited += "\r\n \n\n";  // blank lines at the end
+    EXPECT_EQ(ParseRegister(edited, *draws), reg);
+
+    // Lines 3 + 4 and 3 + 11 (rows 5 and 12) damaged: those rows are unknown, the rest is read.
+    std::string damaged = text;
+    for (const char* issue : {"2024005\t2024-05-06", "2024012\t2024-05-06"})
+        damaged.replace(damaged.find(issue), std::strlen(issue), "20x4\t2024-05-06");
+    std::vector<int32_t> skipped;
+    TDrawRegister expected = reg;
+    expected.Rows[4] = expected.Rows[11] = {};
+    EXPECT_EQ(ParseRegister(damaged, *draws, skipped), expected);
+    EXPECT_EQ(skipped, (std::vector<int32_t>{7, 14}));
+    EXPECT_THROW(ParseRegister(damaged, *draws), TRegisterError);  // the strict form refuses
+    // A file mostly unreadable is damaged, not a few bad lines.
+    std::string ruined = RegisterFirstLineAndCount(text);
+    for (int i = 0; i < 30; ++i) ruined += "?\n";
+    EXPECT_THROW(ParseRegister(ruined, *draws, skipped), TRegisterError);
+    // Skipping never hides a mismatch: other draws still refuse the whole file.
+    EXPECT_THROW(ParseRegister(damaged, *RandomDraws(8, 30), skipped), TRegisterError);
+}
+
 // Every way a companion can fail to match its document, with the line that is named.
 TEST(DrawRegister, MismatchesNameTheirLine) {
     const auto draws = RandomDraws(8, 5);
@@ -122,7 +161,7 @@ TEST(DrawRegister, MismatchesNameTheirLine) {
         {"issue not digits", replaced(3, "24x02\t"), *draws, 4},
         {"date no date", replaced(6, "24005\t2024-02-30"), *draws, 7},
         {"no tab", replaced(2, "24001"), *draws, 3},
-        {"two tabs", replaced(2, "24001\t\t"), *draws, 3},
+        {"two dates", replaced(2, "24001\t2024-01-02\t2024-01-03"), *draws, 3},
     };
     for (const auto& c : cases) {
         try {

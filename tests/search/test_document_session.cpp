@@ -75,6 +75,60 @@ TEST(DocumentSession, TheRegisterGoesBesideTheDocumentAndAMismatchAside) {
     EXPECT_TRUE(again.RegisterMessage().empty());
 }
 
+TEST(DocumentSession, AnUnreadableRegisterLineCostsOnlyItsRow) {
+    const std::string folder = TempFolder("tolvane_register_line");
+    const std::string path = folder + "/doc.gtmq";
+    const SearchOptions options;
+    TGui2RegMgr manager(options);
+    const auto draws = RandomDraws(5, 20);
+    TDrawRegister reg;
+    for (int i = 0; i < 20; ++i) reg.Rows.push_back({std::to_string(2024001 + i), "2024-02-01"});
+    TDocumentSession(path).Save(*draws, manager, reg);
+    std::string text = ReadTextFile(RegisterPathOf(path));
+    text.replace(text.find("2024007\t"), 8, "2024O07\t");  // a letter O typed for a zero
+    WriteBytes(RegisterPathOf(path), text);
+
+    TDocumentSession session(path);
+    TCodes opened;
+    session.Open(opened, manager);
+    TDrawRegister expected = reg;
+    expected.Rows[6] = {};
+    EXPECT_EQ(session.OpenRegister(opened), expected);
+    EXPECT_NE(session.RegisterMessage().find("第9行"), std::string::npos)
+        << session.RegisterMessage();
+    EXPECT_EQ(ReadTextFile(RegisterPathOf(path) + ".bak"), text);  // the file as it was, kept
+}
+
+TEST(DocumentSession, ARecoveryCopyOpensModifiedUntilASaveRemovesIt) {
+    const std::string folder = TempFolder("tolvane_recovery");
+    const std::string path = folder + "/doc.gtmq";
+    const SearchOptions options;
+    TGui2RegMgr manager(options);
+    TDocumentSession(path).Save(*RandomDraws(5, 10), manager);
+    const auto unsaved = RandomDraws(6, 12);
+    TDrawRegister reg;
+    reg.Rows.push_back({"2024001", ""});
+    reg.Fit(12);
+    TDocumentSession ended(path);
+    ended.MarkModified();
+    ended.SaveRecoveryCopy(*unsaved, manager, reg);
+    EXPECT_TRUE(ended.Modified());
+
+    TDocumentSession next(path);
+    ASSERT_TRUE(next.HasRecoveryCopy());
+    next.OpenRecoveryCopyNext();
+    TCodes draws;
+    next.Open(draws, manager);
+    EXPECT_TRUE(next.Modified());
+    ASSERT_EQ(draws.Count(), 12);
+    EXPECT_EQ(draws.GetNum(3, 11), unsaved->GetNum(3, 11));
+    EXPECT_EQ(next.OpenRegister(draws), reg);
+    next.Save(draws, manager, reg);
+    EXPECT_FALSE(next.HasRecoveryCopy());
+    for (const auto& entry : fs::directory_iterator(folder))
+        EXPECT_EQ(entry.path().filename().string().find("recovery"), std::string::npos);
+}
+
 TEST(DocumentSession, AnUnreadableDocumentIsCopiedAsideOnceBeforeTheSave) {
     const std::string folder = TempFolder("tolvane_session");
     const std::string path = folder + "/doc.gtmq";
