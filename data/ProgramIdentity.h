@@ -24,6 +24,14 @@ inline constexpr char SettingsFileName[] = "pavolen.ini";
 inline constexpr char WorkDocumentFileName[] = "工作文档.gtmq";
 // The folder beside the document where writes in progress are noted (data/FileIo).
 inline constexpr char WriteNotesFolderName[] = ".writes";
+// The lock file that keeps a second program away from a program folder while one runs.
+inline constexpr char FolderLockFileName[] = ".tolvane.lock";
+// What a second start on the same folder says before it ends.
+inline constexpr char AlreadyRunningText[] = "程序已在运行";
+// What the start after a run that the system ended with unsaved changes asks.
+inline constexpr char RecoveryQuestionText[] =
+    "上次运行结束时有未保存的修改，已存为恢复副本。是否载入这些修改？\r\n"
+    "选“否”将删除恢复副本。";
 
 // The download protocol's version and program number; not the release version.
 inline constexpr char SoftVersion[] = "1.08";

@@ -2,6 +2,7 @@
 
 #include <QPointer>
 #include <QProgressDialog>
+#include <cstdio>
 #include <memory>
 
 #include "data/Error.h"
@@ -117,4 +118,25 @@ bool SaveWorkDocument(TDocumentSession& session, const TGui2RegNet& grid,
                                         QString::fromStdString(session.BackupPath()));
     if (failure) ShowFailure(prompts, parent, failure);
     return !failure;
+}
+
+bool OfferRecoveryCopy(TDocumentSession& session, TPrompts& prompts, QWidget* parent) {
+    if (!session.HasRecoveryCopy()) return false;
+    const auto answer = prompts.Ask(parent, QString::fromUtf8(RecoveryQuestionText),
+                                    QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes);
+    if (answer != QMessageBox::Yes) {
+        session.DiscardRecoveryCopy();
+        return false;
+    }
+    session.OpenRecoveryCopyNext();
+    return true;
+}
+
+void KeepRecoveryCopy(TDocumentSession& session, const TGui2RegNet& grid,
+                      const TGui2RegMgr& manager) {
+    try {
+        session.SaveRecoveryCopy(grid.Draws(), manager, grid.Register());
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "%s\n", e.what());
+    }
 }

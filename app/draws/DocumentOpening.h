@@ -39,5 +39,13 @@ void OpenWorkDocument(TBackgroundJob& job, TDocumentSession& session, TGui2RegNe
 // Saves the document with the grid's draws and register and the manager's patterns. A copy
 // made of an unreadable document is told first, then a failure with its reason; true when
 // saved.
+// At start: a recovery copy of unsaved changes left by a run the system ended is offered; 是
+// makes the next opening read it (as a modified document), 否 removes it. True for 是.
+bool OfferRecoveryCopy(TDocumentSession& session, TPrompts& prompts, QWidget* parent);
+// Writes the recovery copy of the document held now; a failure is only noted on stderr, as
+// nobody is there to read a message when the session ends.
+void KeepRecoveryCopy(TDocumentSession& session, const TGui2RegNet& grid,
+                      const TGui2RegMgr& manager);
+
 bool SaveWorkDocument(TDocumentSession& session, const TGui2RegNet& grid,
                       const TGui2RegMgr& manager, TPrompts& prompts, QWidget* parent);

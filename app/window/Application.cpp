@@ -12,6 +12,13 @@
 #include <QTemporaryFile>
 #include <QTranslator>
 #include <exception>
+#ifndef _WIN32
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <QSocketNotifier>
+#include <csignal>
+#endif
 
 #include "data/FileIo.h"
 #include "data/ProgramIdentity.h"
@@ -26,6 +33,40 @@ TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
     setWindowIcon(ProgramIcon());
     InstallFontSubstitutes();
     InstallChineseTranslations(*this);
+    WatchForTermination();
+}
+
+#ifndef _WIN32
+namespace {
+
+int terminationPipe[2] = {-1, -1};
+
+void OnTerminationSignal(int) {
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t written = ::write(terminationPipe[1], &byte, 1);
+}
+
+}  // namespace
+#endif
+
+void TApplication::WatchForTermination() {
+#ifndef _WIN32
+    // The signal handler only writes a byte; the window's thread reads it and acts.
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, terminationPipe) != 0) return;
+    auto* notifier = new QSocketNotifier(terminationPipe[0], QSocketNotifier::Read, this);
+    connect(notifier, &QSocketNotifier::activated, this, [this, notifier] {
+        char byte = 0;
+        [[maybe_unused]] const ssize_t read = ::read(terminationPipe[0], &byte, 1);
+        notifier->setEnabled(false);  // once is enough
+        emit TerminationRequested();
+    });
+    struct sigaction action {};
+    action.sa_handler = OnTerminationSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    ::sigaction(SIGTERM, &action, nullptr);
+    ::sigaction(SIGHUP, &action, nullptr);
+#endif
 }
 
 bool TApplication::notify(QObject* receiver, QEvent* event) {
@@ -118,4 +159,15 @@ void RemoveDebrisAtStart(const QString& programFolder, const QStringList& paths)
         QDir(programFolder).filePath(QString::fromUtf8(WriteNotesFolderName)).toStdString();
     RemoveDebrisOfKilledWrites(notes);
     SetWriteNotesFolder(notes);
+}
+
+QString FolderLockPath(const QString& programFolder) {
+    return QDir(programFolder).filePath(QString::fromUtf8(FolderLockFileName));
+}
+
+bool LockProgramFolder(QLockFile& lock) {
+    // Never stale by age: a run lasts for days. A lock whose program is gone is stale.
+    lock.setStaleLockTime(0);
+    if (lock.tryLock(0)) return true;
+    return lock.error() != QLockFile::LockFailedError;
 }

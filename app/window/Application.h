@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <QLockFile>
 #include <QString>
 #include <QStringList>
 
@@ -19,7 +20,13 @@ class TApplication : public QApplication {
     // The message boxes, file dialogs and desktop hand-over of the whole run.
     TPrompts& Prompts() { return prompts_; }
 
+  signals:
+    // The system asks the program to end (SIGTERM or SIGHUP, on the window's thread); the
+    // session's end on Windows comes as commitDataRequest instead.
+    void TerminationRequested();
+
   private:
+    void WatchForTermination();
     TDialogPrompts prompts_;
 };
 
@@ -46,3 +53,11 @@ void RemoveDebrisAtStart(const QString& programFolder, const QStringList& paths)
 QString ChooseProgramFolder(const QString& exeFolder, const QString& dataFolder);
 // Whether a file can be created in folder, tried for real.
 bool CanCreateFilesIn(const QString& folder);
+
+// Takes the program folder's lock for this run (FolderLockFileName), so that two programs
+// never save over each other's document: false when another running program holds it. A lock
+// left by a program that crashed is taken over; a folder where no lock can be made at all does
+// not keep the program from starting. The lock goes with the object at the end of the run.
+bool LockProgramFolder(QLockFile& lock);
+// The lock file of a program folder.
+QString FolderLockPath(const QString& programFolder);

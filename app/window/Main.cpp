@@ -168,9 +168,11 @@ void TMainForm::FormCreate() {
     commands_ = new TBackgroundJob(this);
 
     ClearAll();
+    // A save stopped between its renames is completed or rolled back before the debris goes.
+    document_->FinishInterruptedSave();
     RemoveDebrisAtStart(programFolder_, {DocumentPath(), settings_->Path()});
     // A missing document is a first start, not a failure: the program starts empty.
-    if (QFileInfo::exists(DocumentPath()))
+    if (OfferRecoveryCopy(*document_, prompts_, this) || QFileInfo::exists(DocumentPath()))
         OpenDocument();
     else
         OpeningEnded();
@@ -189,6 +191,7 @@ bool TMainForm::FormCloseQuery() {
             QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, QMessageBox::Save);
         if (answer == QMessageBox::Cancel) return false;
         if (answer == QMessageBox::Save && !SaveDocument()) return false;
+        if (answer == QMessageBox::Discard) document_->DiscardRecoveryCopy();
     }
     return true;
 }
@@ -275,7 +278,7 @@ void TMainForm::FinishCommands() {
 }
 
 void TMainForm::OpeningEnded() {
-    history_->Opened();
+    history_->Opened(document_->Modified());  // a recovery copy opens modified
     RefreshCaption();
     autoUpdate_->Start();
     Gui2RegNet->PostScroll(srBottom);
@@ -286,6 +289,10 @@ bool TMainForm::SaveDocument() {
     history_->Saved();
     SetStatusText(0, QStringLiteral("文档已保存"));
     return true;
+}
+
+void TMainForm::KeepUnsavedChanges() {
+    if (DocumentModified()) KeepRecoveryCopy(*document_, *Gui2RegNet, *regMgr_);
 }
 
 void TMainForm::RefreshCaption() {

@@ -185,6 +185,9 @@ class TMainForm : public QMainWindow {
     void FinishCommands();
     // Writes the work document; false when the write failed (the user has been told).
     bool SaveDocument();
+    // The run ends without a save (the system ends the session): unsaved changes go to the
+    // recovery copy beside the document, offered at the next start.
+    void KeepUnsavedChanges();
     void RefreshCaption();
     void ShowPanel(QWidget* panel);
     // Imports draws from a text file (the import command without its dialog); raises the

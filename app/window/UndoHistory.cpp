@@ -133,11 +133,12 @@ void TUndoHistory::DrawsReplaced(TDrawChange kind) {
     }
 }
 
-void TUndoHistory::Opened() {
+void TUndoHistory::Opened(bool modified) {
     stack_.clear();
     committed_ = StateOf(grid_);
     stack_.setClean();
-    SetModified(false);
+    if (modified) stack_.resetClean();
+    SetModified(modified);
 }
 
 void TUndoHistory::Saved() {

@@ -46,8 +46,9 @@ class TUndoHistory : public QObject {
     void PatternsFound();
     void SetHeldPatternLimit(size_t limit) { heldLimit_ = limit; }
     size_t HeldPatterns() const;
-    // The document was opened (or started empty) or saved: this is the clean state.
-    void Opened();
+    // The document was opened (or started empty) or saved: this is the clean state (a
+    // recovered copy of unsaved changes opens modified: no state on the disk is its own).
+    void Opened(bool modified = false);
     void Saved();
 
     // False (nothing done) when the change before cannot be undone any more.

@@ -13,6 +13,7 @@
 #include "app/window/Application.h"
 #include "app/window/StartOptions.h"
 #include "data/Platform.h"
+#include "data/ProgramIdentity.h"
 
 int main(int argc, char* argv[]) {
     if (const auto answer = AnswerBeforeStart(std::span<const char* const>(argv, argc))) {
@@ -22,7 +23,20 @@ int main(int argc, char* argv[]) {
     }
     TApplication app(argc, argv);
     const QString folder = ProgramFolder();
+    // One program per folder: a second one would save over the first one's document.
+    QLockFile lock(FolderLockPath(folder));
+    if (!LockProgramFolder(lock)) {
+        app.Prompts().ShowMessage(nullptr, QString::fromUtf8(AlreadyRunningText));
+        return 1;
+    }
     TMainForm form(folder, app.Prompts());
+    // The system ends the run: unsaved changes are kept for the next start, without a question.
+    const auto endRun = [&form] { form.KeepUnsavedChanges(); };
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &form, endRun);
+    QObject::connect(&app, &TApplication::TerminationRequested, &form, [endRun] {
+        endRun();
+        QCoreApplication::exit(0);
+    });
     form.show();
     // Maximised once the window stands, like the end of the start-up.
     QTimer::singleShot(0, &form, [&form] {
