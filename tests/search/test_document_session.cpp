@@ -16,6 +16,12 @@ namespace {
 
 namespace fs = std::filesystem;
 
+TDrawRegister TwentyIssuesFrom2024001() {
+    TDrawRegister reg;
+    for (int i = 0; i < 20; ++i) reg.Rows.push_back({std::to_string(2024001 + i), "2024-02-01"});
+    return reg;
+}
+
 void WriteBytes(const std::string& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary) << bytes;
 }
@@ -47,8 +53,7 @@ TEST(DocumentSession, TheRegisterGoesBesideTheDocumentAndAMismatchAside) {
     const SearchOptions options;
     TGui2RegMgr manager(options);
     const auto draws = RandomDraws(5, 20);
-    TDrawRegister reg;
-    for (int i = 0; i < 20; ++i) reg.Rows.push_back({std::to_string(2024001 + i), "2024-02-01"});
+    const TDrawRegister reg = TwentyIssuesFrom2024001();
     TDocumentSession session(path);
     session.Save(*draws, manager);
     const std::vector<uint8_t> plainDocument = ReadWholeFile(path);
@@ -81,8 +86,7 @@ TEST(DocumentSession, AnUnreadableRegisterLineCostsOnlyItsRow) {
     const SearchOptions options;
     TGui2RegMgr manager(options);
     const auto draws = RandomDraws(5, 20);
-    TDrawRegister reg;
-    for (int i = 0; i < 20; ++i) reg.Rows.push_back({std::to_string(2024001 + i), "2024-02-01"});
+    const TDrawRegister reg = TwentyIssuesFrom2024001();
     TDocumentSession(path).Save(*draws, manager, reg);
     std::string text = ReadTextFile(RegisterPathOf(path));
     text.replace(text.find("2024007\t"), 8, "2024O07\t");  // a letter O typed for a zero

@@ -322,6 +322,21 @@ std::vector<TStoredTicket> TTicketStore::Tickets() const {
     return tickets;
 }
 
+namespace {
+
+// A ticket's stored fields, numbers to first_issue in the tables' order, from index first on.
+void BindTicketFields(TStatement& statement, int first, const TStoredTicket& stored) {
+    statement.Bind(first, NumbersText(stored.Ticket.Sets));
+    statement.Bind(first + 1, stored.Ticket.Multiple);
+    statement.Bind(first + 2, stored.Ticket.DrawCount);
+    statement.Bind(first + 3, stored.Ticket.Issue);
+    statement.Bind(first + 4, stored.FirstRow);
+    statement.Bind(first + 5, stored.Source);
+    statement.Bind(first + 6, stored.FirstIssue);
+}
+
+}  // namespace
+
 std::vector<int64_t> TTicketStore::Add(const std::vector<TStoredTicket>& tickets) {
     std::vector<int64_t> ids;
     InTransaction([&] {
@@ -340,13 +355,7 @@ std::vector<int64_t> TTicketStore::Add(const std::vector<TStoredTicket>& tickets
                 insert.Bind(1, stored.Id);
             else
                 insert.BindNull(1);
-            insert.Bind(2, NumbersText(stored.Ticket.Sets));
-            insert.Bind(3, stored.Ticket.Multiple);
-            insert.Bind(4, stored.Ticket.DrawCount);
-            insert.Bind(5, stored.Ticket.Issue);
-            insert.Bind(6, stored.FirstRow);
-            insert.Bind(7, stored.Source);
-            insert.Bind(8, stored.FirstIssue);
+            BindTicketFields(insert, 2, stored);
             insert.Step();
             insert.Reset();
             ids.push_back(sqlite3_last_insert_rowid(db_));
@@ -373,13 +382,7 @@ void TTicketStore::Replace(const std::vector<TStoredTicket>& tickets) {
                           "UPDATE tickets SET numbers = ?, multiple = ?, draws = ?, issue = ?, "
                           "first_row = ?, source = ?, first_issue = ? WHERE id = ?");
         for (const TStoredTicket& stored : tickets) {
-            update.Bind(1, NumbersText(stored.Ticket.Sets));
-            update.Bind(2, stored.Ticket.Multiple);
-            update.Bind(3, stored.Ticket.DrawCount);
-            update.Bind(4, stored.Ticket.Issue);
-            update.Bind(5, stored.FirstRow);
-            update.Bind(6, stored.Source);
-            update.Bind(7, stored.FirstIssue);
+            BindTicketFields(update, 1, stored);
             update.Bind(8, stored.Id);
             update.Step();
             update.Reset();
