@@ -861,10 +861,12 @@ int RunChild(const std::vector<std::string>& arguments, const std::string& error
     return -1;
 }
 
+#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
 std::string FileText(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
+#endif
 
 }  // namespace
 
